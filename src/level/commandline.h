@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tavrin {
+
+// The command line as the editor reads it: its arguments joined by single blanks.
+QString JoinCommandLine(const QStringList& arguments);
+
+// The level file a command line names: the whole text when it is a drive-letter path ("C:\...") or an
+// absolute POSIX path ("/..."); an empty text for anything else (empty, relative, in quotation marks).
+QString CommandLineLevelPath(const QString& commandLine);
+
+} // namespace tavrin

@@ -1,0 +1,76 @@
+#include "failure.h"
+
+#include <QDebug>
+
+namespace tavrin {
+
+QString StandardDescription(int code) {
+    switch (code) {
+    case ErrInvalidCall:
+        return QStringLiteral("Invalid procedure call or argument");
+    case ErrOverflow:
+        return QStringLiteral("Overflow");
+    case ErrSubscript:
+        return QStringLiteral("Subscript out of range");
+    case ErrTypeMismatch:
+        return QStringLiteral("Type mismatch");
+    case ErrFileNotFound:
+        return QStringLiteral("File not found");
+    case ErrDiskFull:
+        return QStringLiteral("Disk full");
+    case ErrInputPastEnd:
+        return QStringLiteral("Input past end of file");
+    case ErrPermission:
+        return QStringLiteral("Permission denied");
+    case ErrPathAccess:
+        return QStringLiteral("Path/File access error");
+    case ErrNoSuchControl:
+        return QStringLiteral("Control array element does not exist");
+    case ErrInvalidValue:
+        return QStringLiteral("Invalid property value");
+    case ErrInvalidPicture:
+        return QStringLiteral("Invalid picture");
+    case ErrCancel:
+        return QStringLiteral("Cancel was selected.");
+    default:
+        return QStringLiteral("Application-defined or object-defined error");
+    }
+}
+
+Failure::Failure(int code, QString description)
+    : m_code(code), m_description(std::move(description)), m_what(m_description.toUtf8()) {}
+
+Failure::Failure(int code) : Failure(code, StandardDescription(code)) {}
+
+Failure Failure::fileNotFound() {
+    return Failure(ErrFileNotFound);
+}
+
+Failure Failure::pictureNotFound(const QString& path) {
+    return Failure(ErrFileNotFound, QStringLiteral("File not found: '%1'").arg(path));
+}
+
+bool Failure::isMissingPicture() const {
+    return m_code == ErrFileNotFound && m_description.size() > StandardDescription(ErrFileNotFound).size();
+}
+
+namespace {
+MessageSink& currentSink() {
+    static MessageSink sink = [](const QString& title, const QString& text) {
+        qWarning().noquote() << title << ":" << text;
+    };
+    return sink;
+}
+} // namespace
+
+MessageSink SetMessageSink(MessageSink sink) {
+    MessageSink previous = std::move(currentSink());
+    currentSink() = std::move(sink);
+    return previous;
+}
+
+void ShowFailure(const Failure& failure, const QString& place) {
+    currentSink()(QString::number(failure.code()) + QStringLiteral(", ") + place, failure.description());
+}
+
+} // namespace tavrin

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <functional>
+
+namespace tavrin {
+
+// Failure codes used throughout the editor. The numbers are the ones level files and messages show.
+enum FailureCode : int {
+    ErrInvalidCall = 5,
+    ErrOverflow = 6,
+    ErrSubscript = 9,
+    ErrTypeMismatch = 13,
+    ErrFileNotFound = 53,
+    ErrDiskFull = 61,
+    ErrInputPastEnd = 62,
+    ErrPermission = 70,
+    ErrPathAccess = 75,
+    ErrNoSuchControl = 340,
+    ErrInvalidValue = 380,
+    ErrInvalidPicture = 481,
+    ErrCancel = 32755,
+};
+
+// The standard description of a code ("File not found" for 53, and so on).
+QString StandardDescription(int code);
+
+// The one failure type: a code and a description.
+class Failure : public std::exception {
+public:
+    Failure(int code, QString description);
+    explicit Failure(int code);
+
+    int code() const { return m_code; }
+    const QString& description() const { return m_description; }
+    const char* what() const noexcept override { return m_what.constData(); }
+
+    // A file opened for reading is missing: the short, fixed description "File not found".
+    static Failure fileNotFound();
+    // A picture file is missing: the description names the file, so it is longer than the one above.
+    static Failure pictureNotFound(const QString& path);
+    // The picture-file case of code 53 is told apart from the missing file to read by its description.
+    bool isMissingPicture() const;
+
+private:
+    int m_code;
+    QString m_description;
+    QByteArray m_what;
+};
+
+// Where failures are shown. The editor installs a sink that opens an information message box; tests
+// install one that records. The default writes to standard error.
+using MessageSink = std::function<void(const QString& title, const QString& text)>;
+MessageSink SetMessageSink(MessageSink sink);
+
+// Shows a failure: text = its description, title = its code in decimal, ", " and the place.
+void ShowFailure(const Failure& failure, const QString& place);
+
+} // namespace tavrin

@@ -1,0 +1,391 @@
+#include "module1.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace tavrin {
+
+namespace {
+const QString LevelPropKey = QStringLiteral("LevelProp");
+const QString ScreenInfoKey = QStringLiteral("ScreenInfo");
+
+QString screenKey(Integer screen) {
+    return QStringLiteral("Screen") + QString::number(screen);
+}
+
+FieldValue num(double value) {
+    return FieldValue::number(value);
+}
+} // namespace
+
+Module1::Module1(TileGrid* grid, QString programFolder)
+    : Grid(grid), ProgramFolder(std::move(programFolder)) {
+    for (int k = 2; k <= 9; ++k)
+        SideScreen(k) = static_cast<Integer>(k);
+}
+
+// --- Where things are -----------------------------------------------------------------------------------
+
+QString Module1::ScratchFileName(Integer screen) const {
+    return QDir(ProgramFolder).filePath(QStringLiteral("Screen%1.tmp").arg(screen));
+}
+
+QString Module1::TemplateLevelFileName() const {
+    return QDir(ProgramFolder).filePath(QStringLiteral("PelmarLevel.txt"));
+}
+
+QString Module1::PicturesFolder() const {
+    return QDir(ProgramFolder).filePath(QStringLiteral("Pics"));
+}
+
+QString Module1::PicturePath(const QString& reference) const {
+    QString relative = reference;
+    relative.replace(u'\\', u'/');
+    const bool absolute = relative.size() >= 2 && relative[1] == u':';
+    const QString folder = QDir::cleanPath(PicturesFolder());
+    const QString path = QDir::cleanPath(folder + u'/' + relative);
+    if (absolute || !path.startsWith(folder + u'/'))
+        throw Failure::pictureNotFound(reference);
+    return path;
+}
+
+QImage Module1::LoadPictureReference(const QString& reference) {
+    return Pictures.load(PicturePath(reference));
+}
+
+void Module1::ShowPicture(int index, const FieldValue& reference) {
+    if (reference.isNumeric()) {
+        const Integer source = reference.toInteger();
+        if (!Grid->hasBox(source))
+            throw Failure(ErrNoSuchControl);
+        Grid->copyPicture(source, index);
+    } else {
+        Grid->setPicture(index, LoadPictureReference(reference.textValue()));
+    }
+}
+
+// --- Start-up -------------------------------------------------------------------------------------------
+
+void Module1::SetDefaults() {
+    for (int k = 2; k <= 9; ++k)
+        SideScreen(k) = static_cast<Integer>(k);
+    for (int i = FirstGridTile; i <= LastGridTile; ++i) {
+        TilePropLeftOps(i) = num(1);
+        TilePropUpOps(i) = num(1);
+        TilePropRightOps(i) = num(1);
+        TilePropDownOps(i) = num(1);
+    }
+    LevelStartTile = 1;
+    WalkerTile = 1;
+}
+
+void Module1::PlaceWalkerOnStartTile() {
+    Grid->copyPicture(LevelStartTile, PreviewTile);
+    Grid->setBackColour(PreviewTile, Grid->backColour(LevelStartTile));
+    Grid->copyPicture(MarkerTile, LevelStartTile);
+}
+
+// --- Screens and scratch files ----------------------------------------------------------------------------
+
+void Module1::applyTileRecord(const Record& record, Integer tile) {
+    FileRunning = True;
+    TileBackColor(tile) = record[2];
+    TilePicture(tile) = record[3];
+    TilePropLeft(tile) = record[4].toInteger();
+    TilePropUp(tile) = record[5].toInteger();
+    TilePropRight(tile) = record[6].toInteger();
+    TilePropDown(tile) = record[7].toInteger();
+    TilePropLeftOps(tile) = record[8];
+    TilePropUpOps(tile) = record[9];
+    TilePropRightOps(tile) = record[10];
+    TilePropDownOps(tile) = record[11];
+    Grid->setBackColour(tile, TileBackColor(tile).toLong());
+    try {
+        ShowPicture(tile, TilePicture(tile));
+    } catch (const Failure& failure) {
+        if (!failure.isMissingPicture())
+            throw;
+        Grid->setPicture(tile, QImage()); // the empty picture of ErrPic
+    }
+}
+
+// Tile(998) takes the look of tile WalkerTile on the screen just loaded. A missing picture leaves the
+// preview without one.
+void Module1::refreshPreview() {
+    if (!TileArray<FieldValue>::inRange(WalkerTile))
+        return;
+    try {
+        ShowPicture(PreviewTile, TilePicture(WalkerTile));
+    } catch (const Failure& failure) {
+        if (!failure.isMissingPicture())
+            throw;
+        Grid->setPicture(PreviewTile, QImage());
+    }
+    Grid->setBackColour(PreviewTile, TileBackColor(WalkerTile).toLong());
+}
+
+void Module1::LoadLevel(const QString& fileName, const QString& callerName) {
+    FileRunning = False;
+    try {
+        const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
+        RecordReader reader(file.get());
+        const QString key = screenKey(CurrentScreen);
+        while (!reader.atEnd()) {
+            const Record record = reader.read();
+            if (!record[0].isText() || record[0].textValue() != key || !record[1].isNumeric())
+                continue;
+            const Integer tile = record[1].toInteger();
+            if (!TileArray<FieldValue>::inRange(tile))
+                throw Failure(
+                    ErrSubscript,
+                    StandardDescription(ErrSubscript) +
+                        QStringLiteral(" (tile %1 in record %2)").arg(tile).arg(reader.recordsRead()));
+            applyTileRecord(record, tile);
+        }
+        refreshPreview();
+    } catch (const Failure& failure) {
+        if (failure.code() == ErrFileNotFound && !failure.isMissingPicture())
+            return;
+        ShowFailure(failure, QStringLiteral("LoadLevel - ") + callerName);
+    }
+}
+
+bool Module1::ScreenTmpExists() const {
+    return Files->exists(ScratchFileName(CurrentScreen));
+}
+
+QByteArray Module1::EncodeScreenBlock() {
+    const FieldValue key = FieldValue::text(screenKey(CurrentScreen));
+    QByteArray block;
+    block.reserve(309 * 64);
+    for (int i = FirstGridTile; i <= LastGridTile; ++i) {
+        TileBackColor(i) = num(Grid->backColour(i));
+        block += RecordWriter::Encode({key, num(i), TileBackColor(i), TilePicture(i), num(TilePropLeft(i)),
+                                       num(TilePropUp(i)), num(TilePropRight(i)), num(TilePropDown(i)),
+                                       TilePropLeftOps(i), TilePropUpOps(i), TilePropRightOps(i),
+                                       TilePropDownOps(i)});
+    }
+    Record info{key, FieldValue::text(ScreenInfoKey)};
+    for (int k = 2; k <= 9; ++k)
+        info[static_cast<size_t>(k)] = num(SideScreen(k));
+    info[10] = num(0);
+    info[11] = num(0);
+    block += RecordWriter::Encode(info);
+    for (int k = 2; k <= 9; ++k) {
+        Record side{key, FieldValue::text(QStringLiteral("Side%1").arg(k)), num(SideScreen(k))};
+        for (size_t f = 3; f < side.size(); ++f)
+            side[f] = num(0);
+        block += RecordWriter::Encode(side);
+    }
+    return block;
+}
+
+void Module1::SaveScreenTmp() {
+    const QByteArray block = EncodeScreenBlock();
+    const std::unique_ptr<QSaveFile> file = Files->openWrite(ScratchFileName(CurrentScreen));
+    RecordWriter(file.get()).writeRaw(block);
+    Files->commit(*file);
+}
+
+void Module1::blankScreen() {
+    for (int i = FirstGridTile; i <= LastGridTile; ++i) {
+        TileBackColor(i) = num(Grid->brushColour());
+        Grid->setBackColour(i, TileBackColor(i).toLong());
+        TilePicture(i) = num(0);
+        Grid->copyPicture(BlankTile, i);
+        TilePropLeft(i) = 0;
+        TilePropUp(i) = 0;
+        TilePropRight(i) = 0;
+        TilePropDown(i) = 0;
+    }
+}
+
+void Module1::LoadScreen() {
+    bool found = false;
+    if (ScreenTmpExists()) {
+        const QString scratch = ScratchFileName(CurrentScreen);
+        LoadLevel(scratch, QStringLiteral("mnuSave_Click - tmp Load"));
+        LoadSideScreens(scratch);
+        found = true;
+    }
+    if (!found && !LevelFileName.isEmpty()) {
+        LoadLevel(LevelFileName, QStringLiteral("mnuSave_Click - FileRunning Load"));
+        found = FileRunning;
+        if (found)
+            LoadSideScreens(LevelFileName);
+    }
+    if (!found) {
+        blankScreen();
+        refreshPreview();
+    }
+    for (int k = 2; k <= 5; ++k)
+        Grid->showSideLink(k, QString::number(SideScreen(k)));
+}
+
+void Module1::ChangeScreen(Integer target) {
+    SaveScreenTmp();
+    CurrentScreen = target;
+    LoadScreen();
+}
+
+void Module1::GoToScreen(const QString& text) {
+    const double target = TextToNumber(text);
+    if (target == CurrentScreen)
+        return;
+    SaveScreenTmp();
+    CurrentScreen = ToInteger(target);
+    LoadScreen();
+}
+
+void Module1::DeleteScratchFiles() {
+    static const QRegularExpression scratchName(QStringLiteral("^Screen-?[0-9]+\\.tmp$"));
+    const QDir folder(ProgramFolder);
+    const QStringList names = folder.entryList({QStringLiteral("Screen*.tmp")}, QDir::Files);
+    for (const QString& name : names)
+        if (scratchName.match(name).hasMatch())
+            Files->remove(folder.filePath(name));
+}
+
+// --- Level files ----------------------------------------------------------------------------------------
+
+void Module1::LoadLevelProp(const QString& fileName) {
+    const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
+    RecordReader reader(file.get());
+    while (!reader.atEnd()) {
+        const Record record = reader.read();
+        if (!record[0].isText() || record[0].textValue() != LevelPropKey)
+            continue;
+        LevelName = record[1].toText();
+        LevelAuthor = record[2].toText();
+        LevelDateMade = record[3].toText();
+        LevelDescription = record[4].toText();
+        LevelComments = record[5].toText();
+        LevelStartTile = record[6].toInteger();
+        LevelLastScreen = record[7].toInteger();
+    }
+}
+
+void Module1::LoadSideScreens(const QString& fileName) {
+    const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
+    RecordReader reader(file.get());
+    const QString key = screenKey(CurrentScreen);
+    int expected = 2;
+    while (!reader.atEnd()) {
+        const Record record = reader.read();
+        if (!record[0].isText() || record[0].textValue() != key || !record[1].isText())
+            continue;
+        if (record[1].textValue() == ScreenInfoKey) {
+            for (int k = 2; k <= 9; ++k)
+                SideScreen(k) = static_cast<Integer>(k);
+        } else if (expected <= 9 && record[1].textValue() == QStringLiteral("Side%1").arg(expected)) {
+            SideScreen(expected) = record[2].toInteger();
+            ++expected;
+        }
+    }
+}
+
+void Module1::WriteScreen(RecordWriter& writer) {
+    writer.writeRaw(EncodeScreenBlock());
+}
+
+void Module1::LoadLevelSequence(const QString& fileName, const QString& callerName) {
+    DeleteScratchFiles();
+    CurrentScreen = 0;
+    LoadLevel(fileName, callerName);
+    LoadLevelProp(fileName);
+    LoadSideScreens(fileName);
+    if (!TileArray<FieldValue>::inRange(LevelStartTile))
+        throw Failure(ErrSubscript,
+                      QStringLiteral("The level's starting tile %1 is not a tile of the grid (1 to 300).")
+                          .arg(LevelStartTile));
+    WalkerTile = LevelStartTile;
+    Grid->copyPicture(LevelStartTile, PreviewTile);
+    Grid->setBackColour(PreviewTile, TileBackColor(LevelStartTile).toLong());
+    Grid->copyPicture(MarkerTile, LevelStartTile);
+}
+
+Record Module1::levelPropRecord() const {
+    return {FieldValue::text(LevelPropKey),
+            FieldValue::text(LevelName),
+            FieldValue::text(LevelAuthor),
+            FieldValue::text(LevelDateMade),
+            FieldValue::text(LevelDescription),
+            FieldValue::text(LevelComments),
+            num(LevelStartTile),
+            num(LevelLastScreen),
+            num(0),
+            num(0),
+            num(0),
+            num(0)};
+}
+
+void Module1::checkLevelPropWritable() const {
+    if (LevelLastScreen < 0)
+        throw Failure(
+            ErrInvalidValue,
+            QStringLiteral("The last screen is %1. A level has screens 0 to its last screen, so the last "
+                           "screen must be 0 or more: set it in Level Properties (F3) and save again.")
+                .arg(LevelLastScreen));
+    RecordWriter::CheckWritable(levelPropRecord());
+}
+
+void Module1::SaveLevel(const QString& path, const std::function<void(int)>& onScreen) {
+    checkLevelPropWritable();
+    const std::unique_ptr<QSaveFile> file = Files->openWrite(path);
+    RecordWriter writer(file.get());
+    for (int screen = 0;; ++screen) {
+        if (onScreen)
+            onScreen(screen);
+        CurrentScreen = static_cast<Integer>(screen);
+        LoadScreen();
+        WriteScreen(writer);
+        if (CurrentScreen == LevelLastScreen)
+            break;
+    }
+    if (onScreen)
+        onScreen(LevelLastScreen + 1);
+    writer.write(levelPropRecord());
+    Files->commit(*file);
+}
+
+// --- Other shared procedures ------------------------------------------------------------------------------
+
+QString Module1::GetFileName(const QString& path) {
+    const qsizetype separator = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
+    if (separator < 0)
+        throw Failure(ErrInvalidCall);
+    return u'\\' + path.mid(separator + 1);
+}
+
+void Module1::ReDisplayTiles() {
+    for (int i = FirstGridTile; i <= LastGridTile; ++i) {
+        const FieldValue& colour = TileBackColor(i);
+        Grid->setBackColour(i, colour.isNumeric() ? colour.toLong() : 0);
+        const FieldValue& reference = TilePicture(i);
+        if (reference.isNumeric()) {
+            Grid->setPicture(i, Grid->picture(i));
+            continue;
+        }
+        try {
+            Grid->setPicture(i, LoadPictureReference(reference.textValue()));
+        } catch (const Failure& failure) {
+            if (failure.code() != ErrFileNotFound && failure.code() != ErrInvalidPicture)
+                throw;
+            Grid->setPicture(i, QImage());
+        }
+    }
+}
+
+void Module1::PrintTileProps() {
+    for (int i = FirstGridTile; i <= LastGridTile; ++i) {
+        Grid->copyPicture(BlankTile, i);
+        Grid->printText(i, QStringLiteral("%1,%2\r%3,%4")
+                               .arg(TilePropUp(i))
+                               .arg(TilePropRight(i))
+                               .arg(TilePropLeft(i))
+                               .arg(TilePropDown(i)));
+    }
+}
+
+} // namespace tavrin

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "fieldvalue.h"
+#include "fileaccess.h"
+#include "numbers.h"
+#include "picturestore.h"
+#include "record.h"
+#include "tilearrays.h"
+#include "tilegrid.h"
+
+#include <QString>
+#include <functional>
+
+namespace tavrin {
+
+// The level state shared by every window, and the procedures that keep it on disk. The state is public
+// and read and written directly; each window gets the one instance by reference.
+class Module1 {
+public:
+    explicit Module1(TileGrid* grid = nullptr, QString programFolder = QString());
+    Module1(const Module1&) = delete;
+    Module1& operator=(const Module1&) = delete;
+
+    // --- The level state -------------------------------------------------------------------------------
+    Integer CurrentScreen = 0;
+    CheckedArray<Integer, 2, 9> SideScreen;
+
+    QString LevelName;
+    QString LevelAuthor;
+    QString LevelDateMade;
+    QString LevelDescription;
+    QString LevelComments;
+    Integer LevelStartTile = 1;
+    Integer LevelLastScreen = 0;
+
+    QString LevelFileName;
+    Flag FileRunning = False;
+    Integer WalkerTile = 1;
+    QString PictureName;
+
+    TileArray<FieldValue> TileBackColor;
+    TileArray<FieldValue> TilePicture;
+    TileArray<Integer> TilePropLeft;
+    TileArray<Integer> TilePropUp;
+    TileArray<Integer> TilePropRight;
+    TileArray<Integer> TilePropDown;
+    TileArray<FieldValue> TilePropLeftOps;
+    TileArray<FieldValue> TilePropUpOps;
+    TileArray<FieldValue> TilePropRightOps;
+    TileArray<FieldValue> TilePropDownOps;
+
+    // --- Where things are -----------------------------------------------------------------------------
+    TileGrid* Grid;
+    QString ProgramFolder;
+    PictureStore Pictures;
+    // Every file goes through Files; tests may point it at one that injects faults.
+    FileAccess* Files = &m_defaultFiles;
+
+    QString ScratchFileName(Integer screen) const;
+    QString TemplateLevelFileName() const;
+    QString PicturesFolder() const;
+    // The file a text picture reference names: the pictures folder followed by the reference.
+    // A reference that would reach outside the pictures folder names no file: failure 53.
+    QString PicturePath(const QString& reference) const;
+    QImage LoadPictureReference(const QString& reference);
+
+    // --- Start-up ---------------------------------------------------------------------------------------
+    // The defaults of the load step: side links k, operands 1, start tile and walker 1.
+    void SetDefaults();
+    // Tile(998) takes the look of the start tile, then the marker is drawn on it.
+    void PlaceWalkerOnStartTile();
+
+    // --- Screens and scratch files ---------------------------------------------------------------------
+    void LoadLevel(const QString& fileName, const QString& callerName);
+    bool ScreenTmpExists() const;
+    void SaveScreenTmp();
+    void LoadScreen();
+    // The change of screen: the screen on display goes to its scratch file, then `target` is loaded.
+    void ChangeScreen(Integer target);
+    // Go To Screen with the text of a box: a text that is no number fails before anything is saved; the
+    // number of the screen on display changes nothing; one outside the Integer range fails after the
+    // screen on display was saved.
+    void GoToScreen(const QString& text);
+    // Deletes the editor's own scratch files (Screen<n>.tmp) in the program folder.
+    void DeleteScratchFiles();
+
+    // Shows a picture reference on a box: numeric copies Tile(n), a text loads from the pictures folder.
+    void ShowPicture(int index, const FieldValue& reference);
+
+    // --- Level files ------------------------------------------------------------------------------------
+    void LoadLevelProp(const QString& fileName);
+    void LoadSideScreens(const QString& fileName);
+    void WriteScreen(RecordWriter& writer);
+    // Level-load sequence: screen 0, the level properties, the side links, the walk marker.
+    void LoadLevelSequence(const QString& fileName, const QString& callerName);
+    // Writes screens 0..LevelLastScreen and the level properties to `path`. `onScreen` is told the number
+    // of every screen before it is written and once more with LevelLastScreen + 1 at the end.
+    void SaveLevel(const QString& path, const std::function<void(int)>& onScreen = {});
+
+    // --- Other shared procedures ---------------------------------------------------------------------
+    static QString GetFileName(const QString& path);
+    void ReDisplayTiles();
+    void PrintTileProps();
+
+    // The 309 records of the screen on display, each tile's colour first copied from the grid.
+    QByteArray EncodeScreenBlock();
+
+private:
+    void applyTileRecord(const Record& record, Integer tile);
+    void refreshPreview();
+    void blankScreen();
+    void checkLevelPropWritable() const;
+    Record levelPropRecord() const;
+
+    FileAccess m_defaultFiles;
+};
+
+} // namespace tavrin

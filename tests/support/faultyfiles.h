@@ -1,0 +1,18 @@
+#pragma once
+
+#include "fileaccess.h"
+
+#include <QSet>
+
+// File access that fails where a test asks it to: a disk that fills up after so many bytes, files that
+// cannot be opened for writing or reading.
+class FaultyFiles : public tavrin::FileAccess {
+public:
+    std::unique_ptr<QIODevice> openRead(const QString& path) override;
+    std::unique_ptr<QSaveFile> openWrite(const QString& path) override;
+
+    qint64 diskFullAfter = -1; // bytes a write may still take; -1 for no limit
+    int failOpenWriteWith = 0; // a failure code for every open for writing
+    QSet<QString> unreadable;  // paths whose opening for reading fails with code 75
+    int writesOpened = 0;
+};

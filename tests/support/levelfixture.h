@@ -1,0 +1,35 @@
+#pragma once
+
+#include "failure.h"
+#include "fakegrid.h"
+#include "module1.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+// A program folder in a temporary directory, with a Pics folder, a fake grid, a Module1 on it set up as
+// the load step leaves it, and a recorder for the messages shown.
+class LevelFixture {
+public:
+    LevelFixture();
+    ~LevelFixture();
+
+    QString path(const QString& name) const { return folder.filePath(name); }
+    void writeFile(const QString& name, const QByteArray& bytes) const;
+    QByteArray readFile(const QString& name) const;
+    // Writes a picture of one colour into the Pics folder.
+    void writePicture(const QString& name, QColor colour, int size = 25) const;
+
+    QTemporaryDir folder;
+    FakeGrid grid;
+    std::unique_ptr<tavrin::Module1> module;
+    QStringList messages; // "title|text"
+
+private:
+    tavrin::MessageSink m_previousSink;
+};
+
+// A tile record as the writer puts it, for building test files by hand.
+QByteArray TileLine(int screen, int tile, const QByteArray& rest);
