@@ -1,0 +1,230 @@
+// Times the level operations on generated levels of growing size and prints one table.
+//
+//   bench_levels [--sizes 1,100,1000,10000,32768] [--budget SECONDS] [--folder DIR]
+//
+// Each size runs in a child process of its own, so that its peak resident memory is its own. Operations
+// that would take longer than the budget are timed on a part and scaled up; such figures are marked "~".
+#include "colour.h"
+#include "module1.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace tavrin;
+
+namespace {
+
+// A grid that only keeps values, like the fake grid of the tests.
+class ValueGrid : public TileGrid {
+public:
+    bool hasBox(int index) const override { return (index >= 0 && index <= 300) || (index >= 997 && index <= 999); }
+    Long backColour(int index) const override { return colours[slot(index)]; }
+    void setBackColour(int index, Long colour) override { colours[slot(index)] = colour; }
+    QImage picture(int index) const override { return pictures[slot(index)]; }
+    void setPicture(int index, const QImage& picture) override { pictures[slot(index)] = picture; }
+    Long brushColour() const override { return SysButtonFace; }
+    void showSideLink(int, const QString&) override {}
+    void printText(int, const QString&) override {}
+
+private:
+    static size_t slot(int index) { return index <= 300 ? size_t(index) : size_t(index - 997 + 301); }
+    Long colours[304] = {};
+    QImage pictures[304];
+};
+
+const char* const PictureNames[] = {"grass", "water", "wall", "sand", "tree"};
+
+void writePictures(const QString& folder) {
+    QDir(folder).mkdir(QStringLiteral("Pics"));
+    const QColor colours[] = {Qt::green, Qt::blue, Qt::gray, Qt::yellow, Qt::darkGreen};
+    for (int i = 0; i < 5; ++i) {
+        QImage image(25, 25, QImage::Format_RGB888);
+        image.fill(colours[i]);
+        image.save(folder + QStringLiteral("/Pics/%1.bmp").arg(PictureNames[i]), "BMP");
+    }
+}
+
+// A level of `screens` screens with mixed pictures, properties and side links.
+void writeLevel(const QString& path, int screens) {
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    QRandomGenerator random(screens);
+    QByteArray chunk;
+    for (int n = 0; n < screens; ++n) {
+        const QByteArray key = "\"Screen" + QByteArray::number(n) + "\"";
+        for (int t = 1; t <= 300; ++t) {
+            const quint32 r = random.generate();
+            QByteArray picture;
+            switch (r % 4) {
+            case 0:
+                picture = "0";
+                break;
+            case 1:
+                picture = "997";
+                break;
+            default:
+                picture = "\"\\" + QByteArray(PictureNames[(r >> 4) % 5]) + ".bmp\"";
+            }
+            chunk += key + ',' + QByteArray::number(t) + ',' + QByteArray::number(r & 0xFFFFFF) + ',' + picture;
+            for (int d = 0; d < 4; ++d)
+                chunk += ',' + QByteArray::number((r >> (8 + 3 * d)) % 10 == 1 ? 1 : 0);
+            chunk += ",1,\"" + QByteArray::number(t) + "\"," + QByteArray::number((r >> 20) % 300 + 1) + ",\r\n";
+        }
+        chunk += key + ",\"ScreenInfo\",0,0,0,0,0,0,0,0,0,0\r\n";
+        for (int k = 2; k <= 9; ++k)
+            chunk += key + ",\"Side" + QByteArray::number(k) + "\"," + QByteArray::number((n + k) % screens) +
+                     ",0,0,0,0,0,0,0,0,0\r\n";
+        if (chunk.size() > (1 << 20)) {
+            file.write(chunk);
+            chunk.clear();
+        }
+    }
+    chunk += "\"LevelProp\",\"Benchmark\",\"bench\",\"today\",\"generated\",\"\",1," +
+             QByteArray::number(screens - 1) + ",0,0,0,0\r\n";
+    file.write(chunk);
+}
+
+double seconds(const QElapsedTimer& timer) { return double(timer.nsecsElapsed()) / 1e9; }
+
+long peakResidentKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+QString figure(double value, bool scaled) {
+    QString text = value < 0.01 ? QString::number(value * 1000, 'f', 2) + QStringLiteral(" ms")
+                                : QString::number(value, 'f', 3) + QStringLiteral(" s");
+    return scaled ? u'~' + text : text;
+}
+
+// One size, in this process: prints one row of the table.
+int runOne(int screens, double budget, const QString& baseFolder) {
+    QTemporaryDir temporary(baseFolder + QStringLiteral("/bench-XXXXXX"));
+    const QString folder = temporary.path();
+    writePictures(folder);
+    const QString level = folder + QStringLiteral("/level.txt");
+    writeLevel(level, screens);
+    const qint64 bytes = QFileInfo(level).size();
+
+    QElapsedTimer timer;
+    // The floor: reading the file once, and copying it once.
+    timer.start();
+    {
+        QFile in(level);
+        in.open(QIODevice::ReadOnly);
+        while (!in.read(1 << 20).isEmpty()) {
+        }
+    }
+    const double readOnce = seconds(timer);
+    timer.start();
+    QFile::copy(level, folder + QStringLiteral("/copy.txt"));
+    const double copyOnce = seconds(timer);
+    QFile::remove(folder + QStringLiteral("/copy.txt"));
+
+    ValueGrid grid;
+    Module1 module(&grid, folder);
+    module.SetDefaults();
+    const long emptyKb = peakResidentKb();
+
+    timer.start();
+    module.LevelFileName = level;
+    module.LoadLevelSequence(level, QStringLiteral("bench"));
+    const double load = seconds(timer);
+
+    // Changes of screen to random screens; the median of as many as the budget allows (at most 100).
+    QRandomGenerator random(7);
+    std::vector<double> changes;
+    QElapsedTimer total;
+    total.start();
+    while (changes.size() < 100 && (changes.size() < 3 || seconds(total) < budget / 4)) {
+        timer.start();
+        module.ChangeScreen(Integer(random.bounded(screens)));
+        changes.push_back(seconds(timer));
+    }
+    std::sort(changes.begin(), changes.end());
+    const double change = changes[changes.size() / 2];
+
+    timer.start();
+    module.ReDisplayTiles();
+    const double redisplay = seconds(timer);
+
+    // Save Level: the whole level when the budget allows, else the first screens, scaled up.
+    int saved = screens;
+    const double perScreenGuess = change * 1.2;
+    if (perScreenGuess * screens > budget)
+        saved = std::max(1, int(budget / perScreenGuess));
+    const Integer lastScreen = module.LevelLastScreen;
+    module.LevelLastScreen = Integer(saved - 1);
+    timer.start();
+    module.SaveScreenTmp();
+    module.SaveLevel(folder + QStringLiteral("/saved.txt"));
+    double save = seconds(timer);
+    module.LevelLastScreen = lastScreen;
+    const bool saveScaled = saved < screens;
+    if (saveScaled)
+        save = save / saved * screens;
+    const long peakKb = peakResidentKb();
+
+    QTextStream out(stdout);
+    out << QStringLiteral("| %1 | %2 MB | %3 | %4 | %5 | %6 | %7 | %8 | %9 MB |\n")
+               .arg(screens)
+               .arg(double(bytes) / 1e6, 0, 'f', 1)
+               .arg(figure(readOnce, false), figure(copyOnce, false), figure(load, false),
+                    figure(change, changes.size() < 100), figure(save, saveScaled), figure(redisplay, false))
+               .arg(double(peakKb - emptyKb) / 1024, 0, 'f', 1);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication::setAttribute(Qt::AA_Use96Dpi);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QStringList arguments = app.arguments();
+    double budget = 60;
+    QString sizes = QStringLiteral("1,100,1000,10000,32768");
+    QString folder = QDir::tempPath();
+    int one = 0;
+    for (int i = 1; i + 1 < arguments.size(); i += 2) {
+        if (arguments[i] == QLatin1String("--budget"))
+            budget = arguments[i + 1].toDouble();
+        else if (arguments[i] == QLatin1String("--sizes"))
+            sizes = arguments[i + 1];
+        else if (arguments[i] == QLatin1String("--folder"))
+            folder = arguments[i + 1];
+        else if (arguments[i] == QLatin1String("--one"))
+            one = arguments[i + 1].toInt();
+    }
+    if (one > 0)
+        return runOne(one, budget, folder);
+
+    std::printf("| screens | file | read once | copy once | load level | change screen (median) | save level | "
+                "redisplay | peak memory over empty |\n|---|---|---|---|---|---|---|---|---|\n");
+    std::fflush(stdout);
+    for (const QString& size : sizes.split(u',')) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--one"), size, QStringLiteral("--budget"), QString::number(budget),
+                     QStringLiteral("--folder"), folder});
+        child.waitForFinished(-1);
+    }
+    std::printf("(~: timed on a part and scaled up to the whole level)\n");
+    return 0;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "numbers.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace tavrin {
+
+// The one file and colour dialog that every command shares. Each command sets what it needs and leaves
+// the rest as the previous command left it. A cancel is failure 32755, and FileName and Color then keep
+// their previous values. Tests replace it with a scripted one.
+class LoadDialog {
+public:
+    virtual ~LoadDialog() = default;
+
+    QString DialogTitle = QStringLiteral("Load Level");
+    QString FileName = QStringLiteral("Level.txt");
+    Long Color = 0;
+    // Where the file dialog starts; the editor sets it to the program folder.
+    QString InitDir;
+    QWidget* Parent = nullptr;
+
+    virtual void ShowOpen();
+    virtual void ShowSave();
+    virtual void ShowColor();
+
+private:
+    void showFileDialog(bool saving);
+};
+
+} // namespace tavrin

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "failure.h"
+#include "loaddialog.h"
+
+#include <QList>
+#include <QStringList>
+#include <optional>
+
+// A file and colour dialog that answers from a script: each Show* takes the next answer, and an empty
+// answer is a cancel. It records the title each file dialog was opened with.
+class ScriptedDialog : public tavrin::LoadDialog {
+public:
+    void ShowOpen() override { answerFile(); }
+    void ShowSave() override { answerFile(); }
+    void ShowColor() override {
+        ++colourOpenings;
+        if (colours.isEmpty() || !colours.first().has_value()) {
+            if (!colours.isEmpty())
+                colours.removeFirst();
+            throw tavrin::Failure(tavrin::ErrCancel);
+        }
+        Color = *colours.takeFirst();
+    }
+
+    QList<std::optional<QString>> files;
+    QList<std::optional<tavrin::Long>> colours;
+    QStringList titles;
+    int colourOpenings = 0;
+
+private:
+    void answerFile() {
+        titles << DialogTitle;
+        if (files.isEmpty() || !files.first().has_value()) {
+            if (!files.isEmpty())
+                files.removeFirst();
+            throw tavrin::Failure(tavrin::ErrCancel);
+        }
+        FileName = *files.takeFirst();
+    }
+};
