@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite with CTest. Exits with CTest's status.
+#
+#   scripts/test.sh              tests of the ordinary build in build/
+#   scripts/test.sh --sanitize   the same tests built with AddressSanitizer and UBSan in build-asan/
+#
+# The tests run on Qt's offscreen platform and need no display.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$ROOT"
+
+usage() {
+    sed -n '2,7s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"
+}
+
+sanitize=0
+while (($# > 0)); do
+    case $1 in
+        --sanitize) sanitize=1 ;;
+        -h | --help)
+            usage
+            exit 0
+            ;;
+        *)
+            echo "test.sh: unknown option '$1'" >&2
+            usage >&2
+            exit 2
+            ;;
+    esac
+    shift
+done
+
+if ((sanitize)); then
+    bash scripts/setup.sh --sanitize
+    build_dir=build-asan
+    # Leak checking is off by default: Qt and the font libraries keep caches until exit, which LeakSanitizer
+    # reports. Set ASAN_OPTIONS yourself to turn it on.
+    export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+    export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+else
+    bash scripts/setup.sh
+    build_dir=build
+fi
+
+exec ctest --test-dir "$build_dir" --output-on-failure
