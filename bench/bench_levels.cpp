@@ -2,10 +2,15 @@
 //
 //   bench_levels [--sizes 1,100,1000,10000,32768] [--budget SECONDS] [--folder DIR]
 //
+// Build the project in RelWithDebInfo (the default) or Release before taking figures.
+//
 // Each size runs in a child process of its own, so that its peak resident memory is its own. Operations
 // that would take longer than the budget are timed on a part and scaled up; such figures are marked "~".
 #include "colour.h"
 #include "module1.h"
+#if __has_include("walker.h")
+#include "walker.h"
+#endif
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,7 +32,9 @@ namespace {
 // A grid that only keeps values, like the fake grid of the tests.
 class ValueGrid : public TileGrid {
 public:
-    bool hasBox(int index) const override { return (index >= 0 && index <= 300) || (index >= 997 && index <= 999); }
+    bool hasBox(int index) const override {
+        return (index >= 0 && index <= 300) || (index >= 997 && index <= 999);
+    }
     Long backColour(int index) const override { return colours[slot(index)]; }
     void setBackColour(int index, Long colour) override { colours[slot(index)] = colour; }
     QImage picture(int index) const override { return pictures[slot(index)]; }
@@ -75,10 +82,12 @@ void writeLevel(const QString& path, int screens) {
             default:
                 picture = "\"\\" + QByteArray(PictureNames[(r >> 4) % 5]) + ".bmp\"";
             }
-            chunk += key + ',' + QByteArray::number(t) + ',' + QByteArray::number(r & 0xFFFFFF) + ',' + picture;
+            chunk +=
+                key + ',' + QByteArray::number(t) + ',' + QByteArray::number(r & 0xFFFFFF) + ',' + picture;
             for (int d = 0; d < 4; ++d)
                 chunk += ',' + QByteArray::number((r >> (8 + 3 * d)) % 10 == 1 ? 1 : 0);
-            chunk += ",1,\"" + QByteArray::number(t) + "\"," + QByteArray::number((r >> 20) % 300 + 1) + ",\r\n";
+            chunk +=
+                ",1,\"" + QByteArray::number(t) + "\"," + QByteArray::number((r >> 20) % 300 + 1) + ",\r\n";
         }
         chunk += key + ",\"ScreenInfo\",0,0,0,0,0,0,0,0,0,0\r\n";
         for (int k = 2; k <= 9; ++k)
@@ -94,7 +103,9 @@ void writeLevel(const QString& path, int screens) {
     file.write(chunk);
 }
 
-double seconds(const QElapsedTimer& timer) { return double(timer.nsecsElapsed()) / 1e9; }
+double seconds(const QElapsedTimer& timer) {
+    return double(timer.nsecsElapsed()) / 1e9;
+}
 
 long peakResidentKb() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -112,13 +123,10 @@ QString figure(double value, bool scaled) {
     return scaled ? u'~' + text : text;
 }
 
-// One size, in this process: prints one row of the table.
-int runOne(int screens, double budget, const QString& baseFolder) {
-    QTemporaryDir temporary(baseFolder + QStringLiteral("/bench-XXXXXX"));
-    const QString folder = temporary.path();
-    writePictures(folder);
+// One size, in this process, on a folder prepared by another: prints one row of the table.
+int runOne(int screens, double budget, const QString& folder) {
+    const long emptyKb = peakResidentKb();
     const QString level = folder + QStringLiteral("/level.txt");
-    writeLevel(level, screens);
     const qint64 bytes = QFileInfo(level).size();
 
     QElapsedTimer timer;
@@ -139,35 +147,23 @@ int runOne(int screens, double budget, const QString& baseFolder) {
     ValueGrid grid;
     Module1 module(&grid, folder);
     module.SetDefaults();
-    const long emptyKb = peakResidentKb();
 
     timer.start();
     module.LevelFileName = level;
     module.LoadLevelSequence(level, QStringLiteral("bench"));
     const double load = seconds(timer);
 
-    // Changes of screen to random screens; the median of as many as the budget allows (at most 100).
-    QRandomGenerator random(7);
-    std::vector<double> changes;
-    QElapsedTimer total;
-    total.start();
-    while (changes.size() < 100 && (changes.size() < 3 || seconds(total) < budget / 4)) {
-        timer.start();
-        module.ChangeScreen(Integer(random.bounded(screens)));
-        changes.push_back(seconds(timer));
-    }
-    std::sort(changes.begin(), changes.end());
-    const double change = changes[changes.size() / 2];
-
-    timer.start();
-    module.ReDisplayTiles();
-    const double redisplay = seconds(timer);
-
     // Save Level: the whole level when the budget allows, else the first screens, scaled up.
     int saved = screens;
-    const double perScreenGuess = change * 1.2;
+    // A first screen from the level file tells how long one screen takes.
+    QElapsedTimer probe;
+    probe.start();
+    module.CurrentScreen = Integer(screens - 1);
+    module.LoadScreen();
+    const double perScreenGuess = seconds(probe) * 1.5;
+    module.CurrentScreen = 0;
     if (perScreenGuess * screens > budget)
-        saved = std::max(1, int(budget / perScreenGuess));
+        saved = std::min(screens, std::max(10, int(budget / perScreenGuess)));
     const Integer lastScreen = module.LevelLastScreen;
     module.LevelLastScreen = Integer(saved - 1);
     timer.start();
@@ -178,14 +174,55 @@ int runOne(int screens, double budget, const QString& baseFolder) {
     const bool saveScaled = saved < screens;
     if (saveScaled)
         save = save / saved * screens;
+    // Changes of screen to random screens; the median of as many as the budget allows (at most 100).
+    QRandomGenerator random(7);
+    std::vector<double> changes;
+    QElapsedTimer total;
+    total.start();
+    while (changes.size() < 100 && (changes.size() < 3 || seconds(total) < budget / 4)) {
+        // Every target comes from the level file, as on a level just loaded.
+        const Integer target = Integer(random.bounded(screens));
+        QFile::remove(module.ScratchFileName(target));
+        timer.start();
+        module.ChangeScreen(target);
+        changes.push_back(seconds(timer));
+    }
+    std::sort(changes.begin(), changes.end());
+    const double change = changes[changes.size() / 2];
+
+    // Walk steps through an exit into a random screen; the median.
+    std::vector<double> walks;
+#if __has_include("walker.h")
+    Walker walker(module);
+    total.start();
+    while (walks.size() < 100 && (walks.size() < 3 || seconds(total) < budget / 4)) {
+        module.SideScreen(4) = Integer(random.bounded(screens));
+        QFile::remove(module.ScratchFileName(module.SideScreen(4)));
+        module.WalkerTile = 20;
+        module.TilePropRight(20) = 4;
+        module.TilePropRightOps(20) = FieldValue::number(21);
+        timer.start();
+        walker.KeyDown(KeyRight);
+        walks.push_back(seconds(timer));
+    }
+    std::sort(walks.begin(), walks.end());
+#endif
+    const QString walk =
+        walks.empty() ? QStringLiteral("-") : figure(walks[walks.size() / 2], walks.size() < 100);
+
+    timer.start();
+    module.ReDisplayTiles();
+    const double redisplay = seconds(timer);
+
     const long peakKb = peakResidentKb();
 
     QTextStream out(stdout);
-    out << QStringLiteral("| %1 | %2 MB | %3 | %4 | %5 | %6 | %7 | %8 | %9 MB |\n")
+    out << QStringLiteral("| %1 | %2 MB | %3 | %4 | %5 | %6 | %7 | %8 | %9 | %10 MB |\n")
                .arg(screens)
                .arg(double(bytes) / 1e6, 0, 'f', 1)
                .arg(figure(readOnce, false), figure(copyOnce, false), figure(load, false),
-                    figure(change, changes.size() < 100), figure(save, saveScaled), figure(redisplay, false))
+                    figure(change, changes.size() < 100), figure(save, saveScaled), walk,
+                    figure(redisplay, false))
                .arg(double(peakKb - emptyKb) / 1024, 0, 'f', 1);
     return 0;
 }
@@ -201,6 +238,7 @@ int main(int argc, char** argv) {
     QString sizes = QStringLiteral("1,100,1000,10000,32768");
     QString folder = QDir::tempPath();
     int one = 0;
+    int generate = 0;
     for (int i = 1; i + 1 < arguments.size(); i += 2) {
         if (arguments[i] == QLatin1String("--budget"))
             budget = arguments[i + 1].toDouble();
@@ -210,20 +248,32 @@ int main(int argc, char** argv) {
             folder = arguments[i + 1];
         else if (arguments[i] == QLatin1String("--one"))
             one = arguments[i + 1].toInt();
+        else if (arguments[i] == QLatin1String("--generate"))
+            generate = arguments[i + 1].toInt();
     }
     if (one > 0)
         return runOne(one, budget, folder);
+    if (generate > 0) {
+        writePictures(folder);
+        writeLevel(folder + QStringLiteral("/level.txt"), generate);
+        return 0;
+    }
 
-    std::printf("| screens | file | read once | copy once | load level | change screen (median) | save level | "
-                "redisplay | peak memory over empty |\n|---|---|---|---|---|---|---|---|---|\n");
+    std::printf(
+        "| screens | file | read once | copy once | load level | change screen (median) | save level | "
+        "walk through an exit (median) | redisplay | peak memory over empty |\n"
+        "|---|---|---|---|---|---|---|---|---|---|\n");
     std::fflush(stdout);
     for (const QString& size : sizes.split(u',')) {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--one"), size, QStringLiteral("--budget"), QString::number(budget),
-                     QStringLiteral("--folder"), folder});
-        child.waitForFinished(-1);
+        QTemporaryDir prepared(folder + QStringLiteral("/bench-XXXXXX"));
+        for (const QString& step : {QStringLiteral("--generate"), QStringLiteral("--one")}) {
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedChannels);
+            child.start(QCoreApplication::applicationFilePath(),
+                        {step, size, QStringLiteral("--budget"), QString::number(budget),
+                         QStringLiteral("--folder"), prepared.path()});
+            child.waitForFinished(-1);
+        }
     }
     std::printf("(~: timed on a part and scaled up to the whole level)\n");
     return 0;

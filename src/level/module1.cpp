@@ -1,5 +1,6 @@
 #include "module1.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -125,24 +126,50 @@ void Module1::refreshPreview() {
     Grid->setBackColour(PreviewTile, TileBackColor(WalkerTile).toLong());
 }
 
+void Module1::forEachRecord(const QString& fileName, const QString& key,
+                            const std::function<void(const Record&)>& apply) {
+    if (!UseIndex || fileName.isEmpty() || fileName != LevelFileName) {
+        const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
+        RecordReader reader(file.get());
+        while (!reader.atEnd()) {
+            const Record record = reader.read();
+            if (record[0].isText() && record[0].textValue() == key)
+                apply(record);
+        }
+        return;
+    }
+    if (!m_index.describes(fileName))
+        m_index.build(*Files, fileName);
+    const std::vector<LevelIndex::Run>& runs = m_index.runsOf(key);
+    if (!runs.empty()) {
+        const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
+        for (const LevelIndex::Run& run : runs) {
+            if (!file->seek(run.begin))
+                throw Failure::fileNotFound();
+            QByteArray bytes = file->read(run.end - run.begin);
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::ReadOnly);
+            RecordReader reader(&buffer);
+            for (int i = 0; i < run.records; ++i)
+                apply(reader.read());
+        }
+    }
+    if (m_index.endFailure())
+        throw *m_index.endFailure();
+}
+
 void Module1::LoadLevel(const QString& fileName, const QString& callerName) {
     FileRunning = False;
     try {
-        const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
-        RecordReader reader(file.get());
-        const QString key = screenKey(CurrentScreen);
-        while (!reader.atEnd()) {
-            const Record record = reader.read();
-            if (!record[0].isText() || record[0].textValue() != key || !record[1].isNumeric())
-                continue;
+        forEachRecord(fileName, screenKey(CurrentScreen), [this](const Record& record) {
+            if (!record[1].isNumeric())
+                return;
             const Integer tile = record[1].toInteger();
             if (!TileArray<FieldValue>::inRange(tile))
-                throw Failure(
-                    ErrSubscript,
-                    StandardDescription(ErrSubscript) +
-                        QStringLiteral(" (tile %1 in record %2)").arg(tile).arg(reader.recordsRead()));
+                throw Failure(ErrSubscript,
+                              StandardDescription(ErrSubscript) + QStringLiteral(" (tile %1)").arg(tile));
             applyTileRecord(record, tile);
-        }
+        });
         refreshPreview();
     } catch (const Failure& failure) {
         if (failure.code() == ErrFileNotFound && !failure.isMissingPicture())
@@ -250,12 +277,7 @@ void Module1::DeleteScratchFiles() {
 // --- Level files ----------------------------------------------------------------------------------------
 
 void Module1::LoadLevelProp(const QString& fileName) {
-    const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
-    RecordReader reader(file.get());
-    while (!reader.atEnd()) {
-        const Record record = reader.read();
-        if (!record[0].isText() || record[0].textValue() != LevelPropKey)
-            continue;
+    forEachRecord(fileName, LevelPropKey, [this](const Record& record) {
         LevelName = record[1].toText();
         LevelAuthor = record[2].toText();
         LevelDateMade = record[3].toText();
@@ -263,18 +285,14 @@ void Module1::LoadLevelProp(const QString& fileName) {
         LevelComments = record[5].toText();
         LevelStartTile = record[6].toInteger();
         LevelLastScreen = record[7].toInteger();
-    }
+    });
 }
 
 void Module1::LoadSideScreens(const QString& fileName) {
-    const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
-    RecordReader reader(file.get());
-    const QString key = screenKey(CurrentScreen);
     int expected = 2;
-    while (!reader.atEnd()) {
-        const Record record = reader.read();
-        if (!record[0].isText() || record[0].textValue() != key || !record[1].isText())
-            continue;
+    forEachRecord(fileName, screenKey(CurrentScreen), [this, &expected](const Record& record) {
+        if (!record[1].isText())
+            return;
         if (record[1].textValue() == ScreenInfoKey) {
             for (int k = 2; k <= 9; ++k)
                 SideScreen(k) = static_cast<Integer>(k);
@@ -282,7 +300,7 @@ void Module1::LoadSideScreens(const QString& fileName) {
             SideScreen(expected) = record[2].toInteger();
             ++expected;
         }
-    }
+    });
 }
 
 void Module1::WriteScreen(RecordWriter& writer) {

@@ -2,6 +2,7 @@
 
 #include "fieldvalue.h"
 #include "fileaccess.h"
+#include "levelindex.h"
 #include "numbers.h"
 #include "picturestore.h"
 #include "record.h"
@@ -55,6 +56,9 @@ public:
     PictureStore Pictures;
     // Every file goes through Files; tests may point it at one that injects faults.
     FileAccess* Files = &m_defaultFiles;
+    // Reads the level file through an index of where each screen's records stand, instead of reading the
+    // whole file for every screen. Off, every read goes through the whole file; the result is the same.
+    bool UseIndex = true;
 
     QString ScratchFileName(Integer screen) const;
     QString TemplateLevelFileName() const;
@@ -106,6 +110,9 @@ public:
     QByteArray EncodeScreenBlock();
 
 private:
+    // Calls `apply` for every record of the file whose key is the text `key`, in file order.
+    void forEachRecord(const QString& fileName, const QString& key,
+                       const std::function<void(const Record&)>& apply);
     void applyTileRecord(const Record& record, Integer tile);
     void refreshPreview();
     void blankScreen();
@@ -113,6 +120,7 @@ private:
     Record levelPropRecord() const;
 
     FileAccess m_defaultFiles;
+    LevelIndex m_index;
 };
 
 } // namespace tavrin

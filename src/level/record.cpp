@@ -5,11 +5,12 @@
 
 #include <QIODevice>
 
+#include <cstring>
+
 namespace tavrin {
 
 namespace {
 constexpr qint64 ChunkSize = 64 * 1024;
-constexpr int EndOfFile = -1;
 
 bool isLineEnd(int c) {
     return c == '\r' || c == '\n';
@@ -21,23 +22,25 @@ bool isBlank(int c) {
 
 RecordReader::RecordReader(QIODevice* device) : m_device(device) {}
 
-bool RecordReader::fill() {
-    if (m_pos < m_buffer.size())
-        return true;
-    m_base += m_buffer.size();
-    m_buffer = m_device->read(ChunkSize);
-    m_pos = 0;
-    return !m_buffer.isEmpty();
-}
-
-int RecordReader::peek() {
-    if (!fill())
-        return EndOfFile;
-    return static_cast<unsigned char>(m_buffer[m_pos]);
+bool RecordReader::more(qsizetype wanted) {
+    while (wanted >= m_buffer.size()) {
+        if (m_pos > 0) {
+            m_base += m_pos;
+            wanted -= m_pos;
+            m_buffer.remove(0, m_pos);
+            m_pos = 0;
+        }
+        const QByteArray chunk = m_device->read(ChunkSize);
+        if (chunk.isEmpty())
+            return false;
+        m_buffer.append(chunk);
+    }
+    return true;
 }
 
 bool RecordReader::atEnd() {
-    for (int c = peek(); c != EndOfFile; c = peek()) {
+    while (need(0)) {
+        const char c = at(0);
         if (!isBlank(c) && !isLineEnd(c))
             return false;
         ++m_pos;
@@ -45,54 +48,91 @@ bool RecordReader::atEnd() {
     return true;
 }
 
-FieldValue RecordReader::readField() {
-    int c = peek();
-    while (isBlank(c)) {
-        ++m_pos;
-        c = peek();
-    }
-    if (c == EndOfFile)
+RecordReader::Span RecordReader::scanField() {
+    qsizetype off = 0;
+    while (need(off) && isBlank(at(off)))
+        ++off;
+    if (!need(off))
         throw Failure(ErrInputPastEnd);
 
-    QByteArray bytes;
-    const bool quoted = c == '"';
-    if (quoted) {
-        ++m_pos;
-        for (c = peek(); c != EndOfFile && c != '"'; c = peek()) {
-            bytes.append(static_cast<char>(c));
-            ++m_pos;
+    Span span{off, off, off, at(off) == '"'};
+    if (span.quoted) {
+        span.begin = ++off;
+        // The text runs to the next double quote, commas and line breaks included.
+        for (;;) {
+            const qsizetype available = m_buffer.size() - (m_pos + off);
+            const char* start = m_buffer.constData() + m_pos + off;
+            const void* quote = available > 0 ? std::memchr(start, '"', size_t(available)) : nullptr;
+            if (quote) {
+                off += static_cast<const char*>(quote) - start;
+                break;
+            }
+            off += available;
+            if (!need(off))
+                break;
         }
-        if (c == '"')
-            ++m_pos;
+        span.end = off;
+        if (need(off))
+            ++off; // the closing quote
         // Anything between the closing quote and the delimiter is passed over.
-        for (c = peek(); c != EndOfFile && c != ',' && !isLineEnd(c); c = peek())
-            ++m_pos;
+        while (need(off) && at(off) != ',' && !isLineEnd(at(off)))
+            ++off;
     } else {
-        for (; c != EndOfFile && c != ',' && !isLineEnd(c); c = peek()) {
-            bytes.append(static_cast<char>(c));
-            ++m_pos;
-        }
+        while (need(off) && at(off) != ',' && !isLineEnd(at(off)))
+            ++off;
+        span.end = off;
     }
     // The delimiter: a comma, or a line end (CR LF, a lone CR or a lone LF).
-    if (c == ',') {
-        ++m_pos;
-    } else if (c == '\r') {
-        ++m_pos;
-        if (peek() == '\n')
-            ++m_pos;
-    } else if (c == '\n') {
-        ++m_pos;
+    if (need(off)) {
+        const char c = at(off);
+        ++off;
+        if (c == '\r' && need(off) && at(off) == '\n')
+            ++off;
     }
+    span.next = off;
+    return span;
+}
 
-    if (quoted)
-        return FieldValue::text(QString::fromLatin1(bytes));
-    const QString text = QString::fromLatin1(bytes).trimmed();
-    if (text.isEmpty())
-        return FieldValue();
-    double value = 0;
-    if (ReadsAsNumber(text, &value))
-        return FieldValue::number(value);
-    return FieldValue::text(text);
+namespace {
+// Whole numbers of up to 15 digits, the common case, without a detour through text.
+bool readWholeNumber(const char* begin, const char* end, double* value) {
+    const bool negative = begin < end && *begin == '-';
+    const char* p = negative ? begin + 1 : begin;
+    if (p == end || end - p > 15)
+        return false;
+    qint64 number = 0;
+    for (; p < end; ++p) {
+        if (*p < '0' || *p > '9')
+            return false;
+        number = number * 10 + (*p - '0');
+    }
+    *value = double(negative ? -number : number);
+    return true;
+}
+} // namespace
+
+FieldValue RecordReader::readField() {
+    const Span span = scanField();
+    const char* begin = m_buffer.constData() + m_pos + span.begin;
+    const char* end = m_buffer.constData() + m_pos + span.end;
+    FieldValue field;
+    if (span.quoted) {
+        field = FieldValue::text(QString::fromLatin1(begin, end - begin));
+    } else {
+        while (end > begin && isBlank(end[-1]))
+            --end;
+        double value = 0;
+        if (begin == end)
+            field = FieldValue();
+        else if (readWholeNumber(begin, end, &value))
+            field = FieldValue::number(value);
+        else {
+            const QString text = QString::fromLatin1(begin, end - begin);
+            field = ReadsAsNumber(text, &value) ? FieldValue::number(value) : FieldValue::text(text);
+        }
+    }
+    m_pos += span.next;
+    return field;
 }
 
 Record RecordReader::read() {
@@ -101,6 +141,21 @@ Record RecordReader::read() {
         field = readField();
     ++m_records;
     return record;
+}
+
+void RecordReader::skip(QByteArray* key, bool* keyIsText) {
+    const Span first = scanField();
+    const char* begin = m_buffer.constData() + m_pos + first.begin;
+    const char* end = m_buffer.constData() + m_pos + first.end;
+    if (!first.quoted)
+        while (end > begin && isBlank(end[-1]))
+            --end;
+    *key = QByteArray(begin, end - begin);
+    *keyIsText = first.quoted || (begin != end && !ReadsAsNumber(QString::fromLatin1(begin, end - begin)));
+    m_pos += first.next;
+    for (int field = 1; field < 12; ++field)
+        m_pos += scanField().next;
+    ++m_records;
 }
 
 RecordWriter::RecordWriter(QIODevice* device) : m_device(device) {}

@@ -27,10 +27,22 @@ public:
     qint64 recordsRead() const { return m_records; }
     // Byte offset where the next record starts (after atEnd()).
     qint64 position() const { return m_base + m_pos; }
+    // Passes over the next record as read() would, keeping only its key: the text of its first field
+    // (keyIsText false when that field is empty or a number). Failure 62 when the file ends inside it.
+    void skip(QByteArray* key, bool* keyIsText);
 
 private:
-    bool fill();
-    int peek();
+    struct Span {
+        qsizetype begin; // where the field's characters start, counted from the read position
+        qsizetype end;
+        qsizetype next; // where the next field starts
+        bool quoted;
+    };
+    // Makes the byte at `offset` from the read position available; false at the end of the file.
+    bool need(qsizetype offset) { return m_pos + offset < m_buffer.size() || more(m_pos + offset); }
+    bool more(qsizetype wanted);
+    char at(qsizetype offset) const { return m_buffer.at(m_pos + offset); }
+    Span scanField();
     FieldValue readField();
 
     QIODevice* m_device;

@@ -1,0 +1,63 @@
+#include "levelindex.h"
+
+#include "record.h"
+
+#include <QFileInfo>
+
+namespace tavrin {
+
+void LevelIndex::clear() {
+    m_path.clear();
+    m_size = -1;
+    m_runs.clear();
+    m_endFailure.reset();
+}
+
+void LevelIndex::build(FileAccess& files, const QString& path) {
+    clear();
+    const std::unique_ptr<QIODevice> file = files.openRead(path);
+    const QFileInfo info(path);
+    RecordReader reader(file.get());
+    QByteArray key;
+    bool keyIsText = false;
+    std::vector<Run>* last = nullptr; // the runs of the key read last; unordered_map keeps it in place
+    QByteArray lastKey;
+    try {
+        while (!reader.atEnd()) {
+            const qint64 begin = reader.position();
+            reader.skip(&key, &keyIsText);
+            if (!keyIsText) {
+                last = nullptr;
+                continue;
+            }
+            if (last && key == lastKey) {
+                last->back().end = reader.position();
+                ++last->back().records;
+                continue;
+            }
+            last = &m_runs[key.toStdString()];
+            last->push_back(Run{begin, reader.position(), 1});
+            lastKey = key;
+        }
+    } catch (const Failure& failure) {
+        m_endFailure = failure;
+    }
+    m_path = path;
+    m_size = info.size();
+    m_modified = info.lastModified();
+}
+
+bool LevelIndex::describes(const QString& path) const {
+    if (m_path.isEmpty() || path != m_path)
+        return false;
+    const QFileInfo info(path);
+    return info.exists() && info.size() == m_size && info.lastModified() == m_modified;
+}
+
+const std::vector<LevelIndex::Run>& LevelIndex::runsOf(const QString& key) const {
+    static const std::vector<Run> none;
+    const auto found = m_runs.find(key.toLatin1().toStdString());
+    return found == m_runs.end() ? none : found->second;
+}
+
+} // namespace tavrin
