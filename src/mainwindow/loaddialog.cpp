@@ -26,9 +26,13 @@ void LoadDialog::showFileDialog(bool saving) {
     FileName = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
 }
 
-void LoadDialog::ShowOpen() { showFileDialog(false); }
+void LoadDialog::ShowOpen() {
+    showFileDialog(false);
+}
 
-void LoadDialog::ShowSave() { showFileDialog(true); }
+void LoadDialog::ShowSave() {
+    showFileDialog(true);
+}
 
 void LoadDialog::ShowColor() {
     QColorDialog dialog(ColourToQColor(Color), Parent);

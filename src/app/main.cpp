@@ -1,0 +1,17 @@
+#include "form1.h"
+#include "messagebox.h"
+#include "module1.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.1"));
+
+    tavrin::Module1 module(nullptr, QCoreApplication::applicationDirPath());
+    tavrin::InstallMessageBoxSink();
+    tavrin::Form1 form(module);
+    form.Form_Load();
+    form.show();
+    return app.exec();
+}

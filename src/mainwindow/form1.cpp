@@ -1,0 +1,489 @@
+#include "form1.h"
+
+#include "centring.h"
+#include "colour.h"
+#include "failure.h"
+#include "keypreview.h"
+#include "loaddialog.h"
+#include "module1.h"
+#include "picturebox.h"
+#include "splash.h"
+#include "twips.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+
+// The built-in images live in the editor library; a static library needs its resources registered.
+static void InitBuiltinImages() {
+    Q_INIT_RESOURCE(images);
+}
+
+namespace tavrin {
+
+namespace {
+
+constexpr int ClientWidth = 696;
+constexpr int ClientHeight = 526;
+constexpr Long WindowBackColour = Rgb(128, 64, 0);
+constexpr Long PreviewBackColour = Rgb(192, 0, 0);
+constexpr Long SpecialTileBackColour = Rgb(0, 192, 0);
+constexpr int StatusInterval = 100;
+constexpr qreal ControlFontPoints = 8;
+
+// Grid geometry in twips: tile i sits at column (i - 1) mod 20, row (i - 1) div 20.
+constexpr int GridLeft = 600;
+constexpr int GridTop = 480;
+constexpr int GridStep = 360;
+constexpr int TileSize = 375;
+
+// The client area below the menu bar: controls at fixed places on a plain back colour. Extra space
+// after an enlargement shows the back colour too.
+class ClientArea : public QWidget {
+public:
+    explicit ClientArea(QWidget* parent) : QWidget(parent) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), ColourToQColor(WindowBackColour));
+    }
+};
+
+QRect GridTileRect(int index) {
+    const int column = (index - 1) % GridColumns;
+    const int row = (index - 1) / GridColumns;
+    return TwipsRect(GridLeft + GridStep * column, GridTop + GridStep * row, TileSize, TileSize);
+}
+
+// A cell of the 3 x 3 pad below the grid.
+QRect PadCellRect(int column, int row) {
+    constexpr int padLeft = 120;
+    constexpr int padTop = 6360;
+    constexpr int padStep = 480;
+    return TwipsRect(padLeft + padStep * column, padTop + padStep * row, TileSize, TileSize);
+}
+
+} // namespace
+
+Form1::Form1(Module1& module, QWidget* parent) : QMainWindow(parent), m_module(module) {
+    InitBuiltinImages();
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("TavrinEditor"));
+    quitProgram = [] { QCoreApplication::exit(0); };
+    m_ownDialog = std::make_unique<LoadDialog>();
+    Dialog = m_ownDialog.get();
+    Dialog->Parent = this;
+
+    createClientArea();
+    createGrid();
+    createSpecialTiles();
+    createSideLinks();
+    createButtonsBelowGrid();
+    createToolColumn();
+    createPropertyCross();
+    createStatusControls();
+    createMenus();
+    connectControls();
+
+    resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    m_keyPreview = new KeyPreview(this, [this](int keyCode, int shift) { Form_KeyDown(keyCode, shift); });
+    m_module.Grid = this;
+}
+
+Form1::~Form1() {
+    delete m_splash.data();
+    if (m_module.Grid == this)
+        m_module.Grid = nullptr;
+}
+
+// --- Construction ---------------------------------------------------------------------------------------
+
+void Form1::createClientArea() {
+    m_clientArea = new ClientArea(this);
+    m_clientArea->setObjectName(QStringLiteral("clientArea"));
+    // The controls are sized for a small dialog font; a slightly narrowed 8-point face keeps the longer
+    // captions inside them.
+    QFont controlFont = m_clientArea->font();
+    controlFont.setPointSizeF(ControlFontPoints);
+    controlFont.setStretch(QFont::SemiCondensed);
+    m_clientArea->setFont(controlFont);
+    setCentralWidget(m_clientArea);
+}
+
+void Form1::createGrid() {
+    for (int index = FirstGridTile; index <= LastGridTile; ++index) {
+        PictureBox* tile = addTile(index, GridTileRect(index));
+        tile->setAppearance3D(false);
+        tile->setBackColour(SysWindowBackground);
+    }
+    // Neighbours overlap by one pixel; each later tile lies on top, so shared border columns and rows
+    // always belong to the tile right of or below them.
+    for (int index = FirstGridTile; index <= LastGridTile; ++index)
+        m_gridTiles[index]->raise();
+}
+
+void Form1::createSpecialTiles() {
+    m_markerTile = addTile(MarkerTile, PadCellRect(0, 0));
+    m_markerTile->setPicture(QImage(QStringLiteral(":/images/marker.bmp")));
+    m_markerTile->hide();
+
+    m_previewTile = addTile(PreviewTile, PadCellRect(2, 0));
+    m_previewTile->setBackColour(PreviewBackColour);
+
+    ErrPic = addPictureBox("ErrPic", PadCellRect(1, 1));
+    ErrPic->hide();
+
+    m_gridTiles[BlankTile] = addTile(BlankTile, PadCellRect(0, 2));
+    m_gridTiles[BlankTile]->setBackColour(SpecialTileBackColour);
+
+    m_builtinTile = addTile(BuiltinTile, PadCellRect(2, 2));
+    m_builtinTile->setBackColour(SpecialTileBackColour);
+    m_builtinTile->setPicture(QImage(QStringLiteral(":/images/builtin.bmp")));
+
+    const struct {
+        int k;
+        const char* caption;
+        int column;
+        int row;
+    } moveButtons[] = {{0, "<", 0, 1}, {1, "^", 1, 0}, {2, ">", 2, 1}, {3, "v", 1, 2}};
+    for (const auto& button : moveButtons) {
+        QPushButton* move =
+            addButton("MoveCom", QString::fromLatin1(button.caption), PadCellRect(button.column, button.row));
+        move->setProperty("index", button.k);
+        m_moveButtons[button.k] = move;
+    }
+}
+
+void Form1::createSideLinks() {
+    const struct {
+        int k;
+        QRect text;
+        QRect go;
+    } links[] = {
+        {2, TwipsRect(3960, 120, 735, 285), TwipsRect(4800, 120, 375, 255)},
+        {3, TwipsRect(120, 3000, 495, 285), TwipsRect(120, 3360, 375, 255)},
+        {4, TwipsRect(7800, 3000, 495, 285), TwipsRect(7920, 3360, 375, 255)},
+        {5, TwipsRect(4200, 6000, 615, 285), TwipsRect(4920, 6000, 375, 255)},
+    };
+    for (const auto& link : links) {
+        QLineEdit* text = addTextBox("SideText", QStringLiteral("Text1"), link.text);
+        text->setProperty("index", link.k);
+        m_sideTexts[link.k - 2] = text;
+        QPushButton* go = addButton("Command11", QStringLiteral("Go"), link.go);
+        go->setProperty("index", link.k);
+        m_goButtons[link.k - 2] = go;
+    }
+}
+
+void Form1::createButtonsBelowGrid() {
+    Command2 = addButton("Command2", QStringLiteral("Test"), TwipsRect(2040, 6360, 495, 255));
+    Command3 = addButton("Command3", QStringLiteral("Test2"), TwipsRect(2760, 6360, 615, 255));
+    Label1 = addLabel("Label1", QStringLiteral("Label1"), TwipsRect(1680, 6720, 3615, 495));
+    Label3 = addLabel("Label3", QStringLiteral("Label3"), TwipsRect(1680, 7320, 3615, 495));
+
+    ScreenToGoTo = addTextBox("ScreenToGoTo", QStringLiteral("1"), TwipsRect(5400, 6480, 1215, 285));
+    Command1 = addButton("Command1", QStringLiteral("Go To Screen"), TwipsRect(5400, 6840, 1215, 255));
+    Command4 = addButton("Command4", QStringLiteral("3D"), TwipsRect(5400, 7200, 495, 255));
+    Command5 = addButton("Command5", QStringLiteral("Flat"), TwipsRect(6120, 7200, 495, 255));
+    Command6 = addButton("Command6", QStringLiteral("ReDisplay"), TwipsRect(5400, 7560, 1215, 255));
+    Command9 = addButton("Command9", QStringLiteral("Border"), TwipsRect(6720, 7560, 615, 255));
+    Command10 = addButton("Command10", QStringLiteral("or Not"), TwipsRect(7440, 7560, 615, 255));
+}
+
+void Form1::createToolColumn() {
+    UsePropBox =
+        addCheckBox("UsePropBox", QStringLiteral("Display Tile Properties"), TwipsRect(8400, 480, 1935, 255));
+    UsePropBox->setChecked(true);
+    UseColor = addCheckBox("UseColor", QStringLiteral("Use BackColor"), TwipsRect(8400, 960, 1695, 255));
+    NewColor = addPictureBox("NewColor", TwipsRect(8400, 1320, 375, 375));
+    Command7 = addButton("Command7", QStringLiteral("Change Color"), TwipsRect(9000, 1320, 1215, 375));
+    UsePicture = addCheckBox("UsePicture", QStringLiteral("Use Picture"), TwipsRect(8400, 1920, 1695, 255));
+    NewPicture = addPictureBox("NewPicture", TwipsRect(8400, 2280, 375, 375));
+    Command8 = addButton("Command8", QStringLiteral("Change Pic"), TwipsRect(9000, 2280, 1215, 375));
+    UseApplyProp =
+        addCheckBox("UseApplyProp", QStringLiteral("Use Apply Properties"), TwipsRect(8400, 2880, 1815, 255));
+}
+
+void Form1::createPropertyCross() {
+    const QString one = QStringLiteral("1");
+    PropUpOps = addTextBox("PropUpOps", one, TwipsRect(9120, 3240, 495, 285));
+    PropUp = addTextBox("PropUp", one, TwipsRect(9240, 3600, 255, 285));
+    PropLeftOps = addTextBox("PropLeftOps", one, TwipsRect(8400, 3960, 495, 285));
+    PropLeft = addTextBox("PropLeft", one, TwipsRect(9000, 3960, 255, 285));
+    PropRight = addTextBox("PropRight", one, TwipsRect(9480, 3960, 255, 285));
+    PropRightOps = addTextBox("PropRightOps", one, TwipsRect(9840, 3960, 495, 285));
+    PropDown = addTextBox("PropDown", one, TwipsRect(9240, 4320, 255, 285));
+    PropDownOps = addTextBox("PropDownOps", one, TwipsRect(9120, 4680, 495, 285));
+}
+
+void Form1::createStatusControls() {
+    Label2 = addLabel("Label2", QStringLiteral("Label2"), TwipsRect(8280, 5160, 1815, 615));
+    TimeRunning = addLabel("TimeRunning", QStringLiteral("0"), TwipsRect(8760, 5880, 735, 255));
+    StatusTimer = new QTimer(this);
+    StatusTimer->setObjectName(QStringLiteral("StatusTimer"));
+    StatusTimer->setInterval(StatusInterval);
+}
+
+void Form1::createMenus() {
+    mnuFile = menuBar()->addMenu(QStringLiteral("File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuLoad = addMenuItem("mnuLoad", QStringLiteral("Load Level"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    mnuSave = addMenuItem("mnuSave", QStringLiteral("Save Level"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuDash4 = addMenuSeparator("mnuDash4");
+    mnuScreenProp =
+        addMenuItem("mnuScreenProp", QStringLiteral("Screen Properties"), QKeySequence(Qt::Key_F2));
+    mnuLevelProp = addMenuItem("mnuLevelProp", QStringLiteral("Level Properties"), QKeySequence(Qt::Key_F3));
+    mnuDash2 = addMenuSeparator("mnuDash2");
+    MnuPLtemp = addMenuItem("MnuPLtemp", QStringLiteral("Pelmar Level"), QKeySequence(Qt::Key_F1));
+    mnuDash3 = addMenuSeparator("mnuDash3");
+    mnuExit = addMenuItem("mnuExit", QStringLiteral("Exit"), QKeySequence());
+
+    // A menu-bar entry without items: choosing it runs the command at once.
+    mnuAbout = menuBar()->addAction(QStringLiteral("&About"));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+}
+
+void Form1::connectControls() {
+    for (int index = 0; index <= LastGridTile; ++index)
+        connect(m_gridTiles[index], &PictureBox::clicked, this, [this, index] { Tile_Click(index); });
+    for (int index : {BuiltinTile, PreviewTile, MarkerTile})
+        connect(Tile(index), &PictureBox::clicked, this, [this, index] { Tile_Click(index); });
+    for (int k = 2; k <= 5; ++k)
+        connect(Command11(k), &QPushButton::clicked, this, [this, k] { Command11_Click(k); });
+
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
+    connect(Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
+    connect(Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
+    connect(Command10, &QPushButton::clicked, this, &Form1::Command10_Click);
+    connect(UsePropBox, &QCheckBox::clicked, this, &Form1::UsePropBox_Click);
+    connect(UseColor, &QCheckBox::clicked, this, &Form1::UseColor_Click);
+    connect(UsePicture, &QCheckBox::clicked, this, &Form1::UsePicture_Click);
+    connect(UseApplyProp, &QCheckBox::clicked, this, &Form1::UseApplyProp_Click);
+
+    connect(StatusTimer, &QTimer::timeout, this, &Form1::StatusTimer_Timer);
+    connect(mnuLoad, &QAction::triggered, this, &Form1::mnuLoad_Click);
+    connect(mnuSave, &QAction::triggered, this, &Form1::mnuSave_Click);
+    connect(mnuScreenProp, &QAction::triggered, this, &Form1::mnuScreenProp_Click);
+    connect(mnuLevelProp, &QAction::triggered, this, &Form1::mnuLevelProp_Click);
+    connect(MnuPLtemp, &QAction::triggered, this, &Form1::MnuPLtemp_Click);
+    connect(mnuExit, &QAction::triggered, this, &Form1::mnuExit_Click);
+    connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAbout_Click);
+}
+
+QPushButton* Form1::addButton(const char* name, const QString& text, const QRect& geometry) {
+    auto* button = new QPushButton(text, m_clientArea);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    return button;
+}
+
+QLineEdit* Form1::addTextBox(const char* name, const QString& text, const QRect& geometry) {
+    auto* box = new QLineEdit(text, m_clientArea);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(geometry);
+    return box;
+}
+
+QLabel* Form1::addLabel(const char* name, const QString& text, const QRect& geometry) {
+    auto* label = new QLabel(text, m_clientArea);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);
+    label->setAutoFillBackground(true);
+    return label;
+}
+
+QCheckBox* Form1::addCheckBox(const char* name, const QString& text, const QRect& geometry) {
+    auto* box = new QCheckBox(text, m_clientArea);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(geometry);
+    box->setAutoFillBackground(true);
+    return box;
+}
+
+PictureBox* Form1::addPictureBox(const char* name, const QRect& geometry) {
+    auto* box = new PictureBox(m_clientArea);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(geometry);
+    return box;
+}
+
+PictureBox* Form1::addTile(int index, const QRect& geometry) {
+    PictureBox* tile = addPictureBox("Tile", geometry);
+    tile->setProperty("index", index);
+    if (index >= 0 && index <= LastGridTile)
+        m_gridTiles[index] = tile;
+    return tile;
+}
+
+QAction* Form1::addMenuItem(const char* name, const QString& text, const QKeySequence& shortcut) {
+    QAction* action = mnuFile->addAction(text);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
+    return action;
+}
+
+QAction* Form1::addMenuSeparator(const char* name) {
+    QAction* separator = mnuFile->addSeparator();
+    separator->setObjectName(QLatin1String(name));
+    return separator;
+}
+
+// --- Control arrays -----------------------------------------------------------------------------------
+
+PictureBox* Form1::Tile(int index) const {
+    if (index >= 0 && index <= LastGridTile)
+        return m_gridTiles[index];
+    switch (index) {
+    case BuiltinTile:
+        return m_builtinTile;
+    case PreviewTile:
+        return m_previewTile;
+    case MarkerTile:
+        return m_markerTile;
+    default:
+        throw Failure(ErrNoSuchControl);
+    }
+}
+
+QLineEdit* Form1::SideText(int k) const {
+    if (k < 2 || k > 5)
+        throw Failure(ErrNoSuchControl);
+    return m_sideTexts[k - 2];
+}
+
+QPushButton* Form1::Command11(int k) const {
+    if (k < 2 || k > 5)
+        throw Failure(ErrNoSuchControl);
+    return m_goButtons[k - 2];
+}
+
+QPushButton* Form1::MoveCom(int k) const {
+    if (k < 0 || k > 3)
+        throw Failure(ErrNoSuchControl);
+    return m_moveButtons[k];
+}
+
+// --- The grid as level storage sees it ------------------------------------------------------------------
+
+bool Form1::hasBox(int index) const {
+    return (index >= 0 && index <= LastGridTile) || index == BuiltinTile || index == PreviewTile ||
+           index == MarkerTile;
+}
+
+Long Form1::backColour(int index) const {
+    return Tile(index)->backColour();
+}
+
+void Form1::setBackColour(int index, Long colour) {
+    Tile(index)->setBackColour(colour);
+}
+
+QImage Form1::picture(int index) const {
+    return Tile(index)->picture();
+}
+
+void Form1::setPicture(int index, const QImage& picture) {
+    Tile(index)->setPicture(picture);
+}
+
+Long Form1::brushColour() const {
+    return NewColor->backColour();
+}
+
+void Form1::showSideLink(int k, const QString& text) {
+    SideText(k)->setText(text);
+}
+
+void Form1::printText(int index, const QString& text) {
+    Tile(index)->printText(text);
+}
+
+// --- Lifecycle ------------------------------------------------------------------------------------------
+
+void Form1::Form_Load() {
+    CentreOnScreen(this);
+    QDir::setCurrent(m_module.ProgramFolder);
+    Dialog->InitDir = m_module.ProgramFolder;
+    m_module.SetDefaults();
+    m_module.PlaceWalkerOnStartTile();
+    LoadCommandLineLevel();
+    m_module.CurrentScreen = 0;
+    StatusTimer->start();
+}
+
+void Form1::Form_Unload() {
+    try {
+        m_module.DeleteScratchFiles();
+    } catch (const Failure&) {
+        // The program ends all the same.
+    }
+    endProgram();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (!m_ending)
+        Form_Unload();
+    event->accept();
+}
+
+void Form1::endProgram() {
+    m_ending = true;
+    quitProgram();
+}
+
+void Form1::StatusTimer_Timer() {
+    TimeRunning->setText(NumberToText(TextToNumber(TimeRunning->text()) + 1));
+    Label2->setText(statusLine());
+}
+
+// The walker tile and its four direction properties in the order left, up, right, down. A walker
+// outside the per-tile arrays (an exit onto a special tile) shows its number alone.
+QString Form1::statusLine() const {
+    const int tile = m_module.WalkerTile;
+    if (!m_module.TilePropLeft.inRange(tile))
+        return QString::number(tile);
+    const QStringList parts = {QString::number(tile), QString::number(m_module.TilePropLeft(tile)),
+                               QString::number(m_module.TilePropUp(tile)),
+                               QString::number(m_module.TilePropRight(tile)),
+                               QString::number(m_module.TilePropDown(tile))};
+    return parts.join(QStringLiteral(", "));
+}
+
+// --- Menu commands --------------------------------------------------------------------------------------
+
+void Form1::mnuExit_Click() {
+    endProgram();
+}
+
+void Form1::mnuAbout_Click() {
+    if (m_splash) {
+        m_splash->raise();
+        m_splash->activateWindow();
+        return;
+    }
+    m_splash = new Splash(this);
+    m_splash->show();
+}
+
+// --- Grid and tools -------------------------------------------------------------------------------------
+
+} // namespace tavrin

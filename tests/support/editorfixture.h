@@ -1,0 +1,45 @@
+#pragma once
+
+#include "form1.h"
+#include "messagecatcher.h"
+#include "module1.h"
+#include "scripteddialog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+
+// The editor as the program starts it, in a program folder of its own that holds the template level and
+// the sample pictures, with a scripted file dialog and every message recorded.
+class EditorFixture {
+public:
+    EditorFixture() {
+        const QDir pics(QStringLiteral(TAVRIN_SOURCE_DIR "/data/Pics"));
+        QDir(folder.path()).mkdir(QStringLiteral("Pics"));
+        for (const QString& name : pics.entryList(QDir::Files))
+            QFile::copy(pics.filePath(name), folder.filePath(QStringLiteral("Pics/") + name));
+        QFile::copy(QStringLiteral(TAVRIN_SOURCE_DIR "/data/PelmarLevel.txt"), folder.filePath("PelmarLevel.txt"));
+        module = std::make_unique<tavrin::Module1>(nullptr, folder.path());
+        form = std::make_unique<tavrin::Form1>(*module);
+        form->Dialog = &dialog;
+        form->quitProgram = [this] { ++quits; };
+        form->Form_Load();
+        dialog.InitDir = folder.path();
+    }
+
+    QString path(const QString& name) const { return folder.filePath(name); }
+    QStringList titles() const {
+        QStringList result;
+        for (const auto& message : messages.messages())
+            result << message.title;
+        return result;
+    }
+
+    QTemporaryDir folder;
+    tavrin::MessageCatcher messages;
+    ScriptedDialog dialog;
+    std::unique_ptr<tavrin::Module1> module;
+    std::unique_ptr<tavrin::Form1> form;
+    int quits = 0;
+};
