@@ -1,0 +1,196 @@
+#include "screenprop.h"
+
+#include "failure.h"
+#include "module1.h"
+#include "numbers.h"
+#include "twips.h"
+
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace tavrin {
+
+namespace {
+
+const QString PlaceLabel = QStringLiteral("Command1_Click (Screen Properties)");
+
+QLabel* addLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
+                 Qt::Alignment alignment) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setAlignment(alignment | Qt::AlignTop);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QPushButton* addButton(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    return button;
+}
+
+// True when every label and button of the window shows its whole text in `font`.
+bool textsFit(const QWidget* window, const QFont& font) {
+    const QFontMetrics metrics(font);
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        const int flags = static_cast<int>(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+        const QRect needed = metrics.boundingRect(label->rect(), flags, label->text());
+        if (needed.width() > label->width() || needed.height() > label->height())
+            return false;
+    }
+    for (const QPushButton* button : window->findChildren<QPushButton*>())
+        if (metrics.horizontalAdvance(button->text()) + metrics.averageCharWidth() > button->width())
+            return false;
+    return true;
+}
+
+// The layout is measured for a small 8-point sans-serif font. A wider font would cut the labels' texts,
+// so the narrowest of the usual families is taken and it steps down in half points until every label
+// and button shows its text whole.
+void fitFontToLayout(QWidget* window) {
+    QFont font = window->font();
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("DejaVu Sans Condensed"), font.family()});
+    for (double size = 8; size >= 6.5; size -= 0.5) {
+        font.setPointSizeF(size);
+        if (textsFit(window, font))
+            break;
+    }
+    window->setFont(font);
+}
+
+} // namespace
+
+ScreenProp::ScreenProp(Module1& module, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      m_module(module) {
+    setObjectName(QStringLiteral("ScreenProp"));
+    setWindowTitle(QStringLiteral("Screen Properties"));
+    // The frame is resizable; the controls stay where they are.
+    resize(TwipsToPixels(3900), TwipsToPixels(2535));
+    createControls();
+    fitFontToLayout(this);
+    arrangeTabOrder();
+
+    connect(Command1, &QPushButton::clicked, this, &ScreenProp::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &ScreenProp::Command2_Click);
+}
+
+bool ScreenProp::Edit(Module1& module, QWidget* parent) {
+    ScreenProp dialog(module, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+QLineEdit* ScreenProp::SideText(int k) const {
+    if (k < FirstSide || k > LastSide)
+        throw Failure(ErrNoSuchControl);
+    return m_sideText[static_cast<size_t>(k - FirstSide)];
+}
+
+void ScreenProp::createControls() {
+    const QString screenToGoTo = QStringLiteral("Screen to go to");
+    Label9 = addLabel(this, "Label9", screenToGoTo, TwipsRect(720, 0, 615, 495), Qt::AlignHCenter);
+    Label10 = addLabel(this, "Label10", screenToGoTo, TwipsRect(2880, 0, 615, 495), Qt::AlignHCenter);
+    Label9->setWordWrap(true);
+    Label10->setWordWrap(true);
+
+    // The cross of the four sides of the grid.
+    Label1 = addLabel(this, "Label1", QStringLiteral("Side2"), TwipsRect(240, 480, 495, 255), Qt::AlignRight);
+    addSideText(2, TwipsRect(840, 480, 375, 285));
+    Label2 = addLabel(this, "Label2", QStringLiteral("Side3"), TwipsRect(0, 840, 495, 255), Qt::AlignRight);
+    addSideText(3, TwipsRect(600, 840, 375, 285));
+    addSideText(4, TwipsRect(1080, 840, 375, 285));
+    Label3 = addLabel(this, "Label3", QStringLiteral("Side4"), TwipsRect(1560, 840, 495, 255), Qt::AlignLeft);
+    Label4 =
+        addLabel(this, "Label4", QStringLiteral("Side5"), TwipsRect(240, 1200, 495, 255), Qt::AlignRight);
+    addSideText(5, TwipsRect(840, 1200, 375, 285));
+
+    // The column of the links without a side.
+    Label5 =
+        addLabel(this, "Label5", QStringLiteral("Side6"), TwipsRect(2280, 480, 495, 255), Qt::AlignRight);
+    addSideText(6, TwipsRect(3000, 480, 375, 285));
+    Label6 =
+        addLabel(this, "Label6", QStringLiteral("Side7"), TwipsRect(2280, 840, 495, 255), Qt::AlignRight);
+    addSideText(7, TwipsRect(3000, 840, 375, 285));
+    Label7 =
+        addLabel(this, "Label7", QStringLiteral("Side8"), TwipsRect(2280, 1200, 495, 255), Qt::AlignRight);
+    addSideText(8, TwipsRect(3000, 1200, 375, 285));
+    Label8 =
+        addLabel(this, "Label8", QStringLiteral("Side9"), TwipsRect(2280, 1560, 495, 255), Qt::AlignRight);
+    addSideText(9, TwipsRect(3000, 1560, 375, 285));
+
+    Command2 = addButton(this, "Command2", QStringLiteral("Cancel"), TwipsRect(120, 1920, 1215, 375));
+    Command1 = addButton(this, "Command1", QStringLiteral("OK"), TwipsRect(1440, 1920, 1215, 375));
+    Command1->setDefault(true);
+}
+
+void ScreenProp::addSideText(int k, const QRect& geometry) {
+    auto* box = new QLineEdit(QStringLiteral("0"), this);
+    box->setObjectName(QStringLiteral("SideText"));
+    box->setProperty("index", k);
+    box->setGeometry(geometry);
+    m_sideText[static_cast<size_t>(k - FirstSide)] = box;
+}
+
+void ScreenProp::arrangeTabOrder() {
+    for (int k = FirstSide + 1; k <= LastSide; ++k)
+        QWidget::setTabOrder(SideText(k - 1), SideText(k));
+    QWidget::setTabOrder(SideText(LastSide), Command1);
+    QWidget::setTabOrder(Command1, Command2);
+}
+
+void ScreenProp::showEvent(QShowEvent* event) {
+    // OK and Cancel close the dialog, so every opening starts again from the links.
+    if (!event->spontaneous())
+        Form_Load();
+    QDialog::showEvent(event);
+}
+
+void ScreenProp::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel)) {
+        Command2->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void ScreenProp::Form_Load() {
+    for (int k = FirstSide; k <= LastSide; ++k) {
+        SideText(k)->setText(QString::number(m_module.SideScreen(k)));
+        SideText(k)->setCursorPosition(0); // a narrow box shows the start of a long number
+    }
+    SideText(FirstSide)->setFocus();
+}
+
+void ScreenProp::Command1_Click() {
+    // All eight are read before any is stored, so a bad box leaves every link as it was.
+    std::array<Integer, LastSide - FirstSide + 1> links{};
+    for (int k = FirstSide; k <= LastSide; ++k) {
+        QLineEdit* box = SideText(k);
+        try {
+            links[static_cast<size_t>(k - FirstSide)] = TextToInteger(box->text());
+        } catch (const Failure& failure) {
+            ShowFailure(Failure(failure.code(),
+                                QStringLiteral("Side%1 must hold a number from -32768 to 32767.").arg(k)),
+                        PlaceLabel);
+            box->setFocus();
+            box->selectAll();
+            return;
+        }
+    }
+    for (int k = FirstSide; k <= LastSide; ++k)
+        m_module.SideScreen(k) = links[static_cast<size_t>(k - FirstSide)];
+    accept();
+}
+
+void ScreenProp::Command2_Click() {
+    reject();
+}
+
+} // namespace tavrin

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDialog>
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tavrin {
+
+class Module1;
+
+// The Screen Properties dialog: edits the eight side links SideScreen(2..9) of the screen on display.
+// Links 2 to 5 stand as a cross like the sides of the grid (2 top, 3 left, 4 right, 5 bottom), 6 to 9 in
+// a column on the right. Every opening loads the boxes from the links. OK (also Enter) stores them only
+// when all eight hold a number an Integer can take, else it names the first bad box and stays open;
+// Cancel, Esc and the close box store nothing. The main window's own side boxes are left alone.
+class ScreenProp : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int FirstSide = 2;
+    static constexpr int LastSide = 9;
+
+    explicit ScreenProp(Module1& module, QWidget* parent = nullptr);
+
+    // The Screen Properties command: opens the dialog modally over `parent`; true when OK stored.
+    static bool Edit(Module1& module, QWidget* parent = nullptr);
+
+    // The dialog's own box of side link k, 2..9; any other index names no control: failure 340.
+    QLineEdit* SideText(int k) const;
+
+    void Form_Load();
+    void Command1_Click();
+    void Command2_Click();
+
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLabel* Label6;
+    QLabel* Label7;
+    QLabel* Label8;
+    QLabel* Label9;
+    QLabel* Label10;
+    QPushButton* Command1;
+    QPushButton* Command2;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void createControls();
+    void addSideText(int k, const QRect& geometry);
+    void arrangeTabOrder();
+
+    Module1& m_module;
+    std::array<QLineEdit*, LastSide - FirstSide + 1> m_sideText{};
+};
+
+} // namespace tavrin
