@@ -1,9 +1,14 @@
 #include "module1.h"
 
+#include "screenblock.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <cstring>
 
 namespace tavrin {
 
@@ -182,6 +187,19 @@ bool Module1::ScreenTmpExists() const {
     return Files->exists(ScratchFileName(CurrentScreen));
 }
 
+// The "ScreenInfo" record and the side records Side2 .. Side9 of a screen block.
+QByteArray Module1::encodeLinkRecords(const QString& key, const Integer (&links)[10]) {
+    const QByteArray quotedKey = '"' + key.toLatin1() + "\",";
+    QByteArray bytes = quotedKey + "\"ScreenInfo\"";
+    for (int k = 2; k <= 9; ++k)
+        bytes += ',' + QByteArray::number(links[k]);
+    bytes += ",0,0\r\n";
+    for (int k = 2; k <= 9; ++k)
+        bytes += quotedKey + "\"Side" + QByteArray::number(k) + "\"," + QByteArray::number(links[k]) +
+                 ",0,0,0,0,0,0,0,0,0\r\n";
+    return bytes;
+}
+
 QByteArray Module1::EncodeScreenBlock() {
     const FieldValue key = FieldValue::text(screenKey(CurrentScreen));
     QByteArray block;
@@ -193,18 +211,10 @@ QByteArray Module1::EncodeScreenBlock() {
                                        TilePropLeftOps(i), TilePropUpOps(i), TilePropRightOps(i),
                                        TilePropDownOps(i)});
     }
-    Record info{key, FieldValue::text(ScreenInfoKey)};
+    Integer links[10] = {};
     for (int k = 2; k <= 9; ++k)
-        info[static_cast<size_t>(k)] = num(SideScreen(k));
-    info[10] = num(0);
-    info[11] = num(0);
-    block += RecordWriter::Encode(info);
-    for (int k = 2; k <= 9; ++k) {
-        Record side{key, FieldValue::text(QStringLiteral("Side%1").arg(k)), num(SideScreen(k))};
-        for (size_t f = 3; f < side.size(); ++f)
-            side[f] = num(0);
-        block += RecordWriter::Encode(side);
-    }
+        links[k] = SideScreen(k);
+    block += encodeLinkRecords(key.textValue(), links);
     return block;
 }
 
@@ -229,6 +239,8 @@ void Module1::blankScreen() {
 }
 
 void Module1::LoadScreen() {
+    if (!m_saving)
+        Pictures.beginPass();
     bool found = false;
     if (ScreenTmpExists()) {
         const QString scratch = ScratchFileName(CurrentScreen);
@@ -308,6 +320,7 @@ void Module1::WriteScreen(RecordWriter& writer) {
 }
 
 void Module1::LoadLevelSequence(const QString& fileName, const QString& callerName) {
+    Pictures.beginPass();
     DeleteScratchFiles();
     CurrentScreen = 0;
     LoadLevel(fileName, callerName);
@@ -338,7 +351,7 @@ Record Module1::levelPropRecord() const {
             num(0)};
 }
 
-void Module1::checkLevelPropWritable() const {
+void Module1::CheckSavable() const {
     if (LevelLastScreen < 0)
         throw Failure(
             ErrInvalidValue,
@@ -349,22 +362,101 @@ void Module1::checkLevelPropWritable() const {
 }
 
 void Module1::SaveLevel(const QString& path, const std::function<void(int)>& onScreen) {
-    checkLevelPropWritable();
+    CheckSavable();
+    Pictures.beginPass();
+    m_saving = true;
+    std::unique_ptr<QIODevice> levelSource;
+    QHash<QByteArray, bool> usablePictures;
+    const auto endOfSave = qScopeGuard([this] { m_saving = false; });
     const std::unique_ptr<QSaveFile> file = Files->openWrite(path);
     RecordWriter writer(file.get());
+    // A screen whose block is copied as it stands is not loaded; it is loaded only when the screen after
+    // it needs what it leaves in memory (a screen with missing records keeps the tiles of the one before).
+    int notLoaded = -1;
     for (int screen = 0;; ++screen) {
         if (onScreen)
             onScreen(screen);
         CurrentScreen = static_cast<Integer>(screen);
-        LoadScreen();
-        WriteScreen(writer);
+        QByteArray block;
+        if (UseIndex && readCopyableBlock(&block, levelSource, usablePictures)) {
+            writer.writeRaw(block);
+            notLoaded = screen;
+        } else {
+            if (notLoaded >= 0) {
+                CurrentScreen = static_cast<Integer>(notLoaded);
+                LoadScreen();
+                CurrentScreen = static_cast<Integer>(screen);
+                notLoaded = -1;
+            }
+            LoadScreen();
+            WriteScreen(writer);
+        }
         if (CurrentScreen == LevelLastScreen)
             break;
     }
+    if (notLoaded >= 0)
+        LoadScreen();
     if (onScreen)
         onScreen(LevelLastScreen + 1);
     writer.write(levelPropRecord());
     Files->commit(*file);
+}
+
+bool Module1::readCopyableBlock(QByteArray* block, std::unique_ptr<QIODevice>& levelSource,
+                                QHash<QByteArray, bool>& usablePictures) {
+    try {
+        const QString scratch = ScratchFileName(CurrentScreen);
+        if (Files->exists(scratch)) {
+            *block = Files->openRead(scratch)->readAll();
+        } else {
+            if (LevelFileName.isEmpty())
+                return false;
+            // The level file cannot change while it is saved: it is looked at once, when first read.
+            if (!levelSource && !m_index.describes(LevelFileName))
+                m_index.build(*Files, LevelFileName);
+            const std::vector<LevelIndex::Run>& runs = m_index.runsOf(screenKey(CurrentScreen));
+            if (m_index.endFailure() || runs.size() != 1 || runs.front().records != 309)
+                return false;
+            if (!levelSource)
+                levelSource = Files->openRead(LevelFileName);
+            if (!levelSource->seek(runs.front().begin))
+                return false;
+            *block = levelSource->read(runs.front().end - runs.front().begin);
+        }
+    } catch (const Failure&) {
+        return false; // loading the screen the ordinary way meets the same failure and handles it
+    }
+    CopyableBlock copyable;
+    if (!ScanCopyableBlock(*block, CurrentScreen, &copyable))
+        return false;
+    // Loading would show a message for a file that is not a picture: such a screen is loaded instead.
+    std::vector<QByteArrayView> distinct;
+    for (const QByteArrayView picture : copyable.files) {
+        const auto same = [&picture](QByteArrayView seen) {
+            return seen.size() == picture.size() &&
+                   std::memcmp(seen.data(), picture.data(), size_t(seen.size())) == 0;
+        };
+        if (std::find_if(distinct.begin(), distinct.end(), same) == distinct.end())
+            distinct.push_back(picture);
+    }
+    for (const QByteArrayView picture : distinct) {
+        const QByteArray name = picture.toByteArray();
+        auto verdict = usablePictures.find(name);
+        if (verdict == usablePictures.end()) {
+            bool usable = true;
+            try {
+                LoadPictureReference(QString::fromLatin1(name));
+            } catch (const Failure& failure) {
+                usable = failure.isMissingPicture();
+            }
+            verdict = usablePictures.insert(name, usable);
+        }
+        if (!*verdict)
+            return false;
+    }
+    block->truncate(copyable.tileBytes);
+    *block += encodeLinkRecords(screenKey(CurrentScreen), copyable.links);
+    return true;
 }
 
 // --- Other shared procedures ------------------------------------------------------------------------------
@@ -377,6 +469,7 @@ QString Module1::GetFileName(const QString& path) {
 }
 
 void Module1::ReDisplayTiles() {
+    Pictures.beginPass();
     for (int i = FirstGridTile; i <= LastGridTile; ++i) {
         const FieldValue& colour = TileBackColor(i);
         Grid->setBackColour(i, colour.isNumeric() ? colour.toLong() : 0);

@@ -9,8 +9,10 @@
 #include "tilearrays.h"
 #include "tilegrid.h"
 
+#include <QHash>
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace tavrin {
 
@@ -97,6 +99,9 @@ public:
     void WriteScreen(RecordWriter& writer);
     // Level-load sequence: screen 0, the level properties, the side links, the walk marker.
     void LoadLevelSequence(const QString& fileName, const QString& callerName);
+    // Refuses a level that cannot be saved faithfully: a last screen below 0, a property text that a level
+    // file cannot hold. Nothing is written.
+    void CheckSavable() const;
     // Writes screens 0..LevelLastScreen and the level properties to `path`. `onScreen` is told the number
     // of every screen before it is written and once more with LevelLastScreen + 1 at the end.
     void SaveLevel(const QString& path, const std::function<void(int)>& onScreen = {});
@@ -116,11 +121,16 @@ private:
     void applyTileRecord(const Record& record, Integer tile);
     void refreshPreview();
     void blankScreen();
-    void checkLevelPropWritable() const;
+    // The bytes of screen CurrentScreen when a save may copy them as they stand: a block exactly as the
+    // editor writes it, in its scratch file or as the only records of the screen in the level file.
+    bool readCopyableBlock(QByteArray* block, std::unique_ptr<QIODevice>& levelSource,
+                           QHash<QByteArray, bool>& usablePictures);
+    static QByteArray encodeLinkRecords(const QString& key, const Integer (&links)[10]);
     Record levelPropRecord() const;
 
     FileAccess m_defaultFiles;
     LevelIndex m_index;
+    bool m_saving = false;
 };
 
 } // namespace tavrin

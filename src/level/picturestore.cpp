@@ -7,15 +7,33 @@
 
 namespace tavrin {
 
+namespace {
+Failure notAPicture(const QString& path) {
+    return Failure(ErrInvalidPicture, StandardDescription(ErrInvalidPicture) + QStringLiteral(": ") + path);
+}
+} // namespace
+
 QImage PictureStore::load(const QString& path) {
-    if (!QFileInfo(path).isFile())
-        throw Failure::pictureNotFound(path);
-    QImageReader reader(path);
-    QImage image = reader.read();
-    if (image.isNull())
-        throw Failure(ErrInvalidPicture,
-                      StandardDescription(ErrInvalidPicture) + QStringLiteral(": ") + path);
-    return image;
+    auto found = m_entries.find(path);
+    if (found == m_entries.end() || found->checkedInPass != m_pass) {
+        const QFileInfo info(path);
+        if (!info.isFile()) {
+            m_entries.remove(path);
+            throw Failure::pictureNotFound(path);
+        }
+        if (found == m_entries.end())
+            found = m_entries.insert(path, Entry{});
+        if (found->size != info.size() || found->modified != info.lastModified()) {
+            found->size = info.size();
+            found->modified = info.lastModified();
+            found->image = QImageReader(path).read();
+            ++m_decodes;
+        }
+        found->checkedInPass = m_pass;
+    }
+    if (found->image.isNull())
+        throw notAPicture(path);
+    return found->image;
 }
 
 } // namespace tavrin

@@ -48,6 +48,19 @@ bool RecordReader::atEnd() {
     return true;
 }
 
+qsizetype RecordReader::scanToDelimiter(qsizetype off) {
+    for (;;) {
+        const char* begin = m_buffer.constData() + m_pos;
+        const char* end = m_buffer.constData() + m_buffer.size();
+        const char* p = begin + off;
+        while (p < end && *p != ',' && *p != '\r' && *p != '\n')
+            ++p;
+        off = p - begin;
+        if (p < end || !need(off))
+            return off;
+    }
+}
+
 RecordReader::Span RecordReader::scanField() {
     qsizetype off = 0;
     while (need(off) && isBlank(at(off)))
@@ -75,11 +88,9 @@ RecordReader::Span RecordReader::scanField() {
         if (need(off))
             ++off; // the closing quote
         // Anything between the closing quote and the delimiter is passed over.
-        while (need(off) && at(off) != ',' && !isLineEnd(at(off)))
-            ++off;
+        off = scanToDelimiter(off);
     } else {
-        while (need(off) && at(off) != ',' && !isLineEnd(at(off)))
-            ++off;
+        off = scanToDelimiter(off);
         span.end = off;
     }
     // The delimiter: a comma, or a line end (CR LF, a lone CR or a lone LF).

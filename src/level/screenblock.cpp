@@ -1,0 +1,152 @@
+#include "screenblock.h"
+
+#include <cstring>
+#include <limits>
+
+namespace tavrin {
+
+namespace {
+
+// Reads the block field by field; every check fails on the first byte out of place.
+class BlockScanner {
+public:
+    explicit BlockScanner(QByteArrayView bytes)
+        : start(bytes.data()), p(bytes.data()), end(bytes.data() + bytes.size()) {}
+
+    bool literal(QByteArrayView text) {
+        const qsizetype size = text.size();
+        if (end - p < size || std::memcmp(p, text.data(), size_t(size)) != 0)
+            return false;
+        p += size;
+        return true;
+    }
+    bool literal(char c) {
+        if (p == end || *p != c)
+            return false;
+        ++p;
+        return true;
+    }
+    bool lineEnd() { return literal('\r') && literal('\n'); }
+
+    // A whole number in its shortest form: no sign but a minus, no leading zeros, no "-0".
+    bool number(qint64 low, qint64 high, qint64* value) {
+        const bool negative = p < end && *p == '-';
+        const char* q = negative ? p + 1 : p;
+        const char* first = q;
+        qint64 v = 0;
+        while (q < end && *q >= '0' && *q <= '9' && q - first < 16)
+            v = v * 10 + (*q++ - '0');
+        const qsizetype digits = q - first;
+        if (digits == 0 || digits > 15 || (digits > 1 && *first == '0') || (negative && v == 0))
+            return false;
+        v = negative ? -v : v;
+        if (v < low || v > high)
+            return false;
+        p = q;
+        *value = v;
+        return true;
+    }
+
+    // A quoted text; its characters go to *text.
+    bool quoted(QByteArrayView* text) {
+        if (p == end || *p != '"')
+            return false;
+        const char* begin = ++p;
+        while (p < end && *p != '"')
+            ++p;
+        if (p == end)
+            return false;
+        *text = QByteArrayView(begin, p - begin);
+        ++p;
+        return true;
+    }
+
+    // A field as it holds a value that keeps its kind: empty, a whole number, or a quoted text.
+    // `kind` is 0, 1 or 2.
+    bool value(int* kind, qint64* whole, QByteArrayView* text) {
+        if (p < end && (*p == ',' || *p == '\r')) {
+            *kind = 0;
+            return true;
+        }
+        if (p < end && *p == '"') {
+            *kind = 2;
+            return quoted(text);
+        }
+        *kind = 1;
+        return number(-999999999999999, 999999999999999, whole);
+    }
+
+    bool atEnd() const { return p == end; }
+    qsizetype position() const { return p - start; }
+
+private:
+    const char* start;
+    const char* p;
+    const char* end;
+};
+
+constexpr qint64 IntegerLow = std::numeric_limits<Integer>::min();
+constexpr qint64 IntegerHigh = std::numeric_limits<Integer>::max();
+
+// A picture reference held as a text that reads as a number stands for a box, not a file.
+bool namesFile(QByteArrayView text) {
+    if (!text.isEmpty() && text.front() == '\\')
+        return true;
+    return !ReadsAsNumber(QString::fromLatin1(text.data(), text.size()));
+}
+
+} // namespace
+
+bool ScanCopyableBlock(QByteArrayView bytes, Integer screen, CopyableBlock* block) {
+    BlockScanner in(bytes);
+    const QByteArray key = "\"Screen" + QByteArray::number(screen) + "\",";
+    qint64 n = 0;
+    int kind = 0;
+    QByteArrayView text;
+    for (int tile = 1; tile <= 300; ++tile) {
+        if (!in.literal(key) || !in.number(tile, tile, &n) || !in.literal(','))
+            return false;
+        if (!in.number(std::numeric_limits<Long>::min(), std::numeric_limits<Long>::max(), &n) ||
+            !in.literal(','))
+            return false;
+        if (!in.value(&kind, &n, &text))
+            return false;
+        if (kind == 1 && n != 0 && n != 997 && n != 999)
+            return false;
+        if (kind == 2) {
+            if (!namesFile(text))
+                return false;
+            block->files.push_back(text);
+        }
+        for (int property = 0; property < 4; ++property)
+            if (!in.literal(',') || !in.number(IntegerLow, IntegerHigh, &n))
+                return false;
+        for (int operand = 0; operand < 4; ++operand)
+            if (!in.literal(',') || !in.value(&kind, &n, &text))
+                return false;
+        if (!in.lineEnd())
+            return false;
+    }
+    block->tileBytes = in.position();
+    if (!in.literal(key) || !in.literal("\"ScreenInfo\""))
+        return false;
+    for (int field = 0; field < 10; ++field)
+        if (!in.literal(',') || !in.number(IntegerLow, IntegerHigh, &n))
+            return false;
+    if (!in.lineEnd())
+        return false;
+    for (int k = 2; k <= 9; ++k) {
+        const QByteArray side = "\"Side" + QByteArray::number(k) + "\",";
+        if (!in.literal(key) || !in.literal(side) || !in.number(IntegerLow, IntegerHigh, &n))
+            return false;
+        block->links[k] = static_cast<Integer>(n);
+        for (int field = 0; field < 9; ++field)
+            if (!in.literal(',') || !in.number(IntegerLow, IntegerHigh, &n))
+                return false;
+        if (!in.lineEnd())
+            return false;
+    }
+    return in.atEnd();
+}
+
+} // namespace tavrin
