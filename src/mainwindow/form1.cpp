@@ -80,6 +80,7 @@ Form1::Form1(Module1& module, QWidget* parent) : QMainWindow(parent), m_module(m
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("TavrinEditor"));
     quitProgram = [] { QCoreApplication::exit(0); };
+    CommandLineArguments = QCoreApplication::arguments().mid(1);
     m_ownDialog = std::make_unique<LoadDialog>();
     Dialog = m_ownDialog.get();
     Dialog->Parent = this;

@@ -52,6 +52,8 @@ public:
     void showSideLink(int k, const QString& text) override;
     void printText(int index, const QString& text) override;
 
+    // The program's arguments; the level they name is loaded by the load step.
+    QStringList CommandLineArguments;
     // Ends the program at once. Tests put a recorder here so that the test process lives on.
     std::function<void()> quitProgram;
     // The file and colour dialog every command shares; tests put a scripted one here.
@@ -179,12 +181,55 @@ private:
     std::unique_ptr<LoadDialog> m_ownDialog;
 
     // --- Level file commands (form1_levelfile.cpp) ------------------------------------------------------
+    // Writes the level to `path`, counting the screens in ScreenToGoTo, with a progress dialog once the
+    // save takes a while.
+    void saveLevelWithProgress(const QString& path);
 
     // --- Navigation and the walk (form1_navigation.cpp) -------------------------------------------------
+    // The change of screen to the number a box holds; every failure but a missing file is shown.
+    void goToScreenInBox(const QLineEdit* box);
+    // One key through the walk of the marker; a failure is shown and the program goes on.
+    void walkMarker(int keyCode);
+    // Fills the tile property window for the tile the marker reaches, without showing the window.
+    void fillTilePropertyWindow(Integer tile);
 
     // --- Painting and the tile property window (form1_painting.cpp) ------------------------------------
+    // Checking one mode box unchecks the other three; unchecking a box changes nothing else.
+    void keepOnlyModeChecked(QCheckBox* checked);
+    // The tile property window; made hidden, at the top-left corner of the screen, when there is none.
+    class TileProp& tilePropWindow();
+    // Brings the property window up modelessly as the active window.
+    void showTilePropWindow();
+    // The steps of DisplayTileProp without its failure handling.
+    void fillTileProp(TileProp& window, Integer index);
+    // Painting with the brush. Each checks everything it needs before it changes anything, and fails with
+    // a description that tells the user what to do.
+    void paintBrushColour(int index);
+    void paintBrushPicture(int index);
+    void applyBrushProperties(int index);
+
+    QPointer<TileProp> m_tileProp;
+
+public:
+    // Fills the tile property window with tile `index` of the current screen, making the window (hidden)
+    // when there is none. It never shows the window: an open window follows, a closed one stays closed.
+    void DisplayTileProp(Integer index);
+    // The property window as it stands, null when there is none.
+    TileProp* TilePropWindow() const;
+
+private:
 
     // --- Display styles, test tools and property dialogs (form1_tools.cpp) -----------------------------
+public:
+    // The Test command, made at its first use; tests replace the ways it starts the player.
+    class TestCommand& testCommand();
+
+private:
+    // Sets one style of every grid tile 1..300 in turn (none for a plain redisplay), then redraws the grid
+    // from the screen's data. A failure is shown under `place`; the program goes on.
+    void restyleGrid(const std::function<void(PictureBox&)>& setStyle, const QString& place);
+
+    TestCommand* m_testCommand = nullptr;
 };
 
 } // namespace tavrin

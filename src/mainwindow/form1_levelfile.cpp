@@ -2,14 +2,105 @@
 // named on the command line.
 #include "form1.h"
 
+#include "commandline.h"
+#include "failure.h"
+#include "loaddialog.h"
+#include "module1.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProgressDialog>
+
 namespace tavrin {
 
-void Form1::LoadCommandLineLevel() {}
+namespace {
+QString captionWithPath(const QString& path) {
+    return QStringLiteral("TavrinEditor (") + path + u')';
+}
+} // namespace
 
-void Form1::mnuLoad_Click() {}
+void Form1::LoadCommandLineLevel() {
+    const QString path = CommandLineLevelPath(JoinCommandLine(CommandLineArguments));
+    if (path.isEmpty())
+        return;
+    setWindowTitle(captionWithPath(path));
+    m_module.LevelFileName = path;
+    try {
+        m_module.LoadLevelSequence(path, QStringLiteral("Form_Load"));
+    } catch (const Failure& failure) {
+        ShowFailure(failure, QStringLiteral("Form1_Load"));
+    }
+}
 
-void Form1::mnuSave_Click() {}
+void Form1::mnuLoad_Click() {
+    try {
+        Dialog->DialogTitle = QStringLiteral("Load Level");
+        Dialog->ShowOpen();
+        const QString path = Dialog->FileName;
+        setWindowTitle(captionWithPath(path));
+        m_module.LevelFileName = path;
+        m_module.LoadLevelSequence(path, QStringLiteral("mnuLoad_Click"));
+    } catch (const Failure& failure) {
+        if (failure.code() != ErrCancel)
+            ShowFailure(failure, QStringLiteral("mnuLoad_Click"));
+    }
+}
 
-void Form1::MnuPLtemp_Click() {}
+void Form1::MnuPLtemp_Click() {
+    const QString path = m_module.TemplateLevelFileName();
+    try {
+        // Without its file the command changes nothing, not even the scratch files.
+        if (!QFileInfo(path).isFile())
+            throw Failure(ErrFileNotFound, QStringLiteral("File not found: the template level %1 is missing.")
+                                               .arg(QDir::toNativeSeparators(path)));
+        m_module.LevelFileName = path;
+        m_module.LoadLevelSequence(path, QStringLiteral("MnuPLtemp"));
+    } catch (const Failure& failure) {
+        ShowFailure(failure, QStringLiteral("MnuPLtemp"));
+    }
+}
+
+void Form1::mnuSave_Click() {
+    try {
+        m_module.CheckSavable();
+        Dialog->DialogTitle = QStringLiteral("Save Level");
+        ScreenToGoTo->setText(QStringLiteral("0"));
+        m_module.SaveScreenTmp();
+        Dialog->ShowSave();
+        saveLevelWithProgress(Dialog->FileName);
+    } catch (const Failure& failure) {
+        if (failure.code() != ErrCancel)
+            ShowFailure(failure, QStringLiteral("mnuSave_Click"));
+    }
+}
+
+void Form1::saveLevelWithProgress(const QString& path) {
+    const int screens = m_module.LevelLastScreen + 1;
+    QProgressDialog progress(QStringLiteral("Saving %1").arg(QFileInfo(path).fileName()),
+                             QStringLiteral("Cancel"), 0, screens, this);
+    progress.setObjectName(QStringLiteral("SaveProgress"));
+    progress.setWindowTitle(QStringLiteral("Save Level"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    QElapsedTimer sinceRepaint;
+    sinceRepaint.start();
+    m_module.SaveLevel(path, [&](int screen) {
+        ScreenToGoTo->setText(QString::number(screen));
+        // The window is repainted and the dialog updated a few times a second, not for every screen.
+        if (sinceRepaint.elapsed() < 40 && screen < screens)
+            return;
+        sinceRepaint.restart();
+        progress.setLabelText(QStringLiteral("Saving screen %1 of %2").arg(screen).arg(screens));
+        progress.setValue(screen);
+        QCoreApplication::processEvents();
+        if (progress.wasCanceled())
+            throw Failure(ErrCancel);
+    });
+}
 
 } // namespace tavrin
