@@ -1,0 +1,227 @@
+// The index of the level file, the picture cache and the copying of screen blocks must give exactly what
+// reading the whole file for every screen gives. Each generated level runs the same session twice, once
+// each way, and everything the user could see or keep is compared: saved files, grid, state, messages.
+#include "levelfixture.h"
+#include "walker.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+using namespace tavrin;
+
+namespace {
+
+QByteArray pick(QRandomGenerator& random, const QList<QByteArray>& choices) {
+    return choices[int(random.bounded(qsizetype(choices.size())))];
+}
+
+QByteArray tileRecord(QRandomGenerator& random, int screen, int tile) {
+    const QByteArray colour = pick(random, {"255", "32768", "-2147483643", "", "007", "1.0", "\"12\"", " 5"});
+    const QByteArray picture =
+        pick(random, {"\"\\grass.bmp\"", "\"\\water.bmp\"", "\"\\gone.bmp\"", "0", "", "997", "999",
+                      "\"997\"", "12", "\"\\sub\\rock.bmp\"", "\"\\..\\outside.bmp\""});
+    QByteArray record = "\"Screen" + QByteArray::number(screen) + "\"," + QByteArray::number(tile) + ',' +
+                        colour + ',' + picture;
+    for (int d = 0; d < 4; ++d)
+        record += ',' + pick(random, {"0", "1", "2", "5", "9", "-3"});
+    for (int d = 0; d < 4; ++d)
+        record += ',' + pick(random, {"1", "60", "\"41\"", "", "\"a, b\r\nc\"", "300"});
+    return record + "\r\n";
+}
+
+QByteArray linkRecords(QRandomGenerator& random, int screen, int screens) {
+    const QByteArray key = "\"Screen" + QByteArray::number(screen) + "\"";
+    QByteArray bytes = key + ",\"ScreenInfo\",0,0,0,0,0,0,0,0,0,0\r\n";
+    for (int k = 2; k <= 9; ++k)
+        bytes += key + ",\"Side" + QByteArray::number(k) + "\"," +
+                 QByteArray::number(random.bounded(screens + 2)) + ",0,0,0,0,0,0,0,0,0\r\n";
+    return bytes;
+}
+
+// A level with the irregularities of hand-edited files, and the screens that get scratch files.
+QByteArray generateLevel(quint32 seed, int screens, QList<int>* scratchScreens) {
+    QRandomGenerator random(seed);
+    QList<QByteArray> blocks;
+    for (int n = 0; n < screens + 1; ++n) { // one block above the last screen
+        QByteArray block;
+        const bool clean = random.bounded(3) == 0; // exactly as the editor writes it
+        for (int t = 1; t <= 300; ++t) {
+            if (!clean && random.bounded(40) == 0)
+                continue; // a missing tile record
+            QByteArray record = tileRecord(random, n, t);
+            if (clean) {
+                record = "\"Screen" + QByteArray::number(n) + "\"," + QByteArray::number(t) + ',' +
+                         QByteArray::number(random.bounded(1 << 24)) + ',' +
+                         pick(random, {"\"\\grass.bmp\"", "0", "997", "\"\\gone.bmp\"", ""}) +
+                         ",0,1,0,5,1,\"" + QByteArray::number(t) + "\",,60\r\n";
+            } else if (random.bounded(60) == 0) {
+                record += tileRecord(random, n, int(random.bounded(1, 301))); // a repeated record
+            }
+            block += record;
+        }
+        if (random.bounded(8) != 0)
+            block += linkRecords(random, n, screens);
+        if (clean && random.bounded(2) == 0)
+            block +=
+                "\"Screen" + QByteArray::number(n) + "\",\"Side2\",4,0,0,0,0,0,0,0,0,0\r\n"; // out of order
+        blocks << block;
+    }
+    if (random.bounded(3) == 0)
+        blocks.removeAt(int(random.bounded(1, screens))); // a screen with no records at all
+    for (int i = 0; i < 3; ++i)                           // blocks out of order
+        blocks.swapItemsAt(int(random.bounded(blocks.size())), int(random.bounded(blocks.size())));
+    QByteArray level = blocks.join();
+    const QByteArray prop =
+        "\"LevelProp\",\"Generated, " + QByteArray::number(seed) + "\",\"\",\"\",\"line\r\nbreak\",\"\"," +
+        QByteArray::number(random.bounded(1, 301)) + ',' + QByteArray::number(screens - 1) + ",0,0,0,0\r\n";
+    level += prop;
+    if (random.bounded(5) == 0)
+        level += "\"Screen1\",7,1,"; // a file that ends inside a record
+    for (int n = 0; n < screens; ++n)
+        if (random.bounded(4) == 0)
+            *scratchScreens << n;
+    return level;
+}
+
+// Everything of a session the user could see or keep.
+struct Outcome {
+    QByteArray saved;
+    QList<QByteArray> scratch;
+    QList<Long> colours;
+    QList<QImage> pictures;
+    QList<FieldValue> fields;
+    QList<Integer> numbers;
+    QStringList messages;
+    bool operator==(const Outcome& other) const {
+        return saved == other.saved && scratch == other.scratch && colours == other.colours &&
+               pictures == other.pictures && fields == other.fields && numbers == other.numbers &&
+               messages == other.messages;
+    }
+};
+
+Outcome runSession(const QByteArray& level, const QList<int>& scratchScreens, bool fast, int screens) {
+    LevelFixture f;
+    f.writePicture("grass.bmp", Qt::green);
+    f.writePicture("water.bmp", Qt::blue);
+    QDir(f.folder.path()).mkpath("Pics/sub");
+    f.writePicture("sub/rock.bmp", Qt::gray);
+    f.writeFile("outside.bmp", QByteArray()); // outside the pictures folder: never read
+    f.writeFile("Pics/water.bmp", "not a picture at all");
+    f.writeFile("level.txt", level);
+    Module1& m = *f.module;
+    m.UseIndex = fast;
+    m.LevelFileName = f.path("level.txt");
+    // A failure that reaches a command is shown by the command; here it is recorded with the step.
+    const auto step = [&f](const char* name, const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const Failure& failure) {
+            f.messages << QStringLiteral("%1, %2|%3").arg(failure.code()).arg(name, failure.description());
+        }
+    };
+    step("load", [&] { m.LoadLevelSequence(m.LevelFileName, "test"); });
+    // Scratch files for some screens, as the editor leaves them, one of them cut short.
+    for (int n : scratchScreens) {
+        step("change", [&] { m.ChangeScreen(Integer(n)); });
+        f.grid.setBackColour(n % 300 + 1, Rgb(n, 1, 2));
+    }
+    if (!scratchScreens.isEmpty()) {
+        step("change", [&] { m.ChangeScreen(0); });
+        QFile cut(m.ScratchFileName(Integer(scratchScreens.last())));
+        if (cut.open(QIODevice::ReadWrite))
+            cut.resize(cut.size() / 2);
+    }
+    Walker walker(m);
+    for (int key : {KeyLeft, KeyUp, KeyRight, KeyDown, KeyRight})
+        step("walk", [&] { walker.KeyDown(key); });
+    step("change", [&] { m.ChangeScreen(Integer(screens / 2)); });
+    step("redisplay", [&] { m.ReDisplayTiles(); });
+    step("save", [&] {
+        m.SaveScreenTmp();
+        m.SaveLevel(f.path("saved.txt"));
+    });
+    step("save over", [&] {
+        m.SaveScreenTmp();
+        m.SaveLevel(m.LevelFileName);
+    });
+    step("change", [&] { m.ChangeScreen(1); });
+
+    Outcome outcome;
+    outcome.saved = f.readFile("saved.txt") + f.readFile("level.txt");
+    for (int n = 0; n < screens; ++n)
+        outcome.scratch << f.readFile(QStringLiteral("Screen%1.tmp").arg(n));
+    for (int i : f.grid.boxes.keys()) {
+        outcome.colours << f.grid.boxes[i].colour;
+        outcome.pictures << f.grid.boxes[i].picture;
+    }
+    for (int i = 0; i <= 300; ++i)
+        outcome.fields << m.TileBackColor(i) << m.TilePicture(i) << m.TilePropLeftOps(i)
+                       << m.TilePropDownOps(i);
+    for (int i = 0; i <= 300; ++i)
+        outcome.numbers << m.TilePropLeft(i) << m.TilePropUp(i) << m.TilePropRight(i) << m.TilePropDown(i);
+    for (int k = 2; k <= 9; ++k)
+        outcome.numbers << m.SideScreen(k);
+    outcome.numbers << m.CurrentScreen << m.WalkerTile << m.FileRunning << m.LevelStartTile
+                    << m.LevelLastScreen;
+    for (const QString& message : f.messages)
+        outcome.messages << QString(message).replace(f.folder.path(), QStringLiteral("<folder>"));
+    return outcome;
+}
+
+} // namespace
+
+class TestFastPaths : public QObject {
+    Q_OBJECT
+private slots:
+    void sameAsReadingTheWholeFile_data();
+    void sameAsReadingTheWholeFile();
+    void pictureDecodedOnceUntilItChanges();
+};
+
+void TestFastPaths::sameAsReadingTheWholeFile_data() {
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed = 1; seed <= 24; ++seed)
+        QTest::newRow(qPrintable(QStringLiteral("level %1").arg(seed))) << seed;
+}
+
+void TestFastPaths::sameAsReadingTheWholeFile() {
+    QFETCH(quint32, seed);
+    const int screens = 3 + int(seed % 5);
+    QList<int> scratch;
+    const QByteArray level = generateLevel(seed, screens, &scratch);
+    const Outcome reference = runSession(level, scratch, false, screens);
+    const Outcome fast = runSession(level, scratch, true, screens);
+    QCOMPARE(fast.messages, reference.messages);
+    QCOMPARE(fast.numbers, reference.numbers);
+    QVERIFY(fast.fields == reference.fields);
+    QCOMPARE(fast.colours, reference.colours);
+    QVERIFY(fast.pictures == reference.pictures);
+    QVERIFY(fast.scratch == reference.scratch);
+    QVERIFY(fast.saved == reference.saved);
+}
+
+void TestFastPaths::pictureDecodedOnceUntilItChanges() {
+    LevelFixture f;
+    f.writePicture("grass.bmp", Qt::green);
+    QByteArray level;
+    for (int t = 1; t <= 300; ++t)
+        level += TileLine(0, t, "1,\"\\grass.bmp\",0,0,0,0,1,1,1,1");
+    f.writeFile("level.txt", level);
+    Module1& m = *f.module;
+    m.LevelFileName = f.path("level.txt");
+    m.LoadLevelSequence(m.LevelFileName, "test");
+    QCOMPARE(m.Pictures.decodes(), 1);
+    m.ReDisplayTiles();
+    QCOMPARE(m.Pictures.decodes(), 1);
+    // The file changes on disk: the next redisplay shows its new look.
+    QFile::remove(f.path("Pics/grass.bmp"));
+    FakeGrid::solidImage(Qt::red, 20, 20).save(f.path("Pics/grass.bmp"), "BMP");
+    QFile(f.path("Pics/grass.bmp"))
+        .setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+    m.ReDisplayTiles();
+    QCOMPARE(m.Pictures.decodes(), 2);
+    QCOMPARE(f.grid.picture(300), FakeGrid::solidImage(Qt::red, 20, 20));
+}
+
+QTEST_MAIN(TestFastPaths)
+#include "tst_fastpaths.moc"
