@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <cstring>
+#include <optional>
 
 namespace tavrin {
 
@@ -223,6 +224,7 @@ void Module1::SaveScreenTmp() {
     const std::unique_ptr<QSaveFile> file = Files->openWrite(ScratchFileName(CurrentScreen));
     RecordWriter(file.get()).writeRaw(block);
     Files->commit(*file);
+    m_scratchWritten.insert(CurrentScreen);
 }
 
 void Module1::blankScreen() {
@@ -238,17 +240,60 @@ void Module1::blankScreen() {
     }
 }
 
+// A scratch file the editor wrote holds the 309 records of its screen; an empty one counts as present
+// and holds nothing. Anything else was damaged after it was written.
+bool Module1::scratchFileIsWhole(const QString& scratch) const {
+    try {
+        const std::unique_ptr<QIODevice> file = Files->openRead(scratch);
+        RecordReader reader(file.get());
+        const QString key = screenKey(CurrentScreen);
+        while (!reader.atEnd()) {
+            const Record record = reader.read();
+            if (!record[0].isText() || record[0].textValue() != key)
+                return false;
+        }
+        return reader.recordsRead() == 0 || reader.recordsRead() == 309;
+    } catch (const Failure&) {
+        return false;
+    }
+}
+
 void Module1::LoadScreen() {
     if (!m_saving)
         Pictures.beginPass();
+    // What went wrong on the way is told once the screen is on display, so the grid always shows a
+    // whole screen: the one from the scratch file, else from the level file, else a blank one.
+    std::optional<Failure> trouble;
     bool found = false;
+    const QString scratch = ScratchFileName(CurrentScreen);
     if (ScreenTmpExists()) {
-        const QString scratch = ScratchFileName(CurrentScreen);
-        LoadLevel(scratch, QStringLiteral("mnuSave_Click - tmp Load"));
-        LoadSideScreens(scratch);
-        found = true;
+        if (scratchFileIsWhole(scratch)) {
+            LoadLevel(scratch, QStringLiteral("mnuSave_Click - tmp Load"));
+            LoadSideScreens(scratch);
+            found = true;
+        } else {
+            trouble = Failure(
+                ErrPathAccess,
+                QStringLiteral("The scratch file %1 of screen %2 is damaged, so the changes kept in it "
+                               "cannot be read back. The screen comes from the level file instead.")
+                    .arg(QDir::toNativeSeparators(scratch))
+                    .arg(CurrentScreen));
+        }
+    } else if (m_scratchWritten.contains(CurrentScreen)) {
+        trouble = Failure(
+            ErrPathAccess,
+            QStringLiteral("The scratch file %1 of screen %2 has gone, so the changes made to the screen "
+                           "are lost. The screen comes from the level file instead.")
+                .arg(QDir::toNativeSeparators(scratch))
+                .arg(CurrentScreen));
     }
     if (!found && !LevelFileName.isEmpty()) {
+        if (!trouble && !Files->exists(LevelFileName))
+            trouble =
+                Failure(ErrPathAccess, QStringLiteral("The level file %1 is no longer there, so screen %2 "
+                                                      "comes out blank.")
+                                           .arg(QDir::toNativeSeparators(LevelFileName))
+                                           .arg(CurrentScreen));
         LoadLevel(LevelFileName, QStringLiteral("mnuSave_Click - FileRunning Load"));
         found = FileRunning;
         if (found)
@@ -260,6 +305,8 @@ void Module1::LoadScreen() {
     }
     for (int k = 2; k <= 5; ++k)
         Grid->showSideLink(k, QString::number(SideScreen(k)));
+    if (trouble)
+        throw *trouble;
 }
 
 void Module1::ChangeScreen(Integer target) {
@@ -280,6 +327,7 @@ void Module1::GoToScreen(const QString& text) {
 void Module1::DeleteScratchFiles() {
     static const QRegularExpression scratchName(QStringLiteral("^Screen-?[0-9]+\\.tmp$"));
     const QDir folder(ProgramFolder);
+    m_scratchWritten.clear();
     const QStringList names = folder.entryList({QStringLiteral("Screen*.tmp")}, QDir::Files);
     for (const QString& name : names)
         if (scratchName.match(name).hasMatch())
@@ -334,6 +382,11 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
     Grid->copyPicture(LevelStartTile, PreviewTile);
     Grid->setBackColour(PreviewTile, TileBackColor(LevelStartTile).toLong());
     Grid->copyPicture(MarkerTile, LevelStartTile);
+    if (!QFileInfo(PicturesFolder()).isDir())
+        throw Failure(ErrPathAccess,
+                      QStringLiteral("The pictures folder %1 is missing, so the tiles show no pictures. "
+                                     "Put the Pics folder beside the editor.")
+                          .arg(QDir::toNativeSeparators(PicturesFolder())));
 }
 
 Record Module1::levelPropRecord() const {
@@ -359,6 +412,12 @@ void Module1::CheckSavable() const {
                            "screen must be 0 or more: set it in Level Properties (F3) and save again.")
                 .arg(LevelLastScreen));
     RecordWriter::CheckWritable(levelPropRecord());
+    if (!LevelFileName.isEmpty() && !Files->exists(LevelFileName))
+        throw Failure(
+            ErrPathAccess,
+            QStringLiteral("The level file %1, which holds the screens not visited yet, is no longer there. "
+                           "Put it back, or load a level, before saving.")
+                .arg(QDir::toNativeSeparators(LevelFileName)));
 }
 
 void Module1::SaveLevel(const QString& path, const std::function<void(int)>& onScreen) {

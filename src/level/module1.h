@@ -10,6 +10,7 @@
 #include "tilegrid.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -130,6 +131,8 @@ private:
 
     FileAccess m_defaultFiles;
     LevelIndex m_index;
+    QSet<Integer> m_scratchWritten; // screens whose scratch files this editor wrote
+    bool scratchFileIsWhole(const QString& scratch) const;
     bool m_saving = false;
 };
 
