@@ -156,7 +156,8 @@ void Module1::forEachRecord(const QString& fileName, const QString& key,
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::ReadOnly);
             RecordReader reader(&buffer);
-            for (int i = 0; i < run.records; ++i)
+            // Read as the whole file is read: what stands between two records is passed over first.
+            for (int i = 0; i < run.records && !reader.atEnd(); ++i)
                 apply(reader.read());
         }
     }
