@@ -35,7 +35,7 @@ void LevelIndex::build(FileAccess& files, const QString& path) {
                 ++last->back().records;
                 continue;
             }
-            last = &m_runs[key.toStdString()];
+            last = &m_runs[std::string(key.constData(), size_t(key.size()))];
             last->push_back(Run{begin, reader.position(), 1});
             lastKey = key;
         }

@@ -161,7 +161,9 @@ void RecordReader::skip(QByteArray* key, bool* keyIsText) {
     if (!first.quoted)
         while (end > begin && isBlank(end[-1]))
             --end;
-    *key = QByteArray(begin, end - begin);
+    // The key's bytes go into the caller's array, whose room is used again from record to record.
+    key->resize(end - begin);
+    std::memcpy(key->data(), begin, size_t(end - begin));
     *keyIsText = first.quoted || (begin != end && !ReadsAsNumber(QString::fromLatin1(begin, end - begin)));
     m_pos += first.next;
     for (int field = 1; field < 12; ++field)
