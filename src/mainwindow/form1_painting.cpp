@@ -1,20 +1,251 @@
 // Painting tiles with the brush, and showing a tile in the tile property window.
 #include "form1.h"
 
+#include "failure.h"
+#include "fieldvalue.h"
+#include "loaddialog.h"
+#include "module1.h"
+#include "picturebox.h"
+#include "record.h"
+#include "tileprop.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+
 namespace tavrin {
 
-void Form1::Tile_Click(int) {}
+namespace {
 
-void Form1::Command7_Click() {}
+const QString TileClickPlace = QStringLiteral("Tile_Click");
+const QString DisplayPlace = QStringLiteral("DisplayTileProp");
+const QString ChangePicturePlace = QStringLiteral("Command8_Click (Change Picture)");
 
-void Form1::Command8_Click() {}
+// A failure's description as a sentence of a longer message.
+QString AsSentence(const QString& description) {
+    if (description.endsWith(u'.') || description.endsWith(u'!') || description.endsWith(u'?'))
+        return description;
+    return description + u'.';
+}
 
-void Form1::UsePropBox_Click() {}
+// The picture a reference shows: a number n the picture Tile(n) shows now, a text the file in the
+// pictures folder.
+QImage ReferencedPicture(const Form1& form, Module1& module, const FieldValue& reference) {
+    if (reference.isNumeric())
+        return form.Tile(reference.toInteger())->picture();
+    return module.LoadPictureReference(reference.textValue());
+}
 
-void Form1::UseColor_Click() {}
+// Only the tiles 0..300 keep a picture and properties in the per-tile arrays.
+void CheckTileKeepsData(int index) {
+    if (TileArray<FieldValue>::inRange(index))
+        return;
+    throw Failure(ErrSubscript,
+                  QStringLiteral("Tile %1 beside the grid keeps no picture or properties of its own (only "
+                                 "tiles 0 to 300 do), so only its colour can be painted. Click a tile of "
+                                 "the grid instead.")
+                      .arg(index));
+}
 
-void Form1::UsePicture_Click() {}
+// A brush direction box read as a whole number; a text that is none names the box.
+Integer DirectionValue(const QLineEdit* box, const QString& direction) {
+    try {
+        return TextToInteger(box->text());
+    } catch (const Failure& failure) {
+        throw Failure(failure.code(),
+                      QStringLiteral("The %1 direction box holds \"%2\", which is not a whole number from "
+                                     "-32768 to 32767. Correct it and click the tile again; nothing was "
+                                     "applied.")
+                          .arg(direction, box->text()));
+    }
+}
 
-void Form1::UseApplyProp_Click() {}
+// A brush operand box, which must hold a text that a level file can store.
+FieldValue OperandValue(const QLineEdit* box, const QString& direction) {
+    try {
+        RecordWriter::CheckWritableText(box->text());
+    } catch (const Failure& failure) {
+        throw Failure(failure.code(), QStringLiteral("The %1 operand box cannot be applied. %2 Nothing was "
+                                                     "applied.")
+                                          .arg(direction, AsSentence(failure.description())));
+    }
+    return FieldValue::text(box->text());
+}
+
+} // namespace
+
+// --- Events ----------------------------------------------------------------------------------------------
+
+void Form1::Tile_Click(int index) {
+    try {
+        if (UsePropBox->isChecked()) {
+            showTilePropWindow();
+            DisplayTileProp(static_cast<Integer>(index));
+        }
+        if (UseColor->isChecked())
+            paintBrushColour(index);
+        if (UsePicture->isChecked())
+            paintBrushPicture(index);
+        if (UseApplyProp->isChecked())
+            applyBrushProperties(index);
+    } catch (const Failure& failure) {
+        ShowFailure(failure, TileClickPlace);
+    }
+}
+
+void Form1::Command7_Click() {
+    try {
+        Dialog->ShowColor();
+        NewColor->setBackColour(Dialog->Color);
+    } catch (const Failure&) {
+        // A cancelled or failed colour choice leaves the brush colour as it was, silently.
+    }
+}
+
+void Form1::Command8_Click() {
+    try {
+        Dialog->DialogTitle = QStringLiteral("Load Picture");
+        Dialog->ShowOpen();
+        m_module.PictureName = Module1::GetFileName(Dialog->FileName);
+        m_module.Pictures.beginPass();
+        NewPicture->setPicture(m_module.LoadPictureReference(m_module.PictureName));
+    } catch (const Failure& failure) {
+        if (failure.code() == ErrCancel) {
+            NewPicture->setPicture(Tile(BlankTile)->picture());
+            m_module.PictureName = QStringLiteral("0");
+        }
+        ShowFailure(failure, ChangePicturePlace);
+    }
+}
+
+void Form1::UsePropBox_Click() {
+    keepOnlyModeChecked(UsePropBox);
+}
+
+void Form1::UseColor_Click() {
+    keepOnlyModeChecked(UseColor);
+}
+
+void Form1::UsePicture_Click() {
+    keepOnlyModeChecked(UsePicture);
+}
+
+void Form1::UseApplyProp_Click() {
+    keepOnlyModeChecked(UseApplyProp);
+}
+
+// --- Painting --------------------------------------------------------------------------------------------
+
+void Form1::keepOnlyModeChecked(QCheckBox* checked) {
+    if (!checked->isChecked())
+        return;
+    for (QCheckBox* mode : {UsePropBox, UseColor, UsePicture, UseApplyProp})
+        if (mode != checked)
+            mode->setChecked(false);
+}
+
+// The colour goes to the tile on screen only; TileBackColor catches up when the screen is written.
+void Form1::paintBrushColour(int index) {
+    Tile(index)->setBackColour(NewColor->backColour());
+}
+
+void Form1::paintBrushPicture(int index) {
+    CheckTileKeepsData(index);
+    const QString name = m_module.PictureName;
+    if (name.isEmpty())
+        throw Failure(ErrFileNotFound, QStringLiteral("No brush picture has been chosen yet. Choose one with "
+                                                      "Change Pic, then click the tile again."));
+    QImage picture;
+    try {
+        RecordWriter::CheckWritableText(name);
+        m_module.Pictures.beginPass();
+        // Here the empty text would not count as a number; it was refused above.
+        picture = ReferencedPicture(*this, m_module, FieldValue::text(name));
+    } catch (const Failure& failure) {
+        throw Failure(failure.code(),
+                      QStringLiteral("The brush picture %1 cannot be painted. %2 Choose a picture from the "
+                                     "Pics folder with Change Pic, then click the tile again.")
+                          .arg(name, AsSentence(failure.description())));
+    }
+    Tile(index)->setPicture(picture);
+    m_module.TilePicture(index) = FieldValue::text(name);
+}
+
+// All eight boxes are read and checked first; only then is anything stored.
+void Form1::applyBrushProperties(int index) {
+    CheckTileKeepsData(index);
+    const Integer left = DirectionValue(PropLeft, QStringLiteral("left"));
+    const Integer up = DirectionValue(PropUp, QStringLiteral("up"));
+    const Integer right = DirectionValue(PropRight, QStringLiteral("right"));
+    const Integer down = DirectionValue(PropDown, QStringLiteral("down"));
+    const FieldValue leftOps = OperandValue(PropLeftOps, QStringLiteral("left"));
+    const FieldValue upOps = OperandValue(PropUpOps, QStringLiteral("up"));
+    const FieldValue rightOps = OperandValue(PropRightOps, QStringLiteral("right"));
+    const FieldValue downOps = OperandValue(PropDownOps, QStringLiteral("down"));
+
+    m_module.TilePropLeft(index) = left;
+    m_module.TilePropUp(index) = up;
+    m_module.TilePropRight(index) = right;
+    m_module.TilePropDown(index) = down;
+    m_module.TilePropLeftOps(index) = leftOps;
+    m_module.TilePropUpOps(index) = upOps;
+    m_module.TilePropRightOps(index) = rightOps;
+    m_module.TilePropDownOps(index) = downOps;
+}
+
+// --- The tile property window ----------------------------------------------------------------------------
+
+TileProp& Form1::tilePropWindow() {
+    if (!m_tileProp) {
+        auto* window = new TileProp();
+        // The window has no owner, but it ends with the program.
+        connect(this, &QObject::destroyed, window, [window] { delete window; });
+        m_tileProp = window;
+    }
+    return *m_tileProp;
+}
+
+TileProp* Form1::TilePropWindow() const {
+    return m_tileProp.data();
+}
+
+void Form1::showTilePropWindow() {
+    TileProp& window = tilePropWindow();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+void Form1::DisplayTileProp(Integer index) {
+    TileProp& window = tilePropWindow();
+    try {
+        fillTileProp(window, index);
+    } catch (const Failure& failure) {
+        ShowFailure(failure, DisplayPlace);
+    }
+}
+
+void Form1::fillTileProp(TileProp& window, Integer index) {
+    window.setWindowTitle(TileProp::DesignCaption() + QStringLiteral(" - Tile ") + QString::number(index));
+    window.TileIndex->setText(QString::number(index));
+    window.CurrentColor->setBackColour(m_module.TileBackColor(index).toLong());
+    window.PropUp->setText(QString::number(m_module.TilePropUp(index)));
+    window.PropLeft->setText(QString::number(m_module.TilePropLeft(index)));
+    window.PropDown->setText(QString::number(m_module.TilePropDown(index)));
+    window.PropRight->setText(QString::number(m_module.TilePropRight(index)));
+    window.PropUpOps->setText(m_module.TilePropUpOps(index).toText());
+    window.PropLeftOps->setText(m_module.TilePropLeftOps(index).toText());
+    window.PropDownOps->setText(m_module.TilePropDownOps(index).toText());
+    window.PropRightOps->setText(m_module.TilePropRightOps(index).toText());
+    try {
+        m_module.Pictures.beginPass();
+        window.CurrentPicture->setPicture(ReferencedPicture(*this, m_module, m_module.TilePicture(index)));
+    } catch (const Failure& failure) {
+        if (!failure.isMissingPicture())
+            throw;
+        window.CurrentPicture->setPicture(ErrPic->picture());
+    }
+    window.TPicLabel->setText(m_module.TilePicture(index).toText());
+}
 
 } // namespace tavrin
