@@ -1,24 +1,81 @@
 // The display styles of the grid, the test commands and the two property dialogs.
 #include "form1.h"
 
+#include "failure.h"
+#include "levelprop.h"
+#include "module1.h"
+#include "picturebox.h"
+#include "screenprop.h"
+#include "testcommand.h"
+
 namespace tavrin {
 
-void Form1::mnuScreenProp_Click() {}
+// --- Property dialogs -----------------------------------------------------------------------------------
 
-void Form1::mnuLevelProp_Click() {}
+void Form1::mnuScreenProp_Click() {
+    ScreenProp::Edit(m_module, this);
+}
 
-void Form1::Command2_Click() {}
+void Form1::mnuLevelProp_Click() {
+    LevelProp::Edit(m_module, this);
+}
 
-void Form1::Command3_Click() {}
+// --- Test tools -----------------------------------------------------------------------------------------
 
-void Form1::Command4_Click() {}
+TestCommand& Form1::testCommand() {
+    if (!m_testCommand)
+        m_testCommand = new TestCommand(this);
+    return *m_testCommand;
+}
 
-void Form1::Command5_Click() {}
+void Form1::Command2_Click() {
+    try {
+        testCommand().Run(*Label1, *Dialog, m_module.ProgramFolder);
+    } catch (const Failure& failure) {
+        ShowFailure(failure, QStringLiteral("Command2_Click"));
+    }
+}
 
-void Form1::Command6_Click() {}
+void Form1::Command3_Click() {
+    try {
+        m_module.PrintTileProps();
+    } catch (const Failure& failure) {
+        ShowFailure(failure, QStringLiteral("Command3_Click"));
+    }
+}
 
-void Form1::Command9_Click() {}
+// --- Display styles -------------------------------------------------------------------------------------
 
-void Form1::Command10_Click() {}
+void Form1::restyleGrid(const std::function<void(PictureBox&)>& setStyle, const QString& place) {
+    try {
+        if (setStyle) {
+            for (int index = FirstGridTile; index <= LastGridTile; ++index)
+                setStyle(*Tile(index));
+        }
+        m_module.ReDisplayTiles();
+    } catch (const Failure& failure) {
+        ShowFailure(failure, place);
+    }
+}
+
+void Form1::Command4_Click() {
+    restyleGrid([](PictureBox& tile) { tile.setAppearance3D(true); }, QStringLiteral("Command4_Click"));
+}
+
+void Form1::Command5_Click() {
+    restyleGrid([](PictureBox& tile) { tile.setAppearance3D(false); }, QStringLiteral("Command5_Click"));
+}
+
+void Form1::Command6_Click() {
+    restyleGrid({}, QStringLiteral("Command6_Click"));
+}
+
+void Form1::Command9_Click() {
+    restyleGrid([](PictureBox& tile) { tile.setBorder(true); }, QStringLiteral("Command9_Click"));
+}
+
+void Form1::Command10_Click() {
+    restyleGrid([](PictureBox& tile) { tile.setBorder(false); }, QStringLiteral("Command10_Click"));
+}
 
 } // namespace tavrin
