@@ -171,6 +171,7 @@ void TestLevelCommands::shortcuts() {
 
 void TestLevelCommands::commandLineLevel() {
     QTemporaryDir folder;
+    QDir(folder.path()).mkdir("Pics");
     writeStartTileLevel(folder.filePath("start level.txt"));
     MessageCatcher messages;
     Module1 module(nullptr, folder.path());
