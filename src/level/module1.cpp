@@ -433,29 +433,39 @@ void Module1::SaveLevel(const QString& path, const std::function<void(int)>& onS
     // A screen whose block is copied as it stands is not loaded; it is loaded only when the screen after
     // it needs what it leaves in memory (a screen with missing records keeps the tiles of the one before).
     int notLoaded = -1;
-    for (int screen = 0;; ++screen) {
-        if (onScreen)
-            onScreen(screen);
+    // The screen the grid shows. Should the save fail, CurrentScreen names it again, so that the grid and
+    // CurrentScreen agree even when the save stopped at a screen it had only copied.
+    Integer shown = CurrentScreen;
+    auto showScreen = [this, &shown](int screen) {
         CurrentScreen = static_cast<Integer>(screen);
-        QByteArray block;
-        if (UseIndex && readCopyableBlock(&block, levelSource, usablePictures)) {
-            writer.writeRaw(block);
-            notLoaded = screen;
-        } else {
-            if (notLoaded >= 0) {
-                CurrentScreen = static_cast<Integer>(notLoaded);
-                LoadScreen();
-                CurrentScreen = static_cast<Integer>(screen);
-                notLoaded = -1;
-            }
-            LoadScreen();
-            WriteScreen(writer);
-        }
-        if (CurrentScreen == LevelLastScreen)
-            break;
-    }
-    if (notLoaded >= 0)
+        shown = CurrentScreen;
         LoadScreen();
+    };
+    try {
+        for (int screen = 0;; ++screen) {
+            if (onScreen)
+                onScreen(screen);
+            CurrentScreen = static_cast<Integer>(screen);
+            QByteArray block;
+            if (UseIndex && readCopyableBlock(&block, levelSource, usablePictures)) {
+                writer.writeRaw(block);
+                notLoaded = screen;
+            } else {
+                if (notLoaded >= 0)
+                    showScreen(notLoaded);
+                notLoaded = -1;
+                showScreen(screen);
+                WriteScreen(writer);
+            }
+            if (screen == LevelLastScreen)
+                break;
+        }
+        if (notLoaded >= 0)
+            showScreen(notLoaded);
+    } catch (...) {
+        CurrentScreen = shown;
+        throw;
+    }
     if (onScreen)
         onScreen(LevelLastScreen + 1);
     writer.write(levelPropRecord());
