@@ -43,6 +43,7 @@ private:
     bool more(qsizetype wanted);
     char at(qsizetype offset) const { return m_buffer.at(m_pos + offset); }
     Span scanField();
+    bool skipInBuffer(QByteArray* key, bool* keyIsText);
     // The offset of the next comma or line end at or after `offset` (or of the end of the file).
     qsizetype scanToDelimiter(qsizetype offset);
     FieldValue readField();
