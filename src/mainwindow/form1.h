@@ -190,8 +190,6 @@ private:
     void goToScreenInBox(const QLineEdit* box);
     // One key through the walk of the marker; a failure is shown and the program goes on.
     void walkMarker(int keyCode);
-    // Fills the tile property window for the tile the marker reaches, without showing the window.
-    void fillTilePropertyWindow(Integer tile);
 
     // --- Painting and the tile property window (form1_painting.cpp) ------------------------------------
     // Checking one mode box unchecks the other three; unchecking a box changes nothing else.
