@@ -1,6 +1,7 @@
 #include "levelprop.h"
 
 #include "failure.h"
+#include "fittedfont.h"
 #include "module1.h"
 #include "numbers.h"
 #include "record.h"
@@ -88,37 +89,6 @@ QPushButton* addButton(QWidget* parent, const char* name, const QString& text, c
     button->setAutoDefault(false);
     button->setGeometry(geometry);
     return button;
-}
-
-// True when every label and button of the window shows its whole text in `font`.
-bool textsFit(const QWidget* window, const QFont& font) {
-    const QFontMetrics metrics(font);
-    for (const QLabel* label : window->findChildren<QLabel*>()) {
-        const int flags = static_cast<int>(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
-        const QRect needed = metrics.boundingRect(label->rect(), flags, label->text());
-        if (needed.width() > label->width() || needed.height() > label->height())
-            return false;
-    }
-    for (const QPushButton* button : window->findChildren<QPushButton*>())
-        if (metrics.horizontalAdvance(button->text()) + metrics.averageCharWidth() > button->width())
-            return false;
-    return true;
-}
-
-// The layout is measured for a small 8-point sans-serif font. A wider font would cut the labels' texts,
-// so the narrowest of the usual families is taken and it steps down in half points until every label
-// and button shows its text whole.
-void fitFontToLayout(QWidget* window) {
-    QFont font = window->font();
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("DejaVu Sans Condensed"), font.family()});
-    for (double size = 8; size >= 6.5; size -= 0.5) {
-        font.setPointSizeF(size);
-        if (textsFit(window, font))
-            break;
-    }
-    window->setFont(font);
 }
 
 } // namespace
@@ -219,7 +189,7 @@ LevelProp::LevelProp(Module1& module, QWidget* parent)
     setWindowTitle(QStringLiteral("Level Properties"));
     setFixedSize(TwipsToPixels(6015), TwipsToPixels(4140));
     createControls();
-    fitFontToLayout(this);
+    FitFontToLayout(this);
     arrangeTabOrder();
     m_description = new MultiLineLevelText(DescriptionText, LongTextLimit);
     m_comments = new MultiLineLevelText(CommentsText, LongTextLimit);
