@@ -1,8 +1,8 @@
 // Any bytes as a level file: LoadLevel, LoadLevelProp, LoadSideScreens and Save Level against a plain
 // grid, once through the index of the level file and once reading the whole file. Neither may crash,
 // and both must leave the same state, the same messages and the same saved file.
-#include "fakegrid.h"
 #include "failure.h"
+#include "fakegrid.h"
 #include "module1.h"
 
 #include <QCoreApplication>

@@ -216,7 +216,6 @@ public:
     TileProp* TilePropWindow() const;
 
 private:
-
     // --- Display styles, test tools and property dialogs (form1_tools.cpp) -----------------------------
 public:
     // The Test command, made at its first use; tests replace the ways it starts the player.

@@ -19,7 +19,8 @@ public:
         QDir(folder.path()).mkdir(QStringLiteral("Pics"));
         for (const QString& name : pics.entryList(QDir::Files))
             QFile::copy(pics.filePath(name), folder.filePath(QStringLiteral("Pics/") + name));
-        QFile::copy(QStringLiteral(TAVRIN_SOURCE_DIR "/data/PelmarLevel.txt"), folder.filePath("PelmarLevel.txt"));
+        QFile::copy(QStringLiteral(TAVRIN_SOURCE_DIR "/data/PelmarLevel.txt"),
+                    folder.filePath("PelmarLevel.txt"));
         module = std::make_unique<tavrin::Module1>(nullptr, folder.path());
         form = std::make_unique<tavrin::Form1>(*module);
         form->Dialog = &dialog;
