@@ -15,68 +15,55 @@ QByteArray pick(QRandomGenerator& random, const QList<QByteArray>& choices) {
     return choices[int(random.bounded(qsizetype(choices.size())))];
 }
 
-QByteArray tileRecord(QRandomGenerator& random, int screen, int tile) {
-    const QByteArray colour = pick(random, {"255", "32768", "-2147483643", "", "007", "1.0", "\"12\"", " 5"});
-    const QByteArray picture =
-        pick(random, {"\"\\grass.bmp\"", "\"\\water.bmp\"", "\"\\gone.bmp\"", "0", "", "997", "999",
-                      "\"997\"", "12", "\"\\sub\\rock.bmp\"", "\"\\..\\outside.bmp\""});
-    QByteArray record = "\"Screen" + QByteArray::number(screen) + "\"," + QByteArray::number(tile) + ',' +
-                        colour + ',' + picture;
-    for (int d = 0; d < 4; ++d)
-        record += ',' + pick(random, {"0", "1", "2", "5", "9", "-3"});
-    for (int d = 0; d < 4; ++d)
-        record += ',' + pick(random, {"1", "60", "\"41\"", "", "\"a, b\r\nc\"", "300"});
-    return record + "\r\n";
-}
-
-QByteArray linkRecords(QRandomGenerator& random, int screen, int screens) {
-    const QByteArray key = "\"Screen" + QByteArray::number(screen) + "\"";
-    QByteArray bytes = key + ",\"ScreenInfo\",0,0,0,0,0,0,0,0,0,0\r\n";
-    for (int k = 2; k <= 9; ++k)
-        bytes += key + ",\"Side" + QByteArray::number(k) + "\"," +
-                 QByteArray::number(random.bounded(screens + 2)) + ",0,0,0,0,0,0,0,0,0\r\n";
-    return bytes;
-}
-
-// A level with the irregularities of hand-edited files, and the screens that get scratch files.
+// A level with the irregularities of hand-edited files: missing, repeated and odd records, blocks out of
+// order, one above the last screen, a screen without records, side records out of order, a missing and
+// an unreadable picture, a file that ends inside a record. Some screens are as the editor writes them.
 QByteArray generateLevel(quint32 seed, int screens, QList<int>* scratchScreens) {
     QRandomGenerator random(seed);
     QList<QByteArray> blocks;
-    for (int n = 0; n < screens + 1; ++n) { // one block above the last screen
+    for (int n = 0; n <= screens; ++n) {
+        const QByteArray key = "\"Screen" + QByteArray::number(n) + "\",";
+        const bool clean = random.bounded(3) == 0;
         QByteArray block;
-        const bool clean = random.bounded(3) == 0; // exactly as the editor writes it
         for (int t = 1; t <= 300; ++t) {
-            if (!clean && random.bounded(40) == 0)
-                continue; // a missing tile record
-            QByteArray record = tileRecord(random, n, t);
             if (clean) {
-                record = "\"Screen" + QByteArray::number(n) + "\"," + QByteArray::number(t) + ',' +
-                         QByteArray::number(random.bounded(1 << 24)) + ',' +
-                         pick(random, {"\"\\grass.bmp\"", "0", "997", "\"\\gone.bmp\"", ""}) +
+                block += key + QByteArray::number(t) + ',' + QByteArray::number(random.bounded(1 << 24)) +
+                         ',' + pick(random, {"\"\\grass.bmp\"", "0", "997", "\"\\gone.bmp\"", ""}) +
                          ",0,1,0,5,1,\"" + QByteArray::number(t) + "\",,60\r\n";
-            } else if (random.bounded(60) == 0) {
-                record += tileRecord(random, n, int(random.bounded(1, 301))); // a repeated record
+                continue;
             }
-            block += record;
+            const int repeats = random.bounded(40) == 0 ? 0 : (random.bounded(60) == 0 ? 2 : 1);
+            for (int r = 0; r < repeats; ++r) {
+                block += key + QByteArray::number(r ? random.bounded(1, 301) : t) + ',' +
+                         pick(random, {"255", "-2147483643", "", "007", "1.0", "\"12\"", " 5"}) + ',' +
+                         pick(random, {"\"\\grass.bmp\"", "\"\\water.bmp\"", "\"\\gone.bmp\"", "0", "", "997",
+                                       "\"997\"", "12", "\"\\sub\\rock.bmp\"", "\"\\..\\outside.bmp\""});
+                for (int d = 0; d < 4; ++d)
+                    block += ',' + pick(random, {"0", "1", "2", "5", "9", "-3"});
+                for (int d = 0; d < 4; ++d)
+                    block += ',' + pick(random, {"1", "60", "\"41\"", "", "\"a, b\r\nc\"", "300"});
+                block += "\r\n";
+            }
         }
-        if (random.bounded(8) != 0)
-            block += linkRecords(random, n, screens);
+        if (random.bounded(8) != 0) {
+            block += key + "\"ScreenInfo\",0,0,0,0,0,0,0,0,0,0\r\n";
+            for (int k = 2; k <= 9; ++k)
+                block += key + "\"Side" + QByteArray::number(k) + "\"," +
+                         QByteArray::number(random.bounded(screens + 2)) + ",0,0,0,0,0,0,0,0,0\r\n";
+        }
         if (clean && random.bounded(2) == 0)
-            block +=
-                "\"Screen" + QByteArray::number(n) + "\",\"Side2\",4,0,0,0,0,0,0,0,0,0\r\n"; // out of order
+            block += key + "\"Side2\",4,0,0,0,0,0,0,0,0,0\r\n";
         blocks << block;
     }
     if (random.bounded(3) == 0)
-        blocks.removeAt(int(random.bounded(1, screens))); // a screen with no records at all
-    for (int i = 0; i < 3; ++i)                           // blocks out of order
+        blocks.removeAt(int(random.bounded(1, screens)));
+    for (int i = 0; i < 3; ++i)
         blocks.swapItemsAt(int(random.bounded(blocks.size())), int(random.bounded(blocks.size())));
-    QByteArray level = blocks.join();
-    const QByteArray prop =
-        "\"LevelProp\",\"Generated, " + QByteArray::number(seed) + "\",\"\",\"\",\"line\r\nbreak\",\"\"," +
-        QByteArray::number(random.bounded(1, 301)) + ',' + QByteArray::number(screens - 1) + ",0,0,0,0\r\n";
-    level += prop;
+    QByteArray level = blocks.join() + "\"LevelProp\",\"Generated\",\"\",\"\",\"line\r\nbreak\",\"\"," +
+                       QByteArray::number(random.bounded(1, 301)) + ',' + QByteArray::number(screens - 1) +
+                       ",0,0,0,0\r\n";
     if (random.bounded(5) == 0)
-        level += "\"Screen1\",7,1,"; // a file that ends inside a record
+        level += "\"Screen1\",7,1,";
     for (int n = 0; n < screens; ++n)
         if (random.bounded(4) == 0)
             *scratchScreens << n;
@@ -145,21 +132,14 @@ Outcome runSession(const QByteArray& level, const QList<int>& scratchScreens, bo
     for (auto box = f.grid.boxes.cbegin(); box != f.grid.boxes.cend(); ++box)
         outcome << QStringLiteral("%1 %2 %3").arg(box.key()).arg(box->colour).arg(pictureKey(box->picture));
     for (int i = 0; i <= 300; ++i)
-        outcome << m.TileBackColor(i).toText() + u'|' + m.TilePicture(i).toText() + u'|' +
-                       m.TilePropLeftOps(i).toText() +
-                       QStringLiteral("|%1 %2 %3 %4")
-                           .arg(m.TilePropLeft(i))
-                           .arg(m.TilePropUp(i))
-                           .arg(m.TilePropRight(i))
-                           .arg(m.TilePropDown(i));
-    for (int k = 2; k <= 9; ++k)
-        outcome << QString::number(m.SideScreen(k));
-    outcome << QStringLiteral("%1 %2 %3 %4 %5")
-                   .arg(m.CurrentScreen)
-                   .arg(m.WalkerTile)
-                   .arg(m.FileRunning)
-                   .arg(m.LevelStartTile)
-                   .arg(m.LevelLastScreen);
+        outcome << QStringList{m.TileBackColor(i).toText(), m.TilePicture(i).toText(),
+                               m.TilePropLeftOps(i).toText(), QString::number(m.TilePropLeft(i)),
+                               QString::number(m.TilePropDown(i))}
+                       .join(u'|');
+    for (const int number :
+         {int(m.SideScreen(2)), int(m.SideScreen(9)), int(m.CurrentScreen), int(m.WalkerTile),
+          int(m.FileRunning), int(m.LevelStartTile), int(m.LevelLastScreen)})
+        outcome << QString::number(number);
     for (const QString& message : f.messages)
         outcome << QString(message).replace(f.folder.path(), QStringLiteral("<folder>"));
     return outcome;
