@@ -182,7 +182,7 @@ int runOne(int screens, double budget, const QString& folder) {
     while (changes.size() < 100 && (changes.size() < 3 || seconds(total) < budget / 4)) {
         // Every target comes from the level file, as on a level just loaded.
         const Integer target = Integer(random.bounded(screens));
-        QFile::remove(module.ScratchFileName(target));
+        module.DeleteScratchFiles();
         timer.start();
         module.ChangeScreen(target);
         changes.push_back(seconds(timer));
@@ -197,7 +197,7 @@ int runOne(int screens, double budget, const QString& folder) {
     total.start();
     while (walks.size() < 100 && (walks.size() < 3 || seconds(total) < budget / 4)) {
         module.SideScreen(4) = Integer(random.bounded(screens));
-        QFile::remove(module.ScratchFileName(module.SideScreen(4)));
+        module.DeleteScratchFiles();
         module.WalkerTile = 20;
         module.TilePropRight(20) = 4;
         module.TilePropRightOps(20) = FieldValue::number(21);
