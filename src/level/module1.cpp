@@ -259,6 +259,15 @@ bool Module1::scratchFileIsWhole(const QString& scratch) const {
     }
 }
 
+Failure Module1::lostScratchFile(const QString& scratch, const QString& what) const {
+    return Failure(ErrPathAccess,
+                   QStringLiteral("The scratch file %1 of screen %2 %3. The screen comes from the level "
+                                  "file instead.")
+                       .arg(QDir::toNativeSeparators(scratch))
+                       .arg(CurrentScreen)
+                       .arg(what));
+}
+
 void Module1::LoadScreen() {
     if (!m_saving)
         Pictures.beginPass();
@@ -273,20 +282,12 @@ void Module1::LoadScreen() {
             LoadSideScreens(scratch);
             found = true;
         } else {
-            trouble = Failure(
-                ErrPathAccess,
-                QStringLiteral("The scratch file %1 of screen %2 is damaged, so the changes kept in it "
-                               "cannot be read back. The screen comes from the level file instead.")
-                    .arg(QDir::toNativeSeparators(scratch))
-                    .arg(CurrentScreen));
+            trouble = lostScratchFile(
+                scratch, QStringLiteral("is damaged, so the changes kept in it cannot be read back"));
         }
     } else if (m_scratchWritten.contains(CurrentScreen)) {
-        trouble = Failure(
-            ErrPathAccess,
-            QStringLiteral("The scratch file %1 of screen %2 has gone, so the changes made to the screen "
-                           "are lost. The screen comes from the level file instead.")
-                .arg(QDir::toNativeSeparators(scratch))
-                .arg(CurrentScreen));
+        trouble =
+            lostScratchFile(scratch, QStringLiteral("has gone, so the changes made to the screen are lost"));
     }
     if (!found && !LevelFileName.isEmpty()) {
         if (!trouble && !Files->exists(LevelFileName))

@@ -133,6 +133,7 @@ private:
     LevelIndex m_index;
     QSet<Integer> m_scratchWritten; // screens whose scratch files this editor wrote
     bool scratchFileIsWhole(const QString& scratch) const;
+    Failure lostScratchFile(const QString& scratch, const QString& what) const;
     bool m_saving = false;
 };
 

@@ -8,14 +8,6 @@
 using namespace tavrin;
 
 namespace {
-int failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Failure& failure) {
-        return failure.code();
-    }
-    return 0;
-}
 
 // A level of three screens in which every tile has a colour of its own.
 void loadLevel(LevelFixture& f) {
@@ -63,7 +55,7 @@ void TestFaults::damagedScratchFile() {
     QVERIFY(vanishes ? scratch.remove()
                      : scratch.open(QIODevice::ReadWrite) && scratch.resize(scratch.size() / 3));
     scratch.close();
-    QCOMPARE(failureOf([&] { f.module->ChangeScreen(1); }), int(ErrPathAccess));
+    QCOMPARE(CodeOfFailure([&] { f.module->ChangeScreen(1); }), int(ErrPathAccess));
     QVERIFY(showsLevelScreen(f, 1)); // not part of screen 1 over screen 2
     f.module->ChangeScreen(0);
     QCOMPARE(f.readFile("Screen1.tmp").count("\r\n"), 309);
@@ -74,10 +66,10 @@ void TestFaults::levelFileRemovedWhileInUse() {
     loadLevel(f);
     const QByteArray before = f.readFile("level.txt");
     QFile::remove(f.path("level.txt"));
-    QCOMPARE(failureOf([&] { f.module->ChangeScreen(2); }), int(ErrPathAccess));
+    QCOMPARE(CodeOfFailure([&] { f.module->ChangeScreen(2); }), int(ErrPathAccess));
     QCOMPARE(f.module->TilePicture(5), FieldValue::number(0)); // a whole blank screen
     // Saving would write blank screens where the level had real ones: refused, nothing written.
-    QCOMPARE(failureOf([&] { f.module->SaveLevel(f.path("copy.txt")); }), int(ErrPathAccess));
+    QCOMPARE(CodeOfFailure([&] { f.module->SaveLevel(f.path("copy.txt")); }), int(ErrPathAccess));
     QVERIFY(!QFile::exists(f.path("copy.txt")));
     f.writeFile("level.txt", before);
     f.module->ChangeScreen(1);

@@ -50,14 +50,6 @@ QList<FieldValue> screenOf(const QString& file, Integer screen) {
     return data;
 }
 
-int failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Failure& failure) {
-        return failure.code();
-    }
-    return 0;
-}
 } // namespace
 
 class TestLevelFile : public QObject {
@@ -173,7 +165,7 @@ void TestLevelFile::failedSavesLeaveTheOldFile() {
     files.failOpenWriteWith = fault == "no permission" ? ErrPermission : 0;
     if (fault == "quote")
         f.module->LevelName = "The \"best\" level";
-    QCOMPARE(failureOf([&] { f.module->SaveLevel(f.path("old.txt")); }), code);
+    QCOMPARE(CodeOfFailure([&] { f.module->SaveLevel(f.path("old.txt")); }), code);
     QCOMPARE(f.readFile("old.txt"), QByteArray("the old level\r\n"));
     QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files), QStringList{"old.txt"});
 }

@@ -36,3 +36,12 @@ void LevelFixture::writePicture(const QString& name, QColor colour, int size) co
 QByteArray TileLine(int screen, int tile, const QByteArray& rest) {
     return "\"Screen" + QByteArray::number(screen) + "\"," + QByteArray::number(tile) + ',' + rest + "\r\n";
 }
+
+int CodeOfFailure(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const tavrin::Failure& failure) {
+        return failure.code();
+    }
+    return 0;
+}

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 // A program folder in a temporary directory, with a Pics folder, a fake grid, a Module1 on it set up as
@@ -30,6 +31,9 @@ public:
 private:
     tavrin::MessageSink m_previousSink;
 };
+
+// The code of the failure an action ends with, 0 when it ends normally.
+int CodeOfFailure(const std::function<void()>& action);
 
 // A tile record as the writer puts it, for building test files by hand.
 QByteArray TileLine(int screen, int tile, const QByteArray& rest);
