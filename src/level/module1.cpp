@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <cstring>
 #include <optional>
 
@@ -34,8 +35,23 @@ Module1::Module1(TileGrid* grid, QString programFolder)
 
 // --- Where things are -----------------------------------------------------------------------------------
 
+QString Module1::scratchFolder() const {
+    return ScratchFolder.isEmpty() ? ProgramFolder : ScratchFolder;
+}
+
+void Module1::ChooseScratchFolder() {
+    ScratchFolder.clear();
+    const QFileInfo program(ProgramFolder);
+    if (program.isDir() && program.isWritable())
+        return;
+    // An installed editor cannot write beside itself: its scratch files go to a folder of the user's.
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (!own.isEmpty() && QDir().mkpath(own))
+        ScratchFolder = own;
+}
+
 QString Module1::ScratchFileName(Integer screen) const {
-    return QDir(ProgramFolder).filePath(QStringLiteral("Screen%1.tmp").arg(screen));
+    return QDir(scratchFolder()).filePath(QStringLiteral("Screen%1.tmp").arg(screen));
 }
 
 QString Module1::TemplateLevelFileName() const {
@@ -328,7 +344,7 @@ void Module1::GoToScreen(const QString& text) {
 
 void Module1::DeleteScratchFiles() {
     static const QRegularExpression scratchName(QStringLiteral("^Screen-?[0-9]+\\.tmp$"));
-    const QDir folder(ProgramFolder);
+    const QDir folder(scratchFolder());
     m_scratchWritten.clear();
     const QStringList names = folder.entryList({QStringLiteral("Screen*.tmp")}, QDir::Files);
     for (const QString& name : names)

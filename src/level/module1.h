@@ -63,6 +63,11 @@ public:
     // whole file for every screen. Off, every read goes through the whole file; the result is the same.
     bool UseIndex = true;
 
+    // Where the scratch files go: the program folder, or ScratchFolder when it is set.
+    QString ScratchFolder;
+    // Keeps the scratch files in the program folder when it can be written, else in a folder of the
+    // user's (an editor installed for all users cannot write beside itself).
+    void ChooseScratchFolder();
     QString ScratchFileName(Integer screen) const;
     QString TemplateLevelFileName() const;
     QString PicturesFolder() const;
@@ -133,6 +138,7 @@ private:
     LevelIndex m_index;
     QSet<Integer> m_scratchWritten; // screens whose scratch files this editor wrote
     bool scratchFileIsWhole(const QString& scratch) const;
+    QString scratchFolder() const;
     Failure lostScratchFile(const QString& scratch, const QString& what) const;
     bool m_saving = false;
 };

@@ -423,6 +423,7 @@ void Form1::printText(int index, const QString& text) {
 void Form1::Form_Load() {
     CentreOnScreen(this);
     QDir::setCurrent(m_module.ProgramFolder);
+    m_module.ChooseScratchFolder();
     Dialog->InitDir = m_module.ProgramFolder;
     m_module.SetDefaults();
     m_module.PlaceWalkerOnStartTile();

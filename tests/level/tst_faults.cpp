@@ -3,6 +3,7 @@
 // failure, and the grid always shows a whole screen.
 #include "levelfixture.h"
 
+#include <QStandardPaths>
 #include <QtTest>
 
 using namespace tavrin;
@@ -35,6 +36,7 @@ private slots:
     void damagedScratchFile_data();
     void damagedScratchFile();
     void levelFileRemovedWhileInUse();
+    void programFolderNotWritable();
     void referencesStayInsidePics_data();
     void referencesStayInsidePics();
 };
@@ -74,6 +76,21 @@ void TestFaults::levelFileRemovedWhileInUse() {
     f.writeFile("level.txt", before);
     f.module->ChangeScreen(1);
     QVERIFY(showsLevelScreen(f, 1));
+}
+
+// An editor installed for all users cannot write beside itself: scratch files go to a folder of the user's.
+void TestFaults::programFolderNotWritable() {
+    QStandardPaths::setTestModeEnabled(true);
+    LevelFixture f;
+    f.module->ChooseScratchFolder();
+    QVERIFY(f.module->ScratchFolder.isEmpty()); // a writable program folder keeps them
+    f.module->ProgramFolder = f.path("not-there");
+    f.module->ChooseScratchFolder();
+    QVERIFY(!f.module->ScratchFolder.isEmpty());
+    f.module->SaveScreenTmp();
+    QVERIFY(QFile::exists(f.module->ScratchFolder + "/Screen0.tmp"));
+    f.module->DeleteScratchFiles();
+    QVERIFY(!QFile::exists(f.module->ScratchFolder + "/Screen0.tmp"));
 }
 
 void TestFaults::referencesStayInsidePics_data() {
