@@ -59,35 +59,27 @@ Integer storableNumber(QLineEdit* box, const QString& rule) {
 }
 
 QLabel* addLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
+    auto* label = PlaceControl<QLabel>(parent, name, text, geometry);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setGeometry(geometry);
     return label;
 }
 
 QLineEdit* addTextBox(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* box = new QLineEdit(text, parent);
-    box->setObjectName(QLatin1String(name));
-    box->setGeometry(geometry);
+    auto* box = PlaceControl<QLineEdit>(parent, name, text, geometry);
     return box;
 }
 
 QPlainTextEdit* addMultiLineBox(QWidget* parent, const char* name, const QString& text,
                                 const QRect& geometry) {
-    auto* box = new QPlainTextEdit(text, parent);
-    box->setObjectName(QLatin1String(name));
+    auto* box = PlaceControl<QPlainTextEdit>(parent, name, text, geometry);
     box->setTabChangesFocus(true);
-    box->setGeometry(geometry);
     return box;
 }
 
 QPushButton* addButton(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
+    auto* button = PlaceControl<QPushButton>(parent, name, text, geometry);
     // No default button: Enter belongs to the boxes.
     button->setAutoDefault(false);
-    button->setGeometry(geometry);
     return button;
 }
 

@@ -20,17 +20,13 @@ const QString PlaceLabel = QStringLiteral("Command1_Click (Screen Properties)");
 
 QLabel* addLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
                  Qt::Alignment alignment) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
+    auto* label = PlaceControl<QLabel>(parent, name, text, geometry);
     label->setAlignment(alignment | Qt::AlignTop);
-    label->setGeometry(geometry);
     return label;
 }
 
 QPushButton* addButton(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
+    auto* button = PlaceControl<QPushButton>(parent, name, text, geometry);
     return button;
 }
 

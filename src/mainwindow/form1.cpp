@@ -288,23 +288,17 @@ void Form1::connectControls() {
 }
 
 QPushButton* Form1::addButton(const char* name, const QString& text, const QRect& geometry) {
-    auto* button = new QPushButton(text, m_clientArea);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
+    auto* button = PlaceControl<QPushButton>(m_clientArea, name, text, geometry);
     return button;
 }
 
 QLineEdit* Form1::addTextBox(const char* name, const QString& text, const QRect& geometry) {
-    auto* box = new QLineEdit(text, m_clientArea);
-    box->setObjectName(QLatin1String(name));
-    box->setGeometry(geometry);
+    auto* box = PlaceControl<QLineEdit>(m_clientArea, name, text, geometry);
     return box;
 }
 
 QLabel* Form1::addLabel(const char* name, const QString& text, const QRect& geometry) {
-    auto* label = new QLabel(text, m_clientArea);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
+    auto* label = PlaceControl<QLabel>(m_clientArea, name, text, geometry);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(true);
     label->setAutoFillBackground(true);
@@ -312,9 +306,7 @@ QLabel* Form1::addLabel(const char* name, const QString& text, const QRect& geom
 }
 
 QCheckBox* Form1::addCheckBox(const char* name, const QString& text, const QRect& geometry) {
-    auto* box = new QCheckBox(text, m_clientArea);
-    box->setObjectName(QLatin1String(name));
-    box->setGeometry(geometry);
+    auto* box = PlaceControl<QCheckBox>(m_clientArea, name, text, geometry);
     box->setAutoFillBackground(true);
     return box;
 }
