@@ -24,6 +24,8 @@ QString StandardDescription(int code) {
         return QStringLiteral("Permission denied");
     case ErrPathAccess:
         return QStringLiteral("Path/File access error");
+    case ErrInvalidFormat:
+        return QStringLiteral("Invalid file format");
     case ErrNoSuchControl:
         return QStringLiteral("Control array element does not exist");
     case ErrInvalidValue:

@@ -17,6 +17,7 @@ enum FailureCode : int {
     ErrInputPastEnd = 62,
     ErrPermission = 70,
     ErrPathAccess = 75,
+    ErrInvalidFormat = 321,
     ErrNoSuchControl = 340,
     ErrInvalidValue = 380,
     ErrInvalidPicture = 481,

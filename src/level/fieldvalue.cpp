@@ -4,10 +4,20 @@
 
 namespace tavrin {
 
+// Ten fields are kept per tile: a number's text shares the room of a text's value.
+static_assert(sizeof(FieldValue) == sizeof(double) * 2 + sizeof(QString));
+
 FieldValue FieldValue::number(double value) {
     FieldValue field;
     field.m_kind = Kind::Number;
     field.m_number = value;
+    return field;
+}
+
+FieldValue FieldValue::readNumber(double value, QString text) {
+    FieldValue field = number(value);
+    if (IsPlainNumberText(text) && text != NumberToText(value))
+        field.m_text = std::move(text);
     return field;
 }
 
@@ -39,7 +49,7 @@ QString FieldValue::toText() const {
     case Kind::Empty:
         return QString();
     case Kind::Number:
-        return NumberToText(m_number);
+        return m_text.isNull() ? NumberToText(m_number) : m_text;
     case Kind::Text:
         break;
     }

@@ -6,6 +6,14 @@
 
 namespace tavrin {
 
+namespace {
+// The keys the editor looks up: the level properties and the records of a screen. Runs of any other key
+// are never asked for, and a foreign file could hold a run for nearly every record.
+bool isLookedUp(const QByteArray& key) {
+    return key == "LevelProp" || key.startsWith("Screen");
+}
+} // namespace
+
 void LevelIndex::clear() {
     m_path.clear();
     m_size = -1;
@@ -26,7 +34,7 @@ void LevelIndex::build(FileAccess& files, const QString& path) {
         while (!reader.atEnd()) {
             const qint64 begin = reader.position();
             reader.skip(&key, &keyIsText);
-            if (!keyIsText) {
+            if (!keyIsText || !isLookedUp(key)) {
                 last = nullptr;
                 continue;
             }

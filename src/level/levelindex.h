@@ -31,7 +31,8 @@ public:
     bool describes(const QString& path) const;
     void clear();
 
-    // The runs of records whose key is the text `key`, in file order.
+    // The runs of records whose key is the text `key`, in file order. Only "LevelProp" and the keys that
+    // start with "Screen" are indexed; any other key has no runs.
     const std::vector<Run>& runsOf(const QString& key) const;
     // The failure met at the end of the file, when it ends inside a record.
     const std::optional<Failure>& endFailure() const { return m_endFailure; }

@@ -84,6 +84,24 @@ double TextToNumber(QStringView text) {
     return value;
 }
 
+bool IsPlainNumberText(QStringView text) {
+    qsizetype i = text.startsWith(u'-') ? 1 : 0;
+    const qsizetype wholeBegin = i;
+    while (i < text.size() && isDigit(text[i]))
+        ++i;
+    const qsizetype wholeDigits = i - wholeBegin;
+    if (wholeDigits == 0 || (wholeDigits > 1 && text[wholeBegin] == u'0'))
+        return false;
+    if (i == text.size())
+        return !(wholeBegin == 1 && wholeDigits == 1 && text[wholeBegin] == u'0');
+    if (text[i] != u'.')
+        return false;
+    const qsizetype fractionBegin = ++i;
+    while (i < text.size() && isDigit(text[i]))
+        ++i;
+    return i == text.size() && i > fractionBegin && text[i - 1] != u'0';
+}
+
 namespace {
 template <typename T> T roundToKind(double value) {
     if (!std::isfinite(value))

@@ -27,6 +27,11 @@ Long ToLong(double value);
 // Text that must hold a number, converted to an Integer (failure 13 or 6).
 Integer TextToInteger(QStringView text);
 
+// True when the text is a number in the plain form NumberToText uses for most numbers: an optional minus
+// sign, digits without a redundant leading zero, and optionally a point and digits that do not end in a
+// zero; no plus sign, blanks or exponent, and not "-0".
+bool IsPlainNumberText(QStringView text);
+
 // Decimal text of a number in its shortest exact form: whole numbers without a decimal point, a leading
 // minus sign when negative, nothing else.
 QString NumberToText(double value);

@@ -5,6 +5,7 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <cstring>
 
 namespace tavrin {
@@ -20,7 +21,8 @@ bool isBlank(int c) {
 }
 } // namespace
 
-RecordReader::RecordReader(QIODevice* device) : m_device(device) {}
+RecordReader::RecordReader(QIODevice* device, bool atFileStart)
+    : m_device(device), m_atFileStart(atFileStart) {}
 
 bool RecordReader::more(qsizetype wanted) {
     while (wanted >= m_buffer.size()) {
@@ -38,7 +40,24 @@ bool RecordReader::more(qsizetype wanted) {
     return true;
 }
 
+// A UTF-8 byte order mark at the start of a file is no part of the first record (an editor that saves
+// files as UTF-8 may put one there).
+void RecordReader::passByteOrderMark() {
+    m_atFileStart = false;
+    if (need(2) && at(0) == '\xEF' && at(1) == '\xBB' && at(2) == '\xBF')
+        m_pos += 3;
+}
+
+void RecordReader::startRecord() {
+    if (m_atFileStart)
+        passByteOrderMark();
+    m_recordStart = position();
+}
+
 bool RecordReader::atEnd() {
+    if (m_atFileStart)
+        passByteOrderMark();
+    // Blanks and line ends are consumed one by one; more() drops them from the buffer when it reads on.
     while (need(0)) {
         const char c = at(0);
         if (!isBlank(c) && !isLineEnd(c))
@@ -48,23 +67,37 @@ bool RecordReader::atEnd() {
     return true;
 }
 
-qsizetype RecordReader::scanToDelimiter(qsizetype off) {
+void RecordReader::checkFieldLength(qsizetype off, int field) const {
+    if (off > MaxFieldBytes)
+        throw Failure(
+            ErrInvalidFormat,
+            QStringLiteral("Invalid file format: field %1 of the record at byte %2 holds more than 1 MB "
+                           "(it begins at byte %3); no level has a field that long.")
+                .arg(field + 1)
+                .arg(m_recordStart)
+                .arg(position()));
+}
+
+qsizetype RecordReader::scanToDelimiter(qsizetype off, int field) {
     for (;;) {
+        // Nothing past the longest field is looked at, so nothing past it is read.
+        const qsizetype limit = std::min<qsizetype>(m_buffer.size() - m_pos, MaxFieldBytes + 1);
         const char* begin = m_buffer.constData() + m_pos;
-        const char* end = m_buffer.constData() + m_buffer.size();
+        const char* end = begin + limit;
         const char* p = begin + off;
         while (p < end && *p != ',' && *p != '\r' && *p != '\n')
             ++p;
         off = p - begin;
+        checkFieldLength(off, field);
         if (p < end || !need(off))
             return off;
     }
 }
 
-RecordReader::Span RecordReader::scanField() {
+RecordReader::Span RecordReader::scanField(int field) {
     qsizetype off = 0;
     while (need(off) && isBlank(at(off)))
-        ++off;
+        checkFieldLength(++off, field);
     if (!need(off))
         throw Failure(ErrInputPastEnd);
 
@@ -73,14 +106,16 @@ RecordReader::Span RecordReader::scanField() {
         span.begin = ++off;
         // The text runs to the next double quote, commas and line breaks included.
         for (;;) {
-            const qsizetype available = m_buffer.size() - (m_pos + off);
+            const qsizetype limit = std::min<qsizetype>(m_buffer.size() - m_pos, MaxFieldBytes + 1);
+            const qsizetype available = limit - off;
             const char* start = m_buffer.constData() + m_pos + off;
             const void* quote = available > 0 ? std::memchr(start, '"', size_t(available)) : nullptr;
             if (quote) {
                 off += static_cast<const char*>(quote) - start;
                 break;
             }
-            off += available;
+            off = std::max(off, limit);
+            checkFieldLength(off, field);
             if (!need(off))
                 break;
         }
@@ -88,9 +123,9 @@ RecordReader::Span RecordReader::scanField() {
         if (need(off))
             ++off; // the closing quote
         // Anything between the closing quote and the delimiter is passed over.
-        off = scanToDelimiter(off);
+        off = scanToDelimiter(off, field);
     } else {
-        off = scanToDelimiter(off);
+        off = scanToDelimiter(off, field);
         span.end = off;
     }
     // The delimiter: a comma, or a line end (CR LF, a lone CR or a lone LF).
@@ -122,40 +157,49 @@ bool readWholeNumber(const char* begin, const char* end, double* value) {
 }
 } // namespace
 
-FieldValue RecordReader::readField() {
-    const Span span = scanField();
+FieldValue RecordReader::readField(int field) {
+    const Span span = scanField(field);
     const char* begin = m_buffer.constData() + m_pos + span.begin;
     const char* end = m_buffer.constData() + m_pos + span.end;
-    FieldValue field;
+    FieldValue value;
     if (span.quoted) {
-        field = FieldValue::text(QString::fromLatin1(begin, end - begin));
+        value = FieldValue::text(QString::fromLatin1(begin, end - begin));
     } else {
+        const char* const fieldBegin = m_buffer.constData() + m_pos; // blanks before it included
+        const char* const fieldEnd = end;
         while (end > begin && isBlank(end[-1]))
             --end;
-        double value = 0;
+        double number = 0;
         if (begin == end)
-            field = FieldValue();
-        else if (readWholeNumber(begin, end, &value))
-            field = FieldValue::number(value);
+            value = FieldValue();
+        else if (readWholeNumber(begin, end, &number))
+            value = FieldValue::number(number);
         else {
-            const QString text = QString::fromLatin1(begin, end - begin);
-            field = ReadsAsNumber(text, &value) ? FieldValue::number(value) : FieldValue::text(text);
+            QString text = QString::fromLatin1(begin, end - begin);
+            if (!ReadsAsNumber(text, &number))
+                value = FieldValue::text(std::move(text));
+            else if (begin == fieldBegin && end == fieldEnd)
+                value = FieldValue::readNumber(number, std::move(text));
+            else
+                value = FieldValue::number(number); // blanks around it are not written back
         }
     }
     m_pos += span.next;
-    return field;
+    return value;
 }
 
 Record RecordReader::read() {
+    startRecord();
     Record record;
-    for (FieldValue& field : record)
-        field = readField();
+    for (size_t field = 0; field < record.size(); ++field)
+        record[field] = readField(int(field));
     ++m_records;
     return record;
 }
 
 // The same scan as scanField() twelve times over, on the bytes in the buffer alone; false, with nothing
-// consumed, when the record does not end inside the buffer, and the careful path takes over.
+// consumed, when the record does not end inside the buffer or holds a field that is too long, and the
+// careful path takes over.
 bool RecordReader::skipInBuffer(QByteArray* key, bool* keyIsText) {
     const char* const begin = m_buffer.constData() + m_pos;
     const char* const end = m_buffer.constData() + m_buffer.size();
@@ -164,6 +208,7 @@ bool RecordReader::skipInBuffer(QByteArray* key, bool* keyIsText) {
     const char* keyEnd = nullptr;
     bool keyQuoted = false;
     for (int field = 0; field < 12; ++field) {
+        const char* const fieldStart = p;
         while (p < end && isBlank(*p))
             ++p;
         if (p == end)
@@ -183,7 +228,7 @@ bool RecordReader::skipInBuffer(QByteArray* key, bool* keyIsText) {
             ++p;
         if (!quoted)
             fieldEnd = p;
-        if (p == end)
+        if (p == end || p - fieldStart > MaxFieldBytes)
             return false;
         if (*p == '\r') {
             if (++p == end)
@@ -212,9 +257,10 @@ bool RecordReader::skipInBuffer(QByteArray* key, bool* keyIsText) {
 }
 
 void RecordReader::skip(QByteArray* key, bool* keyIsText) {
+    startRecord();
     if (skipInBuffer(key, keyIsText))
         return;
-    const Span first = scanField();
+    const Span first = scanField(0);
     const char* begin = m_buffer.constData() + m_pos + first.begin;
     const char* end = m_buffer.constData() + m_pos + first.end;
     if (!first.quoted)
@@ -226,8 +272,40 @@ void RecordReader::skip(QByteArray* key, bool* keyIsText) {
     *keyIsText = first.quoted || (begin != end && !ReadsAsNumber(QString::fromLatin1(begin, end - begin)));
     m_pos += first.next;
     for (int field = 1; field < 12; ++field)
-        m_pos += scanField().next;
+        m_pos += scanField(field).next;
     ++m_records;
+}
+
+qint64 LineOfOffset(QIODevice* device, qint64 offset) {
+    const qint64 kept = device->pos();
+    if (!device->seek(0))
+        return 0;
+    // A line end is counted at its LF, or at the byte after a lone CR: so the byte at `offset` itself is
+    // looked at, and an offset on the LF of a CR LF stays on the line that CR LF ends.
+    qint64 line = 1;
+    qint64 index = 0;
+    bool afterCr = false;
+    while (index <= offset) {
+        const QByteArray chunk = device->read(std::min(ChunkSize, offset + 1 - index));
+        if (chunk.isEmpty())
+            break;
+        for (const char c : chunk) {
+            if (afterCr && c != '\n')
+                ++line;
+            afterCr = false;
+            if (index < offset) {
+                if (c == '\n')
+                    ++line;
+                else if (c == '\r')
+                    afterCr = true;
+            }
+            ++index;
+        }
+    }
+    if (afterCr) // a CR at the end of the file
+        ++line;
+    device->seek(kept);
+    return line;
 }
 
 RecordWriter::RecordWriter(QIODevice* device) : m_device(device) {}
@@ -268,7 +346,7 @@ QByteArray RecordWriter::Encode(const Record& record) {
             line.append(field.textValue().toLatin1());
             line.append('"');
         } else if (field.isNumber()) {
-            line.append(NumberToText(field.numberValue()).toLatin1());
+            line.append(field.toText().toLatin1()); // the text it was read from, when it keeps one
         }
     }
     line.append("\r\n");

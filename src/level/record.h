@@ -12,23 +12,35 @@ namespace tavrin {
 // A record of a scratch or level file: twelve fields.
 using Record = std::array<FieldValue, 12>;
 
+// The longest field a reader takes, in bytes. No level comes anywhere near it: a longer field means the
+// file is no level (a binary file, a text whose closing quote is missing), and reading on would only fill
+// memory. A field counts from the end of the delimiter before it to the delimiter after it.
+constexpr qsizetype MaxFieldBytes = 1024 * 1024;
+
 // Reads twelve-field records from a device. Texts are quoted and may hold commas and line breaks; other
 // fields run to the next comma or line end. Bytes are read as Latin-1, so every file reads and writes
-// back byte for byte.
+// back byte for byte. A field longer than MaxFieldBytes fails with 321 as soon as it is met, so memory
+// stays within a few times the longest record, whatever the size of the file.
 class RecordReader {
 public:
-    explicit RecordReader(QIODevice* device);
+    // `atFileStart`: the device stands at the start of a file, where a UTF-8 byte order mark is passed
+    // over. False for a device holding records taken from the middle of a file.
+    explicit RecordReader(QIODevice* device, bool atFileStart = true);
 
     // True when nothing but blanks and line ends is left.
     bool atEnd();
-    // The next record; failure 62 when the file ends inside it.
+    // The next record; failure 62 when the file ends inside it, 321 at a field that is too long.
     Record read();
     // Number of records read so far.
     qint64 recordsRead() const { return m_records; }
-    // Byte offset where the next record starts (after atEnd()).
+    // Byte offset where the next record starts (after atEnd()), counted from the start of the device
+    // (a byte order mark included).
     qint64 position() const { return m_base + m_pos; }
+    // Byte offset where the record read or skipped last began, or the one whose reading failed; -1
+    // before the first.
+    qint64 recordStart() const { return m_recordStart; }
     // Passes over the next record as read() would, keeping only its key: the text of its first field
-    // (keyIsText false when that field is empty or a number). Failure 62 when the file ends inside it.
+    // (keyIsText false when that field is empty or a number). It fails as read() does.
     void skip(QByteArray* key, bool* keyIsText);
 
 private:
@@ -42,18 +54,30 @@ private:
     bool need(qsizetype offset) { return m_pos + offset < m_buffer.size() || more(m_pos + offset); }
     bool more(qsizetype wanted);
     char at(qsizetype offset) const { return m_buffer.at(m_pos + offset); }
-    Span scanField();
+    void passByteOrderMark();
+    // Notes where the record about to be read begins.
+    void startRecord();
+    Span scanField(int field);
     bool skipInBuffer(QByteArray* key, bool* keyIsText);
     // The offset of the next comma or line end at or after `offset` (or of the end of the file).
-    qsizetype scanToDelimiter(qsizetype offset);
-    FieldValue readField();
+    qsizetype scanToDelimiter(qsizetype offset, int field);
+    // The bytes from the read position up to `offset` are no delimiter: failure 321 once they are more
+    // than a field may hold.
+    void checkFieldLength(qsizetype offset, int field) const;
+    FieldValue readField(int field);
 
     QIODevice* m_device;
     QByteArray m_buffer;
     qint64 m_pos = 0;
     qint64 m_base = 0;
     qint64 m_records = 0;
+    qint64 m_recordStart = -1;
+    bool m_atFileStart;
 };
+
+// The line of `device` on which the byte at `offset` stands, counting from 1. CR LF, a lone CR and a lone
+// LF each end a line, inside quoted texts too. The device must be able to seek; its position is kept.
+qint64 LineOfOffset(QIODevice* device, qint64 offset);
 
 // Writes records with CR LF line ends. A text holding a double quote, or a character outside Latin-1,
 // cannot be written so that it reads back the same: CheckWritable refuses it with failure 5.

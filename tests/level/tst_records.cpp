@@ -1,0 +1,167 @@
+// The record reader on files that are not plain levels, where it says a record stands, and numbers that
+// must come back as they were written.
+#include "failure.h"
+#include "record.h"
+
+#include <QBuffer>
+#include <QtTest>
+
+using namespace tavrin;
+
+namespace {
+// A record of the key and eleven empty fields.
+QByteArray KeyOnly(const QByteArray& key) {
+    return key + ",,,,,,,,,,,\r\n";
+}
+
+// Every record of `bytes`, read (or passed over) to the end, as "<key>@<start>:<line>" each, then
+// "failure <code>" if the reader failed.
+QStringList ReadAll(QByteArray bytes, bool atFileStart, bool skipping) {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    RecordReader reader(&buffer, atFileStart);
+    QStringList outcome;
+    try {
+        while (!reader.atEnd()) {
+            QString key;
+            if (skipping) {
+                QByteArray keyBytes;
+                bool isText = false;
+                reader.skip(&keyBytes, &isText);
+                key = QString::fromLatin1(keyBytes);
+            } else {
+                key = reader.read()[0].toText();
+            }
+            outcome << QStringLiteral("%1@%2:%3")
+                           .arg(key)
+                           .arg(reader.recordStart())
+                           .arg(LineOfOffset(&buffer, reader.recordStart()));
+        }
+    } catch (const Failure& failure) {
+        outcome << "failure " + QString::number(failure.code());
+        // A field that is too long is given up on long before the rest of the file is read.
+        if (failure.code() == ErrInvalidFormat && buffer.pos() > 2 * MaxFieldBytes)
+            outcome << "read on to " + QString::number(buffer.pos());
+    }
+    return outcome;
+}
+} // namespace
+
+class TestRecords : public QObject {
+    Q_OBJECT
+private slots:
+    void reader_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("atFileStart");
+        QTest::addColumn<QStringList>("outcome");
+        const QByteArray mark = "\xEF\xBB\xBF";
+        const QByteArray record = KeyOnly("\"Screen0\"");
+        QTest::newRow("no byte order mark") << record << true << QStringList{"Screen0@0:1"};
+        QTest::newRow("byte order mark at the start of a file")
+            << mark + record << true << QStringList{"Screen0@3:1"};
+        QTest::newRow("byte order mark alone") << mark << true << QStringList{};
+        QTest::newRow("byte order mark in records from the middle of a file")
+            << mark + record << false << QStringList{QString::fromLatin1(mark) + "\"Screen0\"@0:1"};
+        QTest::newRow("byte order mark after the first record")
+            << record + mark + record << true
+            << QStringList{"Screen0@0:1", QString::fromLatin1(mark) + "\"Screen0\"@22:2"};
+
+        QTest::newRow("starts and lines: CR LF, LF, lone CR, blank lines, line break in a text")
+            << QByteArray(
+                   "\"a\",,,,,,,,,,,\r\n\"b\r\nc\",1,,,,,,,,,,\n\r\n  \"d\",,,,,,,,,,,\r\"e\",,,,,,,,,,,9")
+            << true << QStringList{"a@0:1", "b\r\nc@16:2", "d@39:5", "e@54:6"};
+
+        const QByteArray longest(MaxFieldBytes, 'x');
+        QTest::newRow("last field just as long as allowed")
+            << ",,,,,,,,,,," + longest << true << QStringList{"@0:1"};
+        QTest::newRow("unquoted field one byte too long")
+            << ",,,,,,,,,,," + longest + "x" << true << QStringList{"failure 321"};
+        QTest::newRow("quoted text as long as allowed, quotes included")
+            << ",,,,,,,,,,,\"" + longest.left(MaxFieldBytes - 2) + "\"\r\n"
+            << true << QStringList{"@0:1"};
+        QTest::newRow("junk after a quoted text makes the field too long")
+            << ",,,,,,,,,,,\"" + longest.left(MaxFieldBytes - 2) + "\"x\r\n"
+            << true << QStringList{"failure 321"};
+        QTest::newRow("file of NUL bytes")
+            << QByteArray(8 * MaxFieldBytes, '\0') << true << QStringList{"failure 321"};
+        QTest::newRow("quote never closed")
+            << "\"Screen0\",\"" + QByteArray(8 * MaxFieldBytes, 'a') << true << QStringList{"failure 321"};
+        QTest::newRow("blanks filling a field")
+            << "\"Screen0\"," + QByteArray(8 * MaxFieldBytes, ' ') + ",,,,,,,,,,\r\n"
+            << true << QStringList{"failure 321"};
+        QTest::newRow("short file ending inside a record")
+            << record + "\"Screen0\",\"" + longest.left(1000) << true
+            << QStringList{"Screen0@0:1", "failure 62"};
+    }
+    // read() and skip() agree on every case.
+    void reader() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, atFileStart);
+        QFETCH(QStringList, outcome);
+        QCOMPARE(ReadAll(bytes, atFileStart, false), outcome);
+        QCOMPARE(ReadAll(bytes, atFileStart, true), outcome);
+    }
+
+    void lineOfOffset_data() {
+        QTest::addColumn<qint64>("offset");
+        QTest::addColumn<qint64>("line");
+        // "ab\r\ncd\ref\ngh\r"
+        QTest::newRow("first byte") << qint64(0) << qint64(1);
+        QTest::newRow("CR of a CR LF") << qint64(2) << qint64(1);
+        QTest::newRow("LF of a CR LF") << qint64(3) << qint64(1);
+        QTest::newRow("after a CR LF") << qint64(4) << qint64(2);
+        QTest::newRow("lone CR") << qint64(6) << qint64(2);
+        QTest::newRow("after a lone CR") << qint64(7) << qint64(3);
+        QTest::newRow("after a lone LF") << qint64(10) << qint64(4);
+        QTest::newRow("end of a file ending in a CR") << qint64(13) << qint64(5);
+        QTest::newRow("past the end") << qint64(99) << qint64(5);
+    }
+    void lineOfOffset() {
+        QFETCH(qint64, offset);
+        QFETCH(qint64, line);
+        QByteArray bytes = "ab\r\ncd\ref\ngh\r";
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        buffer.seek(5);
+        QCOMPARE(LineOfOffset(&buffer, offset), line);
+        QCOMPARE(buffer.pos(), qint64(5));
+    }
+
+    // A number read and not changed is written back as it was read when that is the writer's own plain
+    // form; other spellings are written in the shortest form.
+    void numberTexts_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("written");
+        for (const QByteArray text :
+             {"12345678901234567", "-12345678901234567", "99999999999999999999", "100000000000000000000",
+              "1234567890123456", "0.30000000000000001", "0.000001", "-2147483643", "2.5"})
+            QTest::newRow(("as read: " + text).constData()) << text << text;
+        QTest::newRow("plus sign") << QByteArray("+12345678901234567") << QByteArray("12345678901234568");
+        QTest::newRow("leading zero") << QByteArray("012345678901234567") << QByteArray("12345678901234568");
+        QTest::newRow("trailing fraction zero")
+            << QByteArray("12345678901234567.0") << QByteArray("12345678901234568");
+        QTest::newRow("blank before") << QByteArray(" 12345678901234567") << QByteArray("12345678901234568");
+        QTest::newRow("blank after") << QByteArray("12345678901234567 ") << QByteArray("12345678901234568");
+        QTest::newRow("exponent") << QByteArray("1e20") << QByteArray("1E+20");
+        QTest::newRow("negative zero") << QByteArray("-0") << QByteArray("0");
+        QTest::newRow("point first") << QByteArray(".5") << QByteArray("0.5");
+    }
+    void numberTexts() {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, written);
+        QByteArray bytes = "\"k\"," + text + ",,,,,,,,,,\r\n";
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        const Record record = RecordReader(&buffer).read();
+        QVERIFY(record[1].isNumber());
+        QCOMPARE(RecordWriter::Encode(record), "\"k\"," + written + ",,,,,,,,,,\r\n");
+        QCOMPARE(record[1].toText(), QString::fromLatin1(written));
+        // Changed to the same value, the number is the editor's own and is written in the shortest form.
+        const FieldValue changed = FieldValue::number(record[1].numberValue());
+        QCOMPARE(changed, record[1]);
+        QCOMPARE(changed.toText(), NumberToText(record[1].numberValue()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecords)
+#include "tst_records.moc"
