@@ -22,13 +22,10 @@ Failure openFailure(const QFileDevice& file) {
 } // namespace
 
 Failure WriteFailure(const QIODevice& device) {
-    const auto* file = qobject_cast<const QFileDevice*>(&device);
-    const QString reason = device.errorString();
-    if (file && file->error() == QFileDevice::PermissionsError)
-        return Failure(ErrPermission, StandardDescription(ErrPermission) + QStringLiteral(": ") + reason);
-    if ((file && file->error() == QFileDevice::ResourceError) || reason.contains(QLatin1String("space")))
-        return Failure(ErrDiskFull, StandardDescription(ErrDiskFull) + QStringLiteral(": ") + reason);
-    return Failure(ErrPathAccess, StandardDescription(ErrPathAccess) + QStringLiteral(": ") + reason);
+    if (const auto* file = dynamic_cast<const AtomicFile*>(&device); file && file->failure())
+        return *file->failure();
+    return Failure(ErrPathAccess,
+                   StandardDescription(ErrPathAccess) + QStringLiteral(": ") + device.errorString());
 }
 
 bool FileAccess::exists(const QString& path) {
@@ -44,16 +41,15 @@ std::unique_ptr<QIODevice> FileAccess::openRead(const QString& path) {
     return file;
 }
 
-std::unique_ptr<QSaveFile> FileAccess::openWrite(const QString& path) {
-    auto file = std::make_unique<QSaveFile>(path);
+std::unique_ptr<AtomicFile> FileAccess::openWrite(const QString& path, Links links) {
+    auto file = std::make_unique<AtomicFile>(path, links);
     if (!file->open(QIODevice::WriteOnly))
-        throw openFailure(*file);
+        throw *file->failure();
     return file;
 }
 
-void FileAccess::commit(QSaveFile& file) {
-    if (file.error() != QFileDevice::NoError || !file.commit())
-        throw WriteFailure(file);
+void FileAccess::commit(AtomicFile& file) {
+    file.commit();
 }
 
 bool FileAccess::remove(const QString& path) {

@@ -238,7 +238,7 @@ QByteArray Module1::EncodeScreenBlock() {
 
 void Module1::SaveScreenTmp() {
     const QByteArray block = EncodeScreenBlock();
-    const std::unique_ptr<QSaveFile> file = Files->openWrite(ScratchFileName(CurrentScreen));
+    const auto file = Files->openWrite(ScratchFileName(CurrentScreen));
     RecordWriter(file.get()).writeRaw(block);
     Files->commit(*file);
     m_scratchWritten.insert(CurrentScreen);
@@ -445,7 +445,7 @@ void Module1::SaveLevel(const QString& path, const std::function<void(int)>& onS
     std::unique_ptr<QIODevice> levelSource;
     QHash<QByteArray, bool> usablePictures;
     const auto endOfSave = qScopeGuard([this] { m_saving = false; });
-    const std::unique_ptr<QSaveFile> file = Files->openWrite(path);
+    const auto file = Files->openWrite(path);
     RecordWriter writer(file.get());
     // A screen whose block is copied as it stands is not loaded; it is loaded only when the screen after
     // it needs what it leaves in memory (a screen with missing records keeps the tiles of the one before).

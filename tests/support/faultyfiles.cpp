@@ -1,20 +1,26 @@
 #include "faultyfiles.h"
 
+#include <cerrno>
+
 namespace {
-class FillingSaveFile : public QSaveFile {
+// Takes bytes until the room left is used up, then fails as a full disk does.
+class FillingFile : public tavrin::AtomicFile {
 public:
-    FillingSaveFile(const QString& name, qint64* room) : QSaveFile(name), m_room(room) {}
+    FillingFile(const QString& name, tavrin::Links links, qint64* room)
+        : AtomicFile(name, links), m_room(room) {}
 
 protected:
-    qint64 writeData(const char* data, qint64 length) override {
-        if (*m_room >= 0) {
-            if (length > *m_room) {
-                setErrorString(QStringLiteral("No space left on device"));
-                return -1;
-            }
-            *m_room -= length;
+    qint64 writeSome(int fd, const char* data, qint64 length) override {
+        if (*m_room < 0)
+            return AtomicFile::writeSome(fd, data, length);
+        if (*m_room == 0) {
+            errno = ENOSPC;
+            return -1;
         }
-        return QSaveFile::writeData(data, length);
+        const qint64 taken = AtomicFile::writeSome(fd, data, qMin(length, *m_room));
+        if (taken > 0)
+            *m_room -= taken;
+        return taken;
     }
 
 private:
@@ -28,12 +34,12 @@ std::unique_ptr<QIODevice> FaultyFiles::openRead(const QString& path) {
     return FileAccess::openRead(path);
 }
 
-std::unique_ptr<QSaveFile> FaultyFiles::openWrite(const QString& path) {
+std::unique_ptr<tavrin::AtomicFile> FaultyFiles::openWrite(const QString& path, tavrin::Links links) {
     ++writesOpened;
     if (failOpenWriteWith)
         throw tavrin::Failure(failOpenWriteWith);
-    auto file = std::make_unique<FillingSaveFile>(path, &diskFullAfter);
+    auto file = std::make_unique<FillingFile>(path, links, &diskFullAfter);
     if (!file->open(QIODevice::WriteOnly))
-        throw tavrin::Failure(tavrin::ErrPathAccess);
+        throw *file->failure();
     return file;
 }

@@ -9,9 +9,10 @@
 class FaultyFiles : public tavrin::FileAccess {
 public:
     std::unique_ptr<QIODevice> openRead(const QString& path) override;
-    std::unique_ptr<QSaveFile> openWrite(const QString& path) override;
+    std::unique_ptr<tavrin::AtomicFile> openWrite(const QString& path,
+                                                  tavrin::Links links = tavrin::Links::Follow) override;
 
-    qint64 diskFullAfter = -1; // bytes a write may still take; -1 for no limit
+    qint64 diskFullAfter = -1; // bytes the disk may still take, over all writes; -1 for no limit
     int failOpenWriteWith = 0; // a failure code for every open for writing
     QSet<QString> unreadable;  // paths whose opening for reading fails with code 75
     int writesOpened = 0;

@@ -1,0 +1,222 @@
+#include "atomicfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace tavrin {
+
+namespace {
+
+QByteArray folderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+// Follows the chain of symbolic links at `path` to the entry at its end, which may be missing. Returns 0,
+// or the error number of what stopped it.
+int followLinks(QByteArray* path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat status {};
+        if (::lstat(path->constData(), &status) != 0)
+            return errno == ENOENT ? 0 : errno;
+        if (!S_ISLNK(status.st_mode))
+            return 0;
+        QByteArray target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(path->constData(), target.data(), size_t(target.size()));
+        if (length < 0)
+            return errno;
+        if (length >= target.size())
+            return ENAMETOOLONG;
+        target.truncate(length);
+        *path = target.startsWith('/') ? target : folderOf(*path) + '/' + target;
+    }
+    return ELOOP;
+}
+
+// A name beside `target` for the temporary file: the target's name and six random letters or digits.
+QByteArray temporaryName(const QByteArray& target) {
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    const qsizetype slash = target.lastIndexOf('/');
+    // Room for the suffix within the 255 bytes a name may have.
+    const QByteArray name = target.mid(slash + 1).left(240);
+    QByteArray suffix(7, '.');
+    for (qsizetype i = 1; i < suffix.size(); ++i)
+        suffix[i] = letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)];
+    return target.left(slash + 1) + name + suffix;
+}
+
+// Puts a folder's entries on the disk, so that the rename outlives a crash. Its failure harms nothing
+// already done, so it is not reported.
+void syncFolder(const QByteArray& folder) {
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
+std::optional<FileIdentity> RegularFileIdentity(const QString& path) {
+    struct stat status {};
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &status) != 0 ||
+        !S_ISREG(status.st_mode))
+        return std::nullopt;
+    return FileIdentity{quint64(status.st_dev), quint64(status.st_ino)};
+}
+
+Failure WriteFailure(const QString& path, int error, bool existed, qint64 written, qint64 wanted) {
+    const QString name = QDir::toNativeSeparators(path);
+    const QString reason = error != 0
+                               ? QString::fromLocal8Bit(std::strerror(error))
+                               : QStringLiteral("only %1 of %2 bytes were written").arg(written).arg(wanted);
+    const QString outcome =
+        existed ? QStringLiteral(" The file was not changed.") : QStringLiteral(" The file was not created.");
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return Failure(
+            ErrDiskFull,
+            QStringLiteral("Disk full: there is no room left on the disk for %1 (%2).").arg(name, reason) +
+                outcome);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return Failure(ErrPermission,
+                       QStringLiteral("Permission denied: %1 may not be written (%2).").arg(name, reason) +
+                           outcome);
+    default:
+        return Failure(
+            ErrPathAccess,
+            QStringLiteral("Path/File access error: %1 could not be written (%2).").arg(name, reason) +
+                outcome);
+    }
+}
+
+AtomicFile::AtomicFile(QString path, Links links) : m_path(std::move(path)), m_links(links) {}
+
+AtomicFile::~AtomicFile() {
+    discard();
+}
+
+bool AtomicFile::open(OpenMode mode) {
+    if (isOpen() || m_failure || m_identity)
+        return false;
+    if ((mode & ~OpenMode(Unbuffered)) != WriteOnly)
+        return fail(EINVAL);
+    m_target = QFile::encodeName(m_path);
+    if (m_target.isEmpty())
+        return fail(ENOENT);
+    if (m_links == Links::Follow)
+        if (const int error = followLinks(&m_target))
+            return fail(error);
+    // The permission bits to keep: those of a file in place, but not of a link that the file replaces.
+    std::optional<mode_t> keep;
+    struct stat status {};
+    if (::lstat(m_target.constData(), &status) == 0) {
+        if (S_ISDIR(status.st_mode))
+            return fail(EISDIR);
+        if (!S_ISLNK(status.st_mode))
+            keep = status.st_mode & 07777;
+    } else if (errno == ENOENT) {
+        m_existed = false;
+    } else {
+        return fail(errno);
+    }
+    // A file whose bits are kept starts private and gets them at once; a new one gets 0666 less the umask.
+    const mode_t createMode = keep ? 0600 : 0666;
+    for (int tries = 0; m_fd < 0; ++tries) {
+        const QByteArray name = temporaryName(m_target);
+        m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
+        if (m_fd >= 0)
+            m_temporary = name;
+        else if ((errno != EEXIST && errno != EINTR) || tries == 100)
+            return fail(errno);
+    }
+    if (keep && ::fchmod(m_fd, *keep) != 0)
+        return fail(errno);
+    return QIODevice::open(WriteOnly | Unbuffered);
+}
+
+void AtomicFile::close() {
+    discard();
+    QIODevice::close();
+}
+
+qint64 AtomicFile::writeSome(int fd, const char* data, qint64 length) {
+    return ::write(fd, data, size_t(qMin<qint64>(length, SSIZE_MAX)));
+}
+
+qint64 AtomicFile::writeData(const char* data, qint64 length) {
+    if (m_failure || m_fd < 0)
+        return -1;
+    qint64 done = 0;
+    while (done < length) {
+        const qint64 taken = writeSome(m_fd, data + done, length - done);
+        const int error = taken < 0 ? errno : 0;
+        if (error == EINTR)
+            continue;
+        if (taken <= 0) {
+            fail(error, m_written + done, m_written + length);
+            return -1;
+        }
+        done += taken;
+    }
+    m_written += length;
+    return length;
+}
+
+void AtomicFile::commit() {
+    if (m_identity)
+        return;
+    if (!m_failure && m_fd < 0)
+        fail(EBADF);
+    int synced = 0;
+    while (!m_failure && (synced = ::fsync(m_fd)) != 0 && errno == EINTR) {
+    }
+    if (!m_failure && synced != 0)
+        fail(errno);
+    struct stat status {};
+    if (!m_failure && ::fstat(m_fd, &status) != 0)
+        fail(errno);
+    // Linux releases the descriptor even when close() is interrupted, and the bytes are on the disk by now.
+    if (!m_failure && ::close(std::exchange(m_fd, -1)) != 0 && errno != EINTR)
+        fail(errno);
+    if (!m_failure && ::rename(m_temporary.constData(), m_target.constData()) != 0)
+        fail(errno);
+    if (m_failure)
+        throw *m_failure;
+    m_temporary.clear();
+    m_identity = FileIdentity{quint64(status.st_dev), quint64(status.st_ino)};
+    syncFolder(folderOf(m_target));
+    QIODevice::close();
+}
+
+bool AtomicFile::fail(int error, qint64 written, qint64 wanted) {
+    if (!m_failure)
+        m_failure = WriteFailure(m_path, error, m_existed, written, wanted);
+    setErrorString(m_failure->description());
+    discard();
+    return false;
+}
+
+void AtomicFile::discard() {
+    if (m_fd >= 0)
+        ::close(std::exchange(m_fd, -1));
+    if (!m_temporary.isEmpty())
+        ::unlink(m_temporary.constData());
+    m_temporary.clear();
+}
+
+} // namespace tavrin

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "failure.h"
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+#include <optional>
+
+namespace tavrin {
+
+// Which file a directory entry holds: the device and inode numbers, the same for every name of the file.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+
+    bool operator==(const FileIdentity& other) const {
+        return device == other.device && inode == other.inode;
+    }
+    bool operator!=(const FileIdentity& other) const { return !(*this == other); }
+};
+
+// The identity of the regular file at `path` itself, a symbolic link not followed; nothing when the path
+// is missing, a link, a folder or anything else but a regular file.
+std::optional<FileIdentity> RegularFileIdentity(const QString& path);
+
+// What a write does when its target is a symbolic link.
+enum class Links {
+    Follow,  // writes beside and over the file the link points to; the link stays a link
+    Replace, // replaces the link itself with the new file; nothing is written through it
+};
+
+// The failure of writing `path`, chosen by the system's error number: disk full (61), permission denied
+// (70) or a path/file access error (75). The description names the file, says what happened and that the
+// file was left as it was (`existed` false: that it was not created). Without an error number it tells how
+// many of the bytes were written.
+Failure WriteFailure(const QString& path, int error, bool existed, qint64 written = 0, qint64 wanted = 0);
+
+// Writes a file in full or not at all. The bytes go to a new temporary file beside the target; commit()
+// puts them on the disk and only then renames the temporary file over the target, so a failure at any step
+// leaves the target byte for byte as it was, or absent if it was absent. Every write goes straight to the
+// system and is checked; after a failure every later write and the commit fail with the first failure.
+// An existing target keeps its permission bits; a new one gets those of any new file (0666 less the umask).
+class AtomicFile : public QIODevice {
+public:
+    explicit AtomicFile(QString path, Links links = Links::Follow);
+    ~AtomicFile() override;
+
+    // Creates the temporary file; WriteOnly is the only mode. False with failure() set when that fails.
+    bool open(OpenMode mode) override;
+    // Abandons the write, as the destructor does when commit() did not succeed: the temporary file is
+    // removed and the target stays as it was.
+    void close() override;
+    bool isSequential() const override { return true; }
+
+    // Replaces the target with what was written. Throws the first failure; then the target is unchanged
+    // and the temporary file is gone.
+    void commit();
+
+    // The target as the caller named it.
+    const QString& fileName() const { return m_path; }
+    // The first thing that went wrong, if anything did.
+    const std::optional<Failure>& failure() const { return m_failure; }
+    // The identity of the file written, once commit() succeeded.
+    std::optional<FileIdentity> identity() const { return m_identity; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 length) override;
+    // One write(2) to the temporary file: the number of bytes taken, which may be fewer than `length`, or
+    // -1 with errno set. Tests override it to stand in for a disk that fills up.
+    virtual qint64 writeSome(int fd, const char* data, qint64 length);
+
+private:
+    // Records the first failure, removes the temporary file and returns false.
+    bool fail(int error, qint64 written = 0, qint64 wanted = 0);
+    void discard();
+
+    QString m_path;
+    Links m_links;
+    QByteArray m_target;    // the directory entry the commit replaces
+    QByteArray m_temporary; // empty once renamed or removed
+    int m_fd = -1;
+    bool m_existed = true; // false once the target is known to be absent
+    qint64 m_written = 0;
+    std::optional<Failure> m_failure;
+    std::optional<FileIdentity> m_identity;
+};
+
+} // namespace tavrin
