@@ -1,8 +1,11 @@
 // Any bytes as a level file: LoadLevel, LoadLevelProp, LoadSideScreens and Save Level against a plain
 // grid, once through the index of the level file and once reading the whole file. Neither may crash,
-// and both must leave the same state, the same messages and the same saved file.
+// and both must leave the same state, the same messages and the same saved file. A second save onto the
+// saved file meets a disk that fills up part way: it either writes the whole level or leaves the file as
+// it was, with nothing else left in the folder.
 #include "failure.h"
 #include "fakegrid.h"
+#include "faultyfiles.h"
 #include "module1.h"
 
 #include <QCoreApplication>
@@ -25,7 +28,41 @@ struct Result {
     }
 };
 
-Result run(const QString& folder, const QByteArray& level, Integer screen, bool useIndex) {
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+// Saves again onto `saved` with room for only `room` bytes on the disk.
+void saveOntoFullDisk(Module1& m, const QString& folder, qint64 room, QStringList& messages) {
+    const QString path = QDir(folder).filePath(QStringLiteral("saved.txt"));
+    QFile file(path);
+    QByteArray before;
+    if (file.open(QIODevice::ReadOnly))
+        before = file.readAll();
+    file.close();
+    const QStringList filesBefore = filesIn(folder);
+    FaultyFiles files;
+    files.diskFullAfter = room;
+    FileAccess* const previous = m.Files;
+    m.Files = &files;
+    bool failed = false;
+    try {
+        m.SaveLevel(path);
+    } catch (const Failure& failure) {
+        failed = true;
+        messages << QStringLiteral("full disk: ") + QString::number(failure.code());
+    }
+    m.Files = previous;
+    QByteArray after;
+    if (file.open(QIODevice::ReadOnly))
+        after = file.readAll();
+    if (failed && (after != before || filesIn(folder) != filesBefore))
+        __builtin_trap(); // a failed save harmed the old file or left something behind
+    if (!failed && !after.contains("\"LevelProp\""))
+        __builtin_trap(); // a save that says it succeeded wrote less than the whole level
+}
+
+Result run(const QString& folder, const QByteArray& level, Integer screen, qint64 room, bool useIndex) {
     QStringList messages;
     SetMessageSink([&messages](const QString& title, const QString&) { messages << title; });
     for (const QString& name : QDir(folder).entryList({QStringLiteral("Screen*.tmp")}, QDir::Files))
@@ -66,6 +103,9 @@ Result run(const QString& folder, const QByteArray& level, Integer screen, bool 
     for (int k = 2; k <= 9; ++k)
         result.numbers << m.SideScreen(k);
     result.numbers << m.CurrentScreen << m.WalkerTile << m.LevelStartTile << m.LevelLastScreen;
+    // After a save that failed part way, the screen on display depends on how far it got, which differs
+    // between the two ways of reading: only whether it failed is compared.
+    saveOntoFullDisk(m, folder, room, result.messages);
     return result;
 }
 } // namespace
@@ -79,9 +119,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1)
         return 0;
     const Integer screen = Integer(data[0] % 4);
+    const qint64 room = qint64(data[0] / 4) * 997;
     const QByteArray level(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
-    const Result whole = run(folder.path(), level, screen, false);
-    const Result indexed = run(folder.path(), level, screen, true);
+    const Result whole = run(folder.path(), level, screen, room, false);
+    const Result indexed = run(folder.path(), level, screen, room, true);
     if (!(whole == indexed))
         __builtin_trap();
     return 0;

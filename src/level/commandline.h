@@ -9,7 +9,8 @@ namespace tavrin {
 QString JoinCommandLine(const QStringList& arguments);
 
 // The level file a command line names: the whole text when it is a drive-letter path ("C:\...") or an
-// absolute POSIX path ("/..."); an empty text for anything else (empty, relative, in quotation marks).
-QString CommandLineLevelPath(const QString& commandLine);
+// absolute POSIX path ("/..."); a relative path taken from `startFolder`, the folder the editor was
+// started from; an empty text for an empty command line or one in quotation marks.
+QString CommandLineLevelPath(const QString& commandLine, const QString& startFolder);
 
 } // namespace tavrin

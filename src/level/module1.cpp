@@ -5,11 +5,10 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
-#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStandardPaths>
-#include <cstring>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <optional>
 
 namespace tavrin {
@@ -39,19 +38,66 @@ QString Module1::scratchFolder() const {
     return ScratchFolder.isEmpty() ? ProgramFolder : ScratchFolder;
 }
 
+namespace {
+// A folder can be written when a file can be made in it; asking for its permissions is not enough (a
+// read-only file system, or root, answers yes).
+bool canWriteIn(const QString& folder) {
+    if (!QFileInfo(folder).isDir())
+        return false;
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("probe-XXXXXX")));
+    return probe.open();
+}
+} // namespace
+
 void Module1::ChooseScratchFolder() {
     ScratchFolder.clear();
-    const QFileInfo program(ProgramFolder);
-    if (program.isDir() && program.isWritable())
+    if (canWriteIn(ProgramFolder))
         return;
     // An installed editor cannot write beside itself: its scratch files go to a folder of the user's.
     const QString own = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    if (!own.isEmpty() && QDir().mkpath(own))
+    if (!own.isEmpty() && QDir().mkpath(own) && canWriteIn(own)) {
         ScratchFolder = own;
+        return;
+    }
+    // Else to a folder of this editor's own in the system's temporary folder, made afresh so that nobody
+    // else can have put files or links there first.
+    QTemporaryDir temporary(QDir(QDir::tempPath()).filePath(QStringLiteral("tavrin-editor-XXXXXX")));
+    if (temporary.isValid()) {
+        temporary.setAutoRemove(false);
+        ScratchFolder = temporary.path();
+    }
 }
 
 QString Module1::ScratchFileName(Integer screen) const {
+    const auto own = m_scratch.constFind(screen);
+    if (own != m_scratch.constEnd())
+        return own->path;
     return QDir(scratchFolder()).filePath(QStringLiteral("Screen%1.tmp").arg(screen));
+}
+
+// A scratch file is a regular file: a link or anything else in its place is not one. Until a level is
+// loaded, the files that an earlier run left count too; afterwards only the ones this editor wrote.
+bool Module1::scratchPresent(Integer screen) const {
+    if (!m_scratch.contains(screen) && !m_readsFoundScratch)
+        return false;
+    const QString path = ScratchFileName(screen);
+    return !QFileInfo(path).isSymLink() && Files->exists(path);
+}
+
+// Where a screen's scratch file goes when this editor has none for it yet: Screen<n>.tmp when nothing
+// stands there, else the first free name of the form Screen<n>~<k>.tmp, so that a file or link the
+// editor finds in the folder is never written over or through.
+QString Module1::freeScratchName(Integer screen) const {
+    const QDir folder(scratchFolder());
+    const auto free = [](const QFileInfo& file) { return !file.isSymLink() && !file.exists(); };
+    const QFileInfo preferred(folder.filePath(QStringLiteral("Screen%1.tmp").arg(screen)));
+    if (free(preferred))
+        return preferred.filePath();
+    for (int k = 1;; ++k) {
+        const QFileInfo other(folder.filePath(QStringLiteral("Screen%1~%2.tmp").arg(screen).arg(k)));
+        if (free(other))
+            return other.filePath();
+    }
 }
 
 QString Module1::TemplateLevelFileName() const {
@@ -83,8 +129,16 @@ void Module1::ShowPicture(int index, const FieldValue& reference) {
         if (!Grid->hasBox(source))
             throw Failure(ErrNoSuchControl);
         Grid->copyPicture(source, index);
-    } else {
+        return;
+    }
+    // A picture file that is missing or cannot be read is no fault of the level: the tile shows no
+    // picture and keeps its reference.
+    try {
         Grid->setPicture(index, LoadPictureReference(reference.textValue()));
+    } catch (const Failure& failure) {
+        if (!failure.isMissingPicture() && failure.code() != ErrInvalidPicture)
+            throw;
+        Grid->setPicture(index, QImage()); // the empty picture of ErrPic
     }
 }
 
@@ -111,6 +165,87 @@ void Module1::PlaceWalkerOnStartTile() {
 
 // --- Screens and scratch files ----------------------------------------------------------------------------
 
+namespace {
+const char* const TileFieldNames[12] = {"key",           "tile number", "colour",         "picture",
+                                        "left property", "up property", "right property", "down property",
+                                        "left operand",  "up operand",  "right operand",  "down operand"};
+const char* const LevelPropFieldNames[12] = {"key",         "level name", "author",     "date made",
+                                             "description", "comments",   "start tile", "last screen",
+                                             "filler",      "filler",     "filler",     "filler"};
+const char* const SideFieldNames[12] = {"key",    "side",   "link",   "filler", "filler", "filler",
+                                        "filler", "filler", "filler", "filler", "filler", "filler"};
+
+// A field as a message shows it: a text in quotes, at most 40 characters of it.
+QString shownValue(const FieldValue& value) {
+    if (value.isEmpty())
+        return QStringLiteral("nothing");
+    QString text = value.toText();
+    if (text.size() > 40)
+        text = text.left(40) + QStringLiteral("...");
+    return value.isText() ? u'"' + text + u'"' : text;
+}
+
+// The failure of one conversion in one field; caught by the reader that knows where the record stands.
+struct FieldError {
+    int field;
+    Failure failure;
+};
+
+template <typename Convert> auto inField(int field, Convert convert) {
+    try {
+        return convert();
+    } catch (const Failure& failure) {
+        throw FieldError{field, failure};
+    }
+}
+
+const char* const* fieldNamesOf(const Record& record) {
+    if (record[0].isText() && record[0].textValue() == LevelPropKey)
+        return LevelPropFieldNames;
+    return record[1].isText() ? SideFieldNames : TileFieldNames;
+}
+} // namespace
+
+Failure Module1::fieldFailure(const Failure& failure, const QString& fileName, qint64 offset, int field,
+                              const Record& record) const {
+    qint64 line = 0;
+    try {
+        line = LineOfOffset(Files->openRead(fileName).get(), offset);
+    } catch (const Failure&) {
+        // the file went while it was read: the message goes without its line
+    }
+    return Failure(failure.code(), QStringLiteral("%1 in line %2 of %3, field %4 (%5): %6")
+                                       .arg(failure.description())
+                                       .arg(line)
+                                       .arg(QDir::toNativeSeparators(fileName))
+                                       .arg(field + 1)
+                                       .arg(QLatin1String(fieldNamesOf(record)[field]))
+                                       .arg(shownValue(record[field])));
+}
+
+std::optional<Integer> Module1::checkTileRecord(const Record& record, const QString& fileName,
+                                                qint64 offset) {
+    if (!record[1].isNumeric())
+        return std::nullopt;
+    try {
+        const Integer tile = inField(1, [&] { return record[1].toInteger(); });
+        if (!TileArray<FieldValue>::inRange(tile))
+            throw FieldError{1, Failure(ErrSubscript)};
+        inField(2, [&] { return record[2].toLong(); });
+        if (record[3].isNumeric()) {
+            const Integer box = inField(3, [&] { return record[3].toInteger(); });
+            if (!Grid->hasBox(box))
+                throw FieldError{3, Failure(ErrNoSuchControl)};
+        }
+        for (int field = 4; field <= 7; ++field)
+            inField(field, [&] { return record[field].toInteger(); });
+        return tile;
+    } catch (const FieldError& error) {
+        throw fieldFailure(error.failure, fileName, offset, error.field, record);
+    }
+}
+
+// Only a record that reads whole is applied: a failing one changes nothing, and neither do those after it.
 void Module1::applyTileRecord(const Record& record, Integer tile) {
     FileRunning = True;
     TileBackColor(tile) = record[2];
@@ -124,39 +259,31 @@ void Module1::applyTileRecord(const Record& record, Integer tile) {
     TilePropRightOps(tile) = record[10];
     TilePropDownOps(tile) = record[11];
     Grid->setBackColour(tile, TileBackColor(tile).toLong());
-    try {
-        ShowPicture(tile, TilePicture(tile));
-    } catch (const Failure& failure) {
-        if (!failure.isMissingPicture())
-            throw;
-        Grid->setPicture(tile, QImage()); // the empty picture of ErrPic
-    }
+    ShowPicture(tile, TilePicture(tile));
 }
 
-// Tile(998) takes the look of tile WalkerTile on the screen just loaded. A missing picture leaves the
-// preview without one.
+// Tile(998) takes the look of tile WalkerTile on the screen just loaded.
 void Module1::refreshPreview() {
     if (!TileArray<FieldValue>::inRange(WalkerTile))
         return;
-    try {
-        ShowPicture(PreviewTile, TilePicture(WalkerTile));
-    } catch (const Failure& failure) {
-        if (!failure.isMissingPicture())
-            throw;
-        Grid->setPicture(PreviewTile, QImage());
-    }
+    ShowPicture(PreviewTile, TilePicture(WalkerTile));
     Grid->setBackColour(PreviewTile, TileBackColor(WalkerTile).toLong());
 }
 
-void Module1::forEachRecord(const QString& fileName, const QString& key,
-                            const std::function<void(const Record&)>& apply) {
-    if (!UseIndex || fileName.isEmpty() || fileName != LevelFileName) {
+// The level file is read through its index; scratch files, small and rewritten all the time, are read
+// whole.
+bool Module1::readsThroughIndex(const QString& fileName) const {
+    return UseIndex && !fileName.isEmpty() && (fileName == LevelFileName || fileName == m_loadingFile);
+}
+
+void Module1::forEachRecord(const QString& fileName, const QString& key, const RecordVisitor& visit) {
+    if (!readsThroughIndex(fileName)) {
         const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
         RecordReader reader(file.get());
         while (!reader.atEnd()) {
             const Record record = reader.read();
             if (record[0].isText() && record[0].textValue() == key)
-                apply(record);
+                visit(record, RecordPlace{reader.recordStart(), reader.position()});
         }
         return;
     }
@@ -171,38 +298,45 @@ void Module1::forEachRecord(const QString& fileName, const QString& key,
             QByteArray bytes = file->read(run.end - run.begin);
             QBuffer buffer(&bytes);
             buffer.open(QIODevice::ReadOnly);
-            RecordReader reader(&buffer);
+            RecordReader reader(&buffer, /*atFileStart=*/false);
             // Read as the whole file is read: what stands between two records is passed over first.
-            for (int i = 0; i < run.records && !reader.atEnd(); ++i)
-                apply(reader.read());
+            for (int i = 0; i < run.records && !reader.atEnd(); ++i) {
+                const Record record = reader.read();
+                visit(record, RecordPlace{run.begin + reader.recordStart(), run.begin + reader.position()});
+            }
         }
     }
     if (m_index.endFailure())
         throw *m_index.endFailure();
 }
 
-void Module1::LoadLevel(const QString& fileName, const QString& callerName) {
+std::optional<Failure> Module1::readTileRecords(const QString& fileName) {
     FileRunning = False;
     try {
-        forEachRecord(fileName, screenKey(CurrentScreen), [this](const Record& record) {
-            if (!record[1].isNumeric())
-                return;
-            const Integer tile = record[1].toInteger();
-            if (!TileArray<FieldValue>::inRange(tile))
-                throw Failure(ErrSubscript,
-                              StandardDescription(ErrSubscript) + QStringLiteral(" (tile %1)").arg(tile));
-            applyTileRecord(record, tile);
-        });
+        forEachRecord(
+            fileName, screenKey(CurrentScreen), [&](const Record& record, const RecordPlace& place) {
+                if (!record[1].isNumeric())
+                    return;
+                FileRunning = True; // the file has records of the screen, even when this one is damaged
+                if (const std::optional<Integer> tile = checkTileRecord(record, fileName, place.begin))
+                    applyTileRecord(record, *tile);
+            });
         refreshPreview();
     } catch (const Failure& failure) {
         if (failure.code() == ErrFileNotFound && !failure.isMissingPicture())
-            return;
-        ShowFailure(failure, QStringLiteral("LoadLevel - ") + callerName);
+            return std::nullopt; // a file that is not there holds no records
+        return failure;
     }
+    return std::nullopt;
+}
+
+void Module1::LoadLevel(const QString& fileName, const QString& callerName) {
+    if (const std::optional<Failure> failure = readTileRecords(fileName))
+        ShowFailure(*failure, QStringLiteral("LoadLevel - ") + callerName);
 }
 
 bool Module1::ScreenTmpExists() const {
-    return Files->exists(ScratchFileName(CurrentScreen));
+    return scratchPresent(CurrentScreen);
 }
 
 // The "ScreenInfo" record and the side records Side2 .. Side9 of a screen block.
@@ -236,12 +370,21 @@ QByteArray Module1::EncodeScreenBlock() {
     return block;
 }
 
+// A screen that could not be read whole is not written back: its source keeps it as it stands, rather
+// than a mix of its first records and what the grid held before.
 void Module1::SaveScreenTmp() {
+    if (m_partlyRead && m_partlyRead->screen == CurrentScreen)
+        return;
     const QByteArray block = EncodeScreenBlock();
-    const auto file = Files->openWrite(ScratchFileName(CurrentScreen));
+    // The file this editor wrote for the screen, when it is still there as written; else a new one.
+    QString path = ScratchFileName(CurrentScreen);
+    const auto own = m_scratch.constFind(CurrentScreen);
+    if (own == m_scratch.constEnd() || RegularFileIdentity(path) != own->identity)
+        path = freeScratchName(CurrentScreen);
+    const auto file = Files->openWrite(path, Links::Replace);
     RecordWriter(file.get()).writeRaw(block);
     Files->commit(*file);
-    m_scratchWritten.insert(CurrentScreen);
+    m_scratch.insert(CurrentScreen, ScratchFile{path, file->identity().value_or(FileIdentity())});
 }
 
 void Module1::blankScreen() {
@@ -284,9 +427,35 @@ Failure Module1::lostScratchFile(const QString& scratch, const QString& what) co
                        .arg(what));
 }
 
+bool Module1::loadScreenFrom(const QString& fileName, const QString& callerName,
+                             std::optional<Failure>* trouble) {
+    std::optional<Failure> failure = readTileRecords(fileName);
+    if (failure) {
+        if (!m_saving)
+            ShowFailure(Failure(failure->code(),
+                                failure->description() +
+                                    QStringLiteral(". Screen %1 was read only up to there, so it is kept as "
+                                                   "it stands in its file: changes made to it are not kept.")
+                                        .arg(CurrentScreen)),
+                        QStringLiteral("LoadLevel - ") + callerName);
+    } else if (FileRunning) {
+        try {
+            LoadSideScreens(fileName);
+        } catch (const Failure& sideFailure) {
+            failure = sideFailure;
+            if (!m_saving && !*trouble)
+                *trouble = sideFailure;
+        }
+    }
+    if (failure)
+        m_partlyRead = PartlyRead{CurrentScreen, fileName, *failure};
+    return FileRunning;
+}
+
 void Module1::LoadScreen() {
     if (!m_saving)
         Pictures.beginPass();
+    m_partlyRead.reset();
     // What went wrong on the way is told once the screen is on display, so the grid always shows a
     // whole screen: the one from the scratch file, else from the level file, else a blank one.
     std::optional<Failure> trouble;
@@ -294,14 +463,13 @@ void Module1::LoadScreen() {
     const QString scratch = ScratchFileName(CurrentScreen);
     if (ScreenTmpExists()) {
         if (scratchFileIsWhole(scratch)) {
-            LoadLevel(scratch, QStringLiteral("mnuSave_Click - tmp Load"));
-            LoadSideScreens(scratch);
+            loadScreenFrom(scratch, QStringLiteral("mnuSave_Click - tmp Load"), &trouble);
             found = true;
         } else {
             trouble = lostScratchFile(
                 scratch, QStringLiteral("is damaged, so the changes kept in it cannot be read back"));
         }
-    } else if (m_scratchWritten.contains(CurrentScreen)) {
+    } else if (m_scratch.contains(CurrentScreen)) {
         trouble =
             lostScratchFile(scratch, QStringLiteral("has gone, so the changes made to the screen are lost"));
     }
@@ -312,10 +480,7 @@ void Module1::LoadScreen() {
                                                       "comes out blank.")
                                            .arg(QDir::toNativeSeparators(LevelFileName))
                                            .arg(CurrentScreen));
-        LoadLevel(LevelFileName, QStringLiteral("mnuSave_Click - FileRunning Load"));
-        found = FileRunning;
-        if (found)
-            LoadSideScreens(LevelFileName);
+        found = loadScreenFrom(LevelFileName, QStringLiteral("mnuSave_Click - FileRunning Load"), &trouble);
     }
     if (!found) {
         blankScreen();
@@ -342,43 +507,81 @@ void Module1::GoToScreen(const QString& text) {
     LoadScreen();
 }
 
-void Module1::DeleteScratchFiles() {
-    static const QRegularExpression scratchName(QStringLiteral("^Screen-?[0-9]+\\.tmp$"));
-    const QDir folder(scratchFolder());
-    m_scratchWritten.clear();
-    const QStringList names = folder.entryList({QStringLiteral("Screen*.tmp")}, QDir::Files);
-    for (const QString& name : names)
-        if (scratchName.match(name).hasMatch())
-            Files->remove(folder.filePath(name));
+void Module1::DeleteScratchFiles(const QString& keep) {
+    const QString kept = keep.isEmpty() ? QString() : QFileInfo(keep).absoluteFilePath();
+    for (const ScratchFile& scratch : std::as_const(m_scratch)) {
+        if (QFileInfo(scratch.path).absoluteFilePath() == kept)
+            continue;
+        if (RegularFileIdentity(scratch.path) == scratch.identity)
+            Files->remove(scratch.path);
+    }
+    m_scratch.clear();
+    m_partlyRead.reset();
 }
 
 // --- Level files ----------------------------------------------------------------------------------------
 
-void Module1::LoadLevelProp(const QString& fileName) {
-    forEachRecord(fileName, LevelPropKey, [this](const Record& record) {
-        LevelName = record[1].toText();
-        LevelAuthor = record[2].toText();
-        LevelDateMade = record[3].toText();
-        LevelDescription = record[4].toText();
-        LevelComments = record[5].toText();
-        LevelStartTile = record[6].toInteger();
-        LevelLastScreen = record[7].toInteger();
+std::optional<Module1::LevelProperties> Module1::readLevelProperties(const QString& fileName) {
+    std::optional<LevelProperties> read;
+    forEachRecord(fileName, LevelPropKey, [&](const Record& record, const RecordPlace& place) {
+        try {
+            LevelProperties properties;
+            properties.name = record[1].toText();
+            properties.author = record[2].toText();
+            properties.dateMade = record[3].toText();
+            properties.description = record[4].toText();
+            properties.comments = record[5].toText();
+            properties.startTile = inField(6, [&] { return record[6].toInteger(); });
+            properties.lastScreen = inField(7, [&] { return record[7].toInteger(); });
+            properties.record = record;
+            properties.offset = place.begin;
+            read = properties;
+        } catch (const FieldError& error) {
+            throw fieldFailure(error.failure, fileName, place.begin, error.field, record);
+        }
     });
+    return read;
 }
 
-void Module1::LoadSideScreens(const QString& fileName) {
+void Module1::LoadLevelProp(const QString& fileName) {
+    const std::optional<LevelProperties> properties = readLevelProperties(fileName);
+    if (!properties)
+        return;
+    LevelName = properties->name;
+    LevelAuthor = properties->author;
+    LevelDateMade = properties->dateMade;
+    LevelDescription = properties->description;
+    LevelComments = properties->comments;
+    LevelStartTile = properties->startTile;
+    LevelLastScreen = properties->lastScreen;
+}
+
+void Module1::readSideLinks(const QString& fileName, Integer screen, Integer (&links)[10]) {
     int expected = 2;
-    forEachRecord(fileName, screenKey(CurrentScreen), [this, &expected](const Record& record) {
+    forEachRecord(fileName, screenKey(screen), [&](const Record& record, const RecordPlace& place) {
         if (!record[1].isText())
             return;
         if (record[1].textValue() == ScreenInfoKey) {
             for (int k = 2; k <= 9; ++k)
-                SideScreen(k) = static_cast<Integer>(k);
+                links[k] = static_cast<Integer>(k);
         } else if (expected <= 9 && record[1].textValue() == QStringLiteral("Side%1").arg(expected)) {
-            SideScreen(expected) = record[2].toInteger();
+            try {
+                links[expected] = inField(2, [&] { return record[2].toInteger(); });
+            } catch (const FieldError& error) {
+                throw fieldFailure(error.failure, fileName, place.begin, error.field, record);
+            }
             ++expected;
         }
     });
+}
+
+void Module1::LoadSideScreens(const QString& fileName) {
+    Integer links[10] = {};
+    for (int k = 2; k <= 9; ++k)
+        links[k] = SideScreen(k);
+    readSideLinks(fileName, CurrentScreen, links);
+    for (int k = 2; k <= 9; ++k)
+        SideScreen(k) = links[k];
 }
 
 void Module1::WriteScreen(RecordWriter& writer) {
@@ -387,19 +590,48 @@ void Module1::WriteScreen(RecordWriter& writer) {
 
 void Module1::LoadLevelSequence(const QString& fileName, const QString& callerName) {
     Pictures.beginPass();
-    DeleteScratchFiles();
+    m_loadingFile = fileName;
+    const auto endOfLoad = qScopeGuard([this] { m_loadingFile.clear(); });
+
+    // Read and check first, changing nothing: the properties, screen 0's tile records, its side links. A
+    // file without properties has those of a new level.
+    std::optional<LevelProperties> read = readLevelProperties(fileName);
+    const LevelProperties properties = read.value_or(LevelProperties());
+    if (properties.startTile < FirstGridTile || properties.startTile > LastGridTile)
+        throw fieldFailure(Failure(ErrSubscript, QStringLiteral("The starting tile is not a tile of the grid "
+                                                                "(1 to 300)")),
+                           fileName, properties.offset, 6, properties.record);
+    forEachRecord(fileName, screenKey(0), [&](const Record& record, const RecordPlace& place) {
+        checkTileRecord(record, fileName, place.begin);
+    });
+    Integer links[10] = {};
+    for (int k = 2; k <= 9; ++k)
+        links[k] = SideScreen(k);
+    readSideLinks(fileName, 0, links);
+
+    // The file reads whole: from here on the level is the file's, and scratch files of an earlier run
+    // belong to another level.
+    DeleteScratchFiles(fileName);
+    m_readsFoundScratch = false;
+    LevelFileName = fileName;
     CurrentScreen = 0;
     LoadLevel(fileName, callerName);
-    LoadLevelProp(fileName);
-    LoadSideScreens(fileName);
-    if (!TileArray<FieldValue>::inRange(LevelStartTile))
-        throw Failure(ErrSubscript,
-                      QStringLiteral("The level's starting tile %1 is not a tile of the grid (1 to 300).")
-                          .arg(LevelStartTile));
+    LevelName = properties.name;
+    LevelAuthor = properties.author;
+    LevelDateMade = properties.dateMade;
+    LevelDescription = properties.description;
+    LevelComments = properties.comments;
+    LevelStartTile = properties.startTile;
+    LevelLastScreen = properties.lastScreen;
+    for (int k = 2; k <= 9; ++k)
+        SideScreen(k) = links[k];
     WalkerTile = LevelStartTile;
     Grid->copyPicture(LevelStartTile, PreviewTile);
     Grid->setBackColour(PreviewTile, TileBackColor(LevelStartTile).toLong());
     Grid->copyPicture(MarkerTile, LevelStartTile);
+}
+
+void Module1::CheckPicturesFolder() const {
     if (!QFileInfo(PicturesFolder()).isDir())
         throw Failure(ErrPathAccess,
                       QStringLiteral("The pictures folder %1 is missing, so the tiles show no pictures. "
@@ -438,15 +670,66 @@ void Module1::CheckSavable() const {
                 .arg(QDir::toNativeSeparators(LevelFileName)));
 }
 
-void Module1::SaveLevel(const QString& path, const std::function<void(int)>& onScreen) {
+namespace {
+// What a save tells of the screens it copied through unread: one line for each, ten at most.
+Failure copiedThroughNotice(const QString& path, const std::vector<std::pair<int, Failure>>& screens) {
+    const QString file = QDir::toNativeSeparators(path);
+    QString text =
+        screens.size() == 1
+            ? QStringLiteral("The level was saved to %1, but screen %2 could not be read whole, so its "
+                             "records were copied into the file unchanged, as they stand in its source:")
+                  .arg(file)
+                  .arg(screens.front().first)
+            : QStringLiteral("The level was saved to %1, but %2 screens could not be read whole, so their "
+                             "records were copied into the file unchanged, as they stand in their sources:")
+                  .arg(file)
+                  .arg(screens.size());
+    constexpr size_t shown = 10;
+    for (size_t i = 0; i < screens.size() && i < shown; ++i)
+        text += QStringLiteral("\nScreen %1: %2").arg(screens[i].first).arg(screens[i].second.description());
+    if (screens.size() > shown)
+        text += QStringLiteral("\n... and %1 more.").arg(screens.size() - shown);
+    return Failure(screens.front().second.code(), text);
+}
+
+// A record's bytes as they stand, ended with CR LF whatever ended it in its file.
+void appendRecordLine(QByteArray* out, QByteArrayView record) {
+    if (record.endsWith("\r\n"))
+        record.chop(2);
+    else if (record.endsWith(',') || record.endsWith('\r') || record.endsWith('\n'))
+        record.chop(1);
+    out->append(record.data(), record.size());
+    out->append("\r\n");
+}
+} // namespace
+
+QByteArray Module1::recordsAsTheyStand(const QString& fileName) {
+    std::vector<RecordPlace> places;
+    try {
+        forEachRecord(fileName, screenKey(CurrentScreen),
+                      [&places](const Record&, const RecordPlace& place) { places.push_back(place); });
+    } catch (const Failure&) {
+        // The file ends inside a record: the whole records before it are copied.
+    }
+    QByteArray bytes;
+    const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
+    for (const RecordPlace& place : places) {
+        if (!file->seek(place.begin))
+            throw Failure::fileNotFound();
+        appendRecordLine(&bytes, file->read(place.end - place.begin));
+    }
+    return bytes;
+}
+
+std::optional<Failure> Module1::SaveLevel(const QString& path, const std::function<void(int)>& onScreen) {
     CheckSavable();
     Pictures.beginPass();
     m_saving = true;
     std::unique_ptr<QIODevice> levelSource;
-    QHash<QByteArray, bool> usablePictures;
     const auto endOfSave = qScopeGuard([this] { m_saving = false; });
     const auto file = Files->openWrite(path);
     RecordWriter writer(file.get());
+    std::vector<std::pair<int, Failure>> copiedThrough;
     // A screen whose block is copied as it stands is not loaded; it is loaded only when the screen after
     // it needs what it leaves in memory (a screen with missing records keeps the tiles of the one before).
     int notLoaded = -1;
@@ -464,7 +747,7 @@ void Module1::SaveLevel(const QString& path, const std::function<void(int)>& onS
                 onScreen(screen);
             CurrentScreen = static_cast<Integer>(screen);
             QByteArray block;
-            if (UseIndex && readCopyableBlock(&block, levelSource, usablePictures)) {
+            if (UseIndex && readCopyableBlock(&block, levelSource)) {
                 writer.writeRaw(block);
                 notLoaded = screen;
             } else {
@@ -472,7 +755,12 @@ void Module1::SaveLevel(const QString& path, const std::function<void(int)>& onS
                     showScreen(notLoaded);
                 notLoaded = -1;
                 showScreen(screen);
-                WriteScreen(writer);
+                if (m_partlyRead) {
+                    writer.writeRaw(recordsAsTheyStand(m_partlyRead->source));
+                    copiedThrough.emplace_back(screen, m_partlyRead->failure);
+                } else {
+                    WriteScreen(writer);
+                }
             }
             if (screen == LevelLastScreen)
                 break;
@@ -487,14 +775,15 @@ void Module1::SaveLevel(const QString& path, const std::function<void(int)>& onS
         onScreen(LevelLastScreen + 1);
     writer.write(levelPropRecord());
     Files->commit(*file);
+    if (copiedThrough.empty())
+        return std::nullopt;
+    return copiedThroughNotice(path, copiedThrough);
 }
 
-bool Module1::readCopyableBlock(QByteArray* block, std::unique_ptr<QIODevice>& levelSource,
-                                QHash<QByteArray, bool>& usablePictures) {
+bool Module1::readCopyableBlock(QByteArray* block, std::unique_ptr<QIODevice>& levelSource) {
     try {
-        const QString scratch = ScratchFileName(CurrentScreen);
-        if (Files->exists(scratch)) {
-            *block = Files->openRead(scratch)->readAll();
+        if (scratchPresent(CurrentScreen)) {
+            *block = Files->openRead(ScratchFileName(CurrentScreen))->readAll();
         } else {
             if (LevelFileName.isEmpty())
                 return false;
@@ -516,31 +805,6 @@ bool Module1::readCopyableBlock(QByteArray* block, std::unique_ptr<QIODevice>& l
     CopyableBlock copyable;
     if (!ScanCopyableBlock(*block, CurrentScreen, &copyable))
         return false;
-    // Loading would show a message for a file that is not a picture: such a screen is loaded instead.
-    std::vector<QByteArrayView> distinct;
-    for (const QByteArrayView picture : copyable.files) {
-        const auto same = [&picture](QByteArrayView seen) {
-            return seen.size() == picture.size() &&
-                   std::memcmp(seen.data(), picture.data(), size_t(seen.size())) == 0;
-        };
-        if (std::find_if(distinct.begin(), distinct.end(), same) == distinct.end())
-            distinct.push_back(picture);
-    }
-    for (const QByteArrayView picture : distinct) {
-        const QByteArray name = picture.toByteArray();
-        auto verdict = usablePictures.find(name);
-        if (verdict == usablePictures.end()) {
-            bool usable = true;
-            try {
-                LoadPictureReference(QString::fromLatin1(name));
-            } catch (const Failure& failure) {
-                usable = failure.isMissingPicture();
-            }
-            verdict = usablePictures.insert(name, usable);
-        }
-        if (!*verdict)
-            return false;
-    }
     block->truncate(copyable.tileBytes);
     *block += encodeLinkRecords(screenKey(CurrentScreen), copyable.links);
     return true;

@@ -10,10 +10,10 @@
 #include "tilegrid.h"
 
 #include <QHash>
-#include <QSet>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tavrin {
 
@@ -66,8 +66,10 @@ public:
     // Where the scratch files go: the program folder, or ScratchFolder when it is set.
     QString ScratchFolder;
     // Keeps the scratch files in the program folder when it can be written, else in a folder of the
-    // user's (an editor installed for all users cannot write beside itself).
+    // user's (an editor installed for all users cannot write beside itself), else in a private folder in
+    // the system's temporary folder.
     void ChooseScratchFolder();
+    // The scratch file of a screen: the one this editor wrote for it, else Screen<n>.tmp.
     QString ScratchFileName(Integer screen) const;
     QString TemplateLevelFileName() const;
     QString PicturesFolder() const;
@@ -93,8 +95,9 @@ public:
     // number of the screen on display changes nothing; one outside the Integer range fails after the
     // screen on display was saved.
     void GoToScreen(const QString& text);
-    // Deletes the editor's own scratch files (Screen<n>.tmp) in the program folder.
-    void DeleteScratchFiles();
+    // Deletes the scratch files this editor wrote, as long as they are still the files it wrote; a file
+    // it merely finds in the folder is never deleted. `keep` (a level being loaded) is left in place.
+    void DeleteScratchFiles(const QString& keep = QString());
 
     // Shows a picture reference on a box: numeric copies Tile(n), a text loads from the pictures folder.
     void ShowPicture(int index, const FieldValue& reference);
@@ -103,14 +106,21 @@ public:
     void LoadLevelProp(const QString& fileName);
     void LoadSideScreens(const QString& fileName);
     void WriteScreen(RecordWriter& writer);
-    // Level-load sequence: screen 0, the level properties, the side links, the walk marker.
+    // Level-load sequence: screen 0, the level properties, the side links, the walk marker. All or
+    // nothing: the properties, screen 0's records and its side links are read and checked first, and a
+    // file that fails there (its description names the file, line and field) changes nothing at all.
+    // On success LevelFileName names the file.
     void LoadLevelSequence(const QString& fileName, const QString& callerName);
+    // Failure 75 when the Pics folder is missing, so that tiles show no pictures.
+    void CheckPicturesFolder() const;
     // Refuses a level that cannot be saved faithfully: a last screen below 0, a property text that a level
     // file cannot hold. Nothing is written.
     void CheckSavable() const;
     // Writes screens 0..LevelLastScreen and the level properties to `path`. `onScreen` is told the number
-    // of every screen before it is written and once more with LevelLastScreen + 1 at the end.
-    void SaveLevel(const QString& path, const std::function<void(int)>& onScreen = {});
+    // of every screen before it is written and once more with LevelLastScreen + 1 at the end. A screen
+    // that cannot be read whole is copied into the file as its records stand in its source; the save
+    // still succeeds and returns a notice naming those screens and why.
+    std::optional<Failure> SaveLevel(const QString& path, const std::function<void(int)>& onScreen = {});
 
     // --- Other shared procedures ---------------------------------------------------------------------
     static QString GetFileName(const QString& path);
@@ -121,22 +131,64 @@ public:
     QByteArray EncodeScreenBlock();
 
 private:
-    // Calls `apply` for every record of the file whose key is the text `key`, in file order.
-    void forEachRecord(const QString& fileName, const QString& key,
-                       const std::function<void(const Record&)>& apply);
+    struct RecordPlace {
+        qint64 begin; // byte offsets of the record in its file
+        qint64 end;
+    };
+    using RecordVisitor = std::function<void(const Record&, const RecordPlace&)>;
+    struct LevelProperties {
+        QString name, author, dateMade, description, comments;
+        Integer startTile = 1;
+        Integer lastScreen = 0;
+        Record record; // the record they were read from, and where it stands
+        qint64 offset = 0;
+    };
+    struct ScratchFile {
+        QString path;
+        FileIdentity identity;
+    };
+    // The screen on display when it could not be read whole: where it came from and why it stopped.
+    struct PartlyRead {
+        Integer screen;
+        QString source;
+        Failure failure;
+    };
+
+    // Calls `visit` for every record of the file whose key is the text `key`, in file order.
+    void forEachRecord(const QString& fileName, const QString& key, const RecordVisitor& visit);
+    bool readsThroughIndex(const QString& fileName) const;
+    // The failure `failure` met in field `field` of a record: the description says where.
+    Failure fieldFailure(const Failure& failure, const QString& fileName, qint64 offset, int field,
+                         const Record& record) const;
+    // Checks every conversion a tile record needs; its tile number, or none for a record that is not a
+    // tile record. Throws a failure that names the file, line and field.
+    std::optional<Integer> checkTileRecord(const Record& record, const QString& fileName, qint64 offset);
+    // Reads the tile records of CurrentScreen into the arrays and the grid; the failure that stopped it.
+    std::optional<Failure> readTileRecords(const QString& fileName);
     void applyTileRecord(const Record& record, Integer tile);
+    std::optional<LevelProperties> readLevelProperties(const QString& fileName);
+    // The side links of `screen` in the file, starting from `links`.
+    void readSideLinks(const QString& fileName, Integer screen, Integer (&links)[10]);
+    // Loads CurrentScreen's tiles and side links from a scratch or level file; true when it has records.
+    bool loadScreenFrom(const QString& fileName, const QString& callerName, std::optional<Failure>* trouble);
     void refreshPreview();
     void blankScreen();
     // The bytes of screen CurrentScreen when a save may copy them as they stand: a block exactly as the
     // editor writes it, in its scratch file or as the only records of the screen in the level file.
-    bool readCopyableBlock(QByteArray* block, std::unique_ptr<QIODevice>& levelSource,
-                           QHash<QByteArray, bool>& usablePictures);
+    bool readCopyableBlock(QByteArray* block, std::unique_ptr<QIODevice>& levelSource);
+    // The records of CurrentScreen in `fileName` as they stand, each ended with CR LF.
+    QByteArray recordsAsTheyStand(const QString& fileName);
     static QByteArray encodeLinkRecords(const QString& key, const Integer (&links)[10]);
     Record levelPropRecord() const;
 
     FileAccess m_defaultFiles;
     LevelIndex m_index;
-    QSet<Integer> m_scratchWritten; // screens whose scratch files this editor wrote
+    QHash<Integer, ScratchFile> m_scratch; // the scratch files this editor wrote, by screen
+    std::optional<PartlyRead> m_partlyRead;
+    QString m_loadingFile;           // the level file a level-load sequence is reading
+    bool m_readsFoundScratch = true; // scratch files this editor did not write are read, until a level loads
+    bool scratchPresent(Integer screen) const;
+    QString freeScratchName(Integer screen) const;
     bool scratchFileIsWhole(const QString& scratch) const;
     QString scratchFolder() const;
     Failure lostScratchFile(const QString& scratch, const QString& what) const;

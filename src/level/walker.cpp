@@ -39,7 +39,7 @@ void Walker::KeyDown(int keyCode) {
         if (!operand.isNumeric())
             return;
         const double landing = operand.toNumber();
-        if (landing < -0.5 || landing >= 300.5)
+        if (landing < 0.5 || landing >= 300.5) // a landing tile that is no tile of the grid blocks the step
             return;
         takeExit(m.SideScreen(property), ToInteger(landing));
         return;

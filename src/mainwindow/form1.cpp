@@ -81,6 +81,7 @@ Form1::Form1(Module1& module, QWidget* parent) : QMainWindow(parent), m_module(m
     setWindowTitle(QStringLiteral("TavrinEditor"));
     quitProgram = [] { QCoreApplication::exit(0); };
     CommandLineArguments = QCoreApplication::arguments().mid(1);
+    StartFolder = QDir::currentPath();
     m_ownDialog = std::make_unique<LoadDialog>();
     Dialog = m_ownDialog.get();
     Dialog->Parent = this;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "failure.h"
 #include "tilegrid.h"
 
 #include <QMainWindow>
@@ -7,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -54,6 +56,9 @@ public:
 
     // The program's arguments; the level they name is loaded by the load step.
     QStringList CommandLineArguments;
+    // The folder the editor was started from: a relative path on the command line is taken from there,
+    // before the load step makes the program folder the current folder.
+    QString StartFolder;
     // Ends the program at once. Tests put a recorder here so that the test process lives on.
     std::function<void()> quitProgram;
     // The file and colour dialog every command shares; tests put a scripted one here.
@@ -183,7 +188,8 @@ private:
     // --- Level file commands (form1_levelfile.cpp) ------------------------------------------------------
     // Writes the level to `path`, counting the screens in ScreenToGoTo, with a progress dialog once the
     // save takes a while.
-    void saveLevelWithProgress(const QString& path);
+    std::optional<Failure> saveLevelWithProgress(const QString& path);
+    void loadLevel(const QString& path, const QString& callerName, bool showPath);
 
     // --- Navigation and the walk (form1_navigation.cpp) -------------------------------------------------
     // The change of screen to the number a box holds; every failure but a missing file is shown.

@@ -22,14 +22,20 @@ QString captionWithPath(const QString& path) {
 }
 } // namespace
 
+// A level is loaded whole or not at all: the caption names the file only once it is the level on display.
+void Form1::loadLevel(const QString& path, const QString& callerName, bool showPath) {
+    m_module.LoadLevelSequence(path, callerName);
+    if (showPath)
+        setWindowTitle(captionWithPath(path));
+    m_module.CheckPicturesFolder();
+}
+
 void Form1::LoadCommandLineLevel() {
-    const QString path = CommandLineLevelPath(JoinCommandLine(CommandLineArguments));
+    const QString path = CommandLineLevelPath(JoinCommandLine(CommandLineArguments), StartFolder);
     if (path.isEmpty())
         return;
-    setWindowTitle(captionWithPath(path));
-    m_module.LevelFileName = path;
     try {
-        m_module.LoadLevelSequence(path, QStringLiteral("Form_Load"));
+        loadLevel(path, QStringLiteral("Form_Load"), true);
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("Form1_Load"));
     }
@@ -39,10 +45,7 @@ void Form1::mnuLoad_Click() {
     try {
         Dialog->DialogTitle = QStringLiteral("Load Level");
         Dialog->ShowOpen();
-        const QString path = Dialog->FileName;
-        setWindowTitle(captionWithPath(path));
-        m_module.LevelFileName = path;
-        m_module.LoadLevelSequence(path, QStringLiteral("mnuLoad_Click"));
+        loadLevel(Dialog->FileName, QStringLiteral("mnuLoad_Click"), true);
     } catch (const Failure& failure) {
         if (failure.code() != ErrCancel)
             ShowFailure(failure, QStringLiteral("mnuLoad_Click"));
@@ -56,8 +59,7 @@ void Form1::MnuPLtemp_Click() {
         if (!QFileInfo(path).isFile())
             throw Failure(ErrFileNotFound, QStringLiteral("File not found: the template level %1 is missing.")
                                                .arg(QDir::toNativeSeparators(path)));
-        m_module.LevelFileName = path;
-        m_module.LoadLevelSequence(path, QStringLiteral("MnuPLtemp"));
+        loadLevel(path, QStringLiteral("MnuPLtemp"), false);
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("MnuPLtemp"));
     }
@@ -70,14 +72,16 @@ void Form1::mnuSave_Click() {
         ScreenToGoTo->setText(QStringLiteral("0"));
         m_module.SaveScreenTmp();
         Dialog->ShowSave();
-        saveLevelWithProgress(Dialog->FileName);
+        // A save that had to copy damaged screens through unread still saved the level; it says which.
+        if (const std::optional<Failure> notice = saveLevelWithProgress(Dialog->FileName))
+            ShowFailure(*notice, QStringLiteral("mnuSave_Click"));
     } catch (const Failure& failure) {
         if (failure.code() != ErrCancel)
             ShowFailure(failure, QStringLiteral("mnuSave_Click"));
     }
 }
 
-void Form1::saveLevelWithProgress(const QString& path) {
+std::optional<Failure> Form1::saveLevelWithProgress(const QString& path) {
     const int screens = m_module.LevelLastScreen + 1;
     QProgressDialog progress(QStringLiteral("Saving %1").arg(QFileInfo(path).fileName()),
                              QStringLiteral("Cancel"), 0, screens, this);
@@ -89,7 +93,7 @@ void Form1::saveLevelWithProgress(const QString& path) {
     progress.setAutoClose(false);
     QElapsedTimer sinceRepaint;
     sinceRepaint.start();
-    m_module.SaveLevel(path, [&](int screen) {
+    return m_module.SaveLevel(path, [&](int screen) {
         ScreenToGoTo->setText(QString::number(screen));
         // The window is repainted and the dialog updated a few times a second, not for every screen.
         if (sinceRepaint.elapsed() < 40 && screen < screens)

@@ -177,14 +177,16 @@ void TestLevelFile::commandLinePath_data() {
         << QStringList{"C:\\my", "levels\\one.txt"} << "C:\\my levels\\one.txt";
     QTest::newRow("absolute path") << QStringList{"/home/ann/level.txt"} << "/home/ann/level.txt";
     QTest::newRow("quoted path") << QStringList{"\"C:\\levels\\one.txt\""} << QString();
-    QTest::newRow("relative path") << QStringList{"levels/one.txt"} << QString();
+    QTest::newRow("relative path, from the start folder")
+        << QStringList{"levels/one.txt"} << "/home/ann/levels/one.txt";
+    QTest::newRow("relative path going up") << QStringList{"../one.txt"} << "/home/one.txt";
     QTest::newRow("nothing") << QStringList{} << QString();
 }
 
 void TestLevelFile::commandLinePath() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, path);
-    QCOMPARE(CommandLineLevelPath(JoinCommandLine(arguments)), path);
+    QCOMPARE(CommandLineLevelPath(JoinCommandLine(arguments), "/home/ann"), path);
 }
 
 QTEST_MAIN(TestLevelFile)

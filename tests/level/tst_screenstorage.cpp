@@ -58,12 +58,14 @@ private slots:
         QVERIFY(f.messages.isEmpty());
     }
 
-    void unloadDeletesOnlyScratchFiles() {
+    void unloadDeletesOnlyOwnScratchFiles() {
         LevelFixture f;
-        for (const char* name : {"Screen0.tmp", "Screen12.tmp", "Screens.tmp", "x.tmp"})
+        for (const char* name : {"Screen12.tmp", "Screens.tmp", "x.tmp"})
             f.writeFile(name, "x");
+        f.module->SaveScreenTmp();
         f.module->DeleteScratchFiles();
-        QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files), QStringList({"Screens.tmp", "x.tmp"}));
+        QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files),
+                 QStringList({"Screen12.tmp", "Screens.tmp", "x.tmp"}));
     }
 
     // Tile 2 of screen 0 has colour 5 where the file says so; a bad file gives one message and stops.
@@ -84,7 +86,8 @@ private slots:
         QTest::newRow("not a number") << good + TileLine(0, 3, "5,0,x,0,0,0,1,1,1,1") << 13 << 5;
         QTest::newRow("too large") << good + TileLine(0, 3, "5,0,40000,0,0,0,1,1,1,1") << 6 << 5;
         QTest::newRow("tile 301") << good + TileLine(0, 301, "5,0,0,0,0,0,1,1,1,1") << 9 << 5;
-        QTest::newRow("not a picture") << good + TileLine(0, 3, "5,\"\\x.bmp\",0,0,0,0,1,1,1,1") << 481 << 5;
+        QTest::newRow("not a picture, like a missing one")
+            << TileLine(0, 3, "5,\"\\x.bmp\",0,0,0,0,1,1,1,1") + good << 0 << 5;
     }
     void loadLevel() {
         QFETCH(QByteArray, bytes);

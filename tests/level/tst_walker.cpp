@@ -18,7 +18,7 @@ private slots:
         QTest::newRow("down") << KeyDown << FieldValue() << 21;
         QTest::newRow("up off the grid") << KeyUp << FieldValue() << 1;
         QTest::newRow("blocked") << KeyLeft << FieldValue() << 1;
-        for (const char* bad : {"997", "998", "999", "-1", "301", "sixty"})
+        for (const char* bad : {"0", "997", "998", "999", "-1", "301", "sixty"})
             QTest::newRow(bad) << KeyLeft << FieldValue::text(bad) << 1;
     }
 
