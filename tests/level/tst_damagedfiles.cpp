@@ -57,7 +57,6 @@ private slots:
     void levelLoadIsAllOrNothing();
     void levelWithoutPropertiesIsANewLevel();
     void scratchFilesLeaveForeignFilesAlone();
-    void scratchFolderFallsBackToTemporaryFolder();
 };
 
 void TestDamagedFiles::saveKeepsWhatItCannotRead_data() {
@@ -226,23 +225,6 @@ void TestDamagedFiles::scratchFilesLeaveForeignFilesAlone() {
     const QString own = f.module->ScratchFileName(2);
     f.module->LoadLevelSequence(own, "test");
     QVERIFY(QFile::exists(own));
-}
-
-// Neither the program folder nor the user's data folder can be written: the system's temporary folder.
-void TestDamagedFiles::scratchFolderFallsBackToTemporaryFolder() {
-    LevelFixture f;
-    f.writeFile("a-file", "");
-    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", f.path("a-file/data").toLocal8Bit()); // below a file: cannot be made
-    f.module->ProgramFolder = f.path("not-there");
-    f.module->ChooseScratchFolder();
-    qputenv("XDG_DATA_HOME", dataHome);
-    const QString folder = f.module->ScratchFolder;
-    QVERIFY2(folder.startsWith(QDir::tempPath() + "/tavrin-editor-"), qPrintable(folder));
-    f.module->ChangeScreen(1);
-    QVERIFY(QFile::exists(folder + "/Screen0.tmp"));
-    f.module->DeleteScratchFiles();
-    QDir(folder).removeRecursively();
 }
 
 QTEST_MAIN(TestDamagedFiles)

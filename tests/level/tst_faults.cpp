@@ -91,6 +91,18 @@ void TestFaults::programFolderNotWritable() {
     QVERIFY(QFile::exists(f.module->ScratchFolder + "/Screen0.tmp"));
     f.module->DeleteScratchFiles();
     QVERIFY(!QFile::exists(f.module->ScratchFolder + "/Screen0.tmp"));
+    // Nor the user's data folder (here below a file): a private folder in the system's temporary folder.
+    QStandardPaths::setTestModeEnabled(false);
+    f.writeFile("a-file", "");
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", f.path("a-file/data").toLocal8Bit());
+    f.module->ChooseScratchFolder();
+    qputenv("XDG_DATA_HOME", dataHome);
+    const QString folder = f.module->ScratchFolder;
+    QVERIFY2(folder.startsWith(QDir::tempPath() + "/tavrin-editor-"), qPrintable(folder));
+    f.module->SaveScreenTmp();
+    QVERIFY(QFile::exists(folder + "/Screen0.tmp"));
+    QDir(folder).removeRecursively();
 }
 
 void TestFaults::referencesStayInsidePics_data() {

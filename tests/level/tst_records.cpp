@@ -102,49 +102,19 @@ private slots:
         QCOMPARE(ReadAll(bytes, atFileStart, true), outcome);
     }
 
-    void lineOfOffset_data() {
-        QTest::addColumn<qint64>("offset");
-        QTest::addColumn<qint64>("line");
-        // "ab\r\ncd\ref\ngh\r"
-        QTest::newRow("first byte") << qint64(0) << qint64(1);
-        QTest::newRow("CR of a CR LF") << qint64(2) << qint64(1);
-        QTest::newRow("LF of a CR LF") << qint64(3) << qint64(1);
-        QTest::newRow("after a CR LF") << qint64(4) << qint64(2);
-        QTest::newRow("lone CR") << qint64(6) << qint64(2);
-        QTest::newRow("after a lone CR") << qint64(7) << qint64(3);
-        QTest::newRow("after a lone LF") << qint64(10) << qint64(4);
-        QTest::newRow("end of a file ending in a CR") << qint64(13) << qint64(5);
-        QTest::newRow("past the end") << qint64(99) << qint64(5);
-    }
-    void lineOfOffset() {
-        QFETCH(qint64, offset);
-        QFETCH(qint64, line);
-        QByteArray bytes = "ab\r\ncd\ref\ngh\r";
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::ReadOnly);
-        buffer.seek(5);
-        QCOMPARE(LineOfOffset(&buffer, offset), line);
-        QCOMPARE(buffer.pos(), qint64(5));
-    }
-
     // A number read and not changed is written back as it was read when that is the writer's own plain
     // form; other spellings are written in the shortest form.
     void numberTexts_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QByteArray>("written");
-        for (const QByteArray text :
-             {"12345678901234567", "-12345678901234567", "99999999999999999999", "100000000000000000000",
-              "1234567890123456", "0.30000000000000001", "0.000001", "-2147483643", "2.5"})
+        for (const QByteArray text : {"12345678901234567", "-12345678901234567", "99999999999999999999",
+                                      "0.30000000000000001", "-2147483643"})
             QTest::newRow(("as read: " + text).constData()) << text << text;
         QTest::newRow("plus sign") << QByteArray("+12345678901234567") << QByteArray("12345678901234568");
-        QTest::newRow("leading zero") << QByteArray("012345678901234567") << QByteArray("12345678901234568");
         QTest::newRow("trailing fraction zero")
             << QByteArray("12345678901234567.0") << QByteArray("12345678901234568");
-        QTest::newRow("blank before") << QByteArray(" 12345678901234567") << QByteArray("12345678901234568");
         QTest::newRow("blank after") << QByteArray("12345678901234567 ") << QByteArray("12345678901234568");
         QTest::newRow("exponent") << QByteArray("1e20") << QByteArray("1E+20");
-        QTest::newRow("negative zero") << QByteArray("-0") << QByteArray("0");
-        QTest::newRow("point first") << QByteArray(".5") << QByteArray("0.5");
     }
     void numberTexts() {
         QFETCH(QByteArray, text);
