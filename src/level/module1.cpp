@@ -114,7 +114,8 @@ QString Module1::PicturePath(const QString& reference) const {
     const bool absolute = relative.size() >= 2 && relative[1] == u':';
     const QString folder = QDir::cleanPath(PicturesFolder());
     const QString path = QDir::cleanPath(folder + u'/' + relative);
-    if (absolute || !path.startsWith(folder + u'/'))
+    // A name with a NUL character in it names no file on any system.
+    if (absolute || !path.startsWith(folder + u'/') || reference.contains(QChar(0)))
         throw Failure::pictureNotFound(reference);
     return path;
 }
