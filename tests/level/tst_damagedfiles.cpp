@@ -1,5 +1,6 @@
 // Files the editor did not write the way it writes them: damaged records, foreign files in the scratch
 // folder, links. None of them may cost the user a screen, a level or a file of their own.
+#include "faultyfiles.h"
 #include "levelfixture.h"
 
 #include <QtTest>
@@ -57,6 +58,7 @@ private slots:
     void levelLoadIsAllOrNothing();
     void levelWithoutPropertiesIsANewLevel();
     void scratchFilesLeaveForeignFilesAlone();
+    void failedSaveNamesTheScreenOnDisplay();
 };
 
 void TestDamagedFiles::saveKeepsWhatItCannotRead_data() {
@@ -225,6 +227,19 @@ void TestDamagedFiles::scratchFilesLeaveForeignFilesAlone() {
     const QString own = f.module->ScratchFileName(2);
     f.module->LoadLevelSequence(own, "test");
     QVERIFY(QFile::exists(own));
+}
+
+// A save that fails after copying screens it never loaded leaves CurrentScreen naming the screen the grid
+// shows, not the one it was writing.
+void TestDamagedFiles::failedSaveNamesTheScreenOnDisplay() {
+    LevelFixture f;
+    loadInto(f, "level.txt", threeScreens());
+    FaultyFiles files;
+    files.diskFullAfter = 15000; // screen 0 fits, screen 1 does not
+    f.module->Files = &files;
+    QCOMPARE(CodeOfFailure([&] { f.module->SaveLevel(f.path("copy.txt")); }), int(ErrDiskFull));
+    QCOMPARE(f.module->CurrentScreen, Integer(0));
+    QCOMPARE(f.grid.backColour(7), Long(7));
 }
 
 QTEST_MAIN(TestDamagedFiles)
