@@ -75,7 +75,7 @@ QRect PadCellRect(int column, int row) {
 
 } // namespace
 
-Form1::Form1(Module1& module, QWidget* parent) : QMainWindow(parent), m_module(module) {
+Form1::Form1(Module1& module, QWidget* parent) : QMainWindow(parent), m_module(module), m_document(module) {
     InitBuiltinImages();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("TavrinEditor"));
@@ -250,6 +250,31 @@ void Form1::createMenus() {
     mnuDash3 = addMenuSeparator("mnuDash3");
     mnuExit = addMenuItem("mnuExit", QStringLiteral("Exit"), QKeySequence());
 
+    mnuEdit = menuBar()->addMenu(QStringLiteral("Edit"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuUndo = mnuEdit->addAction(QStringLiteral("Undo"));
+    mnuUndo->setObjectName(QStringLiteral("mnuUndo"));
+    mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuRedo = mnuEdit->addAction(QStringLiteral("Redo"));
+    mnuRedo->setObjectName(QStringLiteral("mnuRedo"));
+    mnuRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    for (QAction* action : {mnuUndo, mnuRedo})
+        action->setShortcutContext(Qt::WindowShortcut);
+    // Each item names the step it would take, and is off when there is none.
+    const QUndoStack& steps = m_document.undoStack();
+    const auto nameItems = [this, &steps] {
+        mnuUndo->setEnabled(steps.canUndo());
+        mnuUndo->setText(steps.canUndo() ? QStringLiteral("Undo ") + steps.undoText()
+                                         : QStringLiteral("Undo"));
+        mnuRedo->setEnabled(steps.canRedo());
+        mnuRedo->setText(steps.canRedo() ? QStringLiteral("Redo ") + steps.redoText()
+                                         : QStringLiteral("Redo"));
+    };
+    connect(&steps, &QUndoStack::indexChanged, this, nameItems);
+    connect(&steps, &QUndoStack::cleanChanged, this, nameItems);
+    nameItems();
+
     // A menu-bar entry without items: choosing it runs the command at once.
     mnuAbout = menuBar()->addAction(QStringLiteral("&About"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
@@ -286,6 +311,8 @@ void Form1::connectControls() {
     connect(MnuPLtemp, &QAction::triggered, this, &Form1::MnuPLtemp_Click);
     connect(mnuExit, &QAction::triggered, this, &Form1::mnuExit_Click);
     connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAbout_Click);
+    connect(mnuUndo, &QAction::triggered, this, &Form1::mnuUndo_Click);
+    connect(mnuRedo, &QAction::triggered, this, &Form1::mnuRedo_Click);
 }
 
 QPushButton* Form1::addButton(const char* name, const QString& text, const QRect& geometry) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "failure.h"
+#include "leveldocument.h"
 #include "tilegrid.h"
 
 #include <QMainWindow>
@@ -107,7 +108,13 @@ public:
     QAction* MnuPLtemp;
     QAction* mnuDash3;
     QAction* mnuExit;
+    QMenu* mnuEdit;
+    QAction* mnuUndo;
+    QAction* mnuRedo;
     QAction* mnuAbout;
+
+    // The level being edited and the steps that can be undone.
+    LevelDocument& Document() { return m_document; }
 
 public slots:
     void Form_Load();
@@ -122,6 +129,8 @@ public slots:
     void MnuPLtemp_Click();
     void mnuExit_Click();
     void mnuAbout_Click();
+    void mnuUndo_Click();
+    void mnuRedo_Click();
 
     void Tile_Click(int index);
     void Command1_Click();
@@ -171,7 +180,11 @@ private:
     QString statusLine() const;
     void endProgram();
 
+    // Brings the screen a step belongs to on display, the ordinary way; false when that failed.
+    bool showScreenOfStep(int screen, const QString& place);
+
     Module1& m_module;
+    LevelDocument m_document;
     QWidget* m_clientArea = nullptr;
     std::array<PictureBox*, 301> m_gridTiles{};
     PictureBox* m_builtinTile = nullptr;

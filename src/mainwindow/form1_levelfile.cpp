@@ -25,6 +25,7 @@ QString captionWithPath(const QString& path) {
 // A level is loaded whole or not at all: the caption names the file only once it is the level on display.
 void Form1::loadLevel(const QString& path, const QString& callerName, bool showPath) {
     m_module.LoadLevelSequence(path, callerName);
+    m_document.levelLoaded();
     if (showPath)
         setWindowTitle(captionWithPath(path));
     m_module.CheckPicturesFolder();
@@ -73,7 +74,9 @@ void Form1::mnuSave_Click() {
         m_module.SaveScreenTmp();
         Dialog->ShowSave();
         // A save that had to copy damaged screens through unread still saved the level; it says which.
-        if (const std::optional<Failure> notice = saveLevelWithProgress(Dialog->FileName))
+        const std::optional<Failure> notice = saveLevelWithProgress(Dialog->FileName);
+        m_document.levelSaved();
+        if (notice)
             ShowFailure(*notice, QStringLiteral("mnuSave_Click"));
     } catch (const Failure& failure) {
         if (failure.code() != ErrCancel)

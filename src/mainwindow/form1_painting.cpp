@@ -76,7 +76,10 @@ FieldValue OperandValue(const QLineEdit* box, const QString& direction) {
 
 // --- Events ----------------------------------------------------------------------------------------------
 
+// A click on a grid tile that changes it is one step to undo.
 void Form1::Tile_Click(int index) {
+    const bool gridTile = index >= FirstGridTile && index <= LastGridTile;
+    const TileState before = gridTile ? m_document.tile(index) : TileState();
     try {
         if (UsePropBox->isChecked()) {
             showTilePropWindow();
@@ -91,6 +94,8 @@ void Form1::Tile_Click(int index) {
     } catch (const Failure& failure) {
         ShowFailure(failure, TileClickPlace);
     }
+    if (gridTile)
+        m_document.recordTileEdit(index, before);
 }
 
 void Form1::Command7_Click() {

@@ -13,11 +13,40 @@ namespace tavrin {
 // --- Property dialogs -----------------------------------------------------------------------------------
 
 void Form1::mnuScreenProp_Click() {
+    const SideLinks before = m_document.links();
     ScreenProp::Edit(m_module, this);
+    m_document.recordLinksEdit(before);
 }
 
 void Form1::mnuLevelProp_Click() {
+    const PropertyValues before = m_document.properties();
     LevelProp::Edit(m_module, this);
+    m_document.recordPropertiesEdit(before);
+}
+
+// --- Undo and redo --------------------------------------------------------------------------------------
+
+bool Form1::showScreenOfStep(int screen, const QString& place) {
+    if (screen < 0 || screen == m_module.CurrentScreen)
+        return true;
+    try {
+        m_module.ChangeScreen(static_cast<Integer>(screen));
+    } catch (const Failure& failure) {
+        ShowFailure(failure, place);
+    }
+    return m_module.CurrentScreen == screen;
+}
+
+void Form1::mnuUndo_Click() {
+    if (m_document.undoStack().canUndo() &&
+        showScreenOfStep(m_document.undoScreen(), QStringLiteral("mnuUndo_Click")))
+        m_document.undoStack().undo();
+}
+
+void Form1::mnuRedo_Click() {
+    if (m_document.undoStack().canRedo() &&
+        showScreenOfStep(m_document.redoScreen(), QStringLiteral("mnuRedo_Click")))
+        m_document.undoStack().redo();
 }
 
 // --- Test tools -----------------------------------------------------------------------------------------

@@ -1,0 +1,174 @@
+#include "leveldocument.h"
+
+#include <QUndoCommand>
+
+namespace tavrin {
+
+bool TileState::operator==(const TileState& other) const {
+    return colour == other.colour && picture == other.picture && directions == other.directions &&
+           operands == other.operands;
+}
+
+bool PropertyValues::operator==(const PropertyValues& other) const {
+    return name == other.name && author == other.author && dateMade == other.dateMade &&
+           description == other.description && comments == other.comments && startTile == other.startTile &&
+           lastScreen == other.lastScreen;
+}
+
+namespace {
+
+// One step: a value of the document before and after the edit. The edit was made before the step was
+// recorded, so the first redo, which the stack runs on push, changes nothing.
+template <typename Value> class EditStep : public QUndoCommand {
+public:
+    using Apply = std::function<void(const Value&)>;
+    EditStep(const QString& name, int screen, Value before, Value after, Apply apply)
+        : QUndoCommand(name), m_screen(screen), m_before(std::move(before)), m_after(std::move(after)),
+          m_apply(std::move(apply)) {}
+
+    void undo() override { m_apply(m_before); }
+    void redo() override {
+        if (m_done)
+            m_apply(m_after);
+        m_done = true;
+    }
+    int screen() const { return m_screen; }
+
+private:
+    int m_screen;
+    Value m_before;
+    Value m_after;
+    Apply m_apply;
+    bool m_done = false;
+};
+
+// The screen of a step; -1 for the level-wide ones.
+int screenOf(const QUndoCommand* step) {
+    if (const auto* tile = dynamic_cast<const EditStep<std::pair<int, TileState>>*>(step))
+        return tile->screen();
+    if (const auto* links = dynamic_cast<const EditStep<SideLinks>*>(step))
+        return links->screen();
+    return -1;
+}
+
+// The name of a tile step after what the click changed.
+QString tileStepName(const TileState& before, const TileState& after) {
+    const bool colour = before.colour != after.colour;
+    const bool picture = before.picture != after.picture;
+    const bool properties = before.directions != after.directions || before.operands != after.operands;
+    if (colour + picture + properties > 1)
+        return QStringLiteral("Paint Tile");
+    if (colour)
+        return QStringLiteral("Paint Colour");
+    return picture ? QStringLiteral("Paint Picture") : QStringLiteral("Apply Properties");
+}
+
+} // namespace
+
+LevelDocument::LevelDocument(Module1& module, QObject* parent) : QObject(parent), m_module(module) {}
+
+TileState LevelDocument::tile(int index) const {
+    const Module1& m = m_module;
+    TileState state;
+    state.colour = FieldValue::number(m.Grid->backColour(index));
+    state.picture = m.TilePicture(index);
+    state.directions = {m.TilePropLeft(index), m.TilePropUp(index), m.TilePropRight(index),
+                        m.TilePropDown(index)};
+    state.operands = {m.TilePropLeftOps(index), m.TilePropUpOps(index), m.TilePropRightOps(index),
+                      m.TilePropDownOps(index)};
+    return state;
+}
+
+void LevelDocument::setTile(int index, const TileState& state) {
+    Module1& m = m_module;
+    m.Grid->setBackColour(index, state.colour.toLong());
+    m.TilePicture(index) = state.picture;
+    m.TilePropLeft(index) = state.directions[0];
+    m.TilePropUp(index) = state.directions[1];
+    m.TilePropRight(index) = state.directions[2];
+    m.TilePropDown(index) = state.directions[3];
+    m.TilePropLeftOps(index) = state.operands[0];
+    m.TilePropUpOps(index) = state.operands[1];
+    m.TilePropRightOps(index) = state.operands[2];
+    m.TilePropDownOps(index) = state.operands[3];
+    try {
+        m.ShowPicture(index, state.picture);
+    } catch (const Failure&) {
+        m.Grid->setPicture(index, QImage()); // a reference the tile held before: it showed none then too
+    }
+}
+
+SideLinks LevelDocument::links() const {
+    SideLinks links = {};
+    for (int k = 2; k <= 9; ++k)
+        links[size_t(k)] = m_module.SideScreen(k);
+    return links;
+}
+
+void LevelDocument::setLinks(const SideLinks& links) {
+    for (int k = 2; k <= 9; ++k)
+        m_module.SideScreen(k) = links[size_t(k)];
+    for (int k = 2; k <= 5; ++k)
+        m_module.Grid->showSideLink(k, QString::number(links[size_t(k)]));
+}
+
+PropertyValues LevelDocument::properties() const {
+    const Module1& m = m_module;
+    return {m.LevelName,     m.LevelAuthor,    m.LevelDateMade,  m.LevelDescription,
+            m.LevelComments, m.LevelStartTile, m.LevelLastScreen};
+}
+
+void LevelDocument::setProperties(const PropertyValues& properties) {
+    Module1& m = m_module;
+    m.LevelName = properties.name;
+    m.LevelAuthor = properties.author;
+    m.LevelDateMade = properties.dateMade;
+    m.LevelDescription = properties.description;
+    m.LevelComments = properties.comments;
+    m.LevelStartTile = properties.startTile;
+    m.LevelLastScreen = properties.lastScreen;
+}
+
+void LevelDocument::recordTileEdit(int index, const TileState& before) {
+    const TileState after = tile(index);
+    if (after == before)
+        return;
+    using Step = EditStep<std::pair<int, TileState>>;
+    m_stack.push(
+        new Step(tileStepName(before, after), m_module.CurrentScreen, {index, before}, {index, after},
+                 [this](const std::pair<int, TileState>& value) { setTile(value.first, value.second); }));
+}
+
+void LevelDocument::recordLinksEdit(const SideLinks& before) {
+    const SideLinks after = links();
+    if (after == before)
+        return;
+    m_stack.push(new EditStep<SideLinks>(QStringLiteral("Screen Properties"), m_module.CurrentScreen, before,
+                                         after, [this](const SideLinks& value) { setLinks(value); }));
+}
+
+void LevelDocument::recordPropertiesEdit(const PropertyValues& before) {
+    const PropertyValues after = properties();
+    if (after == before)
+        return;
+    m_stack.push(new EditStep<PropertyValues>(QStringLiteral("Level Properties"), -1, before, after,
+                                              [this](const PropertyValues& value) { setProperties(value); }));
+}
+
+int LevelDocument::undoScreen() const {
+    return m_stack.canUndo() ? screenOf(m_stack.command(m_stack.index() - 1)) : -1;
+}
+
+int LevelDocument::redoScreen() const {
+    return m_stack.canRedo() ? screenOf(m_stack.command(m_stack.index())) : -1;
+}
+
+void LevelDocument::levelLoaded() {
+    m_stack.clear();
+}
+
+void LevelDocument::levelSaved() {
+    m_stack.setClean();
+}
+
+} // namespace tavrin

@@ -1,0 +1,126 @@
+// Undo and redo through the Edit menu: each kind of step on the screen it was made on and from another
+// screen, the saved file after an undo equal to the one saved before the edit; the redo branch, the
+// clean state, and clicks that add no step.
+#include "editorfixture.h"
+#include "modaldialog.h"
+#include "picturebox.h"
+#include "screenprop.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace tavrin;
+
+namespace {
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+class TestUndo : public QObject {
+    Q_OBJECT
+    std::unique_ptr<EditorFixture> m_f;
+    Form1& form() { return *m_f->form; }
+    QByteArray save(const QString& name) {
+        m_f->dialog.files << m_f->path(name);
+        form().mnuSave_Click();
+        return ReadFile(m_f->path(name));
+    }
+    // Makes one edit of the kind named on the screen on display, through the window.
+    void edit(const QString& kind) {
+        if (kind == "colour") {
+            form().NewColor->setBackColour(255);
+            QTest::mouseClick(form().UseColor, Qt::LeftButton);
+        } else if (kind == "picture") {
+            m_f->module->PictureName = "\\water.bmp";
+            QTest::mouseClick(form().UsePicture, Qt::LeftButton);
+        } else if (kind == "properties") {
+            form().PropLeft->setText("1");
+            QTest::mouseClick(form().UseApplyProp, Qt::LeftButton);
+        } else if (kind == "screen links") {
+            QVERIFY(DriveModalDialog([this] { form().mnuScreenProp_Click(); },
+                                     [](QDialog* dialog) {
+                                         auto* screenProp = static_cast<ScreenProp*>(dialog);
+                                         screenProp->SideText(3)->setText("7");
+                                         QTest::keyClick(screenProp->SideText(3), Qt::Key_Return);
+                                     }));
+            return;
+        } else {
+            QVERIFY(DriveModalDialog([this] { form().mnuLevelProp_Click(); },
+                                     [](QDialog* dialog) {
+                                         dialog->findChild<QLineEdit*>("AuthorText")->setText("Someone else");
+                                         QTest::mouseClick(dialog->findChild<QPushButton*>("Command1"),
+                                                           Qt::LeftButton);
+                                     }));
+            return;
+        }
+        QTest::mouseClick(form().Tile(150), Qt::LeftButton);
+    }
+
+private slots:
+    void init() {
+        m_f = std::make_unique<EditorFixture>();
+        form().MnuPLtemp_Click();
+    }
+    void cleanup() { m_f.reset(); }
+
+    void eachKindOfStep_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("fromAnotherScreen");
+        QTest::addColumn<QString>("name");
+        const QStringList kinds{"colour", "picture", "properties", "screen links", "level properties"};
+        const QStringList names{"Paint Colour", "Paint Picture", "Apply Properties", "Screen Properties",
+                                "Level Properties"};
+        for (int i = 0; i < kinds.size(); ++i)
+            for (const bool away : {false, true})
+                QTest::addRow("%s%s", qPrintable(kinds[i]), away ? ", from another screen" : "")
+                    << kinds[i] << away << names[i];
+    }
+    void eachKindOfStep() {
+        QFETCH(QString, kind);
+        QFETCH(bool, fromAnotherScreen);
+        QFETCH(QString, name);
+        const QByteArray before = save("before.txt");
+        const Integer screen = m_f->module->CurrentScreen; // the last one, after the save
+        edit(kind);
+        QCOMPARE(form().mnuUndo->text(), "Undo " + name);
+        QVERIFY(!form().mnuRedo->isEnabled());
+        if (fromAnotherScreen)
+            m_f->module->ChangeScreen(0);
+        form().mnuUndo->trigger();
+        if (kind != "level properties")
+            QCOMPARE(m_f->module->CurrentScreen, screen);
+        QCOMPARE(form().mnuRedo->text(), "Redo " + name);
+        QVERIFY(!form().mnuUndo->isEnabled());
+        QCOMPARE(save("undone.txt"), before);
+        QVERIFY(form().Document().undoStack().isClean());
+        form().mnuRedo->trigger();
+        QVERIFY(save("redone.txt") != before);
+        QCOMPARE(m_f->titles(), QStringList());
+    }
+
+    // A new edit after an undo drops what could be redone; undoing back to the saved state is clean; a
+    // click that changes nothing, or is refused, adds no step; loading a level leaves nothing to undo.
+    void stackAndCleanState() {
+        QUndoStack& steps = form().Document().undoStack();
+        QVERIFY(steps.isClean() && !form().mnuUndo->isEnabled());
+        edit("colour");
+        QVERIFY(!steps.isClean());
+        QTest::mouseClick(form().Tile(150), Qt::LeftButton); // the same colour again
+        QTest::mouseClick(form().UsePicture, Qt::LeftButton);
+        QTest::mouseClick(form().Tile(151), Qt::LeftButton); // refused: no brush picture yet
+        QCOMPARE(m_f->titles().size(), 1);
+        QCOMPARE(steps.count(), 1);
+        form().mnuUndo->trigger();
+        QVERIFY(steps.isClean() && form().mnuRedo->isEnabled());
+        edit("properties");
+        QVERIFY(!form().mnuRedo->isEnabled());
+        QCOMPARE(steps.count(), 1);
+        form().MnuPLtemp_Click();
+        QCOMPARE(steps.count(), 0);
+    }
+};
+
+QTEST_MAIN(TestUndo)
+#include "tst_undo.moc"
