@@ -81,6 +81,7 @@ TileState LevelDocument::tile(int index) const {
 
 void LevelDocument::setTile(int index, const TileState& state) {
     Module1& m = m_module;
+    m.TileBackColor(index) = state.colour;
     m.Grid->setBackColour(index, state.colour.toLong());
     m.TilePicture(index) = state.picture;
     m.TilePropLeft(index) = state.directions[0];

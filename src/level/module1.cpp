@@ -1,5 +1,6 @@
 #include "module1.h"
 
+#include "colour.h"
 #include "screenblock.h"
 
 #include <QBuffer>
@@ -149,6 +150,8 @@ void Module1::SetDefaults() {
     for (int k = 2; k <= 9; ++k)
         SideScreen(k) = static_cast<Integer>(k);
     for (int i = FirstGridTile; i <= LastGridTile; ++i) {
+        // The colour the grid's tiles start with, so that redrawing the fresh screen shows it as it is.
+        TileBackColor(i) = num(SysWindowBackground);
         TilePropLeftOps(i) = num(1);
         TilePropUpOps(i) = num(1);
         TilePropRightOps(i) = num(1);

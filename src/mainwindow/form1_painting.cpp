@@ -149,9 +149,13 @@ void Form1::keepOnlyModeChecked(QCheckBox* checked) {
             mode->setChecked(false);
 }
 
-// The colour goes to the tile on screen only; TileBackColor catches up when the screen is written.
+// The colour goes into the tile's colour entry at once, so that a redraw or the tile property window
+// shows it as painted, and onto the tile on screen.
 void Form1::paintBrushColour(int index) {
-    Tile(index)->setBackColour(NewColor->backColour());
+    const Long colour = NewColor->backColour();
+    if (TileArray<FieldValue>::inRange(index))
+        m_module.TileBackColor(index) = FieldValue::number(colour);
+    Tile(index)->setBackColour(colour);
 }
 
 void Form1::paintBrushPicture(int index) {

@@ -55,9 +55,10 @@ private slots:
             box->setText(QStringList{"2.5", "1", "0", "3", "41", "", "a,b", "7"}[k++]);
         click(form().UseApplyProp);
         click(form().Tile(21));
-        QCOMPARE(m_f->module->TileBackColor(7), FieldValue());
+        QCOMPARE(m_f->module->TileBackColor(7), FieldValue::number(255)); // painted, not yet written
+        click(form().Command6);                                           // a redraw keeps it
+        QCOMPARE(form().Tile(7)->backColour(), 255);
         const QByteArray text = scratch();
-        QCOMPARE(m_f->module->TileBackColor(7), FieldValue::number(255));
         QVERIFY(text.contains("\"Screen0\",9,-2147483643,\"\\water.bmp\",0,0,0,0,1,1,1,1\r\n"));
         QVERIFY(text.contains("\"Screen0\",21,-2147483643,,2,1,0,3,\"41\",\"\",\"a,b\",\"7\"\r\n"));
         m_f->module->ChangeScreen(1);
