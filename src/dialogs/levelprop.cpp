@@ -163,16 +163,6 @@ private:
     QString m_before; // the text before the edit in progress
 };
 
-struct LevelProp::Values {
-    QString name;
-    QString author;
-    QString dateMade;
-    QString description;
-    QString comments;
-    Integer startTile = 1;
-    Integer lastScreen = 0;
-};
-
 LevelProp::LevelProp(Module1& module, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
@@ -315,13 +305,7 @@ LevelProp::Values LevelProp::readBoxes() const {
 }
 
 void LevelProp::store(const Values& values) {
-    m_module.LevelName = values.name;
-    m_module.LevelAuthor = values.author;
-    m_module.LevelDateMade = values.dateMade;
-    m_module.LevelDescription = values.description;
-    m_module.LevelComments = values.comments;
-    m_module.LevelStartTile = values.startTile;
-    m_module.LevelLastScreen = values.lastScreen;
+    m_module.SetProperties(values);
 }
 
 } // namespace tavrin

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "module1.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -10,7 +12,6 @@ class QPushButton;
 namespace tavrin {
 
 class MultiLineLevelText;
-class Module1;
 
 // The Level Properties dialog: edits the seven level properties of Module1. Every opening loads the
 // boxes from the properties. OK stores them only when every box holds something the level can keep,
@@ -62,7 +63,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    struct Values;
+    using Values = PropertyValues;
 
     void createControls();
     void arrangeTabOrder();

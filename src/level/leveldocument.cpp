@@ -9,12 +9,6 @@ bool TileState::operator==(const TileState& other) const {
            operands == other.operands;
 }
 
-bool PropertyValues::operator==(const PropertyValues& other) const {
-    return name == other.name && author == other.author && dateMade == other.dateMade &&
-           description == other.description && comments == other.comments && startTile == other.startTile &&
-           lastScreen == other.lastScreen;
-}
-
 namespace {
 
 // One step: a value of the document before and after the edit. The edit was made before the step was
@@ -113,23 +107,6 @@ void LevelDocument::setLinks(const SideLinks& links) {
         m_module.Grid->showSideLink(k, QString::number(links[size_t(k)]));
 }
 
-PropertyValues LevelDocument::properties() const {
-    const Module1& m = m_module;
-    return {m.LevelName,     m.LevelAuthor,    m.LevelDateMade,  m.LevelDescription,
-            m.LevelComments, m.LevelStartTile, m.LevelLastScreen};
-}
-
-void LevelDocument::setProperties(const PropertyValues& properties) {
-    Module1& m = m_module;
-    m.LevelName = properties.name;
-    m.LevelAuthor = properties.author;
-    m.LevelDateMade = properties.dateMade;
-    m.LevelDescription = properties.description;
-    m.LevelComments = properties.comments;
-    m.LevelStartTile = properties.startTile;
-    m.LevelLastScreen = properties.lastScreen;
-}
-
 void LevelDocument::recordTileEdit(int index, const TileState& before) {
     const TileState after = tile(index);
     if (after == before)
@@ -149,11 +126,12 @@ void LevelDocument::recordLinksEdit(const SideLinks& before) {
 }
 
 void LevelDocument::recordPropertiesEdit(const PropertyValues& before) {
-    const PropertyValues after = properties();
+    const PropertyValues after = m_module.Properties();
     if (after == before)
         return;
-    m_stack.push(new EditStep<PropertyValues>(QStringLiteral("Level Properties"), -1, before, after,
-                                              [this](const PropertyValues& value) { setProperties(value); }));
+    m_stack.push(
+        new EditStep<PropertyValues>(QStringLiteral("Level Properties"), -1, before, after,
+                                     [this](const PropertyValues& value) { m_module.SetProperties(value); }));
 }
 
 int LevelDocument::undoScreen() const {

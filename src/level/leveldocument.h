@@ -20,16 +20,6 @@ struct TileState {
     bool operator!=(const TileState& other) const { return !(*this == other); }
 };
 
-// The seven level properties.
-struct PropertyValues {
-    QString name, author, dateMade, description, comments;
-    Integer startTile = 1;
-    Integer lastScreen = 0;
-
-    bool operator==(const PropertyValues& other) const;
-    bool operator!=(const PropertyValues& other) const { return !(*this == other); }
-};
-
 using SideLinks = std::array<Integer, 10>; // indices 2..9
 
 // The level as the user edits it: the level state of Module1 and the steps that can be undone. An edit is
@@ -48,8 +38,6 @@ public:
     void setTile(int index, const TileState& state);
     SideLinks links() const;
     void setLinks(const SideLinks& links);
-    PropertyValues properties() const;
-    void setProperties(const PropertyValues& properties);
 
     // Record an edit already made; an edit that changed nothing is not recorded.
     void recordTileEdit(int index, const TileState& before);

@@ -144,6 +144,29 @@ void Module1::ShowPicture(int index, const FieldValue& reference) {
     }
 }
 
+// --- The level properties -------------------------------------------------------------------------------
+
+bool PropertyValues::operator==(const PropertyValues& other) const {
+    return name == other.name && author == other.author && dateMade == other.dateMade &&
+           description == other.description && comments == other.comments && startTile == other.startTile &&
+           lastScreen == other.lastScreen;
+}
+
+PropertyValues Module1::Properties() const {
+    return {LevelName,     LevelAuthor,    LevelDateMade,  LevelDescription,
+            LevelComments, LevelStartTile, LevelLastScreen};
+}
+
+void Module1::SetProperties(const PropertyValues& properties) {
+    LevelName = properties.name;
+    LevelAuthor = properties.author;
+    LevelDateMade = properties.dateMade;
+    LevelDescription = properties.description;
+    LevelComments = properties.comments;
+    LevelStartTile = properties.startTile;
+    LevelLastScreen = properties.lastScreen;
+}
+
 // --- Start-up -------------------------------------------------------------------------------------------
 
 void Module1::SetDefaults() {
@@ -530,13 +553,14 @@ std::optional<Module1::LevelProperties> Module1::readLevelProperties(const QStri
     forEachRecord(fileName, LevelPropKey, [&](const Record& record, const RecordPlace& place) {
         try {
             LevelProperties properties;
-            properties.name = record[1].toText();
-            properties.author = record[2].toText();
-            properties.dateMade = record[3].toText();
-            properties.description = record[4].toText();
-            properties.comments = record[5].toText();
-            properties.startTile = inField(6, [&] { return record[6].toInteger(); });
-            properties.lastScreen = inField(7, [&] { return record[7].toInteger(); });
+            PropertyValues& values = properties.values;
+            values.name = record[1].toText();
+            values.author = record[2].toText();
+            values.dateMade = record[3].toText();
+            values.description = record[4].toText();
+            values.comments = record[5].toText();
+            values.startTile = inField(6, [&] { return record[6].toInteger(); });
+            values.lastScreen = inField(7, [&] { return record[7].toInteger(); });
             properties.record = record;
             properties.offset = place.begin;
             read = properties;
@@ -549,15 +573,8 @@ std::optional<Module1::LevelProperties> Module1::readLevelProperties(const QStri
 
 void Module1::LoadLevelProp(const QString& fileName) {
     const std::optional<LevelProperties> properties = readLevelProperties(fileName);
-    if (!properties)
-        return;
-    LevelName = properties->name;
-    LevelAuthor = properties->author;
-    LevelDateMade = properties->dateMade;
-    LevelDescription = properties->description;
-    LevelComments = properties->comments;
-    LevelStartTile = properties->startTile;
-    LevelLastScreen = properties->lastScreen;
+    if (properties)
+        SetProperties(properties->values);
 }
 
 void Module1::readSideLinks(const QString& fileName, Integer screen, Integer (&links)[10]) {
@@ -601,7 +618,8 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
     // file without properties has those of a new level.
     std::optional<LevelProperties> read = readLevelProperties(fileName);
     const LevelProperties properties = read.value_or(LevelProperties());
-    if (properties.startTile < FirstGridTile || properties.startTile > LastGridTile)
+    const Integer startTile = properties.values.startTile;
+    if (startTile < FirstGridTile || startTile > LastGridTile)
         throw fieldFailure(Failure(ErrSubscript, QStringLiteral("The starting tile is not a tile of the grid "
                                                                 "(1 to 300)")),
                            fileName, properties.offset, 6, properties.record);
@@ -620,13 +638,7 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
     LevelFileName = fileName;
     CurrentScreen = 0;
     LoadLevel(fileName, callerName);
-    LevelName = properties.name;
-    LevelAuthor = properties.author;
-    LevelDateMade = properties.dateMade;
-    LevelDescription = properties.description;
-    LevelComments = properties.comments;
-    LevelStartTile = properties.startTile;
-    LevelLastScreen = properties.lastScreen;
+    SetProperties(properties.values);
     for (int k = 2; k <= 9; ++k)
         SideScreen(k) = links[k];
     WalkerTile = LevelStartTile;

@@ -17,6 +17,16 @@
 
 namespace tavrin {
 
+// The seven level properties, as one value.
+struct PropertyValues {
+    QString name, author, dateMade, description, comments;
+    Integer startTile = 1;
+    Integer lastScreen = 0;
+
+    bool operator==(const PropertyValues& other) const;
+    bool operator!=(const PropertyValues& other) const { return !(*this == other); }
+};
+
 // The level state shared by every window, and the procedures that keep it on disk. The state is public
 // and read and written directly; each window gets the one instance by reference.
 class Module1 {
@@ -36,6 +46,10 @@ public:
     QString LevelComments;
     Integer LevelStartTile = 1;
     Integer LevelLastScreen = 0;
+
+    // The seven properties above as one value, and all seven set at once.
+    PropertyValues Properties() const;
+    void SetProperties(const PropertyValues& properties);
 
     QString LevelFileName;
     Flag FileRunning = False;
@@ -137,9 +151,7 @@ private:
     };
     using RecordVisitor = std::function<void(const Record&, const RecordPlace&)>;
     struct LevelProperties {
-        QString name, author, dateMade, description, comments;
-        Integer startTile = 1;
-        Integer lastScreen = 0;
+        PropertyValues values;
         Record record; // the record they were read from, and where it stands
         qint64 offset = 0;
     };

@@ -19,7 +19,7 @@ void Form1::mnuScreenProp_Click() {
 }
 
 void Form1::mnuLevelProp_Click() {
-    const PropertyValues before = m_document.properties();
+    const PropertyValues before = m_module.Properties();
     LevelProp::Edit(m_module, this);
     m_document.recordPropertiesEdit(before);
 }
