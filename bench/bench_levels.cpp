@@ -11,6 +11,9 @@
 #if __has_include("walker.h")
 #include "walker.h"
 #endif
+#if __has_include("leveldocument.h")
+#include "leveldocument.h"
+#endif
 
 #include <QCoreApplication>
 #include <QDir>
@@ -107,14 +110,18 @@ double seconds(const QElapsedTimer& timer) {
     return double(timer.nsecsElapsed()) / 1e9;
 }
 
-long peakResidentKb() {
+long residentKb(const char* field) {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toLong();
     return -1;
+}
+
+long peakResidentKb() {
+    return residentKb("VmHWM:");
 }
 
 QString figure(double value, bool scaled) {
@@ -216,14 +223,33 @@ int runOne(int screens, double budget, const QString& folder) {
 
     const long peakKb = peakResidentKb();
 
+    // 10,000 tile edits on screens all over the level, each recorded as a step to undo.
+    QString undoMemory = QStringLiteral("-");
+#if __has_include("leveldocument.h")
+    {
+        LevelDocument document(module);
+        const long beforeKb = residentKb("VmRSS:");
+        for (int step = 0; step < 10000; ++step) {
+            module.CurrentScreen = Integer(random.bounded(screens));
+            const int tile = 1 + int(random.bounded(300));
+            const TileState before = document.tile(tile);
+            module.TileBackColor(tile) = FieldValue::number(step);
+            module.TilePicture(tile) = FieldValue::text(QStringLiteral("\\step%1.bmp").arg(step));
+            document.recordTileEdit(tile, before);
+        }
+        undoMemory = QStringLiteral("%1 MB").arg(double(residentKb("VmRSS:") - beforeKb) / 1024, 0, 'f', 1);
+    }
+#endif
+
     QTextStream out(stdout);
-    out << QStringLiteral("| %1 | %2 MB | %3 | %4 | %5 | %6 | %7 | %8 | %9 | %10 MB |\n")
+    out << QStringLiteral("| %1 | %2 MB | %3 | %4 | %5 | %6 | %7 | %8 | %9 | %10 MB | %11 |\n")
                .arg(screens)
                .arg(double(bytes) / 1e6, 0, 'f', 1)
                .arg(figure(readOnce, false), figure(copyOnce, false), figure(load, false),
                     figure(change, changes.size() < 100), figure(save, saveScaled), walk,
                     figure(redisplay, false))
-               .arg(double(peakKb - emptyKb) / 1024, 0, 'f', 1);
+               .arg(double(peakKb - emptyKb) / 1024, 0, 'f', 1)
+               .arg(undoMemory);
     return 0;
 }
 
@@ -261,8 +287,8 @@ int main(int argc, char** argv) {
 
     std::printf(
         "| screens | file | read once | copy once | load level | change screen (median) | save level | "
-        "walk through an exit (median) | redisplay | peak memory over empty |\n"
-        "|---|---|---|---|---|---|---|---|---|---|\n");
+        "walk through an exit (median) | redisplay | peak memory over empty | 10,000 undo steps |\n"
+        "|---|---|---|---|---|---|---|---|---|---|---|\n");
     std::fflush(stdout);
     for (const QString& size : sizes.split(u',')) {
         QTemporaryDir prepared(folder + QStringLiteral("/bench-XXXXXX"));

@@ -4,11 +4,6 @@
 
 namespace tavrin {
 
-bool TileState::operator==(const TileState& other) const {
-    return colour == other.colour && picture == other.picture && directions == other.directions &&
-           operands == other.operands;
-}
-
 namespace {
 
 // One step: a value of the document before and after the edit. The edit was made before the step was
@@ -59,38 +54,29 @@ QString tileStepName(const TileState& before, const TileState& after) {
 
 } // namespace
 
-LevelDocument::LevelDocument(Module1& module, QObject* parent) : QObject(parent), m_module(module) {}
+LevelDocument::LevelDocument(Module1& module, QObject* parent) : QObject(parent), m_module(module) {
+    connect(&m_stack, &QUndoStack::cleanChanged, this, [this](bool clean) { emit modifiedChanged(!clean); });
+    m_module.ScreenShown = [this](Integer screen) { emit screenShown(screen); };
+}
+
+LevelDocument::~LevelDocument() {
+    m_module.ScreenShown = nullptr;
+}
 
 TileState LevelDocument::tile(int index) const {
-    const Module1& m = m_module;
-    TileState state;
-    state.colour = FieldValue::number(m.Grid->backColour(index));
-    state.picture = m.TilePicture(index);
-    state.directions = {m.TilePropLeft(index), m.TilePropUp(index), m.TilePropRight(index),
-                        m.TilePropDown(index)};
-    state.operands = {m.TilePropLeftOps(index), m.TilePropUpOps(index), m.TilePropRightOps(index),
-                      m.TilePropDownOps(index)};
-    return state;
+    return m_module.TileOnDisplay(index);
 }
 
 void LevelDocument::setTile(int index, const TileState& state) {
     Module1& m = m_module;
-    m.TileBackColor(index) = state.colour;
+    m.StoreTile(index, state);
     m.Grid->setBackColour(index, state.colour.toLong());
-    m.TilePicture(index) = state.picture;
-    m.TilePropLeft(index) = state.directions[0];
-    m.TilePropUp(index) = state.directions[1];
-    m.TilePropRight(index) = state.directions[2];
-    m.TilePropDown(index) = state.directions[3];
-    m.TilePropLeftOps(index) = state.operands[0];
-    m.TilePropUpOps(index) = state.operands[1];
-    m.TilePropRightOps(index) = state.operands[2];
-    m.TilePropDownOps(index) = state.operands[3];
     try {
         m.ShowPicture(index, state.picture);
     } catch (const Failure&) {
         m.Grid->setPicture(index, QImage()); // a reference the tile held before: it showed none then too
     }
+    emit tileChanged(m.CurrentScreen, index);
 }
 
 SideLinks LevelDocument::links() const {
@@ -105,6 +91,7 @@ void LevelDocument::setLinks(const SideLinks& links) {
         m_module.SideScreen(k) = links[size_t(k)];
     for (int k = 2; k <= 5; ++k)
         m_module.Grid->showSideLink(k, QString::number(links[size_t(k)]));
+    emit linksChanged(m_module.CurrentScreen);
 }
 
 void LevelDocument::recordTileEdit(int index, const TileState& before) {
@@ -115,6 +102,7 @@ void LevelDocument::recordTileEdit(int index, const TileState& before) {
     m_stack.push(
         new Step(tileStepName(before, after), m_module.CurrentScreen, {index, before}, {index, after},
                  [this](const std::pair<int, TileState>& value) { setTile(value.first, value.second); }));
+    emit tileChanged(m_module.CurrentScreen, index);
 }
 
 void LevelDocument::recordLinksEdit(const SideLinks& before) {
@@ -123,15 +111,19 @@ void LevelDocument::recordLinksEdit(const SideLinks& before) {
         return;
     m_stack.push(new EditStep<SideLinks>(QStringLiteral("Screen Properties"), m_module.CurrentScreen, before,
                                          after, [this](const SideLinks& value) { setLinks(value); }));
+    emit linksChanged(m_module.CurrentScreen);
 }
 
 void LevelDocument::recordPropertiesEdit(const PropertyValues& before) {
     const PropertyValues after = m_module.Properties();
     if (after == before)
         return;
-    m_stack.push(
-        new EditStep<PropertyValues>(QStringLiteral("Level Properties"), -1, before, after,
-                                     [this](const PropertyValues& value) { m_module.SetProperties(value); }));
+    m_stack.push(new EditStep<PropertyValues>(QStringLiteral("Level Properties"), -1, before, after,
+                                              [this](const PropertyValues& value) {
+                                                  m_module.SetProperties(value);
+                                                  emit propertiesChanged();
+                                              }));
+    emit propertiesChanged();
 }
 
 int LevelDocument::undoScreen() const {
@@ -144,6 +136,7 @@ int LevelDocument::redoScreen() const {
 
 void LevelDocument::levelLoaded() {
     m_stack.clear();
+    emit levelReplaced();
 }
 
 void LevelDocument::levelSaved() {

@@ -4,32 +4,20 @@
 
 #include <QObject>
 #include <QUndoStack>
-#include <array>
 
 namespace tavrin {
 
-// What one tile of the screen on display holds: its colour as shown, its picture reference, and its four
-// direction properties and operands, in the order left, up, right, down.
-struct TileState {
-    FieldValue colour;
-    FieldValue picture;
-    std::array<Integer, 4> directions = {};
-    std::array<FieldValue, 4> operands;
-
-    bool operator==(const TileState& other) const;
-    bool operator!=(const TileState& other) const { return !(*this == other); }
-};
-
-using SideLinks = std::array<Integer, 10>; // indices 2..9
-
-// The level as the user edits it: the level state of Module1 and the steps that can be undone. An edit is
-// made on the screen on display and then recorded here with what it replaced; undoing and redoing a step
-// put the tile, the links or the properties back. A step of a tile or of the links belongs to its screen:
-// the window brings that screen on display before it undoes or redoes the step.
+// The level as the user edits it: the level state of Module1 (file name, properties, the screen on display
+// and its scratch files) and the steps that can be undone. An edit is made on the screen on display and
+// then recorded here with what it replaced; undoing and redoing a step put the tile, the links or the
+// properties back. A step of a tile or of the links belongs to its screen: the window brings that screen
+// on display before it undoes or redoes the step. Every change is announced by a signal, so that the
+// windows showing the level redraw when it changes and only then.
 class LevelDocument : public QObject {
     Q_OBJECT
 public:
     explicit LevelDocument(Module1& module, QObject* parent = nullptr);
+    ~LevelDocument() override;
 
     Module1& module() { return m_module; }
     QUndoStack& undoStack() { return m_stack; }
@@ -51,6 +39,17 @@ public:
     // A level was loaded: nothing is left to undo. A level was saved: this is the state saved.
     void levelLoaded();
     void levelSaved();
+    bool isModified() const { return !m_stack.isClean(); }
+
+signals:
+    void tileChanged(int screen, int tile);
+    void linksChanged(int screen);
+    void propertiesChanged();
+    // Another screen is on display, or the one on display was read again.
+    void screenShown(int screen);
+    // Another level was loaded (or the template level, or none): everything may differ.
+    void levelReplaced();
+    void modifiedChanged(bool modified);
 
 private:
     Module1& m_module;

@@ -261,7 +261,7 @@ std::optional<Integer> Module1::checkTileRecord(const Record& record, const QStr
         inField(2, [&] { return record[2].toLong(); });
         if (record[3].isNumeric()) {
             const Integer box = inField(3, [&] { return record[3].toInteger(); });
-            if (!Grid->hasBox(box))
+            if (!IsTileBox(box))
                 throw FieldError{3, Failure(ErrNoSuchControl)};
         }
         for (int field = 4; field <= 7; ++field)
@@ -270,23 +270,6 @@ std::optional<Integer> Module1::checkTileRecord(const Record& record, const QStr
     } catch (const FieldError& error) {
         throw fieldFailure(error.failure, fileName, offset, error.field, record);
     }
-}
-
-// Only a record that reads whole is applied: a failing one changes nothing, and neither do those after it.
-void Module1::applyTileRecord(const Record& record, Integer tile) {
-    FileRunning = True;
-    TileBackColor(tile) = record[2];
-    TilePicture(tile) = record[3];
-    TilePropLeft(tile) = record[4].toInteger();
-    TilePropUp(tile) = record[5].toInteger();
-    TilePropRight(tile) = record[6].toInteger();
-    TilePropDown(tile) = record[7].toInteger();
-    TilePropLeftOps(tile) = record[8];
-    TilePropUpOps(tile) = record[9];
-    TilePropRightOps(tile) = record[10];
-    TilePropDownOps(tile) = record[11];
-    Grid->setBackColour(tile, TileBackColor(tile).toLong());
-    ShowPicture(tile, TilePicture(tile));
 }
 
 // Tile(998) takes the look of tile WalkerTile on the screen just loaded.
@@ -337,24 +320,113 @@ void Module1::forEachRecord(const QString& fileName, const QString& key, const R
         throw *m_index.endFailure();
 }
 
-std::optional<Failure> Module1::readTileRecords(const QString& fileName) {
-    FileRunning = False;
+// Only a record that reads whole is applied: a failing one changes nothing, and neither do those after it.
+std::optional<Failure> Module1::readScreenRecords(const QString& fileName, Integer screen, Screen& into,
+                                                  std::vector<Integer>* applied, bool* found) {
+    *found = false;
     try {
-        forEachRecord(
-            fileName, screenKey(CurrentScreen), [&](const Record& record, const RecordPlace& place) {
-                if (!record[1].isNumeric())
-                    return;
-                FileRunning = True; // the file has records of the screen, even when this one is damaged
-                if (const std::optional<Integer> tile = checkTileRecord(record, fileName, place.begin))
-                    applyTileRecord(record, *tile);
-            });
-        refreshPreview();
+        forEachRecord(fileName, screenKey(screen), [&](const Record& record, const RecordPlace& place) {
+            if (!record[1].isNumeric())
+                return;
+            *found = true; // the file has records of the screen, even when this one is damaged
+            if (const std::optional<Integer> tile = checkTileRecord(record, fileName, place.begin)) {
+                into.applyTileRecord(record, *tile);
+                if (applied)
+                    applied->push_back(*tile);
+            }
+        });
     } catch (const Failure& failure) {
         if (failure.code() == ErrFileNotFound && !failure.isMissingPicture())
             return std::nullopt; // a file that is not there holds no records
         return failure;
     }
     return std::nullopt;
+}
+
+// The tiles read are stored and drawn in the order their records came, so that a tile showing the picture
+// of another box shows it as it was at that moment.
+std::optional<Failure> Module1::readTileRecords(const QString& fileName) {
+    Screen screen = ScreenOnDisplay();
+    std::vector<Integer> applied;
+    bool found = false;
+    std::optional<Failure> failure = readScreenRecords(fileName, CurrentScreen, screen, &applied, &found);
+    FileRunning = found ? True : False;
+    try {
+        for (const Integer tile : applied) {
+            StoreTile(tile, screen.tile(tile));
+            Grid->setBackColour(tile, TileBackColor(tile).toLong());
+            ShowPicture(tile, TilePicture(tile));
+        }
+        if (!failure)
+            refreshPreview();
+    } catch (const Failure& drawing) {
+        if (!failure)
+            failure = drawing;
+    }
+    return failure;
+}
+
+TileState Module1::TileOnDisplay(int index) const {
+    TileState state;
+    state.colour = TileBackColor(index);
+    state.picture = TilePicture(index);
+    state.directions = {TilePropLeft(index), TilePropUp(index), TilePropRight(index), TilePropDown(index)};
+    state.operands = {TilePropLeftOps(index), TilePropUpOps(index), TilePropRightOps(index),
+                      TilePropDownOps(index)};
+    return state;
+}
+
+void Module1::StoreTile(int index, const TileState& state) {
+    TileBackColor(index) = state.colour;
+    TilePicture(index) = state.picture;
+    TilePropLeft(index) = state.directions[0];
+    TilePropUp(index) = state.directions[1];
+    TilePropRight(index) = state.directions[2];
+    TilePropDown(index) = state.directions[3];
+    TilePropLeftOps(index) = state.operands[0];
+    TilePropUpOps(index) = state.operands[1];
+    TilePropRightOps(index) = state.operands[2];
+    TilePropDownOps(index) = state.operands[3];
+}
+
+Screen Module1::ScreenOnDisplay() const {
+    Screen screen;
+    for (int i = FirstGridTile; i <= LastGridTile; ++i)
+        screen.tile(i) = TileOnDisplay(i);
+    for (int k = 2; k <= 9; ++k)
+        screen.links[size_t(k)] = SideScreen(k);
+    return screen;
+}
+
+Screen Module1::ReadScreen(Integer screen, std::optional<Failure>* trouble) {
+    if (screen == CurrentScreen)
+        return ScreenOnDisplay();
+    Screen result = Screen::fresh();
+    std::optional<Failure> failure;
+    bool found = false;
+    QString source;
+    if (scratchPresent(screen) && scratchFileIsWhole(ScratchFileName(screen), screen)) {
+        source = ScratchFileName(screen);
+        failure = readScreenRecords(source, screen, result, nullptr, &found);
+    } else if (!LevelFileName.isEmpty()) {
+        source = LevelFileName;
+        failure = readScreenRecords(source, screen, result, nullptr, &found);
+    }
+    if (found && !failure) {
+        Integer links[10] = {};
+        for (int k = 2; k <= 9; ++k)
+            links[k] = result.links[size_t(k)];
+        try {
+            readSideLinks(source, screen, links);
+        } catch (const Failure& sideFailure) {
+            failure = sideFailure;
+        }
+        for (int k = 2; k <= 9; ++k)
+            result.links[size_t(k)] = links[k];
+    }
+    if (trouble)
+        *trouble = failure;
+    return result;
 }
 
 void Module1::LoadLevel(const QString& fileName, const QString& callerName) {
@@ -366,35 +438,8 @@ bool Module1::ScreenTmpExists() const {
     return scratchPresent(CurrentScreen);
 }
 
-// The "ScreenInfo" record and the side records Side2 .. Side9 of a screen block.
-QByteArray Module1::encodeLinkRecords(const QString& key, const Integer (&links)[10]) {
-    const QByteArray quotedKey = '"' + key.toLatin1() + "\",";
-    QByteArray bytes = quotedKey + "\"ScreenInfo\"";
-    for (int k = 2; k <= 9; ++k)
-        bytes += ',' + QByteArray::number(links[k]);
-    bytes += ",0,0\r\n";
-    for (int k = 2; k <= 9; ++k)
-        bytes += quotedKey + "\"Side" + QByteArray::number(k) + "\"," + QByteArray::number(links[k]) +
-                 ",0,0,0,0,0,0,0,0,0\r\n";
-    return bytes;
-}
-
-QByteArray Module1::EncodeScreenBlock() {
-    const FieldValue key = FieldValue::text(screenKey(CurrentScreen));
-    QByteArray block;
-    block.reserve(309 * 64);
-    for (int i = FirstGridTile; i <= LastGridTile; ++i) {
-        TileBackColor(i) = num(Grid->backColour(i));
-        block += RecordWriter::Encode({key, num(i), TileBackColor(i), TilePicture(i), num(TilePropLeft(i)),
-                                       num(TilePropUp(i)), num(TilePropRight(i)), num(TilePropDown(i)),
-                                       TilePropLeftOps(i), TilePropUpOps(i), TilePropRightOps(i),
-                                       TilePropDownOps(i)});
-    }
-    Integer links[10] = {};
-    for (int k = 2; k <= 9; ++k)
-        links[k] = SideScreen(k);
-    block += encodeLinkRecords(key.textValue(), links);
-    return block;
+QByteArray Module1::EncodeScreenBlock() const {
+    return ScreenOnDisplay().encode(CurrentScreen);
 }
 
 // A screen that could not be read whole is not written back: its source keeps it as it stands, rather
@@ -429,11 +474,11 @@ void Module1::blankScreen() {
 
 // A scratch file the editor wrote holds the 309 records of its screen; an empty one counts as present
 // and holds nothing. Anything else was damaged after it was written.
-bool Module1::scratchFileIsWhole(const QString& scratch) const {
+bool Module1::scratchFileIsWhole(const QString& scratch, Integer screen) const {
     try {
         const std::unique_ptr<QIODevice> file = Files->openRead(scratch);
         RecordReader reader(file.get());
-        const QString key = screenKey(CurrentScreen);
+        const QString key = screenKey(screen);
         while (!reader.atEnd()) {
             const Record record = reader.read();
             if (!record[0].isText() || record[0].textValue() != key)
@@ -480,6 +525,10 @@ bool Module1::loadScreenFrom(const QString& fileName, const QString& callerName,
 }
 
 void Module1::LoadScreen() {
+    const auto announce = qScopeGuard([this] {
+        if (!m_saving && ScreenShown)
+            ScreenShown(CurrentScreen);
+    });
     if (!m_saving)
         Pictures.beginPass();
     m_partlyRead.reset();
@@ -489,7 +538,7 @@ void Module1::LoadScreen() {
     bool found = false;
     const QString scratch = ScratchFileName(CurrentScreen);
     if (ScreenTmpExists()) {
-        if (scratchFileIsWhole(scratch)) {
+        if (scratchFileIsWhole(scratch, CurrentScreen)) {
             loadScreenFrom(scratch, QStringLiteral("mnuSave_Click - tmp Load"), &trouble);
             found = true;
         } else {
@@ -645,6 +694,8 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
     Grid->copyPicture(LevelStartTile, PreviewTile);
     Grid->setBackColour(PreviewTile, TileBackColor(LevelStartTile).toLong());
     Grid->copyPicture(MarkerTile, LevelStartTile);
+    if (ScreenShown)
+        ScreenShown(CurrentScreen);
 }
 
 void Module1::CheckPicturesFolder() const {
@@ -742,7 +793,12 @@ std::optional<Failure> Module1::SaveLevel(const QString& path, const std::functi
     Pictures.beginPass();
     m_saving = true;
     std::unique_ptr<QIODevice> levelSource;
-    const auto endOfSave = qScopeGuard([this] { m_saving = false; });
+    bool loadedAny = false; // the screens a save loads are announced once, when it ends
+    const auto endOfSave = qScopeGuard([this, &loadedAny] {
+        m_saving = false;
+        if (loadedAny && ScreenShown)
+            ScreenShown(CurrentScreen);
+    });
     const auto file = Files->openWrite(path);
     RecordWriter writer(file.get());
     std::vector<std::pair<int, Failure>> copiedThrough;
@@ -752,9 +808,10 @@ std::optional<Failure> Module1::SaveLevel(const QString& path, const std::functi
     // The screen the grid shows. Should the save fail, CurrentScreen names it again, so that the grid and
     // CurrentScreen agree even when the save stopped at a screen it had only copied.
     Integer shown = CurrentScreen;
-    auto showScreen = [this, &shown](int screen) {
+    auto showScreen = [this, &shown, &loadedAny](int screen) {
         CurrentScreen = static_cast<Integer>(screen);
         shown = CurrentScreen;
+        loadedAny = true;
         LoadScreen();
     };
     try {
@@ -822,7 +879,9 @@ bool Module1::readCopyableBlock(QByteArray* block, std::unique_ptr<QIODevice>& l
     if (!ScanCopyableBlock(*block, CurrentScreen, &copyable))
         return false;
     block->truncate(copyable.tileBytes);
-    *block += encodeLinkRecords(screenKey(CurrentScreen), copyable.links);
+    SideLinks links = {};
+    std::copy(std::begin(copyable.links), std::end(copyable.links), links.begin());
+    *block += Screen::encodeLinks(CurrentScreen, links);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "numbers.h"
 #include "picturestore.h"
 #include "record.h"
+#include "screen.h"
 #include "tilearrays.h"
 #include "tilegrid.h"
 
@@ -66,6 +67,10 @@ public:
     TileArray<FieldValue> TilePropUpOps;
     TileArray<FieldValue> TilePropRightOps;
     TileArray<FieldValue> TilePropDownOps;
+
+    // Told the number of the screen on display whenever a screen was put on display (not for each screen
+    // a save goes through: once when it ends).
+    std::function<void(Integer)> ScreenShown;
 
     // --- Where things are -----------------------------------------------------------------------------
     TileGrid* Grid;
@@ -141,8 +146,18 @@ public:
     void ReDisplayTiles();
     void PrintTileProps();
 
-    // The 309 records of the screen on display, each tile's colour first copied from the grid.
-    QByteArray EncodeScreenBlock();
+    // The 309 records of the screen on display.
+    QByteArray EncodeScreenBlock() const;
+
+    // --- Screens as values -----------------------------------------------------------------------------
+    TileState TileOnDisplay(int index) const;
+    // Stores a tile of the screen on display; drawing it is the caller's part.
+    void StoreTile(int index, const TileState& state);
+    Screen ScreenOnDisplay() const;
+    // Screen `screen` as changing to it would give it: from its scratch file, else from the level file,
+    // else fresh (Screen::fresh), without touching the screen on display or the grid. A record that cannot
+    // be read stops the reading there; `trouble` gets why.
+    Screen ReadScreen(Integer screen, std::optional<Failure>* trouble = nullptr);
 
 private:
     struct RecordPlace {
@@ -175,9 +190,13 @@ private:
     // Checks every conversion a tile record needs; its tile number, or none for a record that is not a
     // tile record. Throws a failure that names the file, line and field.
     std::optional<Integer> checkTileRecord(const Record& record, const QString& fileName, qint64 offset);
+    // Reads the tile records of `screen` in `fileName` into `into`; the failure that stopped it. `applied`
+    // gets the tiles in the order their records were applied; `found` tells whether the file has tile
+    // records of the screen.
+    std::optional<Failure> readScreenRecords(const QString& fileName, Integer screen, Screen& into,
+                                             std::vector<Integer>* applied, bool* found);
     // Reads the tile records of CurrentScreen into the arrays and the grid; the failure that stopped it.
     std::optional<Failure> readTileRecords(const QString& fileName);
-    void applyTileRecord(const Record& record, Integer tile);
     std::optional<LevelProperties> readLevelProperties(const QString& fileName);
     // The side links of `screen` in the file, starting from `links`.
     void readSideLinks(const QString& fileName, Integer screen, Integer (&links)[10]);
@@ -190,7 +209,6 @@ private:
     bool readCopyableBlock(QByteArray* block, std::unique_ptr<QIODevice>& levelSource);
     // The records of CurrentScreen in `fileName` as they stand, each ended with CR LF.
     QByteArray recordsAsTheyStand(const QString& fileName);
-    static QByteArray encodeLinkRecords(const QString& key, const Integer (&links)[10]);
     Record levelPropRecord() const;
 
     FileAccess m_defaultFiles;
@@ -201,7 +219,7 @@ private:
     bool m_readsFoundScratch = true; // scratch files this editor did not write are read, until a level loads
     bool scratchPresent(Integer screen) const;
     QString freeScratchName(Integer screen) const;
-    bool scratchFileIsWhole(const QString& scratch) const;
+    bool scratchFileIsWhole(const QString& scratch, Integer screen) const;
     QString scratchFolder() const;
     Failure lostScratchFile(const QString& scratch, const QString& what) const;
     bool m_saving = false;

@@ -13,6 +13,12 @@ constexpr int BuiltinTile = 997;
 constexpr int PreviewTile = 998;
 constexpr int MarkerTile = 999;
 
+// The boxes of the Tile array: the grid and Tile(0), and the three beside it.
+constexpr bool IsTileBox(int index) {
+    return (index >= 0 && index <= 300) || index == BuiltinTile || index == PreviewTile ||
+           index == MarkerTile;
+}
+
 // What level storage reads and writes of the screen on display. The main window implements it over its
 // picture boxes; tests implement it with plain arrays. Indices are those of the Tile array: 0..300 and
 // 997..999. An index naming no box is failure 340.

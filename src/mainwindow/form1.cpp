@@ -304,6 +304,10 @@ void Form1::connectControls() {
     connect(UseApplyProp, &QCheckBox::clicked, this, &Form1::UseApplyProp_Click);
 
     connect(StatusTimer, &QTimer::timeout, this, &Form1::StatusTimer_Timer);
+    // The status line follows the level as it changes, besides each tick.
+    connect(&m_document, &LevelDocument::tileChanged, this, &Form1::showStatus);
+    connect(&m_document, &LevelDocument::screenShown, this, &Form1::showStatus);
+    connect(&m_document, &LevelDocument::levelReplaced, this, &Form1::showStatus);
     connect(mnuLoad, &QAction::triggered, this, &Form1::mnuLoad_Click);
     connect(mnuSave, &QAction::triggered, this, &Form1::mnuSave_Click);
     connect(mnuScreenProp, &QAction::triggered, this, &Form1::mnuScreenProp_Click);
@@ -474,6 +478,10 @@ void Form1::endProgram() {
 
 void Form1::StatusTimer_Timer() {
     TimeRunning->setText(NumberToText(TextToNumber(TimeRunning->text()) + 1));
+    showStatus();
+}
+
+void Form1::showStatus() {
     Label2->setText(statusLine());
 }
 

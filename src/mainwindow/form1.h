@@ -121,6 +121,7 @@ public slots:
     void Form_Unload();
     void Form_KeyDown(int keyCode, int shift);
     void StatusTimer_Timer();
+    void showStatus();
 
     void mnuLoad_Click();
     void mnuSave_Click();

@@ -54,6 +54,7 @@ void Form1::walkMarker(int keyCode) {
     } catch (const Failure& failure) {
         ShowUnlessFileNotFound(failure, KeyDownPlace);
     }
+    showStatus();
 }
 
 } // namespace tavrin

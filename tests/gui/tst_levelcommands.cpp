@@ -64,7 +64,7 @@ private slots:
         f.form->MnuPLtemp_Click();
         QVERIFY(QFile::exists(f.path("Screen2.tmp"))); // not the editor's own, so not deleted, but ...
         const QByteArray before = ReadFile(f.path("PelmarLevel.txt"));
-        f.form->Tile(150)->setBackColour(197121); // red 1, green 2, blue 3
+        f.module->TileBackColor(150) = tavrin::FieldValue::number(197121); // red 1, green 2, blue 3
         f.dialog.files << f.path("PelmarLevel.txt");
         f.form->mnuSave_Click();
         const QByteArray after = ReadFile(f.path("PelmarLevel.txt"));

@@ -102,7 +102,7 @@ private slots:
             {Qt::Key_Right, 16, 1, 141}, {Qt::Key_Left, 11, 0, 150}, {Qt::Key_Down, 8, 2, 10},
             {Qt::Key_Up, 15, 0, 10},     {Qt::Key_Up, 1, 3, 290},    {Qt::Key_Down, 1, 0, 10}};
         for (const auto& [key, times, screen, tile] : legs) {
-            f->form->Tile(21)->setBackColour(Rgb(1, 2, f->module->CurrentScreen));
+            f->module->TileBackColor(21) = FieldValue::number(Rgb(1, 2, f->module->CurrentScreen));
             press(key, times);
             QVERIFY(f->module->CurrentScreen == screen &&
                     markerOn(tile, f->module->TileBackColor(tile).toLong()));

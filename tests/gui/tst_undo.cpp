@@ -120,6 +120,29 @@ private slots:
         form().MnuPLtemp_Click();
         QCOMPARE(steps.count(), 0);
     }
+
+    // Ctrl+Z in a text box undoes the typing there, not a step of the level; the status line shows the
+    // walker tile's properties as soon as an undo changes them.
+    void keysInTextBoxAndStatusLine() {
+        form().show();
+        QVERIFY(QTest::qWaitForWindowActive(&form()));
+        const int walker = m_f->module->WalkerTile;
+        form().PropLeft->setText("7");
+        QTest::mouseClick(form().UseApplyProp, Qt::LeftButton);
+        const QString before = form().Label2->text();
+        QTest::mouseClick(form().Tile(walker), Qt::LeftButton);
+        QVERIFY(form().Label2->text().startsWith(QString::number(walker) + ", 7, "));
+        QLineEdit* box = form().ScreenToGoTo;
+        box->setFocus();
+        box->clear();
+        QTest::keyClicks(box, "12");
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(box->text() != "12");
+        QCOMPARE(form().Document().undoStack().count(), 1);
+        QVERIFY(form().Document().undoStack().canUndo());
+        form().mnuUndo->trigger();
+        QCOMPARE(form().Label2->text(), before);
+    }
 };
 
 QTEST_MAIN(TestUndo)

@@ -194,7 +194,7 @@ void TestDamagedFiles::scratchFilesLeaveForeignFilesAlone() {
     loadInto(f, "level.txt", threeScreens());
     f.module->ChangeScreen(2);
     QCOMPARE(f.grid.backColour(7), Long(2007));
-    f.grid.setBackColour(7, Rgb(9, 9, 9));
+    f.module->TileBackColor(7) = FieldValue::number(Rgb(9, 9, 9));
     f.module->ChangeScreen(0);
     QCOMPARE(f.grid.backColour(7), Long(7));
     f.module->ChangeScreen(2);

@@ -127,9 +127,9 @@ void TestLevelFile::saveGathersScratchFilesLevelFileAndBlanks() {
     m.LevelFileName = f.path("level.txt");
     m.LevelLastScreen = 3;
     m.SideScreen(2) = 20;
-    f.grid.setBackColour(1, 100);
+    m.TileBackColor(1) = FieldValue::number(100);
     m.ChangeScreen(1);
-    f.grid.setBackColour(1, 111);
+    m.TileBackColor(1) = FieldValue::number(111);
     m.ChangeScreen(9);
     m.CurrentScreen = 1;
     m.LoadScreen();

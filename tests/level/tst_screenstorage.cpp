@@ -18,7 +18,7 @@ private slots:
         f.module->SaveScreenTmp();
         f.module->SaveScreenTmp();
         QCOMPARE(f.readFile("Screen0.tmp"), expected.readAll());
-        f.grid.setBackColour(1, -2147483633);
+        f.module->TileBackColor(1) = FieldValue::number(-2147483633);
         f.module->TilePicture(2) = FieldValue::text("997");
         f.module->TilePicture(3) = FieldValue::number(997);
         f.module->TilePropUpOps(3) = FieldValue::text("a, text\r\nwith a line break");

@@ -46,7 +46,7 @@ private slots:
         f.module->ChangeScreen(2);
         f.module->SideScreen(3) = 7;
         f.module->ChangeScreen(0);
-        f.grid.setBackColour(150, Rgb(1, 2, 3));
+        f.module->TileBackColor(150) = FieldValue::number(Rgb(1, 2, 3));
         f.module->TilePropRight(1) = 2;
         f.module->TilePropRightOps(1) = FieldValue::number(21);
         Walker(*f.module).KeyDown(KeyRight);

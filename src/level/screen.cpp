@@ -1,0 +1,101 @@
+#include "screen.h"
+
+#include "colour.h"
+
+#include <QBuffer>
+
+namespace tavrin {
+
+namespace {
+const QString ScreenInfoKey = QStringLiteral("ScreenInfo");
+}
+
+bool TileState::operator==(const TileState& other) const {
+    return colour == other.colour && picture == other.picture && directions == other.directions &&
+           operands == other.operands;
+}
+
+Screen Screen::fresh() {
+    Screen screen;
+    TileState tile;
+    tile.colour = FieldValue::number(SysWindowBackground);
+    tile.operands.fill(FieldValue::number(1));
+    screen.m_tiles.fill(tile);
+    for (int k = 2; k <= 9; ++k)
+        screen.links[size_t(k)] = static_cast<Integer>(k);
+    return screen;
+}
+
+TileState& Screen::tile(int index) {
+    return m_tiles(index);
+}
+
+const TileState& Screen::tile(int index) const {
+    return m_tiles(index);
+}
+
+void Screen::applyTileRecord(const Record& record, Integer index) {
+    TileState& t = tile(index);
+    t.colour = FieldValue::number(record[2].toLong());
+    t.picture = record[3];
+    for (int d = 0; d < 4; ++d) {
+        t.directions[size_t(d)] = record[4 + d].toInteger();
+        t.operands[size_t(d)] = record[8 + d];
+    }
+}
+
+Screen Screen::decode(const QByteArray& block, Integer number) {
+    Screen screen = fresh();
+    QByteArray bytes = block;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    RecordReader reader(&buffer);
+    const QString key = QStringLiteral("Screen") + QString::number(number);
+    while (!reader.atEnd()) {
+        const Record record = reader.read();
+        if (!record[0].isText() || record[0].textValue() != key)
+            continue;
+        if (record[1].isNumeric()) {
+            screen.applyTileRecord(record, record[1].toInteger());
+        } else if (record[1].textValue() == ScreenInfoKey) {
+            for (int k = 2; k <= 9; ++k)
+                screen.links[size_t(k)] = static_cast<Integer>(k);
+        } else if (record[1].textValue().startsWith(QStringLiteral("Side"))) {
+            const int k = record[1].textValue().mid(4).toInt();
+            if (k >= 2 && k <= 9)
+                screen.links[size_t(k)] = record[2].toInteger();
+        }
+    }
+    return screen;
+}
+
+QByteArray Screen::encode(Integer number) const {
+    const QString keyText = QStringLiteral("Screen") + QString::number(number);
+    const FieldValue key = FieldValue::text(keyText);
+    QByteArray block;
+    block.reserve(309 * 64);
+    for (int i = FirstGridTile; i <= LastGridTile; ++i) {
+        const TileState& t = tile(i);
+        block +=
+            RecordWriter::Encode({key, FieldValue::number(i), t.colour, t.picture,
+                                  FieldValue::number(t.directions[0]), FieldValue::number(t.directions[1]),
+                                  FieldValue::number(t.directions[2]), FieldValue::number(t.directions[3]),
+                                  t.operands[0], t.operands[1], t.operands[2], t.operands[3]});
+    }
+    block += encodeLinks(number, links);
+    return block;
+}
+
+QByteArray Screen::encodeLinks(Integer number, const SideLinks& links) {
+    const QByteArray quotedKey = "\"Screen" + QByteArray::number(number) + "\",";
+    QByteArray bytes = quotedKey + "\"ScreenInfo\"";
+    for (int k = 2; k <= 9; ++k)
+        bytes += ',' + QByteArray::number(links[size_t(k)]);
+    bytes += ",0,0\r\n";
+    for (int k = 2; k <= 9; ++k)
+        bytes += quotedKey + "\"Side" + QByteArray::number(k) + "\"," + QByteArray::number(links[size_t(k)]) +
+                 ",0,0,0,0,0,0,0,0,0\r\n";
+    return bytes;
+}
+
+} // namespace tavrin

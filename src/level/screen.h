@@ -1,0 +1,60 @@
+#pragma once
+
+#include "fieldvalue.h"
+#include "record.h"
+#include "tilearrays.h"
+
+#include <QByteArray>
+#include <array>
+
+namespace tavrin {
+
+// One tile of a screen: its colour, its picture reference, and its four direction properties and
+// operands, in the order left, up, right, down. The colour and the operands keep their kind as read.
+struct TileState {
+    FieldValue colour;
+    FieldValue picture;
+    std::array<Integer, 4> directions = {};
+    std::array<FieldValue, 4> operands;
+
+    bool operator==(const TileState& other) const;
+    bool operator!=(const TileState& other) const { return !(*this == other); }
+};
+
+// The side links of a screen; entries 2..9 are used.
+using SideLinks = std::array<Integer, 10>;
+
+// One screen of a level as a value: its 300 tiles and its eight side links, and the 309 records that
+// hold it in a scratch or level file.
+class Screen {
+public:
+    // A screen as the editor starts with it: the window colour, no picture, every direction 0, every
+    // operand 1, and side link k leading to screen k.
+    static Screen fresh();
+    // The screen from the records of its block; records of other screens are passed over. A field that
+    // does not convert is the failure of that conversion.
+    static Screen decode(const QByteArray& block, Integer number);
+
+    // Tiles 1..300; any other index is failure 9.
+    TileState& tile(int index);
+    const TileState& tile(int index) const;
+
+    SideLinks links = {};
+
+    // The screen's block, keyed "Screen<number>": the 300 tile records in order, then "ScreenInfo" and
+    // the eight side records.
+    QByteArray encode(Integer number) const;
+    // The "ScreenInfo" record and the side records Side2 .. Side9 of a block.
+    static QByteArray encodeLinks(Integer number, const SideLinks& links);
+
+    // A tile record already checked: the colour as it is shown, the other fields as they stand.
+    void applyTileRecord(const Record& record, Integer tile);
+
+    bool operator==(const Screen& other) const { return m_tiles == other.m_tiles && links == other.links; }
+    bool operator!=(const Screen& other) const { return !(*this == other); }
+
+private:
+    CheckedArray<TileState, FirstGridTile, LastGridTile> m_tiles;
+};
+
+} // namespace tavrin
