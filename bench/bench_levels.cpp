@@ -232,10 +232,10 @@ int runOne(int screens, double budget, const QString& folder) {
         for (int step = 0; step < 10000; ++step) {
             module.CurrentScreen = Integer(random.bounded(screens));
             const int tile = 1 + int(random.bounded(300));
-            const TileState before = document.tile(tile);
-            module.TileBackColor(tile) = FieldValue::number(step);
-            module.TilePicture(tile) = FieldValue::text(QStringLiteral("\\step%1.bmp").arg(step));
-            document.recordTileEdit(tile, before);
+            TileState after = document.tile(tile);
+            after.colour = FieldValue::number(step);
+            after.picture = FieldValue::text(QStringLiteral("\\step%1.bmp").arg(step));
+            document.editTile(tile, after);
         }
         undoMemory = QStringLiteral("%1 MB").arg(double(residentKb("VmRSS:") - beforeKb) / 1024, 0, 'f', 1);
     }

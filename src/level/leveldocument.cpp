@@ -94,15 +94,15 @@ void LevelDocument::setLinks(const SideLinks& links) {
     emit linksChanged(m_module.CurrentScreen);
 }
 
-void LevelDocument::recordTileEdit(int index, const TileState& before) {
-    const TileState after = tile(index);
-    if (after == before)
+void LevelDocument::editTile(int index, const TileState& state) {
+    const TileState before = tile(index);
+    if (state == before)
         return;
+    setTile(index, state);
     using Step = EditStep<std::pair<int, TileState>>;
     m_stack.push(
-        new Step(tileStepName(before, after), m_module.CurrentScreen, {index, before}, {index, after},
+        new Step(tileStepName(before, state), m_module.CurrentScreen, {index, before}, {index, state},
                  [this](const std::pair<int, TileState>& value) { setTile(value.first, value.second); }));
-    emit tileChanged(m_module.CurrentScreen, index);
 }
 
 void LevelDocument::recordLinksEdit(const SideLinks& before) {

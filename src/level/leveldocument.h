@@ -27,8 +27,9 @@ public:
     SideLinks links() const;
     void setLinks(const SideLinks& links);
 
+    // Tile `index` of the screen on display becomes `state`, as one step; nothing when it is already so.
+    void editTile(int index, const TileState& state);
     // Record an edit already made; an edit that changed nothing is not recorded.
-    void recordTileEdit(int index, const TileState& before);
     void recordLinksEdit(const SideLinks& before);
     void recordPropertiesEdit(const PropertyValues& before);
 

@@ -8,6 +8,7 @@
 #include "module1.h"
 #include "picturebox.h"
 #include "splash.h"
+#include "tileprop.h"
 #include "twips.h"
 
 #include <QAction>
@@ -308,6 +309,11 @@ void Form1::connectControls() {
     connect(&m_document, &LevelDocument::tileChanged, this, &Form1::showStatus);
     connect(&m_document, &LevelDocument::screenShown, this, &Form1::showStatus);
     connect(&m_document, &LevelDocument::levelReplaced, this, &Form1::showStatus);
+    // The tile property window follows the tile it shows.
+    connect(&m_document, &LevelDocument::tileChanged, this, [this](int, int tile) {
+        if (m_tileProp && m_tileProp->isVisible() && m_tileProp->TileIndex->text() == QString::number(tile))
+            DisplayTileProp(static_cast<Integer>(tile));
+    });
     connect(mnuLoad, &QAction::triggered, this, &Form1::mnuLoad_Click);
     connect(mnuSave, &QAction::triggered, this, &Form1::mnuSave_Click);
     connect(mnuScreenProp, &QAction::triggered, this, &Form1::mnuScreenProp_Click);

@@ -222,9 +222,9 @@ private:
     void fillTileProp(TileProp& window, Integer index);
     // Painting with the brush. Each checks everything it needs before it changes anything, and fails with
     // a description that tells the user what to do.
-    void paintBrushColour(int index);
-    void paintBrushPicture(int index);
-    void applyBrushProperties(int index);
+    void paintBrushColour(int index, TileState& tile);
+    void paintBrushPicture(int index, TileState& tile);
+    void applyBrushProperties(int index, TileState& tile);
 
     QPointer<TileProp> m_tileProp;
 

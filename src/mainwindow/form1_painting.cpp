@@ -76,26 +76,29 @@ FieldValue OperandValue(const QLineEdit* box, const QString& direction) {
 
 // --- Events ----------------------------------------------------------------------------------------------
 
-// A click on a grid tile that changes it is one step to undo.
+// The brush makes the tile's new state; the document stores and draws it as one step to undo. What was
+// made before a refused part of the click still counts.
 void Form1::Tile_Click(int index) {
     const bool gridTile = index >= FirstGridTile && index <= LastGridTile;
-    const TileState before = gridTile ? m_document.tile(index) : TileState();
+    TileState tile = TileArray<FieldValue>::inRange(index) ? m_module.TileOnDisplay(index) : TileState();
     try {
         if (UsePropBox->isChecked()) {
             showTilePropWindow();
             DisplayTileProp(static_cast<Integer>(index));
         }
         if (UseColor->isChecked())
-            paintBrushColour(index);
+            paintBrushColour(index, tile);
         if (UsePicture->isChecked())
-            paintBrushPicture(index);
+            paintBrushPicture(index, tile);
         if (UseApplyProp->isChecked())
-            applyBrushProperties(index);
+            applyBrushProperties(index, tile);
     } catch (const Failure& failure) {
         ShowFailure(failure, TileClickPlace);
     }
     if (gridTile)
-        m_document.recordTileEdit(index, before);
+        m_document.editTile(index, tile);
+    else if (index == BlankTile) // Tile(0) keeps what is painted on it, but is no tile of the level
+        m_module.StoreTile(index, tile);
 }
 
 void Form1::Command7_Click() {
@@ -149,16 +152,15 @@ void Form1::keepOnlyModeChecked(QCheckBox* checked) {
             mode->setChecked(false);
 }
 
-// The colour goes into the tile's colour entry at once, so that a redraw or the tile property window
-// shows it as painted, and onto the tile on screen.
-void Form1::paintBrushColour(int index) {
+// The document draws the tiles of the grid; the boxes beside it are drawn here.
+void Form1::paintBrushColour(int index, TileState& tile) {
     const Long colour = NewColor->backColour();
-    if (TileArray<FieldValue>::inRange(index))
-        m_module.TileBackColor(index) = FieldValue::number(colour);
-    Tile(index)->setBackColour(colour);
+    tile.colour = FieldValue::number(colour);
+    if (index < FirstGridTile || index > LastGridTile)
+        Tile(index)->setBackColour(colour);
 }
 
-void Form1::paintBrushPicture(int index) {
+void Form1::paintBrushPicture(int index, TileState& tile) {
     CheckTileKeepsData(index);
     const QString name = m_module.PictureName;
     if (name.isEmpty())
@@ -176,12 +178,13 @@ void Form1::paintBrushPicture(int index) {
                                      "Pics folder with Change Pic, then click the tile again.")
                           .arg(name, AsSentence(failure.description())));
     }
-    Tile(index)->setPicture(picture);
-    m_module.TilePicture(index) = FieldValue::text(name);
+    tile.picture = FieldValue::text(name);
+    if (index == BlankTile)
+        Tile(index)->setPicture(picture);
 }
 
 // All eight boxes are read and checked first; only then is anything stored.
-void Form1::applyBrushProperties(int index) {
+void Form1::applyBrushProperties(int index, TileState& tile) {
     CheckTileKeepsData(index);
     const Integer left = DirectionValue(PropLeft, QStringLiteral("left"));
     const Integer up = DirectionValue(PropUp, QStringLiteral("up"));
@@ -192,14 +195,8 @@ void Form1::applyBrushProperties(int index) {
     const FieldValue rightOps = OperandValue(PropRightOps, QStringLiteral("right"));
     const FieldValue downOps = OperandValue(PropDownOps, QStringLiteral("down"));
 
-    m_module.TilePropLeft(index) = left;
-    m_module.TilePropUp(index) = up;
-    m_module.TilePropRight(index) = right;
-    m_module.TilePropDown(index) = down;
-    m_module.TilePropLeftOps(index) = leftOps;
-    m_module.TilePropUpOps(index) = upOps;
-    m_module.TilePropRightOps(index) = rightOps;
-    m_module.TilePropDownOps(index) = downOps;
+    tile.directions = {left, up, right, down};
+    tile.operands = {leftOps, upOps, rightOps, downOps};
 }
 
 // --- The tile property window ----------------------------------------------------------------------------

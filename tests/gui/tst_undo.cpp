@@ -5,6 +5,7 @@
 #include "modaldialog.h"
 #include "picturebox.h"
 #include "screenprop.h"
+#include "tileprop.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -121,8 +122,8 @@ private slots:
         QCOMPARE(steps.count(), 0);
     }
 
-    // Ctrl+Z in a text box undoes the typing there, not a step of the level; the status line shows the
-    // walker tile's properties as soon as an undo changes them.
+    // Ctrl+Z in a text box undoes the typing there, not a step of the level; the status line and the
+    // tile property window show the walker tile's properties as soon as an undo changes them.
     void keysInTextBoxAndStatusLine() {
         form().show();
         QVERIFY(QTest::qWaitForWindowActive(&form()));
@@ -140,8 +141,12 @@ private slots:
         QVERIFY(box->text() != "12");
         QCOMPARE(form().Document().undoStack().count(), 1);
         QVERIFY(form().Document().undoStack().canUndo());
+        QTest::mouseClick(form().UsePropBox, Qt::LeftButton);
+        QTest::mouseClick(form().Tile(walker), Qt::LeftButton);
+        QCOMPARE(form().TilePropWindow()->PropLeft->text(), "7");
         form().mnuUndo->trigger();
         QCOMPARE(form().Label2->text(), before);
+        QVERIFY(form().TilePropWindow()->PropLeft->text() != "7");
     }
 };
 

@@ -93,9 +93,10 @@ private slots:
         QSignalSpy replaced(&document, &LevelDocument::levelReplaced);
 
         const TileState before = document.tile(5);
-        m.TileBackColor(5) = FieldValue::number(1);
-        document.recordTileEdit(5, before);
-        document.recordTileEdit(5, document.tile(5)); // nothing changed: nothing to tell
+        TileState painted = before;
+        painted.colour = FieldValue::number(1);
+        document.editTile(5, painted);
+        document.editTile(5, painted); // nothing changed: nothing to tell
         QCOMPARE(tiles.count(), 1);
         QCOMPARE(modified.takeFirst(), QVariantList{true});
 
