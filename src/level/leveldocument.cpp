@@ -99,6 +99,7 @@ void LevelDocument::editTile(int index, const TileState& state) {
     if (state == before)
         return;
     setTile(index, state);
+    m_editedScreens.insert(m_module.CurrentScreen);
     using Step = EditStep<std::pair<int, TileState>>;
     m_stack.push(
         new Step(tileStepName(before, state), m_module.CurrentScreen, {index, before}, {index, state},
@@ -107,8 +108,11 @@ void LevelDocument::editTile(int index, const TileState& state) {
 
 void LevelDocument::recordLinksEdit(const SideLinks& before) {
     const SideLinks after = links();
+    for (int k = 2; k <= 5; ++k)
+        m_module.Grid->showSideLink(k, QString::number(after[size_t(k)]));
     if (after == before)
         return;
+    m_editedScreens.insert(m_module.CurrentScreen);
     m_stack.push(new EditStep<SideLinks>(QStringLiteral("Screen Properties"), m_module.CurrentScreen, before,
                                          after, [this](const SideLinks& value) { setLinks(value); }));
     emit linksChanged(m_module.CurrentScreen);
@@ -134,12 +138,23 @@ int LevelDocument::redoScreen() const {
     return m_stack.canRedo() ? screenOf(m_stack.command(m_stack.index())) : -1;
 }
 
+QList<int> LevelDocument::editedScreensAbove(int lastScreen) const {
+    QList<int> screens;
+    for (const int screen : m_editedScreens)
+        if (screen > lastScreen)
+            screens << screen;
+    std::sort(screens.begin(), screens.end());
+    return screens;
+}
+
 void LevelDocument::levelLoaded() {
+    m_editedScreens.clear();
     m_stack.clear();
     emit levelReplaced();
 }
 
 void LevelDocument::levelSaved() {
+    m_editedScreens.removeIf([this](int screen) { return screen <= m_module.LevelLastScreen; });
     m_stack.setClean();
 }
 

@@ -2,7 +2,9 @@
 
 #include "module1.h"
 
+#include <QList>
 #include <QObject>
+#include <QSet>
 #include <QUndoStack>
 
 namespace tavrin {
@@ -41,6 +43,8 @@ public:
     void levelLoaded();
     void levelSaved();
     bool isModified() const { return !m_stack.isClean(); }
+    // The screens above `lastScreen` edited since the level was loaded and not saved since, in order.
+    QList<int> editedScreensAbove(int lastScreen) const;
 
 signals:
     void tileChanged(int screen, int tile);
@@ -55,6 +59,7 @@ signals:
 private:
     Module1& m_module;
     QUndoStack m_stack;
+    QSet<int> m_editedScreens;
 };
 
 } // namespace tavrin

@@ -68,4 +68,18 @@ const std::vector<LevelIndex::Run>& LevelIndex::runsOf(const QString& key) const
     return found == m_runs.end() ? none : found->second;
 }
 
+bool LevelIndex::hasLevelRecords() const {
+    for (const auto& [key, runs] : m_runs) {
+        if (key == "LevelProp")
+            return true;
+        if (key.size() > 6 && key.compare(0, 6, "Screen") == 0) {
+            bool number = false;
+            QByteArray(key.data() + 6, qsizetype(key.size() - 6)).toInt(&number);
+            if (number)
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace tavrin

@@ -37,6 +37,8 @@ public:
     // The failure met at the end of the file, when it ends inside a record.
     const std::optional<Failure>& endFailure() const { return m_endFailure; }
     qint64 fileSize() const { return m_size; }
+    // True when some record's key is "LevelProp" or "Screen<n>": the file is a level file at all.
+    bool hasLevelRecords() const;
 
 private:
     QString m_path;

@@ -190,6 +190,28 @@ void Module1::PlaceWalkerOnStartTile() {
     Grid->copyPicture(MarkerTile, LevelStartTile);
 }
 
+void Module1::NewLevel() {
+    DeleteScratchFiles();
+    m_readsFoundScratch = false;
+    LevelFileName.clear();
+    LevelFileIsNew = false;
+    FileRunning = False;
+    SetProperties(PropertyValues());
+    CurrentScreen = 0;
+    const Screen fresh = Screen::fresh();
+    for (int i = FirstGridTile; i <= LastGridTile; ++i) {
+        StoreTile(i, fresh.tile(i));
+        Grid->setBackColour(i, SysWindowBackground);
+        Grid->setPicture(i, QImage());
+    }
+    SetDefaults();
+    for (int k = 2; k <= 5; ++k)
+        Grid->showSideLink(k, QString::number(SideScreen(k)));
+    PlaceWalkerOnStartTile();
+    if (ScreenShown)
+        ScreenShown(CurrentScreen);
+}
+
 // --- Screens and scratch files ----------------------------------------------------------------------------
 
 namespace {
@@ -550,7 +572,7 @@ void Module1::LoadScreen() {
             lostScratchFile(scratch, QStringLiteral("has gone, so the changes made to the screen are lost"));
     }
     if (!found && !LevelFileName.isEmpty()) {
-        if (!trouble && !Files->exists(LevelFileName))
+        if (!trouble && !LevelFileIsNew && !Files->exists(LevelFileName))
             trouble =
                 Failure(ErrPathAccess, QStringLiteral("The level file %1 is no longer there, so screen %2 "
                                                       "comes out blank.")
@@ -663,6 +685,16 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
     m_loadingFile = fileName;
     const auto endOfLoad = qScopeGuard([this] { m_loadingFile.clear(); });
 
+    // A file in which no record is a level record (a picture, an empty file) is no level at all.
+    if (!m_index.describes(fileName))
+        m_index.build(*Files, fileName);
+    if (!m_index.hasLevelRecords())
+        throw Failure(
+            ErrInvalidFormat,
+            QStringLiteral("%1 is not a level file: none of its records is a level record (\"LevelProp\" "
+                           "or \"Screen\" followed by a screen number). Nothing was loaded.")
+                .arg(QDir::toNativeSeparators(fileName)));
+
     // Read and check first, changing nothing: the properties, screen 0's tile records, its side links. A
     // file without properties has those of a new level.
     std::optional<LevelProperties> read = readLevelProperties(fileName);
@@ -685,6 +717,7 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
     DeleteScratchFiles(fileName);
     m_readsFoundScratch = false;
     LevelFileName = fileName;
+    LevelFileIsNew = false;
     CurrentScreen = 0;
     LoadLevel(fileName, callerName);
     SetProperties(properties.values);
@@ -694,6 +727,8 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
     Grid->copyPicture(LevelStartTile, PreviewTile);
     Grid->setBackColour(PreviewTile, TileBackColor(LevelStartTile).toLong());
     Grid->copyPicture(MarkerTile, LevelStartTile);
+    for (int k = 2; k <= 5; ++k)
+        Grid->showSideLink(k, QString::number(SideScreen(k)));
     if (ScreenShown)
         ScreenShown(CurrentScreen);
 }
@@ -729,7 +764,7 @@ void Module1::CheckSavable() const {
                            "screen must be 0 or more: set it in Level Properties (F3) and save again.")
                 .arg(LevelLastScreen));
     RecordWriter::CheckWritable(levelPropRecord());
-    if (!LevelFileName.isEmpty() && !Files->exists(LevelFileName))
+    if (!LevelFileName.isEmpty() && !LevelFileIsNew && !Files->exists(LevelFileName))
         throw Failure(
             ErrPathAccess,
             QStringLiteral("The level file %1, which holds the screens not visited yet, is no longer there. "

@@ -102,6 +102,11 @@ public:
     void SetDefaults();
     // Tile(998) takes the look of the start tile, then the marker is drawn on it.
     void PlaceWalkerOnStartTile();
+    // The level as after a start without a level file: this editor's scratch files deleted, the defaults
+    // of the load step, a fresh screen 0 on display, no level file.
+    void NewLevel();
+    // LevelFileName names a file that did not exist when it was named: a new level to be saved there.
+    bool LevelFileIsNew = false;
 
     // --- Screens and scratch files ---------------------------------------------------------------------
     void LoadLevel(const QString& fileName, const QString& callerName);

@@ -249,6 +249,11 @@ void Form1::createMenus() {
     mnuDash2 = addMenuSeparator("mnuDash2");
     MnuPLtemp = addMenuItem("MnuPLtemp", QStringLiteral("Pelmar Level"), QKeySequence(Qt::Key_F1));
     mnuDash3 = addMenuSeparator("mnuDash3");
+    mnuNew = addMenuItem("mnuNew", QStringLiteral("New Level"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    mnuRecent = mnuFile->addMenu(QStringLiteral("Recent Levels"));
+    mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
+    connect(mnuRecent, &QMenu::aboutToShow, this, &Form1::fillRecentMenu);
+    mnuDash5 = addMenuSeparator("mnuDash5");
     mnuExit = addMenuItem("mnuExit", QStringLiteral("Exit"), QKeySequence());
 
     mnuEdit = menuBar()->addMenu(QStringLiteral("Edit"));
@@ -323,6 +328,8 @@ void Form1::connectControls() {
     connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAbout_Click);
     connect(mnuUndo, &QAction::triggered, this, &Form1::mnuUndo_Click);
     connect(mnuRedo, &QAction::triggered, this, &Form1::mnuRedo_Click);
+    connect(mnuNew, &QAction::triggered, this, &Form1::mnuNew_Click);
+    connect(&m_document, &LevelDocument::modifiedChanged, this, &Form1::showCaption);
 }
 
 QPushButton* Form1::addButton(const char* name, const QString& text, const QRect& geometry) {
@@ -472,8 +479,13 @@ void Form1::Form_Unload() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    if (!m_ending)
+    if (!m_ending) {
+        if (!mayDropChanges()) {
+            event->ignore();
+            return;
+        }
         Form_Unload();
+    }
     event->accept();
 }
 
@@ -507,6 +519,8 @@ QString Form1::statusLine() const {
 // --- Menu commands --------------------------------------------------------------------------------------
 
 void Form1::mnuExit_Click() {
+    if (!mayDropChanges())
+        return;
     endProgram();
 }
 

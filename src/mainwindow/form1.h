@@ -107,6 +107,9 @@ public:
     QAction* mnuDash2;
     QAction* MnuPLtemp;
     QAction* mnuDash3;
+    QAction* mnuNew;
+    QMenu* mnuRecent;
+    QAction* mnuDash5;
     QAction* mnuExit;
     QMenu* mnuEdit;
     QAction* mnuUndo;
@@ -132,6 +135,8 @@ public slots:
     void mnuAbout_Click();
     void mnuUndo_Click();
     void mnuRedo_Click();
+    void mnuNew_Click();
+    void OpenRecentLevel(const QString& path);
 
     void Tile_Click(int index);
     void Command1_Click();
@@ -199,7 +204,30 @@ private:
     bool m_ending = false;
     std::unique_ptr<LoadDialog> m_ownDialog;
 
+    // --- Unsaved changes, recent levels and recovery (form1_session.cpp) ------------------------------
+public:
+    // Where the window keeps its settings (the recent levels); empty for the user's settings.
+    QString SettingsFile;
+    // The level files loaded or saved last, newest first, at most eight.
+    QStringList RecentLevels() const;
+
+private:
+    // Before a command sets the level on display aside: asks whether to save unsaved changes. True when
+    // the command may go on (saved, or the user chose to discard them).
+    bool mayDropChanges();
+    // The caption names the level's file and ends with "*" while there are unsaved changes.
+    void showCaption();
+    void rememberLevel(const QString& path);
+    void fillRecentMenu();
+    QString m_captionPath;
+
     // --- Level file commands (form1_levelfile.cpp) ------------------------------------------------------
+    // Save Level: true when the level was written.
+    bool saveLevel();
+    // The file the Load and Save dialogs propose: the level's own, else Level.txt in the program folder.
+    QString proposedLevelFile() const;
+    // Asks about edited screens above the last screen; false when the user cancels the save.
+    bool includeScreensBeyondLast();
     // Writes the level to `path`, counting the screens in ScreenToGoTo, with a progress dialog once the
     // save takes a while.
     std::optional<Failure> saveLevelWithProgress(const QString& path);

@@ -5,6 +5,7 @@
 #include "commandline.h"
 #include "failure.h"
 #include "loaddialog.h"
+#include "messagebox.h"
 #include "module1.h"
 
 #include <QCoreApplication>
@@ -17,17 +18,18 @@
 namespace tavrin {
 
 namespace {
-QString captionWithPath(const QString& path) {
-    return QStringLiteral("TavrinEditor (") + path + u')';
-}
+const QStringList LevelFilters = {QStringLiteral("Level files (*.txt)"), QStringLiteral("All files (*)")};
 } // namespace
 
 // A level is loaded whole or not at all: the caption names the file only once it is the level on display.
 void Form1::loadLevel(const QString& path, const QString& callerName, bool showPath) {
     m_module.LoadLevelSequence(path, callerName);
     m_document.levelLoaded();
-    if (showPath)
-        setWindowTitle(captionWithPath(path));
+    if (showPath) {
+        m_captionPath = path;
+        rememberLevel(path);
+    }
+    showCaption();
     m_module.CheckPicturesFolder();
 }
 
@@ -39,12 +41,23 @@ void Form1::LoadCommandLineLevel() {
         loadLevel(path, QStringLiteral("Form_Load"), true);
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("Form1_Load"));
+        // A level file that is not there yet is a new level, to be saved under that name.
+        if (failure.code() == ErrFileNotFound && !QFileInfo::exists(path) && QFileInfo(path).dir().exists()) {
+            m_module.LevelFileName = path;
+            m_module.LevelFileIsNew = true;
+            m_captionPath = path;
+            showCaption();
+        }
     }
 }
 
 void Form1::mnuLoad_Click() {
+    if (!mayDropChanges())
+        return;
     try {
         Dialog->DialogTitle = QStringLiteral("Load Level");
+        Dialog->Filters = LevelFilters;
+        Dialog->FileName = proposedLevelFile();
         Dialog->ShowOpen();
         loadLevel(Dialog->FileName, QStringLiteral("mnuLoad_Click"), true);
     } catch (const Failure& failure) {
@@ -54,6 +67,8 @@ void Form1::mnuLoad_Click() {
 }
 
 void Form1::MnuPLtemp_Click() {
+    if (!mayDropChanges())
+        return;
     const QString path = m_module.TemplateLevelFileName();
     try {
         // Without its file the command changes nothing, not even the scratch files.
@@ -67,21 +82,74 @@ void Form1::MnuPLtemp_Click() {
 }
 
 void Form1::mnuSave_Click() {
+    saveLevel();
+}
+
+bool Form1::saveLevel() {
     try {
         m_module.CheckSavable();
+        if (!includeScreensBeyondLast())
+            return false;
         Dialog->DialogTitle = QStringLiteral("Save Level");
+        Dialog->Filters = LevelFilters;
+        Dialog->FileName = proposedLevelFile();
         ScreenToGoTo->setText(QStringLiteral("0"));
         m_module.SaveScreenTmp();
         Dialog->ShowSave();
         // A save that had to copy damaged screens through unread still saved the level; it says which.
-        const std::optional<Failure> notice = saveLevelWithProgress(Dialog->FileName);
+        const QString path = Dialog->FileName;
+        const std::optional<Failure> notice = saveLevelWithProgress(path);
+        // The file written holds every screen: from now on it is the level's file.
+        m_module.LevelFileName = path;
+        m_module.LevelFileIsNew = false;
+        m_captionPath = path;
+        rememberLevel(path);
         m_document.levelSaved();
+        showCaption();
         if (notice)
             ShowFailure(*notice, QStringLiteral("mnuSave_Click"));
+        return true;
     } catch (const Failure& failure) {
         if (failure.code() != ErrCancel)
             ShowFailure(failure, QStringLiteral("mnuSave_Click"));
     }
+    return false;
+}
+
+QString Form1::proposedLevelFile() const {
+    if (!m_module.LevelFileName.isEmpty())
+        return m_module.LevelFileName;
+    return QDir::toNativeSeparators(QDir(m_module.ProgramFolder).filePath(QStringLiteral("Level.txt")));
+}
+
+// Screens above the last screen are not saved; edited ones are not left out without asking.
+bool Form1::includeScreensBeyondLast() {
+    const QList<int> beyond = m_document.editedScreensAbove(m_module.LevelLastScreen);
+    if (beyond.isEmpty())
+        return true;
+    QStringList numbers;
+    for (const int screen : beyond)
+        numbers << QString::number(screen);
+    enum { Raise, Without, Cancel };
+    const int answer = Ask(
+        {QStringLiteral("Screens Beyond the Last Screen"),
+         QStringLiteral("%1 %2 edited, but the level ends at screen %3, so the save would leave %4 out. "
+                        "Raise the last screen to %5 and save %4 too?")
+             .arg(beyond.size() == 1 ? QStringLiteral("Screen") : QStringLiteral("Screens"),
+                  numbers.join(QStringLiteral(", ")) +
+                      (beyond.size() == 1 ? QStringLiteral(" was") : QStringLiteral(" were")))
+             .arg(m_module.LevelLastScreen)
+             .arg(beyond.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"))
+             .arg(beyond.last()),
+         {QStringLiteral("Raise and Save"), QStringLiteral("Save Without Them"), QStringLiteral("Cancel")},
+         Raise,
+         Cancel});
+    if (answer == Raise) {
+        const PropertyValues before = m_module.Properties();
+        m_module.LevelLastScreen = static_cast<Integer>(beyond.last());
+        m_document.recordPropertiesEdit(before);
+    }
+    return answer != Cancel;
 }
 
 std::optional<Failure> Form1::saveLevelWithProgress(const QString& path) {

@@ -10,6 +10,7 @@
 #include "tileprop.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -113,6 +114,9 @@ void Form1::Command7_Click() {
 void Form1::Command8_Click() {
     try {
         Dialog->DialogTitle = QStringLiteral("Load Picture");
+        Dialog->Filters = {QStringLiteral("Pictures (*.bmp *.png *.jpg *.jpeg *.gif)"),
+                           QStringLiteral("All files (*)")};
+        Dialog->FileName = QDir(m_module.PicturesFolder()).absolutePath() + u'/';
         Dialog->ShowOpen();
         m_module.PictureName = Module1::GetFileName(Dialog->FileName);
         m_module.Pictures.beginPass();

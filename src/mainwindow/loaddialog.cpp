@@ -20,6 +20,8 @@ void LoadDialog::showFileDialog(bool saving) {
         dialog.setDirectory(proposed.absolutePath());
     else if (!InitDir.isEmpty())
         dialog.setDirectory(InitDir);
+    if (!Filters.isEmpty())
+        dialog.setNameFilters(Filters);
     dialog.selectFile(proposed.fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         throw Failure(ErrCancel);

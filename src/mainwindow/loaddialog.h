@@ -3,6 +3,7 @@
 #include "numbers.h"
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -21,6 +22,8 @@ public:
     // Where the file dialog starts; the editor sets it to the program folder.
     QString InitDir;
     QWidget* Parent = nullptr;
+    // The name filters of the file dialog, the first one chosen; none lists every file.
+    QStringList Filters;
 
     virtual void ShowOpen();
     virtual void ShowSave();

@@ -4,13 +4,40 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace tavrin {
+
+namespace {
+QuestionSink& questionSink() {
+    static QuestionSink sink;
+    return sink;
+}
+} // namespace
 
 void InstallMessageBoxSink() {
     SetMessageSink([](const QString& title, const QString& text) {
         QMessageBox::information(QApplication::activeWindow(), title, text, QMessageBox::Ok);
     });
+}
+
+int Ask(const Question& question) {
+    if (questionSink())
+        return questionSink()(question);
+    QMessageBox box(QMessageBox::Question, question.title, question.text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    QList<QPushButton*> buttons;
+    for (const QString& text : question.buttons)
+        buttons << box.addButton(text, QMessageBox::ActionRole);
+    box.setDefaultButton(buttons.value(question.defaultButton));
+    box.setEscapeButton(buttons.value(question.escapeButton));
+    box.exec();
+    const int chosen = int(buttons.indexOf(static_cast<QPushButton*>(box.clickedButton())));
+    return chosen < 0 ? question.escapeButton : chosen;
+}
+
+QuestionSink SetQuestionSink(QuestionSink sink) {
+    return std::exchange(questionSink(), std::move(sink));
 }
 
 } // namespace tavrin

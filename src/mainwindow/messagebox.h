@@ -1,8 +1,28 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
+#include <functional>
+
 namespace tavrin {
 
 // Shows every message of the program in an information message box with a single OK button.
 void InstallMessageBoxSink();
+
+// A question with buttons of its own: the index of the button chosen is the answer.
+struct Question {
+    QString title;
+    QString text;
+    QStringList buttons;
+    int defaultButton = 0;
+    int escapeButton = 0; // what Esc and the close box answer
+};
+
+// Asks the user in a message box over the active window.
+int Ask(const Question& question);
+
+// Tests answer in the user's place; returns the sink that was there before (empty: the message box).
+using QuestionSink = std::function<int(const Question&)>;
+QuestionSink SetQuestionSink(QuestionSink sink);
 
 } // namespace tavrin

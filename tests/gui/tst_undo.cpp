@@ -118,6 +118,7 @@ private slots:
         edit("properties");
         QVERIFY(!form().mnuRedo->isEnabled());
         QCOMPARE(steps.count(), 1);
+        m_f->answers << "Discard";
         form().MnuPLtemp_Click();
         QCOMPARE(steps.count(), 0);
     }

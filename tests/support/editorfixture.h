@@ -1,12 +1,14 @@
 #pragma once
 
 #include "form1.h"
+#include "messagebox.h"
 #include "messagecatcher.h"
 #include "module1.h"
 #include "scripteddialog.h"
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -15,6 +17,11 @@
 class EditorFixture {
 public:
     EditorFixture() {
+        m_previousQuestions = tavrin::SetQuestionSink([this](const tavrin::Question& question) {
+            questions << question.title;
+            return answers.isEmpty() ? question.escapeButton : int(question.buttons.indexOf(answers.takeFirst()));
+        });
+        QStandardPaths::setTestModeEnabled(true);
         const QDir pics(QStringLiteral(TAVRIN_SOURCE_DIR "/data/Pics"));
         QDir(folder.path()).mkdir(QStringLiteral("Pics"));
         for (const QString& name : pics.entryList(QDir::Files))
@@ -24,10 +31,13 @@ public:
         module = std::make_unique<tavrin::Module1>(nullptr, folder.path());
         form = std::make_unique<tavrin::Form1>(*module);
         form->Dialog = &dialog;
+        form->SettingsFile = folder.filePath("settings.ini");
         form->quitProgram = [this] { ++quits; };
         form->Form_Load();
         dialog.InitDir = folder.path();
     }
+
+    ~EditorFixture() { tavrin::SetQuestionSink(m_previousQuestions); }
 
     QString path(const QString& name) const { return folder.filePath(name); }
     QStringList titles() const {
@@ -43,4 +53,11 @@ public:
     std::unique_ptr<tavrin::Module1> module;
     std::unique_ptr<tavrin::Form1> form;
     int quits = 0;
+    // The questions asked, by title, and the buttons to answer them with, in turn; with none left, a
+    // question is answered as Esc would.
+    QStringList questions;
+    QStringList answers;
+
+private:
+    tavrin::QuestionSink m_previousQuestions;
 };

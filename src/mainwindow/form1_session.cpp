@@ -1,0 +1,106 @@
+// Unsaved changes: the caption that shows them, the question before they would be dropped, New Level and
+// the recent levels.
+#include "form1.h"
+
+#include "messagebox.h"
+#include "module1.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QSettings>
+
+namespace tavrin {
+
+namespace {
+const QString RecentKey = QStringLiteral("recentLevels");
+constexpr int RecentCount = 8;
+
+std::unique_ptr<QSettings> OpenSettings(const QString& file) {
+    if (file.isEmpty())
+        return std::make_unique<QSettings>(QStringLiteral("TavrinEditor"), QStringLiteral("TavrinEditor"));
+    return std::make_unique<QSettings>(file, QSettings::IniFormat);
+}
+} // namespace
+
+void Form1::showCaption() {
+    QString caption = QStringLiteral("TavrinEditor");
+    if (!m_captionPath.isEmpty())
+        caption += QStringLiteral(" (") + m_captionPath + u')';
+    if (m_document.isModified())
+        caption += u'*';
+    setWindowTitle(caption);
+}
+
+bool Form1::mayDropChanges() {
+    if (!m_document.isModified())
+        return true;
+    const QString level =
+        m_module.LevelFileName.isEmpty()
+            ? QStringLiteral("The new level")
+            : QStringLiteral("The level %1").arg(QDir::toNativeSeparators(m_module.LevelFileName));
+    enum { Save, Discard, Cancel };
+    const int answer =
+        Ask({QStringLiteral("Unsaved Changes"),
+             level + QStringLiteral(" has changes that are not saved. Save them before going on?"),
+             {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")},
+             Save,
+             Cancel});
+    if (answer == Save)
+        return saveLevel();
+    return answer == Discard;
+}
+
+void Form1::mnuNew_Click() {
+    if (!mayDropChanges())
+        return;
+    try {
+        m_module.NewLevel();
+    } catch (const Failure& failure) {
+        ShowFailure(failure, QStringLiteral("mnuNew_Click"));
+    }
+    m_document.levelLoaded();
+    m_captionPath.clear();
+    showCaption();
+}
+
+QStringList Form1::RecentLevels() const {
+    return OpenSettings(SettingsFile)->value(RecentKey).toStringList();
+}
+
+void Form1::rememberLevel(const QString& path) {
+    const QString file = QFileInfo(path).absoluteFilePath();
+    QStringList recent = RecentLevels();
+    recent.removeAll(file);
+    recent.prepend(file);
+    while (recent.size() > RecentCount)
+        recent.removeLast();
+    OpenSettings(SettingsFile)->setValue(RecentKey, recent);
+}
+
+// A file that is gone stays in the list, shown disabled: it may come back (a drive plugged in again).
+void Form1::fillRecentMenu() {
+    mnuRecent->clear();
+    const QStringList recent = RecentLevels();
+    for (int i = 0; i < recent.size(); ++i) {
+        const QString path = recent[i];
+        QAction* item =
+            mnuRecent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
+        item->setEnabled(QFileInfo(path).isFile());
+        connect(item, &QAction::triggered, this, [this, path] { OpenRecentLevel(path); });
+    }
+    if (recent.isEmpty())
+        mnuRecent->addAction(QStringLiteral("(none)"))->setEnabled(false);
+}
+
+void Form1::OpenRecentLevel(const QString& path) {
+    if (!mayDropChanges())
+        return;
+    try {
+        loadLevel(path, QStringLiteral("mnuRecent_Click"), true);
+    } catch (const Failure& failure) {
+        ShowFailure(failure, QStringLiteral("mnuRecent_Click"));
+    }
+}
+
+} // namespace tavrin
