@@ -19,7 +19,8 @@ public:
     EditorFixture() {
         m_previousQuestions = tavrin::SetQuestionSink([this](const tavrin::Question& question) {
             questions << question.title;
-            return answers.isEmpty() ? question.escapeButton : int(question.buttons.indexOf(answers.takeFirst()));
+            return answers.isEmpty() ? question.escapeButton
+                                     : int(question.buttons.indexOf(answers.takeFirst()));
         });
         QStandardPaths::setTestModeEnabled(true);
         const QDir pics(QStringLiteral(TAVRIN_SOURCE_DIR "/data/Pics"));

@@ -26,11 +26,15 @@ public:
     QList<std::optional<QString>> files;
     QList<std::optional<tavrin::Long>> colours;
     QStringList titles;
+    QStringList proposed; // the file name each file dialog opened with
+    QStringList filters;  // and its first name filter
     int colourOpenings = 0;
 
 private:
     void answerFile() {
         titles << DialogTitle;
+        proposed << FileName;
+        filters << Filters.value(0);
         if (files.isEmpty() || !files.first().has_value()) {
             if (!files.isEmpty())
                 files.removeFirst();

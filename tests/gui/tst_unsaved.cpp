@@ -1,0 +1,221 @@
+// Unsaved changes: the caption, the question before each command that would drop them and what each
+// answer leaves on disk, New Level, Recent Levels, and the traps that used to lose edits.
+#include "colour.h"
+#include "editorfixture.h"
+#include "modaldialog.h"
+#include "picturebox.h"
+#include "screenprop.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace tavrin;
+
+namespace {
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+class TestUnsaved : public QObject {
+    Q_OBJECT
+    std::unique_ptr<EditorFixture> m_f;
+    Form1& form() { return *m_f->form; }
+    Module1& module() { return *m_f->module; }
+    QString level() const { return m_f->path("level.txt"); }
+    void paint(int tile, Long colour) {
+        form().NewColor->setBackColour(colour);
+        if (!form().UseColor->isChecked())
+            QTest::mouseClick(form().UseColor, Qt::LeftButton);
+        QTest::mouseClick(form().Tile(tile), Qt::LeftButton);
+    }
+    bool hasScratchFiles() const { return !QDir(m_f->path("")).entryList({"Screen*.tmp"}).isEmpty(); }
+
+private slots:
+    void init() {
+        m_f = std::make_unique<EditorFixture>();
+        QFile::copy(m_f->path("PelmarLevel.txt"), level());
+        m_f->dialog.files << level();
+        form().mnuLoad_Click();
+        m_f->dialog.titles.clear();
+        m_f->dialog.proposed.clear();
+    }
+    void cleanup() { m_f.reset(); }
+
+    void caption() {
+        QCOMPARE(form().windowTitle(), "TavrinEditor (" + level() + ")");
+        paint(150, 255);
+        QCOMPARE(form().windowTitle(), "TavrinEditor (" + level() + ")*");
+        form().mnuUndo->trigger();
+        QCOMPARE(form().windowTitle(), "TavrinEditor (" + level() + ")");
+        form().mnuNew_Click();
+        paint(150, 255);
+        QCOMPARE(form().windowTitle(), "TavrinEditor*");
+    }
+
+    void questionBeforeDroppingChanges_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("answer");
+        for (const char* command : {"close box", "Exit", "Load Level", "Pelmar Level", "New Level", "recent"})
+            for (const char* answer : {"Save", "Save, dialog cancelled", "Discard", "Cancel"})
+                QTest::addRow("%s, %s", command, answer) << QString(command) << QString(answer);
+    }
+    void questionBeforeDroppingChanges() {
+        QFETCH(QString, command);
+        QFETCH(QString, answer);
+        paint(150, 255);
+        const QByteArray onDisk = ReadFile(level());
+        m_f->answers << answer.section(',', 0, 0);
+        if (answer.startsWith("Save"))
+            m_f->dialog.files << (answer == "Save" ? std::optional<QString>(level()) : std::nullopt);
+        m_f->dialog.files << std::nullopt; // Load Level's own dialog, cancelled
+        bool wentOn = false;
+        if (command == "close box") {
+            wentOn = form().close();
+        } else if (command == "Exit") {
+            form().mnuExit_Click();
+            wentOn = m_f->quits == 1;
+        } else if (command == "Load Level") {
+            form().mnuLoad_Click();
+            wentOn = m_f->dialog.titles.contains("Load Level");
+        } else {
+            if (command == "Pelmar Level")
+                form().MnuPLtemp_Click();
+            else if (command == "New Level")
+                form().mnuNew_Click();
+            else
+                form().OpenRecentLevel(level());
+            wentOn = form().Document().undoStack().count() == 0;
+        }
+        QCOMPARE(m_f->questions, QStringList{"Unsaved Changes"});
+        QCOMPARE(wentOn, answer == "Save" || answer == "Discard");
+        const bool saved = ReadFile(level()).contains("\"Screen0\",150,255,");
+        QCOMPARE(saved, answer == "Save");
+        if (!saved)
+            QCOMPARE(ReadFile(level()), onDisk);
+        if (!wentOn)
+            QVERIFY(form().Document().isModified() && module().TileBackColor(150) == FieldValue::number(255));
+    }
+
+    void newLevel() {
+        paint(150, 255);
+        module().ChangeScreen(2);
+        m_f->answers << "Discard";
+        form().mnuNew_Click();
+        QCOMPARE(form().windowTitle(), "TavrinEditor");
+        QVERIFY(module().LevelFileName.isEmpty() && module().CurrentScreen == 0 && !hasScratchFiles());
+        QCOMPARE(form().Tile(150)->backColour(), SysWindowBackground);
+        QVERIFY(form().Tile(150)->picture().isNull());
+        QCOMPARE(form().SideText(3)->text(), "3");
+        QVERIFY(!form().mnuUndo->isEnabled());
+        QCOMPARE(m_f->dialog.proposed, QStringList());
+        form().mnuSave_Click(); // a new level is proposed a new file in the program folder
+        QCOMPARE(m_f->dialog.proposed.value(0), QDir::toNativeSeparators(m_f->path("Level.txt")));
+    }
+
+    // Loaded and saved levels, newest first, eight at most; the file saved to becomes the level's file
+    // and the one the next save proposes; a file that is gone is shown disabled.
+    void recentLevelsAndSaveAs() {
+        m_f->dialog.files << m_f->path("other.txt") << m_f->path("other.txt");
+        form().mnuSave_Click();
+        QCOMPARE(form().RecentLevels(), (QStringList{m_f->path("other.txt"), level()}));
+        QVERIFY(module().LevelFileName == m_f->path("other.txt") &&
+                form().windowTitle() == "TavrinEditor (" + m_f->path("other.txt") + ")");
+        form().mnuSave_Click();
+        QCOMPARE(m_f->dialog.proposed, (QStringList{level(), m_f->path("other.txt")}));
+        QCOMPARE(m_f->dialog.filters.value(0), "Level files (*.txt)");
+        QFile::remove(level());
+        emit form().mnuRecent->aboutToShow();
+        const QList<QAction*> items = form().mnuRecent->actions();
+        QVERIFY(items.size() == 2 && items[0]->isEnabled() && !items[1]->isEnabled());
+        for (int i = 0; i < 9; ++i) {
+            m_f->dialog.files << m_f->path(QString("copy%1.txt").arg(i));
+            form().mnuSave_Click();
+        }
+        QCOMPARE(form().RecentLevels().size(), 8);
+        QCOMPARE(form().RecentLevels().first(), m_f->path("copy8.txt"));
+    }
+
+    // The side boxes show the links of the screen on display after a load and after Screen Properties.
+    void sideBoxesShowTheLinks() {
+        for (int k = 2; k <= 5; ++k)
+            QCOMPARE(form().SideText(k)->text(), QString::number(module().SideScreen(k)));
+        QVERIFY(DriveModalDialog([this] { form().mnuScreenProp_Click(); },
+                                 [](QDialog* dialog) {
+                                     auto* screenProp = static_cast<ScreenProp*>(dialog);
+                                     screenProp->SideText(3)->setText("7");
+                                     QTest::keyClick(screenProp->SideText(3), Qt::Key_Return);
+                                 }));
+        QCOMPARE(form().SideText(3)->text(), "7");
+    }
+
+    void screensBeyondTheLastScreen_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QByteArray>("lastScreenSaved"); // empty: nothing saved
+        QTest::newRow("raise") << "Raise and Save" << QByteArray("9");
+        QTest::newRow("without") << "Save Without Them" << QByteArray("4");
+        QTest::newRow("cancel") << "Cancel" << QByteArray();
+    }
+    void screensBeyondTheLastScreen() {
+        QFETCH(QString, answer);
+        QFETCH(QByteArray, lastScreenSaved);
+        module().ChangeScreen(9);
+        paint(150, 255);
+        m_f->answers << answer;
+        m_f->dialog.files << m_f->path("out.txt");
+        form().mnuSave_Click();
+        QCOMPARE(m_f->questions, QStringList{"Screens Beyond the Last Screen"});
+        const QByteArray out = ReadFile(m_f->path("out.txt"));
+        QCOMPARE(out.contains(",145," + lastScreenSaved + ",0,0,0,0\r\n"), !lastScreenSaved.isEmpty());
+        QCOMPARE(out.contains("\"Screen9\",150,255,"), answer == "Raise and Save");
+    }
+
+    // Load Level of a file that is no level: one message naming it, and the level on display, its
+    // scratch files and the caption stay as they were.
+    void fileThatIsNoLevel_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("picture") << ReadFile(TAVRIN_SOURCE_DIR "/data/Pics/tree.bmp");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("other records") << QByteArray("\"Name\",\"Value\"\r\n1,2,3\r\n");
+    }
+    void fileThatIsNoLevel() {
+        QFETCH(QByteArray, bytes);
+        module().ChangeScreen(1);
+        paint(150, 255);
+        module().ChangeScreen(0);
+        QFile file(m_f->path("picture.bmp"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        m_f->answers << "Discard";
+        m_f->dialog.files << file.fileName();
+        form().mnuLoad_Click();
+        QCOMPARE(m_f->titles(), QStringList{"321, mnuLoad_Click"});
+        QVERIFY(m_f->messages.messages().first().text.contains(QDir::toNativeSeparators(file.fileName())));
+        QVERIFY(module().LevelFileName == level() &&
+                form().windowTitle().startsWith("TavrinEditor (" + level()));
+        module().ChangeScreen(1);
+        QCOMPARE(form().Tile(150)->backColour(), 255);
+    }
+
+    // Started with a level file that is not there yet: a new level, saved under that name.
+    void newLevelNamedOnTheCommandLine() {
+        EditorFixture f;
+        const QString path = f.path("newlevel.txt");
+        f.form->CommandLineArguments = {path};
+        f.form->Form_Load();
+        QCOMPARE(f.titles(), QStringList{"53, Form1_Load"});
+        QCOMPARE(f.form->windowTitle(), "TavrinEditor (" + path + ")");
+        f.module->ChangeScreen(1);
+        QCOMPARE(f.titles().size(), 1);
+        f.dialog.files << path;
+        f.form->mnuSave_Click();
+        QCOMPARE(f.titles().size(), 1);
+        QCOMPARE(f.dialog.proposed, QStringList{path});
+        QVERIFY(ReadFile(path).contains("\"LevelProp\""));
+    }
+};
+
+QTEST_MAIN(TestUnsaved)
+#include "tst_unsaved.moc"
