@@ -4,11 +4,6 @@
 
 #include <QtTest>
 
-static QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 class TestLevelCommands : public QObject {
     Q_OBJECT
 private slots:

@@ -12,13 +12,6 @@
 
 using namespace tavrin;
 
-namespace {
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-} // namespace
-
 class TestUndo : public QObject {
     Q_OBJECT
     std::unique_ptr<EditorFixture> m_f;

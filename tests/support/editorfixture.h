@@ -12,6 +12,12 @@
 #include <QTemporaryDir>
 #include <memory>
 
+// The bytes of a file; none when it cannot be read.
+inline QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // The editor as the program starts it, in a program folder of its own that holds the template level and
 // the sample pictures, with a scripted file dialog and every message recorded.
 class EditorFixture {
