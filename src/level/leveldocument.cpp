@@ -55,12 +55,15 @@ QString tileStepName(const TileState& before, const TileState& after) {
 } // namespace
 
 LevelDocument::LevelDocument(Module1& module, QObject* parent) : QObject(parent), m_module(module) {
-    connect(&m_stack, &QUndoStack::cleanChanged, this, [this](bool clean) { emit modifiedChanged(!clean); });
+    connect(&m_stack, &QUndoStack::cleanChanged, this, [this] { emit modifiedChanged(isModified()); });
     m_module.ScreenShown = [this](Integer screen) { emit screenShown(screen); };
 }
 
+// The stack clears itself as it goes, which would tell the windows, half gone themselves, that the level is
+// unmodified.
 LevelDocument::~LevelDocument() {
     m_module.ScreenShown = nullptr;
+    blockSignals(true);
 }
 
 TileState LevelDocument::tile(int index) const {
@@ -147,15 +150,26 @@ QList<int> LevelDocument::editedScreensAbove(int lastScreen) const {
     return screens;
 }
 
+void LevelDocument::levelRecovered() {
+    m_recovered = true;
+    emit modifiedChanged(true);
+}
+
 void LevelDocument::levelLoaded() {
     m_editedScreens.clear();
+    const bool wasRecovered = std::exchange(m_recovered, false);
     m_stack.clear();
+    if (wasRecovered && !isModified())
+        emit modifiedChanged(false);
     emit levelReplaced();
 }
 
 void LevelDocument::levelSaved() {
     m_editedScreens.removeIf([this](int screen) { return screen <= m_module.LevelLastScreen; });
+    const bool wasRecovered = std::exchange(m_recovered, false);
     m_stack.setClean();
+    if (wasRecovered && !isModified())
+        emit modifiedChanged(false);
 }
 
 } // namespace tavrin

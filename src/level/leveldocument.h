@@ -42,7 +42,9 @@ public:
     // A level was loaded: nothing is left to undo. A level was saved: this is the state saved.
     void levelLoaded();
     void levelSaved();
-    bool isModified() const { return !m_stack.isClean(); }
+    bool isModified() const { return m_recovered || !m_stack.isClean(); }
+    // The level was recovered from what a crash left: it counts as modified until it is saved.
+    void levelRecovered();
     // The screens above `lastScreen` edited since the level was loaded and not saved since, in order.
     QList<int> editedScreensAbove(int lastScreen) const;
 
@@ -60,6 +62,7 @@ private:
     Module1& m_module;
     QUndoStack m_stack;
     QSet<int> m_editedScreens;
+    bool m_recovered = false;
 };
 
 } // namespace tavrin

@@ -50,7 +50,28 @@ bool canWriteIn(const QString& folder) {
 }
 } // namespace
 
+namespace {
+QString sessionsRoot() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
+        .filePath(QStringLiteral("sessions"));
+}
+} // namespace
+
 void Module1::ChooseScratchFolder() {
+    choosePreferredScratchFolder();
+    if (m_session.claim(scratchFolder()))
+        return;
+    // Another editor is at work in that folder: this one keeps its files apart, in a folder of its own.
+    QDir().mkpath(sessionsRoot());
+    QTemporaryDir own(QDir(sessionsRoot()).filePath(QStringLiteral("session-XXXXXX")));
+    if (own.isValid() && m_session.claim(own.path())) {
+        own.setAutoRemove(false);
+        ScratchFolder = own.path();
+        m_ownSessionFolder = own.path();
+    }
+}
+
+void Module1::choosePreferredScratchFolder() {
     ScratchFolder.clear();
     if (canWriteIn(ProgramFolder))
         return;
@@ -918,6 +939,100 @@ bool Module1::readCopyableBlock(QByteArray* block, std::unique_ptr<QIODevice>& l
     std::copy(std::begin(copyable.links), std::end(copyable.links), links.begin());
     *block += Screen::encodeLinks(CurrentScreen, links);
     return true;
+}
+
+// --- Sessions -------------------------------------------------------------------------------------------
+
+void Module1::WriteSession(bool unsaved) {
+    if (m_session.folder().isEmpty())
+        return;
+    SessionState state;
+    state.levelFile = LevelFileName;
+    state.unsaved = unsaved;
+    state.lastEdit = LastEdit;
+    for (auto it = m_scratch.cbegin(); it != m_scratch.cend(); ++it)
+        state.scratchFiles.insert(it.key(), it->path);
+    m_session.write(*Files, state);
+}
+
+namespace {
+bool holdsUnsavedWork(const std::optional<SessionState>& session) {
+    if (!session || !session->unsaved)
+        return false;
+    for (const QString& scratch : session->scratchFiles)
+        if (QFileInfo(scratch).isFile() && !QFileInfo(scratch).isSymLink())
+            return true;
+    return false;
+}
+} // namespace
+
+std::optional<SessionState> Module1::RecoverableSession() const {
+    std::optional<SessionState> session = Session::read(scratchFolder());
+    if (holdsUnsavedWork(session))
+        return session;
+    const QDir root(sessionsRoot());
+    for (const QString& name : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Time)) {
+        const QString folder = root.filePath(name);
+        Session probe; // a folder whose editor still runs cannot be claimed
+        if (folder == scratchFolder() || !probe.claim(folder))
+            continue;
+        session = Session::read(folder);
+        if (holdsUnsavedWork(session))
+            return session;
+    }
+    return std::nullopt;
+}
+
+void Module1::RecoverSession(const SessionState& session) {
+    // The files stay where they are; this editor takes over their folder.
+    if (session.folder != scratchFolder() && m_session.claim(session.folder)) {
+        if (!m_ownSessionFolder.isEmpty())
+            QDir().rmdir(m_ownSessionFolder);
+        ScratchFolder = session.folder;
+        m_ownSessionFolder = session.folder;
+    }
+    LastEdit = session.lastEdit;
+    std::optional<Failure> trouble;
+    if (!session.levelFile.isEmpty() && Files->exists(session.levelFile)) {
+        try {
+            LoadLevelSequence(session.levelFile, QStringLiteral("Form_Load"));
+        } catch (const Failure& failure) {
+            trouble = failure;
+        }
+    } else if (!session.levelFile.isEmpty()) {
+        LevelFileName = session.levelFile;
+        LevelFileIsNew = true;
+    }
+    for (auto it = session.scratchFiles.cbegin(); it != session.scratchFiles.cend(); ++it)
+        if (QFileInfo(it.value()).isFile() && !QFileInfo(it.value()).isSymLink())
+            m_scratch.insert(
+                static_cast<Integer>(it.key()),
+                ScratchFile{it.value(), RegularFileIdentity(it.value()).value_or(FileIdentity())});
+    CurrentScreen = 0;
+    LoadScreen();
+    WalkerTile = LevelStartTile;
+    PlaceWalkerOnStartTile();
+    if (trouble)
+        throw *trouble;
+}
+
+void Module1::DiscardSession(const SessionState& session) {
+    for (const QString& scratch : session.scratchFiles)
+        if (QFileInfo(scratch).isFile() && !QFileInfo(scratch).isSymLink())
+            Files->remove(scratch);
+    Files->remove(QDir(session.folder).filePath(Session::FileName));
+    if (session.folder != scratchFolder() &&
+        QDir(session.folder).dirName().startsWith(QStringLiteral("session-"))) {
+        Files->remove(QDir(session.folder).filePath(QStringLiteral("TavrinEditor.lock")));
+        QDir().rmdir(session.folder);
+    }
+}
+
+void Module1::EndSession() {
+    m_session.removeFile(*Files);
+    m_session.release();
+    if (!m_ownSessionFolder.isEmpty())
+        QDir().rmdir(m_ownSessionFolder);
 }
 
 // --- Other shared procedures ------------------------------------------------------------------------------

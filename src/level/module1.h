@@ -7,6 +7,7 @@
 #include "picturestore.h"
 #include "record.h"
 #include "screen.h"
+#include "session.h"
 #include "tilearrays.h"
 #include "tilegrid.h"
 
@@ -86,8 +87,26 @@ public:
     QString ScratchFolder;
     // Keeps the scratch files in the program folder when it can be written, else in a folder of the
     // user's (an editor installed for all users cannot write beside itself), else in a private folder in
-    // the system's temporary folder.
+    // the system's temporary folder. While another running editor keeps its scratch files there, this one
+    // takes a folder of its own under the user's data folder instead.
     void ChooseScratchFolder();
+
+    // --- Sessions: what a crash leaves behind ----------------------------------------------------------
+    // When the level was last edited; the session file tells it.
+    QDateTime LastEdit;
+    bool Saving() const { return m_saving; }
+    // Writes the session file: the level file, whether there are unsaved edits, the scratch files.
+    void WriteSession(bool unsaved);
+    // Unsaved work that an editor no longer running left: in this editor's scratch folder, else in a
+    // folder of another editor's under the user's data folder.
+    std::optional<SessionState> RecoverableSession() const;
+    // Loads the level of `session` (or none) and takes its scratch files as this editor's own, so that
+    // every screen edited comes back as it was left.
+    void RecoverSession(const SessionState& session);
+    // Deletes the scratch files and the session file that `session` names.
+    void DiscardSession(const SessionState& session);
+    // The editor ends: the session file goes; a folder of its own goes too when nothing is left in it.
+    void EndSession();
     // The scratch file of a screen: the one this editor wrote for it, else Screen<n>.tmp.
     QString ScratchFileName(Integer screen) const;
     QString TemplateLevelFileName() const;
@@ -226,8 +245,11 @@ private:
     QString freeScratchName(Integer screen) const;
     bool scratchFileIsWhole(const QString& scratch, Integer screen) const;
     QString scratchFolder() const;
+    void choosePreferredScratchFolder();
     Failure lostScratchFile(const QString& scratch, const QString& what) const;
     bool m_saving = false;
+    Session m_session;
+    QString m_ownSessionFolder; // a folder made for this editor alone, removed at the end when empty
 };
 
 } // namespace tavrin

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,6 +40,8 @@ constexpr Long WindowBackColour = Rgb(128, 64, 0);
 constexpr Long PreviewBackColour = Rgb(192, 0, 0);
 constexpr Long SpecialTileBackColour = Rgb(0, 192, 0);
 constexpr int StatusInterval = 100;
+// An edit reaches its scratch file this long after it was made, at most.
+constexpr int AutosaveDelay = 1500;
 constexpr qreal ControlFontPoints = 8;
 
 // Grid geometry in twips: tile i sits at column (i - 1) mod 20, row (i - 1) div 20.
@@ -314,6 +317,27 @@ void Form1::connectControls() {
     connect(&m_document, &LevelDocument::tileChanged, this, &Form1::showStatus);
     connect(&m_document, &LevelDocument::screenShown, this, &Form1::showStatus);
     connect(&m_document, &LevelDocument::levelReplaced, this, &Form1::showStatus);
+    // What a crash would leave is kept up to date: the edited screen within two seconds, and the session.
+    m_autosave = new QTimer(this);
+    m_autosave->setSingleShot(true);
+    m_autosave->setInterval(AutosaveDelay);
+    connect(m_autosave, &QTimer::timeout, this, &Form1::autosave);
+    const auto edited = [this] {
+        m_module.LastEdit = QDateTime::currentDateTime();
+        if (!m_autosave->isActive())
+            m_autosave->start();
+    };
+    connect(&m_document, &LevelDocument::tileChanged, this, edited);
+    connect(&m_document, &LevelDocument::linksChanged, this, edited);
+    connect(&m_document, &LevelDocument::propertiesChanged, this, edited);
+    connect(&m_document, &LevelDocument::modifiedChanged, this,
+            [this](bool modified) { keepSession(modified); });
+    connect(&m_document, &LevelDocument::levelReplaced, this,
+            [this] { keepSession(m_document.isModified()); });
+    connect(&m_document, &LevelDocument::screenShown, this, [this] {
+        if (m_document.isModified())
+            keepSession(true);
+    });
     // The tile property window follows the tile it shows.
     connect(&m_document, &LevelDocument::tileChanged, this, [this](int, int tile) {
         if (m_tileProp && m_tileProp->isVisible() && m_tileProp->TileIndex->text() == QString::number(tile))
@@ -464,7 +488,8 @@ void Form1::Form_Load() {
     Dialog->InitDir = m_module.ProgramFolder;
     m_module.SetDefaults();
     m_module.PlaceWalkerOnStartTile();
-    LoadCommandLineLevel();
+    if (!recoverUnsavedWork())
+        LoadCommandLineLevel();
     m_module.CurrentScreen = 0;
     StatusTimer->start();
 }
@@ -472,6 +497,7 @@ void Form1::Form_Load() {
 void Form1::Form_Unload() {
     try {
         m_module.DeleteScratchFiles();
+        m_module.EndSession();
     } catch (const Failure&) {
         // The program ends all the same.
     }
@@ -521,6 +547,8 @@ QString Form1::statusLine() const {
 void Form1::mnuExit_Click() {
     if (!mayDropChanges())
         return;
+    // The scratch files stay, as Exit always left them, but they hold nothing that was not saved or given up.
+    keepSession(false);
     endProgram();
 }
 

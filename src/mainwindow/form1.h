@@ -217,6 +217,14 @@ private:
     bool mayDropChanges();
     // The caption names the level's file and ends with "*" while there are unsaved changes.
     void showCaption();
+    // Unsaved work left by an editor that stopped: asks to recover it; true when it was recovered.
+    bool recoverUnsavedWork();
+    // Writes the screen on display to its scratch file and the session file after an edit.
+    void autosave();
+    // Writes the session file; a failure is no loss of work, so it is not told.
+    void keepSession(bool unsaved);
+    QTimer* m_autosave = nullptr;
+    bool m_autosaveFailed = false;
     void rememberLevel(const QString& path);
     void fillRecentMenu();
     QString m_captionPath;

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMenu>
 #include <QSettings>
 
@@ -49,6 +50,65 @@ bool Form1::mayDropChanges() {
     if (answer == Save)
         return saveLevel();
     return answer == Discard;
+}
+
+bool Form1::recoverUnsavedWork() {
+    const std::optional<SessionState> session = m_module.RecoverableSession();
+    if (!session)
+        return false;
+    const QString level =
+        session->levelFile.isEmpty()
+            ? QStringLiteral("a new level")
+            : QStringLiteral("the level %1").arg(QDir::toNativeSeparators(session->levelFile));
+    const QString when = session->lastEdit.isValid()
+                             ? QLocale().toString(session->lastEdit.toLocalTime(), QLocale::ShortFormat)
+                             : QStringLiteral("an unknown time");
+    enum { Recover, Discard };
+    const int answer =
+        Ask({QStringLiteral("Recover Unsaved Work"),
+             QStringLiteral("TavrinEditor stopped while %1 had changes that were not saved (last "
+                            "edit: %2). Recover them? Discard deletes them for good.")
+                 .arg(level, when),
+             {QStringLiteral("Recover"), QStringLiteral("Discard")},
+             Recover,
+             Discard});
+    if (answer != Recover) {
+        m_module.DiscardSession(*session);
+        return false;
+    }
+    try {
+        m_module.RecoverSession(*session);
+    } catch (const Failure& failure) {
+        ShowFailure(failure, QStringLiteral("Form1_Load"));
+    }
+    m_document.levelLoaded();
+    m_document.levelRecovered();
+    m_captionPath = m_module.LevelFileName;
+    showCaption();
+    return true;
+}
+
+void Form1::autosave() {
+    if (!m_document.isModified() || m_module.Saving())
+        return;
+    try {
+        m_module.SaveScreenTmp();
+        m_autosaveFailed = false;
+    } catch (const Failure& failure) {
+        // Told once, not every two seconds while the disk stays full.
+        if (!m_autosaveFailed)
+            ShowFailure(failure, QStringLiteral("Autosave"));
+        m_autosaveFailed = true;
+    }
+    keepSession(true);
+}
+
+void Form1::keepSession(bool unsaved) {
+    try {
+        m_module.WriteSession(unsaved);
+    } catch (const Failure&) {
+        // The scratch files hold the work; only the offer to recover it after a crash is missing.
+    }
 }
 
 void Form1::mnuNew_Click() {

@@ -19,34 +19,42 @@ inline QByteArray ReadFile(const QString& path) {
 }
 
 // The editor as the program starts it, in a program folder of its own that holds the template level and
-// the sample pictures, with a scripted file dialog and every message recorded.
+// the sample pictures (or in `programFolder`, as it stands), with a scripted file dialog and every
+// message recorded. `startAnswers` answer the questions asked while it starts.
 class EditorFixture {
 public:
-    EditorFixture() {
+    explicit EditorFixture(const QStringList& startAnswers = {}, const QString& programFolder = QString())
+        : answers(startAnswers), root(programFolder.isEmpty() ? folder.path() : programFolder) {
         m_previousQuestions = tavrin::SetQuestionSink([this](const tavrin::Question& question) {
             questions << question.title;
             return answers.isEmpty() ? question.escapeButton
                                      : int(question.buttons.indexOf(answers.takeFirst()));
         });
         QStandardPaths::setTestModeEnabled(true);
-        const QDir pics(QStringLiteral(TAVRIN_SOURCE_DIR "/data/Pics"));
-        QDir(folder.path()).mkdir(QStringLiteral("Pics"));
-        for (const QString& name : pics.entryList(QDir::Files))
-            QFile::copy(pics.filePath(name), folder.filePath(QStringLiteral("Pics/") + name));
-        QFile::copy(QStringLiteral(TAVRIN_SOURCE_DIR "/data/PelmarLevel.txt"),
-                    folder.filePath("PelmarLevel.txt"));
-        module = std::make_unique<tavrin::Module1>(nullptr, folder.path());
+        if (programFolder.isEmpty())
+            PrepareProgramFolder(root);
+        module = std::make_unique<tavrin::Module1>(nullptr, root);
         form = std::make_unique<tavrin::Form1>(*module);
         form->Dialog = &dialog;
-        form->SettingsFile = folder.filePath("settings.ini");
+        form->SettingsFile = path("settings.ini");
         form->quitProgram = [this] { ++quits; };
         form->Form_Load();
-        dialog.InitDir = folder.path();
+        dialog.InitDir = root;
     }
 
     ~EditorFixture() { tavrin::SetQuestionSink(m_previousQuestions); }
 
-    QString path(const QString& name) const { return folder.filePath(name); }
+    // Puts the template level and the sample pictures into `folder`.
+    static void PrepareProgramFolder(const QString& folder) {
+        const QDir pics(QStringLiteral(TAVRIN_SOURCE_DIR "/data/Pics"));
+        QDir(folder).mkdir(QStringLiteral("Pics"));
+        for (const QString& name : pics.entryList(QDir::Files))
+            QFile::copy(pics.filePath(name), QDir(folder).filePath(QStringLiteral("Pics/") + name));
+        QFile::copy(QStringLiteral(TAVRIN_SOURCE_DIR "/data/PelmarLevel.txt"),
+                    QDir(folder).filePath("PelmarLevel.txt"));
+    }
+
+    QString path(const QString& name) const { return QDir(root).filePath(name); }
     QStringList titles() const {
         QStringList result;
         for (const auto& message : messages.messages())
@@ -55,15 +63,16 @@ public:
     }
 
     QTemporaryDir folder;
+    // The questions asked, by title, and the buttons to answer them with, in turn; with none left, a
+    // question is answered as Esc would.
+    QStringList questions;
+    QStringList answers;
+    QString root; // the program folder
     tavrin::MessageCatcher messages;
     ScriptedDialog dialog;
     std::unique_ptr<tavrin::Module1> module;
     std::unique_ptr<tavrin::Form1> form;
     int quits = 0;
-    // The questions asked, by title, and the buttons to answer them with, in turn; with none left, a
-    // question is answered as Esc would.
-    QStringList questions;
-    QStringList answers;
 
 private:
     tavrin::QuestionSink m_previousQuestions;

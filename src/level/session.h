@@ -1,0 +1,53 @@
+#pragma once
+
+#include "fileaccess.h"
+
+#include <QDateTime>
+#include <QMap>
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QLockFile;
+
+namespace tavrin {
+
+// What the session file beside the scratch files tells: the level file they belong to (empty for a level
+// without one), whether they hold edits that are not saved, when the last edit was, and which scratch
+// file holds which screen.
+struct SessionState {
+    QString folder; // where the session file stands; not written into it
+    QString levelFile;
+    bool unsaved = false;
+    QDateTime lastEdit;
+    QMap<int, QString> scratchFiles;
+};
+
+// One editor's claim on a scratch folder: a lock file that a running editor holds (an editor that ended
+// in any way, a crash or a power cut included, holds it no more), and the session file.
+class Session {
+public:
+    Session();
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    static const QString FileName;
+
+    // Takes `folder` for this editor; false when another running editor holds it.
+    bool claim(const QString& folder);
+    void release();
+    QString folder() const { return m_folder; }
+
+    // The session file of `folder`, when there is one that reads.
+    static std::optional<SessionState> read(const QString& folder);
+    // Writes the session file of the claimed folder whole or not at all.
+    void write(FileAccess& files, const SessionState& state) const;
+    void removeFile(FileAccess& files) const;
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+    QString m_folder;
+};
+
+} // namespace tavrin
