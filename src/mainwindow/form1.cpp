@@ -106,7 +106,12 @@ Form1::Form1(Module1& module, QWidget* parent) : QMainWindow(parent), m_module(m
     m_module.Grid = this;
 }
 
+// A window that goes without its program ending (as in a test, or an editor embedded elsewhere) leaves no
+// offer to recover behind: the question about unsaved changes is asked only by the commands that end the
+// program.
 Form1::~Form1() {
+    if (!m_ending)
+        keepSession(false);
     delete m_splash.data();
     if (m_module.Grid == this)
         m_module.Grid = nullptr;
