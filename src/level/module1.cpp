@@ -950,6 +950,13 @@ void Module1::WriteSession(bool unsaved) {
     state.levelFile = LevelFileName;
     state.unsaved = unsaved;
     state.lastEdit = LastEdit;
+    state.properties = {LevelName,
+                        LevelAuthor,
+                        LevelDateMade,
+                        LevelDescription,
+                        LevelComments,
+                        QString::number(LevelStartTile),
+                        QString::number(LevelLastScreen)};
     for (auto it = m_scratch.cbegin(); it != m_scratch.cend(); ++it)
         state.scratchFiles.insert(it.key(), it->path);
     m_session.write(*Files, state);
@@ -1008,6 +1015,21 @@ void Module1::RecoverSession(const SessionState& session) {
             m_scratch.insert(
                 static_cast<Integer>(it.key()),
                 ScratchFile{it.value(), RegularFileIdentity(it.value()).value_or(FileIdentity())});
+    // The properties as they were edited, when they read as properties.
+    if (session.properties.size() == 7) {
+        PropertyValues values{session.properties[0], session.properties[1], session.properties[2],
+                              session.properties[3], session.properties[4]};
+        bool startRead = false;
+        bool lastRead = false;
+        const int start = session.properties[5].toInt(&startRead);
+        const int last = session.properties[6].toInt(&lastRead);
+        if (startRead && lastRead && start >= FirstGridTile && start <= LastGridTile && last >= 0 &&
+            last <= 32767) {
+            values.startTile = static_cast<Integer>(start);
+            values.lastScreen = static_cast<Integer>(last);
+            SetProperties(values);
+        }
+    }
     CurrentScreen = 0;
     LoadScreen();
     WalkerTile = LevelStartTile;

@@ -51,6 +51,8 @@ std::optional<SessionState> Session::read(const QString& folder) {
     state.levelFile = object.value(QStringLiteral("levelFile")).toString();
     state.unsaved = object.value(QStringLiteral("unsaved")).toBool();
     state.lastEdit = QDateTime::fromString(object.value(QStringLiteral("lastEdit")).toString(), Qt::ISODate);
+    for (const QJsonValue& value : object.value(QStringLiteral("properties")).toArray())
+        state.properties << value.toString();
     const QJsonObject screens = object.value(QStringLiteral("scratchFiles")).toObject();
     for (auto it = screens.begin(); it != screens.end(); ++it) {
         bool number = false;
@@ -70,7 +72,8 @@ void Session::write(FileAccess& files, const SessionState& state) const {
     const QJsonObject object{{QStringLiteral("levelFile"), state.levelFile},
                              {QStringLiteral("unsaved"), state.unsaved},
                              {QStringLiteral("lastEdit"), state.lastEdit.toString(Qt::ISODate)},
-                             {QStringLiteral("scratchFiles"), screens}};
+                             {QStringLiteral("scratchFiles"), screens},
+                             {QStringLiteral("properties"), QJsonArray::fromStringList(state.properties)}};
     const auto file = files.openWrite(QDir(m_folder).filePath(FileName), Links::Replace);
     file->write(QJsonDocument(object).toJson());
     files.commit(*file);

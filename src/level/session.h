@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -21,6 +22,9 @@ struct SessionState {
     bool unsaved = false;
     QDateTime lastEdit;
     QMap<int, QString> scratchFiles;
+    // The level properties as they were: name, author, date made, description, comments, start tile, last
+    // screen. Empty when the session file has none.
+    QStringList properties;
 };
 
 // One editor's claim on a scratch folder: a lock file that a running editor holds (an editor that ended

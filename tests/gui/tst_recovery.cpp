@@ -25,8 +25,8 @@ bool HasScratchFiles(const QString& folder) {
 class TestRecovery : public QObject {
     Q_OBJECT
 private slots:
-    // The child process of killedEditorLeavesItsWork: edits two screens, waits past the autosave, and
-    // waits to be killed.
+    // The child process of killedEditorLeavesItsWork: edits two screens and the level properties, waits
+    // past the autosave, and waits to be killed.
     void childEdits() {
         const QString folder = qEnvironmentVariable("TAVRIN_CHILD_FOLDER");
         if (folder.isEmpty())
@@ -37,6 +37,9 @@ private slots:
         Paint(*f.form, 150, 255);
         f.module->ChangeScreen(0);
         Paint(*f.form, 7, 4660);
+        const PropertyValues before = f.module->Properties();
+        f.module->LevelName = "Renamed";
+        f.form->Document().recordPropertiesEdit(before);
         QTest::qWait(2500);
         std::printf("edited\n");
         std::fflush(stdout);
@@ -71,6 +74,7 @@ private slots:
         if (answer == "Recover") {
             QVERIFY(f.form->Document().isModified() && f.form->windowTitle().endsWith('*'));
             QCOMPARE(f.form->Tile(7)->backColour(), 4660);
+            QCOMPARE(f.module->LevelName, "Renamed");
             f.module->ChangeScreen(2);
             QCOMPARE(f.form->Tile(150)->backColour(), 255);
             f.dialog.files << f.path("recovered.txt");
