@@ -15,8 +15,8 @@ class TestFaultsGui : public QObject {
     Q_OBJECT
 private slots:
     void writesFail() {
+        FaultyFiles files; // outlives the editor, which writes its session file as it goes
         EditorFixture f;
-        FaultyFiles files;
         f.module->Files = &files;
         f.form->MnuPLtemp_Click();
         f.form->setBackColour(30, 9);
