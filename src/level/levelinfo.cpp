@@ -1,0 +1,68 @@
+#include "levelinfo.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tavrin {
+
+namespace {
+void readRecords(RecordReader& reader, LevelInfo& info, bool* levelRecords);
+}
+
+LevelInfo ReadLevelInfo(FileAccess& files, const QString& path) {
+    LevelInfo info;
+    const std::unique_ptr<QIODevice> file = files.openRead(path);
+    info.fileSize = QFileInfo(path).size();
+    RecordReader reader(file.get());
+    bool levelRecords = false;
+    const Failure notALevel(ErrInvalidFormat,
+                            QStringLiteral("%1 is not a level file: none of its records is a level record.")
+                                .arg(QDir::toNativeSeparators(path)));
+    try {
+        readRecords(reader, info, &levelRecords);
+    } catch (const Failure&) {
+        if (!levelRecords)
+            throw notALevel; // a picture or other data, which the reader gives up on at once
+        throw;
+    }
+    if (!levelRecords)
+        throw notALevel;
+    return info;
+}
+
+namespace {
+void readRecords(RecordReader& reader, LevelInfo& info, bool* levelRecords) {
+    while (!reader.atEnd()) {
+        const Record record = reader.read();
+        if (!record[0].isText())
+            continue;
+        const QString& key = record[0].textValue();
+        if (key == QLatin1String("LevelProp")) {
+            *levelRecords = true;
+            PropertyValues& values = info.properties;
+            values.name = record[1].toText();
+            values.author = record[2].toText();
+            values.dateMade = record[3].toText();
+            values.description = record[4].toText();
+            values.comments = record[5].toText();
+            values.startTile = record[6].toInteger();
+            values.lastScreen = record[7].toInteger();
+            continue;
+        }
+        if (!key.startsWith(QLatin1String("Screen")))
+            continue;
+        bool number = false;
+        const int screen = QStringView(key).mid(6).toInt(&number);
+        if (!number)
+            continue;
+        *levelRecords = true;
+        if (!record[1].isNumeric())
+            continue;
+        info.screensWithRecords.insert(screen);
+        if (record[3].isText() && !record[3].isNumeric())
+            ++info.pictureUses[record[3].textValue()];
+    }
+}
+} // namespace
+
+} // namespace tavrin
