@@ -3,6 +3,7 @@
 #include "failure.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -26,9 +27,19 @@ int Ask(const Question& question) {
         return questionSink()(question);
     QMessageBox box(QMessageBox::Question, question.title, question.text, QMessageBox::NoButton,
                     QApplication::activeWindow());
+    // The buttons that have a standard meaning are the standard ones, so that the platform places them as
+    // usual and tools that drive message boxes find them.
+    static const QHash<QString, QMessageBox::StandardButton> standard = {
+        {QStringLiteral("Save"), QMessageBox::Save},
+        {QStringLiteral("Discard"), QMessageBox::Discard},
+        {QStringLiteral("Cancel"), QMessageBox::Cancel}};
     QList<QPushButton*> buttons;
-    for (const QString& text : question.buttons)
-        buttons << box.addButton(text, QMessageBox::ActionRole);
+    for (const QString& text : question.buttons) {
+        QPushButton* button = standard.contains(text) ? box.addButton(standard.value(text))
+                                                      : box.addButton(text, QMessageBox::ActionRole);
+        button->setText(text);
+        buttons << button;
+    }
     box.setDefaultButton(buttons.value(question.defaultButton));
     box.setEscapeButton(buttons.value(question.escapeButton));
     box.exec();

@@ -2,6 +2,7 @@
 // answer leaves on disk, New Level, Recent Levels, and the traps that used to lose edits.
 #include "colour.h"
 #include "editorfixture.h"
+#include "messagebox.h"
 #include "modaldialog.h"
 #include "picturebox.h"
 #include "screenprop.h"
@@ -190,6 +191,24 @@ private slots:
                 form().windowTitle().startsWith("TavrinEditor (" + level()));
         module().ChangeScreen(1);
         QCOMPARE(form().Tile(150)->backColour(), 255);
+    }
+
+    // The box itself: Save, Discard and Cancel are the standard buttons, Save the default, Esc cancels.
+    void theQuestionBox() {
+        const QuestionSink scripted = SetQuestionSink({});
+        const Question question{"Unsaved Changes", "Text", {"Save", "Discard", "Cancel"}, 0, 2};
+        int answer = -1;
+        QVERIFY(DriveModalDialog([&] { answer = Ask(question); },
+                                 [](QDialog* dialog) {
+                                     auto* box = qobject_cast<QMessageBox*>(dialog);
+                                     QVERIFY(box && box->defaultButton() == box->button(QMessageBox::Save));
+                                     box->button(QMessageBox::Discard)->click();
+                                 }));
+        QCOMPARE(answer, 1);
+        QVERIFY(DriveModalDialog([&] { answer = Ask(question); },
+                                 [](QDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); }));
+        QCOMPARE(answer, 2);
+        SetQuestionSink(scripted);
     }
 
     // Started with a level file that is not there yet: a new level, saved under that name.
