@@ -39,14 +39,8 @@ void readRecords(RecordReader& reader, LevelInfo& info, bool* levelRecords) {
         const QString& key = record[0].textValue();
         if (key == QLatin1String("LevelProp")) {
             *levelRecords = true;
-            PropertyValues& values = info.properties;
-            values.name = record[1].toText();
-            values.author = record[2].toText();
-            values.dateMade = record[3].toText();
-            values.description = record[4].toText();
-            values.comments = record[5].toText();
-            values.startTile = record[6].toInteger();
-            values.lastScreen = record[7].toInteger();
+            int field = 0;
+            info.properties = PropertiesOfRecord(record, &field);
             continue;
         }
         if (!key.startsWith(QLatin1String("Screen")))

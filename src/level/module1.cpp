@@ -173,6 +173,20 @@ bool PropertyValues::operator==(const PropertyValues& other) const {
            lastScreen == other.lastScreen;
 }
 
+PropertyValues PropertiesOfRecord(const Record& record, int* field) {
+    PropertyValues values;
+    values.name = record[1].toText();
+    values.author = record[2].toText();
+    values.dateMade = record[3].toText();
+    values.description = record[4].toText();
+    values.comments = record[5].toText();
+    *field = 6;
+    values.startTile = record[6].toInteger();
+    *field = 7;
+    values.lastScreen = record[7].toInteger();
+    return values;
+}
+
 PropertyValues Module1::Properties() const {
     return {LevelName,     LevelAuthor,    LevelDateMade,  LevelDescription,
             LevelComments, LevelStartTile, LevelLastScreen};
@@ -643,21 +657,11 @@ void Module1::DeleteScratchFiles(const QString& keep) {
 std::optional<Module1::LevelProperties> Module1::readLevelProperties(const QString& fileName) {
     std::optional<LevelProperties> read;
     forEachRecord(fileName, LevelPropKey, [&](const Record& record, const RecordPlace& place) {
+        int field = 0;
         try {
-            LevelProperties properties;
-            PropertyValues& values = properties.values;
-            values.name = record[1].toText();
-            values.author = record[2].toText();
-            values.dateMade = record[3].toText();
-            values.description = record[4].toText();
-            values.comments = record[5].toText();
-            values.startTile = inField(6, [&] { return record[6].toInteger(); });
-            values.lastScreen = inField(7, [&] { return record[7].toInteger(); });
-            properties.record = record;
-            properties.offset = place.begin;
-            read = properties;
-        } catch (const FieldError& error) {
-            throw fieldFailure(error.failure, fileName, place.begin, error.field, record);
+            read = LevelProperties{PropertiesOfRecord(record, &field), record, place.begin};
+        } catch (const Failure& failure) {
+            throw fieldFailure(failure, fileName, place.begin, field, record);
         }
     });
     return read;

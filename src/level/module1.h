@@ -29,6 +29,10 @@ struct PropertyValues {
     bool operator!=(const PropertyValues& other) const { return !(*this == other); }
 };
 
+// The properties of a "LevelProp" record. A start tile or last screen that is no Integer fails with the
+// failure of its conversion; `field` then tells which field it was.
+PropertyValues PropertiesOfRecord(const Record& record, int* field);
+
 // The level state shared by every window, and the procedures that keep it on disk. The state is public
 // and read and written directly; each window gets the one instance by reference.
 class Module1 {
