@@ -58,6 +58,7 @@ QString sessionsRoot() {
 } // namespace
 
 void Module1::ChooseScratchFolder() {
+    m_writtenSession.reset();
     choosePreferredScratchFolder();
     if (m_session.claim(scratchFolder()))
         return;
@@ -963,15 +964,25 @@ void Module1::WriteSession(bool unsaved) {
                         QString::number(LevelLastScreen)};
     for (auto it = m_scratch.cbegin(); it != m_scratch.cend(); ++it)
         state.scratchFiles.insert(it.key(), it->path);
+    // Each write waits for the disk; a change of screen that left the session as it was writes nothing.
+    if (m_writtenSession && m_writtenSession->sameContent(state))
+        return;
     m_session.write(*Files, state);
+    m_writtenSession = state;
 }
 
 namespace {
+// A scratch file is a regular file: a link in its place is none.
+bool isRegularFile(const QString& path) {
+    const QFileInfo file(path);
+    return file.isFile() && !file.isSymLink();
+}
+
 bool holdsUnsavedWork(const std::optional<SessionState>& session) {
     if (!session || !session->unsaved)
         return false;
     for (const QString& scratch : session->scratchFiles)
-        if (QFileInfo(scratch).isFile() && !QFileInfo(scratch).isSymLink())
+        if (isRegularFile(scratch))
             return true;
     return false;
 }
@@ -996,6 +1007,7 @@ std::optional<SessionState> Module1::RecoverableSession() const {
 
 void Module1::RecoverSession(const SessionState& session) {
     // The files stay where they are; this editor takes over their folder.
+    m_writtenSession.reset();
     if (session.folder != scratchFolder() && m_session.claim(session.folder)) {
         if (!m_ownSessionFolder.isEmpty())
             QDir().rmdir(m_ownSessionFolder);
@@ -1015,7 +1027,7 @@ void Module1::RecoverSession(const SessionState& session) {
         LevelFileIsNew = true;
     }
     for (auto it = session.scratchFiles.cbegin(); it != session.scratchFiles.cend(); ++it)
-        if (QFileInfo(it.value()).isFile() && !QFileInfo(it.value()).isSymLink())
+        if (isRegularFile(it.value()))
             m_scratch.insert(
                 static_cast<Integer>(it.key()),
                 ScratchFile{it.value(), RegularFileIdentity(it.value()).value_or(FileIdentity())});
@@ -1044,9 +1056,10 @@ void Module1::RecoverSession(const SessionState& session) {
 
 void Module1::DiscardSession(const SessionState& session) {
     for (const QString& scratch : session.scratchFiles)
-        if (QFileInfo(scratch).isFile() && !QFileInfo(scratch).isSymLink())
+        if (isRegularFile(scratch))
             Files->remove(scratch);
     Files->remove(QDir(session.folder).filePath(Session::FileName));
+    m_writtenSession.reset();
     if (session.folder != scratchFolder() &&
         QDir(session.folder).dirName().startsWith(QStringLiteral("session-"))) {
         Files->remove(QDir(session.folder).filePath(QStringLiteral("TavrinEditor.lock")));
@@ -1057,6 +1070,7 @@ void Module1::DiscardSession(const SessionState& session) {
 void Module1::EndSession() {
     m_session.removeFile(*Files);
     m_session.release();
+    m_writtenSession.reset();
     if (!m_ownSessionFolder.isEmpty())
         QDir().rmdir(m_ownSessionFolder);
 }

@@ -253,6 +253,7 @@ private:
     Failure lostScratchFile(const QString& scratch, const QString& what) const;
     bool m_saving = false;
     Session m_session;
+    std::optional<SessionState> m_writtenSession; // what the session file holds, as this editor wrote it
     QString m_ownSessionFolder; // a folder made for this editor alone, removed at the end when empty
 };
 

@@ -25,6 +25,11 @@ struct SessionState {
     // The level properties as they were: name, author, date made, description, comments, start tile, last
     // screen. Empty when the session file has none.
     QStringList properties;
+
+    bool sameContent(const SessionState& other) const {
+        return levelFile == other.levelFile && unsaved == other.unsaved && lastEdit == other.lastEdit &&
+               scratchFiles == other.scratchFiles && properties == other.properties;
+    }
 };
 
 // One editor's claim on a scratch folder: a lock file that a running editor holds (an editor that ended
