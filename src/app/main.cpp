@@ -6,7 +6,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.1"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
 
     tavrin::Module1 module(nullptr, QCoreApplication::applicationDirPath());
     tavrin::InstallMessageBoxSink();

@@ -1,75 +1,76 @@
 // tavrin-level: level files without a window.
-#include "levelinfo.h"
+#include "commands.h"
 
 #include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTextStream>
 
-using namespace tavrin;
+namespace tavrin::cli {
 
 namespace {
+const char* const Usage =
+    "Usage: tavrin-level COMMAND ARGUMENTS\n"
+    "\n"
+    "Commands:\n"
+    "  info LEVEL [--json]\n"
+    "      the level's properties, screens, pictures and size\n"
+    "  check LEVEL [--json] [--pics DIR]\n"
+    "      every problem of the level, one line each; exit 1 when there are errors\n"
+    "  render LEVEL -o OUT.png [--screen N | --world] [--scale K] [--marker]\n"
+    "      a screen (screen 0 unless given), or the map of the whole level, as a PNG image\n"
+    "  export LEVEL -o OUT.json\n"
+    "      the whole level as JSON\n"
+    "  import IN.json -o LEVEL\n"
+    "      a level file from JSON written by export\n"
+    "\n"
+    "Options:\n"
+    "  --help       this text\n"
+    "  --version    the program's version\n"
+    "\n"
+    "Exit status: 0 done, 1 check found errors, 2 the command could not be carried out.\n";
+} // namespace
 
-const char* const Usage = "Usage: tavrin-level COMMAND LEVEL [OPTIONS]\n"
-                          "\n"
-                          "Commands:\n"
-                          "  info LEVEL [--json]   the level's properties, screens, pictures and size\n"
-                          "\n"
-                          "Options:\n"
-                          "  --help                this text\n"
-                          "  --version             the program's version\n";
-
-// Exit codes: 0 done, 1 problems found, 2 the command could not be carried out.
-constexpr int ExitDone = 0;
-constexpr int ExitUnusable = 2;
-
-int usageError(const QString& what) {
+int UsageError(const QString& what) {
     QTextStream(stderr) << "tavrin-level: " << what << "\n\n" << Usage;
     return ExitUnusable;
 }
 
-int info(const QString& path, bool json) {
-    FileAccess files;
-    LevelInfo level;
-    try {
-        level = ReadLevelInfo(files, path);
-    } catch (const Failure& failure) {
-        QTextStream(stderr) << "tavrin-level: " << path << ": " << failure.description() << '\n';
-        return ExitUnusable;
-    }
-    const PropertyValues& p = level.properties;
-    QTextStream out(stdout);
-    if (json) {
-        QJsonObject pictures;
-        for (auto it = level.pictureUses.cbegin(); it != level.pictureUses.cend(); ++it)
-            pictures.insert(it.key(), double(it.value()));
-        const QJsonObject object{
-            {"name", p.name},           {"author", p.author},
-            {"dateMade", p.dateMade},   {"lastScreen", p.lastScreen},
-            {"startTile", p.startTile}, {"screensWithRecords", int(level.screensWithRecords.size())},
-            {"pictures", pictures},     {"fileSize", double(level.fileSize)}};
-        out << QJsonDocument(object).toJson();
-        return ExitDone;
-    }
-    out << "Name: " << p.name << '\n'
-        << "Author: " << p.author << '\n'
-        << "Date made: " << p.dateMade << '\n'
-        << "Last screen: " << p.lastScreen << '\n'
-        << "Start tile: " << p.startTile << '\n'
-        << "Screens with records: " << level.screensWithRecords.size() << '\n'
-        << "File size: " << level.fileSize << " bytes\n"
-        << "Pictures:" << (level.pictureUses.isEmpty() ? " none\n" : "\n");
-    for (auto it = level.pictureUses.cbegin(); it != level.pictureUses.cend(); ++it)
-        out << "  " << it.key() << ": " << it.value() << (it.value() == 1 ? " tile\n" : " tiles\n");
-    return ExitDone;
+int Unusable(const QString& what) {
+    QTextStream(stderr) << "tavrin-level: " << what << '\n';
+    return ExitUnusable;
 }
 
-} // namespace
+bool TakeOption(QStringList& arguments, const QString& option, QString* value, QString* error) {
+    for (qsizetype i = arguments.indexOf(option); i >= 0; i = arguments.indexOf(option)) {
+        if (i + 1 >= arguments.size()) {
+            *error = QStringLiteral("%1 needs a value").arg(option);
+            return false;
+        }
+        *value = arguments.at(i + 1);
+        arguments.remove(i, 2);
+    }
+    return true;
+}
+
+bool TakeFlag(QStringList& arguments, const QString& flag) {
+    return arguments.removeAll(flag) > 0;
+}
+
+QString CheckRest(const QStringList& arguments, const QString& command, int files) {
+    for (const QString& argument : arguments)
+        if (argument.startsWith(QLatin1String("-")) && argument.size() > 1)
+            return QStringLiteral("unknown option %1").arg(argument);
+    if (arguments.size() != files)
+        return files == 1 ? QStringLiteral("%1 takes one file").arg(command)
+                          : QStringLiteral("%1 takes %2 files").arg(command).arg(files);
+    return QString();
+}
+
+} // namespace tavrin::cli
 
 int main(int argc, char* argv[]) {
+    using namespace tavrin::cli;
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.1"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
     QStringList arguments = app.arguments().mid(1);
     if (arguments.contains(QLatin1String("--help"))) {
         QTextStream(stdout) << Usage;
@@ -80,16 +81,17 @@ int main(int argc, char* argv[]) {
         return ExitDone;
     }
     if (arguments.isEmpty())
-        return usageError(QStringLiteral("no command given"));
+        return UsageError(QStringLiteral("no command given"));
     const QString command = arguments.takeFirst();
-    const bool json = arguments.removeAll(QStringLiteral("--json")) > 0;
-    for (const QString& argument : std::as_const(arguments))
-        if (argument.startsWith(QLatin1String("--")))
-            return usageError(QStringLiteral("unknown option %1").arg(argument));
-    if (command == QLatin1String("info")) {
-        if (arguments.size() != 1)
-            return usageError(QStringLiteral("info takes one level file"));
-        return info(arguments.first(), json);
-    }
-    return usageError(QStringLiteral("unknown command %1").arg(command));
+    if (command == QLatin1String("info"))
+        return Info(arguments);
+    if (command == QLatin1String("check"))
+        return Check(arguments);
+    if (command == QLatin1String("render"))
+        return Render(arguments);
+    if (command == QLatin1String("export"))
+        return Export(arguments);
+    if (command == QLatin1String("import"))
+        return Import(arguments);
+    return UsageError(QStringLiteral("unknown command %1").arg(command));
 }

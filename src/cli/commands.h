@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The commands of tavrin-level. Each takes the arguments after its own name and returns the exit code.
+namespace tavrin::cli {
+
+// Exit codes: 0 done (warnings alone included), 1 problems found, 2 the command could not be carried out
+// (a usage error, a file that cannot be read as a level, a file that cannot be written).
+constexpr int ExitDone = 0;
+constexpr int ExitProblems = 1;
+constexpr int ExitUnusable = 2;
+
+// Prints "tavrin-level: <what>", a blank line and the usage text to standard error; ExitUnusable.
+int UsageError(const QString& what);
+// Prints "tavrin-level: <what>" to standard error; ExitUnusable.
+int Unusable(const QString& what);
+
+// Takes `option` and the value after it out of `arguments`. False (with `error` set) when the option is
+// given without a value; `value` is left alone when the option is not given.
+bool TakeOption(QStringList& arguments, const QString& option, QString* value, QString* error);
+// Takes every `flag` out of `arguments`; true when there was one.
+bool TakeFlag(QStringList& arguments, const QString& flag);
+// The arguments left over: an unknown option is a usage error, as is a number of files other than
+// `files`. Empty when they are right, else the usage error's text.
+QString CheckRest(const QStringList& arguments, const QString& command, int files);
+
+int Info(QStringList arguments);
+int Check(QStringList arguments);
+int Render(QStringList arguments);
+int Export(QStringList arguments);
+int Import(QStringList arguments);
+
+} // namespace tavrin::cli

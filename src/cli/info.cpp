@@ -1,0 +1,50 @@
+// tavrin-level info
+#include "commands.h"
+#include "levelinfo.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+
+namespace tavrin::cli {
+
+int Info(QStringList arguments) {
+    const bool json = TakeFlag(arguments, QStringLiteral("--json"));
+    if (const QString error = CheckRest(arguments, QStringLiteral("info"), 1); !error.isEmpty())
+        return UsageError(error);
+    const QString& path = arguments.first();
+    FileAccess files;
+    LevelInfo level;
+    try {
+        level = ReadLevelInfo(files, path);
+    } catch (const Failure& failure) {
+        return Unusable(path + QStringLiteral(": ") + failure.description());
+    }
+    const PropertyValues& p = level.properties;
+    QTextStream out(stdout);
+    if (json) {
+        QJsonObject pictures;
+        for (auto it = level.pictureUses.cbegin(); it != level.pictureUses.cend(); ++it)
+            pictures.insert(it.key(), double(it.value()));
+        const QJsonObject object{
+            {"name", p.name},           {"author", p.author},
+            {"dateMade", p.dateMade},   {"lastScreen", p.lastScreen},
+            {"startTile", p.startTile}, {"screensWithRecords", int(level.screensWithRecords.size())},
+            {"pictures", pictures},     {"fileSize", double(level.fileSize)}};
+        out << QJsonDocument(object).toJson();
+        return ExitDone;
+    }
+    out << "Name: " << p.name << '\n'
+        << "Author: " << p.author << '\n'
+        << "Date made: " << p.dateMade << '\n'
+        << "Last screen: " << p.lastScreen << '\n'
+        << "Start tile: " << p.startTile << '\n'
+        << "Screens with records: " << level.screensWithRecords.size() << '\n'
+        << "File size: " << level.fileSize << " bytes\n"
+        << "Pictures:" << (level.pictureUses.isEmpty() ? " none\n" : "\n");
+    for (auto it = level.pictureUses.cbegin(); it != level.pictureUses.cend(); ++it)
+        out << "  " << it.key() << ": " << it.value() << (it.value() == 1 ? " tile\n" : " tiles\n");
+    return ExitDone;
+}
+
+} // namespace tavrin::cli
