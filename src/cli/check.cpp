@@ -1,10 +1,80 @@
 // tavrin-level check
 #include "commands.h"
+#include "levelcheck.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
 
 namespace tavrin::cli {
 
-int Check(QStringList) {
-    return Unusable(QStringLiteral("check is not built yet"));
+namespace {
+
+// Where the editor keeps its pictures: beside the level file, then beside the program (and, installed,
+// beside the editor).
+QStringList picturesFolders(const QString& level) {
+    const QString program = QCoreApplication::applicationDirPath();
+    QStringList folders{QFileInfo(level).absoluteDir().filePath(QStringLiteral("Pics")),
+                        QDir(program).filePath(QStringLiteral("Pics"))};
+    const QString installed = QDir(program).filePath(QStringLiteral("../lib/tavrin-editor/Pics"));
+    if (QFileInfo(installed).isDir())
+        folders << QDir::cleanPath(installed);
+    folders.removeDuplicates();
+    return folders;
+}
+
+QJsonValue orNull(const std::optional<qint64>& value) {
+    return value ? QJsonValue(double(*value)) : QJsonValue();
+}
+
+QJsonObject toJson(const LevelProblem& problem) {
+    return QJsonObject{{"severity", problem.isError() ? QStringLiteral("error") : QStringLiteral("warning")},
+                       {"code", problem.code},
+                       {"screen", orNull(problem.screen)},
+                       {"tile", problem.tile ? QJsonValue(*problem.tile) : QJsonValue()},
+                       {"direction", problem.direction ? QJsonValue(problem.directionName()) : QJsonValue()},
+                       {"line", problem.line > 0 ? QJsonValue(double(problem.line)) : QJsonValue()},
+                       {"message", problem.message}};
+}
+
+} // namespace
+
+int Check(QStringList arguments) {
+    const bool json = TakeFlag(arguments, QStringLiteral("--json"));
+    QString pics;
+    QString error;
+    if (!TakeOption(arguments, QStringLiteral("--pics"), &pics, &error))
+        return UsageError(error);
+    if (const QString rest = CheckRest(arguments, QStringLiteral("check"), 1); !rest.isEmpty())
+        return UsageError(rest);
+    const QString& path = arguments.first();
+    LevelCheckSettings settings;
+    settings.picturesFolders = pics.isEmpty() ? picturesFolders(path) : QStringList{pics};
+    FileAccess files;
+    std::vector<LevelProblem> problems;
+    try {
+        problems = CheckLevelFile(files, path, settings);
+    } catch (const Failure& failure) {
+        return Unusable(path, failure.description());
+    }
+    QTextStream out(stdout);
+    if (json) {
+        QJsonArray array;
+        for (const LevelProblem& problem : problems)
+            array.append(toJson(problem));
+        out << QJsonDocument(array).toJson();
+    } else {
+        for (const LevelProblem& problem : problems)
+            out << problem.toLine(path) << '\n';
+        out << path << ": " << ProblemSummary(problems) << '\n';
+    }
+    const bool errors =
+        std::any_of(problems.begin(), problems.end(), [](const LevelProblem& p) { return p.isError(); });
+    return errors ? ExitProblems : ExitDone;
 }
 
 } // namespace tavrin::cli

@@ -16,6 +16,9 @@ constexpr int ExitUnusable = 2;
 int UsageError(const QString& what);
 // Prints "tavrin-level: <what>" to standard error; ExitUnusable.
 int Unusable(const QString& what);
+// Tells why `file` could not be used: the failure's description, after the file's name unless it names
+// it already; ExitUnusable.
+int Unusable(const QString& file, const QString& description);
 
 // Takes `option` and the value after it out of `arguments`. False (with `error` set) when the option is
 // given without a value; `value` is left alone when the option is not given.

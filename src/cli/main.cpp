@@ -39,6 +39,10 @@ int Unusable(const QString& what) {
     return ExitUnusable;
 }
 
+int Unusable(const QString& file, const QString& description) {
+    return Unusable(description.contains(file) ? description : file + QStringLiteral(": ") + description);
+}
+
 bool TakeOption(QStringList& arguments, const QString& option, QString* value, QString* error) {
     for (qsizetype i = arguments.indexOf(option); i >= 0; i = arguments.indexOf(option)) {
         if (i + 1 >= arguments.size()) {

@@ -1,10 +1,72 @@
 // tavrin-level render
 #include "commands.h"
+#include "fileaccess.h"
+#include "levelrender.h"
+#include "numbers.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTextStream>
+#include <cmath>
 
 namespace tavrin::cli {
 
-int Render(QStringList) {
-    return Unusable(QStringLiteral("render is not built yet"));
+namespace {
+// A whole number from `low` to `high` given as an option's value.
+bool WholeNumber(const QString& text, int low, int high, int* value) {
+    double number = 0;
+    if (!ReadsAsNumber(text, &number) || number != std::floor(number) || number < low || number > high)
+        return false;
+    *value = int(number);
+    return true;
+}
+} // namespace
+
+int Render(QStringList arguments) {
+    QString out, screen, scale, pics, error;
+    if (!TakeOption(arguments, QStringLiteral("-o"), &out, &error) ||
+        !TakeOption(arguments, QStringLiteral("--screen"), &screen, &error) ||
+        !TakeOption(arguments, QStringLiteral("--scale"), &scale, &error) ||
+        !TakeOption(arguments, QStringLiteral("--pics"), &pics, &error))
+        return UsageError(error);
+    RenderRequest request;
+    request.world = TakeFlag(arguments, QStringLiteral("--world"));
+    request.marker = TakeFlag(arguments, QStringLiteral("--marker"));
+    if (const QString rest = CheckRest(arguments, QStringLiteral("render"), 1); !rest.isEmpty())
+        return UsageError(rest);
+    if (out.isEmpty())
+        return UsageError(QStringLiteral("render needs -o OUT.png"));
+    if (request.world && !screen.isNull())
+        return UsageError(QStringLiteral("render takes --screen or --world, not both"));
+    if (!screen.isNull() && !WholeNumber(screen, 0, 32767, &request.screen))
+        return UsageError(QStringLiteral("--screen takes a screen number from 0 to 32767"));
+    if (!scale.isNull() && !WholeNumber(scale, 1, 8, &request.scale))
+        return UsageError(QStringLiteral("--scale takes a whole number from 1 to 8"));
+    if (!pics.isNull() && !QFileInfo(pics).isDir())
+        return Unusable(pics, QStringLiteral("the pictures folder is not there"));
+    request.levelFile = arguments.first();
+    request.picturesFolder =
+        pics.isNull() ? FindPicturesFolder(request.levelFile, QCoreApplication::applicationDirPath()) : pics;
+
+    QStringList warnings;
+    QImage image;
+    try {
+        image = RenderLevel(request, &warnings);
+    } catch (const Failure& failure) {
+        return Unusable(request.levelFile, failure.description());
+    }
+    for (const QString& warning : std::as_const(warnings))
+        QTextStream(stderr) << "tavrin-level: " << request.levelFile << ": " << warning << '\n';
+    FileAccess files;
+    try {
+        const std::unique_ptr<AtomicFile> file = files.openWrite(out);
+        if (!image.save(file.get(), "PNG"))
+            throw WriteFailure(*file);
+        files.commit(*file);
+    } catch (const Failure& failure) {
+        return Unusable(out, failure.description());
+    }
+    return ExitDone;
 }
 
 } // namespace tavrin::cli

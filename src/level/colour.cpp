@@ -3,11 +3,23 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+// The palette Qt's platform themes start from: the one a window of the editor gets where the desktop sets
+// none. Exported by Qt Gui, though no header of it declares it.
+QPalette qt_fusionPalette();
+
 namespace tavrin {
 
 namespace {
+// The application's palette. A program without windows (tavrin-level) runs a QCoreApplication, whose
+// palette cannot be asked for (Qt crashes), and draws with the palette the editor gets from Qt itself.
+QPalette applicationPalette() {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return QGuiApplication::palette();
+    return qt_fusionPalette();
+}
+
 QColor systemColour(int index) {
-    const QPalette palette = QGuiApplication::palette();
+    const QPalette palette = applicationPalette();
     switch (index) {
     case 1: // desktop
         return QColor(0, 128, 128);

@@ -132,15 +132,29 @@ QString Module1::PicturesFolder() const {
 }
 
 QString Module1::PicturePath(const QString& reference) const {
+    return PictureFilePath(PicturesFolder(), reference);
+}
+
+QString PictureFilePath(const QString& picturesFolder, const QString& reference) {
     QString relative = reference;
     relative.replace(u'\\', u'/');
     const bool absolute = relative.size() >= 2 && relative[1] == u':';
-    const QString folder = QDir::cleanPath(PicturesFolder());
+    const QString folder = QDir::cleanPath(picturesFolder);
     const QString path = QDir::cleanPath(folder + u'/' + relative);
     // A name with a NUL character in it names no file on any system.
     if (absolute || !path.startsWith(folder + u'/') || reference.contains(QChar(0)))
         throw Failure::pictureNotFound(reference);
     return path;
+}
+
+bool Module1::ScreenIsEdited(Integer screen) {
+    if (scratchPresent(screen))
+        return true;
+    if (screen != CurrentScreen)
+        return false;
+    std::optional<Failure> trouble;
+    const Screen inFile = readScreenFrom(LevelFileIsNew ? QString() : LevelFileName, screen, &trouble);
+    return trouble || inFile != ScreenOnDisplay();
 }
 
 QImage Module1::LoadPictureReference(const QString& reference) {
@@ -250,47 +264,6 @@ void Module1::NewLevel() {
 
 // --- Screens and scratch files ----------------------------------------------------------------------------
 
-namespace {
-const char* const TileFieldNames[12] = {"key",           "tile number", "colour",         "picture",
-                                        "left property", "up property", "right property", "down property",
-                                        "left operand",  "up operand",  "right operand",  "down operand"};
-const char* const LevelPropFieldNames[12] = {"key",         "level name", "author",     "date made",
-                                             "description", "comments",   "start tile", "last screen",
-                                             "filler",      "filler",     "filler",     "filler"};
-const char* const SideFieldNames[12] = {"key",    "side",   "link",   "filler", "filler", "filler",
-                                        "filler", "filler", "filler", "filler", "filler", "filler"};
-
-// A field as a message shows it: a text in quotes, at most 40 characters of it.
-QString shownValue(const FieldValue& value) {
-    if (value.isEmpty())
-        return QStringLiteral("nothing");
-    QString text = value.toText();
-    if (text.size() > 40)
-        text = text.left(40) + QStringLiteral("...");
-    return value.isText() ? u'"' + text + u'"' : text;
-}
-
-// The failure of one conversion in one field; caught by the reader that knows where the record stands.
-struct FieldError {
-    int field;
-    Failure failure;
-};
-
-template <typename Convert> auto inField(int field, Convert convert) {
-    try {
-        return convert();
-    } catch (const Failure& failure) {
-        throw FieldError{field, failure};
-    }
-}
-
-const char* const* fieldNamesOf(const Record& record) {
-    if (record[0].isText() && record[0].textValue() == LevelPropKey)
-        return LevelPropFieldNames;
-    return record[1].isText() ? SideFieldNames : TileFieldNames;
-}
-} // namespace
-
 Failure Module1::fieldFailure(const Failure& failure, const QString& fileName, qint64 offset, int field,
                               const Record& record) const {
     qint64 line = 0;
@@ -304,29 +277,16 @@ Failure Module1::fieldFailure(const Failure& failure, const QString& fileName, q
                                        .arg(line)
                                        .arg(QDir::toNativeSeparators(fileName))
                                        .arg(field + 1)
-                                       .arg(QLatin1String(fieldNamesOf(record)[field]))
-                                       .arg(shownValue(record[field])));
+                                       .arg(QLatin1String(FieldNameOf(record, field)))
+                                       .arg(ShownValue(record[field])));
 }
 
 std::optional<Integer> Module1::checkTileRecord(const Record& record, const QString& fileName,
                                                 qint64 offset) {
-    if (!record[1].isNumeric())
-        return std::nullopt;
     try {
-        const Integer tile = inField(1, [&] { return record[1].toInteger(); });
-        if (!TileArray<FieldValue>::inRange(tile))
-            throw FieldError{1, Failure(ErrSubscript)};
-        inField(2, [&] { return record[2].toLong(); });
-        if (record[3].isNumeric()) {
-            const Integer box = inField(3, [&] { return record[3].toInteger(); });
-            if (!IsTileBox(box))
-                throw FieldError{3, Failure(ErrNoSuchControl)};
-        }
-        for (int field = 4; field <= 7; ++field)
-            inField(field, [&] { return record[field].toInteger(); });
-        return tile;
-    } catch (const FieldError& error) {
-        throw fieldFailure(error.failure, fileName, offset, error.field, record);
+        return TileOfRecord(record);
+    } catch (const FieldFault& fault) {
+        throw fieldFailure(fault.failure, fileName, offset, fault.field, record);
     }
 }
 
@@ -459,17 +419,17 @@ Screen Module1::ScreenOnDisplay() const {
 Screen Module1::ReadScreen(Integer screen, std::optional<Failure>* trouble) {
     if (screen == CurrentScreen)
         return ScreenOnDisplay();
+    if (scratchPresent(screen) && scratchFileIsWhole(ScratchFileName(screen), screen))
+        return readScreenFrom(ScratchFileName(screen), screen, trouble);
+    return readScreenFrom(LevelFileName, screen, trouble);
+}
+
+Screen Module1::readScreenFrom(const QString& source, Integer screen, std::optional<Failure>* trouble) {
     Screen result = Screen::fresh();
     std::optional<Failure> failure;
     bool found = false;
-    QString source;
-    if (scratchPresent(screen) && scratchFileIsWhole(ScratchFileName(screen), screen)) {
-        source = ScratchFileName(screen);
+    if (!source.isEmpty())
         failure = readScreenRecords(source, screen, result, nullptr, &found);
-    } else if (!LevelFileName.isEmpty()) {
-        source = LevelFileName;
-        failure = readScreenRecords(source, screen, result, nullptr, &found);
-    }
     if (found && !failure) {
         Integer links[10] = {};
         for (int k = 2; k <= 9; ++k)
@@ -674,6 +634,12 @@ void Module1::LoadLevelProp(const QString& fileName) {
         SetProperties(properties->values);
 }
 
+bool Module1::HoldsLevelRecords(const QString& fileName) {
+    if (!m_index.describes(fileName))
+        m_index.build(*Files, fileName);
+    return m_index.hasLevelRecords();
+}
+
 void Module1::readSideLinks(const QString& fileName, Integer screen, Integer (&links)[10]) {
     int expected = 2;
     forEachRecord(fileName, screenKey(screen), [&](const Record& record, const RecordPlace& place) {
@@ -684,9 +650,9 @@ void Module1::readSideLinks(const QString& fileName, Integer screen, Integer (&l
                 links[k] = static_cast<Integer>(k);
         } else if (expected <= 9 && record[1].textValue() == QStringLiteral("Side%1").arg(expected)) {
             try {
-                links[expected] = inField(2, [&] { return record[2].toInteger(); });
-            } catch (const FieldError& error) {
-                throw fieldFailure(error.failure, fileName, place.begin, error.field, record);
+                links[expected] = InField(2, [&] { return record[2].toInteger(); });
+            } catch (const FieldFault& fault) {
+                throw fieldFailure(fault.failure, fileName, place.begin, fault.field, record);
             }
             ++expected;
         }
@@ -712,9 +678,7 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
     const auto endOfLoad = qScopeGuard([this] { m_loadingFile.clear(); });
 
     // A file in which no record is a level record (a picture, an empty file) is no level at all.
-    if (!m_index.describes(fileName))
-        m_index.build(*Files, fileName);
-    if (!m_index.hasLevelRecords())
+    if (!HoldsLevelRecords(fileName))
         throw Failure(
             ErrInvalidFormat,
             QStringLiteral("%1 is not a level file: none of its records is a level record (\"LevelProp\" "

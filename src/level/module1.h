@@ -33,6 +33,10 @@ struct PropertyValues {
 // failure of its conversion; `field` then tells which field it was.
 PropertyValues PropertiesOfRecord(const Record& record, int* field);
 
+// The file a text picture reference names in `picturesFolder`: the folder followed by the reference. A
+// reference that would reach outside the folder names no file: failure 53.
+QString PictureFilePath(const QString& picturesFolder, const QString& reference);
+
 // The level state shared by every window, and the procedures that keep it on disk. The state is public
 // and read and written directly; each window gets the one instance by reference.
 class Module1 {
@@ -151,6 +155,9 @@ public:
 
     // --- Level files ------------------------------------------------------------------------------------
     void LoadLevelProp(const QString& fileName);
+    // True when some record of the file is a level record ("LevelProp", or "Screen" followed by a screen
+    // number): the file is a level file at all. Missing, it is failure 53.
+    bool HoldsLevelRecords(const QString& fileName);
     void LoadSideScreens(const QString& fileName);
     void WriteScreen(RecordWriter& writer);
     // Level-load sequence: screen 0, the level properties, the side links, the walk marker. All or
@@ -186,6 +193,9 @@ public:
     // else fresh (Screen::fresh), without touching the screen on display or the grid. A record that cannot
     // be read stops the reading there; `trouble` gets why.
     Screen ReadScreen(Integer screen, std::optional<Failure>* trouble = nullptr);
+    // True when screen `screen` may differ from the level file: it has a scratch file, or it is on display
+    // and is not as the level file holds it.
+    bool ScreenIsEdited(Integer screen);
 
 private:
     struct RecordPlace {
@@ -225,6 +235,8 @@ private:
                                              std::vector<Integer>* applied, bool* found);
     // Reads the tile records of CurrentScreen into the arrays and the grid; the failure that stopped it.
     std::optional<Failure> readTileRecords(const QString& fileName);
+    // Screen `screen` from the records of `source` (fresh when it has none, or `source` is empty).
+    Screen readScreenFrom(const QString& source, Integer screen, std::optional<Failure>* trouble);
     std::optional<LevelProperties> readLevelProperties(const QString& fileName);
     // The side links of `screen` in the file, starting from `links`.
     void readSideLinks(const QString& fileName, Integer screen, Integer (&links)[10]);

@@ -277,35 +277,46 @@ void RecordReader::skip(QByteArray* key, bool* keyIsText) {
 }
 
 qint64 LineOfOffset(QIODevice* device, qint64 offset) {
+    return LinesOfOffsets(device, {offset}).front();
+}
+
+std::vector<qint64> LinesOfOffsets(QIODevice* device, const std::vector<qint64>& offsets) {
+    std::vector<qint64> lines(offsets.size(), 0);
+    if (offsets.empty())
+        return lines;
     const qint64 kept = device->pos();
     if (!device->seek(0))
-        return 0;
-    // A line end is counted at its LF, or at the byte after a lone CR: so the byte at `offset` itself is
+        return lines;
+    // A line end is counted at its LF, or at the byte after a lone CR: so the byte at an offset itself is
     // looked at, and an offset on the LF of a CR LF stays on the line that CR LF ends.
     qint64 line = 1;
     qint64 index = 0;
     bool afterCr = false;
-    while (index <= offset) {
-        const QByteArray chunk = device->read(std::min(ChunkSize, offset + 1 - index));
+    size_t next = 0;
+    const qint64 last = offsets.back();
+    while (index <= last && next < offsets.size()) {
+        const QByteArray chunk = device->read(std::min(ChunkSize, last + 1 - index));
         if (chunk.isEmpty())
             break;
         for (const char c : chunk) {
             if (afterCr && c != '\n')
                 ++line;
             afterCr = false;
-            if (index < offset) {
-                if (c == '\n')
-                    ++line;
-                else if (c == '\r')
-                    afterCr = true;
-            }
+            while (next < offsets.size() && offsets[next] == index)
+                lines[next++] = line;
+            if (c == '\n')
+                ++line;
+            else if (c == '\r')
+                afterCr = true;
             ++index;
         }
     }
     if (afterCr) // a CR at the end of the file
         ++line;
+    for (; next < offsets.size(); ++next) // offsets at or past the end of the file
+        lines[next] = line;
     device->seek(kept);
-    return line;
+    return lines;
 }
 
 RecordWriter::RecordWriter(QIODevice* device) : m_device(device) {}

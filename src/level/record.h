@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <array>
+#include <vector>
 
 class QIODevice;
 
@@ -78,6 +79,8 @@ private:
 // The line of `device` on which the byte at `offset` stands, counting from 1. CR LF, a lone CR and a lone
 // LF each end a line, inside quoted texts too. The device must be able to seek; its position is kept.
 qint64 LineOfOffset(QIODevice* device, qint64 offset);
+// The lines of several offsets, in one pass over the device: `offsets` ascending.
+std::vector<qint64> LinesOfOffsets(QIODevice* device, const std::vector<qint64>& offsets);
 
 // Writes records with CR LF line ends. A text holding a double quote, or a character outside Latin-1,
 // cannot be written so that it reads back the same: CheckWritable refuses it with failure 5.

@@ -1,6 +1,7 @@
 #include "screen.h"
 
 #include "colour.h"
+#include "tilegrid.h"
 
 #include <QBuffer>
 
@@ -8,6 +9,56 @@ namespace tavrin {
 
 namespace {
 const QString ScreenInfoKey = QStringLiteral("ScreenInfo");
+
+const char* const TileFieldNames[12] = {"key",           "tile number", "colour",         "picture",
+                                        "left property", "up property", "right property", "down property",
+                                        "left operand",  "up operand",  "right operand",  "down operand"};
+const char* const LevelPropFieldNames[12] = {"key",         "level name", "author",     "date made",
+                                             "description", "comments",   "start tile", "last screen",
+                                             "filler",      "filler",     "filler",     "filler"};
+const char* const SideFieldNames[12] = {"key",    "side",   "link",   "filler", "filler", "filler",
+                                        "filler", "filler", "filler", "filler", "filler", "filler"};
+} // namespace
+
+std::optional<Integer> LandingTile(const FieldValue& operand) {
+    if (!operand.isNumeric())
+        return std::nullopt;
+    const double landing = operand.toNumber();
+    if (landing < 0.5 || landing >= 300.5)
+        return std::nullopt;
+    return ToInteger(landing);
+}
+
+std::optional<Integer> TileOfRecord(const Record& record) {
+    if (!record[1].isNumeric())
+        return std::nullopt;
+    const Integer tile = InField(1, [&] { return record[1].toInteger(); });
+    if (!TileArray<FieldValue>::inRange(tile))
+        throw FieldFault{1, Failure(ErrSubscript)};
+    InField(2, [&] { return record[2].toLong(); });
+    if (record[3].isNumeric()) {
+        const Integer box = InField(3, [&] { return record[3].toInteger(); });
+        if (!IsTileBox(box))
+            throw FieldFault{3, Failure(ErrNoSuchControl)};
+    }
+    for (int field = 4; field <= 7; ++field)
+        InField(field, [&] { return record[field].toInteger(); });
+    return tile;
+}
+
+const char* FieldNameOf(const Record& record, int field) {
+    if (record[0].isText() && record[0].textValue() == QLatin1String("LevelProp"))
+        return LevelPropFieldNames[field];
+    return record[1].isText() ? SideFieldNames[field] : TileFieldNames[field];
+}
+
+QString ShownValue(const FieldValue& value) {
+    if (value.isEmpty())
+        return QStringLiteral("nothing");
+    QString text = value.toText();
+    if (text.size() > 40)
+        text = text.left(40) + QStringLiteral("...");
+    return value.isText() ? u'"' + text + u'"' : text;
 }
 
 bool TileState::operator==(const TileState& other) const {

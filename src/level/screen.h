@@ -1,11 +1,13 @@
 #pragma once
 
+#include "failure.h"
 #include "fieldvalue.h"
 #include "record.h"
 #include "tilearrays.h"
 
 #include <QByteArray>
 #include <array>
+#include <optional>
 
 namespace tavrin {
 
@@ -20,6 +22,40 @@ struct TileState {
     bool operator==(const TileState& other) const;
     bool operator!=(const TileState& other) const { return !(*this == other); }
 };
+
+// A direction property of 2..9 is an exit through that side link.
+constexpr bool IsExit(Integer property) {
+    return property >= 2 && property <= 9;
+}
+
+// The tile an exit lands on: its operand as a tile of the grid, or none when the operand is no number or
+// names no tile 1..300, and the walk refuses the step.
+std::optional<Integer> LandingTile(const FieldValue& operand);
+
+// A conversion that failed in field `field` (counted from 0) of a record.
+struct FieldFault {
+    int field;
+    Failure failure;
+};
+
+// Makes the conversion `convert` of field `field`; its failure becomes a FieldFault.
+template <typename Convert> auto InField(int field, Convert convert) {
+    try {
+        return convert();
+    } catch (const Failure& failure) {
+        throw FieldFault{field, failure};
+    }
+}
+
+// The tile number of a tile record, once every conversion that loading the record makes has been made;
+// none when the record's second field is not numeric, so that it is no tile record. A failed conversion
+// throws FieldFault: a tile number outside 0..300 is failure 9, a picture box that does not exist 340.
+std::optional<Integer> TileOfRecord(const Record& record);
+
+// The name of a field of a tile, side or "LevelProp" record, as messages name it ("colour", "start tile").
+const char* FieldNameOf(const Record& record, int field);
+// A field as a message shows it: a text in quotes, at most 40 characters of it; empty as "nothing".
+QString ShownValue(const FieldValue& value);
 
 // The side links of a screen; entries 2..9 are used.
 using SideLinks = std::array<Integer, 10>;

@@ -34,14 +34,11 @@ void Walker::KeyDown(int keyCode) {
     const Integer property = (m.*(direction->property))(from);
     if (property == 1)
         return;
-    if (property >= 2 && property <= 9) {
-        const FieldValue& operand = (m.*(direction->operand))(from);
-        if (!operand.isNumeric())
+    if (IsExit(property)) {
+        const std::optional<Integer> landing = LandingTile((m.*(direction->operand))(from));
+        if (!landing) // a landing tile that is no tile of the grid blocks the step
             return;
-        const double landing = operand.toNumber();
-        if (landing < 0.5 || landing >= 300.5) // a landing tile that is no tile of the grid blocks the step
-            return;
-        takeExit(m.SideScreen(property), ToInteger(landing));
+        takeExit(m.SideScreen(property), *landing);
         return;
     }
     step(from, direction->offset);

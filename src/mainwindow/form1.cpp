@@ -289,6 +289,13 @@ void Form1::createMenus() {
     connect(&steps, &QUndoStack::cleanChanged, this, nameItems);
     nameItems();
 
+    mnuLevel = menuBar()->addMenu(QStringLiteral("Level"));
+    mnuLevel->setObjectName(QStringLiteral("mnuLevel"));
+    mnuCheckLevel = mnuLevel->addAction(QStringLiteral("Check Level"));
+    mnuCheckLevel->setObjectName(QStringLiteral("mnuCheckLevel"));
+    mnuCheckLevel->setShortcut(QKeySequence(Qt::Key_F4));
+    mnuCheckLevel->setShortcutContext(Qt::WindowShortcut);
+
     // A menu-bar entry without items: choosing it runs the command at once.
     mnuAbout = menuBar()->addAction(QStringLiteral("&About"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
@@ -358,6 +365,7 @@ void Form1::connectControls() {
     connect(mnuUndo, &QAction::triggered, this, &Form1::mnuUndo_Click);
     connect(mnuRedo, &QAction::triggered, this, &Form1::mnuRedo_Click);
     connect(mnuNew, &QAction::triggered, this, &Form1::mnuNew_Click);
+    connect(mnuCheckLevel, &QAction::triggered, this, &Form1::mnuCheckLevel_Click);
     connect(&m_document, &LevelDocument::modifiedChanged, this, &Form1::showCaption);
 }
 

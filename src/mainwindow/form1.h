@@ -21,11 +21,13 @@ class QTimer;
 
 namespace tavrin {
 
+class CheckLevelWindow;
 class KeyPreview;
 class LoadDialog;
 class Module1;
 class PictureBox;
 class Splash;
+struct LevelProblem;
 
 // The main window: the 20 x 15 grid of tiles, the special tiles below it, the side links around it, the
 // tool column on the right and the menu bar. It shows the level state of `Module1` and is the grid that
@@ -114,6 +116,8 @@ public:
     QMenu* mnuEdit;
     QAction* mnuUndo;
     QAction* mnuRedo;
+    QMenu* mnuLevel;
+    QAction* mnuCheckLevel;
     QAction* mnuAbout;
 
     // The level being edited and the steps that can be undone.
@@ -136,6 +140,7 @@ public slots:
     void mnuUndo_Click();
     void mnuRedo_Click();
     void mnuNew_Click();
+    void mnuCheckLevel_Click();
     void OpenRecentLevel(const QString& path);
 
     void Tile_Click(int index);
@@ -244,6 +249,11 @@ private:
     // --- Navigation and the walk (form1_navigation.cpp) -------------------------------------------------
     // The change of screen to the number a box holds; every failure but a missing file is shown.
     void goToScreenInBox(const QLineEdit* box);
+    // The same change of screen to the number `text` holds; a failure is shown under `place`.
+    void goToScreen(const QString& text, const QString& place);
+    // Where a problem of the Check Level window is: its screen on display, its tile in the tile property
+    // window. A screen no Integer of 0 or more can name is none to go to.
+    void showProblemPlace(const LevelProblem& problem);
     // One key through the walk of the marker; a failure is shown and the program goes on.
     void walkMarker(int keyCode);
 
@@ -283,6 +293,7 @@ private:
     void restyleGrid(const std::function<void(PictureBox&)>& setStyle, const QString& place);
 
     TestCommand* m_testCommand = nullptr;
+    QPointer<CheckLevelWindow> m_checkLevel;
 };
 
 } // namespace tavrin

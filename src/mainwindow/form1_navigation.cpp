@@ -1,12 +1,14 @@
-// Moving between screens: Go To Screen, the four Go buttons and the walk of the marker with the arrow
-// keys.
+// Moving between screens: Go To Screen, the four Go buttons, the walk of the marker with the arrow
+// keys and the way to a problem of the Check Level window.
 #include "form1.h"
 
 #include "failure.h"
+#include "levelcheck.h"
 #include "module1.h"
 #include "walker.h"
 
 #include <QLineEdit>
+#include <limits>
 
 namespace tavrin {
 
@@ -14,6 +16,7 @@ namespace {
 // Go To Screen and every Go button report under the one title.
 const QString ChangeScreenPlace = QStringLiteral("Command1_Click (Change Screen)");
 const QString KeyDownPlace = QStringLiteral("Form_KeyDown");
+const QString ProblemPlace = QStringLiteral("ProblemList_DblClick (Change Screen)");
 
 // A missing file is passed over silently; anything else is shown.
 void ShowUnlessFileNotFound(const Failure& failure, const QString& place) {
@@ -37,11 +40,28 @@ void Form1::Command11_Click(int k) {
 // Every file the storage procedures open closes itself when they return or fail, so nothing is left
 // open whatever happened.
 void Form1::goToScreenInBox(const QLineEdit* box) {
+    goToScreen(box->text(), ChangeScreenPlace);
+}
+
+void Form1::goToScreen(const QString& text, const QString& place) {
     try {
-        m_module.GoToScreen(box->text());
+        m_module.GoToScreen(text);
     } catch (const Failure& failure) {
-        ShowUnlessFileNotFound(failure, ChangeScreenPlace);
+        ShowUnlessFileNotFound(failure, place);
     }
+}
+
+// The tile is shown only once its screen is the one on display, as a tile click shows it.
+void Form1::showProblemPlace(const LevelProblem& problem) {
+    if (!problem.screen || *problem.screen < 0 || *problem.screen > std::numeric_limits<Integer>::max())
+        return;
+    const auto screen = static_cast<Integer>(*problem.screen);
+    goToScreen(QString::number(screen), ProblemPlace);
+    if (m_module.CurrentScreen != screen || !problem.tile || *problem.tile < FirstGridTile ||
+        *problem.tile > LastGridTile)
+        return;
+    showTilePropWindow();
+    DisplayTileProp(static_cast<Integer>(*problem.tile));
 }
 
 // The walker keeps WalkerTile on a tile of 0..300 and Tile(998) in line with it, so the number needs no

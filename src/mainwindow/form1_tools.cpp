@@ -1,6 +1,7 @@
-// The display styles of the grid, the test commands and the two property dialogs.
+// The display styles of the grid, the test commands, the two property dialogs and the Check Level window.
 #include "form1.h"
 
+#include "checklevel.h"
 #include "failure.h"
 #include "levelprop.h"
 #include "module1.h"
@@ -22,6 +23,20 @@ void Form1::mnuLevelProp_Click() {
     const PropertyValues before = m_module.Properties();
     LevelProp::Edit(m_module, this);
     m_document.recordPropertiesEdit(before);
+}
+
+// --- Check Level -----------------------------------------------------------------------------------------
+
+// One window, owned by the main window; opening it again brings it up and checks the level again.
+void Form1::mnuCheckLevel_Click() {
+    if (!m_checkLevel) {
+        m_checkLevel = new CheckLevelWindow(m_module, this);
+        connect(m_checkLevel, &CheckLevelWindow::problemChosen, this, &Form1::showProblemPlace);
+    }
+    m_checkLevel->CheckLevel(QStringLiteral("mnuCheckLevel_Click"));
+    m_checkLevel->show();
+    m_checkLevel->raise();
+    m_checkLevel->activateWindow();
 }
 
 // --- Undo and redo --------------------------------------------------------------------------------------

@@ -1,26 +1,12 @@
 // tavrin-level, run as a program: its exit codes, and what `info` tells of a level built by hand.
 #include "levelfixture.h"
+#include "leveltool.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 
 using namespace tavrin;
-
-namespace {
-struct Run {
-    int code;
-    QByteArray out;
-};
-
-Run RunTool(const QStringList& arguments) {
-    QProcess tool;
-    tool.start(QStringLiteral(TAVRIN_LEVEL_TOOL), arguments);
-    tool.waitForFinished(60000);
-    return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1, tool.readAllStandardOutput()};
-}
-} // namespace
 
 class TestCli : public QObject {
     Q_OBJECT
@@ -59,7 +45,7 @@ private slots:
     }
 
     void info() {
-        const Run run = RunTool({"info", m_f.path("level.txt"), "--json"});
+        const ToolRun run = RunTool({"info", m_f.path("level.txt"), "--json"});
         QCOMPARE(run.code, 0);
         const QJsonObject object = QJsonDocument::fromJson(run.out).object();
         QCOMPARE(object.value("name").toString(), "Hand-made");

@@ -1,0 +1,560 @@
+#include "levelcheck.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+namespace tavrin {
+
+namespace {
+
+using Severity = LevelProblem::Severity;
+
+constexpr qint64 NoOffset = -1;
+constexpr int TilesPerScreen = LastGridTile + 1; // tile 0 has a slot too: a record may name it
+constexpr qint64 TrackedScreens = qint64(std::numeric_limits<Integer>::max()) + 1;
+
+const char* const DirectionNames[4] = {"left", "up", "right", "down"};
+
+// A problem while the check runs: where it stands is a byte offset of the level file until the end, when
+// all offsets are turned into lines in one pass.
+struct Found {
+    LevelProblem problem;
+    qint64 offset = NoOffset;
+};
+
+// What the check keeps of a tile that has an exit: its four directions and where each exit lands.
+struct ExitTile {
+    std::array<Integer, 4> directions = {};
+    std::array<std::optional<Integer>, 4> landing;
+    std::array<QString, 4> operand; // as a message shows it
+    qint64 offset = NoOffset;
+};
+
+struct ScreenState {
+    SideLinks links = Screen::fresh().links;
+    qint64 firstOffset = NoOffset;
+    int expectedSide = 2;
+    bool hasRecords = false;
+    bool hasTiles = false;
+    bool sidesFailed = false;
+};
+
+struct PictureUse {
+    qint64 tiles = 0;
+    qint64 screen = 0;
+    int tile = 0;
+    qint64 offset = NoOffset;
+};
+
+QString problemCode(const Failure& failure) {
+    switch (failure.code()) {
+    case ErrOverflow:
+    case ErrSubscript:
+        return QStringLiteral("number-out-of-range");
+    case ErrNoSuchControl:
+        return QStringLiteral("picture-box-missing");
+    default:
+        return QStringLiteral("unreadable-record");
+    }
+}
+
+// The check itself: told the records of a level one by one (from its file, or a screen from memory), it
+// keeps what the rules need, and finish() gives the problems.
+class Checker {
+public:
+    explicit Checker(const LevelCheckSettings& settings) : m_settings(settings) {}
+
+    void properties(const PropertyValues& values, qint64 offset) {
+        m_properties = values;
+        m_propertiesOffset = offset;
+        m_hasProperties = true;
+        m_propertiesBroken = false;
+    }
+
+    void propertiesFault(const Failure& failure, int field, const Record& record, qint64 offset) {
+        m_propertiesOffset = offset;
+        m_propertiesBroken = true;
+        add(Severity::Error, problemCode(failure), std::nullopt, std::nullopt, std::nullopt, offset,
+            faultText(failure, field, record));
+    }
+
+    // A record keyed "Screen<screen>"; none for a screen outside 0..32767, which nothing can show.
+    //
+    // A record that cannot be read is reported where it stands, and the records after it are still
+    // taken, although the editor stops reading the screen there: the rest of the check goes by what the
+    // file says, so that one fault gives one problem and not a train of them.
+    ScreenState* screenRecord(qint64 screen, qint64 offset) {
+        if (screen < 0 || screen >= TrackedScreens) {
+            m_otherScreens.emplace(screen, offset); // keeps the first
+            return nullptr;
+        }
+        if (qint64(m_screens.size()) <= screen) {
+            m_screens.resize(size_t(screen) + 1);
+            m_tileFlags.resize((size_t(screen) + 1) * TilesPerScreen, 0);
+        }
+        ScreenState& state = m_screens[size_t(screen)];
+        if (!state.hasRecords) {
+            state.hasRecords = true;
+            state.firstOffset = offset;
+        }
+        return &state;
+    }
+
+    void tileFault(qint64 screen, const FieldFault& fault, const Record& record, qint64 offset) {
+        std::optional<int> tile;
+        if (fault.field > 1 && record[1].isNumeric())
+            tile = record[1].toInteger();
+        add(Severity::Error, problemCode(fault.failure), screen, tile, std::nullopt, offset,
+            faultText(fault.failure, fault.field, record) +
+                QStringLiteral("; the editor reads no further records of this screen"));
+    }
+
+    void tile(ScreenState& state, qint64 screen, Integer index, const TileState& tile, qint64 offset) {
+        state.hasTiles = true;
+        if (index == 0) {
+            add(Severity::Warning, QStringLiteral("tile-outside-grid"), screen, 0, std::nullopt, offset,
+                QStringLiteral("a record of tile 0, which is no tile of the grid: a save leaves it out"));
+            return;
+        }
+        quint8& flags = m_tileFlags[size_t(screen) * TilesPerScreen + size_t(index)];
+        if (flags & Seen)
+            add(Severity::Warning, QStringLiteral("duplicate-tile"), screen, index, std::nullopt, offset,
+                QStringLiteral("a second record of this tile: the last one counts"));
+        const bool blocked =
+            std::all_of(tile.directions.begin(), tile.directions.end(), [](Integer d) { return d == 1; });
+        flags = Seen | (blocked ? Blocked : 0);
+        const qint64 key = screen * TilesPerScreen + index;
+        const bool exits = std::any_of(tile.directions.begin(), tile.directions.end(), IsExit);
+        if (!exits) {
+            m_exits.erase(key);
+        } else {
+            ExitTile& exit = m_exits[key];
+            exit.offset = offset;
+            for (size_t d = 0; d < 4; ++d) {
+                exit.directions[d] = tile.directions[d];
+                exit.landing[d] = LandingTile(tile.operands[d]);
+                exit.operand[d] = ShownValue(tile.operands[d]);
+            }
+        }
+        if (tile.picture.isText() && !tile.picture.isNumeric()) {
+            PictureUse& use = m_pictures[tile.picture.textValue()];
+            if (use.tiles++ == 0)
+                use = PictureUse{1, screen, index, offset};
+        }
+    }
+
+    void screenInfo(ScreenState& state) { state.links = Screen::fresh().links; }
+
+    // A side record: taken only as the next one in the order Side2 .. Side9.
+    void side(ScreenState& state, qint64 screen, int k, const Record& record, qint64 offset) {
+        if (state.sidesFailed || k != state.expectedSide)
+            return;
+        try {
+            state.links[size_t(k)] = InField(2, [&] { return record[2].toInteger(); });
+            ++state.expectedSide;
+        } catch (const FieldFault& fault) {
+            state.sidesFailed = true;
+            add(Severity::Error, problemCode(fault.failure), screen, std::nullopt, std::nullopt, offset,
+                faultText(fault.failure, fault.field, record));
+        }
+    }
+
+    // A whole screen held in memory, in place of whatever its file holds.
+    void screenValue(Integer screen, const Screen& value) {
+        ScreenState* state = screenRecord(screen, NoOffset);
+        for (int i = FirstGridTile; i <= LastGridTile; ++i)
+            tile(*state, screen, static_cast<Integer>(i), value.tile(i), NoOffset);
+        state->links = value.links;
+        state->expectedSide = 10;
+    }
+
+    void unreadable(const Failure& failure, qint64 offset) {
+        add(Severity::Error, QStringLiteral("unreadable-record"), std::nullopt, std::nullopt, std::nullopt,
+            offset, failure.description() + QStringLiteral("; nothing after it can be read"));
+    }
+
+    std::vector<Found> finish();
+
+private:
+    enum : quint8 { Seen = 1, Blocked = 2 };
+
+    void add(Severity severity, const QString& code, std::optional<qint64> screen, std::optional<int> tile,
+             std::optional<int> direction, qint64 offset, const QString& message) {
+        Found found;
+        found.problem.severity = severity;
+        found.problem.code = code;
+        found.problem.screen = screen;
+        found.problem.tile = tile;
+        found.problem.direction = direction;
+        found.problem.message = message;
+        found.offset = offset;
+        m_found.push_back(std::move(found));
+    }
+
+    static QString faultText(const Failure& failure, int field, const Record& record) {
+        return QStringLiteral("%1 in field %2 (%3): %4")
+            .arg(failure.description())
+            .arg(field + 1)
+            .arg(QLatin1String(FieldNameOf(record, field)))
+            .arg(ShownValue(record[field]));
+    }
+
+    const ScreenState* stateOf(qint64 screen) const {
+        return screen >= 0 && screen < qint64(m_screens.size()) ? &m_screens[size_t(screen)] : nullptr;
+    }
+    // The links a walk into the screen finds: a screen without tile records has the links every screen
+    // starts with.
+    SideLinks linksOf(qint64 screen) const {
+        const ScreenState* state = stateOf(screen);
+        if (!state || !state->hasTiles)
+            return Screen::fresh().links;
+        return state->links;
+    }
+    bool blockedAllRound(qint64 screen, Integer tile) const {
+        const ScreenState* state = stateOf(screen);
+        return state && (m_tileFlags[size_t(screen) * TilesPerScreen + size_t(tile)] & Blocked);
+    }
+    void checkExits(qint64 last);
+    void checkPictures();
+
+    const LevelCheckSettings& m_settings;
+    PropertyValues m_properties;
+    qint64 m_propertiesOffset = NoOffset;
+    bool m_hasProperties = false;
+    bool m_propertiesBroken = false; // the last "LevelProp" record could not be read
+    std::vector<ScreenState> m_screens;
+    std::vector<quint8> m_tileFlags;
+    std::unordered_map<qint64, ExitTile> m_exits;
+    std::map<qint64, qint64> m_otherScreens; // screens outside 0..32767: where their first record is
+    QHash<QString, PictureUse> m_pictures;
+    std::vector<Found> m_found;
+};
+
+std::vector<Found> Checker::finish() {
+    // Without properties that can be read, the level is taken to end with the last screen that has
+    // records, so that one fault does not bring a problem for every screen.
+    const bool known = m_hasProperties && !m_propertiesBroken;
+    qint64 last = m_properties.lastScreen;
+    if (!known) {
+        last = 0;
+        for (qint64 screen = 0; screen < qint64(m_screens.size()); ++screen)
+            if (m_screens[size_t(screen)].hasRecords)
+                last = screen;
+    }
+    if (!m_hasProperties && !m_propertiesBroken)
+        add(Severity::Warning, QStringLiteral("no-level-properties"), std::nullopt, std::nullopt,
+            std::nullopt, NoOffset,
+            QStringLiteral("the file has no level properties (no \"LevelProp\" record): the check takes the "
+                           "level to end with screen %1, the last with records")
+                .arg(last));
+    if (known && (m_properties.startTile < FirstGridTile || m_properties.startTile > LastGridTile))
+        add(Severity::Error, QStringLiteral("start-tile-out-of-range"), std::nullopt, std::nullopt,
+            std::nullopt, m_propertiesOffset,
+            QStringLiteral("the start tile %1 is no tile 1..300").arg(m_properties.startTile));
+    if (known && last < 0)
+        add(Severity::Error, QStringLiteral("number-out-of-range"), std::nullopt, std::nullopt, std::nullopt,
+            m_propertiesOffset,
+            QStringLiteral("the last screen %1 is below 0: the level cannot be saved").arg(last));
+    checkExits(last);
+    for (qint64 screen = last + 1; screen < qint64(m_screens.size()); ++screen)
+        if (m_screens[size_t(screen)].hasRecords)
+            m_otherScreens.emplace(screen, m_screens[size_t(screen)].firstOffset);
+    for (const auto& [screen, offset] : m_otherScreens)
+        add(Severity::Warning, QStringLiteral("screen-outside-level"), screen, std::nullopt, std::nullopt,
+            offset,
+            QStringLiteral("records of screen %1, which is not one of the level's screens 0..%2: a save "
+                           "leaves them out")
+                .arg(screen)
+                .arg(last));
+    checkPictures();
+    return std::move(m_found);
+}
+
+void Checker::checkExits(qint64 last) {
+    // Taken in the order of the level, so that a pair of screens is reported at its first exit.
+    std::vector<std::pair<qint64, const ExitTile*>> exits;
+    exits.reserve(m_exits.size());
+    for (const auto& [key, exit] : m_exits)
+        exits.emplace_back(key, &exit);
+    std::sort(exits.begin(), exits.end());
+    struct Joint {
+        qint64 offset;
+        int tile;
+        int direction;
+    };
+    std::map<std::pair<qint64, qint64>, Joint> joints; // (from, to) -> its first exit
+    for (const auto& [key, exit] : exits) {
+        const qint64 screen = key / TilesPerScreen;
+        const int tile = int(key % TilesPerScreen);
+        if (screen > last)
+            continue;
+        const SideLinks links = linksOf(screen);
+        for (int d = 0; d < 4; ++d) {
+            const Integer k = exit->directions[size_t(d)];
+            if (!IsExit(k))
+                continue;
+            const qint64 to = links[size_t(k)];
+            const std::optional<Integer> landing = exit->landing[size_t(d)];
+            if (!landing)
+                add(Severity::Error, QStringLiteral("landing-out-of-range"), screen, tile, d, exit->offset,
+                    QStringLiteral("the exit lands on %1, which is no tile 1..300: the walk refuses the step")
+                        .arg(exit->operand[size_t(d)]));
+            if (to < 0 || to > last) {
+                add(Severity::Error, QStringLiteral("link-out-of-range"), screen, tile, d, exit->offset,
+                    QStringLiteral("the exit through link %1 leads to screen %2, outside the level's screens "
+                                   "0..%3")
+                        .arg(k)
+                        .arg(to)
+                        .arg(last));
+                continue;
+            }
+            joints.emplace(std::make_pair(screen, to), Joint{exit->offset, tile, d});
+            if (landing && blockedAllRound(to, *landing))
+                add(Severity::Warning, QStringLiteral("landing-blocked"), screen, tile, d, exit->offset,
+                    QStringLiteral("the exit lands on tile %1 of screen %2, which is blocked in all four "
+                                   "directions")
+                        .arg(*landing)
+                        .arg(to));
+        }
+    }
+    for (const auto& [pair, joint] : joints)
+        if (pair.first != pair.second && !joints.count({pair.second, pair.first}))
+            add(Severity::Warning, QStringLiteral("one-way-link"), pair.first, joint.tile, joint.direction,
+                joint.offset,
+                QStringLiteral(
+                    "the exit leads to screen %1, but no exit of screen %1 leads back to screen %2")
+                    .arg(pair.second)
+                    .arg(pair.first));
+    if (last < 0)
+        return;
+    std::vector<bool> reached(size_t(last) + 1, false);
+    std::vector<qint64> queue{0};
+    reached[0] = true;
+    auto next = joints.begin();
+    for (size_t i = 0; i < queue.size(); ++i) {
+        next = joints.lower_bound({queue[i], std::numeric_limits<qint64>::min()});
+        for (; next != joints.end() && next->first.first == queue[i]; ++next)
+            if (!reached[size_t(next->first.second)]) {
+                reached[size_t(next->first.second)] = true;
+                queue.push_back(next->first.second);
+            }
+    }
+    for (qint64 screen = 1; screen <= last; ++screen)
+        if (!reached[size_t(screen)]) {
+            const ScreenState* state = stateOf(screen);
+            add(Severity::Warning, QStringLiteral("unreachable-screen"), screen, std::nullopt, std::nullopt,
+                state ? state->firstOffset : NoOffset,
+                QStringLiteral("no exit leads to screen %1 from screen 0").arg(screen));
+        }
+}
+
+void Checker::checkPictures() {
+    const QString first =
+        m_settings.picturesFolders.isEmpty() ? QStringLiteral("Pics") : m_settings.picturesFolders.first();
+    QStringList shownFolders;
+    for (const QString& folder : m_settings.picturesFolders)
+        shownFolders << QDir::toNativeSeparators(folder);
+    for (auto it = m_pictures.cbegin(); it != m_pictures.cend(); ++it) {
+        const PictureUse& use = it.value();
+        const QString uses = use.tiles == 1 ? QStringLiteral("1 tile uses it")
+                                            : QStringLiteral("%1 tiles use it").arg(use.tiles);
+        try {
+            PictureFilePath(first, it.key());
+        } catch (const Failure&) {
+            add(Severity::Error, QStringLiteral("picture-outside-pics"), use.screen, use.tile, std::nullopt,
+                use.offset,
+                QStringLiteral("the picture reference \"%1\" reaches outside the Pics folder (%2)")
+                    .arg(it.key(), uses));
+            continue;
+        }
+        const bool found = std::any_of(
+            m_settings.picturesFolders.begin(), m_settings.picturesFolders.end(),
+            [&](const QString& folder) { return QFileInfo(PictureFilePath(folder, it.key())).isFile(); });
+        if (!found)
+            add(Severity::Warning, QStringLiteral("picture-missing"), use.screen, use.tile, std::nullopt,
+                use.offset,
+                QStringLiteral("the picture file \"%1\" is in no Pics folder (%2; looked in %3)")
+                    .arg(it.key(), uses,
+                         shownFolders.isEmpty() ? QStringLiteral("none")
+                                                : shownFolders.join(QStringLiteral(", "))));
+    }
+}
+
+// The number of a screen key: "Screen" and the number in decimal, as the editor writes it.
+std::optional<qint64> screenOfKey(const QString& key) {
+    if (!key.startsWith(QLatin1String("Screen")) || key.size() == 6 || key.size() > 26)
+        return std::nullopt;
+    bool number = false;
+    const qint64 screen = QStringView(key).mid(6).toLongLong(&number);
+    if (!number || QString::number(screen) != QStringView(key).mid(6))
+        return std::nullopt;
+    return screen;
+}
+
+// Reads the records of a level file into `checker`, passing over the screens in `skip`. Failure 321
+// when the file holds no level record at all.
+void readLevelFile(FileAccess& files, const QString& path, Checker& checker,
+                   const std::function<bool(qint64)>& skip, bool keepProperties) {
+    const std::unique_ptr<QIODevice> file = files.openRead(path);
+    RecordReader reader(file.get());
+    bool levelRecords = false;
+    try {
+        while (!reader.atEnd()) {
+            const Record record = reader.read();
+            if (!record[0].isText())
+                continue;
+            const QString& key = record[0].textValue();
+            const qint64 offset = reader.recordStart();
+            if (key == QLatin1String("LevelProp")) {
+                levelRecords = true;
+                if (!keepProperties)
+                    continue;
+                int field = 0;
+                try {
+                    checker.properties(PropertiesOfRecord(record, &field), offset);
+                } catch (const Failure& failure) {
+                    checker.propertiesFault(failure, field, record, offset);
+                }
+                continue;
+            }
+            const std::optional<qint64> screen = screenOfKey(key);
+            if (!screen)
+                continue;
+            levelRecords = true;
+            if (skip && skip(*screen))
+                continue;
+            ScreenState* state = checker.screenRecord(*screen, offset);
+            if (!state)
+                continue;
+            try {
+                if (const std::optional<Integer> tile = TileOfRecord(record)) {
+                    TileState value;
+                    value.colour = record[2];
+                    value.picture = record[3];
+                    for (size_t d = 0; d < 4; ++d) {
+                        value.directions[d] = record[4 + d].toInteger();
+                        value.operands[d] = record[8 + d];
+                    }
+                    checker.tile(*state, *screen, *tile, value, offset);
+                    continue;
+                }
+            } catch (const FieldFault& fault) {
+                checker.tileFault(*screen, fault, record, offset);
+                continue;
+            }
+            const QString& second = record[1].textValue();
+            if (second == QLatin1String("ScreenInfo"))
+                checker.screenInfo(*state);
+            else if (second.startsWith(QLatin1String("Side")) && second.size() == 5)
+                checker.side(*state, *screen, second.at(4).digitValue(), record, offset);
+        }
+    } catch (const Failure& failure) {
+        if (levelRecords) // else the file is no level file at all: told below
+            checker.unreadable(failure, reader.recordStart());
+    }
+    if (!levelRecords)
+        throw Failure(ErrInvalidFormat,
+                      QStringLiteral("%1 is not a level file: none of its records is a level record.")
+                          .arg(QDir::toNativeSeparators(path)));
+}
+
+// The problems in file order, with their lines; problems without a line last.
+std::vector<LevelProblem> withLines(FileAccess& files, const QString& path, std::vector<Found> found) {
+    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return (a.offset < 0 ? std::numeric_limits<qint64>::max() : a.offset) <
+               (b.offset < 0 ? std::numeric_limits<qint64>::max() : b.offset);
+    });
+    std::vector<qint64> offsets;
+    for (const Found& f : found)
+        if (f.offset >= 0)
+            offsets.push_back(f.offset);
+    std::vector<qint64> lines;
+    if (!offsets.empty() && !path.isEmpty()) {
+        try {
+            lines = LinesOfOffsets(files.openRead(path).get(), offsets);
+        } catch (const Failure&) {
+            lines.assign(offsets.size(), 0); // the file went while it was checked
+        }
+    }
+    std::vector<LevelProblem> problems;
+    problems.reserve(found.size());
+    size_t line = 0;
+    for (Found& f : found) {
+        if (f.offset >= 0 && line < lines.size())
+            f.problem.line = lines[line++];
+        problems.push_back(std::move(f.problem));
+    }
+    return problems;
+}
+
+} // namespace
+
+QString LevelProblem::directionName() const {
+    return direction && *direction >= 0 && *direction < 4 ? QLatin1String(DirectionNames[*direction])
+                                                          : QString();
+}
+
+QString LevelProblem::toLine(const QString& file) const {
+    QString text = file + u':';
+    if (line > 0)
+        text += QString::number(line) + u':';
+    QStringList where;
+    if (screen)
+        where << QStringLiteral("screen %1").arg(*screen);
+    if (tile)
+        where << QStringLiteral("tile %1").arg(*tile);
+    if (direction)
+        where << directionName();
+    if (!where.isEmpty())
+        text += u' ' + where.join(u' ') + u':';
+    return text + (isError() ? QStringLiteral(" error: ") : QStringLiteral(" warning: ")) + message +
+           QStringLiteral(" [") + code + u']';
+}
+
+std::vector<LevelProblem> CheckLevelFile(FileAccess& files, const QString& path,
+                                         const LevelCheckSettings& settings) {
+    Checker checker(settings);
+    readLevelFile(files, path, checker, {}, true);
+    return withLines(files, path, checker.finish());
+}
+
+std::vector<LevelProblem> CheckEditedLevel(Module1& level, const LevelCheckSettings& settings) {
+    Checker checker(settings);
+    checker.properties(level.Properties(), NoOffset);
+    const auto edited = [&](qint64 screen) {
+        return screen >= 0 && screen <= level.LevelLastScreen && level.ScreenIsEdited(Integer(screen));
+    };
+    const QString file = level.LevelFileName;
+    if (!file.isEmpty() && !level.LevelFileIsNew) {
+        try {
+            readLevelFile(*level.Files, file, checker, edited, false);
+        } catch (const Failure& failure) {
+            checker.unreadable(failure, NoOffset);
+        }
+    }
+    for (Integer screen = 0; screen <= level.LevelLastScreen && screen >= 0; ++screen) {
+        if (edited(screen))
+            checker.screenValue(screen, level.ReadScreen(screen));
+        if (screen == std::numeric_limits<Integer>::max())
+            break;
+    }
+    return withLines(*level.Files, file, checker.finish());
+}
+
+QString ProblemSummary(const std::vector<LevelProblem>& problems) {
+    const auto errors =
+        std::count_if(problems.begin(), problems.end(), [](const LevelProblem& p) { return p.isError(); });
+    const auto warnings = qint64(problems.size()) - errors;
+    if (problems.empty())
+        return QStringLiteral("no problems");
+    const auto count = [](qint64 n, const char* one, const char* many) {
+        return QString::number(n) + u' ' + QLatin1String(n == 1 ? one : many);
+    };
+    return count(errors, "error", "errors") + QStringLiteral(", ") + count(warnings, "warning", "warnings");
+}
+
+} // namespace tavrin

@@ -1,0 +1,174 @@
+#include "levelrender.h"
+
+#include "colour.h"
+#include "module1.h"
+#include "worldlayout.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <array>
+
+// The built-in figure and the walk marker: the editor's own images, compiled into this library too.
+static void InitBuiltinImages() {
+    Q_INIT_RESOURCE(builtinimages);
+}
+
+namespace tavrin {
+
+namespace {
+QRect tileCell(int index) {
+    return QRect(((index - 1) % GridColumns) * RenderTileSize, ((index - 1) / GridColumns) * RenderTileSize,
+                 RenderTileSize, RenderTileSize);
+}
+
+void drawPicture(QPainter& painter, const QRect& cell, const QImage& picture) {
+    if (picture.isNull())
+        return;
+    painter.save();
+    painter.setClipRect(cell);
+    painter.drawImage(cell.topLeft(), picture);
+    painter.restore();
+}
+
+Failure tooLarge(qint64 pixels, int scale) {
+    return Failure(ErrOverflow,
+                   QStringLiteral("The image would have %1 pixels or more, and at most %2 can be "
+                                  "drawn.%3")
+                       .arg(pixels)
+                       .arg(MaxRenderPixels)
+                       .arg(scale > 1 ? QStringLiteral(" Draw it at a smaller scale.") : QString()));
+}
+} // namespace
+
+QString FindPicturesFolder(const QString& levelFile, const QString& programFolder) {
+    const QDir program(programFolder);
+    for (const QString& folder : {QFileInfo(levelFile).absoluteDir().filePath(QStringLiteral("Pics")),
+                                  program.filePath(QStringLiteral("Pics")),
+                                  program.filePath(QStringLiteral("../lib/tavrin-editor/Pics"))})
+        if (QFileInfo(folder).isDir())
+            return QDir::cleanPath(folder);
+    return QString();
+}
+
+ScreenPainter::ScreenPainter(QString picturesFolder) : m_folder(std::move(picturesFolder)) {
+    InitBuiltinImages();
+    m_builtin = QImage(QStringLiteral(":/level/builtin.bmp"));
+    m_marker = QImage(QStringLiteral(":/level/marker.bmp"));
+}
+
+QImage ScreenPainter::filePicture(const QString& reference) {
+    if (m_folder.isEmpty())
+        return QImage();
+    try {
+        return m_pictures.load(PictureFilePath(m_folder, reference));
+    } catch (const Failure&) {
+        return QImage(); // missing, no picture, or outside the Pics folder
+    }
+}
+
+QImage ScreenPainter::picture(const Screen& screen, int index) {
+    std::array<bool, LastGridTile + 1> seen{};
+    seen[size_t(index)] = true;
+    for (;;) {
+        const FieldValue& reference = screen.tile(index).picture;
+        if (!reference.isNumeric())
+            return filePicture(reference.textValue());
+        Integer box = 0;
+        try {
+            box = reference.toInteger();
+        } catch (const Failure&) {
+            return QImage(); // no box at all; a tile read from a level file never names one
+        }
+        if (box == BuiltinTile)
+            return m_builtin;
+        if (box == MarkerTile)
+            return m_marker;
+        if (box < FirstGridTile || box > LastGridTile || seen[size_t(box)])
+            return QImage();
+        index = box;
+        seen[size_t(index)] = true;
+    }
+}
+
+QImage ScreenPainter::paint(const Screen& screen, int markerTile) {
+    QImage image(ScreenImageWidth, ScreenImageHeight, QImage::Format_RGB32);
+    QPainter painter(&image);
+    for (int i = FirstGridTile; i <= LastGridTile; ++i) {
+        const QRect cell = tileCell(i);
+        const FieldValue& colour = screen.tile(i).colour;
+        painter.fillRect(cell, ColourToQColor(colour.isNumeric() ? colour.toLong() : 0));
+        drawPicture(painter, cell, picture(screen, i));
+        if (i == markerTile)
+            drawPicture(painter, cell, m_marker);
+    }
+    return image;
+}
+
+QImage ScaledUp(const QImage& image, int scale) {
+    if (scale == 1)
+        return image;
+    return image.scaled(image.width() * scale, image.height() * scale, Qt::IgnoreAspectRatio,
+                        Qt::FastTransformation);
+}
+
+QImage RenderLevel(const RenderRequest& request, QStringList* warnings) {
+    const QString& path = request.levelFile;
+    Module1 level(nullptr, QString());
+    // Scratch files would stand under the level file itself, where no file can stand: every screen comes
+    // from the level file. Nothing here writes a file.
+    level.ScratchFolder = path;
+    level.CurrentScreen = -1; // no screen is on display, so ReadScreen reads each one from the file
+    level.LevelFileName = path;
+    if (!level.HoldsLevelRecords(path))
+        throw Failure(ErrInvalidFormat,
+                      QStringLiteral("%1 is not a level file: none of its records is a level record.")
+                          .arg(QDir::toNativeSeparators(path)));
+    level.LoadLevelProp(path);
+
+    const auto read = [&](int number) {
+        std::optional<Failure> trouble;
+        Screen screen = level.ReadScreen(static_cast<Integer>(number), &trouble);
+        if (trouble && warnings)
+            *warnings << QStringLiteral("screen %1 could not be read whole and is drawn as far as it was "
+                                        "read: %2")
+                             .arg(number)
+                             .arg(trouble->description());
+        return screen;
+    };
+    ScreenPainter painter(request.picturesFolder);
+    const int marker = request.marker ? level.LevelStartTile : 0;
+    const int scale = request.scale;
+    if (!request.world)
+        return ScaledUp(painter.paint(read(request.screen), request.screen == 0 ? marker : 0), scale);
+
+    const int count = std::max(int(level.LevelLastScreen), 0) + 1;
+    const qint64 screenPixels = qint64(ScreenImageWidth) * ScreenImageHeight * scale * scale;
+    if (count * screenPixels > MaxRenderPixels)
+        throw tooLarge(count * screenPixels, scale);
+    std::vector<Screen> screens;
+    std::vector<SideLinks> links;
+    for (int n = 0; n < count; ++n) {
+        screens.push_back(read(n));
+        links.push_back(screens.back().links);
+    }
+    const WorldLayout layout = LayOutWorld(links);
+    const QRect bounds = layout.bounds();
+    const int stepX = (ScreenImageWidth + WorldGap) * scale;
+    const int stepY = (ScreenImageHeight + WorldGap) * scale;
+    const qint64 width = qint64(bounds.width()) * stepX - WorldGap * scale;
+    const qint64 height = qint64(bounds.height()) * stepY - WorldGap * scale;
+    if (width * height > MaxRenderPixels)
+        throw tooLarge(width * height, scale);
+    QImage world(int(width), int(height), QImage::Format_RGB32);
+    world.fill(WorldBackground);
+    QPainter canvas(&world);
+    for (int n = 0; n < count; ++n) {
+        const QPoint cell = layout.cells[size_t(n)] - bounds.topLeft();
+        canvas.drawImage(cell.x() * stepX, cell.y() * stepY,
+                         ScaledUp(painter.paint(screens[size_t(n)], n == 0 ? marker : 0), scale));
+    }
+    return world;
+}
+
+} // namespace tavrin

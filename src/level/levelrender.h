@@ -1,0 +1,72 @@
+#pragma once
+
+#include "picturestore.h"
+#include "screen.h"
+#include "tilearrays.h"
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+namespace tavrin {
+
+// A screen drawn at scale 1: 20 x 15 tiles of 24 x 24 pixels.
+constexpr int RenderTileSize = 24;
+constexpr int ScreenImageWidth = GridColumns * RenderTileSize;
+constexpr int ScreenImageHeight = GridRows * RenderTileSize;
+// On a map of the level, the pixels between two screens at scale 1, and the colour they show.
+constexpr int WorldGap = 8;
+constexpr QRgb WorldBackground = 0xFF404040;
+// The largest image drawn, in pixels (512 MB in memory).
+constexpr qint64 MaxRenderPixels = qint64(1) << 27;
+
+// The Pics folder of a level: beside the level file, else beside the program, else where an installed
+// editor keeps it (../lib/tavrin-editor/Pics from the program). Empty when none of them is a folder.
+QString FindPicturesFolder(const QString& levelFile, const QString& programFolder);
+
+// Draws screens as the editor's grid shows them, without borders: each tile's colour, and its picture
+// unscaled from the tile's top-left corner, cut off at the tile's edge. Works without a window system.
+class ScreenPainter {
+public:
+    // Picture files come from `picturesFolder`; none when it is empty.
+    explicit ScreenPainter(QString picturesFolder);
+
+    // The screen at scale 1; the walk marker drawn over tile `markerTile` when it is one of the grid.
+    QImage paint(const Screen& screen, int markerTile = 0);
+    // The picture tile `index` of `screen` shows. A text names a file in the Pics folder; a missing or
+    // unreadable one, or one outside the folder, shows none. A number names a picture box: 0 none, 997
+    // the built-in figure, 999 the walk marker, 1..300 the picture that tile shows (none when the tiles
+    // named lead round in a loop). 998, the tile under the marker, depends on where the marker walked,
+    // so it shows none.
+    QImage picture(const Screen& screen, int index);
+
+private:
+    QImage filePicture(const QString& reference);
+
+    QString m_folder;
+    PictureStore m_pictures;
+    QImage m_builtin;
+    QImage m_marker;
+};
+
+// Each pixel of `image` as a square of scale x scale pixels.
+QImage ScaledUp(const QImage& image, int scale);
+
+// What `tavrin-level render` draws: one screen, or the map of the level (WorldLayout) with every screen
+// in its place, WorldGap apart. The walk marker, when asked for, stands on the start tile of screen 0.
+struct RenderRequest {
+    QString levelFile;
+    QString picturesFolder;
+    int screen = 0;
+    bool world = false;
+    int scale = 1;
+    bool marker = false;
+};
+
+// Reads the level as the editor does, through its index, and draws what `request` asks for. Nothing is
+// written, and no scratch file is read. A missing file is failure 53, a file without level records 321,
+// level properties that cannot be read their failure, an image larger than MaxRenderPixels failure 6. A
+// screen that cannot be read whole is drawn as far as it was read; `warnings` tells of it.
+QImage RenderLevel(const RenderRequest& request, QStringList* warnings);
+
+} // namespace tavrin

@@ -1,0 +1,148 @@
+#include "checklevel.h"
+
+#include "failure.h"
+#include "module1.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace tavrin {
+
+namespace {
+constexpr int WindowWidth = 800;
+constexpr int WindowHeight = 240;
+constexpr int Gap = 8;
+// The index of a row's problem in the list of problems.
+constexpr int ProblemRole = Qt::UserRole;
+
+QString NumberOrBlank(const std::optional<qint64>& number) {
+    return number ? QString::number(*number) : QString();
+}
+} // namespace
+
+CheckLevelWindow::CheckLevelWindow(Module1& level, QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Window), m_level(level) {
+    setObjectName(QStringLiteral("CheckLevel"));
+    setWindowTitle(DesignCaption());
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    ProblemList = new QTreeWidget(this);
+    ProblemList->setObjectName(QStringLiteral("ProblemList"));
+    ProblemList->setHeaderLabels(
+        {tr("Severity"), tr("Screen"), tr("Tile"), tr("Direction"), tr("Line"), tr("Message")});
+    ProblemList->setRootIsDecorated(false);
+    ProblemList->setUniformRowHeights(true);
+    ProblemList->setAlternatingRowColors(true);
+    ProblemList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ProblemList->setAllColumnsShowFocus(true);
+    ProblemList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ProblemList->header()->setStretchLastSection(true);
+    ProblemList->header()->setSectionsMovable(false);
+
+    Summary = new QLabel(this);
+    Summary->setObjectName(QStringLiteral("Summary"));
+    Refresh = new QPushButton(tr("Refresh"), this);
+    Refresh->setObjectName(QStringLiteral("Refresh"));
+    Refresh->setAutoDefault(false);
+
+    auto* bottomRow = new QHBoxLayout;
+    bottomRow->addWidget(Summary, 1);
+    bottomRow->addWidget(Refresh);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(ProblemList, 1);
+    layout->addLayout(bottomRow);
+
+    connect(Refresh, &QPushButton::clicked, this, &CheckLevelWindow::Refresh_Click);
+    connect(ProblemList, &QTreeWidget::itemActivated, this, &CheckLevelWindow::ProblemList_Activated);
+
+    resize(WindowWidth, WindowHeight);
+    placeBesideMainWindow(mainWindow);
+}
+
+QString CheckLevelWindow::DesignCaption() {
+    return QStringLiteral("Check Level");
+}
+
+// The level as it is in memory: the screen on display is read from the arrays, so nothing is saved first.
+void CheckLevelWindow::CheckLevel(const QString& place) {
+    m_problems.clear();
+    LevelCheckSettings settings;
+    settings.picturesFolders = {m_level.PicturesFolder()};
+    try {
+        m_problems = CheckEditedLevel(m_level, settings);
+        Summary->setText(ProblemSummary(m_problems));
+    } catch (const Failure& failure) {
+        Summary->setText(tr("The level could not be checked."));
+        ShowFailure(failure, place);
+    }
+    fillList();
+}
+
+void CheckLevelWindow::Refresh_Click() {
+    CheckLevel(QStringLiteral("Refresh_Click"));
+}
+
+void CheckLevelWindow::fillList() {
+    ProblemList->clear();
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(static_cast<qsizetype>(m_problems.size()));
+    for (const LevelProblem& problem : m_problems) {
+        QTreeWidgetItem* row = makeRow(problem);
+        row->setData(SeverityColumn, ProblemRole, static_cast<int>(rows.size()));
+        rows << row;
+    }
+    ProblemList->addTopLevelItems(rows);
+    for (int column = SeverityColumn; column < MessageColumn; ++column)
+        ProblemList->resizeColumnToContents(column);
+}
+
+QTreeWidgetItem* CheckLevelWindow::makeRow(const LevelProblem& problem) const {
+    auto* row = new QTreeWidgetItem;
+    const bool error = problem.isError();
+    row->setIcon(SeverityColumn,
+                 style()->standardIcon(error ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxWarning));
+    row->setText(SeverityColumn, error ? tr("error") : tr("warning"));
+    row->setText(ScreenColumn, NumberOrBlank(problem.screen));
+    row->setText(TileColumn, problem.tile ? QString::number(*problem.tile) : QString());
+    row->setText(DirectionColumn, problem.directionName());
+    row->setText(LineColumn, problem.line > 0 ? QString::number(problem.line) : QString());
+    row->setText(MessageColumn, problem.message);
+    row->setToolTip(MessageColumn, problem.message);
+    for (int column : {ScreenColumn, TileColumn, LineColumn})
+        row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+    return row;
+}
+
+void CheckLevelWindow::ProblemList_Activated(QTreeWidgetItem* item) {
+    const int index = item->data(SeverityColumn, ProblemRole).toInt();
+    if (index >= 0 && index < static_cast<int>(m_problems.size()))
+        emit problemChosen(m_problems[static_cast<size_t>(index)]);
+}
+
+// Beside or below the main window where the screen has room for it, so that the grid stays in sight; else
+// at the foot of the screen, over as little of the grid as it can.
+void CheckLevelWindow::placeBesideMainWindow(const QWidget* mainWindow) {
+    if (!mainWindow)
+        return;
+    const QRect main = mainWindow->frameGeometry();
+    const QScreen* screen = mainWindow->screen();
+    const QRect available = screen ? screen->availableGeometry() : main;
+    for (const QPoint place :
+         {QPoint(main.right() + Gap, main.top()), QPoint(main.left(), main.bottom() + Gap)}) {
+        if (available.contains(QRect(place, size()))) {
+            move(place);
+            return;
+        }
+    }
+    const int left =
+        qBound(available.left(), main.left(), qMax(available.left(), available.right() - width()));
+    move(left, qMax(available.top(), available.bottom() - height()));
+}
+
+} // namespace tavrin

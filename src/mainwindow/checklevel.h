@@ -1,0 +1,57 @@
+#pragma once
+
+#include "levelcheck.h"
+
+#include <QWidget>
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace tavrin {
+
+class Module1;
+
+// The Check Level window: the problems of the level as it is being edited, one a row, a summary of them
+// and a Refresh button. It checks the level when it is opened and when Refresh is clicked, not on every
+// edit. A double click on a problem (or Enter) hands the problem to whoever shows where it is.
+class CheckLevelWindow : public QWidget {
+    Q_OBJECT
+public:
+    // The columns of ProblemList.
+    enum Column { SeverityColumn, ScreenColumn, TileColumn, DirectionColumn, LineColumn, MessageColumn };
+
+    CheckLevelWindow(Module1& level, QWidget* mainWindow);
+
+    static QString DesignCaption();
+
+    QTreeWidget* ProblemList;
+    QLabel* Summary;
+    QPushButton* Refresh;
+
+    // The problems listed, in the order of the rows.
+    const std::vector<LevelProblem>& problems() const { return m_problems; }
+
+    // Checks the level and lists what it finds. A check that fails lists nothing and is shown under
+    // `place`.
+    void CheckLevel(const QString& place);
+
+public slots:
+    void Refresh_Click();
+
+signals:
+    void problemChosen(const tavrin::LevelProblem& problem);
+
+private:
+    void fillList();
+    QTreeWidgetItem* makeRow(const LevelProblem& problem) const;
+    void ProblemList_Activated(QTreeWidgetItem* item);
+    void placeBesideMainWindow(const QWidget* mainWindow);
+
+    Module1& m_level;
+    std::vector<LevelProblem> m_problems;
+};
+
+} // namespace tavrin

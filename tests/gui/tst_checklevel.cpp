@@ -1,0 +1,146 @@
+// The Check Level window: its place in the menus, the problems it lists of a level file and of edits not
+// saved yet, and where a double click on a problem leads.
+#include "checklevel.h"
+#include "editorfixture.h"
+#include "picturebox.h"
+#include "tileprop.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace tavrin;
+
+// The template level with one exit broken: tile 145 of screen 0 leads right through link 6, and link 6
+// names screen 40, beyond the level's last screen 4.
+static QByteArray BrokenTemplate() {
+    QByteArray level = ReadFile(QStringLiteral(TAVRIN_SOURCE_DIR "/data/PelmarLevel.txt"));
+    level.replace(R"("Screen0",145,2923572,"\grass.bmp",0,0,0,0,0,0,0,0)",
+                  R"("Screen0",145,2923572,"\grass.bmp",0,0,6,0,0,0,126,0)");
+    return level.replace(R"("Screen0","Side6",0,)", R"("Screen0","Side6",40,)");
+}
+static const QString BrokenExit =
+    "the exit through link 6 leads to screen 40, outside the level's screens 0..4";
+
+class TestCheckLevel : public QObject {
+    Q_OBJECT
+    std::unique_ptr<EditorFixture> m_f;
+    Form1& form() { return *m_f->form; }
+    CheckLevelWindow* window() { return form().findChild<CheckLevelWindow*>(); }
+    QStringList rows() { // each row's cells joined by "|"
+        QStringList result;
+        for (int i = 0; i < window()->ProblemList->topLevelItemCount(); ++i) {
+            QStringList cells;
+            for (int column = 0; column < window()->ProblemList->columnCount(); ++column)
+                cells << window()->ProblemList->topLevelItem(i)->text(column);
+            result << cells.join('|');
+        }
+        return result;
+    }
+    void loadBrokenLevel() {
+        QFile file(m_f->path("broken.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(BrokenTemplate()) > 0);
+        file.close();
+        m_f->dialog.files << file.fileName();
+        form().mnuLoad_Click();
+        form().mnuCheckLevel->trigger();
+    }
+
+private slots:
+    void init() {
+        m_f = std::make_unique<EditorFixture>();
+        m_f->messages.clear(); // a test named on the command line is no level to load
+    }
+    void cleanup() { m_f.reset(); }
+
+    void menuAndOneWindow() {
+        QStringList items;
+        for (const QAction* item : form().menuBar()->actions() + form().mnuLevel->actions())
+            items << item->objectName() + '|' + item->text() + '|' + item->shortcut().toString();
+        QCOMPARE(items, (QStringList{"|File|", "|Edit|", "|Level|", "mnuAbout|&About|",
+                                     "mnuCheckLevel|Check Level|F4"}));
+        QCOMPARE(form().mnuLevel->objectName(), "mnuLevel");
+        form().MnuPLtemp_Click();
+        form().show();
+        QVERIFY(QTest::qWaitForWindowActive(&form()));
+        QTest::keyClick(&form(), Qt::Key_F4);
+        QVERIFY(window() && window()->isVisible() && !window()->isModal());
+        QCOMPARE(window()->windowTitle(), "Check Level");
+        QCOMPARE(window()->Summary->text(), "no problems");
+        QCOMPARE(rows(), QStringList());
+        form().mnuCheckLevel->trigger();
+        QCOMPARE(form().findChildren<CheckLevelWindow*>().size(), 1);
+    }
+
+    // An edit shows only after Refresh; the check reads the screen on display from memory, writing nothing.
+    void fileProblemsThenEditOnRefresh() {
+        loadBrokenLevel();
+        // Unedited, the screen on display is checked as its file holds it, with the lines of the file.
+        QCOMPARE(rows(), QStringList{"error|0|145|right|145|" + BrokenExit});
+        const QImage icon = window()->ProblemList->topLevelItem(0)->icon(0).pixmap(16).toImage();
+        QVERIFY(!icon.isNull());
+        QCOMPARE(icon, window()->style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(16).toImage());
+        for (QLineEdit* box : {form().PropLeft, form().PropUp, form().PropRight, form().PropDown})
+            box->setText(box == form().PropRight ? "6" : "0");
+        QTest::mouseClick(form().UseApplyProp, Qt::LeftButton);
+        QTest::mouseClick(form().Tile(146), Qt::LeftButton);
+        QCOMPARE(rows().size(), 1);
+        QTest::mouseClick(window()->Refresh, Qt::LeftButton);
+        QCOMPARE(rows(),
+                 (QStringList{"error|0|145|right||" + BrokenExit, "error|0|146|right||" + BrokenExit}));
+        QCOMPARE(window()->Summary->text(), "2 errors, 0 warnings");
+        QVERIFY(!m_f->module->ScreenTmpExists());
+        QCOMPARE(ReadFile(m_f->path("broken.txt")), BrokenTemplate());
+    }
+
+    // The screen left goes to its scratch file, as at every change of screen.
+    void doubleClickGoesToScreenAndTile() {
+        loadBrokenLevel();
+        m_f->module->ChangeScreen(2);
+        form().NewColor->setBackColour(255);
+        QTest::mouseClick(form().UseColor, Qt::LeftButton);
+        QTest::mouseClick(form().Tile(1), Qt::LeftButton);
+        QTest::mouseClick(window()->Refresh, Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowExposed(window()));
+        QTreeWidget* list = window()->ProblemList;
+        const QPoint row = list->visualItemRect(list->topLevelItem(0)).center();
+        // As the mouse makes it: a click, then a second press that is the double click.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
+        QCOMPARE(m_f->module->CurrentScreen, 0);
+        QVERIFY(form().TilePropWindow() && form().TilePropWindow()->isVisible());
+        QCOMPARE(form().TilePropWindow()->TileIndex->text(), "145");
+        QCOMPARE(form().TilePropWindow()->PropRight->text(), "6");
+        QCOMPARE(m_f->module->ReadScreen(2).tile(1).colour.toLong(), 255);
+        QCOMPARE(m_f->titles(), QStringList());
+    }
+
+    void placesGoneToNowhere_data() {
+        QTest::addColumn<QVariant>("screen");
+        QTest::addColumn<QVariant>("tile");
+        QTest::addColumn<int>("shownScreen");
+        QTest::newRow("no screen") << QVariant() << QVariant(5) << 1;
+        QTest::newRow("screen below 0") << QVariant(qint64(-1)) << QVariant(5) << 1;
+        QTest::newRow("screen beyond the Integer range") << QVariant(qint64(32768)) << QVariant(5) << 1;
+        QTest::newRow("tile beside the grid") << QVariant(qint64(3)) << QVariant(0) << 3;
+    }
+    // Nothing is shown in the tile property window, and nothing fails.
+    void placesGoneToNowhere() {
+        QFETCH(QVariant, screen);
+        QFETCH(QVariant, tile);
+        QFETCH(int, shownScreen);
+        form().MnuPLtemp_Click();
+        m_f->module->ChangeScreen(1);
+        form().mnuCheckLevel->trigger();
+        LevelProblem problem;
+        if (screen.isValid())
+            problem.screen = screen.toLongLong();
+        problem.tile = tile.toInt();
+        emit window()->problemChosen(problem);
+        QCOMPARE(m_f->module->CurrentScreen, shownScreen);
+        QVERIFY(!form().TilePropWindow() || !form().TilePropWindow()->isVisible());
+        QCOMPARE(m_f->titles(), QStringList());
+    }
+};
+
+QTEST_MAIN(TestCheckLevel)
+#include "tst_checklevel.moc"

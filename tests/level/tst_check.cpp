@@ -1,0 +1,210 @@
+// tavrin-level check on levels built to break one rule each, and the check of a level being edited.
+#include "levelcheck.h"
+#include "levelfixture.h"
+#include "leveltool.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+#include <map>
+
+using namespace tavrin;
+
+namespace {
+
+constexpr int Left = 0, Right = 2;
+
+// A level of screens 0..last, each fresh unless changed, written as the editor writes it.
+struct LevelText {
+    std::map<int, Screen> screens;
+    QByteArray properties = "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1,%LAST%,0,0,0,0\r\n";
+    QByteArray extra; // records after the screens
+    int last = 1;
+
+    Screen& screen(int n) { return screens.try_emplace(n, Screen::fresh()).first->second; }
+    // An exit from tile `tile` of screen `from` in direction `d` through link `k`, landing on `landing`.
+    void exit(int from, int tile, int d, int k, int to, FieldValue landing) {
+        Screen& s = screen(from);
+        s.links[size_t(k)] = Integer(to);
+        s.tile(tile).directions[size_t(d)] = Integer(k);
+        s.tile(tile).operands[size_t(d)] = landing;
+    }
+    // Screens 0 and 1 joined both ways through link 4.
+    static LevelText ring() {
+        LevelText level;
+        level.exit(0, 20, Right, 4, 1, FieldValue::number(1));
+        level.exit(1, 1, Left, 4, 0, FieldValue::number(20));
+        return level;
+    }
+    QByteArray bytes() {
+        QByteArray text;
+        for (int n = 0; n <= last; ++n)
+            text += screen(n).encode(Integer(n));
+        return text + extra + QByteArray(properties).replace("%LAST%", QByteArray::number(last));
+    }
+};
+
+
+// A problem as "code screen/tile/direction", the parts it has.
+QString Brief(const QJsonObject& p) {
+    QString text = p.value("code").toString();
+    for (const char* part : {"screen", "tile", "direction"})
+        if (!p.value(part).isNull())
+            text += u' ' + p.value(part).toVariant().toString();
+    return text;
+}
+
+QString Brief(const LevelProblem& p) {
+    QString text = p.code;
+    if (p.screen)
+        text += u' ' + QString::number(*p.screen);
+    if (p.tile)
+        text += u' ' + QString::number(*p.tile);
+    if (p.direction)
+        text += u' ' + p.directionName();
+    return text;
+}
+
+} // namespace
+
+class TestCheck : public QObject {
+    Q_OBJECT
+    LevelFixture m_f;
+
+private slots:
+    void rules_data();
+    void rules();
+    void lineAndText();
+    void editedLevel();
+};
+
+void TestCheck::rules_data() {
+    QTest::addColumn<QByteArray>("level");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("code");
+    const auto row = [](const char* name, LevelText level, QStringList expected, int code) {
+        QTest::newRow(name) << level.bytes() << expected << code;
+    };
+
+    row("two screens joined both ways", LevelText::ring(), {}, 0);
+    LevelText level = LevelText::ring();
+    level.screen(0).links[4] = 5;
+    row("a link outside the level", level,
+        {"link-out-of-range 0 20 right", "unreachable-screen 1", "one-way-link 1 1 left"}, 1);
+    level = LevelText::ring();
+    level.screen(0).links[4] = -1;
+    row("a link below screen 0", level,
+        {"link-out-of-range 0 20 right", "unreachable-screen 1", "one-way-link 1 1 left"}, 1);
+    for (const auto& [name, landing] : {std::pair{"landing on tile 0", FieldValue::number(0)},
+                                        {"landing on 301", FieldValue::number(301)},
+                                        {"landing on a text", FieldValue::text("x")}}) {
+        level = LevelText::ring();
+        level.screen(0).tile(20).operands[Right] = landing;
+        row(name, level, {"landing-out-of-range 0 20 right"}, 1);
+    }
+    level = LevelText::ring();
+    level.screen(0).tile(20).operands[Right] = FieldValue::text("300.4");
+    row("landing on 300.4, which rounds to a tile", level, {}, 0);
+    level = LevelText::ring();
+    level.properties = "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",301,%LAST%,0,0,0,0\r\n";
+    row("a start tile off the grid", level, {"start-tile-out-of-range"}, 1);
+    level = LevelText::ring();
+    level.properties = "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1,40000,0,0,0,0\r\n";
+    row("a last screen beyond the Integer range", level, {"number-out-of-range"}, 1);
+    level = LevelText::ring();
+    level.screen(1).tile(5).picture = FieldValue::number(500);
+    row("a picture box that does not exist", level, {"picture-box-missing 1 5"}, 1);
+    level = LevelText::ring();
+    level.screen(1).tile(5).picture = FieldValue::text("\\..\\..\\secret.bmp");
+    row("a picture reaching outside Pics", level, {"picture-outside-pics 1 5"}, 1);
+    level = LevelText::ring();
+    level.screen(1).tile(5).picture = FieldValue::text("\\nowhere.bmp");
+    level.screen(1).tile(6).picture = FieldValue::text("\\found.bmp");
+    row("a picture file in no Pics folder", level, {"picture-missing 1 5"}, 0);
+    level = LevelText::ring();
+    level.screen(1).tile(7).colour = FieldValue::number(1e12);
+    row("a colour beyond the Long range", level, {"number-out-of-range 1 7"}, 1);
+    level = LevelText::ring();
+    level.extra = "\"Screen1\",300,0,0,\"up\",0,0,0,1,1,1,1\r\n";
+    row("a direction that is no number", level, {"unreadable-record 1 300"}, 1);
+    level = LevelText::ring();
+    level.screen(0).tile(1).directions = {1, 1, 1, 1};
+    level.screen(1).tile(1).operands[Left] = FieldValue::number(1);
+    row("an exit landing on a tile blocked all round", level, {"landing-blocked 1 1 left"}, 0);
+    level = LevelText::ring();
+    level.screen(1).tile(1).directions[Left] = 0;
+    row("a one-way link", level, {"one-way-link 0 20 right"}, 0);
+    level = LevelText::ring();
+    level.last = 2;
+    row("a screen no exit reaches", level, {"unreachable-screen 2"}, 0);
+    level = LevelText::ring();
+    level.extra = Screen::fresh().encode(4) + "\"Screen-3\",1,0,0,0,0,0,0,1,1,1,1\r\n";
+    row("screens outside the level", level, {"screen-outside-level -3", "screen-outside-level 4"}, 0);
+    level = LevelText::ring();
+    level.extra = "\"Screen0\",7,0,0,0,0,0,0,1,1,1,1\r\n";
+    row("two records of one tile", level, {"duplicate-tile 0 7"}, 0);
+    level = LevelText::ring();
+    level.properties = "";
+    row("no level properties", level, {"no-level-properties"}, 0);
+    level = LevelText::ring();
+    level.properties = "\"LevelProp\",\"ends inside a text";
+    row("a file that ends inside a record", level, {"unreadable-record", "no-level-properties"}, 1);
+}
+
+void TestCheck::rules() {
+    QFETCH(QByteArray, level);
+    QFETCH(QStringList, expected);
+    QFETCH(int, code);
+    m_f.writeFile("level.txt", level);
+    m_f.writePicture("found.bmp", Qt::red);
+    const ToolRun run = RunTool({"check", m_f.path("level.txt"), "--json", "--pics", m_f.path("Pics")});
+    QCOMPARE(run.code, code);
+    QStringList found;
+    for (const QJsonValue& problem : QJsonDocument::fromJson(run.out).array())
+        found << Brief(problem.toObject());
+    found.sort();
+    expected.sort();
+    QCOMPARE(found, expected);
+}
+
+void TestCheck::lineAndText() {
+    LevelText level = LevelText::ring();
+    level.extra = "\"Screen1\",5,0,0,0,0,0,0,1,1,1,1\r\n";
+    m_f.writeFile("level.txt", level.bytes());
+    const QString path = m_f.path("level.txt");
+    const ToolRun run = RunTool({"check", path, "--pics", m_f.path("Pics")});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, (path +
+                       ":619: screen 1 tile 5: warning: a second record of this tile: the last one "
+                       "counts [duplicate-tile]\n" +
+                       path + ": 0 errors, 1 warning\n")
+                          .toUtf8());
+    // Neither a file that is no level nor a missing one can be checked at all.
+    m_f.writeFile("notes.txt", "just some notes\n");
+    QCOMPARE(RunTool({"check", m_f.path("notes.txt")}).code, 2);
+    QCOMPARE(RunTool({"check", m_f.path("missing.txt")}).code, 2);
+    QCOMPARE(RunTool({"check", path, "--pics"}).code, 2);
+}
+
+// An edit made in memory counts, whatever the file says; screens not edited come from the file.
+void TestCheck::editedLevel() {
+    LevelText level = LevelText::ring();
+    level.last = 2;
+    level.exit(2, 3, Left, 6, 9, FieldValue::number(1));
+    m_f.writeFile("level.txt", level.bytes());
+    Module1& m = *m_f.module;
+    m.LoadLevelSequence(m_f.path("level.txt"), QStringLiteral("test"));
+    TileState tile = m.TileOnDisplay(20);
+    tile.directions[Right] = 0;
+    m.StoreTile(20, tile);
+    QStringList found;
+    for (const LevelProblem& p : CheckEditedLevel(m, {}))
+        found << Brief(p);
+    found.sort();
+    QCOMPARE(found, (QStringList{"link-out-of-range 2 3 left", "one-way-link 1 1 left",
+                                 "unreachable-screen 1", "unreachable-screen 2"}));
+}
+
+QTEST_GUILESS_MAIN(TestCheck)
+#include "tst_check.moc"
