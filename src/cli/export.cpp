@@ -1,10 +1,27 @@
 // tavrin-level export
 #include "commands.h"
+#include "leveljson.h"
 
 namespace tavrin::cli {
 
-int Export(QStringList) {
-    return Unusable(QStringLiteral("export is not built yet"));
+int Export(QStringList arguments) {
+    QString out;
+    QString error;
+    if (!TakeOption(arguments, QStringLiteral("-o"), &out, &error))
+        return UsageError(error);
+    if (const QString rest = CheckRest(arguments, QStringLiteral("export"), 1); !rest.isEmpty())
+        return UsageError(rest);
+    if (out.isEmpty())
+        return UsageError(QStringLiteral("export needs -o OUT.json"));
+    FileAccess files;
+    try {
+        const std::unique_ptr<AtomicFile> file = files.openWrite(out);
+        ExportLevelJson(files, arguments.first(), file.get());
+        files.commit(*file);
+    } catch (const Failure& failure) {
+        return Unusable(failure.description());
+    }
+    return ExitDone;
 }
 
 } // namespace tavrin::cli

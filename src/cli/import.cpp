@@ -1,10 +1,27 @@
 // tavrin-level import
 #include "commands.h"
+#include "leveljson.h"
 
 namespace tavrin::cli {
 
-int Import(QStringList) {
-    return Unusable(QStringLiteral("import is not built yet"));
+int Import(QStringList arguments) {
+    QString out;
+    QString error;
+    if (!TakeOption(arguments, QStringLiteral("-o"), &out, &error))
+        return UsageError(error);
+    if (const QString rest = CheckRest(arguments, QStringLiteral("import"), 1); !rest.isEmpty())
+        return UsageError(rest);
+    if (out.isEmpty())
+        return UsageError(QStringLiteral("import needs -o LEVEL"));
+    FileAccess files;
+    try {
+        const std::unique_ptr<AtomicFile> file = files.openWrite(out);
+        ImportLevelJson(files, arguments.first(), file.get());
+        files.commit(*file);
+    } catch (const Failure& failure) {
+        return Unusable(failure.description());
+    }
+    return ExitDone;
 }
 
 } // namespace tavrin::cli

@@ -1,0 +1,1201 @@
+#include "leveljson.h"
+
+#include "record.h"
+#include "screen.h"
+#include "screenblock.h"
+
+#include <QDir>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavrin {
+
+namespace {
+
+constexpr qsizetype ChunkBytes = 1024 * 1024;
+constexpr int TilesPerScreen = 300;
+constexpr int RecordsPerScreen = 309;
+constexpr QByteArrayView ByteOrderMark("\xEF\xBB\xBF");
+
+struct LineEnd {
+    const char* name;
+    QByteArrayView bytes;
+};
+constexpr LineEnd LineEnds[] = {{"CRLF", "\r\n"}, {"LF", "\n"}, {"CR", "\r"}};
+
+const char* const DirectionNames[4] = {"left", "up", "right", "down"};
+// The names of fields 2 to 8 of the "LevelProp" record.
+const char* const PropertyNames[7] = {"name",     "author",    "dateMade",  "description",
+                                      "comments", "startTile", "lastScreen"};
+
+QString NativePath(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+// A record as Encode gives it (CR LF), with the line end `end` instead.
+QByteArray WithLineEnd(QByteArray crlf, QByteArrayView end) {
+    if (end != LineEnds[0].bytes) {
+        crlf.chop(2);
+        crlf.append(end);
+    }
+    return crlf;
+}
+
+// The shape JSON gives numbers: a minus sign, digits without a redundant leading zero, a point and
+// digits, an exponent.
+bool IsJsonNumber(QByteArrayView text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    auto digits = [&] {
+        const qsizetype begin = i;
+        while (i < n && text[i] >= '0' && text[i] <= '9')
+            ++i;
+        return i - begin;
+    };
+    if (i < n && text[i] == '-')
+        ++i;
+    const qsizetype whole = i;
+    if (digits() == 0 || (text[whole] == '0' && i - whole > 1))
+        return false;
+    if (i < n && text[i] == '.') {
+        ++i;
+        if (digits() == 0)
+            return false;
+    }
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        if (digits() == 0)
+            return false;
+    }
+    return i == n;
+}
+
+bool IsNumberCharacter(char c) {
+    return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
+}
+
+// The field that a number written `literal` in JSON reads back as: the value, and the text when the
+// field would keep it (as FieldValue::readNumber decides). Nothing when the literal is no finite number.
+std::optional<FieldValue> NumberOfLiteral(QByteArrayView literal) {
+    // Whole numbers of up to 15 digits, the common case, need no text.
+    const bool negative = literal.startsWith('-');
+    const QByteArrayView digits = literal.sliced(negative ? 1 : 0);
+    if (!digits.isEmpty() && digits.size() <= 15 && !(digits.size() > 1 && digits[0] == '0')) {
+        qint64 whole = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), whole);
+        if (error == std::errc() && end == digits.data() + digits.size())
+            return FieldValue::number(double(negative ? -whole : whole));
+    }
+    QString text = QString::fromLatin1(literal);
+    double value = 0;
+    if (!ReadsAsNumber(text, &value))
+        return std::nullopt;
+    return FieldValue::readNumber(value, std::move(text));
+}
+
+// A number field that JSON can carry: written as a JSON number, it reads back as the same field with the
+// same text.
+bool FitsJson(const FieldValue& field) {
+    if (!field.isNumber())
+        return true;
+    if (field.textValue().isNull()) // written in its shortest form
+        return std::isfinite(field.numberValue());
+    const QByteArray text = field.textValue().toLatin1();
+    if (!IsJsonNumber(text))
+        return false;
+    const std::optional<FieldValue> back = NumberOfLiteral(text);
+    return back && back->toText() == field.textValue();
+}
+
+// The screen number n of a key "Screen<n>" as the editor writes it (0 to 32767, no leading zero); -1 for
+// any other key.
+int ScreenOfKey(const FieldValue& key) {
+    if (!key.isText())
+        return -1;
+    const QString& text = key.textValue();
+    if (text.size() < 7 || text.size() > 11 || !text.startsWith(QLatin1String("Screen")) ||
+        (text[6] == u'0' && text.size() > 7))
+        return -1;
+    int n = 0;
+    for (qsizetype i = 6; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        n = n * 10 + (c - u'0');
+    }
+    return n <= 32767 ? n : -1;
+}
+
+// A record of the level: "LevelProp", or "Screen" followed by a number, as tavrin-level info counts them.
+bool IsLevelKey(const FieldValue& key) {
+    if (!key.isText())
+        return false;
+    const QString& text = key.textValue();
+    if (text == QLatin1String("LevelProp"))
+        return true;
+    bool number = false;
+    if (text.startsWith(QLatin1String("Screen")))
+        static_cast<void>(QStringView(text).mid(6).toInt(&number));
+    return number;
+}
+
+// The number 0 as the editor writes it.
+bool IsZero(const FieldValue& field) {
+    return field.isNumber() && field.numberValue() == 0;
+}
+
+// The tile number `tile` as the editor writes it in field 2 of a tile record.
+bool IsTileNumber(const FieldValue& field, int tile) {
+    return field.isNumber() && field.numberValue() == tile && field.textValue().isNull();
+}
+
+// Bytes written in chunks: the output devices write straight to the system.
+class ChunkWriter {
+public:
+    explicit ChunkWriter(QIODevice* device) : m_device(device), m_buffer(ChunkBytes, Qt::Uninitialized) {}
+
+    void put(QByteArrayView bytes) {
+        std::memcpy(room(bytes.size()), bytes.data(), size_t(bytes.size()));
+        m_size += bytes.size();
+    }
+    void put(char c) {
+        *room(1) = c;
+        ++m_size;
+    }
+    void flush() {
+        if (m_size > 0 && m_device->write(m_buffer.constData(), m_size) != m_size)
+            throw WriteFailure(*m_device);
+        m_size = 0;
+    }
+
+protected:
+    // Room for `length` more bytes after those held.
+    char* room(qsizetype length) {
+        if (m_size + length > m_buffer.size()) {
+            flush();
+            if (length > m_buffer.size())
+                m_buffer.resize(length);
+        }
+        return m_buffer.data() + m_size;
+    }
+
+    QIODevice* m_device;
+    QByteArray m_buffer;
+    qsizetype m_size = 0; // the bytes of m_buffer in use
+};
+
+// JSON text: strings escaped, fields by kind.
+class JsonWriter : public ChunkWriter {
+public:
+    using ChunkWriter::ChunkWriter;
+
+    // A string of a level's text (Latin-1) or of a record's bytes taken as Latin-1, written as UTF-8.
+    void string(QStringView text) { string(text.utf16(), text.size()); }
+    void string(QByteArrayView bytes) {
+        string(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    }
+    void field(const FieldValue& value) {
+        if (value.isText()) {
+            string(value.textValue());
+        } else if (value.isEmpty()) {
+            put("null");
+        } else {
+            const double number = value.numberValue();
+            if (value.textValue().isNull() && std::trunc(number) == number && std::fabs(number) < 1e15) {
+                // NumberToText's whole numbers, without a detour through a QString
+                char* const begin = room(24);
+                m_size += std::to_chars(begin, begin + 24, qint64(number)).ptr - begin;
+            } else {
+                put(value.toText().toLatin1());
+            }
+        }
+    }
+
+private:
+    template <typename Char> void string(const Char* chars, qsizetype length) {
+        static const char hex[] = "0123456789abcdef";
+        char* const begin = room(2 + 6 * length);
+        char* p = begin;
+        *p++ = '"';
+        for (const Char* end = chars + length; chars < end; ++chars) {
+            const char16_t c = *chars;
+            if (c >= 0x20 && c < 0x80 && c != u'"' && c != u'\\') {
+                *p++ = char(c);
+                continue;
+            }
+            switch (c) {
+            case u'"':
+            case u'\\':
+                *p++ = '\\';
+                *p++ = char(c);
+                continue;
+            case u'\n':
+                *p++ = '\\';
+                *p++ = 'n';
+                continue;
+            case u'\r':
+                *p++ = '\\';
+                *p++ = 'r';
+                continue;
+            case u'\t':
+                *p++ = '\\';
+                *p++ = 't';
+                continue;
+            default:
+                break;
+            }
+            if (c < 0x20) {
+                p = std::copy_n("\\u00", 4, p);
+                *p++ = hex[c >> 4];
+                *p++ = hex[c & 15];
+            } else if (c < 0x800) {
+                *p++ = char(0xC0 | (c >> 6));
+                *p++ = char(0x80 | (c & 0x3F));
+            } else {
+                *p++ = char(0xE0 | (c >> 12));
+                *p++ = char(0x80 | ((c >> 6) & 0x3F));
+                *p++ = char(0x80 | (c & 0x3F));
+            }
+        }
+        *p++ = '"';
+        m_size += p - begin;
+    }
+};
+
+// Passes on what a device reads and keeps it, so that the bytes of a record are at hand once the record
+// reader has taken them.
+class KeepingDevice : public QIODevice {
+public:
+    explicit KeepingDevice(QIODevice* source) : m_source(source) { open(ReadOnly | Unbuffered); }
+    bool isSequential() const override { return true; }
+
+    // The bytes from offset `begin` to `end`, which must not have been released; valid until the next
+    // read.
+    QByteArrayView bytes(qint64 begin, qint64 end) const {
+        return QByteArrayView(m_kept).sliced(begin - m_base, end - begin);
+    }
+    // The bytes before `offset` are needed no longer.
+    void release(qint64 offset) { m_released = offset - m_base; }
+    // The number of bytes read so far.
+    qint64 total() const { return m_base + m_kept.size(); }
+
+protected:
+    qint64 readData(char* data, qint64 length) override {
+        const qint64 read = m_source->read(data, length);
+        if (read > 0) {
+            if (m_released >= m_kept.size() / 2) {
+                m_kept.remove(0, m_released);
+                m_base += m_released;
+                m_released = 0;
+            }
+            m_kept.append(data, read);
+        }
+        return read;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QIODevice* m_source;
+    QByteArray m_kept;
+    qint64 m_base = 0; // the offset of m_kept's first byte
+    qsizetype m_released = 0;
+};
+
+// Writes the JSON of the records handed to it in file order. The records of what may be a screen block
+// as the editor writes it are held until the block is whole, and a "LevelProp" record until it turns out
+// to be the last; everything else goes out at once.
+class Exporter {
+public:
+    Exporter(QIODevice* out, KeepingDevice& source, bool byteOrderMark, const LineEnd& lineEnd)
+        : m_json(out), m_source(source), m_lineEnd(lineEnd) {
+        m_block.reserve(RecordsPerScreen);
+        m_json.put("{\n  \"format\": \"");
+        m_json.put(LevelJsonFormat);
+        m_json.put("\",\n  \"formatVersion\": ");
+        m_json.put(QByteArray::number(LevelJsonVersion));
+        m_json.put(",\n  \"lineEnd\": \"");
+        m_json.put(lineEnd.name);
+        m_json.put("\",\n  \"byteOrderMark\": ");
+        m_json.put(byteOrderMark ? "true" : "false");
+        m_json.put(",\n  \"screens\": [");
+    }
+
+    // The record read from the bytes `begin` to `end` of the file (the blanks and line ends after it
+    // included).
+    void take(Record&& record, qint64 begin, qint64 end) {
+        if (m_properties) { // a record follows: the properties are not the last record after all
+            emitRecord(*m_properties);
+            m_properties.reset();
+        }
+        if (continuesBlock(record)) {
+            m_block.push_back({std::move(record), begin, end});
+            if (m_block.size() == RecordsPerScreen)
+                completeBlock();
+        } else {
+            flushBlock();
+            if (ScreenOfKey(record[0]) >= 0 && IsTileNumber(record[1], 1))
+                m_block.push_back({std::move(record), begin, end});
+            else if (const QByteArrayView bytes = m_source.bytes(begin, end); !writtenAsRead(record, bytes))
+                emitBytes(bytes);
+            else if (record[0].isText() && record[0].textValue() == QLatin1String("LevelProp"))
+                m_properties = std::move(record);
+            else
+                emitRecord(record);
+        }
+        m_source.release(m_block.empty() ? end : m_block.front().begin);
+    }
+
+    // The end of a file that ends inside a record.
+    void takeTail(qint64 begin, qint64 end) {
+        if (m_properties) {
+            emitRecord(*m_properties);
+            m_properties.reset();
+        }
+        flushBlock();
+        emitBytes(m_source.bytes(begin, end));
+    }
+
+    void finish() {
+        flushBlock();
+        closeStretch();
+        m_json.put(m_firstElement ? "]" : "\n  ]");
+        if (m_properties) {
+            const Record& p = *m_properties;
+            m_json.put(",\n  \"properties\": {");
+            for (int i = 0; i < 7; ++i) {
+                m_json.put(i ? ", \"" : "\"");
+                m_json.put(PropertyNames[i]);
+                m_json.put("\": ");
+                m_json.field(p[size_t(i + 1)]);
+            }
+            if (!std::all_of(p.cbegin() + 8, p.cend(), IsZero)) {
+                m_json.put(", \"filler\": ");
+                fieldArray(p.cbegin() + 8, p.cend());
+            }
+            m_json.put('}');
+        }
+        m_json.put("\n}\n");
+        m_json.flush();
+    }
+
+private:
+    struct Held {
+        Record record;
+        qint64 begin;
+        qint64 end;
+    };
+
+    // True when writing the record with RecordWriter, with the file's line end, gives `bytes`, and JSON
+    // can carry its fields.
+    bool writtenAsRead(const Record& record, QByteArrayView bytes) const {
+        QByteArray encoded;
+        try {
+            encoded = RecordWriter::Encode(record);
+        } catch (const Failure&) {
+            return false; // a field read without quotes may hold a double quote
+        }
+        const qsizetype body = encoded.size() - 2; // without its CR LF
+        return bytes.size() == body + m_lineEnd.bytes.size() &&
+               std::memcmp(bytes.data(), encoded.constData(), size_t(body)) == 0 &&
+               bytes.sliced(body) == m_lineEnd.bytes && std::all_of(record.cbegin(), record.cend(), FitsJson);
+    }
+    QByteArrayView bytesOf(const Held& held) const { return m_source.bytes(held.begin, held.end); }
+
+    bool continuesBlock(const Record& record) const {
+        if (m_block.empty() || record[0] != m_block.front().record[0])
+            return false;
+        const int index = int(m_block.size());
+        if (index < TilesPerScreen)
+            return IsTileNumber(record[1], index + 1);
+        if (!record[1].isText())
+            return false;
+        if (index == TilesPerScreen)
+            return record[1].textValue() == QLatin1String("ScreenInfo");
+        return record[1].textValue() == QLatin1String("Side") + QString::number(index - TilesPerScreen + 1);
+    }
+
+    // A whole block is a screen when every record in it is written as RecordWriter writes it, its side
+    // records are those that Screen::encodeLinks writes, and its "ScreenInfo" record is too but for the
+    // eight fields that are written for the reader's benefit only.
+    void completeBlock() {
+        const int number = ScreenOfKey(m_block.front().record[0]);
+        // A block that the editor's save could copy as it stands is written as read; another one is
+        // checked record by record.
+        CopyableBlock scanned;
+        if (!(m_lineEnd.bytes == LineEnds[0].bytes &&
+              ScanCopyableBlock(m_source.bytes(m_block.front().begin, m_block.back().end), Integer(number),
+                                &scanned)) &&
+            !std::all_of(m_block.cbegin(), m_block.cend(),
+                         [&](const Held& held) { return writtenAsRead(held.record, bytesOf(held)); }))
+            return flushBlock();
+        SideLinks links = {};
+        for (int k = 2; k <= 9; ++k) {
+            const FieldValue& link = m_block[size_t(TilesPerScreen + k - 1)].record[2];
+            const double value = link.numberValue();
+            if (!link.isNumber() || std::trunc(value) != value || value < -32768 || value > 32767)
+                return flushBlock();
+            links[size_t(k)] = Integer(value);
+        }
+        QByteArray expected = Screen::encodeLinks(Integer(number), links);
+        if (m_lineEnd.bytes != LineEnds[0].bytes)
+            expected.replace("\r\n", m_lineEnd.bytes.toByteArray()); // no text there holds a line break
+        const qsizetype sides = expected.indexOf(m_lineEnd.bytes) + m_lineEnd.bytes.size();
+        const Record& info = m_block[TilesPerScreen].record;
+        if (m_source.bytes(m_block[TilesPerScreen + 1].begin, m_block.back().end) !=
+                QByteArrayView(expected).sliced(sides) ||
+            !IsZero(info[10]) || !IsZero(info[11]))
+            return flushBlock();
+
+        closeStretch();
+        nextElement();
+        m_json.put("{\"number\": ");
+        m_json.put(QByteArray::number(number));
+        m_json.put(", \"links\": [");
+        for (int k = 2; k <= 9; ++k) {
+            m_json.put(k > 2 ? ", " : "");
+            m_json.put(QByteArray::number(links[size_t(k)]));
+        }
+        m_json.put(']');
+        if (bytesOf(m_block[TilesPerScreen]) != QByteArrayView(expected).first(sides)) {
+            m_json.put(", \"screenInfo\": ");
+            fieldArray(info.cbegin() + 2, info.cbegin() + 10);
+        }
+        m_json.put(", \"tiles\": [");
+        for (int i = 0; i < TilesPerScreen; ++i) {
+            const Record& r = m_block[size_t(i)].record;
+            m_json.put(i ? ",\n      {\"colour\": " : "\n      {\"colour\": ");
+            m_json.field(r[2]);
+            m_json.put(", \"picture\": ");
+            m_json.field(r[3]);
+            for (int d = 0; d < 4; ++d) {
+                m_json.put(", \"");
+                m_json.put(DirectionNames[d]);
+                m_json.put("\": [");
+                m_json.field(r[size_t(4 + d)]);
+                m_json.put(", ");
+                m_json.field(r[size_t(8 + d)]);
+                m_json.put(']');
+            }
+            m_json.put('}');
+        }
+        m_json.put("\n    ]}");
+        m_block.clear();
+    }
+
+    // The records held are no screen after all: each goes out on its own.
+    void flushBlock() {
+        for (const Held& held : m_block) {
+            if (const QByteArrayView bytes = bytesOf(held); writtenAsRead(held.record, bytes))
+                emitRecord(held.record);
+            else
+                emitBytes(bytes);
+        }
+        m_block.clear();
+    }
+
+    void nextElement() {
+        m_json.put(m_firstElement ? "\n    " : ",\n    ");
+        m_firstElement = false;
+    }
+    void openStretch() {
+        if (m_inStretch) {
+            m_json.put(",\n      ");
+            return;
+        }
+        nextElement();
+        m_json.put("{\"records\": [\n      ");
+        m_inStretch = true;
+    }
+    void closeStretch() {
+        if (m_inStretch)
+            m_json.put("\n    ]}");
+        m_inStretch = false;
+    }
+
+    template <typename It> void fieldArray(It begin, It end) {
+        m_json.put('[');
+        for (It it = begin; it != end; ++it) {
+            if (it != begin)
+                m_json.put(", ");
+            m_json.field(*it);
+        }
+        m_json.put(']');
+    }
+    void emitRecord(const Record& record) {
+        openStretch();
+        fieldArray(record.cbegin(), record.cend());
+    }
+    void emitBytes(QByteArrayView bytes) {
+        openStretch();
+        m_json.put("{\"raw\": ");
+        m_json.string(bytes);
+        m_json.put('}');
+    }
+
+    JsonWriter m_json;
+    KeepingDevice& m_source;
+    const LineEnd& m_lineEnd;
+    std::vector<Held> m_block;
+    std::optional<Record> m_properties;
+    bool m_firstElement = true;
+    bool m_inStretch = false;
+};
+
+// ---------------------------------------------------------------------------------------------------------
+
+// Where reading the JSON stopped, and why.
+struct JsonFault {
+    qint64 offset;
+    int code;
+    QString message;
+};
+
+// Reads JSON text token by token from a device, a chunk at a time.
+class JsonReader {
+public:
+    explicit JsonReader(QIODevice* device) : m_device(device) {}
+
+    qint64 offset() const { return m_base + m_pos; }
+    [[noreturn]] void fail(const QString& message, int code = ErrInvalidFormat) const {
+        throw JsonFault{offset(), code, message};
+    }
+
+    // The next character that is not white space, which stays unread; 0 at the end of the input.
+    char peek() {
+        while (m_pos < m_buffer.size() || fill()) {
+            const char c = m_buffer.at(m_pos);
+            if (c != ' ' && c != '\n' && c != '\r' && c != '\t')
+                return c;
+            ++m_pos;
+        }
+        return 0;
+    }
+    bool take(char c) {
+        if (peek() != c)
+            return false;
+        ++m_pos;
+        return true;
+    }
+    void expect(char c, const char* what) {
+        if (!take(c))
+            fail(found(what));
+    }
+    // "expected <what>", and what stands there instead.
+    QString found(const char* what) {
+        const char c = peek();
+        if (c == 0)
+            return QStringLiteral("expected %1, but the JSON ends here").arg(QLatin1String(what));
+        return QStringLiteral("expected %1, found '%2'").arg(QLatin1String(what), QString(QLatin1Char(c)));
+    }
+
+    QString string() {
+        peek();
+        const qint64 start = offset();
+        bool ascii = true;
+        const QByteArrayView utf8 = stringBytes(&ascii);
+        if (ascii)
+            return QString::fromLatin1(utf8);
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        QString text = decoder.decode(utf8);
+        if (decoder.hasError())
+            throw JsonFault{start, ErrInvalidFormat, QStringLiteral("the string is not valid UTF-8")};
+        return text;
+    }
+
+    // The UTF-8 bytes of a string, escapes resolved; valid until the next read. `ascii` is cleared when
+    // they are not all ASCII.
+    QByteArrayView stringBytes(bool* ascii) {
+        expect('"', "a string");
+        const qint64 start = offset() - 1;
+        m_text.resize(0);
+        for (bool whole = true;; whole = false) {
+            if (m_pos == m_buffer.size() && !fill())
+                fail(QStringLiteral("the JSON ends inside the string that starts at byte %1").arg(start));
+            const char* const begin = m_buffer.constData() + m_pos;
+            const char* const end = m_buffer.constData() + m_buffer.size();
+            const char* p = begin;
+            while (p < end && *p != '"' && *p != '\\' && static_cast<unsigned char>(*p) >= 0x20) {
+                *ascii = *ascii && static_cast<unsigned char>(*p) < 0x80;
+                ++p;
+            }
+            m_pos += p - begin;
+            if (p < end && *p == '"' && whole) { // the common case: the string stands in the buffer
+                ++m_pos;
+                return QByteArrayView(begin, p - begin);
+            }
+            m_text.append(begin, p - begin);
+            if (p == end)
+                continue;
+            ++m_pos;
+            if (*p == '"')
+                return m_text;
+            if (*p != '\\')
+                fail(QStringLiteral("a control character in a string must be written as an escape"));
+            *ascii = escape(m_text) && *ascii;
+        }
+    }
+
+    // A number as it is written; valid until the next read.
+    QByteArrayView number() {
+        peek();
+        const qint64 start = offset();
+        m_text.resize(0);
+        qsizetype begin = m_pos;
+        for (;;) {
+            while (m_pos < m_buffer.size() && IsNumberCharacter(m_buffer.at(m_pos)))
+                ++m_pos;
+            if (m_pos < m_buffer.size() || m_pos == begin)
+                break;
+            m_text.append(m_buffer.constData() + begin, m_pos - begin); // it goes on in the next chunk
+            if (!fill())
+                break;
+            begin = 0;
+        }
+        QByteArrayView literal(m_buffer.constData() + begin, m_pos - begin);
+        if (!m_text.isEmpty())
+            literal = m_text.append(literal);
+        if (literal.isEmpty())
+            fail(found("a number"));
+        if (!IsJsonNumber(literal))
+            throw JsonFault{start, ErrInvalidFormat,
+                            QStringLiteral("malformed number %1").arg(QString::fromLatin1(literal))};
+        return literal;
+    }
+
+    bool boolean() {
+        const char c = peek();
+        if (c != 't' && c != 'f')
+            fail(found("true or false"));
+        word(c == 't' ? "true" : "false");
+        return c == 't';
+    }
+    void word(const char* text) {
+        peek();
+        for (const char* p = text; *p; ++p) {
+            if ((m_pos == m_buffer.size() && !fill()) || m_buffer.at(m_pos) != *p)
+                fail(QStringLiteral("expected %1").arg(QLatin1String(text)));
+            ++m_pos;
+        }
+    }
+
+    // The members of an object: `member` is given each key with the offset where it stands, and reads
+    // the value.
+    template <typename Member> void object(const char* what, Member member) {
+        expect('{', what);
+        if (take('}'))
+            return;
+        do {
+            peek();
+            const qint64 at = offset();
+            bool ascii = true;
+            const QByteArrayView bytes = stringBytes(&ascii);
+            // Reading on may replace the buffer the bytes stand in; keys are short enough to need no
+            // allocation for the copy.
+            const std::string key(bytes.data(), size_t(bytes.size()));
+            expect(':', "':'");
+            member(QByteArrayView(key.data(), qsizetype(key.size())), at);
+        } while (take(','));
+        expect('}', "',' or '}'");
+    }
+    // The elements of an array; `element` reads each one.
+    template <typename Element> void array(const char* what, Element element) {
+        expect('[', what);
+        if (take(']'))
+            return;
+        do
+            element();
+        while (take(','));
+        expect(']', "',' or ']'");
+    }
+
+private:
+    bool fill() {
+        m_base += m_buffer.size();
+        m_buffer = m_device->read(ChunkBytes);
+        m_pos = 0;
+        return !m_buffer.isEmpty();
+    }
+    char next() {
+        if (m_pos == m_buffer.size() && !fill())
+            fail(QStringLiteral("the JSON ends inside an escape"));
+        return m_buffer.at(m_pos++);
+    }
+    int hexQuad() {
+        int value = 0;
+        for (int i = 0; i < 4; ++i) {
+            const char c = next();
+            const int digit = c >= '0' && c <= '9'   ? c - '0'
+                              : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                              : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                     : -1;
+            if (digit < 0)
+                fail(QStringLiteral("\\u must be followed by four hexadecimal digits"));
+            value = value * 16 + digit;
+        }
+        return value;
+    }
+    // The escape after a backslash, as UTF-8; true when that is ASCII.
+    bool escape(QByteArray& utf8) {
+        const char c = next();
+        switch (c) {
+        case '"':
+        case '\\':
+        case '/':
+            utf8.append(c);
+            return true;
+        case 'b':
+            utf8.append('\b');
+            return true;
+        case 'f':
+            utf8.append('\f');
+            return true;
+        case 'n':
+            utf8.append('\n');
+            return true;
+        case 'r':
+            utf8.append('\r');
+            return true;
+        case 't':
+            utf8.append('\t');
+            return true;
+        case 'u':
+            break;
+        default:
+            fail(QStringLiteral("unknown escape \\%1").arg(QLatin1Char(c)));
+        }
+        char32_t code = char32_t(hexQuad());
+        if (code >= 0xDC00 && code <= 0xDFFF)
+            fail(QStringLiteral("a \\u escape of a lone low surrogate"));
+        if (code >= 0xD800 && code <= 0xDBFF) {
+            if (next() != '\\' || next() != 'u')
+                fail(QStringLiteral("a \\u escape of a high surrogate must be followed by a low one"));
+            const int low = hexQuad();
+            if (low < 0xDC00 || low > 0xDFFF)
+                fail(QStringLiteral("a \\u escape of a high surrogate must be followed by a low one"));
+            code = 0x10000 + ((code - 0xD800) << 10) + char32_t(low - 0xDC00);
+        }
+        utf8.append(QString::fromUcs4(&code, 1).toUtf8());
+        return code < 0x80;
+    }
+
+    QIODevice* m_device;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    qint64 m_base = 0;
+    QByteArray m_text; // a string or number that does not stand in the buffer as it is
+};
+
+// Keys of an object read once each: a bit per key.
+class KeySet {
+public:
+    KeySet(JsonReader& json, const char* what) : m_json(json), m_what(what) {}
+    // The index of `key` in `names`; failure for an unknown key or one given twice.
+    template <size_t N> int index(QByteArrayView key, qint64 at, const char* const (&names)[N]) {
+        for (size_t i = 0; i < N; ++i) {
+            if (key != names[i])
+                continue;
+            if (m_seen & (1u << i))
+                throw JsonFault{at, ErrInvalidFormat,
+                                QStringLiteral("%1 has \"%2\" twice").arg(m_what, QString::fromUtf8(key))};
+            m_seen |= 1u << i;
+            return int(i);
+        }
+        throw JsonFault{at, ErrInvalidFormat,
+                        QStringLiteral("unknown key \"%1\" in %2").arg(QString::fromUtf8(key), m_what)};
+    }
+    bool has(int index) const { return m_seen & (1u << index); }
+    // Failure naming the first of `names` that is missing, at the end of the object.
+    template <size_t N> void requireAll(const char* const (&names)[N]) const { requireFirst(names, N); }
+    void requireFirst(const char* const* names, size_t count) const {
+        for (size_t i = 0; i < count; ++i)
+            if (!has(int(i)))
+                m_json.fail(QStringLiteral("%1 has no \"%2\"").arg(m_what, QLatin1String(names[i])));
+    }
+
+private:
+    JsonReader& m_json;
+    QString m_what;
+    quint32 m_seen = 0;
+};
+
+// Reads the JSON and writes the records, one screen at a time.
+class Importer {
+public:
+    Importer(QIODevice* in, QIODevice* out) : m_json(in), m_out(out) {}
+
+    void run() {
+        static const char* const Keys[] = {"format",  "formatVersion", "screens",
+                                           "lineEnd", "byteOrderMark", "properties"};
+        KeySet keys(m_json, "the level");
+        m_json.object("'{' at the start of a level JSON", [&](QByteArrayView key, qint64 at) {
+            const int index = keys.index(key, at, Keys);
+            if (index != 5 && keys.has(2) && index != 2)
+                throw JsonFault{
+                    at, ErrInvalidFormat,
+                    QStringLiteral("\"%1\" must come before \"screens\"").arg(QString::fromUtf8(key))};
+            switch (index) {
+            case 0:
+                if (const QString format = m_json.string(); format != QLatin1String(LevelJsonFormat))
+                    fail(at, QStringLiteral("this is no level JSON: its format is \"%1\", not \"%2\"")
+                                 .arg(format, QLatin1String(LevelJsonFormat)));
+                break;
+            case 1:
+                if (const QByteArrayView version = m_json.number();
+                    version != QByteArray::number(LevelJsonVersion))
+                    fail(at,
+                         QStringLiteral("format version %1 is not known; this tavrin-level reads version %2")
+                             .arg(QString::fromLatin1(version))
+                             .arg(LevelJsonVersion));
+                break;
+            case 2:
+                if (!keys.has(0) || !keys.has(1))
+                    fail(at, QStringLiteral("\"format\" and \"formatVersion\" must come before \"screens\""));
+                screens();
+                break;
+            case 3:
+                lineEnd(at);
+                break;
+            case 4:
+                m_byteOrderMark = m_json.boolean();
+                break;
+            case 5:
+                m_properties = properties();
+                break;
+            }
+        });
+        keys.requireFirst(Keys, 3);
+        if (m_json.peek() != 0)
+            m_json.fail(QStringLiteral("more text after the end of the JSON"));
+        if (m_properties)
+            m_out.put(encode(*m_properties));
+        m_out.flush();
+    }
+
+private:
+    [[noreturn]] static void fail(qint64 at, const QString& message) {
+        throw JsonFault{at, ErrInvalidFormat, message};
+    }
+
+    void lineEnd(qint64 at) {
+        const QString name = m_json.string();
+        for (const LineEnd& end : LineEnds)
+            if (name == QLatin1String(end.name)) {
+                m_lineEnd = &end;
+                return;
+            }
+        fail(at, QStringLiteral("\"lineEnd\" is \"CRLF\", \"LF\" or \"CR\", not \"%1\"").arg(name));
+    }
+
+    // A record as a level file holds it; failure 5 for a text it cannot hold.
+    QByteArray encode(const Record& record) {
+        try {
+            return WithLineEnd(RecordWriter::Encode(record), m_lineEnd->bytes);
+        } catch (const Failure& failure) {
+            m_json.fail(failure.description(), failure.code());
+        }
+    }
+
+    FieldValue field() {
+        switch (m_json.peek()) {
+        case '"':
+            return FieldValue::text(m_json.string());
+        case 'n':
+            m_json.word("null");
+            return FieldValue();
+        case '-':
+        case '0':
+        case '1':
+        case '2':
+        case '3':
+        case '4':
+        case '5':
+        case '6':
+        case '7':
+        case '8':
+        case '9': {
+            const qint64 at = m_json.offset();
+            const QByteArrayView literal = m_json.number();
+            if (std::optional<FieldValue> value = NumberOfLiteral(literal))
+                return *value;
+            fail(at, QStringLiteral("the number %1 is too large").arg(QString::fromLatin1(literal)));
+        }
+        default:
+            m_json.fail(m_json.found("a field: a number, a string or null"));
+        }
+    }
+
+    // A whole number from `low` to `high`.
+    int whole(int low, int high, const char* what) {
+        m_json.peek();
+        const qint64 at = m_json.offset();
+        const FieldValue value = field();
+        const double number = value.numberValue();
+        if (!value.isNumber() || std::trunc(number) != number || number < low || number > high)
+            fail(at, QStringLiteral("%1 is a whole number from %2 to %3")
+                         .arg(QLatin1String(what))
+                         .arg(low)
+                         .arg(high));
+        return int(number);
+    }
+
+    // `count` fields in an array, from `record[first]` on.
+    void fields(Record& record, size_t first, size_t count, const char* what) {
+        size_t n = 0;
+        m_json.array(what, [&] {
+            if (n == count)
+                m_json.fail(QStringLiteral("%1 has %2 fields, no more").arg(QLatin1String(what)).arg(count));
+            record[first + n++] = field();
+        });
+        if (n != count)
+            m_json.fail(
+                QStringLiteral("%1 has %2 fields, not %3").arg(QLatin1String(what)).arg(count).arg(n));
+    }
+
+    void screens() {
+        if (m_byteOrderMark)
+            m_out.put(ByteOrderMark);
+        m_json.array("'[' after \"screens\"", [&] {
+            m_screen.number = -1;
+            m_screen.info.reset();
+            bool records = false;
+            int members = 0;
+            KeySet keys(m_json, "a screen");
+            static const char* const Keys[] = {"number", "links", "tiles", "screenInfo"};
+            m_json.object("'{' of a screen or records", [&](QByteArrayView key, qint64 at) {
+                if (records || (members++ > 0 && key == "records"))
+                    fail(at, QStringLiteral("an entry of \"screens\" is either a screen or records alone"));
+                if (key == "records") {
+                    records = true;
+                    m_json.array("'[' after \"records\"", [&] { record(); });
+                    return;
+                }
+                switch (keys.index(key, at, Keys)) {
+                case 0:
+                    m_screen.number = whole(0, 32767, "a screen number");
+                    break;
+                case 1:
+                    links();
+                    break;
+                case 2:
+                    tiles();
+                    break;
+                case 3:
+                    m_screen.info.emplace();
+                    fields(*m_screen.info, 2, 8, "\"screenInfo\"");
+                    break;
+                }
+            });
+            if (!records) {
+                keys.requireFirst(Keys, 3);
+                writeScreen();
+            }
+        });
+    }
+
+    void record() {
+        if (m_json.peek() == '[') {
+            Record record;
+            fields(record, 0, 12, "a record");
+            m_out.put(encode(record));
+            return;
+        }
+        KeySet keys(m_json, "a record");
+        static const char* const Keys[] = {"raw"};
+        m_json.object("a record: '[' or '{'", [&](QByteArrayView key, qint64 at) {
+            keys.index(key, at, Keys);
+            m_json.peek();
+            const qint64 start = m_json.offset();
+            const QString bytes = m_json.string();
+            for (const QChar c : bytes)
+                if (c.unicode() > 0xFF)
+                    throw JsonFault{start, ErrInvalidCall,
+                                    QStringLiteral("the raw record holds the character '%1', which a level "
+                                                   "file cannot store")
+                                        .arg(c)};
+            m_out.put(bytes.toLatin1());
+        });
+        keys.requireAll(Keys);
+    }
+
+    void links() {
+        int k = 2;
+        m_json.array("'[' after \"links\"", [&] {
+            if (k > 9)
+                m_json.fail(QStringLiteral("a screen has 8 links, no more"));
+            m_screen.links[size_t(k++)] = Integer(whole(-32768, 32767, "a link"));
+        });
+        if (k != 10)
+            m_json.fail(QStringLiteral("a screen has 8 links, not %1").arg(k - 2));
+    }
+
+    void tiles() {
+        int n = 0;
+        m_json.array("'[' after \"tiles\"", [&] {
+            if (n == TilesPerScreen)
+                m_json.fail(QStringLiteral("a screen has %1 tiles, no more").arg(TilesPerScreen));
+            Record& record = m_screen.tiles[size_t(n++)];
+            static const char* const Keys[] = {"colour", "picture", "left", "up", "right", "down"};
+            KeySet keys(m_json, "a tile");
+            m_json.object("'{' of a tile", [&](QByteArrayView key, qint64 at) {
+                const int index = keys.index(key, at, Keys);
+                if (index < 2) {
+                    record[size_t(2 + index)] = field();
+                    return;
+                }
+                const int d = index - 2; // the direction and its operand
+                Record pair;
+                fields(pair, 0, 2, "a direction and its operand");
+                record[size_t(4 + d)] = std::move(pair[0]);
+                record[size_t(8 + d)] = std::move(pair[1]);
+            });
+            keys.requireAll(Keys);
+        });
+        if (n != TilesPerScreen)
+            m_json.fail(QStringLiteral("a screen has %1 tiles, not %2").arg(TilesPerScreen).arg(n));
+    }
+
+    void writeScreen() {
+        const FieldValue key = FieldValue::text(QStringLiteral("Screen") + QString::number(m_screen.number));
+        for (int i = 0; i < TilesPerScreen; ++i) {
+            Record& record = m_screen.tiles[size_t(i)];
+            record[0] = key;
+            record[1] = FieldValue::number(i + 1);
+            m_out.put(encode(record));
+        }
+        QByteArray links = Screen::encodeLinks(Integer(m_screen.number), m_screen.links);
+        if (m_lineEnd->bytes != LineEnds[0].bytes)
+            links.replace("\r\n", m_lineEnd->bytes.toByteArray()); // no text there holds a line break
+        if (m_screen.info) {
+            Record& info = *m_screen.info;
+            info[0] = key;
+            info[1] = FieldValue::text(QStringLiteral("ScreenInfo"));
+            info[10] = info[11] = FieldValue::number(0);
+            links.replace(0, links.indexOf(m_lineEnd->bytes) + m_lineEnd->bytes.size(), encode(info));
+        }
+        m_out.put(links);
+    }
+
+    Record properties() {
+        static const char* const Keys[] = {"name",     "author",    "dateMade",   "description",
+                                           "comments", "startTile", "lastScreen", "filler"};
+        Record record;
+        record[0] = FieldValue::text(QStringLiteral("LevelProp"));
+        for (size_t i = 8; i < 12; ++i)
+            record[i] = FieldValue::number(0);
+        KeySet keys(m_json, "the properties");
+        m_json.object("'{' after \"properties\"", [&](QByteArrayView key, qint64 at) {
+            const int index = keys.index(key, at, Keys);
+            if (index < 7)
+                record[size_t(index + 1)] = field();
+            else
+                fields(record, 8, 4, "\"filler\"");
+        });
+        keys.requireFirst(Keys, 7);
+        encode(record); // a text that cannot be written is named where it stands
+        return record;
+    }
+
+    struct ScreenData {
+        int number = -1;
+        SideLinks links = {};
+        std::optional<Record> info; // the eight fields of "ScreenInfo" when they are not the links
+        std::array<Record, TilesPerScreen> tiles;
+    };
+
+    JsonReader m_json;
+    ChunkWriter m_out;
+    const LineEnd* m_lineEnd = &LineEnds[0];
+    bool m_byteOrderMark = false;
+    std::optional<Record> m_properties;
+    ScreenData m_screen;
+};
+
+} // namespace
+
+void ExportLevelJson(FileAccess& files, const QString& levelPath, QIODevice* out) {
+    const QString name = NativePath(levelPath);
+    std::unique_ptr<QIODevice> file;
+    try {
+        file = files.openRead(levelPath);
+    } catch (const Failure& failure) {
+        throw Failure(failure.code(), name + QStringLiteral(": ") + failure.description());
+    }
+    const Failure notALevel(
+        ErrInvalidFormat,
+        QStringLiteral("%1 is not a level file: none of its records is a level record.").arg(name));
+    KeepingDevice source(file.get());
+    RecordReader reader(&source);
+    if (reader.atEnd())
+        throw notALevel;
+    const bool byteOrderMark = source.bytes(0, std::min<qint64>(3, source.total())) == ByteOrderMark;
+    std::optional<Exporter> exporter;
+    bool levelRecords = false;
+    qint64 begin = byteOrderMark ? 3 : 0;
+    for (bool last = false; !last;) {
+        Record record;
+        bool whole = true;
+        try {
+            record = reader.read();
+        } catch (const Failure& failure) {
+            if (failure.code() != ErrInputPastEnd) {
+                if (!levelRecords)
+                    throw notALevel; // a picture or other data, which the reader gives up on at once
+                throw Failure(failure.code(), name + QStringLiteral(": ") + failure.description());
+            }
+            whole = false; // the file ends inside this record: its bytes are kept as they stand
+        }
+        last = !whole || reader.atEnd();
+        const qint64 end = whole ? reader.position() : source.total();
+        if (!exporter) {
+            // The line end of the first record is the one the records are written with.
+            const QByteArrayView bytes = source.bytes(begin, end);
+            const LineEnd* lineEnd = &LineEnds[0];
+            for (const LineEnd& candidate : LineEnds)
+                if (whole && bytes.endsWith(candidate.bytes)) {
+                    lineEnd = &candidate;
+                    break;
+                }
+            exporter.emplace(out, source, byteOrderMark, *lineEnd);
+        }
+        if (whole) {
+            levelRecords = levelRecords || IsLevelKey(record[0]);
+            exporter->take(std::move(record), begin, end);
+        } else {
+            exporter->takeTail(begin, end);
+        }
+        begin = end;
+    }
+    if (!levelRecords)
+        throw notALevel;
+    exporter->finish();
+}
+
+void ImportLevelJson(FileAccess& files, const QString& jsonPath, QIODevice* out) {
+    const QString name = NativePath(jsonPath);
+    std::unique_ptr<QIODevice> in;
+    try {
+        in = files.openRead(jsonPath);
+    } catch (const Failure& failure) {
+        throw Failure(failure.code(), name + QStringLiteral(": ") + failure.description());
+    }
+    try {
+        Importer(in.get(), out).run();
+    } catch (const JsonFault& fault) {
+        throw Failure(fault.code, QStringLiteral("%1, line %2 (byte %3): %4")
+                                      .arg(name)
+                                      .arg(LineOfOffset(in.get(), fault.offset))
+                                      .arg(fault.offset)
+                                      .arg(fault.message));
+    }
+}
+
+} // namespace tavrin

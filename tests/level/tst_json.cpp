@@ -1,0 +1,225 @@
+// tavrin-level export and import, run as a program: the level comes back byte for byte, malformed JSON
+// changes nothing.
+#include "levelfixture.h"
+#include "leveltool.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+using namespace tavrin;
+
+namespace {
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+// A screen block as the editor writes it; `changes` replaces the text after the tile number of some tiles.
+QByteArray Block(int screen, const QMap<int, QByteArray>& changes = {}, const QByteArray& info = {}) {
+    QByteArray bytes;
+    for (int t = 1; t <= 300; ++t)
+        bytes += TileLine(screen, t, changes.value(t, QByteArray::number(t * 7) + ",0,0,0,0,0,1,1,1,1"));
+    const QByteArray key = "\"Screen" + QByteArray::number(screen) + "\"";
+    bytes += key + ",\"ScreenInfo\"," + (info.isEmpty() ? "2,3,4,5,6,7,8,9" : info) + ",0,0\r\n";
+    for (int k = 2; k <= 9; ++k)
+        bytes += key + ",\"Side" + QByteArray::number(k) + "\"," + QByteArray::number(k) +
+                 ",0,0,0,0,0,0,0,0,0\r\n";
+    return bytes;
+}
+
+const QByteArray Properties = "\"LevelProp\",\"Test\",\"\",\"\",\"\",\"\",1,1,0,0,0,0\r\n";
+} // namespace
+
+class TestJson : public QObject {
+    Q_OBJECT
+    LevelFixture m_f;
+
+    QByteArray exported(const QByteArray& level) {
+        m_f.writeFile("in.txt", level);
+        const ToolRun run = RunTool({"export", m_f.path("in.txt"), "-o", m_f.path("out.json")});
+        if (run.code != 0)
+            qWarning() << run.err;
+        return run.code == 0 ? m_f.readFile("out.json") : QByteArray();
+    }
+
+private slots:
+    void roundTripIsByteForByte_data() {
+        QTest::addColumn<QByteArray>("level");
+        QTest::addColumn<int>("raw"); // records that only their bytes can keep
+        QTest::newRow("template level") << ReadFile(TAVRIN_SOURCE_DIR "/data/PelmarLevel.txt") << 0;
+
+        // Screen 1 cannot be read: Save Level copies it as it stands, blanks and all.
+        const QByteArray damaged = "4294967296, 007 ,0,0,0,0,+1,1,1,1";
+        LevelFixture f;
+        f.writeFile("damaged.txt", Block(0) + Block(1, {{150, damaged}}) + Block(2) +
+                                       "\"LevelProp\",\"Saved\",\"\",\"\",\"\",\"\",1,2,0,0,0,0\r\n");
+        f.module->LoadLevelSequence(f.path("damaged.txt"), "test");
+        f.module->ChangeScreen(1);
+        f.module->ChangeScreen(0);
+        f.module->SaveLevel(f.path("saved.txt"));
+        const QByteArray saved = f.readFile("saved.txt");
+        QVERIFY(saved.contains(damaged));
+        QTest::newRow("saved by the editor, with a damaged screen") << saved << 1;
+
+        QTest::newRow("numbers kept as written")
+            << Block(0, {{5, "1,0,0,0,0,0,12345678901234567,99999999999999999999,0."
+                             "1000000000000000055511151231257827,1"},
+                         {6, "007,0,0,0,0,0,1.50,1,1,1"}}) +
+                   Properties
+            << 1;
+        QTest::newRow("numeric texts and empty fields")
+            << Block(0, {{7, ",\"997\",0,0,0,0,\"60\",,,"}, {8, "1,997,,0,0,0,1,1,1,1"}}) + Properties << 0;
+        QTest::newRow("commas, line breaks and Latin-1")
+            << Block(0, {{9, "1,\"\\caf\xe9, 1.bmp\",0,0,0,0,1,1,1,1"}}) +
+                   "\"LevelProp\",\"Vale, \xe9t\xe9\",\"\",\"\",\"one\r\ntwo\nthree\",\"\\\",1,0,0,0,0,0\r\n"
+            << 0;
+        QTest::newRow("foreign records, properties not last")
+            << "\"Note\",1,2,3,4,5,6,7,8,9,10,11\r\n" + Properties + Block(0) + "1,2,,,,,,,,,,\r\n"
+            << 0;
+        QTest::newRow("byte order mark, LF line ends")
+            << "\xEF\xBB\xBF" + QByteArray(Block(0) + Properties).replace("\r\n", "\n") << 0;
+        QTest::newRow("duplicate tile records") << Block(0).insert(0, TileLine(0, 1, "5,0,0,0,0,0,1,1,1,1")) +
+                                                       TileLine(0, 9, "5,0,0,0,0,0,1,1,1,1") + Properties
+                                                << 0;
+        QTest::newRow("ScreenInfo other than the links") << Block(0, {}, "0,0,0,0,0,0,0,0") + Properties << 0;
+        QTest::newRow("blank lines, lone CR, no line end at the end")
+            << "\r\n  " + Block(0) + "\r\n\r\n\"X\",1,2,3,4,5,6,7,8,9,10,11\r" + Properties.chopped(2) << 4;
+        QTest::newRow("ends inside a record") << Block(0) + Properties + "\"Screen0\",1,\"unclosed" << 1;
+    }
+    void roundTripIsByteForByte() {
+        QFETCH(QByteArray, level);
+        QFETCH(int, raw);
+        const QByteArray json = exported(level);
+        QCOMPARE(json.count("{\"raw\": "), raw);
+        QJsonParseError error;
+        QJsonDocument::fromJson(json, &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        const ToolRun run = RunTool({"import", m_f.path("out.json"), "-o", m_f.path("back.txt")});
+        QVERIFY2(run.code == 0, run.err.constData());
+        QCOMPARE(m_f.readFile("back.txt"), level);
+    }
+
+    // A regular level comes out in screen objects, and a script's change goes into the level file.
+    void scriptsSeeScreensAndTiles() {
+        QJsonObject level =
+            QJsonDocument::fromJson(exported(ReadFile(TAVRIN_SOURCE_DIR "/data/PelmarLevel.txt"))).object();
+        QCOMPARE(level.value("properties")[QLatin1String("startTile")].toInt(), 145);
+        QJsonArray screens = level.value("screens").toArray();
+        QCOMPARE(screens.size(), 5);
+        QJsonObject screen = screens.at(0).toObject();
+        QCOMPARE(screen.value("links").toArray(), (QJsonArray{3, 0, 1, 2, 0, 0, 0, 0}));
+        QJsonArray tiles = screen.value("tiles").toArray();
+        QJsonObject tile10 = tiles.at(9).toObject();
+        QCOMPARE(tile10.value("picture").toString(), "\\path.bmp");
+        QCOMPARE(tile10.value("up").toArray(), (QJsonArray{2, 290}));
+
+        tile10.insert("colour", 255);
+        tile10.insert("picture", "997");
+        tiles.replace(9, tile10);
+        screen.insert("tiles", tiles);
+        screens.replace(0, screen);
+        level.insert("screens", screens);
+        m_f.writeFile("edited.json", QJsonDocument(level).toJson());
+        QCOMPARE(RunTool({"import", m_f.path("edited.json"), "-o", m_f.path("edited.txt")}).code, 0);
+        QVERIFY(m_f.readFile("edited.txt").contains("\r\n\"Screen0\",10,255,\"997\",0,2,0,0,0,290,0,0\r\n"));
+    }
+
+    // JSON written by hand or by a script: keys in any order where the reading allows it, numbers in any
+    // JSON form, escapes.
+    void handWrittenJson_data() {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QByteArray>("level");
+        const QByteArray top = "{\"format\": \"tavrin-level\", \"formatVersion\": 1, ";
+        QTest::newRow("numbers in any form, LF, properties first")
+            << top + "\"lineEnd\": \"LF\", \"properties\": {\"startTile\": 1, \"lastScreen\": 0, \"name\": "
+                     "\"N\", "
+                     "\"author\": \"\", \"dateMade\": \"\", \"description\": \"\", \"comments\": "
+                     "\"\\u00e9\\/\"}, "
+                     "\"screens\": [{\"records\": [[\"Note\", 5.0, 1e3, -0, 1.50, 0.25, \"x\", null, 0, 0, "
+                     "0, 0]]}]}"
+            << QByteArray("\"Note\",5,1000,0,1.5,0.25,\"x\",,0,0,0,0\n"
+                          "\"LevelProp\",\"N\",\"\",\"\",\"\",\"\xe9/\",1,0,0,0,0,0\n");
+        QTest::newRow("raw records and a byte order mark")
+            << top + "\"byteOrderMark\": true, \"screens\": [{\"records\": [{\"raw\": "
+                     "\" \\\"A\\\" ,1\\r\\n,2,3,4,5,6,7,8,9,10,11\\n\"}]}, {\"records\": []}]}"
+            << QByteArray("\xEF\xBB\xBF \"A\" ,1\r\n,2,3,4,5,6,7,8,9,10,11\n");
+        // The reader takes 1 MB at a time: a key that ends where a chunk ends is read whole.
+        QByteArray padded = top.chopped(20);
+        padded +=
+            QByteArray(1024 * 1024 - padded.size() - 15, ' ') + "\"formatVersion\": 1, \"screens\": []}";
+        QTest::newRow("a key at the end of a read chunk") << padded << QByteArray();
+    }
+    void handWrittenJson() {
+        QFETCH(QByteArray, json);
+        QFETCH(QByteArray, level);
+        m_f.writeFile("hand.json", json);
+        const ToolRun run = RunTool({"import", m_f.path("hand.json"), "-o", m_f.path("hand.txt")});
+        QVERIFY2(run.code == 0, run.err.constData());
+        QCOMPARE(m_f.readFile("hand.txt"), level);
+    }
+
+    void malformedJsonChangesNothing_data() {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<int>("line"); // where the message says the fault stands
+        const QByteArray json = exported(Block(0) + Properties);
+        QVERIFY(!json.isEmpty());
+        const auto lineOf = [&](const char* text) {
+            return int(json.left(json.indexOf(text)).count('\n')) + 1;
+        };
+        const qsizetype half = json.size() / 2;
+        QTest::newRow("truncated") << json.left(half) << int(json.left(half).count('\n')) + 1;
+        QTest::newRow("wrong type") << QByteArray(json).replace("{\"colour\": 70,", "{\"colour\": true,")
+                                    << lineOf("{\"colour\": 70,");
+        QTest::newRow("unknown format version")
+            << QByteArray(json).replace("\"formatVersion\": 1", "\"formatVersion\": 2")
+            << lineOf("\"formatVersion\"");
+        QByteArray short1 = json;
+        short1.remove(json.indexOf("\n      {\"colour\": 14,"),
+                      json.indexOf("\n      {\"colour\": 21,") - json.indexOf("\n      {\"colour\": 14,"));
+        QTest::newRow("299 tiles") << short1 << int(short1.left(short1.indexOf("\n    ]}")).count('\n')) + 2;
+        QTest::newRow("a text beyond Latin-1")
+            << QByteArray(json).replace("\"name\": \"Test\"", "\"name\": \"\\u0100\"")
+            << lineOf("\"properties\"");
+        QTest::newRow("a misspelt key")
+            << QByteArray(json).replace("{\"colour\": 70,", "{\"color\": 70,") << lineOf("{\"colour\": 70,");
+        QTest::newRow("a raw record beyond Latin-1")
+            << QByteArray(json).replace("\"screens\": [",
+                                        "\"screens\": [{\"records\": [{\"raw\": \"\\u20ac\"}]},")
+            << lineOf("\"screens\"");
+        QTest::newRow("text after the end") << json + "{}" << int(json.count('\n')) + 1;
+        QTest::newRow("no JSON at all") << QByteArray("\"Screen0\",1,2,3,4,5,6,7,8,9,10,11\r\n") << 1;
+    }
+    void malformedJsonChangesNothing() {
+        QFETCH(QByteArray, json);
+        QFETCH(int, line);
+        m_f.writeFile("bad.json", json);
+        m_f.writeFile("target.txt", Properties);
+        const ToolRun run = RunTool({"import", m_f.path("bad.json"), "-o", m_f.path("target.txt")});
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains(QString(", line %1 ").arg(line).toUtf8()), run.err.constData());
+        QCOMPARE(m_f.readFile("target.txt"), Properties);
+    }
+
+    void exportOfNoLevel_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("picture") << QByteArray("BM\x00\x01\"unterminated", 17);
+        QTest::newRow("records without a level key") << QByteArray("\"a\",1,2,3,4,5,6,7,8,9,10,11\r\n");
+    }
+    void exportOfNoLevel() {
+        QFETCH(QByteArray, file);
+        QFile::remove(m_f.path("in.txt"));
+        if (!file.isEmpty())
+            m_f.writeFile("in.txt", file);
+        m_f.writeFile("out.json", "old");
+        const ToolRun run = RunTool({"export", m_f.path("in.txt"), "-o", m_f.path("out.json")});
+        QCOMPARE(run.code, 2);
+        QVERIFY(run.err.contains("in.txt"));
+        QCOMPARE(m_f.readFile("out.json"), QByteArray("old"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestJson)
+#include "tst_json.moc"
