@@ -35,7 +35,7 @@ struct ExitTile {
 };
 
 struct ScreenState {
-    SideLinks links = Screen::fresh().links;
+    SideLinks links = Screen::freshLinks();
     qint64 firstOffset = NoOffset;
     int expectedSide = 2;
     bool hasRecords = false;
@@ -147,7 +147,7 @@ public:
         }
     }
 
-    void screenInfo(ScreenState& state) { state.links = Screen::fresh().links; }
+    void screenInfo(ScreenState& state) { state.links = Screen::freshLinks(); }
 
     // A side record: taken only as the next one in the order Side2 .. Side9.
     void side(ScreenState& state, qint64 screen, int k, const Record& record, qint64 offset) {
@@ -211,7 +211,7 @@ private:
     SideLinks linksOf(qint64 screen) const {
         const ScreenState* state = stateOf(screen);
         if (!state || !state->hasTiles)
-            return Screen::fresh().links;
+            return Screen::freshLinks();
         return state->links;
     }
     bool blockedAllRound(qint64 screen, Integer tile) const {
@@ -402,6 +402,10 @@ void readLevelFile(FileAccess& files, const QString& path, Checker& checker,
     const std::unique_ptr<QIODevice> file = files.openRead(path);
     RecordReader reader(file.get());
     bool levelRecords = false;
+    // The key of the record before, and what it is: records of one screen come together.
+    QString lastKey;
+    std::optional<qint64> lastScreen;
+    bool lastIsProperties = false;
     try {
         while (!reader.atEnd()) {
             const Record record = reader.read();
@@ -409,7 +413,12 @@ void readLevelFile(FileAccess& files, const QString& path, Checker& checker,
                 continue;
             const QString& key = record[0].textValue();
             const qint64 offset = reader.recordStart();
-            if (key == QLatin1String("LevelProp")) {
+            if (key.constData() != lastKey.constData() && key != lastKey) {
+                lastKey = key;
+                lastScreen = screenOfKey(key);
+                lastIsProperties = key == QLatin1String("LevelProp");
+            }
+            if (lastIsProperties) {
                 levelRecords = true;
                 if (!keepProperties)
                     continue;
@@ -421,7 +430,7 @@ void readLevelFile(FileAccess& files, const QString& path, Checker& checker,
                 }
                 continue;
             }
-            const std::optional<qint64> screen = screenOfKey(key);
+            const std::optional<qint64> screen = lastScreen;
             if (!screen)
                 continue;
             levelRecords = true;

@@ -32,6 +32,7 @@ LevelInfo ReadLevelInfo(FileAccess& files, const QString& path) {
 
 namespace {
 void readRecords(RecordReader& reader, LevelInfo& info, bool* levelRecords) {
+    std::optional<int> lastScreen;
     while (!reader.atEnd()) {
         const Record record = reader.read();
         if (!record[0].isText())
@@ -52,7 +53,9 @@ void readRecords(RecordReader& reader, LevelInfo& info, bool* levelRecords) {
         *levelRecords = true;
         if (!record[1].isNumeric())
             continue;
-        info.screensWithRecords.insert(screen);
+        if (screen != lastScreen) // records of one screen come together: most inserts are not needed
+            info.screensWithRecords.insert(screen);
+        lastScreen = screen;
         if (record[3].isText() && !record[3].isNumeric())
             ++info.pictureUses[record[3].textValue()];
     }

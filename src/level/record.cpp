@@ -159,40 +159,57 @@ bool readWholeNumber(const char* begin, const char* end, double* value) {
 
 FieldValue RecordReader::readField(int field) {
     const Span span = scanField(field);
-    const char* begin = m_buffer.constData() + m_pos + span.begin;
-    const char* end = m_buffer.constData() + m_pos + span.end;
-    FieldValue value;
-    if (span.quoted) {
-        value = FieldValue::text(QString::fromLatin1(begin, end - begin));
-    } else {
-        const char* const fieldBegin = m_buffer.constData() + m_pos; // blanks before it included
-        const char* const fieldEnd = end;
-        while (end > begin && isBlank(end[-1]))
-            --end;
-        double number = 0;
-        if (begin == end)
-            value = FieldValue();
-        else if (readWholeNumber(begin, end, &number))
-            value = FieldValue::number(number);
-        else {
-            QString text = QString::fromLatin1(begin, end - begin);
-            if (!ReadsAsNumber(text, &number))
-                value = FieldValue::text(std::move(text));
-            else if (begin == fieldBegin && end == fieldEnd)
-                value = FieldValue::readNumber(number, std::move(text));
-            else
-                value = FieldValue::number(number); // blanks around it are not written back
-        }
-    }
+    const char* const fieldBegin = m_buffer.constData() + m_pos; // blanks before it included
+    FieldValue value =
+        valueOf(field, fieldBegin, fieldBegin + span.begin, fieldBegin + span.end, span.quoted);
     m_pos += span.next;
     return value;
+}
+
+FieldValue RecordReader::valueOf(int field, const char* fieldBegin, const char* begin, const char* end,
+                                 bool quoted) {
+    if (quoted)
+        return FieldValue::text(textOf(field, begin, end));
+    const char* const fieldEnd = end;
+    while (end > begin && isBlank(end[-1]))
+        --end;
+    double number = 0;
+    if (begin == end)
+        return FieldValue();
+    if (readWholeNumber(begin, end, &number))
+        return FieldValue::number(number);
+    QString text = textOf(field, begin, end);
+    if (!ReadsAsNumber(text, &number))
+        return FieldValue::text(std::move(text));
+    if (begin == fieldBegin && end == fieldEnd)
+        return FieldValue::readNumber(number, std::move(text));
+    return FieldValue::number(number); // blanks around it are not written back
+}
+
+// Keys and picture names come again and again: the text of a field that holds the same characters as one
+// of the last few texts of that field shares its string instead of making a new one.
+QString RecordReader::textOf(int field, const char* begin, const char* end) {
+    const QLatin1StringView characters(begin, end - begin);
+    RecentTexts& recent = m_recentTexts[size_t(field)];
+    const size_t count = recent.texts.size();
+    for (size_t i = 0; i < count; ++i) { // the newest first
+        const QString& text = recent.texts[(recent.next + count - 1 - i) % count];
+        if (text.size() == characters.size() && !text.isNull() && text == characters)
+            return text;
+    }
+    QString& slot = recent.texts[recent.next];
+    recent.next = (recent.next + 1) % count;
+    slot = QString(characters);
+    return slot;
 }
 
 Record RecordReader::read() {
     startRecord();
     Record record;
-    for (size_t field = 0; field < record.size(); ++field)
-        record[field] = readField(int(field));
+    if (!scanInBuffer(&record, nullptr, nullptr)) {
+        for (size_t field = 0; field < record.size(); ++field)
+            record[field] = readField(int(field));
+    }
     ++m_records;
     return record;
 }
@@ -200,13 +217,20 @@ Record RecordReader::read() {
 // The same scan as scanField() twelve times over, on the bytes in the buffer alone; false, with nothing
 // consumed, when the record does not end inside the buffer or holds a field that is too long, and the
 // careful path takes over.
-bool RecordReader::skipInBuffer(QByteArray* key, bool* keyIsText) {
+bool RecordReader::scanInBuffer(Record* record, QByteArray* key, bool* keyIsText) {
     const char* const begin = m_buffer.constData() + m_pos;
     const char* const end = m_buffer.constData() + m_buffer.size();
     const char* p = begin;
     const char* keyBegin = nullptr;
     const char* keyEnd = nullptr;
     bool keyQuoted = false;
+    struct Found {
+        const char* start; // blanks before the field included
+        const char* begin;
+        const char* end;
+        bool quoted;
+    };
+    std::array<Found, 12> fields;
     for (int field = 0; field < 12; ++field) {
         const char* const fieldStart = p;
         while (p < end && isBlank(*p))
@@ -230,6 +254,7 @@ bool RecordReader::skipInBuffer(QByteArray* key, bool* keyIsText) {
             fieldEnd = p;
         if (p == end || p - fieldStart > MaxFieldBytes)
             return false;
+        fields[size_t(field)] = {fieldStart, fieldBegin, fieldEnd, quoted};
         if (*p == '\r') {
             if (++p == end)
                 return false;
@@ -244,22 +269,30 @@ bool RecordReader::skipInBuffer(QByteArray* key, bool* keyIsText) {
             keyQuoted = quoted;
         }
     }
-    if (!keyQuoted)
-        while (keyEnd > keyBegin && isBlank(keyEnd[-1]))
-            --keyEnd;
-    key->resize(keyEnd - keyBegin);
-    std::memcpy(key->data(), keyBegin, size_t(keyEnd - keyBegin));
-    *keyIsText =
-        keyQuoted || (keyBegin != keyEnd && !ReadsAsNumber(QString::fromLatin1(keyBegin, keyEnd - keyBegin)));
+    if (record) {
+        for (int field = 0; field < 12; ++field) {
+            const Found& f = fields[size_t(field)];
+            (*record)[size_t(field)] = valueOf(field, f.start, f.begin, f.end, f.quoted);
+        }
+    } else {
+        if (!keyQuoted)
+            while (keyEnd > keyBegin && isBlank(keyEnd[-1]))
+                --keyEnd;
+        key->resize(keyEnd - keyBegin);
+        std::memcpy(key->data(), keyBegin, size_t(keyEnd - keyBegin));
+        *keyIsText = keyQuoted ||
+                     (keyBegin != keyEnd && !ReadsAsNumber(QString::fromLatin1(keyBegin, keyEnd - keyBegin)));
+    }
     m_pos += p - begin;
-    ++m_records;
     return true;
 }
 
 void RecordReader::skip(QByteArray* key, bool* keyIsText) {
     startRecord();
-    if (skipInBuffer(key, keyIsText))
+    if (scanInBuffer(nullptr, key, keyIsText)) {
+        ++m_records;
         return;
+    }
     const Span first = scanField(0);
     const char* begin = m_buffer.constData() + m_pos + first.begin;
     const char* end = m_buffer.constData() + m_pos + first.end;
@@ -287,33 +320,44 @@ std::vector<qint64> LinesOfOffsets(QIODevice* device, const std::vector<qint64>&
     const qint64 kept = device->pos();
     if (!device->seek(0))
         return lines;
-    // A line end is counted at its LF, or at the byte after a lone CR: so the byte at an offset itself is
-    // looked at, and an offset on the LF of a CR LF stays on the line that CR LF ends.
+    // The line of an offset is 1 and the line ends before it: every LF, and every CR that no LF follows
+    // (looked at even when that next byte is at or past the offset). So the LF of a CR LF stays on the line
+    // that CR LF ends.
     qint64 line = 1;
-    qint64 index = 0;
-    bool afterCr = false;
+    qint64 base = 0; // where the chunk starts in the device
     size_t next = 0;
-    const qint64 last = offsets.back();
-    while (index <= last && next < offsets.size()) {
-        const QByteArray chunk = device->read(std::min(ChunkSize, last + 1 - index));
+    while (next < offsets.size()) {
+        const QByteArray chunk = device->read(ChunkSize);
         if (chunk.isEmpty())
             break;
-        for (const char c : chunk) {
-            if (afterCr && c != '\n')
-                ++line;
-            afterCr = false;
-            while (next < offsets.size() && offsets[next] == index)
-                lines[next++] = line;
-            if (c == '\n')
-                ++line;
-            else if (c == '\r')
-                afterCr = true;
-            ++index;
+        const QByteArray peeked = device->peek(1);
+        const char after = peeked.isEmpty() ? '\0' : peeked.at(0); // the byte after the chunk
+        const char* const c = chunk.constData();
+        const qsizetype size = chunk.size();
+        // The line ends among the bytes from..to of the chunk.
+        const auto lineEnds = [&](qsizetype from, qsizetype to) {
+            qint64 ends = 0;
+            for (const char* p = c + from;
+                 (p = static_cast<const char*>(std::memchr(p, '\n', size_t(c + to - p)))); ++p)
+                ++ends;
+            for (const char* p = c + from;
+                 (p = static_cast<const char*>(std::memchr(p, '\r', size_t(c + to - p)))); ++p) {
+                const char next = p + 1 < c + size ? p[1] : after;
+                ends += next != '\n';
+            }
+            return ends;
+        };
+        qsizetype from = 0;
+        for (; next < offsets.size() && offsets[next] < base + size; ++next) {
+            const qsizetype to = std::max(from, qsizetype(offsets[next] - base));
+            line += lineEnds(from, to);
+            from = to;
+            lines[next] = line;
         }
+        line += lineEnds(from, size);
+        base += size;
     }
-    if (afterCr) // a CR at the end of the file
-        ++line;
-    for (; next < offsets.size(); ++next) // offsets at or past the end of the file
+    for (; next < offsets.size(); ++next) // offsets at or past the end of the device
         lines[next] = line;
     device->seek(kept);
     return lines;

@@ -59,13 +59,19 @@ private:
     // Notes where the record about to be read begins.
     void startRecord();
     Span scanField(int field);
-    bool skipInBuffer(QByteArray* key, bool* keyIsText);
+    // Reads (into `record`) or passes over (keeping its key) a record that lies whole in the buffer; false,
+    // having read nothing, when it does not.
+    bool scanInBuffer(Record* record, QByteArray* key, bool* keyIsText);
     // The offset of the next comma or line end at or after `offset` (or of the end of the file).
     qsizetype scanToDelimiter(qsizetype offset, int field);
     // The bytes from the read position up to `offset` are no delimiter: failure 321 once they are more
     // than a field may hold.
     void checkFieldLength(qsizetype offset, int field) const;
     FieldValue readField(int field);
+    // The value of field `field`, whose characters run from `begin` to `end` (blanks before it from
+    // `fieldBegin`); `quoted` for a text in quotes.
+    FieldValue valueOf(int field, const char* fieldBegin, const char* begin, const char* end, bool quoted);
+    QString textOf(int field, const char* begin, const char* end);
 
     QIODevice* m_device;
     QByteArray m_buffer;
@@ -74,6 +80,11 @@ private:
     qint64 m_records = 0;
     qint64 m_recordStart = -1;
     bool m_atFileStart;
+    struct RecentTexts {
+        std::array<QString, 8> texts;
+        size_t next = 0;
+    };
+    std::array<RecentTexts, 12> m_recentTexts; // the texts each field held last, by field
 };
 
 // The line of `device` on which the byte at `offset` stands, counting from 1. CR LF, a lone CR and a lone

@@ -72,9 +72,15 @@ Screen Screen::fresh() {
     tile.colour = FieldValue::number(SysWindowBackground);
     tile.operands.fill(FieldValue::number(1));
     screen.m_tiles.fill(tile);
-    for (int k = 2; k <= 9; ++k)
-        screen.links[size_t(k)] = static_cast<Integer>(k);
+    screen.links = freshLinks();
     return screen;
+}
+
+SideLinks Screen::freshLinks() {
+    SideLinks links = {};
+    for (int k = 2; k <= 9; ++k)
+        links[size_t(k)] = static_cast<Integer>(k);
+    return links;
 }
 
 TileState& Screen::tile(int index) {

@@ -67,6 +67,8 @@ public:
     // A screen as the editor starts with it: the window colour, no picture, every direction 0, every
     // operand 1, and side link k leading to screen k.
     static Screen fresh();
+    // Side link k leading to screen k, as a fresh screen has them.
+    static SideLinks freshLinks();
     // The screen from the records of its block; records of other screens are passed over. A field that
     // does not convert is the failure of that conversion.
     static Screen decode(const QByteArray& block, Integer number);
