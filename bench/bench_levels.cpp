@@ -2,6 +2,8 @@
 //
 //   bench_levels [--sizes 1,100,1000,10000,32768] [--budget SECONDS] [--folder DIR]
 //
+// A second table times tavrin-level's commands on the same levels against the editor's level load.
+//
 // Build the project in RelWithDebInfo (the default) or Release before taking figures.
 //
 // Each size runs in a child process of its own, so that its peak resident memory is its own. Operations
@@ -26,7 +28,13 @@
 #include <QTextStream>
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <vector>
+
+extern char** environ;
 
 using namespace tavrin;
 
@@ -253,6 +261,69 @@ int runOne(int screens, double budget, const QString& folder) {
     return 0;
 }
 
+// Runs tavrin-level with `arguments` and waits for it: its wall time in seconds and its peak resident
+// memory in MB, or a negative time when it failed.
+std::pair<double, double> runTool(const QStringList& arguments) {
+    QList<QByteArray> bytes{QByteArrayLiteral(TAVRIN_LEVEL_TOOL)};
+    for (const QString& argument : arguments)
+        bytes << argument.toLocal8Bit();
+    std::vector<char*> argv;
+    for (QByteArray& argument : bytes)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    QElapsedTimer timer;
+    timer.start();
+    pid_t child = 0;
+    if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        return {-1, 0};
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    const double elapsed = seconds(timer);
+    const bool ran = WIFEXITED(status) && WEXITSTATUS(status) != 2;
+    return {ran ? elapsed : -1, double(usage.ru_maxrss) / 1024};
+}
+
+// The command-line tool on one size, against the editor's level load of the same file in this process.
+int runTools(int screens, const QString& folder) {
+    const QString level = folder + QStringLiteral("/level.txt");
+    ValueGrid grid;
+    Module1 module(&grid, folder);
+    module.SetDefaults();
+    QElapsedTimer timer;
+    timer.start();
+    module.LevelFileName = level;
+    module.LoadLevelSequence(level, QStringLiteral("bench"));
+    const double load = seconds(timer);
+
+    const QString json = folder + QStringLiteral("/level.json");
+    const QList<QStringList> commands{
+        {QStringLiteral("info"), level},
+        {QStringLiteral("check"), level},
+        {QStringLiteral("export"), level, QStringLiteral("-o"), json},
+        {QStringLiteral("import"), json, QStringLiteral("-o"), folder + QStringLiteral("/imported.txt")},
+        {QStringLiteral("render"), level, QStringLiteral("--screen"), QString::number(screens / 2),
+         QStringLiteral("-o"), folder + QStringLiteral("/screen.png")}};
+    QString row = QStringLiteral("| %1 | %2 |").arg(screens).arg(figure(load, false));
+    for (const QStringList& command : commands) {
+        const auto [time, megabytes] = runTool(command);
+        // One screen is set against the load plus the time it adds; the whole level against the load.
+        const QString against = command.first() == QLatin1String("render")
+                                    ? QStringLiteral("load + %1 ms").arg((time - load) * 1000, 0, 'f', 0)
+                                    : QStringLiteral("%1 x load").arg(time / load, 0, 'f', 1);
+        row += time < 0 ? QStringLiteral(" failed |")
+                        : QStringLiteral(" %1 (%2, %3 MB) |")
+                              .arg(figure(time, false), against)
+                              .arg(megabytes, 0, 'f', 0);
+    }
+    QTextStream(stdout) << row << '\n';
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -265,6 +336,7 @@ int main(int argc, char** argv) {
     QString folder = QDir::tempPath();
     int one = 0;
     int generate = 0;
+    int tools = 0;
     for (int i = 1; i + 1 < arguments.size(); i += 2) {
         if (arguments[i] == QLatin1String("--budget"))
             budget = arguments[i + 1].toDouble();
@@ -276,7 +348,11 @@ int main(int argc, char** argv) {
             one = arguments[i + 1].toInt();
         else if (arguments[i] == QLatin1String("--generate"))
             generate = arguments[i + 1].toInt();
+        else if (arguments[i] == QLatin1String("--tools-one"))
+            tools = arguments[i + 1].toInt();
     }
+    if (tools > 0)
+        return runTools(tools, folder);
     if (one > 0)
         return runOne(one, budget, folder);
     if (generate > 0) {
@@ -301,6 +377,21 @@ int main(int argc, char** argv) {
             child.waitForFinished(-1);
         }
     }
-    std::printf("(~: timed on a part and scaled up to the whole level)\n");
+    std::printf("(~: timed on a part and scaled up to the whole level)\n\n");
+
+    // tavrin-level on the same levels, each command a process of its own (its peak memory its own).
+    std::printf("| screens | load level | info | check | export | import | render one screen |\n"
+                "|---|---|---|---|---|---|---|\n");
+    std::fflush(stdout);
+    for (const QString& size : sizes.split(u',')) {
+        QTemporaryDir prepared(folder + QStringLiteral("/bench-XXXXXX"));
+        for (const QString& step : {QStringLiteral("--generate"), QStringLiteral("--tools-one")}) {
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedChannels);
+            child.start(QCoreApplication::applicationFilePath(),
+                        {step, size, QStringLiteral("--folder"), prepared.path()});
+            child.waitForFinished(-1);
+        }
+    }
     return 0;
 }
