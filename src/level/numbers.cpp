@@ -104,6 +104,12 @@ bool IsPlainNumberText(QStringView text) {
 
 namespace {
 template <typename T> T roundToKind(double value) {
+    // Most values are whole numbers already, which need no rounding.
+    if (value >= std::numeric_limits<T>::min() && value <= std::numeric_limits<T>::max()) {
+        const T whole = static_cast<T>(value);
+        if (static_cast<double>(whole) == value)
+            return whole;
+    }
     if (!std::isfinite(value))
         throw Failure(ErrOverflow);
     const double rounded = std::nearbyint(value); // the default rounding mode sends halves to even

@@ -189,18 +189,20 @@ FieldValue RecordReader::valueOf(int field, const char* fieldBegin, const char* 
 // Keys and picture names come again and again: the text of a field that holds the same characters as one
 // of the last few texts of that field shares its string instead of making a new one.
 QString RecordReader::textOf(int field, const char* begin, const char* end) {
-    const QLatin1StringView characters(begin, end - begin);
+    const QByteArrayView bytes(begin, end - begin);
     RecentTexts& recent = m_recentTexts[size_t(field)];
     const size_t count = recent.texts.size();
     for (size_t i = 0; i < count; ++i) { // the newest first
-        const QString& text = recent.texts[(recent.next + count - 1 - i) % count];
-        if (text.size() == characters.size() && !text.isNull() && text == characters)
-            return text;
+        const RecentText& text = recent.texts[(recent.next + count - 1 - i) % count];
+        if (text.bytes.size() == bytes.size() && !text.text.isNull() &&
+            std::memcmp(text.bytes.constData(), begin, size_t(bytes.size())) == 0)
+            return text.text;
     }
-    QString& slot = recent.texts[recent.next];
+    RecentText& slot = recent.texts[recent.next];
     recent.next = (recent.next + 1) % count;
-    slot = QString(characters);
-    return slot;
+    slot.bytes = bytes.toByteArray();
+    slot.text = QString::fromLatin1(bytes);
+    return slot.text;
 }
 
 Record RecordReader::read() {

@@ -80,8 +80,12 @@ private:
     qint64 m_records = 0;
     qint64 m_recordStart = -1;
     bool m_atFileStart;
+    struct RecentText {
+        QByteArray bytes;
+        QString text;
+    };
     struct RecentTexts {
-        std::array<QString, 8> texts;
+        std::array<RecentText, 8> texts;
         size_t next = 0;
     };
     std::array<RecentTexts, 12> m_recentTexts; // the texts each field held last, by field
