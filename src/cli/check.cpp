@@ -3,7 +3,6 @@
 #include "levelcheck.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,19 +12,6 @@
 namespace tavrin::cli {
 
 namespace {
-
-// Where the editor keeps its pictures: beside the level file, then beside the program (and, installed,
-// beside the editor).
-QStringList picturesFolders(const QString& level) {
-    const QString program = QCoreApplication::applicationDirPath();
-    QStringList folders{QFileInfo(level).absoluteDir().filePath(QStringLiteral("Pics")),
-                        QDir(program).filePath(QStringLiteral("Pics"))};
-    const QString installed = QDir(program).filePath(QStringLiteral("../lib/tavrin-editor/Pics"));
-    if (QFileInfo(installed).isDir())
-        folders << QDir::cleanPath(installed);
-    folders.removeDuplicates();
-    return folders;
-}
 
 QJsonValue orNull(const std::optional<qint64>& value) {
     return value ? QJsonValue(double(*value)) : QJsonValue();
@@ -51,9 +37,13 @@ int Check(QStringList arguments) {
         return UsageError(error);
     if (const QString rest = CheckRest(arguments, QStringLiteral("check"), 1); !rest.isEmpty())
         return UsageError(rest);
+    if (!pics.isEmpty() && !QFileInfo(pics).isDir())
+        return Unusable(pics, QStringLiteral("the pictures folder is not there"));
     const QString& path = arguments.first();
     LevelCheckSettings settings;
-    settings.picturesFolders = pics.isEmpty() ? picturesFolders(path) : QStringList{pics};
+    settings.picturesFolders = pics.isEmpty()
+                                   ? LevelPicturesFolders(path, QCoreApplication::applicationDirPath())
+                                   : QStringList{pics};
     FileAccess files;
     std::vector<LevelProblem> problems;
     try {

@@ -42,13 +42,8 @@ Failure tooLarge(qint64 pixels, int scale) {
 } // namespace
 
 QString FindPicturesFolder(const QString& levelFile, const QString& programFolder) {
-    const QDir program(programFolder);
-    for (const QString& folder : {QFileInfo(levelFile).absoluteDir().filePath(QStringLiteral("Pics")),
-                                  program.filePath(QStringLiteral("Pics")),
-                                  program.filePath(QStringLiteral("../lib/tavrin-editor/Pics"))})
-        if (QFileInfo(folder).isDir())
-            return QDir::cleanPath(folder);
-    return QString();
+    const QStringList folders = LevelPicturesFolders(levelFile, programFolder);
+    return folders.isEmpty() ? QString() : folders.first();
 }
 
 ScreenPainter::ScreenPainter(QString picturesFolder) : m_folder(std::move(picturesFolder)) {

@@ -147,6 +147,17 @@ QString PictureFilePath(const QString& picturesFolder, const QString& reference)
     return path;
 }
 
+QStringList LevelPicturesFolders(const QString& levelFile, const QString& programFolder) {
+    const QDir program(programFolder);
+    QStringList folders;
+    for (const QString& folder : {QFileInfo(levelFile).absoluteDir().filePath(QStringLiteral("Pics")),
+                                  program.filePath(QStringLiteral("Pics")),
+                                  program.filePath(QStringLiteral("../lib/tavrin-editor/Pics"))})
+        if (QFileInfo(folder).isDir() && !folders.contains(QDir::cleanPath(folder)))
+            folders << QDir::cleanPath(folder);
+    return folders;
+}
+
 bool Module1::ScreenIsEdited(Integer screen) {
     if (scratchPresent(screen))
         return true;

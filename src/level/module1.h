@@ -37,6 +37,11 @@ PropertyValues PropertiesOfRecord(const Record& record, int* field);
 // reference that would reach outside the folder names no file: failure 53.
 QString PictureFilePath(const QString& picturesFolder, const QString& reference);
 
+// The Pics folders a program without the editor's own folder looks for a level's pictures in, those that
+// are folders, in order: beside the level file, beside the program, and where an installed editor keeps
+// them (../lib/tavrin-editor/Pics from the program).
+QStringList LevelPicturesFolders(const QString& levelFile, const QString& programFolder);
+
 // The level state shared by every window, and the procedures that keep it on disk. The state is public
 // and read and written directly; each window gets the one instance by reference.
 class Module1 {

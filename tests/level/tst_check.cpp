@@ -185,6 +185,7 @@ void TestCheck::lineAndText() {
     QCOMPARE(RunTool({"check", m_f.path("notes.txt")}).code, 2);
     QCOMPARE(RunTool({"check", m_f.path("missing.txt")}).code, 2);
     QCOMPARE(RunTool({"check", path, "--pics"}).code, 2);
+    QCOMPARE(RunTool({"check", path, "--pics", m_f.path("no such folder")}).code, 2);
 }
 
 // An edit made in memory counts, whatever the file says; screens not edited come from the file.
