@@ -15,7 +15,7 @@ const char* const Usage =
     "      the level's properties, screens, pictures and size\n"
     "  check LEVEL [--json] [--pics DIR]\n"
     "      every problem of the level, one line each; exit 1 when there are errors\n"
-    "  render LEVEL -o OUT.png [--screen N | --world] [--scale K] [--marker]\n"
+    "  render LEVEL -o OUT.png [--screen N | --world] [--scale K] [--marker] [--pics DIR]\n"
     "      a screen (screen 0 unless given), or the map of the whole level, as a PNG image\n"
     "  export LEVEL -o OUT.json\n"
     "      the whole level as JSON\n"
