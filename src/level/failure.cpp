@@ -1,8 +1,18 @@
 #include "failure.h"
 
+#include <QDir>
+
 #include <QDebug>
 
 namespace tavrin {
+
+Failure Failure::notALevelFile(const QString& path) {
+    return Failure(
+        ErrInvalidFormat,
+        QStringLiteral("%1 is not a level file: none of its records is a level record (\"LevelProp\" "
+                       "or \"Screen\" followed by a screen number).")
+            .arg(QDir::toNativeSeparators(path)));
+}
 
 QString StandardDescription(int code) {
     switch (code) {

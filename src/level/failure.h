@@ -41,6 +41,9 @@ public:
     static Failure fileNotFound();
     // A picture file is missing: the description names the file, so it is longer than the one above.
     static Failure pictureNotFound(const QString& path);
+    // A file in which no record is a level record ("LevelProp", or "Screen" followed by a screen number):
+    // failure 321, naming the file.
+    static Failure notALevelFile(const QString& path);
     // The picture-file case of code 53 is told apart from the missing file to read by its description.
     bool isMissingPicture() const;
 

@@ -1,5 +1,7 @@
 #include "levelcheck.h"
 
+#include "recordstream.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -400,15 +402,15 @@ std::optional<qint64> screenOfKey(const QString& key) {
 void readLevelFile(FileAccess& files, const QString& path, Checker& checker,
                    const std::function<bool(qint64)>& skip, bool keepProperties) {
     const std::unique_ptr<QIODevice> file = files.openRead(path);
-    RecordReader reader(file.get());
+    RecordStream reader(file.get());
     bool levelRecords = false;
     // The key of the record before, and what it is: records of one screen come together.
     QString lastKey;
     std::optional<qint64> lastScreen;
     bool lastIsProperties = false;
     try {
-        while (!reader.atEnd()) {
-            const Record record = reader.read();
+        Record record;
+        while (reader.next(&record)) {
             if (!record[0].isText())
                 continue;
             const QString& key = record[0].textValue();
@@ -466,9 +468,7 @@ void readLevelFile(FileAccess& files, const QString& path, Checker& checker,
             checker.unreadable(failure, reader.recordStart());
     }
     if (!levelRecords)
-        throw Failure(ErrInvalidFormat,
-                      QStringLiteral("%1 is not a level file: none of its records is a level record.")
-                          .arg(QDir::toNativeSeparators(path)));
+        throw Failure::notALevelFile(path);
 }
 
 // The problems in file order, with their lines; problems without a line last.

@@ -1,23 +1,23 @@
 #include "levelinfo.h"
 
+#include "recordstream.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 namespace tavrin {
 
 namespace {
-void readRecords(RecordReader& reader, LevelInfo& info, bool* levelRecords);
+void readRecords(RecordStream& reader, LevelInfo& info, bool* levelRecords);
 }
 
 LevelInfo ReadLevelInfo(FileAccess& files, const QString& path) {
     LevelInfo info;
     const std::unique_ptr<QIODevice> file = files.openRead(path);
     info.fileSize = QFileInfo(path).size();
-    RecordReader reader(file.get());
+    RecordStream reader(file.get());
     bool levelRecords = false;
-    const Failure notALevel(ErrInvalidFormat,
-                            QStringLiteral("%1 is not a level file: none of its records is a level record.")
-                                .arg(QDir::toNativeSeparators(path)));
+    const Failure notALevel = Failure::notALevelFile(path);
     try {
         readRecords(reader, info, &levelRecords);
     } catch (const Failure&) {
@@ -31,10 +31,10 @@ LevelInfo ReadLevelInfo(FileAccess& files, const QString& path) {
 }
 
 namespace {
-void readRecords(RecordReader& reader, LevelInfo& info, bool* levelRecords) {
+void readRecords(RecordStream& reader, LevelInfo& info, bool* levelRecords) {
     std::optional<int> lastScreen;
-    while (!reader.atEnd()) {
-        const Record record = reader.read();
+    Record record;
+    while (reader.next(&record)) {
         if (!record[0].isText())
             continue;
         const QString& key = record[0].textValue();

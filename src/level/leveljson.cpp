@@ -1129,9 +1129,7 @@ void ExportLevelJson(FileAccess& files, const QString& levelPath, QIODevice* out
     } catch (const Failure& failure) {
         throw Failure(failure.code(), name + QStringLiteral(": ") + failure.description());
     }
-    const Failure notALevel(
-        ErrInvalidFormat,
-        QStringLiteral("%1 is not a level file: none of its records is a level record.").arg(name));
+    const Failure notALevel = Failure::notALevelFile(levelPath);
     KeepingDevice source(file.get());
     RecordReader reader(&source);
     if (reader.atEnd())

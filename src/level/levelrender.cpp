@@ -116,9 +116,7 @@ QImage RenderLevel(const RenderRequest& request, QStringList* warnings) {
     level.CurrentScreen = -1; // no screen is on display, so ReadScreen reads each one from the file
     level.LevelFileName = path;
     if (!level.HoldsLevelRecords(path))
-        throw Failure(ErrInvalidFormat,
-                      QStringLiteral("%1 is not a level file: none of its records is a level record.")
-                          .arg(QDir::toNativeSeparators(path)));
+        throw Failure::notALevelFile(path);
     level.LoadLevelProp(path);
 
     const auto read = [&](int number) {

@@ -690,11 +690,8 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
 
     // A file in which no record is a level record (a picture, an empty file) is no level at all.
     if (!HoldsLevelRecords(fileName))
-        throw Failure(
-            ErrInvalidFormat,
-            QStringLiteral("%1 is not a level file: none of its records is a level record (\"LevelProp\" "
-                           "or \"Screen\" followed by a screen number). Nothing was loaded.")
-                .arg(QDir::toNativeSeparators(fileName)));
+        throw Failure(ErrInvalidFormat, Failure::notALevelFile(fileName).description() +
+                                            QStringLiteral(" Nothing was loaded."));
 
     // Read and check first, changing nothing: the properties, screen 0's tile records, its side links. A
     // file without properties has those of a new level.

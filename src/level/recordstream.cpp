@@ -1,0 +1,74 @@
+#include "recordstream.h"
+
+namespace tavrin {
+
+namespace {
+constexpr size_t BatchRecords = 2048;
+constexpr size_t BatchesAhead = 4;
+} // namespace
+
+RecordStream::RecordStream(QIODevice* device) : m_thread([this, device] { read(device); }) {}
+
+RecordStream::~RecordStream() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+void RecordStream::read(QIODevice* device) {
+    RecordReader reader(device);
+    for (;;) {
+        Batch batch;
+        batch.records.reserve(BatchRecords);
+        batch.starts.reserve(BatchRecords);
+        try {
+            while (batch.records.size() < BatchRecords && !reader.atEnd()) {
+                batch.records.push_back(reader.read());
+                batch.starts.push_back(reader.recordStart());
+            }
+            batch.last = batch.records.size() < BatchRecords;
+        } catch (const Failure& failure) {
+            batch.failure = failure;
+            batch.failureStart = reader.recordStart();
+            batch.last = true;
+        }
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_stopping || m_ready.size() < BatchesAhead; });
+        if (m_stopping)
+            return;
+        const bool last = batch.last;
+        m_ready.push_back(std::move(batch));
+        lock.unlock();
+        m_changed.notify_all();
+        if (last)
+            return;
+    }
+}
+
+bool RecordStream::next(Record* record) {
+    while (m_next == m_current.records.size()) {
+        if (m_current.failure) {
+            m_recordStart = m_current.failureStart;
+            const Failure failure = *m_current.failure;
+            m_current.failure.reset();
+            throw failure;
+        }
+        if (m_current.last)
+            return false;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_ready.empty(); });
+        m_current = std::move(m_ready.front());
+        m_ready.pop_front();
+        lock.unlock();
+        m_changed.notify_all();
+        m_next = 0;
+    }
+    m_recordStart = m_current.starts[m_next];
+    *record = std::move(m_current.records[m_next++]);
+    return true;
+}
+
+} // namespace tavrin

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "failure.h"
+#include "record.h"
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+class QIODevice;
+
+namespace tavrin {
+
+// Reads the records of a whole file on a thread of its own, a few batches ahead of the caller, so that
+// reading the file and what the caller does with each record run side by side. It gives exactly what
+// RecordReader::read gives, one record after the other, and the reader's failure where it met it. Memory
+// stays within a few batches, whatever the size of the file.
+class RecordStream {
+public:
+    // `device` is read on the stream's thread alone until the stream is destroyed.
+    explicit RecordStream(QIODevice* device);
+    ~RecordStream();
+    RecordStream(const RecordStream&) = delete;
+    RecordStream& operator=(const RecordStream&) = delete;
+
+    // The next record, with where it starts in the file; false at the end of the file. The reader's failure
+    // (62, 321) is thrown where it stands, after every record before it.
+    bool next(Record* record);
+    qint64 recordStart() const { return m_recordStart; }
+
+private:
+    struct Batch {
+        std::vector<Record> records;
+        std::vector<qint64> starts;
+        std::optional<Failure> failure; // met after the records of this batch
+        qint64 failureStart = -1;
+        bool last = false;
+    };
+    void read(QIODevice* device);
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Batch> m_ready;
+    bool m_stopping = false;
+    Batch m_current;
+    size_t m_next = 0;
+    qint64 m_recordStart = -1;
+    std::thread m_thread;
+};
+
+} // namespace tavrin
