@@ -1,6 +1,5 @@
 // The main window's F2 and F3: each opens its property dialog modally over the window.
 #include "editorfixture.h"
-#include "modaldialog.h"
 
 #include <QtTest>
 
@@ -10,8 +9,7 @@ private slots:
     void f2AndF3OpenTheirDialogs() {
         for (Qt::Key key : {Qt::Key_F2, Qt::Key_F3}) {
             EditorFixture f;
-            f.form->show();
-            QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+            QVERIFY(f.show());
             const auto press = [&] { QTest::keyClick(f.form.get(), key); };
             QVERIFY(DriveModalDialog(press, [&](QDialog* dialog) {
                 QCOMPARE(dialog->windowTitle(), key == Qt::Key_F2 ? "Screen Properties" : "Level Properties");

@@ -5,7 +5,6 @@
 
 #include "colour.h"
 #include "editorfixture.h"
-#include "picturebox.h"
 
 #include <QtTest>
 

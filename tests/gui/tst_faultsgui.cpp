@@ -6,11 +6,6 @@
 #include <QLineEdit>
 #include <QtTest>
 
-static void GoTo(EditorFixture& f, const char* screen) {
-    f.form->ScreenToGoTo->setText(screen);
-    f.form->Command1_Click();
-}
-
 class TestFaultsGui : public QObject {
     Q_OBJECT
 private slots:
@@ -21,7 +16,7 @@ private slots:
         f.form->MnuPLtemp_Click();
         f.form->setBackColour(30, 9);
         files.failOpenWriteWith = tavrin::ErrPermission; // scratch files cannot be written
-        GoTo(f, "2");                                    // refused: screen 0 stays on display
+        f.goTo("2");                                     // refused: screen 0 stays on display
         QCOMPARE(f.form->backColour(30), tavrin::Long(9));
         files.failOpenWriteWith = 0;
         files.diskFullAfter = 40000; // the disk fills up during a save
@@ -34,12 +29,12 @@ private slots:
         f.form->MnuPLtemp_Click();
         const tavrin::Long original = f.form->backColour(30);
         f.form->setBackColour(30, 9);
-        GoTo(f, "1");
+        f.goTo("1");
         QFile::remove(f.path("Screen0.tmp")); // a scratch file vanishes: the screen comes from the level
-        GoTo(f, "0");
+        f.goTo("0");
         QCOMPARE(f.form->backColour(30), original);
         QFile::remove(f.path("PelmarLevel.txt")); // the level file is removed while in use
-        GoTo(f, "3");
+        f.goTo("3");
         QCOMPARE(f.module->CurrentScreen, tavrin::Integer(3));
         QCOMPARE(f.titles(), QStringList(2, "75, Command1_Click (Change Screen)"));
     }

@@ -1,6 +1,5 @@
 // Load Level, Save Level, Pelmar Level and the level named on the command line, through the window.
 #include "editorfixture.h"
-#include "picturebox.h"
 
 #include <QtTest>
 
@@ -9,9 +8,7 @@ class TestLevelCommands : public QObject {
 private slots:
     void freshEditorSavesExactly() {
         EditorFixture f;
-        f.dialog.files << f.path("new.txt");
-        f.form->mnuSave_Click();
-        QCOMPARE(ReadFile(f.path("new.txt")), ReadFile(TAVRIN_TEST_DATA "/new_level_saved.txt"));
+        QCOMPARE(f.saveAs("new.txt"), ReadFile(TAVRIN_TEST_DATA "/new_level_saved.txt"));
     }
     void loadLevel_data() {
         QTest::addColumn<bool>("commandLine");
@@ -25,10 +22,9 @@ private slots:
         QFETCH(bool, commandLine);
         QFETCH(QStringList, messages);
         EditorFixture f;
-        QFile level(f.path("start level.txt")); // a fresh level whose start tile is 57
-        const QByteArray bytes =
-            ReadFile(TAVRIN_TEST_DATA "/new_level_saved.txt").replace("\"\",1,0,0", "\"\",57,0,0");
-        QVERIFY(level.open(QIODevice::WriteOnly) && level.write(bytes) > 0 && level.flush());
+        QVERIFY(WriteFile(
+            f.path("start level.txt"), // a fresh level whose start tile is 57
+            ReadFile(TAVRIN_TEST_DATA "/new_level_saved.txt").replace("\"\",1,0,0", "\"\",57,0,0")));
         const QString file = f.path(messages.isEmpty() ? "start level.txt" : "gone.txt");
         f.dialog.files << file;
         f.form->CommandLineArguments = file.split(u' ');
@@ -62,9 +58,7 @@ private slots:
         QVERIFY(QFile::exists(f.path("Screen2.tmp"))); // not the editor's own, so not deleted, but ...
         const QByteArray before = ReadFile(f.path("PelmarLevel.txt"));
         f.module->TileBackColor(150) = tavrin::FieldValue::number(197121); // red 1, green 2, blue 3
-        f.dialog.files << f.path("PelmarLevel.txt");
-        f.form->mnuSave_Click();
-        const QByteArray after = ReadFile(f.path("PelmarLevel.txt"));
+        const QByteArray after = f.saveAs("PelmarLevel.txt");
         QVERIFY(after.contains("\"Screen0\",150,197121,"));
         // ... screens of another level never come back into this one
         QCOMPARE(after.mid(after.indexOf("\"Screen1\"")), before.mid(before.indexOf("\"Screen1\"")));

@@ -3,7 +3,6 @@
 #include "colour.h"
 #include "editorfixture.h"
 #include "faultyfiles.h"
-#include "picturebox.h"
 #include "tileprop.h"
 
 #include <QtTest>
@@ -19,10 +18,6 @@ class TestNavigation : public QObject {
         for (int i = 0; i < times; ++i)
             QTest::keyClick(f->form.get(), key);
     }
-    void goTo(const QString& text) {
-        f->form->ScreenToGoTo->setText(text);
-        QTest::mouseClick(f->form->Command1, Qt::LeftButton);
-    }
     // The marker stands on `tile`, and the tile and Tile(998) hold the tile's own colour.
     bool markerOn(int tile, Long own) const {
         return f->module->WalkerTile == tile && f->form->Tile(998)->backColour() == own &&
@@ -33,8 +28,7 @@ class TestNavigation : public QObject {
 private slots:
     void init() {
         f = std::make_unique<EditorFixture>();
-        f->form->show();
-        QVERIFY(QTest::qWaitForWindowActive(f->form.get()));
+        QVERIFY(f->show());
     }
     void cleanup() { f.reset(); } // before the next fixture, whose message catcher it would undo
 
@@ -88,7 +82,7 @@ private slots:
         f->form->SideText(4)->setText("1"); // the other boxes still say "Text1", the link says 4
         QTest::mouseClick(f->form->Command11(4), Qt::LeftButton);
         QCOMPARE(f->module->CurrentScreen, Integer(1));
-        goTo("1.0");
+        f->goTo("1.0");
         QVERIFY(!QFile::exists(f->path("Screen1.tmp")) && f->messages.count() == 1);
     }
 
@@ -96,8 +90,8 @@ private slots:
     // every screen; the paint goes into the saved level, every other tile as the template has it.
     void walkOverTemplateLevel() {
         press(Qt::Key_F1);
-        goTo("2");
-        goTo("0"); // the marker keeps its number and is drawn again by the next key
+        f->goTo("2");
+        f->goTo("0"); // the marker keeps its number and is drawn again by the next key
         const std::tuple<Qt::Key, int, int, int> legs[] = {
             {Qt::Key_Right, 16, 1, 141}, {Qt::Key_Left, 11, 0, 150}, {Qt::Key_Down, 8, 2, 10},
             {Qt::Key_Up, 15, 0, 10},     {Qt::Key_Up, 1, 3, 290},    {Qt::Key_Down, 1, 0, 10}};
@@ -108,13 +102,11 @@ private slots:
                     markerOn(tile, f->module->TileBackColor(tile).toLong()));
         }
         f->module->SaveLevel(f->path("Walked.txt"));
-        QFile saved(f->path("Walked.txt")), original(f->path("PelmarLevel.txt"));
-        QVERIFY(saved.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
-        QString expected = original.readAll();
+        QString expected = ReadFile(f->path("PelmarLevel.txt"));
         for (int s = 0; s <= 3; ++s)
             expected.replace(QRegularExpression(QString("(?m)^(\"Screen%1\",21,)\\d+").arg(s)),
                              "\\1" + QString::number(Rgb(1, 2, s)));
-        QCOMPARE(QString(saved.readAll()), expected);
+        QCOMPARE(QString(ReadFile(f->path("Walked.txt"))), expected);
     }
 };
 

@@ -4,7 +4,6 @@
 // its message and no change to the tile or to the screen's data.
 
 #include "editorfixture.h"
-#include "picturebox.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -18,15 +17,13 @@ class TestPainting : public QObject {
     void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
     QByteArray scratch() {
         m_f->module->SaveScreenTmp();
-        QFile file(m_f->path("Screen0.tmp"));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return ReadFile(m_f->path("Screen0.tmp"));
     }
 
 private slots:
     void init() {
         m_f = std::make_unique<EditorFixture>();
-        form().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form()));
+        QVERIFY(m_f->show());
     }
     void cleanup() { m_f.reset(); }
 

@@ -2,7 +2,6 @@
 // it (every edited screen back, the level modified) or to discard it; two editors in one folder keep their
 // scratch files apart.
 #include "editorfixture.h"
-#include "picturebox.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -10,17 +9,6 @@
 #include <cstdio>
 
 using namespace tavrin;
-
-namespace {
-void Paint(Form1& form, int tile, Long colour) {
-    form.NewColor->setBackColour(colour);
-    form.UseColor->setChecked(true);
-    QTest::mouseClick(form.Tile(tile), Qt::LeftButton);
-}
-bool HasScratchFiles(const QString& folder) {
-    return !QDir(folder).entryList({"Screen*.tmp"}).isEmpty();
-}
-} // namespace
 
 class TestRecovery : public QObject {
     Q_OBJECT
@@ -34,9 +22,9 @@ private slots:
         EditorFixture f({}, folder);
         f.form->MnuPLtemp_Click();
         f.module->ChangeScreen(2);
-        Paint(*f.form, 150, 255);
+        f.paint(150, 255);
         f.module->ChangeScreen(0);
-        Paint(*f.form, 7, 4660);
+        f.paint(7, 4660);
         const PropertyValues before = f.module->Properties();
         f.module->LevelName = "Renamed";
         f.form->Document().recordPropertiesEdit(before);
@@ -77,17 +65,15 @@ private slots:
             QCOMPARE(f.module->LevelName, "Renamed");
             f.module->ChangeScreen(2);
             QCOMPARE(f.form->Tile(150)->backColour(), 255);
-            f.dialog.files << f.path("recovered.txt");
-            f.form->mnuSave_Click();
-            const QByteArray saved = ReadFile(f.path("recovered.txt"));
+            const QByteArray saved = f.saveAs("recovered.txt");
             QVERIFY(saved.contains("\"Screen0\",7,4660,") && saved.contains("\"Screen2\",150,255,"));
             QVERIFY(!f.form->Document().isModified());
         } else {
-            QVERIFY(!HasScratchFiles(folder.path()) && !f.form->Document().isModified());
+            QVERIFY(!f.hasScratchFiles() && !f.form->Document().isModified());
             f.form->MnuPLtemp_Click();
             QVERIFY(f.form->Tile(7)->backColour() != 4660);
         }
-        Paint(*f.form, 8, 1); // given up on Exit: nothing unsaved is left, so no question next time
+        f.paint(8, 1); // given up on Exit: nothing unsaved is left, so no question next time
         f.answers << "Discard";
         f.form->mnuExit_Click();
         editor.reset(); // the program ends
@@ -104,7 +90,7 @@ private slots:
         a.form->MnuPLtemp_Click();
         b.form->MnuPLtemp_Click();
         a.module->ChangeScreen(1);
-        Paint(*a.form, 150, 255);
+        a.paint(150, 255);
         a.module->ChangeScreen(0);
         b.module->ChangeScreen(1);
         QVERIFY(b.form->Tile(150)->backColour() != 255);

@@ -3,7 +3,6 @@
 // and the opening are made; a message comes exactly when the opener is needed and fails.
 
 #include "editorfixture.h"
-#include "picturebox.h"
 #include "testcommand.h"
 
 #include <QtTest>

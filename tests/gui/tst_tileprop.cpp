@@ -3,7 +3,6 @@
 // fills without showing and that follows the walk once a click has brought it up.
 
 #include "editorfixture.h"
-#include "picturebox.h"
 #include "tileprop.h"
 
 #include <QtTest>
@@ -39,8 +38,7 @@ private slots:
         m.TilePropLeftOps(5) = FieldValue::number(60);
         m.TilePropRightOps(5) = FieldValue::number(2.5);
         m.TilePicture(5) = FieldValue::text("\\grass.bmp");
-        m_f->form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_f->form.get()));
+        QVERIFY(m_f->show());
     }
     void cleanup() { m_f.reset(); }
 

@@ -2,9 +2,6 @@
 // screen, the saved file after an undo equal to the one saved before the edit; the redo branch, the
 // clean state, and clicks that add no step.
 #include "editorfixture.h"
-#include "modaldialog.h"
-#include "picturebox.h"
-#include "screenprop.h"
 #include "tileprop.h"
 
 #include <QtTest>
@@ -16,11 +13,6 @@ class TestUndo : public QObject {
     Q_OBJECT
     std::unique_ptr<EditorFixture> m_f;
     Form1& form() { return *m_f->form; }
-    QByteArray save(const QString& name) {
-        m_f->dialog.files << m_f->path(name);
-        form().mnuSave_Click();
-        return ReadFile(m_f->path(name));
-    }
     // Makes one edit of the kind named on the screen on display, through the window.
     void edit(const QString& kind) {
         if (kind == "colour") {
@@ -33,12 +25,7 @@ class TestUndo : public QObject {
             form().PropLeft->setText("1");
             QTest::mouseClick(form().UseApplyProp, Qt::LeftButton);
         } else if (kind == "screen links") {
-            QVERIFY(DriveModalDialog([this] { form().mnuScreenProp_Click(); },
-                                     [](QDialog* dialog) {
-                                         auto* screenProp = static_cast<ScreenProp*>(dialog);
-                                         screenProp->SideText(3)->setText("7");
-                                         QTest::keyClick(screenProp->SideText(3), Qt::Key_Return);
-                                     }));
+            QVERIFY(m_f->editSideLink(3, "7"));
             return;
         } else {
             QVERIFY(DriveModalDialog([this] { form().mnuLevelProp_Click(); },
@@ -75,7 +62,7 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(bool, fromAnotherScreen);
         QFETCH(QString, name);
-        const QByteArray before = save("before.txt");
+        const QByteArray before = m_f->saveAs("before.txt");
         const Integer screen = m_f->module->CurrentScreen; // the last one, after the save
         edit(kind);
         QCOMPARE(form().mnuUndo->text(), "Undo " + name);
@@ -87,10 +74,10 @@ private slots:
             QCOMPARE(m_f->module->CurrentScreen, screen);
         QCOMPARE(form().mnuRedo->text(), "Redo " + name);
         QVERIFY(!form().mnuUndo->isEnabled());
-        QCOMPARE(save("undone.txt"), before);
+        QCOMPARE(m_f->saveAs("undone.txt"), before);
         QVERIFY(form().Document().undoStack().isClean());
         form().mnuRedo->trigger();
-        QVERIFY(save("redone.txt") != before);
+        QVERIFY(m_f->saveAs("redone.txt") != before);
         QCOMPARE(m_f->titles(), QStringList());
     }
 
@@ -119,8 +106,7 @@ private slots:
     // Ctrl+Z in a text box undoes the typing there, not a step of the level; the status line and the
     // tile property window show the walker tile's properties as soon as an undo changes them.
     void keysInTextBoxAndStatusLine() {
-        form().show();
-        QVERIFY(QTest::qWaitForWindowActive(&form()));
+        QVERIFY(m_f->show());
         const int walker = m_f->module->WalkerTile;
         form().PropLeft->setText("7");
         QTest::mouseClick(form().UseApplyProp, Qt::LeftButton);

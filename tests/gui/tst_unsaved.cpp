@@ -3,9 +3,6 @@
 #include "colour.h"
 #include "editorfixture.h"
 #include "messagebox.h"
-#include "modaldialog.h"
-#include "picturebox.h"
-#include "screenprop.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -18,13 +15,6 @@ class TestUnsaved : public QObject {
     Form1& form() { return *m_f->form; }
     Module1& module() { return *m_f->module; }
     QString level() const { return m_f->path("level.txt"); }
-    void paint(int tile, Long colour) {
-        form().NewColor->setBackColour(colour);
-        if (!form().UseColor->isChecked())
-            QTest::mouseClick(form().UseColor, Qt::LeftButton);
-        QTest::mouseClick(form().Tile(tile), Qt::LeftButton);
-    }
-    bool hasScratchFiles() const { return !QDir(m_f->path("")).entryList({"Screen*.tmp"}).isEmpty(); }
 
 private slots:
     void init() {
@@ -39,12 +29,12 @@ private slots:
 
     void caption() {
         QCOMPARE(form().windowTitle(), "TavrinEditor (" + level() + ")");
-        paint(150, 255);
+        m_f->paint(150, 255);
         QCOMPARE(form().windowTitle(), "TavrinEditor (" + level() + ")*");
         form().mnuUndo->trigger();
         QCOMPARE(form().windowTitle(), "TavrinEditor (" + level() + ")");
         form().mnuNew_Click();
-        paint(150, 255);
+        m_f->paint(150, 255);
         QCOMPARE(form().windowTitle(), "TavrinEditor*");
     }
 
@@ -58,7 +48,7 @@ private slots:
     void questionBeforeDroppingChanges() {
         QFETCH(QString, command);
         QFETCH(QString, answer);
-        paint(150, 255);
+        m_f->paint(150, 255);
         const QByteArray onDisk = ReadFile(level());
         m_f->answers << answer.section(',', 0, 0);
         if (answer.startsWith("Save"))
@@ -93,12 +83,12 @@ private slots:
     }
 
     void newLevel() {
-        paint(150, 255);
+        m_f->paint(150, 255);
         module().ChangeScreen(2);
         m_f->answers << "Discard";
         form().mnuNew_Click();
         QCOMPARE(form().windowTitle(), "TavrinEditor");
-        QVERIFY(module().LevelFileName.isEmpty() && module().CurrentScreen == 0 && !hasScratchFiles());
+        QVERIFY(module().LevelFileName.isEmpty() && module().CurrentScreen == 0 && !m_f->hasScratchFiles());
         QCOMPARE(form().Tile(150)->backColour(), SysWindowBackground);
         QVERIFY(form().Tile(150)->picture().isNull());
         QCOMPARE(form().SideText(3)->text(), "3");
@@ -135,12 +125,7 @@ private slots:
     void sideBoxesShowTheLinks() {
         for (int k = 2; k <= 5; ++k)
             QCOMPARE(form().SideText(k)->text(), QString::number(module().SideScreen(k)));
-        QVERIFY(DriveModalDialog([this] { form().mnuScreenProp_Click(); },
-                                 [](QDialog* dialog) {
-                                     auto* screenProp = static_cast<ScreenProp*>(dialog);
-                                     screenProp->SideText(3)->setText("7");
-                                     QTest::keyClick(screenProp->SideText(3), Qt::Key_Return);
-                                 }));
+        QVERIFY(m_f->editSideLink(3, "7"));
         QCOMPARE(form().SideText(3)->text(), "7");
     }
 
@@ -155,12 +140,10 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(QByteArray, lastScreenSaved);
         module().ChangeScreen(9);
-        paint(150, 255);
+        m_f->paint(150, 255);
         m_f->answers << answer;
-        m_f->dialog.files << m_f->path("out.txt");
-        form().mnuSave_Click();
+        const QByteArray out = m_f->saveAs("out.txt");
         QCOMPARE(m_f->questions, QStringList{"Screens Beyond the Last Screen"});
-        const QByteArray out = ReadFile(m_f->path("out.txt"));
         QCOMPARE(out.contains(",145," + lastScreenSaved + ",0,0,0,0\r\n"), !lastScreenSaved.isEmpty());
         QCOMPARE(out.contains("\"Screen9\",150,255,"), answer == "Raise and Save");
     }
@@ -176,17 +159,15 @@ private slots:
     void fileThatIsNoLevel() {
         QFETCH(QByteArray, bytes);
         module().ChangeScreen(1);
-        paint(150, 255);
+        m_f->paint(150, 255);
         module().ChangeScreen(0);
-        QFile file(m_f->path("picture.bmp"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
+        const QString file = m_f->path("picture.bmp");
+        QVERIFY(WriteFile(file, bytes));
         m_f->answers << "Discard";
-        m_f->dialog.files << file.fileName();
+        m_f->dialog.files << file;
         form().mnuLoad_Click();
         QCOMPARE(m_f->titles(), QStringList{"321, mnuLoad_Click"});
-        QVERIFY(m_f->messages.messages().first().text.contains(QDir::toNativeSeparators(file.fileName())));
+        QVERIFY(m_f->messages.messages().first().text.contains(QDir::toNativeSeparators(file)));
         QVERIFY(module().LevelFileName == level() &&
                 form().windowTitle().startsWith("TavrinEditor (" + level()));
         module().ChangeScreen(1);
@@ -221,11 +202,9 @@ private slots:
         QCOMPARE(f.form->windowTitle(), "TavrinEditor (" + path + ")");
         f.module->ChangeScreen(1);
         QCOMPARE(f.titles().size(), 1);
-        f.dialog.files << path;
-        f.form->mnuSave_Click();
+        QVERIFY(f.saveAs("newlevel.txt").contains("\"LevelProp\""));
         QCOMPARE(f.titles().size(), 1);
         QCOMPARE(f.dialog.proposed, QStringList{path});
-        QVERIFY(ReadFile(path).contains("\"LevelProp\""));
     }
 };
 

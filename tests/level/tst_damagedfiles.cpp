@@ -9,32 +9,6 @@ using namespace tavrin;
 
 namespace {
 
-QByteArray linkRecords(int screen) {
-    const QByteArray key = "\"Screen" + QByteArray::number(screen) + "\"";
-    QByteArray bytes = key + ",\"ScreenInfo\",2,3,4,5,6,7,8,9,0,0\r\n";
-    for (int k = 2; k <= 9; ++k)
-        bytes += key + ",\"Side" + QByteArray::number(k) + "\"," + QByteArray::number(k) +
-                 ",0,0,0,0,0,0,0,0,0\r\n";
-    return bytes;
-}
-
-QByteArray tileRest(int screen, int tile) {
-    return QByteArray::number(screen * 1000 + tile) + ",0,0,0,0,0,1,1,1,1";
-}
-
-// A level of three screens written exactly as the editor writes it, every tile with a colour of its own.
-// `changes` replaces the records of some tiles (screen * 1000 + tile) by other text.
-QByteArray threeScreens(const QMap<int, QByteArray>& changes = {},
-                        const QByteArray& properties = "\"A\",\"\",\"\",\"\",\"\",1,2") {
-    QByteArray bytes;
-    for (int n = 0; n < 3; ++n) {
-        for (int t = 1; t <= 300; ++t)
-            bytes += TileLine(n, t, changes.value(n * 1000 + t, tileRest(n, t)));
-        bytes += linkRecords(n);
-    }
-    return bytes + "\"LevelProp\"," + properties + ",0,0,0,0\r\n";
-}
-
 QList<Long> gridColours(const FakeGrid& grid) {
     QList<Long> colours;
     for (int t = 0; t <= 300; ++t)
@@ -42,205 +16,193 @@ QList<Long> gridColours(const FakeGrid& grid) {
     return colours;
 }
 
-void loadInto(LevelFixture& f, const QString& name, const QByteArray& bytes) {
-    f.writeFile(name, bytes);
-    f.module->LoadLevelSequence(f.path(name), "test");
-}
-
 } // namespace
 
 class TestDamagedFiles : public QObject {
     Q_OBJECT
 private slots:
-    void saveKeepsWhatItCannotRead_data();
-    void saveKeepsWhatItCannotRead();
-    void levelLoadIsAllOrNothing_data();
-    void levelLoadIsAllOrNothing();
-    void levelWithoutPropertiesIsANewLevel();
-    void scratchFilesLeaveForeignFilesAlone();
-    void failedSaveNamesTheScreenOnDisplay();
-};
-
-void TestDamagedFiles::saveKeepsWhatItCannotRead_data() {
-    QTest::addColumn<int>("screen");
-    QTest::addColumn<QByteArray>("record"); // what replaces tile 150 of the screen
-    QTest::addColumn<int>("code");          // of the notice the save gives, 0 for none
-    QTest::newRow("colour beyond a Long")
-        << 2 << QByteArray("4294967296,0,0,0,0,0,1,1,1,1") << int(ErrOverflow);
-    QTest::newRow("property that is no number")
-        << 1 << QByteArray("1150,0,0,\"up\",0,0,1,1,1,1") << int(ErrTypeMismatch);
-    QTest::newRow("picture of a box that does not exist")
-        << 1 << QByteArray("1150,500,0,0,0,0,1,1,1,1") << int(ErrNoSuchControl);
-    QTest::newRow("empty picture file") << 1 << QByteArray("1150,\"\\empty.bmp\",0,0,0,0,1,1,1,1") << 0;
-    QTest::newRow("picture file that is no picture")
-        << 2 << QByteArray("2150,\"\\text.bmp\",0,0,0,0,1,1,1,1") << 0;
-    QTest::newRow("operands a double cannot hold")
-        << 1 << QByteArray("1150,0,0,0,0,0,12345678901234567,99999999999999999999,1,1") << 0;
-}
-
-// The level is saved over its own file after the damaged screen was visited and left: the file comes out
-// byte for byte as it was, the damaged screen copied through unread and named once, after the save.
-void TestDamagedFiles::saveKeepsWhatItCannotRead() {
-    QFETCH(int, screen);
-    QFETCH(QByteArray, record);
-    QFETCH(int, code);
-    LevelFixture f;
-    f.writeFile("Pics/empty.bmp", "");
-    f.writeFile("Pics/text.bmp", "not a picture");
-    const QByteArray level = threeScreens({{screen * 1000 + 150, record}});
-    loadInto(f, "level.txt", level);
-    f.module->ChangeScreen(Integer(screen));
-    QCOMPARE(f.messages.size(), code ? 1 : 0); // shown when the screen is visited
-    if (code)
-        QVERIFY2(f.messages.front().contains(QString("line %1 of").arg(309 * screen + 150)),
-                 qPrintable(f.messages.front()));
-    f.module->ChangeScreen(0);
-    f.messages.clear();
-    std::optional<Failure> notice = f.module->SaveLevel(f.path("level.txt"));
-    QVERIFY(f.messages.isEmpty());
-    QCOMPARE(notice ? notice->code() : 0, code);
-    if (notice)
-        QVERIFY(notice->description().contains(QString("screen %1 ").arg(screen)));
-    QCOMPARE(f.readFile("level.txt"), level);
-}
-
-void TestDamagedFiles::levelLoadIsAllOrNothing_data() {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<int>("line"); // named in the message; 0 for none
-    const int propLine = 3 * 309 + 1;
-    QTest::newRow("start tile beyond an Integer")
-        << threeScreens({}, "\"B\",\"\",\"\",\"\",\"\",70000,2") << int(ErrOverflow) << propLine;
-    QTest::newRow("last screen beyond a double")
-        << threeScreens({}, "\"B\",\"\",\"\",\"\",\"\",1,1e309") << int(ErrTypeMismatch) << propLine;
-    QTest::newRow("start tile a word")
-        << threeScreens({}, "\"B\",\"\",\"\",\"\",\"\",abc,2") << int(ErrTypeMismatch) << propLine;
-    for (const char* tile : {"0", "", "301", "-1"})
-        QTest::newRow(qPrintable(QString("start tile '%1'").arg(tile)))
-            << threeScreens({}, "\"B\",\"\",\"\",\"\",\"\"," + QByteArray(tile) + ",2") << int(ErrSubscript)
-            << propLine;
-    QTest::newRow("colour of twenty nines on screen 0")
-        << threeScreens({{1, "99999999999999999999,0,0,0,0,0,1,1,1,1"}}) << int(ErrOverflow) << 1;
-    QByteArray badLink = threeScreens();
-    badLink.replace("\"Screen0\",\"Side4\",4,", "\"Screen0\",\"Side4\",x4,");
-    QTest::newRow("side link of screen 0 a word") << badLink << int(ErrTypeMismatch) << 304;
-    QTest::newRow("no such file") << QByteArray() << int(ErrFileNotFound) << 0;
-}
-
-// A file that cannot be loaded leaves the level on display exactly as it was: state, grid, scratch files.
-void TestDamagedFiles::levelLoadIsAllOrNothing() {
-    QFETCH(QByteArray, file);
-    QFETCH(int, code);
-    QFETCH(int, line);
-    LevelFixture f;
-    loadInto(f, "a.txt", threeScreens({}, "\"A\",\"Ann\",\"\",\"\",\"\",57,2"));
-    f.module->ChangeScreen(1);
-    f.grid.setBackColour(5, Rgb(1, 2, 3)); // painted, not yet written anywhere
-    f.module->SideScreen(4) = 40;
-    const QList<Long> colours = gridColours(f.grid);
-    const QByteArray scratch = f.readFile("Screen0.tmp");
-    if (!file.isEmpty())
-        f.writeFile("b.txt", file);
-
-    Failure failure(0);
-    try {
-        f.module->LoadLevelSequence(f.path("b.txt"), "test");
-    } catch (const Failure& caught) {
-        failure = caught;
+    void saveKeepsWhatItCannotRead_data() {
+        QTest::addColumn<int>("screen");
+        QTest::addColumn<QByteArray>("record"); // what replaces tile 150 of the screen
+        QTest::addColumn<int>("code");          // of the notice the save gives, 0 for none
+        QTest::newRow("colour beyond a Long")
+            << 2 << QByteArray("4294967296,0,0,0,0,0,1,1,1,1") << int(ErrOverflow);
+        QTest::newRow("property that is no number")
+            << 1 << QByteArray("1150,0,0,\"up\",0,0,1,1,1,1") << int(ErrTypeMismatch);
+        QTest::newRow("picture of a box that does not exist")
+            << 1 << QByteArray("1150,500,0,0,0,0,1,1,1,1") << int(ErrNoSuchControl);
+        QTest::newRow("empty picture file") << 1 << QByteArray("1150,\"\\empty.bmp\",0,0,0,0,1,1,1,1") << 0;
+        QTest::newRow("picture file that is no picture")
+            << 2 << QByteArray("2150,\"\\text.bmp\",0,0,0,0,1,1,1,1") << 0;
+        QTest::newRow("operands a double cannot hold")
+            << 1 << QByteArray("1150,0,0,0,0,0,12345678901234567,99999999999999999999,1,1") << 0;
     }
-    QCOMPARE(failure.code(), code);
-    if (line)
-        QVERIFY2(failure.description().contains(QString("line %1 of %2").arg(line).arg(f.path("b.txt"))),
-                 qPrintable(failure.description()));
-    const Module1& m = *f.module;
-    QCOMPARE(m.LevelFileName, f.path("a.txt"));
-    QVERIFY(m.LevelName == "A" && m.LevelAuthor == "Ann" && m.LevelStartTile == 57 && m.LevelLastScreen == 2);
-    QVERIFY(m.CurrentScreen == 1 && m.SideScreen(4) == 40 && m.WalkerTile == 57);
-    QCOMPARE(gridColours(f.grid), colours);
-    QCOMPARE(f.readFile("Screen0.tmp"), scratch);
-}
 
-// After a level with properties, a file without them has the properties of a new level.
-void TestDamagedFiles::levelWithoutPropertiesIsANewLevel() {
-    LevelFixture f;
-    loadInto(f, "a.txt", threeScreens({}, "\"A\",\"Ann\",\"May\",\"D\",\"C\",57,2"));
-    QByteArray bare = threeScreens();
-    bare.truncate(bare.indexOf("\"LevelProp\""));
-    loadInto(f, "b.txt", bare);
-    const Module1& m = *f.module;
-    QVERIFY(m.LevelName.isEmpty() && m.LevelAuthor.isEmpty() && m.LevelDateMade.isEmpty());
-    QVERIFY(m.LevelDescription.isEmpty() && m.LevelComments.isEmpty());
-    QVERIFY(m.LevelStartTile == 1 && m.LevelLastScreen == 0 && m.WalkerTile == 1);
-}
+    // The level is saved over its own file after the damaged screen was visited and left: the file comes out
+    // byte for byte as it was, the damaged screen copied through unread and named once, after the save.
+    void saveKeepsWhatItCannotRead() {
+        QFETCH(int, screen);
+        QFETCH(QByteArray, record);
+        QFETCH(int, code);
+        LevelFixture f;
+        f.writeFile("Pics/empty.bmp", "");
+        f.writeFile("Pics/text.bmp", "not a picture");
+        const QByteArray level = NumberedLevel(3, {{screen * 1000 + 150, record}});
+        f.load("level.txt", level);
+        f.module->ChangeScreen(Integer(screen));
+        QCOMPARE(f.messages.size(), code ? 1 : 0); // shown when the screen is visited
+        if (code)
+            QVERIFY2(f.messages.front().contains(QString("line %1 of").arg(309 * screen + 150)),
+                     qPrintable(f.messages.front()));
+        f.module->ChangeScreen(0);
+        f.messages.clear();
+        std::optional<Failure> notice = f.module->SaveLevel(f.path("level.txt"));
+        QVERIFY(f.messages.isEmpty());
+        QCOMPARE(notice ? notice->code() : 0, code);
+        if (notice)
+            QVERIFY(notice->description().contains(QString("screen %1 ").arg(screen)));
+        QCOMPARE(f.readFile("level.txt"), level);
+    }
 
-// Links and files the editor did not write are never written through, read as scratch files or deleted.
-void TestDamagedFiles::scratchFilesLeaveForeignFilesAlone() {
-    LevelFixture f;
-    QByteArray mine; // a file of the user's that happens to hold a block of screen 2
-    for (int t = 1; t <= 300; ++t)
-        mine += TileLine(2, t, tileRest(77, t));
-    mine += linkRecords(2);
-    f.writeFile("mine.txt", mine);
-    const QStringList foreign{"Screen007.tmp", "Screen-0.tmp", "Screen99999.tmp", "Screen12.tmp",
-                              "Screen3.tmp"};
-    for (const QString& name : foreign)
-        f.writeFile(name, name.toLatin1());
-    f.writeFile("Screen3.tmp", threeScreens());
-    QVERIFY(QFile::link(f.path("mine.txt"), f.path("Screen0.tmp")));
-    QVERIFY(QFile::link(f.path("mine.txt"), f.path("Screen2.tmp")));
+    void levelLoadIsAllOrNothing_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("line"); // named in the message; 0 for none
+        const int propLine = 3 * 309 + 1;
+        QTest::newRow("start tile beyond an Integer")
+            << NumberedLevel(3, {}, "\"B\",\"\",\"\",\"\",\"\",70000,2") << int(ErrOverflow) << propLine;
+        QTest::newRow("last screen beyond a double")
+            << NumberedLevel(3, {}, "\"B\",\"\",\"\",\"\",\"\",1,1e309") << int(ErrTypeMismatch) << propLine;
+        QTest::newRow("start tile a word")
+            << NumberedLevel(3, {}, "\"B\",\"\",\"\",\"\",\"\",abc,2") << int(ErrTypeMismatch) << propLine;
+        for (const char* tile : {"0", "", "301", "-1"})
+            QTest::newRow(qPrintable(QString("start tile '%1'").arg(tile)))
+                << NumberedLevel(3, {}, "\"B\",\"\",\"\",\"\",\"\"," + QByteArray(tile) + ",2")
+                << int(ErrSubscript) << propLine;
+        QTest::newRow("colour of twenty nines on screen 0")
+            << NumberedLevel(3, {{1, "99999999999999999999,0,0,0,0,0,1,1,1,1"}}) << int(ErrOverflow) << 1;
+        QByteArray badLink = NumberedLevel(3);
+        badLink.replace("\"Screen0\",\"Side4\",4,", "\"Screen0\",\"Side4\",x4,");
+        QTest::newRow("side link of screen 0 a word") << badLink << int(ErrTypeMismatch) << 304;
+        QTest::newRow("no such file") << QByteArray() << int(ErrFileNotFound) << 0;
+    }
 
-    f.module->ChangeScreen(2); // a link is no scratch file: before any level, screen 2 comes out blank
-    QCOMPARE(f.grid.backColour(7), f.grid.brush);
-    loadInto(f, "level.txt", threeScreens());
-    f.module->ChangeScreen(2);
-    QCOMPARE(f.grid.backColour(7), Long(2007));
-    f.module->TileBackColor(7) = FieldValue::number(Rgb(9, 9, 9));
-    f.module->ChangeScreen(0);
-    QCOMPARE(f.grid.backColour(7), Long(7));
-    f.module->ChangeScreen(2);
-    QCOMPARE(f.grid.backColour(7), Rgb(9, 9, 9)); // kept in a regular file of its own
-    QVERIFY(QFileInfo(f.path("Screen0.tmp")).isSymLink() && QFileInfo(f.path("Screen2.tmp")).isSymLink());
-    QCOMPARE(f.readFile("mine.txt"), mine);
+    // A file that cannot be loaded leaves the level on display exactly as it was: state, grid, scratch files.
+    void levelLoadIsAllOrNothing() {
+        QFETCH(QByteArray, file);
+        QFETCH(int, code);
+        QFETCH(int, line);
+        LevelFixture f;
+        f.load("a.txt", NumberedLevel(3, {}, "\"A\",\"Ann\",\"\",\"\",\"\",57,2"));
+        f.module->ChangeScreen(1);
+        f.grid.setBackColour(5, Rgb(1, 2, 3)); // painted, not yet written anywhere
+        f.module->SideScreen(4) = 40;
+        const QList<Long> colours = gridColours(f.grid);
+        const QByteArray scratch = f.readFile("Screen0.tmp");
+        if (!file.isEmpty())
+            f.writeFile("b.txt", file);
 
-    // A level the user keeps under a scratch file's name loads and stays; so does one saved over a
-    // scratch file of the editor's.
-    f.module->LoadLevelSequence(f.path("Screen3.tmp"), "test");
-    QCOMPARE(f.module->LevelFileName, f.path("Screen3.tmp"));
-    f.module->ChangeScreen(1);
-    f.module->ChangeScreen(2);
-    QVERIFY(QFile::exists(f.path("Screen1.tmp")));
-    f.module->SaveLevel(f.path("Screen1.tmp"));
-    const QByteArray saved = f.readFile("Screen1.tmp");
-    f.module->DeleteScratchFiles();
-    QStringList left = QDir(f.folder.path()).entryList(QDir::Files | QDir::System);
-    left.sort();
-    QStringList expected =
-        foreign + QStringList{"Screen0.tmp", "Screen1.tmp", "Screen2.tmp", "level.txt", "mine.txt"};
-    expected.sort();
-    QCOMPARE(left, expected);
-    QCOMPARE(f.readFile("Screen3.tmp"), threeScreens());
-    QCOMPARE(f.readFile("Screen1.tmp"), saved);
-    QCOMPARE(f.readFile("mine.txt"), mine);
+        Failure failure(0);
+        try {
+            f.module->LoadLevelSequence(f.path("b.txt"), "test");
+        } catch (const Failure& caught) {
+            failure = caught;
+        }
+        QCOMPARE(failure.code(), code);
+        if (line)
+            QVERIFY2(failure.description().contains(QString("line %1 of %2").arg(line).arg(f.path("b.txt"))),
+                     qPrintable(failure.description()));
+        const Module1& m = *f.module;
+        QCOMPARE(m.LevelFileName, f.path("a.txt"));
+        QVERIFY(m.LevelName == "A" && m.LevelAuthor == "Ann" && m.LevelStartTile == 57 &&
+                m.LevelLastScreen == 2);
+        QVERIFY(m.CurrentScreen == 1 && m.SideScreen(4) == 40 && m.WalkerTile == 57);
+        QCOMPARE(gridColours(f.grid), colours);
+        QCOMPARE(f.readFile("Screen0.tmp"), scratch);
+    }
 
-    // Even a scratch file of the editor's own is the user's once loaded as a level.
-    f.module->ChangeScreen(1);
-    const QString own = f.module->ScratchFileName(2);
-    f.module->LoadLevelSequence(own, "test");
-    QVERIFY(QFile::exists(own));
-}
+    // After a level with properties, a file without them has the properties of a new level.
+    void levelWithoutPropertiesIsANewLevel() {
+        LevelFixture f;
+        f.load("a.txt", NumberedLevel(3, {}, "\"A\",\"Ann\",\"May\",\"D\",\"C\",57,2"));
+        QByteArray bare = NumberedLevel(3);
+        bare.truncate(bare.indexOf("\"LevelProp\""));
+        f.load("b.txt", bare);
+        const Module1& m = *f.module;
+        QVERIFY(m.LevelName.isEmpty() && m.LevelAuthor.isEmpty() && m.LevelDateMade.isEmpty());
+        QVERIFY(m.LevelDescription.isEmpty() && m.LevelComments.isEmpty());
+        QVERIFY(m.LevelStartTile == 1 && m.LevelLastScreen == 0 && m.WalkerTile == 1);
+    }
 
-// A save that fails after copying screens it never loaded leaves CurrentScreen naming the screen the grid
-// shows, not the one it was writing.
-void TestDamagedFiles::failedSaveNamesTheScreenOnDisplay() {
-    LevelFixture f;
-    loadInto(f, "level.txt", threeScreens());
-    FaultyFiles files;
-    files.diskFullAfter = 15000; // screen 0 fits, screen 1 does not
-    f.module->Files = &files;
-    QCOMPARE(CodeOfFailure([&] { f.module->SaveLevel(f.path("copy.txt")); }), int(ErrDiskFull));
-    QCOMPARE(f.module->CurrentScreen, Integer(0));
-    QCOMPARE(f.grid.backColour(7), Long(7));
-}
+    // Links and files the editor did not write are never written through, read as scratch files or deleted.
+    void scratchFilesLeaveForeignFilesAlone() {
+        LevelFixture f;
+        QByteArray mine; // a file of the user's that happens to hold a block of screen 2
+        for (int t = 1; t <= 300; ++t)
+            mine += TileLine(2, t, QByteArray::number(77000 + t) + ",0,0,0,0,0,1,1,1,1");
+        mine += LinkRecords(2);
+        f.writeFile("mine.txt", mine);
+        const QStringList foreign{"Screen007.tmp", "Screen-0.tmp", "Screen99999.tmp", "Screen12.tmp",
+                                  "Screen3.tmp"};
+        for (const QString& name : foreign)
+            f.writeFile(name, name.toLatin1());
+        f.writeFile("Screen3.tmp", NumberedLevel(3));
+        QVERIFY(QFile::link(f.path("mine.txt"), f.path("Screen0.tmp")));
+        QVERIFY(QFile::link(f.path("mine.txt"), f.path("Screen2.tmp")));
+
+        f.module->ChangeScreen(2); // a link is no scratch file: before any level, screen 2 comes out blank
+        QCOMPARE(f.grid.backColour(7), f.grid.brush);
+        f.load("level.txt", NumberedLevel(3));
+        f.module->ChangeScreen(2);
+        QCOMPARE(f.grid.backColour(7), Long(2007));
+        f.module->TileBackColor(7) = FieldValue::number(Rgb(9, 9, 9));
+        f.module->ChangeScreen(0);
+        QCOMPARE(f.grid.backColour(7), Long(7));
+        f.module->ChangeScreen(2);
+        QCOMPARE(f.grid.backColour(7), Rgb(9, 9, 9)); // kept in a regular file of its own
+        QVERIFY(QFileInfo(f.path("Screen0.tmp")).isSymLink() && QFileInfo(f.path("Screen2.tmp")).isSymLink());
+        QCOMPARE(f.readFile("mine.txt"), mine);
+
+        // A level the user keeps under a scratch file's name loads and stays; so does one saved over a
+        // scratch file of the editor's.
+        f.module->LoadLevelSequence(f.path("Screen3.tmp"), "test");
+        QCOMPARE(f.module->LevelFileName, f.path("Screen3.tmp"));
+        f.module->ChangeScreen(1);
+        f.module->ChangeScreen(2);
+        QVERIFY(QFile::exists(f.path("Screen1.tmp")));
+        f.module->SaveLevel(f.path("Screen1.tmp"));
+        const QByteArray saved = f.readFile("Screen1.tmp");
+        f.module->DeleteScratchFiles();
+        QStringList left = QDir(f.folder.path()).entryList(QDir::Files | QDir::System);
+        left.sort();
+        QStringList expected =
+            foreign + QStringList{"Screen0.tmp", "Screen1.tmp", "Screen2.tmp", "level.txt", "mine.txt"};
+        expected.sort();
+        QCOMPARE(left, expected);
+        QCOMPARE(f.readFile("Screen3.tmp"), NumberedLevel(3));
+        QCOMPARE(f.readFile("Screen1.tmp"), saved);
+        QCOMPARE(f.readFile("mine.txt"), mine);
+
+        // Even a scratch file of the editor's own is the user's once loaded as a level.
+        f.module->ChangeScreen(1);
+        const QString own = f.module->ScratchFileName(2);
+        f.module->LoadLevelSequence(own, "test");
+        QVERIFY(QFile::exists(own));
+    }
+
+    // A save that fails after copying screens it never loaded leaves CurrentScreen naming the screen the grid
+    // shows, not the one it was writing.
+    void failedSaveNamesTheScreenOnDisplay() {
+        LevelFixture f;
+        f.load("level.txt", NumberedLevel(3));
+        FaultyFiles files;
+        files.diskFullAfter = 15000; // screen 0 fits, screen 1 does not
+        f.module->Files = &files;
+        QCOMPARE(CodeOfFailure([&] { f.module->SaveLevel(f.path("copy.txt")); }), int(ErrDiskFull));
+        QCOMPARE(f.module->CurrentScreen, Integer(0));
+        QCOMPARE(f.grid.backColour(7), Long(7));
+    }
+};
 
 QTEST_MAIN(TestDamagedFiles)
 #include "tst_damagedfiles.moc"

@@ -78,18 +78,11 @@ QMap<QString, QByteArray> Contents(const QString& folder) {
     return contents;
 }
 
-// A level of five screens as the editor writes it, each tile its own colour.
+// A level of five screens as the editor writes it, each tile its own colour, loaded.
 void WriteLevel(LevelFixture& f, const QString& name) {
-    QByteArray level;
-    for (int screen = 0; screen <= 4; ++screen)
-        for (int tile = 1; tile <= 300; ++tile)
-            level += TileLine(screen, tile, QByteArray::number(screen * 1000 + tile) + ",0,0,0,0,0,1,1,1,1");
-    f.writeFile(name, level + "\"LevelProp\",\"Five\",\"\",\"\",\"\",\"\",1,4,0,0,0,0\r\n");
-    Module1& m = *f.module;
-    m.LevelFileName = f.path(name);
-    m.LoadLevelSequence(m.LevelFileName, "test");
-    m.SaveLevel(m.LevelFileName); // now in the editor's own layout, so its size is what a save writes
-    m.LoadLevelSequence(m.LevelFileName, "test");
+    f.load(name, NumberedLevel(5));
+    f.module->SaveLevel(f.path(name)); // now in the editor's own layout, so its size is what a save writes
+    f.module->LoadLevelSequence(f.path(name), "test");
 }
 
 } // namespace
@@ -97,152 +90,143 @@ void WriteLevel(LevelFixture& f, const QString& name) {
 class TestDiskWrites : public QObject {
     Q_OBJECT
 private slots:
-    void failedWritesChangeNothing_data();
-    void failedWritesChangeNothing();
-    void fullDiskFailsEveryLaterWrite();
-    void symbolicLinks_data();
-    void symbolicLinks();
-    void permissions_data();
-    void permissions();
-};
-
-void TestDiskWrites::failedWritesChangeNothing_data() {
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<qint64>("limit"); // below 0: that many bytes short of the target's size
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<bool>("existed");
-    QTest::newRow("78 KB over a file, room for 64 KB") << "write" << qint64(65536) << "level.txt" << true;
-    QTest::newRow("save onto the level file, cut half way") << "save" << qint64(30000) << "level.txt" << true;
-    QTest::newRow("save onto the level file, cut in its last bytes")
-        << "save" << qint64(-40) << "level.txt" << true;
-    QTest::newRow("first scratch file, no room at all")
-        << "change screen" << qint64(0) << "Screen0.tmp" << false;
-    QTest::newRow("scratch file over an older one, room for 4 KB")
-        << "change screen" << qint64(4096) << "Screen0.tmp" << true;
-}
-
-void TestDiskWrites::failedWritesChangeNothing() {
-    QFETCH(QString, action);
-    QFETCH(qint64, limit);
-    QFETCH(QString, target);
-    QFETCH(bool, existed);
-    LevelFixture f;
-    Module1& m = *f.module;
-    const QString path = f.path(target);
-    std::function<void()> run;
-    if (action == "write") {
-        f.writeFile(target, QByteArray(78000, 'a'));
-        run = [&] {
-            FileAccess files;
-            const auto file = files.openWrite(path);
-            for (int block = 0; block < 6; ++block)
-                RecordWriter(file.get()).writeRaw(QByteArray(13000, 'b'));
-            files.commit(*file);
-        };
-    } else if (action == "save") {
-        WriteLevel(f, target);
-        run = [&] { m.SaveLevel(path); };
-    } else {
-        if (existed) {
-            m.ChangeScreen(1);
-            m.ChangeScreen(0);
+    void failedWritesChangeNothing_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<qint64>("limit"); // below 0: that many bytes short of the target's size
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("existed");
+        QTest::newRow("78 KB over a file, room for 64 KB") << "write" << qint64(65536) << "level.txt" << true;
+        QTest::newRow("save onto the level file, cut half way")
+            << "save" << qint64(30000) << "level.txt" << true;
+        QTest::newRow("save onto the level file, cut in its last bytes")
+            << "save" << qint64(-40) << "level.txt" << true;
+        QTest::newRow("first scratch file, no room at all")
+            << "change screen" << qint64(0) << "Screen0.tmp" << false;
+        QTest::newRow("scratch file over an older one, room for 4 KB")
+            << "change screen" << qint64(4096) << "Screen0.tmp" << true;
+    }
+    void failedWritesChangeNothing() {
+        QFETCH(QString, action);
+        QFETCH(qint64, limit);
+        QFETCH(QString, target);
+        QFETCH(bool, existed);
+        LevelFixture f;
+        Module1& m = *f.module;
+        const QString path = f.path(target);
+        std::function<void()> run;
+        if (action == "write") {
+            f.writeFile(target, QByteArray(78000, 'a'));
+            run = [&] {
+                FileAccess files;
+                const auto file = files.openWrite(path);
+                for (int block = 0; block < 6; ++block)
+                    RecordWriter(file.get()).writeRaw(QByteArray(13000, 'b'));
+                files.commit(*file);
+            };
+        } else if (action == "save") {
+            WriteLevel(f, target);
+            run = [&] { m.SaveLevel(path); };
+        } else {
+            if (existed) {
+                m.ChangeScreen(1);
+                m.ChangeScreen(0);
+            }
+            f.grid.setBackColour(1, 123456);
+            run = [&] { m.ChangeScreen(1); };
         }
-        f.grid.setBackColour(1, 123456);
-        run = [&] { m.ChangeScreen(1); };
+        if (limit < 0)
+            limit += QFileInfo(path).size();
+        const QMap<QString, QByteArray> before = Contents(f.folder.path());
+        const std::optional<Outcome> outcome = RunUnderSizeLimit(limit, m, run);
+        QVERIFY(outcome);
+        QCOMPARE(outcome->code, int(ErrPathAccess));
+        QVERIFY2(outcome->description.contains(QDir::toNativeSeparators(path)),
+                 qPrintable(outcome->description));
+        QVERIFY2(outcome->description.contains("File too large"), qPrintable(outcome->description));
+        QVERIFY2(outcome->description.contains(existed ? "not changed" : "not created"),
+                 qPrintable(outcome->description));
+        const QMap<QString, QByteArray> after = Contents(f.folder.path());
+        QCOMPARE(after.keys(), before.keys());
+        QVERIFY(after == before);
+        if (action == "change screen")
+            QCOMPARE(outcome->screen, 0);
     }
-    if (limit < 0)
-        limit += QFileInfo(path).size();
-    const QMap<QString, QByteArray> before = Contents(f.folder.path());
-    const std::optional<Outcome> outcome = RunUnderSizeLimit(limit, m, run);
-    QVERIFY(outcome);
-    QCOMPARE(outcome->code, int(ErrPathAccess));
-    QVERIFY2(outcome->description.contains(QDir::toNativeSeparators(path)), qPrintable(outcome->description));
-    QVERIFY2(outcome->description.contains("File too large"), qPrintable(outcome->description));
-    QVERIFY2(outcome->description.contains(existed ? "not changed" : "not created"),
-             qPrintable(outcome->description));
-    const QMap<QString, QByteArray> after = Contents(f.folder.path());
-    QCOMPARE(after.keys(), before.keys());
-    QVERIFY(after == before);
-    if (action == "change screen")
-        QCOMPARE(outcome->screen, 0);
-}
 
-// After the disk ran out of room, room found again must not let a later write or the commit pass.
-void TestDiskWrites::fullDiskFailsEveryLaterWrite() {
-    LevelFixture f;
-    FaultyFiles files;
-    f.writeFile("level.txt", "old");
-    files.diskFullAfter = 100;
-    const auto file = files.openWrite(f.path("level.txt"));
-    QCOMPARE(file->write(QByteArray(300, 'x')), qint64(-1));
-    files.diskFullAfter = -1;
-    QCOMPARE(file->write("more"), qint64(-1));
-    try {
-        files.commit(*file);
-        QFAIL("the commit passed");
-    } catch (const Failure& failure) {
-        QCOMPARE(failure.code(), int(ErrDiskFull));
-        QVERIFY(failure.description().startsWith("Disk full"));
-        QVERIFY(failure.description().contains(QDir::toNativeSeparators(f.path("level.txt"))));
-        QVERIFY(failure.description().contains("No space left on device"));
-    }
-}
-
-void TestDiskWrites::symbolicLinks_data() {
-    QTest::addColumn<Links>("links");
-    QTest::addColumn<bool>("linkStays");
-    QTest::newRow("a level file is written over the file the link names") << Links::Follow << true;
-    QTest::newRow("a scratch file replaces the link") << Links::Replace << false;
-}
-
-void TestDiskWrites::symbolicLinks() {
-    QFETCH(Links, links);
-    QFETCH(bool, linkStays);
-    LevelFixture f;
-    f.writeFile("real.txt", "old");
-    QVERIFY(QFile::link("real.txt", f.path("link.txt")));
-    FileAccess files;
-    const auto file = files.openWrite(f.path("link.txt"), links);
-    QCOMPARE(file->write("new"), qint64(3));
-    files.commit(*file);
-    const QString written = f.path(linkStays ? "real.txt" : "link.txt");
-    QCOMPARE(QFileInfo(f.path("link.txt")).isSymLink(), linkStays);
-    QCOMPARE(f.readFile("real.txt"), QByteArray(linkStays ? "new" : "old"));
-    QCOMPARE(f.readFile("link.txt"), QByteArray("new"));
-    QVERIFY(file->identity() && file->identity() == RegularFileIdentity(written));
-    QCOMPARE(Contents(f.folder.path()).size(), 3);
-}
-
-void TestDiskWrites::permissions_data() {
-    QTest::addColumn<int>("existing"); // -1: no file yet
-    QTest::addColumn<int>("mask");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("a private file stays private") << 0600 << 022 << 0600;
-    QTest::newRow("a read-only file stays read-only") << 0444 << 022 << 0444;
-    QTest::newRow("a new file under umask 027") << -1 << 027 << 0640;
-}
-
-void TestDiskWrites::permissions() {
-    QFETCH(int, existing);
-    QFETCH(int, mask);
-    QFETCH(int, expected);
-    LevelFixture f;
-    const QByteArray path = QFile::encodeName(f.path("level.txt"));
-    if (existing >= 0) {
+    // After the disk ran out of room, room found again must not let a later write or the commit pass.
+    void fullDiskFailsEveryLaterWrite() {
+        LevelFixture f;
+        FaultyFiles files;
         f.writeFile("level.txt", "old");
-        QCOMPARE(::chmod(path.constData(), mode_t(existing)), 0);
+        files.diskFullAfter = 100;
+        const auto file = files.openWrite(f.path("level.txt"));
+        QCOMPARE(file->write(QByteArray(300, 'x')), qint64(-1));
+        files.diskFullAfter = -1;
+        QCOMPARE(file->write("more"), qint64(-1));
+        try {
+            files.commit(*file);
+            QFAIL("the commit passed");
+        } catch (const Failure& failure) {
+            QCOMPARE(failure.code(), int(ErrDiskFull));
+            QVERIFY(failure.description().startsWith("Disk full"));
+            QVERIFY(failure.description().contains(QDir::toNativeSeparators(f.path("level.txt"))));
+            QVERIFY(failure.description().contains("No space left on device"));
+        }
     }
-    const mode_t previousMask = ::umask(mode_t(mask));
-    const auto restoreMask = qScopeGuard([previousMask] { ::umask(previousMask); });
-    FileAccess files;
-    const auto file = files.openWrite(f.path("level.txt"));
-    file->write("new");
-    files.commit(*file);
-    struct stat status {};
-    QCOMPARE(::stat(path.constData(), &status), 0);
-    QCOMPARE(int(status.st_mode & 07777), expected);
-    QCOMPARE(f.readFile("level.txt"), QByteArray("new"));
-}
+
+    void symbolicLinks_data() {
+        QTest::addColumn<Links>("links");
+        QTest::addColumn<bool>("linkStays");
+        QTest::newRow("a level file is written over the file the link names") << Links::Follow << true;
+        QTest::newRow("a scratch file replaces the link") << Links::Replace << false;
+    }
+    void symbolicLinks() {
+        QFETCH(Links, links);
+        QFETCH(bool, linkStays);
+        LevelFixture f;
+        f.writeFile("real.txt", "old");
+        QVERIFY(QFile::link("real.txt", f.path("link.txt")));
+        FileAccess files;
+        const auto file = files.openWrite(f.path("link.txt"), links);
+        QCOMPARE(file->write("new"), qint64(3));
+        files.commit(*file);
+        const QString written = f.path(linkStays ? "real.txt" : "link.txt");
+        QCOMPARE(QFileInfo(f.path("link.txt")).isSymLink(), linkStays);
+        QCOMPARE(f.readFile("real.txt"), QByteArray(linkStays ? "new" : "old"));
+        QCOMPARE(f.readFile("link.txt"), QByteArray("new"));
+        QVERIFY(file->identity() && file->identity() == RegularFileIdentity(written));
+        QCOMPARE(Contents(f.folder.path()).size(), 3);
+    }
+
+    void permissions_data() {
+        QTest::addColumn<int>("existing"); // -1: no file yet
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("a private file stays private") << 0600 << 022 << 0600;
+        QTest::newRow("a read-only file stays read-only") << 0444 << 022 << 0444;
+        QTest::newRow("a new file under umask 027") << -1 << 027 << 0640;
+    }
+    void permissions() {
+        QFETCH(int, existing);
+        QFETCH(int, mask);
+        QFETCH(int, expected);
+        LevelFixture f;
+        const QByteArray path = QFile::encodeName(f.path("level.txt"));
+        if (existing >= 0) {
+            f.writeFile("level.txt", "old");
+            QCOMPARE(::chmod(path.constData(), mode_t(existing)), 0);
+        }
+        const mode_t previousMask = ::umask(mode_t(mask));
+        const auto restoreMask = qScopeGuard([previousMask] { ::umask(previousMask); });
+        FileAccess files;
+        const auto file = files.openWrite(f.path("level.txt"));
+        file->write("new");
+        files.commit(*file);
+        struct stat status {};
+        QCOMPARE(::stat(path.constData(), &status), 0);
+        QCOMPARE(int(status.st_mode & 07777), expected);
+        QCOMPARE(f.readFile("level.txt"), QByteArray("new"));
+    }
+};
 
 QTEST_MAIN(TestDiskWrites)
 #include "tst_diskwrites.moc"

@@ -30,9 +30,8 @@ private slots:
     // are, an editor without a grid reads it too, and the value is what changing to the screen shows.
     void readScreenLeavesTheDisplayAlone() {
         LevelFixture f;
-        f.writeFile("level.txt", threeScreenLevel());
+        f.load("level.txt", threeScreenLevel());
         Module1& m = *f.module;
-        m.LoadLevelSequence(f.path("level.txt"), "test");
         m.ChangeScreen(1);
         m.TileBackColor(5) = FieldValue::number(77);
         m.ChangeScreen(0);
@@ -57,8 +56,7 @@ private slots:
     // colour. A colour read as a text is written as the number it shows, as it always was.
     void blockIsWrittenFromTheTiles() {
         LevelFixture f;
-        f.writeFile("level.txt", TileLine(0, 5, "\"123\",0,0,0,0,0,1,1,1,1"));
-        f.module->LoadLevelSequence(f.path("level.txt"), "test");
+        f.load("level.txt", TileLine(0, 5, "\"123\",0,0,0,0,0,1,1,1,1"));
         f.module->TileBackColor(6) = FieldValue::number(1234);
         f.grid.setBackColour(6, 999);
         const QByteArray block = f.module->EncodeScreenBlock();

@@ -150,71 +150,66 @@ Outcome runSession(const QByteArray& level, const QList<int>& scratchScreens, bo
 class TestFastPaths : public QObject {
     Q_OBJECT
 private slots:
-    void sameAsReadingTheWholeFile_data();
-    void sameAsReadingTheWholeFile();
-    void lineEndBetweenRecords();
-    void pictureDecodedOnceUntilItChanges();
-};
-
-void TestFastPaths::sameAsReadingTheWholeFile_data() {
-    QTest::addColumn<quint32>("seed");
-    for (quint32 seed = 1; seed <= 24; ++seed)
-        QTest::newRow(qPrintable(QStringLiteral("level %1").arg(seed))) << seed;
-}
-
-void TestFastPaths::sameAsReadingTheWholeFile() {
-    QFETCH(quint32, seed);
-    const int screens = 3 + int(seed % 5);
-    QList<int> scratch;
-    const QByteArray level = generateLevel(seed, screens, &scratch);
-    const Outcome reference = runSession(level, scratch, false, screens);
-    const Outcome fast = runSession(level, scratch, true, screens);
-    QCOMPARE(fast.size(), reference.size());
-    for (qsizetype i = 0; i < fast.size(); ++i)
-        QCOMPARE(fast[i], reference[i]);
-}
-
-// A line that ends in a comma leaves its line end between two records of the same screen, which the
-// reader passes over: found by fuzzing, where reading through the index once took it as a field.
-void TestFastPaths::lineEndBetweenRecords() {
-    QByteArray level = TileLine(0, 1, "5,0,0,0,0,0,1,1,1,1");
-    level += "\"Screen0\",2,5,0,0,0,0,0,1,1,1,1,\r\n"; // a comma too many: the line end stands alone
-    level += TileLine(0, 3, "5,0,0,0,x,0,1,1,1,1") + TileLine(0, 4, "5,0,0,0,0,0,1,1,1,1");
-    QStringList messages[2];
-    for (const bool fast : {false, true}) {
-        LevelFixture f;
-        f.writeFile("level.txt", level);
-        f.module->UseIndex = fast;
-        f.module->LevelFileName = f.path("level.txt");
-        f.module->LoadLevel(f.module->LevelFileName, "test");
-        messages[fast] = f.messages.replaceInStrings(f.folder.path(), "<folder>");
+    void sameAsReadingTheWholeFile_data() {
+        QTest::addColumn<quint32>("seed");
+        // Between them these have every irregularity the generator makes: a block removed, a file ending
+        // inside a record, no scratch files, screens without side records, 3 to 7 screens. The fuzz corpus
+        // replay compares the two ways of reading on many more files.
+        for (quint32 seed : {4u, 6u, 10u, 13u, 17u, 19u, 21u})
+            QTest::newRow(qPrintable(QStringLiteral("level %1").arg(seed))) << seed;
     }
-    QCOMPARE(messages[1], messages[0]);
-    QCOMPARE(messages[0].size(), 1);
-}
+    void sameAsReadingTheWholeFile() {
+        QFETCH(quint32, seed);
+        const int screens = 3 + int(seed % 5);
+        QList<int> scratch;
+        const QByteArray level = generateLevel(seed, screens, &scratch);
+        const Outcome reference = runSession(level, scratch, false, screens);
+        const Outcome fast = runSession(level, scratch, true, screens);
+        QCOMPARE(fast.size(), reference.size());
+        for (qsizetype i = 0; i < fast.size(); ++i)
+            QCOMPARE(fast[i], reference[i]);
+    }
 
-void TestFastPaths::pictureDecodedOnceUntilItChanges() {
-    LevelFixture f;
-    f.writePicture("grass.bmp", Qt::green);
-    QByteArray level;
-    for (int t = 1; t <= 300; ++t)
-        level += TileLine(0, t, "1,\"\\grass.bmp\",0,0,0,0,1,1,1,1");
-    f.writeFile("level.txt", level);
-    Module1& m = *f.module;
-    m.LevelFileName = f.path("level.txt");
-    m.LoadLevelSequence(m.LevelFileName, "test");
-    QCOMPARE(m.Pictures.decodes(), 1);
-    m.ReDisplayTiles();
-    QCOMPARE(m.Pictures.decodes(), 1);
-    // The file changes on disk: the next redisplay shows its new look.
-    QFile::remove(f.path("Pics/grass.bmp"));
-    FakeGrid::solidImage(Qt::red, 20, 20).save(f.path("Pics/grass.bmp"), "BMP");
-    QFile(f.path("Pics/grass.bmp"))
-        .setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
-    m.ReDisplayTiles();
-    QCOMPARE(m.Pictures.decodes(), 2);
-    QCOMPARE(f.grid.picture(300), FakeGrid::solidImage(Qt::red, 20, 20));
-}
+    // A line that ends in a comma leaves its line end between two records of the same screen, which the
+    // reader passes over: found by fuzzing, where reading through the index once took it as a field.
+    void lineEndBetweenRecords() {
+        QByteArray level = TileLine(0, 1, "5,0,0,0,0,0,1,1,1,1");
+        level += "\"Screen0\",2,5,0,0,0,0,0,1,1,1,1,\r\n"; // a comma too many: the line end stands alone
+        level += TileLine(0, 3, "5,0,0,0,x,0,1,1,1,1") + TileLine(0, 4, "5,0,0,0,0,0,1,1,1,1");
+        QStringList messages[2];
+        for (const bool fast : {false, true}) {
+            LevelFixture f;
+            f.writeFile("level.txt", level);
+            f.module->UseIndex = fast;
+            f.module->LevelFileName = f.path("level.txt");
+            f.module->LoadLevel(f.module->LevelFileName, "test");
+            messages[fast] = f.messages.replaceInStrings(f.folder.path(), "<folder>");
+        }
+        QCOMPARE(messages[1], messages[0]);
+        QCOMPARE(messages[0].size(), 1);
+    }
+
+    void pictureDecodedOnceUntilItChanges() {
+        LevelFixture f;
+        f.writePicture("grass.bmp", Qt::green);
+        QByteArray level;
+        for (int t = 1; t <= 300; ++t)
+            level += TileLine(0, t, "1,\"\\grass.bmp\",0,0,0,0,1,1,1,1");
+        f.load("level.txt", level);
+        Module1& m = *f.module;
+        QCOMPARE(m.Pictures.decodes(), 1);
+        m.ReDisplayTiles();
+        QCOMPARE(m.Pictures.decodes(), 1);
+        // The file changes on disk: the next redisplay shows its new look.
+        QFile::remove(f.path("Pics/grass.bmp"));
+        FakeGrid::solidImage(Qt::red, 20, 20).save(f.path("Pics/grass.bmp"), "BMP");
+        QFile(f.path("Pics/grass.bmp"))
+            .setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+        m.ReDisplayTiles();
+        QCOMPARE(m.Pictures.decodes(), 2);
+        QCOMPARE(f.grid.picture(300), FakeGrid::solidImage(Qt::red, 20, 20));
+    }
+};
 
 QTEST_MAIN(TestFastPaths)
 #include "tst_fastpaths.moc"

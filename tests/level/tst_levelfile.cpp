@@ -55,139 +55,127 @@ QList<FieldValue> screenOf(const QString& file, Integer screen) {
 class TestLevelFile : public QObject {
     Q_OBJECT
 private slots:
-    void richLevelLoadsAndSavesFieldForField();
-    void sideLinkReading_data();
-    void sideLinkReading();
-    void saveGathersScratchFilesLevelFileAndBlanks();
-    void failedSavesLeaveTheOldFile_data();
-    void failedSavesLeaveTheOldFile();
-    void commandLinePath_data();
-    void commandLinePath();
+    void richLevelLoadsAndSavesFieldForField() {
+        LevelFixture f;
+        f.writePicture("grass.bmp", Qt::green);
+        f.load("rich.txt", richLevel());
+        Module1& m = *f.module;
+        QCOMPARE(m.LevelDescription, QString("One\r\nTwo, three"));
+        m.SaveScreenTmp();
+        m.SaveLevel(f.path("saved.txt"));
+        m.SaveScreenTmp();
+        m.SaveLevel(f.path("again.txt"));
+        const QByteArray saved = f.readFile("saved.txt");
+        QCOMPARE(f.readFile("again.txt"), saved);
+        QVERIFY(!saved.contains("\"Screen5\""));
+        QVERIFY(saved.endsWith(
+            "\"LevelProp\",\"Rich, level\",\"Ann\",\"May\",\"One\r\nTwo, three\",\"\",57,2,0,0,0,0\r\n"));
+        // Screen 1 has no records: it is saved blank, with the values in force, so only 0 and 2 compare.
+        for (Integer screen : {0, 2})
+            QVERIFY(screenOf(f.path("rich.txt"), screen) == screenOf(f.path("saved.txt"), screen));
+        QVERIFY(f.messages.isEmpty());
+    }
+
+    void sideLinkReading_data() {
+        QTest::addColumn<QByteArray>("records");
+        QTest::addColumn<QList<int>>("links");
+        const QByteArray key = "\"Screen0\"";
+        QTest::newRow("no records keep the links")
+            << QByteArray() << QList<int>{12, 13, 14, 15, 16, 17, 18, 19};
+        QTest::newRow("screen info alone resets")
+            << QByteArray(key + ",\"ScreenInfo\",7,7,7,7,7,7,7,7,0,0\r\n")
+            << QList<int>{2, 3, 4, 5, 6, 7, 8, 9};
+        QTest::newRow("all eight") << sideRecords(0, {20, 21, 22, 23, 24, 25, 26, 27})
+                                   << QList<int>{20, 21, 22, 23, 24, 25, 26, 27};
+        QTest::newRow("out of order stops")
+            << QByteArray(key + ",\"Side2\",30,0,0,0,0,0,0,0,0,0\r\n" + key +
+                          ",\"Side4\",31,0,0,0,0,0,0,0,0,0\r\n" + key + ",\"Side3\",32,0,0,0,0,0,0,0,0,0\r\n")
+            << QList<int>{30, 32, 14, 15, 16, 17, 18, 19};
+    }
+    void sideLinkReading() {
+        QFETCH(QByteArray, records);
+        QFETCH(QList<int>, links);
+        LevelFixture f;
+        for (int k = 2; k <= 9; ++k)
+            f.module->SideScreen(k) = Integer(10 + k);
+        f.writeFile("level.txt", records + sideRecords(1, {1, 1, 1, 1, 1, 1, 1, 1}));
+        f.module->LoadSideScreens(f.path("level.txt"));
+        for (int k = 2; k <= 9; ++k)
+            QCOMPARE(int(f.module->SideScreen(k)), links[k - 2]);
+    }
+
+    // Screens 0 and 1 come from their scratch files, 2 from the level file, 3 is blank with the links in
+    // force; an edited screen above the last one is not written; each screen keeps its own links.
+    void saveGathersScratchFilesLevelFileAndBlanks() {
+        LevelFixture f;
+        QByteArray level = sideRecords(2, {31, 32, 33, 34, 35, 36, 37, 38});
+        for (int t = 1; t <= 300; ++t)
+            level += TileLine(2, t, "222,0,0,0,0,0,1,1,1,1");
+        f.writeFile("level.txt", level);
+        Module1& m = *f.module;
+        m.LevelFileName = f.path("level.txt");
+        m.LevelLastScreen = 3;
+        m.SideScreen(2) = 20;
+        m.TileBackColor(1) = FieldValue::number(100);
+        m.ChangeScreen(1);
+        m.TileBackColor(1) = FieldValue::number(111);
+        m.ChangeScreen(9);
+        m.CurrentScreen = 1;
+        m.LoadScreen();
+        m.SaveScreenTmp();
+        m.SaveLevel(f.path("out.txt"));
+        const QByteArray out = f.readFile("out.txt");
+        QCOMPARE(out.count("\r\n"), 4 * 309 + 1);
+        QVERIFY(out.indexOf("\"Screen0\",1,100,") < out.indexOf("\"Screen1\",1,111,"));
+        QVERIFY(out.indexOf("\"Screen1\",1,111,") < out.indexOf("\"Screen2\",1,222,"));
+        QVERIFY(out.contains("\"Screen0\",\"Side2\",20,") && out.contains("\"Screen2\",\"Side2\",31,"));
+        QVERIFY(out.contains("\"Screen3\",\"Side2\",31,") && !out.contains("\"Screen9\""));
+        QCOMPARE(m.CurrentScreen, Integer(3));
+    }
+
+    void failedSavesLeaveTheOldFile_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("code");
+        QTest::newRow("disk fills up midway") << "disk full" << int(ErrDiskFull);
+        QTest::newRow("folder without write permission") << "no permission" << int(ErrPermission);
+        QTest::newRow("name with a double quote") << "quote" << int(ErrInvalidCall);
+        QTest::newRow("last screen below 0") << "negative" << int(ErrInvalidValue);
+    }
+    void failedSavesLeaveTheOldFile() {
+        QFETCH(QString, fault);
+        QFETCH(int, code);
+        LevelFixture f;
+        FaultyFiles files;
+        f.module->Files = &files;
+        f.writeFile("old.txt", "the old level\r\n");
+        f.module->LevelLastScreen = fault == "negative" ? -1 : 3;
+        files.diskFullAfter = fault == "disk full" ? 30000 : -1;
+        files.failOpenWriteWith = fault == "no permission" ? ErrPermission : 0;
+        if (fault == "quote")
+            f.module->LevelName = "The \"best\" level";
+        QCOMPARE(CodeOfFailure([&] { f.module->SaveLevel(f.path("old.txt")); }), code);
+        QCOMPARE(f.readFile("old.txt"), QByteArray("the old level\r\n"));
+        QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files), QStringList{"old.txt"});
+    }
+
+    void commandLinePath_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("drive-letter path with blanks")
+            << QStringList{"C:\\my", "levels\\one.txt"} << "C:\\my levels\\one.txt";
+        QTest::newRow("absolute path") << QStringList{"/home/ann/level.txt"} << "/home/ann/level.txt";
+        QTest::newRow("quoted path") << QStringList{"\"C:\\levels\\one.txt\""} << QString();
+        QTest::newRow("relative path, from the start folder")
+            << QStringList{"levels/one.txt"} << "/home/ann/levels/one.txt";
+        QTest::newRow("relative path going up") << QStringList{"../one.txt"} << "/home/one.txt";
+        QTest::newRow("nothing") << QStringList{} << QString();
+    }
+    void commandLinePath() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, path);
+        QCOMPARE(CommandLineLevelPath(JoinCommandLine(arguments), "/home/ann"), path);
+    }
 };
-
-void TestLevelFile::richLevelLoadsAndSavesFieldForField() {
-    LevelFixture f;
-    f.writePicture("grass.bmp", Qt::green);
-    f.writeFile("rich.txt", richLevel());
-    Module1& m = *f.module;
-    m.LevelFileName = f.path("rich.txt");
-    m.LoadLevelSequence(m.LevelFileName, "test");
-    QCOMPARE(m.LevelDescription, QString("One\r\nTwo, three"));
-    m.SaveScreenTmp();
-    m.SaveLevel(f.path("saved.txt"));
-    m.SaveScreenTmp();
-    m.SaveLevel(f.path("again.txt"));
-    const QByteArray saved = f.readFile("saved.txt");
-    QCOMPARE(f.readFile("again.txt"), saved);
-    QVERIFY(!saved.contains("\"Screen5\""));
-    QVERIFY(saved.endsWith(
-        "\"LevelProp\",\"Rich, level\",\"Ann\",\"May\",\"One\r\nTwo, three\",\"\",57,2,0,0,0,0\r\n"));
-    // Screen 1 has no records: it is saved blank, with the values in force, so only 0 and 2 compare.
-    for (Integer screen : {0, 2})
-        QVERIFY(screenOf(f.path("rich.txt"), screen) == screenOf(f.path("saved.txt"), screen));
-    QVERIFY(f.messages.isEmpty());
-}
-
-void TestLevelFile::sideLinkReading_data() {
-    QTest::addColumn<QByteArray>("records");
-    QTest::addColumn<QList<int>>("links");
-    const QByteArray key = "\"Screen0\"";
-    QTest::newRow("no records keep the links") << QByteArray() << QList<int>{12, 13, 14, 15, 16, 17, 18, 19};
-    QTest::newRow("screen info alone resets")
-        << QByteArray(key + ",\"ScreenInfo\",7,7,7,7,7,7,7,7,0,0\r\n") << QList<int>{2, 3, 4, 5, 6, 7, 8, 9};
-    QTest::newRow("all eight") << sideRecords(0, {20, 21, 22, 23, 24, 25, 26, 27})
-                               << QList<int>{20, 21, 22, 23, 24, 25, 26, 27};
-    QTest::newRow("out of order stops")
-        << QByteArray(key + ",\"Side2\",30,0,0,0,0,0,0,0,0,0\r\n" + key +
-                      ",\"Side4\",31,0,0,0,0,0,0,0,0,0\r\n" + key + ",\"Side3\",32,0,0,0,0,0,0,0,0,0\r\n")
-        << QList<int>{30, 32, 14, 15, 16, 17, 18, 19};
-}
-
-void TestLevelFile::sideLinkReading() {
-    QFETCH(QByteArray, records);
-    QFETCH(QList<int>, links);
-    LevelFixture f;
-    for (int k = 2; k <= 9; ++k)
-        f.module->SideScreen(k) = Integer(10 + k);
-    f.writeFile("level.txt", records + sideRecords(1, {1, 1, 1, 1, 1, 1, 1, 1}));
-    f.module->LoadSideScreens(f.path("level.txt"));
-    for (int k = 2; k <= 9; ++k)
-        QCOMPARE(int(f.module->SideScreen(k)), links[k - 2]);
-}
-
-// Screens 0 and 1 come from their scratch files, 2 from the level file, 3 is blank with the links in
-// force; an edited screen above the last one is not written; each screen keeps its own links.
-void TestLevelFile::saveGathersScratchFilesLevelFileAndBlanks() {
-    LevelFixture f;
-    QByteArray level = sideRecords(2, {31, 32, 33, 34, 35, 36, 37, 38});
-    for (int t = 1; t <= 300; ++t)
-        level += TileLine(2, t, "222,0,0,0,0,0,1,1,1,1");
-    f.writeFile("level.txt", level);
-    Module1& m = *f.module;
-    m.LevelFileName = f.path("level.txt");
-    m.LevelLastScreen = 3;
-    m.SideScreen(2) = 20;
-    m.TileBackColor(1) = FieldValue::number(100);
-    m.ChangeScreen(1);
-    m.TileBackColor(1) = FieldValue::number(111);
-    m.ChangeScreen(9);
-    m.CurrentScreen = 1;
-    m.LoadScreen();
-    m.SaveScreenTmp();
-    m.SaveLevel(f.path("out.txt"));
-    const QByteArray out = f.readFile("out.txt");
-    QCOMPARE(out.count("\r\n"), 4 * 309 + 1);
-    QVERIFY(out.indexOf("\"Screen0\",1,100,") < out.indexOf("\"Screen1\",1,111,"));
-    QVERIFY(out.indexOf("\"Screen1\",1,111,") < out.indexOf("\"Screen2\",1,222,"));
-    QVERIFY(out.contains("\"Screen0\",\"Side2\",20,") && out.contains("\"Screen2\",\"Side2\",31,"));
-    QVERIFY(out.contains("\"Screen3\",\"Side2\",31,") && !out.contains("\"Screen9\""));
-    QCOMPARE(m.CurrentScreen, Integer(3));
-}
-
-void TestLevelFile::failedSavesLeaveTheOldFile_data() {
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<int>("code");
-    QTest::newRow("disk fills up midway") << "disk full" << int(ErrDiskFull);
-    QTest::newRow("folder without write permission") << "no permission" << int(ErrPermission);
-    QTest::newRow("name with a double quote") << "quote" << int(ErrInvalidCall);
-    QTest::newRow("last screen below 0") << "negative" << int(ErrInvalidValue);
-}
-
-void TestLevelFile::failedSavesLeaveTheOldFile() {
-    QFETCH(QString, fault);
-    QFETCH(int, code);
-    LevelFixture f;
-    FaultyFiles files;
-    f.module->Files = &files;
-    f.writeFile("old.txt", "the old level\r\n");
-    f.module->LevelLastScreen = fault == "negative" ? -1 : 3;
-    files.diskFullAfter = fault == "disk full" ? 30000 : -1;
-    files.failOpenWriteWith = fault == "no permission" ? ErrPermission : 0;
-    if (fault == "quote")
-        f.module->LevelName = "The \"best\" level";
-    QCOMPARE(CodeOfFailure([&] { f.module->SaveLevel(f.path("old.txt")); }), code);
-    QCOMPARE(f.readFile("old.txt"), QByteArray("the old level\r\n"));
-    QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files), QStringList{"old.txt"});
-}
-
-void TestLevelFile::commandLinePath_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("path");
-    QTest::newRow("drive-letter path with blanks")
-        << QStringList{"C:\\my", "levels\\one.txt"} << "C:\\my levels\\one.txt";
-    QTest::newRow("absolute path") << QStringList{"/home/ann/level.txt"} << "/home/ann/level.txt";
-    QTest::newRow("quoted path") << QStringList{"\"C:\\levels\\one.txt\""} << QString();
-    QTest::newRow("relative path, from the start folder")
-        << QStringList{"levels/one.txt"} << "/home/ann/levels/one.txt";
-    QTest::newRow("relative path going up") << QStringList{"../one.txt"} << "/home/one.txt";
-    QTest::newRow("nothing") << QStringList{} << QString();
-}
-
-void TestLevelFile::commandLinePath() {
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, path);
-    QCOMPARE(CommandLineLevelPath(JoinCommandLine(arguments), "/home/ann"), path);
-}
 
 QTEST_MAIN(TestLevelFile)
 #include "tst_levelfile.moc"

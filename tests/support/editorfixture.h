@@ -3,19 +3,29 @@
 #include "form1.h"
 #include "messagebox.h"
 #include "messagecatcher.h"
+#include "modaldialog.h"
 #include "module1.h"
+#include "picturebox.h"
+#include "screenprop.h"
 #include "scripteddialog.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QtTest>
+#include <QtWidgets>
 #include <memory>
 
 // The bytes of a file; none when it cannot be read.
 inline QByteArray ReadFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // The editor as the program starts it, in a program folder of its own that holds the template level and
@@ -55,6 +65,39 @@ public:
     }
 
     QString path(const QString& name) const { return QDir(root).filePath(name); }
+    bool hasScratchFiles() const { return !QDir(root).entryList({"Screen*.tmp"}).isEmpty(); }
+
+    // Shows the window and waits until it takes the keyboard.
+    bool show() {
+        form->show();
+        return QTest::qWaitForWindowActive(form.get());
+    }
+    // Paints `tile` in `colour` with clicks, as the user does.
+    void paint(int tile, tavrin::Long colour) {
+        form->NewColor->setBackColour(colour);
+        if (!form->UseColor->isChecked())
+            QTest::mouseClick(form->UseColor, Qt::LeftButton);
+        QTest::mouseClick(form->Tile(tile), Qt::LeftButton);
+    }
+    void goTo(const QString& screen) {
+        form->ScreenToGoTo->setText(screen);
+        QTest::mouseClick(form->Command1, Qt::LeftButton);
+    }
+    // Save Level, the file dialog answered with `name` in the program folder; what was saved there.
+    QByteArray saveAs(const QString& name) {
+        dialog.files << path(name);
+        form->mnuSave_Click();
+        return ReadFile(path(name));
+    }
+    // Link k of the screen on display set to `text` in Screen Properties, closed with Enter.
+    bool editSideLink(int k, const QString& text) {
+        return DriveModalDialog([this] { form->mnuScreenProp_Click(); },
+                                [&](QDialog* dialog) {
+                                    auto* screenProp = static_cast<tavrin::ScreenProp*>(dialog);
+                                    screenProp->SideText(k)->setText(text);
+                                    QTest::keyClick(screenProp->SideText(k), Qt::Key_Return);
+                                });
+    }
     QStringList titles() const {
         QStringList result;
         for (const auto& message : messages.messages())

@@ -22,6 +22,11 @@ void LevelFixture::writeFile(const QString& name, const QByteArray& bytes) const
         file.write(bytes);
 }
 
+void LevelFixture::load(const QString& name, const QByteArray& bytes) {
+    writeFile(name, bytes);
+    module->LoadLevelSequence(path(name), QStringLiteral("test"));
+}
+
 QByteArray LevelFixture::readFile(const QString& name) const {
     QFile file(path(name));
     if (!file.open(QIODevice::ReadOnly))
@@ -35,6 +40,27 @@ void LevelFixture::writePicture(const QString& name, QColor colour, int size) co
 
 QByteArray TileLine(int screen, int tile, const QByteArray& rest) {
     return "\"Screen" + QByteArray::number(screen) + "\"," + QByteArray::number(tile) + ',' + rest + "\r\n";
+}
+
+QByteArray LinkRecords(int screen) {
+    const QByteArray key = "\"Screen" + QByteArray::number(screen) + "\"";
+    QByteArray bytes = key + ",\"ScreenInfo\",2,3,4,5,6,7,8,9,0,0\r\n";
+    for (int k = 2; k <= 9; ++k)
+        bytes += key + ",\"Side" + QByteArray::number(k) + "\"," + QByteArray::number(k) +
+                 ",0,0,0,0,0,0,0,0,0\r\n";
+    return bytes;
+}
+
+QByteArray NumberedLevel(int screens, const QMap<int, QByteArray>& changes, const QByteArray& properties) {
+    QByteArray bytes;
+    for (int n = 0; n < screens; ++n) {
+        for (int t = 1; t <= 300; ++t)
+            bytes += TileLine(
+                n, t, changes.value(n * 1000 + t, QByteArray::number(n * 1000 + t) + ",0,0,0,0,0,1,1,1,1"));
+        bytes += LinkRecords(n);
+    }
+    const QByteArray nameless = "\"\",\"\",\"\",\"\",\"\",1," + QByteArray::number(screens - 1);
+    return bytes + "\"LevelProp\"," + (properties.isEmpty() ? nameless : properties) + ",0,0,0,0\r\n";
 }
 
 int CodeOfFailure(const std::function<void()>& action) {

@@ -5,6 +5,7 @@
 #include "module1.h"
 
 #include <QByteArray>
+#include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
@@ -19,6 +20,8 @@ public:
 
     QString path(const QString& name) const { return folder.filePath(name); }
     void writeFile(const QString& name, const QByteArray& bytes) const;
+    // Writes the file and loads it as the level, as Load Level does.
+    void load(const QString& name, const QByteArray& bytes);
     QByteArray readFile(const QString& name) const;
     // Writes a picture of one colour into the Pics folder.
     void writePicture(const QString& name, QColor colour, int size = 25) const;
@@ -37,3 +40,13 @@ int CodeOfFailure(const std::function<void()>& action);
 
 // A tile record as the writer puts it, for building test files by hand.
 QByteArray TileLine(int screen, int tile, const QByteArray& rest);
+
+// The screen information and side records of a screen whose link k leads to screen k.
+QByteArray LinkRecords(int screen);
+
+// A level of `screens` screens written exactly as the editor writes it, tile t of screen n in colour
+// n * 1000 + t. `changes` replaces the rest of some tile records (screen * 1000 + tile) by other text;
+// `properties` are the first seven fields of the level properties, by default a nameless level starting
+// on tile 1 whose last screen is the last one written.
+QByteArray NumberedLevel(int screens, const QMap<int, QByteArray>& changes = {},
+                         const QByteArray& properties = QByteArray());
