@@ -409,8 +409,8 @@ void readLevelFile(FileAccess& files, const QString& path, Checker& checker,
     std::optional<qint64> lastScreen;
     bool lastIsProperties = false;
     try {
-        Record record;
-        while (reader.next(&record)) {
+        while (const Record* next = reader.next()) {
+            const Record& record = *next;
             if (!record[0].isText())
                 continue;
             const QString& key = record[0].textValue();

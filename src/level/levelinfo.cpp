@@ -33,8 +33,8 @@ LevelInfo ReadLevelInfo(FileAccess& files, const QString& path) {
 namespace {
 void readRecords(RecordStream& reader, LevelInfo& info, bool* levelRecords) {
     std::optional<int> lastScreen;
-    Record record;
-    while (reader.next(&record)) {
+    while (const Record* next = reader.next()) {
+        const Record& record = *next;
         if (!record[0].isText())
             continue;
         const QString& key = record[0].textValue();

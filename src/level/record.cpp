@@ -186,22 +186,21 @@ FieldValue RecordReader::valueOf(int field, const char* fieldBegin, const char* 
     return FieldValue::number(number); // blanks around it are not written back
 }
 
-// Keys and picture names come again and again: the text of a field that holds the same characters as one
-// of the last few texts of that field shares its string instead of making a new one.
+// Keys, picture names and numbers written as texts come again and again: a text met before in the same
+// field shares the string made then, found by the hash of its bytes in a small table of recent texts.
 QString RecordReader::textOf(int field, const char* begin, const char* end) {
     const QByteArrayView bytes(begin, end - begin);
-    RecentTexts& recent = m_recentTexts[size_t(field)];
-    const size_t count = recent.texts.size();
-    for (size_t i = 0; i < count; ++i) { // the newest first
-        const RecentText& text = recent.texts[(recent.next + count - 1 - i) % count];
-        if (text.bytes.size() == bytes.size() && !text.text.isNull() &&
-            std::memcmp(text.bytes.constData(), begin, size_t(bytes.size())) == 0)
-            return text.text;
+    quint32 hash = 2166136261u; // FNV-1a
+    for (const char c : bytes)
+        hash = (hash ^ quint8(c)) * 16777619u;
+    std::unique_ptr<RecentTexts>& texts = m_recentTexts[size_t(field)];
+    if (!texts)
+        texts = std::make_unique<RecentTexts>();
+    RecentText& slot = (*texts)[hash % RecentTextSlots];
+    if (slot.text.isNull() || slot.bytes != bytes) {
+        slot.bytes = bytes.toByteArray();
+        slot.text = QString::fromLatin1(bytes);
     }
-    RecentText& slot = recent.texts[recent.next];
-    recent.next = (recent.next + 1) % count;
-    slot.bytes = bytes.toByteArray();
-    slot.text = QString::fromLatin1(bytes);
     return slot.text;
 }
 

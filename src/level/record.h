@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <array>
+#include <memory>
 #include <vector>
 
 class QIODevice;
@@ -84,11 +85,10 @@ private:
         QByteArray bytes;
         QString text;
     };
-    struct RecentTexts {
-        std::array<RecentText, 8> texts;
-        size_t next = 0;
-    };
-    std::array<RecentTexts, 12> m_recentTexts; // the texts each field held last, by field
+    static constexpr size_t RecentTextSlots = 256;
+    using RecentTexts = std::array<RecentText, RecentTextSlots>;
+    // The texts each field held lately, by field, each in the slot of its hash; made at a field's first text.
+    std::array<std::unique_ptr<RecentTexts>, 12> m_recentTexts;
 };
 
 // The line of `device` on which the byte at `offset` stands, counting from 1. CR LF, a lone CR and a lone

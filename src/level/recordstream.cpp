@@ -22,6 +22,14 @@ void RecordStream::read(QIODevice* device) {
     RecordReader reader(device);
     for (;;) {
         Batch batch;
+        {
+            // A batch the caller is done with keeps its room, so that no batch is allocated again.
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (!m_spare.empty()) {
+                batch = std::move(m_spare.back());
+                m_spare.pop_back();
+            }
+        }
         batch.records.reserve(BatchRecords);
         batch.starts.reserve(BatchRecords);
         try {
@@ -48,7 +56,7 @@ void RecordStream::read(QIODevice* device) {
     }
 }
 
-bool RecordStream::next(Record* record) {
+const Record* RecordStream::next() {
     while (m_next == m_current.records.size()) {
         if (m_current.failure) {
             m_recordStart = m_current.failureStart;
@@ -57,9 +65,15 @@ bool RecordStream::next(Record* record) {
             throw failure;
         }
         if (m_current.last)
-            return false;
+            return nullptr;
+        // The records read go here, not on the reading thread, which has the more work.
+        m_current.records.clear();
+        m_current.starts.clear();
+        m_current.failure.reset();
         std::unique_lock<std::mutex> lock(m_mutex);
         m_changed.wait(lock, [this] { return !m_ready.empty(); });
+        if (m_spare.size() < BatchesAhead)
+            m_spare.push_back(std::move(m_current));
         m_current = std::move(m_ready.front());
         m_ready.pop_front();
         lock.unlock();
@@ -67,8 +81,7 @@ bool RecordStream::next(Record* record) {
         m_next = 0;
     }
     m_recordStart = m_current.starts[m_next];
-    *record = std::move(m_current.records[m_next++]);
-    return true;
+    return &m_current.records[m_next++];
 }
 
 } // namespace tavrin

@@ -27,9 +27,10 @@ public:
     RecordStream(const RecordStream&) = delete;
     RecordStream& operator=(const RecordStream&) = delete;
 
-    // The next record, with where it starts in the file; false at the end of the file. The reader's failure
-    // (62, 321) is thrown where it stands, after every record before it.
-    bool next(Record* record);
+    // The next record, with where it starts in the file; null at the end of the file. The record stays
+    // until the next call. The reader's failure (62, 321) is thrown where it stands, after every record
+    // before it.
+    const Record* next();
     qint64 recordStart() const { return m_recordStart; }
 
 private:
@@ -45,6 +46,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Batch> m_ready;
+    std::vector<Batch> m_spare; // batches read by the caller, to be filled again
     bool m_stopping = false;
     Batch m_current;
     size_t m_next = 0;
