@@ -2,6 +2,7 @@
 // must come back as they were written.
 #include "failure.h"
 #include "record.h"
+#include "recordstream.h"
 
 #include <QBuffer>
 #include <QtTest>
@@ -129,6 +130,42 @@ private slots:
         const FieldValue changed = FieldValue::number(record[1].numberValue());
         QCOMPARE(changed, record[1]);
         QCOMPARE(changed.toText(), NumberToText(record[1].numberValue()));
+    }
+
+    // The stream gives what the reader gives, across many batches, up to the failure at the end; and a
+    // stream left early ends without waiting for the rest of the file.
+    void stream() {
+        QByteArray bytes;
+        for (int i = 0; i < 10000; ++i)
+            bytes += "\"Screen" + QByteArray::number(i % 37) + "\"," + QByteArray::number(i) + ",\"" +
+                     QByteArray::number(i % 301) + "\",,,,,,,,,\r\n";
+        bytes += "\"Screen1\",\"ends inside a text";
+        QBuffer expected(&bytes);
+        expected.open(QIODevice::ReadOnly);
+        RecordReader reader(&expected);
+        QBuffer streamed(&bytes);
+        streamed.open(QIODevice::ReadOnly);
+        RecordStream stream(&streamed);
+        int records = 0;
+        int failure = 0;
+        try {
+            while (const Record* record = stream.next()) {
+                QVERIFY(!reader.atEnd());
+                QCOMPARE(*record, reader.read());
+                QCOMPARE(stream.recordStart(), reader.recordStart());
+                ++records;
+            }
+        } catch (const Failure& caught) {
+            failure = caught.code();
+        }
+        QCOMPARE(records, 10000);
+        QCOMPARE(failure, int(ErrInputPastEnd));
+        QCOMPARE(stream.recordStart(), bytes.indexOf("\"Screen1\",\"ends"));
+
+        QBuffer left(&bytes);
+        left.open(QIODevice::ReadOnly);
+        RecordStream early(&left);
+        QVERIFY(early.next());
     }
 };
 
