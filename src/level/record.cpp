@@ -26,11 +26,13 @@ RecordReader::RecordReader(QIODevice* device, bool atFileStart)
 
 bool RecordReader::more(qsizetype wanted) {
     while (wanted >= m_buffer.size()) {
-        if (m_pos > 0) {
-            m_base += m_pos;
-            wanted -= m_pos;
-            m_buffer.remove(0, m_pos);
-            m_pos = 0;
+        // Bytes read are let go, except those kept from m_keepFrom on.
+        const qint64 done = m_keepFrom < 0 ? m_pos : std::min<qint64>(m_pos, m_keepFrom - m_base);
+        if (done > 0) {
+            m_base += done;
+            wanted -= done;
+            m_pos -= done;
+            m_buffer.remove(0, done);
         }
         const QByteArray chunk = m_device->read(ChunkSize);
         if (chunk.isEmpty())
@@ -42,6 +44,16 @@ bool RecordReader::more(qsizetype wanted) {
 
 // A UTF-8 byte order mark at the start of a file is no part of the first record (an editor that saves
 // files as UTF-8 may put one there).
+void RecordReader::keepBytes() {
+    m_keepFrom = position();
+}
+
+QByteArray RecordReader::keptBytes(qint64 upTo) {
+    const QByteArray bytes = m_buffer.mid(m_keepFrom - m_base, upTo - m_keepFrom);
+    m_keepFrom = -1;
+    return bytes;
+}
+
 void RecordReader::passByteOrderMark() {
     m_atFileStart = false;
     if (need(2) && at(0) == '\xEF' && at(1) == '\xBB' && at(2) == '\xBF')

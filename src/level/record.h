@@ -44,6 +44,10 @@ public:
     // Passes over the next record as read() would, keeping only its key: the text of its first field
     // (keyIsText false when that field is empty or a number). It fails as read() does.
     void skip(QByteArray* key, bool* keyIsText);
+    // Keeps every byte from position() on, until keptBytes() gives them, up to the offset `upTo` (a record
+    // start or the position, not before the bytes kept).
+    void keepBytes();
+    QByteArray keptBytes(qint64 upTo);
 
 private:
     struct Span {
@@ -81,6 +85,7 @@ private:
     qint64 m_records = 0;
     qint64 m_recordStart = -1;
     bool m_atFileStart;
+    qint64 m_keepFrom = -1;
     struct RecentText {
         QByteArray bytes;
         QString text;

@@ -3,6 +3,8 @@
 #include "failure.h"
 #include "record.h"
 
+#include <QByteArray>
+
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -37,11 +39,17 @@ private:
     struct Batch {
         std::vector<Record> records;
         std::vector<qint64> starts;
+        // Or the records as their bytes, for the caller to read: reading takes more work than what most
+        // callers do with a record, so the two threads share it. `rawStart` is where the bytes stand.
+        QByteArray raw;
+        qint64 rawStart = -1;
         std::optional<Failure> failure; // met after the records of this batch
         qint64 failureStart = -1;
         bool last = false;
     };
     void read(QIODevice* device);
+    // Reads the records of a batch of bytes into the batch.
+    static void readRaw(Batch& batch);
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
