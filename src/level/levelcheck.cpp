@@ -50,6 +50,7 @@ struct PictureUse {
     qint64 screen = 0;
     int tile = 0;
     qint64 offset = NoOffset;
+    bool numeric = false; // a text that reads as a number names a picture box, not a file
 };
 
 QString problemCode(const Failure& failure) {
@@ -115,7 +116,10 @@ public:
                 QStringLiteral("; the editor reads no further records of this screen"));
     }
 
-    void tile(ScreenState& state, qint64 screen, Integer index, const TileState& tile, qint64 offset) {
+    // A tile as read: its picture, its four directions and the four operands that follow one another from
+    // `operands` on.
+    void tile(ScreenState& state, qint64 screen, Integer index, const FieldValue& picture,
+              const std::array<Integer, 4>& directions, const FieldValue* operands, qint64 offset) {
         state.hasTiles = true;
         if (index == 0) {
             add(Severity::Warning, QStringLiteral("tile-outside-grid"), screen, 0, std::nullopt, offset,
@@ -127,25 +131,27 @@ public:
             add(Severity::Warning, QStringLiteral("duplicate-tile"), screen, index, std::nullopt, offset,
                 QStringLiteral("a second record of this tile: the last one counts"));
         const bool blocked =
-            std::all_of(tile.directions.begin(), tile.directions.end(), [](Integer d) { return d == 1; });
-        flags = Seen | (blocked ? Blocked : 0);
+            std::all_of(directions.begin(), directions.end(), [](Integer d) { return d == 1; });
+        const bool exits = std::any_of(directions.begin(), directions.end(), IsExit);
         const qint64 key = screen * TilesPerScreen + index;
-        const bool exits = std::any_of(tile.directions.begin(), tile.directions.end(), IsExit);
-        if (!exits) {
+        if (flags & HasExit)
             m_exits.erase(key);
-        } else {
+        flags = Seen | (blocked ? Blocked : 0) | (exits ? HasExit : 0);
+        if (exits) {
             ExitTile& exit = m_exits[key];
             exit.offset = offset;
             for (size_t d = 0; d < 4; ++d) {
-                exit.directions[d] = tile.directions[d];
-                exit.landing[d] = LandingTile(tile.operands[d]);
-                exit.operand[d] = ShownValue(tile.operands[d]);
+                exit.directions[d] = directions[d];
+                exit.landing[d] = LandingTile(operands[d]);
+                exit.operand[d] = ShownValue(operands[d]);
             }
         }
-        if (tile.picture.isText() && !tile.picture.isNumeric()) {
-            PictureUse& use = m_pictures[tile.picture.textValue()];
-            if (use.tiles++ == 0)
-                use = PictureUse{1, screen, index, offset};
+        if (picture.isText()) {
+            auto use = m_pictures.find(picture.textValue());
+            if (use == m_pictures.end())
+                use = m_pictures.insert(picture.textValue(),
+                                        PictureUse{0, screen, index, offset, picture.isNumeric()});
+            ++use->tiles;
         }
     }
 
@@ -169,7 +175,8 @@ public:
     void screenValue(Integer screen, const Screen& value) {
         ScreenState* state = screenRecord(screen, NoOffset);
         for (int i = FirstGridTile; i <= LastGridTile; ++i)
-            tile(*state, screen, static_cast<Integer>(i), value.tile(i), NoOffset);
+            tile(*state, screen, static_cast<Integer>(i), value.tile(i).picture, value.tile(i).directions,
+                 value.tile(i).operands.data(), NoOffset);
         state->links = value.links;
         state->expectedSide = 10;
     }
@@ -182,7 +189,7 @@ public:
     std::vector<Found> finish();
 
 private:
-    enum : quint8 { Seen = 1, Blocked = 2 };
+    enum : quint8 { Seen = 1, Blocked = 2, HasExit = 4 };
 
     void add(Severity severity, const QString& code, std::optional<qint64> screen, std::optional<int> tile,
              std::optional<int> direction, qint64 offset, const QString& message) {
@@ -362,6 +369,8 @@ void Checker::checkPictures() {
         shownFolders << QDir::toNativeSeparators(folder);
     for (auto it = m_pictures.cbegin(); it != m_pictures.cend(); ++it) {
         const PictureUse& use = it.value();
+        if (use.numeric)
+            continue;
         const QString uses = use.tiles == 1 ? QStringLiteral("1 tile uses it")
                                             : QStringLiteral("%1 tiles use it").arg(use.tiles);
         try {
@@ -443,14 +452,9 @@ void readLevelFile(FileAccess& files, const QString& path, Checker& checker,
                 continue;
             try {
                 if (const std::optional<Integer> tile = TileOfRecord(record)) {
-                    TileState value;
-                    value.colour = record[2];
-                    value.picture = record[3];
-                    for (size_t d = 0; d < 4; ++d) {
-                        value.directions[d] = record[4 + d].toInteger();
-                        value.operands[d] = record[8 + d];
-                    }
-                    checker.tile(*state, *screen, *tile, value, offset);
+                    const std::array<Integer, 4> directions = {record[4].toInteger(), record[5].toInteger(),
+                                                               record[6].toInteger(), record[7].toInteger()};
+                    checker.tile(*state, *screen, *tile, record[3], directions, &record[8], offset);
                     continue;
                 }
             } catch (const FieldFault& fault) {
