@@ -136,6 +136,11 @@ QImage RenderLevel(const RenderRequest& request, QStringList* warnings) {
         return ScaledUp(painter.paint(read(request.screen), request.screen == 0 ? marker : 0), scale);
 
     const int count = std::max(int(level.LevelLastScreen), 0) + 1;
+    return RenderWorld(count, read, painter, marker, scale);
+}
+
+QImage RenderWorld(int count, const std::function<Screen(int)>& read, ScreenPainter& painter, int marker,
+                   int scale) {
     const qint64 screenPixels = qint64(ScreenImageWidth) * ScreenImageHeight * scale * scale;
     if (count * screenPixels > MaxRenderPixels)
         throw tooLarge(count * screenPixels, scale);

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace tavrin {
 
@@ -68,5 +69,11 @@ struct RenderRequest {
 // level properties that cannot be read their failure, an image larger than MaxRenderPixels failure 6. A
 // screen that cannot be read whole is drawn as far as it was read; `warnings` tells of it.
 QImage RenderLevel(const RenderRequest& request, QStringList* warnings);
+
+// The map of the screens 0..count - 1, `read` giving each screen, as RenderLevel draws it with --world;
+// the walk marker on tile `marker` of screen 0 (none: 0). Failure 6 when the image would be larger than
+// MaxRenderPixels.
+QImage RenderWorld(int count, const std::function<Screen(int)>& read, ScreenPainter& painter, int marker,
+                   int scale);
 
 } // namespace tavrin

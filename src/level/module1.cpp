@@ -435,6 +435,30 @@ Screen Module1::ReadScreen(Integer screen, std::optional<Failure>* trouble) {
     return readScreenFrom(LevelFileName, screen, trouble);
 }
 
+SideLinks Module1::ReadSideLinks(Integer screen) {
+    SideLinks result = Screen::freshLinks();
+    if (screen == CurrentScreen) {
+        for (int k = 2; k <= 9; ++k)
+            result[size_t(k)] = SideScreen(k);
+        return result;
+    }
+    const QString scratch = ScratchFileName(screen);
+    const QString source =
+        scratchPresent(screen) && scratchFileIsWhole(scratch, screen) ? scratch : LevelFileName;
+    Integer links[10] = {};
+    for (int k = 2; k <= 9; ++k)
+        links[k] = result[size_t(k)];
+    try {
+        if (!source.isEmpty())
+            readSideLinks(source, screen, links);
+    } catch (const Failure&) {
+        // a screen that cannot be read keeps the links read so far, as ReadScreen does
+    }
+    for (int k = 2; k <= 9; ++k)
+        result[size_t(k)] = links[k];
+    return result;
+}
+
 Screen Module1::readScreenFrom(const QString& source, Integer screen, std::optional<Failure>* trouble) {
     Screen result = Screen::fresh();
     std::optional<Failure> failure;

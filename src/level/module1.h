@@ -198,6 +198,9 @@ public:
     // else fresh (Screen::fresh), without touching the screen on display or the grid. A record that cannot
     // be read stops the reading there; `trouble` gets why.
     Screen ReadScreen(Integer screen, std::optional<Failure>* trouble = nullptr);
+    // The side links of screen `screen` as ReadScreen gives them, without reading its tiles: for a map of
+    // the whole level. Links that cannot be read are left as far as they were read.
+    SideLinks ReadSideLinks(Integer screen);
     // True when screen `screen` may differ from the level file: it has a scratch file, or it is on display
     // and is not as the level file holds it.
     bool ScreenIsEdited(Integer screen);

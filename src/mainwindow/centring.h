@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QString>
+#include <memory>
+
+class QSettings;
 class QWidget;
 
 namespace tavrin {
@@ -10,5 +14,12 @@ int CentredOffset(int screenPixels, int windowPixels);
 
 // Moves a top-level window so that its outer frame is centred on its screen.
 void CentreOnScreen(QWidget* window);
+
+// Moves a tool window right of the main window, else below it, where the screen has room for it, so that
+// the grid stays in sight; else to the foot of the screen, over as little of the grid as it can.
+void PlaceBesideMainWindow(QWidget* window, const QWidget* mainWindow);
+
+// The editor's settings: in `file` (tests give one), else where the system keeps the user's settings.
+std::unique_ptr<QSettings> OpenSettings(const QString& file);
 
 } // namespace tavrin

@@ -1,5 +1,7 @@
 #include "checklevel.h"
 
+#include "centring.h"
+
 #include "failure.h"
 #include "module1.h"
 
@@ -17,7 +19,6 @@ namespace tavrin {
 namespace {
 constexpr int WindowWidth = 800;
 constexpr int WindowHeight = 240;
-constexpr int Gap = 8;
 // The index of a row's problem in the list of problems.
 constexpr int ProblemRole = Qt::UserRole;
 
@@ -62,7 +63,7 @@ CheckLevelWindow::CheckLevelWindow(Module1& level, QWidget* mainWindow)
     connect(ProblemList, &QTreeWidget::itemActivated, this, &CheckLevelWindow::ProblemList_Activated);
 
     resize(WindowWidth, WindowHeight);
-    placeBesideMainWindow(mainWindow);
+    PlaceBesideMainWindow(this, mainWindow);
 }
 
 QString CheckLevelWindow::DesignCaption() {
@@ -123,26 +124,6 @@ void CheckLevelWindow::ProblemList_Activated(QTreeWidgetItem* item) {
     const int index = item->data(SeverityColumn, ProblemRole).toInt();
     if (index >= 0 && index < static_cast<int>(m_problems.size()))
         emit problemChosen(m_problems[static_cast<size_t>(index)]);
-}
-
-// Beside or below the main window where the screen has room for it, so that the grid stays in sight; else
-// at the foot of the screen, over as little of the grid as it can.
-void CheckLevelWindow::placeBesideMainWindow(const QWidget* mainWindow) {
-    if (!mainWindow)
-        return;
-    const QRect main = mainWindow->frameGeometry();
-    const QScreen* screen = mainWindow->screen();
-    const QRect available = screen ? screen->availableGeometry() : main;
-    for (const QPoint place :
-         {QPoint(main.right() + Gap, main.top()), QPoint(main.left(), main.bottom() + Gap)}) {
-        if (available.contains(QRect(place, size()))) {
-            move(place);
-            return;
-        }
-    }
-    const int left =
-        qBound(available.left(), main.left(), qMax(available.left(), available.right() - width()));
-    move(left, qMax(available.top(), available.bottom() - height()));
 }
 
 } // namespace tavrin

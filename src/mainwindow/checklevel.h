@@ -48,7 +48,6 @@ private:
     void fillList();
     QTreeWidgetItem* makeRow(const LevelProblem& problem) const;
     void ProblemList_Activated(QTreeWidgetItem* item);
-    void placeBesideMainWindow(const QWidget* mainWindow);
 
     Module1& m_level;
     std::vector<LevelProblem> m_problems;

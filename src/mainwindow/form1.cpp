@@ -295,6 +295,10 @@ void Form1::createMenus() {
     mnuCheckLevel->setObjectName(QStringLiteral("mnuCheckLevel"));
     mnuCheckLevel->setShortcut(QKeySequence(Qt::Key_F4));
     mnuCheckLevel->setShortcutContext(Qt::WindowShortcut);
+    mnuWorldOverview = mnuLevel->addAction(QStringLiteral("World Overview"));
+    mnuWorldOverview->setObjectName(QStringLiteral("mnuWorldOverview"));
+    mnuWorldOverview->setShortcut(QKeySequence(Qt::Key_F5));
+    mnuWorldOverview->setShortcutContext(Qt::WindowShortcut);
 
     // A menu-bar entry without items: choosing it runs the command at once.
     mnuAbout = menuBar()->addAction(QStringLiteral("&About"));
@@ -366,6 +370,7 @@ void Form1::connectControls() {
     connect(mnuRedo, &QAction::triggered, this, &Form1::mnuRedo_Click);
     connect(mnuNew, &QAction::triggered, this, &Form1::mnuNew_Click);
     connect(mnuCheckLevel, &QAction::triggered, this, &Form1::mnuCheckLevel_Click);
+    connect(mnuWorldOverview, &QAction::triggered, this, &Form1::mnuWorldOverview_Click);
     connect(&m_document, &LevelDocument::modifiedChanged, this, &Form1::showCaption);
 }
 

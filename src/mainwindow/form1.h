@@ -22,6 +22,7 @@ class QTimer;
 namespace tavrin {
 
 class CheckLevelWindow;
+class WorldOverviewWindow;
 class KeyPreview;
 class LoadDialog;
 class Module1;
@@ -118,6 +119,7 @@ public:
     QAction* mnuRedo;
     QMenu* mnuLevel;
     QAction* mnuCheckLevel;
+    QAction* mnuWorldOverview;
     QAction* mnuAbout;
 
     // The level being edited and the steps that can be undone.
@@ -141,6 +143,7 @@ public slots:
     void mnuRedo_Click();
     void mnuNew_Click();
     void mnuCheckLevel_Click();
+    void mnuWorldOverview_Click();
     void OpenRecentLevel(const QString& path);
 
     void Tile_Click(int index);
@@ -294,6 +297,7 @@ private:
 
     TestCommand* m_testCommand = nullptr;
     QPointer<CheckLevelWindow> m_checkLevel;
+    QPointer<WorldOverviewWindow> m_worldOverview;
 };
 
 } // namespace tavrin

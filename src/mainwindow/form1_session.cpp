@@ -2,6 +2,8 @@
 // the recent levels.
 #include "form1.h"
 
+#include "centring.h"
+
 #include "messagebox.h"
 #include "module1.h"
 
@@ -16,12 +18,6 @@ namespace tavrin {
 namespace {
 const QString RecentKey = QStringLiteral("recentLevels");
 constexpr int RecentCount = 8;
-
-std::unique_ptr<QSettings> OpenSettings(const QString& file) {
-    if (file.isEmpty())
-        return std::make_unique<QSettings>(QStringLiteral("TavrinEditor"), QStringLiteral("TavrinEditor"));
-    return std::make_unique<QSettings>(file, QSettings::IniFormat);
-}
 } // namespace
 
 void Form1::showCaption() {

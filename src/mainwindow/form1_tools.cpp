@@ -1,4 +1,5 @@
-// The display styles of the grid, the test commands, the two property dialogs and the Check Level window.
+// The display styles of the grid, the test commands, the two property dialogs, the Check Level and World
+// Overview windows.
 #include "form1.h"
 
 #include "checklevel.h"
@@ -8,6 +9,7 @@
 #include "picturebox.h"
 #include "screenprop.h"
 #include "testcommand.h"
+#include "worldoverview.h"
 
 namespace tavrin {
 
@@ -37,6 +39,21 @@ void Form1::mnuCheckLevel_Click() {
     m_checkLevel->show();
     m_checkLevel->raise();
     m_checkLevel->activateWindow();
+}
+
+// --- World Overview -------------------------------------------------------------------------------------
+
+// One window, owned by the main window; a click on a screen changes to it the ordinary way.
+void Form1::mnuWorldOverview_Click() {
+    if (!m_worldOverview) {
+        m_worldOverview = new WorldOverviewWindow(m_document, Dialog, SettingsFile, this);
+        connect(m_worldOverview, &WorldOverviewWindow::screenChosen, this, [this](int screen) {
+            goToScreen(QString::number(screen), QStringLiteral("WorldOverview_Click"));
+        });
+    }
+    m_worldOverview->show();
+    m_worldOverview->raise();
+    m_worldOverview->activateWindow();
 }
 
 // --- Undo and redo --------------------------------------------------------------------------------------

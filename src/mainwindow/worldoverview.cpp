@@ -1,0 +1,587 @@
+#include "worldoverview.h"
+
+#include "centring.h"
+
+#include "failure.h"
+#include "fileaccess.h"
+#include "leveldocument.h"
+#include "loaddialog.h"
+#include "module1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QShortcut>
+#include <QTimer>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace tavrin {
+
+namespace {
+constexpr int StepX = ScreenImageWidth + WorldGap;
+constexpr int StepY = ScreenImageHeight + WorldGap;
+constexpr qint64 ThumbnailCacheBytes = qint64(64) << 20;
+// The widths of the thumbnails kept: the smallest one at least as wide as the cell on the view.
+constexpr int ThumbnailWidths[] = {120, 240, ScreenImageWidth};
+constexpr int ThumbnailLevels = 3;
+// How long one paint may spend drawing thumbnails; the rest follow in the next paint.
+constexpr int PaintBudgetMs = 60;
+// Side links: read for this long before the window shows, then a slice at a time, the map laid out again
+// every so often while they are read.
+constexpr int FirstSliceMs = 150;
+constexpr int SliceMs = 40;
+constexpr int RelayoutMs = 1000;
+constexpr int Margin = 12;
+constexpr double MaxScale = 4.0;
+// The width of a screen on the view when the window opens on a map too large to fit.
+constexpr double OpeningWidth = 160.0;
+const QString GeometryKey = QStringLiteral("WorldOverview/Geometry");
+
+// The way link k leads on the map: 2..5 as the main window places their boxes, 6..9 the diagonals.
+QPointF LinkDirection(int k) {
+    static const QPointF diagonals[] = {{-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
+    return k >= 6 && k <= 9 ? diagonals[k - 6] : QPointF(SideOffset(k));
+}
+
+// The links of a screen not read yet: they lead nowhere, so the layout puts it in the row below the map.
+SideLinks NoLinks() {
+    SideLinks links;
+    links.fill(-1);
+    return links;
+}
+
+qint64 ThumbnailKey(int screen, int level) {
+    return qint64(screen) * ThumbnailLevels + level;
+}
+} // namespace
+
+// --- The map --------------------------------------------------------------------------------------------
+
+WorldMap::WorldMap(Module1& level, QWidget* parent)
+    : QWidget(parent), m_level(level), m_painter(level.PicturesFolder()), m_thumbnails(ThumbnailCacheBytes) {
+    setObjectName(QStringLiteral("Map"));
+    setMinimumSize(200, 150);
+    setFocusPolicy(Qt::StrongFocus);
+    m_linkReader = new QTimer(this);
+    m_linkReader->setInterval(0);
+    connect(m_linkReader, &QTimer::timeout, this, [this] { readMoreLinks(SliceMs); });
+    reload();
+}
+
+// The screen on display comes from memory; the others from their scratch files or the level file.
+SideLinks WorldMap::readLinks(int screen) {
+    return m_level.ReadSideLinks(static_cast<Integer>(screen));
+}
+
+const SideLinks& WorldMap::linksOf(int screen) {
+    if (!m_linksKnown[size_t(screen)]) {
+        m_links[size_t(screen)] = readLinks(screen);
+        m_linksKnown[size_t(screen)] = true;
+    }
+    return m_links[size_t(screen)];
+}
+
+void WorldMap::reload() {
+    const int screens = std::max(int(m_level.LevelLastScreen), 0) + 1;
+    m_links.assign(size_t(screens), NoLinks());
+    m_linksKnown.assign(size_t(screens), false);
+    m_linksRead = 0;
+    m_exits.assign(size_t(screens), std::nullopt);
+    m_thumbnails.clear();
+    m_sinceLayout.start();
+    readMoreLinks(FirstSliceMs);
+    if (readingLinks()) // the screens whose links are read so far, until they are all read
+        layOut();
+}
+
+void WorldMap::readMoreLinks(int milliseconds) {
+    QElapsedTimer slice;
+    slice.start();
+    while (m_linksRead < count() && slice.elapsed() < milliseconds)
+        linksOf(m_linksRead++);
+    emit linksRead(m_linksRead, count());
+    const bool done = !readingLinks();
+    if (done)
+        m_linkReader->stop();
+    else if (!m_linkReader->isActive())
+        m_linkReader->start();
+    if (done || m_sinceLayout.elapsed() >= RelayoutMs) {
+        layOut();
+        m_sinceLayout.restart();
+        if (m_keepOpeningView)
+            showOpeningView();
+    }
+}
+
+void WorldMap::layOut() {
+    m_layout = LayOutWorld(m_links);
+    m_bounds = m_layout.bounds();
+    update();
+}
+
+void WorldMap::screenChanged(int screen) {
+    for (int level = 0; level < ThumbnailLevels; ++level)
+        m_thumbnails.remove(ThumbnailKey(screen, level));
+    if (screen >= 0 && screen < count())
+        m_exits[size_t(screen)].reset();
+    update();
+}
+
+void WorldMap::linksChanged(int screen) {
+    screenChanged(screen);
+    if (screen < 0 || screen >= count())
+        return;
+    m_links[size_t(screen)] = readLinks(screen);
+    m_linksKnown[size_t(screen)] = true;
+    if (!readingLinks())
+        layOut();
+}
+
+void WorldMap::lastScreenChanged() {
+    const int screens = std::max(int(m_level.LevelLastScreen), 0) + 1;
+    if (screens == count())
+        return;
+    m_links.resize(size_t(screens), NoLinks());
+    m_linksKnown.resize(size_t(screens), false);
+    m_exits.resize(size_t(screens));
+    m_linksRead = std::min(m_linksRead, screens);
+    layOut();
+    readMoreLinks(FirstSliceMs);
+}
+
+QRectF WorldMap::cellInWorld(int screen) const {
+    const QPoint cell = m_layout.cells[size_t(screen)] - m_bounds.topLeft();
+    return QRectF(cell.x() * StepX, cell.y() * StepY, ScreenImageWidth, ScreenImageHeight);
+}
+
+QRectF WorldMap::cellInView(int screen) const {
+    const QRectF world = cellInWorld(screen);
+    return QRectF(m_offset + world.topLeft() * m_scale, world.size() * m_scale);
+}
+
+std::optional<int> WorldMap::screenAt(const QPoint& point) const {
+    const QPointF world = (QPointF(point) - m_offset) / m_scale;
+    const QPoint cell(int(std::floor(world.x() / StepX)), int(std::floor(world.y() / StepY)));
+    for (int n = 0; n < count(); ++n)
+        if (m_layout.cells[size_t(n)] - m_bounds.topLeft() == cell && cellInView(n).contains(point))
+            return n;
+    return std::nullopt;
+}
+
+const WorldMap::Exits& WorldMap::exitsOf(int screen) {
+    std::optional<Exits>& known = m_exits[size_t(screen)];
+    if (!known) {
+        const Screen read = m_level.ReadScreen(static_cast<Integer>(screen));
+        Exits exits;
+        for (int i = FirstGridTile; i <= LastGridTile; ++i)
+            for (const Integer direction : read.tile(i).directions)
+                if (IsExit(direction)) {
+                    exits.links |= quint16(1u << direction);
+                    ++exits.count;
+                }
+        known = exits;
+    }
+    return *known;
+}
+
+bool WorldMap::leadsTo(int from, int to) {
+    const Exits& exits = exitsOf(from);
+    for (int k = 2; k <= 9; ++k)
+        if ((exits.links & (1u << k)) && linksOf(from)[size_t(k)] == to)
+            return true;
+    return false;
+}
+
+std::vector<WorldArrow> WorldMap::arrowsFrom(int screen) {
+    std::vector<WorldArrow> result;
+    const quint16 used = exitsOf(screen).links;
+    for (int k = 2; k <= 9; ++k) {
+        const int to = linksOf(screen)[size_t(k)];
+        if (!(used & (1u << k)) ||
+            std::any_of(result.begin(), result.end(), [to](const WorldArrow& a) { return a.to == to; }))
+            continue;
+        const bool inLevel = to >= 0 && to < count();
+        result.push_back({screen, to, k, !inLevel || !leadsTo(to, screen)});
+    }
+    return result;
+}
+
+std::vector<WorldArrow> WorldMap::arrows() {
+    std::vector<WorldArrow> result;
+    for (int n = 0; n < count(); ++n) {
+        const std::vector<WorldArrow> from = arrowsFrom(n);
+        result.insert(result.end(), from.begin(), from.end());
+    }
+    return result;
+}
+
+QString WorldMap::describe(int screen) {
+    QStringList links;
+    for (int k = 2; k <= 9; ++k)
+        links << QStringLiteral("%1\u2192%2").arg(k).arg(linksOf(screen)[size_t(k)]);
+    return tr("Screen %1\nLinks: %2\nExits: %3")
+        .arg(screen)
+        .arg(links.join(QStringLiteral("  ")))
+        .arg(exitsOf(screen).count);
+}
+
+const QImage* WorldMap::thumbnail(int screen, int level, bool mayDraw) {
+    if (const QImage* kept = m_thumbnails.object(ThumbnailKey(screen, level)))
+        return kept;
+    if (!mayDraw)
+        return nullptr;
+    const Screen read = m_level.ReadScreen(static_cast<Integer>(screen));
+    const int width = ThumbnailWidths[level];
+    auto* image = new QImage(m_painter.paint(read).scaled(width, width * ScreenImageHeight / ScreenImageWidth,
+                                                          Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    ++m_renders;
+    const qint64 key = ThumbnailKey(screen, level);
+    m_thumbnails.insert(key, image, image->sizeInBytes());
+    return m_thumbnails.object(key);
+}
+
+void WorldMap::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor::fromRgb(WorldBackground));
+    std::vector<int> visible;
+    for (int n = 0; n < count(); ++n)
+        if (cellInView(n).intersects(rect()))
+            visible.push_back(n);
+    drawCells(painter, visible);
+    if (m_scale * ScreenImageWidth >= DetailWidth)
+        drawArrows(painter, visible);
+    if (m_level.CurrentScreen >= 0 && m_level.CurrentScreen < count()) {
+        painter.setPen(QPen(QColor::fromRgb(FrameColour), 3));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(cellInView(m_level.CurrentScreen).adjusted(-2, -2, 2, 2));
+    }
+}
+
+void WorldMap::drawCells(QPainter& painter, const std::vector<int>& visible) {
+    const double width = m_scale * ScreenImageWidth;
+    if (width < DetailWidth) {
+        for (const int n : visible)
+            painter.fillRect(cellInView(n),
+                             m_layout.onMap[size_t(n)] ? QColor(150, 150, 150) : QColor(110, 110, 110));
+        return;
+    }
+    int level = 0;
+    while (level < ThumbnailLevels - 1 && ThumbnailWidths[level] < width)
+        ++level;
+    QElapsedTimer budget;
+    budget.start();
+    bool pending = false;
+    QFont font = painter.font();
+    font.setPixelSize(std::clamp(int(width / 12), 9, 14));
+    painter.setFont(font);
+    for (const int n : visible) {
+        const QRectF cell = cellInView(n);
+        const QImage* image = thumbnail(n, level, budget.elapsed() < PaintBudgetMs);
+        if (image)
+            painter.drawImage(cell, *image);
+        else {
+            painter.fillRect(cell, QColor(90, 90, 90));
+            pending = true;
+        }
+        if (width < 40)
+            continue;
+        const QString number = QString::number(n);
+        const QRectF label(cell.topLeft(), QSizeF(painter.fontMetrics().horizontalAdvance(number) + 6,
+                                                  painter.fontMetrics().height() + 2));
+        painter.fillRect(label, QColor(0, 0, 0, 170));
+        painter.setPen(Qt::white);
+        painter.drawText(label, Qt::AlignCenter, number);
+    }
+    if (pending && !m_morePending) {
+        m_morePending = true;
+        QTimer::singleShot(0, this, [this] {
+            m_morePending = false;
+            update();
+        });
+    }
+}
+
+void WorldMap::drawArrows(QPainter& painter, const std::vector<int>& visible) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QSizeF cell = QSizeF(ScreenImageWidth, ScreenImageHeight) * m_scale;
+    for (const int n : visible) {
+        const QPointF from = cellInView(n).center();
+        for (const WorldArrow& arrow : arrowsFrom(n)) {
+            if (arrow.to == n)
+                continue;
+            if (arrow.to < 0 || arrow.to >= count()) {
+                const QPointF way = LinkDirection(arrow.link);
+                drawArrow(painter, from,
+                          from + QPointF(way.x() * cell.width(), way.y() * cell.height()) * 0.8, true);
+                continue;
+            }
+            drawArrow(painter, from, cellInView(arrow.to).center(), arrow.warning);
+        }
+    }
+    painter.setRenderHint(QPainter::Antialiasing, false);
+}
+
+// From inside one cell to inside the other, beside the arrow back so that both show.
+void WorldMap::drawArrow(QPainter& painter, QPointF from, QPointF to, bool warning) {
+    const QPointF way = to - from;
+    const double length = std::hypot(way.x(), way.y());
+    if (length < 1)
+        return;
+    const QPointF unit = way / length;
+    const QPointF side(-unit.y(), unit.x());
+    const double width = m_scale * ScreenImageWidth;
+    const QPointF shift = side * std::clamp(width / 30, 2.0, 8.0);
+    const double inset = std::min(length * 0.3, width * 0.3);
+    const QPointF start = from + unit * inset + shift;
+    const QPointF end = to - unit * inset + shift;
+    const double head = std::clamp(width / 14, 5.0, 14.0);
+    QPainterPath tip;
+    tip.moveTo(end);
+    tip.lineTo(end - unit * head + side * head * 0.5);
+    tip.lineTo(end - unit * head - side * head * 0.5);
+    tip.closeSubpath();
+    const QColor colour = QColor::fromRgb(warning ? WarningColour : ArrowColour);
+    painter.setPen(QPen(QColor(0, 0, 0, 160), 4.5, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(start, end - unit * head * 0.5);
+    painter.strokePath(tip, QPen(QColor(0, 0, 0, 160), 2.5));
+    painter.setPen(QPen(colour, 2.5, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(start, end - unit * head * 0.5);
+    painter.fillPath(tip, colour);
+}
+
+void WorldMap::fit() {
+    userMovedView();
+    fitView();
+}
+
+void WorldMap::fitView() {
+    const double worldWidth = double(m_bounds.width()) * StepX - WorldGap;
+    const double worldHeight = double(m_bounds.height()) * StepY - WorldGap;
+    const double room = std::max(width() - 2 * Margin, 1);
+    const double roomHigh = std::max(height() - 2 * Margin, 1);
+    m_scale = std::min({room / worldWidth, roomHigh / worldHeight, MaxScale});
+    m_offset = QPointF((width() - worldWidth * m_scale) / 2, (height() - worldHeight * m_scale) / 2);
+    update();
+}
+
+void WorldMap::clampScale() {
+    const double worldWidth = double(m_bounds.width()) * StepX;
+    const double worldHeight = double(m_bounds.height()) * StepY;
+    const double smallest = std::min({width() / worldWidth, height() / worldHeight, 1.0}) / 2;
+    m_scale = std::clamp(m_scale, smallest, MaxScale);
+}
+
+void WorldMap::zoomBy(double factor, const QPointF& anchor) {
+    userMovedView();
+    const QPointF world = (anchor - m_offset) / m_scale;
+    m_scale *= factor;
+    clampScale();
+    m_offset = anchor - world * m_scale;
+    update();
+}
+
+void WorldMap::zoomIn() {
+    zoomBy(1.25, rect().center());
+}
+
+void WorldMap::zoomOut() {
+    zoomBy(0.8, rect().center());
+}
+
+void WorldMap::centreOn(int screen, double width) {
+    m_scale = width / ScreenImageWidth;
+    clampScale();
+    if (screen < 0 || screen >= count())
+        screen = 0;
+    m_offset = QPointF(rect().center()) - cellInWorld(screen).center() * m_scale;
+    update();
+}
+
+void WorldMap::showOpeningView() {
+    m_keepOpeningView = true;
+    fitView();
+    if (m_scale * ScreenImageWidth < OpeningWidth / 2)
+        centreOn(m_level.CurrentScreen, OpeningWidth);
+}
+
+QImage WorldMap::image() {
+    return RenderWorld(
+        count(), [this](int n) { return m_level.ReadScreen(static_cast<Integer>(n)); }, m_painter, 0, 1);
+}
+
+void WorldMap::wheelEvent(QWheelEvent* event) {
+    zoomBy(std::pow(1.25, event->angleDelta().y() / 120.0), event->position());
+    event->accept();
+}
+
+void WorldMap::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton && event->button() != Qt::MiddleButton)
+        return;
+    m_pressed = true;
+    m_dragging = event->button() == Qt::MiddleButton;
+    m_pressAt = event->position().toPoint();
+    m_pressOffset = m_offset;
+}
+
+void WorldMap::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_pressed)
+        return;
+    const QPoint moved = event->position().toPoint() - m_pressAt;
+    if (!m_dragging && moved.manhattanLength() < QApplication::startDragDistance())
+        return;
+    m_dragging = true;
+    userMovedView();
+    setCursor(Qt::ClosedHandCursor);
+    m_offset = m_pressOffset + moved;
+    update();
+}
+
+void WorldMap::mouseReleaseEvent(QMouseEvent* event) {
+    if (!m_pressed)
+        return;
+    const bool click = !m_dragging && event->button() == Qt::LeftButton;
+    m_pressed = false;
+    m_dragging = false;
+    unsetCursor();
+    if (!click)
+        return;
+    if (const std::optional<int> screen = screenAt(event->position().toPoint()))
+        emit screenClicked(*screen);
+}
+
+bool WorldMap::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    auto* help = static_cast<QHelpEvent*>(event);
+    if (const std::optional<int> screen = screenAt(help->pos()))
+        QToolTip::showText(help->globalPos(), describe(*screen), this);
+    else
+        QToolTip::hideText();
+    return true;
+}
+
+// --- The window -----------------------------------------------------------------------------------------
+
+WorldOverviewWindow::WorldOverviewWindow(LevelDocument& document, LoadDialog*& dialog, QString settingsFile,
+                                         QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Window), m_document(document), m_dialog(dialog),
+      m_settingsFile(std::move(settingsFile)) {
+    setObjectName(QStringLiteral("WorldOverview"));
+    setWindowTitle(DesignCaption());
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    Progress = new QLabel(this);
+    Progress->setObjectName(QStringLiteral("Progress"));
+    Map = new WorldMap(document.module(), this);
+    Fit = new QPushButton(tr("Fit"), this);
+    Fit->setObjectName(QStringLiteral("Fit"));
+    Fit->setAutoDefault(false);
+    ExportImage = new QPushButton(tr("Export Image..."), this);
+    ExportImage->setObjectName(QStringLiteral("ExportImage"));
+    ExportImage->setAutoDefault(false);
+
+    auto* topRow = new QHBoxLayout;
+    topRow->addWidget(Fit);
+    topRow->addWidget(ExportImage);
+    topRow->addStretch(1);
+    topRow->addWidget(Progress);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(topRow);
+    layout->addWidget(Map, 1);
+
+    connect(Fit, &QPushButton::clicked, Map, &WorldMap::fit);
+    connect(ExportImage, &QPushButton::clicked, this, &WorldOverviewWindow::ExportImage_Click);
+    connect(Map, &WorldMap::screenClicked, this, &WorldOverviewWindow::screenChosen);
+    connect(Map, &WorldMap::linksRead, Progress, [this](int done, int total) {
+        Progress->setText(done < total ? tr("Reading side links: %1 of %2").arg(done).arg(total) : QString());
+    });
+    const auto addShortcut = [this](const QKeySequence& keys, void (WorldMap::*zoom)()) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, Map, zoom);
+    };
+    addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Plus), &WorldMap::zoomIn);
+    addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), &WorldMap::zoomIn);
+    addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus), &WorldMap::zoomOut);
+    addShortcut(QKeySequence(Qt::CTRL | Qt::Key_0), &WorldMap::fit);
+
+    connect(&document, &LevelDocument::tileChanged, Map,
+            [this](int screen, int) { Map->screenChanged(screen); });
+    connect(&document, &LevelDocument::linksChanged, Map, &WorldMap::linksChanged);
+    connect(&document, &LevelDocument::propertiesChanged, Map, &WorldMap::lastScreenChanged);
+    connect(&document, &LevelDocument::screenShown, Map, qOverload<>(&QWidget::update));
+    connect(&document, &LevelDocument::levelReplaced, Map, [this] {
+        Map->reload();
+        Map->showOpeningView();
+    });
+
+    resize(720, 540);
+    if (!restoreGeometry(OpenSettings(m_settingsFile)->value(GeometryKey).toByteArray()))
+        PlaceBesideMainWindow(this, mainWindow);
+}
+
+WorldOverviewWindow::~WorldOverviewWindow() {
+    saveGeometryToSettings();
+}
+
+QString WorldOverviewWindow::DesignCaption() {
+    return QStringLiteral("World Overview");
+}
+
+// A map that fits with its screens large enough to show opens whole; a larger one opens on the screen on
+// display.
+void WorldOverviewWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_fitted)
+        return;
+    m_fitted = true;
+    Map->showOpeningView();
+}
+
+void WorldOverviewWindow::hideEvent(QHideEvent* event) {
+    saveGeometryToSettings();
+    QWidget::hideEvent(event);
+}
+
+void WorldOverviewWindow::saveGeometryToSettings() {
+    OpenSettings(m_settingsFile)->setValue(GeometryKey, saveGeometry());
+}
+
+// The file proposed is the level's name with .png, beside the level file.
+void WorldOverviewWindow::ExportImage_Click() {
+    const Module1& level = m_document.module();
+    try {
+        m_dialog->DialogTitle = QStringLiteral("Export Image");
+        m_dialog->Filters = {tr("PNG images (*.png)")};
+        const QFileInfo levelFile(level.LevelFileName);
+        m_dialog->FileName =
+            level.LevelFileName.isEmpty()
+                ? QStringLiteral("World.png")
+                : levelFile.dir().filePath(levelFile.completeBaseName() + QStringLiteral(".png"));
+        m_dialog->ShowSave();
+        const QString path = m_dialog->FileName;
+        const QImage image = Map->image();
+        const std::unique_ptr<AtomicFile> file = level.Files->openWrite(path);
+        if (!image.save(file.get(), "PNG"))
+            throw WriteFailure(*file);
+        level.Files->commit(*file);
+    } catch (const Failure& failure) {
+        if (failure.code() != ErrCancel)
+            ShowFailure(failure, QStringLiteral("ExportImage_Click"));
+    }
+}
+
+} // namespace tavrin

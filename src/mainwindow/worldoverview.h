@@ -1,0 +1,190 @@
+#pragma once
+
+#include "levelrender.h"
+#include "worldlayout.h"
+
+#include <QCache>
+#include <QElapsedTimer>
+#include <QWidget>
+#include <optional>
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace tavrin {
+
+class LevelDocument;
+class LoadDialog;
+class Module1;
+
+// The exits of screen `from` into screen `to`, however many tiles carry them, as the map draws them.
+struct WorldArrow {
+    int from = 0;
+    int to = 0;
+    int link = 0; // the lowest side link 2..9 an exit goes through
+    // `to` is no screen of the level, or no exit of `to` leads back to `from`.
+    bool warning = false;
+
+    bool operator==(const WorldArrow& other) const {
+        return from == other.from && to == other.to && link == other.link && warning == other.warning;
+    }
+};
+
+// The map of the level, drawn as the World Overview shows it: each screen a thumbnail of its tiles in its
+// place of LayOutWorld, the exits as arrows. Thumbnails, numbers and arrows are drawn once a screen is
+// DetailWidth pixels wide or more; only the screens in view are read and drawn, each thumbnail kept in a
+// bounded cache until its screen changes. The wheel zooms, a drag pans, a click chooses a screen.
+class WorldMap : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int DetailWidth = 16;
+    static constexpr QRgb ArrowColour = 0xFFFFE050;
+    static constexpr QRgb WarningColour = 0xFFFF4030;
+    static constexpr QRgb FrameColour = 0xFF40D0FF;
+
+    WorldMap(Module1& level, QWidget* parent);
+
+    // Reads every screen's side links and lays the map out again; every thumbnail is dropped. The links
+    // of a large level are read a slice at a time while the window goes on working, the map laid out
+    // again now and then and once they are all read.
+    void reload();
+    // True while side links are still being read.
+    bool readingLinks() const { return m_linksRead < count(); }
+    // Screen `screen` changed: its thumbnail and exits are read again when next drawn.
+    void screenChanged(int screen);
+    // The side links of `screen` changed: read again, and the map laid out again.
+    void linksChanged(int screen);
+    // The level's last screen may have changed.
+    void lastScreenChanged();
+
+    // The screen whose cell holds `point` of the widget; none over the gaps.
+    std::optional<int> screenAt(const QPoint& point) const;
+    // The cell of a screen in the widget.
+    QRectF cellInView(int screen) const;
+    // Every arrow of the level, reading the screens not read yet.
+    std::vector<WorldArrow> arrows();
+    // The arrows from `screen`, one per screen its exits lead to, in the order of the links.
+    std::vector<WorldArrow> arrowsFrom(int screen);
+    // How many thumbnails were drawn from a screen since the map was made.
+    int thumbnailRenders() const { return m_renders; }
+    // The text of the tooltip over `screen`.
+    QString describe(int screen);
+
+    // The whole map in view (the user's command).
+    void fit();
+    // Zooms by `factor` about `anchor` of the widget.
+    void zoomBy(double factor, const QPointF& anchor);
+    void zoomIn();
+    void zoomOut();
+    // Screen `screen` at the centre, at a scale where it is `width` pixels wide.
+    void centreOn(int screen, double width);
+    // The view a window opens with: the whole map when its screens show large enough, else the screen on
+    // display. It is kept while the map is laid out again, until the user zooms or pans.
+    void showOpeningView();
+    double scale() const { return m_scale; }
+
+    // The map as `tavrin-level render --world` draws it, from the level as it is edited.
+    QImage image();
+
+signals:
+    void screenClicked(int screen);
+    // `done` of the `total` screens' side links are read.
+    void linksRead(int done, int total);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    // Which screens a screen's exits go through, and how many exits its tiles have.
+    struct Exits {
+        quint16 links = 0; // bit k: some tile leads through link k
+        int count = 0;
+    };
+
+    int count() const { return int(m_links.size()); }
+    SideLinks readLinks(int screen);
+    // The side links of `screen`, read now when the reading has not come to it yet.
+    const SideLinks& linksOf(int screen);
+    // Reads side links for at most `milliseconds`; lays the map out when they are all read.
+    void readMoreLinks(int milliseconds);
+    void userMovedView() { m_keepOpeningView = false; }
+    void layOut();
+    QRectF cellInWorld(int screen) const;
+    const Exits& exitsOf(int screen);
+    bool leadsTo(int from, int to);
+    // The thumbnail of `screen` at `level` (0 smallest); none when it is not drawn yet and `mayDraw` is
+    // false.
+    const QImage* thumbnail(int screen, int level, bool mayDraw);
+    void drawCells(QPainter& painter, const std::vector<int>& visible);
+    void drawArrows(QPainter& painter, const std::vector<int>& visible);
+    void drawArrow(QPainter& painter, QPointF from, QPointF to, bool warning);
+    void clampScale();
+    void fitView();
+
+    Module1& m_level;
+    ScreenPainter m_painter;
+    std::vector<SideLinks> m_links;
+    std::vector<bool> m_linksKnown;
+    int m_linksRead = 0; // the screens before it have their links read
+    QTimer* m_linkReader;
+    QElapsedTimer m_sinceLayout;
+    bool m_keepOpeningView = false;
+    WorldLayout m_layout;
+    QRect m_bounds;
+    std::vector<std::optional<Exits>> m_exits;
+    QCache<qint64, QImage> m_thumbnails;
+    int m_renders = 0;
+    double m_scale = 0.25;
+    QPointF m_offset; // where the map's top-left corner stands in the widget
+    QPoint m_pressAt;
+    QPointF m_pressOffset;
+    bool m_dragging = false;
+    bool m_pressed = false;
+    bool m_morePending = false;
+};
+
+// The World Overview window: the map of the level with Fit and Export Image... above it. It follows the
+// level through the document's signals; a click on a screen asks for that screen on display.
+class WorldOverviewWindow : public QWidget {
+    Q_OBJECT
+public:
+    // `dialog` is the file dialog every command shares; `settingsFile` where the window keeps its place
+    // (empty for the user's settings).
+    WorldOverviewWindow(LevelDocument& document, LoadDialog*& dialog, QString settingsFile,
+                        QWidget* mainWindow);
+    ~WorldOverviewWindow() override;
+
+    static QString DesignCaption();
+
+    WorldMap* Map;
+    QPushButton* Fit;
+    QPushButton* ExportImage;
+    QLabel* Progress;
+
+public slots:
+    void ExportImage_Click();
+
+signals:
+    void screenChosen(int screen);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void saveGeometryToSettings();
+
+    LevelDocument& m_document;
+    LoadDialog*& m_dialog;
+    QString m_settingsFile;
+    bool m_fitted = false;
+};
+
+} // namespace tavrin

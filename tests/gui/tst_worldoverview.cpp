@@ -1,0 +1,138 @@
+// The World Overview window: opening it, the arrows of the exits, which thumbnails an edit draws again, a
+// click on a screen, and the exported image.
+#include "editorfixture.h"
+#include "leveltool.h"
+#include "worldoverview.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace tavrin;
+
+Q_DECLARE_METATYPE(std::vector<WorldArrow>)
+
+namespace QTest {
+template <> char* toString(const std::vector<WorldArrow>& arrows) {
+    QStringList text;
+    for (const WorldArrow& a : arrows)
+        text
+            << QStringLiteral("%1->%2 via %3%4").arg(a.from).arg(a.to).arg(a.link).arg(a.warning ? " !" : "");
+    return qstrdup(qPrintable(text.join(", ")));
+}
+} // namespace QTest
+
+class TestWorldOverview : public QObject {
+    Q_OBJECT
+    std::unique_ptr<EditorFixture> m_f;
+    Form1& form() { return *m_f->form; }
+    WorldOverviewWindow* window() { return form().findChild<WorldOverviewWindow*>(); }
+    WorldMap& map() { return *window()->Map; }
+    // The template level shown with the window open on all of it, every thumbnail drawn.
+    void openOnTemplate() {
+        form().MnuPLtemp_Click();
+        QVERIFY(m_f->show());
+        QTest::keyClick(&form(), Qt::Key_F5);
+        QVERIFY(window() && QTest::qWaitForWindowExposed(window()));
+        map().grab();
+    }
+
+private slots:
+    void init() {
+        m_f = std::make_unique<EditorFixture>();
+        m_f->messages.clear();
+    }
+    void cleanup() { m_f.reset(); }
+
+    void menuAndF5OpenOneWindow() {
+        QCOMPARE(form().mnuLevel->actions().indexOf(form().mnuWorldOverview),
+                 form().mnuLevel->actions().indexOf(form().mnuCheckLevel) + 1);
+        openOnTemplate();
+        QVERIFY(window()->isVisible() && !window()->isModal());
+        QCOMPARE(window()->windowTitle(), "World Overview");
+        form().mnuWorldOverview->trigger();
+        QTest::keyClick(&form(), Qt::Key_F5);
+        QCOMPARE(form().findChildren<WorldOverviewWindow*>().size(), 1);
+    }
+
+    // Screen 0 of the template leads up through link 2 (six tiles) to screen 3, right through 4 to screen 1
+    // and down through 5 to screen 2, and each of them leads back.
+    void arrowsFromScreen0_data() {
+        QTest::addColumn<int>("link");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<std::vector<WorldArrow>>("expected");
+        QTest::newRow("as shipped: one arrow a screen however many tiles")
+            << 0 << QString()
+            << std::vector<WorldArrow>{{0, 3, 2, false}, {0, 1, 4, false}, {0, 2, 5, false}};
+        QTest::newRow("two links to one screen: one arrow")
+            << 4 << "3" << std::vector<WorldArrow>{{0, 3, 2, false}, {0, 2, 5, false}};
+        QTest::newRow("no exit back: warning")
+            << 2 << "4" << std::vector<WorldArrow>{{0, 4, 2, true}, {0, 1, 4, false}, {0, 2, 5, false}};
+        QTest::newRow("outside the level: warning")
+            << 5 << "40" << std::vector<WorldArrow>{{0, 3, 2, false}, {0, 1, 4, false}, {0, 40, 5, true}};
+    }
+    void arrowsFromScreen0() {
+        QFETCH(int, link);
+        QFETCH(QString, target);
+        QFETCH(std::vector<WorldArrow>, expected);
+        openOnTemplate();
+        if (link)
+            QVERIFY(m_f->editSideLink(link, target));
+        QCOMPARE(map().arrowsFrom(0), expected);
+    }
+
+    // The template has no warning. With link 2 of screen 0 changed, screen 4 leads nowhere back to screen 0,
+    // and screen 0 no longer leads back to screen 3.
+    void warningsOfTheWholeLevel() {
+        openOnTemplate();
+        QVERIFY(m_f->editSideLink(2, "4"));
+        std::vector<WorldArrow> warnings;
+        for (const WorldArrow& arrow : map().arrows())
+            if (arrow.warning)
+                warnings.push_back(arrow);
+        QCOMPARE(warnings, (std::vector<WorldArrow>{{0, 4, 2, true}, {3, 0, 5, true}}));
+    }
+
+    void editDrawsOnlyItsScreenAgain() {
+        openOnTemplate();
+        const int drawn = map().thumbnailRenders();
+        QCOMPARE(drawn, 5);
+        m_f->paint(1, 255);
+        map().grab();
+        QCOMPARE(map().thumbnailRenders(), drawn + 1);
+        map().grab(); // nothing changed
+        QCOMPARE(map().thumbnailRenders(), drawn + 1);
+        form().mnuUndo_Click();
+        QVERIFY(m_f->editSideLink(9, "3"));
+        map().grab();
+        QCOMPARE(map().thumbnailRenders(), drawn + 3);
+        m_f->answers << "Discard";
+        form().MnuPLtemp_Click(); // the level again: every thumbnail goes
+        map().grab();
+        QCOMPARE(map().thumbnailRenders(), drawn + 8);
+    }
+
+    void clickChangesScreen() {
+        openOnTemplate();
+        m_f->paint(1, 255);
+        QTest::mouseClick(&map(), Qt::LeftButton, {}, map().cellInView(2).center().toPoint());
+        QCOMPARE(m_f->module->CurrentScreen, Integer(2));
+        QVERIFY(QFile::exists(m_f->module->ScratchFileName(0)));
+        QCOMPARE(m_f->module->ReadScreen(0).tile(1).colour.toLong(), Long(255));
+        QCOMPARE(m_f->titles(), QStringList());
+    }
+
+    void exportGivesTheImageOfRenderWorld() {
+        openOnTemplate();
+        m_f->dialog.files << m_f->path("world.png");
+        QTest::mouseClick(window()->ExportImage, Qt::LeftButton);
+        QCOMPARE(m_f->dialog.titles, QStringList{"Export Image"});
+        const QString rendered = m_f->path("rendered.png");
+        QCOMPARE(RunTool({"render", m_f->path("PelmarLevel.txt"), "-o", rendered, "--world"}).code, 0);
+        const QImage exported(m_f->path("world.png"));
+        QVERIFY(!exported.isNull());
+        QCOMPARE(exported, QImage(rendered));
+    }
+};
+
+QTEST_MAIN(TestWorldOverview)
+#include "tst_worldoverview.moc"
