@@ -73,7 +73,9 @@ qint64 ThumbnailKey(int screen, int level) {
 // --- The map --------------------------------------------------------------------------------------------
 
 WorldMap::WorldMap(Module1& level, QWidget* parent)
-    : QWidget(parent), m_level(level), m_painter(level.PicturesFolder()), m_thumbnails(ThumbnailCacheBytes) {
+    : QWidget(parent), m_level(level), m_painter(level.PicturesFolder()), m_thumbnails(ThumbnailCacheBytes),
+      m_drawingPainter(std::make_unique<ScreenPainter>(level.PicturesFolder())) {
+    m_drawingThread.setMaxThreadCount(1);
     setObjectName(QStringLiteral("Map"));
     setMinimumSize(200, 150);
     setFocusPolicy(Qt::StrongFocus);
@@ -103,6 +105,7 @@ void WorldMap::reload() {
     m_linksRead = 0;
     m_exits.assign(size_t(screens), std::nullopt);
     m_thumbnails.clear();
+    m_drawing.clear();
     m_sinceLayout.start();
     readMoreLinks(FirstSliceMs);
     if (readingLinks()) // the screens whose links are read so far, until they are all read
@@ -135,8 +138,10 @@ void WorldMap::layOut() {
 }
 
 void WorldMap::screenChanged(int screen) {
-    for (int level = 0; level < ThumbnailLevels; ++level)
+    for (int level = 0; level < ThumbnailLevels; ++level) {
         m_thumbnails.remove(ThumbnailKey(screen, level));
+        m_drawing.remove(ThumbnailKey(screen, level));
+    }
     if (screen >= 0 && screen < count())
         m_exits[size_t(screen)].reset();
     update();
@@ -241,18 +246,33 @@ QString WorldMap::describe(int screen) {
 }
 
 const QImage* WorldMap::thumbnail(int screen, int level, bool mayDraw) {
-    if (const QImage* kept = m_thumbnails.object(ThumbnailKey(screen, level)))
-        return kept;
-    if (!mayDraw)
-        return nullptr;
-    const Screen read = m_level.ReadScreen(static_cast<Integer>(screen));
-    const int width = ThumbnailWidths[level];
-    auto* image = new QImage(m_painter.paint(read).scaled(width, width * ScreenImageHeight / ScreenImageWidth,
-                                                          Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    ++m_renders;
     const qint64 key = ThumbnailKey(screen, level);
-    m_thumbnails.insert(key, image, image->sizeInBytes());
-    return m_thumbnails.object(key);
+    if (const QImage* kept = m_thumbnails.object(key))
+        return kept;
+    if (!mayDraw || m_drawing.contains(key))
+        return nullptr;
+    // Reading stays here, with the level; the drawing and scaling go to the drawing thread.
+    const Screen read = m_level.ReadScreen(static_cast<Integer>(screen));
+    const quint64 stamp = ++m_lastStamp;
+    m_drawing.insert(key, stamp);
+    ++m_renders;
+    ScreenPainter* painter = m_drawingPainter.get();
+    const int width = ThumbnailWidths[level];
+    m_drawingThread.start([this, painter, read, width, key, stamp] {
+        const QImage image = painter->paint(read).scaled(width, width * ScreenImageHeight / ScreenImageWidth,
+                                                         Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QMetaObject::invokeMethod(
+            this,
+            [this, image, key, stamp] {
+                if (m_drawing.value(key) != stamp)
+                    return; // dropped since it was asked for
+                m_drawing.remove(key);
+                m_thumbnails.insert(key, new QImage(image), image.sizeInBytes());
+                update();
+            },
+            Qt::QueuedConnection);
+    });
+    return nullptr;
 }
 
 void WorldMap::paintEvent(QPaintEvent*) {

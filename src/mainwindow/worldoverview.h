@@ -5,7 +5,10 @@
 
 #include <QCache>
 #include <QElapsedTimer>
+#include <QHash>
+#include <QThreadPool>
 #include <QWidget>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -69,6 +72,8 @@ public:
     std::vector<WorldArrow> arrowsFrom(int screen);
     // How many thumbnails were drawn from a screen since the map was made.
     int thumbnailRenders() const { return m_renders; }
+    // How many thumbnails are drawn and kept.
+    int thumbnailsKept() const { return int(m_thumbnails.count()); }
     // The text of the tooltip over `screen`.
     QString describe(int screen);
 
@@ -119,8 +124,8 @@ private:
     QRectF cellInWorld(int screen) const;
     const Exits& exitsOf(int screen);
     bool leadsTo(int from, int to);
-    // The thumbnail of `screen` at `level` (0 smallest); none when it is not drawn yet and `mayDraw` is
-    // false.
+    // The thumbnail of `screen` at `level` (0 smallest); none while it is not drawn yet. With `mayDraw`
+    // the screen is read and its drawing handed to the drawing thread, which asks for a repaint when done.
     const QImage* thumbnail(int screen, int level, bool mayDraw);
     void drawCells(QPainter& painter, const std::vector<int>& visible);
     void drawArrows(QPainter& painter, const std::vector<int>& visible);
@@ -140,6 +145,10 @@ private:
     QRect m_bounds;
     std::vector<std::optional<Exits>> m_exits;
     QCache<qint64, QImage> m_thumbnails;
+    // Thumbnails being drawn, each with the stamp of its request: a result whose request was dropped since
+    // (its screen changed, another level came) is not kept.
+    QHash<qint64, quint64> m_drawing;
+    quint64 m_lastStamp = 0;
     int m_renders = 0;
     double m_scale = 0.25;
     QPointF m_offset; // where the map's top-left corner stands in the widget
@@ -148,6 +157,10 @@ private:
     bool m_dragging = false;
     bool m_pressed = false;
     bool m_morePending = false;
+    // Thumbnails are drawn on a thread of their own with a painter of its own; the pool is destroyed
+    // first and waits for a drawing under way.
+    std::unique_ptr<ScreenPainter> m_drawingPainter;
+    QThreadPool m_drawingThread;
 };
 
 // The World Overview window: the map of the level with Fit and Export Image... above it. It follows the

@@ -96,6 +96,7 @@ private slots:
         openOnTemplate();
         const int drawn = map().thumbnailRenders();
         QCOMPARE(drawn, 5);
+        QTRY_COMPARE(map().thumbnailsKept(), 5); // drawn on the drawing thread, kept when they come
         m_f->paint(1, 255);
         map().grab();
         QCOMPARE(map().thumbnailRenders(), drawn + 1);
