@@ -6,6 +6,7 @@
 #include "levelcheck.h"
 #include "module1.h"
 #include "walker.h"
+#include "worldoverview.h"
 
 #include <QLineEdit>
 #include <limits>
@@ -75,6 +76,8 @@ void Form1::walkMarker(int keyCode) {
         ShowUnlessFileNotFound(failure, KeyDownPlace);
     }
     showStatus();
+    if (m_worldOverview) // the marker on the map follows
+        m_worldOverview->Map->update();
 }
 
 } // namespace tavrin

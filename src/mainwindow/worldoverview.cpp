@@ -76,6 +76,7 @@ WorldMap::WorldMap(Module1& level, QWidget* parent)
     : QWidget(parent), m_level(level), m_painter(level.PicturesFolder()), m_thumbnails(ThumbnailCacheBytes),
       m_drawingPainter(std::make_unique<ScreenPainter>(level.PicturesFolder())) {
     m_drawingThread.setMaxThreadCount(1);
+    m_marker = QImage(QStringLiteral(":/level/marker.bmp"));
     setObjectName(QStringLiteral("Map"));
     setMinimumSize(200, 150);
     setFocusPolicy(Qt::StrongFocus);
@@ -245,6 +246,21 @@ QString WorldMap::describe(int screen) {
         .arg(exitsOf(screen).count);
 }
 
+QRectF WorldMap::markerInView() const {
+    const int tile = m_level.WalkerTile;
+    if (m_level.CurrentScreen < 0 || m_level.CurrentScreen >= count() || tile < FirstGridTile ||
+        tile > LastGridTile)
+        return QRectF();
+    const QRectF cell = cellInView(m_level.CurrentScreen);
+    if (cell.width() < DetailWidth)
+        return QRectF();
+    // The marker as the grid shows it: its picture from the tile's top-left corner, at the map's scale.
+    const double scale = cell.width() / ScreenImageWidth;
+    const QPointF corner(cell.left() + (tile - 1) % GridColumns * RenderTileSize * scale,
+                         cell.top() + (tile - 1) / GridColumns * RenderTileSize * scale);
+    return QRectF(corner, QSizeF(m_marker.size()) * scale);
+}
+
 const QImage* WorldMap::thumbnail(int screen, int level, bool mayDraw) {
     const qint64 key = ThumbnailKey(screen, level);
     if (const QImage* kept = m_thumbnails.object(key))
@@ -285,6 +301,8 @@ void WorldMap::paintEvent(QPaintEvent*) {
     drawCells(painter, visible);
     if (m_scale * ScreenImageWidth >= DetailWidth)
         drawArrows(painter, visible);
+    if (const QRectF marker = markerInView(); !marker.isEmpty())
+        painter.drawImage(marker, m_marker);
     if (m_level.CurrentScreen >= 0 && m_level.CurrentScreen < count()) {
         painter.setPen(QPen(QColor::fromRgb(FrameColour), 3));
         painter.setBrush(Qt::NoBrush);

@@ -74,6 +74,8 @@ public:
     int thumbnailRenders() const { return m_renders; }
     // How many thumbnails are drawn and kept.
     int thumbnailsKept() const { return int(m_thumbnails.count()); }
+    // Where the walk marker is drawn: on its tile of the screen on display; empty when it is not drawn.
+    QRectF markerInView() const;
     // The text of the tooltip over `screen`.
     QString describe(int screen);
 
@@ -135,6 +137,7 @@ private:
 
     Module1& m_level;
     ScreenPainter m_painter;
+    QImage m_marker;
     std::vector<SideLinks> m_links;
     std::vector<bool> m_linksKnown;
     int m_linksRead = 0; // the screens before it have their links read

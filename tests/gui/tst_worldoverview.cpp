@@ -112,6 +112,22 @@ private slots:
         QCOMPARE(map().thumbnailRenders(), drawn + 8);
     }
 
+    // The marker stands on its tile of the screen on display, and follows a step of the walk.
+    void markerFollowsTheWalk() {
+        openOnTemplate();
+        const QRectF cell = map().cellInView(0);
+        const QRectF before = map().markerInView();
+        const double tile = cell.width() / 20;
+        const int start = m_f->module->LevelStartTile;
+        QCOMPARE(before.topLeft(),
+                 cell.topLeft() + QPointF((start - 1) % 20 * tile, (start - 1) / 20 * tile));
+        form().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form()));
+        QTest::keyClick(&form(), Qt::Key_Down);
+        QCOMPARE(m_f->module->WalkerTile, Integer(start + 20));
+        QCOMPARE(map().markerInView().topLeft(), before.topLeft() + QPointF(0, tile));
+    }
+
     void clickChangesScreen() {
         openOnTemplate();
         m_f->paint(1, 255);
