@@ -45,7 +45,6 @@ struct LevelText {
     }
 };
 
-
 // A problem as "code screen/tile/direction", the parts it has.
 QString Brief(const QJsonObject& p) {
     QString text = p.value("code").toString();
