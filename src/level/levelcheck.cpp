@@ -395,17 +395,6 @@ void Checker::checkPictures() {
     }
 }
 
-// The number of a screen key: "Screen" and the number in decimal, as the editor writes it.
-std::optional<qint64> screenOfKey(const QString& key) {
-    if (!key.startsWith(QLatin1String("Screen")) || key.size() == 6 || key.size() > 26)
-        return std::nullopt;
-    bool number = false;
-    const qint64 screen = QStringView(key).mid(6).toLongLong(&number);
-    if (!number || QString::number(screen) != QStringView(key).mid(6))
-        return std::nullopt;
-    return screen;
-}
-
 // Reads the records of a level file into `checker`, passing over the screens in `skip`. Failure 321
 // when the file holds no level record at all.
 void readLevelFile(FileAccess& files, const QString& path, Checker& checker,
@@ -426,7 +415,7 @@ void readLevelFile(FileAccess& files, const QString& path, Checker& checker,
             const qint64 offset = reader.recordStart();
             if (key.constData() != lastKey.constData() && key != lastKey) {
                 lastKey = key;
-                lastScreen = screenOfKey(key);
+                lastScreen = ScreenOfKey(key);
                 lastIsProperties = key == QLatin1String("LevelProp");
             }
             if (lastIsProperties) {

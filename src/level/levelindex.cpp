@@ -1,8 +1,11 @@
 #include "levelindex.h"
 
+#include "screen.h"
+
 #include "record.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace tavrin {
 
@@ -69,17 +72,9 @@ const std::vector<LevelIndex::Run>& LevelIndex::runsOf(const QString& key) const
 }
 
 bool LevelIndex::hasLevelRecords() const {
-    for (const auto& [key, runs] : m_runs) {
-        if (key == "LevelProp")
-            return true;
-        if (key.size() > 6 && key.compare(0, 6, "Screen") == 0) {
-            bool number = false;
-            QByteArray(key.data() + 6, qsizetype(key.size() - 6)).toInt(&number);
-            if (number)
-                return true;
-        }
-    }
-    return false;
+    return std::any_of(m_runs.begin(), m_runs.end(), [](const auto& run) {
+        return IsLevelKey(QString::fromLatin1(run.first.data(), qsizetype(run.first.size())));
+    });
 }
 
 } // namespace tavrin

@@ -38,19 +38,15 @@ void readRecords(RecordStream& reader, LevelInfo& info, bool* levelRecords) {
         if (!record[0].isText())
             continue;
         const QString& key = record[0].textValue();
+        if (!IsLevelKey(key))
+            continue;
+        *levelRecords = true;
         if (key == QLatin1String("LevelProp")) {
-            *levelRecords = true;
             int field = 0;
             info.properties = PropertiesOfRecord(record, &field);
             continue;
         }
-        if (!key.startsWith(QLatin1String("Screen")))
-            continue;
-        bool number = false;
-        const int screen = QStringView(key).mid(6).toInt(&number);
-        if (!number)
-            continue;
-        *levelRecords = true;
+        const int screen = QStringView(key).mid(6).toInt();
         if (!record[1].isNumeric())
             continue;
         if (screen != lastScreen) // records of one screen come together: most inserts are not needed

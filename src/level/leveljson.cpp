@@ -116,36 +116,15 @@ bool FitsJson(const FieldValue& field) {
     return back && back->toText() == field.textValue();
 }
 
-// The screen number n of a key "Screen<n>" as the editor writes it (0 to 32767, no leading zero); -1 for
-// any other key.
+// The screen number n of a key "Screen<n>" as the editor writes it, n 0 to 32767; -1 for any other key.
 int ScreenOfKey(const FieldValue& key) {
-    if (!key.isText())
-        return -1;
-    const QString& text = key.textValue();
-    if (text.size() < 7 || text.size() > 11 || !text.startsWith(QLatin1String("Screen")) ||
-        (text[6] == u'0' && text.size() > 7))
-        return -1;
-    int n = 0;
-    for (qsizetype i = 6; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
-            return -1;
-        n = n * 10 + (c - u'0');
-    }
-    return n <= 32767 ? n : -1;
+    const std::optional<qint64> screen = key.isText() ? tavrin::ScreenOfKey(key.textValue()) : std::nullopt;
+    return screen && *screen >= 0 && *screen <= 32767 ? int(*screen) : -1;
 }
 
-// A record of the level: "LevelProp", or "Screen" followed by a number, as tavrin-level info counts them.
+// A record of the level, as tavrin-level info counts them.
 bool IsLevelKey(const FieldValue& key) {
-    if (!key.isText())
-        return false;
-    const QString& text = key.textValue();
-    if (text == QLatin1String("LevelProp"))
-        return true;
-    bool number = false;
-    if (text.startsWith(QLatin1String("Screen")))
-        static_cast<void>(QStringView(text).mid(6).toInt(&number));
-    return number;
+    return key.isText() && tavrin::IsLevelKey(key.textValue());
 }
 
 // The number 0 as the editor writes it.

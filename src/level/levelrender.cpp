@@ -109,19 +109,15 @@ QImage ScaledUp(const QImage& image, int scale) {
 
 QImage RenderLevel(const RenderRequest& request, QStringList* warnings) {
     const QString& path = request.levelFile;
+    // Every screen comes from the level file alone: no scratch file is read, and nothing is written.
     Module1 level(nullptr, QString());
-    // Scratch files would stand under the level file itself, where no file can stand: every screen comes
-    // from the level file. Nothing here writes a file.
-    level.ScratchFolder = path;
-    level.CurrentScreen = -1; // no screen is on display, so ReadScreen reads each one from the file
-    level.LevelFileName = path;
     if (!level.HoldsLevelRecords(path))
         throw Failure::notALevelFile(path);
     level.LoadLevelProp(path);
 
     const auto read = [&](int number) {
         std::optional<Failure> trouble;
-        Screen screen = level.ReadScreen(static_cast<Integer>(number), &trouble);
+        Screen screen = level.ReadScreenFrom(path, static_cast<Integer>(number), &trouble);
         if (trouble && warnings)
             *warnings << QStringLiteral("screen %1 could not be read whole and is drawn as far as it was "
                                         "read: %2")

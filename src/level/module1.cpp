@@ -164,7 +164,7 @@ bool Module1::ScreenIsEdited(Integer screen) {
     if (screen != CurrentScreen)
         return false;
     std::optional<Failure> trouble;
-    const Screen inFile = readScreenFrom(LevelFileIsNew ? QString() : LevelFileName, screen, &trouble);
+    const Screen inFile = ReadScreenFrom(LevelFileIsNew ? QString() : LevelFileName, screen, &trouble);
     return trouble || inFile != ScreenOnDisplay();
 }
 
@@ -422,60 +422,59 @@ Screen Module1::ScreenOnDisplay() const {
     Screen screen;
     for (int i = FirstGridTile; i <= LastGridTile; ++i)
         screen.tile(i) = TileOnDisplay(i);
-    for (int k = 2; k <= 9; ++k)
-        screen.links[size_t(k)] = SideScreen(k);
+    screen.links = linksOnDisplay();
     return screen;
 }
 
 Screen Module1::ReadScreen(Integer screen, std::optional<Failure>* trouble) {
     if (screen == CurrentScreen)
         return ScreenOnDisplay();
-    if (scratchPresent(screen) && scratchFileIsWhole(ScratchFileName(screen), screen))
-        return readScreenFrom(ScratchFileName(screen), screen, trouble);
-    return readScreenFrom(LevelFileName, screen, trouble);
+    return ReadScreenFrom(sourceOf(screen), screen, trouble);
 }
 
 SideLinks Module1::ReadSideLinks(Integer screen) {
-    SideLinks result = Screen::freshLinks();
-    if (screen == CurrentScreen) {
-        for (int k = 2; k <= 9; ++k)
-            result[size_t(k)] = SideScreen(k);
-        return result;
-    }
-    const QString scratch = ScratchFileName(screen);
-    const QString source =
-        scratchPresent(screen) && scratchFileIsWhole(scratch, screen) ? scratch : LevelFileName;
-    Integer links[10] = {};
-    for (int k = 2; k <= 9; ++k)
-        links[k] = result[size_t(k)];
+    if (screen == CurrentScreen)
+        return linksOnDisplay();
+    SideLinks links = Screen::freshLinks();
+    const QString source = sourceOf(screen);
     try {
         if (!source.isEmpty())
             readSideLinks(source, screen, links);
     } catch (const Failure&) {
         // a screen that cannot be read keeps the links read so far, as ReadScreen does
     }
-    for (int k = 2; k <= 9; ++k)
-        result[size_t(k)] = links[k];
-    return result;
+    return links;
 }
 
-Screen Module1::readScreenFrom(const QString& source, Integer screen, std::optional<Failure>* trouble) {
+QString Module1::sourceOf(Integer screen) const {
+    const QString scratch = ScratchFileName(screen);
+    return scratchPresent(screen) && scratchFileIsWhole(scratch, screen) ? scratch : LevelFileName;
+}
+
+SideLinks Module1::linksOnDisplay() const {
+    SideLinks links = {};
+    for (int k = 2; k <= 9; ++k)
+        links[size_t(k)] = SideScreen(k);
+    return links;
+}
+
+void Module1::setLinksOnDisplay(const SideLinks& links) {
+    for (int k = 2; k <= 9; ++k)
+        SideScreen(k) = links[size_t(k)];
+}
+
+Screen Module1::ReadScreenFrom(const QString& source, Integer screen, std::optional<Failure>* trouble) {
     Screen result = Screen::fresh();
     std::optional<Failure> failure;
     bool found = false;
     if (!source.isEmpty())
         failure = readScreenRecords(source, screen, result, nullptr, &found);
     if (found && !failure) {
-        Integer links[10] = {};
-        for (int k = 2; k <= 9; ++k)
-            links[k] = result.links[size_t(k)];
         try {
-            readSideLinks(source, screen, links);
+            readSideLinks(source, screen, result.links);
         } catch (const Failure& sideFailure) {
             failure = sideFailure;
         }
-        for (int k = 2; k <= 9; ++k)
-            result.links[size_t(k)] = links[k];
     }
     if (trouble)
         *trouble = failure;
@@ -675,17 +674,16 @@ bool Module1::HoldsLevelRecords(const QString& fileName) {
     return m_index.hasLevelRecords();
 }
 
-void Module1::readSideLinks(const QString& fileName, Integer screen, Integer (&links)[10]) {
+void Module1::readSideLinks(const QString& fileName, Integer screen, SideLinks& links) {
     int expected = 2;
     forEachRecord(fileName, screenKey(screen), [&](const Record& record, const RecordPlace& place) {
         if (!record[1].isText())
             return;
         if (record[1].textValue() == ScreenInfoKey) {
-            for (int k = 2; k <= 9; ++k)
-                links[k] = static_cast<Integer>(k);
+            links = Screen::freshLinks();
         } else if (expected <= 9 && record[1].textValue() == QStringLiteral("Side%1").arg(expected)) {
             try {
-                links[expected] = InField(2, [&] { return record[2].toInteger(); });
+                links[size_t(expected)] = InField(2, [&] { return record[2].toInteger(); });
             } catch (const FieldFault& fault) {
                 throw fieldFailure(fault.failure, fileName, place.begin, fault.field, record);
             }
@@ -695,12 +693,9 @@ void Module1::readSideLinks(const QString& fileName, Integer screen, Integer (&l
 }
 
 void Module1::LoadSideScreens(const QString& fileName) {
-    Integer links[10] = {};
-    for (int k = 2; k <= 9; ++k)
-        links[k] = SideScreen(k);
+    SideLinks links = linksOnDisplay();
     readSideLinks(fileName, CurrentScreen, links);
-    for (int k = 2; k <= 9; ++k)
-        SideScreen(k) = links[k];
+    setLinksOnDisplay(links);
 }
 
 void Module1::WriteScreen(RecordWriter& writer) {
@@ -729,9 +724,7 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
     forEachRecord(fileName, screenKey(0), [&](const Record& record, const RecordPlace& place) {
         checkTileRecord(record, fileName, place.begin);
     });
-    Integer links[10] = {};
-    for (int k = 2; k <= 9; ++k)
-        links[k] = SideScreen(k);
+    SideLinks links = linksOnDisplay();
     readSideLinks(fileName, 0, links);
 
     // The file reads whole: from here on the level is the file's, and scratch files of an earlier run
@@ -743,8 +736,7 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
     CurrentScreen = 0;
     LoadLevel(fileName, callerName);
     SetProperties(properties.values);
-    for (int k = 2; k <= 9; ++k)
-        SideScreen(k) = links[k];
+    setLinksOnDisplay(links);
     WalkerTile = LevelStartTile;
     Grid->copyPicture(LevelStartTile, PreviewTile);
     Grid->setBackColour(PreviewTile, TileBackColor(LevelStartTile).toLong());

@@ -201,6 +201,9 @@ public:
     // The side links of screen `screen` as ReadScreen gives them, without reading its tiles: for a map of
     // the whole level. Links that cannot be read are left as far as they were read.
     SideLinks ReadSideLinks(Integer screen);
+    // Screen `screen` from the records of the file `source` alone, scratch files and the screen on display
+    // left out: fresh when the file has no tile records of it, or `source` is empty.
+    Screen ReadScreenFrom(const QString& source, Integer screen, std::optional<Failure>* trouble = nullptr);
     // True when screen `screen` may differ from the level file: it has a scratch file, or it is on display
     // and is not as the level file holds it.
     bool ScreenIsEdited(Integer screen);
@@ -243,11 +246,14 @@ private:
                                              std::vector<Integer>* applied, bool* found);
     // Reads the tile records of CurrentScreen into the arrays and the grid; the failure that stopped it.
     std::optional<Failure> readTileRecords(const QString& fileName);
-    // Screen `screen` from the records of `source` (fresh when it has none, or `source` is empty).
-    Screen readScreenFrom(const QString& source, Integer screen, std::optional<Failure>* trouble);
+    // The scratch file of `screen` when it has a whole one, else the level file.
+    QString sourceOf(Integer screen) const;
+    // SideScreen as one value.
+    SideLinks linksOnDisplay() const;
+    void setLinksOnDisplay(const SideLinks& links);
     std::optional<LevelProperties> readLevelProperties(const QString& fileName);
     // The side links of `screen` in the file, starting from `links`.
-    void readSideLinks(const QString& fileName, Integer screen, Integer (&links)[10]);
+    void readSideLinks(const QString& fileName, Integer screen, SideLinks& links);
     // Loads CurrentScreen's tiles and side links from a scratch or level file; true when it has records.
     bool loadScreenFrom(const QString& fileName, const QString& callerName, std::optional<Failure>* trouble);
     void refreshPreview();

@@ -46,6 +46,25 @@ std::optional<Integer> TileOfRecord(const Record& record) {
     return tile;
 }
 
+std::optional<qint64> ScreenOfKey(QStringView key) {
+    if (!key.startsWith(QLatin1String("Screen")) || key.size() == 6 || key.size() > 26)
+        return std::nullopt;
+    bool number = false;
+    const qint64 screen = key.mid(6).toLongLong(&number);
+    if (!number || QString::number(screen) != key.mid(6))
+        return std::nullopt;
+    return screen;
+}
+
+bool IsLevelKey(QStringView key) {
+    if (key == QLatin1String("LevelProp"))
+        return true;
+    bool number = false;
+    if (key.startsWith(QLatin1String("Screen")))
+        static_cast<void>(key.mid(6).toInt(&number));
+    return number;
+}
+
 const char* FieldNameOf(const Record& record, int field) {
     if (record[0].isText() && record[0].textValue() == QLatin1String("LevelProp"))
         return LevelPropFieldNames[field];

@@ -52,6 +52,12 @@ template <typename Convert> auto InField(int field, Convert convert) {
 // throws FieldFault: a tile number outside 0..300 is failure 9, a picture box that does not exist 340.
 std::optional<Integer> TileOfRecord(const Record& record);
 
+// The number n of a key "Screen<n>" as the editor writes it: "Screen" and n in decimal; none for any other
+// key ("Screen007", "Screen+7").
+std::optional<qint64> ScreenOfKey(QStringView key);
+// A key that makes a file a level file: "LevelProp", or "Screen" followed by a whole number.
+bool IsLevelKey(QStringView key);
+
 // The name of a field of a tile, side or "LevelProp" record, as messages name it ("colour", "start tile").
 const char* FieldNameOf(const Record& record, int field);
 // A field as a message shows it: a text in quotes, at most 40 characters of it; empty as "nothing".
