@@ -7,6 +7,10 @@
 #include <QDir>
 #include <QStringDecoder>
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -30,7 +34,18 @@ struct LineEnd {
 };
 constexpr LineEnd LineEnds[] = {{"CRLF", "\r\n"}, {"LF", "\n"}, {"CR", "\r"}};
 
-const char* const DirectionNames[4] = {"left", "up", "right", "down"};
+// A tile's object: each field of its record (2 to 11) after the text that comes before it.
+struct TilePiece {
+    QByteArrayView before;
+    int field;
+};
+constexpr TilePiece TileLayout[10] = {{"{\"colour\": ", 2},   {", \"picture\": ", 3},
+                                      {", \"left\": [", 4},   {", ", 8},
+                                      {"], \"up\": [", 5},    {", ", 9},
+                                      {"], \"right\": [", 6}, {", ", 10},
+                                      {"], \"down\": [", 7},  {", ", 11}};
+constexpr QByteArrayView TileEnd = "]}";
+constexpr QByteArrayView TileSeparator[2] = {",\n      ", "\n      "}; // before a tile, the first
 // The names of fields 2 to 8 of the "LevelProp" record.
 const char* const PropertyNames[7] = {"name",     "author",    "dateMade",  "description",
                                       "comments", "startTile", "lastScreen"};
@@ -137,10 +152,62 @@ bool IsTileNumber(const FieldValue& field, int tile) {
     return field.isNumber() && field.numberValue() == tile && field.textValue().isNull();
 }
 
-// Bytes written in chunks: the output devices write straight to the system.
+bool IsBlankOrLineEnd(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The screen number n of a block that starts with the record "Screen<n>",1, written as the editor writes
+// it, n 0 to 32767; -1 for any other bytes.
+int ScreenOfBlock(QByteArrayView bytes) {
+    constexpr QByteArrayView Prefix("\"Screen");
+    if (!bytes.startsWith(Prefix))
+        return -1;
+    qsizetype i = Prefix.size();
+    int number = 0;
+    for (; i < bytes.size() && i < Prefix.size() + 6 && bytes[i] >= '0' && bytes[i] <= '9'; ++i)
+        number = number * 10 + (bytes[i] - '0');
+    const qsizetype digits = i - Prefix.size();
+    if (digits == 0 || digits > 5 || (digits > 1 && bytes[Prefix.size()] == '0') || number > 32767 ||
+        !bytes.sliced(i).startsWith("\",1,"))
+        return -1;
+    return number;
+}
+
+// The fields of a record as the editor writes it (no blanks, CR LF line ends), each with its quotes, into
+// `fields`; the bytes after its line end are returned. The record ends before `end`.
+template <size_t N>
+const char* SplitRecord(const char* p, const char* end, std::array<QByteArrayView, N>& fields) {
+    for (QByteArrayView& field : fields) {
+        const char* const begin = p;
+        if (*p == '"')
+            p = static_cast<const char*>(std::memchr(p + 1, '"', size_t(end - p - 1))) + 1;
+        while (*p != ',' && *p != '\r')
+            ++p;
+        field = QByteArrayView(begin, p - begin);
+        p += *p == ',' ? 1 : 2;
+    }
+    return p;
+}
+
+// Bytes written in chunks. A chunk that is full goes to a thread of its own, which writes it to the
+// device while the next one is filled: copying the bytes into the system takes about as long as making
+// them.
 class ChunkWriter {
 public:
-    explicit ChunkWriter(QIODevice* device) : m_device(device), m_buffer(ChunkBytes, Qt::Uninitialized) {}
+    explicit ChunkWriter(QIODevice* device)
+        : m_device(device), m_buffer(ChunkBytes, Qt::Uninitialized), m_writing(ChunkBytes, Qt::Uninitialized),
+          m_thread([this] { writeChunks(); }) {}
+    // Anything not finished is let go: the device is only ever written to a file that is not committed.
+    ~ChunkWriter() {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stopping = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    ChunkWriter(const ChunkWriter&) = delete;
+    ChunkWriter& operator=(const ChunkWriter&) = delete;
 
     void put(QByteArrayView bytes) {
         std::memcpy(room(bytes.size()), bytes.data(), size_t(bytes.size()));
@@ -150,26 +217,72 @@ public:
         *room(1) = c;
         ++m_size;
     }
-    void flush() {
-        if (m_size > 0 && m_device->write(m_buffer.constData(), m_size) != m_size)
-            throw WriteFailure(*m_device);
-        m_size = 0;
+    // Writes everything held and waits until it is written; the failure of any write is thrown.
+    void finish() {
+        handOver();
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_writingSize == 0; });
+        throwFailure();
     }
 
 protected:
     // Room for `length` more bytes after those held.
     char* room(qsizetype length) {
         if (m_size + length > m_buffer.size()) {
-            flush();
+            handOver();
             if (length > m_buffer.size())
                 m_buffer.resize(length);
         }
         return m_buffer.data() + m_size;
     }
 
+    qsizetype m_size = 0; // the bytes of m_buffer in use
+
+private:
+    // Gives the bytes held to the writing thread, once it is done with the chunk before.
+    void handOver() {
+        if (m_size == 0)
+            return;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_writingSize == 0; });
+        throwFailure();
+        std::swap(m_buffer, m_writing);
+        m_writingSize = m_size;
+        m_size = 0;
+        lock.unlock();
+        m_changed.notify_all();
+    }
+    void throwFailure() {
+        if (m_failure)
+            throw *m_failure;
+    }
+    void writeChunks() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [this] { return m_stopping || m_writingSize > 0; });
+            if (m_writingSize == 0)
+                return;
+            lock.unlock();
+            std::optional<Failure> failure;
+            if (m_device->write(m_writing.constData(), m_writingSize) != m_writingSize)
+                failure = WriteFailure(*m_device);
+            lock.lock();
+            if (failure && !m_failure)
+                m_failure = failure;
+            m_writingSize = 0;
+            m_changed.notify_all();
+        }
+    }
+
     QIODevice* m_device;
     QByteArray m_buffer;
-    qsizetype m_size = 0; // the bytes of m_buffer in use
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    QByteArray m_writing; // the chunk the thread writes
+    qsizetype m_writingSize = 0;
+    std::optional<Failure> m_failure;
+    bool m_stopping = false;
+    std::thread m_thread;
 };
 
 // JSON text: strings escaped, fields by kind.
@@ -199,11 +312,44 @@ public:
         }
     }
 
+    // The objects of the tiles whose records, as the editor writes them, `records` holds; `first`: the
+    // first of them is the first tile of its screen. Made in place, a tile at a time, as the bulk of an
+    // export is.
+    void tilesOfRecords(QByteArrayView records, bool first) {
+        std::array<QByteArrayView, 12> fields;
+        for (const char *p = records.data(), *end = p + records.size(); p < end; first = false) {
+            const char* const record = p;
+            p = SplitRecord(p, end, fields);
+            char* const begin = room(160 + 6 * (p - record));
+            char* out = copy(begin, TileSeparator[first]);
+            for (const TilePiece& piece : TileLayout) {
+                out = copy(out, piece.before);
+                const QByteArrayView field = fields[size_t(piece.field)];
+                if (field.isEmpty())
+                    out = copy(out, "null");
+                else if (field.front() == '"')
+                    out = escape(out, reinterpret_cast<const unsigned char*>(field.data()) + 1,
+                                 field.size() - 2);
+                else
+                    out = copy(out, field);
+            }
+            m_size += copy(out, TileEnd) - begin;
+        }
+    }
+
 private:
+    static char* copy(char* out, QByteArrayView bytes) {
+        std::memcpy(out, bytes.data(), size_t(bytes.size()));
+        return out + bytes.size();
+    }
     template <typename Char> void string(const Char* chars, qsizetype length) {
-        static const char hex[] = "0123456789abcdef";
         char* const begin = room(2 + 6 * length);
-        char* p = begin;
+        m_size += escape(begin, chars, length) - begin;
+    }
+    // Writes `length` characters as a JSON string at `p`, which has room for 2 + 6 * length bytes; the end
+    // of what was written.
+    template <typename Char> static char* escape(char* p, const Char* chars, qsizetype length) {
+        static const char hex[] = "0123456789abcdef";
         *p++ = '"';
         for (const Char* end = chars + length; chars < end; ++chars) {
             const char16_t c = *chars;
@@ -246,7 +392,7 @@ private:
             }
         }
         *p++ = '"';
-        m_size += p - begin;
+        return p;
     }
 };
 
@@ -333,6 +479,52 @@ public:
         m_source.release(m_block.empty() ? end : m_block.front().begin);
     }
 
+    // Takes the screen block that `bytes` begin with (the record at `begin` in the file on), when the
+    // editor's save would copy it as it stands and neither blanks nor line ends follow it: its JSON is
+    // written from its bytes, which gives what taking its records one by one gives, at a fraction of the
+    // work. `atFileEnd`: nothing follows `bytes` in the file. The length taken, or -1 when nothing was.
+    qsizetype takeCopyableBlock(QByteArrayView bytes, qint64 begin, bool atFileEnd) {
+        if (m_lineEnd.bytes != LineEnds[0].bytes)
+            return -1;
+        const int number = ScreenOfBlock(bytes);
+        if (number < 0)
+            return -1;
+        m_scanned.files.clear();
+        const qsizetype length = ScanCopyableBlockAt(bytes, Integer(number), &m_scanned);
+        if (length < 0 || (length == bytes.size() ? !atFileEnd : IsBlankOrLineEnd(bytes[length])))
+            return -1;
+        SideLinks links = {};
+        std::copy(std::begin(m_scanned.links), std::end(m_scanned.links), links.begin());
+        const QByteArray expected = Screen::encodeLinks(Integer(number), links);
+        const qsizetype sides = expected.indexOf("\r\n") + 2;
+        const qsizetype infoEnd = bytes.indexOf("\r\n", m_scanned.tileBytes) + 2;
+        const QByteArrayView info = bytes.sliced(m_scanned.tileBytes, infoEnd - m_scanned.tileBytes);
+        if (bytes.sliced(infoEnd, length - infoEnd) != QByteArrayView(expected).sliced(sides) ||
+            !info.endsWith(",0,0\r\n"))
+            return -1;
+
+        if (m_properties) {
+            emitRecord(*m_properties);
+            m_properties.reset();
+        }
+        flushBlock();
+        std::array<QByteArrayView, 12> infoFields;
+        SplitRecord(info.data(), info.data() + info.size(), infoFields);
+        writeScreen(
+            number, links, info == QByteArrayView(expected).first(sides),
+            [&] {
+                m_json.put('[');
+                for (size_t i = 2; i < 10; ++i) {
+                    m_json.put(i > 2 ? ", " : "");
+                    m_json.put(infoFields[i]);
+                }
+                m_json.put(']');
+            },
+            [&] { m_json.tilesOfRecords(bytes.first(m_scanned.tileBytes), true); });
+        m_source.release(begin + length);
+        return length;
+    }
+
     // The end of a file that ends inside a record.
     void takeTail(qint64 begin, qint64 end) {
         if (m_properties) {
@@ -363,7 +555,7 @@ public:
             m_json.put('}');
         }
         m_json.put("\n}\n");
-        m_json.flush();
+        m_json.finish();
     }
 
 private:
@@ -434,6 +626,28 @@ private:
             !IsZero(info[10]) || !IsZero(info[11]))
             return flushBlock();
 
+        const bool infoAsWritten = bytesOf(m_block[TilesPerScreen]) == QByteArrayView(expected).first(sides);
+        writeScreen(
+            number, links, infoAsWritten, [&] { fieldArray(info.cbegin() + 2, info.cbegin() + 10); },
+            [&] {
+                for (int i = 0; i < TilesPerScreen; ++i) {
+                    const Record& record = m_block[size_t(i)].record;
+                    m_json.put(TileSeparator[i == 0]);
+                    for (const TilePiece& piece : TileLayout) {
+                        m_json.put(piece.before);
+                        m_json.field(record[size_t(piece.field)]);
+                    }
+                    m_json.put(TileEnd);
+                }
+            });
+        m_block.clear();
+    }
+
+    // A screen's element: `infoFields` writes the array of fields 2 to 9 of its "ScreenInfo" record, when
+    // that record is not as the links make it, and `tiles` the objects of its tiles.
+    template <typename InfoFields, typename Tiles>
+    void writeScreen(int number, const SideLinks& links, bool infoAsWritten, InfoFields infoFields,
+                     Tiles tiles) {
         closeStretch();
         nextElement();
         m_json.put("{\"number\": ");
@@ -444,30 +658,13 @@ private:
             m_json.put(QByteArray::number(links[size_t(k)]));
         }
         m_json.put(']');
-        if (bytesOf(m_block[TilesPerScreen]) != QByteArrayView(expected).first(sides)) {
+        if (!infoAsWritten) {
             m_json.put(", \"screenInfo\": ");
-            fieldArray(info.cbegin() + 2, info.cbegin() + 10);
+            infoFields();
         }
         m_json.put(", \"tiles\": [");
-        for (int i = 0; i < TilesPerScreen; ++i) {
-            const Record& r = m_block[size_t(i)].record;
-            m_json.put(i ? ",\n      {\"colour\": " : "\n      {\"colour\": ");
-            m_json.field(r[2]);
-            m_json.put(", \"picture\": ");
-            m_json.field(r[3]);
-            for (int d = 0; d < 4; ++d) {
-                m_json.put(", \"");
-                m_json.put(DirectionNames[d]);
-                m_json.put("\": [");
-                m_json.field(r[size_t(4 + d)]);
-                m_json.put(", ");
-                m_json.field(r[size_t(8 + d)]);
-                m_json.put(']');
-            }
-            m_json.put('}');
-        }
+        tiles();
         m_json.put("\n    ]}");
-        m_block.clear();
     }
 
     // The records held are no screen after all: each goes out on its own.
@@ -521,6 +718,7 @@ private:
     }
 
     JsonWriter m_json;
+    CopyableBlock m_scanned;
     KeepingDevice& m_source;
     const LineEnd& m_lineEnd;
     std::vector<Held> m_block;
@@ -856,7 +1054,7 @@ public:
             m_json.fail(QStringLiteral("more text after the end of the JSON"));
         if (m_properties)
             m_out.put(encode(*m_properties));
-        m_out.flush();
+        m_out.finish();
     }
 
 private:
@@ -1118,6 +1316,23 @@ void ExportLevelJson(FileAccess& files, const QString& levelPath, QIODevice* out
     bool levelRecords = false;
     qint64 begin = byteOrderMark ? 3 : 0;
     for (bool last = false; !last;) {
+        if (exporter) {
+            // Most of a level is screens as the editor writes them, taken whole from their bytes. A block
+            // is seldom longer than 20 KB; one with longer texts is looked at again with more bytes.
+            qsizetype taken = -1;
+            for (qsizetype want = 64 * 1024; want <= 1024 * 1024 && taken < 0; want *= 2) {
+                const QByteArrayView bytes = reader.peek(want);
+                taken = exporter->takeCopyableBlock(bytes, begin, bytes.size() < want);
+                if (bytes.size() < want || ScreenOfBlock(bytes) < 0)
+                    break;
+            }
+            if (taken >= 0) {
+                reader.pass(taken, RecordsPerScreen);
+                begin += taken;
+                last = reader.atEnd();
+                continue;
+            }
+        }
         Record record;
         bool whole = true;
         try {

@@ -42,8 +42,6 @@ bool RecordReader::more(qsizetype wanted) {
     return true;
 }
 
-// A UTF-8 byte order mark at the start of a file is no part of the first record (an editor that saves
-// files as UTF-8 may put one there).
 void RecordReader::keepBytes() {
     m_keepFrom = position();
 }
@@ -54,6 +52,21 @@ QByteArray RecordReader::keptBytes(qint64 upTo) {
     return bytes;
 }
 
+QByteArrayView RecordReader::peek(qsizetype length) {
+    if (m_atFileStart)
+        passByteOrderMark();
+    need(length - 1);
+    return QByteArrayView(m_buffer).sliced(m_pos, std::min<qsizetype>(length, m_buffer.size() - m_pos));
+}
+
+void RecordReader::pass(qsizetype length, int records) {
+    m_recordStart = position();
+    m_pos += length;
+    m_records += records;
+}
+
+// A UTF-8 byte order mark at the start of a file is no part of the first record (an editor that saves
+// files as UTF-8 may put one there).
 void RecordReader::passByteOrderMark() {
     m_atFileStart = false;
     if (need(2) && at(0) == '\xEF' && at(1) == '\xBB' && at(2) == '\xBF')

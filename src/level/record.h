@@ -48,6 +48,11 @@ public:
     // start or the position, not before the bytes kept).
     void keepBytes();
     QByteArray keptBytes(qint64 upTo);
+    // Up to `length` bytes from position() on, fewer at the end of the file; valid until the next call.
+    QByteArrayView peek(qsizetype length);
+    // Passes over `length` bytes of peek() that hold `records` whole records, the blanks and line ends
+    // after them included.
+    void pass(qsizetype length, int records);
 
 private:
     struct Span {

@@ -22,5 +22,8 @@ struct CopyableBlock {
 // Such a block names pictures only by file or by the boxes that never change while a level is saved
 // (0, 997 and 999); a block naming another box is not taken.
 bool ScanCopyableBlock(QByteArrayView bytes, Integer screen, CopyableBlock* block);
+// The same test on the block that `bytes` begin with: the length of that block, or -1 when they begin
+// with no such block (or with only a part of one).
+qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBlock* block);
 
 } // namespace tavrin

@@ -2,6 +2,7 @@
 // reading the whole file for every screen gives. Each generated level runs the same session twice, once
 // each way, and everything the user could see or keep is compared: saved files, grid, state, messages.
 #include "levelfixture.h"
+#include "screenblock.h"
 #include "walker.h"
 
 #include <QRandomGenerator>
@@ -187,6 +188,30 @@ private slots:
         }
         QCOMPARE(messages[1], messages[0]);
         QCOMPARE(messages[0].size(), 1);
+    }
+
+    // A block as the editor writes it is found at the start of longer bytes, and only whole.
+    void copyableBlockAtTheStart_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("length"); // -1: no such block
+        const auto withoutProperties = [](const QByteArray& level) {
+            return level.left(level.indexOf("\"LevelProp\""));
+        };
+        const QByteArray block = withoutProperties(NumberedLevel(1));
+        QTest::newRow("alone") << block << int(block.size());
+        QTest::newRow("records after it")
+            << block + TileLine(1, 1, "5,0,0,0,0,0,1,1,1,1") << int(block.size());
+        QTest::newRow("cut short") << block.chopped(1) << -1;
+        QTest::newRow("another screen's key")
+            << QByteArray(block).replace("\"Screen0\"", "\"Screen1\"") << -1;
+        QTest::newRow("a picture box other than 0, 997, 999")
+            << withoutProperties(NumberedLevel(1, {{7, "7,5,0,0,0,0,1,1,1,1"}})) << -1;
+    }
+    void copyableBlockAtTheStart() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, length);
+        CopyableBlock block;
+        QCOMPARE(ScanCopyableBlockAt(bytes, 0, &block), qsizetype(length));
     }
 
     void pictureDecodedOnceUntilItChanges() {

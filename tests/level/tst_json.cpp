@@ -86,6 +86,16 @@ private slots:
         QTest::newRow("ScreenInfo other than the links") << Block(0, {}, "0,0,0,0,0,0,0,0") + Properties << 0;
         QTest::newRow("blank lines, lone CR, no line end at the end")
             << "\r\n  " + Block(0) + "\r\n\r\n\"X\",1,2,3,4,5,6,7,8,9,10,11\r" + Properties.chopped(2) << 4;
+        QTest::newRow("blank lines after blocks")
+            << Properties + Block(0) + "\r\n\r\n" + Block(1) + Block(2) + "  \r\n"
+            << 2;
+        // The export looks at the first 64 KB of a block, then at more: one that ends right there must
+        // not be taken before the bytes after it are seen.
+        QByteArray padded = Block(1, {{5, "1,\"\\" + QByteArray(60000, 'p') + ".bmp\",0,0,0,0,1,1,1,1"}});
+        padded = Block(
+            1, {{5, "1,\"\\" + QByteArray(60000 + 65536 - padded.size(), 'p') + ".bmp\",0,0,0,0,1,1,1,1"}});
+        QTest::newRow("blank lines right after the first 64 KB of a block")
+            << Properties + padded + "\r\n\r\n" + Block(2) + Properties << 1;
         QTest::newRow("ends inside a record") << Block(0) + Properties + "\"Screen0\",1,\"unclosed" << 1;
     }
     void roundTripIsByteForByte() {
@@ -200,6 +210,36 @@ private slots:
         QCOMPARE(run.code, 2);
         QVERIFY2(run.err.contains(QString(", line %1 ").arg(line).toUtf8()), run.err.constData());
         QCOMPARE(m_f.readFile("target.txt"), Properties);
+    }
+
+    // Most screens are taken whole from their bytes; read record by record instead (as a file with LF
+    // line ends is), the same screens must come out the same.
+    void screenTakenWholeAsRecordByRecord_data() {
+        QTest::addColumn<QByteArray>("level");
+        QTest::addColumn<int>("screens"); // screen objects
+        QTest::newRow("plain") << Block(4) + Properties << 1;
+        QTest::newRow("texts, empty fields, boxes")
+            << Block(0, {{1, "-5,\"\\caf\xe9, \\\\1.bmp\",0,-1,0,0,,\"x\",,-7"},
+                         {300, "0,997,0,0,0,0,\"\",\"\",0,0"},
+                         {2, "16777215,999,0,0,0,0,1,1,1,1"}}) +
+                   Block(1) + Properties
+            << 2;
+        QTest::newRow("ScreenInfo other than the links") << Block(3, {}, "0,-1,0,0,0,0,0,7") << 1;
+        QTest::newRow("ScreenInfo with more than the links")
+            << Properties + QByteArray(Block(5)).replace("9,0,0\r\n", "9,0,1\r\n") + Block(6) << 1;
+        QTest::newRow("properties first, then two screens") << Properties + Block(0) + Block(1) << 2;
+        QTest::newRow("a block cut short at the end") << Block(0) + Block(1).chopped(3) << 1;
+    }
+    void screenTakenWholeAsRecordByRecord() {
+        QFETCH(QByteArray, level);
+        QFETCH(int, screens);
+        const QJsonArray whole = QJsonDocument::fromJson(exported(level))["screens"].toArray();
+        const QJsonArray byRecord =
+            QJsonDocument::fromJson(exported(QByteArray(level).replace("\r\n", "\n")))["screens"].toArray();
+        QCOMPARE(whole, byRecord);
+        QCOMPARE(std::count_if(whole.begin(), whole.end(),
+                               [](const QJsonValue& v) { return v["number"].isDouble(); }),
+                 screens);
     }
 
     void exportOfNoLevel_data() {
