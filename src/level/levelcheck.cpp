@@ -400,7 +400,12 @@ void Checker::checkPictures() {
 void readLevelFile(FileAccess& files, const QString& path, Checker& checker,
                    const std::function<bool(qint64)>& skip, bool keepProperties) {
     const std::unique_ptr<QIODevice> file = files.openRead(path);
-    RecordStream reader(file.get());
+    // A tile's operands count only where it has an exit; other records are read whole.
+    RecordStream reader(file.get(), 0xFF, [](const Record& record) {
+        return !std::all_of(record.cbegin() + 4, record.cbegin() + 8, [](const FieldValue& direction) {
+            return direction.isNumber() && (direction.numberValue() == 0 || direction.numberValue() == 1);
+        });
+    });
     bool levelRecords = false;
     // The key of the record before, and what it is: records of one screen come together.
     QString lastKey;

@@ -15,7 +15,8 @@ LevelInfo ReadLevelInfo(FileAccess& files, const QString& path) {
     LevelInfo info;
     const std::unique_ptr<QIODevice> file = files.openRead(path);
     info.fileSize = QFileInfo(path).size();
-    RecordStream reader(file.get());
+    // Of a screen's records only the key, the tile number and the picture count here.
+    RecordStream reader(file.get(), 1u << 0 | 1u << 1 | 1u << 3);
     bool levelRecords = false;
     const Failure notALevel = Failure::notALevelFile(path);
     try {

@@ -215,6 +215,10 @@ FieldValue RecordReader::valueOf(int field, const char* fieldBegin, const char* 
 // field shares the string made then, found by the hash of its bytes in a small table of recent texts.
 QString RecordReader::textOf(int field, const char* begin, const char* end) {
     const QByteArrayView bytes(begin, end - begin);
+    // Most often the text this field held in the record before: a screen's key, record after record.
+    RecentText*& last = m_lastTexts[size_t(field)];
+    if (last && last->bytes == bytes)
+        return last->text;
     quint32 hash = 2166136261u; // FNV-1a
     for (const char c : bytes)
         hash = (hash ^ quint8(c)) * 16777619u;
@@ -226,6 +230,7 @@ QString RecordReader::textOf(int field, const char* begin, const char* end) {
         slot.bytes = bytes.toByteArray();
         slot.text = QString::fromLatin1(bytes);
     }
+    last = &slot;
     return slot.text;
 }
 
@@ -296,9 +301,19 @@ bool RecordReader::scanInBuffer(Record* record, QByteArray* key, bool* keyIsText
         }
     }
     if (record) {
+        const bool screen = keyQuoted && keyEnd - keyBegin >= 6 && std::memcmp(keyBegin, "Screen", 6) == 0;
+        const quint16 wanted = screen ? m_screenFields : AllFields;
         for (int field = 0; field < 12; ++field) {
             const Found& f = fields[size_t(field)];
-            (*record)[size_t(field)] = valueOf(field, f.start, f.begin, f.end, f.quoted);
+            if (wanted & (1u << field))
+                (*record)[size_t(field)] = valueOf(field, f.start, f.begin, f.end, f.quoted);
+        }
+        if (wanted != AllFields && m_restWanted && m_restWanted(*record)) {
+            for (int field = 0; field < 12; ++field) {
+                const Found& f = fields[size_t(field)];
+                if (!(wanted & (1u << field)))
+                    (*record)[size_t(field)] = valueOf(field, f.start, f.begin, f.end, f.quoted);
+            }
         }
     } else {
         if (!keyQuoted)

@@ -33,6 +33,16 @@ public:
     bool atEnd();
     // The next record; failure 62 when the file ends inside it, 321 at a field that is too long.
     Record read();
+    // Of a record whose key is a text that starts with "Screen", read() need only give the fields whose
+    // bits are set in `fields` (bit 0 for the key), and the others too when `rest`, given the record read
+    // that far, says so; the others may be left empty. Readers that look at a few fields of most tiles
+    // pass over the rest at a fraction of the work.
+    using RestWanted = bool (*)(const Record&);
+    void setScreenFields(quint16 fields, RestWanted rest = nullptr) {
+        m_screenFields = fields;
+        m_restWanted = rest;
+    }
+    static constexpr quint16 AllFields = 0xFFF;
     // Number of records read so far.
     qint64 recordsRead() const { return m_records; }
     // Byte offset where the next record starts (after atEnd()), counted from the start of the device
@@ -90,15 +100,18 @@ private:
     qint64 m_records = 0;
     qint64 m_recordStart = -1;
     bool m_atFileStart;
+    quint16 m_screenFields = AllFields;
+    RestWanted m_restWanted = nullptr;
     qint64 m_keepFrom = -1;
     struct RecentText {
         QByteArray bytes;
         QString text;
     };
-    static constexpr size_t RecentTextSlots = 256;
+    static constexpr size_t RecentTextSlots = 1024;
     using RecentTexts = std::array<RecentText, RecentTextSlots>;
     // The texts each field held lately, by field, each in the slot of its hash; made at a field's first text.
     std::array<std::unique_ptr<RecentTexts>, 12> m_recentTexts;
+    std::array<RecentText*, 12> m_lastTexts = {}; // the slot each field's last text was found in
 };
 
 // The line of `device` on which the byte at `offset` stands, counting from 1. CR LF, a lone CR and a lone

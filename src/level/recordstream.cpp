@@ -12,7 +12,8 @@ constexpr size_t BatchesAhead = 4;
 constexpr int RawEvery = 4;
 } // namespace
 
-RecordStream::RecordStream(QIODevice* device) : m_thread([this, device] { read(device); }) {}
+RecordStream::RecordStream(QIODevice* device, quint16 screenFields, RecordReader::RestWanted rest)
+    : m_screenFields(screenFields), m_restWanted(rest), m_thread([this, device] { read(device); }) {}
 
 RecordStream::~RecordStream() {
     {
@@ -25,6 +26,7 @@ RecordStream::~RecordStream() {
 
 void RecordStream::read(QIODevice* device) {
     RecordReader reader(device);
+    reader.setScreenFields(m_screenFields, m_restWanted);
     int batches = 0;
     for (;;) {
         Batch batch;
@@ -81,10 +83,11 @@ void RecordStream::read(QIODevice* device) {
     }
 }
 
-void RecordStream::readRaw(Batch& batch) {
+void RecordStream::readRaw(Batch& batch) const {
     QBuffer buffer(&batch.raw);
     buffer.open(QIODevice::ReadOnly);
     RecordReader reader(&buffer, false);
+    reader.setScreenFields(m_screenFields, m_restWanted);
     while (!reader.atEnd()) { // whole records, which the other thread passed over without a failure
         batch.records.push_back(reader.read());
         batch.starts.push_back(batch.rawStart + reader.recordStart());

@@ -24,7 +24,9 @@ namespace tavrin {
 class RecordStream {
 public:
     // `device` is read on the stream's thread alone until the stream is destroyed.
-    explicit RecordStream(QIODevice* device);
+    // `screenFields` and `rest`: as RecordReader::setScreenFields.
+    explicit RecordStream(QIODevice* device, quint16 screenFields = RecordReader::AllFields,
+                          RecordReader::RestWanted rest = nullptr);
     ~RecordStream();
     RecordStream(const RecordStream&) = delete;
     RecordStream& operator=(const RecordStream&) = delete;
@@ -49,8 +51,10 @@ private:
     };
     void read(QIODevice* device);
     // Reads the records of a batch of bytes into the batch.
-    static void readRaw(Batch& batch);
+    void readRaw(Batch& batch) const;
 
+    const quint16 m_screenFields;
+    const RecordReader::RestWanted m_restWanted;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Batch> m_ready;
