@@ -235,14 +235,18 @@ QString RecordReader::textOf(int field, const char* begin, const char* end) {
 }
 
 Record RecordReader::read() {
-    startRecord();
     Record record;
+    read(record);
+    return record;
+}
+
+void RecordReader::read(Record& record) {
+    startRecord();
     if (!scanInBuffer(&record, nullptr, nullptr)) {
         for (size_t field = 0; field < record.size(); ++field)
             record[field] = readField(int(field));
     }
     ++m_records;
-    return record;
 }
 
 // The same scan as scanField() twelve times over, on the bytes in the buffer alone; false, with nothing

@@ -33,6 +33,8 @@ public:
     bool atEnd();
     // The next record; failure 62 when the file ends inside it, 321 at a field that is too long.
     Record read();
+    // The same into `record`, whose fields are empty.
+    void read(Record& record);
     // Of a record whose key is a text that starts with "Screen", read() need only give the fields whose
     // bits are set in `fields` (bit 0 for the key), and the others too when `rest`, given the record read
     // that far, says so; the others may be left empty. Readers that look at a few fields of most tiles

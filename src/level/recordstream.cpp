@@ -57,7 +57,7 @@ void RecordStream::read(QIODevice* device) {
                 batch.raw = reader.keptBytes(reader.position());
             } else {
                 while (count < BatchRecords && !reader.atEnd()) {
-                    batch.records.push_back(reader.read());
+                    reader.read(batch.records.emplace_back());
                     batch.starts.push_back(reader.recordStart());
                     ++count;
                 }
@@ -66,6 +66,8 @@ void RecordStream::read(QIODevice* device) {
         } catch (const Failure& failure) {
             if (raw) // the records before the one that failed, as bytes
                 batch.raw = reader.keptBytes(reader.recordStart());
+            else if (batch.records.size() > batch.starts.size())
+                batch.records.pop_back(); // the one that failed, read in part
             batch.failure = failure;
             batch.failureStart = reader.recordStart();
             batch.last = true;
@@ -89,7 +91,7 @@ void RecordStream::readRaw(Batch& batch) const {
     RecordReader reader(&buffer, false);
     reader.setScreenFields(m_screenFields, m_restWanted);
     while (!reader.atEnd()) { // whole records, which the other thread passed over without a failure
-        batch.records.push_back(reader.read());
+        reader.read(batch.records.emplace_back());
         batch.starts.push_back(batch.rawStart + reader.recordStart());
     }
     batch.rawStart = -1;
