@@ -11,9 +11,10 @@ namespace {
 template <typename Value> class EditStep : public QUndoCommand {
 public:
     using Apply = std::function<void(const Value&)>;
-    EditStep(const QString& name, int screen, Value before, Value after, Apply apply)
-        : QUndoCommand(name), m_screen(screen), m_before(std::move(before)), m_after(std::move(after)),
-          m_apply(std::move(apply)) {}
+    EditStep(const QString& name, int screen, Value before, Value after, Apply apply,
+             QUndoCommand* stroke = nullptr)
+        : QUndoCommand(name, stroke), m_screen(screen), m_before(std::move(before)),
+          m_after(std::move(after)), m_apply(std::move(apply)) {}
 
     void undo() override { m_apply(m_before); }
     void redo() override {
@@ -33,6 +34,8 @@ private:
 
 // The screen of a step; -1 for the level-wide ones.
 int screenOf(const QUndoCommand* step) {
+    if (step->childCount() > 0) // a stroke: its tiles are all on one screen
+        return screenOf(step->child(0));
     if (const auto* tile = dynamic_cast<const EditStep<std::pair<int, TileState>>*>(step))
         return tile->screen();
     if (const auto* links = dynamic_cast<const EditStep<SideLinks>*>(step))
@@ -104,9 +107,23 @@ void LevelDocument::editTile(int index, const TileState& state) {
     setTile(index, state);
     m_editedScreens.insert(m_module.CurrentScreen);
     using Step = EditStep<std::pair<int, TileState>>;
-    m_stack.push(
-        new Step(tileStepName(before, state), m_module.CurrentScreen, {index, before}, {index, state},
-                 [this](const std::pair<int, TileState>& value) { setTile(value.first, value.second); }));
+    auto* step = new Step(
+        tileStepName(before, state), m_module.CurrentScreen, {index, before}, {index, state},
+        [this](const std::pair<int, TileState>& value) { setTile(value.first, value.second); },
+        m_stroke.get());
+    if (!m_stroke)
+        m_stack.push(step);
+}
+
+void LevelDocument::beginStroke(const QString& name) {
+    endStroke();
+    m_stroke = std::make_unique<QUndoCommand>(name);
+}
+
+void LevelDocument::endStroke() {
+    std::unique_ptr<QUndoCommand> stroke = std::move(m_stroke);
+    if (stroke && stroke->childCount() > 0)
+        m_stack.push(stroke.release()); // its tiles are painted already: the first redo changes nothing
 }
 
 void LevelDocument::recordLinksEdit(const SideLinks& before) {

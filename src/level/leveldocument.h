@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QUndoStack>
 
+#include <memory>
+
 namespace tavrin {
 
 // The level as the user edits it: the level state of Module1 (file name, properties, the screen on display
@@ -31,6 +33,11 @@ public:
 
     // Tile `index` of the screen on display becomes `state`, as one step; nothing when it is already so.
     void editTile(int index, const TileState& state);
+    // The tile edits from beginStroke() to endStroke() are one step, named `name`, of the screen on display
+    // (a drag across tiles, a fill); a stroke that changed nothing leaves no step.
+    void beginStroke(const QString& name);
+    void endStroke();
+    bool inStroke() const { return m_stroke != nullptr; }
     // Record an edit already made; an edit that changed nothing is not recorded.
     void recordLinksEdit(const SideLinks& before);
     void recordPropertiesEdit(const PropertyValues& before);
@@ -61,6 +68,7 @@ signals:
 private:
     Module1& m_module;
     QUndoStack m_stack;
+    std::unique_ptr<QUndoCommand> m_stroke;
     QSet<int> m_editedScreens;
     bool m_recovered = false;
 };

@@ -306,8 +306,15 @@ void Form1::createMenus() {
 }
 
 void Form1::connectControls() {
-    for (int index = 0; index <= LastGridTile; ++index)
-        connect(m_gridTiles[index], &PictureBox::clicked, this, [this, index] { Tile_Click(index); });
+    connect(m_gridTiles[0], &PictureBox::clicked, this, [this] { Tile_Click(0); });
+    for (int index = FirstGridTile; index <= LastGridTile; ++index) {
+        PictureBox* tile = m_gridTiles[index];
+        connect(tile, &PictureBox::clicked, this, [this, index] { gridTileClicked(index); });
+        connect(tile, &PictureBox::pressed, this, [this, index] { gridTilePressed(index); });
+        connect(tile, &PictureBox::dragged, this, &Form1::gridTileDragged);
+        connect(tile, &PictureBox::released, this, &Form1::gridTileReleased);
+        connect(tile, &PictureBox::rightClicked, this, [this, index] { pickIntoBrush(index); });
+    }
     for (int index : {BuiltinTile, PreviewTile, MarkerTile})
         connect(Tile(index), &PictureBox::clicked, this, [this, index] { Tile_Click(index); });
     for (int k = 2; k <= 5; ++k)

@@ -274,8 +274,29 @@ private:
     void paintBrushColour(int index, TileState& tile);
     void paintBrushPicture(int index, TileState& tile);
     void applyBrushProperties(int index, TileState& tile);
+    // What Tile_Click does; false when it met a failure, which it has shown.
+    bool paintTile(int index);
+    // Pressing on a grid tile and moving over others paints every tile entered, each once, as one step.
+    void gridTilePressed(int index);
+    void gridTileDragged(const QPoint& globalPosition);
+    void gridTileReleased();
+    // A click on a grid tile: with Shift the region it belongs to is filled, else it is painted.
+    void gridTileClicked(int index);
+    // The 4-connected tiles that look like tile `index` (the same colour and picture reference) are
+    // painted with the brush, as one step.
+    void fillFrom(int index);
+    // The brush takes the colour, picture and properties of tile `index`; the tile stays as it is.
+    void pickIntoBrush(int index);
+    // The grid tile under a point of the screen; 0 for none.
+    int gridTileAt(const QPoint& globalPosition) const;
 
     QPointer<TileProp> m_tileProp;
+    struct Stroke {
+        int start = 0; // the tile pressed on; 0 while no button is down on the grid
+        bool moved = false;
+        std::array<bool, LastGridTile + 1> painted{};
+    };
+    Stroke m_stroke;
 
 public:
     // Fills the tile property window with tile `index` of the current screen, making the window (hidden)

@@ -80,7 +80,12 @@ FieldValue OperandValue(const QLineEdit* box, const QString& direction) {
 // The brush makes the tile's new state; the document stores and draws it as one step to undo. What was
 // made before a refused part of the click still counts.
 void Form1::Tile_Click(int index) {
+    paintTile(index);
+}
+
+bool Form1::paintTile(int index) {
     const bool gridTile = index >= FirstGridTile && index <= LastGridTile;
+    bool painted = true;
     TileState tile = TileArray<FieldValue>::inRange(index) ? m_module.TileOnDisplay(index) : TileState();
     try {
         if (UsePropBox->isChecked()) {
@@ -95,11 +100,107 @@ void Form1::Tile_Click(int index) {
             applyBrushProperties(index, tile);
     } catch (const Failure& failure) {
         ShowFailure(failure, TileClickPlace);
+        painted = false;
     }
     if (gridTile)
         m_document.editTile(index, tile);
     else if (index == BlankTile) // Tile(0) keeps what is painted on it, but is no tile of the level
         m_module.StoreTile(index, tile);
+    return painted;
+}
+
+// --- Strokes, fill and the eyedropper --------------------------------------------------------------------
+
+void Form1::gridTilePressed(int index) {
+    m_stroke = Stroke();
+    m_stroke.start = index;
+}
+
+void Form1::gridTileDragged(const QPoint& globalPosition) {
+    if (m_stroke.start == 0)
+        return;
+    const int index = gridTileAt(globalPosition);
+    if (index == 0 || (index == m_stroke.start && !m_stroke.moved) || m_stroke.painted[size_t(index)])
+        return;
+    if (!m_stroke.moved) { // the stroke leaves the tile it began on: that one is painted first
+        m_stroke.moved = true;
+        m_document.beginStroke(QStringLiteral("Paint Stroke"));
+        m_stroke.painted[size_t(m_stroke.start)] = true;
+        if (!paintTile(m_stroke.start))
+            return gridTileReleased();
+    }
+    m_stroke.painted[size_t(index)] = true;
+    if (!paintTile(index)) // one message is enough: the rest of the stroke paints nothing
+        gridTileReleased();
+}
+
+void Form1::gridTileReleased() {
+    m_document.endStroke();
+    m_stroke.start = 0;
+}
+
+void Form1::gridTileClicked(int index) {
+    if (m_stroke.moved) // the stroke painted this tile already
+        return;
+    if (m_gridTiles[index]->clickModifiers() & Qt::ShiftModifier)
+        fillFrom(index);
+    else
+        Tile_Click(index);
+}
+
+void Form1::fillFrom(int index) {
+    const TileState like = m_module.TileOnDisplay(index);
+    const auto looksLike = [&](int tile) {
+        const TileState state = m_module.TileOnDisplay(tile);
+        return state.colour == like.colour && state.picture == like.picture;
+    };
+    std::array<bool, LastGridTile + 1> seen{};
+    std::vector<int> region{index};
+    seen[size_t(index)] = true;
+    for (size_t next = 0; next < region.size(); ++next) {
+        const int tile = region[next];
+        const int column = (tile - FirstGridTile) % GridColumns;
+        for (const int neighbour : {column > 0 ? tile - 1 : 0, column < GridColumns - 1 ? tile + 1 : 0,
+                                    tile - GridColumns, tile + GridColumns}) {
+            if (neighbour >= FirstGridTile && neighbour <= LastGridTile && !seen[size_t(neighbour)] &&
+                looksLike(neighbour)) {
+                seen[size_t(neighbour)] = true;
+                region.push_back(neighbour);
+            }
+        }
+    }
+    m_document.beginStroke(QStringLiteral("Fill"));
+    for (const int tile : region)
+        if (!paintTile(tile))
+            break;
+    m_document.endStroke();
+}
+
+void Form1::pickIntoBrush(int index) {
+    const TileState tile = m_module.TileOnDisplay(index);
+    NewColor->setBackColour(tile.colour.toLong());
+    m_module.PictureName = tile.picture.toText();
+    try {
+        m_module.Pictures.beginPass();
+        NewPicture->setPicture(ReferencedPicture(*this, m_module, tile.picture));
+    } catch (const Failure&) {
+        NewPicture->setPicture(QImage()); // a picture that cannot be shown is still the brush's reference
+    }
+    const std::array<QLineEdit*, 4> directions = {PropLeft, PropUp, PropRight, PropDown};
+    const std::array<QLineEdit*, 4> operands = {PropLeftOps, PropUpOps, PropRightOps, PropDownOps};
+    for (size_t d = 0; d < 4; ++d) {
+        directions[d]->setText(QString::number(tile.directions[d]));
+        operands[d]->setText(tile.operands[d].toText());
+    }
+}
+
+int Form1::gridTileAt(const QPoint& globalPosition) const {
+    for (int index = FirstGridTile; index <= LastGridTile; ++index) {
+        const PictureBox* tile = m_gridTiles[index];
+        if (tile->rect().contains(tile->mapFromGlobal(globalPosition)))
+            return index;
+    }
+    return 0;
 }
 
 void Form1::Command7_Click() {

@@ -94,16 +94,29 @@ void PictureBox::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         m_pressed = true;
     QWidget::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit pressed();
+    else if (event->button() == Qt::RightButton)
+        emit rightClicked();
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* event) {
+    QWidget::mouseMoveEvent(event);
+    if (event->buttons() & Qt::LeftButton)
+        emit dragged(event->globalPosition().toPoint());
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click =
-        m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    if (event->button() == Qt::LeftButton)
+    const bool left = event->button() == Qt::LeftButton;
+    const bool click = m_pressed && left && rect().contains(event->position().toPoint());
+    if (left)
         m_pressed = false;
+    m_clickModifiers = event->modifiers();
     QWidget::mouseReleaseEvent(event);
     if (click)
         emit clicked();
+    if (left)
+        emit released();
 }
 
 } // namespace tavrin

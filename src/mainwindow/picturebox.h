@@ -38,12 +38,23 @@ public:
     // Width of the border on each side, in pixels: 2 for 3D, 1 for flat, 0 without a border.
     int borderWidth() const;
 
+    // The keys held when the box was last clicked.
+    Qt::KeyboardModifiers clickModifiers() const { return m_clickModifiers; }
+
 signals:
+    // The left button was pressed and released on the box.
     void clicked();
+    // The left button went down on the box, moved while held (to `globalPosition`, over this box or another)
+    // and came up again; released() follows clicked().
+    void pressed();
+    void dragged(const QPoint& globalPosition);
+    void released();
+    void rightClicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
@@ -56,6 +67,7 @@ private:
     bool m_border = true;
     QString m_printedText;
     bool m_pressed = false;
+    Qt::KeyboardModifiers m_clickModifiers;
 };
 
 } // namespace tavrin

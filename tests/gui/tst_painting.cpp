@@ -66,6 +66,87 @@ private slots:
         QCOMPARE(form().Tile(9)->picture(), QImage(m_f->path("Pics/water.bmp")));
     }
 
+    // A drag paints each tile it enters once, the one it began on first, as one step; undoing that step
+    // from another screen brings the painted screen back.
+    void dragPaintsEveryTileEnteredAsOneStep() {
+        m_f->dialog.colours = {255};
+        click(form().Command7);
+        click(form().UseColor);
+        QSignalSpy painted(&form().Document(), &LevelDocument::tileChanged);
+        const Long before = form().Tile(4)->backColour();
+        QTest::mousePress(form().Tile(1), Qt::LeftButton);
+        for (int tile : {1, 2, 3, 2, 23})
+            QTest::mouseMove(form().Tile(tile));
+        QTest::mouseRelease(form().Tile(23), Qt::LeftButton);
+        for (int tile : {1, 2, 3, 23})
+            QCOMPARE(form().Tile(tile)->backColour(), 255);
+        QCOMPARE(form().Tile(4)->backColour(), before);
+        QCOMPARE(painted.count(), 4);
+        QUndoStack& steps = form().Document().undoStack();
+        QCOMPARE(steps.count(), 1);
+
+        m_f->module->ChangeScreen(1);
+        form().mnuUndo->trigger();
+        QCOMPARE(int(m_f->module->CurrentScreen), 0);
+        QCOMPARE(form().Tile(2)->backColour(), before);
+        // A press and release on one tile is a click, as ever.
+        QTest::mousePress(form().Tile(5), Qt::LeftButton);
+        QTest::mouseMove(form().Tile(5));
+        QTest::mouseRelease(form().Tile(5), Qt::LeftButton);
+        QCOMPARE(form().Tile(5)->backColour(), 255);
+        QCOMPARE(steps.count(), 1); // the step undone is gone; the click is one step
+        QCOMPARE(steps.undoText(), "Paint Colour");
+    }
+
+    // Shift+click fills the tiles joined to the clicked one that look like it, and no others.
+    void shiftClickFillsTheRegion() {
+        LevelDocument& document = form().Document();
+        for (int tile = 1; tile <= 300; ++tile) {
+            TileState state = document.tile(tile);
+            state.colour = FieldValue::number((tile - 1) % 20 == 4 ? 2 : 1); // a wall down column 5
+            state.picture = FieldValue::number(0);
+            document.setTile(tile, state);
+        }
+        TileState odd = document.tile(42);
+        odd.picture = FieldValue::text("\\water.bmp"); // same colour, another picture: not filled
+        document.setTile(42, odd);
+        m_f->dialog.colours = {255};
+        click(form().Command7);
+        click(form().UseColor);
+        QTest::mouseClick(form().Tile(1), Qt::LeftButton, Qt::ShiftModifier);
+        int filled = 0;
+        for (int tile = 1; tile <= 300; ++tile)
+            filled += form().Tile(tile)->backColour() == 255;
+        QCOMPARE(filled, 4 * 15 - 1);
+        QCOMPARE(form().Tile(42)->backColour(), 1);
+        QCOMPARE(form().Tile(6)->backColour(), 1);
+        QCOMPARE(document.undoStack().count(), 1);
+        form().mnuUndo->trigger();
+        QCOMPARE(form().Tile(1)->backColour(), 1);
+    }
+
+    // A right-click takes a tile's colour, picture and properties into the brush and changes no tile.
+    void rightClickPicksTheTile() {
+        TileState state = form().Document().tile(21);
+        state.colour = FieldValue::number(0x123456);
+        state.picture = FieldValue::text("\\water.bmp");
+        state.directions = {2, 1, 0, 3};
+        state.operands = {FieldValue::text("41"), FieldValue(), FieldValue::text("a,b"),
+                          FieldValue::number(7)};
+        form().Document().setTile(21, state);
+        QTest::mouseClick(form().Tile(21), Qt::RightButton);
+        QCOMPARE(form().NewColor->backColour(), 0x123456);
+        QCOMPARE(m_f->module->PictureName, "\\water.bmp");
+        QCOMPARE(form().NewPicture->picture(), QImage(m_f->path("Pics/water.bmp")));
+        QStringList brush;
+        for (QLineEdit* box : {form().PropLeft, form().PropUp, form().PropRight, form().PropDown,
+                               form().PropLeftOps, form().PropUpOps, form().PropRightOps, form().PropDownOps})
+            brush << box->text();
+        QCOMPARE(brush, (QStringList{"2", "1", "0", "3", "41", "", "a,b", "7"}));
+        QCOMPARE(form().Document().tile(21), state);
+        QCOMPARE(form().Document().undoStack().count(), 0);
+    }
+
     void changePicCancelled() {
         m_f->dialog.files = {m_f->path("Pics/grass.bmp"), std::nullopt};
         click(form().Command8);
