@@ -482,12 +482,10 @@ public:
     // Takes the screen block that `bytes` begin with (the record at `begin` in the file on), when the
     // editor's save would copy it as it stands and neither blanks nor line ends follow it: its JSON is
     // written from its bytes, which gives what taking its records one by one gives, at a fraction of the
-    // work. `atFileEnd`: nothing follows `bytes` in the file. The length taken, or -1 when nothing was.
-    qsizetype takeCopyableBlock(QByteArrayView bytes, qint64 begin, bool atFileEnd) {
+    // work. `number`: the screen that ScreenOfBlock finds there. `atFileEnd`: nothing follows `bytes` in
+    // the file. The length taken, or -1 when nothing was.
+    qsizetype takeCopyableBlock(QByteArrayView bytes, int number, qint64 begin, bool atFileEnd) {
         if (m_lineEnd.bytes != LineEnds[0].bytes)
-            return -1;
-        const int number = ScreenOfBlock(bytes);
-        if (number < 0)
             return -1;
         m_scanned.files.clear();
         const qsizetype length = ScanCopyableBlockAt(bytes, Integer(number), &m_scanned);
@@ -1319,11 +1317,13 @@ void ExportLevelJson(FileAccess& files, const QString& levelPath, QIODevice* out
         if (exporter) {
             // Most of a level is screens as the editor writes them, taken whole from their bytes. A block
             // is seldom longer than 20 KB; one with longer texts is looked at again with more bytes.
+            // The key and tile number of a block's first record take at most 16 bytes.
+            const int number = ScreenOfBlock(reader.peek(16));
             qsizetype taken = -1;
-            for (qsizetype want = 64 * 1024; want <= 1024 * 1024 && taken < 0; want *= 2) {
+            for (qsizetype want = 64 * 1024; number >= 0 && want <= 1024 * 1024 && taken < 0; want *= 2) {
                 const QByteArrayView bytes = reader.peek(want);
-                taken = exporter->takeCopyableBlock(bytes, begin, bytes.size() < want);
-                if (bytes.size() < want || ScreenOfBlock(bytes) < 0)
+                taken = exporter->takeCopyableBlock(bytes, number, begin, bytes.size() < want);
+                if (bytes.size() < want)
                     break;
             }
             if (taken >= 0) {
