@@ -863,6 +863,27 @@ std::optional<Failure> Module1::SaveLevel(const QString& path, const std::functi
         loadedAny = true;
         LoadScreen();
     };
+    // The user stays where he was: the screens the save had to load make way for the one on display, and
+    // the marker is drawn again where it stood.
+    const Integer start = CurrentScreen;
+    const MarkerLook marker = markerLook();
+    auto backToStart = [&]() -> std::optional<Failure> {
+        if (!loadedAny) {
+            CurrentScreen = start;
+            return std::nullopt;
+        }
+        std::optional<Failure> trouble;
+        if (shown != start) {
+            try {
+                showScreen(start);
+            } catch (const Failure& failure) {
+                trouble = failure; // the screen is on display all the same, as far as it could be read
+            }
+        }
+        if (!trouble)
+            restoreMarkerLook(marker);
+        return trouble;
+    };
     try {
         for (int screen = 0;; ++screen) {
             if (onScreen)
@@ -891,15 +912,41 @@ std::optional<Failure> Module1::SaveLevel(const QString& path, const std::functi
             showScreen(notLoaded);
     } catch (...) {
         CurrentScreen = shown;
+        backToStart();
         throw;
     }
     if (onScreen)
         onScreen(LevelLastScreen + 1);
-    writer.write(levelPropRecord());
-    Files->commit(*file);
-    if (copiedThrough.empty())
-        return std::nullopt;
-    return copiedThroughNotice(path, copiedThrough);
+    try {
+        writer.write(levelPropRecord());
+        Files->commit(*file);
+    } catch (...) {
+        backToStart();
+        throw;
+    }
+    const std::optional<Failure> trouble = backToStart();
+    if (!copiedThrough.empty())
+        return copiedThroughNotice(path, copiedThrough);
+    return trouble;
+}
+
+Module1::MarkerLook Module1::markerLook() const {
+    MarkerLook look;
+    if (!Grid || !Grid->hasBox(WalkerTile))
+        return look;
+    look.tile = WalkerTile;
+    look.tilePicture = Grid->picture(WalkerTile);
+    look.previewPicture = Grid->picture(PreviewTile);
+    look.previewColour = Grid->backColour(PreviewTile);
+    return look;
+}
+
+void Module1::restoreMarkerLook(const MarkerLook& look) {
+    if (!look.tile || !Grid || WalkerTile != *look.tile)
+        return;
+    Grid->setPicture(*look.tile, look.tilePicture);
+    Grid->setPicture(PreviewTile, look.previewPicture);
+    Grid->setBackColour(PreviewTile, look.previewColour);
 }
 
 bool Module1::readCopyableBlock(QByteArray* block, std::unique_ptr<QIODevice>& levelSource) {

@@ -264,6 +264,16 @@ private:
     // The records of CurrentScreen in `fileName` as they stand, each ended with CR LF.
     QByteArray recordsAsTheyStand(const QString& fileName);
     Record levelPropRecord() const;
+    // What the grid shows of the walk marker: the picture on its tile and the look Tile(998) keeps.
+    struct MarkerLook {
+        std::optional<Integer> tile;
+        QImage tilePicture;
+        QImage previewPicture;
+        Long previewColour = 0;
+    };
+    MarkerLook markerLook() const;
+    // Draws the marker as it was, when it still stands on the same tile.
+    void restoreMarkerLook(const MarkerLook& look);
 
     FileAccess m_defaultFiles;
     LevelIndex m_index;

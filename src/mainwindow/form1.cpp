@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 
 // The built-in images live in the editor library; a static library needs its resources registered.
@@ -100,8 +101,10 @@ Form1::Form1(Module1& module, QWidget* parent) : QMainWindow(parent), m_module(m
     createStatusControls();
     createMenus();
     connectControls();
+    createStatusBar();
 
-    resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    // The fixed area keeps its size between the menu bar and the status bar.
+    resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     m_keyPreview = new KeyPreview(this, [this](int keyCode, int shift) { Form_KeyDown(keyCode, shift); });
     m_module.Grid = this;
 }

@@ -306,6 +306,20 @@ public:
     TileProp* TilePropWindow() const;
 
 private:
+    // --- The status bar (form1_statusbar.cpp) ---------------------------------------------------------
+    void createStatusBar();
+    // The screen on display against the last screen, and the level's name.
+    void showWhereYouAre();
+    // The tile under the mouse pointer with its four directions.
+    void showHoveredTile();
+    // Tells for a few seconds what a command just did.
+    void confirm(const QString& text);
+    QLabel* m_statusScreen = nullptr;
+    QLabel* m_statusBeyond = nullptr;
+    QLabel* m_statusTile = nullptr;
+    QLabel* m_statusLevel = nullptr;
+    int m_hoveredTile = 0; // 0 while the pointer is on no grid tile
+
     // --- Display styles, test tools and property dialogs (form1_tools.cpp) -----------------------------
 public:
     // The Test command, made at its first use; tests replace the ways it starts the player.

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressDialog>
+#include <QScopeGuard>
 
 namespace tavrin {
 
@@ -30,6 +31,7 @@ void Form1::loadLevel(const QString& path, const QString& callerName, bool showP
         rememberLevel(path);
     }
     showCaption();
+    confirm(QStringLiteral("Loaded %1").arg(QFileInfo(path).fileName()));
     m_module.CheckPicturesFolder();
 }
 
@@ -93,6 +95,9 @@ bool Form1::saveLevel() {
         Dialog->DialogTitle = QStringLiteral("Save Level");
         Dialog->Filters = LevelFilters;
         Dialog->FileName = proposedLevelFile();
+        // The box counts the screens while the save runs and then holds what the user typed again.
+        const auto keepBox =
+            qScopeGuard([this, typed = ScreenToGoTo->text()] { ScreenToGoTo->setText(typed); });
         ScreenToGoTo->setText(QStringLiteral("0"));
         m_module.SaveScreenTmp();
         Dialog->ShowSave();
@@ -106,6 +111,11 @@ bool Form1::saveLevel() {
         rememberLevel(path);
         m_document.levelSaved();
         showCaption();
+        const int screens = m_module.LevelLastScreen + 1;
+        confirm(QStringLiteral("Saved %1 (%2 %3)")
+                    .arg(QFileInfo(path).fileName())
+                    .arg(screens)
+                    .arg(screens == 1 ? QStringLiteral("screen") : QStringLiteral("screens")));
         if (notice)
             ShowFailure(*notice, QStringLiteral("mnuSave_Click"));
         return true;

@@ -119,4 +119,14 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
         emit released();
 }
 
+void PictureBox::enterEvent(QEnterEvent* event) {
+    QWidget::enterEvent(event);
+    emit entered();
+}
+
+void PictureBox::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    emit left();
+}
+
 } // namespace tavrin

@@ -50,8 +50,13 @@ signals:
     void dragged(const QPoint& globalPosition);
     void released();
     void rightClicked();
+    // The mouse pointer came onto the box, or went off it.
+    void entered();
+    void left();
 
 protected:
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -2,6 +2,7 @@
 #include "commandline.h"
 #include "faultyfiles.h"
 #include "levelfixture.h"
+#include "walker.h"
 
 #include <QtTest>
 
@@ -130,7 +131,43 @@ private slots:
         QVERIFY(out.indexOf("\"Screen1\",1,111,") < out.indexOf("\"Screen2\",1,222,"));
         QVERIFY(out.contains("\"Screen0\",\"Side2\",20,") && out.contains("\"Screen2\",\"Side2\",31,"));
         QVERIFY(out.contains("\"Screen3\",\"Side2\",31,") && !out.contains("\"Screen9\""));
-        QCOMPARE(m.CurrentScreen, Integer(3));
+        QCOMPARE(m.CurrentScreen, Integer(1));
+    }
+
+    // Whether the save copies screens or loads each one, and even when it fails midway, the screen on
+    // display stays on display with its unsaved look and the walk marker where it stood.
+    void saveKeepsTheScreenOnDisplay_data() {
+        QTest::addColumn<bool>("useIndex");
+        QTest::addColumn<bool>("diskFills");
+        QTest::newRow("through the level index") << true << false;
+        QTest::newRow("without the index") << false << false;
+        QTest::newRow("disk full midway") << false << true;
+    }
+    void saveKeepsTheScreenOnDisplay() {
+        QFETCH(bool, useIndex);
+        QFETCH(bool, diskFills);
+        LevelFixture f;
+        f.load("level.txt", NumberedLevel(4, {{2001, "2001,0,0,0,0,0,0,0,0,0"}}));
+        Module1& m = *f.module;
+        m.UseIndex = useIndex;
+        const QImage marker = FakeGrid::solidImage(Qt::red);
+        f.grid.setPicture(MarkerTile, marker);
+        m.ChangeScreen(2);
+        m.TileBackColor(7) = FieldValue::number(4242);
+        f.grid.setBackColour(7, 4242);
+        Walker(m).KeyDown(KeyRight);
+        QVERIFY(m.WalkerTile == 2 && f.grid.picture(2) == marker);
+        m.SaveScreenTmp();
+        FaultyFiles files;
+        files.diskFullAfter = diskFills ? 30000 : -1;
+        m.Files = &files;
+        QCOMPARE(CodeOfFailure([&] { m.SaveLevel(f.path("out.txt")); }), diskFills ? int(ErrDiskFull) : 0);
+        QCOMPARE(m.CurrentScreen, Integer(2));
+        QCOMPARE(m.WalkerTile, Integer(2));
+        QCOMPARE(f.grid.backColour(7), Long(4242));
+        QCOMPARE(f.grid.backColour(100), Long(2100));
+        QCOMPARE(f.grid.picture(2), marker);
+        QCOMPARE(f.grid.backColour(PreviewTile), Long(2002));
     }
 
     void failedSavesLeaveTheOldFile_data() {

@@ -1,0 +1,118 @@
+// The status bar: the screen on display against the last screen, the warning above it, the tile under the
+// mouse pointer, the level's name and the confirmations of Save Level and Load Level; and a save that
+// leaves the user where he was.
+
+#include "editorfixture.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace tavrin;
+
+class TestStatusBar : public QObject {
+    Q_OBJECT
+    std::unique_ptr<EditorFixture> m_f;
+    Form1& form() { return *m_f->form; }
+    QLabel* label(const char* name) {
+        return form().statusBar()->findChild<QLabel*>(QString::fromLatin1(name));
+    }
+    void hover(int tile) {
+        QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), QPointF(3, 3));
+        QCoreApplication::sendEvent(form().Tile(tile), &enter);
+    }
+    void setLastScreen(int last) {
+        const PropertyValues before = m_f->module->Properties();
+        m_f->module->LevelLastScreen = static_cast<Integer>(last);
+        form().Document().recordPropertiesEdit(before);
+    }
+
+private slots:
+    void init() {
+        m_f = std::make_unique<EditorFixture>();
+        QVERIFY(m_f->show());
+    }
+    void cleanup() { m_f.reset(); }
+
+    void fixedAreaKeepsItsSize() {
+        QCOMPARE(form().centralWidget()->size(), QSize(696, 526));
+        QVERIFY(form().statusBar()->isVisible());
+        QVERIFY(form().statusBar()->geometry().top() >= form().centralWidget()->geometry().bottom());
+    }
+
+    void screenAgainstTheLastScreen_data() {
+        QTest::addColumn<int>("last");
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("beyond");
+        QTest::newRow("inside the level") << 5 << "3"
+                                          << "Screen 3 of 0-5" << false;
+        QTest::newRow("the last screen") << 5 << "5"
+                                         << "Screen 5 of 0-5" << false;
+        QTest::newRow("above it") << 5 << "6"
+                                  << "Screen 6 of 0-5" << true;
+        QTest::newRow("one-screen level") << 0 << "2"
+                                          << "Screen 2 of 0-0" << true;
+    }
+    void screenAgainstTheLastScreen() {
+        QFETCH(int, last);
+        QFETCH(QString, screen);
+        QFETCH(QString, text);
+        QFETCH(bool, beyond);
+        setLastScreen(last);
+        m_f->goTo(screen);
+        QCOMPARE(label("StatusScreen")->text(), text);
+        QCOMPARE(label("StatusBeyond")->isVisible(), beyond);
+        // Raising the last screen is seen at once, and so is its undo.
+        setLastScreen(9);
+        QVERIFY(!label("StatusBeyond")->isVisible());
+        form().mnuUndo_Click();
+        QCOMPARE(label("StatusBeyond")->isVisible(), beyond);
+    }
+
+    void tileUnderThePointer() {
+        Module1& m = *m_f->module;
+        m.SideScreen(3) = 12;
+        m.TilePropLeft(21) = 3;
+        m.TilePropLeftOps(21) = FieldValue::text("40");
+        m.TilePropUp(21) = 1;
+        m.TilePropRight(21) = 0;
+        m.TilePropDown(21) = 7;
+        m.TilePropDownOps(21) = FieldValue::text("x");
+        hover(21);
+        QCOMPARE(label("StatusTile")->text(),
+                 QString("Tile 21: left exit 3 to screen 12, tile 40, up blocked, right free, down exit 7 "
+                         "to screen 7, tile none"));
+        // Painting the tile under the pointer shows its new directions.
+        form().PropUp->setText("0");
+        QTest::mouseClick(form().UseApplyProp, Qt::LeftButton);
+        QTest::mouseClick(form().Tile(21), Qt::LeftButton);
+        QVERIFY(label("StatusTile")->text().contains("up free"));
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(form().Tile(21), &leave);
+        QVERIFY(label("StatusTile")->text().isEmpty());
+    }
+
+    void levelNameAndConfirmations() {
+        m_f->module->LevelName = "Caverns";
+        setLastScreen(2);
+        m_f->goTo("1");
+        m_f->paint(5, 255);
+        form().ScreenToGoTo->setText("typed");
+        QVERIFY(!m_f->saveAs("caverns.txt").isEmpty());
+        QCOMPARE(form().statusBar()->currentMessage(), QString("Saved caverns.txt (3 screens)"));
+        QCOMPARE(label("StatusLevel")->text(), QString("Caverns"));
+        // The save leaves the user on the screen he was editing, with his text in the box.
+        QCOMPARE(m_f->module->CurrentScreen, Integer(1));
+        QCOMPARE(form().Tile(5)->backColour(), Long(255));
+        QCOMPARE(label("StatusScreen")->text(), QString("Screen 1 of 0-2"));
+        QCOMPARE(form().ScreenToGoTo->text(), QString("typed"));
+
+        m_f->dialog.files << m_f->path("caverns.txt");
+        form().mnuLoad_Click();
+        QCOMPARE(form().statusBar()->currentMessage(), QString("Loaded caverns.txt"));
+        QCOMPARE(label("StatusScreen")->text(), QString("Screen 0 of 0-2"));
+    }
+};
+
+QTEST_MAIN(TestStatusBar)
+#include "tst_statusbar.moc"
