@@ -2,6 +2,7 @@
 #include "commands.h"
 #include "fileaccess.h"
 #include "levelrender.h"
+#include "module1.h"
 #include "numbers.h"
 
 #include <QCoreApplication>
@@ -45,8 +46,10 @@ int Render(QStringList arguments) {
     if (!pics.isNull() && !QFileInfo(pics).isDir())
         return Unusable(pics, QStringLiteral("the pictures folder is not there"));
     request.levelFile = arguments.first();
-    request.picturesFolder =
-        pics.isNull() ? FindPicturesFolder(request.levelFile, QCoreApplication::applicationDirPath()) : pics;
+    // Pictures are looked up beside the level file first, then beside the program, as the editor does.
+    request.picturesFolders =
+        pics.isNull() ? LevelPicturesFolders(request.levelFile, QCoreApplication::applicationDirPath())
+                      : QStringList{pics};
 
     QStringList warnings;
     QImage image;

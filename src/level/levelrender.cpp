@@ -41,22 +41,17 @@ Failure tooLarge(qint64 pixels, int scale) {
 }
 } // namespace
 
-QString FindPicturesFolder(const QString& levelFile, const QString& programFolder) {
-    const QStringList folders = LevelPicturesFolders(levelFile, programFolder);
-    return folders.isEmpty() ? QString() : folders.first();
-}
-
-ScreenPainter::ScreenPainter(QString picturesFolder) : m_folder(std::move(picturesFolder)) {
+ScreenPainter::ScreenPainter(QStringList picturesFolders) : m_folders(std::move(picturesFolders)) {
     InitBuiltinImages();
     m_builtin = QImage(QStringLiteral(":/level/builtin.bmp"));
     m_marker = QImage(QStringLiteral(":/level/marker.bmp"));
 }
 
 QImage ScreenPainter::filePicture(const QString& reference) {
-    if (m_folder.isEmpty())
+    if (m_folders.isEmpty())
         return QImage();
     try {
-        return m_pictures.load(PictureFilePath(m_folder, reference));
+        return m_pictures.load(FindPictureFile(m_pictures, m_folders, reference));
     } catch (const Failure&) {
         return QImage(); // missing, no picture, or outside the Pics folder
     }
@@ -126,7 +121,7 @@ QImage RenderLevel(const RenderRequest& request, QStringList* warnings) {
                              .arg(trouble->description());
         return screen;
     };
-    ScreenPainter painter(request.picturesFolder);
+    ScreenPainter painter(request.picturesFolders);
     const int marker = request.marker ? level.LevelStartTile : 0;
     const int scale = request.scale;
     if (!request.world)

@@ -21,16 +21,13 @@ constexpr QRgb WorldBackground = 0xFF404040;
 // The largest image drawn, in pixels (512 MB in memory).
 constexpr qint64 MaxRenderPixels = qint64(1) << 27;
 
-// The Pics folder of a level: beside the level file, else beside the program, else where an installed
-// editor keeps it (../lib/tavrin-editor/Pics from the program). Empty when none of them is a folder.
-QString FindPicturesFolder(const QString& levelFile, const QString& programFolder);
-
 // Draws screens as the editor's grid shows them, without borders: each tile's colour, and its picture
 // unscaled from the tile's top-left corner, cut off at the tile's edge. Works without a window system.
 class ScreenPainter {
 public:
-    // Picture files come from `picturesFolder`; none when it is empty.
-    explicit ScreenPainter(QString picturesFolder);
+    // Picture files come from the first of `picturesFolders` that holds them; none when there is none.
+    explicit ScreenPainter(QStringList picturesFolders);
+    void setFolders(const QStringList& picturesFolders) { m_folders = picturesFolders; }
 
     // The screen at scale 1; the walk marker drawn over tile `markerTile` when it is one of the grid.
     QImage paint(const Screen& screen, int markerTile = 0);
@@ -44,7 +41,7 @@ public:
 private:
     QImage filePicture(const QString& reference);
 
-    QString m_folder;
+    QStringList m_folders;
     PictureStore m_pictures;
     QImage m_builtin;
     QImage m_marker;
@@ -57,7 +54,7 @@ QImage ScaledUp(const QImage& image, int scale);
 // in its place, WorldGap apart. The walk marker, when asked for, stands on the start tile of screen 0.
 struct RenderRequest {
     QString levelFile;
-    QString picturesFolder;
+    QStringList picturesFolders;
     int screen = 0;
     bool world = false;
     int scale = 1;

@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <optional>
 
 namespace tavrin {
@@ -131,8 +132,34 @@ QString Module1::PicturesFolder() const {
     return QDir(ProgramFolder).filePath(QStringLiteral("Pics"));
 }
 
-QString Module1::PicturePath(const QString& reference) const {
-    return PictureFilePath(PicturesFolder(), reference);
+QString Module1::LevelPicturesFolder() const {
+    if (LevelFileName.isEmpty())
+        return QDir::cleanPath(QFileInfo(PicturesFolder()).absoluteFilePath());
+    return QDir::cleanPath(QFileInfo(LevelFileName).absoluteDir().filePath(QStringLiteral("Pics")));
+}
+
+QStringList Module1::PictureFolders() const {
+    const QString level = LevelPicturesFolder();
+    const QString program = QDir::cleanPath(QFileInfo(PicturesFolder()).absoluteFilePath());
+    return level == program ? QStringList{program} : QStringList{level, program};
+}
+
+QString Module1::PicturePath(const QString& reference) {
+    return FindPictureFile(Pictures, PictureFolders(), reference);
+}
+
+QString FindPictureFile(PictureStore& store, const QStringList& folders, const QString& reference) {
+    QString first;
+    for (const QString& folder : folders) {
+        const QString path = PictureFilePath(folder, reference);
+        if (store.exists(path))
+            return path;
+        if (first.isEmpty())
+            first = path;
+    }
+    if (first.isEmpty())
+        throw Failure::pictureNotFound(reference);
+    return first;
 }
 
 QString PictureFilePath(const QString& picturesFolder, const QString& reference) {
@@ -170,6 +197,53 @@ bool Module1::ScreenIsEdited(Integer screen) {
 
 QImage Module1::LoadPictureReference(const QString& reference) {
     return Pictures.load(PicturePath(reference));
+}
+
+PictureChoice Module1::ChoosePicture(const QString& path) const {
+    const QString file = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    PictureChoice choice;
+    for (const QString& folder : PictureFolders())
+        if (file.startsWith(folder + u'/')) {
+            choice.reference = u'\\' + file.mid(folder.size() + 1).replace(u'/', u'\\');
+            return choice;
+        }
+    choice.reference = GetFileName(path);
+    choice.copyTarget = QDir(LevelPicturesFolder()).filePath(QFileInfo(path).fileName());
+    choice.outside = true;
+    if (QFileInfo(choice.copyTarget).isFile()) {
+        try {
+            choice.targetTaken =
+                Files->openRead(choice.copyTarget)->readAll() != Files->openRead(path)->readAll();
+        } catch (const Failure&) {
+            choice.targetTaken = true; // what cannot be compared is not replaced without asking
+        }
+    }
+    return choice;
+}
+
+QString Module1::ImportPicture(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    const QString reference = u'\\' + name;
+    RecordWriter::CheckWritableText(reference);
+    const QByteArray bytes = Files->openRead(path)->readAll();
+    if (QImage::fromData(bytes).isNull())
+        throw Failure(ErrInvalidPicture,
+                      QStringLiteral("%1 is not a picture the editor can read (BMP, PNG, JPEG or GIF), so it "
+                                     "was not copied.")
+                          .arg(QDir::toNativeSeparators(path)));
+    const QString folder = LevelPicturesFolder();
+    if (!QDir().mkpath(folder))
+        throw Failure(ErrPathAccess,
+                      QStringLiteral("The pictures folder %1 cannot be made, so the picture was "
+                                     "not copied. Check that you may write there.")
+                          .arg(QDir::toNativeSeparators(folder)));
+    const QString target = QDir(folder).filePath(name);
+    const auto file = Files->openWrite(target);
+    if (file->write(bytes) != bytes.size())
+        throw WriteFailure(*file);
+    Files->commit(*file);
+    Pictures.beginPass();
+    return reference;
 }
 
 void Module1::ShowPicture(int index, const FieldValue& reference) {
@@ -748,7 +822,9 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
 }
 
 void Module1::CheckPicturesFolder() const {
-    if (!QFileInfo(PicturesFolder()).isDir())
+    const QStringList folders = PictureFolders();
+    if (std::none_of(folders.begin(), folders.end(),
+                     [](const QString& folder) { return QFileInfo(folder).isDir(); }))
         throw Failure(ErrPathAccess,
                       QStringLiteral("The pictures folder %1 is missing, so the tiles show no pictures. "
                                      "Put the Pics folder beside the editor.")

@@ -40,7 +40,19 @@ QString PictureFilePath(const QString& picturesFolder, const QString& reference)
 // The Pics folders a program without the editor's own folder looks for a level's pictures in, those that
 // are folders, in order: beside the level file, beside the program, and where an installed editor keeps
 // them (../lib/tavrin-editor/Pics from the program).
+// A picture file the user chose as the brush picture. Inside one of the pictures folders it is named by
+// its place there; outside them the level cannot show it until it is copied into the level's Pics.
+struct PictureChoice {
+    QString reference;
+    bool outside = false;
+    QString copyTarget;       // where the copy would go
+    bool targetTaken = false; // a different file of that name is there already
+};
+
 QStringList LevelPicturesFolders(const QString& levelFile, const QString& programFolder);
+// The file a picture reference names in the first of `folders` that holds it (each folder confined to
+// itself), else its place in the first folder; failure 53 for a reference that reaches outside.
+QString FindPictureFile(PictureStore& store, const QStringList& folders, const QString& reference);
 
 // The level state shared by every window, and the procedures that keep it on disk. The state is public
 // and read and written directly; each window gets the one instance by reference.
@@ -123,11 +135,24 @@ public:
     // The scratch file of a screen: the one this editor wrote for it, else Screen<n>.tmp.
     QString ScratchFileName(Integer screen) const;
     QString TemplateLevelFileName() const;
+    // The program's own Pics folder.
     QString PicturesFolder() const;
-    // The file a text picture reference names: the pictures folder followed by the reference.
-    // A reference that would reach outside the pictures folder names no file: failure 53.
-    QString PicturePath(const QString& reference) const;
+    // The Pics folder beside the level file, where the level's own pictures go; the program's for a level
+    // that has no file yet.
+    QString LevelPicturesFolder() const;
+    // Where picture references are looked up, in turn: the level's Pics folder, then the program's.
+    QStringList PictureFolders() const;
+    // The file a text picture reference names: the first of PictureFolders() that holds it, else the
+    // place it would have in the first. A reference that would reach outside the folder names no file:
+    // failure 53.
+    QString PicturePath(const QString& reference);
     QImage LoadPictureReference(const QString& reference);
+    // A picture file the user chose as the brush picture.
+    PictureChoice ChoosePicture(const QString& path) const;
+    // Copies a picture file into LevelPicturesFolder(), made if needed, replacing a file of the same name;
+    // the reference of the copy. A file that is no picture is not copied. The file there is replaced only
+    // once the copy is whole.
+    QString ImportPicture(const QString& path);
 
     // --- Start-up ---------------------------------------------------------------------------------------
     // The defaults of the load step: side links k, operands 1, start tile and walker 1.

@@ -36,4 +36,17 @@ QImage PictureStore::load(const QString& path) {
     return found->image;
 }
 
+bool PictureStore::exists(const QString& path) {
+    const auto found = m_entries.constFind(path);
+    if (found != m_entries.cend() && found->checkedInPass == m_pass)
+        return true;
+    const auto missing = m_missing.constFind(path);
+    if (missing != m_missing.cend() && *missing == m_pass)
+        return false;
+    if (QFileInfo(path).isFile())
+        return true;
+    m_missing.insert(path, m_pass);
+    return false;
+}
+
 } // namespace tavrin

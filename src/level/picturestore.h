@@ -16,6 +16,8 @@ namespace tavrin {
 class PictureStore {
 public:
     QImage load(const QString& path);
+    // Whether a file is there, looked at on disk at most once a pass.
+    bool exists(const QString& path);
     // Starts a new pass: every file is checked on disk again at its next load.
     void beginPass() { ++m_pass; }
     // How many times a file was decoded.
@@ -30,6 +32,7 @@ private:
     };
 
     QHash<QString, Entry> m_entries;
+    QHash<QString, quint64> m_missing; // the pass in which a file was last found missing
     quint64 m_pass = 1;
     int m_decodes = 0;
 };

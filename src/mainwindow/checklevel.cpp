@@ -74,7 +74,7 @@ QString CheckLevelWindow::DesignCaption() {
 void CheckLevelWindow::CheckLevel(const QString& place) {
     m_problems.clear();
     LevelCheckSettings settings;
-    settings.picturesFolders = {m_level.PicturesFolder()};
+    settings.picturesFolders = m_level.PictureFolders();
     try {
         m_problems = CheckEditedLevel(m_level, settings);
         Summary->setText(ProblemSummary(m_problems));

@@ -302,6 +302,10 @@ void Form1::createMenus() {
     mnuWorldOverview->setObjectName(QStringLiteral("mnuWorldOverview"));
     mnuWorldOverview->setShortcut(QKeySequence(Qt::Key_F5));
     mnuWorldOverview->setShortcutContext(Qt::WindowShortcut);
+    mnuPictures = mnuLevel->addAction(QStringLiteral("Pictures"));
+    mnuPictures->setObjectName(QStringLiteral("mnuPictures"));
+    mnuPictures->setShortcut(QKeySequence(Qt::Key_F6));
+    mnuPictures->setShortcutContext(Qt::WindowShortcut);
 
     // A menu-bar entry without items: choosing it runs the command at once.
     mnuAbout = menuBar()->addAction(QStringLiteral("&About"));
@@ -381,6 +385,8 @@ void Form1::connectControls() {
     connect(mnuNew, &QAction::triggered, this, &Form1::mnuNew_Click);
     connect(mnuCheckLevel, &QAction::triggered, this, &Form1::mnuCheckLevel_Click);
     connect(mnuWorldOverview, &QAction::triggered, this, &Form1::mnuWorldOverview_Click);
+    connect(mnuPictures, &QAction::triggered, this, &Form1::mnuPictures_Click);
+    connect(&m_document, &LevelDocument::levelReplaced, this, &Form1::refreshPictureFolders);
     connect(&m_document, &LevelDocument::modifiedChanged, this, &Form1::showCaption);
 }
 

@@ -25,6 +25,8 @@ class CheckLevelWindow;
 class WorldOverviewWindow;
 class KeyPreview;
 class LoadDialog;
+class PicturesWindow;
+struct PictureChoice;
 class Module1;
 class PictureBox;
 class Splash;
@@ -120,6 +122,7 @@ public:
     QMenu* mnuLevel;
     QAction* mnuCheckLevel;
     QAction* mnuWorldOverview;
+    QAction* mnuPictures;
     QAction* mnuAbout;
 
     // The level being edited and the steps that can be undone.
@@ -144,6 +147,7 @@ public slots:
     void mnuNew_Click();
     void mnuCheckLevel_Click();
     void mnuWorldOverview_Click();
+    void mnuPictures_Click();
     void OpenRecentLevel(const QString& path);
 
     void Tile_Click(int index);
@@ -306,6 +310,20 @@ public:
     TileProp* TilePropWindow() const;
 
 private:
+    // --- The Pictures window (form1_pictures.cpp) -------------------------------------------------------
+    // The reference a picture file chosen for the brush is given. A file outside the pictures folders is
+    // offered for copying into the level's Pics folder; none when the user cancels.
+    std::optional<QString> referenceOfChosenPicture(const QString& path);
+    // Asks before a copy replaces another picture of the same name in the level's Pics folder.
+    bool mayReplacePicture(const PictureChoice& choice, const QString& path);
+    // The brush takes a picture reference, as Change Pic gives it.
+    void takePictureIntoBrush(const QString& reference);
+    // Import Pictures: copies the files chosen into the level's Pics folder.
+    void importPictures();
+    // The window shows the folders of the level now loaded.
+    void refreshPictureFolders();
+    QPointer<PicturesWindow> m_pictures;
+
     // --- The status bar (form1_statusbar.cpp) ---------------------------------------------------------
     void createStatusBar();
     // The screen on display against the last screen, and the level's name.

@@ -109,6 +109,7 @@ bool Form1::saveLevel() {
         m_module.LevelFileIsNew = false;
         m_captionPath = path;
         rememberLevel(path);
+        refreshPictureFolders();
         m_document.levelSaved();
         showCaption();
         const int screens = m_module.LevelLastScreen + 1;

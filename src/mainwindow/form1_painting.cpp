@@ -4,6 +4,7 @@
 #include "failure.h"
 #include "fieldvalue.h"
 #include "loaddialog.h"
+#include "messagebox.h"
 #include "module1.h"
 #include "picturebox.h"
 #include "record.h"
@@ -11,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -217,9 +219,16 @@ void Form1::Command8_Click() {
         Dialog->DialogTitle = QStringLiteral("Load Picture");
         Dialog->Filters = {QStringLiteral("Pictures (*.bmp *.png *.jpg *.jpeg *.gif)"),
                            QStringLiteral("All files (*)")};
-        Dialog->FileName = QDir(m_module.PicturesFolder()).absolutePath() + u'/';
+        const QString levelPictures = m_module.LevelPicturesFolder();
+        Dialog->FileName =
+            (QFileInfo(levelPictures).isDir() ? levelPictures
+                                              : QDir(m_module.PicturesFolder()).absolutePath()) +
+            u'/';
         Dialog->ShowOpen();
-        m_module.PictureName = Module1::GetFileName(Dialog->FileName);
+        const std::optional<QString> reference = referenceOfChosenPicture(Dialog->FileName);
+        if (!reference)
+            return;
+        m_module.PictureName = *reference;
         m_module.Pictures.beginPass();
         NewPicture->setPicture(m_module.LoadPictureReference(m_module.PictureName));
     } catch (const Failure& failure) {

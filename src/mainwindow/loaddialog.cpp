@@ -10,11 +10,13 @@
 
 namespace tavrin {
 
-void LoadDialog::showFileDialog(bool saving) {
+void LoadDialog::showFileDialog(bool saving, bool many) {
     QFileDialog dialog(Parent, DialogTitle);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(saving ? QFileDialog::AnyFile
+                       : many ? QFileDialog::ExistingFiles
+                              : QFileDialog::ExistingFile);
     const QFileInfo proposed(FileName);
     if (proposed.isAbsolute())
         dialog.setDirectory(proposed.absolutePath());
@@ -25,11 +27,18 @@ void LoadDialog::showFileDialog(bool saving) {
     dialog.selectFile(proposed.fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         throw Failure(ErrCancel);
-    FileName = QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+    FileNames.clear();
+    for (const QString& file : dialog.selectedFiles())
+        FileNames << QDir::toNativeSeparators(file);
+    FileName = FileNames.constFirst();
 }
 
 void LoadDialog::ShowOpen() {
     showFileDialog(false);
+}
+
+void LoadDialog::ShowOpenMany() {
+    showFileDialog(false, true);
 }
 
 void LoadDialog::ShowSave() {

@@ -26,11 +26,14 @@ public:
     QStringList Filters;
 
     virtual void ShowOpen();
+    // Opens for choosing several existing files: FileNames holds them, FileName the first.
+    virtual void ShowOpenMany();
+    QStringList FileNames;
     virtual void ShowSave();
     virtual void ShowColor();
 
 private:
-    void showFileDialog(bool saving);
+    void showFileDialog(bool saving, bool many = false);
 };
 
 } // namespace tavrin

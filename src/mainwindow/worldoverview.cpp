@@ -73,8 +73,8 @@ qint64 ThumbnailKey(int screen, int level) {
 // --- The map --------------------------------------------------------------------------------------------
 
 WorldMap::WorldMap(Module1& level, QWidget* parent)
-    : QWidget(parent), m_level(level), m_painter(level.PicturesFolder()), m_thumbnails(ThumbnailCacheBytes),
-      m_drawingPainter(std::make_unique<ScreenPainter>(level.PicturesFolder())) {
+    : QWidget(parent), m_level(level), m_painter(level.PictureFolders()), m_thumbnails(ThumbnailCacheBytes),
+      m_drawingPainter(std::make_unique<ScreenPainter>(level.PictureFolders())) {
     m_drawingThread.setMaxThreadCount(1);
     m_marker = QImage(QStringLiteral(":/level/marker.bmp"));
     setObjectName(QStringLiteral("Map"));
@@ -107,6 +107,10 @@ void WorldMap::reload() {
     m_exits.assign(size_t(screens), std::nullopt);
     m_thumbnails.clear();
     m_drawing.clear();
+    // Another level may keep its pictures elsewhere, and pictures may have changed since.
+    m_drawingThread.waitForDone();
+    m_painter = ScreenPainter(m_level.PictureFolders());
+    m_drawingPainter = std::make_unique<ScreenPainter>(m_level.PictureFolders());
     m_sinceLayout.start();
     readMoreLinks(FirstSliceMs);
     if (readingLinks()) // the screens whose links are read so far, until they are all read

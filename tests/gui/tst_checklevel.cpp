@@ -57,7 +57,8 @@ private slots:
         for (const QAction* item : form().menuBar()->actions() + form().mnuLevel->actions())
             items << item->objectName() + '|' + item->text() + '|' + item->shortcut().toString();
         QCOMPARE(items, (QStringList{"|File|", "|Edit|", "|Level|", "mnuAbout|&About|",
-                                     "mnuCheckLevel|Check Level|F4", "mnuWorldOverview|World Overview|F5"}));
+                                     "mnuCheckLevel|Check Level|F4", "mnuWorldOverview|World Overview|F5",
+                                     "mnuPictures|Pictures|F6"}));
         QCOMPARE(form().mnuLevel->objectName(), "mnuLevel");
         form().MnuPLtemp_Click();
         form().show();

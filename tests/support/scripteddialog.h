@@ -12,6 +12,12 @@
 class ScriptedDialog : public tavrin::LoadDialog {
 public:
     void ShowOpen() override { answerFile(); }
+    // The answer holds the files chosen, separated by '|'.
+    void ShowOpenMany() override {
+        answerFile();
+        FileNames = FileName.split(u'|');
+        FileName = FileNames.constFirst();
+    }
     void ShowSave() override { answerFile(); }
     void ShowColor() override {
         ++colourOpenings;

@@ -1,0 +1,116 @@
+// The Pictures window of the main window: the level's pictures and the program's, picked as the brush
+// picture with a click, and pictures from elsewhere imported into the level's Pics folder.
+#include "form1.h"
+
+#include "centring.h"
+#include "failure.h"
+#include "loaddialog.h"
+#include "messagebox.h"
+#include "module1.h"
+#include "picturebox.h"
+#include "pictureswindow.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tavrin {
+
+namespace {
+const QString PicturesPlace = QStringLiteral("Pictures");
+} // namespace
+
+void Form1::mnuPictures_Click() {
+    if (!m_pictures) {
+        m_pictures = new PicturesWindow(this);
+        m_pictures->setWindowFlag(Qt::Tool);
+        connect(m_pictures, &PicturesWindow::picturePicked, this,
+                [this](const QString& reference) { takePictureIntoBrush(reference); });
+        connect(m_pictures, &PicturesWindow::importRequested, this, &Form1::importPictures);
+        PlaceBesideMainWindow(m_pictures, this);
+    }
+    m_pictures->setFolders(m_module.PictureFolders());
+    m_pictures->show();
+    m_pictures->raise();
+    m_pictures->activateWindow();
+}
+
+// As Change Pic does with the file it is given: the reference becomes the brush picture and the preview
+// shows it.
+void Form1::takePictureIntoBrush(const QString& reference) {
+    m_module.PictureName = reference;
+    m_module.Pictures.beginPass();
+    try {
+        NewPicture->setPicture(m_module.LoadPictureReference(reference));
+    } catch (const Failure& failure) {
+        NewPicture->setPicture(QImage());
+        ShowFailure(failure, PicturesPlace);
+    }
+}
+
+std::optional<QString> Form1::referenceOfChosenPicture(const QString& path) {
+    const PictureChoice choice = m_module.ChoosePicture(path);
+    if (!choice.outside)
+        return choice.reference;
+    const QString folder = QDir::toNativeSeparators(QFileInfo(choice.copyTarget).path());
+    enum { Copy, NameOnly };
+    const int answer =
+        Ask({QStringLiteral("Copy Picture into the Level"),
+             QStringLiteral("%1 is in neither the level's Pics folder nor the program's, so the "
+                            "level cannot show it. Copy it into %2 and use the copy?")
+                 .arg(QDir::toNativeSeparators(path), folder),
+             {QStringLiteral("Copy"), QStringLiteral("Don't Copy")},
+             Copy,
+             NameOnly});
+    if (answer != Copy)
+        return choice.reference;
+    if (choice.targetTaken && !mayReplacePicture(choice, path))
+        return std::nullopt;
+    return m_module.ImportPicture(path);
+}
+
+bool Form1::mayReplacePicture(const PictureChoice& choice, const QString& path) {
+    enum { Replace, Keep };
+    return Ask({QStringLiteral("Replace Picture"),
+                QStringLiteral("%1 already holds another picture named %2. Replace it? Every tile that shows "
+                               "it will show the new one.")
+                    .arg(QDir::toNativeSeparators(QFileInfo(choice.copyTarget).path()),
+                         QFileInfo(path).fileName()),
+                {QStringLiteral("Replace"), QStringLiteral("Keep the One There")},
+                Keep,
+                Keep}) == Replace;
+}
+
+void Form1::refreshPictureFolders() {
+    if (m_pictures)
+        m_pictures->setFolders(m_module.PictureFolders());
+}
+
+void Form1::importPictures() {
+    try {
+        Dialog->DialogTitle = QStringLiteral("Import Pictures");
+        Dialog->Filters = {QStringLiteral("Pictures (*.bmp *.png *.jpg *.jpeg *.gif)"),
+                           QStringLiteral("All files (*)")};
+        Dialog->FileName = QDir::homePath() + u'/';
+        Dialog->ShowOpenMany();
+    } catch (const Failure& failure) {
+        if (failure.code() != ErrCancel)
+            ShowFailure(failure, PicturesPlace);
+        return;
+    }
+    // Each file is copied on its own: one that cannot be copied is told and the others still come.
+    for (const QString& path : std::as_const(Dialog->FileNames)) {
+        try {
+            const PictureChoice choice = m_module.ChoosePicture(path);
+            if (!choice.outside)
+                continue; // already where the level finds it
+            if (choice.targetTaken && !mayReplacePicture(choice, path))
+                continue;
+            m_module.ImportPicture(path);
+        } catch (const Failure& failure) {
+            ShowFailure(failure, PicturesPlace);
+        }
+    }
+    refreshPictureFolders();
+}
+
+} // namespace tavrin
