@@ -1,10 +1,12 @@
 #include "form1.h"
 #include "messagebox.h"
 #include "module1.h"
+#include "viewscale.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    tavrin::ApplySavedScale();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
 

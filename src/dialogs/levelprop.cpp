@@ -1,5 +1,6 @@
 #include "levelprop.h"
 
+#include "controlhelp.h"
 #include "failure.h"
 #include "fittedfont.h"
 #include "module1.h"
@@ -179,6 +180,7 @@ LevelProp::LevelProp(Module1& module, QWidget* parent)
     connect(StartTile, &QLineEdit::textChanged, this, &LevelProp::StartTile_Change);
     connect(Command1, &QPushButton::clicked, this, &LevelProp::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &LevelProp::Command2_Click);
+    ExplainLevelProp(*this);
 }
 
 LevelProp::~LevelProp() = default;

@@ -1,5 +1,6 @@
 #include "screenprop.h"
 
+#include "controlhelp.h"
 #include "failure.h"
 #include "fittedfont.h"
 #include "module1.h"
@@ -46,6 +47,7 @@ ScreenProp::ScreenProp(Module1& module, QWidget* parent)
 
     connect(Command1, &QPushButton::clicked, this, &ScreenProp::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &ScreenProp::Command2_Click);
+    ExplainScreenProp(*this);
 }
 
 bool ScreenProp::Edit(Module1& module, QWidget* parent) {

@@ -2,6 +2,7 @@
 
 #include "centring.h"
 #include "colour.h"
+#include "controlhelp.h"
 #include "failure.h"
 #include "keypreview.h"
 #include "loaddialog.h"
@@ -10,8 +11,10 @@
 #include "splash.h"
 #include "tileprop.h"
 #include "twips.h"
+#include "viewscale.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -102,6 +105,7 @@ Form1::Form1(Module1& module, QWidget* parent) : QMainWindow(parent), m_module(m
     createMenus();
     connectControls();
     createStatusBar();
+    ExplainMainWindow(*this);
 
     // The fixed area keeps its size between the menu bar and the status bar.
     resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
@@ -307,9 +311,42 @@ void Form1::createMenus() {
     mnuPictures->setShortcut(QKeySequence(Qt::Key_F6));
     mnuPictures->setShortcutContext(Qt::WindowShortcut);
 
+    createViewMenu();
+
     // A menu-bar entry without items: choosing it runs the command at once.
     mnuAbout = menuBar()->addAction(QStringLiteral("&About"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+}
+
+// The scale applies from the next start; the item checked is the one that will apply then.
+void Form1::createViewMenu() {
+    mnuView = menuBar()->addMenu(QStringLiteral("View"));
+    mnuView->setObjectName(QStringLiteral("mnuView"));
+    mnuScale = mnuView->addMenu(QStringLiteral("Scale"));
+    mnuScale->setObjectName(QStringLiteral("mnuScale"));
+    auto* scales = new QActionGroup(mnuScale);
+    for (const int percent : ViewScales) {
+        QAction* item = mnuScale->addAction(QStringLiteral("%1 %").arg(percent));
+        item->setObjectName(QStringLiteral("mnuScale%1").arg(percent));
+        item->setCheckable(true);
+        item->setActionGroup(scales);
+        connect(item, &QAction::triggered, this, [this, percent] {
+            SaveScale(SettingsFile, percent);
+            confirm(QStringLiteral("Scale %1 % applies when the editor starts again").arg(percent));
+        });
+    }
+    connect(mnuScale, &QMenu::aboutToShow, this, [this] {
+        const QString checked = QStringLiteral("mnuScale%1").arg(SavedScale(SettingsFile));
+        for (QAction* item : mnuScale->actions())
+            item->setChecked(item->objectName() == checked);
+    });
+    mnuView->addSeparator();
+    mnuShortcuts = mnuView->addAction(QStringLiteral("Keyboard Shortcuts"));
+    mnuShortcuts->setObjectName(QStringLiteral("mnuShortcuts"));
+    connect(mnuShortcuts, &QAction::triggered, this, [this] { ShowKeyboardShortcuts(this); });
+    mnuFileFormat = mnuView->addAction(QStringLiteral("Level File Format"));
+    mnuFileFormat->setObjectName(QStringLiteral("mnuFileFormat"));
+    connect(mnuFileFormat, &QAction::triggered, this, [this] { ShowLevelFileFormat(this); });
 }
 
 void Form1::connectControls() {

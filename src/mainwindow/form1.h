@@ -123,6 +123,10 @@ public:
     QAction* mnuCheckLevel;
     QAction* mnuWorldOverview;
     QAction* mnuPictures;
+    QMenu* mnuView;
+    QMenu* mnuScale;
+    QAction* mnuShortcuts;
+    QAction* mnuFileFormat;
     QAction* mnuAbout;
 
     // The level being edited and the steps that can be undone.
@@ -183,6 +187,7 @@ private:
     void createPropertyCross();
     void createStatusControls();
     void createMenus();
+    void createViewMenu();
     void connectControls();
 
     QPushButton* addButton(const char* name, const QString& text, const QRect& geometry);

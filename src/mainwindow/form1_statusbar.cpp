@@ -51,6 +51,8 @@ void Form1::createStatusBar() {
     bar->setObjectName(QStringLiteral("StatusBar"));
     bar->setSizeGripEnabled(false);
     m_statusTile = AddStatusLabel(bar, "StatusTile", false);
+    m_statusTile->setToolTip(QStringLiteral("The tile under the mouse pointer and what each arrow key does "
+                                            "there: free, blocked, or an exit to a linked screen"));
     m_statusBeyond = AddStatusLabel(bar, "StatusBeyond", true);
     m_statusBeyond->setText(QStringLiteral("beyond the last screen"));
     m_statusBeyond->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));

@@ -1,5 +1,6 @@
 #include "tileprop.h"
 
+#include "controlhelp.h"
 #include "picturebox.h"
 #include "twips.h"
 
@@ -48,6 +49,7 @@ TileProp::TileProp()
     PropDownOps = addTextBox("PropDownOps", text1, TwipsRect(1080, 1800, 495, 285));
 
     placeAtScreenCorner();
+    ExplainTileProp(*this);
 }
 
 QString TileProp::DesignCaption() {

@@ -56,7 +56,7 @@ private slots:
         QStringList items;
         for (const QAction* item : form().menuBar()->actions() + form().mnuLevel->actions())
             items << item->objectName() + '|' + item->text() + '|' + item->shortcut().toString();
-        QCOMPARE(items, (QStringList{"|File|", "|Edit|", "|Level|", "mnuAbout|&About|",
+        QCOMPARE(items, (QStringList{"|File|", "|Edit|", "|Level|", "|View|", "mnuAbout|&About|",
                                      "mnuCheckLevel|Check Level|F4", "mnuWorldOverview|World Overview|F5",
                                      "mnuPictures|Pictures|F6"}));
         QCOMPARE(form().mnuLevel->objectName(), "mnuLevel");

@@ -1,0 +1,235 @@
+// The help the editor gives about itself: a tooltip on every control a user can point at in the main
+// window, the tile property window and the two property dialogs; the Keyboard Shortcuts table, which names
+// each menu shortcut once; and the Level File Format window, which shows the description shipped with the
+// program.
+
+#include "controlhelp.h"
+#include "editorfixture.h"
+#include "levelprop.h"
+#include "picturebox.h"
+#include "screenprop.h"
+#include "tileprop.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace tavrin;
+
+namespace {
+
+bool CanBePointedAt(const QWidget* control) {
+    return qobject_cast<const QAbstractButton*>(control) || qobject_cast<const QLineEdit*>(control) ||
+           qobject_cast<const QTextEdit*>(control) || qobject_cast<const QPlainTextEdit*>(control) ||
+           qobject_cast<const PictureBox*>(control) || qobject_cast<const QLabel*>(control);
+}
+
+// The visible controls inside `area` of `window` without a tooltip, by name and index.
+QStringList Unexplained(const QWidget* window, const QWidget* area) {
+    QStringList names;
+    for (const QWidget* control : area->findChildren<QWidget*>()) {
+        if (!CanBePointedAt(control) || !control->isVisibleTo(window) ||
+            !control->toolTip().trimmed().isEmpty())
+            continue;
+        const QVariant index = control->property("index");
+        names << control->objectName() + (index.isValid() ? QStringLiteral("(%1)").arg(index.toInt()) : "");
+    }
+    return names;
+}
+
+// What the user sees of every control of the main window: its text, check state and place.
+QStringList Appearance(const Form1& form) {
+    QStringList seen;
+    for (const QWidget* control : form.centralWidget()->findChildren<QWidget*>()) {
+        QString text;
+        if (const auto* button = qobject_cast<const QAbstractButton*>(control))
+            text = button->text() + (button->isChecked() ? "[x]" : "");
+        else if (const auto* box = qobject_cast<const QLineEdit*>(control))
+            text = box->text();
+        else if (const auto* label = qobject_cast<const QLabel*>(control))
+            text = label->text();
+        const QRect place = control->geometry();
+        seen << QStringLiteral("%1 %2 %3,%4,%5,%6")
+                    .arg(control->objectName(), text)
+                    .arg(place.x())
+                    .arg(place.y())
+                    .arg(place.width())
+                    .arg(place.height());
+    }
+    return seen;
+}
+
+QString Native(const QKeySequence& keys) {
+    return keys.toString(QKeySequence::NativeText);
+}
+
+QString FormatFile() {
+    return QStringLiteral(TAVRIN_SOURCE_DIR "/docs/level-file-format.md");
+}
+
+} // namespace
+
+class TestControlHelp : public QObject {
+    Q_OBJECT
+    std::unique_ptr<EditorFixture> m_f;
+
+private slots:
+    void init() { m_f = std::make_unique<EditorFixture>(); }
+    void cleanup() { m_f.reset(); }
+
+    void everyControlHasATooltip_data() {
+        QTest::addColumn<QString>("window");
+        QTest::newRow("main window") << "main";
+        QTest::newRow("tile property window") << "tile";
+        QTest::newRow("Level Properties") << "level";
+        QTest::newRow("Screen Properties") << "screen";
+    }
+    void everyControlHasATooltip() {
+        QFETCH(QString, window);
+        Form1& form = *m_f->form;
+        QStringList unexplained;
+        if (window == "main") {
+            ExplainMainWindow(form);
+            unexplained = Unexplained(&form, form.centralWidget());
+        } else if (window == "tile") {
+            form.DisplayTileProp(1); // the window the program makes, hidden
+            QVERIFY(form.TilePropWindow());
+            unexplained = Unexplained(form.TilePropWindow(), form.TilePropWindow());
+        } else if (window == "level") {
+            LevelProp dialog(*m_f->module, &form);
+            unexplained = Unexplained(&dialog, &dialog);
+        } else {
+            ScreenProp dialog(*m_f->module, &form);
+            unexplained = Unexplained(&dialog, &dialog);
+        }
+        QVERIFY2(unexplained.isEmpty(), qPrintable(unexplained.join(QStringLiteral(", "))));
+    }
+
+    void tooltipsChangeNothingElse() {
+        Form1& form = *m_f->form;
+        const QStringList before = Appearance(form);
+        ExplainMainWindow(form);
+        QCOMPARE(Appearance(form), before);
+    }
+
+    void shortcutRowsNameMenuItems_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("what");
+        QTest::newRow("Ctrl+S") << Native(QKeySequence(Qt::CTRL | Qt::Key_S)) << "File > Save Level";
+        QTest::newRow("F1") << Native(QKeySequence(Qt::Key_F1)) << "File > Pelmar Level";
+        QTest::newRow("Ctrl+Z") << Native(QKeySequence(Qt::CTRL | Qt::Key_Z)) << "Edit > Undo";
+        QTest::newRow("F5") << Native(QKeySequence(Qt::Key_F5)) << "Level > World Overview";
+    }
+    void shortcutRowsNameMenuItems() {
+        QFETCH(QString, keys);
+        QFETCH(QString, what);
+        const QList<ShortcutRow> rows = ShortcutRows(m_f->form->menuBar());
+        const auto found = std::find_if(rows.begin(), rows.end(), [&](const ShortcutRow& row) {
+            return row.keys.split(QStringLiteral("; ")).contains(keys);
+        });
+        QVERIFY2(found != rows.end(), qPrintable(keys));
+        QCOMPARE(found->what, what);
+    }
+
+    void shortcutRowsNameEachKeyOnce() {
+        QStringList keys;
+        for (const ShortcutRow& row : ShortcutRows(m_f->form->menuBar())) {
+            QVERIFY(!row.what.isEmpty());
+            QVERIFY2(!row.what.contains(u'&'), qPrintable(row.what));
+            keys << row.keys.split(QStringLiteral("; "));
+        }
+        QStringList once = keys;
+        once.removeDuplicates();
+        QCOMPARE(keys, once);
+    }
+
+    // Menus within menus, access keys and a doubled ampersand, on a menu bar of the test's own.
+    void shortcutRowsFollowNestedMenus() {
+        QMenuBar bar;
+        QMenu* tools = bar.addMenu("&Tools");
+        QMenu* more = tools->addMenu("&More");
+        more->addAction("Fish && &Chips")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+        tools->addAction("No keys");
+        const QList<ShortcutRow> rows = ShortcutRows(&bar);
+        QVERIFY(!rows.isEmpty());
+        QCOMPARE(rows.first().what, "Tools > More > Fish & Chips");
+        QCOMPARE(rows.first().keys, Native(QKeySequence(Qt::CTRL | Qt::Key_K)));
+        QVERIFY(std::none_of(rows.begin(), rows.end(), [](const ShortcutRow& row) {
+            return row.what.contains(QStringLiteral("No keys"));
+        }));
+    }
+
+    void helpWindowOpensOnceWithoutBlocking_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("Keyboard Shortcuts") << "KeyboardShortcuts"
+                                            << "Keyboard Shortcuts";
+        QTest::newRow("Level File Format") << "LevelFileFormat"
+                                           << "Level File Format";
+    }
+    void helpWindowOpensOnceWithoutBlocking() {
+        QFETCH(QString, name);
+        QFETCH(QString, title);
+        Form1* form = m_f->form.get();
+        const auto show = [&] {
+            if (name == "KeyboardShortcuts")
+                ShowKeyboardShortcuts(form);
+            else
+                ShowLevelFileFormat(form);
+        };
+        show();
+        QPointer<QWidget> window = form->findChild<QWidget*>(name);
+        QVERIFY(window && window->isVisible() && window->isWindow());
+        QCOMPARE(window->windowTitle(), title);
+        QCOMPARE(window->windowModality(), Qt::NonModal);
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        show();
+        QCOMPARE(form->findChildren<QWidget*>(name).size(), 1);
+        window->close();
+        QTRY_VERIFY(!window);
+        show();
+        QVERIFY(form->findChild<QWidget*>(name));
+    }
+
+    void keyboardShortcutsTableHoldsTheRows() {
+        ShowKeyboardShortcuts(m_f->form.get());
+        auto* table = m_f->form->findChild<QTableWidget*>();
+        QVERIFY(table);
+        const QList<ShortcutRow> rows = ShortcutRows(m_f->form->menuBar());
+        QCOMPARE(table->rowCount(), rows.size());
+        QCOMPARE(table->columnCount(), 2);
+        for (int row = 0; row < rows.size(); ++row) {
+            QCOMPARE(table->item(row, 0)->text(), rows[row].keys);
+            QCOMPARE(table->item(row, 1)->text(), rows[row].what);
+            QVERIFY(!(table->item(row, 1)->flags() & Qt::ItemIsEditable));
+        }
+        QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+    }
+
+    void levelFileFormatShowsTheShippedFile() {
+        QFile file(FormatFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString source = QString::fromUtf8(file.readAll());
+        QString heading;
+        for (const QString& line : source.split(u'\n')) {
+            if (line.startsWith(u'#')) {
+                heading = line.mid(line.indexOf(u' ')).trimmed();
+                break;
+            }
+        }
+        QVERIFY(!heading.isEmpty());
+
+        ShowLevelFileFormat(m_f->form.get());
+        auto* window = m_f->form->findChild<QWidget*>("LevelFileFormat");
+        auto* browser = window ? window->findChild<QTextBrowser*>() : nullptr;
+        QVERIFY(browser);
+        QVERIFY2(browser->toPlainText().contains(heading), qPrintable(heading));
+        QTextDocument rendered;
+        rendered.setMarkdown(source);
+        QCOMPARE(browser->toPlainText(), rendered.toPlainText());
+        QVERIFY(browser->isReadOnly());
+        QCOMPARE(window->size(), QSize(720, 600));
+    }
+};
+
+QTEST_MAIN(TestControlHelp)
+#include "tst_controlhelp.moc"
