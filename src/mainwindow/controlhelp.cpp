@@ -32,6 +32,11 @@ static void InitHelpTexts() {
 
 namespace tavrin {
 
+void SetHelp(QWidget* control, const QString& text) {
+    // As a paragraph, a tooltip wraps at a readable width instead of running across the screen.
+    control->setToolTip(QStringLiteral("<p>%1</p>").arg(text.toHtmlEscaped()));
+}
+
 namespace {
 
 const char* const Context = "tavrin::ControlHelp";
@@ -43,7 +48,7 @@ QString Tr(const char* text) {
 }
 
 void Tip(QWidget* control, const char* text) {
-    control->setToolTip(Tr(text));
+    SetHelp(control, Tr(text));
 }
 
 // What a direction property means, for the boxes that hold one.
@@ -69,8 +74,8 @@ QString OperandTip(const char* text, const char* direction) {
 void ExplainDirections(const std::array<DirectionBoxes, 4>& boxes, const char* property,
                        const char* operand) {
     for (const DirectionBoxes& direction : boxes) {
-        direction.property->setToolTip(PropertyTip(property, direction.name));
-        direction.operand->setToolTip(OperandTip(operand, direction.name));
+        SetHelp(direction.property, PropertyTip(property, direction.name));
+        SetHelp(direction.operand, OperandTip(operand, direction.name));
     }
 }
 
@@ -82,7 +87,7 @@ void ExplainGrid(Form1& window) {
                                 "one step. Shift+click fills the joined tiles of the same colour and picture "
                                 "with the brush; right-click takes the tile into the brush.");
     for (int index = 1; index <= 300; ++index)
-        window.Tile(index)->setToolTip(gridTile);
+        SetHelp(window.Tile(index), gridTile);
     Tip(window.Tile(BlankTile), "The blank tile: a tile whose picture reference is 0 shows its picture (none "
                                 "until you paint one on it). A click paints it in the checked mode, like a "
                                 "grid tile.");
@@ -96,13 +101,14 @@ void ExplainSideLinks(Form1& window) {
     static const std::array<const char*, 4> sides = {"above", "left of", "right of", "below"};
     for (int k = 2; k <= 5; ++k) {
         const QLatin1String side(sides[size_t(k - 2)]);
-        window.SideText(k)->setToolTip(
+        SetHelp(
+            window.SideText(k),
             Tr("Side link %1, %2 the grid: the screen it leads to. Type another screen number to go there "
                "with Go; change the link itself in File > Screen Properties (F2).")
                 .arg(k)
                 .arg(side));
-        window.Command11(k)->setToolTip(
-            Tr("Go to the screen whose number is in the box of side link %1 beside this button.").arg(k));
+        SetHelp(window.Command11(k),
+                Tr("Go to the screen whose number is in the box of side link %1 beside this button.").arg(k));
     }
     for (int k = 0; k <= 3; ++k)
         Tip(window.MoveCom(k), "Does nothing; walk with the arrow keys.");
@@ -314,8 +320,8 @@ void ExplainScreenProp(ScreenProp& dialog) {
                 : Tr("Side link %1, on no side of the grid: the screen a direction of %1 leads to, a whole "
                      "number.")
                       .arg(k);
-        dialog.SideText(k)->setToolTip(tip);
-        labels[size_t(k - ScreenProp::FirstSide)]->setToolTip(tip);
+        SetHelp(dialog.SideText(k), tip);
+        SetHelp(labels[size_t(k - ScreenProp::FirstSide)], tip);
     }
     const char* heading = "Each box holds the screen that one side link of the screen on display leads to.";
     Tip(dialog.Label9, heading);

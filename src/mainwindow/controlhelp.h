@@ -13,6 +13,9 @@ class LevelProp;
 class ScreenProp;
 class TileProp;
 
+// Sets a control's tooltip, wrapped at a readable width.
+void SetHelp(QWidget* control, const QString& text);
+
 // Tooltips that say what each control of a window does and what to do with it, with its keys and mouse
 // gestures where it has some. They change no caption, text, place or behaviour.
 void ExplainMainWindow(Form1& window);

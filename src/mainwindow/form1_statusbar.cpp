@@ -2,6 +2,7 @@
 // level's name, and a few seconds' confirmation of what just happened.
 #include "form1.h"
 
+#include "controlhelp.h"
 #include "module1.h"
 #include "picturebox.h"
 #include "screen.h"
@@ -51,18 +52,18 @@ void Form1::createStatusBar() {
     bar->setObjectName(QStringLiteral("StatusBar"));
     bar->setSizeGripEnabled(false);
     m_statusTile = AddStatusLabel(bar, "StatusTile", false);
-    m_statusTile->setToolTip(QStringLiteral("The tile under the mouse pointer and what each arrow key does "
-                                            "there: free, blocked, or an exit to a linked screen"));
+    SetHelp(m_statusTile, QStringLiteral("The tile under the mouse pointer and what each arrow key does "
+                                         "there: free, blocked, or an exit to a linked screen"));
     m_statusBeyond = AddStatusLabel(bar, "StatusBeyond", true);
     m_statusBeyond->setText(QStringLiteral("beyond the last screen"));
     m_statusBeyond->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));
-    m_statusBeyond->setToolTip(QStringLiteral("This screen lies above the level's last screen, so Save Level "
-                                              "leaves it out. Raise the last screen in Level Properties (F3) "
-                                              "to keep it."));
+    SetHelp(m_statusBeyond, QStringLiteral("This screen lies above the level's last screen, so Save Level "
+                                           "leaves it out. Raise the last screen in Level Properties (F3) "
+                                           "to keep it."));
     m_statusScreen = AddStatusLabel(bar, "StatusScreen", true);
-    m_statusScreen->setToolTip(QStringLiteral("The screen on display, and the level's screens"));
+    SetHelp(m_statusScreen, QStringLiteral("The screen on display, and the level's screens"));
     m_statusLevel = AddStatusLabel(bar, "StatusLevel", true);
-    m_statusLevel->setToolTip(QStringLiteral("The level's name, from Level Properties (F3)"));
+    SetHelp(m_statusLevel, QStringLiteral("The level's name, from Level Properties (F3)"));
 
     for (int index = FirstGridTile; index <= LastGridTile; ++index) {
         connect(m_gridTiles[index], &PictureBox::entered, this, [this, index] {

@@ -48,11 +48,11 @@ PicturesWindow::PicturesWindow(QWidget* parent) : QWidget(parent, Qt::Tool) {
     m_list->setIconSize(QSize(ThumbnailSize, ThumbnailSize));
     m_list->setMovement(QListView::Static);
     m_list->setResizeMode(QListView::Adjust);
-    m_list->setUniformItemSizes(true);
-    // A long name keeps its start and its end on one line; the tooltip has it whole.
-    m_list->setWordWrap(false);
+    // A name takes up to two lines under its picture; a longer one keeps its start and its end, and the
+    // tooltip has it whole.
+    m_list->setWordWrap(true);
     m_list->setTextElideMode(Qt::ElideMiddle);
-    m_list->setGridSize(QSize(ThumbnailSize + 44, ThumbnailSize + fontMetrics().height() + 14));
+    m_list->setGridSize(QSize(ThumbnailSize + 40, ThumbnailSize + 2 * fontMetrics().height() + 14));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setDragEnabled(false);
@@ -92,7 +92,7 @@ PicturesWindow::PicturesWindow(QWidget* parent) : QWidget(parent, Qt::Tool) {
     QPixmap blank(ThumbnailSize, ThumbnailSize);
     blank.fill(Qt::transparent);
     m_blank = QIcon(blank);
-    resize(320, 420);
+    resize(340, 420);
     updateFolderLabel();
 }
 
@@ -250,6 +250,8 @@ void PicturesWindow::rescan() {
         QListWidgetItem* item = row < m_list->count() ? m_list->item(row) : nullptr;
         if (!item || item->text() != picture.name) {
             item = new QListWidgetItem(picture.name);
+            item->setSizeHint(m_list->gridSize() -
+                              QSize(4, 4)); // the whole cell, for a name under its picture
             item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
             m_list->insertItem(row, item);
         }
