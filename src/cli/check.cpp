@@ -1,6 +1,7 @@
 // tavrin-level check
 #include "commands.h"
 #include "levelcheck.h"
+#include "messages.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -38,7 +39,7 @@ int Check(QStringList arguments) {
     if (const QString rest = CheckRest(arguments, QStringLiteral("check"), 1); !rest.isEmpty())
         return UsageError(rest);
     if (!pics.isEmpty() && !QFileInfo(pics).isDir())
-        return Unusable(pics, QStringLiteral("the pictures folder is not there"));
+        return Unusable(pics, Text(Msg::CliNoPicturesFolder));
     const QString& path = arguments.first();
     LevelCheckSettings settings;
     settings.picturesFolders = pics.isEmpty()
@@ -49,7 +50,7 @@ int Check(QStringList arguments) {
     try {
         problems = CheckLevelFile(files, path, settings);
     } catch (const Failure& failure) {
-        return Unusable(path, failure.description());
+        return Unusable(path, failure);
     }
     QTextStream out(stdout);
     if (json) {

@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace tavrin {
+class Failure;
+}
+
 // The commands of tavrin-level. Each takes the arguments after its own name and returns the exit code.
 namespace tavrin::cli {
 
@@ -16,9 +20,13 @@ constexpr int ExitUnusable = 2;
 int UsageError(const QString& what);
 // Prints "tavrin-level: <what>" to standard error; ExitUnusable.
 int Unusable(const QString& what);
-// Tells why `file` could not be used: the failure's description, after the file's name unless it names
-// it already; ExitUnusable.
+// Tells why `file` could not be used: the description, after the file's name unless it names it already;
+// ExitUnusable.
 int Unusable(const QString& file, const QString& description);
+// The same for a failure, told as the editor tells it (ShownText in messages.h): its code's sentence when
+// it carries only the code's standard description.
+int Unusable(const Failure& failure);
+int Unusable(const QString& file, const Failure& failure);
 
 // Takes `option` and the value after it out of `arguments`. False (with `error` set) when the option is
 // given without a value; `value` is left alone when the option is not given.

@@ -1,6 +1,7 @@
 // tavrin-level export
 #include "commands.h"
 #include "leveljson.h"
+#include "messages.h"
 
 namespace tavrin::cli {
 
@@ -12,14 +13,14 @@ int Export(QStringList arguments) {
     if (const QString rest = CheckRest(arguments, QStringLiteral("export"), 1); !rest.isEmpty())
         return UsageError(rest);
     if (out.isEmpty())
-        return UsageError(QStringLiteral("export needs -o OUT.json"));
+        return UsageError(Text(Msg::CliExportNeedsOut));
     FileAccess files;
     try {
         const std::unique_ptr<AtomicFile> file = files.openWrite(out);
         ExportLevelJson(files, arguments.first(), file.get());
         files.commit(*file);
     } catch (const Failure& failure) {
-        return Unusable(failure.description());
+        return Unusable(failure);
     }
     return ExitDone;
 }

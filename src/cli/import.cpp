@@ -1,6 +1,7 @@
 // tavrin-level import
 #include "commands.h"
 #include "leveljson.h"
+#include "messages.h"
 
 namespace tavrin::cli {
 
@@ -12,14 +13,14 @@ int Import(QStringList arguments) {
     if (const QString rest = CheckRest(arguments, QStringLiteral("import"), 1); !rest.isEmpty())
         return UsageError(rest);
     if (out.isEmpty())
-        return UsageError(QStringLiteral("import needs -o LEVEL"));
+        return UsageError(Text(Msg::CliImportNeedsOut));
     FileAccess files;
     try {
         const std::unique_ptr<AtomicFile> file = files.openWrite(out);
         ImportLevelJson(files, arguments.first(), file.get());
         files.commit(*file);
     } catch (const Failure& failure) {
-        return Unusable(failure.description());
+        return Unusable(failure);
     }
     return ExitDone;
 }

@@ -18,7 +18,7 @@ int Info(QStringList arguments) {
     try {
         level = ReadLevelInfo(files, path);
     } catch (const Failure& failure) {
-        return Unusable(path, failure.description());
+        return Unusable(path, failure);
     }
     const PropertyValues& p = level.properties;
     QTextStream out(stdout);

@@ -1,5 +1,6 @@
 // tavrin-level: level files without a window.
 #include "commands.h"
+#include "messages.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -40,13 +41,22 @@ int Unusable(const QString& what) {
 }
 
 int Unusable(const QString& file, const QString& description) {
-    return Unusable(description.contains(file) ? description : file + QStringLiteral(": ") + description);
+    return Unusable(description.contains(file) ? description
+                                               : Text(Msg::NamedFailure).arg(file, description));
+}
+
+int Unusable(const Failure& failure) {
+    return Unusable(ShownText(failure));
+}
+
+int Unusable(const QString& file, const Failure& failure) {
+    return Unusable(file, ShownText(failure));
 }
 
 bool TakeOption(QStringList& arguments, const QString& option, QString* value, QString* error) {
     for (qsizetype i = arguments.indexOf(option); i >= 0; i = arguments.indexOf(option)) {
         if (i + 1 >= arguments.size()) {
-            *error = QStringLiteral("%1 needs a value").arg(option);
+            *error = Text(Msg::CliNeedsValue).arg(option);
             return false;
         }
         *value = arguments.at(i + 1);
@@ -62,10 +72,10 @@ bool TakeFlag(QStringList& arguments, const QString& flag) {
 QString CheckRest(const QStringList& arguments, const QString& command, int files) {
     for (const QString& argument : arguments)
         if (argument.startsWith(QLatin1String("-")) && argument.size() > 1)
-            return QStringLiteral("unknown option %1").arg(argument);
+            return Text(Msg::CliUnknownOption).arg(argument);
     if (arguments.size() != files)
-        return files == 1 ? QStringLiteral("%1 takes one file").arg(command)
-                          : QStringLiteral("%1 takes %2 files").arg(command).arg(files);
+        return files == 1 ? Text(Msg::CliTakesOneFile).arg(command)
+                          : Text(Msg::CliTakesFiles).arg(command).arg(files);
     return QString();
 }
 
@@ -85,7 +95,7 @@ int main(int argc, char* argv[]) {
         return ExitDone;
     }
     if (arguments.isEmpty())
-        return UsageError(QStringLiteral("no command given"));
+        return UsageError(tavrin::Text(tavrin::Msg::CliNoCommand));
     const QString command = arguments.takeFirst();
     if (command == QLatin1String("info"))
         return Info(arguments);
@@ -97,5 +107,5 @@ int main(int argc, char* argv[]) {
         return Export(arguments);
     if (command == QLatin1String("import"))
         return Import(arguments);
-    return UsageError(QStringLiteral("unknown command %1").arg(command));
+    return UsageError(tavrin::Text(tavrin::Msg::CliUnknownCommand).arg(command));
 }

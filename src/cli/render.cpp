@@ -2,6 +2,7 @@
 #include "commands.h"
 #include "fileaccess.h"
 #include "levelrender.h"
+#include "messages.h"
 #include "module1.h"
 #include "numbers.h"
 
@@ -36,15 +37,15 @@ int Render(QStringList arguments) {
     if (const QString rest = CheckRest(arguments, QStringLiteral("render"), 1); !rest.isEmpty())
         return UsageError(rest);
     if (out.isEmpty())
-        return UsageError(QStringLiteral("render needs -o OUT.png"));
+        return UsageError(Text(Msg::CliRenderNeedsOut));
     if (request.world && !screen.isNull())
-        return UsageError(QStringLiteral("render takes --screen or --world, not both"));
+        return UsageError(Text(Msg::CliScreenOrWorld));
     if (!screen.isNull() && !WholeNumber(screen, 0, 32767, &request.screen))
-        return UsageError(QStringLiteral("--screen takes a screen number from 0 to 32767"));
+        return UsageError(Text(Msg::CliScreenRange));
     if (!scale.isNull() && !WholeNumber(scale, 1, 8, &request.scale))
-        return UsageError(QStringLiteral("--scale takes a whole number from 1 to 8"));
+        return UsageError(Text(Msg::CliScaleRange));
     if (!pics.isNull() && !QFileInfo(pics).isDir())
-        return Unusable(pics, QStringLiteral("the pictures folder is not there"));
+        return Unusable(pics, Text(Msg::CliNoPicturesFolder));
     request.levelFile = arguments.first();
     // Pictures are looked up beside the level file first, then beside the program, as the editor does.
     request.picturesFolders =
@@ -56,7 +57,7 @@ int Render(QStringList arguments) {
     try {
         image = RenderLevel(request, &warnings);
     } catch (const Failure& failure) {
-        return Unusable(request.levelFile, failure.description());
+        return Unusable(request.levelFile, failure);
     }
     for (const QString& warning : std::as_const(warnings))
         QTextStream(stderr) << "tavrin-level: " << request.levelFile << ": " << warning << '\n';
@@ -67,7 +68,7 @@ int Render(QStringList arguments) {
             throw WriteFailure(*file);
         files.commit(*file);
     } catch (const Failure& failure) {
-        return Unusable(out, failure.description());
+        return Unusable(out, failure);
     }
     return ExitDone;
 }

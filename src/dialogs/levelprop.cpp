@@ -3,6 +3,7 @@
 #include "controlhelp.h"
 #include "failure.h"
 #include "fittedfont.h"
+#include "messages.h"
 #include "module1.h"
 #include "numbers.h"
 #include "record.h"
@@ -46,7 +47,8 @@ QString storableText(QWidget* box, const QString& text, const QString& boxName) 
     try {
         RecordWriter::CheckWritableText(text);
     } catch (const Failure& failure) {
-        throw BadBox{box, Failure(failure.code(), boxName + QStringLiteral(": ") + failure.description())};
+        throw BadBox{box,
+                     Failure(failure.code(), Text(Msg::NamedFailure).arg(boxName, failure.description()))};
     }
     return text;
 }
@@ -296,9 +298,8 @@ LevelProp::Values LevelProp::readBoxes() const {
     values.description =
         storableText(DescriptionText, m_description->levelText(), QStringLiteral("Description"));
     values.comments = storableText(CommentsText, m_comments->levelText(), QStringLiteral("Comments"));
-    values.startTile =
-        storableNumber(StartTile, QStringLiteral("Starting Tile must hold a number from 1 to 300."));
-    const QString lastScreenRule = QStringLiteral("Last Screen must hold a number from 0 to 32767.");
+    values.startTile = storableNumber(StartTile, Text(Msg::StartTileRule));
+    const QString lastScreenRule = Text(Msg::LastScreenRule);
     values.lastScreen = storableNumber(LastScreenText, lastScreenRule);
     // Saving writes screens 0 up to the last screen: below 0 there would be nothing to save.
     if (values.lastScreen < 0)

@@ -3,6 +3,7 @@
 #include "controlhelp.h"
 #include "failure.h"
 #include "fittedfont.h"
+#include "messages.h"
 #include "module1.h"
 #include "numbers.h"
 #include "twips.h"
@@ -144,9 +145,7 @@ void ScreenProp::Command1_Click() {
         try {
             links[static_cast<size_t>(k - FirstSide)] = TextToInteger(box->text());
         } catch (const Failure& failure) {
-            ShowFailure(Failure(failure.code(),
-                                QStringLiteral("Side%1 must hold a number from -32768 to 32767.").arg(k)),
-                        PlaceLabel);
+            ShowFailure(Failure(failure.code(), Text(Msg::SideLinkRule).arg(k)), PlaceLabel);
             box->setFocus();
             box->selectAll();
             return;

@@ -1,5 +1,7 @@
 #include "atomicfile.h"
 
+#include "messages.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -78,29 +80,19 @@ std::optional<FileIdentity> RegularFileIdentity(const QString& path) {
 
 Failure WriteFailure(const QString& path, int error, bool existed, qint64 written, qint64 wanted) {
     const QString name = QDir::toNativeSeparators(path);
-    const QString reason = error != 0
-                               ? QString::fromLocal8Bit(std::strerror(error))
-                               : QStringLiteral("only %1 of %2 bytes were written").arg(written).arg(wanted);
-    const QString outcome =
-        existed ? QStringLiteral(" The file was not changed.") : QStringLiteral(" The file was not created.");
+    const QString reason = error != 0 ? QString::fromLocal8Bit(std::strerror(error))
+                                      : Text(Msg::WrittenInPart).arg(written).arg(wanted);
+    const QString outcome = u' ' + Text(existed ? Msg::FileNotChanged : Msg::FileNotCreated);
     switch (error) {
     case ENOSPC:
     case EDQUOT:
-        return Failure(
-            ErrDiskFull,
-            QStringLiteral("Disk full: there is no room left on the disk for %1 (%2).").arg(name, reason) +
-                outcome);
+        return Failure(ErrDiskFull, Text(Msg::WriteDiskFull).arg(name, reason) + outcome);
     case EACCES:
     case EPERM:
     case EROFS:
-        return Failure(ErrPermission,
-                       QStringLiteral("Permission denied: %1 may not be written (%2).").arg(name, reason) +
-                           outcome);
+        return Failure(ErrPermission, Text(Msg::WritePermission).arg(name, reason) + outcome);
     default:
-        return Failure(
-            ErrPathAccess,
-            QStringLiteral("Path/File access error: %1 could not be written (%2).").arg(name, reason) +
-                outcome);
+        return Failure(ErrPathAccess, Text(Msg::WriteAccess).arg(name, reason) + outcome);
     }
 }
 

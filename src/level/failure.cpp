@@ -1,5 +1,7 @@
 #include "failure.h"
 
+#include "messages.h"
+
 #include <QDir>
 
 #include <QDebug>
@@ -7,11 +9,7 @@
 namespace tavrin {
 
 Failure Failure::notALevelFile(const QString& path) {
-    return Failure(
-        ErrInvalidFormat,
-        QStringLiteral("%1 is not a level file: none of its records is a level record (\"LevelProp\" "
-                       "or \"Screen\" followed by a screen number).")
-            .arg(QDir::toNativeSeparators(path)));
+    return Failure(ErrInvalidFormat, Text(Msg::NotALevelFile).arg(QDir::toNativeSeparators(path)));
 }
 
 QString StandardDescription(int code) {
@@ -59,7 +57,7 @@ Failure Failure::fileNotFound() {
 }
 
 Failure Failure::pictureNotFound(const QString& path) {
-    return Failure(ErrFileNotFound, QStringLiteral("File not found: '%1'").arg(path));
+    return Failure(ErrFileNotFound, Text(Msg::PictureFileNotFound).arg(path));
 }
 
 bool Failure::isMissingPicture() const {
@@ -82,7 +80,7 @@ MessageSink SetMessageSink(MessageSink sink) {
 }
 
 void ShowFailure(const Failure& failure, const QString& place) {
-    currentSink()(QString::number(failure.code()) + QStringLiteral(", ") + place, failure.description());
+    currentSink()(QString::number(failure.code()) + QStringLiteral(", ") + place, ShownText(failure));
 }
 
 } // namespace tavrin

@@ -24,6 +24,13 @@ enum FailureCode : int {
     ErrCancel = 32755,
 };
 
+// Every code above, each of which has a sentence in the message table (messages.h).
+constexpr FailureCode AllFailureCodes[] = {
+    ErrInvalidCall,   ErrOverflow,     ErrSubscript,      ErrTypeMismatch, ErrFileNotFound,
+    ErrDiskFull,      ErrInputPastEnd, ErrPermission,     ErrPathAccess,   ErrInvalidFormat,
+    ErrNoSuchControl, ErrInvalidValue, ErrInvalidPicture, ErrCancel,
+};
+
 // The standard description of a code ("File not found" for 53, and so on).
 QString StandardDescription(int code);
 
@@ -58,7 +65,8 @@ private:
 using MessageSink = std::function<void(const QString& title, const QString& text)>;
 MessageSink SetMessageSink(MessageSink sink);
 
-// Shows a failure: text = its description, title = its code in decimal, ", " and the place.
+// Shows a failure: title = its code in decimal, ", " and the place; text = ShownText(failure) (messages.h),
+// which is its description, or its code's sentence when the description is only the standard one.
 void ShowFailure(const Failure& failure, const QString& place);
 
 } // namespace tavrin

@@ -1,5 +1,7 @@
 #include "fileaccess.h"
 
+#include "messages.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -9,14 +11,11 @@ namespace {
 Failure openFailure(const QFileDevice& file) {
     switch (file.error()) {
     case QFileDevice::PermissionsError:
-        return Failure(ErrPermission,
-                       StandardDescription(ErrPermission) + QStringLiteral(": ") + file.fileName());
+        return Failure(ErrPermission, Text(Msg::OpenPermission).arg(file.fileName()));
     case QFileDevice::ResourceError:
         return Failure(ErrDiskFull);
     default:
-        return Failure(ErrPathAccess, StandardDescription(ErrPathAccess) + QStringLiteral(": ") +
-                                          file.fileName() + QStringLiteral(" (") + file.errorString() +
-                                          QStringLiteral(")"));
+        return Failure(ErrPathAccess, Text(Msg::OpenAccess).arg(file.fileName(), file.errorString()));
     }
 }
 } // namespace
@@ -24,8 +23,7 @@ Failure openFailure(const QFileDevice& file) {
 Failure WriteFailure(const QIODevice& device) {
     if (const auto* file = dynamic_cast<const AtomicFile*>(&device); file && file->failure())
         return *file->failure();
-    return Failure(ErrPathAccess,
-                   StandardDescription(ErrPathAccess) + QStringLiteral(": ") + device.errorString());
+    return Failure(ErrPathAccess, Text(Msg::DeviceAccess).arg(device.errorString()));
 }
 
 bool FileAccess::exists(const QString& path) {

@@ -1,5 +1,6 @@
 #include "leveljson.h"
 
+#include "messages.h"
 #include "record.h"
 #include "screen.h"
 #include "screenblock.h"
@@ -768,8 +769,8 @@ public:
     QString found(const char* what) {
         const char c = peek();
         if (c == 0)
-            return QStringLiteral("expected %1, but the JSON ends here").arg(QLatin1String(what));
-        return QStringLiteral("expected %1, found '%2'").arg(QLatin1String(what), QString(QLatin1Char(c)));
+            return Text(Msg::JsonExpectedEnd).arg(QLatin1String(what));
+        return Text(Msg::JsonExpectedFound).arg(QLatin1String(what), QString(QLatin1Char(c)));
     }
 
     QString string() {
@@ -782,7 +783,7 @@ public:
         QStringDecoder decoder(QStringDecoder::Utf8);
         QString text = decoder.decode(utf8);
         if (decoder.hasError())
-            throw JsonFault{start, ErrInvalidFormat, QStringLiteral("the string is not valid UTF-8")};
+            throw JsonFault{start, ErrInvalidFormat, Text(Msg::JsonNotUtf8)};
         return text;
     }
 
@@ -794,7 +795,7 @@ public:
         m_text.resize(0);
         for (bool whole = true;; whole = false) {
             if (m_pos == m_buffer.size() && !fill())
-                fail(QStringLiteral("the JSON ends inside the string that starts at byte %1").arg(start));
+                fail(Text(Msg::JsonEndsInString).arg(start));
             const char* const begin = m_buffer.constData() + m_pos;
             const char* const end = m_buffer.constData() + m_buffer.size();
             const char* p = begin;
@@ -814,7 +815,7 @@ public:
             if (*p == '"')
                 return m_text;
             if (*p != '\\')
-                fail(QStringLiteral("a control character in a string must be written as an escape"));
+                fail(Text(Msg::JsonControlCharacter));
             *ascii = escape(m_text) && *ascii;
         }
     }
@@ -842,7 +843,7 @@ public:
             fail(found("a number"));
         if (!IsJsonNumber(literal))
             throw JsonFault{start, ErrInvalidFormat,
-                            QStringLiteral("malformed number %1").arg(QString::fromLatin1(literal))};
+                            Text(Msg::JsonMalformedNumber).arg(QString::fromLatin1(literal))};
         return literal;
     }
 
@@ -857,7 +858,7 @@ public:
         peek();
         for (const char* p = text; *p; ++p) {
             if ((m_pos == m_buffer.size() && !fill()) || m_buffer.at(m_pos) != *p)
-                fail(QStringLiteral("expected %1").arg(QLatin1String(text)));
+                fail(Text(Msg::JsonExpected).arg(QLatin1String(text)));
             ++m_pos;
         }
     }
@@ -901,7 +902,7 @@ private:
     }
     char next() {
         if (m_pos == m_buffer.size() && !fill())
-            fail(QStringLiteral("the JSON ends inside an escape"));
+            fail(Text(Msg::JsonEndsInEscape));
         return m_buffer.at(m_pos++);
     }
     int hexQuad() {
@@ -913,7 +914,7 @@ private:
                               : c >= 'A' && c <= 'F' ? c - 'A' + 10
                                                      : -1;
             if (digit < 0)
-                fail(QStringLiteral("\\u must be followed by four hexadecimal digits"));
+                fail(Text(Msg::JsonBadUnicodeEscape));
             value = value * 16 + digit;
         }
         return value;
@@ -945,17 +946,17 @@ private:
         case 'u':
             break;
         default:
-            fail(QStringLiteral("unknown escape \\%1").arg(QLatin1Char(c)));
+            fail(Text(Msg::JsonUnknownEscape).arg(QLatin1Char(c)));
         }
         char32_t code = char32_t(hexQuad());
         if (code >= 0xDC00 && code <= 0xDFFF)
-            fail(QStringLiteral("a \\u escape of a lone low surrogate"));
+            fail(Text(Msg::JsonLoneLowSurrogate));
         if (code >= 0xD800 && code <= 0xDBFF) {
             if (next() != '\\' || next() != 'u')
-                fail(QStringLiteral("a \\u escape of a high surrogate must be followed by a low one"));
+                fail(Text(Msg::JsonHighSurrogateAlone));
             const int low = hexQuad();
             if (low < 0xDC00 || low > 0xDFFF)
-                fail(QStringLiteral("a \\u escape of a high surrogate must be followed by a low one"));
+                fail(Text(Msg::JsonHighSurrogateAlone));
             code = 0x10000 + ((code - 0xD800) << 10) + char32_t(low - 0xDC00);
         }
         utf8.append(QString::fromUcs4(&code, 1).toUtf8());
@@ -980,12 +981,11 @@ public:
                 continue;
             if (m_seen & (1u << i))
                 throw JsonFault{at, ErrInvalidFormat,
-                                QStringLiteral("%1 has \"%2\" twice").arg(m_what, QString::fromUtf8(key))};
+                                Text(Msg::JsonKeyTwice).arg(m_what, QString::fromUtf8(key))};
             m_seen |= 1u << i;
             return int(i);
         }
-        throw JsonFault{at, ErrInvalidFormat,
-                        QStringLiteral("unknown key \"%1\" in %2").arg(QString::fromUtf8(key), m_what)};
+        throw JsonFault{at, ErrInvalidFormat, Text(Msg::JsonUnknownKey).arg(QString::fromUtf8(key), m_what)};
     }
     bool has(int index) const { return m_seen & (1u << index); }
     // Failure naming the first of `names` that is missing, at the end of the object.
@@ -993,7 +993,7 @@ public:
     void requireFirst(const char* const* names, size_t count) const {
         for (size_t i = 0; i < count; ++i)
             if (!has(int(i)))
-                m_json.fail(QStringLiteral("%1 has no \"%2\"").arg(m_what, QLatin1String(names[i])));
+                m_json.fail(Text(Msg::JsonKeyMissing).arg(m_what, QLatin1String(names[i])));
     }
 
 private:
@@ -1014,26 +1014,23 @@ public:
         m_json.object("'{' at the start of a level JSON", [&](QByteArrayView key, qint64 at) {
             const int index = keys.index(key, at, Keys);
             if (index != 5 && keys.has(2) && index != 2)
-                throw JsonFault{
-                    at, ErrInvalidFormat,
-                    QStringLiteral("\"%1\" must come before \"screens\"").arg(QString::fromUtf8(key))};
+                throw JsonFault{at, ErrInvalidFormat,
+                                Text(Msg::JsonBeforeScreens).arg(QString::fromUtf8(key))};
             switch (index) {
             case 0:
                 if (const QString format = m_json.string(); format != QLatin1String(LevelJsonFormat))
-                    fail(at, QStringLiteral("this is no level JSON: its format is \"%1\", not \"%2\"")
-                                 .arg(format, QLatin1String(LevelJsonFormat)));
+                    fail(at, Text(Msg::JsonWrongFormat).arg(format, QLatin1String(LevelJsonFormat)));
                 break;
             case 1:
                 if (const QByteArrayView version = m_json.number();
                     version != QByteArray::number(LevelJsonVersion))
-                    fail(at,
-                         QStringLiteral("format version %1 is not known; this tavrin-level reads version %2")
-                             .arg(QString::fromLatin1(version))
-                             .arg(LevelJsonVersion));
+                    fail(at, Text(Msg::JsonUnknownVersion)
+                                 .arg(QString::fromLatin1(version))
+                                 .arg(LevelJsonVersion));
                 break;
             case 2:
                 if (!keys.has(0) || !keys.has(1))
-                    fail(at, QStringLiteral("\"format\" and \"formatVersion\" must come before \"screens\""));
+                    fail(at, Text(Msg::JsonFormatFirst));
                 screens();
                 break;
             case 3:
@@ -1049,7 +1046,7 @@ public:
         });
         keys.requireFirst(Keys, 3);
         if (m_json.peek() != 0)
-            m_json.fail(QStringLiteral("more text after the end of the JSON"));
+            m_json.fail(Text(Msg::JsonTrailingText));
         if (m_properties)
             m_out.put(encode(*m_properties));
         m_out.finish();
@@ -1067,7 +1064,7 @@ private:
                 m_lineEnd = &end;
                 return;
             }
-        fail(at, QStringLiteral("\"lineEnd\" is \"CRLF\", \"LF\" or \"CR\", not \"%1\"").arg(name));
+        fail(at, Text(Msg::JsonBadLineEnd).arg(name));
     }
 
     // A record as a level file holds it; failure 5 for a text it cannot hold.
@@ -1101,7 +1098,7 @@ private:
             const QByteArrayView literal = m_json.number();
             if (std::optional<FieldValue> value = NumberOfLiteral(literal))
                 return *value;
-            fail(at, QStringLiteral("the number %1 is too large").arg(QString::fromLatin1(literal)));
+            fail(at, Text(Msg::JsonNumberTooLarge).arg(QString::fromLatin1(literal)));
         }
         default:
             m_json.fail(m_json.found("a field: a number, a string or null"));
@@ -1115,10 +1112,7 @@ private:
         const FieldValue value = field();
         const double number = value.numberValue();
         if (!value.isNumber() || std::trunc(number) != number || number < low || number > high)
-            fail(at, QStringLiteral("%1 is a whole number from %2 to %3")
-                         .arg(QLatin1String(what))
-                         .arg(low)
-                         .arg(high));
+            fail(at, Text(Msg::JsonWholeNumber).arg(QLatin1String(what)).arg(low).arg(high));
         return int(number);
     }
 
@@ -1127,12 +1121,11 @@ private:
         size_t n = 0;
         m_json.array(what, [&] {
             if (n == count)
-                m_json.fail(QStringLiteral("%1 has %2 fields, no more").arg(QLatin1String(what)).arg(count));
+                m_json.fail(Text(Msg::JsonFieldsNoMore).arg(QLatin1String(what)).arg(count));
             record[first + n++] = field();
         });
         if (n != count)
-            m_json.fail(
-                QStringLiteral("%1 has %2 fields, not %3").arg(QLatin1String(what)).arg(count).arg(n));
+            m_json.fail(Text(Msg::JsonFieldsNot).arg(QLatin1String(what)).arg(count).arg(n));
     }
 
     void screens() {
@@ -1147,7 +1140,7 @@ private:
             static const char* const Keys[] = {"number", "links", "tiles", "screenInfo"};
             m_json.object("'{' of a screen or records", [&](QByteArrayView key, qint64 at) {
                 if (records || (members++ > 0 && key == "records"))
-                    fail(at, QStringLiteral("an entry of \"screens\" is either a screen or records alone"));
+                    fail(at, Text(Msg::JsonScreenOrRecords));
                 if (key == "records") {
                     records = true;
                     m_json.array("'[' after \"records\"", [&] { record(); });
@@ -1192,10 +1185,7 @@ private:
             const QString bytes = m_json.string();
             for (const QChar c : bytes)
                 if (c.unicode() > 0xFF)
-                    throw JsonFault{start, ErrInvalidCall,
-                                    QStringLiteral("the raw record holds the character '%1', which a level "
-                                                   "file cannot store")
-                                        .arg(c)};
+                    throw JsonFault{start, ErrInvalidCall, Text(Msg::JsonRawCharacter).arg(c)};
             m_out.put(bytes.toLatin1());
         });
         keys.requireAll(Keys);
@@ -1205,18 +1195,18 @@ private:
         int k = 2;
         m_json.array("'[' after \"links\"", [&] {
             if (k > 9)
-                m_json.fail(QStringLiteral("a screen has 8 links, no more"));
+                m_json.fail(Text(Msg::JsonLinksNoMore));
             m_screen.links[size_t(k++)] = Integer(whole(-32768, 32767, "a link"));
         });
         if (k != 10)
-            m_json.fail(QStringLiteral("a screen has 8 links, not %1").arg(k - 2));
+            m_json.fail(Text(Msg::JsonLinksNot).arg(k - 2));
     }
 
     void tiles() {
         int n = 0;
         m_json.array("'[' after \"tiles\"", [&] {
             if (n == TilesPerScreen)
-                m_json.fail(QStringLiteral("a screen has %1 tiles, no more").arg(TilesPerScreen));
+                m_json.fail(Text(Msg::JsonTilesNoMore).arg(TilesPerScreen));
             Record& record = m_screen.tiles[size_t(n++)];
             static const char* const Keys[] = {"colour", "picture", "left", "up", "right", "down"};
             KeySet keys(m_json, "a tile");
@@ -1235,7 +1225,7 @@ private:
             keys.requireAll(Keys);
         });
         if (n != TilesPerScreen)
-            m_json.fail(QStringLiteral("a screen has %1 tiles, not %2").arg(TilesPerScreen).arg(n));
+            m_json.fail(Text(Msg::JsonTilesNot).arg(TilesPerScreen).arg(n));
     }
 
     void writeScreen() {
@@ -1302,7 +1292,7 @@ void ExportLevelJson(FileAccess& files, const QString& levelPath, QIODevice* out
     try {
         file = files.openRead(levelPath);
     } catch (const Failure& failure) {
-        throw Failure(failure.code(), name + QStringLiteral(": ") + failure.description());
+        throw Failure(failure.code(), Text(Msg::NamedFailure).arg(name, failure.description()));
     }
     const Failure notALevel = Failure::notALevelFile(levelPath);
     KeepingDevice source(file.get());
@@ -1341,7 +1331,7 @@ void ExportLevelJson(FileAccess& files, const QString& levelPath, QIODevice* out
             if (failure.code() != ErrInputPastEnd) {
                 if (!levelRecords)
                     throw notALevel; // a picture or other data, which the reader gives up on at once
-                throw Failure(failure.code(), name + QStringLiteral(": ") + failure.description());
+                throw Failure(failure.code(), Text(Msg::NamedFailure).arg(name, failure.description()));
             }
             whole = false; // the file ends inside this record: its bytes are kept as they stand
         }
@@ -1377,12 +1367,12 @@ void ImportLevelJson(FileAccess& files, const QString& jsonPath, QIODevice* out)
     try {
         in = files.openRead(jsonPath);
     } catch (const Failure& failure) {
-        throw Failure(failure.code(), name + QStringLiteral(": ") + failure.description());
+        throw Failure(failure.code(), Text(Msg::NamedFailure).arg(name, failure.description()));
     }
     try {
         Importer(in.get(), out).run();
     } catch (const JsonFault& fault) {
-        throw Failure(fault.code, QStringLiteral("%1, line %2 (byte %3): %4")
+        throw Failure(fault.code, Text(Msg::JsonAt)
                                       .arg(name)
                                       .arg(LineOfOffset(in.get(), fault.offset))
                                       .arg(fault.offset)

@@ -1,6 +1,7 @@
 #include "levelrender.h"
 
 #include "colour.h"
+#include "messages.h"
 #include "module1.h"
 #include "worldlayout.h"
 
@@ -32,12 +33,10 @@ void drawPicture(QPainter& painter, const QRect& cell, const QImage& picture) {
 }
 
 Failure tooLarge(qint64 pixels, int scale) {
-    return Failure(ErrOverflow,
-                   QStringLiteral("The image would have %1 pixels or more, and at most %2 can be "
-                                  "drawn.%3")
-                       .arg(pixels)
-                       .arg(MaxRenderPixels)
-                       .arg(scale > 1 ? QStringLiteral(" Draw it at a smaller scale.") : QString()));
+    QString text = Text(Msg::ImageTooLarge).arg(pixels).arg(MaxRenderPixels);
+    if (scale > 1)
+        text += u' ' + Text(Msg::DrawSmaller);
+    return Failure(ErrOverflow, text);
 }
 } // namespace
 
@@ -115,10 +114,7 @@ QImage RenderLevel(const RenderRequest& request, QStringList* warnings) {
         std::optional<Failure> trouble;
         Screen screen = level.ReadScreenFrom(path, static_cast<Integer>(number), &trouble);
         if (trouble && warnings)
-            *warnings << QStringLiteral("screen %1 could not be read whole and is drawn as far as it was "
-                                        "read: %2")
-                             .arg(number)
-                             .arg(trouble->description());
+            *warnings << Text(Msg::ScreenDrawnInPart).arg(number).arg(trouble->description());
         return screen;
     };
     ScreenPainter painter(request.picturesFolders);

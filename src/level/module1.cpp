@@ -1,6 +1,7 @@
 #include "module1.h"
 
 #include "colour.h"
+#include "messages.h"
 #include "screenblock.h"
 
 #include <QBuffer>
@@ -227,16 +228,10 @@ QString Module1::ImportPicture(const QString& path) {
     RecordWriter::CheckWritableText(reference);
     const QByteArray bytes = Files->openRead(path)->readAll();
     if (QImage::fromData(bytes).isNull())
-        throw Failure(ErrInvalidPicture,
-                      QStringLiteral("%1 is not a picture the editor can read (BMP, PNG, JPEG or GIF), so it "
-                                     "was not copied.")
-                          .arg(QDir::toNativeSeparators(path)));
+        throw Failure(ErrInvalidPicture, Text(Msg::ImportNotAPicture).arg(QDir::toNativeSeparators(path)));
     const QString folder = LevelPicturesFolder();
     if (!QDir().mkpath(folder))
-        throw Failure(ErrPathAccess,
-                      QStringLiteral("The pictures folder %1 cannot be made, so the picture was "
-                                     "not copied. Check that you may write there.")
-                          .arg(QDir::toNativeSeparators(folder)));
+        throw Failure(ErrPathAccess, Text(Msg::PicturesFolderNotMade).arg(QDir::toNativeSeparators(folder)));
     const QString target = QDir(folder).filePath(name);
     const auto file = Files->openWrite(target);
     if (file->write(bytes) != bytes.size())
@@ -357,7 +352,7 @@ Failure Module1::fieldFailure(const Failure& failure, const QString& fileName, q
     } catch (const Failure&) {
         // the file went while it was read: the message goes without its line
     }
-    return Failure(failure.code(), QStringLiteral("%1 in line %2 of %3, field %4 (%5): %6")
+    return Failure(failure.code(), Text(Msg::FieldFailure)
                                        .arg(failure.description())
                                        .arg(line)
                                        .arg(QDir::toNativeSeparators(fileName))
@@ -616,13 +611,8 @@ bool Module1::scratchFileIsWhole(const QString& scratch, Integer screen) const {
     }
 }
 
-Failure Module1::lostScratchFile(const QString& scratch, const QString& what) const {
-    return Failure(ErrPathAccess,
-                   QStringLiteral("The scratch file %1 of screen %2 %3. The screen comes from the level "
-                                  "file instead.")
-                       .arg(QDir::toNativeSeparators(scratch))
-                       .arg(CurrentScreen)
-                       .arg(what));
+Failure Module1::lostScratchFile(const QString& scratch, Msg what) const {
+    return Failure(ErrPathAccess, Text(what).arg(QDir::toNativeSeparators(scratch)).arg(CurrentScreen));
 }
 
 bool Module1::loadScreenFrom(const QString& fileName, const QString& callerName,
@@ -630,12 +620,11 @@ bool Module1::loadScreenFrom(const QString& fileName, const QString& callerName,
     std::optional<Failure> failure = readTileRecords(fileName);
     if (failure) {
         if (!m_saving)
-            ShowFailure(Failure(failure->code(),
-                                failure->description() +
-                                    QStringLiteral(". Screen %1 was read only up to there, so it is kept as "
-                                                   "it stands in its file: changes made to it are not kept.")
-                                        .arg(CurrentScreen)),
-                        QStringLiteral("LoadLevel - ") + callerName);
+            ShowFailure(
+                Failure(
+                    failure->code(),
+                    Text(Msg::ScreenReadUpTo).arg(failure->description(), QString::number(CurrentScreen))),
+                QStringLiteral("LoadLevel - ") + callerName);
     } else if (FileRunning) {
         try {
             LoadSideScreens(fileName);
@@ -668,20 +657,16 @@ void Module1::LoadScreen() {
             loadScreenFrom(scratch, QStringLiteral("mnuSave_Click - tmp Load"), &trouble);
             found = true;
         } else {
-            trouble = lostScratchFile(
-                scratch, QStringLiteral("is damaged, so the changes kept in it cannot be read back"));
+            trouble = lostScratchFile(scratch, Msg::ScratchFileDamaged);
         }
     } else if (m_scratch.contains(CurrentScreen)) {
-        trouble =
-            lostScratchFile(scratch, QStringLiteral("has gone, so the changes made to the screen are lost"));
+        trouble = lostScratchFile(scratch, Msg::ScratchFileGone);
     }
     if (!found && !LevelFileName.isEmpty()) {
         if (!trouble && !LevelFileIsNew && !Files->exists(LevelFileName))
-            trouble =
-                Failure(ErrPathAccess, QStringLiteral("The level file %1 is no longer there, so screen %2 "
-                                                      "comes out blank.")
-                                           .arg(QDir::toNativeSeparators(LevelFileName))
-                                           .arg(CurrentScreen));
+            trouble = Failure(ErrPathAccess, Text(Msg::LevelFileGoneBlank)
+                                                 .arg(QDir::toNativeSeparators(LevelFileName))
+                                                 .arg(CurrentScreen));
         found = loadScreenFrom(LevelFileName, QStringLiteral("mnuSave_Click - FileRunning Load"), &trouble);
     }
     if (!found) {
@@ -700,12 +685,26 @@ void Module1::ChangeScreen(Integer target) {
     LoadScreen();
 }
 
+// A text that is no number (13), or a number too large for a screen number (6), is told of in words,
+// under its own code.
 void Module1::GoToScreen(const QString& text) {
-    const double target = TextToNumber(text);
+    const auto notAScreenNumber = [&text](const Failure& failure) {
+        return Failure(failure.code(), Text(Msg::NotAScreenNumber).arg(text));
+    };
+    double target = 0;
+    try {
+        target = TextToNumber(text);
+    } catch (const Failure& failure) {
+        throw notAScreenNumber(failure);
+    }
     if (target == CurrentScreen)
         return;
     SaveScreenTmp();
-    CurrentScreen = ToInteger(target);
+    try {
+        CurrentScreen = ToInteger(target);
+    } catch (const Failure& failure) {
+        throw notAScreenNumber(failure);
+    }
     LoadScreen();
 }
 
@@ -783,8 +782,8 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
 
     // A file in which no record is a level record (a picture, an empty file) is no level at all.
     if (!HoldsLevelRecords(fileName))
-        throw Failure(ErrInvalidFormat, Failure::notALevelFile(fileName).description() +
-                                            QStringLiteral(" Nothing was loaded."));
+        throw Failure(ErrInvalidFormat,
+                      Failure::notALevelFile(fileName).description() + u' ' + Text(Msg::NothingLoaded));
 
     // Read and check first, changing nothing: the properties, screen 0's tile records, its side links. A
     // file without properties has those of a new level.
@@ -792,9 +791,8 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
     const LevelProperties properties = read.value_or(LevelProperties());
     const Integer startTile = properties.values.startTile;
     if (startTile < FirstGridTile || startTile > LastGridTile)
-        throw fieldFailure(Failure(ErrSubscript, QStringLiteral("The starting tile is not a tile of the grid "
-                                                                "(1 to 300)")),
-                           fileName, properties.offset, 6, properties.record);
+        throw fieldFailure(Failure(ErrSubscript, Text(Msg::StartTileNotOnGrid)), fileName, properties.offset,
+                           6, properties.record);
     forEachRecord(fileName, screenKey(0), [&](const Record& record, const RecordPlace& place) {
         checkTileRecord(record, fileName, place.begin);
     });
@@ -826,9 +824,7 @@ void Module1::CheckPicturesFolder() const {
     if (std::none_of(folders.begin(), folders.end(),
                      [](const QString& folder) { return QFileInfo(folder).isDir(); }))
         throw Failure(ErrPathAccess,
-                      QStringLiteral("The pictures folder %1 is missing, so the tiles show no pictures. "
-                                     "Put the Pics folder beside the editor.")
-                          .arg(QDir::toNativeSeparators(PicturesFolder())));
+                      Text(Msg::PicturesFolderMissing).arg(QDir::toNativeSeparators(PicturesFolder())));
 }
 
 Record Module1::levelPropRecord() const {
@@ -848,39 +844,25 @@ Record Module1::levelPropRecord() const {
 
 void Module1::CheckSavable() const {
     if (LevelLastScreen < 0)
-        throw Failure(
-            ErrInvalidValue,
-            QStringLiteral("The last screen is %1. A level has screens 0 to its last screen, so the last "
-                           "screen must be 0 or more: set it in Level Properties (F3) and save again.")
-                .arg(LevelLastScreen));
+        throw Failure(ErrInvalidValue, Text(Msg::LastScreenBelowZero).arg(LevelLastScreen));
     RecordWriter::CheckWritable(levelPropRecord());
     if (!LevelFileName.isEmpty() && !LevelFileIsNew && !Files->exists(LevelFileName))
-        throw Failure(
-            ErrPathAccess,
-            QStringLiteral("The level file %1, which holds the screens not visited yet, is no longer there. "
-                           "Put it back, or load a level, before saving.")
-                .arg(QDir::toNativeSeparators(LevelFileName)));
+        throw Failure(ErrPathAccess,
+                      Text(Msg::LevelFileGoneBeforeSave).arg(QDir::toNativeSeparators(LevelFileName)));
 }
 
 namespace {
 // What a save tells of the screens it copied through unread: one line for each, ten at most.
 Failure copiedThroughNotice(const QString& path, const std::vector<std::pair<int, Failure>>& screens) {
     const QString file = QDir::toNativeSeparators(path);
-    QString text =
-        screens.size() == 1
-            ? QStringLiteral("The level was saved to %1, but screen %2 could not be read whole, so its "
-                             "records were copied into the file unchanged, as they stand in its source:")
-                  .arg(file)
-                  .arg(screens.front().first)
-            : QStringLiteral("The level was saved to %1, but %2 screens could not be read whole, so their "
-                             "records were copied into the file unchanged, as they stand in their sources:")
-                  .arg(file)
-                  .arg(screens.size());
+    QString text = screens.size() == 1 ? Text(Msg::CopiedThroughOne).arg(file).arg(screens.front().first)
+                                       : Text(Msg::CopiedThroughMany).arg(file).arg(screens.size());
     constexpr size_t shown = 10;
     for (size_t i = 0; i < screens.size() && i < shown; ++i)
-        text += QStringLiteral("\nScreen %1: %2").arg(screens[i].first).arg(screens[i].second.description());
+        text +=
+            u'\n' + Text(Msg::CopiedThroughScreen).arg(screens[i].first).arg(screens[i].second.description());
     if (screens.size() > shown)
-        text += QStringLiteral("\n... and %1 more.").arg(screens.size() - shown);
+        text += u'\n' + Text(Msg::CopiedThroughMore).arg(screens.size() - shown);
     return Failure(screens.front().second.code(), text);
 }
 

@@ -3,6 +3,7 @@
 #include "fieldvalue.h"
 #include "fileaccess.h"
 #include "levelindex.h"
+#include "messages.h"
 #include "numbers.h"
 #include "picturestore.h"
 #include "record.h"
@@ -311,7 +312,7 @@ private:
     bool scratchFileIsWhole(const QString& scratch, Integer screen) const;
     QString scratchFolder() const;
     void choosePreferredScratchFolder();
-    Failure lostScratchFile(const QString& scratch, const QString& what) const;
+    Failure lostScratchFile(const QString& scratch, Msg what) const;
     bool m_saving = false;
     Session m_session;
     std::optional<SessionState> m_writtenSession; // what the session file holds, as this editor wrote it

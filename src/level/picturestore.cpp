@@ -1,6 +1,7 @@
 #include "picturestore.h"
 
 #include "failure.h"
+#include "messages.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -9,7 +10,7 @@ namespace tavrin {
 
 namespace {
 Failure notAPicture(const QString& path) {
-    return Failure(ErrInvalidPicture, StandardDescription(ErrInvalidPicture) + QStringLiteral(": ") + path);
+    return Failure(ErrInvalidPicture, Text(Msg::InvalidPictureFile).arg(path));
 }
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include "failure.h"
 #include "fileaccess.h"
+#include "messages.h"
 
 #include <QIODevice>
 
@@ -94,13 +95,8 @@ bool RecordReader::atEnd() {
 
 void RecordReader::checkFieldLength(qsizetype off, int field) const {
     if (off > MaxFieldBytes)
-        throw Failure(
-            ErrInvalidFormat,
-            QStringLiteral("Invalid file format: field %1 of the record at byte %2 holds more than 1 MB "
-                           "(it begins at byte %3); no level has a field that long.")
-                .arg(field + 1)
-                .arg(m_recordStart)
-                .arg(position()));
+        throw Failure(ErrInvalidFormat,
+                      Text(Msg::FieldTooLong).arg(field + 1).arg(m_recordStart).arg(position()));
 }
 
 qsizetype RecordReader::scanToDelimiter(qsizetype off, int field) {
@@ -413,17 +409,9 @@ RecordWriter::RecordWriter(QIODevice* device) : m_device(device) {}
 void RecordWriter::CheckWritableText(const QString& text) {
     for (const QChar c : text) {
         if (c == u'"')
-            throw Failure(
-                ErrInvalidCall,
-                QStringLiteral("The text \"%1\" holds a double quote, which a level file cannot store. "
-                               "Use another character instead.")
-                    .arg(text));
+            throw Failure(ErrInvalidCall, Text(Msg::TextHoldsQuote).arg(text));
         if (c.unicode() > 0xFF)
-            throw Failure(
-                ErrInvalidCall,
-                QStringLiteral("The text \"%1\" holds the character '%2', which a level file cannot "
-                               "store. Use Latin letters, digits and punctuation.")
-                    .arg(text, QString(c)));
+            throw Failure(ErrInvalidCall, Text(Msg::TextHoldsCharacter).arg(text, QString(c)));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "failure.h"
 #include "loaddialog.h"
 #include "messagebox.h"
+#include "messages.h"
 #include "module1.h"
 
 #include <QCoreApplication>
@@ -75,8 +76,7 @@ void Form1::MnuPLtemp_Click() {
     try {
         // Without its file the command changes nothing, not even the scratch files.
         if (!QFileInfo(path).isFile())
-            throw Failure(ErrFileNotFound, QStringLiteral("File not found: the template level %1 is missing.")
-                                               .arg(QDir::toNativeSeparators(path)));
+            throw Failure(ErrFileNotFound, Text(Msg::TemplateMissing).arg(QDir::toNativeSeparators(path)));
         loadLevel(path, QStringLiteral("MnuPLtemp"), false);
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("MnuPLtemp"));
@@ -142,19 +142,15 @@ bool Form1::includeScreensBeyondLast() {
     for (const int screen : beyond)
         numbers << QString::number(screen);
     enum { Raise, Without, Cancel };
-    const int answer = Ask(
-        {QStringLiteral("Screens Beyond the Last Screen"),
-         QStringLiteral("%1 %2 edited, but the level ends at screen %3, so the save would leave %4 out. "
-                        "Raise the last screen to %5 and save %4 too?")
-             .arg(beyond.size() == 1 ? QStringLiteral("Screen") : QStringLiteral("Screens"),
-                  numbers.join(QStringLiteral(", ")) +
-                      (beyond.size() == 1 ? QStringLiteral(" was") : QStringLiteral(" were")))
-             .arg(m_module.LevelLastScreen)
-             .arg(beyond.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"))
-             .arg(beyond.last()),
-         {QStringLiteral("Raise and Save"), QStringLiteral("Save Without Them"), QStringLiteral("Cancel")},
-         Raise,
-         Cancel});
+    const int answer =
+        Ask({Text(Msg::BeyondLastTitle),
+             Text(beyond.size() == 1 ? Msg::BeyondLastOne : Msg::BeyondLastMany)
+                 .arg(numbers.join(QStringLiteral(", ")))
+                 .arg(m_module.LevelLastScreen)
+                 .arg(beyond.last()),
+             {Text(Msg::ButtonRaiseAndSave), Text(Msg::ButtonSaveWithout), Text(Msg::ButtonCancel)},
+             Raise,
+             Cancel});
     if (answer == Raise) {
         const PropertyValues before = m_module.Properties();
         m_module.LevelLastScreen = static_cast<Integer>(beyond.last());

@@ -5,6 +5,7 @@
 #include "fieldvalue.h"
 #include "loaddialog.h"
 #include "messagebox.h"
+#include "messages.h"
 #include "module1.h"
 #include "picturebox.h"
 #include "record.h"
@@ -43,11 +44,7 @@ QImage ReferencedPicture(const Form1& form, Module1& module, const FieldValue& r
 void CheckTileKeepsData(int index) {
     if (TileArray<FieldValue>::inRange(index))
         return;
-    throw Failure(ErrSubscript,
-                  QStringLiteral("Tile %1 beside the grid keeps no picture or properties of its own (only "
-                                 "tiles 0 to 300 do), so only its colour can be painted. Click a tile of "
-                                 "the grid instead.")
-                      .arg(index));
+    throw Failure(ErrSubscript, Text(Msg::TileBesideGrid).arg(index));
 }
 
 // A brush direction box read as a whole number; a text that is none names the box.
@@ -55,11 +52,7 @@ Integer DirectionValue(const QLineEdit* box, const QString& direction) {
     try {
         return TextToInteger(box->text());
     } catch (const Failure& failure) {
-        throw Failure(failure.code(),
-                      QStringLiteral("The %1 direction box holds \"%2\", which is not a whole number from "
-                                     "-32768 to 32767. Correct it and click the tile again; nothing was "
-                                     "applied.")
-                          .arg(direction, box->text()));
+        throw Failure(failure.code(), Text(Msg::DirectionBoxNotNumber).arg(direction, box->text()));
     }
 }
 
@@ -68,9 +61,8 @@ FieldValue OperandValue(const QLineEdit* box, const QString& direction) {
     try {
         RecordWriter::CheckWritableText(box->text());
     } catch (const Failure& failure) {
-        throw Failure(failure.code(), QStringLiteral("The %1 operand box cannot be applied. %2 Nothing was "
-                                                     "applied.")
-                                          .arg(direction, AsSentence(failure.description())));
+        throw Failure(failure.code(),
+                      Text(Msg::OperandBoxUnusable).arg(direction, AsSentence(failure.description())));
     }
     return FieldValue::text(box->text());
 }
@@ -278,8 +270,7 @@ void Form1::paintBrushPicture(int index, TileState& tile) {
     CheckTileKeepsData(index);
     const QString name = m_module.PictureName;
     if (name.isEmpty())
-        throw Failure(ErrFileNotFound, QStringLiteral("No brush picture has been chosen yet. Choose one with "
-                                                      "Change Pic, then click the tile again."));
+        throw Failure(ErrFileNotFound, Text(Msg::NoBrushPicture));
     QImage picture;
     try {
         RecordWriter::CheckWritableText(name);
@@ -288,9 +279,7 @@ void Form1::paintBrushPicture(int index, TileState& tile) {
         picture = ReferencedPicture(*this, m_module, FieldValue::text(name));
     } catch (const Failure& failure) {
         throw Failure(failure.code(),
-                      QStringLiteral("The brush picture %1 cannot be painted. %2 Choose a picture from the "
-                                     "Pics folder with Change Pic, then click the tile again.")
-                          .arg(name, AsSentence(failure.description())));
+                      Text(Msg::BrushPictureUnusable).arg(name, AsSentence(failure.description())));
     }
     tile.picture = FieldValue::text(name);
     if (index == BlankTile)

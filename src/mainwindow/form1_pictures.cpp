@@ -6,6 +6,7 @@
 #include "failure.h"
 #include "loaddialog.h"
 #include "messagebox.h"
+#include "messages.h"
 #include "module1.h"
 #include "picturebox.h"
 #include "pictureswindow.h"
@@ -53,14 +54,11 @@ std::optional<QString> Form1::referenceOfChosenPicture(const QString& path) {
         return choice.reference;
     const QString folder = QDir::toNativeSeparators(QFileInfo(choice.copyTarget).path());
     enum { Copy, NameOnly };
-    const int answer =
-        Ask({QStringLiteral("Copy Picture into the Level"),
-             QStringLiteral("%1 is in neither the level's Pics folder nor the program's, so the "
-                            "level cannot show it. Copy it into %2 and use the copy?")
-                 .arg(QDir::toNativeSeparators(path), folder),
-             {QStringLiteral("Copy"), QStringLiteral("Don't Copy")},
-             Copy,
-             NameOnly});
+    const int answer = Ask({Text(Msg::CopyPictureTitle),
+                            Text(Msg::CopyPictureText).arg(QDir::toNativeSeparators(path), folder),
+                            {Text(Msg::ButtonCopy), Text(Msg::ButtonDontCopy)},
+                            Copy,
+                            NameOnly});
     if (answer != Copy)
         return choice.reference;
     if (choice.targetTaken && !mayReplacePicture(choice, path))
@@ -70,12 +68,11 @@ std::optional<QString> Form1::referenceOfChosenPicture(const QString& path) {
 
 bool Form1::mayReplacePicture(const PictureChoice& choice, const QString& path) {
     enum { Replace, Keep };
-    return Ask({QStringLiteral("Replace Picture"),
-                QStringLiteral("%1 already holds another picture named %2. Replace it? Every tile that shows "
-                               "it will show the new one.")
+    return Ask({Text(Msg::ReplacePictureTitle),
+                Text(Msg::ReplacePictureText)
                     .arg(QDir::toNativeSeparators(QFileInfo(choice.copyTarget).path()),
                          QFileInfo(path).fileName()),
-                {QStringLiteral("Replace"), QStringLiteral("Keep the One There")},
+                {Text(Msg::ButtonReplace), Text(Msg::ButtonKeep)},
                 Keep,
                 Keep}) == Replace;
 }

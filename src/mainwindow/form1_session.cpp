@@ -5,6 +5,7 @@
 #include "centring.h"
 
 #include "messagebox.h"
+#include "messages.h"
 #include "module1.h"
 
 #include <QDir>
@@ -32,17 +33,15 @@ void Form1::showCaption() {
 bool Form1::mayDropChanges() {
     if (!m_document.isModified())
         return true;
-    const QString level =
-        m_module.LevelFileName.isEmpty()
-            ? QStringLiteral("The new level")
-            : QStringLiteral("The level %1").arg(QDir::toNativeSeparators(m_module.LevelFileName));
+    const QString text = m_module.LevelFileName.isEmpty()
+                             ? Text(Msg::UnsavedNewLevel)
+                             : Text(Msg::UnsavedLevel).arg(QDir::toNativeSeparators(m_module.LevelFileName));
     enum { Save, Discard, Cancel };
-    const int answer =
-        Ask({QStringLiteral("Unsaved Changes"),
-             level + QStringLiteral(" has changes that are not saved. Save them before going on?"),
-             {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")},
-             Save,
-             Cancel});
+    const int answer = Ask({Text(Msg::UnsavedChangesTitle),
+                            text,
+                            {Text(Msg::ButtonSave), Text(Msg::ButtonDiscard), Text(Msg::ButtonCancel)},
+                            Save,
+                            Cancel});
     if (answer == Save)
         return saveLevel();
     return answer == Discard;
@@ -52,22 +51,19 @@ bool Form1::recoverUnsavedWork() {
     const std::optional<SessionState> session = m_module.RecoverableSession();
     if (!session)
         return false;
-    const QString level =
-        session->levelFile.isEmpty()
-            ? QStringLiteral("a new level")
-            : QStringLiteral("the level %1").arg(QDir::toNativeSeparators(session->levelFile));
     const QString when = session->lastEdit.isValid()
                              ? QLocale().toString(session->lastEdit.toLocalTime(), QLocale::ShortFormat)
-                             : QStringLiteral("an unknown time");
+                             : Text(Msg::UnknownTime);
+    const QString text =
+        session->levelFile.isEmpty()
+            ? Text(Msg::RecoverNewLevel).arg(when)
+            : Text(Msg::RecoverLevel).arg(QDir::toNativeSeparators(session->levelFile), when);
     enum { Recover, Discard };
-    const int answer =
-        Ask({QStringLiteral("Recover Unsaved Work"),
-             QStringLiteral("TavrinEditor stopped while %1 had changes that were not saved (last "
-                            "edit: %2). Recover them? Discard deletes them for good.")
-                 .arg(level, when),
-             {QStringLiteral("Recover"), QStringLiteral("Discard")},
-             Recover,
-             Discard});
+    const int answer = Ask({Text(Msg::RecoverTitle),
+                            text,
+                            {Text(Msg::ButtonRecover), Text(Msg::ButtonDiscard)},
+                            Recover,
+                            Discard});
     if (answer != Recover) {
         m_module.DiscardSession(*session);
         return false;

@@ -1,6 +1,7 @@
 #include "messagebox.h"
 
 #include "failure.h"
+#include "messages.h"
 
 #include <QApplication>
 #include <QHash>
@@ -29,10 +30,10 @@ int Ask(const Question& question) {
                     QApplication::activeWindow());
     // The buttons that have a standard meaning are the standard ones, so that the platform places them as
     // usual and tools that drive message boxes find them.
-    static const QHash<QString, QMessageBox::StandardButton> standard = {
-        {QStringLiteral("Save"), QMessageBox::Save},
-        {QStringLiteral("Discard"), QMessageBox::Discard},
-        {QStringLiteral("Cancel"), QMessageBox::Cancel}};
+    const QHash<QString, QMessageBox::StandardButton> standard = {
+        {Text(Msg::ButtonSave), QMessageBox::Save},
+        {Text(Msg::ButtonDiscard), QMessageBox::Discard},
+        {Text(Msg::ButtonCancel), QMessageBox::Cancel}};
     QList<QPushButton*> buttons;
     for (const QString& text : question.buttons) {
         QPushButton* button = standard.contains(text) ? box.addButton(standard.value(text))

@@ -2,6 +2,7 @@
 
 #include "failure.h"
 #include "loaddialog.h"
+#include "messages.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -63,14 +64,10 @@ void TestCommand::Play(const QString& file) {
 
     const QString shown = QDir::toNativeSeparators(file);
     if (!QFileInfo::exists(file))
-        throw Failure(ErrFileNotFound,
-                      QStringLiteral("Cannot play \"%1\": the file does not exist.").arg(shown));
+        throw Failure(ErrFileNotFound, Text(Msg::CannotPlayMissing).arg(shown));
     if (openWithDesktop(file))
         return;
-    throw Failure(ErrFileNotFound,
-                  QStringLiteral("Cannot play \"%1\": the media player %2 could not be started, and no "
-                                 "application on this system opens the file.")
-                      .arg(shown, program));
+    throw Failure(ErrFileNotFound, Text(Msg::CannotPlayNoPlayer).arg(shown, program));
 }
 
 // The player's window comes up minimised and leaves the focus where it is. Only Windows lets a caller

@@ -86,6 +86,31 @@ private slots:
         QVERIFY(!QFile::exists(f->path("Screen1.tmp")) && f->messages.count() == 1);
     }
 
+    // A text that is no screen number says so in words, under the code of what is wrong with it, and the
+    // screen stays.
+    void noScreenNumber_data() {
+        QTest::addColumn<int>("go"); // the Go button, 0 for Go To Screen
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("code");
+        QTest::newRow("Go To Screen, a word") << 0 << "abc" << 13;
+        QTest::newRow("Go To Screen, too large") << 0 << "40000" << 6;
+        QTest::newRow("Go button, too large") << 5 << "1e9" << 6;
+        QTest::newRow("Go button, its start-up text") << 2 << "Text1" << 13;
+    }
+    void noScreenNumber() {
+        QFETCH(int, go);
+        QFETCH(QString, text);
+        QFETCH(int, code);
+        f->messages.clear(); // a test named on the command line is no level to load
+        (go ? f->form->SideText(go) : f->form->ScreenToGoTo)->setText(text);
+        QTest::mouseClick(go ? f->form->Command11(go) : f->form->Command1, Qt::LeftButton);
+        QCOMPARE(f->messages.count(), 1);
+        QCOMPARE(f->messages.messages()[0].title, QString("%1, Command1_Click (Change Screen)").arg(code));
+        QCOMPARE(f->messages.messages()[0].text,
+                 QString("'%1' is not a screen number: type a whole number from 0 to 32767.").arg(text));
+        QCOMPARE(f->module->CurrentScreen, Integer(0));
+    }
+
     // From the meadow into the lake, the forest and the castle and back each time, painting tile 21 on
     // every screen; the paint goes into the saved level, every other tile as the template has it.
     void walkOverTemplateLevel() {

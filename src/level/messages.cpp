@@ -1,0 +1,381 @@
+#include "messages.h"
+
+#include <QCoreApplication>
+#include <iterator>
+
+namespace tavrin {
+
+namespace {
+
+struct Entry {
+    Msg id;
+    const char* text;
+};
+
+// The texts, in the order of Msg. Each one that tells of a fault says what went wrong and, where the user
+// can do something about it, what to do.
+constexpr Entry Table[] = {
+    {Msg::CodeInvalidCall,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The editor was given a value it cannot use for this command. Check the name or "
+                       "text you gave and try again.")},
+    {Msg::CodeOverflow,
+     QT_TRANSLATE_NOOP("Messages",
+                       "A number is too large or too small for where it goes. Type a smaller number: most "
+                       "boxes take a whole number from -32768 to 32767.")},
+    {Msg::CodeSubscript,
+     QT_TRANSLATE_NOOP("Messages",
+                       "A number names a tile, screen or entry that does not exist. Use a number within "
+                       "the range shown, such as a tile from 1 to 300.")},
+    {Msg::CodeTypeMismatch,
+     QT_TRANSLATE_NOOP("Messages", "A text was given where a number is needed. Type a whole number.")},
+    {Msg::CodeFileNotFound,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The file is not there. Check its name and folder, or put it back, and try "
+                       "again.")},
+    {Msg::CodeDiskFull,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The disk is full. Make room on it and try again; nothing was lost: the file on disk "
+                       "is as it was before.")},
+    {Msg::CodeInputPastEnd,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The file ends in the middle of a record, so it was cut short or damaged. Load "
+                       "a whole copy of it, or mend its last line in a text editor.")},
+    {Msg::CodePermission,
+     QT_TRANSLATE_NOOP("Messages",
+                       "You may not open or change this file or folder. Choose another place, or get the "
+                       "right to write there, and try again.")},
+    {Msg::CodePathAccess,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The file or folder could not be read or written. Check that it is there and that "
+                       "its disk can be reached, then try again.")},
+    {Msg::CodeInvalidFormat,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The file is not a level file the editor can read. Choose a level file saved "
+                       "by TavrinEditor, or mend the file in a text editor.")},
+    {Msg::CodeNoSuchControl,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The editor asked for a box or tile that the window does not have. Close the "
+                       "window and try again; if it happens again, save your work and restart the "
+                       "editor.")},
+    {Msg::CodeInvalidValue,
+     QT_TRANSLATE_NOOP("Messages",
+                       "A box holds a value it does not allow. Correct it, keeping to the range named "
+                       "beside the box, and try again.")},
+    {Msg::CodeInvalidPicture,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The file is not a picture the editor can read. Choose a BMP, PNG, JPEG or "
+                       "GIF file.")},
+    {Msg::CodeCancel,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The command was cancelled, so nothing was changed. Give the command again when you "
+                       "are ready.")},
+
+    {Msg::NamedFailure, QT_TRANSLATE_NOOP("Messages", "%1: %2")},
+    {Msg::FieldFailure, QT_TRANSLATE_NOOP("Messages", "%1 in line %2 of %3, field %4 (%5): %6")},
+
+    {Msg::PictureFileNotFound, QT_TRANSLATE_NOOP("Messages", "File not found: '%1'")},
+    {Msg::NotALevelFile,
+     QT_TRANSLATE_NOOP("Messages",
+                       "%1 is not a level file: none of its records is a level record (\"LevelProp\" or "
+                       "\"Screen\" followed by a screen number).")},
+    {Msg::OpenPermission, QT_TRANSLATE_NOOP("Messages", "Permission denied: %1")},
+    {Msg::OpenAccess, QT_TRANSLATE_NOOP("Messages", "Path/File access error: %1 (%2)")},
+    {Msg::DeviceAccess, QT_TRANSLATE_NOOP("Messages", "Path/File access error: %1")},
+    {Msg::WriteDiskFull,
+     QT_TRANSLATE_NOOP("Messages", "Disk full: there is no room left on the disk for %1 (%2).")},
+    {Msg::WritePermission, QT_TRANSLATE_NOOP("Messages", "Permission denied: %1 may not be written (%2).")},
+    {Msg::WriteAccess,
+     QT_TRANSLATE_NOOP("Messages", "Path/File access error: %1 could not be written (%2).")},
+    {Msg::WrittenInPart, QT_TRANSLATE_NOOP("Messages", "only %1 of %2 bytes were written")},
+    {Msg::FileNotChanged, QT_TRANSLATE_NOOP("Messages", "The file was not changed.")},
+    {Msg::FileNotCreated, QT_TRANSLATE_NOOP("Messages", "The file was not created.")},
+    {Msg::FieldTooLong,
+     QT_TRANSLATE_NOOP("Messages",
+                       "Invalid file format: field %1 of the record at byte %2 holds more than 1 MB (it "
+                       "begins at byte %3); no level has a field that long.")},
+    {Msg::TextHoldsQuote,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The text \"%1\" holds a double quote, which a level file cannot store. Use "
+                       "another character instead.")},
+    {Msg::TextHoldsCharacter,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The text \"%1\" holds the character '%2', which a level file cannot store. "
+                       "Use Latin letters, digits and punctuation.")},
+    {Msg::InvalidPictureFile, QT_TRANSLATE_NOOP("Messages", "Invalid picture: %1")},
+
+    {Msg::ImportNotAPicture,
+     QT_TRANSLATE_NOOP("Messages",
+                       "%1 is not a picture the editor can read (BMP, PNG, JPEG or GIF), so it was "
+                       "not copied.")},
+    {Msg::PicturesFolderNotMade,
+     QT_TRANSLATE_NOOP("Messages", "The pictures folder %1 cannot be made, so the picture was not copied. "
+                                   "Check that you may write there.")},
+    {Msg::PicturesFolderMissing,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The pictures folder %1 is missing, so the tiles show no pictures. Put the "
+                       "Pics folder beside the editor.")},
+
+    {Msg::NothingLoaded, QT_TRANSLATE_NOOP("Messages", "Nothing was loaded.")},
+    {Msg::StartTileNotOnGrid,
+     QT_TRANSLATE_NOOP("Messages", "The starting tile is not a tile of the grid (1 to 300)")},
+    {Msg::ScratchFileDamaged,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The scratch file %1 of screen %2 is damaged, so the changes kept in it cannot "
+                       "be read back. The screen comes from the level file instead.")},
+    {Msg::ScratchFileGone,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The scratch file %1 of screen %2 has gone, so the changes made to the screen are "
+                       "lost. The screen comes from the level file instead.")},
+    {Msg::ScreenReadUpTo,
+     QT_TRANSLATE_NOOP("Messages",
+                       "%1. Screen %2 was read only up to there, so it is kept as it stands in its file: "
+                       "changes made to it are not kept.")},
+    {Msg::LevelFileGoneBlank,
+     QT_TRANSLATE_NOOP("Messages", "The level file %1 is no longer there, so screen %2 comes out blank.")},
+    {Msg::NotAScreenNumber,
+     QT_TRANSLATE_NOOP("Messages", "'%1' is not a screen number: type a whole number from 0 to 32767.")},
+    {Msg::TemplateMissing,
+     QT_TRANSLATE_NOOP("Messages", "File not found: the template level %1 is missing.")},
+
+    {Msg::LastScreenBelowZero,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The last screen is %1. A level has screens 0 to its last screen, so the last "
+                       "screen must be 0 or more: set it in Level Properties (F3) and save again.")},
+    {Msg::LevelFileGoneBeforeSave,
+     QT_TRANSLATE_NOOP("Messages", "The level file %1, which holds the screens not visited yet, is no "
+                                   "longer there. Put it back, or load a level, before saving.")},
+    {Msg::CopiedThroughOne,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The level was saved to %1, but screen %2 could not be read whole, so its "
+                       "records were copied into the file unchanged, as they stand in its source:")},
+    {Msg::CopiedThroughMany,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The level was saved to %1, but %2 screens could not be read whole, so their "
+                       "records were copied into the file unchanged, as they stand in their "
+                       "sources:")},
+    {Msg::CopiedThroughScreen, QT_TRANSLATE_NOOP("Messages", "Screen %1: %2")},
+    {Msg::CopiedThroughMore, QT_TRANSLATE_NOOP("Messages", "... and %1 more.")},
+
+    {Msg::ImageTooLarge,
+     QT_TRANSLATE_NOOP("Messages", "The image would have %1 pixels or more, and at most %2 can be drawn.")},
+    {Msg::DrawSmaller, QT_TRANSLATE_NOOP("Messages", "Draw it at a smaller scale.")},
+    {Msg::ScreenDrawnInPart,
+     QT_TRANSLATE_NOOP("Messages",
+                       "screen %1 could not be read whole and is drawn as far as it was read: %2")},
+
+    {Msg::TileBesideGrid,
+     QT_TRANSLATE_NOOP("Messages",
+                       "Tile %1 beside the grid keeps no picture or properties of its own (only tiles 0 "
+                       "to 300 do), so only its colour can be painted. Click a tile of the grid "
+                       "instead.")},
+    {Msg::DirectionBoxNotNumber,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The %1 direction box holds \"%2\", which is not a whole number from -32768 "
+                       "to 32767. Correct it and click the tile again; nothing was applied.")},
+    {Msg::OperandBoxUnusable,
+     QT_TRANSLATE_NOOP("Messages", "The %1 operand box cannot be applied. %2 Nothing was applied.")},
+    {Msg::NoBrushPicture,
+     QT_TRANSLATE_NOOP("Messages",
+                       "No brush picture has been chosen yet. Choose one with Change Pic, then click the "
+                       "tile again.")},
+    {Msg::BrushPictureUnusable,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The brush picture %1 cannot be painted. %2 Choose a picture from the Pics "
+                       "folder with Change Pic, then click the tile again.")},
+
+    {Msg::StartTileRule, QT_TRANSLATE_NOOP("Messages", "Starting Tile must hold a number from 1 to 300.")},
+    {Msg::LastScreenRule, QT_TRANSLATE_NOOP("Messages", "Last Screen must hold a number from 0 to 32767.")},
+    {Msg::SideLinkRule, QT_TRANSLATE_NOOP("Messages", "Side%1 must hold a number from -32768 to 32767.")},
+
+    {Msg::CannotPlayMissing, QT_TRANSLATE_NOOP("Messages", "Cannot play \"%1\": the file does not exist.")},
+    {Msg::CannotPlayNoPlayer,
+     QT_TRANSLATE_NOOP("Messages", "Cannot play \"%1\": the media player %2 could not be started, and no "
+                                   "application on this system opens the file.")},
+
+    {Msg::UnsavedChangesTitle, QT_TRANSLATE_NOOP("Messages", "Unsaved Changes")},
+    {Msg::UnsavedNewLevel,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The new level has changes that are not saved. Save them before going on?")},
+    {Msg::UnsavedLevel,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The level %1 has changes that are not saved. Save them before going on?")},
+    {Msg::RecoverTitle, QT_TRANSLATE_NOOP("Messages", "Recover Unsaved Work")},
+    {Msg::RecoverNewLevel,
+     QT_TRANSLATE_NOOP("Messages",
+                       "TavrinEditor stopped while a new level had changes that were not saved (last "
+                       "edit: %1). Recover them? Discard deletes them for good.")},
+    {Msg::RecoverLevel,
+     QT_TRANSLATE_NOOP("Messages",
+                       "TavrinEditor stopped while the level %1 had changes that were not saved (last "
+                       "edit: %2). Recover them? Discard deletes them for good.")},
+    {Msg::UnknownTime, QT_TRANSLATE_NOOP("Messages", "an unknown time")},
+    {Msg::CopyPictureTitle, QT_TRANSLATE_NOOP("Messages", "Copy Picture into the Level")},
+    {Msg::CopyPictureText,
+     QT_TRANSLATE_NOOP("Messages",
+                       "%1 is in neither the level's Pics folder nor the program's, so the level cannot "
+                       "show it. Copy it into %2 and use the copy?")},
+    {Msg::ReplacePictureTitle, QT_TRANSLATE_NOOP("Messages", "Replace Picture")},
+    {Msg::ReplacePictureText,
+     QT_TRANSLATE_NOOP("Messages",
+                       "%1 already holds another picture named %2. Replace it? Every tile that shows "
+                       "it will show the new one.")},
+    {Msg::BeyondLastTitle, QT_TRANSLATE_NOOP("Messages", "Screens Beyond the Last Screen")},
+    {Msg::BeyondLastOne,
+     QT_TRANSLATE_NOOP("Messages",
+                       "Screen %1 was edited, but the level ends at screen %2, so the save would leave it "
+                       "out. Raise the last screen to %3 and save it too?")},
+    {Msg::BeyondLastMany,
+     QT_TRANSLATE_NOOP("Messages",
+                       "Screens %1 were edited, but the level ends at screen %2, so the save would leave "
+                       "them out. Raise the last screen to %3 and save them too?")},
+    {Msg::ButtonSave, QT_TRANSLATE_NOOP("Messages", "Save")},
+    {Msg::ButtonDiscard, QT_TRANSLATE_NOOP("Messages", "Discard")},
+    {Msg::ButtonCancel, QT_TRANSLATE_NOOP("Messages", "Cancel")},
+    {Msg::ButtonRecover, QT_TRANSLATE_NOOP("Messages", "Recover")},
+    {Msg::ButtonCopy, QT_TRANSLATE_NOOP("Messages", "Copy")},
+    {Msg::ButtonDontCopy, QT_TRANSLATE_NOOP("Messages", "Don't Copy")},
+    {Msg::ButtonReplace, QT_TRANSLATE_NOOP("Messages", "Replace")},
+    {Msg::ButtonKeep, QT_TRANSLATE_NOOP("Messages", "Keep the One There")},
+    {Msg::ButtonRaiseAndSave, QT_TRANSLATE_NOOP("Messages", "Raise and Save")},
+    {Msg::ButtonSaveWithout, QT_TRANSLATE_NOOP("Messages", "Save Without Them")},
+
+    {Msg::JsonAt, QT_TRANSLATE_NOOP("Messages", "%1, line %2 (byte %3): %4")},
+    {Msg::JsonExpectedEnd, QT_TRANSLATE_NOOP("Messages", "expected %1, but the JSON ends here")},
+    {Msg::JsonExpectedFound, QT_TRANSLATE_NOOP("Messages", "expected %1, found '%2'")},
+    {Msg::JsonExpected, QT_TRANSLATE_NOOP("Messages", "expected %1")},
+    {Msg::JsonNotUtf8, QT_TRANSLATE_NOOP("Messages", "the string is not valid UTF-8")},
+    {Msg::JsonEndsInString,
+     QT_TRANSLATE_NOOP("Messages", "the JSON ends inside the string that starts at byte %1")},
+    {Msg::JsonControlCharacter,
+     QT_TRANSLATE_NOOP("Messages", "a control character in a string must be written as an escape")},
+    {Msg::JsonMalformedNumber, QT_TRANSLATE_NOOP("Messages", "malformed number %1")},
+    {Msg::JsonEndsInEscape, QT_TRANSLATE_NOOP("Messages", "the JSON ends inside an escape")},
+    {Msg::JsonBadUnicodeEscape,
+     QT_TRANSLATE_NOOP("Messages", "\\u must be followed by four hexadecimal digits")},
+    {Msg::JsonUnknownEscape, QT_TRANSLATE_NOOP("Messages", "unknown escape \\%1")},
+    {Msg::JsonLoneLowSurrogate, QT_TRANSLATE_NOOP("Messages", "a \\u escape of a lone low surrogate")},
+    {Msg::JsonHighSurrogateAlone,
+     QT_TRANSLATE_NOOP("Messages", "a \\u escape of a high surrogate must be followed by a low one")},
+    {Msg::JsonKeyTwice, QT_TRANSLATE_NOOP("Messages", "%1 has \"%2\" twice")},
+    {Msg::JsonUnknownKey, QT_TRANSLATE_NOOP("Messages", "unknown key \"%1\" in %2")},
+    {Msg::JsonKeyMissing, QT_TRANSLATE_NOOP("Messages", "%1 has no \"%2\"")},
+    {Msg::JsonBeforeScreens, QT_TRANSLATE_NOOP("Messages", "\"%1\" must come before \"screens\"")},
+    {Msg::JsonWrongFormat,
+     QT_TRANSLATE_NOOP("Messages", "this is no level JSON: its format is \"%1\", not \"%2\"")},
+    {Msg::JsonUnknownVersion,
+     QT_TRANSLATE_NOOP("Messages", "format version %1 is not known; this tavrin-level reads version %2")},
+    {Msg::JsonFormatFirst,
+     QT_TRANSLATE_NOOP("Messages", "\"format\" and \"formatVersion\" must come before \"screens\"")},
+    {Msg::JsonTrailingText, QT_TRANSLATE_NOOP("Messages", "more text after the end of the JSON")},
+    {Msg::JsonBadLineEnd,
+     QT_TRANSLATE_NOOP("Messages", "\"lineEnd\" is \"CRLF\", \"LF\" or \"CR\", not \"%1\"")},
+    {Msg::JsonNumberTooLarge, QT_TRANSLATE_NOOP("Messages", "the number %1 is too large")},
+    {Msg::JsonWholeNumber, QT_TRANSLATE_NOOP("Messages", "%1 is a whole number from %2 to %3")},
+    {Msg::JsonFieldsNoMore, QT_TRANSLATE_NOOP("Messages", "%1 has %2 fields, no more")},
+    {Msg::JsonFieldsNot, QT_TRANSLATE_NOOP("Messages", "%1 has %2 fields, not %3")},
+    {Msg::JsonScreenOrRecords,
+     QT_TRANSLATE_NOOP("Messages", "an entry of \"screens\" is either a screen or records alone")},
+    {Msg::JsonRawCharacter,
+     QT_TRANSLATE_NOOP("Messages",
+                       "the raw record holds the character '%1', which a level file cannot store")},
+    {Msg::JsonLinksNoMore, QT_TRANSLATE_NOOP("Messages", "a screen has 8 links, no more")},
+    {Msg::JsonLinksNot, QT_TRANSLATE_NOOP("Messages", "a screen has 8 links, not %1")},
+    {Msg::JsonTilesNoMore, QT_TRANSLATE_NOOP("Messages", "a screen has %1 tiles, no more")},
+    {Msg::JsonTilesNot, QT_TRANSLATE_NOOP("Messages", "a screen has %1 tiles, not %2")},
+
+    {Msg::CliNeedsValue, QT_TRANSLATE_NOOP("Messages", "%1 needs a value")},
+    {Msg::CliUnknownOption, QT_TRANSLATE_NOOP("Messages", "unknown option %1")},
+    {Msg::CliTakesOneFile, QT_TRANSLATE_NOOP("Messages", "%1 takes one file")},
+    {Msg::CliTakesFiles, QT_TRANSLATE_NOOP("Messages", "%1 takes %2 files")},
+    {Msg::CliNoCommand, QT_TRANSLATE_NOOP("Messages", "no command given")},
+    {Msg::CliUnknownCommand, QT_TRANSLATE_NOOP("Messages", "unknown command %1")},
+    {Msg::CliExportNeedsOut, QT_TRANSLATE_NOOP("Messages", "export needs -o OUT.json")},
+    {Msg::CliImportNeedsOut, QT_TRANSLATE_NOOP("Messages", "import needs -o LEVEL")},
+    {Msg::CliRenderNeedsOut, QT_TRANSLATE_NOOP("Messages", "render needs -o OUT.png")},
+    {Msg::CliScreenOrWorld, QT_TRANSLATE_NOOP("Messages", "render takes --screen or --world, not both")},
+    {Msg::CliScreenRange, QT_TRANSLATE_NOOP("Messages", "--screen takes a screen number from 0 to 32767")},
+    {Msg::CliScaleRange, QT_TRANSLATE_NOOP("Messages", "--scale takes a whole number from 1 to 8")},
+    {Msg::CliNoPicturesFolder, QT_TRANSLATE_NOOP("Messages", "the pictures folder is not there")},
+};
+
+// Text() finds an entry by its position, so the table must hold every message once, in the order of Msg.
+constexpr bool TableInOrder() {
+    if (std::size(Table) != static_cast<size_t>(MessageCount))
+        return false;
+    for (size_t i = 0; i < std::size(Table); ++i)
+        if (Table[i].id != static_cast<Msg>(i))
+            return false;
+    return true;
+}
+static_assert(TableInOrder(), "the message table must list every Msg once, in the order of the enum");
+
+// The sentence of each failure code. Without a default, the compiler names a code added to FailureCode
+// and left out here.
+bool SentenceOf(int code, Msg* sentence) {
+    switch (static_cast<FailureCode>(code)) {
+    case ErrInvalidCall:
+        *sentence = Msg::CodeInvalidCall;
+        return true;
+    case ErrOverflow:
+        *sentence = Msg::CodeOverflow;
+        return true;
+    case ErrSubscript:
+        *sentence = Msg::CodeSubscript;
+        return true;
+    case ErrTypeMismatch:
+        *sentence = Msg::CodeTypeMismatch;
+        return true;
+    case ErrFileNotFound:
+        *sentence = Msg::CodeFileNotFound;
+        return true;
+    case ErrDiskFull:
+        *sentence = Msg::CodeDiskFull;
+        return true;
+    case ErrInputPastEnd:
+        *sentence = Msg::CodeInputPastEnd;
+        return true;
+    case ErrPermission:
+        *sentence = Msg::CodePermission;
+        return true;
+    case ErrPathAccess:
+        *sentence = Msg::CodePathAccess;
+        return true;
+    case ErrInvalidFormat:
+        *sentence = Msg::CodeInvalidFormat;
+        return true;
+    case ErrNoSuchControl:
+        *sentence = Msg::CodeNoSuchControl;
+        return true;
+    case ErrInvalidValue:
+        *sentence = Msg::CodeInvalidValue;
+        return true;
+    case ErrInvalidPicture:
+        *sentence = Msg::CodeInvalidPicture;
+        return true;
+    case ErrCancel:
+        *sentence = Msg::CodeCancel;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString Text(Msg id) {
+    return QCoreApplication::translate("Messages", Table[static_cast<size_t>(id)].text);
+}
+
+QString CodeSentence(int code) {
+    Msg sentence{};
+    return SentenceOf(code, &sentence) ? Text(sentence) : QString();
+}
+
+QString ShownText(const Failure& failure) {
+    if (failure.description() != StandardDescription(failure.code()))
+        return failure.description();
+    const QString sentence = CodeSentence(failure.code());
+    return sentence.isEmpty() ? failure.description() : sentence;
+}
+
+} // namespace tavrin
