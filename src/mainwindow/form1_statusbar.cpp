@@ -54,6 +54,9 @@ void Form1::createStatusBar() {
     m_statusTile = AddStatusLabel(bar, "StatusTile", false);
     SetHelp(m_statusTile, QStringLiteral("The tile under the mouse pointer and what each arrow key does "
                                          "there: free, blocked, or an exit to a linked screen"));
+    // A confirmation takes the tile's place while it lasts, also when it came before the window was shown.
+    connect(bar, &QStatusBar::messageChanged, m_statusTile,
+            [this](const QString& message) { m_statusTile->setVisible(message.isEmpty()); });
     m_statusBeyond = AddStatusLabel(bar, "StatusBeyond", true);
     m_statusBeyond->setText(QStringLiteral("beyond the last screen"));
     m_statusBeyond->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; }"));

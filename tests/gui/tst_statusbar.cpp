@@ -107,10 +107,18 @@ private slots:
         QCOMPARE(label("StatusScreen")->text(), QString("Screen 1 of 0-2"));
         QCOMPARE(form().ScreenToGoTo->text(), QString("typed"));
 
+        // A level loaded while the window is hidden, as at start-up: once shown, the confirmation stands
+        // alone until it ends and the tile under the pointer comes back.
+        form().statusBar()->clearMessage();
+        form().hide();
         m_f->dialog.files << m_f->path("caverns.txt");
         form().mnuLoad_Click();
+        QVERIFY(m_f->show());
         QCOMPARE(form().statusBar()->currentMessage(), QString("Loaded caverns.txt"));
         QCOMPARE(label("StatusScreen")->text(), QString("Screen 0 of 0-2"));
+        QVERIFY(!label("StatusTile")->isVisible());
+        form().statusBar()->clearMessage();
+        QVERIFY(label("StatusTile")->isVisible());
     }
 };
 
