@@ -27,7 +27,6 @@ class ScreenPainter {
 public:
     // Picture files come from the first of `picturesFolders` that holds them; none when there is none.
     explicit ScreenPainter(QStringList picturesFolders);
-    void setFolders(const QStringList& picturesFolders) { m_folders = picturesFolders; }
 
     // The screen at scale 1; the walk marker drawn over tile `markerTile` when it is one of the grid.
     QImage paint(const Screen& screen, int markerTile = 0);

@@ -23,7 +23,6 @@ const QString PicturesPlace = QStringLiteral("Pictures");
 void Form1::mnuPictures_Click() {
     if (!m_pictures) {
         m_pictures = new PicturesWindow(this);
-        m_pictures->setWindowFlag(Qt::Tool);
         connect(m_pictures, &PicturesWindow::picturePicked, this,
                 [this](const QString& reference) { takePictureIntoBrush(reference); });
         connect(m_pictures, &PicturesWindow::importRequested, this, &Form1::importPictures);
