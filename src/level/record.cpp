@@ -22,8 +22,8 @@ bool isBlank(int c) {
 }
 } // namespace
 
-RecordReader::RecordReader(QIODevice* device, bool atFileStart)
-    : m_device(device), m_atFileStart(atFileStart) {}
+RecordReader::RecordReader(QIODevice* device, bool atFileStart, qint64 startOffset)
+    : m_device(device), m_base(startOffset), m_atFileStart(atFileStart) {}
 
 bool RecordReader::more(qsizetype wanted) {
     while (wanted >= m_buffer.size()) {
@@ -245,29 +245,19 @@ void RecordReader::read(Record& record) {
     ++m_records;
 }
 
-// The same scan as scanField() twelve times over, on the bytes in the buffer alone; false, with nothing
-// consumed, when the record does not end inside the buffer or holds a field that is too long, and the
-// careful path takes over.
-bool RecordReader::scanInBuffer(Record* record, QByteArray* key, bool* keyIsText) {
-    const char* const begin = m_buffer.constData() + m_pos;
-    const char* const end = m_buffer.constData() + m_buffer.size();
+bool KeyIsText(QByteArrayView key, bool quoted) {
+    return quoted || (!key.isEmpty() && !ReadsAsNumber(QString::fromLatin1(key)));
+}
+
+// The same scan as scanField() twelve times over, on bytes in memory alone.
+const char* ScanRecordInMemory(const char* const begin, const char* const end, RecordSpans* spans) {
     const char* p = begin;
-    const char* keyBegin = nullptr;
-    const char* keyEnd = nullptr;
-    bool keyQuoted = false;
-    struct Found {
-        const char* start; // blanks before the field included
-        const char* begin;
-        const char* end;
-        bool quoted;
-    };
-    std::array<Found, 12> fields;
-    for (int field = 0; field < 12; ++field) {
+    for (RecordSpans::Field& found : spans->fields) {
         const char* const fieldStart = p;
         while (p < end && isBlank(*p))
             ++p;
         if (p == end)
-            return false;
+            return nullptr;
         const bool quoted = *p == '"';
         const char* fieldBegin = p;
         const char* fieldEnd = nullptr;
@@ -275,7 +265,7 @@ bool RecordReader::scanInBuffer(Record* record, QByteArray* key, bool* keyIsText
             fieldBegin = ++p;
             const auto* quote = static_cast<const char*>(std::memchr(p, '"', size_t(end - p)));
             if (!quote)
-                return false;
+                return nullptr;
             fieldEnd = quote;
             p = quote + 1;
         }
@@ -284,33 +274,43 @@ bool RecordReader::scanInBuffer(Record* record, QByteArray* key, bool* keyIsText
         if (!quoted)
             fieldEnd = p;
         if (p == end || p - fieldStart > MaxFieldBytes)
-            return false;
-        fields[size_t(field)] = {fieldStart, fieldBegin, fieldEnd, quoted};
+            return nullptr;
+        found = {fieldStart, fieldBegin, fieldEnd, quoted};
         if (*p == '\r') {
             if (++p == end)
-                return false;
+                return nullptr;
             if (*p == '\n')
                 ++p;
         } else {
             ++p;
         }
-        if (field == 0) {
-            keyBegin = fieldBegin;
-            keyEnd = fieldEnd;
-            keyQuoted = quoted;
-        }
     }
+    return p;
+}
+
+// False, with nothing consumed, when the record does not end inside the buffer or holds a field that is
+// too long, and the careful path takes over.
+bool RecordReader::scanInBuffer(Record* record, QByteArray* key, bool* keyIsText) {
+    const char* const begin = m_buffer.constData() + m_pos;
+    RecordSpans spans;
+    const char* const p = ScanRecordInMemory(begin, m_buffer.constData() + m_buffer.size(), &spans);
+    if (!p)
+        return false;
+    const auto& fields = spans.fields;
+    const char* const keyBegin = fields[0].begin;
+    const char* keyEnd = fields[0].end;
+    const bool keyQuoted = fields[0].quoted;
     if (record) {
         const bool screen = keyQuoted && keyEnd - keyBegin >= 6 && std::memcmp(keyBegin, "Screen", 6) == 0;
         const quint16 wanted = screen ? m_screenFields : AllFields;
         for (int field = 0; field < 12; ++field) {
-            const Found& f = fields[size_t(field)];
+            const RecordSpans::Field& f = fields[size_t(field)];
             if (wanted & (1u << field))
                 (*record)[size_t(field)] = valueOf(field, f.start, f.begin, f.end, f.quoted);
         }
         if (wanted != AllFields && m_restWanted && m_restWanted(*record)) {
             for (int field = 0; field < 12; ++field) {
-                const Found& f = fields[size_t(field)];
+                const RecordSpans::Field& f = fields[size_t(field)];
                 if (!(wanted & (1u << field)))
                     (*record)[size_t(field)] = valueOf(field, f.start, f.begin, f.end, f.quoted);
             }
@@ -321,8 +321,7 @@ bool RecordReader::scanInBuffer(Record* record, QByteArray* key, bool* keyIsText
                 --keyEnd;
         key->resize(keyEnd - keyBegin);
         std::memcpy(key->data(), keyBegin, size_t(keyEnd - keyBegin));
-        *keyIsText = keyQuoted ||
-                     (keyBegin != keyEnd && !ReadsAsNumber(QString::fromLatin1(keyBegin, keyEnd - keyBegin)));
+        *keyIsText = KeyIsText(QByteArrayView(keyBegin, keyEnd), keyQuoted);
     }
     m_pos += p - begin;
     return true;
@@ -343,7 +342,7 @@ void RecordReader::skip(QByteArray* key, bool* keyIsText) {
     // The key's bytes go into the caller's array, whose room is used again from record to record.
     key->resize(end - begin);
     std::memcpy(key->data(), begin, size_t(end - begin));
-    *keyIsText = first.quoted || (begin != end && !ReadsAsNumber(QString::fromLatin1(begin, end - begin)));
+    *keyIsText = KeyIsText(QByteArrayView(begin, end), first.quoted);
     m_pos += first.next;
     for (int field = 1; field < 12; ++field)
         m_pos += scanField(field).next;

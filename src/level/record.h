@@ -19,6 +19,27 @@ using Record = std::array<FieldValue, 12>;
 // memory. A field counts from the end of the delimiter before it to the delimiter after it.
 constexpr qsizetype MaxFieldBytes = 1024 * 1024;
 
+// Where the fields of one record lie in memory: `start` where the field starts (blanks before it
+// included), `begin` and `end` its characters (inside the quotes of a quoted text).
+struct RecordSpans {
+    struct Field {
+        const char* start;
+        const char* begin;
+        const char* end;
+        bool quoted;
+    };
+    std::array<Field, 12> fields;
+};
+
+// The record that starts at `begin`, scanned as RecordReader reads it, on bytes in memory: where it ends
+// (after its last delimiter), or nullptr when it does not end before `end` or holds a field longer than
+// MaxFieldBytes. The record must start at `begin`: no blanks or line ends before it.
+const char* ScanRecordInMemory(const char* begin, const char* end, RecordSpans* spans);
+
+// Whether a record's key, its first field (trimmed of trailing blanks unless `quoted`), is a text: quoted,
+// or not empty and not reading as a number.
+bool KeyIsText(QByteArrayView key, bool quoted);
+
 // Reads twelve-field records from a device. Texts are quoted and may hold commas and line breaks; other
 // fields run to the next comma or line end. Bytes are read as Latin-1, so every file reads and writes
 // back byte for byte. A field longer than MaxFieldBytes fails with 321 as soon as it is met, so memory
@@ -27,7 +48,9 @@ class RecordReader {
 public:
     // `atFileStart`: the device stands at the start of a file, where a UTF-8 byte order mark is passed
     // over. False for a device holding records taken from the middle of a file.
-    explicit RecordReader(QIODevice* device, bool atFileStart = true);
+    // `startOffset`: the offset in its file of the device's position, which positions and failures count
+    // from.
+    explicit RecordReader(QIODevice* device, bool atFileStart = true, qint64 startOffset = 0);
 
     // True when nothing but blanks and line ends is left.
     bool atEnd();
