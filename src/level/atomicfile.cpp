@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace tavrin {
 
@@ -167,6 +168,45 @@ qint64 AtomicFile::writeData(const char* data, qint64 length) {
     }
     m_written += length;
     return length;
+}
+
+qint64 AtomicFile::copySome(int fd, int source, qint64 offset, qint64 length) {
+    loff_t from = offset;
+    return ::copy_file_range(source, &from, fd, nullptr, size_t(qMin<qint64>(length, SSIZE_MAX)), 0);
+}
+
+bool AtomicFile::copyFrom(int source, qint64 offset, qint64 length) {
+    if (m_failure || m_fd < 0)
+        return false;
+    std::vector<char> buffer;
+    qint64 done = 0;
+    while (done < length) {
+        if (m_copyBySystem) {
+            const qint64 taken = copySome(m_fd, source, offset + done, length - done);
+            const int error = taken < 0 ? errno : 0;
+            if (error == EINTR)
+                continue;
+            if (error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP) {
+                m_copyBySystem = false; // another file system, or one that cannot: read and write
+                continue;
+            }
+            if (taken <= 0)
+                return fail(taken < 0 ? error : EIO, m_written, m_written + length - done);
+            done += taken;
+            m_written += taken;
+            continue;
+        }
+        buffer.resize(size_t(qMin<qint64>(length - done, 1024 * 1024)));
+        const qint64 read = ::pread(source, buffer.data(), buffer.size(), offset + done);
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read <= 0)
+            return fail(read < 0 ? errno : EIO, m_written, m_written + length - done);
+        if (writeData(buffer.data(), read) != read)
+            return false;
+        done += read;
+    }
+    return true;
 }
 
 void AtomicFile::commit() {

@@ -57,6 +57,11 @@ public:
     // and the temporary file is gone.
     void commit();
 
+    // Appends `length` bytes of the file open for reading as `source`, from `offset` on: copied by the
+    // system where it can (copy_file_range), else read and written. Fails as a write does (false, with
+    // failure() set); a source that ends early is an input/output error.
+    bool copyFrom(int source, qint64 offset, qint64 length);
+
     // The target as the caller named it.
     const QString& fileName() const { return m_path; }
     // The first thing that went wrong, if anything did.
@@ -70,6 +75,8 @@ protected:
     // One write(2) to the temporary file: the number of bytes taken, which may be fewer than `length`, or
     // -1 with errno set. Tests override it to stand in for a disk that fills up.
     virtual qint64 writeSome(int fd, const char* data, qint64 length);
+    // One copy_file_range(2) from `source` at `offset` to the temporary file, as writeSome().
+    virtual qint64 copySome(int fd, int source, qint64 offset, qint64 length);
 
 private:
     // Records the first failure, removes the temporary file and returns false.
@@ -78,8 +85,9 @@ private:
 
     QString m_path;
     Links m_links;
-    QByteArray m_target;    // the directory entry the commit replaces
-    QByteArray m_temporary; // empty once renamed or removed
+    bool m_copyBySystem = true; // false once the system cannot copy between these files
+    QByteArray m_target;        // the directory entry the commit replaces
+    QByteArray m_temporary;     // empty once renamed or removed
     int m_fd = -1;
     bool m_existed = true; // false once the target is known to be absent
     qint64 m_written = 0;

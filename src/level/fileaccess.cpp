@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace tavrin {
 
@@ -52,6 +53,30 @@ void FileAccess::commit(AtomicFile& file) {
 
 bool FileAccess::remove(const QString& path) {
     return QFile::remove(path);
+}
+
+int ReadAhead::handle() const {
+    const auto* file = qobject_cast<const QFileDevice*>(m_device.get());
+    return file ? file->handle() : -1;
+}
+
+QByteArrayView ReadAhead::bytes(qint64 begin, qint64 end) {
+    if (begin < m_windowBegin || end > m_windowBegin + m_filled) {
+        // The window's room is used again from read to read.
+        m_window.resize(std::max(Window, end - begin));
+        m_windowBegin = m_direction == Forwards ? begin : std::max<qint64>(0, end - m_window.size());
+        m_filled = 0;
+        if (m_device->seek(m_windowBegin)) {
+            while (m_filled < m_window.size()) {
+                const qint64 read = m_device->read(m_window.data() + m_filled, m_window.size() - m_filled);
+                if (read <= 0)
+                    break;
+                m_filled += read;
+            }
+        }
+    }
+    const qint64 from = begin - m_windowBegin;
+    return QByteArrayView(m_window).sliced(from, std::clamp<qint64>(end - begin, 0, m_filled - from));
 }
 
 } // namespace tavrin

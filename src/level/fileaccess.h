@@ -13,6 +13,28 @@ namespace tavrin {
 // recorded, for any other device a path/file access error (75) with the device's reason.
 Failure WriteFailure(const QIODevice& device);
 
+// Reads ranges of a device that mostly follow one another, a large read at a time.
+class ReadAhead {
+public:
+    // Forwards: ranges mostly follow one another; Backwards: each mostly comes before the last.
+    enum Direction { Forwards, Backwards };
+    explicit ReadAhead(std::unique_ptr<QIODevice> device, Direction direction = Forwards)
+        : m_device(std::move(device)), m_direction(direction) {}
+    // The bytes from `begin` to `end`, valid until the next call; fewer when the device ends before `end`
+    // or cannot be read.
+    QByteArrayView bytes(qint64 begin, qint64 end);
+    // The system's handle of the device when it is a file, else -1.
+    int handle() const;
+
+private:
+    static constexpr qint64 Window = 4 * 1024 * 1024;
+    std::unique_ptr<QIODevice> m_device;
+    Direction m_direction;
+    QByteArray m_window;
+    qint64 m_windowBegin = 0;
+    qint64 m_filled = 0; // the bytes of the window read
+};
+
 // Every file that level storage opens goes through here, so tests can put faults in its way.
 class FileAccess {
 public:

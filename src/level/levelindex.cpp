@@ -3,10 +3,14 @@
 #include "screen.h"
 
 #include "recordscan.h"
+#include "screenblock.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <limits>
 
 namespace tavrin {
 
@@ -18,7 +22,124 @@ bool isLookedUp(QByteArrayView key) {
 }
 } // namespace
 
+// Looks at the screens' blocks in file order on a thread of its own, reading the file a window at a time,
+// and answers for each whether a save may copy it as it stands.
+// Looks at the screens' blocks on a thread of its own, from the last in the file to the first, reading the
+// file a window at a time, and answers for each whether a save may copy it as it stands. A save asking
+// for a block not yet looked at looks at it itself: it goes from the first block on and the checker from
+// the last, each claiming a block before looking at it, until they meet.
+class LevelIndex::BlockChecker {
+public:
+    BlockChecker(const QString& path, const std::vector<std::pair<Integer, Run>>& blocks)
+        : m_path(path), m_blocks(new Block[blocks.size()]), m_count(blocks.size()),
+          m_blockOfScreen(size_t(std::numeric_limits<Integer>::max()) + 1, -1) {
+        for (size_t i = 0; i < blocks.size(); ++i) {
+            Block& block = m_blocks[i];
+            block.screen = blocks[i].first;
+            block.begin = blocks[i].second.begin;
+            block.end = blocks[i].second.end;
+            m_blockOfScreen[size_t(block.screen)] = int(i);
+        }
+        m_thread = std::thread([this] { run(); });
+    }
+    ~BlockChecker() {
+        m_stop = true;
+        m_thread.join();
+    }
+
+    Copy answer(Integer screen, ReadAhead& file, BlockCopy* copy) {
+        if (screen < 0 || m_blockOfScreen[size_t(screen)] < 0)
+            return Copy::Unknown;
+        Block& block = m_blocks[size_t(m_blockOfScreen[size_t(screen)])];
+        int state = Unclaimed;
+        if (block.answer.compare_exchange_strong(state, Claimed)) {
+            check(block, file.bytes(block.begin, block.end));
+        } else if (state == Claimed) {
+            // The checker is looking at it, which takes microseconds. A checker that does not answer (a
+            // copy of the process made by fork() has none) leaves the block to the caller.
+            std::unique_lock<std::mutex> lock(m_mutex);
+            if (!m_answered.wait_for(lock, std::chrono::milliseconds(200),
+                                     [&] { return block.answer.load() != Claimed; }))
+                return Copy::Unknown;
+        }
+        const int answer = block.answer.load(std::memory_order_acquire);
+        if (answer == int(Copy::Yes))
+            *copy = BlockCopy{block.begin, block.end, block.tileBytes, block.links, block.verbatim};
+        return answer == int(Copy::Yes) ? Copy::Yes : answer == int(Copy::No) ? Copy::No : Copy::Unknown;
+    }
+
+private:
+    // Block states besides the answers Copy::Yes and Copy::No.
+    static constexpr int Unclaimed = 8;
+    static constexpr int Claimed = 9;
+
+    struct Block {
+        Integer screen = 0;
+        qint64 begin = 0;
+        qint64 end = 0;
+        std::atomic<int> answer{Unclaimed};
+        qsizetype tileBytes = 0;
+        std::array<Integer, 10> links = {};
+        bool verbatim = false;
+    };
+
+    // Answers for a block its claimer read: Copy::Unknown when the bytes could not be read whole.
+    void check(Block& block, QByteArrayView bytes) {
+        Copy answer = Copy::Unknown;
+        if (bytes.size() == block.end - block.begin) {
+            CopyableBlock found;
+            answer = ScanCopyableBlock(bytes, block.screen, &found) ? Copy::Yes : Copy::No;
+            if (answer == Copy::Yes) {
+                block.tileBytes = found.tileBytes;
+                std::copy(std::begin(found.links), std::end(found.links), block.links.begin());
+                block.verbatim =
+                    bytes.sliced(found.tileBytes) == Screen::encodeLinks(block.screen, block.links);
+            }
+        }
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            block.answer.store(int(answer), std::memory_order_release);
+        }
+        m_answered.notify_all();
+    }
+
+    void run() {
+        auto device = std::make_unique<QFile>(m_path);
+        if (!device->open(QIODevice::ReadOnly))
+            return;
+        ReadAhead file(std::move(device), ReadAhead::Backwards);
+        for (size_t i = m_count; i-- > 0 && !m_stop;) {
+            Block& block = m_blocks[i];
+            int state = Unclaimed;
+            if (!block.answer.compare_exchange_strong(state, Claimed))
+                return; // the save has come this far
+            check(block, file.bytes(block.begin, block.end));
+        }
+    }
+
+    QString m_path;
+    std::unique_ptr<Block[]> m_blocks;
+    size_t m_count;
+    std::vector<int> m_blockOfScreen; // by screen number, -1 for none
+    std::mutex m_mutex;
+    std::condition_variable m_answered;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+LevelIndex::LevelIndex() = default;
+LevelIndex::~LevelIndex() = default;
+
+void LevelIndex::stopBlockChecks() {
+    m_checker.reset();
+}
+
+LevelIndex::Copy LevelIndex::blockCopy(Integer screen, ReadAhead& file, BlockCopy* copy) {
+    return m_checker ? m_checker->answer(screen, file, copy) : Copy::Unknown;
+}
+
 void LevelIndex::clear() {
+    stopBlockChecks();
     m_path.clear();
     m_size = -1;
     m_runs.clear();
@@ -102,7 +223,7 @@ private:
 };
 } // namespace
 
-void LevelIndex::build(FileAccess& files, const QString& path) {
+void LevelIndex::build(FileAccess& files, const QString& path, bool checkBlocks) {
     clear();
     const std::unique_ptr<QIODevice> file = files.openRead(path);
     const QFileInfo info(path);
@@ -114,6 +235,24 @@ void LevelIndex::build(FileAccess& files, const QString& path) {
     m_path = path;
     m_size = info.size();
     m_modified = info.lastModified();
+    if (!checkBlocks || m_endFailure)
+        return;
+    // The screens whose records are a whole block in one run, in file order.
+    std::vector<std::pair<Integer, Run>> blocks;
+    for (const auto& [key, runs] : m_runs) {
+        if (runs.size() != 1 || runs.front().records != 309 || key.rfind("Screen", 0) != 0)
+            continue;
+        bool isNumber = false;
+        const QByteArray digits = QByteArray::fromStdString(key.substr(6));
+        const int screen = digits.toInt(&isNumber);
+        if (isNumber && screen >= 0 && screen <= std::numeric_limits<Integer>::max() &&
+            QByteArray::number(screen) == digits)
+            blocks.emplace_back(Integer(screen), runs.front());
+    }
+    std::sort(blocks.begin(), blocks.end(),
+              [](const auto& a, const auto& b) { return a.second.begin < b.second.begin; });
+    if (!blocks.empty())
+        m_checker = std::make_unique<BlockChecker>(path, blocks);
 }
 
 bool LevelIndex::describes(const QString& path) const {

@@ -3,11 +3,19 @@
 #include "failure.h"
 #include "fileaccess.h"
 
+#include "numbers.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -25,8 +33,14 @@ public:
         int records;
     };
 
-    // Indexes `path`. Opening failures (53 for a missing file) reach the caller.
-    void build(FileAccess& files, const QString& path);
+    LevelIndex();
+    LevelIndex(const LevelIndex&) = delete;
+    LevelIndex& operator=(const LevelIndex&) = delete;
+    ~LevelIndex();
+
+    // Indexes `path`. Opening failures (53 for a missing file) reach the caller. With `checkBlocks`, a
+    // thread of its own then looks at each screen's block, for blockCopy().
+    void build(FileAccess& files, const QString& path, bool checkBlocks = false);
     // True while the index describes `path` as it is on disk.
     bool describes(const QString& path) const;
     void clear();
@@ -40,12 +54,36 @@ public:
     // True when some record's key is "LevelProp" or "Screen<n>": the file is a level file at all.
     bool hasLevelRecords() const;
 
+    // What a save needs to copy a screen's block as it stands: its place in the file, the bytes of its
+    // 300 tile records, and the side links that loading it gives (see ScanCopyableBlock).
+    struct BlockCopy {
+        qint64 begin = 0;
+        qint64 end = 0;
+        qsizetype tileBytes = 0;
+        std::array<Integer, 10> links = {};
+        // Its link records are those the links are written as, so the whole block is copied byte for byte.
+        bool verbatim = false;
+    };
+    enum class Copy {
+        Unknown, // not looked at: no block of 309 records in one run, or the look failed
+        Yes,
+        No,
+    };
+    // Whether screen `screen`'s block is written exactly as the editor writes it, so that a save may copy
+    // it. The block checker answers for every screen whose records are one run of 309; a block it has not
+    // looked at yet is looked at here, read from `file` (the level file).
+    Copy blockCopy(Integer screen, ReadAhead& file, BlockCopy* copy);
+
 private:
+    class BlockChecker;
+    void stopBlockChecks();
+
     QString m_path;
     qint64 m_size = -1;
     QDateTime m_modified;
     std::unordered_map<std::string, std::vector<Run>> m_runs;
     std::optional<Failure> m_endFailure;
+    std::unique_ptr<BlockChecker> m_checker;
 };
 
 } // namespace tavrin

@@ -395,8 +395,7 @@ void Module1::forEachRecord(const QString& fileName, const QString& key, const R
         }
         return;
     }
-    if (!m_index.describes(fileName))
-        m_index.build(*Files, fileName);
+    indexLevelFile(fileName);
     const std::vector<LevelIndex::Run>& runs = m_index.runsOf(key);
     if (!runs.empty()) {
         const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
@@ -742,8 +741,7 @@ void Module1::LoadLevelProp(const QString& fileName) {
 }
 
 bool Module1::HoldsLevelRecords(const QString& fileName) {
-    if (!m_index.describes(fileName))
-        m_index.build(*Files, fileName);
+    indexLevelFile(fileName);
     return m_index.hasLevelRecords();
 }
 
@@ -895,11 +893,61 @@ QByteArray Module1::recordsAsTheyStand(const QString& fileName) {
     return bytes;
 }
 
+// What a save writes, in order: bytes gathered into large writes, and stretches of the level file that the
+// system copies without their bytes passing through the editor.
+class SaveOutput {
+public:
+    explicit SaveOutput(AtomicFile& file) : m_file(file) { m_bytes.reserve(LargeWrite + 64 * 1024); }
+
+    void append(QByteArrayView bytes) {
+        writeStretch();
+        m_bytes.append(bytes);
+        if (m_bytes.size() >= LargeWrite)
+            writeBytes();
+    }
+    // The bytes of the file open as `source` from `begin` to `end`.
+    void copy(int source, qint64 begin, qint64 end) {
+        if (source == m_source && begin == m_stretchEnd) {
+            m_stretchEnd = end;
+            return;
+        }
+        flush();
+        m_source = source;
+        m_stretchBegin = begin;
+        m_stretchEnd = end;
+    }
+    // Writes what is gathered, before anything is written to the file another way.
+    void flush() {
+        writeBytes();
+        writeStretch();
+    }
+
+private:
+    static constexpr qsizetype LargeWrite = 4 * 1024 * 1024;
+
+    void writeBytes() {
+        if (!m_bytes.isEmpty() && m_file.write(m_bytes) != m_bytes.size())
+            throw WriteFailure(m_file);
+        m_bytes.truncate(0); // its room is used again
+    }
+    void writeStretch() {
+        if (m_source >= 0 && !m_file.copyFrom(m_source, m_stretchBegin, m_stretchEnd - m_stretchBegin))
+            throw WriteFailure(m_file);
+        m_source = -1;
+    }
+
+    AtomicFile& m_file;
+    QByteArray m_bytes;
+    int m_source = -1; // none gathered
+    qint64 m_stretchBegin = 0;
+    qint64 m_stretchEnd = 0;
+};
+
 std::optional<Failure> Module1::SaveLevel(const QString& path, const std::function<void(int)>& onScreen) {
     CheckSavable();
     Pictures.beginPass();
     m_saving = true;
-    std::unique_ptr<QIODevice> levelSource;
+    std::unique_ptr<ReadAhead> levelSource;
     bool loadedAny = false; // the screens a save loads are announced once, when it ends
     const auto endOfSave = qScopeGuard([this, &loadedAny] {
         m_saving = false;
@@ -909,6 +957,7 @@ std::optional<Failure> Module1::SaveLevel(const QString& path, const std::functi
     const auto file = Files->openWrite(path);
     RecordWriter writer(file.get());
     std::vector<std::pair<int, Failure>> copiedThrough;
+    SaveOutput output(*file);
     // A screen whose block is copied as it stands is not loaded; it is loaded only when the screen after
     // it needs what it leaves in memory (a screen with missing records keeps the tiles of the one before).
     int notLoaded = -1;
@@ -947,11 +996,10 @@ std::optional<Failure> Module1::SaveLevel(const QString& path, const std::functi
             if (onScreen)
                 onScreen(screen);
             CurrentScreen = static_cast<Integer>(screen);
-            QByteArray block;
-            if (UseIndex && readCopyableBlock(&block, levelSource)) {
-                writer.writeRaw(block);
+            if (UseIndex && appendCopyableBlock(output, levelSource)) {
                 notLoaded = screen;
             } else {
+                output.flush();
                 if (notLoaded >= 0)
                     showScreen(notLoaded);
                 notLoaded = -1;
@@ -966,6 +1014,7 @@ std::optional<Failure> Module1::SaveLevel(const QString& path, const std::functi
             if (screen == LevelLastScreen)
                 break;
         }
+        output.flush();
         if (notLoaded >= 0)
             showScreen(notLoaded);
     } catch (...) {
@@ -1007,36 +1056,70 @@ void Module1::restoreMarkerLook(const MarkerLook& look) {
     Grid->setBackColour(PreviewTile, look.previewColour);
 }
 
-bool Module1::readCopyableBlock(QByteArray* block, std::unique_ptr<QIODevice>& levelSource) {
+bool Module1::appendCopyableBlock(SaveOutput& out, std::unique_ptr<ReadAhead>& levelSource) {
+    CopyableBlock copyable;
+    QByteArrayView tiles; // the block's tile records
+    QByteArray scratch;
     try {
         if (scratchPresent(CurrentScreen)) {
-            *block = Files->openRead(ScratchFileName(CurrentScreen))->readAll();
+            scratch = Files->openRead(ScratchFileName(CurrentScreen))->readAll();
+            if (!ScanCopyableBlock(scratch, CurrentScreen, &copyable))
+                return false;
+            tiles = QByteArrayView(scratch).first(copyable.tileBytes);
         } else {
             if (LevelFileName.isEmpty())
                 return false;
             // The level file cannot change while it is saved: it is looked at once, when first read.
-            if (!levelSource && !m_index.describes(LevelFileName))
-                m_index.build(*Files, LevelFileName);
+            if (!levelSource)
+                indexLevelFile(LevelFileName);
             const std::vector<LevelIndex::Run>& runs = m_index.runsOf(screenKey(CurrentScreen));
             if (m_index.endFailure() || runs.size() != 1 || runs.front().records != 309)
                 return false;
             if (!levelSource)
-                levelSource = Files->openRead(LevelFileName);
-            if (!levelSource->seek(runs.front().begin))
+                levelSource = std::make_unique<ReadAhead>(Files->openRead(LevelFileName));
+            // The block checker has mostly looked at the block already.
+            LevelIndex::BlockCopy checked;
+            switch (m_index.blockCopy(CurrentScreen, *levelSource, &checked)) {
+            case LevelIndex::Copy::No:
                 return false;
-            *block = levelSource->read(runs.front().end - runs.front().begin);
+            case LevelIndex::Copy::Yes:
+                std::copy(checked.links.begin(), checked.links.end(), std::begin(copyable.links));
+                // A block whose link records are written anew goes through the editor's large writes; the
+                // others the system copies, stretch after stretch.
+                if (const int source = levelSource->handle(); source >= 0 && checked.verbatim) {
+                    out.copy(source, checked.begin, checked.end);
+                    return true;
+                }
+                tiles = levelSource->bytes(checked.begin, checked.begin + checked.tileBytes);
+                if (tiles.size() != checked.tileBytes)
+                    return false;
+                break;
+            case LevelIndex::Copy::Unknown: {
+                const QByteArrayView block = levelSource->bytes(runs.front().begin, runs.front().end);
+                if (!ScanCopyableBlock(block, CurrentScreen, &copyable))
+                    return false;
+                tiles = block.first(copyable.tileBytes);
+                break;
+            }
+            }
         }
     } catch (const Failure&) {
         return false; // loading the screen the ordinary way meets the same failure and handles it
     }
-    CopyableBlock copyable;
-    if (!ScanCopyableBlock(*block, CurrentScreen, &copyable))
-        return false;
-    block->truncate(copyable.tileBytes);
-    SideLinks links = {};
-    std::copy(std::begin(copyable.links), std::end(copyable.links), links.begin());
-    *block += Screen::encodeLinks(CurrentScreen, links);
+    out.append(tiles);
+    appendLinks(out, copyable);
     return true;
+}
+
+void Module1::appendLinks(SaveOutput& out, const CopyableBlock& block) const {
+    SideLinks links = {};
+    std::copy(std::begin(block.links), std::end(block.links), links.begin());
+    out.append(Screen::encodeLinks(CurrentScreen, links));
+}
+
+void Module1::indexLevelFile(const QString& fileName) {
+    if (!m_index.describes(fileName))
+        m_index.build(*Files, fileName, /*checkBlocks=*/true);
 }
 
 // --- Sessions -------------------------------------------------------------------------------------------

@@ -20,6 +20,9 @@
 
 namespace tavrin {
 
+struct CopyableBlock;
+class SaveOutput;
+
 // The seven level properties, as one value.
 struct PropertyValues {
     QString name, author, dateMade, description, comments;
@@ -284,9 +287,14 @@ private:
     bool loadScreenFrom(const QString& fileName, const QString& callerName, std::optional<Failure>* trouble);
     void refreshPreview();
     void blankScreen();
-    // The bytes of screen CurrentScreen when a save may copy them as they stand: a block exactly as the
-    // editor writes it, in its scratch file or as the only records of the screen in the level file.
-    bool readCopyableBlock(QByteArray* block, std::unique_ptr<QIODevice>& levelSource);
+    // Gives the bytes of screen CurrentScreen to `out` when a save may copy them as they stand: a block
+    // exactly as the editor writes it, in its scratch file or as the only records of the screen in the
+    // level file. False, having given nothing, when it may not.
+    bool appendCopyableBlock(SaveOutput& out, std::unique_ptr<ReadAhead>& levelSource);
+    // The screen information and side records of a copied block.
+    void appendLinks(SaveOutput& out, const CopyableBlock& block) const;
+    // Indexes the level file `fileName` unless the index describes it as it is.
+    void indexLevelFile(const QString& fileName);
     // The records of CurrentScreen in `fileName` as they stand, each ended with CR LF.
     QByteArray recordsAsTheyStand(const QString& fileName);
     Record levelPropRecord() const;

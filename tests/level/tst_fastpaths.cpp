@@ -190,6 +190,48 @@ private slots:
         QCOMPARE(messages[0].size(), 1);
     }
 
+    // The answers of the block checker belong to the file it looked at: a save after the level file was
+    // rewritten copies the blocks of the file as it is now.
+    void saveAfterTheLevelFileChanged() {
+        const QByteArray before = NumberedLevel(3);
+        // Screen 1 in other colours, of another length, and screen 2 no longer copyable.
+        const QByteArray after =
+            NumberedLevel(3, {{1005, "123456789,0,0,0,0,0,1,1,1,1"}, {2007, "7,7,0,0,0,0,1,1,1,1"}});
+        LevelFixture f;
+        f.load("level.txt", before);
+        f.module->SaveLevel(f.path("first.txt")); // every block checked and copied
+        QCOMPARE(f.readFile("first.txt"), before);
+        f.writeFile("level.txt", after);
+        f.module->SaveLevel(f.path("second.txt"));
+
+        LevelFixture fresh;
+        fresh.load("level.txt", after);
+        fresh.module->SaveLevel(fresh.path("second.txt"));
+        QCOMPARE(f.readFile("second.txt"), fresh.readFile("second.txt"));
+        QVERIFY(f.readFile("second.txt").contains("\"Screen1\",5,123456789,"));
+    }
+
+    // Blocks copied as they stand are copied in the order of the screens, whatever their order in the
+    // file and whatever stands between them; screen information that the links do not give is written
+    // anew.
+    void savedInTheOrderOfTheScreens() {
+        const QByteArray level = NumberedLevel(4);
+        QList<QByteArray> blocks;
+        for (int n = 0; n < 4; ++n) {
+            const qsizetype begin = level.indexOf("\"Screen" + QByteArray::number(n) + "\",");
+            const qsizetype end = n < 3 ? level.indexOf("\"Screen" + QByteArray::number(n + 1) + "\",")
+                                        : level.indexOf("\"LevelProp\"");
+            blocks << level.mid(begin, end - begin);
+        }
+        blocks[3].replace("\"ScreenInfo\",2,3,4,5,6,7,8,9,0,0", "\"ScreenInfo\",0,0,0,0,0,0,0,0,0,0");
+        const QByteArray shuffled = blocks[0] + blocks[2] + "\"Other\",1,2,3,4,5,6,7,8,9,10,11\r\n" +
+                                    blocks[1] + blocks[3] + level.mid(level.indexOf("\"LevelProp\""));
+        LevelFixture f;
+        f.load("level.txt", shuffled);
+        f.module->SaveLevel(f.path("saved.txt"));
+        QCOMPARE(f.readFile("saved.txt"), level);
+    }
+
     // A block as the editor writes it is found at the start of longer bytes, and only whole.
     void copyableBlockAtTheStart_data() {
         QTest::addColumn<QByteArray>("bytes");

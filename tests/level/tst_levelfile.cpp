@@ -174,6 +174,8 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<int>("code");
         QTest::newRow("disk fills up midway") << "disk full" << int(ErrDiskFull);
+        QTest::newRow("disk fills up while the system copies blocks")
+            << "disk full copying" << int(ErrDiskFull);
         QTest::newRow("folder without write permission") << "no permission" << int(ErrPermission);
         QTest::newRow("name with a double quote") << "quote" << int(ErrInvalidCall);
         QTest::newRow("last screen below 0") << "negative" << int(ErrInvalidValue);
@@ -185,14 +187,21 @@ private slots:
         FaultyFiles files;
         f.module->Files = &files;
         f.writeFile("old.txt", "the old level\r\n");
+        if (fault == "disk full copying") {
+            // A level in the editor's own layout: its blocks are copied by the system as they stand.
+            f.load("level.txt", NumberedLevel(4));
+            f.module->SaveLevel(f.path("level.txt"));
+            f.module->LoadLevelSequence(f.path("level.txt"), "test");
+        }
+        const QStringList files0 = QDir(f.folder.path()).entryList(QDir::Files);
         f.module->LevelLastScreen = fault == "negative" ? -1 : 3;
-        files.diskFullAfter = fault == "disk full" ? 30000 : -1;
+        files.diskFullAfter = fault.startsWith("disk full") ? 30000 : -1;
         files.failOpenWriteWith = fault == "no permission" ? ErrPermission : 0;
         if (fault == "quote")
             f.module->LevelName = "The \"best\" level";
         QCOMPARE(CodeOfFailure([&] { f.module->SaveLevel(f.path("old.txt")); }), code);
         QCOMPARE(f.readFile("old.txt"), QByteArray("the old level\r\n"));
-        QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files), QStringList{"old.txt"});
+        QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files), files0);
     }
 
     void commandLinePath_data() {

@@ -1,6 +1,7 @@
 #include "faultyfiles.h"
 
 #include <cerrno>
+#include <functional>
 
 namespace {
 // Takes bytes until the room left is used up, then fails as a full disk does.
@@ -11,19 +12,26 @@ public:
 
 protected:
     qint64 writeSome(int fd, const char* data, qint64 length) override {
+        return take(length, [&](qint64 room) { return AtomicFile::writeSome(fd, data, room); });
+    }
+    qint64 copySome(int fd, int source, qint64 offset, qint64 length) override {
+        return take(length, [&](qint64 room) { return AtomicFile::copySome(fd, source, offset, room); });
+    }
+
+private:
+    qint64 take(qint64 length, const std::function<qint64(qint64)>& write) {
         if (*m_room < 0)
-            return AtomicFile::writeSome(fd, data, length);
+            return write(length);
         if (*m_room == 0) {
             errno = ENOSPC;
             return -1;
         }
-        const qint64 taken = AtomicFile::writeSome(fd, data, qMin(length, *m_room));
+        const qint64 taken = write(qMin(length, *m_room));
         if (taken > 0)
             *m_room -= taken;
         return taken;
     }
 
-private:
     qint64* m_room;
 };
 } // namespace
