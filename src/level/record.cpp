@@ -249,6 +249,15 @@ bool KeyIsText(QByteArrayView key, bool quoted) {
     return quoted || (!key.isEmpty() && !ReadsAsNumber(QString::fromLatin1(key)));
 }
 
+QByteArrayView RecordSpans::key() const {
+    const Field& first = fields[0];
+    const char* end = first.end;
+    if (!first.quoted)
+        while (end > first.begin && isBlank(end[-1]))
+            --end;
+    return QByteArrayView(first.begin, end);
+}
+
 // The same scan as scanField() twelve times over, on bytes in memory alone.
 const char* ScanRecordInMemory(const char* const begin, const char* const end, RecordSpans* spans) {
     const char* p = begin;
@@ -297,11 +306,10 @@ bool RecordReader::scanInBuffer(Record* record, QByteArray* key, bool* keyIsText
     if (!p)
         return false;
     const auto& fields = spans.fields;
-    const char* const keyBegin = fields[0].begin;
-    const char* keyEnd = fields[0].end;
+    const QByteArrayView keyBytes = spans.key();
     const bool keyQuoted = fields[0].quoted;
     if (record) {
-        const bool screen = keyQuoted && keyEnd - keyBegin >= 6 && std::memcmp(keyBegin, "Screen", 6) == 0;
+        const bool screen = keyQuoted && keyBytes.startsWith("Screen");
         const quint16 wanted = screen ? m_screenFields : AllFields;
         for (int field = 0; field < 12; ++field) {
             const RecordSpans::Field& f = fields[size_t(field)];
@@ -316,12 +324,9 @@ bool RecordReader::scanInBuffer(Record* record, QByteArray* key, bool* keyIsText
             }
         }
     } else {
-        if (!keyQuoted)
-            while (keyEnd > keyBegin && isBlank(keyEnd[-1]))
-                --keyEnd;
-        key->resize(keyEnd - keyBegin);
-        std::memcpy(key->data(), keyBegin, size_t(keyEnd - keyBegin));
-        *keyIsText = KeyIsText(QByteArrayView(keyBegin, keyEnd), keyQuoted);
+        key->resize(keyBytes.size());
+        std::memcpy(key->data(), keyBytes.data(), size_t(keyBytes.size()));
+        *keyIsText = KeyIsText(keyBytes, keyQuoted);
     }
     m_pos += p - begin;
     return true;

@@ -29,6 +29,9 @@ struct RecordSpans {
         bool quoted;
     };
     std::array<Field, 12> fields;
+
+    // The record's key: the characters of its first field, trimmed of trailing blanks unless quoted.
+    QByteArrayView key() const;
 };
 
 // The record that starts at `begin`, scanned as RecordReader reads it, on bytes in memory: where it ends

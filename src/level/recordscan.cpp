@@ -188,14 +188,9 @@ std::optional<Failure> scanFrom(QIODevice& device, qint64 offset, RecordSink& si
             RecordSpans spans;
             const char* const begin = buffer.data() + pos;
             if (const char* end = ScanRecordInMemory(begin, buffer.data() + buffer.size(), &spans)) {
-                const RecordSpans::Field& first = spans.fields[0];
-                const char* keyEnd = first.end;
-                if (!first.quoted)
-                    while (keyEnd > first.begin && (keyEnd[-1] == ' ' || keyEnd[-1] == '\t'))
-                        --keyEnd;
-                const QByteArrayView key(first.begin, keyEnd);
+                const QByteArrayView key = spans.key();
                 sink.record(base + qint64(pos), base + qint64(end - buffer.data()), key,
-                            KeyIsText(key, first.quoted));
+                            KeyIsText(key, spans.fields[0].quoted));
                 pos = size_t(end - buffer.data());
                 continue;
             }
