@@ -10,15 +10,11 @@
 // that would take longer than the budget are timed on a part and scaled up; such figures are marked "~".
 #include "colour.h"
 #include "fileaccess.h"
-#include "levelindex.h"
-#include "module1.h"
-#include "valuegrid.h"
-#if __has_include("walker.h")
-#include "walker.h"
-#endif
-#if __has_include("leveldocument.h")
 #include "leveldocument.h"
-#endif
+#include "levelindex.h"
+#include "levelrender.h"
+#include "module1.h"
+#include "walker.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -154,86 +150,105 @@ int runOne(int screens, double budget, const QString& folder) {
         indexPass = run == 0 ? seconds(timer) : std::min(indexPass, seconds(timer));
     }
 
-    ValueGrid grid;
-    Module1 module(&grid, folder);
-    module.SetDefaults();
+    // The level as the editor holds it: a document, which every change goes through.
+    LevelDocument document(folder);
+    const Module1& module = document.state();
 
     timer.start();
-    module.LevelFileName = level;
-    module.LoadLevelSequence(level, QStringLiteral("bench"));
+    document.loadLevel(level, QStringLiteral("bench"));
     const double load = seconds(timer);
+
+    // A screen on which nothing was changed yet, from the level file: changing to one that has a scratch
+    // file would read that instead. Only when every screen has one is any screen taken.
+    QRandomGenerator random(7);
+    const auto untouchedScreen = [&] {
+        Integer target = 0;
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            target = Integer(random.bounded(screens));
+            if (target != module.CurrentScreen && !module.ScreenIsEdited(target))
+                break;
+        }
+        return target;
+    };
 
     // Save Level: the whole level when the budget allows, else the first screens, scaled up.
     int saved = screens;
-    // A first screen from the level file tells how long one screen takes.
+    // A screen read from the level file, as the save reads each one, tells how long one screen takes.
     QElapsedTimer probe;
     probe.start();
-    module.CurrentScreen = Integer(screens - 1);
-    module.LoadScreen();
+    module.ReadScreen(Integer(screens - 1));
     const double perScreenGuess = seconds(probe) * 1.5;
-    module.CurrentScreen = 0;
     if (perScreenGuess * screens > budget)
         saved = std::min(screens, std::max(10, int(budget / perScreenGuess)));
-    const Integer lastScreen = module.LevelLastScreen;
-    module.LevelLastScreen = Integer(saved - 1);
     timer.start();
-    module.SaveScreenTmp();
-    module.SaveLevel(folder + QStringLiteral("/saved.txt"));
+    document.keepScreenOnDisplay();
+    {
+        // A save cut short is given up, leaving no file.
+        const std::unique_ptr<LevelSave> save = document.beginSave(folder + QStringLiteral("/saved.txt"));
+        for (int screen = 0; screen < saved; ++screen)
+            save->writeScreen();
+        if (save->screensWritten())
+            save->finish();
+    }
     double save = seconds(timer);
-    module.LevelLastScreen = lastScreen;
     const bool saveScaled = saved < screens;
     if (saveScaled)
         save = save / saved * screens;
     // Changes of screen to random screens; the median of as many as the budget allows (at most 100).
-    QRandomGenerator random(7);
     std::vector<double> changes;
     QElapsedTimer total;
     total.start();
     while (changes.size() < 100 && (changes.size() < 3 || seconds(total) < budget / 4)) {
         // Every target comes from the level file, as on a level just loaded.
-        const Integer target = Integer(random.bounded(screens));
-        module.DeleteScratchFiles();
+        const Integer target = untouchedScreen();
         timer.start();
-        module.ChangeScreen(target);
+        document.changeScreen(target);
         changes.push_back(seconds(timer));
     }
     std::sort(changes.begin(), changes.end());
     const double change = changes[changes.size() / 2];
 
-    // Walk steps through an exit into a random screen; the median.
+    // Walk steps through an exit into a random screen; the median. The tile the marker stands on gets
+    // an exit to the right through link 4, which leads to the screen chosen, onto tile 21.
     std::vector<double> walks;
-#if __has_include("walker.h")
-    Walker walker(module);
     total.start();
     while (walks.size() < 100 && (walks.size() < 3 || seconds(total) < budget / 4)) {
-        module.SideScreen(4) = Integer(random.bounded(screens));
-        module.DeleteScratchFiles();
-        module.WalkerTile = 20;
-        module.TilePropRight(20) = 4;
-        module.TilePropRightOps(20) = FieldValue::number(21);
+        SideLinks links = document.links();
+        links[4] = untouchedScreen();
+        document.editLinks(links);
+        const int from = module.WalkerTile;
+        TileState exit = document.tile(from);
+        exit.directions[2] = 4;
+        exit.operands[2] = FieldValue::number(21);
+        document.editTile(from, exit);
         timer.start();
-        walker.KeyDown(KeyRight);
+        document.walk(KeyRight);
         walks.push_back(seconds(timer));
     }
     std::sort(walks.begin(), walks.end());
-#endif
     const QString walk =
         walks.empty() ? QStringLiteral("-") : figure(walks[walks.size() / 2], walks.size() < 100);
 
+    // What a redisplay of the grid takes from the level: the screen on display as a value, every tile's
+    // picture reference resolved and drawn with the walk marker.
     timer.start();
-    module.ReDisplayTiles();
+    {
+        ScreenPainter painter(module.PictureFolders());
+        const QImage grid = painter.paint(module.ScreenOnDisplay(), module.WalkerTile);
+        Q_UNUSED(grid);
+    }
     const double redisplay = seconds(timer);
 
     const long peakKb = peakResidentKb();
 
-    // 10,000 tile edits on screens all over the level, each recorded as a step to undo.
+    // 10,000 tile edits on screens all over the level (another screen every 100 edits), each recorded as
+    // a step to undo.
     QString undoMemory = QStringLiteral("-");
-#if __has_include("leveldocument.h")
     {
-        LevelDocument document(module);
         const long beforeKb = residentKb("VmRSS:");
         for (int step = 0; step < 10000; ++step) {
-            module.CurrentScreen = Integer(random.bounded(screens));
+            if (step % 100 == 0)
+                document.changeScreen(Integer(random.bounded(screens)));
             const int tile = 1 + int(random.bounded(300));
             TileState after = document.tile(tile);
             after.colour = FieldValue::number(step);
@@ -242,7 +257,6 @@ int runOne(int screens, double budget, const QString& folder) {
         }
         undoMemory = QStringLiteral("%1 MB").arg(double(residentKb("VmRSS:") - beforeKb) / 1024, 0, 'f', 1);
     }
-#endif
 
     QTextStream out(stdout);
     const QString indexFigure = QStringLiteral("%1 (%2 GB/s)")
@@ -296,13 +310,10 @@ int runTools(int screens, const QString& folder) {
     // shorter commands are timed as the best of three runs, each load by an editor of its own.
     double load = 0;
     for (int run = 0; run < 3; ++run) {
-        ValueGrid grid;
-        Module1 module(&grid, folder);
-        module.SetDefaults();
+        LevelDocument document(folder);
         QElapsedTimer timer;
         timer.start();
-        module.LevelFileName = level;
-        module.LoadLevelSequence(level, QStringLiteral("bench"));
+        document.loadLevel(level, QStringLiteral("bench"));
         load = run == 0 ? seconds(timer) : std::min(load, seconds(timer));
     }
 

@@ -5,8 +5,7 @@
 //
 // Make a large level first, e.g. `bench_levels --generate 32768 --folder /tmp/big`, then
 // `bench_overview /tmp/big/level.txt`. Runs on the offscreen platform.
-#include "module1.h"
-#include "valuegrid.h"
+#include "leveldocument.h"
 #include "worldoverview.h"
 
 #include <QApplication>
@@ -65,13 +64,11 @@ int main(int argc, char** argv) {
             size = QSize(parts[0].toInt(), parts[1].toInt());
     }
 
-    ValueGrid grid;
-    Module1 level(&grid, QFileInfo(path).absolutePath());
-    level.SetDefaults();
+    LevelDocument document(QFileInfo(path).absolutePath());
+    const Module1& level = document.state();
     QElapsedTimer timer;
     timer.start();
-    level.LevelFileName = path;
-    level.LoadLevelSequence(path, QStringLiteral("bench"));
+    document.loadLevel(path, QStringLiteral("bench"));
     const double load = milliseconds(timer);
 
     timer.start();

@@ -1,12 +1,11 @@
-// Any bytes as a level file: LoadLevel, LoadLevelProp, LoadSideScreens and Save Level against a plain
-// grid, once through the index of the level file and once reading the whole file. Neither may crash,
+// Any bytes as a level file: loaded, a change of screen and Save Level through the level document, once
+// through the index of the level file and once reading the whole file. Neither may crash,
 // and both must leave the same state, the same messages and the same saved file. A second save onto the
 // saved file meets a disk that fills up part way: it either writes the whole level or leaves the file as
 // it was, with nothing else left in the folder.
 #include "failure.h"
-#include "fakegrid.h"
 #include "faultyfiles.h"
-#include "module1.h"
+#include "leveldocument.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,8 +31,16 @@ QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }
 
+// Writes the level to `path` as Save Level does, without making it the level's file.
+void saveTo(LevelDocument& document, const QString& path) {
+    const std::unique_ptr<LevelSave> save = document.beginSave(path);
+    while (!save->screensWritten())
+        save->writeScreen();
+    save->finish();
+}
+
 // Saves again onto `saved` with room for only `room` bytes on the disk.
-void saveOntoFullDisk(Module1& m, const QString& folder, qint64 room, QStringList& messages) {
+void saveOntoFullDisk(LevelDocument& document, const QString& folder, qint64 room, QStringList& messages) {
     const QString path = QDir(folder).filePath(QStringLiteral("saved.txt"));
     QFile file(path);
     QByteArray before;
@@ -43,16 +50,16 @@ void saveOntoFullDisk(Module1& m, const QString& folder, qint64 room, QStringLis
     const QStringList filesBefore = filesIn(folder);
     FaultyFiles files;
     files.diskFullAfter = room;
-    FileAccess* const previous = m.Files;
-    m.Files = &files;
+    FileAccess* const previous = document.state().Files;
+    document.setFiles(&files);
     bool failed = false;
     try {
-        m.SaveLevel(path);
+        saveTo(document, path);
     } catch (const Failure& failure) {
         failed = true;
         messages << QStringLiteral("full disk: ") + QString::number(failure.code());
     }
-    m.Files = previous;
+    document.setFiles(previous);
     QByteArray after;
     if (file.open(QIODevice::ReadOnly))
         after = file.readAll();
@@ -72,12 +79,10 @@ Result run(const QString& folder, const QByteArray& level, Integer screen, qint6
     file.write(level);
     file.close();
 
-    FakeGrid grid;
-    Module1 m(&grid, folder);
-    m.UseIndex = useIndex;
-    m.SetDefaults();
-    m.PlaceWalkerOnStartTile();
-    m.LevelFileName = file.fileName();
+    LevelDocument document(folder);
+    const Module1& m = document.state();
+    document.setUseIndex(useIndex);
+    document.nameNewLevelFile(file.fileName()); // a file that fails to load is still read for its screens
     const auto step = [&messages](const std::function<void()>& action) {
         try {
             action();
@@ -85,12 +90,14 @@ Result run(const QString& folder, const QByteArray& level, Integer screen, qint6
             messages << QString::number(failure.code());
         }
     };
-    step([&] { m.LoadLevelSequence(m.LevelFileName, QStringLiteral("fuzz")); });
-    step([&] { m.ChangeScreen(screen); });
-    m.LevelLastScreen = Integer(std::clamp<int>(m.LevelLastScreen, -1, 3)); // keep a save short
+    step([&] { document.loadLevel(file.fileName(), QStringLiteral("fuzz")); });
+    step([&] { document.changeScreen(screen); });
+    PropertyValues shorter = m.Properties(); // keep a save short
+    shorter.lastScreen = Integer(std::clamp<int>(m.LevelLastScreen, -1, 3));
+    document.editProperties(shorter);
     Result result;
     step([&] {
-        m.SaveLevel(QDir(folder).filePath(QStringLiteral("saved.txt")));
+        saveTo(document, QDir(folder).filePath(QStringLiteral("saved.txt")));
         QFile saved(QDir(folder).filePath(QStringLiteral("saved.txt")));
         saved.open(QIODevice::ReadOnly);
         result.saved = saved.readAll();
@@ -99,13 +106,13 @@ Result run(const QString& folder, const QByteArray& level, Integer screen, qint6
     for (int i = 0; i <= 300; ++i)
         result.fields << m.TileBackColor(i) << m.TilePicture(i) << m.TilePropUpOps(i);
     for (int i = 0; i <= 300; ++i)
-        result.numbers << m.TilePropLeft(i) << m.TilePropDown(i) << grid.backColour(i);
+        result.numbers << m.TilePropLeft(i) << m.TilePropDown(i);
     for (int k = 2; k <= 9; ++k)
         result.numbers << m.SideScreen(k);
     result.numbers << m.CurrentScreen << m.WalkerTile << m.LevelStartTile << m.LevelLastScreen;
     // After a save that failed part way, the screen on display depends on how far it got, which differs
     // between the two ways of reading: only whether it failed is compared.
-    saveOntoFullDisk(m, folder, room, result.messages);
+    saveOntoFullDisk(document, folder, room, result.messages);
     return result;
 }
 } // namespace

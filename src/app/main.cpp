@@ -1,6 +1,6 @@
 #include "form1.h"
+#include "leveldocument.h"
 #include "messagebox.h"
-#include "module1.h"
 #include "viewscale.h"
 
 #include <QApplication>
@@ -10,9 +10,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
 
-    tavrin::Module1 module(nullptr, QCoreApplication::applicationDirPath());
+    tavrin::LevelDocument document(QCoreApplication::applicationDirPath());
     tavrin::InstallMessageBoxSink();
-    tavrin::Form1 form(module);
+    tavrin::Form1 form(document);
     form.Form_Load();
     form.show();
     return app.exec();

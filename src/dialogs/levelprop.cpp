@@ -166,10 +166,10 @@ private:
     QString m_before; // the text before the edit in progress
 };
 
-LevelProp::LevelProp(Module1& module, QWidget* parent)
+LevelProp::LevelProp(const PropertyValues& properties, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      m_module(module) {
+      m_properties(properties) {
     setObjectName(QStringLiteral("LevelProp"));
     setWindowTitle(QStringLiteral("Level Properties"));
     setFixedSize(TwipsToPixels(6015), TwipsToPixels(4140));
@@ -187,9 +187,11 @@ LevelProp::LevelProp(Module1& module, QWidget* parent)
 
 LevelProp::~LevelProp() = default;
 
-bool LevelProp::Edit(Module1& module, QWidget* parent) {
-    LevelProp dialog(module, parent);
-    return dialog.exec() == QDialog::Accepted;
+std::optional<PropertyValues> LevelProp::Edit(const PropertyValues& properties, QWidget* parent) {
+    LevelProp dialog(properties, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.properties();
 }
 
 void LevelProp::createControls() {
@@ -250,14 +252,14 @@ void LevelProp::keyPressEvent(QKeyEvent* event) {
 }
 
 void LevelProp::Form_Load() {
-    loadShortText(LevelNameText, m_module.LevelName);
-    loadShortText(AuthorText, m_module.LevelAuthor);
-    loadShortText(DateMadeText, m_module.LevelDateMade);
-    m_description->load(m_module.LevelDescription);
-    m_comments->load(m_module.LevelComments);
+    loadShortText(LevelNameText, m_properties.name);
+    loadShortText(AuthorText, m_properties.author);
+    loadShortText(DateMadeText, m_properties.dateMade);
+    m_description->load(m_properties.description);
+    m_comments->load(m_properties.comments);
     // Setting the text runs the start tile's change check.
-    StartTile->setText(QString::number(m_module.LevelStartTile));
-    LastScreenText->setText(QString::number(m_module.LevelLastScreen));
+    StartTile->setText(QString::number(m_properties.startTile));
+    LastScreenText->setText(QString::number(m_properties.lastScreen));
     LevelNameText->setFocus();
 }
 
@@ -308,7 +310,7 @@ LevelProp::Values LevelProp::readBoxes() const {
 }
 
 void LevelProp::store(const Values& values) {
-    m_module.SetProperties(values);
+    m_properties = values;
 }
 
 } // namespace tavrin

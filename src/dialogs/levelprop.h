@@ -13,9 +13,10 @@ namespace tavrin {
 
 class MultiLineLevelText;
 
-// The Level Properties dialog: edits the seven level properties of Module1. Every opening loads the
-// boxes from the properties. OK stores them only when every box holds something the level can keep,
-// else it names the first bad box and stays open; Cancel, Esc and the close box store nothing.
+// The Level Properties dialog: edits the seven level properties. Every opening loads the boxes from the
+// properties it was given. OK takes them only when every box holds something the level can keep, else it
+// names the first bad box and stays open; Cancel, Esc and the close box take nothing. The caller applies
+// what OK took.
 //
 // Texts keep what the level holds: a property longer than its box's limit is shown in full (the box
 // then takes no more than that), and the multi-line boxes show the level's CR LF line breaks as
@@ -28,11 +29,14 @@ public:
     static constexpr int ShortTextLimit = 30;
     static constexpr int LongTextLimit = 300;
 
-    explicit LevelProp(Module1& module, QWidget* parent = nullptr);
+    explicit LevelProp(const PropertyValues& properties, QWidget* parent = nullptr);
     ~LevelProp() override;
 
-    // The Level Properties command: opens the dialog modally over `parent`; true when OK stored.
-    static bool Edit(Module1& module, QWidget* parent = nullptr);
+    // The Level Properties command: opens the dialog modally over `parent` on `properties`; the properties
+    // OK took, none when the dialog was cancelled.
+    static std::optional<PropertyValues> Edit(const PropertyValues& properties, QWidget* parent = nullptr);
+    // The properties as OK took them; as given until then.
+    const PropertyValues& properties() const { return m_properties; }
 
     void Form_Load();
     void StartTile_Change();
@@ -72,7 +76,7 @@ private:
     Values readBoxes() const;
     void store(const Values& values);
 
-    Module1& m_module;
+    PropertyValues m_properties;
     MultiLineLevelText* m_description;
     MultiLineLevelText* m_comments;
 };

@@ -34,10 +34,10 @@ QPushButton* addButton(QWidget* parent, const char* name, const QString& text, c
 
 } // namespace
 
-ScreenProp::ScreenProp(Module1& module, QWidget* parent)
+ScreenProp::ScreenProp(const SideLinks& links, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-      m_module(module) {
+      m_links(links) {
     setObjectName(QStringLiteral("ScreenProp"));
     setWindowTitle(QStringLiteral("Screen Properties"));
     // The frame is resizable; the controls stay where they are.
@@ -51,9 +51,11 @@ ScreenProp::ScreenProp(Module1& module, QWidget* parent)
     ExplainScreenProp(*this);
 }
 
-bool ScreenProp::Edit(Module1& module, QWidget* parent) {
-    ScreenProp dialog(module, parent);
-    return dialog.exec() == QDialog::Accepted;
+std::optional<SideLinks> ScreenProp::Edit(const SideLinks& links, QWidget* parent) {
+    ScreenProp dialog(links, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.links();
 }
 
 QLineEdit* ScreenProp::SideText(int k) const {
@@ -131,7 +133,7 @@ void ScreenProp::keyPressEvent(QKeyEvent* event) {
 
 void ScreenProp::Form_Load() {
     for (int k = FirstSide; k <= LastSide; ++k) {
-        SideText(k)->setText(QString::number(m_module.SideScreen(k)));
+        SideText(k)->setText(QString::number(m_links[size_t(k)]));
         SideText(k)->setCursorPosition(0); // a narrow box shows the start of a long number
     }
     SideText(FirstSide)->setFocus();
@@ -152,7 +154,7 @@ void ScreenProp::Command1_Click() {
         }
     }
     for (int k = FirstSide; k <= LastSide; ++k)
-        m_module.SideScreen(k) = links[static_cast<size_t>(k - FirstSide)];
+        m_links[size_t(k)] = links[static_cast<size_t>(k - FirstSide)];
     accept();
 }
 

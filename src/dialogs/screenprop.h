@@ -1,7 +1,10 @@
 #pragma once
 
+#include "screen.h"
+
 #include <QDialog>
 #include <array>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -9,23 +12,24 @@ class QPushButton;
 
 namespace tavrin {
 
-class Module1;
-
 // The Screen Properties dialog: edits the eight side links SideScreen(2..9) of the screen on display.
 // Links 2 to 5 stand as a cross like the sides of the grid (2 top, 3 left, 4 right, 5 bottom), 6 to 9 in
-// a column on the right. Every opening loads the boxes from the links. OK (also Enter) stores them only
-// when all eight hold a number an Integer can take, else it names the first bad box and stays open;
-// Cancel, Esc and the close box store nothing. The main window's own side boxes are left alone.
+// a column on the right. Every opening loads the boxes from the links it was given. OK (also Enter) takes
+// them only when all eight hold a number an Integer can take, else it names the first bad box and stays
+// open; Cancel, Esc and the close box take nothing. The caller applies what OK took.
 class ScreenProp : public QDialog {
     Q_OBJECT
 public:
     static constexpr int FirstSide = 2;
     static constexpr int LastSide = 9;
 
-    explicit ScreenProp(Module1& module, QWidget* parent = nullptr);
+    explicit ScreenProp(const SideLinks& links, QWidget* parent = nullptr);
 
-    // The Screen Properties command: opens the dialog modally over `parent`; true when OK stored.
-    static bool Edit(Module1& module, QWidget* parent = nullptr);
+    // The Screen Properties command: opens the dialog modally over `parent` on `links`; the links OK took,
+    // none when the dialog was cancelled.
+    static std::optional<SideLinks> Edit(const SideLinks& links, QWidget* parent = nullptr);
+    // The links as OK took them; as given until then.
+    const SideLinks& links() const { return m_links; }
 
     // The dialog's own box of side link k, 2..9; any other index names no control: failure 340.
     QLineEdit* SideText(int k) const;
@@ -56,7 +60,7 @@ private:
     void addSideText(int k, const QRect& geometry);
     void arrangeTabOrder();
 
-    Module1& m_module;
+    SideLinks m_links;
     std::array<QLineEdit*, LastSide - FirstSide + 1> m_sideText{};
 };
 

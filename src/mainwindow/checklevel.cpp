@@ -27,7 +27,7 @@ QString NumberOrBlank(const std::optional<qint64>& number) {
 }
 } // namespace
 
-CheckLevelWindow::CheckLevelWindow(Module1& level, QWidget* mainWindow)
+CheckLevelWindow::CheckLevelWindow(const Module1& level, QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window), m_level(level) {
     setObjectName(QStringLiteral("CheckLevel"));
     setWindowTitle(DesignCaption());

@@ -23,7 +23,7 @@ public:
     // The columns of ProblemList.
     enum Column { SeverityColumn, ScreenColumn, TileColumn, DirectionColumn, LineColumn, MessageColumn };
 
-    CheckLevelWindow(Module1& level, QWidget* mainWindow);
+    CheckLevelWindow(const Module1& level, QWidget* mainWindow);
 
     static QString DesignCaption();
 
@@ -49,7 +49,7 @@ private:
     QTreeWidgetItem* makeRow(const LevelProblem& problem) const;
     void ProblemList_Activated(QTreeWidgetItem* item);
 
-    Module1& m_level;
+    const Module1& m_level;
     std::vector<LevelProblem> m_problems;
 };
 

@@ -5,9 +5,12 @@
 #include "controlhelp.h"
 #include "failure.h"
 #include "keypreview.h"
+#include "levelstatusbar.h"
 #include "loaddialog.h"
 #include "module1.h"
+#include "paintgestures.h"
 #include "picturebox.h"
+#include "sessionkeeper.h"
 #include "splash.h"
 #include "tileprop.h"
 #include "twips.h"
@@ -44,8 +47,6 @@ constexpr Long WindowBackColour = Rgb(128, 64, 0);
 constexpr Long PreviewBackColour = Rgb(192, 0, 0);
 constexpr Long SpecialTileBackColour = Rgb(0, 192, 0);
 constexpr int StatusInterval = 100;
-// An edit reaches its scratch file this long after it was made, at most.
-constexpr int AutosaveDelay = 1500;
 constexpr qreal ControlFontPoints = 8;
 
 // Grid geometry in twips: tile i sits at column (i - 1) mod 20, row (i - 1) div 20.
@@ -83,7 +84,8 @@ QRect PadCellRect(int column, int row) {
 
 } // namespace
 
-Form1::Form1(Module1& module, QWidget* parent) : QMainWindow(parent), m_module(module), m_document(module) {
+Form1::Form1(LevelDocument& document, QWidget* parent)
+    : QMainWindow(parent), m_document(document), m_level(document.state()) {
     InitBuiltinImages();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("TavrinEditor"));
@@ -104,13 +106,13 @@ Form1::Form1(Module1& module, QWidget* parent) : QMainWindow(parent), m_module(m
     createStatusControls();
     createMenus();
     connectControls();
-    createStatusBar();
+    m_statusBar = new LevelStatusBar(statusBar(), m_document, m_gridTiles);
     ExplainMainWindow(*this);
 
     // The fixed area keeps its size between the menu bar and the status bar.
     resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     m_keyPreview = new KeyPreview(this, [this](int keyCode, int shift) { Form_KeyDown(keyCode, shift); });
-    m_module.Grid = this;
+    m_document.setBrushColour(NewColor->backColour());
 }
 
 // A window that goes without its program ending (as in a test, or an editor embedded elsewhere) leaves no
@@ -118,10 +120,8 @@ Form1::Form1(Module1& module, QWidget* parent) : QMainWindow(parent), m_module(m
 // program.
 Form1::~Form1() {
     if (!m_ending)
-        keepSession(false);
+        m_session->keep(false);
     delete m_splash.data();
-    if (m_module.Grid == this)
-        m_module.Grid = nullptr;
 }
 
 // --- Construction ---------------------------------------------------------------------------------------
@@ -351,14 +351,7 @@ void Form1::createViewMenu() {
 
 void Form1::connectControls() {
     connect(m_gridTiles[0], &PictureBox::clicked, this, [this] { Tile_Click(0); });
-    for (int index = FirstGridTile; index <= LastGridTile; ++index) {
-        PictureBox* tile = m_gridTiles[index];
-        connect(tile, &PictureBox::clicked, this, [this, index] { gridTileClicked(index); });
-        connect(tile, &PictureBox::pressed, this, [this, index] { gridTilePressed(index); });
-        connect(tile, &PictureBox::dragged, this, &Form1::gridTileDragged);
-        connect(tile, &PictureBox::released, this, &Form1::gridTileReleased);
-        connect(tile, &PictureBox::rightClicked, this, [this, index] { pickIntoBrush(index); });
-    }
+    m_gestures = new PaintGestures(*this, m_document, m_gridTiles);
     for (int index : {BuiltinTile, PreviewTile, MarkerTile})
         connect(Tile(index), &PictureBox::clicked, this, [this, index] { Tile_Click(index); });
     for (int k = 2; k <= 5; ++k)
@@ -380,31 +373,26 @@ void Form1::connectControls() {
     connect(UseApplyProp, &QCheckBox::clicked, this, &Form1::UseApplyProp_Click);
 
     connect(StatusTimer, &QTimer::timeout, this, &Form1::StatusTimer_Timer);
+    // The grid draws the level as the document holds it.
+    connect(&m_document, &LevelDocument::levelReplaced, this, [this] {
+        m_markerOnGrid = true;
+        redrawGrid();
+    });
+    connect(&m_document, &LevelDocument::screenShown, this, [this] {
+        m_markerOnGrid = false; // a change of screen leaves the marker off until it walks again
+        redrawGrid();
+    });
+    connect(&m_document, &LevelDocument::tileChanged, this, [this](int, int tile) { tileChanged(tile); });
+    connect(&m_document, &LevelDocument::linksChanged, this, &Form1::showSideLinks);
+    connect(&m_document, &LevelDocument::walkerMoved, this, &Form1::walkerMoved);
+    // A blank screen takes the brush colour.
+    connect(NewColor, &PictureBox::backColourSet, &m_document, &LevelDocument::setBrushColour);
     // The status line follows the level as it changes, besides each tick.
     connect(&m_document, &LevelDocument::tileChanged, this, &Form1::showStatus);
     connect(&m_document, &LevelDocument::screenShown, this, &Form1::showStatus);
     connect(&m_document, &LevelDocument::levelReplaced, this, &Form1::showStatus);
     // What a crash would leave is kept up to date: the edited screen within two seconds, and the session.
-    m_autosave = new QTimer(this);
-    m_autosave->setSingleShot(true);
-    m_autosave->setInterval(AutosaveDelay);
-    connect(m_autosave, &QTimer::timeout, this, &Form1::autosave);
-    const auto edited = [this] {
-        m_module.LastEdit = QDateTime::currentDateTime();
-        if (!m_autosave->isActive())
-            m_autosave->start();
-    };
-    connect(&m_document, &LevelDocument::tileChanged, this, edited);
-    connect(&m_document, &LevelDocument::linksChanged, this, edited);
-    connect(&m_document, &LevelDocument::propertiesChanged, this, edited);
-    connect(&m_document, &LevelDocument::modifiedChanged, this,
-            [this](bool modified) { keepSession(modified); });
-    connect(&m_document, &LevelDocument::levelReplaced, this,
-            [this] { keepSession(m_document.isModified()); });
-    connect(&m_document, &LevelDocument::screenShown, this, [this] {
-        if (m_document.isModified())
-            keepSession(true);
-    });
+    m_session = new SessionKeeper(m_document, this);
     // The tile property window follows the tile it shows.
     connect(&m_document, &LevelDocument::tileChanged, this, [this](int, int tile) {
         if (m_tileProp && m_tileProp->isVisible() && m_tileProp->TileIndex->text() == QString::number(tile))
@@ -515,60 +503,36 @@ QPushButton* Form1::MoveCom(int k) const {
     return m_moveButtons[k];
 }
 
-// --- The grid as level storage sees it ------------------------------------------------------------------
+// --- What the boxes show -------------------------------------------------------------------------------
 
 bool Form1::hasBox(int index) const {
-    return (index >= 0 && index <= LastGridTile) || index == BuiltinTile || index == PreviewTile ||
-           index == MarkerTile;
+    return IsTileBox(index);
 }
 
 Long Form1::backColour(int index) const {
     return Tile(index)->backColour();
 }
 
-void Form1::setBackColour(int index, Long colour) {
-    Tile(index)->setBackColour(colour);
-}
-
 QImage Form1::picture(int index) const {
     return Tile(index)->picture();
-}
-
-void Form1::setPicture(int index, const QImage& picture) {
-    Tile(index)->setPicture(picture);
-}
-
-Long Form1::brushColour() const {
-    return NewColor->backColour();
-}
-
-void Form1::showSideLink(int k, const QString& text) {
-    SideText(k)->setText(text);
-}
-
-void Form1::printText(int index, const QString& text) {
-    Tile(index)->printText(text);
 }
 
 // --- Lifecycle ------------------------------------------------------------------------------------------
 
 void Form1::Form_Load() {
     CentreOnScreen(this);
-    QDir::setCurrent(m_module.ProgramFolder);
-    m_module.ChooseScratchFolder();
-    Dialog->InitDir = m_module.ProgramFolder;
-    m_module.SetDefaults();
-    m_module.PlaceWalkerOnStartTile();
+    QDir::setCurrent(m_level.ProgramFolder);
+    m_document.start();
+    redrawTiles(); // the fresh screen with the marker on its start tile
+    Dialog->InitDir = m_level.ProgramFolder;
     if (!recoverUnsavedWork())
         LoadCommandLineLevel();
-    m_module.CurrentScreen = 0;
     StatusTimer->start();
 }
 
 void Form1::Form_Unload() {
     try {
-        m_module.DeleteScratchFiles();
-        m_module.EndSession();
+        m_document.end();
     } catch (const Failure&) {
         // The program ends all the same.
     }
@@ -576,6 +540,10 @@ void Form1::Form_Unload() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+    if (m_document.isSaving()) { // the save ends first; its progress dialog offers Cancel
+        event->ignore();
+        return;
+    }
     if (!m_ending) {
         if (!mayDropChanges()) {
             event->ignore();
@@ -596,6 +564,10 @@ void Form1::StatusTimer_Timer() {
     showStatus();
 }
 
+void Form1::confirm(const QString& text) {
+    m_statusBar->confirm(text);
+}
+
 void Form1::showStatus() {
     Label2->setText(statusLine());
 }
@@ -603,13 +575,13 @@ void Form1::showStatus() {
 // The walker tile and its four direction properties in the order left, up, right, down. A walker
 // outside the per-tile arrays (an exit onto a special tile) shows its number alone.
 QString Form1::statusLine() const {
-    const int tile = m_module.WalkerTile;
-    if (!m_module.TilePropLeft.inRange(tile))
+    const int tile = m_level.WalkerTile;
+    if (!m_level.TilePropLeft.inRange(tile))
         return QString::number(tile);
-    const QStringList parts = {QString::number(tile), QString::number(m_module.TilePropLeft(tile)),
-                               QString::number(m_module.TilePropUp(tile)),
-                               QString::number(m_module.TilePropRight(tile)),
-                               QString::number(m_module.TilePropDown(tile))};
+    const QStringList parts = {QString::number(tile), QString::number(m_level.TilePropLeft(tile)),
+                               QString::number(m_level.TilePropUp(tile)),
+                               QString::number(m_level.TilePropRight(tile)),
+                               QString::number(m_level.TilePropDown(tile))};
     return parts.join(QStringLiteral(", "));
 }
 
@@ -619,7 +591,7 @@ void Form1::mnuExit_Click() {
     if (!mayDropChanges())
         return;
     // The scratch files stay, as Exit always left them, but they hold nothing that was not saved or given up.
-    keepSession(false);
+    m_session->keep(false);
     endProgram();
 }
 

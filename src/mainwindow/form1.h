@@ -1,8 +1,8 @@
 #pragma once
 
+#include "boxes.h"
 #include "failure.h"
 #include "leveldocument.h"
-#include "tilegrid.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -33,12 +33,12 @@ class Splash;
 struct LevelProblem;
 
 // The main window: the 20 x 15 grid of tiles, the special tiles below it, the side links around it, the
-// tool column on the right and the menu bar. It shows the level state of `Module1` and is the grid that
-// level storage reads and writes.
-class Form1 : public QMainWindow, public TileGrid {
+// tool column on the right and the menu bar. It draws the level of its document and redraws it when the
+// document announces a change; every change it makes goes through the document.
+class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Form1(Module1& module, QWidget* parent = nullptr);
+    explicit Form1(LevelDocument& document, QWidget* parent = nullptr);
     ~Form1() override;
 
     // --- Control arrays; an index naming no control is failure 340 ------------------------------------
@@ -50,15 +50,10 @@ public:
     // 0..3.
     QPushButton* MoveCom(int k) const;
 
-    // --- The grid as level storage sees it -----------------------------------------------------------
-    bool hasBox(int index) const override;
-    Long backColour(int index) const override;
-    void setBackColour(int index, Long colour) override;
-    QImage picture(int index) const override;
-    void setPicture(int index, const QImage& picture) override;
-    Long brushColour() const override;
-    void showSideLink(int k, const QString& text) override;
-    void printText(int index, const QString& text) override;
+    // --- What the boxes show ---------------------------------------------------------------------------
+    bool hasBox(int index) const;
+    Long backColour(int index) const;
+    QImage picture(int index) const;
 
     // The program's arguments; the level they name is loaded by the load step.
     QStringList CommandLineArguments;
@@ -131,6 +126,9 @@ public:
 
     // The level being edited and the steps that can be undone.
     LevelDocument& Document() { return m_document; }
+    // Whether the walk marker is drawn on the grid: it is taken off when it walks off the edge, and a
+    // change of screen other than through an exit leaves it off until the next step.
+    bool MarkerOnGrid() const { return m_markerOnGrid; }
 
 public slots:
     void Form_Load();
@@ -203,11 +201,31 @@ private:
     QString statusLine() const;
     void endProgram();
 
-    // Brings the screen a step belongs to on display, the ordinary way; false when that failed.
-    bool showScreenOfStep(int screen, const QString& place);
+    // --- Drawing the level (form1_view.cpp) ---------------------------------------------------------------
+    // Every tile of the screen on display, the marker and the look under it, the side links.
+    void redrawGrid();
+    // The same without the side links.
+    void redrawTiles();
+    // The back colour tile `index` shows.
+    Long shownColour(int index) const;
+    // One tile of the grid as the level holds it, with the marker when it stands there.
+    void redrawTile(int index);
+    // Tile(998), the look of the tile under the marker.
+    void redrawPreview();
+    // Side-link boxes 2..5.
+    void showSideLinks();
+    // A tile was changed: it, the tiles that show its picture, and the look under the marker.
+    void tileChanged(int tile);
+    // The walk marker moved to `tile`, or was taken off the grid.
+    void walkerMoved(int tile, bool onGrid);
+    // The picture a reference shows, from the level's values: a text the file in the pictures folders, a
+    // number the picture of the box it names (a tile's own picture, the look under the marker for 998).
+    QImage referencedPicture(const FieldValue& reference) const;
 
-    Module1& m_module;
-    LevelDocument m_document;
+    LevelDocument& m_document;
+    const Module1& m_level;
+    bool m_markerOnGrid = true;
+    int m_markerDrawnOn = 0; // the tile the marker was last drawn on
     QWidget* m_clientArea = nullptr;
     std::array<PictureBox*, 301> m_gridTiles{};
     PictureBox* m_builtinTile = nullptr;
@@ -236,12 +254,7 @@ private:
     void showCaption();
     // Unsaved work left by an editor that stopped: asks to recover it; true when it was recovered.
     bool recoverUnsavedWork();
-    // Writes the screen on display to its scratch file and the session file after an edit.
-    void autosave();
-    // Writes the session file; a failure is no loss of work, so it is not told.
-    void keepSession(bool unsaved);
-    QTimer* m_autosave = nullptr;
-    bool m_autosaveFailed = false;
+    class SessionKeeper* m_session = nullptr;
     void rememberLevel(const QString& path);
     void fillRecentMenu();
     QString m_captionPath;
@@ -283,31 +296,16 @@ private:
     void paintBrushColour(int index, TileState& tile);
     void paintBrushPicture(int index, TileState& tile);
     void applyBrushProperties(int index, TileState& tile);
-    // What Tile_Click does; false when it met a failure, which it has shown.
-    bool paintTile(int index);
-    // Pressing on a grid tile and moving over others paints every tile entered, each once, as one step.
-    void gridTilePressed(int index);
-    void gridTileDragged(const QPoint& globalPosition);
-    void gridTileReleased();
-    // A click on a grid tile: with Shift the region it belongs to is filled, else it is painted.
-    void gridTileClicked(int index);
-    // The 4-connected tiles that look like tile `index` (the same colour and picture reference) are
-    // painted with the brush, as one step.
-    void fillFrom(int index);
-    // The brush takes the colour, picture and properties of tile `index`; the tile stays as it is.
-    void pickIntoBrush(int index);
-    // The grid tile under a point of the screen; 0 for none.
-    int gridTileAt(const QPoint& globalPosition) const;
 
     QPointer<TileProp> m_tileProp;
-    struct Stroke {
-        int start = 0; // the tile pressed on; 0 while no button is down on the grid
-        bool moved = false;
-        std::array<bool, LastGridTile + 1> painted{};
-    };
-    Stroke m_stroke;
+    class PaintGestures* m_gestures = nullptr;
 
 public:
+    // What Tile_Click does; false when it met a failure, which it has shown. The grid's gestures paint
+    // through it.
+    bool paintTile(int index);
+    // The brush takes the colour, picture and properties of tile `index`; the tile stays as it is.
+    void pickIntoBrush(int index);
     // Fills the tile property window with tile `index` of the current screen, making the window (hidden)
     // when there is none. It never shows the window: an open window follows, a closed one stays closed.
     void DisplayTileProp(Integer index);
@@ -329,19 +327,10 @@ private:
     void refreshPictureFolders();
     QPointer<PicturesWindow> m_pictures;
 
-    // --- The status bar (form1_statusbar.cpp) ---------------------------------------------------------
-    void createStatusBar();
-    // The screen on display against the last screen, and the level's name.
-    void showWhereYouAre();
-    // The tile under the mouse pointer with its four directions.
-    void showHoveredTile();
+    // --- The status bar ----------------------------------------------------------------------------------
     // Tells for a few seconds what a command just did.
     void confirm(const QString& text);
-    QLabel* m_statusScreen = nullptr;
-    QLabel* m_statusBeyond = nullptr;
-    QLabel* m_statusTile = nullptr;
-    QLabel* m_statusLevel = nullptr;
-    int m_hoveredTile = 0; // 0 while the pointer is on no grid tile
+    class LevelStatusBar* m_statusBar = nullptr;
 
     // --- Display styles, test tools and property dialogs (form1_tools.cpp) -----------------------------
 public:

@@ -2,6 +2,8 @@
 // named on the command line.
 #include "form1.h"
 
+#include "inputonlyto.h"
+
 #include "commandline.h"
 #include "failure.h"
 #include "loaddialog.h"
@@ -12,28 +14,31 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QScopeGuard>
+#include <QTimer>
 
 namespace tavrin {
 
 namespace {
+// How long the save writes before the window may repaint and its dialog answer, in ms.
+constexpr qint64 SaveStretchTime = 30;
 const QStringList LevelFilters = {QStringLiteral("Level files (*.txt)"), QStringLiteral("All files (*)")};
 } // namespace
 
 // A level is loaded whole or not at all: the caption names the file only once it is the level on display.
 void Form1::loadLevel(const QString& path, const QString& callerName, bool showPath) {
-    m_module.LoadLevelSequence(path, callerName);
-    m_document.levelLoaded();
+    m_document.loadLevel(path, callerName);
     if (showPath) {
         m_captionPath = path;
         rememberLevel(path);
     }
     showCaption();
     confirm(QStringLiteral("Loaded %1").arg(QFileInfo(path).fileName()));
-    m_module.CheckPicturesFolder();
+    m_level.CheckPicturesFolder();
 }
 
 void Form1::LoadCommandLineLevel() {
@@ -46,8 +51,7 @@ void Form1::LoadCommandLineLevel() {
         ShowFailure(failure, QStringLiteral("Form1_Load"));
         // A level file that is not there yet is a new level, to be saved under that name.
         if (failure.code() == ErrFileNotFound && !QFileInfo::exists(path) && QFileInfo(path).dir().exists()) {
-            m_module.LevelFileName = path;
-            m_module.LevelFileIsNew = true;
+            m_document.nameNewLevelFile(path);
             m_captionPath = path;
             showCaption();
         }
@@ -72,7 +76,7 @@ void Form1::mnuLoad_Click() {
 void Form1::MnuPLtemp_Click() {
     if (!mayDropChanges())
         return;
-    const QString path = m_module.TemplateLevelFileName();
+    const QString path = m_level.TemplateLevelFileName();
     try {
         // Without its file the command changes nothing, not even the scratch files.
         if (!QFileInfo(path).isFile())
@@ -89,7 +93,7 @@ void Form1::mnuSave_Click() {
 
 bool Form1::saveLevel() {
     try {
-        m_module.CheckSavable();
+        m_level.CheckSavable();
         if (!includeScreensBeyondLast())
             return false;
         Dialog->DialogTitle = QStringLiteral("Save Level");
@@ -99,20 +103,18 @@ bool Form1::saveLevel() {
         const auto keepBox =
             qScopeGuard([this, typed = ScreenToGoTo->text()] { ScreenToGoTo->setText(typed); });
         ScreenToGoTo->setText(QStringLiteral("0"));
-        m_module.SaveScreenTmp();
+        m_document.keepScreenOnDisplay();
         Dialog->ShowSave();
         // A save that had to copy damaged screens through unread still saved the level; it says which.
         const QString path = Dialog->FileName;
         const std::optional<Failure> notice = saveLevelWithProgress(path);
         // The file written holds every screen: from now on it is the level's file.
-        m_module.LevelFileName = path;
-        m_module.LevelFileIsNew = false;
+        m_document.levelSavedAs(path);
         m_captionPath = path;
         rememberLevel(path);
         refreshPictureFolders();
-        m_document.levelSaved();
         showCaption();
-        const int screens = m_module.LevelLastScreen + 1;
+        const int screens = m_level.LevelLastScreen + 1;
         confirm(QStringLiteral("Saved %1 (%2 %3)")
                     .arg(QFileInfo(path).fileName())
                     .arg(screens)
@@ -128,14 +130,14 @@ bool Form1::saveLevel() {
 }
 
 QString Form1::proposedLevelFile() const {
-    if (!m_module.LevelFileName.isEmpty())
-        return m_module.LevelFileName;
-    return QDir::toNativeSeparators(QDir(m_module.ProgramFolder).filePath(QStringLiteral("Level.txt")));
+    if (!m_level.LevelFileName.isEmpty())
+        return m_level.LevelFileName;
+    return QDir::toNativeSeparators(QDir(m_level.ProgramFolder).filePath(QStringLiteral("Level.txt")));
 }
 
 // Screens above the last screen are not saved; edited ones are not left out without asking.
 bool Form1::includeScreensBeyondLast() {
-    const QList<int> beyond = m_document.editedScreensAbove(m_module.LevelLastScreen);
+    const QList<int> beyond = m_document.editedScreensAbove(m_level.LevelLastScreen);
     if (beyond.isEmpty())
         return true;
     QStringList numbers;
@@ -146,21 +148,25 @@ bool Form1::includeScreensBeyondLast() {
         Ask({Text(Msg::BeyondLastTitle),
              Text(beyond.size() == 1 ? Msg::BeyondLastOne : Msg::BeyondLastMany)
                  .arg(numbers.join(QStringLiteral(", ")))
-                 .arg(m_module.LevelLastScreen)
+                 .arg(m_level.LevelLastScreen)
                  .arg(beyond.last()),
              {Text(Msg::ButtonRaiseAndSave), Text(Msg::ButtonSaveWithout), Text(Msg::ButtonCancel)},
              Raise,
              Cancel});
     if (answer == Raise) {
-        const PropertyValues before = m_module.Properties();
-        m_module.LevelLastScreen = static_cast<Integer>(beyond.last());
-        m_document.recordPropertiesEdit(before);
+        PropertyValues raised = m_level.Properties();
+        raised.lastScreen = static_cast<Integer>(beyond.last());
+        m_document.editProperties(raised);
     }
     return answer != Cancel;
 }
 
+// The save writes a stretch of screens at a time and lets the window repaint in between. Until it ends, no
+// input reaches any window but its progress dialog, so nothing the user does can change the level while
+// it is written; Cancel leaves the file as it was.
 std::optional<Failure> Form1::saveLevelWithProgress(const QString& path) {
-    const int screens = m_module.LevelLastScreen + 1;
+    const std::unique_ptr<LevelSave> save = m_document.beginSave(path);
+    const int screens = save->screens();
     QProgressDialog progress(QStringLiteral("Saving %1").arg(QFileInfo(path).fileName()),
                              QStringLiteral("Cancel"), 0, screens, this);
     progress.setObjectName(QStringLiteral("SaveProgress"));
@@ -169,20 +175,42 @@ std::optional<Failure> Form1::saveLevelWithProgress(const QString& path) {
     progress.setMinimumDuration(500);
     progress.setAutoReset(false);
     progress.setAutoClose(false);
-    QElapsedTimer sinceRepaint;
-    sinceRepaint.start();
-    return m_module.SaveLevel(path, [&](int screen) {
-        ScreenToGoTo->setText(QString::number(screen));
-        // The window is repainted and the dialog updated a few times a second, not for every screen.
-        if (sinceRepaint.elapsed() < 40 && screen < screens)
-            return;
-        sinceRepaint.restart();
-        progress.setLabelText(QStringLiteral("Saving screen %1 of %2").arg(screen).arg(screens));
-        progress.setValue(screen);
-        QCoreApplication::processEvents();
-        if (progress.wasCanceled())
-            throw Failure(ErrCancel);
+    const InputOnlyTo onlyProgress(&progress);
+
+    bool cancelled = false;
+    std::optional<Failure> failure;
+    QEventLoop loop;
+    QTimer stretch;
+    stretch.setInterval(0);
+    connect(&progress, &QProgressDialog::canceled, &loop, [&] {
+        cancelled = true;
+        loop.quit();
     });
+    connect(&stretch, &QTimer::timeout, &loop, [&] {
+        try {
+            QElapsedTimer time;
+            time.start();
+            while (!save->screensWritten() && time.elapsed() < SaveStretchTime)
+                save->writeScreen();
+        } catch (const Failure& writing) {
+            failure = writing;
+            loop.quit();
+            return;
+        }
+        ScreenToGoTo->setText(QString::number(save->nextScreen()));
+        progress.setLabelText(QStringLiteral("Saving screen %1 of %2").arg(save->nextScreen()).arg(screens));
+        progress.setValue(save->nextScreen());
+        if (save->screensWritten())
+            loop.quit();
+    });
+    stretch.start();
+    loop.exec();
+    stretch.stop();
+    if (failure)
+        throw *failure;
+    if (cancelled)
+        throw Failure(ErrCancel);
+    return save->finish();
 }
 
 } // namespace tavrin

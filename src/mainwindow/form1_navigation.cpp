@@ -46,7 +46,7 @@ void Form1::goToScreenInBox(const QLineEdit* box) {
 
 void Form1::goToScreen(const QString& text, const QString& place) {
     try {
-        m_module.GoToScreen(text);
+        m_document.goToScreen(text);
     } catch (const Failure& failure) {
         ShowUnlessFileNotFound(failure, place);
     }
@@ -58,20 +58,17 @@ void Form1::showProblemPlace(const LevelProblem& problem) {
         return;
     const auto screen = static_cast<Integer>(*problem.screen);
     goToScreen(QString::number(screen), ProblemPlace);
-    if (m_module.CurrentScreen != screen || !problem.tile || *problem.tile < FirstGridTile ||
+    if (m_level.CurrentScreen != screen || !problem.tile || *problem.tile < FirstGridTile ||
         *problem.tile > LastGridTile)
         return;
     showTilePropWindow();
     DisplayTileProp(static_cast<Integer>(*problem.tile));
 }
 
-// The walker keeps WalkerTile on a tile of 0..300 and Tile(998) in line with it, so the number needs no
-// correction afterwards.
+// The walk keeps WalkerTile on a tile of 0..300; the grid and Tile(998) follow it.
 void Form1::walkMarker(int keyCode) {
-    Walker walker(m_module);
-    walker.displayTileProp = [this](Integer tile) { DisplayTileProp(tile); };
     try {
-        walker.KeyDown(keyCode);
+        m_document.walk(keyCode);
     } catch (const Failure& failure) {
         ShowUnlessFileNotFound(failure, KeyDownPlace);
     }

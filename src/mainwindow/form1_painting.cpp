@@ -32,14 +32,6 @@ QString AsSentence(const QString& description) {
     return description + u'.';
 }
 
-// The picture a reference shows: a number n the picture Tile(n) shows now, a text the file in the
-// pictures folder.
-QImage ReferencedPicture(const Form1& form, Module1& module, const FieldValue& reference) {
-    if (reference.isNumeric())
-        return form.Tile(reference.toInteger())->picture();
-    return module.LoadPictureReference(reference.textValue());
-}
-
 // Only the tiles 0..300 keep a picture and properties in the per-tile arrays.
 void CheckTileKeepsData(int index) {
     if (TileArray<FieldValue>::inRange(index))
@@ -80,7 +72,7 @@ void Form1::Tile_Click(int index) {
 bool Form1::paintTile(int index) {
     const bool gridTile = index >= FirstGridTile && index <= LastGridTile;
     bool painted = true;
-    TileState tile = TileArray<FieldValue>::inRange(index) ? m_module.TileOnDisplay(index) : TileState();
+    TileState tile = TileArray<FieldValue>::inRange(index) ? m_level.TileOnDisplay(index) : TileState();
     try {
         if (UsePropBox->isChecked()) {
             showTilePropWindow();
@@ -99,102 +91,25 @@ bool Form1::paintTile(int index) {
     if (gridTile)
         m_document.editTile(index, tile);
     else if (index == BlankTile) // Tile(0) keeps what is painted on it, but is no tile of the level
-        m_module.StoreTile(index, tile);
+        m_document.paintBlankTile(tile);
     return painted;
 }
 
-// --- Strokes, fill and the eyedropper --------------------------------------------------------------------
-
-void Form1::gridTilePressed(int index) {
-    m_stroke = Stroke();
-    m_stroke.start = index;
-}
-
-void Form1::gridTileDragged(const QPoint& globalPosition) {
-    if (m_stroke.start == 0)
-        return;
-    const int index = gridTileAt(globalPosition);
-    if (index == 0 || (index == m_stroke.start && !m_stroke.moved) || m_stroke.painted[size_t(index)])
-        return;
-    if (!m_stroke.moved) { // the stroke leaves the tile it began on: that one is painted first
-        m_stroke.moved = true;
-        m_document.beginStroke(QStringLiteral("Paint Stroke"));
-        m_stroke.painted[size_t(m_stroke.start)] = true;
-        if (!paintTile(m_stroke.start))
-            return gridTileReleased();
-    }
-    m_stroke.painted[size_t(index)] = true;
-    if (!paintTile(index)) // one message is enough: the rest of the stroke paints nothing
-        gridTileReleased();
-}
-
-void Form1::gridTileReleased() {
-    m_document.endStroke();
-    m_stroke.start = 0;
-}
-
-void Form1::gridTileClicked(int index) {
-    if (m_stroke.moved) // the stroke painted this tile already
-        return;
-    if (m_gridTiles[index]->clickModifiers() & Qt::ShiftModifier)
-        fillFrom(index);
-    else
-        Tile_Click(index);
-}
-
-void Form1::fillFrom(int index) {
-    const TileState like = m_module.TileOnDisplay(index);
-    const auto looksLike = [&](int tile) {
-        const TileState state = m_module.TileOnDisplay(tile);
-        return state.colour == like.colour && state.picture == like.picture;
-    };
-    std::array<bool, LastGridTile + 1> seen{};
-    std::vector<int> region{index};
-    seen[size_t(index)] = true;
-    for (size_t next = 0; next < region.size(); ++next) {
-        const int tile = region[next];
-        const int column = (tile - FirstGridTile) % GridColumns;
-        for (const int neighbour : {column > 0 ? tile - 1 : 0, column < GridColumns - 1 ? tile + 1 : 0,
-                                    tile - GridColumns, tile + GridColumns}) {
-            if (neighbour >= FirstGridTile && neighbour <= LastGridTile && !seen[size_t(neighbour)] &&
-                looksLike(neighbour)) {
-                seen[size_t(neighbour)] = true;
-                region.push_back(neighbour);
-            }
-        }
-    }
-    m_document.beginStroke(QStringLiteral("Fill"));
-    for (const int tile : region)
-        if (!paintTile(tile))
-            break;
-    m_document.endStroke();
-}
+// --- The eyedropper ---------------------------------------------------------------------------------------
 
 void Form1::pickIntoBrush(int index) {
-    const TileState tile = m_module.TileOnDisplay(index);
+    const TileState tile = m_level.TileOnDisplay(index);
     NewColor->setBackColour(tile.colour.toLong());
-    m_module.PictureName = tile.picture.toText();
-    try {
-        m_module.Pictures.beginPass();
-        NewPicture->setPicture(ReferencedPicture(*this, m_module, tile.picture));
-    } catch (const Failure&) {
-        NewPicture->setPicture(QImage()); // a picture that cannot be shown is still the brush's reference
-    }
+    m_document.setBrushPicture(tile.picture.toText());
+    m_level.Pictures.beginPass();
+    // A picture that cannot be shown is still the brush's reference.
+    NewPicture->setPicture(referencedPicture(tile.picture));
     const std::array<QLineEdit*, 4> directions = {PropLeft, PropUp, PropRight, PropDown};
     const std::array<QLineEdit*, 4> operands = {PropLeftOps, PropUpOps, PropRightOps, PropDownOps};
     for (size_t d = 0; d < 4; ++d) {
         directions[d]->setText(QString::number(tile.directions[d]));
         operands[d]->setText(tile.operands[d].toText());
     }
-}
-
-int Form1::gridTileAt(const QPoint& globalPosition) const {
-    for (int index = FirstGridTile; index <= LastGridTile; ++index) {
-        const PictureBox* tile = m_gridTiles[index];
-        if (tile->rect().contains(tile->mapFromGlobal(globalPosition)))
-            return index;
-    }
-    return 0;
 }
 
 void Form1::Command7_Click() {
@@ -211,22 +126,22 @@ void Form1::Command8_Click() {
         Dialog->DialogTitle = QStringLiteral("Load Picture");
         Dialog->Filters = {QStringLiteral("Pictures (*.bmp *.png *.jpg *.jpeg *.gif)"),
                            QStringLiteral("All files (*)")};
-        const QString levelPictures = m_module.LevelPicturesFolder();
+        const QString levelPictures = m_level.LevelPicturesFolder();
         Dialog->FileName =
             (QFileInfo(levelPictures).isDir() ? levelPictures
-                                              : QDir(m_module.PicturesFolder()).absolutePath()) +
+                                              : QDir(m_level.PicturesFolder()).absolutePath()) +
             u'/';
         Dialog->ShowOpen();
         const std::optional<QString> reference = referenceOfChosenPicture(Dialog->FileName);
         if (!reference)
             return;
-        m_module.PictureName = *reference;
-        m_module.Pictures.beginPass();
-        NewPicture->setPicture(m_module.LoadPictureReference(m_module.PictureName));
+        m_document.setBrushPicture(*reference);
+        m_level.Pictures.beginPass();
+        NewPicture->setPicture(m_level.LoadPictureReference(*reference));
     } catch (const Failure& failure) {
         if (failure.code() == ErrCancel) {
             NewPicture->setPicture(Tile(BlankTile)->picture());
-            m_module.PictureName = QStringLiteral("0");
+            m_document.setBrushPicture(QStringLiteral("0"));
         }
         ShowFailure(failure, ChangePicturePlace);
     }
@@ -268,15 +183,14 @@ void Form1::paintBrushColour(int index, TileState& tile) {
 
 void Form1::paintBrushPicture(int index, TileState& tile) {
     CheckTileKeepsData(index);
-    const QString name = m_module.PictureName;
+    const QString name = m_level.PictureName;
     if (name.isEmpty())
         throw Failure(ErrFileNotFound, Text(Msg::NoBrushPicture));
     QImage picture;
     try {
         RecordWriter::CheckWritableText(name);
-        m_module.Pictures.beginPass();
-        // Here the empty text would not count as a number; it was refused above.
-        picture = ReferencedPicture(*this, m_module, FieldValue::text(name));
+        m_level.Pictures.beginPass();
+        picture = m_level.LoadPictureReference(name);
     } catch (const Failure& failure) {
         throw Failure(failure.code(),
                       Text(Msg::BrushPictureUnusable).arg(name, AsSentence(failure.description())));
@@ -337,24 +251,19 @@ void Form1::DisplayTileProp(Integer index) {
 void Form1::fillTileProp(TileProp& window, Integer index) {
     window.setWindowTitle(TileProp::DesignCaption() + QStringLiteral(" - Tile ") + QString::number(index));
     window.TileIndex->setText(QString::number(index));
-    window.CurrentColor->setBackColour(m_module.TileBackColor(index).toLong());
-    window.PropUp->setText(QString::number(m_module.TilePropUp(index)));
-    window.PropLeft->setText(QString::number(m_module.TilePropLeft(index)));
-    window.PropDown->setText(QString::number(m_module.TilePropDown(index)));
-    window.PropRight->setText(QString::number(m_module.TilePropRight(index)));
-    window.PropUpOps->setText(m_module.TilePropUpOps(index).toText());
-    window.PropLeftOps->setText(m_module.TilePropLeftOps(index).toText());
-    window.PropDownOps->setText(m_module.TilePropDownOps(index).toText());
-    window.PropRightOps->setText(m_module.TilePropRightOps(index).toText());
-    try {
-        m_module.Pictures.beginPass();
-        window.CurrentPicture->setPicture(ReferencedPicture(*this, m_module, m_module.TilePicture(index)));
-    } catch (const Failure& failure) {
-        if (!failure.isMissingPicture())
-            throw;
-        window.CurrentPicture->setPicture(ErrPic->picture());
-    }
-    window.TPicLabel->setText(m_module.TilePicture(index).toText());
+    window.CurrentColor->setBackColour(m_level.TileBackColor(index).toLong());
+    window.PropUp->setText(QString::number(m_level.TilePropUp(index)));
+    window.PropLeft->setText(QString::number(m_level.TilePropLeft(index)));
+    window.PropDown->setText(QString::number(m_level.TilePropDown(index)));
+    window.PropRight->setText(QString::number(m_level.TilePropRight(index)));
+    window.PropUpOps->setText(m_level.TilePropUpOps(index).toText());
+    window.PropLeftOps->setText(m_level.TilePropLeftOps(index).toText());
+    window.PropDownOps->setText(m_level.TilePropDownOps(index).toText());
+    window.PropRightOps->setText(m_level.TilePropRightOps(index).toText());
+    m_level.Pictures.beginPass();
+    // A picture that cannot be shown shows as ErrPic's, which is none.
+    window.CurrentPicture->setPicture(referencedPicture(m_level.TilePicture(index)));
+    window.TPicLabel->setText(m_level.TilePicture(index).toText());
 }
 
 } // namespace tavrin

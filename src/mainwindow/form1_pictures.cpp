@@ -28,7 +28,7 @@ void Form1::mnuPictures_Click() {
         connect(m_pictures, &PicturesWindow::importRequested, this, &Form1::importPictures);
         PlaceBesideMainWindow(m_pictures, this);
     }
-    m_pictures->setFolders(m_module.PictureFolders());
+    m_pictures->setFolders(m_level.PictureFolders());
     m_pictures->show();
     m_pictures->raise();
     m_pictures->activateWindow();
@@ -37,10 +37,10 @@ void Form1::mnuPictures_Click() {
 // As Change Pic does with the file it is given: the reference becomes the brush picture and the preview
 // shows it.
 void Form1::takePictureIntoBrush(const QString& reference) {
-    m_module.PictureName = reference;
-    m_module.Pictures.beginPass();
+    m_document.setBrushPicture(reference);
+    m_level.Pictures.beginPass();
     try {
-        NewPicture->setPicture(m_module.LoadPictureReference(reference));
+        NewPicture->setPicture(m_level.LoadPictureReference(reference));
     } catch (const Failure& failure) {
         NewPicture->setPicture(QImage());
         ShowFailure(failure, PicturesPlace);
@@ -48,7 +48,7 @@ void Form1::takePictureIntoBrush(const QString& reference) {
 }
 
 std::optional<QString> Form1::referenceOfChosenPicture(const QString& path) {
-    const PictureChoice choice = m_module.ChoosePicture(path);
+    const PictureChoice choice = m_level.ChoosePicture(path);
     if (!choice.outside)
         return choice.reference;
     const QString folder = QDir::toNativeSeparators(QFileInfo(choice.copyTarget).path());
@@ -62,7 +62,7 @@ std::optional<QString> Form1::referenceOfChosenPicture(const QString& path) {
         return choice.reference;
     if (choice.targetTaken && !mayReplacePicture(choice, path))
         return std::nullopt;
-    return m_module.ImportPicture(path);
+    return m_document.importPicture(path);
 }
 
 bool Form1::mayReplacePicture(const PictureChoice& choice, const QString& path) {
@@ -78,7 +78,7 @@ bool Form1::mayReplacePicture(const PictureChoice& choice, const QString& path) 
 
 void Form1::refreshPictureFolders() {
     if (m_pictures)
-        m_pictures->setFolders(m_module.PictureFolders());
+        m_pictures->setFolders(m_level.PictureFolders());
 }
 
 void Form1::importPictures() {
@@ -96,12 +96,12 @@ void Form1::importPictures() {
     // Each file is copied on its own: one that cannot be copied is told and the others still come.
     for (const QString& path : std::as_const(Dialog->FileNames)) {
         try {
-            const PictureChoice choice = m_module.ChoosePicture(path);
+            const PictureChoice choice = m_level.ChoosePicture(path);
             if (!choice.outside)
                 continue; // already where the level finds it
             if (choice.targetTaken && !mayReplacePicture(choice, path))
                 continue;
-            m_module.ImportPicture(path);
+            m_document.importPicture(path);
         } catch (const Failure& failure) {
             ShowFailure(failure, PicturesPlace);
         }

@@ -33,9 +33,9 @@ void Form1::showCaption() {
 bool Form1::mayDropChanges() {
     if (!m_document.isModified())
         return true;
-    const QString text = m_module.LevelFileName.isEmpty()
+    const QString text = m_level.LevelFileName.isEmpty()
                              ? Text(Msg::UnsavedNewLevel)
-                             : Text(Msg::UnsavedLevel).arg(QDir::toNativeSeparators(m_module.LevelFileName));
+                             : Text(Msg::UnsavedLevel).arg(QDir::toNativeSeparators(m_level.LevelFileName));
     enum { Save, Discard, Cancel };
     const int answer = Ask({Text(Msg::UnsavedChangesTitle),
                             text,
@@ -48,7 +48,7 @@ bool Form1::mayDropChanges() {
 }
 
 bool Form1::recoverUnsavedWork() {
-    const std::optional<SessionState> session = m_module.RecoverableSession();
+    const std::optional<SessionState> session = m_document.recoverableSession();
     if (!session)
         return false;
     const QString when = session->lastEdit.isValid()
@@ -65,53 +65,27 @@ bool Form1::recoverUnsavedWork() {
                             Recover,
                             Discard});
     if (answer != Recover) {
-        m_module.DiscardSession(*session);
+        m_document.discardSession(*session);
         return false;
     }
     try {
-        m_module.RecoverSession(*session);
+        m_document.recoverSession(*session);
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("Form1_Load"));
     }
-    m_document.levelLoaded();
-    m_document.levelRecovered();
-    m_captionPath = m_module.LevelFileName;
+    m_captionPath = m_level.LevelFileName;
     showCaption();
     return true;
-}
-
-void Form1::autosave() {
-    if (!m_document.isModified() || m_module.Saving())
-        return;
-    try {
-        m_module.SaveScreenTmp();
-        m_autosaveFailed = false;
-    } catch (const Failure& failure) {
-        // Told once, not every two seconds while the disk stays full.
-        if (!m_autosaveFailed)
-            ShowFailure(failure, QStringLiteral("Autosave"));
-        m_autosaveFailed = true;
-    }
-    keepSession(true);
-}
-
-void Form1::keepSession(bool unsaved) {
-    try {
-        m_module.WriteSession(unsaved);
-    } catch (const Failure&) {
-        // The scratch files hold the work; only the offer to recover it after a crash is missing.
-    }
 }
 
 void Form1::mnuNew_Click() {
     if (!mayDropChanges())
         return;
     try {
-        m_module.NewLevel();
+        m_document.newLevel();
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("mnuNew_Click"));
     }
-    m_document.levelLoaded();
     m_captionPath.clear();
     showCaption();
 }

@@ -15,16 +15,16 @@ namespace tavrin {
 
 // --- Property dialogs -----------------------------------------------------------------------------------
 
+// The dialogs return the values the user chose; the document makes the change.
 void Form1::mnuScreenProp_Click() {
-    const SideLinks before = m_document.links();
-    ScreenProp::Edit(m_module, this);
-    m_document.recordLinksEdit(before);
+    if (const std::optional<SideLinks> links = ScreenProp::Edit(m_document.links(), this))
+        m_document.editLinks(*links);
+    showSideLinks();
 }
 
 void Form1::mnuLevelProp_Click() {
-    const PropertyValues before = m_module.Properties();
-    LevelProp::Edit(m_module, this);
-    m_document.recordPropertiesEdit(before);
+    if (const std::optional<PropertyValues> properties = LevelProp::Edit(m_level.Properties(), this))
+        m_document.editProperties(*properties);
 }
 
 // --- Check Level -----------------------------------------------------------------------------------------
@@ -32,7 +32,7 @@ void Form1::mnuLevelProp_Click() {
 // One window, owned by the main window; opening it again brings it up and checks the level again.
 void Form1::mnuCheckLevel_Click() {
     if (!m_checkLevel) {
-        m_checkLevel = new CheckLevelWindow(m_module, this);
+        m_checkLevel = new CheckLevelWindow(m_level, this);
         connect(m_checkLevel, &CheckLevelWindow::problemChosen, this, &Form1::showProblemPlace);
     }
     m_checkLevel->CheckLevel(QStringLiteral("mnuCheckLevel_Click"));
@@ -58,27 +58,20 @@ void Form1::mnuWorldOverview_Click() {
 
 // --- Undo and redo --------------------------------------------------------------------------------------
 
-bool Form1::showScreenOfStep(int screen, const QString& place) {
-    if (screen < 0 || screen == m_module.CurrentScreen)
-        return true;
-    try {
-        m_module.ChangeScreen(static_cast<Integer>(screen));
-    } catch (const Failure& failure) {
-        ShowFailure(failure, place);
-    }
-    return m_module.CurrentScreen == screen;
-}
-
 void Form1::mnuUndo_Click() {
-    if (m_document.undoStack().canUndo() &&
-        showScreenOfStep(m_document.undoScreen(), QStringLiteral("mnuUndo_Click")))
-        m_document.undoStack().undo();
+    try {
+        m_document.undo();
+    } catch (const Failure& failure) {
+        ShowFailure(failure, QStringLiteral("mnuUndo_Click"));
+    }
 }
 
 void Form1::mnuRedo_Click() {
-    if (m_document.undoStack().canRedo() &&
-        showScreenOfStep(m_document.redoScreen(), QStringLiteral("mnuRedo_Click")))
-        m_document.undoStack().redo();
+    try {
+        m_document.redo();
+    } catch (const Failure& failure) {
+        ShowFailure(failure, QStringLiteral("mnuRedo_Click"));
+    }
 }
 
 // --- Test tools -----------------------------------------------------------------------------------------
@@ -91,17 +84,22 @@ TestCommand& Form1::testCommand() {
 
 void Form1::Command2_Click() {
     try {
-        testCommand().Run(*Label1, *Dialog, m_module.ProgramFolder);
+        testCommand().Run(*Label1, *Dialog, m_level.ProgramFolder);
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("Command2_Click"));
     }
 }
 
 void Form1::Command3_Click() {
-    try {
-        m_module.PrintTileProps();
-    } catch (const Failure& failure) {
-        ShowFailure(failure, QStringLiteral("Command3_Click"));
+    // Each tile shows its four direction properties, up and right over left and down, until it is drawn
+    // again.
+    for (int i = FirstGridTile; i <= LastGridTile; ++i) {
+        Tile(i)->setPicture(Tile(BlankTile)->picture());
+        Tile(i)->printText(QStringLiteral("%1,%2\r%3,%4")
+                               .arg(m_level.TilePropUp(i))
+                               .arg(m_level.TilePropRight(i))
+                               .arg(m_level.TilePropLeft(i))
+                               .arg(m_level.TilePropDown(i)));
     }
 }
 
@@ -113,7 +111,7 @@ void Form1::restyleGrid(const std::function<void(PictureBox&)>& setStyle, const 
             for (int index = FirstGridTile; index <= LastGridTile; ++index)
                 setStyle(*Tile(index));
         }
-        m_module.ReDisplayTiles();
+        redrawGrid();
     } catch (const Failure& failure) {
         ShowFailure(failure, place);
     }

@@ -19,6 +19,7 @@ void PictureBox::setBackColour(Long colour) {
     m_backColour = colour;
     m_printedText.clear();
     update();
+    emit backColourSet(colour);
 }
 
 void PictureBox::setPicture(const QImage& picture) {

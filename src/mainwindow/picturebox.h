@@ -53,6 +53,8 @@ signals:
     // The mouse pointer came onto the box, or went off it.
     void entered();
     void left();
+    // The back colour was set (to the same or another colour).
+    void backColourSet(Long colour);
 
 protected:
     void enterEvent(QEnterEvent* event) override;

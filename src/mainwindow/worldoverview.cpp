@@ -72,7 +72,7 @@ qint64 ThumbnailKey(int screen, int level) {
 
 // --- The map --------------------------------------------------------------------------------------------
 
-WorldMap::WorldMap(Module1& level, QWidget* parent)
+WorldMap::WorldMap(const Module1& level, QWidget* parent)
     : QWidget(parent), m_level(level), m_painter(level.PictureFolders()), m_thumbnails(ThumbnailCacheBytes),
       m_drawingPainter(std::make_unique<ScreenPainter>(level.PictureFolders())) {
     m_drawingThread.setMaxThreadCount(1);
@@ -529,7 +529,7 @@ WorldOverviewWindow::WorldOverviewWindow(LevelDocument& document, LoadDialog*& d
 
     Progress = new QLabel(this);
     Progress->setObjectName(QStringLiteral("Progress"));
-    Map = new WorldMap(document.module(), this);
+    Map = new WorldMap(document.state(), this);
     Fit = new QPushButton(tr("Fit"), this);
     Fit->setObjectName(QStringLiteral("Fit"));
     Fit->setAutoDefault(false);
@@ -604,7 +604,7 @@ void WorldOverviewWindow::saveGeometryToSettings() {
 
 // The file proposed is the level's name with .png, beside the level file.
 void WorldOverviewWindow::ExportImage_Click() {
-    const Module1& level = m_document.module();
+    const Module1& level = m_document.state();
     try {
         m_dialog->DialogTitle = QStringLiteral("Export Image");
         m_dialog->Filters = {tr("PNG images (*.png)")};

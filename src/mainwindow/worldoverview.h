@@ -47,7 +47,7 @@ public:
     static constexpr QRgb WarningColour = 0xFFFF4030;
     static constexpr QRgb FrameColour = 0xFF40D0FF;
 
-    WorldMap(Module1& level, QWidget* parent);
+    WorldMap(const Module1& level, QWidget* parent);
 
     // Reads every screen's side links and lays the map out again; every thumbnail is dropped. The links
     // of a large level are read a slice at a time while the window goes on working, the map laid out
@@ -135,7 +135,7 @@ private:
     void clampScale();
     void fitView();
 
-    Module1& m_level;
+    const Module1& m_level;
     ScreenPainter m_painter;
     QImage m_marker;
     std::vector<SideLinks> m_links;

@@ -32,7 +32,7 @@ private slots:
         m_f = std::make_unique<EditorFixture>();
         QVERIFY(m_f->show());
         QDir(m_f->root).mkpath("levels");
-        m_f->module->LevelFileName = m_f->path("levels/level.txt");
+        m_f->document->nameNewLevelFile(m_f->path("levels/level.txt"));
         WritePicture(m_f->path("elsewhere/star.bmp"), Qt::cyan);
         WritePicture(m_f->path("levels/Pics/taken.bmp"), Qt::red);
         WritePicture(m_f->path("elsewhere/taken.bmp"), Qt::blue);
@@ -105,7 +105,7 @@ private slots:
         QTest::keyClick(&form(), Qt::Key_F6);
         auto* window = form().findChild<PicturesWindow*>();
         QVERIFY(window);
-        m_f->module->LevelFileName.clear();
+        m_f->document->newLevel(); // a level without a file, in the program folder
         QVERIFY(!m_f->saveAs("levels/level.txt").isEmpty());
         QCOMPARE(window->folders().first(), QDir::cleanPath(m_f->path("levels/Pics")));
         QDir(m_f->root).mkpath("other");

@@ -96,7 +96,7 @@ private slots:
     // The screen left goes to its scratch file, as at every change of screen.
     void doubleClickGoesToScreenAndTile() {
         loadBrokenLevel();
-        m_f->module->ChangeScreen(2);
+        m_f->document->changeScreen(2);
         form().NewColor->setBackColour(255);
         QTest::mouseClick(form().UseColor, Qt::LeftButton);
         QTest::mouseClick(form().Tile(1), Qt::LeftButton);
@@ -130,7 +130,7 @@ private slots:
         QFETCH(QVariant, tile);
         QFETCH(int, shownScreen);
         form().MnuPLtemp_Click();
-        m_f->module->ChangeScreen(1);
+        m_f->document->changeScreen(1);
         form().mnuCheckLevel->trigger();
         LevelProblem problem;
         if (screen.isValid())

@@ -95,10 +95,10 @@ private slots:
             QVERIFY(form.TilePropWindow());
             unexplained = Unexplained(form.TilePropWindow(), form.TilePropWindow());
         } else if (window == "level") {
-            LevelProp dialog(*m_f->module, &form);
+            LevelProp dialog(m_f->module->Properties(), &form);
             unexplained = Unexplained(&dialog, &dialog);
         } else {
-            ScreenProp dialog(*m_f->module, &form);
+            ScreenProp dialog(m_f->document->links(), &form);
             unexplained = Unexplained(&dialog, &dialog);
         }
         QVERIFY2(unexplained.isEmpty(), qPrintable(unexplained.join(QStringLiteral(", "))));

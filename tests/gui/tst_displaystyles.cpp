@@ -7,11 +7,18 @@
 #include "editorfixture.h"
 
 #include <QtTest>
+#include <functional>
 
 class TestDisplayStyles : public QObject {
     Q_OBJECT
     std::unique_ptr<EditorFixture> m_f;
     tavrin::PictureBox* tile(int index) const { return m_f->form->Tile(index); }
+    // Tile `index` of the screen on display changed by `change`, as one edit.
+    void edit(int index, const std::function<void(tavrin::TileState&)>& change) {
+        tavrin::TileState state = m_f->document->tile(index);
+        change(state);
+        m_f->document->editTile(index, state);
+    }
     void click(const QString& n) { QTest::mouseClick(m_f->form->findChild<QWidget*>(n), Qt::LeftButton); }
 
 private slots:
@@ -32,13 +39,19 @@ private slots:
         QFETCH(QStringList, buttons);
         QFETCH(bool, appearance3D);
         QFETCH(bool, border);
-        m_f->module->TilePicture(10) = tavrin::FieldValue::text("\\missing.bmp");
-        m_f->module->TileBackColor(13) = tavrin::FieldValue::text("blue");
+        edit(10, [](tavrin::TileState& t) { t.picture = tavrin::FieldValue::text("\\missing.bmp"); });
+        edit(13, [](tavrin::TileState& t) { t.colour = tavrin::FieldValue::text("blue"); });
         for (int i : {0, 997, 998, 999}) {
             tile(i)->setAppearance3D(!appearance3D);
             tile(i)->setBorder(!border);
         }
-        tile(0)->setPicture(tile(999)->picture());
+        // Tile(0) painted with a picture: Test2 puts it on every tile, and the fresh screen's tiles, whose
+        // empty picture reference counts as 0, show it again once they are drawn.
+        m_f->dialog.files << m_f->path("Pics/grass.bmp");
+        click("Command8");
+        click("UsePicture");
+        QTest::mouseClick(tile(0), Qt::LeftButton);
+        QVERIFY(!tile(0)->picture().isNull());
         for (const QString& name : QStringList{"Command3"} + buttons)
             click(name);
         for (int i = 1; i <= 300; ++i)
@@ -52,13 +65,16 @@ private slots:
         QCOMPARE(m_f->messages.count() + m_f->quits, 0);
     }
 
+    // The marker stays drawn on its tile; Tile(998) shows the tile's own picture under it.
     void walkMarker() {
-        m_f->module->TilePicture(1) = tavrin::FieldValue::number(997);
+        edit(1, [](tavrin::TileState& t) { t.picture = tavrin::FieldValue::number(997); });
         click("Command6");
         QCOMPARE(tile(1)->picture(), tile(999)->picture());
-        m_f->module->TilePicture(1) = tavrin::FieldValue::text("\\grass.bmp");
+        QCOMPARE(tile(998)->picture(), tile(997)->picture());
+        edit(1, [](tavrin::TileState& t) { t.picture = tavrin::FieldValue::text("\\grass.bmp"); });
         click("Command6");
-        QCOMPARE(tile(1)->picture(), QImage(m_f->path("Pics/grass.bmp")));
+        QCOMPARE(tile(1)->picture(), tile(999)->picture());
+        QCOMPARE(tile(998)->picture(), QImage(m_f->path("Pics/grass.bmp")));
     }
 };
 

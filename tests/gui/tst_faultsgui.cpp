@@ -6,15 +6,24 @@
 #include <QLineEdit>
 #include <QtTest>
 
+namespace {
+// Tile 30 of the screen on display in colour 9, as one edit.
+void PaintTile30(EditorFixture& f) {
+    tavrin::TileState tile = f.document->tile(30);
+    tile.colour = tavrin::FieldValue::number(9);
+    f.document->editTile(30, tile);
+}
+} // namespace
+
 class TestFaultsGui : public QObject {
     Q_OBJECT
 private slots:
     void writesFail() {
         FaultyFiles files; // outlives the editor, which writes its session file as it goes
         EditorFixture f;
-        f.module->Files = &files;
+        f.document->setFiles(&files);
         f.form->MnuPLtemp_Click();
-        f.form->setBackColour(30, 9);
+        PaintTile30(f);
         files.failOpenWriteWith = tavrin::ErrPermission; // scratch files cannot be written
         f.goTo("2");                                     // refused: screen 0 stays on display
         QCOMPARE(f.form->backColour(30), tavrin::Long(9));
@@ -28,7 +37,7 @@ private slots:
         EditorFixture f;
         f.form->MnuPLtemp_Click();
         const tavrin::Long original = f.form->backColour(30);
-        f.form->setBackColour(30, 9);
+        PaintTile30(f);
         f.goTo("1");
         QFile::remove(f.path("Screen0.tmp")); // a scratch file vanishes: the screen comes from the level
         f.goTo("0");

@@ -41,8 +41,11 @@ private slots:
         f.dialog.files << std::nullopt << std::nullopt << f.path("never.txt");
         f.form->mnuLoad_Click(); // cancelled: silent
         f.form->mnuSave_Click(); // cancelled: silent
-        f.module->LevelLastScreen = -1;
+        tavrin::PropertyValues properties = f.module->Properties();
+        properties.lastScreen = -1;
+        f.document->editProperties(properties);
         f.form->mnuSave_Click();
+        f.document->undo(); // the level as it started again: nothing unsaved, nothing to ask about
         QFile::remove(f.path("PelmarLevel.txt"));
         f.form->MnuPLtemp_Click();
         QCOMPARE(f.titles(), (QStringList{"380, mnuSave_Click", "53, MnuPLtemp"}));
@@ -57,7 +60,9 @@ private slots:
         f.form->MnuPLtemp_Click();
         QVERIFY(QFile::exists(f.path("Screen2.tmp"))); // not the editor's own, so not deleted, but ...
         const QByteArray before = ReadFile(f.path("PelmarLevel.txt"));
-        f.module->TileBackColor(150) = tavrin::FieldValue::number(197121); // red 1, green 2, blue 3
+        tavrin::TileState tile = f.document->tile(150);
+        tile.colour = tavrin::FieldValue::number(197121); // red 1, green 2, blue 3
+        f.document->editTile(150, tile);
         const QByteArray after = f.saveAs("PelmarLevel.txt");
         QVERIFY(after.contains("\"Screen0\",150,197121,"));
         // ... screens of another level never come back into this one

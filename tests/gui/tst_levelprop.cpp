@@ -18,12 +18,13 @@ const QStringList Names{"LevelNameText", "AuthorText", "DateMadeText",  "Descrip
 const QStringList StartUp{"", "", "", "", "", "1", "0"};
 
 struct Dialog {
-    tavrin::Module1 m;
     tavrin::MessageCatcher messages;
-    tavrin::LevelProp dialog{m};
+    tavrin::LevelProp dialog{tavrin::PropertyValues()}; // the properties of a level as the editor starts
+    // The properties as OK took them; as given until then.
     QStringList stored() const {
-        return QStringList{m.LevelName, m.LevelAuthor, m.LevelDateMade, m.LevelDescription, m.LevelComments}
-               << QString::number(m.LevelStartTile) << QString::number(m.LevelLastScreen);
+        const tavrin::PropertyValues& p = dialog.properties();
+        return QStringList{p.name, p.author, p.dateMade, p.description, p.comments}
+               << QString::number(p.startTile) << QString::number(p.lastScreen);
     }
     QWidget* box(const QString& name) const { return dialog.findChild<QWidget*>(name); }
     QVariant text(const QString& n) const { return box(n)->metaObject()->userProperty().read(box(n)); }

@@ -36,13 +36,18 @@ private slots:
     void exitFromTile41LandsOnTile60() {
         FaultyFiles faulty;
         faulty.failOpenWriteWith = 75;
-        f->module->TilePropLeft(41) = 3;
-        f->module->SideScreen(3) = 7;
-        f->module->TilePropLeftOps(41) = FieldValue::number(60);
+        TileState exit = f->document->tile(41);
+        exit.directions[0] = 3; // left, through link 3
+        exit.operands[0] = FieldValue::number(60);
+        f->document->editTile(41, exit);
+        SideLinks links = f->document->links();
+        links[3] = 7;
+        f->document->editLinks(links);
         press(Qt::Key_Down, 2);
-        FileAccess* const files = std::exchange(f->module->Files, &faulty);
+        FileAccess* const files = f->module->Files;
+        f->document->setFiles(&faulty);
         press(Qt::Key_Left);
-        f->module->Files = files;
+        f->document->setFiles(files);
         QCOMPARE(f->titles(), QStringList{"75, Form_KeyDown"});
         QVERIFY(f->module->CurrentScreen == 0 && markerOn(41, SysWindowBackground));
         press(Qt::Key_Left);
@@ -121,12 +126,17 @@ private slots:
             {Qt::Key_Right, 16, 1, 141}, {Qt::Key_Left, 11, 0, 150}, {Qt::Key_Down, 8, 2, 10},
             {Qt::Key_Up, 15, 0, 10},     {Qt::Key_Up, 1, 3, 290},    {Qt::Key_Down, 1, 0, 10}};
         for (const auto& [key, times, screen, tile] : legs) {
-            f->module->TileBackColor(21) = FieldValue::number(Rgb(1, 2, f->module->CurrentScreen));
+            TileState painted = f->document->tile(21);
+            painted.colour = FieldValue::number(Rgb(1, 2, f->module->CurrentScreen));
+            f->document->editTile(21, painted);
             press(key, times);
             QVERIFY(f->module->CurrentScreen == screen &&
                     markerOn(tile, f->module->TileBackColor(tile).toLong()));
         }
-        f->module->SaveLevel(f->path("Walked.txt"));
+        const std::unique_ptr<LevelSave> save = f->document->beginSave(f->path("Walked.txt"));
+        while (!save->screensWritten())
+            save->writeScreen();
+        save->finish();
         QString expected = ReadFile(f->path("PelmarLevel.txt"));
         for (int s = 0; s <= 3; ++s)
             expected.replace(QRegularExpression(QString("(?m)^(\"Screen%1\",21,)\\d+").arg(s)),

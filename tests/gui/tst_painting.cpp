@@ -16,7 +16,7 @@ class TestPainting : public QObject {
     Form1& form() { return *m_f->form; }
     void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
     QByteArray scratch() {
-        m_f->module->SaveScreenTmp();
+        m_f->document->keepScreenOnDisplay();
         return ReadFile(m_f->path("Screen0.tmp"));
     }
 
@@ -58,9 +58,9 @@ private slots:
         const QByteArray text = scratch();
         QVERIFY(text.contains("\"Screen0\",9,-2147483643,\"\\water.bmp\",0,0,0,0,1,1,1,1\r\n"));
         QVERIFY(text.contains("\"Screen0\",21,-2147483643,,2,1,0,3,\"41\",\"\",\"a,b\",\"7\"\r\n"));
-        m_f->module->ChangeScreen(1);
+        m_f->document->changeScreen(1);
         QVERIFY(form().Tile(9)->picture().isNull());
-        m_f->module->ChangeScreen(0);
+        m_f->document->changeScreen(0);
         QCOMPARE(form().Tile(7)->backColour(), 255);
         QCOMPARE(form().Tile(8)->backColour(), -2147483643);
         QCOMPARE(form().Tile(9)->picture(), QImage(m_f->path("Pics/water.bmp")));
@@ -82,10 +82,10 @@ private slots:
             QCOMPARE(form().Tile(tile)->backColour(), 255);
         QCOMPARE(form().Tile(4)->backColour(), before);
         QCOMPARE(painted.count(), 4);
-        QUndoStack& steps = form().Document().undoStack();
+        const QUndoStack& steps = form().Document().undoStack();
         QCOMPARE(steps.count(), 1);
 
-        m_f->module->ChangeScreen(1);
+        m_f->document->changeScreen(1);
         form().mnuUndo->trigger();
         QCOMPARE(int(m_f->module->CurrentScreen), 0);
         QCOMPARE(form().Tile(2)->backColour(), before);
@@ -101,15 +101,17 @@ private slots:
     // Shift+click fills the tiles joined to the clicked one that look like it, and no others.
     void shiftClickFillsTheRegion() {
         LevelDocument& document = form().Document();
+        document.beginStroke("Set up");
         for (int tile = 1; tile <= 300; ++tile) {
             TileState state = document.tile(tile);
             state.colour = FieldValue::number((tile - 1) % 20 == 4 ? 2 : 1); // a wall down column 5
             state.picture = FieldValue::number(0);
-            document.setTile(tile, state);
+            document.editTile(tile, state);
         }
         TileState odd = document.tile(42);
         odd.picture = FieldValue::text("\\water.bmp"); // same colour, another picture: not filled
-        document.setTile(42, odd);
+        document.editTile(42, odd);
+        document.endStroke();
         m_f->dialog.colours = {255};
         click(form().Command7);
         click(form().UseColor);
@@ -120,7 +122,7 @@ private slots:
         QCOMPARE(filled, 4 * 15 - 1);
         QCOMPARE(form().Tile(42)->backColour(), 1);
         QCOMPARE(form().Tile(6)->backColour(), 1);
-        QCOMPARE(document.undoStack().count(), 1);
+        QCOMPARE(document.undoStack().count(), 2); // the set-up and the fill
         form().mnuUndo->trigger();
         QCOMPARE(form().Tile(1)->backColour(), 1);
     }
@@ -133,7 +135,8 @@ private slots:
         state.directions = {2, 1, 0, 3};
         state.operands = {FieldValue::text("41"), FieldValue(), FieldValue::text("a,b"),
                           FieldValue::number(7)};
-        form().Document().setTile(21, state);
+        form().Document().editTile(21, state);
+        const int steps = form().Document().undoStack().count();
         QTest::mouseClick(form().Tile(21), Qt::RightButton);
         QCOMPARE(form().NewColor->backColour(), 0x123456);
         QCOMPARE(m_f->module->PictureName, "\\water.bmp");
@@ -144,7 +147,7 @@ private slots:
             brush << box->text();
         QCOMPARE(brush, (QStringList{"2", "1", "0", "3", "41", "", "a,b", "7"}));
         QCOMPARE(form().Document().tile(21), state);
-        QCOMPARE(form().Document().undoStack().count(), 0);
+        QCOMPARE(form().Document().undoStack().count(), steps);
     }
 
     void changePicCancelled() {
@@ -160,7 +163,7 @@ private slots:
         const QImage builtin = form().Tile(997)->picture();
         click(form().UsePicture);
         click(form().Tile(25));
-        m_f->module->PictureName = "\\grass.bmp";
+        m_f->document->setBrushPicture("\\grass.bmp");
         click(form().Tile(997));
         click(form().UseApplyProp);
         form().PropDown->setText("40000");

@@ -21,13 +21,13 @@ private slots:
             QSKIP("runs as the child of killedEditorLeavesItsWork");
         EditorFixture f({}, folder);
         f.form->MnuPLtemp_Click();
-        f.module->ChangeScreen(2);
+        f.document->changeScreen(2);
         f.paint(150, 255);
-        f.module->ChangeScreen(0);
+        f.document->changeScreen(0);
         f.paint(7, 4660);
-        const PropertyValues before = f.module->Properties();
-        f.module->LevelName = "Renamed";
-        f.form->Document().recordPropertiesEdit(before);
+        PropertyValues renamed = f.module->Properties();
+        renamed.name = "Renamed";
+        f.document->editProperties(renamed);
         QTest::qWait(2500);
         std::printf("edited\n");
         std::fflush(stdout);
@@ -63,7 +63,7 @@ private slots:
             QVERIFY(f.form->Document().isModified() && f.form->windowTitle().endsWith('*'));
             QCOMPARE(f.form->Tile(7)->backColour(), 4660);
             QCOMPARE(f.module->LevelName, "Renamed");
-            f.module->ChangeScreen(2);
+            f.document->changeScreen(2);
             QCOMPARE(f.form->Tile(150)->backColour(), 255);
             const QByteArray saved = f.saveAs("recovered.txt");
             QVERIFY(saved.contains("\"Screen0\",7,4660,") && saved.contains("\"Screen2\",150,255,"));
@@ -89,14 +89,14 @@ private slots:
                 QFileInfo(b.module->ScratchFileName(1)).dir());
         a.form->MnuPLtemp_Click();
         b.form->MnuPLtemp_Click();
-        a.module->ChangeScreen(1);
+        a.document->changeScreen(1);
         a.paint(150, 255);
-        a.module->ChangeScreen(0);
-        b.module->ChangeScreen(1);
+        a.document->changeScreen(0);
+        b.document->changeScreen(1);
         QVERIFY(b.form->Tile(150)->backColour() != 255);
         b.answers << "Discard";
         QVERIFY(b.form->close());
-        a.module->ChangeScreen(1);
+        a.document->changeScreen(1);
         QCOMPARE(a.form->Tile(150)->backColour(), 255);
     }
 };

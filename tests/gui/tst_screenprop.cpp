@@ -24,9 +24,8 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, stored);
         QFETCH(int, code);
-        tavrin::Module1 m;
         tavrin::MessageCatcher messages;
-        tavrin::ScreenProp dialog(m);
+        tavrin::ScreenProp dialog(tavrin::Screen::freshLinks());
         dialog.show();
         for (int k = 2; k <= 9; ++k) {
             QCOMPARE(dialog.SideText(k)->text(), QString::number(k));
@@ -35,7 +34,7 @@ private slots:
         }
         QTest::keyClick(dialog.SideText(2), Qt::Key_Return);
         for (int k = 2; k <= 9; ++k)
-            QCOMPARE(QString::number(m.SideScreen(k)), stored.split(' ')[k - 2]);
+            QCOMPARE(QString::number(dialog.links()[size_t(k)]), stored.split(' ')[k - 2]);
         QCOMPARE(messages.count(), code ? 1 : 0);
         QCOMPARE(messages.messages().value(0).title.section(',', 0, 0).toInt(), code);
         QCOMPARE(dialog.isVisible(), code != 0);

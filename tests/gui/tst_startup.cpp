@@ -1,6 +1,7 @@
 // From the start of the program to its end: the load step, the status line, the About window, and Exit
 // against the close box.
 #include "editorfixture.h"
+#include "levelfixture.h"
 #include "splash.h"
 
 #include <QLabel>
@@ -29,17 +30,21 @@ private slots:
         QTest::addColumn<int>("walker");
         QTest::addColumn<QString>("expected");
         QTest::newRow("left, up, right, down") << 42 << "42, -5, 2, 32767, 0";
-        QTest::newRow("past the grid: number alone") << 301 << "301";
-        QTest::newRow("below 0: number alone") << -1 << "-1";
+        QTest::newRow("the start tile") << 1 << "1, 0, 0, 0, 0";
     }
     void statusLine() {
         QFETCH(int, walker);
         QFETCH(QString, expected);
         EditorFixture f;
-        f.module->TilePropLeft(42) = -5;
-        f.module->TilePropUp(42) = 2;
-        f.module->TilePropRight(42) = 32767;
-        f.module->WalkerTile = tavrin::Integer(walker);
+        // The walker stands on the start tile of the level loaded.
+        QVERIFY(
+            WriteFile(f.path("start.txt"),
+                      NumberedLevel(1, {}, "\"\",\"\",\"\",\"\",\"\"," + QByteArray::number(walker) + ",0")));
+        f.dialog.files << f.path("start.txt");
+        f.form->mnuLoad_Click();
+        tavrin::TileState tile = f.document->tile(42);
+        tile.directions = {-5, 2, 32767, 0};
+        f.document->editTile(42, tile);
         f.form->StatusTimer_Timer(); // the first tick
         QCOMPARE(f.form->Label2->text(), expected);
         QCOMPARE(f.form->TimeRunning->text(), QStringLiteral("1"));
@@ -67,7 +72,7 @@ private slots:
         QFETCH(bool, exit);
         EditorFixture f;
         QVERIFY(QFile(f.path("Screen12.tmp")).open(QIODevice::WriteOnly)); // found, not written here
-        f.module->ChangeScreen(1);
+        f.document->changeScreen(1);
         if (exit)
             f.form->mnuExit->trigger();
         f.form->close(); // after Exit, the window closing on the way out cleans nothing up either

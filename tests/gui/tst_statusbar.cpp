@@ -21,9 +21,9 @@ class TestStatusBar : public QObject {
         QCoreApplication::sendEvent(form().Tile(tile), &enter);
     }
     void setLastScreen(int last) {
-        const PropertyValues before = m_f->module->Properties();
-        m_f->module->LevelLastScreen = static_cast<Integer>(last);
-        form().Document().recordPropertiesEdit(before);
+        PropertyValues properties = m_f->module->Properties();
+        properties.lastScreen = static_cast<Integer>(last);
+        m_f->document->editProperties(properties);
     }
 
 private slots:
@@ -70,14 +70,14 @@ private slots:
     }
 
     void tileUnderThePointer() {
-        Module1& m = *m_f->module;
-        m.SideScreen(3) = 12;
-        m.TilePropLeft(21) = 3;
-        m.TilePropLeftOps(21) = FieldValue::text("40");
-        m.TilePropUp(21) = 1;
-        m.TilePropRight(21) = 0;
-        m.TilePropDown(21) = 7;
-        m.TilePropDownOps(21) = FieldValue::text("x");
+        SideLinks links = m_f->document->links();
+        links[3] = 12;
+        m_f->document->editLinks(links);
+        TileState tile = m_f->document->tile(21);
+        tile.directions = {3, 1, 0, 7};
+        tile.operands[0] = FieldValue::text("40");
+        tile.operands[3] = FieldValue::text("x");
+        m_f->document->editTile(21, tile);
         hover(21);
         QCOMPARE(label("StatusTile")->text(),
                  QString("Tile 21: left exit 3 to screen 12, tile 40, up blocked, right free, down exit 7 "
@@ -93,8 +93,10 @@ private slots:
     }
 
     void levelNameAndConfirmations() {
-        m_f->module->LevelName = "Caverns";
-        setLastScreen(2);
+        PropertyValues caverns = m_f->module->Properties();
+        caverns.name = "Caverns";
+        caverns.lastScreen = 2;
+        m_f->document->editProperties(caverns);
         m_f->goTo("1");
         m_f->paint(5, 255);
         form().ScreenToGoTo->setText("typed");

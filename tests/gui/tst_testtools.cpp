@@ -16,10 +16,9 @@ private slots:
     void cleanup() { m_f.reset(); }
 
     void test2Texts() {
-        m_f->module->TilePropUp(42) = 1;
-        m_f->module->TilePropRight(42) = 2;
-        m_f->module->TilePropLeft(42) = 3;
-        m_f->module->TilePropDown(42) = -1;
+        tavrin::TileState tile = m_f->document->tile(42);
+        tile.directions = {3, 1, 2, -1}; // left, up, right, down
+        m_f->document->editTile(42, tile);
         QTest::mouseClick(m_f->form->findChild<QWidget*>("Command3"), Qt::LeftButton);
         QCOMPARE(m_f->form->Tile(42)->printedText(), "1,2\r3,-1");
         QCOMPARE(m_f->form->Tile(300)->printedText(), "0,0\r0,0");

@@ -28,16 +28,13 @@ class TestTileProp : public QObject {
 private slots:
     void init() {
         m_f = std::make_unique<EditorFixture>();
-        Module1& m = *m_f->module;
-        m.TileBackColor(5) = FieldValue::number(1971210);
-        m.TilePropUp(5) = 1;
-        m.TilePropLeft(5) = 2;
-        m.TilePropDown(5) = -3;
-        m.TilePropRight(5) = 32767;
-        m.TilePropUpOps(5) = FieldValue::text("abc");
-        m.TilePropLeftOps(5) = FieldValue::number(60);
-        m.TilePropRightOps(5) = FieldValue::number(2.5);
-        m.TilePicture(5) = FieldValue::text("\\grass.bmp");
+        TileState tile = m_f->document->tile(5);
+        tile.colour = FieldValue::number(1971210);
+        tile.directions = {2, 1, 32767, -3}; // left, up, right, down
+        tile.operands = {FieldValue::number(60), FieldValue::text("abc"), FieldValue::number(2.5),
+                         tile.operands[3]};
+        tile.picture = FieldValue::text("\\grass.bmp");
+        m_f->document->editTile(5, tile);
         QVERIFY(m_f->show());
     }
     void cleanup() { m_f.reset(); }

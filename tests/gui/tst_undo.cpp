@@ -19,7 +19,7 @@ class TestUndo : public QObject {
             form().NewColor->setBackColour(255);
             QTest::mouseClick(form().UseColor, Qt::LeftButton);
         } else if (kind == "picture") {
-            m_f->module->PictureName = "\\water.bmp";
+            m_f->document->setBrushPicture("\\water.bmp");
             QTest::mouseClick(form().UsePicture, Qt::LeftButton);
         } else if (kind == "properties") {
             form().PropLeft->setText("1");
@@ -68,7 +68,7 @@ private slots:
         QCOMPARE(form().mnuUndo->text(), "Undo " + name);
         QVERIFY(!form().mnuRedo->isEnabled());
         if (fromAnotherScreen)
-            m_f->module->ChangeScreen(0);
+            m_f->document->changeScreen(0);
         form().mnuUndo->trigger();
         if (kind != "level properties")
             QCOMPARE(m_f->module->CurrentScreen, screen);
@@ -81,10 +81,49 @@ private slots:
         QCOMPARE(m_f->titles(), QStringList());
     }
 
+    // A step whose screen cannot be read back (its scratch file damaged or gone since) is neither undone
+    // nor redone: the screen on display, every tile and the step stay as they were, and one message says
+    // why.
+    void stepOfAnUnreadableScreen_data() {
+        QTest::addColumn<bool>("redo");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("undo, scratch file damaged") << false << false;
+        QTest::newRow("undo, scratch file gone") << false << true;
+        QTest::newRow("redo, scratch file damaged") << true << false;
+        QTest::newRow("redo, scratch file gone") << true << true;
+    }
+    void stepOfAnUnreadableScreen() {
+        QFETCH(bool, redo);
+        QFETCH(bool, removed);
+        m_f->goTo("2");
+        edit("colour");
+        if (redo)
+            form().mnuUndo->trigger();
+        m_f->goTo("1");
+        const QString scratch = m_f->module->ScratchFileName(2);
+        QVERIFY(QFile::exists(scratch));
+        if (removed)
+            QVERIFY(QFile::remove(scratch));
+        else
+            QVERIFY(WriteFile(scratch, "\"Screen2\",1,255,,0,0,0,0,1,1,1,1\r\n"));
+        const Screen shown = m_f->module->ScreenOnDisplay();
+        const int index = form().Document().undoStack().index();
+        QAction* item = redo ? form().mnuRedo : form().mnuUndo;
+        const QString text = item->text();
+        item->trigger();
+        QCOMPARE(m_f->titles(), QStringList{redo ? "75, mnuRedo_Click" : "75, mnuUndo_Click"});
+        QVERIFY(m_f->messages.messages().value(0).text.contains("Screen 2 cannot be read whole"));
+        QCOMPARE(int(m_f->module->CurrentScreen), 1);
+        QVERIFY(m_f->module->ScreenOnDisplay() == shown);
+        QCOMPARE(form().Tile(150)->backColour(), shown.tile(150).colour.toLong());
+        QCOMPARE(form().Document().undoStack().index(), index);
+        QCOMPARE(item->text(), text);
+    }
+
     // A new edit after an undo drops what could be redone; undoing back to the saved state is clean; a
     // click that changes nothing, or is refused, adds no step; loading a level leaves nothing to undo.
     void stackAndCleanState() {
-        QUndoStack& steps = form().Document().undoStack();
+        const QUndoStack& steps = form().Document().undoStack();
         QVERIFY(steps.isClean() && !form().mnuUndo->isEnabled());
         edit("colour");
         QVERIFY(!steps.isClean());

@@ -13,7 +13,7 @@ class TestUnsaved : public QObject {
     Q_OBJECT
     std::unique_ptr<EditorFixture> m_f;
     Form1& form() { return *m_f->form; }
-    Module1& module() { return *m_f->module; }
+    const Module1& module() { return *m_f->module; }
     QString level() const { return m_f->path("level.txt"); }
 
 private slots:
@@ -84,7 +84,7 @@ private slots:
 
     void newLevel() {
         m_f->paint(150, 255);
-        module().ChangeScreen(2);
+        m_f->document->changeScreen(2);
         m_f->answers << "Discard";
         form().mnuNew_Click();
         QCOMPARE(form().windowTitle(), "TavrinEditor");
@@ -139,7 +139,7 @@ private slots:
     void screensBeyondTheLastScreen() {
         QFETCH(QString, answer);
         QFETCH(QByteArray, lastScreenSaved);
-        module().ChangeScreen(9);
+        m_f->document->changeScreen(9);
         m_f->paint(150, 255);
         m_f->answers << answer;
         const QByteArray out = m_f->saveAs("out.txt");
@@ -158,9 +158,9 @@ private slots:
     }
     void fileThatIsNoLevel() {
         QFETCH(QByteArray, bytes);
-        module().ChangeScreen(1);
+        m_f->document->changeScreen(1);
         m_f->paint(150, 255);
-        module().ChangeScreen(0);
+        m_f->document->changeScreen(0);
         const QString file = m_f->path("picture.bmp");
         QVERIFY(WriteFile(file, bytes));
         m_f->answers << "Discard";
@@ -170,7 +170,7 @@ private slots:
         QVERIFY(m_f->messages.messages().first().text.contains(QDir::toNativeSeparators(file)));
         QVERIFY(module().LevelFileName == level() &&
                 form().windowTitle().startsWith("TavrinEditor (" + level()));
-        module().ChangeScreen(1);
+        m_f->document->changeScreen(1);
         QCOMPARE(form().Tile(150)->backColour(), 255);
     }
 
@@ -200,7 +200,7 @@ private slots:
         f.form->Form_Load();
         QCOMPARE(f.titles(), QStringList{"53, Form1_Load"});
         QCOMPARE(f.form->windowTitle(), "TavrinEditor (" + path + ")");
-        f.module->ChangeScreen(1);
+        f.document->changeScreen(1);
         QCOMPARE(f.titles().size(), 1);
         QVERIFY(f.saveAs("newlevel.txt").contains("\"LevelProp\""));
         QCOMPARE(f.titles().size(), 1);

@@ -193,13 +193,12 @@ void TestCheck::editedLevel() {
     level.last = 2;
     level.exit(2, 3, Left, 6, 9, FieldValue::number(1));
     m_f.writeFile("level.txt", level.bytes());
-    Module1& m = *m_f.module;
-    m.LoadLevelSequence(m_f.path("level.txt"), QStringLiteral("test"));
-    TileState tile = m.TileOnDisplay(20);
+    m_f.document->loadLevel(m_f.path("level.txt"), QStringLiteral("test"));
+    TileState tile = m_f.document->tile(20);
     tile.directions[Right] = 0;
-    m.StoreTile(20, tile);
+    m_f.document->editTile(20, tile);
     QStringList found;
-    for (const LevelProblem& p : CheckEditedLevel(m, {}))
+    for (const LevelProblem& p : CheckEditedLevel(*m_f.module, {}))
         found << Brief(p);
     found.sort();
     QCOMPARE(found, (QStringList{"link-out-of-range 2 3 left", "one-way-link 1 1 left",

@@ -9,10 +9,11 @@ using namespace tavrin;
 
 namespace {
 
-QList<Long> gridColours(const FakeGrid& grid) {
-    QList<Long> colours;
+// The colours of the tiles of the screen on display, Tile(0) included, as the level holds them.
+QStringList tileColours(const Module1& m) {
+    QStringList colours;
     for (int t = 0; t <= 300; ++t)
-        colours << grid.backColour(t);
+        colours << m.TileBackColor(t).toText();
     return colours;
 }
 
@@ -49,14 +50,14 @@ private slots:
         f.writeFile("Pics/text.bmp", "not a picture");
         const QByteArray level = NumberedLevel(3, {{screen * 1000 + 150, record}});
         f.load("level.txt", level);
-        f.module->ChangeScreen(Integer(screen));
+        f.document->changeScreen(Integer(screen));
         QCOMPARE(f.messages.size(), code ? 1 : 0); // shown when the screen is visited
         if (code)
             QVERIFY2(f.messages.front().contains(QString("line %1 of").arg(309 * screen + 150)),
                      qPrintable(f.messages.front()));
-        f.module->ChangeScreen(0);
+        f.document->changeScreen(0);
         f.messages.clear();
-        std::optional<Failure> notice = f.module->SaveLevel(f.path("level.txt"));
+        std::optional<Failure> notice = f.document->saveLevel(f.path("level.txt"));
         QVERIFY(f.messages.isEmpty());
         QCOMPARE(notice ? notice->code() : 0, code);
         if (notice)
@@ -87,24 +88,29 @@ private slots:
         QTest::newRow("no such file") << QByteArray() << int(ErrFileNotFound) << 0;
     }
 
-    // A file that cannot be loaded leaves the level on display exactly as it was: state, grid, scratch files.
+    // A file that cannot be loaded leaves the level on display exactly as it was: state, tiles, scratch
+    // files.
     void levelLoadIsAllOrNothing() {
         QFETCH(QByteArray, file);
         QFETCH(int, code);
         QFETCH(int, line);
         LevelFixture f;
         f.load("a.txt", NumberedLevel(3, {}, "\"A\",\"Ann\",\"\",\"\",\"\",57,2"));
-        f.module->ChangeScreen(1);
-        f.grid.setBackColour(5, Rgb(1, 2, 3)); // painted, not yet written anywhere
-        f.module->SideScreen(4) = 40;
-        const QList<Long> colours = gridColours(f.grid);
+        f.document->changeScreen(1);
+        f.paintColour(5, Rgb(1, 2, 3)); // painted, not yet written anywhere
+        SideLinks links = f.document->links();
+        links[4] = 40;
+        f.document->editLinks(links);
+        const QStringList colours = tileColours(*f.module);
         const QByteArray scratch = f.readFile("Screen0.tmp");
         if (!file.isEmpty())
             f.writeFile("b.txt", file);
 
+        QSignalSpy replaced(f.document.get(), &LevelDocument::levelReplaced);
+        QSignalSpy shown(f.document.get(), &LevelDocument::screenShown);
         Failure failure(0);
         try {
-            f.module->LoadLevelSequence(f.path("b.txt"), "test");
+            f.document->loadLevel(f.path("b.txt"), "test");
         } catch (const Failure& caught) {
             failure = caught;
         }
@@ -117,7 +123,8 @@ private slots:
         QVERIFY(m.LevelName == "A" && m.LevelAuthor == "Ann" && m.LevelStartTile == 57 &&
                 m.LevelLastScreen == 2);
         QVERIFY(m.CurrentScreen == 1 && m.SideScreen(4) == 40 && m.WalkerTile == 57);
-        QCOMPARE(gridColours(f.grid), colours);
+        QCOMPARE(tileColours(m), colours);
+        QVERIFY(replaced.isEmpty() && shown.isEmpty()); // nothing for the windows to redraw
         QCOMPARE(f.readFile("Screen0.tmp"), scratch);
     }
 
@@ -150,29 +157,30 @@ private slots:
         QVERIFY(QFile::link(f.path("mine.txt"), f.path("Screen0.tmp")));
         QVERIFY(QFile::link(f.path("mine.txt"), f.path("Screen2.tmp")));
 
-        f.module->ChangeScreen(2); // a link is no scratch file: before any level, screen 2 comes out blank
-        QCOMPARE(f.grid.backColour(7), f.grid.brush);
+        f.document->changeScreen(2); // a link is no scratch file: before any level, screen 2 comes out blank
+        QCOMPARE(f.module->TileBackColor(7), FieldValue::number(f.module->BrushColour));
         f.load("level.txt", NumberedLevel(3));
-        f.module->ChangeScreen(2);
-        QCOMPARE(f.grid.backColour(7), Long(2007));
-        f.module->TileBackColor(7) = FieldValue::number(Rgb(9, 9, 9));
-        f.module->ChangeScreen(0);
-        QCOMPARE(f.grid.backColour(7), Long(7));
-        f.module->ChangeScreen(2);
-        QCOMPARE(f.grid.backColour(7), Rgb(9, 9, 9)); // kept in a regular file of its own
+        f.document->changeScreen(2);
+        QCOMPARE(f.module->TileBackColor(7), FieldValue::number(2007));
+        f.paintColour(7, Rgb(9, 9, 9));
+        f.document->changeScreen(0);
+        QCOMPARE(f.module->TileBackColor(7), FieldValue::number(7));
+        f.document->changeScreen(2);
+        QCOMPARE(f.module->TileBackColor(7),
+                 FieldValue::number(Rgb(9, 9, 9))); // kept in a regular file of its own
         QVERIFY(QFileInfo(f.path("Screen0.tmp")).isSymLink() && QFileInfo(f.path("Screen2.tmp")).isSymLink());
         QCOMPARE(f.readFile("mine.txt"), mine);
 
         // A level the user keeps under a scratch file's name loads and stays; so does one saved over a
         // scratch file of the editor's.
-        f.module->LoadLevelSequence(f.path("Screen3.tmp"), "test");
+        f.document->loadLevel(f.path("Screen3.tmp"), "test");
         QCOMPARE(f.module->LevelFileName, f.path("Screen3.tmp"));
-        f.module->ChangeScreen(1);
-        f.module->ChangeScreen(2);
+        f.document->changeScreen(1);
+        f.document->changeScreen(2);
         QVERIFY(QFile::exists(f.path("Screen1.tmp")));
-        f.module->SaveLevel(f.path("Screen1.tmp"));
+        f.document->saveLevel(f.path("Screen1.tmp"));
         const QByteArray saved = f.readFile("Screen1.tmp");
-        f.module->DeleteScratchFiles();
+        f.document->end(); // the scratch files go, as at the end of the editor
         QStringList left = QDir(f.folder.path()).entryList(QDir::Files | QDir::System);
         left.sort();
         QStringList expected =
@@ -184,23 +192,23 @@ private slots:
         QCOMPARE(f.readFile("mine.txt"), mine);
 
         // Even a scratch file of the editor's own is the user's once loaded as a level.
-        f.module->ChangeScreen(1);
+        f.document->changeScreen(1);
         const QString own = f.module->ScratchFileName(2);
-        f.module->LoadLevelSequence(own, "test");
+        f.document->loadLevel(own, "test");
         QVERIFY(QFile::exists(own));
     }
 
-    // A save that fails after copying screens it never loaded leaves CurrentScreen naming the screen the grid
-    // shows, not the one it was writing.
+    // A save that fails after copying screens it never loaded leaves the screen on display as it was:
+    // CurrentScreen names it, not the one the save was writing.
     void failedSaveNamesTheScreenOnDisplay() {
         LevelFixture f;
         f.load("level.txt", NumberedLevel(3));
         FaultyFiles files;
         files.diskFullAfter = 15000; // screen 0 fits, screen 1 does not
-        f.module->Files = &files;
-        QCOMPARE(CodeOfFailure([&] { f.module->SaveLevel(f.path("copy.txt")); }), int(ErrDiskFull));
+        f.document->setFiles(&files);
+        QCOMPARE(CodeOfFailure([&] { f.saveTo(f.path("copy.txt")); }), int(ErrDiskFull));
         QCOMPARE(f.module->CurrentScreen, Integer(0));
-        QCOMPARE(f.grid.backColour(7), Long(7));
+        QCOMPARE(f.module->TileBackColor(7), FieldValue::number(7));
     }
 };
 

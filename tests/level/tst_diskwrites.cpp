@@ -27,7 +27,8 @@ struct Outcome {
 
 // Runs `action` in a child process whose files may grow to `limit` bytes and no further. Nothing when the
 // child did not come back with a report.
-std::optional<Outcome> RunUnderSizeLimit(qint64 limit, Module1& module, const std::function<void()>& action) {
+std::optional<Outcome> RunUnderSizeLimit(qint64 limit, const Module1& module,
+                                         const std::function<void()>& action) {
     int pipeEnds[2];
     if (::pipe(pipeEnds) != 0)
         return std::nullopt;
@@ -81,8 +82,8 @@ QMap<QString, QByteArray> Contents(const QString& folder) {
 // A level of five screens as the editor writes it, each tile its own colour, loaded.
 void WriteLevel(LevelFixture& f, const QString& name) {
     f.load(name, NumberedLevel(5));
-    f.module->SaveLevel(f.path(name)); // now in the editor's own layout, so its size is what a save writes
-    f.module->LoadLevelSequence(f.path(name), "test");
+    f.document->saveLevel(f.path(name)); // now in the editor's own layout, so its size is what a save writes
+    f.document->loadLevel(f.path(name), "test");
 }
 
 } // namespace
@@ -111,7 +112,7 @@ private slots:
         QFETCH(QString, target);
         QFETCH(bool, existed);
         LevelFixture f;
-        Module1& m = *f.module;
+        LevelDocument& document = *f.document;
         const QString path = f.path(target);
         std::function<void()> run;
         if (action == "write") {
@@ -125,19 +126,19 @@ private slots:
             };
         } else if (action == "save") {
             WriteLevel(f, target);
-            run = [&] { m.SaveLevel(path); };
+            run = [&] { document.saveLevel(path); };
         } else {
             if (existed) {
-                m.ChangeScreen(1);
-                m.ChangeScreen(0);
+                document.changeScreen(1);
+                document.changeScreen(0);
             }
-            f.grid.setBackColour(1, 123456);
-            run = [&] { m.ChangeScreen(1); };
+            f.paintColour(1, 123456);
+            run = [&] { document.changeScreen(1); };
         }
         if (limit < 0)
             limit += QFileInfo(path).size();
         const QMap<QString, QByteArray> before = Contents(f.folder.path());
-        const std::optional<Outcome> outcome = RunUnderSizeLimit(limit, m, run);
+        const std::optional<Outcome> outcome = RunUnderSizeLimit(limit, *f.module, run);
         QVERIFY(outcome);
         QCOMPARE(outcome->code, int(ErrPathAccess));
         QVERIFY2(outcome->description.contains(QDir::toNativeSeparators(path)),

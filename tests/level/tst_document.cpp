@@ -1,7 +1,8 @@
 // The level as a document: a screen read as a value without touching the one on display, the block
-// written from the tiles' values whatever the grid draws, and the document's announcements.
+// written from the tiles' values, and the document's announcements.
 #include "leveldocument.h"
 #include "levelfixture.h"
+#include "walker.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -26,15 +27,16 @@ QByteArray threeScreenLevel() {
 class TestDocument : public QObject {
     Q_OBJECT
 private slots:
-    // From its scratch file, from the level file, fresh; the screen on display and the grid stay as they
-    // are, an editor without a grid reads it too, and the value is what changing to the screen shows.
+    // From its scratch file, from the level file, fresh; the screen on display stays as it is, another
+    // editor reads it from the level file too, and the value is what changing to the screen shows.
     void readScreenLeavesTheDisplayAlone() {
         LevelFixture f;
         f.load("level.txt", threeScreenLevel());
-        Module1& m = *f.module;
-        m.ChangeScreen(1);
-        m.TileBackColor(5) = FieldValue::number(77);
-        m.ChangeScreen(0);
+        LevelDocument& document = *f.document;
+        const Module1& m = *f.module;
+        document.changeScreen(1);
+        f.paintColour(5, 77);
+        document.changeScreen(0);
         const Screen shown = m.ScreenOnDisplay();
 
         QCOMPARE(m.ReadScreen(1).tile(5).colour, FieldValue::number(77));
@@ -42,23 +44,24 @@ private slots:
         QVERIFY(two.tile(300).colour == FieldValue::number(2300) && two.links[4] == 12);
         QCOMPARE(m.ReadScreen(9), Screen::fresh());
         QVERIFY(m.CurrentScreen == 0 && m.ScreenOnDisplay() == shown);
-        QCOMPARE(f.grid.backColour(5), Long(5));
-        Module1 headless(nullptr, f.folder.path()); // reading needs no grid
-        headless.LevelFileName = f.path("level.txt");
-        QCOMPARE(headless.ReadScreen(2), two);
+        QCOMPARE(m.TileBackColor(5), FieldValue::number(5));
+        const Module1 other(f.folder.path()); // an editor with nothing on display reads it from the file
+        QCOMPARE(other.ReadScreenFrom(f.path("level.txt"), 2), two);
 
-        m.ChangeScreen(2);
+        document.changeScreen(2);
         QCOMPARE(m.ScreenOnDisplay(), two);
         QCOMPARE(two.encode(2), m.EncodeScreenBlock());
     }
 
-    // The grid only draws: a tile drawn otherwise (as under the walk marker) is written with its own
+    // The block is written from the tiles' values: a tile under the walk marker is written with its own
     // colour. A colour read as a text is written as the number it shows, as it always was.
     void blockIsWrittenFromTheTiles() {
         LevelFixture f;
         f.load("level.txt", TileLine(0, 5, "\"123\",0,0,0,0,0,1,1,1,1"));
-        f.module->TileBackColor(6) = FieldValue::number(1234);
-        f.grid.setBackColour(6, 999);
+        f.paintColour(6, 1234);
+        for (int step = 0; step < 5; ++step)
+            f.document->walk(KeyRight);
+        QCOMPARE(f.module->WalkerTile, Integer(6));
         const QByteArray block = f.module->EncodeScreenBlock();
         QVERIFY(block.contains("\"Screen0\",5,123,") && block.contains("\"Screen0\",6,1234,"));
     }
@@ -81,8 +84,8 @@ private slots:
     // An edit, a change of screen, undo back to the saved state, a new level: each announced once.
     void announcements() {
         LevelFixture f;
-        Module1& m = *f.module;
-        LevelDocument document(m);
+        LevelDocument& document = *f.document;
+        const Module1& m = *f.module;
         QSignalSpy tiles(&document, &LevelDocument::tileChanged);
         QSignalSpy links(&document, &LevelDocument::linksChanged);
         QSignalSpy properties(&document, &LevelDocument::propertiesChanged);
@@ -98,29 +101,29 @@ private slots:
         QCOMPARE(tiles.count(), 1);
         QCOMPARE(modified.takeFirst(), QVariantList{true});
 
-        m.ChangeScreen(3);
+        document.changeScreen(3);
         QCOMPARE(shown.takeFirst(), QVariantList{3});
-        const SideLinks oldLinks = document.links();
-        m.SideScreen(4) = 9;
-        document.recordLinksEdit(oldLinks);
+        SideLinks newLinks = document.links();
+        newLinks[4] = 9;
+        document.editLinks(newLinks);
         QCOMPARE(links.takeFirst(), QVariantList{3});
-        const PropertyValues oldProperties = m.Properties();
-        m.LevelName = QStringLiteral("Renamed");
-        document.recordPropertiesEdit(oldProperties);
+        PropertyValues renamed = m.Properties();
+        renamed.name = QStringLiteral("Renamed");
+        document.editProperties(renamed);
         QCOMPARE(properties.count(), 1);
 
-        document.undoStack().undo();
+        document.undo();
         QCOMPARE(properties.count(), 2);
-        document.undoStack().undo();
+        document.undo();
         QCOMPARE(links.takeFirst(), QVariantList{3});
-        m.ChangeScreen(0);
-        document.undoStack().undo();
+        document.changeScreen(0);
+        document.undo();
         QCOMPARE(tiles.last(), (QVariantList{0, 5}));
         QCOMPARE(modified.takeFirst(), QVariantList{false});
-        QVERIFY(m.TileBackColor(5) == before.colour && f.grid.backColour(5) == before.colour.toLong());
+        QCOMPARE(m.TileBackColor(5), before.colour);
 
-        document.undoStack().redo();
-        document.levelLoaded();
+        document.redo();
+        document.newLevel();
         QVERIFY(replaced.count() == 1 && !document.isModified());
     }
 };

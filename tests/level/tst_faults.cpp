@@ -1,6 +1,6 @@
 // Faults from outside that level storage meets itself: scratch files that vanish or are cut short, a level
 // file removed while in use, picture references that reach outside the Pics folder. Each gives one clear
-// failure, and the grid always shows a whole screen.
+// failure, and the screen on display is always a whole screen.
 #include "levelfixture.h"
 
 #include <QStandardPaths>
@@ -10,12 +10,20 @@ using namespace tavrin;
 
 namespace {
 
-bool showsLevelScreen(LevelFixture& f, int screen) {
+bool showsLevelScreen(const LevelFixture& f, int screen) {
     for (int t = 1; t <= 300; ++t)
-        if (f.grid.backColour(t) != screen * 1000 + t ||
-            f.module->TileBackColor(t).toLong() != screen * 1000 + t)
+        if (f.module->TileBackColor(t) != FieldValue::number(screen * 1000 + t))
             return false;
     return f.module->CurrentScreen == screen;
+}
+
+// The picture a reference gives, as the grid would show it: none when the reference names no picture.
+QImage ReferencedPicture(const Module1& m, const QString& reference) {
+    try {
+        return m.LoadPictureReference(reference);
+    } catch (const Failure&) {
+        return QImage();
+    }
 }
 } // namespace
 
@@ -31,15 +39,15 @@ private slots:
         QFETCH(bool, vanishes);
         LevelFixture f;
         f.load("level.txt", NumberedLevel(3));
-        f.module->ChangeScreen(1);
-        f.module->ChangeScreen(2);
+        f.document->changeScreen(1);
+        f.document->changeScreen(2);
         QFile scratch(f.path("Screen1.tmp"));
         QVERIFY(vanishes ? scratch.remove()
                          : scratch.open(QIODevice::ReadWrite) && scratch.resize(scratch.size() / 3));
         scratch.close();
-        QCOMPARE(CodeOfFailure([&] { f.module->ChangeScreen(1); }), int(ErrPathAccess));
+        QCOMPARE(CodeOfFailure([&] { f.document->changeScreen(1); }), int(ErrPathAccess));
         QVERIFY(showsLevelScreen(f, 1)); // not part of screen 1 over screen 2
-        f.module->ChangeScreen(0);
+        f.document->changeScreen(0);
         QCOMPARE(f.readFile("Screen1.tmp").count("\r\n"), 309);
     }
 
@@ -48,13 +56,13 @@ private slots:
         f.load("level.txt", NumberedLevel(3));
         const QByteArray before = f.readFile("level.txt");
         QFile::remove(f.path("level.txt"));
-        QCOMPARE(CodeOfFailure([&] { f.module->ChangeScreen(2); }), int(ErrPathAccess));
+        QCOMPARE(CodeOfFailure([&] { f.document->changeScreen(2); }), int(ErrPathAccess));
         QCOMPARE(f.module->TilePicture(5), FieldValue::number(0)); // a whole blank screen
         // Saving would write blank screens where the level had real ones: refused, nothing written.
-        QCOMPARE(CodeOfFailure([&] { f.module->SaveLevel(f.path("copy.txt")); }), int(ErrPathAccess));
+        QCOMPARE(CodeOfFailure([&] { f.saveTo(f.path("copy.txt")); }), int(ErrPathAccess));
         QVERIFY(!QFile::exists(f.path("copy.txt")));
         f.writeFile("level.txt", before);
-        f.module->ChangeScreen(1);
+        f.document->changeScreen(1);
         QVERIFY(showsLevelScreen(f, 1));
     }
 
@@ -63,25 +71,27 @@ private slots:
     void programFolderNotWritable() {
         QStandardPaths::setTestModeEnabled(true);
         LevelFixture f;
-        f.module->ChooseScratchFolder();
+        f.document->start();
         QVERIFY(f.module->ScratchFolder.isEmpty()); // a writable program folder keeps them
-        f.module->ProgramFolder = f.path("not-there");
-        f.module->ChooseScratchFolder();
-        QVERIFY(!f.module->ScratchFolder.isEmpty());
-        f.module->SaveScreenTmp();
-        QVERIFY(QFile::exists(f.module->ScratchFolder + "/Screen0.tmp"));
-        f.module->DeleteScratchFiles();
-        QVERIFY(!QFile::exists(f.module->ScratchFolder + "/Screen0.tmp"));
+        f.document->end();
+        LevelDocument installed(f.path("not-there"));
+        const Module1& m = installed.state();
+        installed.start();
+        QVERIFY(!m.ScratchFolder.isEmpty());
+        installed.keepScreenOnDisplay();
+        QVERIFY(QFile::exists(m.ScratchFolder + "/Screen0.tmp"));
+        installed.end();
+        QVERIFY(!QFile::exists(m.ScratchFolder + "/Screen0.tmp"));
         // Nor the user's data folder (here below a file): a private folder in the system's temporary folder.
         QStandardPaths::setTestModeEnabled(false);
         f.writeFile("a-file", "");
         const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", f.path("a-file/data").toLocal8Bit());
-        f.module->ChooseScratchFolder();
+        installed.start();
         qputenv("XDG_DATA_HOME", dataHome);
-        const QString folder = f.module->ScratchFolder;
+        const QString folder = m.ScratchFolder;
         QVERIFY2(folder.startsWith(QDir::tempPath() + "/tavrin-editor-"), qPrintable(folder));
-        f.module->SaveScreenTmp();
+        installed.keepScreenOnDisplay();
         QVERIFY(QFile::exists(folder + "/Screen0.tmp"));
         QDir(folder).removeRecursively();
     }
@@ -105,13 +115,13 @@ private slots:
         QDir(f.folder.path()).mkpath("Pics/sub");
         QDir(f.folder.path()).mkpath("Pics2");
         f.writePicture("sub/rock.bmp", Qt::gray);
-        FakeGrid::solidImage(Qt::red).save(f.path("secret.bmp"), "BMP");
-        FakeGrid::solidImage(Qt::red).save(f.path("Pics2/grass.bmp"), "BMP");
-        f.writeFile("level.txt", TileLine(0, 7, "5,\"" + reference.toLatin1() + "\",0,0,0,0,1,1,1,1"));
-        f.module->LoadLevel(f.path("level.txt"), "test");
+        SolidImage(Qt::red).save(f.path("secret.bmp"), "BMP");
+        SolidImage(Qt::red).save(f.path("Pics2/grass.bmp"), "BMP");
+        f.load("level.txt", TileLine(0, 7, "5,\"" + reference.toLatin1() + "\",0,0,0,0,1,1,1,1"));
         QVERIFY(f.messages.isEmpty());
-        QCOMPARE(!f.grid.picture(7).isNull(), shown);
-        QVERIFY(f.grid.picture(7) != FakeGrid::solidImage(Qt::red));
+        const QImage picture = ReferencedPicture(*f.module, f.module->TilePicture(7).textValue());
+        QCOMPARE(!picture.isNull(), shown);
+        QVERIFY(picture != SolidImage(Qt::red));
         QCOMPARE(f.module->TilePicture(7).toText(), reference); // kept as written
     }
 };

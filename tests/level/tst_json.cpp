@@ -55,10 +55,10 @@ private slots:
         LevelFixture f;
         f.writeFile("damaged.txt", Block(0) + Block(1, {{150, damaged}}) + Block(2) +
                                        "\"LevelProp\",\"Saved\",\"\",\"\",\"\",\"\",1,2,0,0,0,0\r\n");
-        f.module->LoadLevelSequence(f.path("damaged.txt"), "test");
-        f.module->ChangeScreen(1);
-        f.module->ChangeScreen(0);
-        f.module->SaveLevel(f.path("saved.txt"));
+        f.document->loadLevel(f.path("damaged.txt"), "test");
+        f.document->changeScreen(1);
+        f.document->changeScreen(0);
+        f.saveTo(f.path("saved.txt"));
         const QByteArray saved = f.readFile("saved.txt");
         QVERIFY(saved.contains(damaged));
         QTest::newRow("saved by the editor, with a damaged screen") << saved << 1;

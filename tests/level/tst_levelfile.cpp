@@ -1,9 +1,11 @@
 // Level files: the level readers, Save Level and the command-line level.
 #include "commandline.h"
 #include "faultyfiles.h"
+#include "leveldocument.h"
 #include "levelfixture.h"
 #include "walker.h"
 
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace tavrin;
@@ -35,12 +37,11 @@ QByteArray richLevel() {
            "\"LevelProp\",\"Rich, level\",\"Ann\",\"May\",\"One\r\nTwo, three\",\"\",57,2,0,0,0,0\r\n";
 }
 
-// What screen n of a level file puts into a fresh editor.
+// What screen n of a level file puts into a fresh editor that loads the level and changes to it.
 QList<FieldValue> screenOf(const QString& file, Integer screen) {
     LevelFixture f;
-    f.module->LevelFileName = file;
-    f.module->CurrentScreen = screen;
-    f.module->LoadScreen();
+    f.document->loadLevel(file, QStringLiteral("test"));
+    f.document->changeScreen(screen);
     const Module1& m = *f.module;
     QList<FieldValue> data;
     for (int i = 1; i <= 300; ++i)
@@ -60,12 +61,11 @@ private slots:
         LevelFixture f;
         f.writePicture("grass.bmp", Qt::green);
         f.load("rich.txt", richLevel());
-        Module1& m = *f.module;
-        QCOMPARE(m.LevelDescription, QString("One\r\nTwo, three"));
-        m.SaveScreenTmp();
-        m.SaveLevel(f.path("saved.txt"));
-        m.SaveScreenTmp();
-        m.SaveLevel(f.path("again.txt"));
+        QCOMPARE(f.module->LevelDescription, QString("One\r\nTwo, three"));
+        f.document->keepScreenOnDisplay();
+        f.saveTo(f.path("saved.txt"));
+        f.document->keepScreenOnDisplay();
+        f.saveTo(f.path("again.txt"));
         const QByteArray saved = f.readFile("saved.txt");
         QCOMPARE(f.readFile("again.txt"), saved);
         QVERIFY(!saved.contains("\"Screen5\""));
@@ -97,12 +97,16 @@ private slots:
         QFETCH(QByteArray, records);
         QFETCH(QList<int>, links);
         LevelFixture f;
-        for (int k = 2; k <= 9; ++k)
-            f.module->SideScreen(k) = Integer(10 + k);
+        // LoadSideScreens works on the screen on display, which only a level of its own can offer: its
+        // links are set to 12..19 by reading them from a file first.
+        Module1 level(f.folder.path());
+        level.SetDefaults();
+        f.writeFile("before.txt", sideRecords(0, {12, 13, 14, 15, 16, 17, 18, 19}));
+        level.LoadSideScreens(f.path("before.txt"));
         f.writeFile("level.txt", records + sideRecords(1, {1, 1, 1, 1, 1, 1, 1, 1}));
-        f.module->LoadSideScreens(f.path("level.txt"));
+        level.LoadSideScreens(f.path("level.txt"));
         for (int k = 2; k <= 9; ++k)
-            QCOMPARE(int(f.module->SideScreen(k)), links[k - 2]);
+            QCOMPARE(int(level.SideScreen(k)), links[k - 2]);
     }
 
     // Screens 0 and 1 come from their scratch files, 2 from the level file, 3 is blank with the links in
@@ -112,30 +116,33 @@ private slots:
         QByteArray level = sideRecords(2, {31, 32, 33, 34, 35, 36, 37, 38});
         for (int t = 1; t <= 300; ++t)
             level += TileLine(2, t, "222,0,0,0,0,0,1,1,1,1");
-        f.writeFile("level.txt", level);
-        Module1& m = *f.module;
-        m.LevelFileName = f.path("level.txt");
-        m.LevelLastScreen = 3;
-        m.SideScreen(2) = 20;
-        m.TileBackColor(1) = FieldValue::number(100);
-        m.ChangeScreen(1);
-        m.TileBackColor(1) = FieldValue::number(111);
-        m.ChangeScreen(9);
-        m.CurrentScreen = 1;
-        m.LoadScreen();
-        m.SaveScreenTmp();
-        m.SaveLevel(f.path("out.txt"));
+        f.load("level.txt", level);
+        LevelDocument& document = *f.document;
+        PropertyValues properties = f.module->Properties();
+        properties.lastScreen = 3;
+        document.editProperties(properties);
+        SideLinks links = document.links();
+        links[2] = 20;
+        document.editLinks(links);
+        f.paintColour(1, 100);
+        document.changeScreen(1);
+        f.paintColour(1, 111);
+        document.changeScreen(9);
+        document.changeScreen(1);
+        document.keepScreenOnDisplay();
+        f.saveTo(f.path("out.txt"));
         const QByteArray out = f.readFile("out.txt");
         QCOMPARE(out.count("\r\n"), 4 * 309 + 1);
         QVERIFY(out.indexOf("\"Screen0\",1,100,") < out.indexOf("\"Screen1\",1,111,"));
         QVERIFY(out.indexOf("\"Screen1\",1,111,") < out.indexOf("\"Screen2\",1,222,"));
         QVERIFY(out.contains("\"Screen0\",\"Side2\",20,") && out.contains("\"Screen2\",\"Side2\",31,"));
         QVERIFY(out.contains("\"Screen3\",\"Side2\",31,") && !out.contains("\"Screen9\""));
-        QCOMPARE(m.CurrentScreen, Integer(1));
+        QCOMPARE(f.module->CurrentScreen, Integer(1));
     }
 
     // Whether the save copies screens or loads each one, and even when it fails midway, the screen on
-    // display stays on display with its unsaved look and the walk marker where it stood.
+    // display stays on display with its unsaved tiles and the walk marker where it stood: nothing on
+    // display changes, and nothing is announced.
     void saveKeepsTheScreenOnDisplay_data() {
         QTest::addColumn<bool>("useIndex");
         QTest::addColumn<bool>("diskFills");
@@ -148,26 +155,29 @@ private slots:
         QFETCH(bool, diskFills);
         LevelFixture f;
         f.load("level.txt", NumberedLevel(4, {{2001, "2001,0,0,0,0,0,0,0,0,0"}}));
-        Module1& m = *f.module;
-        m.UseIndex = useIndex;
-        const QImage marker = FakeGrid::solidImage(Qt::red);
-        f.grid.setPicture(MarkerTile, marker);
-        m.ChangeScreen(2);
-        m.TileBackColor(7) = FieldValue::number(4242);
-        f.grid.setBackColour(7, 4242);
-        Walker(m).KeyDown(KeyRight);
-        QVERIFY(m.WalkerTile == 2 && f.grid.picture(2) == marker);
-        m.SaveScreenTmp();
+        LevelDocument& document = *f.document;
+        const Module1& m = *f.module;
+        document.setUseIndex(useIndex);
+        document.changeScreen(2);
+        f.paintColour(7, 4242);
+        document.walk(KeyRight);
+        QCOMPARE(m.WalkerTile, Integer(2));
+        document.keepScreenOnDisplay();
         FaultyFiles files;
         files.diskFullAfter = diskFills ? 30000 : -1;
-        m.Files = &files;
-        QCOMPARE(CodeOfFailure([&] { m.SaveLevel(f.path("out.txt")); }), diskFills ? int(ErrDiskFull) : 0);
+        document.setFiles(&files);
+        const Screen shown = m.ScreenOnDisplay();
+        QSignalSpy tiles(&document, &LevelDocument::tileChanged);
+        QSignalSpy screens(&document, &LevelDocument::screenShown);
+        QSignalSpy moved(&document, &LevelDocument::walkerMoved);
+        QCOMPARE(CodeOfFailure([&] { f.saveTo(f.path("out.txt")); }), diskFills ? int(ErrDiskFull) : 0);
         QCOMPARE(m.CurrentScreen, Integer(2));
         QCOMPARE(m.WalkerTile, Integer(2));
-        QCOMPARE(f.grid.backColour(7), Long(4242));
-        QCOMPARE(f.grid.backColour(100), Long(2100));
-        QCOMPARE(f.grid.picture(2), marker);
-        QCOMPARE(f.grid.backColour(PreviewTile), Long(2002));
+        QCOMPARE(m.TileBackColor(7), FieldValue::number(4242));
+        QCOMPARE(m.TileBackColor(100).toLong(), Long(2100));
+        QCOMPARE(m.TileBackColor(2).toLong(), Long(2002));
+        QVERIFY(m.ScreenOnDisplay() == shown);
+        QVERIFY(tiles.isEmpty() && screens.isEmpty() && moved.isEmpty());
     }
 
     void failedSavesLeaveTheOldFile_data() {
@@ -185,21 +195,23 @@ private slots:
         QFETCH(int, code);
         LevelFixture f;
         FaultyFiles files;
-        f.module->Files = &files;
+        f.document->setFiles(&files);
         f.writeFile("old.txt", "the old level\r\n");
         if (fault == "disk full copying") {
             // A level in the editor's own layout: its blocks are copied by the system as they stand.
             f.load("level.txt", NumberedLevel(4));
-            f.module->SaveLevel(f.path("level.txt"));
-            f.module->LoadLevelSequence(f.path("level.txt"), "test");
+            f.document->saveLevel(f.path("level.txt"));
+            f.document->loadLevel(f.path("level.txt"), "test");
         }
         const QStringList files0 = QDir(f.folder.path()).entryList(QDir::Files);
-        f.module->LevelLastScreen = fault == "negative" ? -1 : 3;
+        PropertyValues properties = f.module->Properties();
+        properties.lastScreen = fault == "negative" ? -1 : 3;
+        if (fault == "quote")
+            properties.name = "The \"best\" level";
+        f.document->editProperties(properties);
         files.diskFullAfter = fault.startsWith("disk full") ? 30000 : -1;
         files.failOpenWriteWith = fault == "no permission" ? ErrPermission : 0;
-        if (fault == "quote")
-            f.module->LevelName = "The \"best\" level";
-        QCOMPARE(CodeOfFailure([&] { f.module->SaveLevel(f.path("old.txt")); }), code);
+        QCOMPARE(CodeOfFailure([&] { f.saveTo(f.path("old.txt")); }), code);
         QCOMPARE(f.readFile("old.txt"), QByteArray("the old level\r\n"));
         QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files), files0);
     }

@@ -15,7 +15,7 @@ QColor ColourOf(const QImage& image) {
 
 void WritePicture(const QString& path, QColor colour) {
     QDir().mkpath(QFileInfo(path).path());
-    QVERIFY(FakeGrid::solidImage(colour, 4, 4).save(path, "BMP"));
+    QVERIFY(SolidImage(colour, 4, 4).save(path, "BMP"));
 }
 } // namespace
 
@@ -45,7 +45,7 @@ private slots:
         WritePicture(f.path("levels/Pics/walls/c.bmp"), Qt::blue);
         WritePicture(f.path("Pics/a.bmp"), Qt::yellow);
         WritePicture(f.path("Pics/b.bmp"), Qt::green);
-        f.module->LevelFileName = f.path("levels/level.txt");
+        f.document->nameNewLevelFile(f.path("levels/level.txt"));
         try {
             QCOMPARE(ColourOf(f.module->LoadPictureReference(reference)), colour);
         } catch (const Failure& failure) {
@@ -60,7 +60,7 @@ private slots:
     void aPictureAddedIsFoundInTheNextPass() {
         LevelFixture f;
         WritePicture(f.path("Pics/a.bmp"), Qt::yellow);
-        f.module->LevelFileName = f.path("levels/level.txt");
+        f.document->nameNewLevelFile(f.path("levels/level.txt"));
         QCOMPARE(ColourOf(f.module->LoadPictureReference("\\a.bmp")), QColor(Qt::yellow));
         WritePicture(f.path("levels/Pics/a.bmp"), Qt::red);
         QCOMPARE(ColourOf(f.module->LoadPictureReference("\\a.bmp")), QColor(Qt::yellow));
@@ -99,7 +99,7 @@ private slots:
         WritePicture(f.path("elsewhere/new.bmp"), Qt::cyan);
         WritePicture(f.path("elsewhere/a.bmp"), Qt::red);
         WritePicture(f.path("elsewhere/c.bmp"), Qt::cyan);
-        f.module->LevelFileName = f.path("levels/level.txt");
+        f.document->nameNewLevelFile(f.path("levels/level.txt"));
         const PictureChoice choice = f.module->ChoosePicture(f.path(chosen));
         QCOMPARE(choice.reference, reference);
         QCOMPARE(choice.outside, outside);
@@ -123,8 +123,8 @@ private slots:
         QFETCH(int, code);
         LevelFixture f;
         FaultyFiles files;
-        f.module->Files = &files;
-        f.module->LevelFileName = f.path("levels/level.txt");
+        f.document->setFiles(&files);
+        f.document->nameNewLevelFile(f.path("levels/level.txt"));
         QString source = f.path(fault == "quote" ? "elsewhere/a\".bmp" : "elsewhere/a.bmp");
         WritePicture(source, Qt::cyan);
         if (fault == "text")
@@ -134,7 +134,7 @@ private slots:
             WritePicture(f.path("levels/Pics/a.bmp"), Qt::red);
         files.diskFullAfter = hadOne ? 100 : -1;
         QString reference;
-        QCOMPARE(CodeOfFailure([&] { reference = f.module->ImportPicture(source); }), code);
+        QCOMPARE(CodeOfFailure([&] { reference = f.document->importPicture(source); }), code);
         const QStringList there = QDir(f.path("levels/Pics")).entryList(QDir::Files);
         if (code == 0) {
             QCOMPARE(reference, QString("\\a.bmp"));

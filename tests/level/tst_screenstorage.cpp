@@ -1,4 +1,5 @@
-// Scratch files, the screen block, LoadLevel and LoadScreen against a fake grid.
+// Scratch files, the screen block, LoadLevel and LoadScreen.
+#include "leveldocument.h"
 #include "levelfixture.h"
 
 #include <QtTest>
@@ -15,23 +16,31 @@ private slots:
         LevelFixture f;
         QFile expected(QStringLiteral(TAVRIN_TEST_DATA "/screen0_untouched.tmp"));
         QVERIFY(expected.open(QIODevice::ReadOnly));
-        f.module->SaveScreenTmp();
-        f.module->SaveScreenTmp();
+        LevelDocument& document = *f.document;
+        document.keepScreenOnDisplay();
+        document.keepScreenOnDisplay();
         QCOMPARE(f.readFile("Screen0.tmp"), expected.readAll());
-        f.module->TileBackColor(1) = FieldValue::number(-2147483633);
-        f.module->TilePicture(2) = FieldValue::text("997");
-        f.module->TilePicture(3) = FieldValue::number(997);
-        f.module->TilePropUpOps(3) = FieldValue::text("a, text\r\nwith a line break");
-        f.module->TilePropRightOps(3) = FieldValue();
-        f.module->SaveScreenTmp();
+        f.paintColour(1, -2147483633);
+        TileState tile = document.tile(2);
+        tile.picture = FieldValue::text("997");
+        document.editTile(2, tile);
+        tile = document.tile(3);
+        tile.picture = FieldValue::number(997);
+        tile.operands[1] = FieldValue::text("a, text\r\nwith a line break");
+        tile.operands[2] = FieldValue();
+        document.editTile(3, tile);
+        document.keepScreenOnDisplay();
         const QByteArray saved = f.readFile("Screen0.tmp");
-        FakeGrid grid;
-        Module1 other(&grid, f.folder.path());
+        // The second editor is a level of its own that reads the scratch file onto its display.
+        Module1 other(f.folder.path());
         other.LoadScreen();
-        QCOMPARE(grid.picture(2), grid.picture(997));
+        QVERIFY(other.TilePicture(2) == FieldValue::text("997") &&
+                other.TilePicture(3) == FieldValue::number(997));
         other.SaveScreenTmp();
         QCOMPARE(f.readFile("Screen0.tmp"), saved);
-        other.TilePropLeftOps(20) = FieldValue::text("say \"hi\"");
+        tile = other.TileOnDisplay(20);
+        tile.operands[0] = FieldValue::text("say \"hi\"");
+        other.StoreTile(20, tile);
         QVERIFY_THROWS_EXCEPTION(Failure, other.SaveScreenTmp());
         QCOMPARE(f.readFile("Screen0.tmp"), saved);
     }
@@ -39,21 +48,25 @@ private slots:
     // With no level loaded, silently: screen 2 from an empty scratch file that changes nothing, screen 1
     // blank, screen 0 from its scratch file with its own side links.
     void changeOfScreen() {
-        LevelFixture f;
-        f.module->LevelFileName.clear();
-        f.grid.brush = Rgb(10, 20, 30);
-        f.module->SideScreen(4) = 40;
+        LevelFixture f; // no level file
+        LevelDocument& document = *f.document;
+        document.setBrushColour(Rgb(10, 20, 30));
+        SideLinks links = document.links();
+        links[4] = 40;
+        document.editLinks(links);
         f.writeFile("Screen2.tmp", QByteArray());
-        f.module->ChangeScreen(2);
-        QCOMPARE(f.grid.backColour(1), SysWindowBackground);
-        f.module->ChangeScreen(1);
-        for (int i : {1, 300, PreviewTile}) // the walk preview too takes the blank look
-            QCOMPARE(f.grid.backColour(i), Rgb(10, 20, 30));
+        document.changeScreen(2);
+        QCOMPARE(f.module->TileBackColor(1).toLong(), SysWindowBackground);
+        document.changeScreen(1);
+        for (int i : {1, 300})
+            QCOMPARE(f.module->TileBackColor(i).toLong(), Rgb(10, 20, 30));
         QCOMPARE(f.module->SideScreen(4), Integer(40)); // a blank screen keeps the links in force
-        f.module->SideScreen(4) = 22;
-        f.module->ChangeScreen(0);
+        links = document.links();
+        links[4] = 22;
+        document.editLinks(links);
+        document.changeScreen(0);
         QCOMPARE(f.module->SideScreen(4), Integer(40));
-        f.module->ChangeScreen(1);
+        document.changeScreen(1);
         QCOMPARE(f.module->SideScreen(4), Integer(22));
         QVERIFY(f.messages.isEmpty());
     }
@@ -62,8 +75,8 @@ private slots:
         LevelFixture f;
         for (const char* name : {"Screen12.tmp", "Screens.tmp", "x.tmp"})
             f.writeFile(name, "x");
-        f.module->SaveScreenTmp();
-        f.module->DeleteScratchFiles();
+        f.document->keepScreenOnDisplay();
+        f.document->newLevel(); // the level is unloaded: the scratch files it wrote go
         QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files),
                  QStringList({"Screen12.tmp", "Screens.tmp", "x.tmp"}));
     }
@@ -96,10 +109,13 @@ private slots:
         LevelFixture f;
         f.writeFile("Pics/x.bmp", "this is not a picture");
         f.writeFile("level.txt", bytes);
-        f.module->LoadLevel(f.path("level.txt"), "test");
+        // LoadLevel alone, which the document offers only inside the level-load sequence: a level of its own.
+        Module1 level(f.folder.path());
+        level.SetDefaults();
+        level.LoadLevel(f.path("level.txt"), "test");
         QCOMPARE(f.messages.size(), code ? 1 : 0);
         QVERIFY(!code || f.messages.value(0).startsWith(QString("%1, LoadLevel - test|").arg(code)));
-        QCOMPARE(f.grid.backColour(2), colour);
+        QCOMPARE(level.TileBackColor(2).toLong(), colour);
     }
 };
 

@@ -1,5 +1,6 @@
 // The template level that ships with the editor: it loads without a message, saves back byte for byte,
 // and every exit leads to another screen of the level onto a tile that is not walled in.
+#include "leveldocument.h"
 #include "levelfixture.h"
 
 #include <QtTest>
@@ -16,19 +17,18 @@ private slots:
             QFile::copy(pics.filePath(name), f.path("Pics/" + name));
         QFile::copy(QStringLiteral(TAVRIN_SOURCE_DIR "/data/PelmarLevel.txt"),
                     f.module->TemplateLevelFileName());
-        Module1& m = *f.module;
-        m.LevelFileName = m.TemplateLevelFileName();
-        m.LoadLevelSequence(m.LevelFileName, "MnuPLtemp");
+        LevelDocument& document = *f.document;
+        const Module1& m = *f.module;
+        document.loadLevel(m.TemplateLevelFileName(), "MnuPLtemp");
         QVERIFY(m.LevelLastScreen >= 3 && m.LevelDescription.contains("\r\n"));
-        m.SaveScreenTmp();
-        m.SaveLevel(f.path("saved.txt"));
+        document.keepScreenOnDisplay();
+        f.saveTo(f.path("saved.txt"));
         QCOMPARE(f.readFile("saved.txt"), f.readFile("PelmarLevel.txt"));
 
         int exits = 0;
         for (Integer screen = 0; screen <= m.LevelLastScreen; ++screen) {
             QList<std::pair<int, int>> targets; // screen and landing tile of each exit
-            m.CurrentScreen = screen;
-            m.LoadScreen();
+            document.changeScreen(screen);
             for (int t = 1; t <= 300; ++t) {
                 const Integer props[] = {m.TilePropLeft(t), m.TilePropUp(t), m.TilePropRight(t),
                                          m.TilePropDown(t)};
@@ -40,8 +40,7 @@ private slots:
             }
             for (const auto& [target, landing] : targets) {
                 QVERIFY(target >= 0 && target <= m.LevelLastScreen && target != screen);
-                m.CurrentScreen = Integer(target);
-                m.LoadScreen();
+                document.changeScreen(Integer(target));
                 QVERIFY(landing >= 1 && landing <= 300);
                 QVERIFY(m.TilePropLeft(landing) != 1 || m.TilePropUp(landing) != 1 ||
                         m.TilePropRight(landing) != 1 || m.TilePropDown(landing) != 1);

@@ -43,8 +43,9 @@ public:
         QStandardPaths::setTestModeEnabled(true);
         if (programFolder.isEmpty())
             PrepareProgramFolder(root);
-        module = std::make_unique<tavrin::Module1>(nullptr, root);
-        form = std::make_unique<tavrin::Form1>(*module);
+        document = std::make_unique<tavrin::LevelDocument>(root);
+        module = &document->state();
+        form = std::make_unique<tavrin::Form1>(*document);
         form->Dialog = &dialog;
         form->SettingsFile = path("settings.ini");
         form->quitProgram = [this] { ++quits; };
@@ -113,7 +114,9 @@ public:
     QString root; // the program folder
     tavrin::MessageCatcher messages;
     ScriptedDialog dialog;
-    std::unique_ptr<tavrin::Module1> module;
+    std::unique_ptr<tavrin::LevelDocument> document;
+    const tavrin::Module1* module =
+        nullptr; // the document's level, read-only: changes go through the document
     std::unique_ptr<tavrin::Form1> form;
     int quits = 0;
 

@@ -5,9 +5,8 @@
 
 LevelFixture::LevelFixture() {
     QDir(folder.path()).mkdir(QStringLiteral("Pics"));
-    module = std::make_unique<tavrin::Module1>(&grid, folder.path());
-    module->SetDefaults();
-    module->PlaceWalkerOnStartTile();
+    document = std::make_unique<tavrin::LevelDocument>(folder.path());
+    module = &document->state();
     m_previousSink = tavrin::SetMessageSink(
         [this](const QString& title, const QString& text) { messages << title + u'|' + text; });
 }
@@ -24,7 +23,20 @@ void LevelFixture::writeFile(const QString& name, const QByteArray& bytes) const
 
 void LevelFixture::load(const QString& name, const QByteArray& bytes) {
     writeFile(name, bytes);
-    module->LoadLevelSequence(path(name), QStringLiteral("test"));
+    document->loadLevel(path(name), QStringLiteral("test"));
+}
+
+std::optional<tavrin::Failure> LevelFixture::saveTo(const QString& path) {
+    const std::unique_ptr<tavrin::LevelSave> save = document->beginSave(path);
+    while (!save->screensWritten())
+        save->writeScreen();
+    return save->finish();
+}
+
+void LevelFixture::paintColour(int index, tavrin::Long colour) {
+    tavrin::TileState tile = document->tile(index);
+    tile.colour = tavrin::FieldValue::number(colour);
+    document->editTile(index, tile);
 }
 
 QByteArray LevelFixture::readFile(const QString& name) const {
@@ -35,7 +47,13 @@ QByteArray LevelFixture::readFile(const QString& name) const {
 }
 
 void LevelFixture::writePicture(const QString& name, QColor colour, int size) const {
-    FakeGrid::solidImage(colour, size, size).save(path(QStringLiteral("Pics/") + name), "BMP");
+    SolidImage(colour, size, size).save(path(QStringLiteral("Pics/") + name), "BMP");
+}
+
+QImage SolidImage(QColor colour, int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
 }
 
 QByteArray TileLine(int screen, int tile, const QByteArray& rest) {

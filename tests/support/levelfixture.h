@@ -1,18 +1,21 @@
 #pragma once
 
 #include "failure.h"
-#include "fakegrid.h"
+#include "leveldocument.h"
 #include "module1.h"
 
 #include <QByteArray>
+#include <QColor>
+#include <QImage>
 #include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
 
-// A program folder in a temporary directory, with a Pics folder, a fake grid, a Module1 on it set up as
-// the load step leaves it, and a recorder for the messages shown.
+// A program folder in a temporary directory, with a Pics folder, a level document on it as the editor
+// starts it, and a recorder for the messages shown. The level is changed through the document; `module`
+// reads it.
 class LevelFixture {
 public:
     LevelFixture();
@@ -25,15 +28,23 @@ public:
     QByteArray readFile(const QString& name) const;
     // Writes a picture of one colour into the Pics folder.
     void writePicture(const QString& name, QColor colour, int size = 25) const;
+    // Writes the level to `path` as Save Level does, without making it the level's file; the notice of
+    // screens copied through unread.
+    std::optional<tavrin::Failure> saveTo(const QString& path);
+    // Tile `index` of the screen on display painted in `colour`, as one step.
+    void paintColour(int index, tavrin::Long colour);
 
     QTemporaryDir folder;
-    FakeGrid grid;
-    std::unique_ptr<tavrin::Module1> module;
-    QStringList messages; // "title|text"
+    std::unique_ptr<tavrin::LevelDocument> document;
+    const tavrin::Module1* module = nullptr; // the document's level
+    QStringList messages;                    // "title|text"
 
 private:
     tavrin::MessageSink m_previousSink;
 };
+
+// A small image of one colour, to tell pictures apart.
+QImage SolidImage(QColor colour, int width = 21, int height = 21);
 
 // The code of the failure an action ends with, 0 when it ends normally.
 int CodeOfFailure(const std::function<void()>& action);

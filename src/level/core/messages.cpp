@@ -137,6 +137,10 @@ constexpr Entry Table[] = {
      QT_TRANSLATE_NOOP("Messages", "'%1' is not a screen number: type a whole number from 0 to 32767.")},
     {Msg::TemplateMissing,
      QT_TRANSLATE_NOOP("Messages", "File not found: the template level %1 is missing.")},
+    {Msg::StepScreenUnreadable,
+     QT_TRANSLATE_NOOP(
+         "Messages", "Screen %1 cannot be read whole, so \"%2\" was not %3 and nothing changed. Its scratch "
+                     "file or the level file was changed or removed outside the editor.")},
 
     {Msg::LastScreenBelowZero,
      QT_TRANSLATE_NOOP("Messages",

@@ -62,6 +62,7 @@ enum class Msg : int {
     LevelFileGoneBlank,
     NotAScreenNumber,
     TemplateMissing,
+    StepScreenUnreadable,
 
     // Saving a level.
     LastScreenBelowZero,

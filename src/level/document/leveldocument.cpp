@@ -1,47 +1,14 @@
 #include "leveldocument.h"
 
+#include "messages.h"
+
+#include <QDateTime>
+#include <QScopeGuard>
 #include <QUndoCommand>
 
 namespace tavrin {
 
 namespace {
-
-// One step: a value of the document before and after the edit. The edit was made before the step was
-// recorded, so the first redo, which the stack runs on push, changes nothing.
-template <typename Value> class EditStep : public QUndoCommand {
-public:
-    using Apply = std::function<void(const Value&)>;
-    EditStep(const QString& name, int screen, Value before, Value after, Apply apply,
-             QUndoCommand* stroke = nullptr)
-        : QUndoCommand(name, stroke), m_screen(screen), m_before(std::move(before)),
-          m_after(std::move(after)), m_apply(std::move(apply)) {}
-
-    void undo() override { m_apply(m_before); }
-    void redo() override {
-        if (m_done)
-            m_apply(m_after);
-        m_done = true;
-    }
-    int screen() const { return m_screen; }
-
-private:
-    int m_screen;
-    Value m_before;
-    Value m_after;
-    Apply m_apply;
-    bool m_done = false;
-};
-
-// The screen of a step; -1 for the level-wide ones.
-int screenOf(const QUndoCommand* step) {
-    if (step->childCount() > 0) // a stroke: its tiles are all on one screen
-        return screenOf(step->child(0));
-    if (const auto* tile = dynamic_cast<const EditStep<std::pair<int, TileState>>*>(step))
-        return tile->screen();
-    if (const auto* links = dynamic_cast<const EditStep<SideLinks>*>(step))
-        return links->screen();
-    return -1;
-}
 
 // The name of a tile step after what the click changed.
 QString tileStepName(const TileState& before, const TileState& after) {
@@ -55,62 +22,258 @@ QString tileStepName(const TileState& before, const TileState& after) {
     return picture ? QStringLiteral("Paint Picture") : QStringLiteral("Apply Properties");
 }
 
+// A step of one screen; -1 for a level-wide one.
+class ScreenStep : public QUndoCommand {
+public:
+    ScreenStep(const QString& name, int screen, QUndoCommand* parent = nullptr)
+        : QUndoCommand(name, parent), m_screen(screen) {}
+    int screen() const { return m_screen; }
+
+protected:
+    // The edit was made before the step was recorded, so the first redo, which the stack runs on push,
+    // changes nothing.
+    bool firstRedo() { return !std::exchange(m_done, true); }
+
+private:
+    int m_screen;
+    bool m_done = false;
+};
+
+// The screen of a step: a stroke's tiles are all on one screen.
+int screenOf(const QUndoCommand* step) {
+    if (step->childCount() > 0)
+        return screenOf(step->child(0));
+    if (const auto* ofScreen = dynamic_cast<const ScreenStep*>(step))
+        return ofScreen->screen();
+    return -1;
+}
+
 } // namespace
 
-LevelDocument::LevelDocument(Module1& module, QObject* parent) : QObject(parent), m_module(module) {
+class LevelDocument::TileStep : public ScreenStep {
+public:
+    TileStep(LevelDocument& document, int screen, int index, TileState before, TileState after,
+             QUndoCommand* stroke)
+        : ScreenStep(tileStepName(before, after), screen, stroke), m_document(document), m_index(index),
+          m_before(std::move(before)), m_after(std::move(after)) {}
+    void undo() override { m_document.storeTile(screen(), m_index, m_before); }
+    void redo() override {
+        if (!firstRedo())
+            m_document.storeTile(screen(), m_index, m_after);
+    }
+
+private:
+    LevelDocument& m_document;
+    int m_index;
+    TileState m_before;
+    TileState m_after;
+};
+
+class LevelDocument::LinksStep : public ScreenStep {
+public:
+    LinksStep(LevelDocument& document, int screen, const SideLinks& before, const SideLinks& after)
+        : ScreenStep(QStringLiteral("Screen Properties"), screen), m_document(document), m_before(before),
+          m_after(after) {}
+    void undo() override { m_document.storeLinks(screen(), m_before); }
+    void redo() override {
+        if (!firstRedo())
+            m_document.storeLinks(screen(), m_after);
+    }
+
+private:
+    LevelDocument& m_document;
+    SideLinks m_before;
+    SideLinks m_after;
+};
+
+class LevelDocument::PropertiesStep : public ScreenStep {
+public:
+    PropertiesStep(LevelDocument& document, PropertyValues before, PropertyValues after)
+        : ScreenStep(QStringLiteral("Level Properties"), -1), m_document(document),
+          m_before(std::move(before)), m_after(std::move(after)) {}
+    void undo() override { m_document.storeProperties(m_before); }
+    void redo() override {
+        if (!firstRedo())
+            m_document.storeProperties(m_after);
+    }
+
+private:
+    LevelDocument& m_document;
+    PropertyValues m_before;
+    PropertyValues m_after;
+};
+
+LevelDocument::LevelDocument(QString programFolder, QObject* parent)
+    : QObject(parent), m_level(std::move(programFolder)) {
+    m_level.SetDefaults();
     connect(&m_stack, &QUndoStack::cleanChanged, this, [this] { emit modifiedChanged(isModified()); });
-    m_module.ScreenShown = [this](Integer screen) { emit screenShown(screen); };
+    m_level.ScreenShown = [this](Integer screen) { emit screenShown(screen); };
 }
 
 // The stack clears itself as it goes, which would tell the windows, half gone themselves, that the level is
 // unmodified.
 LevelDocument::~LevelDocument() {
-    m_module.ScreenShown = nullptr;
+    m_level.ScreenShown = nullptr;
     blockSignals(true);
 }
 
-TileState LevelDocument::tile(int index) const {
-    return m_module.TileOnDisplay(index);
+// --- The editor's run ------------------------------------------------------------------------------------
+
+void LevelDocument::start() {
+    m_level.ChooseScratchFolder();
+    m_level.SetDefaults();
+    m_level.CurrentScreen = 0;
 }
 
-void LevelDocument::setTile(int index, const TileState& state) {
-    Module1& m = m_module;
-    m.StoreTile(index, state);
-    m.Grid->setBackColour(index, state.colour.toLong());
+void LevelDocument::end() {
+    m_level.DeleteScratchFiles();
+    m_level.EndSession();
+}
+
+std::optional<SessionState> LevelDocument::recoverableSession() const {
+    return m_level.RecoverableSession();
+}
+
+void LevelDocument::discardSession(const SessionState& session) {
+    m_level.DiscardSession(session);
+}
+
+void LevelDocument::recoverSession(const SessionState& session) {
+    std::optional<Failure> trouble;
     try {
-        m.ShowPicture(index, state.picture);
-    } catch (const Failure&) {
-        m.Grid->setPicture(index, QImage()); // a reference the tile held before: it showed none then too
+        m_level.RecoverSession(session);
+    } catch (const Failure& failure) {
+        trouble = failure;
     }
-    emit tileChanged(m.CurrentScreen, index);
+    levelLoaded();
+    m_recovered = true;
+    emit modifiedChanged(true);
+    if (trouble)
+        throw *trouble;
 }
 
-SideLinks LevelDocument::links() const {
-    SideLinks links = {};
-    for (int k = 2; k <= 9; ++k)
-        links[size_t(k)] = m_module.SideScreen(k);
-    return links;
+void LevelDocument::keepSession(bool unsaved) {
+    m_level.WriteSession(unsaved);
 }
 
-void LevelDocument::setLinks(const SideLinks& links) {
+void LevelDocument::keepScreenOnDisplay() {
+    m_level.SaveScreenTmp();
+}
+
+void LevelDocument::setFiles(FileAccess* files) {
+    m_level.Files = files;
+}
+
+void LevelDocument::setUseIndex(bool useIndex) {
+    m_level.UseIndex = useIndex;
+}
+
+// --- Level files -----------------------------------------------------------------------------------------
+
+void LevelDocument::loadLevel(const QString& path, const QString& callerName) {
+    m_level.LoadLevelSequence(path, callerName);
+    levelLoaded();
+}
+
+void LevelDocument::newLevel() {
+    const auto replaced = qScopeGuard([this] { levelLoaded(); });
+    m_level.NewLevel();
+}
+
+void LevelDocument::nameNewLevelFile(const QString& path) {
+    m_level.LevelFileName = path;
+    m_level.LevelFileIsNew = true;
+}
+
+std::unique_ptr<LevelSave> LevelDocument::beginSave(const QString& path) {
+    return std::make_unique<LevelSave>(m_level, path);
+}
+
+void LevelDocument::levelSavedAs(const QString& path) {
+    m_level.LevelFileName = path;
+    m_level.LevelFileIsNew = false;
+    levelSaved();
+}
+
+std::optional<Failure> LevelDocument::saveLevel(const QString& path) {
+    const std::optional<Failure> notice = m_level.SaveLevel(path);
+    levelSavedAs(path);
+    return notice;
+}
+
+// --- Screens and the walk --------------------------------------------------------------------------------
+
+void LevelDocument::goToScreen(const QString& text) {
+    m_level.GoToScreen(text);
+}
+
+void LevelDocument::changeScreen(Integer screen) {
+    m_level.ChangeScreen(screen);
+}
+
+// The screen being left goes to its scratch file first, like every other change of screen; the screen
+// entered comes with its own side links from where its tiles come from. The marker lands only once the
+// screen is on display.
+WalkStep LevelDocument::walk(int keyCode) {
+    const WalkStep step = NextWalkStep(m_level, keyCode);
+    switch (step.kind) {
+    case WalkStep::Stay:
+        break;
+    case WalkStep::OffGrid:
+        emit walkerMoved(m_level.WalkerTile, false);
+        break;
+    case WalkStep::Exit:
+        m_level.SaveScreenTmp();
+        m_level.CurrentScreen = step.screen;
+        m_level.LoadScreen();
+        [[fallthrough]];
+    case WalkStep::Move:
+        m_level.WalkerTile = step.tile;
+        emit walkerMoved(step.tile, true);
+        break;
+    }
+    return step;
+}
+
+// --- Edits -----------------------------------------------------------------------------------------------
+
+void LevelDocument::edited(int screen) {
+    m_level.LastEdit = QDateTime::currentDateTime();
+    if (screen >= 0)
+        m_editedScreens.insert(screen);
+}
+
+void LevelDocument::storeTile(int screen, int index, const TileState& state) {
+    if (screen != m_level.CurrentScreen) // the step's screen is brought on display before; never here
+        return;
+    m_level.StoreTile(index, state);
+    m_level.LastEdit = QDateTime::currentDateTime();
+    emit tileChanged(screen, index);
+}
+
+void LevelDocument::storeLinks(int screen, const SideLinks& links) {
+    if (screen != m_level.CurrentScreen)
+        return;
     for (int k = 2; k <= 9; ++k)
-        m_module.SideScreen(k) = links[size_t(k)];
-    for (int k = 2; k <= 5; ++k)
-        m_module.Grid->showSideLink(k, QString::number(links[size_t(k)]));
-    emit linksChanged(m_module.CurrentScreen);
+        m_level.SideScreen(k) = links[size_t(k)];
+    m_level.LastEdit = QDateTime::currentDateTime();
+    emit linksChanged(screen);
+}
+
+void LevelDocument::storeProperties(const PropertyValues& properties) {
+    m_level.SetProperties(properties);
+    m_level.LastEdit = QDateTime::currentDateTime();
+    emit propertiesChanged();
 }
 
 void LevelDocument::editTile(int index, const TileState& state) {
     const TileState before = tile(index);
     if (state == before)
         return;
-    setTile(index, state);
-    m_editedScreens.insert(m_module.CurrentScreen);
-    using Step = EditStep<std::pair<int, TileState>>;
-    auto* step = new Step(
-        tileStepName(before, state), m_module.CurrentScreen, {index, before}, {index, state},
-        [this](const std::pair<int, TileState>& value) { setTile(value.first, value.second); },
-        m_stroke.get());
+    const int screen = m_level.CurrentScreen;
+    storeTile(screen, index, state);
+    edited(screen);
+    auto* step = new TileStep(*this, screen, index, before, state, m_stroke.get());
     if (!m_stroke)
         m_stack.push(step);
 }
@@ -126,28 +289,75 @@ void LevelDocument::endStroke() {
         m_stack.push(stroke.release()); // its tiles are painted already: the first redo changes nothing
 }
 
-void LevelDocument::recordLinksEdit(const SideLinks& before) {
-    const SideLinks after = links();
-    for (int k = 2; k <= 5; ++k)
-        m_module.Grid->showSideLink(k, QString::number(after[size_t(k)]));
-    if (after == before)
-        return;
-    m_editedScreens.insert(m_module.CurrentScreen);
-    m_stack.push(new EditStep<SideLinks>(QStringLiteral("Screen Properties"), m_module.CurrentScreen, before,
-                                         after, [this](const SideLinks& value) { setLinks(value); }));
-    emit linksChanged(m_module.CurrentScreen);
+void LevelDocument::paintBlankTile(const TileState& state) {
+    m_level.StoreTile(BlankTile, state);
+    emit tileChanged(m_level.CurrentScreen, BlankTile); // tiles showing its picture show the new one
 }
 
-void LevelDocument::recordPropertiesEdit(const PropertyValues& before) {
-    const PropertyValues after = m_module.Properties();
-    if (after == before)
+void LevelDocument::editLinks(const SideLinks& links) {
+    const SideLinks before = m_level.LinksOnDisplay();
+    if (links == before)
         return;
-    m_stack.push(new EditStep<PropertyValues>(QStringLiteral("Level Properties"), -1, before, after,
-                                              [this](const PropertyValues& value) {
-                                                  m_module.SetProperties(value);
-                                                  emit propertiesChanged();
-                                              }));
-    emit propertiesChanged();
+    const int screen = m_level.CurrentScreen;
+    storeLinks(screen, links);
+    edited(screen);
+    m_stack.push(new LinksStep(*this, screen, before, links));
+}
+
+void LevelDocument::editProperties(const PropertyValues& properties) {
+    const PropertyValues before = m_level.Properties();
+    if (properties == before)
+        return;
+    storeProperties(properties);
+    edited(-1);
+    m_stack.push(new PropertiesStep(*this, before, properties));
+}
+
+void LevelDocument::setBrushColour(Long colour) {
+    m_level.BrushColour = colour;
+}
+
+void LevelDocument::setBrushPicture(const QString& reference) {
+    m_level.PictureName = reference;
+}
+
+QString LevelDocument::importPicture(const QString& path) {
+    return m_level.ImportPicture(path);
+}
+
+// --- Undo ------------------------------------------------------------------------------------------------
+
+// The screen is read before anything changes: a scratch file that went or became unreadable since the step
+// was made stops the step here, with the screen on display and the step where they were.
+void LevelDocument::showScreenOfStep(int screen) {
+    if (screen < 0 || screen == m_level.CurrentScreen)
+        return;
+    const auto number = static_cast<Integer>(screen);
+    const Module1::ScreenLoad load = m_level.LoadScreenValue(number, m_level.ScreenOnDisplay());
+    if (load.trouble || load.partly) {
+        const Failure& cause = load.trouble ? *load.trouble : load.partly->second;
+        const bool undoing = m_stack.canUndo() && screen == undoScreen();
+        throw Failure(cause.code(), Text(Msg::StepScreenUnreadable)
+                                        .arg(screen)
+                                        .arg(undoing ? m_stack.undoText() : m_stack.redoText())
+                                        .arg(undoing ? QStringLiteral("undone") : QStringLiteral("redone")));
+    }
+    m_level.SaveScreenTmp();
+    m_level.ShowLoadedScreen(number, load);
+}
+
+void LevelDocument::undo() {
+    if (!m_stack.canUndo())
+        return;
+    showScreenOfStep(undoScreen());
+    m_stack.undo();
+}
+
+void LevelDocument::redo() {
+    if (!m_stack.canRedo())
+        return;
+    showScreenOfStep(redoScreen());
+    m_stack.redo();
 }
 
 int LevelDocument::undoScreen() const {
@@ -167,11 +377,6 @@ QList<int> LevelDocument::editedScreensAbove(int lastScreen) const {
     return screens;
 }
 
-void LevelDocument::levelRecovered() {
-    m_recovered = true;
-    emit modifiedChanged(true);
-}
-
 void LevelDocument::levelLoaded() {
     m_editedScreens.clear();
     const bool wasRecovered = std::exchange(m_recovered, false);
@@ -182,7 +387,7 @@ void LevelDocument::levelLoaded() {
 }
 
 void LevelDocument::levelSaved() {
-    m_editedScreens.removeIf([this](int screen) { return screen <= m_module.LevelLastScreen; });
+    m_editedScreens.removeIf([this](int screen) { return screen <= m_level.LevelLastScreen; });
     const bool wasRecovered = std::exchange(m_recovered, false);
     m_stack.setClean();
     if (wasRecovered && !isModified())

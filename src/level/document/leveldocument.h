@@ -1,6 +1,7 @@
 #pragma once
 
 #include "module1.h"
+#include "walker.h"
 
 #include <QList>
 #include <QObject>
@@ -11,47 +12,101 @@
 
 namespace tavrin {
 
-// The level as the user edits it: the level state of Module1 (file name, properties, the screen on display
-// and its scratch files) and the steps that can be undone. An edit is made on the screen on display and
-// then recorded here with what it replaced; undoing and redoing a step put the tile, the links or the
-// properties back. A step of a tile or of the links belongs to its screen: the window brings that screen
-// on display before it undoes or redoes the step. Every change is announced by a signal, so that the
-// windows showing the level redraw when it changes and only then.
+// The level as the user edits it. The document owns the level state (Module1: the file name, the
+// properties, the screen on display, the scratch files that hold the other screens) and the steps that can
+// be undone, and it is the only way to change them: the windows read the state through state() and ask
+// the document for every change. Each change is announced by a signal, so that the windows showing the
+// level redraw when it changes and only then.
+//
+// An edit of a tile or of the side links is a step of its screen. Undoing or redoing it brings that
+// screen on display first; a screen that cannot be read whole leaves everything as it was, the step
+// included, and the failure says why.
 class LevelDocument : public QObject {
     Q_OBJECT
 public:
-    explicit LevelDocument(Module1& module, QObject* parent = nullptr);
+    // A fresh screen 0 of a level without a file, as the editor starts with it.
+    explicit LevelDocument(QString programFolder = QString(), QObject* parent = nullptr);
     ~LevelDocument() override;
 
-    Module1& module() { return m_module; }
-    QUndoStack& undoStack() { return m_stack; }
+    const Module1& state() const { return m_level; }
+    const QUndoStack& undoStack() const { return m_stack; }
 
-    TileState tile(int index) const;
-    void setTile(int index, const TileState& state);
-    SideLinks links() const;
-    void setLinks(const SideLinks& links);
+    // --- The editor's run --------------------------------------------------------------------------------
+    // The start of the editor: the scratch folder is chosen and a fresh screen 0 is on display.
+    void start();
+    // The end of the editor: the scratch files it wrote and its session file go.
+    void end();
+    std::optional<SessionState> recoverableSession() const;
+    void discardSession(const SessionState& session);
+    // Loads the level `session` left with its edited screens; it counts as modified until it is saved. A
+    // failure is thrown once the level is on display as far as it could be recovered.
+    void recoverSession(const SessionState& session);
+    // Writes the session file: the level file, whether there are unsaved edits, the scratch files.
+    void keepSession(bool unsaved);
+    // The screen on display goes to its scratch file, so that a crash cannot take its edits.
+    void keepScreenOnDisplay();
+    // Every file goes through `files`; tests hand in one that injects faults.
+    void setFiles(FileAccess* files);
+    // Reading the level file through its index, or (off) by reading the whole file each time.
+    void setUseIndex(bool useIndex);
 
+    // --- Level files -------------------------------------------------------------------------------------
+    // The level-load sequence: all or nothing. Nothing is left to undo afterwards.
+    void loadLevel(const QString& path, const QString& callerName);
+    // An empty level without a file. Nothing is left to undo afterwards.
+    void newLevel();
+    // A level file named that does not exist yet: the level on display is saved there.
+    void nameNewLevelFile(const QString& path);
+    // Starts a Save Level into `path`; the level on display stays as it is while it runs. Once it has
+    // finished, levelSavedAs() makes the file the level's own.
+    std::unique_ptr<LevelSave> beginSave(const QString& path);
+    void levelSavedAs(const QString& path);
+    // A whole Save Level at once: beginSave, every screen, levelSavedAs. A notice names screens copied
+    // through unread.
+    std::optional<Failure> saveLevel(const QString& path);
+
+    // --- Screens and the walk ------------------------------------------------------------------------------
+    void goToScreen(const QString& text);
+    void changeScreen(Integer screen);
+    // One key press of the walk: the marker moves, is taken off the grid, or passes through an exit into
+    // the linked screen, which is then on display.
+    WalkStep walk(int keyCode);
+    Screen readScreen(Integer screen, std::optional<Failure>* trouble = nullptr) const {
+        return m_level.ReadScreen(screen, trouble);
+    }
+    SideLinks readSideLinks(Integer screen) const { return m_level.ReadSideLinks(screen); }
+
+    // --- Edits ---------------------------------------------------------------------------------------------
+    TileState tile(int index) const { return m_level.TileOnDisplay(index); }
+    SideLinks links() const { return m_level.LinksOnDisplay(); }
     // Tile `index` of the screen on display becomes `state`, as one step; nothing when it is already so.
     void editTile(int index, const TileState& state);
     // The tile edits from beginStroke() to endStroke() are one step, named `name`, of the screen on display
     // (a drag across tiles, a fill); a stroke that changed nothing leaves no step.
     void beginStroke(const QString& name);
     void endStroke();
-    bool inStroke() const { return m_stroke != nullptr; }
-    // Record an edit already made; an edit that changed nothing is not recorded.
-    void recordLinksEdit(const SideLinks& before);
-    void recordPropertiesEdit(const PropertyValues& before);
+    // Tile(0), below the grid, keeps what is painted on it; it is no tile of the level and no step.
+    void paintBlankTile(const TileState& state);
+    // The side links of the screen on display, as one step.
+    void editLinks(const SideLinks& links);
+    // The level properties, as one step.
+    void editProperties(const PropertyValues& properties);
+    // The brush: its colour (which a blank screen takes) and its picture reference.
+    void setBrushColour(Long colour);
+    void setBrushPicture(const QString& reference);
+    // Copies a picture file into the level's Pics folder; the reference of the copy.
+    QString importPicture(const QString& path);
 
+    // --- Undo ----------------------------------------------------------------------------------------------
+    // Throw the failure of bringing the step's screen on display; then nothing has changed.
+    void undo();
+    void redo();
     // The screen the next step to undo (or to redo) belongs to; -1 when there is none or it is level-wide.
     int undoScreen() const;
     int redoScreen() const;
 
-    // A level was loaded: nothing is left to undo. A level was saved: this is the state saved.
-    void levelLoaded();
-    void levelSaved();
     bool isModified() const { return m_recovered || !m_stack.isClean(); }
-    // The level was recovered from what a crash left: it counts as modified until it is saved.
-    void levelRecovered();
+    bool isSaving() const { return m_level.Saving(); }
     // The screens above `lastScreen` edited since the level was loaded and not saved since, in order.
     QList<int> editedScreensAbove(int lastScreen) const;
 
@@ -64,9 +119,25 @@ signals:
     // Another level was loaded (or the template level, or none): everything may differ.
     void levelReplaced();
     void modifiedChanged(bool modified);
+    // The walk marker stands on `tile` of the screen on display; `onGrid` false: it was taken off.
+    void walkerMoved(int tile, bool onGrid);
 
 private:
-    Module1& m_module;
+    class TileStep;
+    class LinksStep;
+    class PropertiesStep;
+
+    // Puts `screen` on display for a step of it, unless it already is; throws when it cannot be read whole,
+    // having changed nothing.
+    void showScreenOfStep(int screen);
+    void storeTile(int screen, int index, const TileState& state);
+    void storeLinks(int screen, const SideLinks& links);
+    void storeProperties(const PropertyValues& properties);
+    void edited(int screen);
+    void levelLoaded();
+    void levelSaved();
+
+    Module1 m_level;
     QUndoStack m_stack;
     std::unique_ptr<QUndoCommand> m_stroke;
     QSet<int> m_editedScreens;

@@ -29,8 +29,7 @@ FieldValue num(double value) {
 }
 } // namespace
 
-Module1::Module1(TileGrid* grid, QString programFolder)
-    : Grid(grid), ProgramFolder(std::move(programFolder)) {
+Module1::Module1(QString programFolder) : ProgramFolder(std::move(programFolder)) {
     for (int k = 2; k <= 9; ++k)
         SideScreen(k) = static_cast<Integer>(k);
 }
@@ -145,7 +144,7 @@ QStringList Module1::PictureFolders() const {
     return level == program ? QStringList{program} : QStringList{level, program};
 }
 
-QString Module1::PicturePath(const QString& reference) {
+QString Module1::PicturePath(const QString& reference) const {
     return FindPictureFile(Pictures, PictureFolders(), reference);
 }
 
@@ -186,7 +185,7 @@ QStringList LevelPicturesFolders(const QString& levelFile, const QString& progra
     return folders;
 }
 
-bool Module1::ScreenIsEdited(Integer screen) {
+bool Module1::ScreenIsEdited(Integer screen) const {
     if (scratchPresent(screen))
         return true;
     if (screen != CurrentScreen)
@@ -196,7 +195,7 @@ bool Module1::ScreenIsEdited(Integer screen) {
     return trouble || inFile != ScreenOnDisplay();
 }
 
-QImage Module1::LoadPictureReference(const QString& reference) {
+QImage Module1::LoadPictureReference(const QString& reference) const {
     return Pictures.load(PicturePath(reference));
 }
 
@@ -239,25 +238,6 @@ QString Module1::ImportPicture(const QString& path) {
     Files->commit(*file);
     Pictures.beginPass();
     return reference;
-}
-
-void Module1::ShowPicture(int index, const FieldValue& reference) {
-    if (reference.isNumeric()) {
-        const Integer source = reference.toInteger();
-        if (!Grid->hasBox(source))
-            throw Failure(ErrNoSuchControl);
-        Grid->copyPicture(source, index);
-        return;
-    }
-    // A picture file that is missing or cannot be read is no fault of the level: the tile shows no
-    // picture and keeps its reference.
-    try {
-        Grid->setPicture(index, LoadPictureReference(reference.textValue()));
-    } catch (const Failure& failure) {
-        if (!failure.isMissingPicture() && failure.code() != ErrInvalidPicture)
-            throw;
-        Grid->setPicture(index, QImage()); // the empty picture of ErrPic
-    }
 }
 
 // --- The level properties -------------------------------------------------------------------------------
@@ -314,12 +294,6 @@ void Module1::SetDefaults() {
     WalkerTile = 1;
 }
 
-void Module1::PlaceWalkerOnStartTile() {
-    Grid->copyPicture(LevelStartTile, PreviewTile);
-    Grid->setBackColour(PreviewTile, Grid->backColour(LevelStartTile));
-    Grid->copyPicture(MarkerTile, LevelStartTile);
-}
-
 void Module1::NewLevel() {
     DeleteScratchFiles();
     m_readsFoundScratch = false;
@@ -329,15 +303,9 @@ void Module1::NewLevel() {
     SetProperties(PropertyValues());
     CurrentScreen = 0;
     const Screen fresh = Screen::fresh();
-    for (int i = FirstGridTile; i <= LastGridTile; ++i) {
+    for (int i = FirstGridTile; i <= LastGridTile; ++i)
         StoreTile(i, fresh.tile(i));
-        Grid->setBackColour(i, SysWindowBackground);
-        Grid->setPicture(i, QImage());
-    }
     SetDefaults();
-    for (int k = 2; k <= 5; ++k)
-        Grid->showSideLink(k, QString::number(SideScreen(k)));
-    PlaceWalkerOnStartTile();
     if (ScreenShown)
         ScreenShown(CurrentScreen);
 }
@@ -362,20 +330,12 @@ Failure Module1::fieldFailure(const Failure& failure, const QString& fileName, q
 }
 
 std::optional<Integer> Module1::checkTileRecord(const Record& record, const QString& fileName,
-                                                qint64 offset) {
+                                                qint64 offset) const {
     try {
         return TileOfRecord(record);
     } catch (const FieldFault& fault) {
         throw fieldFailure(fault.failure, fileName, offset, fault.field, record);
     }
-}
-
-// Tile(998) takes the look of tile WalkerTile on the screen just loaded.
-void Module1::refreshPreview() {
-    if (!TileArray<FieldValue>::inRange(WalkerTile))
-        return;
-    ShowPicture(PreviewTile, TilePicture(WalkerTile));
-    Grid->setBackColour(PreviewTile, TileBackColor(WalkerTile).toLong());
 }
 
 // The level file is read through its index; scratch files, small and rewritten all the time, are read
@@ -384,7 +344,7 @@ bool Module1::readsThroughIndex(const QString& fileName) const {
     return UseIndex && !fileName.isEmpty() && (fileName == LevelFileName || fileName == m_loadingFile);
 }
 
-void Module1::forEachRecord(const QString& fileName, const QString& key, const RecordVisitor& visit) {
+void Module1::forEachRecord(const QString& fileName, const QString& key, const RecordVisitor& visit) const {
     if (!readsThroughIndex(fileName)) {
         const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
         RecordReader reader(file.get());
@@ -419,18 +379,15 @@ void Module1::forEachRecord(const QString& fileName, const QString& key, const R
 
 // Only a record that reads whole is applied: a failing one changes nothing, and neither do those after it.
 std::optional<Failure> Module1::readScreenRecords(const QString& fileName, Integer screen, Screen& into,
-                                                  std::vector<Integer>* applied, bool* found) {
+                                                  bool* found) const {
     *found = false;
     try {
         forEachRecord(fileName, screenKey(screen), [&](const Record& record, const RecordPlace& place) {
             if (!record[1].isNumeric())
                 return;
             *found = true; // the file has records of the screen, even when this one is damaged
-            if (const std::optional<Integer> tile = checkTileRecord(record, fileName, place.begin)) {
+            if (const std::optional<Integer> tile = checkTileRecord(record, fileName, place.begin))
                 into.applyTileRecord(record, *tile);
-                if (applied)
-                    applied->push_back(*tile);
-            }
         });
     } catch (const Failure& failure) {
         if (failure.code() == ErrFileNotFound && !failure.isMissingPicture())
@@ -438,29 +395,6 @@ std::optional<Failure> Module1::readScreenRecords(const QString& fileName, Integ
         return failure;
     }
     return std::nullopt;
-}
-
-// The tiles read are stored and drawn in the order their records came, so that a tile showing the picture
-// of another box shows it as it was at that moment.
-std::optional<Failure> Module1::readTileRecords(const QString& fileName) {
-    Screen screen = ScreenOnDisplay();
-    std::vector<Integer> applied;
-    bool found = false;
-    std::optional<Failure> failure = readScreenRecords(fileName, CurrentScreen, screen, &applied, &found);
-    FileRunning = found ? True : False;
-    try {
-        for (const Integer tile : applied) {
-            StoreTile(tile, screen.tile(tile));
-            Grid->setBackColour(tile, TileBackColor(tile).toLong());
-            ShowPicture(tile, TilePicture(tile));
-        }
-        if (!failure)
-            refreshPreview();
-    } catch (const Failure& drawing) {
-        if (!failure)
-            failure = drawing;
-    }
-    return failure;
 }
 
 TileState Module1::TileOnDisplay(int index) const {
@@ -490,19 +424,19 @@ Screen Module1::ScreenOnDisplay() const {
     Screen screen;
     for (int i = FirstGridTile; i <= LastGridTile; ++i)
         screen.tile(i) = TileOnDisplay(i);
-    screen.links = linksOnDisplay();
+    screen.links = LinksOnDisplay();
     return screen;
 }
 
-Screen Module1::ReadScreen(Integer screen, std::optional<Failure>* trouble) {
+Screen Module1::ReadScreen(Integer screen, std::optional<Failure>* trouble) const {
     if (screen == CurrentScreen)
         return ScreenOnDisplay();
     return ReadScreenFrom(sourceOf(screen), screen, trouble);
 }
 
-SideLinks Module1::ReadSideLinks(Integer screen) {
+SideLinks Module1::ReadSideLinks(Integer screen) const {
     if (screen == CurrentScreen)
-        return linksOnDisplay();
+        return LinksOnDisplay();
     SideLinks links = Screen::freshLinks();
     const QString source = sourceOf(screen);
     try {
@@ -519,7 +453,7 @@ QString Module1::sourceOf(Integer screen) const {
     return scratchPresent(screen) && scratchFileIsWhole(scratch, screen) ? scratch : LevelFileName;
 }
 
-SideLinks Module1::linksOnDisplay() const {
+SideLinks Module1::LinksOnDisplay() const {
     SideLinks links = {};
     for (int k = 2; k <= 9; ++k)
         links[size_t(k)] = SideScreen(k);
@@ -531,12 +465,12 @@ void Module1::setLinksOnDisplay(const SideLinks& links) {
         SideScreen(k) = links[size_t(k)];
 }
 
-Screen Module1::ReadScreenFrom(const QString& source, Integer screen, std::optional<Failure>* trouble) {
+Screen Module1::ReadScreenFrom(const QString& source, Integer screen, std::optional<Failure>* trouble) const {
     Screen result = Screen::fresh();
     std::optional<Failure> failure;
     bool found = false;
     if (!source.isEmpty())
-        failure = readScreenRecords(source, screen, result, nullptr, &found);
+        failure = readScreenRecords(source, screen, result, &found);
     if (found && !failure) {
         try {
             readSideLinks(source, screen, result.links);
@@ -549,8 +483,15 @@ Screen Module1::ReadScreenFrom(const QString& source, Integer screen, std::optio
     return result;
 }
 
+// The records read whole are applied, in file order; the failure that stopped the reading is told.
 void Module1::LoadLevel(const QString& fileName, const QString& callerName) {
-    if (const std::optional<Failure> failure = readTileRecords(fileName))
+    Screen screen = ScreenOnDisplay();
+    bool found = false;
+    const std::optional<Failure> failure = readScreenRecords(fileName, CurrentScreen, screen, &found);
+    for (int i = FirstGridTile; i <= LastGridTile; ++i)
+        StoreTile(i, screen.tile(i));
+    FileRunning = found ? True : False;
+    if (failure)
         ShowFailure(*failure, QStringLiteral("LoadLevel - ") + callerName);
 }
 
@@ -579,16 +520,12 @@ void Module1::SaveScreenTmp() {
     m_scratch.insert(CurrentScreen, ScratchFile{path, file->identity().value_or(FileIdentity())});
 }
 
-void Module1::blankScreen() {
+void Module1::blank(Screen& screen) const {
     for (int i = FirstGridTile; i <= LastGridTile; ++i) {
-        TileBackColor(i) = num(Grid->brushColour());
-        Grid->setBackColour(i, TileBackColor(i).toLong());
-        TilePicture(i) = num(0);
-        Grid->copyPicture(BlankTile, i);
-        TilePropLeft(i) = 0;
-        TilePropUp(i) = 0;
-        TilePropRight(i) = 0;
-        TilePropDown(i) = 0;
+        TileState& tile = screen.tile(i);
+        tile.colour = num(BrushColour);
+        tile.picture = num(0);
+        tile.directions = {};
     }
 }
 
@@ -610,72 +547,88 @@ bool Module1::scratchFileIsWhole(const QString& scratch, Integer screen) const {
     }
 }
 
-Failure Module1::lostScratchFile(const QString& scratch, Msg what) const {
-    return Failure(ErrPathAccess, Text(what).arg(QDir::toNativeSeparators(scratch)).arg(CurrentScreen));
+Failure Module1::lostScratchFile(const QString& scratch, Msg what, Integer screen) const {
+    return Failure(ErrPathAccess, Text(what).arg(QDir::toNativeSeparators(scratch)).arg(screen));
 }
 
-bool Module1::loadScreenFrom(const QString& fileName, const QString& callerName,
-                             std::optional<Failure>* trouble) {
-    std::optional<Failure> failure = readTileRecords(fileName);
+bool Module1::loadScreenFrom(const QString& fileName, const QString& callerName, Integer number,
+                             Screen& screen, ScreenLoad& load) const {
+    bool found = false;
+    std::optional<Failure> failure = readScreenRecords(fileName, number, screen, &found);
+    load.fromFile = found;
     if (failure) {
-        if (!m_saving)
-            ShowFailure(
-                Failure(
-                    failure->code(),
-                    Text(Msg::ScreenReadUpTo).arg(failure->description(), QString::number(CurrentScreen))),
-                QStringLiteral("LoadLevel - ") + callerName);
-    } else if (FileRunning) {
+        load.told.emplace_back(
+            Failure(failure->code(),
+                    Text(Msg::ScreenReadUpTo).arg(failure->description(), QString::number(number))),
+            QStringLiteral("LoadLevel - ") + callerName);
+    } else if (found) {
+        // The links change only when all of them read.
+        SideLinks links = screen.links;
         try {
-            LoadSideScreens(fileName);
+            readSideLinks(fileName, number, links);
+            screen.links = links;
         } catch (const Failure& sideFailure) {
             failure = sideFailure;
-            if (!m_saving && !*trouble)
-                *trouble = sideFailure;
+            if (!load.trouble)
+                load.trouble = sideFailure;
         }
     }
     if (failure)
-        m_partlyRead = PartlyRead{CurrentScreen, fileName, *failure};
-    return FileRunning;
+        load.partly = std::make_pair(fileName, *failure);
+    return found;
+}
+
+// What went wrong on the way is told once the screen is on display, so the grid always shows a whole
+// screen: the one from the scratch file, else from the level file, else a blank one.
+Module1::ScreenLoad Module1::LoadScreenValue(Integer number, const Screen& shown) const {
+    ScreenLoad load;
+    Screen screen = shown;
+    bool found = false;
+    const QString scratch = ScratchFileName(number);
+    if (scratchPresent(number)) {
+        if (scratchFileIsWhole(scratch, number)) {
+            loadScreenFrom(scratch, QStringLiteral("mnuSave_Click - tmp Load"), number, screen, load);
+            found = true;
+        } else {
+            load.trouble = lostScratchFile(scratch, Msg::ScratchFileDamaged, number);
+        }
+    } else if (m_scratch.contains(number)) {
+        load.trouble = lostScratchFile(scratch, Msg::ScratchFileGone, number);
+    }
+    if (!found && !LevelFileName.isEmpty()) {
+        if (!load.trouble && !LevelFileIsNew && !Files->exists(LevelFileName))
+            load.trouble = Failure(
+                ErrPathAccess,
+                Text(Msg::LevelFileGoneBlank).arg(QDir::toNativeSeparators(LevelFileName)).arg(number));
+        found = loadScreenFrom(LevelFileName, QStringLiteral("mnuSave_Click - FileRunning Load"), number,
+                               screen, load);
+    }
+    if (!found)
+        blank(screen);
+    load.screen = screen;
+    return load;
+}
+
+void Module1::ShowLoadedScreen(Integer screen, const ScreenLoad& load) {
+    CurrentScreen = screen;
+    for (int i = FirstGridTile; i <= LastGridTile; ++i)
+        StoreTile(i, load.screen.tile(i));
+    setLinksOnDisplay(load.screen.links);
+    FileRunning = load.fromFile ? True : False;
+    m_partlyRead.reset();
+    if (load.partly)
+        m_partlyRead = PartlyRead{screen, load.partly->first, load.partly->second};
+    for (const auto& [failure, place] : load.told)
+        ShowFailure(failure, place);
+    if (ScreenShown)
+        ScreenShown(CurrentScreen);
 }
 
 void Module1::LoadScreen() {
-    const auto announce = qScopeGuard([this] {
-        if (!m_saving && ScreenShown)
-            ScreenShown(CurrentScreen);
-    });
-    if (!m_saving)
-        Pictures.beginPass();
-    m_partlyRead.reset();
-    // What went wrong on the way is told once the screen is on display, so the grid always shows a
-    // whole screen: the one from the scratch file, else from the level file, else a blank one.
-    std::optional<Failure> trouble;
-    bool found = false;
-    const QString scratch = ScratchFileName(CurrentScreen);
-    if (ScreenTmpExists()) {
-        if (scratchFileIsWhole(scratch, CurrentScreen)) {
-            loadScreenFrom(scratch, QStringLiteral("mnuSave_Click - tmp Load"), &trouble);
-            found = true;
-        } else {
-            trouble = lostScratchFile(scratch, Msg::ScratchFileDamaged);
-        }
-    } else if (m_scratch.contains(CurrentScreen)) {
-        trouble = lostScratchFile(scratch, Msg::ScratchFileGone);
-    }
-    if (!found && !LevelFileName.isEmpty()) {
-        if (!trouble && !LevelFileIsNew && !Files->exists(LevelFileName))
-            trouble = Failure(ErrPathAccess, Text(Msg::LevelFileGoneBlank)
-                                                 .arg(QDir::toNativeSeparators(LevelFileName))
-                                                 .arg(CurrentScreen));
-        found = loadScreenFrom(LevelFileName, QStringLiteral("mnuSave_Click - FileRunning Load"), &trouble);
-    }
-    if (!found) {
-        blankScreen();
-        refreshPreview();
-    }
-    for (int k = 2; k <= 5; ++k)
-        Grid->showSideLink(k, QString::number(SideScreen(k)));
-    if (trouble)
-        throw *trouble;
+    const ScreenLoad load = LoadScreenValue(CurrentScreen, ScreenOnDisplay());
+    ShowLoadedScreen(CurrentScreen, load);
+    if (load.trouble)
+        throw *load.trouble;
 }
 
 void Module1::ChangeScreen(Integer target) {
@@ -721,7 +674,7 @@ void Module1::DeleteScratchFiles(const QString& keep) {
 
 // --- Level files ----------------------------------------------------------------------------------------
 
-std::optional<Module1::LevelProperties> Module1::readLevelProperties(const QString& fileName) {
+std::optional<Module1::LevelProperties> Module1::readLevelProperties(const QString& fileName) const {
     std::optional<LevelProperties> read;
     forEachRecord(fileName, LevelPropKey, [&](const Record& record, const RecordPlace& place) {
         int field = 0;
@@ -740,12 +693,12 @@ void Module1::LoadLevelProp(const QString& fileName) {
         SetProperties(properties->values);
 }
 
-bool Module1::HoldsLevelRecords(const QString& fileName) {
+bool Module1::HoldsLevelRecords(const QString& fileName) const {
     indexLevelFile(fileName);
     return m_index.hasLevelRecords();
 }
 
-void Module1::readSideLinks(const QString& fileName, Integer screen, SideLinks& links) {
+void Module1::readSideLinks(const QString& fileName, Integer screen, SideLinks& links) const {
     int expected = 2;
     forEachRecord(fileName, screenKey(screen), [&](const Record& record, const RecordPlace& place) {
         if (!record[1].isText())
@@ -764,7 +717,7 @@ void Module1::readSideLinks(const QString& fileName, Integer screen, SideLinks& 
 }
 
 void Module1::LoadSideScreens(const QString& fileName) {
-    SideLinks links = linksOnDisplay();
+    SideLinks links = LinksOnDisplay();
     readSideLinks(fileName, CurrentScreen, links);
     setLinksOnDisplay(links);
 }
@@ -794,7 +747,7 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
     forEachRecord(fileName, screenKey(0), [&](const Record& record, const RecordPlace& place) {
         checkTileRecord(record, fileName, place.begin);
     });
-    SideLinks links = linksOnDisplay();
+    SideLinks links = LinksOnDisplay();
     readSideLinks(fileName, 0, links);
 
     // The file reads whole: from here on the level is the file's, and scratch files of an earlier run
@@ -808,11 +761,6 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
     SetProperties(properties.values);
     setLinksOnDisplay(links);
     WalkerTile = LevelStartTile;
-    Grid->copyPicture(LevelStartTile, PreviewTile);
-    Grid->setBackColour(PreviewTile, TileBackColor(LevelStartTile).toLong());
-    Grid->copyPicture(MarkerTile, LevelStartTile);
-    for (int k = 2; k <= 5; ++k)
-        Grid->showSideLink(k, QString::number(SideScreen(k)));
     if (ScreenShown)
         ScreenShown(CurrentScreen);
 }
@@ -875,10 +823,10 @@ void appendRecordLine(QByteArray* out, QByteArrayView record) {
 }
 } // namespace
 
-QByteArray Module1::recordsAsTheyStand(const QString& fileName) {
+QByteArray Module1::recordsAsTheyStand(const QString& fileName, Integer screen) const {
     std::vector<RecordPlace> places;
     try {
-        forEachRecord(fileName, screenKey(CurrentScreen),
+        forEachRecord(fileName, screenKey(screen),
                       [&places](const Record&, const RecordPlace& place) { places.push_back(place); });
     } catch (const Failure&) {
         // The file ends inside a record: the whole records before it are copied.
@@ -944,126 +892,93 @@ private:
 };
 
 std::optional<Failure> Module1::SaveLevel(const QString& path, const std::function<void(int)>& onScreen) {
-    CheckSavable();
-    Pictures.beginPass();
-    m_saving = true;
-    std::unique_ptr<ReadAhead> levelSource;
-    bool loadedAny = false; // the screens a save loads are announced once, when it ends
-    const auto endOfSave = qScopeGuard([this, &loadedAny] {
-        m_saving = false;
-        if (loadedAny && ScreenShown)
-            ScreenShown(CurrentScreen);
-    });
-    const auto file = Files->openWrite(path);
-    RecordWriter writer(file.get());
-    std::vector<std::pair<int, Failure>> copiedThrough;
-    SaveOutput output(*file);
-    // A screen whose block is copied as it stands is not loaded; it is loaded only when the screen after
-    // it needs what it leaves in memory (a screen with missing records keeps the tiles of the one before).
-    int notLoaded = -1;
-    // The screen the grid shows. Should the save fail, CurrentScreen names it again, so that the grid and
-    // CurrentScreen agree even when the save stopped at a screen it had only copied.
-    Integer shown = CurrentScreen;
-    auto showScreen = [this, &shown, &loadedAny](int screen) {
-        CurrentScreen = static_cast<Integer>(screen);
-        shown = CurrentScreen;
-        loadedAny = true;
-        LoadScreen();
-    };
-    // The user stays where he was: the screens the save had to load make way for the one on display, and
-    // the marker is drawn again where it stood.
-    const Integer start = CurrentScreen;
-    const MarkerLook marker = markerLook();
-    auto backToStart = [&]() -> std::optional<Failure> {
-        if (!loadedAny) {
-            CurrentScreen = start;
-            return std::nullopt;
-        }
-        std::optional<Failure> trouble;
-        if (shown != start) {
-            try {
-                showScreen(start);
-            } catch (const Failure& failure) {
-                trouble = failure; // the screen is on display all the same, as far as it could be read
-            }
-        }
-        if (!trouble)
-            restoreMarkerLook(marker);
-        return trouble;
-    };
-    try {
-        for (int screen = 0;; ++screen) {
-            if (onScreen)
-                onScreen(screen);
-            CurrentScreen = static_cast<Integer>(screen);
-            if (UseIndex && appendCopyableBlock(output, levelSource)) {
-                notLoaded = screen;
-            } else {
-                output.flush();
-                if (notLoaded >= 0)
-                    showScreen(notLoaded);
-                notLoaded = -1;
-                showScreen(screen);
-                if (m_partlyRead) {
-                    writer.writeRaw(recordsAsTheyStand(m_partlyRead->source));
-                    copiedThrough.emplace_back(screen, m_partlyRead->failure);
-                } else {
-                    WriteScreen(writer);
-                }
-            }
-            if (screen == LevelLastScreen)
-                break;
-        }
-        output.flush();
-        if (notLoaded >= 0)
-            showScreen(notLoaded);
-    } catch (...) {
-        CurrentScreen = shown;
-        backToStart();
-        throw;
+    LevelSave save(*this, path);
+    while (!save.screensWritten()) {
+        if (onScreen)
+            onScreen(save.nextScreen());
+        save.writeScreen();
     }
     if (onScreen)
-        onScreen(LevelLastScreen + 1);
-    try {
-        writer.write(levelPropRecord());
-        Files->commit(*file);
-    } catch (...) {
-        backToStart();
-        throw;
+        onScreen(save.nextScreen());
+    return save.finish();
+}
+
+LevelSave::LevelSave(Module1& level, const QString& path)
+    : m_level(level), m_path(path), m_last(level.LevelLastScreen) {
+    m_level.CheckSavable();
+    m_file = m_level.Files->openWrite(path);
+    m_writer = std::make_unique<RecordWriter>(m_file.get());
+    m_output = std::make_unique<SaveOutput>(*m_file);
+    // The first screen read goes over what is on display, as loading it would.
+    m_memory = m_level.ScreenOnDisplay();
+    m_level.m_saving = true;
+}
+
+// Unfinished, the temporary file goes with m_file and the level file stays as it was.
+LevelSave::~LevelSave() {
+    m_level.m_saving = false;
+}
+
+void LevelSave::loadIntoMemory(int screen) {
+    const Module1::ScreenLoad load = m_level.LoadScreenValue(static_cast<Integer>(screen), m_memory);
+    if (load.trouble)
+        throw *load.trouble;
+    m_memory = load.screen;
+}
+
+// A screen whose block is copied as it stands is not read; it is read only when the screen after it needs
+// what it leaves in memory (a screen with missing records keeps the tiles of the one before). The screen on
+// display is taken from memory, unless it could not be read whole: then its records are copied through as
+// they stand, like those of any other such screen.
+void LevelSave::writeScreen() {
+    const auto screen = static_cast<Integer>(m_next);
+    const bool onDisplay = screen == m_level.CurrentScreen;
+    const bool partlyOnDisplay = onDisplay && m_level.m_partlyRead && m_level.m_partlyRead->screen == screen;
+    if (onDisplay && !partlyOnDisplay) {
+        m_output->flush();
+        m_notLoaded = -1;
+        m_memory = m_level.ScreenOnDisplay();
+        m_writer->writeRaw(m_memory.encode(screen));
+    } else if (!onDisplay && m_level.UseIndex &&
+               m_level.appendCopyableBlock(screen, *m_output, m_levelSource)) {
+        m_notLoaded = screen;
+    } else {
+        m_output->flush();
+        if (m_notLoaded >= 0)
+            loadIntoMemory(m_notLoaded);
+        m_notLoaded = -1;
+        const Module1::ScreenLoad load = m_level.LoadScreenValue(screen, m_memory);
+        if (load.trouble)
+            throw *load.trouble;
+        m_memory = load.screen;
+        if (load.partly) {
+            m_writer->writeRaw(m_level.recordsAsTheyStand(load.partly->first, screen));
+            m_copiedThrough.emplace_back(screen, load.partly->second);
+        } else {
+            m_writer->writeRaw(m_memory.encode(screen));
+        }
     }
-    const std::optional<Failure> trouble = backToStart();
-    if (!copiedThrough.empty())
-        return copiedThroughNotice(path, copiedThrough);
-    return trouble;
+    ++m_next;
 }
 
-Module1::MarkerLook Module1::markerLook() const {
-    MarkerLook look;
-    if (!Grid || !Grid->hasBox(WalkerTile))
-        return look;
-    look.tile = WalkerTile;
-    look.tilePicture = Grid->picture(WalkerTile);
-    look.previewPicture = Grid->picture(PreviewTile);
-    look.previewColour = Grid->backColour(PreviewTile);
-    return look;
+std::optional<Failure> LevelSave::finish() {
+    m_output->flush();
+    m_writer->write(m_level.levelPropRecord());
+    m_level.Files->commit(*m_file);
+    if (!m_copiedThrough.empty())
+        return copiedThroughNotice(m_path, m_copiedThrough);
+    return std::nullopt;
 }
 
-void Module1::restoreMarkerLook(const MarkerLook& look) {
-    if (!look.tile || !Grid || WalkerTile != *look.tile)
-        return;
-    Grid->setPicture(*look.tile, look.tilePicture);
-    Grid->setPicture(PreviewTile, look.previewPicture);
-    Grid->setBackColour(PreviewTile, look.previewColour);
-}
-
-bool Module1::appendCopyableBlock(SaveOutput& out, std::unique_ptr<ReadAhead>& levelSource) {
+bool Module1::appendCopyableBlock(Integer screen, SaveOutput& out,
+                                  std::unique_ptr<ReadAhead>& levelSource) const {
     CopyableBlock copyable;
     QByteArrayView tiles; // the block's tile records
     QByteArray scratch;
     try {
-        if (scratchPresent(CurrentScreen)) {
-            scratch = Files->openRead(ScratchFileName(CurrentScreen))->readAll();
-            if (!ScanCopyableBlock(scratch, CurrentScreen, &copyable))
+        if (scratchPresent(screen)) {
+            scratch = Files->openRead(ScratchFileName(screen))->readAll();
+            if (!ScanCopyableBlock(scratch, screen, &copyable))
                 return false;
             tiles = QByteArrayView(scratch).first(copyable.tileBytes);
         } else {
@@ -1072,14 +987,14 @@ bool Module1::appendCopyableBlock(SaveOutput& out, std::unique_ptr<ReadAhead>& l
             // The level file cannot change while it is saved: it is looked at once, when first read.
             if (!levelSource)
                 indexLevelFile(LevelFileName);
-            const std::vector<LevelIndex::Run>& runs = m_index.runsOf(screenKey(CurrentScreen));
+            const std::vector<LevelIndex::Run>& runs = m_index.runsOf(screenKey(screen));
             if (m_index.endFailure() || runs.size() != 1 || runs.front().records != 309)
                 return false;
             if (!levelSource)
                 levelSource = std::make_unique<ReadAhead>(Files->openRead(LevelFileName));
             // The block checker has mostly looked at the block already.
             LevelIndex::BlockCopy checked;
-            switch (m_index.blockCopy(CurrentScreen, *levelSource, &checked)) {
+            switch (m_index.blockCopy(screen, *levelSource, &checked)) {
             case LevelIndex::Copy::No:
                 return false;
             case LevelIndex::Copy::Yes:
@@ -1096,7 +1011,7 @@ bool Module1::appendCopyableBlock(SaveOutput& out, std::unique_ptr<ReadAhead>& l
                 break;
             case LevelIndex::Copy::Unknown: {
                 const QByteArrayView block = levelSource->bytes(runs.front().begin, runs.front().end);
-                if (!ScanCopyableBlock(block, CurrentScreen, &copyable))
+                if (!ScanCopyableBlock(block, screen, &copyable))
                     return false;
                 tiles = block.first(copyable.tileBytes);
                 break;
@@ -1106,18 +1021,15 @@ bool Module1::appendCopyableBlock(SaveOutput& out, std::unique_ptr<ReadAhead>& l
     } catch (const Failure&) {
         return false; // loading the screen the ordinary way meets the same failure and handles it
     }
+    // The screen information and side records are written anew from the links the block holds.
+    SideLinks links = {};
+    std::copy(std::begin(copyable.links), std::end(copyable.links), links.begin());
     out.append(tiles);
-    appendLinks(out, copyable);
+    out.append(Screen::encodeLinks(screen, links));
     return true;
 }
 
-void Module1::appendLinks(SaveOutput& out, const CopyableBlock& block) const {
-    SideLinks links = {};
-    std::copy(std::begin(block.links), std::end(block.links), links.begin());
-    out.append(Screen::encodeLinks(CurrentScreen, links));
-}
-
-void Module1::indexLevelFile(const QString& fileName) {
+void Module1::indexLevelFile(const QString& fileName) const {
     if (!m_index.describes(fileName))
         m_index.build(*Files, fileName, /*checkBlocks=*/true);
 }
@@ -1223,9 +1135,8 @@ void Module1::RecoverSession(const SessionState& session) {
         }
     }
     CurrentScreen = 0;
-    LoadScreen();
     WalkerTile = LevelStartTile;
-    PlaceWalkerOnStartTile();
+    LoadScreen();
     if (trouble)
         throw *trouble;
 }
@@ -1258,37 +1169,6 @@ QString Module1::GetFileName(const QString& path) {
     if (separator < 0)
         throw Failure(ErrInvalidCall);
     return u'\\' + path.mid(separator + 1);
-}
-
-void Module1::ReDisplayTiles() {
-    Pictures.beginPass();
-    for (int i = FirstGridTile; i <= LastGridTile; ++i) {
-        const FieldValue& colour = TileBackColor(i);
-        Grid->setBackColour(i, colour.isNumeric() ? colour.toLong() : 0);
-        const FieldValue& reference = TilePicture(i);
-        if (reference.isNumeric()) {
-            Grid->setPicture(i, Grid->picture(i));
-            continue;
-        }
-        try {
-            Grid->setPicture(i, LoadPictureReference(reference.textValue()));
-        } catch (const Failure& failure) {
-            if (failure.code() != ErrFileNotFound && failure.code() != ErrInvalidPicture)
-                throw;
-            Grid->setPicture(i, QImage());
-        }
-    }
-}
-
-void Module1::PrintTileProps() {
-    for (int i = FirstGridTile; i <= LastGridTile; ++i) {
-        Grid->copyPicture(BlankTile, i);
-        Grid->printText(i, QStringLiteral("%1,%2\r%3,%4")
-                               .arg(TilePropUp(i))
-                               .arg(TilePropRight(i))
-                               .arg(TilePropLeft(i))
-                               .arg(TilePropDown(i)));
-    }
 }
 
 } // namespace tavrin

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "boxes.h"
+#include "colour.h"
 #include "fieldvalue.h"
 #include "fileaccess.h"
 #include "levelindex.h"
@@ -10,7 +12,6 @@
 #include "screen.h"
 #include "session.h"
 #include "tilearrays.h"
-#include "tilegrid.h"
 
 #include <QHash>
 #include <QString>
@@ -22,6 +23,7 @@ namespace tavrin {
 
 struct CopyableBlock;
 class SaveOutput;
+class LevelSave;
 
 // The seven level properties, as one value.
 struct PropertyValues {
@@ -58,11 +60,13 @@ QStringList LevelPicturesFolders(const QString& levelFile, const QString& progra
 // itself), else its place in the first folder; failure 53 for a reference that reaches outside.
 QString FindPictureFile(PictureStore& store, const QStringList& folders, const QString& reference);
 
-// The level state shared by every window, and the procedures that keep it on disk. The state is public
-// and read and written directly; each window gets the one instance by reference.
+// The level state and the procedures that keep it on disk. It draws nothing: the windows draw it from its
+// values. The level document owns the one instance the editor works on and is the only way to change it;
+// windows get it read-only. Reading procedures are const: they fill caches (the index, the pictures) but
+// change no state.
 class Module1 {
 public:
-    explicit Module1(TileGrid* grid = nullptr, QString programFolder = QString());
+    explicit Module1(QString programFolder = QString());
     Module1(const Module1&) = delete;
     Module1& operator=(const Module1&) = delete;
 
@@ -86,6 +90,8 @@ public:
     Flag FileRunning = False;
     Integer WalkerTile = 1;
     QString PictureName;
+    // The brush colour, which a screen found nowhere (blank) takes for all its tiles.
+    Long BrushColour = SysButtonFace;
 
     TileArray<FieldValue> TileBackColor;
     TileArray<FieldValue> TilePicture;
@@ -98,14 +104,14 @@ public:
     TileArray<FieldValue> TilePropRightOps;
     TileArray<FieldValue> TilePropDownOps;
 
-    // Told the number of the screen on display whenever a screen was put on display (not for each screen
-    // a save goes through: once when it ends).
+    // Told the number of the screen on display whenever a screen was put on display.
     std::function<void(Integer)> ScreenShown;
 
     // --- Where things are -----------------------------------------------------------------------------
-    TileGrid* Grid;
     QString ProgramFolder;
-    PictureStore Pictures;
+    // Pictures read once and kept while they are unchanged; reading fills it, so it may change in a const
+    // procedure.
+    mutable PictureStore Pictures;
     // Every file goes through Files; tests may point it at one that injects faults.
     FileAccess* Files = &m_defaultFiles;
     // Reads the level file through an index of where each screen's records stand, instead of reading the
@@ -149,8 +155,8 @@ public:
     // The file a text picture reference names: the first of PictureFolders() that holds it, else the
     // place it would have in the first. A reference that would reach outside the folder names no file:
     // failure 53.
-    QString PicturePath(const QString& reference);
-    QImage LoadPictureReference(const QString& reference);
+    QString PicturePath(const QString& reference) const;
+    QImage LoadPictureReference(const QString& reference) const;
     // A picture file the user chose as the brush picture.
     PictureChoice ChoosePicture(const QString& path) const;
     // Copies a picture file into LevelPicturesFolder(), made if needed, replacing a file of the same name;
@@ -161,8 +167,6 @@ public:
     // --- Start-up ---------------------------------------------------------------------------------------
     // The defaults of the load step: side links k, operands 1, start tile and walker 1.
     void SetDefaults();
-    // Tile(998) takes the look of the start tile, then the marker is drawn on it.
-    void PlaceWalkerOnStartTile();
     // The level as after a start without a level file: this editor's scratch files deleted, the defaults
     // of the load step, a fresh screen 0 on display, no level file.
     void NewLevel();
@@ -184,14 +188,11 @@ public:
     // it merely finds in the folder is never deleted. `keep` (a level being loaded) is left in place.
     void DeleteScratchFiles(const QString& keep = QString());
 
-    // Shows a picture reference on a box: numeric copies Tile(n), a text loads from the pictures folder.
-    void ShowPicture(int index, const FieldValue& reference);
-
     // --- Level files ------------------------------------------------------------------------------------
     void LoadLevelProp(const QString& fileName);
     // True when some record of the file is a level record ("LevelProp", or "Screen" followed by a screen
     // number): the file is a level file at all. Missing, it is failure 53.
-    bool HoldsLevelRecords(const QString& fileName);
+    bool HoldsLevelRecords(const QString& fileName) const;
     void LoadSideScreens(const QString& fileName);
     void WriteScreen(RecordWriter& writer);
     // Level-load sequence: screen 0, the level properties, the side links, the walk marker. All or
@@ -204,40 +205,58 @@ public:
     // Refuses a level that cannot be saved faithfully: a last screen below 0, a property text that a level
     // file cannot hold. Nothing is written.
     void CheckSavable() const;
-    // Writes screens 0..LevelLastScreen and the level properties to `path`. `onScreen` is told the number
-    // of every screen before it is written and once more with LevelLastScreen + 1 at the end. A screen
-    // that cannot be read whole is copied into the file as its records stand in its source; the save
-    // still succeeds and returns a notice naming those screens and why.
+    // Writes screens 0..LevelLastScreen and the level properties to `path` (see LevelSave). `onScreen` is
+    // told the number of every screen before it is written and once more with LevelLastScreen + 1 at the
+    // end; it may stop the save by throwing. A screen that cannot be read whole is copied into the file as
+    // its records stand in its source; the save still succeeds and returns a notice naming those screens
+    // and why.
     std::optional<Failure> SaveLevel(const QString& path, const std::function<void(int)>& onScreen = {});
 
     // --- Other shared procedures ---------------------------------------------------------------------
     static QString GetFileName(const QString& path);
-    void ReDisplayTiles();
-    void PrintTileProps();
 
     // The 309 records of the screen on display.
     QByteArray EncodeScreenBlock() const;
 
     // --- Screens as values -----------------------------------------------------------------------------
     TileState TileOnDisplay(int index) const;
-    // Stores a tile of the screen on display; drawing it is the caller's part.
+    // Stores a tile of the screen on display (or of Tile(0)).
     void StoreTile(int index, const TileState& state);
     Screen ScreenOnDisplay() const;
+    // The side links of the screen on display.
+    SideLinks LinksOnDisplay() const;
     // Screen `screen` as changing to it would give it: from its scratch file, else from the level file,
     // else fresh (Screen::fresh), without touching the screen on display or the grid. A record that cannot
     // be read stops the reading there; `trouble` gets why.
-    Screen ReadScreen(Integer screen, std::optional<Failure>* trouble = nullptr);
+    Screen ReadScreen(Integer screen, std::optional<Failure>* trouble = nullptr) const;
     // The side links of screen `screen` as ReadScreen gives them, without reading its tiles: for a map of
     // the whole level. Links that cannot be read are left as far as they were read.
-    SideLinks ReadSideLinks(Integer screen);
+    SideLinks ReadSideLinks(Integer screen) const;
     // Screen `screen` from the records of the file `source` alone, scratch files and the screen on display
     // left out: fresh when the file has no tile records of it, or `source` is empty.
-    Screen ReadScreenFrom(const QString& source, Integer screen, std::optional<Failure>* trouble = nullptr);
+    Screen ReadScreenFrom(const QString& source, Integer screen,
+                          std::optional<Failure>* trouble = nullptr) const;
     // True when screen `screen` may differ from the level file: it has a scratch file, or it is on display
     // and is not as the level file holds it.
-    bool ScreenIsEdited(Integer screen);
+    bool ScreenIsEdited(Integer screen) const;
+
+    // What changing to screen `screen` would put on display, without changing anything: the screen as
+    // LoadScreen reads it over `shown`, the screen on display before, and what went wrong on the way. The
+    // failure that `trouble` holds is the one LoadScreen throws; `told` are the messages it shows.
+    struct ScreenLoad {
+        Screen screen;
+        bool fromFile = false; // what FileRunning becomes
+        std::optional<Failure> trouble;
+        std::vector<std::pair<Failure, QString>> told; // each failure with the place it is told under
+        // Where the screen came from and why it stopped, when it could not be read whole.
+        std::optional<std::pair<QString, Failure>> partly;
+    };
+    ScreenLoad LoadScreenValue(Integer screen, const Screen& shown) const;
+    // Puts a screen on display as LoadScreen does, from what LoadScreenValue gave; nothing is read again.
+    void ShowLoadedScreen(Integer screen, const ScreenLoad& load);
 
 private:
+    friend class LevelSave;
     struct RecordPlace {
         qint64 begin; // byte offsets of the record in its file
         qint64 end;
@@ -260,57 +279,44 @@ private:
     };
 
     // Calls `visit` for every record of the file whose key is the text `key`, in file order.
-    void forEachRecord(const QString& fileName, const QString& key, const RecordVisitor& visit);
+    void forEachRecord(const QString& fileName, const QString& key, const RecordVisitor& visit) const;
     bool readsThroughIndex(const QString& fileName) const;
     // The failure `failure` met in field `field` of a record: the description says where.
     Failure fieldFailure(const Failure& failure, const QString& fileName, qint64 offset, int field,
                          const Record& record) const;
     // Checks every conversion a tile record needs; its tile number, or none for a record that is not a
     // tile record. Throws a failure that names the file, line and field.
-    std::optional<Integer> checkTileRecord(const Record& record, const QString& fileName, qint64 offset);
-    // Reads the tile records of `screen` in `fileName` into `into`; the failure that stopped it. `applied`
-    // gets the tiles in the order their records were applied; `found` tells whether the file has tile
-    // records of the screen.
+    std::optional<Integer> checkTileRecord(const Record& record, const QString& fileName,
+                                           qint64 offset) const;
+    // Reads the tile records of `screen` in `fileName` into `into`; the failure that stopped it. `found`
+    // tells whether the file has tile records of the screen.
     std::optional<Failure> readScreenRecords(const QString& fileName, Integer screen, Screen& into,
-                                             std::vector<Integer>* applied, bool* found);
-    // Reads the tile records of CurrentScreen into the arrays and the grid; the failure that stopped it.
-    std::optional<Failure> readTileRecords(const QString& fileName);
+                                             bool* found) const;
     // The scratch file of `screen` when it has a whole one, else the level file.
     QString sourceOf(Integer screen) const;
-    // SideScreen as one value.
-    SideLinks linksOnDisplay() const;
     void setLinksOnDisplay(const SideLinks& links);
-    std::optional<LevelProperties> readLevelProperties(const QString& fileName);
+    std::optional<LevelProperties> readLevelProperties(const QString& fileName) const;
     // The side links of `screen` in the file, starting from `links`.
-    void readSideLinks(const QString& fileName, Integer screen, SideLinks& links);
-    // Loads CurrentScreen's tiles and side links from a scratch or level file; true when it has records.
-    bool loadScreenFrom(const QString& fileName, const QString& callerName, std::optional<Failure>* trouble);
-    void refreshPreview();
-    void blankScreen();
-    // Gives the bytes of screen CurrentScreen to `out` when a save may copy them as they stand: a block
+    void readSideLinks(const QString& fileName, Integer screen, SideLinks& links) const;
+    // Reads screen `number`'s tiles and side links from a scratch or level file over `screen`, as
+    // LoadScreen does; true when the file has records of it.
+    bool loadScreenFrom(const QString& fileName, const QString& callerName, Integer number, Screen& screen,
+                        ScreenLoad& load) const;
+    // A screen found nowhere: every tile in the brush colour, picture 0, directions 0; the operands and
+    // links stay as they were.
+    void blank(Screen& screen) const;
+    // Gives the bytes of screen `screen` to `out` when a save may copy them as they stand: a block
     // exactly as the editor writes it, in its scratch file or as the only records of the screen in the
     // level file. False, having given nothing, when it may not.
-    bool appendCopyableBlock(SaveOutput& out, std::unique_ptr<ReadAhead>& levelSource);
-    // The screen information and side records of a copied block.
-    void appendLinks(SaveOutput& out, const CopyableBlock& block) const;
+    bool appendCopyableBlock(Integer screen, SaveOutput& out, std::unique_ptr<ReadAhead>& levelSource) const;
     // Indexes the level file `fileName` unless the index describes it as it is.
-    void indexLevelFile(const QString& fileName);
-    // The records of CurrentScreen in `fileName` as they stand, each ended with CR LF.
-    QByteArray recordsAsTheyStand(const QString& fileName);
+    void indexLevelFile(const QString& fileName) const;
+    // The records of screen `screen` in `fileName` as they stand, each ended with CR LF.
+    QByteArray recordsAsTheyStand(const QString& fileName, Integer screen) const;
     Record levelPropRecord() const;
-    // What the grid shows of the walk marker: the picture on its tile and the look Tile(998) keeps.
-    struct MarkerLook {
-        std::optional<Integer> tile;
-        QImage tilePicture;
-        QImage previewPicture;
-        Long previewColour = 0;
-    };
-    MarkerLook markerLook() const;
-    // Draws the marker as it was, when it still stands on the same tile.
-    void restoreMarkerLook(const MarkerLook& look);
 
     FileAccess m_defaultFiles;
-    LevelIndex m_index;
+    mutable LevelIndex m_index;            // filled as files are read
     QHash<Integer, ScratchFile> m_scratch; // the scratch files this editor wrote, by screen
     std::optional<PartlyRead> m_partlyRead;
     QString m_loadingFile;           // the level file a level-load sequence is reading
@@ -320,11 +326,52 @@ private:
     bool scratchFileIsWhole(const QString& scratch, Integer screen) const;
     QString scratchFolder() const;
     void choosePreferredScratchFolder();
-    Failure lostScratchFile(const QString& scratch, Msg what) const;
+    Failure lostScratchFile(const QString& scratch, Msg what, Integer screen) const;
     bool m_saving = false;
     Session m_session;
     std::optional<SessionState> m_writtenSession; // what the session file holds, as this editor wrote it
     QString m_ownSessionFolder; // a folder made for this editor alone, removed at the end when empty
+};
+
+// A Save Level under way: screens 0..LevelLastScreen, then the level properties, into a temporary file
+// that replaces `path` when the whole level is written. Every screen is read as a value (or its block
+// copied as it stands); nothing on display changes, so a window may stay responsive between screens.
+// A save given up before it is finished leaves `path` as it was.
+class LevelSave {
+public:
+    // Fails before anything is written when the level cannot be saved faithfully (Module1::CheckSavable)
+    // or the file cannot be made.
+    LevelSave(Module1& level, const QString& path);
+    ~LevelSave();
+    LevelSave(const LevelSave&) = delete;
+    LevelSave& operator=(const LevelSave&) = delete;
+
+    // The screen written next; LevelLastScreen + 1 once every screen is written.
+    int nextScreen() const { return m_next; }
+    int screens() const { return m_last + 1; }
+    bool screensWritten() const { return m_next > m_last; }
+    // Writes the next screen.
+    void writeScreen();
+    // Writes the level properties and puts the file in place of `path`. A notice names the screens that
+    // were copied through unread.
+    std::optional<Failure> finish();
+
+private:
+    // The screen as a save that had loaded every screen before it would hold it: screens with missing
+    // records keep what the screen before them left.
+    void loadIntoMemory(int screen);
+
+    Module1& m_level;
+    QString m_path;
+    int m_last;
+    int m_next = 0;
+    std::unique_ptr<AtomicFile> m_file;
+    std::unique_ptr<RecordWriter> m_writer;
+    std::unique_ptr<SaveOutput> m_output;
+    std::unique_ptr<ReadAhead> m_levelSource;
+    Screen m_memory;
+    int m_notLoaded = -1; // a screen copied as it stands that m_memory does not hold yet
+    std::vector<std::pair<int, Failure>> m_copiedThrough;
 };
 
 } // namespace tavrin

@@ -1,7 +1,7 @@
 #include "screen.h"
 
+#include "boxes.h"
 #include "colour.h"
-#include "tilegrid.h"
 
 #include <QBuffer>
 

@@ -26,49 +26,24 @@ bool isTile(int tile) {
 }
 } // namespace
 
-void Walker::KeyDown(int keyCode) {
+WalkStep NextWalkStep(const Module1& m, int keyCode) {
     const Direction* direction = directionOf(keyCode);
     const Integer from = m.WalkerTile;
     if (!direction || !isTile(from))
-        return;
+        return {};
     const Integer property = (m.*(direction->property))(from);
     if (property == 1)
-        return;
+        return {};
     if (IsExit(property)) {
         const std::optional<Integer> landing = LandingTile((m.*(direction->operand))(from));
         if (!landing) // a landing tile that is no tile of the grid blocks the step
-            return;
-        takeExit(m.SideScreen(property), *landing);
-        return;
+            return {};
+        return {WalkStep::Exit, *landing, m.SideScreen(property)};
     }
-    step(from, direction->offset);
-}
-
-// The screen being left goes to its scratch file first, like every other change of screen; the screen
-// entered comes with its own side links from where its tiles come from.
-void Walker::takeExit(Integer screen, Integer tile) {
-    m.SaveScreenTmp();
-    m.CurrentScreen = screen;
-    m.LoadScreen();
-    placeMarker(tile);
-}
-
-void Walker::step(Integer from, int offset) {
-    const int to = from + offset;
-    m.Grid->copyPicture(PreviewTile, from);
-    m.Grid->setBackColour(from, m.Grid->backColour(PreviewTile));
+    const int to = from + direction->offset;
     if (!isTile(to))
-        return; // off the grid: the marker is taken off, and stands on the same tile for the next key
-    placeMarker(static_cast<Integer>(to));
-}
-
-void Walker::placeMarker(Integer tile) {
-    m.Grid->copyPicture(tile, PreviewTile);
-    m.Grid->setBackColour(PreviewTile, m.Grid->backColour(tile));
-    m.WalkerTile = tile;
-    m.Grid->copyPicture(MarkerTile, tile);
-    if (displayTileProp)
-        displayTileProp(tile);
+        return {WalkStep::OffGrid, from, m.CurrentScreen};
+    return {WalkStep::Move, static_cast<Integer>(to), m.CurrentScreen};
 }
 
 } // namespace tavrin

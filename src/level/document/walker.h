@@ -2,8 +2,6 @@
 
 #include "module1.h"
 
-#include <functional>
-
 namespace tavrin {
 
 // Key codes of the arrow keys as the window system delivers them.
@@ -12,27 +10,19 @@ constexpr int KeyUp = 38;
 constexpr int KeyRight = 39;
 constexpr int KeyDown = 40;
 
-// Walks the marker over the grid with the arrow keys, through exits into the linked screens.
-//
-// While the marker stands on WalkerTile, Tile(998) holds the look that tile has without the marker. A
-// step that cannot be taken (blocked, off the grid, an exit whose operand is no tile of 0..300) leaves
-// WalkerTile and that look as they were, so no tile ever takes on the look of another.
-class Walker {
-public:
-    explicit Walker(Module1& module) : m(module) {}
-
-    // One key press. Arrow keys walk; every other key changes nothing.
-    void KeyDown(int keyCode);
-
-    // Fills the tile property window for the tile the marker reaches.
-    std::function<void(Integer tile)> displayTileProp;
-
-private:
-    void takeExit(Integer screen, Integer tile);
-    void step(Integer from, int offset);
-    void placeMarker(Integer tile);
-
-    Module1& m;
+// Where one key press takes the walk marker, worked out from the screen on display alone.
+struct WalkStep {
+    enum Kind {
+        Stay,    // not an arrow key, or a blocked direction, or an exit whose landing is no grid tile
+        Move,    // onto `tile` of the same screen
+        OffGrid, // off the edge of the grid: the marker is taken off and stays on its tile for the next key
+        Exit,    // through an exit onto `tile` of `screen`
+    };
+    Kind kind = Stay;
+    Integer tile = 0;
+    Integer screen = 0;
 };
+
+WalkStep NextWalkStep(const Module1& level, int keyCode);
 
 } // namespace tavrin

@@ -529,7 +529,7 @@ std::vector<LevelProblem> CheckLevelFile(FileAccess& files, const QString& path,
     return withLines(files, path, checker.finish());
 }
 
-std::vector<LevelProblem> CheckEditedLevel(Module1& level, const LevelCheckSettings& settings) {
+std::vector<LevelProblem> CheckEditedLevel(const Module1& level, const LevelCheckSettings& settings) {
     Checker checker(settings);
     checker.properties(level.Properties(), NoOffset);
     const auto edited = [&](qint64 screen) {

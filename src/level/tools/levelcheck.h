@@ -43,7 +43,7 @@ std::vector<LevelProblem> CheckLevelFile(FileAccess& files, const QString& path,
 
 // Every problem of the level being edited in `level`: its properties as they are in memory, the screen on
 // display and the screens with scratch files as they are there, the other screens from its level file.
-std::vector<LevelProblem> CheckEditedLevel(Module1& level, const LevelCheckSettings& settings);
+std::vector<LevelProblem> CheckEditedLevel(const Module1& level, const LevelCheckSettings& settings);
 
 // "2 errors, 1 warning", "no problems".
 QString ProblemSummary(const std::vector<LevelProblem>& problems);

@@ -104,7 +104,7 @@ QImage ScaledUp(const QImage& image, int scale) {
 QImage RenderLevel(const RenderRequest& request, QStringList* warnings) {
     const QString& path = request.levelFile;
     // Every screen comes from the level file alone: no scratch file is read, and nothing is written.
-    Module1 level(nullptr, QString());
+    Module1 level;
     level.LevelFileName = path; // so that its records are found through the level index, as the editor does
     if (!level.HoldsLevelRecords(path))
         throw Failure::notALevelFile(path);

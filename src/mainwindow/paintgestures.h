@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <array>
+
+class QPoint;
+
+namespace tavrin {
+
+class Form1;
+class LevelDocument;
+class PictureBox;
+
+// The mouse gestures of the grid. A click paints one tile with the brush, as Tile_Click does; pressing on
+// a tile and moving over others paints every tile entered, each once, as one step; Shift+click fills the
+// joined tiles that look like the clicked one, as one step; a right-click takes the tile into the brush.
+class PaintGestures : public QObject {
+    Q_OBJECT
+public:
+    PaintGestures(Form1& form, LevelDocument& document, const std::array<PictureBox*, 301>& grid);
+
+private:
+    void pressed(int index);
+    void dragged(const QPoint& globalPosition);
+    void released();
+    void clicked(int index);
+    // The 4-connected tiles that look like tile `index` (the same colour and picture reference) are
+    // painted with the brush, as one step.
+    void fillFrom(int index);
+    // The grid tile under a point of the screen; 0 for none.
+    int tileAt(const QPoint& globalPosition) const;
+
+    Form1& m_form;
+    LevelDocument& m_document;
+    const std::array<PictureBox*, 301>& m_grid;
+    int m_start = 0; // the tile pressed on; 0 while no button is down on the grid
+    bool m_moved = false;
+    std::array<bool, 301> m_painted{};
+};
+
+} // namespace tavrin
