@@ -1,8 +1,7 @@
 #include "levelindex.h"
 
-#include "screen.h"
-
 #include "recordscan.h"
+#include "screen.h"
 #include "screenblock.h"
 
 #include <QFile>
@@ -92,8 +91,7 @@ private:
             if (answer == Copy::Yes) {
                 block.tileBytes = found.tileBytes;
                 std::copy(std::begin(found.links), std::end(found.links), block.links.begin());
-                block.verbatim =
-                    bytes.sliced(found.tileBytes) == Screen::encodeLinks(block.screen, block.links);
+                block.verbatim = found.verbatim();
             }
         }
         {

@@ -1,5 +1,6 @@
 #include "screenblock.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -139,11 +140,8 @@ qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBloc
             return -1;
         if (kind == 1 && n != 0 && n != 997 && n != 999)
             return -1;
-        if (kind == 2) {
-            if (!namesFile(text))
-                return -1;
-            block->files.push_back(text);
-        }
+        if (kind == 2 && !namesFile(text))
+            return -1;
         for (int property = 0; property < 4; ++property)
             if (!in.literal(',') || !in.number(IntegerLow, IntegerHigh, &n))
                 return -1;
@@ -156,23 +154,48 @@ qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBloc
     block->tileBytes = in.position();
     if (!in.literal(key) || !in.literal("\"ScreenInfo\""))
         return -1;
-    for (int field = 0; field < 10; ++field)
+    for (int field = 2; field < 12; ++field) {
         if (!in.literal(',') || !in.number(IntegerLow, IntegerHigh, &n))
             return -1;
+        block->info[field] = static_cast<Integer>(n);
+    }
     if (!in.lineEnd())
         return -1;
+    // The link records hold nothing but numbers in their shortest form, so they are written as the links
+    // make them exactly when their numbers are those the links make.
+    bool sidesAsWritten = true;
     for (int k = 2; k <= 9; ++k) {
         const QByteArray side = KeyField("Side", k);
         if (!in.literal(key) || !in.literal(side) || !in.number(IntegerLow, IntegerHigh, &n))
             return -1;
         block->links[k] = static_cast<Integer>(n);
-        for (int field = 0; field < 9; ++field)
+        for (int field = 0; field < 9; ++field) {
             if (!in.literal(',') || !in.number(IntegerLow, IntegerHigh, &n))
                 return -1;
+            sidesAsWritten = sidesAsWritten && n == 0;
+        }
         if (!in.lineEnd())
             return -1;
     }
+    block->sidesAsWritten = sidesAsWritten;
+    block->infoAsWritten = std::equal(block->links + 2, block->links + 10, block->info + 2) &&
+                           block->info[10] == 0 && block->info[11] == 0;
     return in.position();
+}
+
+int ScreenOfBlockStart(QByteArrayView bytes) {
+    constexpr QByteArrayView Prefix("\"Screen");
+    if (!bytes.startsWith(Prefix))
+        return -1;
+    qsizetype i = Prefix.size();
+    int number = 0;
+    for (; i < bytes.size() && i < Prefix.size() + 6 && bytes[i] >= '0' && bytes[i] <= '9'; ++i)
+        number = number * 10 + (bytes[i] - '0');
+    const qsizetype digits = i - Prefix.size();
+    if (digits == 0 || digits > 5 || (digits > 1 && bytes[Prefix.size()] == '0') || number > 32767 ||
+        !bytes.sliced(i).startsWith("\",1,"))
+        return -1;
+    return number;
 }
 
 } // namespace tavrin

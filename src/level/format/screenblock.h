@@ -3,15 +3,22 @@
 #include "numbers.h"
 
 #include <QByteArrayView>
-#include <vector>
 
 namespace tavrin {
 
-// What a save needs of a screen's block to copy it instead of loading the screen and writing it again.
+// What a save needs of a screen's block to copy it instead of loading the screen and writing it again,
+// and what the JSON export needs to write it from its bytes.
 struct CopyableBlock {
-    qsizetype tileBytes = 0;           // the 300 tile records take the bytes up to here
-    Integer links[10] = {};            // the side links 2..9 that loading the block gives
-    std::vector<QByteArrayView> files; // the picture files that its tiles name
+    qsizetype tileBytes = 0; // the 300 tile records take the bytes up to here
+    Integer links[10] = {};  // the side links 2..9 that loading the block gives
+    Integer info[12] = {};   // fields 2..11 of the "ScreenInfo" record
+    // The eight side records are those that the links are written as: each link followed by nine zeros.
+    bool sidesAsWritten = false;
+    // The "ScreenInfo" record is the one the links are written as too: the links, then two zeros.
+    bool infoAsWritten = false;
+
+    // The link records are written from the links byte for byte, so the whole block may be copied.
+    bool verbatim() const { return sidesAsWritten && infoAsWritten; }
 };
 
 // True when `bytes` hold screen `screen`'s block as the editor writes it: the 300 tile records in order,
@@ -25,5 +32,10 @@ bool ScanCopyableBlock(QByteArrayView bytes, Integer screen, CopyableBlock* bloc
 // The same test on the block that `bytes` begin with: the length of that block, or -1 when they begin
 // with no such block (or with only a part of one).
 qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBlock* block);
+
+// The screen n whose block `bytes` may begin with: they start with the key "Screen<n>" and the tile
+// number 1 as the editor writes them, n 0 to 32767. -1 for any other bytes. At most the first 16 bytes
+// are looked at.
+int ScreenOfBlockStart(QByteArrayView bytes);
 
 } // namespace tavrin

@@ -157,23 +157,6 @@ bool IsBlankOrLineEnd(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// The screen number n of a block that starts with the record "Screen<n>",1, written as the editor writes
-// it, n 0 to 32767; -1 for any other bytes.
-int ScreenOfBlock(QByteArrayView bytes) {
-    constexpr QByteArrayView Prefix("\"Screen");
-    if (!bytes.startsWith(Prefix))
-        return -1;
-    qsizetype i = Prefix.size();
-    int number = 0;
-    for (; i < bytes.size() && i < Prefix.size() + 6 && bytes[i] >= '0' && bytes[i] <= '9'; ++i)
-        number = number * 10 + (bytes[i] - '0');
-    const qsizetype digits = i - Prefix.size();
-    if (digits == 0 || digits > 5 || (digits > 1 && bytes[Prefix.size()] == '0') || number > 32767 ||
-        !bytes.sliced(i).startsWith("\",1,"))
-        return -1;
-    return number;
-}
-
 // The fields of a record as the editor writes it (no blanks, CR LF line ends), each with its quotes, into
 // `fields`; the bytes after its line end are returned. The record ends before `end`.
 template <size_t N>
@@ -483,23 +466,17 @@ public:
     // Takes the screen block that `bytes` begin with (the record at `begin` in the file on), when the
     // editor's save would copy it as it stands and neither blanks nor line ends follow it: its JSON is
     // written from its bytes, which gives what taking its records one by one gives, at a fraction of the
-    // work. `number`: the screen that ScreenOfBlock finds there. `atFileEnd`: nothing follows `bytes` in
+    // work. `number`: the screen that ScreenOfBlockStart finds there. `atFileEnd`: nothing follows `bytes` in
     // the file. The length taken, or -1 when nothing was.
     qsizetype takeCopyableBlock(QByteArrayView bytes, int number, qint64 begin, bool atFileEnd) {
         if (m_lineEnd.bytes != LineEnds[0].bytes)
             return -1;
-        m_scanned.files.clear();
-        const qsizetype length = ScanCopyableBlockAt(bytes, Integer(number), &m_scanned);
+        CopyableBlock scanned;
+        const qsizetype length = ScanCopyableBlockAt(bytes, Integer(number), &scanned);
         if (length < 0 || (length == bytes.size() ? !atFileEnd : IsBlankOrLineEnd(bytes[length])))
             return -1;
-        SideLinks links = {};
-        std::copy(std::begin(m_scanned.links), std::end(m_scanned.links), links.begin());
-        const QByteArray expected = Screen::encodeLinks(Integer(number), links);
-        const qsizetype sides = expected.indexOf("\r\n") + 2;
-        const qsizetype infoEnd = bytes.indexOf("\r\n", m_scanned.tileBytes) + 2;
-        const QByteArrayView info = bytes.sliced(m_scanned.tileBytes, infoEnd - m_scanned.tileBytes);
-        if (bytes.sliced(infoEnd, length - infoEnd) != QByteArrayView(expected).sliced(sides) ||
-            !info.endsWith(",0,0\r\n"))
+        // A screen's element holds the links and fields 2 to 9 of its "ScreenInfo" record alone.
+        if (!scanned.sidesAsWritten || scanned.info[10] != 0 || scanned.info[11] != 0)
             return -1;
 
         if (m_properties) {
@@ -507,19 +484,19 @@ public:
             m_properties.reset();
         }
         flushBlock();
-        std::array<QByteArrayView, 12> infoFields;
-        SplitRecord(info.data(), info.data() + info.size(), infoFields);
+        SideLinks links = {};
+        std::copy(std::begin(scanned.links), std::end(scanned.links), links.begin());
         writeScreen(
-            number, links, info == QByteArrayView(expected).first(sides),
+            number, links, scanned.infoAsWritten,
             [&] {
                 m_json.put('[');
                 for (size_t i = 2; i < 10; ++i) {
                     m_json.put(i > 2 ? ", " : "");
-                    m_json.put(infoFields[i]);
+                    m_json.put(QByteArray::number(scanned.info[i]));
                 }
                 m_json.put(']');
             },
-            [&] { m_json.tilesOfRecords(bytes.first(m_scanned.tileBytes), true); });
+            [&] { m_json.tilesOfRecords(bytes.first(scanned.tileBytes), true); });
         m_source.release(begin + length);
         return length;
     }
@@ -717,7 +694,6 @@ private:
     }
 
     JsonWriter m_json;
-    CopyableBlock m_scanned;
     KeepingDevice& m_source;
     const LineEnd& m_lineEnd;
     std::vector<Held> m_block;
@@ -1308,7 +1284,7 @@ void ExportLevelJson(FileAccess& files, const QString& levelPath, QIODevice* out
             // Most of a level is screens as the editor writes them, taken whole from their bytes. A block
             // is seldom longer than 20 KB; one with longer texts is looked at again with more bytes.
             // The key and tile number of a block's first record take at most 16 bytes.
-            const int number = ScreenOfBlock(reader.peek(16));
+            const int number = ScreenOfBlockStart(reader.peek(16));
             qsizetype taken = -1;
             for (qsizetype want = 64 * 1024; number >= 0 && want <= 1024 * 1024 && taken < 0; want *= 2) {
                 const QByteArrayView bytes = reader.peek(want);
