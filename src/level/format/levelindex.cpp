@@ -21,12 +21,10 @@ bool isLookedUp(QByteArrayView key) {
 }
 } // namespace
 
-// Looks at the screens' blocks in file order on a thread of its own, reading the file a window at a time,
-// and answers for each whether a save may copy it as it stands.
 // Looks at the screens' blocks on a thread of its own, from the last in the file to the first, reading the
-// file a window at a time, and answers for each whether a save may copy it as it stands. A save asking
-// for a block not yet looked at looks at it itself: it goes from the first block on and the checker from
-// the last, each claiming a block before looking at it, until they meet.
+// file a window at a time backwards, and answers for each whether a save may copy it as it stands. A save
+// asking for a block not yet looked at looks at it itself: it goes from the first block on and the checker
+// from the last, each claiming a block before looking at it, until they meet.
 class LevelIndex::BlockChecker {
 public:
     BlockChecker(const QString& path, const std::vector<std::pair<Integer, Run>>& blocks)

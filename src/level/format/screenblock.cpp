@@ -108,14 +108,9 @@ bool namesFile(QByteArrayView text) {
     return !ReadsAsNumber(QString::fromLatin1(text.data(), text.size()));
 }
 
-// The first field of a record, "<prefix><number>", with the comma after it. Made by appending: GCC 12 at
-// -O2 was seen to scan with an empty key here when it was made as "..." + QByteArray::number(n) + "...".
+// The first field of a record, "<prefix><number>", with the comma after it.
 QByteArray KeyField(const char* prefix, int number) {
-    QByteArray key(1, '"');
-    key.append(prefix);
-    key.append(QByteArray::number(number));
-    key.append("\",");
-    return key;
+    return '"' + QByteArray(prefix) + QByteArray::number(number) + "\",";
 }
 
 } // namespace
