@@ -103,6 +103,78 @@ private slots:
         QCOMPARE(ReadAll(bytes, atFileStart, true), outcome);
     }
 
+    // The field scan every reader splits records with: where a field ends depends on whether the bytes
+    // at hand are all the file holds.
+    void fieldScan_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("fileEnds");
+        QTest::addColumn<int>("scan"); // a FieldScan
+        QTest::addColumn<QByteArray>("characters");
+        QTest::addColumn<bool>("quoted");
+        QTest::addColumn<int>("next");
+        const int whole = int(FieldScan::Whole), needMore = int(FieldScan::NeedMore),
+                  tooLong = int(FieldScan::TooLong), pastEnd = int(FieldScan::PastEnd);
+        QTest::newRow("comma") << QByteArray("ab,c") << false << whole << QByteArray("ab") << false << 3;
+        QTest::newRow("empty") << QByteArray(",") << false << whole << QByteArray() << false << 1;
+        QTest::newRow("blanks kept after, not before")
+            << QByteArray(" \tab ,") << false << whole << QByteArray("ab ") << false << 6;
+        QTest::newRow("CR LF") << QByteArray("ab\r\nc") << false << whole << QByteArray("ab") << false << 4;
+        QTest::newRow("lone CR") << QByteArray("ab\rc") << false << whole << QByteArray("ab") << false << 3;
+        QTest::newRow("LF CR is two line ends")
+            << QByteArray("ab\n\r") << false << whole << QByteArray("ab") << false << 3;
+        QTest::newRow("CR at the end of the bytes")
+            << QByteArray("ab\r") << false << needMore << QByteArray() << false << 0;
+        QTest::newRow("CR at the end of the file")
+            << QByteArray("ab\r") << true << whole << QByteArray("ab") << false << 3;
+        QTest::newRow("no delimiter in the bytes")
+            << QByteArray("ab") << false << needMore << QByteArray() << false << 0;
+        QTest::newRow("no delimiter in the file")
+            << QByteArray("ab") << true << whole << QByteArray("ab") << false << 2;
+        QTest::newRow("text with delimiters")
+            << QByteArray("\"a,\r\nb\",") << false << whole << QByteArray("a,\r\nb") << true << 8;
+        QTest::newRow("junk after the closing quote")
+            << QByteArray("\"a\"xy,") << false << whole << QByteArray("a") << true << 6;
+        QTest::newRow("quote after blanks")
+            << QByteArray("  \"a,b\",") << false << whole << QByteArray("a,b") << true << 8;
+        QTest::newRow("quote not closed in the bytes")
+            << QByteArray("\"ab,") << false << needMore << QByteArray() << false << 0;
+        QTest::newRow("quote not closed in the file")
+            << QByteArray("\"ab,") << true << whole << QByteArray("ab,") << true << 4;
+        QTest::newRow("blanks at the end of the bytes")
+            << QByteArray("  ") << false << needMore << QByteArray() << false << 0;
+        QTest::newRow("blanks at the end of the file")
+            << QByteArray("  ") << true << pastEnd << QByteArray() << false << 0;
+        QTest::newRow("nothing in the file") << QByteArray() << true << pastEnd << QByteArray() << false << 0;
+        const QByteArray longest(MaxFieldBytes, 'x');
+        QTest::newRow("as long as allowed")
+            << longest + ',' << false << whole << longest << false << MaxFieldBytes + 1;
+        QTest::newRow("as long as allowed, more may follow")
+            << longest << false << needMore << QByteArray() << false << 0;
+        for (const bool fileEnds : {false, true})
+            QTest::addRow("a byte too long, %s", fileEnds ? "file ends" : "more follows")
+                << longest + "x," << fileEnds << tooLong << QByteArray() << false << 0;
+        QTest::newRow("closing quote past the longest")
+            << '"' + longest + "\"," << false << tooLong << QByteArray() << false << 0;
+    }
+    void fieldScan() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, fileEnds);
+        QFETCH(int, scan);
+        const char* const start = bytes.constData();
+        RecordSpans::Field field{};
+        const char* after = nullptr;
+        QCOMPARE(int(ScanFieldInMemory(start, start + bytes.size(), fileEnds, &field, &after)), scan);
+        if (scan != int(FieldScan::Whole))
+            return;
+        QFETCH(QByteArray, characters);
+        QFETCH(bool, quoted);
+        QFETCH(int, next);
+        QCOMPARE(QByteArray(field.begin, field.end - field.begin), characters);
+        QCOMPARE(field.quoted, quoted);
+        QCOMPARE(field.start, start);
+        QCOMPARE(int(after - start), next);
+    }
+
     // A number read and not changed is written back as it was read when that is the writer's own plain
     // form; other spellings are written in the shortest form.
     void numberTexts_data() {
