@@ -2,6 +2,7 @@
 // reading the whole file for every screen gives. Each generated level runs the same session twice, once
 // each way, and everything the user could see or keep is compared: saved files, state, messages.
 #include "levelfixture.h"
+#include "screen.h"
 #include "screenblock.h"
 #include "walker.h"
 
@@ -261,6 +262,149 @@ private slots:
         QTest::newRow("a picture box other than 0, 997, 999")
             << withoutProperties(NumberedLevel(1, {{7, "7,5,0,0,0,0,1,1,1,1"}})) << -1;
     }
+    // A block is taken only as the editor writes it, byte for byte; link records that are not those the
+    // links make are taken, and told apart.
+    void copyableBlockForm_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("copyable");
+        QTest::addColumn<bool>("sidesAsWritten");
+        QTest::addColumn<bool>("infoAsWritten");
+        QTest::addColumn<int>("link2");
+        QByteArray block;
+        for (int t = 1; t <= 300; ++t)
+            block += TileLine(12, t, QByteArray::number(t) + ",0,0,0,0,0,1,1,1,1");
+        block += LinkRecords(12);
+        const auto changed = [&block](const QByteArray& from, const QByteArray& to) {
+            if (block.count(from) != 1)
+                qFatal("not a single record: %s", from.constData());
+            return QByteArray(block).replace(from, to);
+        };
+        // Tile 8 written with `rest` after its tile number.
+        const auto tile8As = [&](const QByteArray& rest) {
+            return changed(TileLine(12, 8, "8,0,0,0,0,0,1,1,1,1"), TileLine(12, 8, rest));
+        };
+        const QByteArray tile7 = TileLine(12, 7, "7,0,0,0,0,0,1,1,1,1");
+        const QByteArray tile8 = TileLine(12, 8, "8,0,0,0,0,0,1,1,1,1");
+        const QByteArray side3 = "\"Screen12\",\"Side3\",3,0,0,0,0,0,0,0,0,0\r\n";
+        const QByteArray side4 = "\"Screen12\",\"Side4\",4,0,0,0,0,0,0,0,0,0\r\n";
+        const QByteArray info = "\"ScreenInfo\",2,3,4,5,6,7,8,9,0,0\r\n";
+
+        QTest::newRow("as written") << block << true << true << true << 2;
+        QTest::newRow("a picture file")
+            << tile8As("8,\"\\grass.bmp\",0,0,0,0,1,1,1,1") << true << true << true << 2;
+        QTest::newRow("picture box 997") << tile8As("8,997,0,0,0,0,1,1,1,1") << true << true << true << 2;
+        QTest::newRow("empty operands") << tile8As("8,0,0,0,0,0,,1,\"x\",1") << true << true << true << 2;
+        QTest::newRow("ScreenInfo other than the links")
+            << changed(info, "\"ScreenInfo\",0,3,4,5,6,7,8,9,0,0\r\n") << true << true << false << 2;
+        QTest::newRow("ScreenInfo with more than the links")
+            << changed(info, "\"ScreenInfo\",2,3,4,5,6,7,8,9,0,1\r\n") << true << true << false << 2;
+        QTest::newRow("a side record with more than its link")
+            << changed(side3, "\"Screen12\",\"Side3\",3,0,0,0,0,0,0,0,0,-1\r\n") << true << false << true
+            << 2;
+        QTest::newRow("links other than k, ScreenInfo with them")
+            << changed(info, "\"ScreenInfo\",-7,3,4,5,6,7,8,9,0,0\r\n")
+                   .replace("\"Side2\",2,", "\"Side2\",-7,")
+            << true << true << true << -7;
+
+        QTest::newRow("a tile out of order")
+            << changed(tile7 + tile8, tile8 + tile7) << false << false << false << 0;
+        QTest::newRow("a tile missing") << changed(tile8, "") << false << false << false << 0;
+        QTest::newRow("a tile twice") << changed(tile8, tile8 + tile8) << false << false << false << 0;
+        QTest::newRow("a side record missing") << changed(side4, "") << false << false << false << 0;
+        QTest::newRow("side records out of order")
+            << changed(side3 + side4, side4 + side3) << false << false << false << 0;
+        QTest::newRow("no ScreenInfo record")
+            << changed("\"Screen12\"," + info, "") << false << false << false << 0;
+        QTest::newRow("another screen's key in a tile")
+            << changed(tile8, TileLine(13, 8, "8,0,0,0,0,0,1,1,1,1")) << false << false << false << 0;
+        QTest::newRow("a key with a leading zero")
+            << changed(tile8, TileLine(12, 8, "8,0,0,0,0,0,1,1,1,1").replace("Screen12", "Screen012"))
+            << false << false << false << 0;
+        QTest::newRow("a quoted tile number")
+            << changed(tile8, "\"Screen12\",\"8\",8,0,0,0,0,0,1,1,1,1\r\n") << false << false << false << 0;
+        QTest::newRow("a quoted colour")
+            << tile8As("\"8\",0,0,0,0,0,1,1,1,1") << false << false << false << 0;
+        QTest::newRow("a quoted picture box")
+            << tile8As("8,\"0\",0,0,0,0,1,1,1,1") << false << false << false << 0;
+        QTest::newRow("a quoted link")
+            << changed("\"Side4\",4,", "\"Side4\",\"4\",") << false << false << false << 0;
+        QTest::newRow("a leading zero") << tile8As("08,0,0,0,0,0,1,1,1,1") << false << false << false << 0;
+        QTest::newRow("a plus sign") << tile8As("+8,0,0,0,0,0,1,1,1,1") << false << false << false << 0;
+        QTest::newRow("minus zero") << tile8As("8,-0,0,0,0,0,1,1,1,1") << false << false << false << 0;
+        QTest::newRow("a decimal point") << tile8As("8.0,0,0,0,0,0,1,1,1,1") << false << false << false << 0;
+        QTest::newRow("a blank before a field")
+            << tile8As(" 8,0,0,0,0,0,1,1,1,1") << false << false << false << 0;
+        QTest::newRow("a blank after a field")
+            << tile8As("8 ,0,0,0,0,0,1,1,1,1") << false << false << false << 0;
+        QTest::newRow("a picture box other than 0, 997, 999")
+            << tile8As("8,5,0,0,0,0,1,1,1,1") << false << false << false << 0;
+        QTest::newRow("a colour past the long range")
+            << tile8As("2147483648,0,0,0,0,0,1,1,1,1") << false << false << false << 0;
+        QTest::newRow("a direction past the integer range")
+            << tile8As("8,0,32768,0,0,0,1,1,1,1") << false << false << false << 0;
+        QTest::newRow("a link past the integer range")
+            << changed("\"Side4\",4,", "\"Side4\",40000,") << false << false << false << 0;
+        QTest::newRow("a tile record of 13 fields")
+            << changed(tile8, TileLine(12, 8, "8,0,0,0,0,0,1,1,1,1,1")) << false << false << false << 0;
+        QTest::newRow("a tile record of 11 fields")
+            << changed(tile8, TileLine(12, 8, "8,0,0,0,0,0,1,1,1")) << false << false << false << 0;
+        QTest::newRow("a side record of 13 fields")
+            << changed(side4, QByteArray(side4).replace("\r\n", ",0\r\n")) << false << false << false << 0;
+        QTest::newRow("a ScreenInfo record of 11 fields")
+            << changed(info, "\"ScreenInfo\",2,3,4,5,6,7,8,9,0\r\n") << false << false << false << 0;
+        QTest::newRow("CR without LF") << changed(tile8, tile8.chopped(1)) << false << false << false << 0;
+        QTest::newRow("LF without CR")
+            << changed(tile8, tile8.chopped(2) + "\n") << false << false << false << 0;
+        QTest::newRow("a blank line between records")
+            << changed(tile8, tile8 + "\r\n") << false << false << false << 0;
+        QTest::newRow("an operand text holding a quote")
+            << tile8As("8,0,0,0,0,0,\"a\"b\",1,1,1") << false << false << false << 0;
+        QTest::newRow("an unclosed text at the end")
+            << QByteArray(block).append("\"x") << false << false << false << 0;
+        QTest::newRow("bytes after the block") << block + "\r\n" << false << false << false << 0;
+    }
+    void copyableBlockForm() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, copyable);
+        QFETCH(bool, sidesAsWritten);
+        QFETCH(bool, infoAsWritten);
+        QFETCH(int, link2);
+        CopyableBlock block;
+        QCOMPARE(ScanCopyableBlock(bytes, 12, &block), copyable);
+        if (!copyable)
+            return;
+        QCOMPARE(block.tileBytes, bytes.indexOf("\"Screen12\",\"ScreenInfo\""));
+        QCOMPARE(block.sidesAsWritten, sidesAsWritten);
+        QCOMPARE(block.infoAsWritten, infoAsWritten);
+        QCOMPARE(block.verbatim(), sidesAsWritten && infoAsWritten);
+        QCOMPARE(int(block.links[2]), link2);
+        for (int k = 3; k <= 9; ++k)
+            QCOMPARE(int(block.links[k]), k);
+        // What the index and the export are told must be what writing the links again gives.
+        SideLinks links = {};
+        std::copy(std::begin(block.links), std::end(block.links), links.begin());
+        QCOMPARE(bytes.sliced(block.tileBytes) == Screen::encodeLinks(12, links), block.verbatim());
+    }
+
+    void screenOfBlockStart_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("screen");
+        QTest::newRow("0") << QByteArray("\"Screen0\",1,5,0") << 0;
+        QTest::newRow("32767") << QByteArray("\"Screen32767\",1,") << 32767;
+        QTest::newRow("32768") << QByteArray("\"Screen32768\",1,") << -1;
+        QTest::newRow("a leading zero") << QByteArray("\"Screen07\",1,5") << -1;
+        QTest::newRow("no number") << QByteArray("\"Screen\",1,5,0") << -1;
+        QTest::newRow("tile 2") << QByteArray("\"Screen7\",2,5,0") << -1;
+        QTest::newRow("tile 10") << QByteArray("\"Screen7\",10,5") << -1;
+        QTest::newRow("unquoted key") << QByteArray("Screen7,1,5,0,0") << -1;
+        QTest::newRow("cut short") << QByteArray("\"Screen7\",1") << -1;
+    }
+    void screenOfBlockStart() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, screen);
+        QCOMPARE(ScreenOfBlockStart(bytes), screen);
+    }
+
     void copyableBlockAtTheStart() {
         QFETCH(QByteArray, bytes);
         QFETCH(int, length);
