@@ -1,0 +1,148 @@
+// What the main window's grid shows, drawn from the level's values: the walk marker and the look under it
+// in Tile(998), picture references that name another box, a blank screen in the brush colour, and a save
+// that leaves the window as it was.
+#include "editorfixture.h"
+#include "levelfixture.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace tavrin;
+
+class TestGridView : public QObject {
+    Q_OBJECT
+    std::unique_ptr<EditorFixture> m_f;
+    Form1& form() { return *m_f->form; }
+    QImage shown(int box) { return form().Tile(box)->picture(); }
+    QImage file(const char* name) { return QImage(m_f->path(QStringLiteral("Pics/") + name)); }
+    void setPicture(int tile, const FieldValue& picture) {
+        TileState state = m_f->document->tile(tile);
+        state.picture = picture;
+        m_f->document->editTile(tile, state);
+    }
+
+private slots:
+    void init() {
+        m_f = std::make_unique<EditorFixture>();
+        QVERIFY(m_f->show());
+    }
+    void cleanup() { m_f.reset(); }
+
+    // The marker stands on its tile; Tile(998) shows that tile's own look, and follows a paint of it.
+    void markerAndTheLookUnderIt() {
+        const QImage marker = shown(MarkerTile);
+        QVERIFY(!marker.isNull());
+        QCOMPARE(shown(1), marker);
+        setPicture(2, FieldValue::text("\\grass.bmp"));
+        QTest::keyClick(&form(), Qt::Key_Right);
+        QCOMPARE(int(m_f->module->WalkerTile), 2);
+        QCOMPARE(shown(2), marker);
+        QVERIFY(shown(1).isNull());
+        QCOMPARE(shown(PreviewTile), file("grass.bmp"));
+        QCOMPARE(form().Tile(PreviewTile)->backColour(), SysWindowBackground);
+        // Painted under the marker: the marker stays on top, the look under it changes.
+        TileState under = m_f->document->tile(2);
+        under.colour = FieldValue::number(255);
+        under.picture = FieldValue::text("\\water.bmp");
+        m_f->document->editTile(2, under);
+        QCOMPARE(shown(2), marker);
+        QCOMPARE(shown(PreviewTile), file("water.bmp"));
+        QCOMPARE(form().Tile(PreviewTile)->backColour(), Long(255));
+        // Off the grid the marker comes off and its tile shows itself.
+        QTest::keyClick(&form(), Qt::Key_Up);
+        QVERIFY(!form().MarkerOnGrid());
+        QCOMPARE(shown(2), file("water.bmp"));
+        QTest::keyClick(&form(), Qt::Key_Down);
+        QCOMPARE(shown(22), marker);
+        QCOMPARE(shown(2), file("water.bmp"));
+    }
+
+    // A number names a box: its picture is that box's own, whatever is drawn over it and whichever tile
+    // was read first.
+    void referencesToOtherBoxes_data() {
+        QTest::addColumn<QList<int>>("chain"); // tile 50 names the first, each names the next
+        QTest::addColumn<QString>("expected"); // "grass", "none", "builtin", "marker", "water"
+        QTest::newRow("a tile with a picture") << QList<int>{30} << "grass";
+        QTest::newRow("through two tiles") << QList<int>{40, 30} << "grass";
+        QTest::newRow("a loop shows none") << QList<int>{40, 50} << "none";
+        QTest::newRow("itself") << QList<int>{50} << "none";
+        QTest::newRow("the built-in figure") << QList<int>{997} << "builtin";
+        QTest::newRow("the marker") << QList<int>{999} << "marker";
+        QTest::newRow("the look under the marker") << QList<int>{998} << "water";
+        QTest::newRow("the tile under the marker, not the marker on it") << QList<int>{1} << "water";
+        QTest::newRow("Tile(0), unpainted") << QList<int>{0} << "none";
+    }
+    void referencesToOtherBoxes() {
+        QFETCH(QList<int>, chain);
+        QFETCH(QString, expected);
+        setPicture(30, FieldValue::text("\\grass.bmp"));
+        setPicture(1, FieldValue::text("\\water.bmp")); // the marker stands on tile 1
+        setPicture(50, FieldValue::number(chain[0]));
+        for (int i = 0; i + 1 < chain.size(); ++i)
+            setPicture(chain[i], FieldValue::number(chain[i + 1]));
+        const QMap<QString, QImage> pictures{{"grass", file("grass.bmp")},
+                                             {"none", QImage()},
+                                             {"builtin", shown(BuiltinTile)},
+                                             {"marker", shown(MarkerTile)},
+                                             {"water", file("water.bmp")}};
+        QCOMPARE(shown(50), pictures[expected]);
+        // The screen read again from its scratch file shows the same.
+        m_f->goTo("1");
+        m_f->goTo("0");
+        QCOMPARE(shown(50), pictures[expected]);
+    }
+
+    // A tile showing another's picture follows when that one is painted.
+    void referenceFollowsThePaint() {
+        setPicture(30, FieldValue::text("\\grass.bmp"));
+        setPicture(50, FieldValue::number(30));
+        QCOMPARE(shown(50), file("grass.bmp"));
+        setPicture(30, FieldValue::text("\\water.bmp"));
+        QCOMPARE(shown(50), file("water.bmp"));
+        form().mnuUndo->trigger();
+        QCOMPARE(shown(50), file("grass.bmp"));
+    }
+
+    // A screen found nowhere is drawn in the brush colour, Tile(998) too.
+    void blankScreenInTheBrushColour() {
+        form().NewColor->setBackColour(Rgb(10, 20, 30));
+        m_f->goTo("7");
+        for (int tile : {1, 150, 300})
+            QCOMPARE(form().Tile(tile)->backColour(), Rgb(10, 20, 30));
+        QCOMPARE(form().Tile(PreviewTile)->backColour(), Rgb(10, 20, 30));
+    }
+
+    // Save Level changes nothing the window shows: the same screen, every tile as it was, the marker on its
+    // tile and the look under it, and no announcement of any change.
+    void saveLeavesTheWindowAsItWas() {
+        form().MnuPLtemp_Click();
+        m_f->goTo("2");
+        m_f->paint(100, 255);
+        QTest::keyClick(&form(), Qt::Key_Left); // back on the grid, beside the start tile
+        QTest::keyClick(&form(), Qt::Key_Right);
+        QVERIFY(form().MarkerOnGrid());
+        QList<QImage> pictures;
+        QList<Long> colours;
+        for (int box = 0; box <= LastGridTile; ++box) {
+            pictures << shown(box);
+            colours << form().Tile(box)->backColour();
+        }
+        pictures << shown(PreviewTile);
+        colours << form().Tile(PreviewTile)->backColour();
+        QSignalSpy tiles(m_f->document.get(), &LevelDocument::tileChanged);
+        QSignalSpy screens(m_f->document.get(), &LevelDocument::screenShown);
+        QSignalSpy walks(m_f->document.get(), &LevelDocument::walkerMoved);
+        QVERIFY(m_f->saveAs("saved.txt").contains("\"Screen2\",100,255,"));
+        QCOMPARE(tiles.count() + screens.count() + walks.count(), 0);
+        QCOMPARE(int(m_f->module->CurrentScreen), 2);
+        for (int box = 0; box <= LastGridTile; ++box) {
+            QCOMPARE(shown(box), pictures[box]);
+            QCOMPARE(form().Tile(box)->backColour(), colours[box]);
+        }
+        QCOMPARE(shown(PreviewTile), pictures.last());
+        QCOMPARE(form().Tile(PreviewTile)->backColour(), colours.last());
+    }
+};
+
+QTEST_MAIN(TestGridView)
+#include "tst_gridview.moc"
