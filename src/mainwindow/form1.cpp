@@ -391,6 +391,7 @@ void Form1::connectControls() {
     connect(&m_document, &LevelDocument::tileChanged, this, &Form1::showStatus);
     connect(&m_document, &LevelDocument::screenShown, this, &Form1::showStatus);
     connect(&m_document, &LevelDocument::levelReplaced, this, &Form1::showStatus);
+    connect(&m_document, &LevelDocument::walkerMoved, this, &Form1::showStatus);
     // What a crash would leave is kept up to date: the edited screen within two seconds, and the session.
     m_session = new SessionKeeper(m_document, this);
     // The tile property window follows the tile it shows.

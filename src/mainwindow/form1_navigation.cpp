@@ -72,7 +72,6 @@ void Form1::walkMarker(int keyCode) {
     } catch (const Failure& failure) {
         ShowUnlessFileNotFound(failure, KeyDownPlace);
     }
-    showStatus();
     if (m_worldOverview) // the marker on the map follows
         m_worldOverview->Map->update();
 }

@@ -30,8 +30,8 @@ private slots:
         QCOMPARE(int(f.module->LevelLastScreen), Screens - 1);
         f.paint(1, 255);
         f.paint(2, 255);
-        const QByteArray expected = Hash(NumberedLevel(
-            Screens, {{1, "255,0,0,0,0,0,1,1,1,1"}, {2, "255,0,0,0,0,0,1,1,1,1"}}));
+        const QByteArray expected =
+            Hash(NumberedLevel(Screens, {{1, "255,0,0,0,0,0,1,1,1,1"}, {2, "255,0,0,0,0,0,1,1,1,1"}}));
         f.form->PropLeft->setText("1");
         QTest::mouseClick(f.form->UseApplyProp, Qt::LeftButton); // a click would now paint properties
         const Integer walker = f.module->WalkerTile;
@@ -47,7 +47,8 @@ private slots:
             QTest::mouseClick(f.form->Tile(5), Qt::LeftButton);
             QTest::keyClick(f.form.get(), Qt::Key_N, Qt::ControlModifier);
             QTest::mouseClick(f.form->Command1, Qt::LeftButton); // Go To Screen
-            sentDuringTheSave = f.document->isSaving() ? 1 : 0;
+            const bool closed = f.form->close();                 // the close box waits for the save
+            sentDuringTheSave = f.document->isSaving() && !closed ? 1 : 0;
         });
         f.form->ScreenToGoTo->setText("typed");
         f.dialog.files << f.path("saved.txt");
