@@ -183,20 +183,18 @@ private slots:
     // A line that ends in a comma leaves its line end between two records of the same screen, which the
     // reader passes over: found by fuzzing, where reading through the index once took it as a field.
     void lineEndBetweenRecords() {
-        QByteArray level = TileLine(0, 1, "5,0,0,0,0,0,1,1,1,1");
-        level += "\"Screen0\",2,5,0,0,0,0,0,1,1,1,1,\r\n"; // a comma too many: the line end stands alone
-        level += TileLine(0, 3, "5,0,0,0,x,0,1,1,1,1") + TileLine(0, 4, "5,0,0,0,0,0,1,1,1,1");
+        QByteArray level = TileLine(1, 1, "5,0,0,0,0,0,1,1,1,1");
+        level += "\"Screen1\",2,5,0,0,0,0,0,1,1,1,1,\r\n"; // a comma too many: the line end stands alone
+        level += TileLine(1, 3, "5,0,0,0,x,0,1,1,1,1") + TileLine(1, 4, "5,0,0,0,0,0,1,1,1,1");
         QStringList messages[2];
         for (const bool fast : {false, true}) {
             LevelFixture f;
             f.writeFile("level.txt", level);
-            // The load step that reads screen 0 and tells of its damaged records is no change the document
-            // offers on its own: a level of the test's own, whose file is the one read, so that the index
-            // may serve the reading.
-            Module1 m(f.folder.path());
-            m.UseIndex = fast;
-            m.LevelFileName = f.path("level.txt");
-            m.LoadLevel(m.LevelFileName, "test");
+            // The file is the level's, so that the index may serve the reading; screen 1, read when it comes
+            // on display, tells of its damaged record.
+            f.document->setUseIndex(fast);
+            f.document->nameNewLevelFile(f.path("level.txt"));
+            f.document->changeScreen(1);
             messages[fast] = f.messages.replaceInStrings(f.folder.path(), "<folder>");
         }
         QCOMPARE(messages[1], messages[0]);
