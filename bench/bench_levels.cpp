@@ -229,14 +229,29 @@ int runOne(int screens, double budget, const QString& folder) {
     const QString walk =
         walks.empty() ? QStringLiteral("-") : figure(walks[walks.size() / 2], walks.size() < 100);
 
-    // What a redisplay of the grid takes from the level: the screen on display as a value, every tile's
-    // picture reference resolved and drawn with the walk marker.
+    // What a redisplay of the grid takes from the level, as the main window draws it: every tile's colour
+    // and the picture its file reference names, looked up anew. The screen was drawn once when it came on
+    // display, which decoded its pictures; ReDisplay draws it again.
+    const auto redraw = [&module] {
+        module.Pictures.beginPass();
+        qint64 drawn = 0;
+        for (int i = FirstGridTile; i <= LastGridTile; ++i) {
+            const FieldValue& colour = module.TileBackColor(i);
+            drawn += colour.isNumeric() ? colour.toLong() : 0;
+            const FieldValue& reference = module.TilePicture(i);
+            if (reference.isNumeric())
+                continue;
+            try {
+                drawn += module.LoadPictureReference(reference.textValue()).width();
+            } catch (const Failure&) {
+                // a missing picture is drawn as none
+            }
+        }
+        Q_UNUSED(drawn);
+    };
+    redraw();
     timer.start();
-    {
-        ScreenPainter painter(module.PictureFolders());
-        const QImage grid = painter.paint(module.ScreenOnDisplay(), module.WalkerTile);
-        Q_UNUSED(grid);
-    }
+    redraw();
     const double redisplay = seconds(timer);
 
     const long peakKb = peakResidentKb();
