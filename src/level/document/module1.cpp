@@ -504,7 +504,7 @@ QByteArray Module1::EncodeScreenBlock() const {
 }
 
 // A screen that could not be read whole is not written back: its source keeps it as it stands, rather
-// than a mix of its first records and what the grid held before.
+// than a mix of its first records and what the screen before it left.
 void Module1::SaveScreenTmp() {
     if (m_partlyRead && m_partlyRead->screen == CurrentScreen)
         return;

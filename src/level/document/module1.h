@@ -226,7 +226,7 @@ public:
     // The side links of the screen on display.
     SideLinks LinksOnDisplay() const;
     // Screen `screen` as changing to it would give it: from its scratch file, else from the level file,
-    // else fresh (Screen::fresh), without touching the screen on display or the grid. A record that cannot
+    // else fresh (Screen::fresh), without touching the screen on display. A record that cannot
     // be read stops the reading there; `trouble` gets why.
     Screen ReadScreen(Integer screen, std::optional<Failure>* trouble = nullptr) const;
     // The side links of screen `screen` as ReadScreen gives them, without reading its tiles: for a map of
