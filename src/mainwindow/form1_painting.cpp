@@ -261,8 +261,16 @@ void Form1::fillTileProp(TileProp& window, Integer index) {
     window.PropDownOps->setText(m_level.TilePropDownOps(index).toText());
     window.PropRightOps->setText(m_level.TilePropRightOps(index).toText());
     m_level.Pictures.beginPass();
-    // A picture that cannot be shown shows as ErrPic's, which is none.
-    window.CurrentPicture->setPicture(referencedPicture(m_level.TilePicture(index)));
+    const FieldValue& reference = m_level.TilePicture(index);
+    try {
+        window.CurrentPicture->setPicture(reference.isNumeric()
+                                              ? referencedPicture(reference)
+                                              : m_level.LoadPictureReference(reference.textValue()));
+    } catch (const Failure& failure) {
+        if (!failure.isMissingPicture())
+            throw; // told: the file is there but is no picture
+        window.CurrentPicture->setPicture(ErrPic->picture());
+    }
     window.TPicLabel->setText(m_level.TilePicture(index).toText());
 }
 

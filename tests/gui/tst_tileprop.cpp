@@ -50,6 +50,28 @@ private slots:
         QCOMPARE(m_f->messages.count(), 0);
     }
 
+    // A picture file that is missing shows as ErrPic's (none), silently; one that is there but no picture
+    // is told.
+    void unusablePictureFile_data() {
+        QTest::addColumn<QByteArray>("bytes"); // the file's contents; none: no file
+        QTest::addColumn<QStringList>("titles");
+        QTest::newRow("missing") << QByteArray() << QStringList();
+        QTest::newRow("no picture") << QByteArray("not a picture") << QStringList{"481, DisplayTileProp"};
+    }
+    void unusablePictureFile() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, titles);
+        if (!bytes.isEmpty())
+            QVERIFY(WriteFile(m_f->path("Pics/bad.bmp"), bytes));
+        TileState tile = m_f->document->tile(6);
+        tile.picture = FieldValue::text("\\bad.bmp");
+        m_f->document->editTile(6, tile);
+        m_f->form->DisplayTileProp(6);
+        QCOMPARE(m_f->titles(), titles);
+        if (titles.isEmpty())
+            QVERIFY(window()->CurrentPicture->picture().isNull());
+    }
+
     void outsideGridIsFailure9_data() {
         QTest::addColumn<int>("index");
         QTest::newRow("-1") << -1;
