@@ -93,25 +93,71 @@ bool RecordReader::atEnd() {
     return true;
 }
 
-RecordReader::Span RecordReader::scanField(int field) {
-    for (bool fileEnds = false;;) {
-        const char* const start = m_buffer.constData() + m_pos;
-        RecordSpans::Field found;
-        const char* next = nullptr;
-        switch (ScanFieldInMemory(start, m_buffer.constData() + m_buffer.size(), fileEnds, &found, &next)) {
-        case FieldScan::Whole:
-            return Span{found.begin - start, found.end - start, next - start, found.quoted};
-        case FieldScan::NeedMore:
-            // A chunk more; the scan stops short of more than the longest field, so nothing past it is read.
-            fileEnds = !need(m_buffer.size() - m_pos);
-            break;
-        case FieldScan::TooLong:
-            throw Failure(ErrInvalidFormat,
-                          Text(Msg::FieldTooLong).arg(field + 1).arg(m_recordStart).arg(position()));
-        case FieldScan::PastEnd:
-            throw Failure(ErrInputPastEnd);
-        }
+void RecordReader::checkFieldLength(qsizetype off, int field) const {
+    if (off > MaxFieldBytes)
+        throw Failure(ErrInvalidFormat,
+                      Text(Msg::FieldTooLong).arg(field + 1).arg(m_recordStart).arg(position()));
+}
+
+qsizetype RecordReader::scanToDelimiter(qsizetype off, int field) {
+    for (;;) {
+        // Nothing past the longest field is looked at, so nothing past it is read.
+        const qsizetype limit = std::min<qsizetype>(m_buffer.size() - m_pos, MaxFieldBytes + 1);
+        const char* begin = m_buffer.constData() + m_pos;
+        const char* end = begin + limit;
+        const char* p = begin + off;
+        while (p < end && *p != ',' && *p != '\r' && *p != '\n')
+            ++p;
+        off = p - begin;
+        checkFieldLength(off, field);
+        if (p < end || !need(off))
+            return off;
     }
+}
+
+RecordReader::Span RecordReader::scanField(int field) {
+    qsizetype off = 0;
+    while (need(off) && isBlank(at(off)))
+        checkFieldLength(++off, field);
+    if (!need(off))
+        throw Failure(ErrInputPastEnd);
+
+    Span span{off, off, off, at(off) == '"'};
+    if (span.quoted) {
+        span.begin = ++off;
+        // The text runs to the next double quote, commas and line breaks included.
+        for (;;) {
+            const qsizetype limit = std::min<qsizetype>(m_buffer.size() - m_pos, MaxFieldBytes + 1);
+            const qsizetype available = limit - off;
+            const char* start = m_buffer.constData() + m_pos + off;
+            const void* quote = available > 0 ? std::memchr(start, '"', size_t(available)) : nullptr;
+            if (quote) {
+                off += static_cast<const char*>(quote) - start;
+                break;
+            }
+            off = std::max(off, limit);
+            checkFieldLength(off, field);
+            if (!need(off))
+                break;
+        }
+        span.end = off;
+        if (need(off))
+            ++off; // the closing quote
+        // Anything between the closing quote and the delimiter is passed over.
+        off = scanToDelimiter(off, field);
+    } else {
+        off = scanToDelimiter(off, field);
+        span.end = off;
+    }
+    // The delimiter: a comma, or a line end (CR LF, a lone CR or a lone LF).
+    if (need(off)) {
+        const char c = at(off);
+        ++off;
+        if (c == '\r' && need(off) && at(off) == '\n')
+            ++off;
+    }
+    span.next = off;
+    return span;
 }
 
 namespace {
@@ -212,59 +258,42 @@ QByteArrayView RecordSpans::key() const {
     return QByteArrayView(first.begin, end);
 }
 
-FieldScan ScanFieldInMemory(const char* const start, const char* const end, bool fileEnds,
-                            RecordSpans::Field* field, const char** next) {
-    // A delimiter further than the longest field from the start is never looked for.
-    const bool capped = end - start > MaxFieldBytes;
-    const char* const limit = capped ? start + MaxFieldBytes + 1 : end;
-    const FieldScan runsOut = capped ? FieldScan::TooLong : fileEnds ? FieldScan::Whole : FieldScan::NeedMore;
-    const char* p = start;
-    while (p < limit && isBlank(*p))
-        ++p;
-    if (p == limit)
-        return runsOut == FieldScan::Whole ? FieldScan::PastEnd : runsOut;
-    const bool quoted = *p == '"';
-    const char* begin = p;
-    const char* fieldEnd = end; // a text whose closing quote is missing runs to the end of the file
-    if (quoted) {
-        begin = ++p;
-        const auto* quote = static_cast<const char*>(std::memchr(p, '"', size_t(limit - p)));
-        if (quote) {
+// The same scan as scanField() twelve times over, on bytes in memory alone.
+const char* ScanRecordInMemory(const char* const begin, const char* const end, RecordSpans* spans) {
+    const char* p = begin;
+    for (RecordSpans::Field& found : spans->fields) {
+        const char* const fieldStart = p;
+        while (p < end && isBlank(*p))
+            ++p;
+        if (p == end)
+            return nullptr;
+        const bool quoted = *p == '"';
+        const char* fieldBegin = p;
+        const char* fieldEnd = nullptr;
+        if (quoted) {
+            fieldBegin = ++p;
+            const auto* quote = static_cast<const char*>(std::memchr(p, '"', size_t(end - p)));
+            if (!quote)
+                return nullptr;
             fieldEnd = quote;
             p = quote + 1;
-        } else {
-            p = limit;
         }
-    }
-    while (p < limit && *p != ',' && *p != '\r' && *p != '\n')
-        ++p;
-    if (!quoted)
-        fieldEnd = p;
-    if (p == limit) {
-        if (runsOut != FieldScan::Whole)
-            return runsOut;
-        *field = {start, begin, fieldEnd, quoted};
-        *next = end;
-        return FieldScan::Whole;
-    }
-    *field = {start, begin, fieldEnd, quoted};
-    if (*p++ == '\r') {
-        if (p == end) {
-            if (!fileEnds)
-                return FieldScan::NeedMore; // whether an LF follows is not known yet
-        } else if (*p == '\n') {
+        while (p < end && *p != ',' && *p != '\r' && *p != '\n')
+            ++p;
+        if (!quoted)
+            fieldEnd = p;
+        if (p == end || p - fieldStart > MaxFieldBytes)
+            return nullptr;
+        found = {fieldStart, fieldBegin, fieldEnd, quoted};
+        if (*p == '\r') {
+            if (++p == end)
+                return nullptr;
+            if (*p == '\n')
+                ++p;
+        } else {
             ++p;
         }
     }
-    *next = p;
-    return FieldScan::Whole;
-}
-
-const char* ScanRecordInMemory(const char* const begin, const char* const end, RecordSpans* spans) {
-    const char* p = begin;
-    for (RecordSpans::Field& found : spans->fields)
-        if (ScanFieldInMemory(p, end, false, &found, &p) != FieldScan::Whole)
-            return nullptr;
     return p;
 }
 

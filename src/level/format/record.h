@@ -34,22 +34,6 @@ struct RecordSpans {
     QByteArrayView key() const;
 };
 
-// How scanning a field in memory ended.
-enum class FieldScan {
-    Whole,    // the field and its delimiter lie in the bytes
-    NeedMore, // the field runs past the bytes, which are not all the file holds
-    TooLong,  // no delimiter within MaxFieldBytes of the field's start: failure 321
-    PastEnd,  // the file ends before the field does more than start: failure 62
-};
-
-// The field that starts at `start`, as RecordReader reads it: text in quotes runs to the next quote,
-// commas and line breaks included, and anything after the closing quote is passed over; the field ends at
-// a comma or a line end (CR LF, a lone CR or a lone LF). Its spans go to `field` and the position after
-// its delimiter to `next`. `fileEnds`: the file ends at `end`, where a field then ends too. Every reader
-// of records splits fields with this.
-FieldScan ScanFieldInMemory(const char* start, const char* end, bool fileEnds, RecordSpans::Field* field,
-                            const char** next);
-
 // The record that starts at `begin`, scanned as RecordReader reads it, on bytes in memory: where it ends
 // (after its last delimiter), or nullptr when it does not end before `end` or holds a field longer than
 // MaxFieldBytes. The record must start at `begin`: no blanks or line ends before it.
@@ -126,6 +110,11 @@ private:
     // Reads (into `record`) or passes over (keeping its key) a record that lies whole in the buffer; false,
     // having read nothing, when it does not.
     bool scanInBuffer(Record* record, QByteArray* key, bool* keyIsText);
+    // The offset of the next comma or line end at or after `offset` (or of the end of the file).
+    qsizetype scanToDelimiter(qsizetype offset, int field);
+    // The bytes from the read position up to `offset` are no delimiter: failure 321 once they are more
+    // than a field may hold.
+    void checkFieldLength(qsizetype offset, int field) const;
     FieldValue readField(int field);
     // The value of field `field`, whose characters run from `begin` to `end` (blanks before it from
     // `fieldBegin`); `quoted` for a text in quotes.

@@ -157,6 +157,22 @@ bool IsBlankOrLineEnd(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// The fields of a record as the editor writes it (no blanks, CR LF line ends), each with its quotes, into
+// `fields`; the bytes after its line end are returned. The record ends before `end`.
+template <size_t N>
+const char* SplitRecord(const char* p, const char* end, std::array<QByteArrayView, N>& fields) {
+    for (QByteArrayView& field : fields) {
+        const char* const begin = p;
+        if (*p == '"')
+            p = static_cast<const char*>(std::memchr(p + 1, '"', size_t(end - p - 1))) + 1;
+        while (*p != ',' && *p != '\r')
+            ++p;
+        field = QByteArrayView(begin, p - begin);
+        p += *p == ',' ? 1 : 2;
+    }
+    return p;
+}
+
 // Bytes written in chunks. A chunk that is full goes to a thread of its own, which writes it to the
 // device while the next one is filled: copying the bytes into the system takes about as long as making
 // them.
@@ -284,22 +300,22 @@ public:
     // first of them is the first tile of its screen. Made in place, a tile at a time, as the bulk of an
     // export is.
     void tilesOfRecords(QByteArrayView records, bool first) {
-        RecordSpans spans;
+        std::array<QByteArrayView, 12> fields;
         for (const char *p = records.data(), *end = p + records.size(); p < end; first = false) {
             const char* const record = p;
-            p = ScanRecordInMemory(p, end, &spans);
+            p = SplitRecord(p, end, fields);
             char* const begin = room(160 + 6 * (p - record));
             char* out = copy(begin, TileSeparator[first]);
             for (const TilePiece& piece : TileLayout) {
                 out = copy(out, piece.before);
-                const RecordSpans::Field& field = spans.fields[size_t(piece.field)];
-                if (field.quoted)
-                    out = escape(out, reinterpret_cast<const unsigned char*>(field.begin),
-                                 field.end - field.begin);
-                else if (field.begin == field.end)
+                const QByteArrayView field = fields[size_t(piece.field)];
+                if (field.isEmpty())
                     out = copy(out, "null");
+                else if (field.front() == '"')
+                    out = escape(out, reinterpret_cast<const unsigned char*>(field.data()) + 1,
+                                 field.size() - 2);
                 else
-                    out = copy(out, QByteArrayView(field.begin, field.end));
+                    out = copy(out, field);
             }
             m_size += copy(out, TileEnd) - begin;
         }
