@@ -329,14 +329,13 @@ QString LevelDocument::importPicture(const QString& path) {
 
 // The screen is read before anything changes: a scratch file that went or became unreadable since the step
 // was made stops the step here, with the screen on display and the step where they were.
-void LevelDocument::showScreenOfStep(int screen) {
+void LevelDocument::showScreenOfStep(int screen, bool undoing) {
     if (screen < 0 || screen == m_level.CurrentScreen)
         return;
     const auto number = static_cast<Integer>(screen);
     const Module1::ScreenLoad load = m_level.LoadScreenValue(number, m_level.ScreenOnDisplay());
     if (load.trouble || load.partly) {
         const Failure& cause = load.trouble ? *load.trouble : load.partly->second;
-        const bool undoing = m_stack.canUndo() && screen == undoScreen();
         throw Failure(cause.code(), Text(Msg::StepScreenUnreadable)
                                         .arg(screen)
                                         .arg(undoing ? m_stack.undoText() : m_stack.redoText())
@@ -349,14 +348,14 @@ void LevelDocument::showScreenOfStep(int screen) {
 void LevelDocument::undo() {
     if (!m_stack.canUndo())
         return;
-    showScreenOfStep(undoScreen());
+    showScreenOfStep(undoScreen(), true);
     m_stack.undo();
 }
 
 void LevelDocument::redo() {
     if (!m_stack.canRedo())
         return;
-    showScreenOfStep(redoScreen());
+    showScreenOfStep(redoScreen(), false);
     m_stack.redo();
 }
 

@@ -128,8 +128,8 @@ private:
     class PropertiesStep;
 
     // Puts `screen` on display for a step of it, unless it already is; throws when it cannot be read whole,
-    // having changed nothing.
-    void showScreenOfStep(int screen);
+    // having changed nothing. `undoing` tells which step the failure names.
+    void showScreenOfStep(int screen, bool undoing);
     void storeTile(int screen, int index, const TileState& state);
     void storeLinks(int screen, const SideLinks& links);
     void storeProperties(const PropertyValues& properties);
