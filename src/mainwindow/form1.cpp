@@ -591,9 +591,9 @@ QString Form1::statusLine() const {
 void Form1::mnuExit_Click() {
     if (!mayDropChanges())
         return;
-    // The scratch files stay, as Exit always left them, but they hold nothing that was not saved or given up.
-    m_session->keep(false);
-    endProgram();
+    // Nothing is left that was not saved or given up: the scratch files go, as when the window is closed, so
+    // that no later run can take them for a screen.
+    Form_Unload();
 }
 
 void Form1::mnuAbout_Click() {

@@ -1,6 +1,7 @@
 // The level file commands of the main window: Load Level, Save Level, Pelmar Level and the level
 // named on the command line.
 #include "form1.h"
+#include "sessionkeeper.h"
 
 #include "inputonlyto.h"
 
@@ -103,7 +104,8 @@ bool Form1::saveLevel() {
         const auto keepBox =
             qScopeGuard([this, typed = ScreenToGoTo->text()] { ScreenToGoTo->setText(typed); });
         ScreenToGoTo->setText(QStringLiteral("0"));
-        m_document.keepScreenOnDisplay();
+        // A scratch folder that is full or gone does not stop the save: the screen is taken from memory.
+        m_session->keepScreenNow();
         Dialog->ShowSave();
         // A save that had to copy damaged screens through unread still saved the level; it says which.
         const QString path = Dialog->FileName;

@@ -51,6 +51,15 @@ bool Form1::recoverUnsavedWork() {
     const std::optional<SessionState> session = m_document.recoverableSession();
     if (!session)
         return false;
+    if (session->damaged) {
+        const QString aside = m_document.setAsideSession(*session);
+        Ask({Text(Msg::RecoverTitle),
+             Text(Msg::SessionDamaged)
+                 .arg(QDir::toNativeSeparators(QDir(session->folder).filePath(Session::FileName)),
+                      QDir::toNativeSeparators(aside.isEmpty() ? session->folder : aside)),
+             {QStringLiteral("OK")}});
+        return false;
+    }
     const QString when = session->lastEdit.isValid()
                              ? QLocale().toString(session->lastEdit.toLocalTime(), QLocale::ShortFormat)
                              : Text(Msg::UnknownTime);

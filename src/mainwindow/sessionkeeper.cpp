@@ -35,6 +35,13 @@ SessionKeeper::SessionKeeper(LevelDocument& document, QObject* parent)
 void SessionKeeper::autosave() {
     if (!m_document.isModified() || m_document.isSaving())
         return;
+    keepScreenNow();
+    keep(true);
+}
+
+void SessionKeeper::keepScreenNow() {
+    if (!m_document.isModified())
+        return;
     try {
         m_document.keepScreenOnDisplay();
         m_autosaveFailed = false;
@@ -43,7 +50,6 @@ void SessionKeeper::autosave() {
             ShowFailure(failure, QStringLiteral("Autosave"));
         m_autosaveFailed = true;
     }
-    keep(true);
 }
 
 void SessionKeeper::keep(bool unsaved) {

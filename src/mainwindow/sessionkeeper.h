@@ -19,6 +19,9 @@ public:
 
     // Writes the session file; `unsaved` tells whether the scratch files hold unsaved edits.
     void keep(bool unsaved);
+    // The screen on display goes to its scratch file now, unless there is nothing unsaved. A failure is
+    // told once, as for the autosave, and stops nothing: the screen is still in memory.
+    void keepScreenNow();
 
 private:
     void autosave();

@@ -2,13 +2,34 @@
 // it (every edited screen back, the level modified) or to discard it; two editors in one folder keep their
 // scratch files apart.
 #include "editorfixture.h"
+#include "faultyfiles.h"
+#include "session.h"
 
 #include <QProcess>
 #include <QtTest>
 #include <QtWidgets>
 #include <cstdio>
+#include <sys/stat.h>
 
 using namespace tavrin;
+
+namespace {
+// Where a file of the program folder is now: in its place, or in a folder of files set aside.
+QString FoundIn(const QString& root, const QString& name) {
+    if (QFileInfo(QDir(root).filePath(name)).exists())
+        return QStringLiteral(".");
+    for (const QString& aside : QDir(root).entryList({"Set aside*"}, QDir::Dirs))
+        if (QFileInfo(QDir(root).filePath(aside + '/' + name)).exists())
+            return QStringLiteral("set aside");
+    return QString();
+}
+
+// What a killed editor leaves: its scratch files and session file, put into the program folder `to`.
+void CopySessionFiles(const QString& from, const QString& to) {
+    for (const QString& name : QDir(from).entryList({"Screen*.tmp", "TavrinSession.json"}, QDir::Files))
+        QVERIFY(QFile::copy(QDir(from).filePath(name), QDir(to).filePath(name)));
+}
+} // namespace
 
 class TestRecovery : public QObject {
     Q_OBJECT
@@ -79,6 +100,147 @@ private slots:
         editor.reset(); // the program ends
         EditorFixture again({}, folder.path());
         QCOMPARE(again.questions, QStringList());
+    }
+
+    // A session file is data, not orders: whatever it names that is not a scratch file of the folder for
+    // its own screen makes it damaged. It is told once; nothing is deleted, recovered or read as a screen.
+    void damagedSessionFile_data() {
+        QTest::addColumn<QByteArray>("scratchFiles");
+        QTest::newRow("the template level") << QByteArray(R"({"0": "PelmarLevel.txt"})");
+        QTest::newRow("a level of the user's") << QByteArray(R"({"0": "MyLevel.txt"})");
+        QTest::newRow("a path out of the folder") << QByteArray(R"({"0": "/etc/../tavrin-level"})");
+        QTest::newRow("a folder") << QByteArray(R"({"0": "Pics"})");
+        QTest::newRow("a screen beyond 32767") << QByteArray(R"({"65536": "Screen0.tmp"})");
+        QTest::newRow("a screen with a sign") << QByteArray(R"({"+0": "Screen0.tmp"})");
+        QTest::newRow("another screen's file") << QByteArray(R"({"1": "Screen0.tmp"})");
+        QTest::newRow("a name with a line end") << QByteArray(R"({"0": "Screen0.tmp\n"})");
+        QTest::newRow("no session at all") << QByteArray(R"(["Screen0.tmp"])");
+    }
+    void damagedSessionFile() {
+        QFETCH(QByteArray, scratchFiles);
+        QTemporaryDir folder;
+        EditorFixture::PrepareProgramFolder(folder.path());
+        const QStringList precious{"PelmarLevel.txt", "MyLevel.txt", "tavrin-level", "Screen0.tmp"};
+        for (const QString& name : precious)
+            QVERIFY(WriteFile(QDir(folder.path()).filePath(name), "\"Screen0\",7,255,0,0,0,0,0,1,1,1,1\r\n"));
+        const QByteArray session =
+            scratchFiles.startsWith('[')
+                ? scratchFiles
+                : R"({"levelFile": "", "unsaved": true, "scratchFiles": )" + scratchFiles + "}";
+        QVERIFY(WriteFile(QDir(folder.path()).filePath("TavrinSession.json"), session));
+
+        auto editor = std::make_unique<EditorFixture>(QStringList{"OK"}, folder.path());
+        QCOMPARE(editor->questions, QStringList{"Recover Unsaved Work"});
+        QVERIFY(!editor->form->Document().isModified());
+        QVERIFY(editor->form->Tile(7)->backColour() != 255);
+        editor.reset();
+        for (const QString& name : precious + QStringList{"Pics", "TavrinSession.json"})
+            QVERIFY2(!FoundIn(folder.path(), name).isEmpty(), qPrintable(name));
+        QVERIFY(QFileInfo(QDir(folder.path()).filePath("Pics")).isDir());
+        EditorFixture again({}, folder.path()); // told once
+        QCOMPARE(again.questions, QStringList());
+    }
+
+    // A pipe in place of the session file is not opened: opening it would wait for a writer for ever.
+    void sessionFileThatIsAPipe() {
+        QTemporaryDir folder;
+        EditorFixture::PrepareProgramFolder(folder.path());
+        QCOMPARE(
+            ::mkfifo(QFile::encodeName(QDir(folder.path()).filePath("TavrinSession.json")).constData(), 0600),
+            0);
+        EditorFixture f({}, folder.path());
+        QCOMPARE(f.questions, QStringList());
+    }
+
+    // Screens a killed editor kept, above the last screen or not, come back as edited screens: the save asks
+    // for those above the last screen as it does for screens edited in this run.
+    void recoveredScreensAboveTheLast_data() {
+        QTest::addColumn<bool>("templateLevel");
+        QTest::newRow("the template level") << true;
+        QTest::newRow("a level never saved") << false;
+    }
+    void recoveredScreensAboveTheLast() {
+        QFETCH(bool, templateLevel);
+        QTemporaryDir folder;
+        EditorFixture::PrepareProgramFolder(folder.path());
+        EditorFixture killed; // its level file stays
+        if (templateLevel)
+            killed.form->MnuPLtemp_Click();
+        killed.paint(7, 4660);
+        killed.goTo("7");
+        killed.paint(150, 255);
+        killed.document->keepScreenOnDisplay();
+        killed.document->keepSession(true);
+        CopySessionFiles(killed.root, folder.path());
+        EditorFixture f({"Recover"}, folder.path());
+        QCOMPARE(f.questions, QStringList{"Recover Unsaved Work"});
+        f.answers << "Raise and Save";
+        const QByteArray saved = f.saveAs("recovered.txt");
+        QCOMPARE(f.questions.last(), "Screens Beyond the Last Screen");
+        QVERIFY(saved.contains("\"Screen0\",7,4660,") && saved.contains("\"Screen7\",150,255,"));
+        QCOMPARE(f.module->LevelLastScreen, 7);
+    }
+
+    // Exit with the changes discarded leaves nothing behind; scratch files that no session offers are set
+    // aside at the start and never read as screens of the level on display.
+    void discardedEditsStayGone() {
+        QTemporaryDir folder;
+        EditorFixture::PrepareProgramFolder(folder.path());
+        {
+            EditorFixture f({}, folder.path());
+            f.goTo("7");
+            f.paint(150, 255);
+            f.goTo("0");
+            QVERIFY(f.hasScratchFiles());
+            f.answers << "Discard";
+            f.form->mnuExit_Click();
+            QVERIFY(!f.hasScratchFiles());
+        }
+        EditorFixture f({}, folder.path());
+        f.goTo("7");
+        QVERIFY(f.form->Tile(150)->backColour() != 255);
+    }
+    void leftoverScratchFilesSetAside() {
+        QTemporaryDir folder;
+        EditorFixture::PrepareProgramFolder(folder.path());
+        {
+            EditorFixture other;
+            other.goTo("7");
+            other.paint(150, 255);
+            other.goTo("0");
+            CopySessionFiles(other.root, folder.path());
+            QFile::remove(QDir(folder.path()).filePath("TavrinSession.json"));
+        }
+        EditorFixture f({}, folder.path());
+        QCOMPARE(f.questions, QStringList());
+        QCOMPARE(FoundIn(folder.path(), "Screen7.tmp"), "set aside");
+        f.goTo("7");
+        QVERIFY(f.form->Tile(150)->backColour() != 255);
+    }
+
+    // A scratch folder on a full disk stops no save: the screen on display is saved from memory and the
+    // failure is told once, by the autosave that met it first.
+    void saveWithTheScratchDiskFull() {
+        FaultyFiles files;
+        EditorFixture f;
+        f.form->MnuPLtemp_Click();
+        for (int screen = 0; screen <= 3; ++screen) {
+            f.goTo(QString::number(screen));
+            f.paint(100 + screen, 255);
+        }
+        files.fullFolder = f.root;
+        f.document->setFiles(&files);
+        QTest::qWait(2500); // the autosave fails
+        QCOMPARE(f.messages.count(), 1);
+        QTemporaryDir elsewhere;
+        const QString target = QDir(elsewhere.path()).filePath("saved.txt");
+        f.dialog.files << target;
+        f.form->mnuSave_Click();
+        const QByteArray saved = ReadFile(target);
+        for (int screen = 0; screen <= 3; ++screen)
+            QVERIFY(saved.contains(
+                QStringLiteral("\"Screen%1\",%2,255,").arg(screen).arg(100 + screen).toLatin1()));
+        QCOMPARE(f.messages.count(), 1);
     }
 
     void twoEditorsSideBySide() {

@@ -5,6 +5,7 @@
 
 #include <QStandardPaths>
 #include <QtTest>
+#include <unistd.h>
 
 using namespace tavrin;
 
@@ -82,7 +83,8 @@ private slots:
         QVERIFY(QFile::exists(m.ScratchFolder + "/Screen0.tmp"));
         installed.end();
         QVERIFY(!QFile::exists(m.ScratchFolder + "/Screen0.tmp"));
-        // Nor the user's data folder (here below a file): a private folder in the system's temporary folder.
+        // Nor the user's data folder (here below a file): the user's private folder, in the runtime folder
+        // or else in the system's temporary folder.
         QStandardPaths::setTestModeEnabled(false);
         f.writeFile("a-file", "");
         const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
@@ -90,10 +92,15 @@ private slots:
         installed.start();
         qputenv("XDG_DATA_HOME", dataHome);
         const QString folder = m.ScratchFolder;
-        QVERIFY2(folder.startsWith(QDir::tempPath() + "/tavrin-editor-"), qPrintable(folder));
+        const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        QVERIFY2(runtime.isEmpty()
+                     ? folder == QDir::tempPath() + "/tavrin-editor-" + QString::number(::geteuid())
+                     : folder == runtime + "/tavrin-editor",
+                 qPrintable(folder));
         installed.keepScreenOnDisplay();
         QVERIFY(QFile::exists(folder + "/Screen0.tmp"));
-        QDir(folder).removeRecursively();
+        installed.end(); // leaves no empty folder behind
+        QVERIFY(!QFileInfo::exists(folder));
     }
 
     void referencesStayInsidePics_data() {

@@ -216,6 +216,54 @@ private slots:
         QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files), files0);
     }
 
+    // Records that belong to no screen of the level and are not its properties are the user's data: a save
+    // keeps them, in their order, each after the screen it came after.
+    void foreignRecordsSurviveASave_data() {
+        QTest::addColumn<QByteArray>("before"); // the line they go before; empty for the end
+        QTest::addColumn<QByteArrayList>("records");
+        const QByteArray foo = "\"Foo\",1,2,3,4,5,6,7,8,9,10,11\r\n";
+        QTest::newRow("between blocks") << QByteArray("\"Screen1\",1,") << QByteArrayList{foo};
+        QTest::newRow("first in the file") << QByteArray("\"Screen0\",1,") << QByteArrayList{foo};
+        QTest::newRow("inside a block") << QByteArray("\"Screen1\",150,") << QByteArrayList{foo};
+        QTest::newRow("last in the file") << QByteArray() << QByteArrayList{foo};
+        QTest::newRow("several, of keys like a screen's")
+            << QByteArray("\"Screen2\",1,")
+            << QByteArrayList{foo, "\"Screen007\",1,2,3,4,5,6,7,8,9,10,11\r\n",
+                              "\"Screen-1\",1,2,3,4,5,6,7,8,9,10,11\r\n",
+                              "5,\"no text key\",2,3,4,5,6,7,8,9,10,11\r\n"};
+    }
+    void foreignRecordsSurviveASave() {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArrayList, records);
+        QByteArray level = NumberedLevel(3);
+        const qsizetype at = before.isEmpty() ? level.size() : level.indexOf(before);
+        QVERIFY(at >= 0);
+        level.insert(at, records.join());
+        const QByteArray second = "\"Bar\",1,2,3,4,5,6,7,8,9,10,11\r\n";
+        level.insert(level.indexOf("\"Screen2\",1,"), second);
+        const QByteArrayList foreign = [&] {
+            QByteArrayList lines;
+            for (const QByteArray& line : level.split('\n'))
+                if (records.contains(line + '\n') || line + '\n' == second)
+                    lines << line;
+            return lines;
+        }();
+        for (const bool edited : {false, true}) {
+            LevelFixture f;
+            f.load("level.txt", level);
+            if (edited) {
+                f.document->changeScreen(1);
+                f.paintColour(150, 255);
+            }
+            QVERIFY(!f.saveTo(f.path("saved.txt")));
+            QByteArrayList kept;
+            for (const QByteArray& line : f.readFile("saved.txt").split('\n'))
+                if (foreign.contains(line))
+                    kept << line;
+            QCOMPARE(kept, foreign);
+        }
+    }
+
     void commandLinePath_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("path");

@@ -117,6 +117,7 @@ private slots:
         QTest::newRow("not a picture") << QByteArray("text") << int(ErrInvalidPicture);
         QTest::newRow("disk full") << QByteArray("disk full") << int(ErrDiskFull);
         QTest::newRow("quote in the name") << QByteArray("quote") << int(ErrInvalidCall);
+        QTest::newRow("a link of that name") << QByteArray("link") << 0;
     }
     void importingAPicture() {
         QFETCH(QByteArray, fault);
@@ -133,12 +134,21 @@ private slots:
         if (hadOne)
             WritePicture(f.path("levels/Pics/a.bmp"), Qt::red);
         files.diskFullAfter = hadOne ? 100 : -1;
+        // A link there is replaced: the file it points to is not the level's and stays as it was.
+        if (fault == "link") {
+            WritePicture(f.path("outside/tree.bmp"), Qt::red);
+            QDir().mkpath(f.path("levels/Pics"));
+            QVERIFY(QFile::link(f.path("outside/tree.bmp"), f.path("levels/Pics/a.bmp")));
+        }
         QString reference;
         QCOMPARE(CodeOfFailure([&] { reference = f.document->importPicture(source); }), code);
         const QStringList there = QDir(f.path("levels/Pics")).entryList(QDir::Files);
         if (code == 0) {
             QCOMPARE(reference, QString("\\a.bmp"));
             QCOMPARE(ColourOf(f.module->LoadPictureReference(reference)), QColor(Qt::cyan));
+            QVERIFY(!QFileInfo(f.path("levels/Pics/a.bmp")).isSymLink());
+            if (fault == "link")
+                QCOMPARE(ColourOf(QImage(f.path("outside/tree.bmp"))), QColor(Qt::red));
         } else {
             QCOMPARE(there, hadOne ? QStringList{"a.bmp"} : QStringList());
             if (hadOne)

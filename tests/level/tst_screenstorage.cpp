@@ -1,8 +1,11 @@
 // Scratch files, the screen block, LoadLevel and LoadScreen.
+#include "faultyfiles.h"
 #include "leveldocument.h"
 #include "levelfixture.h"
 
 #include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tavrin;
 
@@ -12,6 +15,63 @@ private slots:
     // The untouched screen 0 saved twice (replacing, not appending); then edited (a negative colour, text
     // and number picture references, texts, an empty field), read back into a second editor and written
     // again byte for byte; a text with a double quote is refused before anything is written.
+    // With neither the program folder nor the user's data folder writable, the scratch files go to one
+    // private folder of the user's that the next start looks in again, so a crash can be recovered; a
+    // folder there that others may enter, or that is another user's, is not used. A normal end leaves no
+    // empty folder behind.
+    void privateScratchFolder_data() {
+        QTest::addColumn<QString>("found"); // what is in the private folder's place at the start
+        QTest::newRow("nothing") << "";
+        QTest::newRow("this user's, left by a crash") << "own";
+        QTest::newRow("open to others") << "open";
+        QTest::newRow("another user's") << "foreign";
+    }
+    void privateScratchFolder() {
+        QFETCH(QString, found);
+        QTemporaryDir runtime;
+        const QByteArray before = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", before); });
+        QStandardPaths::setTestModeEnabled(true);
+        const QString own = QDir(runtime.path()).filePath("tavrin-editor");
+        const QByteArray native = QFile::encodeName(own);
+        if (!found.isEmpty())
+            QCOMPARE(::mkdir(native.constData(), found == "open" ? 0755 : 0700), 0);
+        ::chmod(native.constData(), found == "open" ? 0755 : 0700);
+        if (found == "foreign" && (::geteuid() != 0 || ::chown(native.constData(), 65534, 65534) != 0))
+            QSKIP("needs root, to give the folder to another user");
+        const bool taken = found == "" || found == "own";
+
+        LevelFixture f;
+        FaultyFiles files;
+        files.unwritableFolders = {
+            f.folder.path(), QFileInfo(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
+                                 .absoluteFilePath()};
+        f.document->setFiles(&files);
+        f.document->start();
+        const QString scratch = QFileInfo(f.module->ScratchFileName(0)).absolutePath();
+        QCOMPARE(scratch == own, taken);
+        if (taken)
+            QCOMPARE(QFileInfo(own).permissions() & 0x0077, QFileDevice::Permissions());
+        f.paintColour(7, 255);
+        f.document->keepScreenOnDisplay();
+        f.document->keepSession(true);
+        f.document.reset(); // killed: the files stay
+
+        LevelDocument next(f.folder.path());
+        next.setFiles(&files);
+        next.start();
+        const QString nextScratch = QFileInfo(next.state().ScratchFileName(0)).absolutePath();
+        const std::optional<SessionState> session = next.recoverableSession();
+        QCOMPARE(session.has_value(), taken);
+        if (session)
+            next.discardSession(*session);
+        next.end();
+        if (found != "foreign")
+            QCOMPARE(QFileInfo::exists(own), found == "open");
+        QVERIFY(!QFileInfo::exists(nextScratch) || nextScratch == own);
+    }
+
     void scratchFileOfScreenZero() {
         LevelFixture f;
         QFile expected(QStringLiteral(TAVRIN_TEST_DATA "/screen0_untouched.tmp"));
@@ -31,9 +91,13 @@ private slots:
         document.editTile(3, tile);
         document.keepScreenOnDisplay();
         const QByteArray saved = f.readFile("Screen0.tmp");
-        // The second editor is a level of its own that reads the scratch file onto its display.
+        // The second editor is a level of its own that recovers the scratch file onto its display.
         Module1 other(f.folder.path());
-        other.LoadScreen();
+        SessionState kept;
+        kept.folder = f.folder.path();
+        kept.unsaved = true;
+        kept.scratchFiles.insert(0, f.path("Screen0.tmp"));
+        other.RecoverSession(kept);
         QVERIFY(other.TilePicture(2) == FieldValue::text("997") &&
                 other.TilePicture(3) == FieldValue::number(997));
         other.SaveScreenTmp();
@@ -45,11 +109,13 @@ private slots:
         QCOMPARE(f.readFile("Screen0.tmp"), saved);
     }
 
-    // With no level loaded, silently: screen 2 from an empty scratch file that changes nothing, screen 1
-    // blank, screen 0 from its scratch file with its own side links.
+    // With no level loaded, silently: screen 2 from a scratch file emptied since that changes nothing,
+    // screen 1 blank, screen 0 from its scratch file with its own side links.
     void changeOfScreen() {
         LevelFixture f; // no level file
         LevelDocument& document = *f.document;
+        document.changeScreen(2);
+        document.changeScreen(0);
         document.setBrushColour(Rgb(10, 20, 30));
         SideLinks links = document.links();
         links[4] = 40;

@@ -1,5 +1,6 @@
 #include "faultyfiles.h"
 
+#include <QFileInfo>
 #include <cerrno>
 #include <functional>
 
@@ -46,8 +47,16 @@ std::unique_ptr<tavrin::AtomicFile> FaultyFiles::openWrite(const QString& path, 
     ++writesOpened;
     if (failOpenWriteWith)
         throw tavrin::Failure(failOpenWriteWith);
-    auto file = std::make_unique<FillingFile>(path, links, &diskFullAfter);
+    static qint64 noRoom = 0;
+    const bool full =
+        !fullFolder.isEmpty() && QFileInfo(path).absolutePath() == QFileInfo(fullFolder).absoluteFilePath();
+    auto file = std::make_unique<FillingFile>(path, links, full ? &noRoom : &diskFullAfter);
     if (!file->open(QIODevice::WriteOnly))
         throw *file->failure();
     return file;
+}
+
+bool FaultyFiles::canWriteIn(const QString& folder) {
+    return !unwritableFolders.contains(QFileInfo(folder).absoluteFilePath()) &&
+           FileAccess::canWriteIn(folder);
 }

@@ -11,9 +11,12 @@ public:
     std::unique_ptr<QIODevice> openRead(const QString& path) override;
     std::unique_ptr<tavrin::AtomicFile> openWrite(const QString& path,
                                                   tavrin::Links links = tavrin::Links::Follow) override;
+    bool canWriteIn(const QString& folder) override;
 
-    qint64 diskFullAfter = -1; // bytes the disk may still take, over all writes; -1 for no limit
-    int failOpenWriteWith = 0; // a failure code for every open for writing
-    QSet<QString> unreadable;  // paths whose opening for reading fails with code 75
+    qint64 diskFullAfter = -1;       // bytes the disk may still take, over all writes; -1 for no limit
+    int failOpenWriteWith = 0;       // a failure code for every open for writing
+    QSet<QString> unreadable;        // paths whose opening for reading fails with code 75
+    QString fullFolder;              // a folder on a full disk: every write into it fails as a full disk does
+    QSet<QString> unwritableFolders; // folders in which no file can be made
     int writesOpened = 0;
 };

@@ -213,6 +213,10 @@ constexpr Entry Table[] = {
      QT_TRANSLATE_NOOP("Messages",
                        "TavrinEditor stopped while the level %1 had changes that were not saved (last "
                        "edit: %2). Recover them? Discard deletes them for good.")},
+    {Msg::SessionDamaged,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The session file %1 that an earlier run left is damaged, so the work it names was "
+                       "neither recovered nor deleted. It and the scratch files it names are kept in %2.")},
     {Msg::UnknownTime, QT_TRANSLATE_NOOP("Messages", "an unknown time")},
     {Msg::CopyPictureTitle, QT_TRANSLATE_NOOP("Messages", "Copy Picture into the Level")},
     {Msg::CopyPictureText,

@@ -100,6 +100,7 @@ enum class Msg : int {
     RecoverTitle,
     RecoverNewLevel,
     RecoverLevel,
+    SessionDamaged,
     UnknownTime,
     CopyPictureTitle,
     CopyPictureText,

@@ -138,6 +138,10 @@ void LevelDocument::discardSession(const SessionState& session) {
     m_level.DiscardSession(session);
 }
 
+QString LevelDocument::setAsideSession(const SessionState& session) {
+    return m_level.SetAsideSession(session);
+}
+
 void LevelDocument::recoverSession(const SessionState& session) {
     std::optional<Failure> trouble;
     try {
@@ -146,6 +150,11 @@ void LevelDocument::recoverSession(const SessionState& session) {
         trouble = failure;
     }
     levelLoaded();
+    // Every screen the session kept is an edited screen, as if edited in this run: a save asks before it
+    // leaves out one above the last screen.
+    for (auto it = session.scratchFiles.cbegin(); it != session.scratchFiles.cend(); ++it)
+        if (m_level.ScratchFileName(static_cast<Integer>(it.key())) == it.value())
+            m_editedScreens.insert(it.key());
     m_recovered = true;
     emit modifiedChanged(true);
     if (trouble)

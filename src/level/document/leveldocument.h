@@ -38,6 +38,8 @@ public:
     void end();
     std::optional<SessionState> recoverableSession() const;
     void discardSession(const SessionState& session);
+    // A damaged session is neither recovered nor deleted: its files are moved into a folder of their own.
+    QString setAsideSession(const SessionState& session);
     // Loads the level `session` left with its edited screens; it counts as modified until it is saved. A
     // failure is thrown once the level is on display as far as it could be recovered.
     void recoverSession(const SessionState& session);

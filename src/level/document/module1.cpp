@@ -8,11 +8,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <cerrno>
+#include <limits>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavrin {
 
@@ -41,55 +46,92 @@ QString Module1::scratchFolder() const {
 }
 
 namespace {
-// A folder can be written when a file can be made in it; asking for its permissions is not enough (a
-// read-only file system, or root, answers yes).
-bool canWriteIn(const QString& folder) {
-    if (!QFileInfo(folder).isDir())
-        return false;
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("probe-XXXXXX")));
-    return probe.open();
-}
-} // namespace
-
-namespace {
 QString sessionsRoot() {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
         .filePath(QStringLiteral("sessions"));
+}
+
+// The folder of this user's alone that every start finds again when neither the program folder nor the
+// user's data folder can be written: tavrin-editor in the user's runtime folder, else tavrin-editor-<uid> in
+// the system's temporary folder.
+QString privateFolderPath() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+        return QDir(runtime).filePath(QStringLiteral("tavrin-editor"));
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("tavrin-editor-%1").arg(::geteuid()));
+}
+
+// The private folder, made with mode 0700 when `make` says so, or the one there when it is a folder (not a
+// link) of this user's that nobody else may enter: another user could have put files or links in any
+// other. Empty when there is none or it is refused.
+QString privateFolder(bool make) {
+    const QString path = privateFolderPath();
+    const QByteArray native = QFile::encodeName(path);
+    if (make && ::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        return {};
+    struct stat status {};
+    if (::lstat(native.constData(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+        status.st_uid != ::geteuid() || (status.st_mode & 077) != 0)
+        return {};
+    return path;
+}
+
+// The folders under which editors that found their usual folder taken keep their files apart: the user's
+// data folder, else the private folder.
+QStringList sessionRoots(bool make) {
+    QStringList roots{sessionsRoot()};
+    const QString own = privateFolder(make);
+    if (!own.isEmpty())
+        roots << QDir(own).filePath(QStringLiteral("sessions"));
+    return roots;
 }
 } // namespace
 
 void Module1::ChooseScratchFolder() {
     m_writtenSession.reset();
+    m_ownSessionFolder.clear();
     choosePreferredScratchFolder();
-    if (m_session.claim(scratchFolder()))
-        return;
-    // Another editor is at work in that folder: this one keeps its files apart, in a folder of its own.
-    QDir().mkpath(sessionsRoot());
-    QTemporaryDir own(QDir(sessionsRoot()).filePath(QStringLiteral("session-XXXXXX")));
-    if (own.isValid() && m_session.claim(own.path())) {
-        own.setAutoRemove(false);
-        ScratchFolder = own.path();
-        m_ownSessionFolder = own.path();
+    if (!m_session.claim(scratchFolder())) {
+        // Another editor is at work in that folder: this one keeps its files apart, in a folder of its own.
+        for (const QString& root : sessionRoots(true)) {
+            if (!m_ownSessionFolder.isEmpty())
+                break;
+            QDir().mkpath(root);
+            QTemporaryDir own(QDir(root).filePath(QStringLiteral("session-XXXXXX")));
+            if (own.isValid() && m_session.claim(own.path())) {
+                own.setAutoRemove(false);
+                ScratchFolder = own.path();
+                m_ownSessionFolder = own.path();
+            }
+        }
     }
+    SetAsideLeftovers();
 }
 
 void Module1::choosePreferredScratchFolder() {
     ScratchFolder.clear();
-    if (canWriteIn(ProgramFolder))
+    m_privateFolder.clear();
+    if (Files->canWriteIn(ProgramFolder))
         return;
     // An installed editor cannot write beside itself: its scratch files go to a folder of the user's.
     const QString own = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    if (!own.isEmpty() && QDir().mkpath(own) && canWriteIn(own)) {
+    if (!own.isEmpty() && QDir().mkpath(own) && Files->canWriteIn(own)) {
         ScratchFolder = own;
         return;
     }
-    // Else to a folder of this editor's own in the system's temporary folder, made afresh so that nobody
-    // else can have put files or links there first.
-    QTemporaryDir temporary(QDir(QDir::tempPath()).filePath(QStringLiteral("tavrin-editor-XXXXXX")));
-    if (temporary.isValid()) {
-        temporary.setAutoRemove(false);
-        ScratchFolder = temporary.path();
+    // Else to the user's private folder, where the next start looks for what a crash left.
+    ScratchFolder = privateFolder(true);
+    if (ScratchFolder.isEmpty() || !Files->canWriteIn(ScratchFolder)) {
+        // Refused: a folder made afresh in the system's temporary folder, so that nobody else can have put
+        // files or links there first. Nothing a crash leaves there is found again.
+        QTemporaryDir temporary(QDir(QDir::tempPath()).filePath(QStringLiteral("tavrin-editor-XXXXXX")));
+        ScratchFolder.clear();
+        if (temporary.isValid()) {
+            temporary.setAutoRemove(false);
+            ScratchFolder = temporary.path();
+        }
     }
+    m_privateFolder = ScratchFolder;
 }
 
 QString Module1::ScratchFileName(Integer screen) const {
@@ -99,10 +141,11 @@ QString Module1::ScratchFileName(Integer screen) const {
     return QDir(scratchFolder()).filePath(QStringLiteral("Screen%1.tmp").arg(screen));
 }
 
-// A scratch file is a regular file: a link or anything else in its place is not one. Until a level is
-// loaded, the files that an earlier run left count too; afterwards only the ones this editor wrote.
+// Only the scratch files this editor wrote, or took over from a session it recovered, hold screens: a file
+// that another run left is never read as a screen of this level. A scratch file is a regular file: a link
+// or anything else in its place is not one.
 bool Module1::scratchPresent(Integer screen) const {
-    if (!m_scratch.contains(screen) && !m_readsFoundScratch)
+    if (!m_scratch.contains(screen))
         return false;
     const QString path = ScratchFileName(screen);
     return !QFileInfo(path).isSymLink() && Files->exists(path);
@@ -232,7 +275,8 @@ QString Module1::ImportPicture(const QString& path) {
     if (!QDir().mkpath(folder))
         throw Failure(ErrPathAccess, Text(Msg::PicturesFolderNotMade).arg(QDir::toNativeSeparators(folder)));
     const QString target = QDir(folder).filePath(name);
-    const auto file = Files->openWrite(target);
+    // A link of that name is replaced, never written through: the file it points to is not the level's.
+    const auto file = Files->openWrite(target, Links::Replace);
     if (file->write(bytes) != bytes.size())
         throw WriteFailure(*file);
     Files->commit(*file);
@@ -296,7 +340,6 @@ void Module1::SetDefaults() {
 
 void Module1::NewLevel() {
     DeleteScratchFiles();
-    m_readsFoundScratch = false;
     LevelFileName.clear();
     LevelFileIsNew = false;
     FileRunning = False;
@@ -753,7 +796,6 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
     // The file reads whole: from here on the level is the file's, and scratch files of an earlier run
     // belong to another level.
     DeleteScratchFiles(fileName);
-    m_readsFoundScratch = false;
     LevelFileName = fileName;
     LevelFileIsNew = false;
     CurrentScreen = 0;
@@ -912,6 +954,40 @@ LevelSave::LevelSave(Module1& level, const QString& path)
     // The first screen read goes over what is on display, as loading it would.
     m_memory = m_level.ScreenOnDisplay();
     m_level.m_saving = true;
+    // Records of the level file that belong to no screen and are not the level properties are the user's
+    // data too (a newer game may read them): each goes out after the screen it came after.
+    if (!m_level.LevelFileName.isEmpty() && m_level.Files->exists(m_level.LevelFileName)) {
+        m_level.indexLevelFile(m_level.LevelFileName);
+        m_foreign = m_level.m_index.foreignRuns();
+        std::stable_sort(
+            m_foreign.begin(), m_foreign.end(),
+            [](const LevelIndex::Foreign& a, const LevelIndex::Foreign& b) { return a.after < b.after; });
+        if (!m_foreign.empty())
+            m_foreignSource = m_level.Files->openRead(m_level.LevelFileName);
+    }
+}
+
+// Writes the foreign records that came after screens up to `screen`, each run ended with CR LF.
+void LevelSave::writeForeign(int screen) {
+    const auto* file = qobject_cast<QFileDevice*>(m_foreignSource.get());
+    for (; m_foreignNext < m_foreign.size() && m_foreign[m_foreignNext].after <= screen; ++m_foreignNext) {
+        const LevelIndex::Foreign& run = m_foreign[m_foreignNext];
+        if (!m_foreignSource->seek(std::max<qint64>(run.begin, run.end - 2)))
+            throw Failure::fileNotFound();
+        QByteArray ending = m_foreignSource->read(run.end - std::max<qint64>(run.begin, run.end - 2));
+        qint64 end = run.end;
+        if (ending.endsWith("\r\n"))
+            end -= 2;
+        else if (ending.endsWith(',') || ending.endsWith('\r') || ending.endsWith('\n'))
+            end -= 1;
+        if (file && file->handle() >= 0) {
+            m_output->copy(file->handle(), run.begin, end);
+        } else {
+            m_foreignSource->seek(run.begin);
+            m_output->append(m_foreignSource->read(end - run.begin));
+        }
+        m_output->append("\r\n");
+    }
 }
 
 // Unfinished, the temporary file goes with m_file and the level file stays as it was.
@@ -931,6 +1007,8 @@ void LevelSave::loadIntoMemory(int screen) {
 // display is taken from memory, unless it could not be read whole: then its records are copied through as
 // they stand, like those of any other such screen.
 void LevelSave::writeScreen() {
+    if (m_next == 0)
+        writeForeign(-1);
     const auto screen = static_cast<Integer>(m_next);
     const bool onDisplay = screen == m_level.CurrentScreen;
     const bool partlyOnDisplay = onDisplay && m_level.m_partlyRead && m_level.m_partlyRead->screen == screen;
@@ -958,10 +1036,14 @@ void LevelSave::writeScreen() {
             m_writer->writeRaw(m_memory.encode(screen));
         }
     }
+    writeForeign(screen);
     ++m_next;
 }
 
 std::optional<Failure> LevelSave::finish() {
+    if (m_next == 0)
+        writeForeign(-1);
+    writeForeign(std::numeric_limits<int>::max());
     m_output->flush();
     m_writer->write(m_level.levelPropRecord());
     m_level.Files->commit(*m_file);
@@ -1062,33 +1144,84 @@ void Module1::WriteSession(bool unsaved) {
 namespace {
 // A scratch file is a regular file: a link in its place is none.
 bool isRegularFile(const QString& path) {
-    const QFileInfo file(path);
-    return file.isFile() && !file.isSymLink();
+    return RegularFileIdentity(path).has_value();
 }
 
-bool holdsUnsavedWork(const std::optional<SessionState>& session) {
-    if (!session || !session->unsaved)
+// A session to tell the user of: one whose files hold unsaved work, or one that is damaged.
+bool worthTelling(const std::optional<SessionState>& session) {
+    if (!session)
+        return false;
+    if (session->damaged)
+        return true;
+    if (!session->unsaved)
         return false;
     for (const QString& scratch : session->scratchFiles)
         if (isRegularFile(scratch))
             return true;
     return false;
 }
+
+// Moves `files` of `folder` into a new folder "Set aside <time>" in it, each under its own name; what cannot
+// be moved stays where it is. Nothing is deleted. The folder made, if any.
+QString setAside(const QString& folder, const QStringList& files) {
+    if (files.isEmpty())
+        return {};
+    const QString name = QStringLiteral("Set aside ") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss"));
+    QString aside = QDir(folder).filePath(name);
+    for (int k = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++k)
+        aside = QDir(folder).filePath(name + QStringLiteral(" (%1)").arg(k));
+    if (::mkdir(QFile::encodeName(aside).constData(), 0700) != 0)
+        return {};
+    for (const QString& file : files)
+        ::rename(QFile::encodeName(file).constData(),
+                 QFile::encodeName(QDir(aside).filePath(QFileInfo(file).fileName())).constData());
+    return aside;
+}
 } // namespace
+
+void Module1::SetAsideLeftovers() {
+    // The files that the folder's session offers for recovery stay for the question.
+    const std::optional<SessionState> session = Session::read(scratchFolder());
+    QSet<QString> offered;
+    if (worthTelling(session))
+        for (const QString& scratch : session->scratchFiles)
+            offered.insert(QFileInfo(scratch).fileName());
+    const QDir folder(scratchFolder());
+    QStringList leftovers;
+    for (const QString& name : folder.entryList(QDir::Files | QDir::System | QDir::Hidden))
+        if (ScreenOfScratchName(name) && !offered.contains(name) && isRegularFile(folder.filePath(name)))
+            leftovers << folder.filePath(name);
+    setAside(scratchFolder(), leftovers);
+}
+
+QString Module1::SetAsideSession(const SessionState& session) {
+    QStringList files;
+    for (const QString& scratch : session.scratchFiles)
+        if (isRegularFile(scratch))
+            files << scratch;
+    const QString sessionFile = QDir(session.folder).filePath(Session::FileName);
+    if (isRegularFile(sessionFile))
+        files << sessionFile;
+    m_writtenSession.reset();
+    return setAside(session.folder, files);
+}
 
 std::optional<SessionState> Module1::RecoverableSession() const {
     std::optional<SessionState> session = Session::read(scratchFolder());
-    if (holdsUnsavedWork(session))
+    if (worthTelling(session))
         return session;
-    const QDir root(sessionsRoot());
-    for (const QString& name : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Time)) {
-        const QString folder = root.filePath(name);
-        Session probe; // a folder whose editor still runs cannot be claimed
-        if (folder == scratchFolder() || !probe.claim(folder))
-            continue;
-        session = Session::read(folder);
-        if (holdsUnsavedWork(session))
-            return session;
+    for (const QString& root : sessionRoots(false)) {
+        const QDir folders(root);
+        for (const QString& name : folders.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Time)) {
+            const QString folder = folders.filePath(name);
+            Session probe; // a folder whose editor still runs cannot be claimed
+            if (folder == scratchFolder() || QFileInfo(folder).isSymLink() || !probe.claim(folder))
+                continue;
+            session = Session::read(folder);
+            if (worthTelling(session))
+                return session;
+        }
     }
     return std::nullopt;
 }
@@ -1160,6 +1293,14 @@ void Module1::EndSession() {
     m_writtenSession.reset();
     if (!m_ownSessionFolder.isEmpty())
         QDir().rmdir(m_ownSessionFolder);
+    // The private folder and the folder of its sessions go when nothing is left in them.
+    const QString own = privateFolder(false);
+    if (!own.isEmpty()) {
+        QDir().rmdir(QDir(own).filePath(QStringLiteral("sessions")));
+        QDir().rmdir(own);
+    }
+    if (!m_privateFolder.isEmpty())
+        QDir().rmdir(m_privateFolder);
 }
 
 // --- Other shared procedures ------------------------------------------------------------------------------

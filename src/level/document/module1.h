@@ -140,6 +140,12 @@ public:
     void RecoverSession(const SessionState& session);
     // Deletes the scratch files and the session file that `session` names.
     void DiscardSession(const SessionState& session);
+    // Moves the session file of `session` and the scratch files it names into a folder "Set aside <time>"
+    // beside them, which it returns: a damaged session is neither recovered nor deleted.
+    QString SetAsideSession(const SessionState& session);
+    // Moves the files of the scratch folder that look like scratch files but that no session offers for
+    // recovery into a folder "Set aside <time>": no run reads them as screens, and nothing is deleted.
+    void SetAsideLeftovers();
     // The editor ends: the session file goes; a folder of its own goes too when nothing is left in it.
     void EndSession();
     // The scratch file of a screen: the one this editor wrote for it, else Screen<n>.tmp.
@@ -159,9 +165,9 @@ public:
     QImage LoadPictureReference(const QString& reference) const;
     // A picture file the user chose as the brush picture.
     PictureChoice ChoosePicture(const QString& path) const;
-    // Copies a picture file into LevelPicturesFolder(), made if needed, replacing a file of the same name;
-    // the reference of the copy. A file that is no picture is not copied. The file there is replaced only
-    // once the copy is whole.
+    // Copies a picture file into LevelPicturesFolder(), made if needed, replacing a file or link of that
+    // name; the reference of the copy. A file that is no picture is not copied. The file there is replaced
+    // only once the copy is whole.
     QString ImportPicture(const QString& path);
 
     // --- Start-up ---------------------------------------------------------------------------------------
@@ -319,8 +325,7 @@ private:
     mutable LevelIndex m_index;            // filled as files are read
     QHash<Integer, ScratchFile> m_scratch; // the scratch files this editor wrote, by screen
     std::optional<PartlyRead> m_partlyRead;
-    QString m_loadingFile;           // the level file a level-load sequence is reading
-    bool m_readsFoundScratch = true; // scratch files this editor did not write are read, until a level loads
+    QString m_loadingFile; // the level file a level-load sequence is reading
     bool scratchPresent(Integer screen) const;
     QString freeScratchName(Integer screen) const;
     bool scratchFileIsWhole(const QString& scratch, Integer screen) const;
@@ -331,6 +336,7 @@ private:
     Session m_session;
     std::optional<SessionState> m_writtenSession; // what the session file holds, as this editor wrote it
     QString m_ownSessionFolder; // a folder made for this editor alone, removed at the end when empty
+    QString m_privateFolder; // the user's private scratch folder when in use, removed at the end when empty
 };
 
 // A Save Level under way: screens 0..LevelLastScreen, then the level properties, into a temporary file
@@ -360,6 +366,7 @@ private:
     // The screen as a save that had loaded every screen before it would hold it: screens with missing
     // records keep what the screen before them left.
     void loadIntoMemory(int screen);
+    void writeForeign(int screen);
 
     Module1& m_level;
     QString m_path;
@@ -372,6 +379,9 @@ private:
     Screen m_memory;
     int m_notLoaded = -1; // a screen copied as it stands that m_memory does not hold yet
     std::vector<std::pair<int, Failure>> m_copiedThrough;
+    std::vector<LevelIndex::Foreign> m_foreign; // by the screen they come after
+    size_t m_foreignNext = 0;
+    std::unique_ptr<QIODevice> m_foreignSource;
 };
 
 } // namespace tavrin

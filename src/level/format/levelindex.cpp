@@ -166,13 +166,13 @@ public:
     void record(qint64 begin, qint64 end, QByteArrayView key, bool keyIsText) override {
         const bool first = !m_anyRecord;
         m_anyRecord = true;
+        // Records of the other keys make runs under the empty key, whatever their own keys are: a save
+        // keeps them, and a file of nothing else has one run.
+        if (!keyIsText || !isLookedUp(key))
+            key = QByteArrayView("");
         if (m_last && sameBytes(key, m_lastKey)) {
             m_last->back().end = end;
             ++m_last->back().records;
-            return;
-        }
-        if (!keyIsText || !isLookedUp(key)) {
-            m_last = nullptr;
             return;
         }
         m_last = &m_runs[std::string(key.data(), size_t(key.size()))];
@@ -262,6 +262,31 @@ const std::vector<LevelIndex::Run>& LevelIndex::runsOf(const QString& key) const
     static const std::vector<Run> none;
     const auto found = m_runs.find(key.toLatin1().toStdString());
     return found == m_runs.end() ? none : found->second;
+}
+
+std::vector<LevelIndex::Foreign> LevelIndex::foreignRuns() const {
+    std::vector<std::pair<qint64, int>> screens; // where each screen's runs begin
+    std::vector<Foreign> foreign;
+    for (const auto& [key, runs] : m_runs) {
+        const QString text = QString::fromLatin1(key.data(), qsizetype(key.size()));
+        const qint64 screen = key.empty() ? -1 : ScreenOfKey(text).value_or(-1);
+        const bool isScreen = screen >= 0 && screen <= 32767;
+        for (const Run& run : runs) {
+            if (isScreen)
+                screens.emplace_back(run.begin, int(screen));
+            else if (key != "LevelProp")
+                foreign.push_back(Foreign{run.begin, run.end, -1});
+        }
+    }
+    std::sort(screens.begin(), screens.end());
+    std::sort(foreign.begin(), foreign.end(),
+              [](const Foreign& a, const Foreign& b) { return a.begin < b.begin; });
+    for (Foreign& run : foreign) {
+        const auto after = std::lower_bound(screens.begin(), screens.end(), std::make_pair(run.begin, -1));
+        if (after != screens.begin())
+            run.after = std::prev(after)->second;
+    }
+    return foreign;
 }
 
 bool LevelIndex::hasLevelRecords() const {

@@ -48,6 +48,16 @@ public:
     // The runs of records whose key is the text `key`, in file order. Only "LevelProp" and the keys that
     // start with "Screen" are indexed; any other key has no runs.
     const std::vector<Run>& runsOf(const QString& key) const;
+    // A run of records that belong neither to the level properties nor to a screen 0..32767 (another key,
+    // a key that is no text, "Screen007", "Screen-1"), and the screen whose records come last before it
+    // (-1 for none): a save keeps them where they were.
+    struct Foreign {
+        qint64 begin;
+        qint64 end;
+        int after;
+    };
+    // In file order.
+    std::vector<Foreign> foreignRuns() const;
     // The failure met at the end of the file, when it ends inside a record.
     const std::optional<Failure>& endFailure() const { return m_endFailure; }
     qint64 fileSize() const { return m_size; }

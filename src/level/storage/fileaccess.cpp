@@ -2,8 +2,10 @@
 
 #include "messages.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <algorithm>
 
 namespace tavrin {
@@ -58,6 +60,13 @@ bool FileAccess::remove(const QString& path) {
 int ReadAhead::handle() const {
     const auto* file = qobject_cast<const QFileDevice*>(m_device.get());
     return file ? file->handle() : -1;
+}
+
+bool FileAccess::canWriteIn(const QString& folder) {
+    if (!QFileInfo(folder).isDir())
+        return false;
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("probe-XXXXXX")));
+    return probe.open();
 }
 
 QByteArrayView ReadAhead::bytes(qint64 begin, qint64 end) {

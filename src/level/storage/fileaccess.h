@@ -50,6 +50,9 @@ public:
     virtual std::unique_ptr<AtomicFile> openWrite(const QString& path, Links links = Links::Follow);
     virtual void commit(AtomicFile& file);
     virtual bool remove(const QString& path);
+    // Whether a file can be made in `folder`: asking for its permissions is not enough (a read-only file
+    // system, or root, answers yes).
+    virtual bool canWriteIn(const QString& folder);
 };
 
 } // namespace tavrin

@@ -7,6 +7,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLockFile>
+#include <QRegularExpression>
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavrin {
 
@@ -39,28 +46,97 @@ void Session::release() {
     m_folder.clear();
 }
 
-std::optional<SessionState> Session::read(const QString& folder) {
-    QFile file(QDir(folder).filePath(FileName));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > (1 << 24))
+namespace {
+// A number as the editor writes it: decimal digits, no sign, no blanks, no leading zero; at most `most`.
+std::optional<int> plainNumber(QStringView text, int most) {
+    if (text.isEmpty() || text.size() > 9 || (text.size() > 1 && text.front() == u'0'))
         return std::nullopt;
-    const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
-    if (object.isEmpty())
+    int value = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    if (value > most)
+        return std::nullopt;
+    return value;
+}
+
+// The bytes of the regular file at `path`, at most `most` of them; nothing when it is missing or is a link,
+// a pipe, a device or anything else. Opening never waits: a pipe put there between the look and the open
+// is not read.
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 most) {
+    if (!RegularFileIdentity(path))
+        return std::nullopt;
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    const auto closing = qScopeGuard([fd] { ::close(fd); });
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        return std::nullopt;
+    QByteArray bytes;
+    char buffer[65536];
+    while (bytes.size() <= most) {
+        const ssize_t read = ::read(fd, buffer, sizeof buffer);
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read < 0)
+            return std::nullopt;
+        if (read == 0)
+            break;
+        bytes.append(buffer, read);
+    }
+    return bytes;
+}
+} // namespace
+
+std::optional<int> ScreenOfScratchName(const QString& name) {
+    static const QRegularExpression form(
+        QRegularExpression::anchoredPattern(QStringLiteral("Screen([0-9]+)(?:~([0-9]+))?\\.tmp")));
+    const QRegularExpressionMatch match = form.match(name);
+    if (!match.hasMatch())
+        return std::nullopt;
+    if (match.hasCaptured(2) && plainNumber(match.capturedView(2), 999999999).value_or(0) < 1)
+        return std::nullopt;
+    return plainNumber(match.capturedView(1), 32767);
+}
+
+std::optional<SessionState> Session::read(const QString& folder) {
+    constexpr qint64 Most = 1 << 24;
+    const std::optional<QByteArray> bytes = readRegularFile(QDir(folder).filePath(FileName), Most);
+    if (!bytes)
         return std::nullopt;
     SessionState state;
     state.folder = folder;
-    state.levelFile = object.value(QStringLiteral("levelFile")).toString();
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes, &error);
+    if (bytes->size() > Most || error.error != QJsonParseError::NoError || !document.isObject()) {
+        state.damaged = true;
+        return state;
+    }
+    const QJsonObject object = document.object();
+    const auto text = [&](const QString& key) {
+        const QJsonValue value = object.value(key);
+        state.damaged |= !value.isString() && !value.isUndefined();
+        return value.toString();
+    };
+    state.levelFile = text(QStringLiteral("levelFile"));
     state.unsaved = object.value(QStringLiteral("unsaved")).toBool();
-    state.lastEdit = QDateTime::fromString(object.value(QStringLiteral("lastEdit")).toString(), Qt::ISODate);
+    state.lastEdit = QDateTime::fromString(text(QStringLiteral("lastEdit")), Qt::ISODate);
     for (const QJsonValue& value : object.value(QStringLiteral("properties")).toArray())
         state.properties << value.toString();
     const QJsonObject screens = object.value(QStringLiteral("scratchFiles")).toObject();
     for (auto it = screens.begin(); it != screens.end(); ++it) {
-        bool number = false;
-        const int screen = it.key().toInt(&number);
-        // Only a file of the folder itself is taken: the session file names no other place.
-        const QString name = QFileInfo(it.value().toString()).fileName();
-        if (number && !name.isEmpty())
-            state.scratchFiles.insert(screen, QDir(folder).filePath(name));
+        // Only a scratch file of the folder itself, named for its own screen, is taken: the session file
+        // names no other file and no other place.
+        const std::optional<int> screen = plainNumber(it.key(), 32767);
+        const QString name = it.value().toString();
+        if (screen && ScreenOfScratchName(name) == screen)
+            state.scratchFiles.insert(*screen, QDir(folder).filePath(name));
+        else
+            state.damaged = true;
     }
     return state;
 }

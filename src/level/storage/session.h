@@ -25,12 +25,21 @@ struct SessionState {
     // The level properties as they were: name, author, date made, description, comments, start tile, last
     // screen. Empty when the session file has none.
     QStringList properties;
+    // Something in the file is not as this editor writes it: a name that is not one of its scratch files,
+    // a screen outside 0..32767, text that is no session at all. Such a file orders nothing: its files are
+    // neither recovered nor deleted.
+    bool damaged = false;
 
     bool sameContent(const SessionState& other) const {
         return levelFile == other.levelFile && unsaved == other.unsaved && lastEdit == other.lastEdit &&
                scratchFiles == other.scratchFiles && properties == other.properties;
     }
 };
+
+// The screen whose scratch file may be named `name`: Screen<n>.tmp or Screen<n>~<k>.tmp, n a screen
+// number 0..32767 and k a number from 1 on, each written as the editor writes numbers; nothing for any
+// other name.
+std::optional<int> ScreenOfScratchName(const QString& name);
 
 // One editor's claim on a scratch folder: a lock file that a running editor holds (an editor that ended
 // in any way, a crash or a power cut included, holds it no more), and the session file.
@@ -48,7 +57,9 @@ public:
     void release();
     QString folder() const { return m_folder; }
 
-    // The session file of `folder`, when there is one that reads.
+    // The session file of `folder`, when there is one: a regular file, never a link, a pipe or a device.
+    // What it names is taken only when it is one of the folder's own scratch files for that screen;
+    // anything else marks the state damaged.
     static std::optional<SessionState> read(const QString& folder);
     // Writes the session file of the claimed folder whole or not at all.
     void write(FileAccess& files, const SessionState& state) const;
