@@ -174,6 +174,31 @@ private slots:
         }
     }
 
+    // A temporary file names its writer, so that what a killed writer left is removed at the next write into
+    // the folder; files of the user's, and those of writers still running, stay.
+    void leftoversOfKilledWriters() {
+        LevelFixture f;
+        const pid_t gone = ::fork();
+        if (gone == 0)
+            ::_exit(0);
+        ::waitpid(gone, nullptr, 0);
+        const QString killed = QStringLiteral("k.txt.tavrin-%1-XIr78h").arg(gone);
+        const QString running = QStringLiteral("k.txt.tavrin-%1-Ab3dE9").arg(::getppid());
+        const QStringList users{"k.txt.XIr78h", "k.txt.tavrin-", "k.txt.tavrin-12x-abcdef",
+                                QStringLiteral("k.txt.tavrin-%1-abcdefg").arg(gone)};
+        for (const QString& name : users + QStringList{killed, running})
+            f.writeFile(name, "bytes");
+        FileAccess files;
+        const auto file = files.openWrite(f.path("k.txt"));
+        const QStringList during = Contents(f.folder.path()).keys();
+        files.commit(*file);
+        QVERIFY(!QFileInfo::exists(f.path(killed)));
+        for (const QString& name : users + QStringList{running})
+            QVERIFY2(QFileInfo::exists(f.path(name)), qPrintable(name));
+        const QRegularExpression ours(QStringLiteral("^k\\.txt\\.tavrin-%1-[A-Za-z0-9]{6}$").arg(::getpid()));
+        QCOMPARE(during.filter(ours).size(), 1);
+    }
+
     void symbolicLinks_data() {
         QTest::addColumn<Links>("links");
         QTest::addColumn<bool>("linkStays");

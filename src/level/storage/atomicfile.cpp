@@ -2,14 +2,21 @@
 
 #include "messages.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QRandomGenerator>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -47,16 +54,75 @@ int followLinks(QByteArray* path) {
     return ELOOP;
 }
 
-// A name beside `target` for the temporary file: the target's name and six random letters or digits.
+// The mark in the name of every temporary file: "<target>.tavrin-<process>-<six letters or digits>", so that
+// a file a killed writer left can be told from any file of the user's.
+constexpr char TemporaryMark[] = ".tavrin-";
+
+// A name beside `target` for the temporary file: the target's name, the mark, this process's number and six
+// random letters or digits.
 QByteArray temporaryName(const QByteArray& target) {
     static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     const qsizetype slash = target.lastIndexOf('/');
     // Room for the suffix within the 255 bytes a name may have.
-    const QByteArray name = target.mid(slash + 1).left(240);
-    QByteArray suffix(7, '.');
-    for (qsizetype i = 1; i < suffix.size(); ++i)
-        suffix[i] = letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)];
+    const QByteArray name = target.mid(slash + 1).left(225);
+    QByteArray suffix = TemporaryMark + QByteArray::number(qint64(::getpid())) + '-';
+    for (int i = 0; i < 6; ++i)
+        suffix += letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)];
     return target.left(slash + 1) + name + suffix;
+}
+
+// The process that wrote the temporary file named `name`, when the name is one of ours.
+std::optional<pid_t> writerOf(const char* name) {
+    const char* mark = std::strstr(name, TemporaryMark);
+    while (mark && std::strstr(mark + 1, TemporaryMark))
+        mark = std::strstr(mark + 1, TemporaryMark);
+    if (!mark || mark == name)
+        return std::nullopt;
+    const char* digits = mark + sizeof TemporaryMark - 1;
+    char* end = nullptr;
+    errno = 0;
+    const long pid = std::strtol(digits, &end, 10);
+    if (end == digits || *digits < '1' || *digits > '9' || errno != 0 || pid > INT_MAX || *end != '-' ||
+        std::strlen(end + 1) != 6)
+        return std::nullopt;
+    for (const char* c = end + 1; *c; ++c)
+        if (!std::isalnum(static_cast<unsigned char>(*c)))
+            return std::nullopt;
+    return pid_t(pid);
+}
+
+// Removes from `folder` the temporary files that writers of this user's left when they were killed: the
+// process that wrote one is gone, or it was last written a week ago (the number may have been taken by
+// another process since). A folder is looked at once a minute at most.
+void removeLeftovers(const QByteArray& folder) {
+    static std::mutex mutex;
+    static QHash<QByteArray, qint64> looked;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        auto last = looked.find(folder);
+        if (last != looked.end() && now - *last < 60 * 1000)
+            return;
+        looked.insert(folder, now);
+    }
+    DIR* entries = ::opendir(folder.constData());
+    if (!entries)
+        return;
+    const int fd = ::dirfd(entries);
+    while (const dirent* entry = ::readdir(entries)) {
+        const std::optional<pid_t> writer = writerOf(entry->d_name);
+        if (!writer || *writer == ::getpid())
+            continue;
+        struct stat status {};
+        if (::fstatat(fd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(status.st_mode) ||
+            status.st_uid != ::geteuid())
+            continue;
+        const bool gone = ::kill(*writer, 0) != 0 && errno == ESRCH;
+        const bool old = now / 1000 - status.st_mtim.tv_sec > 7 * 24 * 3600;
+        if (gone || old)
+            ::unlinkat(fd, entry->d_name, 0);
+    }
+    ::closedir(entries);
 }
 
 // Puts a folder's entries on the disk, so that the rename outlives a crash. Its failure harms nothing
@@ -127,6 +193,7 @@ bool AtomicFile::open(OpenMode mode) {
     } else {
         return fail(errno);
     }
+    removeLeftovers(folderOf(m_target));
     // A file whose bits are kept starts private and gets them at once; a new one gets 0666 less the umask.
     const mode_t createMode = keep ? 0600 : 0666;
     for (int tries = 0; m_fd < 0; ++tries) {

@@ -41,6 +41,9 @@ Failure WriteFailure(const QString& path, int error, bool existed, qint64 writte
 // leaves the target byte for byte as it was, or absent if it was absent. Every write goes straight to the
 // system and is checked; after a failure every later write and the commit fail with the first failure.
 // An existing target keeps its permission bits; a new one gets those of any new file (0666 less the umask).
+// The temporary file is named "<target>.tavrin-<process number>-<six letters or digits>"; before it is
+// made, such files in the folder that a writer killed in the middle left (its process is gone, or the file
+// was last written a week ago) are removed, when they are the user's own regular files.
 class AtomicFile : public QIODevice {
 public:
     explicit AtomicFile(QString path, Links links = Links::Follow);
