@@ -4,6 +4,8 @@
 #   scripts/setup.sh              build into build/ (Ninja, RelWithDebInfo)
 #   scripts/setup.sh --headless   also install a virtual X server and screenshot tools
 #   scripts/setup.sh --sanitize   build into build-asan/ with AddressSanitizer and UBSan
+#   scripts/setup.sh --thread     build the tests of the code that starts threads into build-tsan/ with
+#                                 ThreadSanitizer
 #
 # Packages are installed only when missing, so a second run goes straight to the build. Installing needs
 # root, or sudo for a normal user.
@@ -17,15 +19,17 @@ PACKAGING_PACKAGES=(file dpkg-dev)
 HEADLESS_PACKAGES=(xvfb xauth xdotool imagemagick x11-apps)
 
 usage() {
-    sed -n '2,9s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"
+    sed -n '2,11s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"
 }
 
 headless=0
 sanitize=0
+thread=0
 while (($# > 0)); do
     case $1 in
         --headless) headless=1 ;;
         --sanitize) sanitize=1 ;;
+        --thread) thread=1 ;;
         -h | --help)
             usage
             exit 0
@@ -84,5 +88,13 @@ if ((sanitize)); then
     cmake_options+=(-DTAVRIN_SANITIZE=ON)
 fi
 
+targets=()
+if ((thread)); then
+    build_dir=$ROOT/build-tsan
+    cmake_options+=(-DTAVRIN_TSAN=ON)
+    # The record scan and the level index's block checker, and the export's writer thread.
+    targets=(--target tst_recordscan tst_fastpaths tst_json)
+fi
+
 cmake -S "$ROOT" -B "$build_dir" "${cmake_options[@]}"
-cmake --build "$build_dir"
+cmake --build "$build_dir" "${targets[@]}"

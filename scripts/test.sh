@@ -3,6 +3,8 @@
 #
 #   scripts/test.sh              tests of the ordinary build in build/
 #   scripts/test.sh --sanitize   the same tests built with AddressSanitizer and UBSan in build-asan/
+#   scripts/test.sh --thread     the tests of the code that starts threads, built with ThreadSanitizer in
+#                                build-tsan/
 #
 # The tests run on Qt's offscreen platform and need no display.
 set -euo pipefail
@@ -11,13 +13,15 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$ROOT"
 
 usage() {
-    sed -n '2,7s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"
+    sed -n '2,9s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"
 }
 
 sanitize=0
+thread=0
 while (($# > 0)); do
     case $1 in
         --sanitize) sanitize=1 ;;
+        --thread) thread=1 ;;
         -h | --help)
             usage
             exit 0
@@ -31,7 +35,11 @@ while (($# > 0)); do
     shift
 done
 
-if ((sanitize)); then
+if ((thread)); then
+    bash scripts/setup.sh --thread
+    export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1 second_deadlock_stack=1}
+    exec ctest --test-dir build-tsan --output-on-failure -R '^(tst_recordscan|tst_fastpaths|tst_json)$'
+elif ((sanitize)); then
     bash scripts/setup.sh --sanitize
     build_dir=build-asan
     # Leak checking is off by default: Qt and the font libraries keep caches until exit, which LeakSanitizer
