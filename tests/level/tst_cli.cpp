@@ -22,6 +22,7 @@ private slots:
         level += "\"LevelProp\",\"Hand-made\",\"Tester\",\"today\",\"\",\"\",42,7,0,0,0,0\r\n";
         m_f.writeFile("level.txt", level);
         m_f.writeFile("picture.bmp", QByteArray("BM\x00\x01\"unterminated", 17));
+        m_f.writeFile("no screens.txt", "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1,-2,0,0,0,0\r\n");
     }
 
     void exitCodes_data() {
@@ -37,6 +38,8 @@ private slots:
         QTest::newRow("info of a missing file") << QStringList{"info", m_f.path("gone.txt")} << 2;
         QTest::newRow("info of a picture") << QStringList{"info", m_f.path("picture.bmp")} << 2;
         QTest::newRow("info") << QStringList{"info", level} << 0;
+        QTest::newRow("check of a last screen below -1")
+            << QStringList{"check", m_f.path("no screens.txt")} << 1;
     }
     void exitCodes() {
         QFETCH(QStringList, arguments);
