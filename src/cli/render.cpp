@@ -63,10 +63,10 @@ int Render(QStringList arguments) {
         QTextStream(stderr) << "tavrin-level: " << request.levelFile << ": " << warning << '\n';
     FileAccess files;
     try {
-        const std::unique_ptr<AtomicFile> file = files.openWrite(out);
+        const std::unique_ptr<QIODevice> file = OpenOutput(files, out, request.levelFile);
         if (!image.save(file.get(), "PNG"))
             throw WriteFailure(*file);
-        files.commit(*file);
+        FinishOutput(files, *file);
     } catch (const Failure& failure) {
         return Unusable(out, failure);
     }

@@ -167,6 +167,8 @@ enum class Msg : int {
     CliScreenRange,
     CliScaleRange,
     CliNoPicturesFolder,
+    CliOutputIsInput,
+    CliOutputNotAFile,
 
     Count // not a message: the number of them
 };

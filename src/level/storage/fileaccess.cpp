@@ -51,6 +51,13 @@ void FileAccess::commit(AtomicFile& file) {
     file.commit();
 }
 
+std::unique_ptr<QIODevice> FileAccess::openStream(const QString& path) {
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw openFailure(*file);
+    return file;
+}
+
 bool FileAccess::remove(const QString& path) {
     return QFile::remove(path);
 }
