@@ -36,6 +36,10 @@ int Unusable(const QString& file, const Failure& failure);
 bool TakeOption(QStringList& arguments, const QString& option, QString* value, QString* error);
 // Takes every `flag` out of `arguments`; true when there was one.
 bool TakeFlag(QStringList& arguments, const QString& flag);
+// A whole number from `low` to `high` given as an option's value, in plain decimal digits as
+// QString::number writes it: a '-' only before a number below 0, no blank, '+', leading zero, decimal point
+// or exponent ("7" and "-3", not " 7", "+7", "07", "7.0", "7e0" or "-0").
+bool WholeNumber(const QString& text, int low, int high, int* value);
 // The arguments left over: an unknown option is a usage error, as is a number of files other than
 // `files`. Empty when they are right, else the usage error's text.
 QString CheckRest(const QStringList& arguments, const QString& command, int files);

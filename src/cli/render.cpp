@@ -4,25 +4,12 @@
 #include "levelrender.h"
 #include "messages.h"
 #include "module1.h"
-#include "numbers.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTextStream>
-#include <cmath>
 
 namespace tavrin::cli {
-
-namespace {
-// A whole number from `low` to `high` given as an option's value.
-bool WholeNumber(const QString& text, int low, int high, int* value) {
-    double number = 0;
-    if (!ReadsAsNumber(text, &number) || number != std::floor(number) || number < low || number > high)
-        return false;
-    *value = int(number);
-    return true;
-}
-} // namespace
 
 int Render(QStringList arguments) {
     QString out, screen, scale, pics, error;

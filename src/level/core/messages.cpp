@@ -167,6 +167,8 @@ constexpr Entry Table[] = {
     {Msg::ScreenDrawnInPart,
      QT_TRANSLATE_NOOP("Messages",
                        "screen %1 could not be read whole and is drawn as far as it was read: %2")},
+    {Msg::ScreenNotInLevel,
+     QT_TRANSLATE_NOOP("Messages", "screen %1 is not one of the level's screens: its last screen is %2")},
 
     {Msg::TileBesideGrid,
      QT_TRANSLATE_NOOP("Messages",

@@ -76,6 +76,7 @@ enum class Msg : int {
     ImageTooLarge,
     DrawSmaller,
     ScreenDrawnInPart,
+    ScreenNotInLevel,
 
     // Painting with the brush.
     TileBesideGrid,
