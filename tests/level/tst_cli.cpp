@@ -89,6 +89,29 @@ private slots:
         QVERIFY(RunTool({"info", m_f.path("level.txt")}).out.contains("\\a.bmp: 2 tiles"));
     }
 
+    // Only the keys of screens 0..32767 as the editor writes them are screens, with the pictures their
+    // tiles name.
+    void infoCountsScreensOnly_data() {
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<bool>("screen");
+        for (const char* key : {"Screen0", "Screen32767"})
+            QTest::newRow(key) << QByteArray(key) << true;
+        for (const char* key : {"Screen-1", "Screen-0", "Screen+1", "Screen01", "Screen 1", "Screen32768",
+                                "Screen2147483648", "Screen1.0"})
+            QTest::newRow(key) << QByteArray(key) << false;
+    }
+    void infoCountsScreensOnly() {
+        QFETCH(QByteArray, key);
+        QFETCH(bool, screen);
+        m_f.writeFile("keys.txt", "\"" + key + "\",1,0,\"\\a.bmp\",0,0,0,0,1,1,1,1\r\n" +
+                                      "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1,3,0,0,0,0\r\n");
+        const ToolRun run = RunTool({"info", m_f.path("keys.txt"), "--json"});
+        QCOMPARE(run.code, 0);
+        const QJsonObject object = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(object.value("screensWithRecords").toInt(), screen ? 1 : 0);
+        QCOMPARE(object.value("pictures").toObject().contains("\\a.bmp"), screen);
+    }
+
     // -o never puts a file in place of the input, whatever name it is given by, nor in place of what is no
     // file; a pipe is written into.
     void output_data() {
