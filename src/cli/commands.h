@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace tavrin {
 class Failure;
-}
+class FileAccess;
+} // namespace tavrin
 
 // The commands of tavrin-level. Each takes the arguments after its own name and returns the exit code.
 namespace tavrin::cli {
@@ -33,9 +36,22 @@ int Unusable(const QString& file, const Failure& failure);
 bool TakeOption(QStringList& arguments, const QString& option, QString* value, QString* error);
 // Takes every `flag` out of `arguments`; true when there was one.
 bool TakeFlag(QStringList& arguments, const QString& flag);
+// A whole number from `low` to `high` given as an option's value, in plain decimal digits as
+// QString::number writes it: a '-' only before a number below 0, no blank, '+', leading zero, decimal point
+// or exponent ("7" and "-3", not " 7", "+7", "07", "7.0", "7e0" or "-0").
+bool WholeNumber(const QString& text, int low, int high, int* value);
 // The arguments left over: an unknown option is a usage error, as is a number of files other than
 // `files`. Empty when they are right, else the usage error's text.
 QString CheckRest(const QStringList& arguments, const QString& command, int files);
+
+// Opens `out`, the file given to -o, for the output of a command that reads `input`. A file, or a symbolic
+// link to one, or nothing yet, is written through an AtomicFile: FinishOutput puts it in place whole. A
+// pipe or a character device (/dev/null, a terminal) is written into as it is, each write going straight
+// to it. Anything else (a folder, a socket, a block device) and the file `input` itself, under whatever
+// name, are refused with a failure before anything is written; nothing is ever put in their place.
+std::unique_ptr<QIODevice> OpenOutput(FileAccess& files, const QString& out, const QString& input);
+// Puts what was written to a device from OpenOutput in place. Throws the failure of writing it.
+void FinishOutput(FileAccess& files, QIODevice& output);
 
 int Info(QStringList arguments);
 int Check(QStringList arguments);

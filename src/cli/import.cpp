@@ -16,9 +16,9 @@ int Import(QStringList arguments) {
         return UsageError(Text(Msg::CliImportNeedsOut));
     FileAccess files;
     try {
-        const std::unique_ptr<AtomicFile> file = files.openWrite(out);
+        const std::unique_ptr<QIODevice> file = OpenOutput(files, out, arguments.first());
         ImportLevelJson(files, arguments.first(), file.get());
-        files.commit(*file);
+        FinishOutput(files, *file);
     } catch (const Failure& failure) {
         return Unusable(failure);
     }

@@ -69,6 +69,15 @@ bool TakeFlag(QStringList& arguments, const QString& flag) {
     return arguments.removeAll(flag) > 0;
 }
 
+bool WholeNumber(const QString& text, int low, int high, int* value) {
+    bool number = false;
+    const int whole = text.toInt(&number);
+    if (!number || QString::number(whole) != text || whole < low || whole > high)
+        return false;
+    *value = whole;
+    return true;
+}
+
 QString CheckRest(const QStringList& arguments, const QString& command, int files) {
     for (const QString& argument : arguments)
         if (argument.startsWith(QLatin1String("-")) && argument.size() > 1)

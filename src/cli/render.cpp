@@ -4,25 +4,12 @@
 #include "levelrender.h"
 #include "messages.h"
 #include "module1.h"
-#include "numbers.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTextStream>
-#include <cmath>
 
 namespace tavrin::cli {
-
-namespace {
-// A whole number from `low` to `high` given as an option's value.
-bool WholeNumber(const QString& text, int low, int high, int* value) {
-    double number = 0;
-    if (!ReadsAsNumber(text, &number) || number != std::floor(number) || number < low || number > high)
-        return false;
-    *value = int(number);
-    return true;
-}
-} // namespace
 
 int Render(QStringList arguments) {
     QString out, screen, scale, pics, error;
@@ -63,10 +50,10 @@ int Render(QStringList arguments) {
         QTextStream(stderr) << "tavrin-level: " << request.levelFile << ": " << warning << '\n';
     FileAccess files;
     try {
-        const std::unique_ptr<AtomicFile> file = files.openWrite(out);
+        const std::unique_ptr<QIODevice> file = OpenOutput(files, out, request.levelFile);
         if (!image.save(file.get(), "PNG"))
             throw WriteFailure(*file);
-        files.commit(*file);
+        FinishOutput(files, *file);
     } catch (const Failure& failure) {
         return Unusable(out, failure);
     }

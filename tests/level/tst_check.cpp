@@ -143,6 +143,19 @@ void TestCheck::rules_data() {
     level = LevelText::ring();
     level.extra = "\"Screen0\",7,0,0,0,0,0,0,1,1,1,1\r\n";
     row("two records of one tile", level, {"duplicate-tile 0 7"}, 0);
+    // A last screen below 0 leaves the level no screens: records of screen 0 are outside it.
+    for (const int last : {-1, -2, -32768})
+        for (const bool records : {false, true}) {
+            level = LevelText();
+            level.last = last;
+            level.extra = records ? Screen::fresh().encode(0) : QByteArray();
+            const QByteArray name = "last screen " + QByteArray::number(last) +
+                                    (records ? ", records of screen 0" : ", no screen records");
+            row(name.constData(), level,
+                records ? QStringList{"number-out-of-range", "screen-outside-level 0"}
+                        : QStringList{"number-out-of-range"},
+                1);
+        }
     level = LevelText::ring();
     level.properties = "";
     row("no level properties", level, {"no-level-properties"}, 0);

@@ -1,12 +1,40 @@
-// tavrin-level, run as a program: its exit codes, and what `info` tells of a level built by hand.
+// tavrin-level, run as a program: its exit codes, what `info` tells of a level built by hand, and what -o
+// may write over.
 #include "levelfixture.h"
 #include "leveltool.h"
 
+#include <QDeadlineTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QtTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tavrin;
+
+namespace {
+// tavrin-level run while the bytes that come through the pipe open for reading as `pipe` (without
+// blocking) are taken as they come, so that a full pipe cannot stop it.
+ToolRun RunToolIntoPipe(const QStringList& arguments, int pipe, QByteArray* piped) {
+    QProcess tool;
+    tool.start(QStringLiteral(TAVRIN_LEVEL_TOOL), arguments);
+    const QDeadlineTimer deadline(120000);
+    char buffer[4096];
+    for (bool running = true; running;) {
+        running = !tool.waitForFinished(20) && tool.state() != QProcess::NotRunning && !deadline.hasExpired();
+        for (ssize_t n; (n = ::read(pipe, buffer, sizeof buffer)) > 0;)
+            piped->append(buffer, n);
+    }
+    return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1, tool.readAllStandardOutput(),
+            tool.readAllStandardError()};
+}
+
+bool IsFifo(const QString& path) {
+    struct stat status {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISFIFO(status.st_mode);
+}
+} // namespace
 
 class TestCli : public QObject {
     Q_OBJECT
@@ -22,6 +50,8 @@ private slots:
         level += "\"LevelProp\",\"Hand-made\",\"Tester\",\"today\",\"\",\"\",42,7,0,0,0,0\r\n";
         m_f.writeFile("level.txt", level);
         m_f.writeFile("picture.bmp", QByteArray("BM\x00\x01\"unterminated", 17));
+        QCOMPARE(RunTool({"export", m_f.path("level.txt"), "-o", m_f.path("level.json")}).code, 0);
+        m_f.writeFile("no screens.txt", "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1,-2,0,0,0,0\r\n");
     }
 
     void exitCodes_data() {
@@ -37,6 +67,8 @@ private slots:
         QTest::newRow("info of a missing file") << QStringList{"info", m_f.path("gone.txt")} << 2;
         QTest::newRow("info of a picture") << QStringList{"info", m_f.path("picture.bmp")} << 2;
         QTest::newRow("info") << QStringList{"info", level} << 0;
+        QTest::newRow("check of a last screen below -1")
+            << QStringList{"check", m_f.path("no screens.txt")} << 1;
     }
     void exitCodes() {
         QFETCH(QStringList, arguments);
@@ -55,6 +87,77 @@ private slots:
         QCOMPARE(object.value("pictures").toObject(), (QJsonObject{{"\\a.bmp", 2}, {"\\b c.png", 1}}));
         QCOMPARE(object.value("fileSize").toInteger(), QFileInfo(m_f.path("level.txt")).size());
         QVERIFY(RunTool({"info", m_f.path("level.txt")}).out.contains("\\a.bmp: 2 tiles"));
+    }
+
+    // Only the keys of screens 0..32767 as the editor writes them are screens, with the pictures their
+    // tiles name.
+    void infoCountsScreensOnly_data() {
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<bool>("screen");
+        for (const char* key : {"Screen0", "Screen32767"})
+            QTest::newRow(key) << QByteArray(key) << true;
+        for (const char* key : {"Screen-1", "Screen-0", "Screen+1", "Screen01", "Screen 1", "Screen32768",
+                                "Screen2147483648", "Screen1.0"})
+            QTest::newRow(key) << QByteArray(key) << false;
+    }
+    void infoCountsScreensOnly() {
+        QFETCH(QByteArray, key);
+        QFETCH(bool, screen);
+        m_f.writeFile("keys.txt", "\"" + key + "\",1,0,\"\\a.bmp\",0,0,0,0,1,1,1,1\r\n" +
+                                      "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1,3,0,0,0,0\r\n");
+        const ToolRun run = RunTool({"info", m_f.path("keys.txt"), "--json"});
+        QCOMPARE(run.code, 0);
+        const QJsonObject object = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(object.value("screensWithRecords").toInt(), screen ? 1 : 0);
+        QCOMPARE(object.value("pictures").toObject().contains("\\a.bmp"), screen);
+    }
+
+    // -o never puts a file in place of the input, whatever name it is given by, nor in place of what is no
+    // file; a pipe is written into.
+    void output_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("code");
+        for (const char* command : {"export", "import", "render"}) {
+            QTest::addRow("%s onto its input", command) << command << "input" << 2;
+            QTest::addRow("%s onto a link to its input", command) << command << "link" << 2;
+            QTest::addRow("%s into a pipe", command) << command << "pipe" << 0;
+            QTest::addRow("%s onto a folder", command) << command << "folder" << 2;
+        }
+    }
+    void output() {
+        QFETCH(QString, command);
+        QFETCH(QString, target);
+        QFETCH(int, code);
+        LevelFixture f;
+        const QString name = command == "import" ? "level.json" : "level.txt";
+        const QByteArray before = m_f.readFile(name);
+        f.writeFile(name, before);
+        const QString input = f.path(name);
+        // The input named another way, or what stands at the name given.
+        const QString out = target == "input" ? f.folder.path() + "/./" + name : f.path(target);
+        if (target == "link")
+            QVERIFY(QFile::link(input, out));
+        if (target == "pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(out).constData(), 0600), 0);
+        if (target == "folder")
+            QVERIFY(QDir().mkdir(out));
+        const int pipe =
+            target == "pipe" ? ::open(QFile::encodeName(out).constData(), O_RDONLY | O_NONBLOCK) : -1;
+        QByteArray piped;
+        const ToolRun run = RunToolIntoPipe({command, input, "-o", out}, pipe, &piped);
+        if (pipe >= 0)
+            ::close(pipe);
+        QCOMPARE(run.code, code);
+        QCOMPARE(f.readFile(name), before);
+        QCOMPARE(QFileInfo(out).isSymLink(), target == "link");
+        QCOMPARE(QFileInfo(out).isDir(), target == "folder");
+        QCOMPARE(IsFifo(out), target == "pipe");
+        if (target == "pipe") {
+            // The bytes that a file would have held.
+            QCOMPARE(RunTool({command, input, "-o", f.path("file")}).code, 0);
+            QCOMPARE(piped, f.readFile("file"));
+        }
     }
 };
 

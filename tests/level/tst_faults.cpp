@@ -1,6 +1,7 @@
 // Faults from outside that level storage meets itself: scratch files that vanish or are cut short, a level
 // file removed while in use, picture references that reach outside the Pics folder. Each gives one clear
 // failure, and the screen on display is always a whole screen.
+#include "fileaccess.h"
 #include "levelfixture.h"
 
 #include <QStandardPaths>
@@ -130,6 +131,39 @@ private slots:
         QCOMPARE(!picture.isNull(), shown);
         QVERIFY(picture != SolidImage(Qt::red));
         QCOMPARE(f.module->TilePicture(7).toText(), reference); // kept as written
+    }
+
+    // A level file cut short after its index was made: a read gives what is left of the range, or nothing.
+    void readAheadOnFileCutShort_data() {
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<int>("size"); // of the file once cut
+        QTest::addColumn<int>("begin");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("backwards, cut inside the range")
+            << int(ReadAhead::Backwards) << 4 << 2 << 8 << QByteArray("23");
+        QTest::newRow("backwards, cut before the range")
+            << int(ReadAhead::Backwards) << 4 << 6 << 9 << QByteArray();
+        QTest::newRow("backwards, cut to nothing")
+            << int(ReadAhead::Backwards) << 0 << 3 << 10 << QByteArray();
+        QTest::newRow("forwards, cut before the range")
+            << int(ReadAhead::Forwards) << 4 << 6 << 9 << QByteArray();
+    }
+    void readAheadOnFileCutShort() {
+        QFETCH(int, direction);
+        QFETCH(int, size);
+        QFETCH(int, begin);
+        QFETCH(int, end);
+        QFETCH(QByteArray, expected);
+        LevelFixture f;
+        f.writeFile("level.txt", "0123456789");
+        auto file = std::make_unique<QFile>(f.path("level.txt"));
+        QVERIFY(file->open(QIODevice::ReadOnly));
+        ReadAhead reader(std::move(file), ReadAhead::Direction(direction));
+        QVERIFY(QFile::resize(f.path("level.txt"), size));
+        const QByteArrayView bytes = reader.bytes(begin, end);
+        QCOMPARE(bytes.size(), expected.size());
+        QCOMPARE(bytes.toByteArray(), expected);
     }
 };
 

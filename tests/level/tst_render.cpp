@@ -31,13 +31,14 @@ void setTile(Screen& screen, int index, Long colour, const FieldValue& picture) 
     screen.tile(index).picture = picture;
 }
 
-QByteArray levelBytes(const std::vector<Screen>& screens, int startTile) {
+// The screens, then the level properties: the start tile, and `last` as the last screen.
+QByteArray levelBytes(const std::vector<Screen>& screens, int startTile, int last) {
     QByteArray bytes;
     for (size_t n = 0; n < screens.size(); ++n)
         bytes += screens[n].encode(Integer(n));
-    return bytes + RecordWriter::Encode({text("LevelProp"), text("Render"), text(""), text(""), text(""),
-                                         text(""), num(startTile), num(double(screens.size()) - 1), num(0),
-                                         num(0), num(0), num(0)});
+    return bytes +
+           RecordWriter::Encode({text("LevelProp"), text("Render"), text(""), text(""), text(""), text(""),
+                                 num(startTile), num(last), num(0), num(0), num(0), num(0)});
 }
 
 // System colours, each on a tile of the first row from tile 3 on.
@@ -115,12 +116,12 @@ private slots:
         for (const QString& name : QDir(Pictures).entryList(QDir::Files))
             QFile::copy(Pictures + u'/' + name, m_f.path("Pics/" + name));
         QFile::copy(Pictures + QStringLiteral("/water.bmp"), m_f.path("outside.bmp"));
-        // Screen 1 stops at its second record, whose colour is no number.
-        m_f.writeFile("level.txt", levelBytes({showcase()}, 45) +
+        // Screens 0 and 1; screen 1 stops at its second record, whose colour is no number.
+        m_f.writeFile("level.txt", levelBytes({showcase()}, 45, 1) +
                                        TileLine(1, 1, "16711680,0,0,0,0,0,1,1,1,1") +
                                        TileLine(1, 2, "\"x\",0,0,0,0,0,1,1,1,1") +
                                        TileLine(1, 3, "16711680,0,0,0,0,0,1,1,1,1"));
-        m_f.writeFile("map.txt", levelBytes(mapScreens(), 1));
+        m_f.writeFile("map.txt", levelBytes(mapScreens(), 1, 7));
         // A scratch file of screen 0 in the folder the tool runs in, as an editor would leave it: never read.
         m_f.writeFile("Screen0.tmp", Screen::fresh().encode(0));
         m_f.writeFile("old.png", "old");
@@ -180,6 +181,11 @@ private slots:
         QTest::newRow("--scale 1.5") << QStringList{"level.txt", "--scale", "1.5", "-o", out} << 2;
         QTest::newRow("--screen 32768") << QStringList{"level.txt", "--screen", "32768", "-o", out} << 2;
         QTest::newRow("--screen x") << QStringList{"level.txt", "--screen", "x", "-o", out} << 2;
+        // Screen numbers are plain decimal whole numbers; and only those of the level's screens 0..1.
+        for (const char* screen : {" 1", "1 ", "+1", "01", "1.0", "1e0", "-0", "-1", "2"})
+            QTest::addRow("--screen \"%s\"", screen)
+                << QStringList{"level.txt", "--screen", screen, "-o", out} << 2;
+        QTest::newRow("--scale 2.0") << QStringList{"level.txt", "--scale", "2.0", "-o", out} << 2;
         QTest::newRow("--screen and --world")
             << QStringList{"level.txt", "--screen", "0", "--world", "-o", out} << 2;
         QTest::newRow("missing --pics") << QStringList{"level.txt", "--pics", "nowhere", "-o", out} << 2;

@@ -167,6 +167,8 @@ constexpr Entry Table[] = {
     {Msg::ScreenDrawnInPart,
      QT_TRANSLATE_NOOP("Messages",
                        "screen %1 could not be read whole and is drawn as far as it was read: %2")},
+    {Msg::ScreenNotInLevel,
+     QT_TRANSLATE_NOOP("Messages", "screen %1 is not one of the level's screens: its last screen is %2")},
 
     {Msg::TileBesideGrid,
      QT_TRANSLATE_NOOP("Messages",
@@ -305,6 +307,11 @@ constexpr Entry Table[] = {
     {Msg::CliScreenRange, QT_TRANSLATE_NOOP("Messages", "--screen takes a screen number from 0 to 32767")},
     {Msg::CliScaleRange, QT_TRANSLATE_NOOP("Messages", "--scale takes a whole number from 1 to 8")},
     {Msg::CliNoPicturesFolder, QT_TRANSLATE_NOOP("Messages", "the pictures folder is not there")},
+    {Msg::CliOutputIsInput,
+     QT_TRANSLATE_NOOP("Messages", "%1 is the input file %2: it is left as it was; give -o another file")},
+    {Msg::CliOutputNotAFile,
+     QT_TRANSLATE_NOOP("Messages",
+                       "%1 is neither a file nor a pipe or character device: nothing was written to it")},
 };
 
 // Text() finds an entry by its position, so the table must hold every message once, in the order of Msg.

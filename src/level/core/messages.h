@@ -76,6 +76,7 @@ enum class Msg : int {
     ImageTooLarge,
     DrawSmaller,
     ScreenDrawnInPart,
+    ScreenNotInLevel,
 
     // Painting with the brush.
     TileBesideGrid,
@@ -168,6 +169,8 @@ enum class Msg : int {
     CliScreenRange,
     CliScaleRange,
     CliNoPicturesFolder,
+    CliOutputIsInput,
+    CliOutputNotAFile,
 
     Count // not a message: the number of them
 };

@@ -56,6 +56,13 @@ std::optional<qint64> ScreenOfKey(QStringView key) {
     return screen;
 }
 
+std::optional<Integer> EditorScreenOfKey(QStringView key) {
+    const std::optional<qint64> screen = ScreenOfKey(key);
+    if (!screen || *screen < 0 || *screen > std::numeric_limits<Integer>::max())
+        return std::nullopt;
+    return Integer(*screen);
+}
+
 bool IsLevelKey(QStringView key) {
     if (key == QLatin1String("LevelProp"))
         return true;

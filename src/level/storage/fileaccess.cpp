@@ -53,6 +53,13 @@ void FileAccess::commit(AtomicFile& file) {
     file.commit();
 }
 
+std::unique_ptr<QIODevice> FileAccess::openStream(const QString& path) {
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw openFailure(*file);
+    return file;
+}
+
 bool FileAccess::remove(const QString& path) {
     return QFile::remove(path);
 }
@@ -84,8 +91,10 @@ QByteArrayView ReadAhead::bytes(qint64 begin, qint64 end) {
             }
         }
     }
+    // A file cut short since it was indexed can end before `begin`: then there is nothing to give.
     const qint64 from = begin - m_windowBegin;
-    return QByteArrayView(m_window).sliced(from, std::clamp<qint64>(end - begin, 0, m_filled - from));
+    const qint64 length = std::max<qint64>(0, std::min(end - begin, m_filled - from));
+    return QByteArrayView(m_window).sliced(from, length);
 }
 
 } // namespace tavrin

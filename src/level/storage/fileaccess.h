@@ -49,6 +49,9 @@ public:
     // failure.
     virtual std::unique_ptr<AtomicFile> openWrite(const QString& path, Links links = Links::Follow);
     virtual void commit(AtomicFile& file);
+    // Opens a pipe or a character device (/dev/null, a terminal) to write into as it is: each write goes
+    // straight to it, and nothing is replaced. Throws the failure of opening it.
+    virtual std::unique_ptr<QIODevice> openStream(const QString& path);
     virtual bool remove(const QString& path);
     // Whether a file can be made in `folder`: asking for its permissions is not enough (a read-only file
     // system, or root, answers yes).

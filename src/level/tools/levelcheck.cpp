@@ -269,16 +269,19 @@ std::vector<Found> Checker::finish() {
             m_propertiesOffset,
             QStringLiteral("the last screen %1 is below 0: the level cannot be saved").arg(last));
     checkExits(last);
-    for (qint64 screen = last + 1; screen < qint64(m_screens.size()); ++screen)
+    // A last screen below 0 leaves the level no screens at all.
+    for (qint64 screen = std::max<qint64>(last + 1, 0); screen < qint64(m_screens.size()); ++screen)
         if (m_screens[size_t(screen)].hasRecords)
             m_otherScreens.emplace(screen, m_screens[size_t(screen)].firstOffset);
+    const QString screens =
+        last < 0 ? QStringLiteral(", which has none") : QStringLiteral(" 0..%1").arg(last);
     for (const auto& [screen, offset] : m_otherScreens)
         add(Severity::Warning, QStringLiteral("screen-outside-level"), screen, std::nullopt, std::nullopt,
             offset,
-            QStringLiteral("records of screen %1, which is not one of the level's screens 0..%2: a save "
-                           "leaves them out")
+            QStringLiteral("records of screen %1, which is not one of the level's screens%2: a save leaves "
+                           "them out")
                 .arg(screen)
-                .arg(last));
+                .arg(screens));
     checkPictures();
     return std::move(m_found);
 }

@@ -33,7 +33,7 @@ LevelInfo ReadLevelInfo(FileAccess& files, const QString& path) {
 
 namespace {
 void readRecords(RecordStream& reader, LevelInfo& info, bool* levelRecords) {
-    std::optional<int> lastScreen;
+    std::optional<Integer> lastScreen;
     while (const Record* next = reader.next()) {
         const Record& record = *next;
         if (!record[0].isText())
@@ -47,11 +47,13 @@ void readRecords(RecordStream& reader, LevelInfo& info, bool* levelRecords) {
             info.properties = PropertiesOfRecord(record, &field);
             continue;
         }
-        const int screen = QStringView(key).mid(6).toInt();
-        if (!record[1].isNumeric())
+        // Only the screens the editor has count, under their keys as it writes them: not "Screen-1",
+        // "Screen007" or "Screen40000", which it never reads.
+        const std::optional<Integer> screen = EditorScreenOfKey(key);
+        if (!screen || !record[1].isNumeric())
             continue;
         if (screen != lastScreen) // records of one screen come together: most inserts are not needed
-            info.screensWithRecords.insert(screen);
+            info.screensWithRecords.insert(*screen);
         lastScreen = screen;
         if (record[3].isText() && !record[3].isNumeric())
             ++info.pictureUses[record[3].textValue()];

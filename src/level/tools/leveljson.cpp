@@ -134,8 +134,8 @@ bool FitsJson(const FieldValue& field) {
 
 // The screen number n of a key "Screen<n>" as the editor writes it, n 0 to 32767; -1 for any other key.
 int ScreenOfKey(const FieldValue& key) {
-    const std::optional<qint64> screen = key.isText() ? tavrin::ScreenOfKey(key.textValue()) : std::nullopt;
-    return screen && *screen >= 0 && *screen <= 32767 ? int(*screen) : -1;
+    const std::optional<Integer> screen = key.isText() ? EditorScreenOfKey(key.textValue()) : std::nullopt;
+    return screen ? int(*screen) : -1;
 }
 
 // A record of the level, as tavrin-level info counts them.

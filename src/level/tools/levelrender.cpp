@@ -109,6 +109,9 @@ QImage RenderLevel(const RenderRequest& request, QStringList* warnings) {
     if (!level.HoldsLevelRecords(path))
         throw Failure::notALevelFile(path);
     level.LoadLevelProp(path);
+    if (!request.world && (request.screen < 0 || request.screen > level.LevelLastScreen))
+        throw Failure(ErrSubscript,
+                      Text(Msg::ScreenNotInLevel).arg(request.screen).arg(level.LevelLastScreen));
 
     const auto read = [&](int number) {
         std::optional<Failure> trouble;

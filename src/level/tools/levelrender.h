@@ -62,8 +62,9 @@ struct RenderRequest {
 
 // Reads the level as the editor does, through its index, and draws what `request` asks for. Nothing is
 // written, and no scratch file is read. A missing file is failure 53, a file without level records 321,
-// level properties that cannot be read their failure, an image larger than MaxRenderPixels failure 6. A
-// screen that cannot be read whole is drawn as far as it was read; `warnings` tells of it.
+// level properties that cannot be read their failure, a screen that is not one of the level's screens
+// 0..last failure 9, an image larger than MaxRenderPixels failure 6. A screen that cannot be read whole is
+// drawn as far as it was read; `warnings` tells of it.
 QImage RenderLevel(const RenderRequest& request, QStringList* warnings);
 
 // The map of the screens 0..count - 1, `read` giving each screen, as RenderLevel draws it with --world;
