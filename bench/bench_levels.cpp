@@ -4,6 +4,12 @@
 //
 // A second table times tavrin-level's commands on the same levels against the editor's level load.
 //
+//   bench_levels --memory [--folder DIR]
+//
+// prints instead the peak memory of levels that are small but hard on memory: a screen whose 26 pictures
+// are PNGs of 5,500 x 5,500 pixels, drawn by tavrin-level render and as the editor's grid draws them, and
+// a level with 500 MB of blank lines, exported as JSON and imported again.
+//
 // Build the project in RelWithDebInfo (the default) or Release before taking figures.
 //
 // Each size runs in a child process of its own, so that its peak resident memory is its own. Operations
@@ -371,6 +377,143 @@ int runTools(int screens, const QString& folder) {
     return 0;
 }
 
+// --- Memory -----------------------------------------------------------------------------------------------
+
+constexpr int LargePictures = 26;
+constexpr int LargePictureSide = 5500;
+
+// A level of one screen whose tiles 1 to 26 show the pictures big0.png to big25.png, each of them 5,500 x
+// 5,500 pixels of one colour (about 90 KB as a PNG).
+void writeLargePictures(const QString& folder) {
+    QDir(folder).mkpath(QStringLiteral("Pics"));
+    {
+        QImage image(LargePictureSide, LargePictureSide, QImage::Format_RGB32);
+        image.fill(QColor(40, 120, 200));
+        image.save(folder + QStringLiteral("/Pics/big0.png"), "PNG");
+    }
+    for (int i = 1; i < LargePictures; ++i)
+        QFile::copy(folder + QStringLiteral("/Pics/big0.png"),
+                    folder + QStringLiteral("/Pics/big%1.png").arg(i));
+    Screen screen = Screen::fresh();
+    for (int i = 0; i < LargePictures; ++i)
+        screen.tile(i + 1).picture = FieldValue::text(QStringLiteral("\\big%1.png").arg(i));
+    QFile file(folder + QStringLiteral("/pictures.txt"));
+    file.open(QIODevice::WriteOnly);
+    file.write(screen.encode(0) +
+               "\"LevelProp\",\"Pictures\",\"bench\",\"today\",\"large pictures\",\"\",1,0,0,0,0,0\r\n");
+}
+
+// In a process of its own: the peak resident memory of drawing the screen of pictures.txt, as tavrin-level
+// render draws it ("render") or as the editor's grid draws it after a load ("editor"), in MB.
+int drawLargePictures(const QString& how, const QString& folder) {
+    const long emptyKb = peakResidentKb();
+    const QString level = folder + QStringLiteral("/pictures.txt");
+    qint64 drawn = 0;
+    if (how == QLatin1String("render")) {
+        RenderRequest request;
+        request.levelFile = level;
+        request.picturesFolders = {folder + QStringLiteral("/Pics")};
+        drawn = RenderLevel(request, nullptr).width();
+    } else {
+        LevelDocument document(folder);
+        document.loadLevel(level, QStringLiteral("bench"));
+        const Module1& module = document.state();
+        module.Pictures.beginPass();
+        for (int i = FirstGridTile; i <= LastGridTile; ++i)
+            if (const FieldValue& reference = module.TilePicture(i); !reference.isNumeric())
+                drawn += module.LoadPictureReference(reference.textValue()).width();
+    }
+    std::printf("%.1f %.1f %lld\n", double(peakResidentKb()) / 1024,
+                double(peakResidentKb() - emptyKb) / 1024, static_cast<long long>(drawn));
+    return 0;
+}
+
+// A level of one screen with `blankBytes` of blank lines (CR LF) after its first record and as many again
+// before its last, written a megabyte at a time.
+void writeBlankLines(const QString& path, qint64 blankBytes) {
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    const QByteArray screen = Screen::fresh().encode(0);
+    const qsizetype firstEnd = screen.indexOf("\r\n") + 2;
+    QByteArray blanks;
+    for (int i = 0; i < (1 << 19); ++i)
+        blanks += "\r\n";
+    const auto writeBlanks = [&] {
+        for (qint64 written = 0; written < blankBytes; written += blanks.size())
+            file.write(blanks);
+    };
+    file.write(screen.left(firstEnd));
+    writeBlanks();
+    file.write(screen.mid(firstEnd));
+    writeBlanks();
+    file.write("\"LevelProp\",\"Blank lines\",\"bench\",\"today\",\"\",\"\",1,0,0,0,0,0\r\n");
+}
+
+bool sameFiles(const QString& a, const QString& b) {
+    QFile first(a), second(b);
+    if (!first.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly) ||
+        first.size() != second.size())
+        return false;
+    while (!first.atEnd())
+        if (first.read(1 << 20) != second.read(1 << 20))
+            return false;
+    return true;
+}
+
+int runMemory(const QString& folder) {
+    QTemporaryDir prepared(folder + QStringLiteral("/bench-XXXXXX"));
+    const QString dir = prepared.path();
+    QTextStream out(stdout);
+
+    writeLargePictures(dir);
+    out << "| 26 pictures of 5,500 x 5,500 pixels (" << LargePictures << " PNGs, "
+        << QString::number(
+               double(QFileInfo(dir + QStringLiteral("/Pics/big0.png")).size()) * LargePictures / 1e6, 'f', 1)
+        << " MB on disk) | peak resident memory (VmHWM) | over the empty process |\n|---|---|---|\n";
+    out.flush();
+    for (const QString& how : {QStringLiteral("render"), QStringLiteral("editor")}) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--draw-pictures"), how, QStringLiteral("--folder"), dir});
+        child.waitForFinished(-1);
+        const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
+        out << "| "
+            << (how == QLatin1String("render") ? "render, in process" : "the editor's grid after a load")
+            << " | " << (figures.size() == 3 ? figures[0] + " MB" : QByteArray("failed")) << " | "
+            << (figures.size() == 3 ? figures[1] + " MB" : QByteArray("-")) << " |\n";
+        out.flush();
+    }
+    const auto [renderTime, renderMegabytes] =
+        runTool({QStringLiteral("render"), dir + QStringLiteral("/pictures.txt"), QStringLiteral("--pics"),
+                 dir + QStringLiteral("/Pics"), QStringLiteral("-o"), dir + QStringLiteral("/screen.png")});
+    out << "| tavrin-level render | "
+        << (renderTime < 0 ? QStringLiteral("failed")
+                           : QString::number(renderMegabytes, 'f', 1) + QStringLiteral(" MB"))
+        << " | - |\n\n";
+    out.flush();
+    QDir(dir + QStringLiteral("/Pics")).removeRecursively();
+
+    // Blank lines: 250 MB after the first record and 250 MB before the last.
+    const QString level = dir + QStringLiteral("/blank.txt");
+    writeBlankLines(level, 250 * 1000 * 1000);
+    out << "| level with " << QString::number(double(QFileInfo(level).size()) / 1e6, 'f', 0)
+        << " MB, nearly all blank lines | time | peak resident memory |\n|---|---|---|\n";
+    out.flush();
+    const QString json = dir + QStringLiteral("/blank.json");
+    const QString back = dir + QStringLiteral("/back.txt");
+    const auto [exportTime, exportMegabytes] =
+        runTool({QStringLiteral("export"), level, QStringLiteral("-o"), json});
+    out << "| tavrin-level export | " << figure(exportTime, false) << " | "
+        << QString::number(exportMegabytes, 'f', 1) << " MB |\n";
+    out.flush();
+    const auto [importTime, importMegabytes] =
+        runTool({QStringLiteral("import"), json, QStringLiteral("-o"), back});
+    out << "| tavrin-level import | " << figure(importTime, false) << " | "
+        << QString::number(importMegabytes, 'f', 1) << " MB |\n";
+    out << "(import gives back the level byte for byte: " << (sameFiles(level, back) ? "yes" : "NO") << ")\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -384,6 +527,11 @@ int main(int argc, char** argv) {
     int one = 0;
     int generate = 0;
     int tools = 0;
+    QString draw;
+    if (arguments.contains(QStringLiteral("--memory"))) {
+        arguments.removeAll(QStringLiteral("--memory"));
+        draw = QStringLiteral("memory");
+    }
     for (int i = 1; i + 1 < arguments.size(); i += 2) {
         if (arguments[i] == QLatin1String("--budget"))
             budget = arguments[i + 1].toDouble();
@@ -397,7 +545,13 @@ int main(int argc, char** argv) {
             generate = arguments[i + 1].toInt();
         else if (arguments[i] == QLatin1String("--tools-one"))
             tools = arguments[i + 1].toInt();
+        else if (arguments[i] == QLatin1String("--draw-pictures"))
+            draw = arguments[i + 1];
     }
+    if (draw == QLatin1String("memory"))
+        return runMemory(folder);
+    if (!draw.isEmpty())
+        return drawLargePictures(draw, folder);
     if (tools > 0)
         return runTools(tools, folder);
     if (one > 0)

@@ -1,5 +1,7 @@
 #include "pictureswindow.h"
 
+#include "picturestore.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -291,8 +293,9 @@ void PicturesWindow::decodeSome(int milliseconds) {
 PicturesWindow::Thumbnail PicturesWindow::decode(const Picture& picture, qreal ratio) {
     ++m_decodes;
     Thumbnail thumbnail{picture.bytes, picture.modified, ratio, {}, {}};
+    // A picture whose header tells of more pixels than the editor decodes shows as one it cannot read.
     QImageReader reader(picture.path);
-    const QImage image = reader.read();
+    const QImage image = DecodablePictureSize(reader.size()) ? reader.read() : QImage();
     if (image.isNull()) {
         thumbnail.icon = placeholder(ratio);
         return thumbnail;

@@ -112,6 +112,7 @@ private slots:
         QTest::newRow("in the folder") << QString("star.bmp") << QString(R"(\star.bmp)");
         QTest::newRow("in a subfolder") << QString("walls/brick.png") << QString(R"(\walls\brick.png)");
         QTest::newRow("not readable") << QString("broken.bmp") << QString(R"(\broken.bmp)");
+        QTest::newRow("too large to decode") << QString("huge.png") << QString(R"(\huge.png)");
     }
     void clickPicksThePicture() {
         QFETCH(QString, name);
@@ -119,6 +120,16 @@ private slots:
         for (const QString& file : QStringList{"star.bmp", "walls/brick.png", "zz.bmp"})
             Write(path(QStringLiteral("pics/") + file));
         Write(path("pics/broken.bmp"), 0);
+        // 6000 x 6000 pixels, 36 MB decoded in grey. Qt's reader would refuse to allocate so much by default;
+        // the window refuses it of its own accord.
+        const int qtLimit = QImageReader::allocationLimit();
+        QImageReader::setAllocationLimit(1024);
+        const auto restore = qScopeGuard([qtLimit] { QImageReader::setAllocationLimit(qtLimit); });
+        if (name == "huge.png") {
+            QImage grey(6000, 6000, QImage::Format_Grayscale8);
+            grey.fill(128);
+            QVERIFY(grey.save(path("pics/huge.png")));
+        }
         m_window->setFolders({path("pics")});
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -128,7 +139,7 @@ private slots:
         QCOMPARE(picked.count(), 1);
         QCOMPARE(picked[0][0].toString(), reference);
         QCOMPARE(picked[0][1].toString(), path("pics/" + name));
-        const bool readable = name != "broken.bmp";
+        const bool readable = name != "broken.bmp" && name != "huge.png";
         QCOMPARE(item(name)->toolTip().contains("8 x 8 px"), readable);
         QCOMPARE(item(name)->toolTip().contains("not a picture the editor can read"), !readable);
     }

@@ -1,9 +1,13 @@
-// Where picture references are looked up (the level's Pics folder, then the program's) and how a picture
-// chosen from elsewhere comes into the level's Pics folder.
+// Where picture references are looked up (the level's Pics folder, then the program's), how a picture
+// chosen from elsewhere comes into the level's Pics folder, and what the picture store keeps of pictures.
 
 #include "faultyfiles.h"
 #include "levelfixture.h"
+#include "levelrender.h"
+#include "picturestore.h"
 
+#include <QImageReader>
+#include <QPainter>
 #include <QtTest>
 
 using namespace tavrin;
@@ -16,6 +20,13 @@ QColor ColourOf(const QImage& image) {
 void WritePicture(const QString& path, QColor colour) {
     QDir().mkpath(QFileInfo(path).path());
     QVERIFY(SolidImage(colour, 4, 4).save(path, "BMP"));
+}
+
+// Each channel within `slack` of the colour's (a JPEG does not keep colours exactly).
+bool Near(QColor found, QColor wanted, int slack) {
+    return std::abs(found.red() - wanted.red()) <= slack &&
+           std::abs(found.green() - wanted.green()) <= slack &&
+           std::abs(found.blue() - wanted.blue()) <= slack;
 }
 } // namespace
 
@@ -154,6 +165,112 @@ private slots:
             if (hadOne)
                 QCOMPARE(ColourOf(f.module->LoadPictureReference("\\a.bmp")), QColor(Qt::red));
         }
+    }
+
+    // A picture far larger than any box that draws it keeps only the corner that views draw, and is drawn
+    // as before: from its top-left corner, cut off at the tile's edge. Each picture is red with a blue
+    // square of 10 x 10 pixels at its top left.
+    void largePictureKeepsItsCorner_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("slack");
+        QTest::newRow("PNG, 4000 x 4000") << "big.png" << QSize(4000, 4000) << 0;
+        QTest::newRow("JPEG, whose decoder cuts the corner itself") << "big.jpg" << QSize(3000, 2000) << 40;
+        QTest::newRow("BMP, wide and low") << "wide.bmp" << QSize(5000, 20) << 0;
+        QTest::newRow("PNG, narrow and high") << "high.png" << QSize(20, 5000) << 0;
+        QTest::newRow("PNG, smaller than the corner") << "small.png" << QSize(40, 30) << 0;
+    }
+    void largePictureKeepsItsCorner() {
+        QFETCH(QString, name);
+        QFETCH(QSize, size);
+        QFETCH(int, slack);
+        QTemporaryDir folder;
+        {
+            QImage picture(size, QImage::Format_RGB32);
+            picture.fill(Qt::red);
+            QPainter(&picture).fillRect(0, 0, 10, 10, Qt::blue);
+            QVERIFY(picture.save(folder.filePath(name)));
+        }
+        PictureStore store;
+        const QImage kept = store.load(folder.filePath(name));
+        QCOMPARE(kept.size(), size.boundedTo(QSize(PictureCornerSide, PictureCornerSide)));
+        QVERIFY(Near(kept.pixelColor(2, 2), Qt::blue, slack));
+        QVERIFY(Near(kept.pixelColor(15, 15), Qt::red, slack));
+
+        ScreenPainter painter({folder.path()});
+        Screen screen = Screen::fresh();
+        screen.tile(1).picture = FieldValue::text(u'\\' + name);
+        const QImage drawn = painter.paint(screen);
+        QVERIFY(Near(drawn.pixelColor(2, 2), Qt::blue, slack));
+        QVERIFY(Near(drawn.pixelColor(15, 15), Qt::red, slack));
+    }
+
+    // What the store refuses, and how: `told` is in the failure's description.
+    void refusedPictures_data() {
+        QTest::addColumn<QByteArray>("bytes"); // empty: a grey PNG of 6000 x 6000 pixels
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("no picture") << QByteArray("not a picture") << int(ErrInvalidPicture)
+                                    << "Invalid picture";
+        QTest::newRow("a header that claims 10000 x 10000 pixels")
+            << BmpHeader(10000, 10000) << int(ErrInvalidPicture) << "is 10000 x 10000 pixels";
+        QTest::newRow("a picture of 6000 x 6000 pixels, 36 MB decoded in grey")
+            << QByteArray() << int(ErrInvalidPicture) << "is 6000 x 6000 pixels";
+    }
+    void refusedPictures() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, code);
+        QFETCH(QString, told);
+        QTemporaryDir folder;
+        const QString path = folder.filePath("refused.png");
+        if (bytes.isEmpty()) {
+            QImage grey(6000, 6000, QImage::Format_Grayscale8);
+            grey.fill(128);
+            QVERIFY(grey.save(path));
+        } else {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        // Qt's reader would refuse to allocate these pictures too; the store refuses them of its own accord.
+        const int qtLimit = QImageReader::allocationLimit();
+        QImageReader::setAllocationLimit(1024);
+        const auto restore = qScopeGuard([qtLimit] { QImageReader::setAllocationLimit(qtLimit); });
+        PictureStore store;
+        for (int pass = 0; pass < 2; ++pass) { // told again from what was kept, without decoding again
+            try {
+                store.load(path);
+                QFAIL("the picture was taken");
+            } catch (const Failure& failure) {
+                QCOMPARE(failure.code(), code);
+                QVERIFY2(failure.description().contains(told), qPrintable(failure.description()));
+            }
+        }
+        QCOMPARE(store.decodes(), 1);
+    }
+
+    // However many pictures pass through it, the store keeps at most PictureCacheBytes of them and lets go
+    // of those used least lately: a picture used again and again stays, the first of the others does not.
+    void storeKeepsToItsBytes() {
+        QTemporaryDir folder;
+        const QImage picture = SolidImage(Qt::green, PictureCornerSide, PictureCornerSide);
+        const QString often = folder.filePath("often.bmp");
+        QVERIFY(picture.save(often));
+        PictureStore store;
+        const int count = int(PictureCacheBytes / picture.sizeInBytes()) + 100;
+        for (int i = 0; i < count; ++i) {
+            const QString path = folder.filePath(QString("p%1.bmp").arg(i));
+            QVERIFY(picture.save(path));
+            QCOMPARE(store.load(path).pixelColor(0, 0), QColor(Qt::green));
+            store.load(often);
+            QVERIFY2(store.bytesKept() <= PictureCacheBytes, qPrintable(QString::number(store.bytesKept())));
+        }
+        QVERIFY(store.bytesKept() > PictureCacheBytes * 3 / 4);
+        QCOMPARE(store.decodes(), count + 1);
+        store.load(often);
+        QCOMPARE(store.decodes(), count + 1);
+        store.load(folder.filePath("p0.bmp"));
+        QCOMPARE(store.decodes(), count + 2);
     }
 };
 

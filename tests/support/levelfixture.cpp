@@ -1,5 +1,6 @@
 #include "levelfixture.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 
@@ -54,6 +55,21 @@ QImage SolidImage(QColor colour, int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(colour);
     return image;
+}
+
+QByteArray BmpHeader(int width, int height, int bits) {
+    QByteArray header;
+    QDataStream out(&header, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    const quint32 colours = bits <= 8 ? 1u << bits : 0;
+    const quint32 pixelsAt = 14 + 40 + 4 * colours;
+    out.writeRawData("BM", 2);
+    out << pixelsAt << quint32(0) << pixelsAt; // file size, reserved, offset
+    out << quint32(40) << qint32(width) << qint32(height) << quint16(1) << quint16(bits); // the info header
+    out << quint32(0) << quint32(0) << qint32(2835) << qint32(2835) << colours << quint32(0);
+    for (quint32 i = 0; i < colours; ++i)
+        out << quint32(0x00FF0000 | i);
+    return header;
 }
 
 QByteArray TileLine(int screen, int tile, const QByteArray& rest) {

@@ -46,6 +46,10 @@ private:
 // A small image of one colour, to tell pictures apart.
 QImage SolidImage(QColor colour, int width = 21, int height = 21);
 
+// The header of a BMP file of `width` x `height` pixels of `bits` bits each, and none of its pixels: a
+// picture that claims to be larger than it is.
+QByteArray BmpHeader(int width, int height, int bits = 24);
+
 // The code of the failure an action ends with, 0 when it ends normally.
 int CodeOfFailure(const std::function<void()>& action);
 

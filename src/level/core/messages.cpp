@@ -103,6 +103,10 @@ constexpr Entry Table[] = {
                        "The text \"%1\" holds the character '%2', which a level file cannot store. "
                        "Use Latin letters, digits and punctuation.")},
     {Msg::InvalidPictureFile, QT_TRANSLATE_NOOP("Messages", "Invalid picture: %1")},
+    {Msg::PictureTooLarge,
+     QT_TRANSLATE_NOOP("Messages",
+                       "Invalid picture: %1 is %2 x %3 pixels, and the editor reads pictures of at most %4 "
+                       "pixels. Make it smaller in a picture editor.")},
 
     {Msg::ImportNotAPicture,
      QT_TRANSLATE_NOOP("Messages",

@@ -47,6 +47,7 @@ enum class Msg : int {
     TextHoldsQuote,
     TextHoldsCharacter,
     InvalidPictureFile,
+    PictureTooLarge,
 
     // Pictures.
     ImportNotAPicture,
