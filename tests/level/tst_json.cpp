@@ -212,6 +212,38 @@ private slots:
         QCOMPARE(m_f.readFile("target.txt"), Properties);
     }
 
+    // JSON that ends inside a number: the number is read as far as it goes, and what it lacks is told.
+    void endsInsideANumber_data() {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("told");
+        const QByteArray top = "{\"format\": \"tavrin-level\", \"formatVersion\": ";
+        const QByteArray note = top + "1, \"screens\": [{\"records\": [[\"Note\", ";
+        const QString noComma = "expected ',' or '}', but the JSON ends here";
+        QTest::newRow("the format version") << top + "1" << noComma;
+        const QByteArray json = exported(Block(0) + Properties);
+        QTest::newRow("a tile's colour") << json.left(json.indexOf("{\"colour\": 70,") + 12) << noComma;
+        QTest::newRow("a minus sign") << note + "-"
+                                      << "malformed number -";
+        QTest::newRow("a fraction") << note + "1."
+                                    << "malformed number 1.";
+        QTest::newRow("an exponent") << note + "25e+"
+                                     << "malformed number 25e+";
+        // The reader takes 1 MB at a time: "1" ends the first chunk, ".5" is the second and last.
+        QByteArray across = note + "1";
+        across.insert(note.size() - 2, QByteArray(1024 * 1024 - across.size(), ' '));
+        QTest::newRow("a number across the end of a chunk") << across + ".5"
+                                                            << "expected ',' or ']', but the JSON ends here";
+    }
+    void endsInsideANumber() {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, told);
+        m_f.writeFile("cut.json", json);
+        const ToolRun run = RunTool({"import", m_f.path("cut.json"), "-o", m_f.path("cut.txt")});
+        QCOMPARE(run.code, 2);
+        QVERIFY2(QString::fromUtf8(run.err).contains(told), run.err.constData());
+        QVERIFY(!QFile::exists(m_f.path("cut.txt")));
+    }
+
     // Most screens are taken whole from their bytes; read record by record instead (as a file with LF
     // line ends is), the same screens must come out the same.
     void screenTakenWholeAsRecordByRecord_data() {

@@ -808,9 +808,10 @@ public:
             if (m_pos < m_buffer.size() || m_pos == begin)
                 break;
             m_text.append(m_buffer.constData() + begin, m_pos - begin); // it goes on in the next chunk
-            if (!fill())
+            const bool more = fill();
+            begin = 0; // in the chunk read, which is empty at the end of the input
+            if (!more)
                 break;
-            begin = 0;
         }
         QByteArrayView literal(m_buffer.constData() + begin, m_pos - begin);
         if (!m_text.isEmpty())
