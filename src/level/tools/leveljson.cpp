@@ -157,22 +157,6 @@ bool IsBlankOrLineEnd(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// The fields of a record as the editor writes it (no blanks, CR LF line ends), each with its quotes, into
-// `fields`; the bytes after its line end are returned. The record ends before `end`.
-template <size_t N>
-const char* SplitRecord(const char* p, const char* end, std::array<QByteArrayView, N>& fields) {
-    for (QByteArrayView& field : fields) {
-        const char* const begin = p;
-        if (*p == '"')
-            p = static_cast<const char*>(std::memchr(p + 1, '"', size_t(end - p - 1))) + 1;
-        while (*p != ',' && *p != '\r')
-            ++p;
-        field = QByteArrayView(begin, p - begin);
-        p += *p == ',' ? 1 : 2;
-    }
-    return p;
-}
-
 // Bytes written in chunks. A chunk that is full goes to a thread of its own, which writes it to the
 // device while the next one is filled: copying the bytes into the system takes about as long as making
 // them.
@@ -304,6 +288,8 @@ public:
         for (const char *p = records.data(), *end = p + records.size(); p < end; first = false) {
             const char* const record = p;
             p = SplitRecord(p, end, fields);
+            if (!p) // none of a block that ScanCopyableBlock took
+                throw Failure(ErrInvalidFormat);
             char* const begin = room(160 + 6 * (p - record));
             char* out = copy(begin, TileSeparator[first]);
             for (const TilePiece& piece : TileLayout) {
