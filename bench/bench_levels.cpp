@@ -297,8 +297,23 @@ int runOne(int screens, double budget, const QString& folder) {
     return 0;
 }
 
+// The peak resident memory of the running process `pid` so far, in KB; -1 once it is gone.
+long peakResidentKbOf(pid_t pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
 // Runs tavrin-level with `arguments` and waits for it: its wall time in seconds and its peak resident
 // memory in MB, or a negative time when it failed.
+//
+// The peak that wait4 gives counts the memory of this program at the start too, since the command runs
+// in it until it starts. When the command stays below that, its peak is the one seen while it ran, looked
+// at every few milliseconds (what it reaches in the last few is missed).
 std::pair<double, double> runTool(const QStringList& arguments) {
     QList<QByteArray> bytes{QByteArrayLiteral(TAVRIN_LEVEL_TOOL)};
     for (const QString& argument : arguments)
@@ -316,12 +331,17 @@ std::pair<double, double> runTool(const QStringList& arguments) {
     if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0)
         return {-1, 0};
     posix_spawn_file_actions_destroy(&actions);
+    const long floorKb = peakResidentKb();
+    long seenKb = 0;
     int status = 0;
     rusage usage{};
-    wait4(child, &status, 0, &usage);
+    while (wait4(child, &status, WNOHANG, &usage) == 0) {
+        seenKb = std::max(seenKb, peakResidentKbOf(child));
+        usleep(2000);
+    }
     const double elapsed = seconds(timer);
     const bool ran = WIFEXITED(status) && WEXITSTATUS(status) != 2;
-    return {ran ? elapsed : -1, double(usage.ru_maxrss) / 1024};
+    return {ran ? elapsed : -1, double(usage.ru_maxrss > floorKb ? usage.ru_maxrss : seenKb) / 1024};
 }
 
 // The command-line tool on one size, against the editor's level load of the same file in this process.
@@ -404,8 +424,13 @@ void writeLargePictures(const QString& folder) {
 }
 
 // In a process of its own: the peak resident memory of drawing the screen of pictures.txt, as tavrin-level
-// render draws it ("render") or as the editor's grid draws it after a load ("editor"), in MB.
+// render draws it ("render") or as the editor's grid draws it after a load ("editor"), in MB. "write"
+// writes the pictures and the level, which takes a picture's 121 MB.
 int drawLargePictures(const QString& how, const QString& folder) {
+    if (how == QLatin1String("write")) {
+        writeLargePictures(folder);
+        return 0;
+    }
     const long emptyKb = peakResidentKb();
     const QString level = folder + QStringLiteral("/pictures.txt");
     qint64 drawn = 0;
@@ -464,19 +489,23 @@ int runMemory(const QString& folder) {
     QTemporaryDir prepared(folder + QStringLiteral("/bench-XXXXXX"));
     const QString dir = prepared.path();
     QTextStream out(stdout);
+    // This program holds no picture itself, so that its memory does not count in the commands' (runTool).
+    const auto inChild = [&](const QString& how) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--draw-pictures"), how, QStringLiteral("--folder"), dir});
+        child.waitForFinished(-1);
+        return child.readAllStandardOutput().trimmed().split(' ');
+    };
 
-    writeLargePictures(dir);
+    inChild(QStringLiteral("write"));
     out << "| 26 pictures of 5,500 x 5,500 pixels (" << LargePictures << " PNGs, "
         << QString::number(
                double(QFileInfo(dir + QStringLiteral("/Pics/big0.png")).size()) * LargePictures / 1e6, 'f', 1)
         << " MB on disk) | peak resident memory (VmHWM) | over the empty process |\n|---|---|---|\n";
     out.flush();
     for (const QString& how : {QStringLiteral("render"), QStringLiteral("editor")}) {
-        QProcess child;
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--draw-pictures"), how, QStringLiteral("--folder"), dir});
-        child.waitForFinished(-1);
-        const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
+        const QList<QByteArray> figures = inChild(how);
         out << "| "
             << (how == QLatin1String("render") ? "render, in process" : "the editor's grid after a load")
             << " | " << (figures.size() == 3 ? figures[0] + " MB" : QByteArray("failed")) << " | "

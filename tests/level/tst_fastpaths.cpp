@@ -405,6 +405,39 @@ private slots:
         QCOMPARE(ScreenOfBlockStart(bytes), screen);
     }
 
+    // The JSON export's split of a tile record as the editor writes it. Bytes that hold a record end to end
+    // only after `end` stand there, so that a split reaching past it would find them.
+    void splitRecord_data() {
+        QTest::addColumn<QByteArray>("record");
+        QTest::addColumn<bool>("split");
+        QTest::newRow("a record") << QByteArray("\"Screen0\",1,5,\"\\a.bmp\",0,0,0,0,1,1,1,1\r\n") << true;
+        QTest::newRow("a comma in a text")
+            << QByteArray("\"Screen0\",1,5,\"a,b\",0,0,0,0,1,\"\",,1\r\n") << true;
+        QTest::newRow("eleven fields") << QByteArray("\"Screen0\",1,5,0,0,0,0,1,1,1,1\r\n") << false;
+        QTest::newRow("thirteen fields") << QByteArray("\"Screen0\",1,5,0,0,0,0,0,1,1,1,1,1\r\n") << false;
+        QTest::newRow("a line end before the last field")
+            << QByteArray("\"Screen0\",1,5,0,0\r\n0,0,0,1,1,1,1\r\n") << false;
+        QTest::newRow("a quote not closed") << QByteArray("\"Screen0\",1,5,\"\\a.bmp") << false;
+        QTest::newRow("no line end") << QByteArray("\"Screen0\",1,5,0,0,0,0,0,1,1,1,1") << false;
+        QTest::newRow("CR without LF") << QByteArray("\"Screen0\",1,5,0,0,0,0,0,1,1,1,1\r") << false;
+    }
+    void splitRecord() {
+        QFETCH(QByteArray, record);
+        QFETCH(bool, split);
+        const QByteArray bytes = record + "\",\"x\",1,2,3,4,5,6,7,8,9,10,11\r\n\n";
+        const char* const end = bytes.constData() + record.size();
+        std::array<QByteArrayView, 12> fields;
+        const char* const after = SplitRecord(bytes.constData(), end, fields);
+        QCOMPARE(after ? after - bytes.constData() : -1, split ? record.size() : -1);
+        if (!split)
+            return;
+        QByteArray joined;
+        for (const QByteArrayView field : fields)
+            joined += field.toByteArray() + ',';
+        joined.chop(1);
+        QCOMPARE(joined + "\r\n", record);
+    }
+
     void copyableBlockAtTheStart() {
         QFETCH(QByteArray, bytes);
         QFETCH(int, length);

@@ -1,12 +1,16 @@
 // tavrin-level export and import, run as a program: the level comes back byte for byte, malformed JSON
 // changes nothing.
 #include "levelfixture.h"
+#include "leveljson.h"
 #include "leveltool.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QtTest>
+
+#include <sys/resource.h>
 
 using namespace tavrin;
 
@@ -30,6 +34,106 @@ QByteArray Block(int screen, const QMap<int, QByteArray>& changes = {}, const QB
 }
 
 const QByteArray Properties = "\"LevelProp\",\"Test\",\"\",\"\",\"\",\"\",1,1,0,0,0,0\r\n";
+
+// Writes `before`, `blanks` bytes of CR LF and `after` to `path`, a megabyte at a time.
+void WriteWithBlankLines(const QString& path, const QByteArray& before, qint64 blanks,
+                         const QByteArray& after) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(before);
+    const QByteArray lines = QByteArray("\r\n").repeated(512 * 1024);
+    for (qint64 written = 0; written < blanks; written += lines.size())
+        file.write(lines.left(blanks - written));
+    file.write(after);
+}
+
+// The digest of a file, read a piece at a time; empty when it cannot be read.
+QByteArray Digest(const QString& path) {
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result() : QByteArray();
+}
+
+// A level that cannot seek: `before`, `blanks` bytes of CR LF made as they are read, and `after`.
+class BlankLinesDevice : public QIODevice {
+public:
+    BlankLinesDevice(QByteArray before, qint64 blanks, QByteArray after)
+        : m_before(std::move(before)), m_blanks(blanks), m_after(std::move(after)) {
+        open(ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 length) override {
+        qint64 done = 0;
+        for (qint64 n; done < length && (n = fill(data + done, length - done)) > 0; m_at += n)
+            done += n;
+        return done;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    // Up to `length` bytes from m_at on.
+    qint64 fill(char* data, qint64 length) const {
+        const qint64 blanksEnd = m_before.size() + m_blanks;
+        if (m_at < m_before.size()) {
+            const qint64 n = std::min(length, m_before.size() - m_at);
+            std::memcpy(data, m_before.constData() + m_at, size_t(n));
+            return n;
+        }
+        if (m_at < blanksEnd) {
+            const qint64 n = std::min(length, blanksEnd - m_at);
+            for (qint64 i = 0; i < n; ++i)
+                data[i] = (m_at - m_before.size() + i) % 2 ? '\n' : '\r';
+            return n;
+        }
+        const qint64 n = std::min(length, blanksEnd + m_after.size() - m_at);
+        std::memcpy(data, m_after.constData() + (m_at - blanksEnd), size_t(n));
+        return n;
+    }
+
+    QByteArray m_before;
+    qint64 m_blanks;
+    QByteArray m_after;
+    qint64 m_at = 0;
+};
+
+// Every file it opens to read is a BlankLinesDevice.
+class BlankLinesFiles : public FileAccess {
+public:
+    BlankLinesFiles(QByteArray before, qint64 blanks, QByteArray after)
+        : m_before(std::move(before)), m_blanks(blanks), m_after(std::move(after)) {}
+    std::unique_ptr<QIODevice> openRead(const QString&) override {
+        return std::make_unique<BlankLinesDevice>(m_before, m_blanks, m_after);
+    }
+
+private:
+    QByteArray m_before;
+    qint64 m_blanks;
+    QByteArray m_after;
+};
+
+// Keeps the first and the last bytes written to it, and counts the others.
+class EndsDevice : public QIODevice {
+public:
+    EndsDevice() { open(WriteOnly); }
+    qint64 written = 0;
+    QByteArray head;
+    QByteArray tail;
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 length) override {
+        const QByteArrayView bytes(data, length);
+        head += bytes.first(std::min<qint64>(length, std::max<qint64>(0, Ends - head.size())));
+        tail = tail.append(bytes.last(std::min<qint64>(length, Ends))).right(Ends);
+        written += length;
+        return length;
+    }
+
+private:
+    static constexpr qint64 Ends = 64 * 1024;
+};
 } // namespace
 
 class TestJson : public QObject {
@@ -97,6 +201,26 @@ private slots:
         QTest::newRow("blank lines right after the first 64 KB of a block")
             << Properties + padded + "\r\n\r\n" + Block(2) + Properties << 1;
         QTest::newRow("ends inside a record") << Block(0) + Properties + "\"Screen0\",1,\"unclosed" << 1;
+
+        // Runs of blanks and line ends longer than the export holds (1 MB): the record they follow is
+        // written from a second reading of the file, and imported a piece at a time.
+        const QByteArray run = QByteArray(" \t\n\r\r\n\r\n").repeated(200 * 1024);
+        const QByteArray block = Block(0);
+        const qsizetype firstEnd = block.indexOf("\r\n") + 2;
+        QTest::newRow("a long run after the first record")
+            << block.left(firstEnd) + run + block.mid(firstEnd) + Properties << 1;
+        // The line end of the first record is the last one before the next record, as with a short run.
+        QTest::newRow("a long run after the first record, ending in a lone CR")
+            << block.left(firstEnd) + run + '\r' + block.mid(firstEnd) + Properties << 310;
+        QTest::newRow("a long run before the first record") << run + block + Properties << 1;
+        QTest::newRow("a long run of LF ending in blanks, the properties held before it")
+            << QByteArray(Properties + block).replace("\r\n", "\n") + QByteArray("\n").repeated(1536 * 1024) +
+                   "  " + QByteArray(Block(1)).replace("\r\n", "\n")
+            << 1;
+        const qsizetype middle = block.indexOf(TileLine(0, 150, ""));
+        QTest::newRow("a long run inside a block, after a screen")
+            << Block(2) + block.left(middle) + run + block.mid(middle) + Properties << 1;
+        QTest::newRow("a long run at the end") << block + Properties + run << 1;
     }
     void roundTripIsByteForByte() {
         QFETCH(QByteArray, level);
@@ -212,6 +336,68 @@ private slots:
         QCOMPARE(m_f.readFile("target.txt"), Properties);
     }
 
+    // JSON that ends inside a number: the number is read as far as it goes, and what it lacks is told.
+    void endsInsideANumber_data() {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("told");
+        const QByteArray top = "{\"format\": \"tavrin-level\", \"formatVersion\": ";
+        const QByteArray note = top + "1, \"screens\": [{\"records\": [[\"Note\", ";
+        const QString noComma = "expected ',' or '}', but the JSON ends here";
+        QTest::newRow("the format version") << top + "1" << noComma;
+        const QByteArray json = exported(Block(0) + Properties);
+        QTest::newRow("a tile's colour") << json.left(json.indexOf("{\"colour\": 70,") + 12) << noComma;
+        QTest::newRow("a minus sign") << note + "-"
+                                      << "malformed number -";
+        QTest::newRow("a fraction") << note + "1."
+                                    << "malformed number 1.";
+        QTest::newRow("an exponent") << note + "25e+"
+                                     << "malformed number 25e+";
+        // The reader takes 1 MB at a time: "1" ends the first chunk, ".5" is the second and last.
+        QByteArray across = note + "1";
+        across.insert(note.size() - 2, QByteArray(1024 * 1024 - across.size(), ' '));
+        QTest::newRow("a number across the end of a chunk") << across + ".5"
+                                                            << "expected ',' or ']', but the JSON ends here";
+    }
+    void endsInsideANumber() {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, told);
+        m_f.writeFile("cut.json", json);
+        const ToolRun run = RunTool({"import", m_f.path("cut.json"), "-o", m_f.path("cut.txt")});
+        QCOMPARE(run.code, 2);
+        QVERIFY2(QString::fromUtf8(run.err).contains(told), run.err.constData());
+        QVERIFY(!QFile::exists(m_f.path("cut.txt")));
+    }
+
+    // A string or a number longer than any field of a level file is refused as it is read, before it fills
+    // memory; a raw record's string may be as long as it likes.
+    void longerThanAnyField_data() {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QString>("told"); // empty: imported
+        QTest::newRow("a text of 2 MB and one byte")
+            << '"' + QByteArray(2 * 1024 * 1024 + 1, 'a') + '"' << "a string of more than 2097152 bytes";
+        QTest::newRow("a text of 1 MB of \\u00e9, 2 MB in UTF-8")
+            << '"' + QByteArray("\\u00e9").repeated(1024 * 1024) + '"' << QString();
+        QTest::newRow("a number of 1 MB and ten digits")
+            << QByteArray(1024 * 1024 + 10, '7') << "a number of more than 1048576 characters";
+        QTest::newRow("a number of 3 MB")
+            << QByteArray(3 * 1024 * 1024, '7') << "a number of more than 1048576 characters";
+        QTest::newRow("a raw record of 3 MB")
+            << "{\"raw\": \"" + QByteArray(3 * 1024 * 1024, ' ') + "\\r\\n\"}" << QString();
+    }
+    void longerThanAnyField() {
+        QFETCH(QByteArray, value);
+        QFETCH(QString, told);
+        const bool raw = value.startsWith('{');
+        m_f.writeFile("long.json",
+                      "{\"format\": \"tavrin-level\", \"formatVersion\": 1, \"screens\": "
+                      "[{\"records\": [" +
+                          (raw ? value : "[\"Note\", " + value + ", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0]") + "]}]}");
+        QFile::remove(m_f.path("long.txt"));
+        const ToolRun run = RunTool({"import", m_f.path("long.json"), "-o", m_f.path("long.txt")});
+        QCOMPARE(run.code, told.isEmpty() ? 0 : 2);
+        QVERIFY2(QString::fromUtf8(run.err).contains(told), run.err.constData());
+    }
+
     // Most screens are taken whole from their bytes; read record by record instead (as a file with LF
     // line ends is), the same screens must come out the same.
     void screenTakenWholeAsRecordByRecord_data() {
@@ -240,6 +426,63 @@ private slots:
         QCOMPARE(std::count_if(whole.begin(), whole.end(),
                                [](const QJsonValue& v) { return v["number"].isDouble(); }),
                  screens);
+    }
+
+    // However long a run of blank lines is, export and import take little memory: each runs with at most
+    // 64 MB of data memory on levels with 48 MB of blank lines, which a run held whole would overflow.
+    void blankLinesTakeLittleMemory_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray block = Block(0);
+        const qsizetype firstEnd = block.indexOf("\r\n") + 2;
+        QTest::newRow("after the first record") << block.left(firstEnd) << block.mid(firstEnd) + Properties;
+        QTest::newRow("before the first record") << QByteArray() << block + Properties;
+        QTest::newRow("between two screens") << Properties + block << Block(1);
+    }
+    void blankLinesTakeLittleMemory() {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("the sanitizer's shadow memory counts as data memory");
+#endif
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        const QString level = m_f.path("blank.txt");
+        WriteWithBlankLines(level, before, 48 * 1024 * 1024, after);
+        const auto limited = [](const QStringList& arguments) {
+            QProcess tool;
+            tool.setChildProcessModifier([] {
+                const rlimit data{64 * 1024 * 1024, 64 * 1024 * 1024};
+                setrlimit(RLIMIT_DATA, &data);
+            });
+            tool.start(QStringLiteral(TAVRIN_LEVEL_TOOL), arguments);
+            tool.waitForFinished(120000);
+            return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+        };
+        QCOMPARE(limited({"export", level, "-o", m_f.path("blank.json")}), 0);
+        QCOMPARE(limited({"import", m_f.path("blank.json"), "-o", m_f.path("back.txt")}), 0);
+        QCOMPARE(Digest(m_f.path("back.txt")), Digest(level));
+        for (const char* name : {"blank.txt", "blank.json", "back.txt"})
+            QFile::remove(m_f.path(name));
+    }
+
+    // A level read from a device that cannot seek, its blank lines made as they are read: a record whose
+    // run is too long to hold is read again from the start. What comes out is what a shorter run gives,
+    // with the longer run in the raw record.
+    void blankLinesFromADeviceThatCannotSeek() {
+        const QByteArray block = Block(0);
+        const qsizetype firstEnd = block.indexOf("\r\n") + 2;
+        const auto exportWith = [&](qint64 blanks, EndsDevice& out) {
+            BlankLinesFiles files(block.left(firstEnd), blanks, block.mid(firstEnd) + Properties);
+            ExportLevelJson(files, "generated.txt", &out);
+        };
+        EndsDevice shortRun, longRun;
+        exportWith(4 * 1024 * 1024, shortRun);
+        exportWith(qint64(300) * 1024 * 1024, longRun);
+        QCOMPARE(longRun.written - shortRun.written, qint64(296) * 1024 * 1024 * 2); // "\r\n" for each CR LF
+        QVERIFY(shortRun.head.contains("{\"raw\": \"\\\"Screen0\\\",1,7,0,0,0,0,0,1,1,1,1\\r\\n\\r\\n"));
+        QCOMPARE(longRun.head, shortRun.head);
+        QCOMPARE(longRun.tail, shortRun.tail);
+        QVERIFY(shortRun.tail.contains("[\"Screen0\", 300, 2100, 0,"));
+        QVERIFY(shortRun.tail.endsWith("\"lastScreen\": 1}\n}\n"));
     }
 
     void exportOfNoLevel_data() {

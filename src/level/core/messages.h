@@ -155,6 +155,9 @@ enum class Msg : int {
     JsonLinksNot,
     JsonTilesNoMore,
     JsonTilesNot,
+    JsonStringTooLong,
+    JsonNumberTooLong,
+    ChangedWhileRead,
 
     // The command line of tavrin-level.
     CliNeedsValue,

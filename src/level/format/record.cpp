@@ -93,6 +93,24 @@ bool RecordReader::atEnd() {
     return true;
 }
 
+qsizetype RecordReader::passBlanks(qsizetype most) {
+    if (m_atFileStart)
+        passByteOrderMark();
+    qsizetype passed = 0;
+    while (passed < most && need(0)) {
+        const char* const begin = m_buffer.constData() + m_pos;
+        const char* const end = begin + std::min<qint64>(m_buffer.size() - m_pos, most - passed);
+        const char* p = begin;
+        while (p < end && (isBlank(*p) || isLineEnd(*p)))
+            ++p;
+        m_pos += p - begin;
+        passed += p - begin;
+        if (p < end)
+            break;
+    }
+    return passed;
+}
+
 void RecordReader::checkFieldLength(qsizetype off, int field) const {
     if (off > MaxFieldBytes)
         throw Failure(ErrInvalidFormat,

@@ -57,6 +57,8 @@ public:
 
     // True when nothing but blanks and line ends is left.
     bool atEnd();
+    // Passes over the blanks and line ends at the read position, `most` of them at the most: how many.
+    qsizetype passBlanks(qsizetype most);
     // The next record; failure 62 when the file ends inside it, 321 at a field that is too long.
     Record read();
     // The same into `record`, whose fields are empty.

@@ -4,6 +4,9 @@
 
 #include <QByteArrayView>
 
+#include <array>
+#include <cstring>
+
 namespace tavrin {
 
 // What a save needs of a screen's block to copy it instead of loading the screen and writing it again,
@@ -37,5 +40,35 @@ qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBloc
 // number 1 as the editor writes them, n 0 to 32767. -1 for any other bytes. At most the first 16 bytes
 // are looked at.
 int ScreenOfBlockStart(QByteArrayView bytes);
+
+// The fields of a record as the editor writes it (no blanks, a CR LF line end), each with its quotes, into
+// `fields`: the bytes after its line end, or nullptr when the bytes up to `end` do not hold such a record
+// (a text whose closing quote is missing, fewer or more fields, no line end). The JSON export splits the
+// tile records of a block that ScanCopyableBlock took with it.
+template <size_t N>
+const char* SplitRecord(const char* p, const char* end, std::array<QByteArrayView, N>& fields) {
+    for (size_t i = 0; i < N; ++i) {
+        const char* const begin = p;
+        if (p < end && *p == '"') {
+            p = static_cast<const char*>(std::memchr(p + 1, '"', size_t(end - p - 1)));
+            if (!p)
+                return nullptr;
+            ++p;
+        }
+        while (p < end && *p != ',' && *p != '\r')
+            ++p;
+        if (p == end || (*p == ',') == (i + 1 == N))
+            return nullptr; // the record ends before its last field, or goes on after it
+        fields[i] = QByteArrayView(begin, p - begin);
+        if (*p == ',') {
+            ++p;
+        } else {
+            if (end - p < 2 || p[1] != '\n')
+                return nullptr;
+            p += 2;
+        }
+    }
+    return p;
+}
 
 } // namespace tavrin

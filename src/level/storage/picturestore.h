@@ -21,9 +21,9 @@ constexpr int PictureCornerSide = 64;
 // (as much as Qt's image reader allocates at most by default). A larger one is refused from the size in
 // its header, before anything is decoded: it is failure 481.
 constexpr qint64 MaxPicturePixels = qint64(1) << 25;
-// The most memory the decoded pictures of a PictureStore take, in bytes. At most 32 KB a picture (a
-// corner of 64 x 64 pixels at 8 bytes a pixel), so the pictures of a whole screen, 300 at most, always fit
-// and are decoded once a pass.
+// The most memory the decoded pictures of a PictureStore take, in bytes. A corner of 64 x 64 pixels takes
+// 16 KB at 4 bytes a pixel (32 KB at 8, as a 16-bit PNG gives it), so the pictures of a whole screen, 300
+// at most, fit and are decoded once a pass.
 constexpr qint64 PictureCacheBytes = 16 * 1024 * 1024;
 
 // Whether a picture of `size` pixels (as its header tells it) may be decoded: false beyond

@@ -16,6 +16,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,13 @@ namespace tavrin {
 namespace {
 
 constexpr qsizetype ChunkBytes = 1024 * 1024;
+// Blanks and line ends after a record are held with it up to this many; a longer run is let go of as it is
+// read, and the record read again from the file when it is written, RereadBytes at a time.
+constexpr qint64 LongBlankRun = ChunkBytes;
+constexpr qint64 RereadBytes = 64 * 1024;
+// The longest string read whole from JSON, in UTF-8: a field of a level file holds at most MaxFieldBytes
+// Latin-1 characters, two bytes each at the most. A raw record is read a piece at a time instead.
+constexpr qsizetype MaxStringBytes = 2 * MaxFieldBytes;
 constexpr int TilesPerScreen = 300;
 constexpr int RecordsPerScreen = 309;
 constexpr QByteArrayView ByteOrderMark("\xEF\xBB\xBF");
@@ -157,22 +165,6 @@ bool IsBlankOrLineEnd(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// The fields of a record as the editor writes it (no blanks, CR LF line ends), each with its quotes, into
-// `fields`; the bytes after its line end are returned. The record ends before `end`.
-template <size_t N>
-const char* SplitRecord(const char* p, const char* end, std::array<QByteArrayView, N>& fields) {
-    for (QByteArrayView& field : fields) {
-        const char* const begin = p;
-        if (*p == '"')
-            p = static_cast<const char*>(std::memchr(p + 1, '"', size_t(end - p - 1))) + 1;
-        while (*p != ',' && *p != '\r')
-            ++p;
-        field = QByteArrayView(begin, p - begin);
-        p += *p == ',' ? 1 : 2;
-    }
-    return p;
-}
-
 // Bytes written in chunks. A chunk that is full goes to a thread of its own, which writes it to the
 // device while the next one is filled: copying the bytes into the system takes about as long as making
 // them.
@@ -296,6 +288,14 @@ public:
         }
     }
 
+    // A piece of a string being written: `bytes` taken as Latin-1, without the quotes around the string.
+    void stringPiece(QByteArrayView bytes) {
+        char* const begin = room(6 * bytes.size());
+        m_size +=
+            escapeCharacters(begin, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()) -
+            begin;
+    }
+
     // The objects of the tiles whose records, as the editor writes them, `records` holds; `first`: the
     // first of them is the first tile of its screen. Made in place, a tile at a time, as the bulk of an
     // export is.
@@ -304,6 +304,8 @@ public:
         for (const char *p = records.data(), *end = p + records.size(); p < end; first = false) {
             const char* const record = p;
             p = SplitRecord(p, end, fields);
+            if (!p) // none of a block that ScanCopyableBlock took
+                throw Failure(ErrInvalidFormat);
             char* const begin = room(160 + 6 * (p - record));
             char* out = copy(begin, TileSeparator[first]);
             for (const TilePiece& piece : TileLayout) {
@@ -333,8 +335,14 @@ private:
     // Writes `length` characters as a JSON string at `p`, which has room for 2 + 6 * length bytes; the end
     // of what was written.
     template <typename Char> static char* escape(char* p, const Char* chars, qsizetype length) {
-        static const char hex[] = "0123456789abcdef";
         *p++ = '"';
+        p = escapeCharacters(p, chars, length);
+        *p++ = '"';
+        return p;
+    }
+    // The same without the quotes, in room for 6 * length bytes.
+    template <typename Char> static char* escapeCharacters(char* p, const Char* chars, qsizetype length) {
+        static const char hex[] = "0123456789abcdef";
         for (const Char* end = chars + length; chars < end; ++chars) {
             const char16_t c = *chars;
             if (c >= 0x20 && c < 0x80 && c != u'"' && c != u'\\') {
@@ -375,7 +383,6 @@ private:
                 *p++ = char(0x80 | (c & 0x3F));
             }
         }
-        *p++ = '"';
         return p;
     }
 };
@@ -419,13 +426,17 @@ private:
     qsizetype m_released = 0;
 };
 
+// Reads the bytes `begin` to `end` of the level file again and hands them to `piece` a few at a time.
+using Reread =
+    std::function<void(qint64 begin, qint64 end, const std::function<void(QByteArrayView)>& piece)>;
+
 // Writes the JSON of the records handed to it in file order. The records of what may be a screen block
 // as the editor writes it are held until the block is whole, and a "LevelProp" record until it turns out
 // to be the last; everything else goes out at once.
 class Exporter {
 public:
-    Exporter(QIODevice* out, KeepingDevice& source, bool byteOrderMark, const LineEnd& lineEnd)
-        : m_json(out), m_source(source), m_lineEnd(lineEnd) {
+    Exporter(QIODevice* out, KeepingDevice& source, bool byteOrderMark, const LineEnd& lineEnd, Reread reread)
+        : m_json(out), m_source(source), m_lineEnd(lineEnd), m_reread(std::move(reread)) {
         m_block.reserve(RecordsPerScreen);
         m_json.put("{\n  \"format\": \"");
         m_json.put(LevelJsonFormat);
@@ -479,11 +490,7 @@ public:
         if (!scanned.sidesAsWritten || scanned.info[10] != 0 || scanned.info[11] != 0)
             return -1;
 
-        if (m_properties) {
-            emitRecord(*m_properties);
-            m_properties.reset();
-        }
-        flushBlock();
+        settle();
         SideLinks links = {};
         std::copy(std::begin(scanned.links), std::end(scanned.links), links.begin());
         writeScreen(
@@ -501,14 +508,35 @@ public:
         return length;
     }
 
-    // The end of a file that ends inside a record.
-    void takeTail(qint64 begin, qint64 end) {
+    // A record whose bytes, from `begin` to `end`, are no longer at hand: the blanks and line ends after it
+    // (or before it, at the start of the file) ran on too long to hold. Its bytes are written as they stand,
+    // read again from the file, a piece at a time.
+    void takeLetGo(qint64 begin, qint64 end) {
+        settle();
+        openStretch();
+        m_json.put("{\"raw\": \"");
+        m_reread(begin, end, [this](QByteArrayView bytes) { m_json.stringPiece(bytes); });
+        m_json.put("\"}");
+        m_source.release(end);
+    }
+
+    // The end of a file that ends inside a record; `held`: its bytes are at hand.
+    void takeTail(qint64 begin, qint64 end, bool held) {
+        if (!held)
+            return takeLetGo(begin, end);
+        settle();
+        emitBytes(m_source.bytes(begin, end));
+    }
+
+    // Writes what is held, as a record that follows it would: the level properties, which are not the last
+    // record then, and the records of a block that cannot be a screen any more. The bytes before the next
+    // record may be let go of after this.
+    void settle() {
         if (m_properties) {
             emitRecord(*m_properties);
             m_properties.reset();
         }
         flushBlock();
-        emitBytes(m_source.bytes(begin, end));
     }
 
     void finish() {
@@ -696,6 +724,7 @@ private:
     JsonWriter m_json;
     KeepingDevice& m_source;
     const LineEnd& m_lineEnd;
+    const Reread m_reread;
     std::vector<Held> m_block;
     std::optional<Record> m_properties;
     bool m_firstElement = true;
@@ -764,12 +793,32 @@ public:
     }
 
     // The UTF-8 bytes of a string, escapes resolved; valid until the next read. `ascii` is cleared when
-    // they are not all ASCII.
+    // they are not all ASCII. A string longer than a level file's field is refused, so that it takes
+    // little memory.
     QByteArrayView stringBytes(bool* ascii) {
+        m_text.resize(0);
+        QByteArrayView whole;
+        bool first = true;
+        stringPieces(ascii, [&](QByteArrayView bytes, bool last) {
+            if (first && last) { // the common case: the string stands in the buffer
+                whole = bytes;
+                return;
+            }
+            first = false;
+            if (m_text.size() + bytes.size() > MaxStringBytes)
+                fail(Text(Msg::JsonStringTooLong).arg(MaxStringBytes));
+            m_text.append(bytes);
+        });
+        return first ? whole : QByteArrayView(m_text);
+    }
+
+    // The UTF-8 bytes of a string, escapes resolved, handed to `piece` a stretch at a time as they are
+    // read, so that a string of any length takes little memory; `last` is set for the stretch that ends the
+    // string. Each stretch is valid until the next read. `ascii` is cleared when they are not all ASCII.
+    template <typename Piece> void stringPieces(bool* ascii, Piece piece) {
         expect('"', "a string");
         const qint64 start = offset() - 1;
-        m_text.resize(0);
-        for (bool whole = true;; whole = false) {
+        for (;;) {
             if (m_pos == m_buffer.size() && !fill())
                 fail(Text(Msg::JsonEndsInString).arg(start));
             const char* const begin = m_buffer.constData() + m_pos;
@@ -780,19 +829,18 @@ public:
                 ++p;
             }
             m_pos += p - begin;
-            if (p < end && *p == '"' && whole) { // the common case: the string stands in the buffer
-                ++m_pos;
-                return QByteArrayView(begin, p - begin);
-            }
-            m_text.append(begin, p - begin);
+            const bool closed = p < end && *p == '"';
+            piece(QByteArrayView(begin, p - begin), closed);
             if (p == end)
                 continue;
             ++m_pos;
-            if (*p == '"')
-                return m_text;
+            if (closed)
+                return;
             if (*p != '\\')
                 fail(Text(Msg::JsonControlCharacter));
-            *ascii = escape(m_text) && *ascii;
+            m_escaped.resize(0);
+            *ascii = escape(m_escaped) && *ascii;
+            piece(QByteArrayView(m_escaped), false);
         }
     }
 
@@ -808,13 +856,20 @@ public:
             if (m_pos < m_buffer.size() || m_pos == begin)
                 break;
             m_text.append(m_buffer.constData() + begin, m_pos - begin); // it goes on in the next chunk
-            if (!fill())
+            if (m_text.size() > MaxFieldBytes) {
+                begin = m_pos; // read no further: too long, as told below
                 break;
-            begin = 0;
+            }
+            const bool more = fill();
+            begin = 0; // in the chunk read, which is empty at the end of the input
+            if (!more)
+                break;
         }
         QByteArrayView literal(m_buffer.constData() + begin, m_pos - begin);
         if (!m_text.isEmpty())
             literal = m_text.append(literal);
+        if (literal.size() > MaxFieldBytes)
+            fail(Text(Msg::JsonNumberTooLong).arg(MaxFieldBytes));
         if (literal.isEmpty())
             fail(found("a number"));
         if (!IsJsonNumber(literal))
@@ -943,7 +998,8 @@ private:
     QByteArray m_buffer;
     qsizetype m_pos = 0;
     qint64 m_base = 0;
-    QByteArray m_text; // a string or number that does not stand in the buffer as it is
+    QByteArray m_text;    // a string or number that does not stand in the buffer as it is
+    QByteArray m_escaped; // the bytes of an escape
 };
 
 // Keys of an object read once each: a bit per key.
@@ -1158,11 +1214,24 @@ private:
             keys.index(key, at, Keys);
             m_json.peek();
             const qint64 start = m_json.offset();
-            const QString bytes = m_json.string();
-            for (const QChar c : bytes)
-                if (c.unicode() > 0xFF)
-                    throw JsonFault{start, ErrInvalidCall, Text(Msg::JsonRawCharacter).arg(c)};
-            m_out.put(bytes.toLatin1());
+            // Written as it is read: the blanks and line ends after a record belong to it, however many
+            // there are. What is written of a string that turns out to be at fault is not committed.
+            bool ascii = true;
+            QStringDecoder decoder(QStringDecoder::Utf8);
+            QChar beyond; // the first character that a level file cannot store
+            m_json.stringPieces(&ascii, [&](QByteArrayView bytes, bool) {
+                if (ascii) // and so were the pieces before: no character is cut in two
+                    return m_out.put(bytes);
+                const QString text = decoder.decode(bytes);
+                for (const QChar c : text)
+                    if (c.unicode() > 0xFF && beyond.isNull())
+                        beyond = c;
+                m_out.put(text.toLatin1());
+            });
+            if (decoder.hasError())
+                throw JsonFault{start, ErrInvalidFormat, Text(Msg::JsonNotUtf8)};
+            if (!beyond.isNull())
+                throw JsonFault{start, ErrInvalidCall, Text(Msg::JsonRawCharacter).arg(beyond)};
         });
         keys.requireAll(Keys);
     }
@@ -1262,23 +1331,70 @@ private:
 
 } // namespace
 
+namespace {
+// Opens `path` to read, a failure naming the file.
+std::unique_ptr<QIODevice> OpenNamed(FileAccess& files, const QString& path) {
+    try {
+        return files.openRead(path);
+    } catch (const Failure& failure) {
+        throw Failure(failure.code(), Text(Msg::NamedFailure).arg(NativePath(path), failure.description()));
+    }
+}
+} // namespace
+
 void ExportLevelJson(FileAccess& files, const QString& levelPath, QIODevice* out) {
     const QString name = NativePath(levelPath);
-    std::unique_ptr<QIODevice> file;
-    try {
-        file = files.openRead(levelPath);
-    } catch (const Failure& failure) {
-        throw Failure(failure.code(), Text(Msg::NamedFailure).arg(name, failure.description()));
-    }
+    const std::unique_ptr<QIODevice> file = OpenNamed(files, levelPath);
     const Failure notALevel = Failure::notALevelFile(levelPath);
     KeepingDevice source(file.get());
     RecordReader reader(&source);
+    reader.peek(1);
+    const bool byteOrderMark = source.bytes(0, std::min<qint64>(3, source.total())) == ByteOrderMark;
+
+    // The bytes of the record being read, from `begin` on: the blanks and line ends after it belong to it,
+    // and those before the first record to that one.
+    qint64 begin = byteOrderMark ? 3 : 0;
+    bool held = true;     // the record's bytes are at hand in `source`
+    QByteArray lastBytes; // the last two bytes of the first record, which tell its line end
+    std::optional<Exporter> exporter;
+    // Passes the blanks and line ends at the reader's position. A run of them longer than LongBlankRun is
+    // let go of as it is read, and the record's bytes with it, so that a run of any length takes little
+    // memory; the record is written from a second reading of the file.
+    const auto passBlanks = [&] {
+        qint64 run = 0;
+        for (qsizetype passed = 0; (passed = reader.passBlanks(ChunkBytes)) > 0;) {
+            run += passed;
+            const qint64 at = reader.position();
+            if (!exporter)
+                lastBytes = lastBytes.append(source.bytes(at - std::min<qsizetype>(passed, 2), at)).right(2);
+            if (run > LongBlankRun) {
+                if (held && exporter)
+                    exporter->settle(); // while the bytes of what it holds are at hand
+                held = false;
+                source.release(at);
+            }
+            if (passed < ChunkBytes)
+                break;
+        }
+    };
+    const Reread reread = [&](qint64 from, qint64 to, const std::function<void(QByteArrayView)>& piece) {
+        const std::unique_ptr<QIODevice> again = OpenNamed(files, levelPath);
+        qint64 at = !again->isSequential() && again->seek(from) ? from : 0;
+        while (at < to) {
+            const QByteArray bytes = again->read(std::min(RereadBytes, (at < from ? from : to) - at));
+            if (bytes.isEmpty())
+                throw Failure(ErrInputPastEnd,
+                              Text(Msg::NamedFailure).arg(name, Text(Msg::ChangedWhileRead)));
+            if (at >= from)
+                piece(bytes);
+            at += bytes.size();
+        }
+    };
+
+    passBlanks();
     if (reader.atEnd())
         throw notALevel;
-    const bool byteOrderMark = source.bytes(0, std::min<qint64>(3, source.total())) == ByteOrderMark;
-    std::optional<Exporter> exporter;
     bool levelRecords = false;
-    qint64 begin = byteOrderMark ? 3 : 0;
     for (bool last = false; !last;) {
         if (exporter) {
             // Most of a level is screens as the editor writes them, taken whole from their bytes. A block
@@ -1311,26 +1427,31 @@ void ExportLevelJson(FileAccess& files, const QString& levelPath, QIODevice* out
             }
             whole = false; // the file ends inside this record: its bytes are kept as they stand
         }
+        if (whole && !exporter)
+            lastBytes = source.bytes(reader.position() - 2, reader.position()).toByteArray();
+        if (whole)
+            passBlanks();
         last = !whole || reader.atEnd();
         const qint64 end = whole ? reader.position() : source.total();
         if (!exporter) {
             // The line end of the first record is the one the records are written with.
-            const QByteArrayView bytes = source.bytes(begin, end);
             const LineEnd* lineEnd = &LineEnds[0];
             for (const LineEnd& candidate : LineEnds)
-                if (whole && bytes.endsWith(candidate.bytes)) {
+                if (whole && lastBytes.endsWith(candidate.bytes)) {
                     lineEnd = &candidate;
                     break;
                 }
-            exporter.emplace(out, source, byteOrderMark, *lineEnd);
+            exporter.emplace(out, source, byteOrderMark, *lineEnd, reread);
         }
-        if (whole) {
-            levelRecords = levelRecords || IsLevelKey(record[0]);
+        levelRecords = levelRecords || (whole && IsLevelKey(record[0]));
+        if (!whole)
+            exporter->takeTail(begin, end, held);
+        else if (held)
             exporter->take(std::move(record), begin, end);
-        } else {
-            exporter->takeTail(begin, end);
-        }
+        else
+            exporter->takeLetGo(begin, end);
         begin = end;
+        held = true;
     }
     if (!levelRecords)
         throw notALevel;
@@ -1339,12 +1460,7 @@ void ExportLevelJson(FileAccess& files, const QString& levelPath, QIODevice* out
 
 void ImportLevelJson(FileAccess& files, const QString& jsonPath, QIODevice* out) {
     const QString name = NativePath(jsonPath);
-    std::unique_ptr<QIODevice> in;
-    try {
-        in = files.openRead(jsonPath);
-    } catch (const Failure& failure) {
-        throw Failure(failure.code(), Text(Msg::NamedFailure).arg(name, failure.description()));
-    }
+    const std::unique_ptr<QIODevice> in = OpenNamed(files, jsonPath);
     try {
         Importer(in.get(), out).run();
     } catch (const JsonFault& fault) {
