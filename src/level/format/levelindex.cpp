@@ -269,11 +269,10 @@ std::vector<LevelIndex::Foreign> LevelIndex::foreignRuns() const {
     std::vector<Foreign> foreign;
     for (const auto& [key, runs] : m_runs) {
         const QString text = QString::fromLatin1(key.data(), qsizetype(key.size()));
-        const qint64 screen = key.empty() ? -1 : ScreenOfKey(text).value_or(-1);
-        const bool isScreen = screen >= 0 && screen <= 32767;
+        const std::optional<Integer> screen = EditorScreenOfKey(text);
         for (const Run& run : runs) {
-            if (isScreen)
-                screens.emplace_back(run.begin, int(screen));
+            if (screen)
+                screens.emplace_back(run.begin, int(*screen));
             else if (key != "LevelProp")
                 foreign.push_back(Foreign{run.begin, run.end, -1});
         }
