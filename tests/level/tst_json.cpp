@@ -440,7 +440,7 @@ private slots:
         QTest::newRow("between two screens") << Properties + block << Block(1);
     }
     void blankLinesTakeLittleMemory() {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
         QSKIP("the sanitizer's shadow memory counts as data memory");
 #endif
         QFETCH(QByteArray, before);
