@@ -1,0 +1,217 @@
+#include "directions.h"
+
+#include <QFont>
+#include <QPolygonF>
+
+namespace tavrin {
+
+namespace {
+
+constexpr int Columns = GridColumns;
+
+int columnOf(int tile) {
+    return (tile - 1) % Columns;
+}
+int rowOf(int tile) {
+    return (tile - 1) / Columns;
+}
+
+// Whether some exit of `screen` goes through link `link`.
+bool LinkUsed(const Screen& screen, Integer link) {
+    for (int t = FirstGridTile; t <= LastGridTile; ++t)
+        for (const Integer d : screen.tile(t).directions)
+            if (d == link)
+                return true;
+    return false;
+}
+
+} // namespace
+
+const char* SideName(int side) {
+    static const char* const names[] = {"left", "up", "right", "down"};
+    return side >= 0 && side < 4 ? names[side] : "";
+}
+
+bool OnBorder(int tile, int side) {
+    switch (side) {
+    case SideLeft:
+        return columnOf(tile) == 0;
+    case SideUp:
+        return rowOf(tile) == 0;
+    case SideRight:
+        return columnOf(tile) == Columns - 1;
+    case SideDown:
+        return rowOf(tile) == GridRows - 1;
+    }
+    return false;
+}
+
+std::optional<int> TileBeside(int tile, int side) {
+    if (tile < FirstGridTile || tile > LastGridTile || OnBorder(tile, side))
+        return std::nullopt;
+    static const int offsets[] = {-1, -Columns, +1, +Columns};
+    return tile + offsets[side];
+}
+
+int MirroredTile(int tile, int side) {
+    switch (side) {
+    case SideLeft:
+        return tile + (Columns - 1);
+    case SideRight:
+        return tile - (Columns - 1);
+    case SideUp:
+        return tile + Columns * (GridRows - 1);
+    case SideDown:
+        return tile - Columns * (GridRows - 1);
+    }
+    return tile;
+}
+
+std::vector<int> BorderTiles(int side) {
+    std::vector<int> tiles;
+    for (int t = FirstGridTile; t <= LastGridTile; ++t)
+        if (OnBorder(t, side))
+            tiles.push_back(t);
+    return tiles;
+}
+
+EdgeMark MarkOf(const TileState& tile, int side, const SideLinks& links, Integer lastScreen) {
+    EdgeMark mark;
+    const Integer property = tile.directions[size_t(side)];
+    if (property == 1) {
+        mark.kind = EdgeMark::Blocked;
+    } else if (IsExit(property)) {
+        mark.kind = EdgeMark::Exit;
+        mark.link = property;
+        mark.screen = links[size_t(property)];
+        mark.landing = LandingTile(tile.operands[size_t(side)]);
+        mark.valid = mark.landing && mark.screen >= 0 && mark.screen <= lastScreen;
+    }
+    return mark;
+}
+
+void DrawDirections(QPainter& painter, const QRectF& grid, const Screen& screen, Integer lastScreen) {
+    const qreal w = grid.width() / Columns;
+    const qreal h = grid.height() / GridRows;
+    const qreal bar = std::max<qreal>(2, std::min(w, h) / 6);
+    const bool numbers = std::min(w, h) >= 12;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    QFont font = painter.font();
+    font.setPixelSize(std::max(6, int(h * 0.38)));
+    font.setBold(true);
+    painter.setFont(font);
+    const QColor barColour(20, 20, 20);
+    const QColor exitColour(255, 255, 255);
+    const QColor badColour(230, 30, 30);
+    for (int t = FirstGridTile; t <= LastGridTile; ++t) {
+        const QRectF cell(grid.left() + columnOf(t) * w, grid.top() + rowOf(t) * h, w, h);
+        const TileState& tile = screen.tile(t);
+        for (int side = 0; side < 4; ++side) {
+            const EdgeMark mark = MarkOf(tile, side, screen.links, lastScreen);
+            if (mark.kind == EdgeMark::Free)
+                continue;
+            if (mark.kind == EdgeMark::Blocked) {
+                QRectF r = cell;
+                switch (side) {
+                case SideLeft:
+                    r.setWidth(bar);
+                    break;
+                case SideUp:
+                    r.setHeight(bar);
+                    break;
+                case SideRight:
+                    r.setLeft(cell.right() - bar);
+                    break;
+                case SideDown:
+                    r.setTop(cell.bottom() - bar);
+                    break;
+                }
+                painter.fillRect(r, barColour);
+                continue;
+            }
+            // An arrow from the middle of the tile toward the side, outlined so that it reads on any
+            // colour, and the target screen's number beside its tip.
+            const QPointF centre = cell.center();
+            const QPointF unit[] = {{-1, 0}, {0, -1}, {1, 0}, {0, 1}};
+            const QPointF along = unit[side];
+            const QPointF across(-along.y(), along.x());
+            const qreal reach = (side % 2 == 0 ? w : h) / 2 - 1;
+            const QPointF tip = centre + along * reach;
+            const qreal head = std::min(w, h) * 0.3;
+            QPolygonF arrow;
+            arrow << tip << tip - along * head + across * head * 0.6 << tip - along * head * 0.6
+                  << tip - along * head - across * head * 0.6;
+            const QColor fill = mark.valid ? exitColour : badColour;
+            painter.setPen(QPen(Qt::black, 1));
+            painter.setBrush(fill);
+            painter.drawLine(centre + along * (reach * 0.2), tip - along * head * 0.6);
+            painter.drawPolygon(arrow);
+            if (numbers) {
+                const QString text = QString::number(mark.screen);
+                const QPointF label = centre - along * (reach * 0.35);
+                const QRectF box(label.x() - w / 2, label.y() - h / 2, w, h);
+                painter.setPen(Qt::black);
+                for (const QPointF shift : {QPointF(1, 1), QPointF(-1, -1), QPointF(1, -1), QPointF(-1, 1)})
+                    painter.drawText(box.translated(shift), Qt::AlignCenter, text);
+                painter.setPen(fill);
+                painter.drawText(box, Qt::AlignCenter, text);
+            }
+        }
+    }
+    painter.restore();
+}
+
+std::vector<DirectionChange> WallChanges(const Screen& screen, int tile, bool clear, bool blockExits,
+                                         int* exitsMet) {
+    std::vector<DirectionChange> changes;
+    for (int side = 0; side < 4; ++side) {
+        const std::optional<int> beside = TileBeside(tile, side);
+        if (!beside)
+            continue;
+        const int toward = Opposite(side); // the neighbour steps into `tile` through this side
+        const Integer now = screen.tile(*beside).directions[size_t(toward)];
+        if (clear) {
+            if (now == 1)
+                changes.push_back({*beside, toward, 0});
+        } else if (IsExit(now)) {
+            if (exitsMet)
+                ++*exitsMet;
+            if (blockExits)
+                changes.push_back({*beside, toward, 1});
+        } else if (now != 1) {
+            changes.push_back({*beside, toward, 1});
+        }
+    }
+    return changes;
+}
+
+std::vector<DirectionChange> BlockEdgeChanges(const Screen& screen) {
+    std::vector<DirectionChange> changes;
+    for (int side = 0; side < 4; ++side)
+        for (const int t : BorderTiles(side)) {
+            const Integer now = screen.tile(t).directions[size_t(side)];
+            if (now != 1 && !IsExit(now))
+                changes.push_back({t, side, 1});
+        }
+    return changes;
+}
+
+std::optional<Integer> LinkToward(const Screen& screen, Integer target, int side, bool* changed) {
+    *changed = false;
+    const Integer own = SideLinkOf(side);
+    if (screen.links[size_t(own)] == target)
+        return own;
+    for (Integer k = 2; k <= 9; ++k)
+        if (screen.links[size_t(k)] == target)
+            return k;
+    *changed = true;
+    if (!LinkUsed(screen, own))
+        return own;
+    for (Integer k = 2; k <= 9; ++k)
+        if (!LinkUsed(screen, k))
+            return k;
+    return std::nullopt;
+}
+
+} // namespace tavrin

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "screen.h"
+
+#include <QPainter>
+#include <QRectF>
+#include <optional>
+#include <vector>
+
+namespace tavrin {
+
+// The four sides of a tile, in the order of its direction properties: left, up, right, down. Side s is
+// stepped through with direction property s, and the side link beside the grid on that side is link s + 2.
+enum Side { SideLeft = 0, SideUp = 1, SideRight = 2, SideDown = 3 };
+
+constexpr int Opposite(int side) {
+    return (side + 2) % 4;
+}
+constexpr Integer SideLinkOf(int side) {
+    return static_cast<Integer>(side + 2);
+}
+// "left", "up", "right", "down".
+const char* SideName(int side);
+
+// The tile beside `tile` on `side` on the grid as it is drawn; none off the grid's border. (The walk
+// steps by tile numbers: right from tile 20 it reaches tile 21, the first of the next row.)
+std::optional<int> TileBeside(int tile, int side);
+// True when `tile` lies on the grid's border on `side`.
+bool OnBorder(int tile, int side);
+// The tile an exit through `side` of border tile `tile` lands on: the tile in the same row or column on
+// the opposite border of the next screen (20 -> 1, 300 -> 20, 1 -> 20, 5 -> 285).
+int MirroredTile(int tile, int side);
+// The tiles of the border on `side`, in order.
+std::vector<int> BorderTiles(int side);
+
+// What a side of a tile does: nothing (free), blocks the step, or leads through an exit.
+struct EdgeMark {
+    enum Kind { Free, Blocked, Exit };
+    Kind kind = Free;
+    Integer link = 0;               // the side link of an exit, 2..9
+    Integer screen = 0;             // the screen that link leads to
+    std::optional<Integer> landing; // the tile it lands on; none when its operand names no tile
+    bool valid = false;             // the link leads to a screen of the level and the landing is a tile
+};
+EdgeMark MarkOf(const TileState& tile, int side, const SideLinks& links, Integer lastScreen);
+
+// Draws, over a screen drawn in `grid` (20 x 15 tiles), a bar along each side of a tile whose step is
+// blocked and an arrow with the target screen's number on each side that is an exit (red when its link or
+// landing tile is invalid). Free sides get nothing. `tileSize` small (under 12 pixels) draws no numbers.
+void DrawDirections(QPainter& painter, const QRectF& grid, const Screen& screen, Integer lastScreen);
+
+// --- Edits that make walls and exits -----------------------------------------------------------------------
+
+// One change of a tile's direction property.
+struct DirectionChange {
+    int tile;
+    int side;
+    Integer value;
+};
+
+// The wall brush on `tile`: each tile beside it gets its step into `tile` blocked (1), or with `clear`
+// freed (0) where it was blocked. Exits stay unless `blockExits`; `exitsMet` counts those left.
+std::vector<DirectionChange> WallChanges(const Screen& screen, int tile, bool clear, bool blockExits,
+                                         int* exitsMet = nullptr);
+
+// Every free outward step on the border of `screen` blocked; exits and blocked steps stay.
+std::vector<DirectionChange> BlockEdgeChanges(const Screen& screen);
+
+// The side link of `screen` to use for an exit to `target` leaving through `side`: the side's own link
+// when it leads there, else any link that does, else the side's own link when no exit of the screen uses
+// it, else the first link no exit uses. `changed` tells whether the link must be set to `target`; none
+// when every link is in use by exits to other screens.
+std::optional<Integer> LinkToward(const Screen& screen, Integer target, int side, bool* changed);
+
+} // namespace tavrin
