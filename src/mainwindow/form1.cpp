@@ -104,6 +104,7 @@ Form1::Form1(LevelDocument& document, QWidget* parent)
     createToolColumn();
     createPropertyCross();
     createStatusControls();
+    createDirectionControls();
     createMenus();
     connectControls();
     m_statusBar = new LevelStatusBar(statusBar(), m_document, m_gridTiles);
@@ -312,6 +313,7 @@ void Form1::createMenus() {
     mnuPictures->setShortcutContext(Qt::WindowShortcut);
 
     createViewMenu();
+    createDirectionMenus();
 
     // A menu-bar entry without items: choosing it runs the command at once.
     mnuAbout = menuBar()->addAction(QStringLiteral("&About"));
@@ -525,6 +527,7 @@ void Form1::Form_Load() {
     QDir::setCurrent(m_level.ProgramFolder);
     m_document.start();
     redrawTiles(); // the fresh screen with the marker on its start tile
+    restoreShowDirections();
     Dialog->InitDir = m_level.ProgramFolder;
     if (!recoverUnsavedWork())
         LoadCommandLineLevel();

@@ -17,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QToolButton;
 class QTimer;
 
 namespace tavrin {
@@ -343,6 +344,54 @@ private:
     void restyleGrid(const std::function<void(PictureBox&)>& setStyle, const QString& place);
 
     TestCommand* m_testCommand = nullptr;
+
+    // --- Walls and exits (form1_directions.cpp) ----------------------------------------------------------
+public:
+    // What a press on the grid does: paint with the brush, build walls, or make exits.
+    enum class GridTool { Paint, Wall, Exit };
+    GridTool gridTool() const { return m_gridTool; }
+    void setGridTool(GridTool tool);
+
+    QCheckBox* WallBrush = nullptr;
+    QCheckBox* ExitTool = nullptr;
+    // Beside the brush's direction boxes: left, up, right, down; each sets its box to free, blocked or an
+    // exit through a side link.
+    std::array<QToolButton*, 4> DirectionPicker{};
+    QAction* mnuShowDirections = nullptr;
+    QAction* mnuWallBrush = nullptr;
+    QAction* mnuExitTool = nullptr;
+    QAction* mnuBlockEdges = nullptr;
+    QAction* mnuBlockEdgesEverywhere = nullptr;
+    std::array<QAction*, 4> mnuMakeExit{};  // Alt+arrow: from the tile picked
+    std::array<QAction*, 4> mnuMakeExits{}; // Shift+Alt+arrow: the whole border on that side
+    // The layer over the grid that shows what each side of each tile does.
+    QWidget* DirectionsLayer() const { return m_directionsLayer; }
+
+    // A stroke of the wall brush: each tile entered is walled in (with `clear`, opened). The end asks once
+    // about exits leading into the walled tiles, and the stroke is one step.
+    void beginWalls(bool clear);
+    void wallTile(int index);
+    void endWalls();
+    // The exit tool: the tile exits are made from with Alt+arrow.
+    void pickExitTile(int index);
+    int pickedExitTile() const { return m_exitTile; }
+    // Makes the exit through `side` from border tile `tile` (with `wholeEdge`, from every tile of that
+    // border whose step is not blocked), with its way back, after asking where it leads.
+    void makeExit(int tile, int side, bool wholeEdge);
+    void blockScreenEdges(bool everyScreen);
+
+private:
+    void createDirectionControls();
+    void createDirectionMenus();
+    void showDirections(bool shown);
+    // Show Directions as the settings keep it.
+    void restoreShowDirections();
+    GridTool m_gridTool = GridTool::Paint;
+    QWidget* m_directionsLayer = nullptr;
+    int m_exitTile = 0;
+    bool m_wallClear = false;
+    std::vector<int> m_walled; // the tiles of the wall stroke, in order
+    int m_wallExitsMet = 0;
     QPointer<CheckLevelWindow> m_checkLevel;
     QPointer<WorldOverviewWindow> m_worldOverview;
 };

@@ -3,7 +3,9 @@
 #include "levelstatusbar.h"
 
 #include "controlhelp.h"
+#include "directions.h"
 #include "leveldocument.h"
+#include "messages.h"
 #include "picturebox.h"
 #include "screen.h"
 
@@ -74,6 +76,21 @@ LevelStatusBar::LevelStatusBar(QStatusBar* bar, const LevelDocument& document,
             m_hoveredTile = index;
             showHoveredTile();
         });
+        // The outer part of a tile toward a side is where the arrow of an exit through that side is drawn.
+        grid[size_t(index)]->setMouseTracking(true);
+        connect(grid[size_t(index)], &PictureBox::hovered, this, [this, index, grid](const QPoint& at) {
+            const QSize size = grid[size_t(index)]->size();
+            const double dx = (at.x() - size.width() / 2.0) / size.width();
+            const double dy = (at.y() - size.height() / 2.0) / size.height();
+            int side = -1;
+            if (std::max(std::abs(dx), std::abs(dy)) > 0.2)
+                side = std::abs(dx) > std::abs(dy) ? (dx < 0 ? SideLeft : SideRight)
+                                                   : (dy < 0 ? SideUp : SideDown);
+            if (std::exchange(m_hoveredSide, side) != side && m_directionsShown) {
+                m_hoveredTile = index;
+                showHoveredTile();
+            }
+        });
         connect(grid[size_t(index)], &PictureBox::left, this, [this, index] {
             if (m_hoveredTile == index) {
                 m_hoveredTile = 0;
@@ -111,6 +128,19 @@ void LevelStatusBar::showHoveredTile() {
         return;
     }
     const Module1& m = m_document.state();
+    if (m_directionsShown && m_hoveredSide >= 0) {
+        const EdgeMark mark =
+            MarkOf(m.TileOnDisplay(tile), m_hoveredSide, m.LinksOnDisplay(), m.LevelLastScreen);
+        if (mark.kind == EdgeMark::Exit) {
+            m_tile->setText(
+                QStringLiteral("Tile %1 %2: ").arg(tile).arg(QLatin1String(SideName(m_hoveredSide))) +
+                Text(Msg::ExitHover)
+                    .arg(mark.screen)
+                    .arg(mark.landing ? QString::number(*mark.landing) : QStringLiteral("none"))
+                    .arg(mark.link));
+            return;
+        }
+    }
     m_tile->setText(QStringLiteral("Tile %1: left %2, up %3, right %4, down %5")
                         .arg(tile)
                         .arg(DirectionInWords(m, m.TilePropLeft(tile), m.TilePropLeftOps(tile)),

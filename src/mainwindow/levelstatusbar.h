@@ -23,6 +23,8 @@ public:
 
     // Tells for a few seconds what a command just did.
     void confirm(const QString& text);
+    // While the grid shows the directions, the pointer over an exit's arrow tells where the exit leads.
+    void setDirectionsShown(bool shown) { m_directionsShown = shown; }
 
 private:
     // The screen on display against the last screen, and the level's name.
@@ -36,7 +38,9 @@ private:
     QLabel* m_beyond = nullptr;
     QLabel* m_tile = nullptr;
     QLabel* m_level = nullptr;
-    int m_hoveredTile = 0; // 0 while the pointer is on no grid tile
+    int m_hoveredTile = 0;  // 0 while the pointer is on no grid tile
+    int m_hoveredSide = -1; // the side of the tile the pointer is near, -1 for its middle
+    bool m_directionsShown = false;
 };
 
 } // namespace tavrin

@@ -4,6 +4,7 @@
 #include "leveldocument.h"
 #include "picturebox.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace tavrin {
@@ -24,12 +25,33 @@ void PaintGestures::pressed(int index) {
     m_start = index;
     m_moved = false;
     m_painted.fill(false);
+    m_pointer.reset();
+    switch (m_form.gridTool()) {
+    case Form1::GridTool::Paint:
+        break;
+    case Form1::GridTool::Wall:
+        m_form.beginWalls(m_grid[size_t(index)]->clickModifiers() & Qt::ShiftModifier);
+        m_form.wallTile(index);
+        break;
+    case Form1::GridTool::Exit:
+        m_form.pickExitTile(index);
+        break;
+    }
 }
 
 void PaintGestures::dragged(const QPoint& globalPosition) {
     if (m_start == 0)
         return;
+    if (m_form.gridTool() == Form1::GridTool::Exit) {
+        m_pointer = globalPosition;
+        return;
+    }
     const int index = tileAt(globalPosition);
+    if (m_form.gridTool() == Form1::GridTool::Wall) {
+        if (index != 0)
+            m_form.wallTile(index);
+        return;
+    }
     if (index == 0 || (index == m_start && !m_moved) || m_painted[size_t(index)])
         return;
     if (!m_moved) { // the stroke leaves the tile it began on: that one is painted first
@@ -45,12 +67,37 @@ void PaintGestures::dragged(const QPoint& globalPosition) {
 }
 
 void PaintGestures::released() {
-    m_document.endStroke();
-    m_start = 0;
+    const int start = std::exchange(m_start, 0);
+    switch (m_form.gridTool()) {
+    case Form1::GridTool::Paint:
+        m_document.endStroke();
+        break;
+    case Form1::GridTool::Wall:
+        if (start != 0)
+            m_form.endWalls();
+        break;
+    case Form1::GridTool::Exit:
+        if (start != 0 && m_pointer) {
+            const int side = sideLeftThrough(*m_pointer);
+            if (side >= 0)
+                m_form.makeExit(start, side, m_grid[size_t(start)]->clickModifiers() & Qt::ShiftModifier);
+        }
+        break;
+    }
+}
+
+// Which border of the grid a pointer outside it lies beyond: the side it is farthest beyond; -1 inside.
+int PaintGestures::sideLeftThrough(const QPoint& globalPosition) const {
+    const QRect grid(m_grid[FirstGridTile]->mapToGlobal(QPoint(0, 0)),
+                     m_grid[LastGridTile]->mapToGlobal(m_grid[LastGridTile]->rect().bottomRight()));
+    const int beyond[] = {grid.left() - globalPosition.x(), grid.top() - globalPosition.y(),
+                          globalPosition.x() - grid.right(), globalPosition.y() - grid.bottom()};
+    const int* farthest = std::max_element(std::begin(beyond), std::end(beyond));
+    return *farthest > 0 ? int(farthest - std::begin(beyond)) : -1;
 }
 
 void PaintGestures::clicked(int index) {
-    if (m_moved) // the stroke painted this tile already
+    if (m_moved || m_form.gridTool() != Form1::GridTool::Paint) // the stroke painted this tile already
         return;
     if (m_grid[size_t(index)]->clickModifiers() & Qt::ShiftModifier)
         fillFrom(index);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <array>
+#include <optional>
 
 class QPoint;
 
@@ -14,6 +16,8 @@ class PictureBox;
 // The mouse gestures of the grid. A click paints one tile with the brush, as Tile_Click does; pressing on
 // a tile and moving over others paints every tile entered, each once, as one step; Shift+click fills the
 // joined tiles that look like the clicked one, as one step; a right-click takes the tile into the brush.
+// With the wall brush the tiles pressed and moved over are walled in, as one step; with the exit tool a
+// press picks a tile, and a drag from a border tile out across the grid's border makes an exit there.
 class PaintGestures : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +33,8 @@ private:
     void fillFrom(int index);
     // The grid tile under a point of the screen; 0 for none.
     int tileAt(const QPoint& globalPosition) const;
+    // The border of the grid (a Side) a point of the screen lies beyond; -1 for a point over the grid.
+    int sideLeftThrough(const QPoint& globalPosition) const;
 
     Form1& m_form;
     LevelDocument& m_document;
@@ -36,6 +42,7 @@ private:
     int m_start = 0; // the tile pressed on; 0 while no button is down on the grid
     bool m_moved = false;
     std::array<bool, 301> m_painted{};
+    std::optional<QPoint> m_pointer; // where the exit tool's drag went last
 };
 
 } // namespace tavrin

@@ -92,8 +92,10 @@ void PictureBox::drawPrintedText(QPainter& painter, const QRect& inside) const {
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
         m_pressed = true;
+        m_clickModifiers = event->modifiers();
+    }
     QWidget::mousePressEvent(event);
     if (event->button() == Qt::LeftButton)
         emit pressed();
@@ -105,6 +107,8 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
     QWidget::mouseMoveEvent(event);
     if (event->buttons() & Qt::LeftButton)
         emit dragged(event->globalPosition().toPoint());
+    else if (event->buttons() == Qt::NoButton)
+        emit hovered(event->position().toPoint());
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event) {

@@ -38,7 +38,7 @@ public:
     // Width of the border on each side, in pixels: 2 for 3D, 1 for flat, 0 without a border.
     int borderWidth() const;
 
-    // The keys held when the box was last clicked.
+    // The modifier keys held when the left button last went down, and then when it came up.
     Qt::KeyboardModifiers clickModifiers() const { return m_clickModifiers; }
 
 signals:
@@ -53,6 +53,8 @@ signals:
     // The mouse pointer came onto the box, or went off it.
     void entered();
     void left();
+    // The pointer moved over the box with no button held (only while the box tracks the mouse).
+    void hovered(const QPoint& position);
     // The back colour was set (to the same or another colour).
     void backColourSet(Long colour);
 

@@ -23,6 +23,7 @@ SessionKeeper::SessionKeeper(LevelDocument& document, QObject* parent)
     };
     connect(&m_document, &LevelDocument::tileChanged, this, edited);
     connect(&m_document, &LevelDocument::linksChanged, this, edited);
+    connect(&m_document, &LevelDocument::screenEdited, this, edited); // its scratch file is new
     connect(&m_document, &LevelDocument::propertiesChanged, this, edited);
     connect(&m_document, &LevelDocument::modifiedChanged, this, [this](bool modified) { keep(modified); });
     connect(&m_document, &LevelDocument::levelReplaced, this, [this] { keep(m_document.isModified()); });

@@ -9,21 +9,6 @@
 
 using namespace tavrin;
 
-namespace {
-// Three screens; tile t of screen n has the colour n * 1000 + t, and screen n's link 4 leads to n + 10.
-QByteArray threeScreenLevel() {
-    QByteArray bytes;
-    for (int n = 0; n <= 2; ++n) {
-        Screen screen = Screen::fresh();
-        for (int t = 1; t <= 300; ++t)
-            screen.tile(t).colour = FieldValue::number(n * 1000 + t);
-        screen.links[4] = Integer(n + 10);
-        bytes += screen.encode(Integer(n));
-    }
-    return bytes + "\"LevelProp\",\"Three\",\"\",\"\",\"\",\"\",1,2,0,0,0,0\r\n";
-}
-} // namespace
-
 class TestDocument : public QObject {
     Q_OBJECT
 private slots:
@@ -31,7 +16,7 @@ private slots:
     // editor reads it from the level file too, and the value is what changing to the screen shows.
     void readScreenLeavesTheDisplayAlone() {
         LevelFixture f;
-        f.load("level.txt", threeScreenLevel());
+        f.load("level.txt", ThreeScreenLevel());
         LevelDocument& document = *f.document;
         const Module1& m = *f.module;
         document.changeScreen(1);

@@ -1,5 +1,7 @@
 #include "levelfixture.h"
 
+#include "screen.h"
+
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
@@ -104,4 +106,17 @@ int CodeOfFailure(const std::function<void()>& action) {
         return failure.code();
     }
     return 0;
+}
+
+QByteArray ThreeScreenLevel() {
+    using namespace tavrin;
+    QByteArray bytes;
+    for (int n = 0; n <= 2; ++n) {
+        Screen screen = Screen::fresh();
+        for (int t = 1; t <= 300; ++t)
+            screen.tile(t).colour = FieldValue::number(n * 1000 + t);
+        screen.links[4] = Integer(n + 10);
+        bytes += screen.encode(Integer(n));
+    }
+    return bytes + "\"LevelProp\",\"Three\",\"\",\"\",\"\",\"\",1,2,0,0,0,0\r\n";
 }

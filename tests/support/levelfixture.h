@@ -56,6 +56,10 @@ int CodeOfFailure(const std::function<void()>& action);
 // A tile record as the writer puts it, for building test files by hand.
 QByteArray TileLine(int screen, int tile, const QByteArray& rest);
 
+// A level of three screens; tile t of screen n has the colour n * 1000 + t, and screen n's link 4 leads to
+// n + 10.
+QByteArray ThreeScreenLevel();
+
 // The screen information and side records of a screen whose link k leads to screen k.
 QByteArray LinkRecords(int screen);
 

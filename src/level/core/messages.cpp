@@ -324,6 +324,29 @@ constexpr Entry Table[] = {
     {Msg::CliOutputNotAFile,
      QT_TRANSLATE_NOOP("Messages",
                        "%1 is neither a file nor a pipe or character device: nothing was written to it")},
+
+    {Msg::ExitNoLinkLeft,
+     QT_TRANSLATE_NOOP("Messages",
+                       "Screen %1 has no side link left for an exit to screen %2: each of its links 2 "
+                       "to 9 leads to another screen and is used by its exits. Nothing was changed.")},
+    {Msg::ExitTitle, QT_TRANSLATE_NOOP("Messages", "Make Exit")},
+    {Msg::ExitQuestion, QT_TRANSLATE_NOOP("Messages", "Where does the exit %1 from %2 of screen %3 lead?")},
+    {Msg::ExitNewScreen, QT_TRANSLATE_NOOP("Messages", "New Screen")},
+    {Msg::ExitToScreen, QT_TRANSLATE_NOOP("Messages", "Screen %1")},
+    {Msg::ExitNeedsBorder,
+     QT_TRANSLATE_NOOP("Messages",
+                       "Tile %1 is not on the %2 border of the grid: an exit %2 starts from a tile on "
+                       "that border.")},
+    {Msg::WallOverExitsTitle, QT_TRANSLATE_NOOP("Messages", "Wall Brush")},
+    {Msg::WallOverExits,
+     QT_TRANSLATE_NOOP("Messages",
+                       "Exits lead into the tiles just walled (%1 of them). Keep them, or block them too?")},
+    {Msg::ExitHover, QT_TRANSLATE_NOOP("Messages", "exit to screen %1, tile %2 (link %3)")},
+    {Msg::BlockEdgesTitle, QT_TRANSLATE_NOOP("Messages", "Block Screen Edges")},
+    {Msg::BlockEdgesQuestion,
+     QT_TRANSLATE_NOOP("Messages",
+                       "Block every free step off the border of all %1 screens? Exits stay. It is one "
+                       "step to undo.")},
 };
 
 // Text() finds an entry by its position, so the table must hold every message once, in the order of Msg.

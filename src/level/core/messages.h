@@ -176,6 +176,19 @@ enum class Msg : int {
     CliOutputIsInput,
     CliOutputNotAFile,
 
+    // Walls and exits.
+    ExitNoLinkLeft,
+    ExitTitle,
+    ExitQuestion,
+    ExitNewScreen,
+    ExitToScreen,
+    ExitNeedsBorder,
+    WallOverExitsTitle,
+    WallOverExits,
+    ExitHover,
+    BlockEdgesTitle,
+    BlockEdgesQuestion,
+
     Count // not a message: the number of them
 };
 

@@ -6,6 +6,8 @@
 #include <QScopeGuard>
 #include <QUndoCommand>
 
+#include <map>
+
 namespace tavrin {
 
 namespace {
@@ -101,6 +103,59 @@ private:
     LevelDocument& m_document;
     PropertyValues m_before;
     PropertyValues m_after;
+};
+
+// What an edit of several screens changed on one of them, before and after.
+struct LevelDocument::ScreenChanges {
+    struct Tile {
+        int index;
+        TileState before, after;
+    };
+    struct Direction { // one direction property: most edits of many screens change only these
+        qint16 index;
+        qint8 side;
+        Integer before, after;
+    };
+    int screen = 0;
+    std::vector<Tile> tiles;
+    std::vector<Direction> directions;
+    std::optional<std::pair<SideLinks, SideLinks>> links;
+
+    bool empty() const { return tiles.empty() && directions.empty() && !links; }
+};
+
+// An edit of several screens: each screen's changes, and the level properties when the last screen
+// changed. Its own screen is the one on display when it was made, which undoing brings back on display.
+class LevelDocument::LevelStep : public ScreenStep {
+public:
+    LevelStep(LevelDocument& document, const QString& name, int screen, std::vector<ScreenChanges> changes,
+              std::optional<std::pair<PropertyValues, PropertyValues>> properties)
+        : ScreenStep(name, screen), m_document(document), m_changes(std::move(changes)),
+          m_properties(std::move(properties)) {}
+    void undo() override {
+        if (m_properties)
+            m_document.storeProperties(m_properties->first);
+        for (auto it = m_changes.rbegin(); it != m_changes.rend(); ++it)
+            m_document.storeScreenChanges(*it, false);
+    }
+    void redo() override {
+        if (firstRedo())
+            return;
+        for (const ScreenChanges& changes : m_changes)
+            m_document.storeScreenChanges(changes, true);
+        if (m_properties)
+            m_document.storeProperties(m_properties->second);
+    }
+    // Every screen the step changes must be readable before it is undone or redone.
+    void checkScreens(bool undoing) const {
+        for (const ScreenChanges& changes : m_changes)
+            m_document.screenValue(changes.screen, text(), undoing ? "undone" : "redone");
+    }
+
+private:
+    LevelDocument& m_document;
+    std::vector<ScreenChanges> m_changes;
+    std::optional<std::pair<PropertyValues, PropertyValues>> m_properties;
 };
 
 LevelDocument::LevelDocument(QString programFolder, QObject* parent)
@@ -322,6 +377,121 @@ void LevelDocument::editProperties(const PropertyValues& properties) {
     m_stack.push(new PropertiesStep(*this, before, properties));
 }
 
+Screen LevelDocument::screenValue(int screen, const QString& step, const char* done) const {
+    if (screen == m_level.CurrentScreen)
+        return m_level.ScreenOnDisplay();
+    Module1::ScreenLoad load =
+        m_level.LoadScreenValue(static_cast<Integer>(screen), m_level.ScreenOnDisplay());
+    if (load.trouble || load.partly) {
+        const Failure& cause = load.trouble ? *load.trouble : load.partly->second;
+        throw Failure(cause.code(),
+                      Text(Msg::StepScreenUnreadable).arg(screen).arg(step, QLatin1String(done)));
+    }
+    return std::move(load.screen);
+}
+
+void LevelDocument::storeScreenChanges(const ScreenChanges& changes, bool forward) {
+    const int screen = changes.screen;
+    if (screen == m_level.CurrentScreen) {
+        if (forward) {
+            for (const auto& tile : changes.tiles)
+                storeTile(screen, tile.index, tile.after);
+            for (const auto& d : changes.directions) {
+                TileState state = m_level.TileOnDisplay(d.index);
+                state.directions[size_t(d.side)] = d.after;
+                storeTile(screen, d.index, state);
+            }
+        } else {
+            for (auto it = changes.directions.rbegin(); it != changes.directions.rend(); ++it) {
+                TileState state = m_level.TileOnDisplay(it->index);
+                state.directions[size_t(it->side)] = it->before;
+                storeTile(screen, it->index, state);
+            }
+            for (auto it = changes.tiles.rbegin(); it != changes.tiles.rend(); ++it)
+                storeTile(screen, it->index, it->before);
+        }
+        if (changes.links)
+            storeLinks(screen, forward ? changes.links->second : changes.links->first);
+        return;
+    }
+    // A screen not on display: read as changing to it would show it, changed, and written to its scratch
+    // file. The step checked that it can be read whole.
+    Screen value = screenValue(screen, QString(), "");
+    if (forward) {
+        for (const auto& tile : changes.tiles)
+            value.tile(tile.index) = tile.after;
+        for (const auto& d : changes.directions)
+            value.tile(d.index).directions[size_t(d.side)] = d.after;
+    } else {
+        for (auto it = changes.directions.rbegin(); it != changes.directions.rend(); ++it)
+            value.tile(it->index).directions[size_t(it->side)] = it->before;
+        for (auto it = changes.tiles.rbegin(); it != changes.tiles.rend(); ++it)
+            value.tile(it->index) = it->before;
+    }
+    if (changes.links)
+        value.links = forward ? changes.links->second : changes.links->first;
+    m_level.StoreScreen(static_cast<Integer>(screen), value);
+    m_level.LastEdit = QDateTime::currentDateTime();
+    emit screenEdited(screen);
+}
+
+// Each screen is read once to work out what changes; only the changes are kept, so that an edit of every
+// screen of a large level holds a few bytes per tile changed.
+void LevelDocument::editLevel(const QString& name, const LevelEdit& edit) {
+    struct OfScreen {
+        std::vector<const LevelEdit::Tile*> tiles;
+        std::vector<const LevelEdit::Direction*> directions;
+        const LevelEdit::Links* links = nullptr;
+    };
+    std::map<int, OfScreen> byScreen;
+    for (const auto& tile : edit.tiles)
+        byScreen[tile.screen].tiles.push_back(&tile);
+    for (const auto& d : edit.directions)
+        byScreen[d.screen].directions.push_back(&d);
+    for (const auto& links : edit.links)
+        byScreen[links.screen].links = &links;
+    std::vector<ScreenChanges> changes;
+    for (const auto& [screen, of] : byScreen) {
+        Screen value = screenValue(screen, name, "made");
+        ScreenChanges these;
+        these.screen = screen;
+        for (const LevelEdit::Tile* tile : of.tiles)
+            if (value.tile(tile->index) != tile->state) {
+                these.tiles.push_back({tile->index, value.tile(tile->index), tile->state});
+                value.tile(tile->index) = tile->state;
+            }
+        for (const LevelEdit::Direction* d : of.directions) {
+            Integer& now = value.tile(d->index).directions[size_t(d->side)];
+            if (now != d->value) {
+                these.directions.push_back({qint16(d->index), qint8(d->side), now, d->value});
+                now = d->value;
+            }
+        }
+        if (of.links && value.links != of.links->links)
+            these.links = std::make_pair(value.links, of.links->links);
+        if (!these.empty())
+            changes.push_back(std::move(these));
+    }
+    std::optional<std::pair<PropertyValues, PropertyValues>> properties;
+    if (edit.lastScreen && *edit.lastScreen != m_level.LevelLastScreen) {
+        PropertyValues after = m_level.Properties();
+        after.lastScreen = *edit.lastScreen;
+        properties = std::make_pair(m_level.Properties(), after);
+    }
+    if (changes.empty() && !properties)
+        return;
+    for (const ScreenChanges& these : changes) {
+        storeScreenChanges(these, true);
+        edited(these.screen);
+    }
+    if (properties) {
+        storeProperties(properties->second);
+        edited(-1);
+    }
+    m_stack.push(
+        new LevelStep(*this, name, m_level.CurrentScreen, std::move(changes), std::move(properties)));
+}
+
 void LevelDocument::setBrushColour(Long colour) {
     m_level.BrushColour = colour;
 }
@@ -357,6 +527,8 @@ void LevelDocument::showScreenOfStep(int screen, bool undoing) {
 void LevelDocument::undo() {
     if (!m_stack.canUndo())
         return;
+    if (const auto* step = dynamic_cast<const LevelStep*>(m_stack.command(m_stack.index() - 1)))
+        step->checkScreens(true);
     showScreenOfStep(undoScreen(), true);
     m_stack.undo();
 }
@@ -364,6 +536,8 @@ void LevelDocument::undo() {
 void LevelDocument::redo() {
     if (!m_stack.canRedo())
         return;
+    if (const auto* step = dynamic_cast<const LevelStep*>(m_stack.command(m_stack.index())))
+        step->checkScreens(false);
     showScreenOfStep(redoScreen(), false);
     m_stack.redo();
 }

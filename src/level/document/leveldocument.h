@@ -93,6 +93,36 @@ public:
     void editLinks(const SideLinks& links);
     // The level properties, as one step.
     void editProperties(const PropertyValues& properties);
+    // Edits of several screens at once, as one step named `name`: whole tiles, single direction
+    // properties (applied after the tiles), side links, and the level's last screen. The screen on display
+    // stays on display; the others are read as changing to them would show them and go to their scratch
+    // files. Throws, having changed nothing, when a screen it touches cannot be read whole; leaves no step
+    // when nothing changes.
+    struct LevelEdit {
+        struct Tile {
+            int screen;
+            int index;
+            TileState state;
+        };
+        struct Direction {
+            int screen;
+            int index;
+            int side;
+            Integer value;
+        };
+        struct Links {
+            int screen;
+            SideLinks links;
+        };
+        std::vector<Tile> tiles;
+        std::vector<Direction> directions;
+        std::vector<Links> links;
+        std::optional<Integer> lastScreen;
+    };
+    void editLevel(const QString& name, const LevelEdit& edit);
+    // Screen `screen` as a value: the one on display, or as changing to it would show it; throws when it
+    // cannot be read whole: the failure says that step `step` was not `done` ("made", "undone").
+    Screen screenValue(int screen, const QString& step = QString(), const char* done = "made") const;
     // The brush: its colour (which a blank screen takes) and its picture reference.
     void setBrushColour(Long colour);
     void setBrushPicture(const QString& reference);
@@ -115,6 +145,8 @@ public:
 signals:
     void tileChanged(int screen, int tile);
     void linksChanged(int screen);
+    // Tiles or links of `screen`, which is not on display, changed (an edit of several screens).
+    void screenEdited(int screen);
     void propertiesChanged();
     // Another screen is on display, or the one on display was read again.
     void screenShown(int screen);
@@ -128,6 +160,8 @@ private:
     class TileStep;
     class LinksStep;
     class PropertiesStep;
+    class LevelStep;
+    struct ScreenChanges;
 
     // Puts `screen` on display for a step of it, unless it already is; throws when it cannot be read whole,
     // having changed nothing. `undoing` tells which step the failure names.
@@ -135,6 +169,8 @@ private:
     void storeTile(int screen, int index, const TileState& state);
     void storeLinks(int screen, const SideLinks& links);
     void storeProperties(const PropertyValues& properties);
+    // Applies the changes of one screen, the state after (`forward`) or before them.
+    void storeScreenChanges(const ScreenChanges& changes, bool forward);
     void edited(int screen);
     void levelLoaded();
     void levelSaved();

@@ -551,16 +551,28 @@ QByteArray Module1::EncodeScreenBlock() const {
 void Module1::SaveScreenTmp() {
     if (m_partlyRead && m_partlyRead->screen == CurrentScreen)
         return;
-    const QByteArray block = EncodeScreenBlock();
-    // The file this editor wrote for the screen, when it is still there as written; else a new one.
-    QString path = ScratchFileName(CurrentScreen);
-    const auto own = m_scratch.constFind(CurrentScreen);
+    writeScratch(CurrentScreen, EncodeScreenBlock());
+}
+
+void Module1::writeScratch(Integer screen, const QByteArray& block) {
+    QString path = ScratchFileName(screen);
+    const auto own = m_scratch.constFind(screen);
     if (own == m_scratch.constEnd() || RegularFileIdentity(path) != own->identity)
-        path = freeScratchName(CurrentScreen);
+        path = freeScratchName(screen);
     const auto file = Files->openWrite(path, Links::Replace);
     RecordWriter(file.get()).writeRaw(block);
     Files->commit(*file);
-    m_scratch.insert(CurrentScreen, ScratchFile{path, file->identity().value_or(FileIdentity())});
+    m_scratch.insert(screen, ScratchFile{path, file->identity().value_or(FileIdentity())});
+}
+
+void Module1::StoreScreen(Integer screen, const Screen& value) {
+    if (screen != CurrentScreen) {
+        writeScratch(screen, value.encode(screen));
+        return;
+    }
+    for (int i = FirstGridTile; i <= LastGridTile; ++i)
+        StoreTile(i, value.tile(i));
+    setLinksOnDisplay(value.links);
 }
 
 void Module1::blank(Screen& screen) const {

@@ -231,6 +231,9 @@ public:
     Screen ScreenOnDisplay() const;
     // The side links of the screen on display.
     SideLinks LinksOnDisplay() const;
+    // Screen `screen` becomes `value`: put on display when it is the screen on display, else written to
+    // its scratch file.
+    void StoreScreen(Integer screen, const Screen& value);
     // Screen `screen` as changing to it would give it: from its scratch file, else from the level file,
     // else fresh (Screen::fresh), without touching the screen on display. A record that cannot
     // be read stops the reading there; `trouble` gets why.
@@ -327,6 +330,9 @@ private:
     std::optional<PartlyRead> m_partlyRead;
     QString m_loadingFile; // the level file a level-load sequence is reading
     bool scratchPresent(Integer screen) const;
+    // Writes `block` as the scratch file of `screen`: over the file this editor wrote for it while that is
+    // still as written, else a new one.
+    void writeScratch(Integer screen, const QByteArray& block);
     QString freeScratchName(Integer screen) const;
     bool scratchFileIsWhole(const QString& scratch, Integer screen) const;
     QString scratchFolder() const;

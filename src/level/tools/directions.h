@@ -1,5 +1,6 @@
 #pragma once
 
+#include "leveldocument.h"
 #include "screen.h"
 
 #include <QPainter>
@@ -71,5 +72,16 @@ std::vector<DirectionChange> BlockEdgeChanges(const Screen& screen);
 // it, else the first link no exit uses. `changed` tells whether the link must be set to `target`; none
 // when every link is in use by exits to other screens.
 std::optional<Integer> LinkToward(const Screen& screen, Integer target, int side, bool* changed);
+
+// The exits through `side` from `tiles` (border tiles on that side) of screen `from` into screen `to`,
+// each landing on its mirrored tile, with the way back from each landing tile, and the side links both
+// screens need: one edit of both screens. `fromScreen` and `toScreen` are the screens' values as they are
+// shown (the same value when they are one screen). Failure ErrInvalidCall (5) with a sentence when one of
+// them has no side link left for it (every link used by exits elsewhere).
+LevelDocument::LevelEdit ExitEdit(int fromNumber, const Screen& fromScreen, int toNumber,
+                                  const Screen& toScreen, const std::vector<int>& tiles, int side);
+
+// Block Screen Edges on screen `number`, which `screen` holds, as one edit.
+void AddBlockEdges(LevelDocument::LevelEdit& edit, int number, const Screen& screen);
 
 } // namespace tavrin

@@ -1,0 +1,331 @@
+// Walls and exits: the layer over the grid that shows what each side of a tile does, the wall brush, the
+// exit tool, Block Screen Edges, and the picker beside the brush's direction boxes.
+#include "form1.h"
+
+#include "centring.h"
+#include "controlhelp.h"
+#include "directions.h"
+#include "levelstatusbar.h"
+#include "messagebox.h"
+#include "messages.h"
+#include "picturebox.h"
+#include "twips.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QSettings>
+#include <QSignalBlocker>
+#include <QToolButton>
+
+namespace tavrin {
+
+namespace {
+
+const QString ShowDirectionsKey = QStringLiteral("View/ShowDirections");
+const QString MakeExitPlace = QStringLiteral("Make Exit");
+
+// Drawn over the grid, never into it: mouse presses go through to the tiles below.
+class DirectionMarks : public QWidget {
+public:
+    DirectionMarks(QWidget* parent, const Module1& level, const int& picked)
+        : QWidget(parent), m_level(level), m_picked(picked) {
+        setObjectName(QStringLiteral("DirectionsLayer"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRectF grid(rect());
+        DrawDirections(painter, grid, m_level.ScreenOnDisplay(), m_level.LevelLastScreen);
+        if (m_picked >= FirstGridTile && m_picked <= LastGridTile) {
+            const qreal w = grid.width() / GridColumns;
+            const qreal h = grid.height() / GridRows;
+            const QRectF cell(((m_picked - 1) % GridColumns) * w, ((m_picked - 1) / GridColumns) * h, w, h);
+            painter.setPen(QPen(Qt::yellow, 2, Qt::DashLine));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(cell.adjusted(1, 1, -1, -1));
+        }
+    }
+
+private:
+    const Module1& m_level;
+    const int& m_picked;
+};
+
+const char* const PickerArrows[] = {"\u2190", "\u2191", "\u2192", "\u2193"};
+
+} // namespace
+
+// --- Construction ----------------------------------------------------------------------------------------
+
+void Form1::createDirectionControls() {
+    const QRect gridRect = Tile(FirstGridTile)->geometry().united(Tile(LastGridTile)->geometry());
+    m_directionsLayer = new DirectionMarks(m_clientArea, m_level, m_exitTile);
+    m_directionsLayer->setGeometry(gridRect);
+    m_directionsLayer->raise();
+    m_directionsLayer->hide();
+
+    const std::array<QLineEdit*, 4> boxes = {PropLeft, PropUp, PropRight, PropDown};
+    for (int side = 0; side < 4; ++side) {
+        auto* button = new QToolButton(m_clientArea);
+        button->setObjectName(QStringLiteral("DirectionPicker%1").arg(side));
+        button->setText(QString::fromUtf8(PickerArrows[side]));
+        button->setGeometry(TwipsRect(8400 + side * 480, 6240, 450, 300));
+        button->setPopupMode(QToolButton::InstantPopup);
+        auto* menu = new QMenu(button);
+        QLineEdit* box = boxes[size_t(side)];
+        const auto choose = [menu, box](const QString& text, Integer value) {
+            connect(menu->addAction(text), &QAction::triggered, box,
+                    [box, value] { box->setText(QString::number(value)); });
+        };
+        choose(QStringLiteral("Free (0)"), 0);
+        choose(QStringLiteral("Blocked (1)"), 1);
+        menu->addSeparator();
+        for (Integer k = 2; k <= 9; ++k)
+            choose(QStringLiteral("Exit through link %1 (%2)").arg(k).arg(k), k);
+        // The exits name the screens their links lead to when the menu opens.
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+            const QList<QAction*> items = menu->actions();
+            for (int i = 3, k = 2; i < items.size() && k <= 9; ++i, ++k)
+                items[i]->setText(
+                    QStringLiteral("Exit through link %1 (screen %2)").arg(k).arg(m_level.SideScreen(k)));
+        });
+        button->setMenu(menu);
+        SetHelp(button, QStringLiteral("Sets the brush's %1 direction box: free, blocked, or an exit through "
+                                       "one of the screen's side links")
+                            .arg(QLatin1String(SideName(side))));
+        DirectionPicker[size_t(side)] = button;
+    }
+    WallBrush = addCheckBox("WallBrush", QStringLiteral("Wall Brush"), TwipsRect(8400, 6660, 1695, 255));
+    SetHelp(WallBrush,
+            QStringLiteral("Clicking or dragging over tiles walls them in: the steps into them "
+                           "from the tiles beside them are blocked. With Shift it opens them again"));
+    ExitTool = addCheckBox("ExitTool", QStringLiteral("Exit Tool"), TwipsRect(8400, 6960, 1695, 255));
+    SetHelp(ExitTool, QStringLiteral("Drag from a tile on the grid's border out across the border, or click "
+                                     "it and press Alt+arrow, to make an exit there and its way back"));
+    connect(WallBrush, &QCheckBox::clicked, this,
+            [this](bool on) { setGridTool(on ? GridTool::Wall : GridTool::Paint); });
+    connect(ExitTool, &QCheckBox::clicked, this,
+            [this](bool on) { setGridTool(on ? GridTool::Exit : GridTool::Paint); });
+    for (QCheckBox* mode : {UsePropBox, UseColor, UsePicture, UseApplyProp})
+        connect(mode, &QCheckBox::clicked, this, [this](bool on) {
+            if (on)
+                setGridTool(GridTool::Paint);
+        });
+
+    const auto redraw = [this] { m_directionsLayer->update(); };
+    connect(&m_document, &LevelDocument::tileChanged, m_directionsLayer, redraw);
+    connect(&m_document, &LevelDocument::linksChanged, m_directionsLayer, redraw);
+    connect(&m_document, &LevelDocument::screenShown, m_directionsLayer, redraw);
+    connect(&m_document, &LevelDocument::levelReplaced, m_directionsLayer, redraw);
+    connect(&m_document, &LevelDocument::propertiesChanged, m_directionsLayer, redraw);
+}
+
+void Form1::createDirectionMenus() {
+    mnuShowDirections = mnuView->addAction(QStringLiteral("Show Directions"));
+    mnuShowDirections->setObjectName(QStringLiteral("mnuShowDirections"));
+    mnuShowDirections->setCheckable(true);
+    mnuShowDirections->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    mnuShowDirections->setShortcutContext(Qt::WindowShortcut);
+    connect(mnuShowDirections, &QAction::toggled, this, [this](bool on) {
+        showDirections(on);
+        OpenSettings(SettingsFile)->setValue(ShowDirectionsKey, on);
+    });
+
+    mnuEdit->addSeparator();
+    mnuWallBrush = mnuEdit->addAction(QStringLiteral("Wall Brush"));
+    mnuWallBrush->setObjectName(QStringLiteral("mnuWallBrush"));
+    mnuExitTool = mnuEdit->addAction(QStringLiteral("Exit Tool"));
+    mnuExitTool->setObjectName(QStringLiteral("mnuExitTool"));
+    for (QAction* tool : {mnuWallBrush, mnuExitTool})
+        tool->setCheckable(true);
+    connect(mnuWallBrush, &QAction::triggered, this,
+            [this](bool on) { setGridTool(on ? GridTool::Wall : GridTool::Paint); });
+    connect(mnuExitTool, &QAction::triggered, this,
+            [this](bool on) { setGridTool(on ? GridTool::Exit : GridTool::Paint); });
+
+    mnuLevel->addSeparator();
+    mnuBlockEdges = mnuLevel->addAction(Text(Msg::BlockEdgesTitle));
+    mnuBlockEdges->setObjectName(QStringLiteral("mnuBlockEdges"));
+    connect(mnuBlockEdges, &QAction::triggered, this, [this] { blockScreenEdges(false); });
+    mnuBlockEdgesEverywhere = mnuLevel->addAction(QStringLiteral("Block Screen Edges on Every Screen"));
+    mnuBlockEdgesEverywhere->setObjectName(QStringLiteral("mnuBlockEdgesEverywhere"));
+    connect(mnuBlockEdgesEverywhere, &QAction::triggered, this, [this] { blockScreenEdges(true); });
+    QMenu* exits = mnuLevel->addMenu(QStringLiteral("Make Exit"));
+    exits->setObjectName(QStringLiteral("mnuMakeExitMenu"));
+    const Qt::Key keys[] = {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down};
+    for (int side = 0; side < 4; ++side) {
+        const QString name = QLatin1String(SideName(side));
+        QAction* one = exits->addAction(QStringLiteral("Exit %1 from the Picked Tile").arg(name));
+        one->setShortcut(QKeySequence(Qt::ALT | keys[side]));
+        connect(one, &QAction::triggered, this,
+                [this, side] { makeExit(m_exitTile ? m_exitTile : int(m_level.WalkerTile), side, false); });
+        QAction* all = exits->addAction(QStringLiteral("Exits %1 from the Whole Border").arg(name));
+        all->setShortcut(QKeySequence(Qt::SHIFT | Qt::ALT | keys[side]));
+        connect(all, &QAction::triggered, this,
+                [this, side] { makeExit(BorderTiles(side).front(), side, true); });
+        for (QAction* action : {one, all}) {
+            action->setShortcutContext(Qt::WindowShortcut);
+            addAction(action);
+        }
+        mnuMakeExit[size_t(side)] = one;
+        mnuMakeExits[size_t(side)] = all;
+    }
+}
+
+void Form1::restoreShowDirections() {
+    const bool shown = OpenSettings(SettingsFile)->value(ShowDirectionsKey, false).toBool();
+    const QSignalBlocker quiet(mnuShowDirections);
+    mnuShowDirections->setChecked(shown);
+    showDirections(shown);
+}
+
+// --- Modes -----------------------------------------------------------------------------------------------
+
+void Form1::setGridTool(GridTool tool) {
+    m_gridTool = tool;
+    WallBrush->setChecked(tool == GridTool::Wall);
+    ExitTool->setChecked(tool == GridTool::Exit);
+    mnuWallBrush->setChecked(tool == GridTool::Wall);
+    mnuExitTool->setChecked(tool == GridTool::Exit);
+    if (tool != GridTool::Exit)
+        m_exitTile = 0;
+    m_directionsLayer->update();
+}
+
+void Form1::showDirections(bool shown) {
+    m_statusBar->setDirectionsShown(shown);
+    m_directionsLayer->setVisible(shown);
+    m_directionsLayer->raise();
+}
+
+// --- The wall brush ----------------------------------------------------------------------------------------
+
+void Form1::beginWalls(bool clear) {
+    m_wallClear = clear;
+    m_walled.clear();
+    m_wallExitsMet = 0;
+    m_document.beginStroke(clear ? QStringLiteral("Open Walls") : QStringLiteral("Wall"));
+}
+
+void Form1::wallTile(int index) {
+    if (index < FirstGridTile || index > LastGridTile ||
+        std::find(m_walled.begin(), m_walled.end(), index) != m_walled.end())
+        return;
+    m_walled.push_back(index);
+    for (const DirectionChange& change :
+         WallChanges(m_level.ScreenOnDisplay(), index, m_wallClear, false, &m_wallExitsMet)) {
+        TileState state = m_document.tile(change.tile);
+        state.directions[size_t(change.side)] = change.value;
+        m_document.editTile(change.tile, state);
+    }
+}
+
+// Exits are kept unless the user says otherwise: an exit is more work to make again than a wall.
+void Form1::endWalls() {
+    if (m_wallExitsMet > 0 && !m_wallClear &&
+        Ask({Text(Msg::WallOverExitsTitle),
+             Text(Msg::WallOverExits).arg(m_wallExitsMet),
+             {QStringLiteral("Keep Them"), QStringLiteral("Block Them")},
+             0,
+             0}) == 1) {
+        for (const int index : m_walled)
+            for (const DirectionChange& change : WallChanges(m_level.ScreenOnDisplay(), index, false, true)) {
+                TileState state = m_document.tile(change.tile);
+                state.directions[size_t(change.side)] = change.value;
+                m_document.editTile(change.tile, state);
+            }
+    }
+    m_walled.clear();
+    m_wallExitsMet = 0;
+    m_document.endStroke();
+}
+
+// --- The exit tool
+// -------------------------------------------------------------------------------------------
+
+void Form1::pickExitTile(int index) {
+    m_exitTile = index;
+    m_directionsLayer->update();
+    confirm(QStringLiteral("Tile %1 picked: Alt+arrow makes an exit from it").arg(index));
+}
+
+void Form1::makeExit(int tile, int side, bool wholeEdge) {
+    if (!OnBorder(tile, side)) {
+        confirm(Text(Msg::ExitNeedsBorder).arg(tile).arg(QLatin1String(SideName(side))));
+        return;
+    }
+    const int from = m_level.CurrentScreen;
+    const Integer linked = m_level.SideScreen(SideLinkOf(side));
+    const int newScreen = m_level.LevelLastScreen + 1;
+    QStringList buttons;
+    std::vector<int> targets;
+    if (linked >= 0 && linked <= m_level.LevelLastScreen) {
+        buttons << Text(Msg::ExitToScreen).arg(linked);
+        targets.push_back(linked);
+    }
+    if (newScreen <= 32767) {
+        buttons << Text(Msg::ExitNewScreen);
+        targets.push_back(newScreen);
+    }
+    buttons << QStringLiteral("Cancel");
+    const QString where =
+        wholeEdge ? QStringLiteral("the whole border") : QStringLiteral("tile %1").arg(tile);
+    const int answer = Ask({Text(Msg::ExitTitle),
+                            Text(Msg::ExitQuestion).arg(QLatin1String(SideName(side)), where).arg(from),
+                            buttons, 0, int(buttons.size()) - 1});
+    if (answer < 0 || answer >= int(targets.size()))
+        return;
+    const int target = targets[size_t(answer)];
+    std::vector<int> tiles;
+    for (const int t : wholeEdge ? BorderTiles(side) : std::vector<int>{tile})
+        if (!wholeEdge || m_level.TileOnDisplay(t).directions[size_t(side)] != 1)
+            tiles.push_back(t);
+    const QString name = Text(Msg::ExitTitle);
+    try {
+        const Screen fromValue = m_document.screenValue(from, name);
+        const Screen toValue = target == from ? fromValue : m_document.screenValue(target, name);
+        LevelDocument::LevelEdit edit = ExitEdit(from, fromValue, target, toValue, tiles, side);
+        if (target == newScreen)
+            edit.lastScreen = newScreen;
+        m_document.editLevel(name, edit);
+        confirm(QStringLiteral("%1 exit(s) %2 to screen %3, each with its way back")
+                    .arg(tiles.size())
+                    .arg(QLatin1String(SideName(side)))
+                    .arg(target));
+    } catch (const Failure& failure) {
+        ShowFailure(failure, MakeExitPlace);
+    }
+}
+
+// --- Block Screen Edges ------------------------------------------------------------------------------------
+
+void Form1::blockScreenEdges(bool everyScreen) {
+    const QString name = Text(Msg::BlockEdgesTitle);
+    LevelDocument::LevelEdit edit;
+    try {
+        if (!everyScreen) {
+            AddBlockEdges(edit, m_level.CurrentScreen, m_level.ScreenOnDisplay());
+        } else {
+            const int last = m_level.LevelLastScreen;
+            if (Ask({name,
+                     Text(Msg::BlockEdgesQuestion).arg(last + 1),
+                     {QStringLiteral("Block"), QStringLiteral("Cancel")},
+                     0,
+                     1}) != 0)
+                return;
+            for (int screen = 0; screen <= last; ++screen)
+                AddBlockEdges(edit, screen, m_document.screenValue(screen, name));
+        }
+        m_document.editLevel(name, edit);
+    } catch (const Failure& failure) {
+        ShowFailure(failure, name);
+    }
+}
+
+} // namespace tavrin
