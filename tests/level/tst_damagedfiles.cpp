@@ -197,19 +197,6 @@ private slots:
         f.document->loadLevel(own, "test");
         QVERIFY(QFile::exists(own));
     }
-
-    // A save that fails after copying screens it never loaded leaves the screen on display as it was:
-    // CurrentScreen names it, not the one the save was writing.
-    void failedSaveNamesTheScreenOnDisplay() {
-        LevelFixture f;
-        f.load("level.txt", NumberedLevel(3));
-        FaultyFiles files;
-        files.diskFullAfter = 15000; // screen 0 fits, screen 1 does not
-        f.document->setFiles(&files);
-        QCOMPARE(CodeOfFailure([&] { f.saveTo(f.path("copy.txt")); }), int(ErrDiskFull));
-        QCOMPARE(f.module->CurrentScreen, Integer(0));
-        QCOMPARE(f.module->TileBackColor(7), FieldValue::number(7));
-    }
 };
 
 QTEST_MAIN(TestDamagedFiles)

@@ -35,6 +35,14 @@ QByteArray Block(int screen, const QMap<int, QByteArray>& changes = {}, const QB
 
 const QByteArray Properties = "\"LevelProp\",\"Test\",\"\",\"\",\"\",\"\",1,1,0,0,0,0\r\n";
 
+const QByteArray JsonTop = "{\"format\": \"tavrin-level\", \"formatVersion\": 1, ";
+const QByteArray NoteStart = JsonTop + "\"screens\": [{\"records\": [[\"Note\", ";
+
+// JSON of one screen holding one record: a "Note" whose first field is `value`.
+QByteArray NoteJson(const QByteArray& value) {
+    return NoteStart + value + ", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0]]}]}";
+}
+
 // Writes `before`, `blanks` bytes of CR LF and `after` to `path`, a megabyte at a time.
 void WriteWithBlankLines(const QString& path, const QByteArray& before, qint64 blanks,
                          const QByteArray& after) {
@@ -57,60 +65,40 @@ QByteArray Digest(const QString& path) {
 // A level that cannot seek: `before`, `blanks` bytes of CR LF made as they are read, and `after`.
 class BlankLinesDevice : public QIODevice {
 public:
-    BlankLinesDevice(QByteArray before, qint64 blanks, QByteArray after)
-        : m_before(std::move(before)), m_blanks(blanks), m_after(std::move(after)) {
+    BlankLinesDevice(const QByteArray& before, qint64 blanks, const QByteArray& after)
+        : m_before(before), m_after(after), m_blanksEnd(before.size() + blanks) {
         open(ReadOnly);
     }
     bool isSequential() const override { return true; }
 
 protected:
     qint64 readData(char* data, qint64 length) override {
-        qint64 done = 0;
-        for (qint64 n; done < length && (n = fill(data + done, length - done)) > 0; m_at += n)
-            done += n;
-        return done;
+        const qint64 n = std::min(length, m_blanksEnd + m_after.size() - m_at);
+        for (qint64 i = 0; i < n; ++i, ++m_at)
+            data[i] = m_at < m_before.size() ? m_before.at(m_at)
+                      : m_at < m_blanksEnd   ? "\r\n"[(m_at - m_before.size()) % 2]
+                                             : m_after.at(m_at - m_blanksEnd);
+        return n;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    // Up to `length` bytes from m_at on.
-    qint64 fill(char* data, qint64 length) const {
-        const qint64 blanksEnd = m_before.size() + m_blanks;
-        if (m_at < m_before.size()) {
-            const qint64 n = std::min(length, m_before.size() - m_at);
-            std::memcpy(data, m_before.constData() + m_at, size_t(n));
-            return n;
-        }
-        if (m_at < blanksEnd) {
-            const qint64 n = std::min(length, blanksEnd - m_at);
-            for (qint64 i = 0; i < n; ++i)
-                data[i] = (m_at - m_before.size() + i) % 2 ? '\n' : '\r';
-            return n;
-        }
-        const qint64 n = std::min(length, blanksEnd + m_after.size() - m_at);
-        std::memcpy(data, m_after.constData() + (m_at - blanksEnd), size_t(n));
-        return n;
-    }
-
-    QByteArray m_before;
-    qint64 m_blanks;
-    QByteArray m_after;
+    QByteArray m_before, m_after;
+    qint64 m_blanksEnd;
     qint64 m_at = 0;
 };
 
-// Every file it opens to read is a BlankLinesDevice.
 class BlankLinesFiles : public FileAccess {
 public:
-    BlankLinesFiles(QByteArray before, qint64 blanks, QByteArray after)
-        : m_before(std::move(before)), m_blanks(blanks), m_after(std::move(after)) {}
+    BlankLinesFiles(const QByteArray& before, qint64 blanks, const QByteArray& after)
+        : m_before(before), m_after(after), m_blanks(blanks) {}
     std::unique_ptr<QIODevice> openRead(const QString&) override {
         return std::make_unique<BlankLinesDevice>(m_before, m_blanks, m_after);
     }
 
 private:
-    QByteArray m_before;
+    QByteArray m_before, m_after;
     qint64 m_blanks;
-    QByteArray m_after;
 };
 
 // Keeps the first and the last bytes written to it, and counts the others.
@@ -261,29 +249,34 @@ private slots:
     }
 
     // JSON written by hand or by a script: keys in any order where the reading allows it, numbers in any
-    // JSON form, escapes.
+    // JSON form, escapes, and strings as long as a field may be (a raw record's as long as it likes).
     void handWrittenJson_data() {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QByteArray>("level");
-        const QByteArray top = "{\"format\": \"tavrin-level\", \"formatVersion\": 1, ";
         QTest::newRow("numbers in any form, LF, properties first")
-            << top + "\"lineEnd\": \"LF\", \"properties\": {\"startTile\": 1, \"lastScreen\": 0, \"name\": "
-                     "\"N\", "
-                     "\"author\": \"\", \"dateMade\": \"\", \"description\": \"\", \"comments\": "
-                     "\"\\u00e9\\/\"}, "
-                     "\"screens\": [{\"records\": [[\"Note\", 5.0, 1e3, -0, 1.50, 0.25, \"x\", null, 0, 0, "
-                     "0, 0]]}]}"
+            << JsonTop +
+                   "\"lineEnd\": \"LF\", \"properties\": {\"startTile\": 1, \"lastScreen\": 0, \"name\": "
+                   "\"N\", \"author\": \"\", \"dateMade\": \"\", \"description\": \"\", \"comments\": "
+                   "\"\\u00e9\\/\"}, \"screens\": [{\"records\": [[\"Note\", 5.0, 1e3, -0, 1.50, 0.25, "
+                   "\"x\", null, 0, 0, 0, 0]]}]}"
             << QByteArray("\"Note\",5,1000,0,1.5,0.25,\"x\",,0,0,0,0\n"
                           "\"LevelProp\",\"N\",\"\",\"\",\"\",\"\xe9/\",1,0,0,0,0,0\n");
         QTest::newRow("raw records and a byte order mark")
-            << top + "\"byteOrderMark\": true, \"screens\": [{\"records\": [{\"raw\": "
-                     "\" \\\"A\\\" ,1\\r\\n,2,3,4,5,6,7,8,9,10,11\\n\"}]}, {\"records\": []}]}"
+            << JsonTop + "\"byteOrderMark\": true, \"screens\": [{\"records\": [{\"raw\": "
+                         "\" \\\"A\\\" ,1\\r\\n,2,3,4,5,6,7,8,9,10,11\\n\"}]}, {\"records\": []}]}"
             << QByteArray("\xEF\xBB\xBF \"A\" ,1\r\n,2,3,4,5,6,7,8,9,10,11\n");
         // The reader takes 1 MB at a time: a key that ends where a chunk ends is read whole.
-        QByteArray padded = top.chopped(20);
+        QByteArray padded = JsonTop.chopped(20);
         padded +=
             QByteArray(1024 * 1024 - padded.size() - 15, ' ') + "\"formatVersion\": 1, \"screens\": []}";
         QTest::newRow("a key at the end of a read chunk") << padded << QByteArray();
+        QTest::newRow("a text of 1 MB of \\u00e9, 2 MB in UTF-8")
+            << NoteJson('"' + QByteArray("\\u00e9").repeated(1024 * 1024) + '"')
+            << "\"Note\",\"" + QByteArray(1024 * 1024, '\xe9') + "\",0,0,0,0,0,0,0,0,0,0\r\n";
+        const QByteArray blanks(3 * 1024 * 1024, ' ');
+        QTest::newRow("a raw record of 3 MB")
+            << JsonTop + "\"screens\": [{\"records\": [{\"raw\": \"" + blanks + "\\r\\n\"}]}]}"
+            << blanks + "\r\n";
     }
     void handWrittenJson() {
         QFETCH(QByteArray, json);
@@ -294,16 +287,20 @@ private slots:
         QCOMPARE(m_f.readFile("hand.txt"), level);
     }
 
+    // JSON the import refuses: what is wrong and where is `told`, and the target is left as it was, or not
+    // made. A string or a number longer than any field of a level file is refused as it is read, before it
+    // fills memory; JSON that ends inside a number is read as far as the number goes.
     void malformedJsonChangesNothing_data() {
         QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<int>("line"); // where the message says the fault stands
+        QTest::addColumn<QString>("told");
         const QByteArray json = exported(Block(0) + Properties);
         QVERIFY(!json.isEmpty());
+        const auto line = [](qsizetype n) { return QString(", line %1 ").arg(n); };
         const auto lineOf = [&](const char* text) {
-            return int(json.left(json.indexOf(text)).count('\n')) + 1;
+            return line(json.left(json.indexOf(text)).count('\n') + 1);
         };
         const qsizetype half = json.size() / 2;
-        QTest::newRow("truncated") << json.left(half) << int(json.left(half).count('\n')) + 1;
+        QTest::newRow("truncated") << json.left(half) << line(json.left(half).count('\n') + 1);
         QTest::newRow("wrong type") << QByteArray(json).replace("{\"colour\": 70,", "{\"colour\": true,")
                                     << lineOf("{\"colour\": 70,");
         QTest::newRow("unknown format version")
@@ -312,7 +309,7 @@ private slots:
         QByteArray short1 = json;
         short1.remove(json.indexOf("\n      {\"colour\": 14,"),
                       json.indexOf("\n      {\"colour\": 21,") - json.indexOf("\n      {\"colour\": 14,"));
-        QTest::newRow("299 tiles") << short1 << int(short1.left(short1.indexOf("\n    ]}")).count('\n')) + 2;
+        QTest::newRow("299 tiles") << short1 << line(short1.left(short1.indexOf("\n    ]}")).count('\n') + 2);
         QTest::newRow("a text beyond Latin-1")
             << QByteArray(json).replace("\"name\": \"Test\"", "\"name\": \"\\u0100\"")
             << lineOf("\"properties\"");
@@ -322,80 +319,48 @@ private slots:
             << QByteArray(json).replace("\"screens\": [",
                                         "\"screens\": [{\"records\": [{\"raw\": \"\\u20ac\"}]},")
             << lineOf("\"screens\"");
-        QTest::newRow("text after the end") << json + "{}" << int(json.count('\n')) + 1;
-        QTest::newRow("no JSON at all") << QByteArray("\"Screen0\",1,2,3,4,5,6,7,8,9,10,11\r\n") << 1;
+        QTest::newRow("text after the end") << json + "{}" << line(json.count('\n') + 1);
+        QTest::newRow("no JSON at all") << QByteArray("\"Screen0\",1,2,3,4,5,6,7,8,9,10,11\r\n") << line(1);
+
+        const QString noComma = "expected ',' or '}', but the JSON ends here";
+        QTest::newRow("ends inside the format version") << JsonTop.chopped(2) << noComma;
+        QTest::newRow("ends inside a tile's colour")
+            << json.left(json.indexOf("{\"colour\": 70,") + 12) << noComma;
+        QTest::newRow("ends after a minus sign") << NoteStart + "-"
+                                                 << "malformed number -";
+        QTest::newRow("ends inside a fraction") << NoteStart + "1."
+                                                << "malformed number 1.";
+        QTest::newRow("ends inside an exponent") << NoteStart + "25e+"
+                                                 << "malformed number 25e+";
+        // The reader takes 1 MB at a time: "1" ends the first chunk, ".5" is the second and last.
+        QByteArray across = NoteStart + "1";
+        across.insert(NoteStart.size() - 2, QByteArray(1024 * 1024 - across.size(), ' '));
+        QTest::newRow("ends inside a number across the end of a chunk")
+            << across + ".5"
+            << "expected ',' or ']', but the JSON ends here";
+
+        QTest::newRow("a text of 2 MB and one byte")
+            << NoteJson('"' + QByteArray(2 * 1024 * 1024 + 1, 'a') + '"')
+            << "a string of more than 2097152 bytes";
+        QTest::newRow("a number of 1 MB and ten digits")
+            << NoteJson(QByteArray(1024 * 1024 + 10, '7')) << "a number of more than 1048576 characters";
+        QTest::newRow("a number of 3 MB")
+            << NoteJson(QByteArray(3 * 1024 * 1024, '7')) << "a number of more than 1048576 characters";
     }
     void malformedJsonChangesNothing() {
         QFETCH(QByteArray, json);
-        QFETCH(int, line);
+        QFETCH(QString, told);
         m_f.writeFile("bad.json", json);
-        m_f.writeFile("target.txt", Properties);
-        const ToolRun run = RunTool({"import", m_f.path("bad.json"), "-o", m_f.path("target.txt")});
-        QCOMPARE(run.code, 2);
-        QVERIFY2(run.err.contains(QString(", line %1 ").arg(line).toUtf8()), run.err.constData());
-        QCOMPARE(m_f.readFile("target.txt"), Properties);
-    }
-
-    // JSON that ends inside a number: the number is read as far as it goes, and what it lacks is told.
-    void endsInsideANumber_data() {
-        QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<QString>("told");
-        const QByteArray top = "{\"format\": \"tavrin-level\", \"formatVersion\": ";
-        const QByteArray note = top + "1, \"screens\": [{\"records\": [[\"Note\", ";
-        const QString noComma = "expected ',' or '}', but the JSON ends here";
-        QTest::newRow("the format version") << top + "1" << noComma;
-        const QByteArray json = exported(Block(0) + Properties);
-        QTest::newRow("a tile's colour") << json.left(json.indexOf("{\"colour\": 70,") + 12) << noComma;
-        QTest::newRow("a minus sign") << note + "-"
-                                      << "malformed number -";
-        QTest::newRow("a fraction") << note + "1."
-                                    << "malformed number 1.";
-        QTest::newRow("an exponent") << note + "25e+"
-                                     << "malformed number 25e+";
-        // The reader takes 1 MB at a time: "1" ends the first chunk, ".5" is the second and last.
-        QByteArray across = note + "1";
-        across.insert(note.size() - 2, QByteArray(1024 * 1024 - across.size(), ' '));
-        QTest::newRow("a number across the end of a chunk") << across + ".5"
-                                                            << "expected ',' or ']', but the JSON ends here";
-    }
-    void endsInsideANumber() {
-        QFETCH(QByteArray, json);
-        QFETCH(QString, told);
-        m_f.writeFile("cut.json", json);
-        const ToolRun run = RunTool({"import", m_f.path("cut.json"), "-o", m_f.path("cut.txt")});
-        QCOMPARE(run.code, 2);
-        QVERIFY2(QString::fromUtf8(run.err).contains(told), run.err.constData());
-        QVERIFY(!QFile::exists(m_f.path("cut.txt")));
-    }
-
-    // A string or a number longer than any field of a level file is refused as it is read, before it fills
-    // memory; a raw record's string may be as long as it likes.
-    void longerThanAnyField_data() {
-        QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<QString>("told"); // empty: imported
-        QTest::newRow("a text of 2 MB and one byte")
-            << '"' + QByteArray(2 * 1024 * 1024 + 1, 'a') + '"' << "a string of more than 2097152 bytes";
-        QTest::newRow("a text of 1 MB of \\u00e9, 2 MB in UTF-8")
-            << '"' + QByteArray("\\u00e9").repeated(1024 * 1024) + '"' << QString();
-        QTest::newRow("a number of 1 MB and ten digits")
-            << QByteArray(1024 * 1024 + 10, '7') << "a number of more than 1048576 characters";
-        QTest::newRow("a number of 3 MB")
-            << QByteArray(3 * 1024 * 1024, '7') << "a number of more than 1048576 characters";
-        QTest::newRow("a raw record of 3 MB")
-            << "{\"raw\": \"" + QByteArray(3 * 1024 * 1024, ' ') + "\\r\\n\"}" << QString();
-    }
-    void longerThanAnyField() {
-        QFETCH(QByteArray, value);
-        QFETCH(QString, told);
-        const bool raw = value.startsWith('{');
-        m_f.writeFile("long.json",
-                      "{\"format\": \"tavrin-level\", \"formatVersion\": 1, \"screens\": "
-                      "[{\"records\": [" +
-                          (raw ? value : "[\"Note\", " + value + ", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0]") + "]}]}");
-        QFile::remove(m_f.path("long.txt"));
-        const ToolRun run = RunTool({"import", m_f.path("long.json"), "-o", m_f.path("long.txt")});
-        QCOMPARE(run.code, told.isEmpty() ? 0 : 2);
-        QVERIFY2(QString::fromUtf8(run.err).contains(told), run.err.constData());
+        for (const bool existing : {true, false}) {
+            QFile::remove(m_f.path("target.txt"));
+            if (existing)
+                m_f.writeFile("target.txt", Properties);
+            const ToolRun run = RunTool({"import", m_f.path("bad.json"), "-o", m_f.path("target.txt")});
+            QCOMPARE(run.code, 2);
+            QVERIFY2(QString::fromUtf8(run.err).contains(told), run.err.constData());
+            QCOMPARE(QFileInfo::exists(m_f.path("target.txt")), existing);
+            QCOMPARE(m_f.readFile("target.txt"), existing ? Properties : QByteArray());
+        }
     }
 
     // Most screens are taken whole from their bytes; read record by record instead (as a file with LF

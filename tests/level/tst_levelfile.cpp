@@ -142,17 +142,19 @@ private slots:
 
     // Whether the save copies screens or loads each one, and even when it fails midway, the screen on
     // display stays on display with its unsaved tiles and the walk marker where it stood: nothing on
-    // display changes, and nothing is announced.
+    // display changes, and nothing is announced. A save that fails while copying a screen it never loaded
+    // leaves CurrentScreen naming the screen on display, not the one it was writing.
     void saveKeepsTheScreenOnDisplay_data() {
         QTest::addColumn<bool>("useIndex");
-        QTest::addColumn<bool>("diskFills");
-        QTest::newRow("through the level index") << true << false;
-        QTest::newRow("without the index") << false << false;
-        QTest::newRow("disk full midway") << false << true;
+        QTest::addColumn<int>("diskFullAfter"); // bytes; -1: the disk does not fill
+        QTest::newRow("through the level index") << true << -1;
+        QTest::newRow("without the index") << false << -1;
+        QTest::newRow("disk full midway") << false << 30000;
+        QTest::newRow("disk full copying screen 1 through the index") << true << 15000;
     }
     void saveKeepsTheScreenOnDisplay() {
         QFETCH(bool, useIndex);
-        QFETCH(bool, diskFills);
+        QFETCH(int, diskFullAfter);
         LevelFixture f;
         f.load("level.txt", NumberedLevel(4, {{2001, "2001,0,0,0,0,0,0,0,0,0"}}));
         LevelDocument& document = *f.document;
@@ -164,13 +166,14 @@ private slots:
         QCOMPARE(m.WalkerTile, Integer(2));
         document.keepScreenOnDisplay();
         FaultyFiles files;
-        files.diskFullAfter = diskFills ? 30000 : -1;
+        files.diskFullAfter = diskFullAfter;
         document.setFiles(&files);
         const Screen shown = m.ScreenOnDisplay();
         QSignalSpy tiles(&document, &LevelDocument::tileChanged);
         QSignalSpy screens(&document, &LevelDocument::screenShown);
         QSignalSpy moved(&document, &LevelDocument::walkerMoved);
-        QCOMPARE(CodeOfFailure([&] { f.saveTo(f.path("out.txt")); }), diskFills ? int(ErrDiskFull) : 0);
+        QCOMPARE(CodeOfFailure([&] { f.saveTo(f.path("out.txt")); }),
+                 diskFullAfter < 0 ? 0 : int(ErrDiskFull));
         QCOMPARE(m.CurrentScreen, Integer(2));
         QCOMPARE(m.WalkerTile, Integer(2));
         QCOMPARE(m.TileBackColor(7), FieldValue::number(4242));

@@ -12,9 +12,6 @@ using namespace tavrin;
 class TestScreenStorage : public QObject {
     Q_OBJECT
 private slots:
-    // The untouched screen 0 saved twice (replacing, not appending); then edited (a negative colour, text
-    // and number picture references, texts, an empty field), read back into a second editor and written
-    // again byte for byte; a text with a double quote is refused before anything is written.
     // With neither the program folder nor the user's data folder writable, the scratch files go to one
     // private folder of the user's that the next start looks in again, so a crash can be recovered; a
     // folder there that others may enter, or that is another user's, is not used. A normal end leaves no
@@ -72,6 +69,9 @@ private slots:
         QVERIFY(!QFileInfo::exists(nextScratch) || nextScratch == own);
     }
 
+    // The untouched screen 0 saved twice (replacing, not appending); then edited (a negative colour, text
+    // and number picture references, texts, an empty field), read back into a second editor and written
+    // again byte for byte; a text with a double quote is refused before anything is written.
     void scratchFileOfScreenZero() {
         LevelFixture f;
         QFile expected(QStringLiteral(TAVRIN_TEST_DATA "/screen0_untouched.tmp"));
