@@ -48,6 +48,21 @@ TileProp::TileProp()
     PropLeftOps = addTextBox("PropLeftOps", text1, TwipsRect(480, 1320, 495, 285));
     PropDownOps = addTextBox("PropDownOps", text1, TwipsRect(1080, 1800, 495, 285));
 
+    // What each box is: the narrow ones hold the direction values, the wide ones their operands.
+    const auto addLabel = [this](const char* name, const QString& text, const QRect& geometry,
+                                 Qt::Alignment alignment) {
+        auto* label = new QLabel(text, this);
+        label->setObjectName(QLatin1String(name));
+        label->setGeometry(geometry);
+        label->setAlignment(alignment | Qt::AlignVCenter);
+    };
+    addLabel("UpLabel", QStringLiteral("Up"), TwipsRect(600, 840, 450, 285), Qt::AlignRight);
+    addLabel("LeftLabel", QStringLiteral("Left"), TwipsRect(0, 1320, 450, 285), Qt::AlignRight);
+    addLabel("RightLabel", QStringLiteral("Right"), TwipsRect(2205, 1320, 630, 285), Qt::AlignLeft);
+    addLabel("DownLabel", QStringLiteral("Down"), TwipsRect(600, 1800, 450, 285), Qt::AlignRight);
+    addLabel("BoxesLabel", QStringLiteral("narrow: value\nwide: operand"), TwipsRect(1650, 1680, 1170, 480),
+             Qt::AlignLeft);
+
     placeAtScreenCorner();
     ExplainTileProp(*this);
 }

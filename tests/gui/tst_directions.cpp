@@ -1,0 +1,197 @@
+// Walls and exits in the main window: the layer that shows them over the grid, the wall brush's stroke, the
+// exit tool's drag and keys, and Block Screen Edges, each one step to undo.
+#include "directions.h"
+#include "editorfixture.h"
+#include "walker.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace tavrin;
+
+class TestDirections : public QObject {
+    Q_OBJECT
+    std::unique_ptr<EditorFixture> m_f;
+    Form1& form() { return *m_f->form; }
+    LevelDocument& document() { return *m_f->document; }
+
+    void setSide(int tile, int side, Integer value, int operand = 1) {
+        TileState state = document().tile(tile);
+        state.directions[size_t(side)] = value;
+        state.operands[size_t(side)] = FieldValue::number(operand);
+        document().editTile(tile, state);
+    }
+    // The grid as the window shows it.
+    QImage grid() {
+        QWidget* layer = form().DirectionsLayer();
+        return layer->parentWidget()->grab(layer->geometry()).toImage();
+    }
+    // The tiles whose pixels differ between two pictures of the grid.
+    static QList<int> tilesThatDiffer(const QImage& a, const QImage& b) {
+        QList<int> tiles;
+        const int w = a.width() / GridColumns, h = a.height() / GridRows;
+        for (int t = FirstGridTile; t <= LastGridTile; ++t) {
+            const QRect cell(((t - 1) % GridColumns) * w + 2, ((t - 1) / GridColumns) * h + 2, w - 4, h - 4);
+            if (a.copy(cell) != b.copy(cell))
+                tiles << t;
+        }
+        return tiles;
+    }
+
+private slots:
+    void init() {
+        m_f = std::make_unique<EditorFixture>();
+        QVERIFY(m_f->show());
+    }
+    void cleanup() { m_f.reset(); }
+
+    // The layer draws over the tiles with a blocked or exit side and nowhere else, follows an undo at
+    // once, and leaves the level's values alone. Show Directions is kept in the settings.
+    void layerShowsBlockedAndExitSidesOnly() {
+        setSide(45, SideRight, 1);
+        setSide(120, SideLeft, 1);
+        setSide(200, SideUp, 3, 180);
+        setSide(300, SideDown, 9, 7); // link 9 leads to screen 9, beyond the last screen: drawn red
+        const Screen values = m_f->module->ScreenOnDisplay();
+        const QImage plain = grid();
+        form().mnuShowDirections->trigger();
+        QVERIFY(form().DirectionsLayer()->isVisible());
+        const QImage shown = grid();
+        QCOMPARE(tilesThatDiffer(plain, shown), (QList<int>{45, 120, 200, 300}));
+        QCOMPARE(m_f->module->ScreenOnDisplay(), values);
+
+        document().undo();
+        QCOMPARE(tilesThatDiffer(plain, grid()), (QList<int>{45, 120, 200}));
+        QVERIFY(
+            QSettings(m_f->path("settings.ini"), QSettings::IniFormat).value("View/ShowDirections").toBool());
+    }
+
+    // One stroke of the wall brush is one step; exits met are kept unless the user says to block them,
+    // asked once per stroke; Shift opens the walls again.
+    void wallBrushStroke_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<Integer>("exitAfter");
+        QTest::newRow("keep the exit") << "Keep Them" << Integer(4);
+        QTest::newRow("block it") << "Block Them" << Integer(1);
+    }
+    void wallBrushStroke() {
+        QFETCH(QString, answer);
+        QFETCH(Integer, exitAfter);
+        setSide(21, SideRight, 4, 30); // an exit into tile 22
+        const int steps = document().undoStack().count();
+        form().WallBrush->click();
+        QCOMPARE(form().gridTool(), Form1::GridTool::Wall);
+        m_f->answers = {answer};
+        QTest::mousePress(form().Tile(2), Qt::LeftButton);
+        for (const int tile : {2, 22, 23})
+            QTest::mouseMove(form().Tile(tile));
+        QTest::mouseRelease(form().Tile(23), Qt::LeftButton);
+        QCOMPARE(m_f->questions, QStringList{"Wall Brush"});
+        QCOMPARE(document().undoStack().count(), steps + 1);
+        const Module1& m = *m_f->module;
+        QCOMPARE(m.TilePropRight(1), Integer(1)); // into 2
+        QCOMPARE(m.TilePropUp(42), Integer(1));   // into 22
+        QCOMPARE(m.TilePropLeft(24), Integer(1)); // into 23
+        QCOMPARE(m.TilePropRight(21), exitAfter); // the exit into 22
+        QCOMPARE(m.TilePropLeft(23), Integer(1)); // 23 into 22: both walled, so blocked both ways
+        QCOMPARE(m.TilePropRight(22), Integer(1));
+        QCOMPARE(m.TilePropDown(2), Integer(1));
+
+        QTest::mousePress(form().Tile(22), Qt::LeftButton, Qt::ShiftModifier);
+        QTest::mouseRelease(form().Tile(22), Qt::LeftButton, Qt::ShiftModifier);
+        QCOMPARE(m.TilePropUp(42), Integer(0));
+        QCOMPARE(m.TilePropRight(21), exitAfter == 1 ? Integer(0) : Integer(4));
+        QCOMPARE(document().undoStack().count(), steps + 2);
+        document().undo();
+        document().undo();
+        QCOMPARE(m.TilePropRight(1), Integer(0));
+        QCOMPARE(m.TilePropRight(21), Integer(4));
+    }
+
+    // A drag from a border tile out across the border makes the exit and its way back into the screen
+    // chosen; Alt+arrow does it from the picked tile, Shift+Alt+arrow for the whole border.
+    void exitTool_data() {
+        QTest::addColumn<bool>("byKeys");
+        QTest::addColumn<bool>("wholeEdge");
+        QTest::newRow("drag") << false << false;
+        QTest::newRow("Alt+Right") << true << false;
+        QTest::newRow("Shift+Alt+Right") << true << true;
+    }
+    void exitTool() {
+        QFETCH(bool, byKeys);
+        QFETCH(bool, wholeEdge);
+        const Module1& m = *m_f->module;
+        form().ExitTool->click();
+        m_f->answers = {"New Screen"};
+        const int steps = document().undoStack().count();
+        if (byKeys) {
+            QTest::mouseClick(form().Tile(60), Qt::LeftButton);
+            QCOMPARE(form().pickedExitTile(), 60);
+            QTest::keyClick(&form(), Qt::Key_Right,
+                            wholeEdge ? Qt::ShiftModifier | Qt::AltModifier : Qt::AltModifier);
+        } else {
+            const QPoint beyond(form().Tile(60)->width() + 30, 5); // past the grid's right border
+            QTest::mousePress(form().Tile(60), Qt::LeftButton);
+            QTest::mouseMove(form().Tile(60), beyond);
+            QTest::mouseRelease(form().Tile(60), Qt::LeftButton, {}, beyond);
+        }
+        QCOMPARE(m_f->questions, QStringList{"Make Exit"});
+        QCOMPARE(document().undoStack().count(), steps + 1);
+        QCOMPARE(m.LevelLastScreen, Integer(1));
+        QCOMPARE(m.CurrentScreen, Integer(0));
+        const Integer link = m.TilePropRight(60);
+        QVERIFY(IsExit(link));
+        QCOMPARE(m.SideScreen(link), Integer(1));
+        QCOMPARE(m.TilePropRight(40), wholeEdge ? link : Integer(0));
+        const Screen target = document().readScreen(1);
+        QCOMPARE(target.tile(41).operands[SideLeft], FieldValue::number(60));
+        QCOMPARE(target.links[size_t(target.tile(41).directions[SideLeft])], Integer(0));
+
+        document().undo();
+        QCOMPARE(m.LevelLastScreen, Integer(0));
+        QCOMPARE(m.TilePropRight(60), Integer(0));
+        QCOMPARE(document().readScreen(1).tile(41).directions[SideLeft], Integer(0));
+    }
+
+    // From a tile that is not on that border nothing is asked and nothing changes.
+    void exitNeedsABorderTile() {
+        form().makeExit(45, SideRight, false);
+        QVERIFY(m_f->questions.isEmpty());
+        QCOMPARE(document().undoStack().count(), 0);
+    }
+
+    // On every screen as one step, after asking; exits stay.
+    void blockScreenEdgesOnEveryScreen() {
+        PropertyValues properties = m_f->module->Properties();
+        properties.lastScreen = 2;
+        document().editProperties(properties);
+        setSide(40, SideRight, 5);
+        m_f->answers = {"Block"};
+        form().mnuBlockEdgesEverywhere->trigger();
+        QCOMPARE(m_f->questions, QStringList{"Block Screen Edges"});
+        for (int screen = 0; screen <= 2; ++screen) {
+            const Screen value = document().readScreen(screen);
+            QCOMPARE(value.tile(20).directions[SideRight], Integer(1));
+            QCOMPARE(value.tile(281).directions[SideDown], Integer(1));
+            QCOMPARE(value.tile(40).directions[SideRight], Integer(screen == 0 ? 5 : 1));
+        }
+        QCOMPARE(document().undoStack().undoText(), "Block Screen Edges");
+        document().undo();
+        QCOMPARE(document().readScreen(2).tile(20).directions[SideRight], Integer(0));
+    }
+
+    // Over an exit's arrow the status bar tells where it leads; elsewhere the tile's sentence stays.
+    void hoverOverAnExitArrow() {
+        setSide(200, SideUp, 3, 180);
+        form().mnuShowDirections->trigger();
+        auto* status = form().findChild<QLabel*>("StatusTile");
+        PictureBox* tile = form().Tile(200);
+        QTest::mouseMove(tile, QPoint(tile->width() / 2, 2));
+        QCOMPARE(status->text(), "Tile 200 up: exit to screen 3, tile 180 (link 3)");
+        QTest::mouseMove(tile, QPoint(tile->width() / 2, tile->height() / 2));
+        QVERIFY(status->text().startsWith("Tile 200: left free, up exit 3"));
+    }
+};
+
+QTEST_MAIN(TestDirections)
+#include "tst_directions.moc"
