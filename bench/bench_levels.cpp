@@ -15,6 +15,7 @@
 // Each size runs in a child process of its own, so that its peak resident memory is its own. Operations
 // that would take longer than the budget are timed on a part and scaled up; such figures are marked "~".
 #include "colour.h"
+#include "directions.h"
 #include "fileaccess.h"
 #include "leveldocument.h"
 #include "levelindex.h"
@@ -279,6 +280,22 @@ int runOne(int screens, double budget, const QString& folder) {
         undoMemory = QStringLiteral("%1 MB").arg(double(residentKb("VmRSS:") - beforeKb) / 1024, 0, 'f', 1);
     }
 
+    // Block Screen Edges on every screen: each screen read, its border changed and written to its scratch
+    // file, as one step to undo; the time and what the step holds.
+    double blockEdges = 0;
+    QString blockMemory;
+    {
+        const long beforeKb = residentKb("VmRSS:");
+        timer.start();
+        LevelDocument::LevelEdit edit;
+        for (int screen = 0; screen < screens; ++screen)
+            AddBlockEdges(edit, screen);
+        document.editLevel(QStringLiteral("Block Screen Edges"), edit);
+        blockEdges = seconds(timer);
+        edit = {};
+        blockMemory = QStringLiteral("%1 MB").arg(double(residentKb("VmRSS:") - beforeKb) / 1024, 0, 'f', 1);
+    }
+
     QTextStream out(stdout);
     const QString indexFigure = QStringLiteral("%1 (%2 GB/s)")
                                     .arg(figure(indexPass, false))
@@ -287,13 +304,13 @@ int runOne(int screens, double budget, const QString& folder) {
         QStringLiteral("%1 (%2 x read)").arg(figure(load, false)).arg(load / readOnce, 0, 'f', 1);
     const QString saveFigure =
         QStringLiteral("%1 (%2 x copy)").arg(figure(save, saveScaled)).arg(save / copyOnce, 0, 'f', 1);
-    out << QStringLiteral("| %1 | %2 MB | %3 | %4 | %5 | %6 | %7 | %8 | %9 | %10 | %11 MB | %12 |\n")
+    out << QStringLiteral("| %1 | %2 MB | %3 | %4 | %5 | %6 | %7 | %8 | %9 | %10 | %11 MB | %12 | %13 |\n")
                .arg(screens)
                .arg(double(bytes) / 1e6, 0, 'f', 1)
                .arg(figure(readOnce, false), figure(copyOnce, false), indexFigure, loadFigure,
                     figure(change, changes.size() < 100), saveFigure, walk, figure(redisplay, false))
                .arg(double(peakKb - emptyKb) / 1024, 0, 'f', 1)
-               .arg(undoMemory);
+               .arg(undoMemory, QStringLiteral("%1, step %2").arg(figure(blockEdges, false), blockMemory));
     return 0;
 }
 
@@ -594,8 +611,8 @@ int main(int argc, char** argv) {
     std::printf(
         "| screens | file | read once | copy once | index pass | load level | change screen (median) | "
         "save level | walk through an exit (median) | redisplay | peak memory over empty | 10,000 undo steps "
-        "|\n"
-        "|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+        "| block screen edges, every screen |\n"
+        "|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     std::fflush(stdout);
     for (const QString& size : sizes.split(u',')) {
         QTemporaryDir prepared(folder + QStringLiteral("/bench-XXXXXX"));

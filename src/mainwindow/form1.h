@@ -18,11 +18,13 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QToolButton;
+class QProgressDialog;
 class QTimer;
 
 namespace tavrin {
 
 class CheckLevelWindow;
+class InputOnlyTo;
 class WorldOverviewWindow;
 class KeyPreview;
 class LoadDialog;
@@ -381,6 +383,19 @@ public:
     void blockScreenEdges(bool everyScreen);
 
 private:
+    // While it lives, an edit or undo of many screens shows its progress, and the window takes no input.
+    class EditProgress {
+    public:
+        explicit EditProgress(Form1& form);
+        ~EditProgress();
+
+    private:
+        Form1& m_form;
+    };
+    void showEditProgress(int done, int total);
+    QProgressDialog* m_editProgress = nullptr;
+    InputOnlyTo* m_editInput = nullptr;
+    qint64 m_editShownAt = 0;
     void createDirectionControls();
     void createDirectionMenus();
     void showDirections(bool shown);

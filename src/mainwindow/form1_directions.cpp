@@ -5,6 +5,7 @@
 #include "centring.h"
 #include "controlhelp.h"
 #include "directions.h"
+#include "inputonlyto.h"
 #include "levelstatusbar.h"
 #include "messagebox.h"
 #include "messages.h"
@@ -13,10 +14,13 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QToolButton>
@@ -185,6 +189,41 @@ void Form1::restoreShowDirections() {
     showDirections(shown);
 }
 
+// --- Edits of many screens ------------------------------------------------------------------------------
+
+Form1::EditProgress::EditProgress(Form1& form) : m_form(form) {
+    m_form.m_document.setProgress([this](int done, int total) { m_form.showEditProgress(done, total); });
+}
+
+Form1::EditProgress::~EditProgress() {
+    m_form.m_document.setProgress({});
+    delete std::exchange(m_form.m_editInput, nullptr);
+    delete std::exchange(m_form.m_editProgress, nullptr);
+}
+
+// Shown a few times a second; between updates the window repaints, and only the progress dialog, which
+// has nothing to press, takes input.
+void Form1::showEditProgress(int done, int total) {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (!m_editProgress) {
+        m_editProgress = new QProgressDialog(QStringLiteral("Changing the screens of the level..."),
+                                             QString(), 0, total, this);
+        m_editProgress->setWindowTitle(QStringLiteral("TavrinEditor"));
+        m_editProgress->setWindowModality(Qt::WindowModal);
+        m_editProgress->setMinimumDuration(500);
+        m_editProgress->setAutoClose(false);
+        m_editProgress->setAutoReset(false);
+        m_editInput = new InputOnlyTo(m_editProgress);
+        m_editShownAt = 0;
+    }
+    if (now - m_editShownAt < 100)
+        return;
+    m_editShownAt = now;
+    m_editProgress->setMaximum(total);
+    m_editProgress->setValue(done);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 // --- Modes -----------------------------------------------------------------------------------------------
 
 void Form1::setGridTool(GridTool tool) {
@@ -310,7 +349,7 @@ void Form1::blockScreenEdges(bool everyScreen) {
     LevelDocument::LevelEdit edit;
     try {
         if (!everyScreen) {
-            AddBlockEdges(edit, m_level.CurrentScreen, m_level.ScreenOnDisplay());
+            AddBlockEdges(edit, m_level.CurrentScreen);
         } else {
             const int last = m_level.LevelLastScreen;
             if (Ask({name,
@@ -320,8 +359,9 @@ void Form1::blockScreenEdges(bool everyScreen) {
                      1}) != 0)
                 return;
             for (int screen = 0; screen <= last; ++screen)
-                AddBlockEdges(edit, screen, m_document.screenValue(screen, name));
+                AddBlockEdges(edit, screen);
         }
+        const EditProgress progress(*this);
         m_document.editLevel(name, edit);
     } catch (const Failure& failure) {
         ShowFailure(failure, name);

@@ -59,6 +59,7 @@ void Form1::mnuWorldOverview_Click() {
 // --- Undo and redo --------------------------------------------------------------------------------------
 
 void Form1::mnuUndo_Click() {
+    const EditProgress progress(*this);
     try {
         m_document.undo();
     } catch (const Failure& failure) {
@@ -67,6 +68,7 @@ void Form1::mnuUndo_Click() {
 }
 
 void Form1::mnuRedo_Click() {
+    const EditProgress progress(*this);
     try {
         m_document.redo();
     } catch (const Failure& failure) {

@@ -165,7 +165,7 @@ private slots:
 
         LevelDocument::LevelEdit edit;
         for (int screen = 0; screen <= 2; ++screen)
-            AddBlockEdges(edit, screen, document.screenValue(screen));
+            AddBlockEdges(edit, screen);
         document.editLevel(QStringLiteral("Block Screen Edges"), edit);
         for (int screen = 0; screen <= 2; ++screen) {
             const Screen value = document.screenValue(screen);

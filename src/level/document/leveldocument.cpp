@@ -135,21 +135,22 @@ public:
     void undo() override {
         if (m_properties)
             m_document.storeProperties(m_properties->first);
-        for (auto it = m_changes.rbegin(); it != m_changes.rend(); ++it)
-            m_document.storeScreenChanges(*it, false);
+        m_document.storeLevelChanges(m_changes, false);
     }
     void redo() override {
         if (firstRedo())
             return;
-        for (const ScreenChanges& changes : m_changes)
-            m_document.storeScreenChanges(changes, true);
+        m_document.storeLevelChanges(m_changes, true);
         if (m_properties)
             m_document.storeProperties(m_properties->second);
     }
     // Every screen the step changes must be readable before it is undone or redone.
     void checkScreens(bool undoing) const {
-        for (const ScreenChanges& changes : m_changes)
-            m_document.screenValue(changes.screen, text(), undoing ? "undone" : "redone");
+        const int count = int(m_changes.size());
+        for (int i = 0; i < count; ++i) {
+            m_document.screenValue(m_changes[size_t(i)].screen, text(), undoing ? "undone" : "redone");
+            m_document.tellProgress(i + 1, 2 * count);
+        }
     }
 
 private:
@@ -430,9 +431,27 @@ void LevelDocument::storeScreenChanges(const ScreenChanges& changes, bool forwar
     }
     if (changes.links)
         value.links = forward ? changes.links->second : changes.links->first;
-    m_level.StoreScreen(static_cast<Integer>(screen), value);
+    m_level.StoreScreen(static_cast<Integer>(screen), value, true);
     m_level.LastEdit = QDateTime::currentDateTime();
     emit screenEdited(screen);
+}
+
+void LevelDocument::storeLevelChanges(const std::vector<ScreenChanges>& changes, bool forward) {
+    const int count = int(changes.size());
+    bool written = false;
+    for (int i = 0; i < count; ++i) {
+        const ScreenChanges& these = changes[size_t(forward ? i : count - 1 - i)];
+        storeScreenChanges(these, forward);
+        written = written || these.screen != m_level.CurrentScreen;
+        tellProgress(count + i + 1, 2 * count);
+    }
+    if (written)
+        m_level.SyncScratchFiles();
+}
+
+void LevelDocument::tellProgress(int done, int total) const {
+    if (m_progress && total > ProgressFrom)
+        m_progress(done, total);
 }
 
 // Each screen is read once to work out what changes; only the changes are kept, so that an edit of every
@@ -451,7 +470,9 @@ void LevelDocument::editLevel(const QString& name, const LevelEdit& edit) {
     for (const auto& links : edit.links)
         byScreen[links.screen].links = &links;
     std::vector<ScreenChanges> changes;
+    int read = 0;
     for (const auto& [screen, of] : byScreen) {
+        tellProgress(++read, 2 * int(byScreen.size()));
         Screen value = screenValue(screen, name, "made");
         ScreenChanges these;
         these.screen = screen;
@@ -462,7 +483,7 @@ void LevelDocument::editLevel(const QString& name, const LevelEdit& edit) {
             }
         for (const LevelEdit::Direction* d : of.directions) {
             Integer& now = value.tile(d->index).directions[size_t(d->side)];
-            if (now != d->value) {
+            if (now != d->value && !(d->keepExit && IsExit(now))) {
                 these.directions.push_back({qint16(d->index), qint8(d->side), now, d->value});
                 now = d->value;
             }
@@ -480,10 +501,9 @@ void LevelDocument::editLevel(const QString& name, const LevelEdit& edit) {
     }
     if (changes.empty() && !properties)
         return;
-    for (const ScreenChanges& these : changes) {
-        storeScreenChanges(these, true);
+    storeLevelChanges(changes, true);
+    for (const ScreenChanges& these : changes)
         edited(these.screen);
-    }
     if (properties) {
         storeProperties(properties->second);
         edited(-1);

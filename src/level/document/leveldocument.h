@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QUndoStack>
 
+#include <functional>
 #include <memory>
 
 namespace tavrin {
@@ -109,6 +110,7 @@ public:
             int index;
             int side;
             Integer value;
+            bool keepExit = false; // an exit there stays as it is
         };
         struct Links {
             int screen;
@@ -120,6 +122,9 @@ public:
         std::optional<Integer> lastScreen;
     };
     void editLevel(const QString& name, const LevelEdit& edit);
+    // Told how far an edit or undo of many screens has come (from more than ProgressFrom screens on).
+    static constexpr int ProgressFrom = 50;
+    void setProgress(std::function<void(int done, int total)> progress) { m_progress = std::move(progress); }
     // Screen `screen` as a value: the one on display, or as changing to it would show it; throws when it
     // cannot be read whole: the failure says that step `step` was not `done` ("made", "undone").
     Screen screenValue(int screen, const QString& step = QString(), const char* done = "made") const;
@@ -171,6 +176,9 @@ private:
     void storeProperties(const PropertyValues& properties);
     // Applies the changes of one screen, the state after (`forward`) or before them.
     void storeScreenChanges(const ScreenChanges& changes, bool forward);
+    // The same for every screen of a step, the screens written put on the disk together.
+    void storeLevelChanges(const std::vector<ScreenChanges>& changes, bool forward);
+    void tellProgress(int done, int total) const;
     void edited(int screen);
     void levelLoaded();
     void levelSaved();
@@ -180,6 +188,7 @@ private:
     std::unique_ptr<QUndoCommand> m_stroke;
     QSet<int> m_editedScreens;
     bool m_recovered = false;
+    std::function<void(int, int)> m_progress;
 };
 
 } // namespace tavrin

@@ -554,20 +554,25 @@ void Module1::SaveScreenTmp() {
     writeScratch(CurrentScreen, EncodeScreenBlock());
 }
 
-void Module1::writeScratch(Integer screen, const QByteArray& block) {
+void Module1::writeScratch(Integer screen, const QByteArray& block, bool deferSync) {
     QString path = ScratchFileName(screen);
     const auto own = m_scratch.constFind(screen);
     if (own == m_scratch.constEnd() || RegularFileIdentity(path) != own->identity)
         path = freeScratchName(screen);
     const auto file = Files->openWrite(path, Links::Replace);
+    file->setDeferSync(deferSync);
     RecordWriter(file.get()).writeRaw(block);
     Files->commit(*file);
     m_scratch.insert(screen, ScratchFile{path, file->identity().value_or(FileIdentity())});
 }
 
-void Module1::StoreScreen(Integer screen, const Screen& value) {
+void Module1::SyncScratchFiles() const {
+    SyncFileSystem(scratchFolder());
+}
+
+void Module1::StoreScreen(Integer screen, const Screen& value, bool oneOfMany) {
     if (screen != CurrentScreen) {
-        writeScratch(screen, value.encode(screen));
+        writeScratch(screen, value.encode(screen), oneOfMany);
         return;
     }
     for (int i = FirstGridTile; i <= LastGridTile; ++i)

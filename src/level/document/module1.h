@@ -232,8 +232,10 @@ public:
     // The side links of the screen on display.
     SideLinks LinksOnDisplay() const;
     // Screen `screen` becomes `value`: put on display when it is the screen on display, else written to
-    // its scratch file.
-    void StoreScreen(Integer screen, const Screen& value);
+    // its scratch file. One of many screens written together leaves the waiting for the disk to
+    // SyncScratchFiles().
+    void StoreScreen(Integer screen, const Screen& value, bool oneOfMany = false);
+    void SyncScratchFiles() const;
     // Screen `screen` as changing to it would give it: from its scratch file, else from the level file,
     // else fresh (Screen::fresh), without touching the screen on display. A record that cannot
     // be read stops the reading there; `trouble` gets why.
@@ -332,7 +334,7 @@ private:
     bool scratchPresent(Integer screen) const;
     // Writes `block` as the scratch file of `screen`: over the file this editor wrote for it while that is
     // still as written, else a new one.
-    void writeScratch(Integer screen, const QByteArray& block);
+    void writeScratch(Integer screen, const QByteArray& block, bool deferSync = false);
     QString freeScratchName(Integer screen) const;
     bool scratchFileIsWhole(const QString& scratch, Integer screen) const;
     QString scratchFolder() const;

@@ -137,6 +137,14 @@ void syncFolder(const QByteArray& folder) {
 
 } // namespace
 
+void SyncFileSystem(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::syncfs(fd);
+    ::close(fd);
+}
+
 std::optional<FileIdentity> RegularFileIdentity(const QString& path) {
     struct stat status {};
     if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &status) != 0 ||
@@ -282,7 +290,7 @@ void AtomicFile::commit() {
     if (!m_failure && m_fd < 0)
         fail(EBADF);
     int synced = 0;
-    while (!m_failure && (synced = ::fsync(m_fd)) != 0 && errno == EINTR) {
+    while (!m_failure && !m_deferSync && (synced = ::fsync(m_fd)) != 0 && errno == EINTR) {
     }
     if (!m_failure && synced != 0)
         fail(errno);
@@ -298,7 +306,8 @@ void AtomicFile::commit() {
         throw *m_failure;
     m_temporary.clear();
     m_identity = FileIdentity{quint64(status.st_dev), quint64(status.st_ino)};
-    syncFolder(folderOf(m_target));
+    if (!m_deferSync)
+        syncFolder(folderOf(m_target));
     QIODevice::close();
 }
 

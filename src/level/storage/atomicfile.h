@@ -24,6 +24,10 @@ struct FileIdentity {
 // is missing, a link, a folder or anything else but a regular file.
 std::optional<FileIdentity> RegularFileIdentity(const QString& path);
 
+// Puts every file written to the file system that holds `folder` on the disk (after files committed with
+// AtomicFile::setDeferSync). Its failure harms nothing already done, so it is not reported.
+void SyncFileSystem(const QString& folder);
+
 // What a write does when its target is a symbolic link.
 enum class Links {
     Follow,  // writes beside and over the file the link points to; the link stays a link
@@ -59,6 +63,9 @@ public:
     // Replaces the target with what was written. Throws the first failure; then the target is unchanged
     // and the temporary file is gone.
     void commit();
+    // Commits without waiting for the bytes to reach the disk, for one of many files written together;
+    // SyncFileSystem() then puts them all there at once.
+    void setDeferSync(bool defer) { m_deferSync = defer; }
 
     // Appends `length` bytes of the file open for reading as `source`, from `offset` on: copied by the
     // system where it can (copy_file_range), else read and written. Fails as a write does (false, with
@@ -96,6 +103,7 @@ private:
     qint64 m_written = 0;
     std::optional<Failure> m_failure;
     std::optional<FileIdentity> m_identity;
+    bool m_deferSync = false;
 };
 
 } // namespace tavrin

@@ -186,17 +186,6 @@ std::vector<DirectionChange> WallChanges(const Screen& screen, int tile, bool cl
     return changes;
 }
 
-std::vector<DirectionChange> BlockEdgeChanges(const Screen& screen) {
-    std::vector<DirectionChange> changes;
-    for (int side = 0; side < 4; ++side)
-        for (const int t : BorderTiles(side)) {
-            const Integer now = screen.tile(t).directions[size_t(side)];
-            if (now != 1 && !IsExit(now))
-                changes.push_back({t, side, 1});
-        }
-    return changes;
-}
-
 std::optional<Integer> LinkToward(const Screen& screen, Integer target, int side, bool* changed) {
     *changed = false;
     const Integer own = SideLinkOf(side);
@@ -263,9 +252,10 @@ LevelDocument::LevelEdit ExitEdit(int fromNumber, const Screen& fromScreen, int 
     return edit;
 }
 
-void AddBlockEdges(LevelDocument::LevelEdit& edit, int number, const Screen& screen) {
-    for (const DirectionChange& change : BlockEdgeChanges(screen))
-        edit.directions.push_back({number, change.tile, change.side, change.value});
+void AddBlockEdges(LevelDocument::LevelEdit& edit, int number) {
+    for (int side = 0; side < 4; ++side)
+        for (const int t : BorderTiles(side))
+            edit.directions.push_back({number, t, side, 1, true});
 }
 
 } // namespace tavrin

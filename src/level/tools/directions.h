@@ -64,9 +64,6 @@ struct DirectionChange {
 std::vector<DirectionChange> WallChanges(const Screen& screen, int tile, bool clear, bool blockExits,
                                          int* exitsMet = nullptr);
 
-// Every free outward step on the border of `screen` blocked; exits and blocked steps stay.
-std::vector<DirectionChange> BlockEdgeChanges(const Screen& screen);
-
 // The side link of `screen` to use for an exit to `target` leaving through `side`: the side's own link
 // when it leads there, else any link that does, else the side's own link when no exit of the screen uses
 // it, else the first link no exit uses. `changed` tells whether the link must be set to `target`; none
@@ -81,7 +78,7 @@ std::optional<Integer> LinkToward(const Screen& screen, Integer target, int side
 LevelDocument::LevelEdit ExitEdit(int fromNumber, const Screen& fromScreen, int toNumber,
                                   const Screen& toScreen, const std::vector<int>& tiles, int side);
 
-// Block Screen Edges on screen `number`, which `screen` holds, as one edit.
-void AddBlockEdges(LevelDocument::LevelEdit& edit, int number, const Screen& screen);
+// Block Screen Edges on screen `number`: every outward step on its border blocked, exits left as they are.
+void AddBlockEdges(LevelDocument::LevelEdit& edit, int number);
 
 } // namespace tavrin
