@@ -51,9 +51,14 @@ CheckLevelWindow::CheckLevelWindow(const Module1& level, QWidget* mainWindow)
     Refresh = new QPushButton(tr("Refresh"), this);
     Refresh->setObjectName(QStringLiteral("Refresh"));
     Refresh->setAutoDefault(false);
+    Fix = new QPushButton(this);
+    Fix->setObjectName(QStringLiteral("Fix"));
+    Fix->setAutoDefault(false);
+    Fix->hide();
 
     auto* bottomRow = new QHBoxLayout;
     bottomRow->addWidget(Summary, 1);
+    bottomRow->addWidget(Fix);
     bottomRow->addWidget(Refresh);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ProblemList, 1);
@@ -61,6 +66,11 @@ CheckLevelWindow::CheckLevelWindow(const Module1& level, QWidget* mainWindow)
 
     connect(Refresh, &QPushButton::clicked, this, &CheckLevelWindow::Refresh_Click);
     connect(ProblemList, &QTreeWidget::itemActivated, this, &CheckLevelWindow::ProblemList_Activated);
+    connect(ProblemList, &QTreeWidget::itemSelectionChanged, this, &CheckLevelWindow::showFix);
+    connect(Fix, &QPushButton::clicked, this, [this] {
+        if (const LevelProblem* problem = selectedProblem())
+            emit fixChosen(*problem);
+    });
 
     resize(WindowWidth, WindowHeight);
     PlaceBesideMainWindow(this, mainWindow);
@@ -91,6 +101,7 @@ void CheckLevelWindow::Refresh_Click() {
 
 void CheckLevelWindow::fillList() {
     ProblemList->clear();
+    showFix();
     QList<QTreeWidgetItem*> rows;
     rows.reserve(static_cast<qsizetype>(m_problems.size()));
     for (const LevelProblem& problem : m_problems) {
@@ -118,6 +129,31 @@ QTreeWidgetItem* CheckLevelWindow::makeRow(const LevelProblem& problem) const {
     for (int column : {ScreenColumn, TileColumn, LineColumn})
         row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     return row;
+}
+
+QString CheckLevelWindow::FixFor(const LevelProblem& problem) {
+    if (!problem.screen || !problem.tile || !problem.direction)
+        return QString();
+    if (problem.code == QLatin1String("edge-wrap"))
+        return tr("Block this step");
+    if (problem.code == QLatin1String("exit-no-way-back"))
+        return tr("Add the way back");
+    return QString();
+}
+
+const LevelProblem* CheckLevelWindow::selectedProblem() const {
+    const QList<QTreeWidgetItem*> rows = ProblemList->selectedItems();
+    if (rows.isEmpty())
+        return nullptr;
+    const int index = rows.first()->data(SeverityColumn, ProblemRole).toInt();
+    return index >= 0 && index < int(m_problems.size()) ? &m_problems[size_t(index)] : nullptr;
+}
+
+void CheckLevelWindow::showFix() {
+    const LevelProblem* problem = selectedProblem();
+    const QString fix = problem ? FixFor(*problem) : QString();
+    Fix->setText(fix);
+    Fix->setVisible(!fix.isEmpty());
 }
 
 void CheckLevelWindow::ProblemList_Activated(QTreeWidgetItem* item) {

@@ -30,6 +30,11 @@ public:
     QTreeWidget* ProblemList;
     QLabel* Summary;
     QPushButton* Refresh;
+    // Mends the problem selected, when it is one the editor can mend in one step; its caption says how.
+    QPushButton* Fix;
+
+    // What Fix does for a problem ("Block this step"); empty for a problem it cannot mend.
+    static QString FixFor(const LevelProblem& problem);
 
     // The problems listed, in the order of the rows.
     const std::vector<LevelProblem>& problems() const { return m_problems; }
@@ -43,11 +48,15 @@ public slots:
 
 signals:
     void problemChosen(const tavrin::LevelProblem& problem);
+    void fixChosen(const tavrin::LevelProblem& problem);
 
 private:
     void fillList();
     QTreeWidgetItem* makeRow(const LevelProblem& problem) const;
     void ProblemList_Activated(QTreeWidgetItem* item);
+    // The problem of the row selected; null when none is.
+    const LevelProblem* selectedProblem() const;
+    void showFix();
 
     const Module1& m_level;
     std::vector<LevelProblem> m_problems;

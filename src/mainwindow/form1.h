@@ -381,6 +381,8 @@ public:
     // border whose step is not blocked), with its way back, after asking where it leads.
     void makeExit(int tile, int side, bool wholeEdge);
     void blockScreenEdges(bool everyScreen);
+    // What Check Level's Fix does for a problem it offers to mend, as one step; the list is checked again.
+    void fixProblem(const LevelProblem& problem);
 
 private:
     // While it lives, an edit or undo of many screens shows its progress, and the window takes no input.

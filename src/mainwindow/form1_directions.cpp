@@ -3,6 +3,7 @@
 #include "form1.h"
 
 #include "centring.h"
+#include "checklevel.h"
 #include "controlhelp.h"
 #include "directions.h"
 #include "inputonlyto.h"
@@ -24,6 +25,8 @@
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QToolButton>
+
+#include <limits>
 
 namespace tavrin {
 
@@ -308,7 +311,7 @@ void Form1::makeExit(int tile, int side, bool wholeEdge) {
         buttons << Text(Msg::ExitToScreen).arg(linked);
         targets.push_back(linked);
     }
-    if (newScreen <= 32767) {
+    if (newScreen <= std::numeric_limits<Integer>::max()) {
         buttons << Text(Msg::ExitNewScreen);
         targets.push_back(newScreen);
     }
@@ -366,6 +369,36 @@ void Form1::blockScreenEdges(bool everyScreen) {
     } catch (const Failure& failure) {
         ShowFailure(failure, name);
     }
+}
+
+// --- Mending what Check Level finds ---------------------------------------------------------------------
+
+void Form1::fixProblem(const LevelProblem& problem) {
+    const QString name = CheckLevelWindow::FixFor(problem);
+    if (name.isEmpty())
+        return;
+    const int screen = int(*problem.screen);
+    const int tile = *problem.tile;
+    const int side = *problem.direction;
+    try {
+        LevelDocument::LevelEdit edit;
+        if (problem.code == QLatin1String("edge-wrap")) {
+            edit.directions.push_back({screen, tile, side, 1});
+        } else {
+            const Screen from = m_document.screenValue(screen, name);
+            const Integer link = from.tile(tile).directions[size_t(side)];
+            const int target = IsExit(link) ? int(from.links[size_t(link)]) : -1;
+            if (target < 0)
+                return;
+            edit = WayBackEdit(screen, from, tile, side, target,
+                               target == screen ? from : m_document.screenValue(target, name));
+        }
+        m_document.editLevel(name, edit);
+    } catch (const Failure& failure) {
+        ShowFailure(failure, name);
+    }
+    if (m_checkLevel)
+        m_checkLevel->CheckLevel(name);
 }
 
 } // namespace tavrin

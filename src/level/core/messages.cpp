@@ -347,6 +347,9 @@ constexpr Entry Table[] = {
      QT_TRANSLATE_NOOP("Messages",
                        "Block every free step off the border of all %1 screens? Exits stay. It is one "
                        "step to undo.")},
+    {Msg::ExitLandsNowhere,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The exit from tile %1 lands on no tile of the grid, so it has no way back to add.")},
 };
 
 // Text() finds an entry by its position, so the table must hold every message once, in the order of Msg.

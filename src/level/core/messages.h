@@ -188,6 +188,7 @@ enum class Msg : int {
     ExitHover,
     BlockEdgesTitle,
     BlockEdgesQuestion,
+    ExitLandsNowhere,
 
     Count // not a message: the number of them
 };

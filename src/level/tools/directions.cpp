@@ -207,34 +207,39 @@ std::optional<Integer> LinkToward(const Screen& screen, Integer target, int side
 
 namespace tavrin {
 
+namespace {
+
+// Links `screen` (number `number`) to `target` through a link free for it, leaving `through`; its number.
+Integer LinkFrom(Screen& screen, int number, int target, int through) {
+    bool changed = false;
+    const std::optional<Integer> link = LinkToward(screen, static_cast<Integer>(target), through, &changed);
+    if (!link)
+        throw Failure(ErrInvalidCall, Text(Msg::ExitNoLinkLeft).arg(number).arg(target));
+    screen.links[size_t(*link)] = static_cast<Integer>(target);
+    return *link;
+}
+
+// Sets side `through` of a tile of `screen` (and of its copy, when both ends are one screen).
+TileState SetSide(Screen& screen, Screen* copy, int tile, int through, Integer link, int operand) {
+    TileState state = screen.tile(tile);
+    state.directions[size_t(through)] = link;
+    state.operands[size_t(through)] = FieldValue::number(operand);
+    screen.tile(tile) = state;
+    if (copy)
+        copy->tile(tile) = state;
+    return state;
+}
+
+} // namespace
+
 LevelDocument::LevelEdit ExitEdit(int fromNumber, const Screen& fromScreen, int toNumber,
                                   const Screen& toScreen, const std::vector<int>& tiles, int side) {
-    // Links a screen to another through a link that is free for it; the link's number.
-    const auto linkFrom = [](Screen& screen, int number, int target, int through) {
-        bool changed = false;
-        const std::optional<Integer> link =
-            LinkToward(screen, static_cast<Integer>(target), through, &changed);
-        if (!link)
-            throw Failure(ErrInvalidCall, Text(Msg::ExitNoLinkLeft).arg(number).arg(target));
-        screen.links[size_t(*link)] = static_cast<Integer>(target);
-        return *link;
-    };
-    // Sets side `through` of a tile of `screen` (and of its copy, when both ends are one screen).
-    const auto setSide = [](Screen& screen, Screen* copy, int tile, int through, Integer link, int operand) {
-        TileState state = screen.tile(tile);
-        state.directions[size_t(through)] = link;
-        state.operands[size_t(through)] = FieldValue::number(operand);
-        screen.tile(tile) = state;
-        if (copy)
-            copy->tile(tile) = state;
-        return state;
-    };
     const bool oneScreen = fromNumber == toNumber;
     Screen from = fromScreen;
-    const Integer out = linkFrom(from, fromNumber, toNumber, side);
+    const Integer out = LinkFrom(from, fromNumber, toNumber, side);
     Screen to = oneScreen ? from : toScreen;
     const int back = Opposite(side);
-    const Integer in = linkFrom(to, toNumber, fromNumber, back);
+    const Integer in = LinkFrom(to, toNumber, fromNumber, back);
     if (oneScreen)
         from.links = to.links;
 
@@ -242,13 +247,28 @@ LevelDocument::LevelEdit ExitEdit(int fromNumber, const Screen& fromScreen, int 
     for (const int tile : tiles) {
         const int landing = MirroredTile(tile, side);
         edit.tiles.push_back(
-            {fromNumber, tile, setSide(from, oneScreen ? &to : nullptr, tile, side, out, landing)});
+            {fromNumber, tile, SetSide(from, oneScreen ? &to : nullptr, tile, side, out, landing)});
         edit.tiles.push_back(
-            {toNumber, landing, setSide(to, oneScreen ? &from : nullptr, landing, back, in, tile)});
+            {toNumber, landing, SetSide(to, oneScreen ? &from : nullptr, landing, back, in, tile)});
     }
     edit.links.push_back({fromNumber, from.links});
     if (!oneScreen)
         edit.links.push_back({toNumber, to.links});
+    return edit;
+}
+
+LevelDocument::LevelEdit WayBackEdit(int fromNumber, const Screen& fromScreen, int tile, int side,
+                                     int toNumber, const Screen& toScreen) {
+    const std::optional<Integer> landing = LandingTile(fromScreen.tile(tile).operands[size_t(side)]);
+    if (!landing)
+        throw Failure(ErrInvalidCall,
+                      Text(Msg::ExitLandsNowhere).arg(tile));
+    Screen to = toScreen;
+    const int back = Opposite(side);
+    const Integer link = LinkFrom(to, toNumber, fromNumber, back);
+    LevelDocument::LevelEdit edit;
+    edit.tiles.push_back({toNumber, int(*landing), SetSide(to, nullptr, int(*landing), back, link, tile)});
+    edit.links.push_back({toNumber, to.links});
     return edit;
 }
 

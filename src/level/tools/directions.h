@@ -78,6 +78,13 @@ std::optional<Integer> LinkToward(const Screen& screen, Integer target, int side
 LevelDocument::LevelEdit ExitEdit(int fromNumber, const Screen& fromScreen, int toNumber,
                                   const Screen& toScreen, const std::vector<int>& tiles, int side);
 
+// The way back for the exit through `side` of tile `tile` of screen `fromNumber`: on the tile it lands on
+// in screen `toNumber`, the opposite side leads back onto `tile`, through a link of that screen that leads
+// to `fromNumber` (one is added when none does). Failure ErrInvalidCall (5) when the exit lands on no tile
+// or the screen has no link left for it.
+LevelDocument::LevelEdit WayBackEdit(int fromNumber, const Screen& fromScreen, int tile, int side,
+                                     int toNumber, const Screen& toScreen);
+
 // Block Screen Edges on screen `number`: every outward step on its border blocked, exits left as they are.
 void AddBlockEdges(LevelDocument::LevelEdit& edit, int number);
 
