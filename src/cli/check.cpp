@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
@@ -54,10 +53,15 @@ int Check(QStringList arguments) {
     }
     QTextStream out(stdout);
     if (json) {
-        QJsonArray array;
-        for (const LevelProblem& problem : problems)
-            array.append(toJson(problem));
-        out << QJsonDocument(array).toJson();
+        // The array as QJsonDocument writes it, an object at a time: a whole QJsonArray of a million
+        // problems would take gigabytes.
+        out << "[\n";
+        for (size_t i = 0; i < problems.size(); ++i) {
+            QByteArray object = QJsonDocument(toJson(problems[i])).toJson();
+            object.chop(1);
+            out << "    " << object.replace("\n", "\n    ") << (i + 1 < problems.size() ? ",\n" : "\n");
+        }
+        out << "]\n";
     } else {
         for (const LevelProblem& problem : problems)
             out << problem.toLine(path) << '\n';

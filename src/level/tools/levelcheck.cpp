@@ -21,12 +21,9 @@ constexpr qint64 TrackedScreens = qint64(std::numeric_limits<Integer>::max()) + 
 
 const char* const DirectionNames[4] = {"left", "up", "right", "down"};
 
-// A problem while the check runs: where it stands is a byte offset of the level file until the end, when
-// all offsets are turned into lines in one pass.
-struct Found {
-    LevelProblem problem;
-    qint64 offset = NoOffset;
-};
+// While the check runs, a problem's `line` holds the byte offset of the level file where it stands
+// (NoOffset for none) until the end, when all offsets are turned into lines in one pass.
+using Found = LevelProblem;
 
 // What the check keeps of a tile that has an exit: its four directions and where each exit lands.
 struct ExitTile {
@@ -193,15 +190,14 @@ private:
 
     void add(Severity severity, const QString& code, std::optional<qint64> screen, std::optional<int> tile,
              std::optional<int> direction, qint64 offset, const QString& message) {
-        Found found;
-        found.problem.severity = severity;
-        found.problem.code = code;
-        found.problem.screen = screen;
-        found.problem.tile = tile;
-        found.problem.direction = direction;
-        found.problem.message = message;
-        found.offset = offset;
-        m_found.push_back(std::move(found));
+        Found& found = m_found.emplace_back();
+        found.severity = severity;
+        found.code = code;
+        found.screen = screen;
+        found.tile = tile;
+        found.direction = direction;
+        found.message = message;
+        found.line = offset;
     }
 
     static QString faultText(const Failure& failure, int field, const Record& record) {
@@ -474,31 +470,46 @@ void readLevelFile(FileAccess& files, const QString& path, Checker& checker,
 
 // The problems in file order, with their lines; problems without a line last.
 std::vector<LevelProblem> withLines(FileAccess& files, const QString& path, std::vector<Found> found) {
-    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
-        return (a.offset < 0 ? std::numeric_limits<qint64>::max() : a.offset) <
-               (b.offset < 0 ? std::numeric_limits<qint64>::max() : b.offset);
-    });
+    // The order is sorted as pairs of an offset and an index, and the problems are moved into it once:
+    // a level can have a million. The index keeps problems at one offset in the order they were found.
+    std::vector<std::pair<qint64, quint32>> sorted(found.size());
+    for (size_t i = 0; i < found.size(); ++i)
+        sorted[i] = {found[i].line < 0 ? std::numeric_limits<qint64>::max() : found[i].line, quint32(i)};
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<quint32> order(found.size());
     std::vector<qint64> offsets;
-    for (const Found& f : found)
-        if (f.offset >= 0)
-            offsets.push_back(f.offset);
+    for (size_t at = 0; at < sorted.size(); ++at) {
+        order[at] = sorted[at].second;
+        if (sorted[at].first != std::numeric_limits<qint64>::max())
+            offsets.push_back(sorted[at].first);
+    }
+    sorted = {};
     std::vector<qint64> lines;
     if (!offsets.empty() && !path.isEmpty()) {
         try {
             lines = LinesOfOffsets(files.openRead(path).get(), offsets);
         } catch (const Failure&) {
-            lines.assign(offsets.size(), 0); // the file went while it was checked
+            // the file went while it was checked: no lines
         }
     }
-    std::vector<LevelProblem> problems;
-    problems.reserve(found.size());
-    size_t line = 0;
-    for (Found& f : found) {
-        if (f.offset >= 0 && line < lines.size())
-            f.problem.line = lines[line++];
-        problems.push_back(std::move(f.problem));
+    lines.resize(offsets.size(), 0);
+    for (size_t at = 0; at < order.size(); ++at)
+        found[order[at]].line = at < lines.size() ? lines[at] : 0;
+    // Each cycle of the order in turn: the problem at its start put aside, the others moved up.
+    for (size_t start = 0; start < order.size(); ++start) {
+        if (order[start] == start)
+            continue;
+        LevelProblem first = std::move(found[start]);
+        size_t at = start;
+        for (size_t from = order[at]; from != start; from = order[at]) {
+            found[at] = std::move(found[from]);
+            order[at] = quint32(at);
+            at = from;
+        }
+        found[at] = std::move(first);
+        order[at] = quint32(at);
     }
-    return problems;
+    return found;
 }
 
 } // namespace
@@ -508,21 +519,36 @@ QString LevelProblem::directionName() const {
                                                           : QString();
 }
 
+// Appended piece by piece into one string: a check can print a million lines.
 QString LevelProblem::toLine(const QString& file) const {
-    QString text = file + u':';
-    if (line > 0)
-        text += QString::number(line) + u':';
-    QStringList where;
-    if (screen)
-        where << QStringLiteral("screen %1").arg(*screen);
-    if (tile)
-        where << QStringLiteral("tile %1").arg(*tile);
-    if (direction)
-        where << directionName();
-    if (!where.isEmpty())
-        text += u' ' + where.join(u' ') + u':';
-    return text + (isError() ? QStringLiteral(" error: ") : QStringLiteral(" warning: ")) + message +
-           QStringLiteral(" [") + code + u']';
+    QString text;
+    text.reserve(file.size() + message.size() + code.size() + 64);
+    text += file;
+    text += u':';
+    if (line > 0) {
+        text += QString::number(line);
+        text += u':';
+    }
+    if (screen) {
+        text += QLatin1String(" screen ");
+        text += QString::number(*screen);
+    }
+    if (tile) {
+        text += QLatin1String(" tile ");
+        text += QString::number(*tile);
+    }
+    if (direction) {
+        text += u' ';
+        text += directionName();
+    }
+    if (screen || tile || direction)
+        text += u':';
+    text += isError() ? QLatin1String(" error: ") : QLatin1String(" warning: ");
+    text += message;
+    text += QLatin1String(" [");
+    text += code;
+    text += u']';
+    return text;
 }
 
 std::vector<LevelProblem> CheckLevelFile(FileAccess& files, const QString& path,
