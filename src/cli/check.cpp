@@ -31,6 +31,7 @@ QJsonObject toJson(const LevelProblem& problem) {
 
 int Check(QStringList arguments) {
     const bool json = TakeFlag(arguments, QStringLiteral("--json"));
+    const bool strict = TakeFlag(arguments, QStringLiteral("--strict"));
     QString pics;
     QString error;
     if (!TakeOption(arguments, QStringLiteral("--pics"), &pics, &error))
@@ -67,9 +68,9 @@ int Check(QStringList arguments) {
             out << problem.toLine(path) << '\n';
         out << path << ": " << ProblemSummary(problems) << '\n';
     }
-    const bool errors =
-        std::any_of(problems.begin(), problems.end(), [](const LevelProblem& p) { return p.isError(); });
-    return errors ? ExitProblems : ExitDone;
+    const bool failed = std::any_of(problems.begin(), problems.end(),
+                                    [strict](const LevelProblem& p) { return strict || p.isError(); });
+    return failed ? ExitProblems : ExitDone;
 }
 
 } // namespace tavrin::cli

@@ -14,8 +14,9 @@ const char* const Usage =
     "Commands:\n"
     "  info LEVEL [--json]\n"
     "      the level's properties, screens, pictures and size\n"
-    "  check LEVEL [--json] [--pics DIR]\n"
-    "      every problem of the level, one line each; exit 1 when there are errors\n"
+    "  check LEVEL [--json] [--strict] [--pics DIR]\n"
+    "      every problem of the level, one line each; exit 1 when there are errors (with --strict,\n"
+    "      warnings too)\n"
     "  render LEVEL -o OUT.png [--screen N | --world] [--scale K] [--marker] [--pics DIR]\n"
     "      a screen (screen 0 unless given), or the map of the whole level, as a PNG image\n"
     "  export LEVEL -o OUT.json\n"
@@ -27,7 +28,8 @@ const char* const Usage =
     "  --help       this text\n"
     "  --version    the program's version\n"
     "\n"
-    "Exit status: 0 done, 1 check found errors, 2 the command could not be carried out.\n";
+    "Exit status: 0 done, 1 check found errors (with --strict, any problem), 2 the command could\n"
+    "not be carried out.\n";
 } // namespace
 
 int UsageError(const QString& what) {

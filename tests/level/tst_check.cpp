@@ -215,6 +215,9 @@ void TestCheck::rules() {
     found.sort();
     expected.sort();
     QCOMPARE(found, expected);
+    // --strict fails on warnings too.
+    QCOMPARE(RunTool({"check", m_f.path("level.txt"), "--strict", "--pics", m_f.path("Pics")}).code,
+             expected.isEmpty() ? 0 : 1);
 }
 
 void TestCheck::lineAndText() {
