@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
@@ -32,6 +31,7 @@ QJsonObject toJson(const LevelProblem& problem) {
 
 int Check(QStringList arguments) {
     const bool json = TakeFlag(arguments, QStringLiteral("--json"));
+    const bool strict = TakeFlag(arguments, QStringLiteral("--strict"));
     QString pics;
     QString error;
     if (!TakeOption(arguments, QStringLiteral("--pics"), &pics, &error))
@@ -54,18 +54,23 @@ int Check(QStringList arguments) {
     }
     QTextStream out(stdout);
     if (json) {
-        QJsonArray array;
-        for (const LevelProblem& problem : problems)
-            array.append(toJson(problem));
-        out << QJsonDocument(array).toJson();
+        // The array as QJsonDocument writes it, an object at a time: a whole QJsonArray of a million
+        // problems would take gigabytes.
+        out << "[\n";
+        for (size_t i = 0; i < problems.size(); ++i) {
+            QByteArray object = QJsonDocument(toJson(problems[i])).toJson();
+            object.chop(1);
+            out << "    " << object.replace("\n", "\n    ") << (i + 1 < problems.size() ? ",\n" : "\n");
+        }
+        out << "]\n";
     } else {
         for (const LevelProblem& problem : problems)
             out << problem.toLine(path) << '\n';
         out << path << ": " << ProblemSummary(problems) << '\n';
     }
-    const bool errors =
-        std::any_of(problems.begin(), problems.end(), [](const LevelProblem& p) { return p.isError(); });
-    return errors ? ExitProblems : ExitDone;
+    const bool failed = std::any_of(problems.begin(), problems.end(),
+                                    [strict](const LevelProblem& p) { return strict || p.isError(); });
+    return failed ? ExitProblems : ExitDone;
 }
 
 } // namespace tavrin::cli

@@ -3,7 +3,10 @@
 #include "messages.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
+#include <algorithm>
+#include <memory>
 
 namespace tavrin::cli {
 
@@ -14,10 +17,13 @@ const char* const Usage =
     "Commands:\n"
     "  info LEVEL [--json]\n"
     "      the level's properties, screens, pictures and size\n"
-    "  check LEVEL [--json] [--pics DIR]\n"
-    "      every problem of the level, one line each; exit 1 when there are errors\n"
-    "  render LEVEL -o OUT.png [--screen N | --world] [--scale K] [--marker] [--pics DIR]\n"
-    "      a screen (screen 0 unless given), or the map of the whole level, as a PNG image\n"
+    "  check LEVEL [--json] [--strict] [--pics DIR]\n"
+    "      every problem of the level, one line each; exit 1 when there are errors (with --strict,\n"
+    "      warnings too)\n"
+    "  render LEVEL -o OUT.png [--screen N | --world] [--scale K] [--marker] [--directions]\n"
+    "         [--pics DIR]\n"
+    "      a screen (screen 0 unless given), or the map of the whole level, as a PNG image;\n"
+    "      --directions marks the blocked steps and the exits of every tile\n"
     "  export LEVEL -o OUT.json\n"
     "      the whole level as JSON\n"
     "  import IN.json -o LEVEL\n"
@@ -27,7 +33,8 @@ const char* const Usage =
     "  --help       this text\n"
     "  --version    the program's version\n"
     "\n"
-    "Exit status: 0 done, 1 check found errors, 2 the command could not be carried out.\n";
+    "Exit status: 0 done, 1 check found errors (with --strict, any problem), 2 the command could\n"
+    "not be carried out.\n";
 } // namespace
 
 int UsageError(const QString& what) {
@@ -92,9 +99,16 @@ QString CheckRest(const QStringList& arguments, const QString& command, int file
 
 int main(int argc, char* argv[]) {
     using namespace tavrin::cli;
-    QCoreApplication app(argc, argv);
+    // The screen numbers render --directions writes beside its arrows take fonts, which only a GUI
+    // application has: that command runs as one, on the offscreen platform, which needs no display.
+    const bool fonts = std::any_of(
+        argv + 1, argv + argc, [](const char* argument) { return qstrcmp(argument, "--directions") == 0; });
+    if (fonts)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app = fonts ? std::make_unique<QGuiApplication>(argc, argv)
+                                                        : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
-    QStringList arguments = app.arguments().mid(1);
+    QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.contains(QLatin1String("--help"))) {
         QTextStream(stdout) << Usage;
         return ExitDone;

@@ -21,6 +21,7 @@ int Render(QStringList arguments) {
     RenderRequest request;
     request.world = TakeFlag(arguments, QStringLiteral("--world"));
     request.marker = TakeFlag(arguments, QStringLiteral("--marker"));
+    request.directions = TakeFlag(arguments, QStringLiteral("--directions"));
     if (const QString rest = CheckRest(arguments, QStringLiteral("render"), 1); !rest.isEmpty())
         return UsageError(rest);
     if (out.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "centring.h"
 
+#include "directions.h"
 #include "failure.h"
 #include "fileaccess.h"
 #include "leveldocument.h"
@@ -37,8 +38,11 @@ constexpr int StepX = ScreenImageWidth + WorldGap;
 constexpr int StepY = ScreenImageHeight + WorldGap;
 constexpr qint64 ThumbnailCacheBytes = qint64(64) << 20;
 // The widths of the thumbnails kept: the smallest one at least as wide as the cell on the view.
-constexpr int ThumbnailWidths[] = {120, 240, ScreenImageWidth};
-constexpr int ThumbnailLevels = 3;
+constexpr int ThumbnailWidths[] = {120, 160, 240, ScreenImageWidth};
+constexpr int ThumbnailLevels = 4;
+// Thumbnails wider than this, which show tiles of more than 8 pixels, have the tiles' walls and exits drawn
+// over them.
+constexpr int DirectionsWidth = 160;
 // How long one paint may spend drawing thumbnails; the rest follow in the next paint.
 constexpr int PaintBudgetMs = 60;
 // Side links: read for this long before the window shows, then a slice at a time, the map laid out again
@@ -166,6 +170,14 @@ void WorldMap::lastScreenChanged() {
     const int screens = std::max(int(m_level.LevelLastScreen), 0) + 1;
     if (screens == count())
         return;
+    // Exits are drawn as leading to a screen of the level or not: the thumbnails that show them go.
+    const auto showsDirections = [](qint64 key) {
+        return ThumbnailWidths[key % ThumbnailLevels] > DirectionsWidth;
+    };
+    for (const qint64 key : m_thumbnails.keys())
+        if (showsDirections(key))
+            m_thumbnails.remove(key);
+    m_drawing.removeIf([&](const auto& drawing) { return showsDirections(drawing.key()); });
     m_links.resize(size_t(screens), NoLinks());
     m_linksKnown.resize(size_t(screens), false);
     m_exits.resize(size_t(screens));
@@ -278,9 +290,14 @@ const QImage* WorldMap::thumbnail(int screen, int level, bool mayDraw) {
     ++m_renders;
     ScreenPainter* painter = m_drawingPainter.get();
     const int width = ThumbnailWidths[level];
-    m_drawingThread.start([this, painter, read, width, key, stamp] {
-        const QImage image = painter->paint(read).scaled(width, width * ScreenImageHeight / ScreenImageWidth,
-                                                         Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const Integer lastScreen = m_level.LevelLastScreen;
+    m_drawingThread.start([this, painter, read, width, lastScreen, key, stamp] {
+        QImage image = painter->paint(read).scaled(width, width * ScreenImageHeight / ScreenImageWidth,
+                                                   Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (width > DirectionsWidth) {
+            QPainter canvas(&image);
+            DrawDirections(canvas, image.rect(), read, lastScreen);
+        }
         QMetaObject::invokeMethod(
             this,
             [this, image, key, stamp] {

@@ -37,8 +37,9 @@ struct WorldArrow {
 
 // The map of the level, drawn as the World Overview shows it: each screen a thumbnail of its tiles in its
 // place of LayOutWorld, the exits as arrows. Thumbnails, numbers and arrows are drawn once a screen is
-// DetailWidth pixels wide or more; only the screens in view are read and drawn, each thumbnail kept in a
-// bounded cache until its screen changes. The wheel zooms, a drag pans, a click chooses a screen.
+// DetailWidth pixels wide or more, and the tiles' walls and exits (DrawDirections) once a tile is more
+// than 8; only the screens in view are read and drawn, each thumbnail kept in a bounded cache until its
+// screen changes. The wheel zooms, a drag pans, a click chooses a screen.
 class WorldMap : public QWidget {
     Q_OBJECT
 public:
@@ -74,6 +75,8 @@ public:
     int thumbnailRenders() const { return m_renders; }
     // How many thumbnails are drawn and kept.
     int thumbnailsKept() const { return int(m_thumbnails.count()); }
+    // True while thumbnails asked for are still being drawn.
+    bool drawingThumbnails() const { return !m_drawing.isEmpty(); }
     // Where the walk marker is drawn: on its tile of the screen on display; empty when it is not drawn.
     QRectF markerInView() const;
     // The text of the tooltip over `screen`.

@@ -112,6 +112,38 @@ private slots:
         QCOMPARE(map().thumbnailRenders(), drawn + 8);
     }
 
+    // A thumbnail shows its tiles' walls and exits once a tile is more than 8 pixels wide on the view, and
+    // follows an edit of a tile's directions.
+    void directionsOnLargeThumbnails_data() {
+        QTest::addColumn<double>("width");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("tiles of 7.5 pixels") << 150.0 << false;
+        QTest::newRow("tiles of 8.5 pixels") << 170.0 << true;
+        QTest::newRow("tiles of 24 pixels") << 480.0 << true;
+    }
+    void directionsOnLargeThumbnails() {
+        QFETCH(double, width);
+        QFETCH(bool, shown);
+        openOnTemplate();
+        map().centreOn(0, width);
+        const auto drawn = [this] {
+            map().grab();
+            return QTest::qWaitFor([this] { return !map().drawingThumbnails(); }) ? map().grab().toImage()
+                                                                                  : QImage();
+        };
+        const QRectF cell = map().cellInView(0);
+        const QRect tile =
+            QRectF(cell.topLeft() + QPointF(3, 1) * (width / 20), QSizeF(width, width) / 20).toAlignedRect();
+        const QImage before = drawn().copy(tile);
+        TileState walled = m_f->document->tile(24);
+        walled.directions = {1, 1, 1, 1};
+        QVERIFY(walled != m_f->document->tile(24));
+        m_f->document->editTile(24, walled);
+        const QImage after = drawn().copy(tile);
+        QVERIFY(!before.isNull() && !after.isNull());
+        QCOMPARE(before != after, shown);
+    }
+
     // The marker stands on its tile of the screen on display, and follows a step of the walk.
     void markerFollowsTheWalk() {
         openOnTemplate();

@@ -1,4 +1,5 @@
 // tavrin-level check on levels built to break one rule each, and the check of a level being edited.
+#include "directions.h"
 #include "levelcheck.h"
 #include "levelfixture.h"
 #include "leveltool.h"
@@ -13,16 +14,23 @@ using namespace tavrin;
 
 namespace {
 
-constexpr int Left = 0, Right = 2;
+constexpr int Left = 0, Up = 1, Right = 2;
 
-// A level of screens 0..last, each fresh unless changed, written as the editor writes it.
+// A level of screens 0..last, each fresh with its border walled unless changed, written as the editor
+// writes it.
 struct LevelText {
     std::map<int, Screen> screens;
     QByteArray properties = "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1,%LAST%,0,0,0,0\r\n";
     QByteArray extra; // records after the screens
     int last = 1;
 
-    Screen& screen(int n) { return screens.try_emplace(n, Screen::fresh()).first->second; }
+    Screen& screen(int n) {
+        const auto [place, added] = screens.try_emplace(n, Screen::fresh());
+        if (added)
+            for (const DirectionChange& wall : BlockEdgeChanges(place->second))
+                place->second.tile(wall.tile).directions[size_t(wall.side)] = wall.value;
+        return place->second;
+    }
     // An exit from tile `tile` of screen `from` in direction `d` through link `k`, landing on `landing`.
     void exit(int from, int tile, int d, int k, int to, FieldValue landing) {
         Screen& s = screen(from);
@@ -103,8 +111,8 @@ void TestCheck::rules_data() {
         row(name, level, {"landing-out-of-range 0 20 right"}, 1);
     }
     level = LevelText::ring();
-    level.screen(0).tile(20).operands[Right] = FieldValue::text("300.4");
-    row("landing on 300.4, which rounds to a tile", level, {}, 0);
+    level.screen(0).tile(20).operands[Right] = FieldValue::text("1.4");
+    row("landing on 1.4, which rounds to tile 1", level, {}, 0);
     level = LevelText::ring();
     level.properties = "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",301,%LAST%,0,0,0,0\r\n";
     row("a start tile off the grid", level, {"start-tile-out-of-range"}, 1);
@@ -130,10 +138,39 @@ void TestCheck::rules_data() {
     level = LevelText::ring();
     level.screen(0).tile(1).directions = {1, 1, 1, 1};
     level.screen(1).tile(1).operands[Left] = FieldValue::number(1);
-    row("an exit landing on a tile blocked all round", level, {"landing-blocked 1 1 left"}, 0);
+    row("an exit landing on a tile blocked all round", level,
+        {"landing-blocked 1 1 left", "exit-no-way-back 0 20 right"}, 0);
     level = LevelText::ring();
     level.screen(1).tile(1).directions[Left] = 0;
-    row("a one-way link", level, {"one-way-link 0 20 right"}, 0);
+    row("a one-way link", level, {"one-way-link 0 20 right", "exit-no-way-back 0 20 right"}, 0);
+    level = LevelText::ring();
+    level.screen(1).tile(1).operands[Left] = FieldValue::number(40);
+    row("exits that miss each other's tiles", level,
+        {"exit-no-way-back 0 20 right", "exit-no-way-back 1 1 left"}, 0);
+    level = LevelText::ring();
+    level.screen(1).tile(1).directions[Left] = 1;
+    level.exit(1, 1, Up, 6, 0, FieldValue::number(20));
+    row("the way back through another side and link", level, {}, 0);
+    level = LevelText::ring();
+    level.screen(1).tile(1).directions[Left] = 1;
+    level.screen(1).links[4] = 4;
+    row("no link of screen 1 leads back", level, {"one-way-link 0 20 right"}, 0);
+    level = LevelText::ring();
+    level.screen(1).tile(41).directions[Left] = 0;
+    level.screen(0).tile(40).directions[Right] = 10; // neither a wall nor an exit
+    row("free steps off the left and right borders", level, {"edge-wrap 1 41 left", "edge-wrap 0 40 right"},
+        0);
+    level = LevelText::ring();
+    level.screen(0).tile(1).directions[Left] = 0;
+    level.screen(0).tile(300).directions[Right] = 0;
+    row("free steps off the grid at its corners", level, {}, 0);
+    level = LevelText::ring();
+    level.properties.replace("%LAST%", "2");
+    QStringList blank{"unreachable-screen 2"};
+    for (int first = 21; first < 300; first += 20)
+        blank << QStringLiteral("edge-wrap 2 %1 left").arg(first)
+              << QStringLiteral("edge-wrap 2 %1 right").arg(first - 1);
+    row("a screen without records, free all round", level, blank, 0);
     level = LevelText::ring();
     level.last = 2;
     row("a screen no exit reaches", level, {"unreachable-screen 2"}, 0);
@@ -178,6 +215,9 @@ void TestCheck::rules() {
     found.sort();
     expected.sort();
     QCOMPARE(found, expected);
+    // --strict fails on warnings too.
+    QCOMPARE(RunTool({"check", m_f.path("level.txt"), "--strict", "--pics", m_f.path("Pics")}).code,
+             expected.isEmpty() ? 0 : 1);
 }
 
 void TestCheck::lineAndText() {
@@ -214,8 +254,9 @@ void TestCheck::editedLevel() {
     for (const LevelProblem& p : CheckEditedLevel(*m_f.module, {}))
         found << Brief(p);
     found.sort();
-    QCOMPARE(found, (QStringList{"link-out-of-range 2 3 left", "one-way-link 1 1 left",
-                                 "unreachable-screen 1", "unreachable-screen 2"}));
+    QCOMPARE(found,
+             (QStringList{"edge-wrap 0 20 right", "exit-no-way-back 1 1 left", "link-out-of-range 2 3 left",
+                          "one-way-link 1 1 left", "unreachable-screen 1", "unreachable-screen 2"}));
 }
 
 QTEST_GUILESS_MAIN(TestCheck)

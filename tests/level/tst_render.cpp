@@ -202,6 +202,45 @@ private slots:
         QVERIFY(!QFile::exists(m_f.path("no")));
     }
 
+    // The marks of --directions stay inside the tiles whose steps are blocked or exits; a tile whose four
+    // sides are free (0, or a value that is neither a wall nor an exit) is drawn as without them.
+    void directionsMarkOnlyTheirTiles_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("scale");
+        QTest::newRow("one screen") << QStringList{} << 1;
+        QTest::newRow("the map, twice as large") << QStringList{"--world", "--scale", "2"} << 2;
+    }
+    void directionsMarkOnlyTheirTiles() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, scale);
+        Screen screen = Screen::fresh();
+        screen.links[2] = 0;
+        screen.tile(1).directions = {1, 0, 0, 0};
+        screen.tile(45).directions = {0, 1, 0, 0};
+        screen.tile(46).directions = {0, 0, 4, 0}; // link 4 leads to screen 4, outside the level
+        screen.tile(100).directions = {0, 0, 0, 2};
+        screen.tile(300).directions = {1, 1, 1, 1};
+        screen.tile(150).directions = {-1, 10, 0, 0};
+        setTile(screen, 151, Rgb(0, 0, 128), text("\\grass.bmp"));
+        m_f.writeFile("directions.txt", levelBytes({screen}, 1, 0));
+        QImage images[2];
+        for (const bool directions : {false, true}) {
+            const QStringList flag = directions ? QStringList{"--directions"} : QStringList{};
+            QCOMPARE(render(QStringList{"directions.txt", "-o", m_f.path("out.png")} + arguments + flag).code,
+                     0);
+            images[directions] = QImage(m_f.path("out.png")).convertToFormat(QImage::Format_RGB32);
+        }
+        QCOMPARE(images[0].size(), QSize(ScreenImageWidth, ScreenImageHeight) * scale);
+        QStringList differ;
+        for (int t = FirstGridTile; t <= LastGridTile; ++t) {
+            const QRect cell = QRect((t - 1) % GridColumns, (t - 1) / GridColumns, 1, 1);
+            const QRect pixels(cell.topLeft() * RenderTileSize * scale, cell.size() * RenderTileSize * scale);
+            if (images[0].copy(pixels) != images[1].copy(pixels))
+                differ << QString::number(t);
+        }
+        QCOMPARE(differ, (QStringList{"1", "45", "46", "100", "300"}));
+    }
+
     void damagedScreenIsDrawnAsFarAsRead() {
         const Run run = render({"level.txt", "--screen", "1", "-o", m_f.path("out.png")});
         QCOMPARE(run.code, 0);

@@ -1,5 +1,6 @@
 #include "levelcheck.h"
 
+#include "directions.h"
 #include "recordstream.h"
 
 #include <QDir>
@@ -18,15 +19,17 @@ using Severity = LevelProblem::Severity;
 constexpr qint64 NoOffset = -1;
 constexpr int TilesPerScreen = LastGridTile + 1; // tile 0 has a slot too: a record may name it
 constexpr qint64 TrackedScreens = qint64(std::numeric_limits<Integer>::max()) + 1;
+// The tiles of the left and right borders, two a row: what each one's outward step does is kept.
+constexpr int EdgeSlots = 2 * GridRows;
+// An edge slot whose step is blocked or an exit; any other value is a free step, and where its tile's
+// record stands.
+constexpr qint64 EdgeShut = -2;
 
 const char* const DirectionNames[4] = {"left", "up", "right", "down"};
 
-// A problem while the check runs: where it stands is a byte offset of the level file until the end, when
-// all offsets are turned into lines in one pass.
-struct Found {
-    LevelProblem problem;
-    qint64 offset = NoOffset;
-};
+// While the check runs, a problem's `line` holds the byte offset of the level file where it stands
+// (NoOffset for none) until the end, when all offsets are turned into lines in one pass.
+using Found = LevelProblem;
 
 // What the check keeps of a tile that has an exit: its four directions and where each exit lands.
 struct ExitTile {
@@ -98,6 +101,7 @@ public:
         if (qint64(m_screens.size()) <= screen) {
             m_screens.resize(size_t(screen) + 1);
             m_tileFlags.resize((size_t(screen) + 1) * TilesPerScreen, 0);
+            m_edges.resize((size_t(screen) + 1) * EdgeSlots, NoOffset);
         }
         ScreenState& state = m_screens[size_t(screen)];
         if (!state.hasRecords) {
@@ -137,6 +141,11 @@ public:
         if (flags & HasExit)
             m_exits.erase(key);
         flags = Seen | (blocked ? Blocked : 0) | (exits ? HasExit : 0);
+        if (const std::optional<int> slot = edgeSlot(int(index))) {
+            const Integer step = directions[size_t(edgeSide(*slot))];
+            m_edges[size_t(screen) * EdgeSlots + size_t(*slot)] =
+                step == 1 || IsExit(step) ? EdgeShut : offset;
+        }
         if (exits) {
             ExitTile& exit = m_exits[key];
             exit.offset = offset;
@@ -191,17 +200,26 @@ public:
 private:
     enum : quint8 { Seen = 1, Blocked = 2, HasExit = 4 };
 
+    // The edge slot of a tile of the left or right border: its row, twice, and 1 more on the right.
+    static std::optional<int> edgeSlot(int tile) {
+        const int column = (tile - 1) % GridColumns;
+        if (column != 0 && column != GridColumns - 1)
+            return std::nullopt;
+        return (tile - 1) / GridColumns * 2 + (column ? 1 : 0);
+    }
+    static int edgeSide(int slot) { return slot % 2 ? SideRight : SideLeft; }
+    static int edgeTile(int slot) { return slot / 2 * GridColumns + (slot % 2 ? GridColumns : 1); }
+
     void add(Severity severity, const QString& code, std::optional<qint64> screen, std::optional<int> tile,
              std::optional<int> direction, qint64 offset, const QString& message) {
-        Found found;
-        found.problem.severity = severity;
-        found.problem.code = code;
-        found.problem.screen = screen;
-        found.problem.tile = tile;
-        found.problem.direction = direction;
-        found.problem.message = message;
-        found.offset = offset;
-        m_found.push_back(std::move(found));
+        Found& found = m_found.emplace_back();
+        found.severity = severity;
+        found.code = code;
+        found.screen = screen;
+        found.tile = tile;
+        found.direction = direction;
+        found.message = message;
+        found.line = offset;
     }
 
     static QString faultText(const Failure& failure, int field, const Record& record) {
@@ -227,7 +245,11 @@ private:
         const ScreenState* state = stateOf(screen);
         return state && (m_tileFlags[size_t(screen) * TilesPerScreen + size_t(tile)] & Blocked);
     }
+    // Whether an exit of tile `tile` of screen `from` leads to screen `to` onto tile `landing`; an exit
+    // toward `to` whose landing is no tile counts, as it is reported already.
+    bool exitBack(qint64 from, Integer tile, qint64 to, int landing) const;
     void checkExits(qint64 last);
+    void checkEdges(qint64 last);
     void checkPictures();
 
     const LevelCheckSettings& m_settings;
@@ -237,6 +259,7 @@ private:
     bool m_propertiesBroken = false; // the last "LevelProp" record could not be read
     std::vector<ScreenState> m_screens;
     std::vector<quint8> m_tileFlags;
+    std::vector<qint64> m_edges; // EdgeSlots a screen
     std::unordered_map<qint64, ExitTile> m_exits;
     std::map<qint64, qint64> m_otherScreens; // screens outside 0..32767: where their first record is
     QHash<QString, PictureUse> m_pictures;
@@ -283,6 +306,7 @@ std::vector<Found> Checker::finish() {
                 .arg(screen)
                 .arg(screens));
     checkPictures();
+    checkEdges(last); // last: it makes room for the problems it adds, which may be a million
     return std::move(m_found);
 }
 
@@ -325,12 +349,25 @@ void Checker::checkExits(qint64 last) {
                 continue;
             }
             joints.emplace(std::make_pair(screen, to), Joint{exit->offset, tile, d});
-            if (landing && blockedAllRound(to, *landing))
+            if (!landing)
+                continue;
+            const SideLinks back = linksOf(to);
+            if (blockedAllRound(to, *landing))
                 add(Severity::Warning, QStringLiteral("landing-blocked"), screen, tile, d, exit->offset,
                     QStringLiteral("the exit lands on tile %1 of screen %2, which is blocked in all four "
                                    "directions")
                         .arg(*landing)
                         .arg(to));
+            else if (std::find(back.begin() + 2, back.end(), screen) != back.end() &&
+                     !exitBack(to, *landing, screen, tile))
+                add(Severity::Warning, QStringLiteral("exit-no-way-back"), screen, tile, d, exit->offset,
+                    QStringLiteral(
+                        "the exit lands on tile %1 of screen %2, and no exit of that tile leads back "
+                        "to tile %3 of screen %4")
+                        .arg(*landing)
+                        .arg(to)
+                        .arg(tile)
+                        .arg(screen));
         }
     }
     for (const auto& [pair, joint] : joints)
@@ -362,6 +399,57 @@ void Checker::checkExits(qint64 last) {
                 state ? state->firstOffset : NoOffset,
                 QStringLiteral("no exit leads to screen %1 from screen 0").arg(screen));
         }
+}
+
+bool Checker::exitBack(qint64 from, Integer tile, qint64 to, int landing) const {
+    const auto exit = m_exits.find(from * TilesPerScreen + tile);
+    if (exit == m_exits.end())
+        return false;
+    const SideLinks links = linksOf(from);
+    for (size_t d = 0; d < 4; ++d) {
+        const Integer k = exit->second.directions[d];
+        const std::optional<Integer> back = exit->second.landing[d];
+        if (IsExit(k) && links[size_t(k)] == to && (!back || *back == landing))
+            return true;
+    }
+    return false;
+}
+
+// The walk steps by tile numbers: a free step off the left or right border comes out on the other border,
+// a row up or down. A tile without a record is taken as free all round, as every tile of a blank screen
+// is, so that a screen without records has all 28 such steps.
+void Checker::checkEdges(qint64 last) {
+    // The messages depend on the tile alone: made once, and shared by every screen's problems.
+    std::array<QString, EdgeSlots> messages;
+    for (int slot = 0; slot < EdgeSlots; ++slot) {
+        const int tile = edgeTile(slot);
+        messages[size_t(slot)] =
+            edgeSide(slot) == SideRight
+                ? QStringLiteral("the step right from tile %1 is free, and the walk takes it to tile %2 at "
+                                 "the start of the next row")
+                      .arg(tile)
+                      .arg(tile + 1)
+                : QStringLiteral("the step left from tile %1 is free, and the walk takes it to tile %2 at "
+                                 "the end of the row above")
+                      .arg(tile)
+                      .arg(tile - 1);
+    }
+    // Tile 1 to the left and tile 300 to the right step off the grid altogether.
+    const auto offsetOf = [&](qint64 screen, int slot) {
+        return screen < qint64(m_screens.size()) ? m_edges[size_t(screen) * EdgeSlots + size_t(slot)]
+                                                 : NoOffset;
+    };
+    size_t count = 0;
+    for (qint64 screen = 0; screen <= last; ++screen)
+        for (int slot = 1; slot < EdgeSlots - 1; ++slot)
+            count += offsetOf(screen, slot) != EdgeShut;
+    m_found.reserve(m_found.size() + count);
+    const QString code = QStringLiteral("edge-wrap");
+    for (qint64 screen = 0; screen <= last; ++screen)
+        for (int slot = 1; slot < EdgeSlots - 1; ++slot)
+            if (const qint64 offset = offsetOf(screen, slot); offset != EdgeShut)
+                add(Severity::Warning, code, screen, edgeTile(slot), edgeSide(slot), offset,
+                    messages[size_t(slot)]);
 }
 
 void Checker::checkPictures() {
@@ -474,31 +562,46 @@ void readLevelFile(FileAccess& files, const QString& path, Checker& checker,
 
 // The problems in file order, with their lines; problems without a line last.
 std::vector<LevelProblem> withLines(FileAccess& files, const QString& path, std::vector<Found> found) {
-    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
-        return (a.offset < 0 ? std::numeric_limits<qint64>::max() : a.offset) <
-               (b.offset < 0 ? std::numeric_limits<qint64>::max() : b.offset);
-    });
+    // The order is sorted as pairs of an offset and an index, and the problems are moved into it once:
+    // a level can have a million. The index keeps problems at one offset in the order they were found.
+    std::vector<std::pair<qint64, quint32>> sorted(found.size());
+    for (size_t i = 0; i < found.size(); ++i)
+        sorted[i] = {found[i].line < 0 ? std::numeric_limits<qint64>::max() : found[i].line, quint32(i)};
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<quint32> order(found.size());
     std::vector<qint64> offsets;
-    for (const Found& f : found)
-        if (f.offset >= 0)
-            offsets.push_back(f.offset);
+    for (size_t at = 0; at < sorted.size(); ++at) {
+        order[at] = sorted[at].second;
+        if (sorted[at].first != std::numeric_limits<qint64>::max())
+            offsets.push_back(sorted[at].first);
+    }
+    sorted = {};
     std::vector<qint64> lines;
     if (!offsets.empty() && !path.isEmpty()) {
         try {
             lines = LinesOfOffsets(files.openRead(path).get(), offsets);
         } catch (const Failure&) {
-            lines.assign(offsets.size(), 0); // the file went while it was checked
+            // the file went while it was checked: no lines
         }
     }
-    std::vector<LevelProblem> problems;
-    problems.reserve(found.size());
-    size_t line = 0;
-    for (Found& f : found) {
-        if (f.offset >= 0 && line < lines.size())
-            f.problem.line = lines[line++];
-        problems.push_back(std::move(f.problem));
+    lines.resize(offsets.size(), 0);
+    for (size_t at = 0; at < order.size(); ++at)
+        found[order[at]].line = at < lines.size() ? lines[at] : 0;
+    // Each cycle of the order in turn: the problem at its start put aside, the others moved up.
+    for (size_t start = 0; start < order.size(); ++start) {
+        if (order[start] == start)
+            continue;
+        LevelProblem first = std::move(found[start]);
+        size_t at = start;
+        for (size_t from = order[at]; from != start; from = order[at]) {
+            found[at] = std::move(found[from]);
+            order[at] = quint32(at);
+            at = from;
+        }
+        found[at] = std::move(first);
+        order[at] = quint32(at);
     }
-    return problems;
+    return found;
 }
 
 } // namespace
@@ -508,21 +611,36 @@ QString LevelProblem::directionName() const {
                                                           : QString();
 }
 
+// Appended piece by piece into one string: a check can print a million lines.
 QString LevelProblem::toLine(const QString& file) const {
-    QString text = file + u':';
-    if (line > 0)
-        text += QString::number(line) + u':';
-    QStringList where;
-    if (screen)
-        where << QStringLiteral("screen %1").arg(*screen);
-    if (tile)
-        where << QStringLiteral("tile %1").arg(*tile);
-    if (direction)
-        where << directionName();
-    if (!where.isEmpty())
-        text += u' ' + where.join(u' ') + u':';
-    return text + (isError() ? QStringLiteral(" error: ") : QStringLiteral(" warning: ")) + message +
-           QStringLiteral(" [") + code + u']';
+    QString text;
+    text.reserve(file.size() + message.size() + code.size() + 64);
+    text += file;
+    text += u':';
+    if (line > 0) {
+        text += QString::number(line);
+        text += u':';
+    }
+    if (screen) {
+        text += QLatin1String(" screen ");
+        text += QString::number(*screen);
+    }
+    if (tile) {
+        text += QLatin1String(" tile ");
+        text += QString::number(*tile);
+    }
+    if (direction) {
+        text += u' ';
+        text += directionName();
+    }
+    if (screen || tile || direction)
+        text += u':';
+    text += isError() ? QLatin1String(" error: ") : QLatin1String(" warning: ");
+    text += message;
+    text += QLatin1String(" [");
+    text += code;
+    text += u']';
+    return text;
 }
 
 std::vector<LevelProblem> CheckLevelFile(FileAccess& files, const QString& path,

@@ -1,6 +1,7 @@
 #include "levelrender.h"
 
 #include "colour.h"
+#include "directions.h"
 #include "messages.h"
 #include "module1.h"
 #include "worldlayout.h"
@@ -123,15 +124,22 @@ QImage RenderLevel(const RenderRequest& request, QStringList* warnings) {
     ScreenPainter painter(request.picturesFolders);
     const int marker = request.marker ? level.LevelStartTile : 0;
     const int scale = request.scale;
-    if (!request.world)
-        return ScaledUp(painter.paint(read(request.screen), request.screen == 0 ? marker : 0), scale);
+    if (!request.world) {
+        const Screen screen = read(request.screen);
+        QImage image = ScaledUp(painter.paint(screen, request.screen == 0 ? marker : 0), scale);
+        if (request.directions) {
+            QPainter canvas(&image);
+            DrawDirections(canvas, image.rect(), screen, level.LevelLastScreen);
+        }
+        return image;
+    }
 
     const int count = std::max(int(level.LevelLastScreen), 0) + 1;
-    return RenderWorld(count, read, painter, marker, scale);
+    return RenderWorld(count, read, painter, marker, scale, request.directions);
 }
 
 QImage RenderWorld(int count, const std::function<Screen(int)>& read, ScreenPainter& painter, int marker,
-                   int scale) {
+                   int scale, bool directions) {
     const qint64 screenPixels = qint64(ScreenImageWidth) * ScreenImageHeight * scale * scale;
     if (count * screenPixels > MaxRenderPixels)
         throw tooLarge(count * screenPixels, scale);
@@ -154,8 +162,11 @@ QImage RenderWorld(int count, const std::function<Screen(int)>& read, ScreenPain
     QPainter canvas(&world);
     for (int n = 0; n < count; ++n) {
         const QPoint cell = layout.cells[size_t(n)] - bounds.topLeft();
-        canvas.drawImage(cell.x() * stepX, cell.y() * stepY,
-                         ScaledUp(painter.paint(screens[size_t(n)], n == 0 ? marker : 0), scale));
+        const QPoint at(cell.x() * stepX, cell.y() * stepY);
+        const QImage image = ScaledUp(painter.paint(screens[size_t(n)], n == 0 ? marker : 0), scale);
+        canvas.drawImage(at, image);
+        if (directions)
+            DrawDirections(canvas, QRectF(at, image.size()), screens[size_t(n)], Integer(count - 1));
     }
     return world;
 }

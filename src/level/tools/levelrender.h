@@ -50,7 +50,9 @@ private:
 QImage ScaledUp(const QImage& image, int scale);
 
 // What `tavrin-level render` draws: one screen, or the map of the level (WorldLayout) with every screen
-// in its place, WorldGap apart. The walk marker, when asked for, stands on the start tile of screen 0.
+// in its place, WorldGap apart. The walk marker, when asked for, stands on the start tile of screen 0;
+// `directions` draws the blocked steps and the exits of every tile over its screen (DrawDirections), whose
+// numbers take fonts and so a QGuiApplication.
 struct RenderRequest {
     QString levelFile;
     QStringList picturesFolders;
@@ -58,6 +60,7 @@ struct RenderRequest {
     bool world = false;
     int scale = 1;
     bool marker = false;
+    bool directions = false;
 };
 
 // Reads the level as the editor does, through its index, and draws what `request` asks for. Nothing is
@@ -68,9 +71,9 @@ struct RenderRequest {
 QImage RenderLevel(const RenderRequest& request, QStringList* warnings);
 
 // The map of the screens 0..count - 1, `read` giving each screen, as RenderLevel draws it with --world;
-// the walk marker on tile `marker` of screen 0 (none: 0). Failure 6 when the image would be larger than
-// MaxRenderPixels.
+// the walk marker on tile `marker` of screen 0 (none: 0), and with `directions` the blocked steps and
+// exits over each screen. Failure 6 when the image would be larger than MaxRenderPixels.
 QImage RenderWorld(int count, const std::function<Screen(int)>& read, ScreenPainter& painter, int marker,
-                   int scale);
+                   int scale, bool directions = false);
 
 } // namespace tavrin
