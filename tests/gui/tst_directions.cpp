@@ -1,5 +1,6 @@
 // Walls and exits in the main window: the layer that shows them over the grid, the wall brush's stroke, the
 // exit tool's drag and keys, and Block Screen Edges, each one step to undo.
+#include "checklevel.h"
 #include "directions.h"
 #include "editorfixture.h"
 #include "walker.h"
@@ -36,6 +37,19 @@ class TestDirections : public QObject {
                 tiles << t;
         }
         return tiles;
+    }
+
+    // The marker walks from tile 40 through its exit and back again.
+    void walkToTile40AndBack() {
+        const Module1& m = *m_f->module;
+        for (int i = 0; i < 19; ++i)
+            document().walk(KeyRight);
+        document().walk(KeyDown);
+        QCOMPARE(m.WalkerTile, Integer(40));
+        QCOMPARE(document().walk(KeyRight).kind, WalkStep::Exit);
+        QVERIFY(m.CurrentScreen == 1 && m.WalkerTile == 21);
+        QCOMPARE(document().walk(KeyLeft).kind, WalkStep::Exit);
+        QVERIFY(m.CurrentScreen == 0 && m.WalkerTile == 40);
     }
 
 private slots:
@@ -178,6 +192,61 @@ private slots:
         QCOMPARE(document().undoStack().undoText(), "Block Screen Edges");
         document().undo();
         QCOMPARE(document().readScreen(2).tile(20).directions[SideRight], Integer(0));
+    }
+
+    // Check Level's Fix mends a step that wraps onto the next row and an exit without its way back, each
+    // as one step, and checks again.
+    void checkLevelFixes_data() {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("fix");
+        QTest::newRow("edge-wrap") << "edge-wrap"
+                                   << "Block this step";
+        QTest::newRow("exit-no-way-back") << "exit-no-way-back"
+                                          << "Add the way back";
+    }
+    void checkLevelFixes() {
+        QFETCH(QString, code);
+        QFETCH(QString, fix);
+        PropertyValues properties = m_f->module->Properties();
+        properties.lastScreen = 1;
+        document().editProperties(properties);
+        document().changeScreen(1);
+        SideLinks links = document().links();
+        links[3] = 0; // screen 1 leads back to screen 0, but tile 21 has no exit there
+        document().editLinks(links);
+        document().changeScreen(0);
+        links = document().links();
+        links[4] = 1;
+        document().editLinks(links);
+        setSide(40, SideRight, 4, 21);
+        form().mnuCheckLevel->trigger();
+        auto* window = form().findChild<CheckLevelWindow*>();
+        QVERIFY(window);
+        const auto rowOf = [window, &code] {
+            const std::vector<LevelProblem>& problems = window->problems();
+            for (size_t i = 0; i < problems.size(); ++i)
+                if (problems[i].code == code && problems[i].screen == 0 &&
+                    problems[i].tile == (code == "edge-wrap" ? 20 : 40))
+                    return int(i);
+            return -1;
+        };
+        const int row = rowOf();
+        QVERIFY(row >= 0);
+        window->ProblemList->setCurrentItem(window->ProblemList->topLevelItem(row));
+        QVERIFY(window->Fix->isVisible());
+        QCOMPARE(window->Fix->text(), fix);
+        const int steps = document().undoStack().count();
+        window->Fix->click();
+        QCOMPARE(document().undoStack().count(), steps + 1);
+        QCOMPARE(rowOf(), -1);
+        if (code == "edge-wrap") {
+            QCOMPARE(m_f->module->TilePropRight(20), Integer(1));
+        } else {
+            const Screen one = document().readScreen(1);
+            QCOMPARE(one.tile(21).directions[SideLeft], Integer(3));
+            QCOMPARE(one.tile(21).operands[SideLeft], FieldValue::number(40));
+            walkToTile40AndBack();
+        }
     }
 
     // Over an exit's arrow the status bar tells where it leads; elsewhere the tile's sentence stays.

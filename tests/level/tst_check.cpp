@@ -27,8 +27,9 @@ struct LevelText {
     Screen& screen(int n) {
         const auto [place, added] = screens.try_emplace(n, Screen::fresh());
         if (added)
-            for (const DirectionChange& wall : BlockEdgeChanges(place->second))
-                place->second.tile(wall.tile).directions[size_t(wall.side)] = wall.value;
+            for (int side = 0; side < 4; ++side)
+                for (const int tile : BorderTiles(side))
+                    place->second.tile(tile).directions[size_t(side)] = 1;
         return place->second;
     }
     // An exit from tile `tile` of screen `from` in direction `d` through link `k`, landing on `landing`.

@@ -38,10 +38,14 @@ private slots:
         QTest::addColumn<int>("tile");
         QTest::addColumn<bool>("wholeEdge");
         QTest::addColumn<int>("target"); // 3: a new screen
-        QTest::newRow("right to the linked screen") << int(SideRight) << 40 << false << 1;
-        QTest::newRow("left, the whole border") << int(SideLeft) << 1 << true << 2;
-        QTest::newRow("up to a new screen") << int(SideUp) << 7 << false << 3;
-        QTest::newRow("down into the same screen") << int(SideDown) << 290 << false << 0;
+        // The link beside the grid on that side, and the one on the target's opposite side back: 2 above
+        // the grid, 3 left of it, 4 right of it, 5 below.
+        QTest::addColumn<int>("out");
+        QTest::addColumn<int>("back");
+        QTest::newRow("right to the linked screen") << int(SideRight) << 40 << false << 1 << 4 << 3;
+        QTest::newRow("left, the whole border") << int(SideLeft) << 1 << true << 2 << 3 << 4;
+        QTest::newRow("up to a new screen") << int(SideUp) << 7 << false << 3 << 2 << 5;
+        QTest::newRow("down into the same screen") << int(SideDown) << 290 << false << 0 << 5 << 5;
     }
 
     // Each exit leads onto the mirrored tile of the target screen and the way back leads onto the tile it
@@ -52,6 +56,8 @@ private slots:
         QFETCH(int, tile);
         QFETCH(bool, wholeEdge);
         QFETCH(int, target);
+        QFETCH(int, out);
+        QFETCH(int, back);
         LevelFixture f;
         f.load("level.txt", ThreeScreenLevel());
         LevelDocument& document = *f.document;
@@ -81,6 +87,11 @@ private slots:
         QCOMPARE(m.CurrentScreen, Integer(0));
         QCOMPARE(m.LevelLastScreen, Integer(std::max(2, target)));
         QCOMPARE(m.TilePropLeft(41), Integer(1));
+        QCOMPARE(document.tile(tiles.front()).directions[size_t(side)], Integer(out));
+        QCOMPARE(document.screenValue(target)
+                     .tile(MirroredTile(tiles.front(), side))
+                     .directions[size_t(Opposite(side))],
+                 Integer(back));
         const QByteArray after = saved(f);
 
         for (const int from : {tiles.front(), tiles.back()}) {

@@ -102,7 +102,7 @@ void DrawDirections(QPainter& painter, const QRectF& grid, const Screen& screen,
     font.setBold(true);
     painter.setFont(font);
     const QColor barColour(20, 20, 20);
-    const QColor exitColour(255, 255, 255);
+    const QColor exitColour(255, 215, 0);
     const QColor badColour(230, 30, 30);
     for (int t = FirstGridTile; t <= LastGridTile; ++t) {
         const QRectF cell(grid.left() + columnOf(t) * w, grid.top() + rowOf(t) * h, w, h);

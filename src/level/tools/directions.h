@@ -11,14 +11,16 @@
 namespace tavrin {
 
 // The four sides of a tile, in the order of its direction properties: left, up, right, down. Side s is
-// stepped through with direction property s, and the side link beside the grid on that side is link s + 2.
+// stepped through with direction property s. The side link shown beside the grid on a side is the one an
+// exit through that side takes by default: link 2 above the grid, 3 left of it, 4 right of it, 5 below.
 enum Side { SideLeft = 0, SideUp = 1, SideRight = 2, SideDown = 3 };
 
 constexpr int Opposite(int side) {
     return (side + 2) % 4;
 }
 constexpr Integer SideLinkOf(int side) {
-    return static_cast<Integer>(side + 2);
+    constexpr Integer links[] = {3, 2, 4, 5};
+    return links[side];
 }
 // "left", "up", "right", "down".
 const char* SideName(int side);
