@@ -249,6 +249,19 @@ private slots:
         }
     }
 
+    // The picker beside the brush's boxes fills the box of its side; the boxes keep working as typed.
+    void directionPickerFillsTheBrushBoxes() {
+        QMenu* menu = form().DirectionPicker[SideUp]->menu();
+        emit menu->aboutToShow();
+        const QList<QAction*> items = menu->actions();
+        QCOMPARE(items.last()->text(), "Exit through link 9 (screen 9)");
+        items.at(1)->trigger();
+        QCOMPARE(form().PropUp->text(), "1");
+        items.at(5)->trigger(); // link 4
+        QCOMPARE(form().PropUp->text(), "4");
+        QCOMPARE(form().PropLeft->text(), "1");
+    }
+
     // Over an exit's arrow the status bar tells where it leads; elsewhere the tile's sentence stays.
     void hoverOverAnExitArrow() {
         setSide(200, SideUp, 3, 180);
