@@ -278,6 +278,13 @@ void ExplainTileProp(TileProp& window) {
         "Properties.",
         "Where the %1 arrow arrives when it is an exit, a tile of the linked screen. To change it, "
         "paint the tile with Use Apply Properties.");
+    for (const char* side : {"Up", "Left", "Right", "Down"})
+        Tip(window.findChild<QLabel*>(QStringLiteral("%1Label").arg(QLatin1String(side))),
+            "The two boxes beside this word are the tile's direction and operand on that side.");
+    Tip(window.findChild<QLabel*>(QStringLiteral("BoxesLabel")),
+        "Each narrow box holds a direction's value: 1 blocked, 2 to 9 an exit through that side link, "
+        "anything "
+        "else free. Each wide box holds the operand: the tile an exit lands on.");
 }
 
 void ExplainLevelProp(LevelProp& dialog) {

@@ -135,6 +135,9 @@ private slots:
         QFETCH(bool, byKeys);
         QFETCH(bool, wholeEdge);
         const Module1& m = *m_f->module;
+        SideLinks links = document().links();
+        links[2] = 7; // not for the new screen, which takes links of its own
+        document().editLinks(links);
         form().ExitTool->click();
         m_f->answers = {"New Screen"};
         const int steps = document().undoStack().count();
@@ -160,6 +163,7 @@ private slots:
         const Screen target = document().readScreen(1);
         QCOMPARE(target.tile(41).operands[SideLeft], FieldValue::number(60));
         QCOMPARE(target.links[size_t(target.tile(41).directions[SideLeft])], Integer(0));
+        QCOMPARE(target.links[2], Integer(2));
 
         document().undo();
         QCOMPARE(m.LevelLastScreen, Integer(0));

@@ -42,10 +42,13 @@ private slots:
         // the grid, 3 left of it, 4 right of it, 5 below.
         QTest::addColumn<int>("out");
         QTest::addColumn<int>("back");
-        QTest::newRow("right to the linked screen") << int(SideRight) << 40 << false << 1 << 4 << 3;
-        QTest::newRow("left, the whole border") << int(SideLeft) << 1 << true << 2 << 3 << 4;
-        QTest::newRow("up to a new screen") << int(SideUp) << 7 << false << 3 << 2 << 5;
-        QTest::newRow("down into the same screen") << int(SideDown) << 290 << false << 0 << 5 << 5;
+        QTest::addColumn<bool>("linked"); // the side's link leads to the target before
+        QTest::newRow("right to the linked screen") << int(SideRight) << 40 << false << 1 << 4 << 3 << true;
+        QTest::newRow("left, the whole border") << int(SideLeft) << 1 << true << 2 << 3 << 4 << true;
+        QTest::newRow("up to a new screen") << int(SideUp) << 7 << false << 3 << 2 << 5 << true;
+        QTest::newRow("down into the same screen") << int(SideDown) << 290 << false << 0 << 5 << 2 << true;
+        // Link 2 (above the grid) happens to lead to screen 2: an exit down still takes link 5, below.
+        QTest::newRow("down, the link below set") << int(SideDown) << 290 << false << 2 << 5 << 2 << false;
     }
 
     // Each exit leads onto the mirrored tile of the target screen and the way back leads onto the tile it
@@ -58,12 +61,14 @@ private slots:
         QFETCH(int, target);
         QFETCH(int, out);
         QFETCH(int, back);
+        QFETCH(bool, linked);
         LevelFixture f;
         f.load("level.txt", ThreeScreenLevel());
         LevelDocument& document = *f.document;
         const Module1& m = *f.module;
         SideLinks links = document.links();
-        links[size_t(SideLinkOf(side))] = Integer(target);
+        if (linked)
+            links[size_t(SideLinkOf(side))] = Integer(target);
         document.editLinks(links);
         TileState blocked = document.tile(41); // a blocked step is no exit of the whole border
         blocked.directions[SideLeft] = 1;

@@ -186,16 +186,22 @@ std::vector<DirectionChange> WallChanges(const Screen& screen, int tile, bool cl
     return changes;
 }
 
-std::optional<Integer> LinkToward(const Screen& screen, Integer target, int side, bool* changed) {
+std::optional<Integer> LinkToward(const Screen& screen, Integer target, int side, bool ownFirst,
+                                  bool* changed) {
     *changed = false;
     const Integer own = SideLinkOf(side);
     if (screen.links[size_t(own)] == target)
         return own;
+    const bool ownFree = !LinkUsed(screen, own);
+    if (ownFirst && ownFree) {
+        *changed = true;
+        return own;
+    }
     for (Integer k = 2; k <= 9; ++k)
         if (screen.links[size_t(k)] == target)
             return k;
     *changed = true;
-    if (!LinkUsed(screen, own))
+    if (ownFree)
         return own;
     for (Integer k = 2; k <= 9; ++k)
         if (!LinkUsed(screen, k))
@@ -203,16 +209,13 @@ std::optional<Integer> LinkToward(const Screen& screen, Integer target, int side
     return std::nullopt;
 }
 
-} // namespace tavrin
-
-namespace tavrin {
-
 namespace {
 
 // Links `screen` (number `number`) to `target` through a link free for it, leaving `through`; its number.
-Integer LinkFrom(Screen& screen, int number, int target, int through) {
+Integer LinkFrom(Screen& screen, int number, int target, int through, bool ownFirst) {
     bool changed = false;
-    const std::optional<Integer> link = LinkToward(screen, static_cast<Integer>(target), through, &changed);
+    const std::optional<Integer> link =
+        LinkToward(screen, static_cast<Integer>(target), through, ownFirst, &changed);
     if (!link)
         throw Failure(ErrInvalidCall, Text(Msg::ExitNoLinkLeft).arg(number).arg(target));
     screen.links[size_t(*link)] = static_cast<Integer>(target);
@@ -236,10 +239,10 @@ LevelDocument::LevelEdit ExitEdit(int fromNumber, const Screen& fromScreen, int 
                                   const Screen& toScreen, const std::vector<int>& tiles, int side) {
     const bool oneScreen = fromNumber == toNumber;
     Screen from = fromScreen;
-    const Integer out = LinkFrom(from, fromNumber, toNumber, side);
+    const Integer out = LinkFrom(from, fromNumber, toNumber, side, true);
     Screen to = oneScreen ? from : toScreen;
     const int back = Opposite(side);
-    const Integer in = LinkFrom(to, toNumber, fromNumber, back);
+    const Integer in = LinkFrom(to, toNumber, fromNumber, back, true);
     if (oneScreen)
         from.links = to.links;
 
@@ -261,11 +264,10 @@ LevelDocument::LevelEdit WayBackEdit(int fromNumber, const Screen& fromScreen, i
                                      int toNumber, const Screen& toScreen) {
     const std::optional<Integer> landing = LandingTile(fromScreen.tile(tile).operands[size_t(side)]);
     if (!landing)
-        throw Failure(ErrInvalidCall,
-                      Text(Msg::ExitLandsNowhere).arg(tile));
+        throw Failure(ErrInvalidCall, Text(Msg::ExitLandsNowhere).arg(tile));
     Screen to = toScreen;
     const int back = Opposite(side);
-    const Integer link = LinkFrom(to, toNumber, fromNumber, back);
+    const Integer link = LinkFrom(to, toNumber, fromNumber, back, false);
     LevelDocument::LevelEdit edit;
     edit.tiles.push_back({toNumber, int(*landing), SetSide(to, nullptr, int(*landing), back, link, tile)});
     edit.links.push_back({toNumber, to.links});

@@ -66,11 +66,13 @@ struct DirectionChange {
 std::vector<DirectionChange> WallChanges(const Screen& screen, int tile, bool clear, bool blockExits,
                                          int* exitsMet = nullptr);
 
-// The side link of `screen` to use for an exit to `target` leaving through `side`: the side's own link
-// when it leads there, else any link that does, else the side's own link when no exit of the screen uses
-// it, else the first link no exit uses. `changed` tells whether the link must be set to `target`; none
-// when every link is in use by exits to other screens.
-std::optional<Integer> LinkToward(const Screen& screen, Integer target, int side, bool* changed);
+// The side link of `screen` to use for an exit to `target` through `side`. With `ownFirst`, as the exit
+// tool makes exits and their ways back, the link shown on that side unless exits to elsewhere use it;
+// else (and as Check Level adds a way back) a link that leads there already, then the side's own link or
+// the first link no exit uses. `changed` tells whether the link must be set to `target`; none when every
+// link is in use by exits elsewhere.
+std::optional<Integer> LinkToward(const Screen& screen, Integer target, int side, bool ownFirst,
+                                  bool* changed);
 
 // The exits through `side` from `tiles` (border tiles on that side) of screen `from` into screen `to`,
 // each landing on its mirrored tile, with the way back from each landing tile, and the side links both
