@@ -579,6 +579,7 @@ WorldOverviewWindow::WorldOverviewWindow(LevelDocument& document, LoadDialog*& d
 
     connect(&document, &LevelDocument::tileChanged, Map,
             [this](int screen, int) { Map->screenChanged(screen); });
+    connect(&document, &LevelDocument::screenEdited, Map, &WorldMap::screenChanged);
     connect(&document, &LevelDocument::linksChanged, Map, &WorldMap::linksChanged);
     connect(&document, &LevelDocument::propertiesChanged, Map, &WorldMap::lastScreenChanged);
     connect(&document, &LevelDocument::screenShown, Map, qOverload<>(&QWidget::update));

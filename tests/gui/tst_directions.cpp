@@ -4,6 +4,7 @@
 #include "directions.h"
 #include "editorfixture.h"
 #include "walker.h"
+#include "worldoverview.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -169,6 +170,29 @@ private slots:
         QCOMPARE(m.LevelLastScreen, Integer(0));
         QCOMPARE(m.TilePropRight(60), Integer(0));
         QCOMPARE(document().readScreen(1).tile(41).directions[SideLeft], Integer(0));
+    }
+
+    // The World Overview follows an edit of a screen not on display: the way back made there is an arrow.
+    void overviewFollowsTheWayBack() {
+        PropertyValues properties = m_f->module->Properties();
+        properties.lastScreen = 1;
+        document().editProperties(properties);
+        document().changeScreen(1);
+        SideLinks links = document().links();
+        links[3] = 0; // the link back is there already: only the tile of screen 1 changes
+        document().editLinks(links);
+        document().changeScreen(0);
+        links = document().links();
+        links[4] = 1;
+        document().editLinks(links);
+        form().mnuWorldOverview->trigger();
+        WorldMap& map = *form().findChild<WorldOverviewWindow*>()->Map;
+        QVERIFY(map.arrowsFrom(1).empty());
+        m_f->answers = {"Screen 1"};
+        form().makeExit(40, SideRight, false);
+        const std::vector<WorldArrow> back = map.arrowsFrom(1);
+        QCOMPARE(back.size(), size_t(1));
+        QVERIFY(back.front().to == 0 && !back.front().warning);
     }
 
     // From a tile that is not on that border nothing is asked and nothing changes.

@@ -434,6 +434,8 @@ void LevelDocument::storeScreenChanges(const ScreenChanges& changes, bool forwar
     m_level.StoreScreen(static_cast<Integer>(screen), value, true);
     m_level.LastEdit = QDateTime::currentDateTime();
     emit screenEdited(screen);
+    if (changes.links)
+        emit linksChanged(screen);
 }
 
 void LevelDocument::storeLevelChanges(const std::vector<ScreenChanges>& changes, bool forward) {

@@ -150,7 +150,8 @@ public:
 signals:
     void tileChanged(int screen, int tile);
     void linksChanged(int screen);
-    // Tiles or links of `screen`, which is not on display, changed (an edit of several screens).
+    // Tiles or links of `screen`, which is not on display, changed (an edit of several screens); when its
+    // links changed, linksChanged(screen) follows.
     void screenEdited(int screen);
     void propertiesChanged();
     // Another screen is on display, or the one on display was read again.
