@@ -312,6 +312,7 @@ void Form1::createMenus() {
     mnuPictures->setShortcut(QKeySequence(Qt::Key_F6));
     mnuPictures->setShortcutContext(Qt::WindowShortcut);
 
+    createScreenMenu();
     createViewMenu();
     createDirectionMenus();
 

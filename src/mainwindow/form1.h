@@ -384,7 +384,24 @@ public:
     // What Check Level's Fix does for a problem it offers to mend, as one step; the list is checked again.
     void fixProblem(const LevelProblem& problem);
 
+    // --- Screens as units (form1_screens.cpp)
+    // ---------------------------------------------------------------
+    QMenu* mnuScreen = nullptr;
+    std::array<QAction*, 4> mnuNewScreen{}; // left, up, right, down
+    QAction* mnuDuplicateScreen = nullptr;
+    // A new last screen, blank, linked both ways with the screen on display through the links on `side`
+    // (a Side) and shown; one step.
+    void newScreenBeside(int side);
+    // A new last screen with the tiles and links of the screen on display, shown; one step.
+    void duplicateScreen();
+
 private:
+    void createScreenMenu();
+    // The number a new screen takes; none (and the status bar says why) when the level has no room.
+    std::optional<int> nextScreenNumber();
+    // A new screen as the editor makes a blank one, with links of its own.
+    Screen newScreenValue(int number, const QString& step) const;
+
     // While it lives, an edit or undo of many screens shows its progress, and the window takes no input.
     class EditProgress {
     public:

@@ -331,11 +331,11 @@ void Form1::makeExit(int tile, int side, bool wholeEdge) {
     const QString name = Text(Msg::ExitTitle);
     try {
         const Screen fromValue = m_document.screenValue(from, name);
-        Screen toValue = target == from ? fromValue : m_document.screenValue(target, name);
         // A new screen is blank as the editor makes one, but its links are its own: it does not take the
         // links of the screen on display, which would offer screens it has nothing to do with.
-        if (target == newScreen)
-            toValue.links = Screen::freshLinks();
+        const Screen toValue = target == newScreen ? newScreenValue(target, name)
+                               : target == from    ? fromValue
+                                                   : m_document.screenValue(target, name);
         LevelDocument::LevelEdit edit = ExitEdit(from, fromValue, target, toValue, tiles, side);
         if (target == newScreen)
             edit.lastScreen = newScreen;

@@ -57,7 +57,7 @@ private slots:
         for (const QAction* item : form().menuBar()->actions() + form().mnuLevel->actions())
             items << item->objectName() + '|' + item->text() + '|' + item->shortcut().toString();
         QCOMPARE(items,
-                 (QStringList{"|File|", "|Edit|", "|Level|", "|View|", "mnuAbout|&About|",
+                 (QStringList{"|File|", "|Edit|", "|Level|", "|Screen|", "|View|", "mnuAbout|&About|",
                               "mnuCheckLevel|Check Level|F4", "mnuWorldOverview|World Overview|F5",
                               "mnuPictures|Pictures|F6", "||", "mnuBlockEdges|Block Screen Edges|",
                               "mnuBlockEdgesEverywhere|Block Screen Edges on Every Screen|", "|Make Exit|"}));
