@@ -401,6 +401,8 @@ private:
     std::optional<int> nextScreenNumber();
     // A new screen as the editor makes a blank one, with links of its own.
     Screen newScreenValue(int number, const QString& step) const;
+    void addScreen(const QString& name, int number, const Screen& screen,
+                   const std::optional<SideLinks>& links);
 
     // While it lives, an edit or undo of many screens shows its progress, and the window takes no input.
     class EditProgress {
@@ -425,6 +427,8 @@ private:
     int m_exitTile = 0;
     bool m_wallClear = false;
     std::vector<int> m_walled; // the tiles of the wall stroke, in order
+    // Each change of a direction, as a tile edit of the stroke.
+    void applyToTiles(const std::vector<struct DirectionChange>& changes);
     int m_wallExitsMet = 0;
     QPointer<CheckLevelWindow> m_checkLevel;
     QPointer<WorldOverviewWindow> m_worldOverview;

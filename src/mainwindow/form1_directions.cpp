@@ -260,8 +260,11 @@ void Form1::wallTile(int index) {
         std::find(m_walled.begin(), m_walled.end(), index) != m_walled.end())
         return;
     m_walled.push_back(index);
-    for (const DirectionChange& change :
-         WallChanges(m_level.ScreenOnDisplay(), index, m_wallClear, false, &m_wallExitsMet)) {
+    applyToTiles(WallChanges(m_level.ScreenOnDisplay(), index, m_wallClear, false, &m_wallExitsMet));
+}
+
+void Form1::applyToTiles(const std::vector<DirectionChange>& changes) {
+    for (const DirectionChange& change : changes) {
         TileState state = m_document.tile(change.tile);
         state.directions[size_t(change.side)] = change.value;
         m_document.editTile(change.tile, state);
@@ -277,11 +280,7 @@ void Form1::endWalls() {
              0,
              0}) == 1) {
         for (const int index : m_walled)
-            for (const DirectionChange& change : WallChanges(m_level.ScreenOnDisplay(), index, false, true)) {
-                TileState state = m_document.tile(change.tile);
-                state.directions[size_t(change.side)] = change.value;
-                m_document.editTile(change.tile, state);
-            }
+            applyToTiles(WallChanges(m_level.ScreenOnDisplay(), index, false, true));
     }
     m_walled.clear();
     m_wallExitsMet = 0;

@@ -49,27 +49,34 @@ Screen Form1::newScreenValue(int number, const QString& step) const {
     return screen;
 }
 
+// Screen `number` becomes `screen` and the last screen, with the links of the screen on display set to
+// `links` when there are any; one step, after which the new screen is shown.
+void Form1::addScreen(const QString& name, int number, const Screen& screen,
+                      const std::optional<SideLinks>& links) {
+    LevelDocument::LevelEdit edit;
+    if (links)
+        edit.links.push_back({m_level.CurrentScreen, *links});
+    edit.links.push_back({number, screen.links});
+    for (int t = FirstGridTile; t <= LastGridTile; ++t)
+        edit.tiles.push_back({number, t, screen.tile(t)});
+    edit.lastScreen = Integer(number);
+    m_document.editLevel(name, edit);
+    m_document.changeScreen(Integer(number));
+}
+
 // The link on that side of the screen on display leads to the new screen, and the link on the opposite side
-// of the new one leads back; the new screen is then shown.
+// of the new one leads back.
 void Form1::newScreenBeside(int side) {
     const std::optional<int> number = nextScreenNumber();
     if (!number)
         return;
     const QString name = QStringLiteral("New Screen");
-    const int from = m_level.CurrentScreen;
     try {
         SideLinks links = m_level.LinksOnDisplay();
         links[size_t(SideLinkOf(side))] = Integer(*number);
         Screen screen = newScreenValue(*number, name);
-        screen.links[size_t(SideLinkOf(Opposite(side)))] = Integer(from);
-        LevelDocument::LevelEdit edit;
-        edit.links.push_back({from, links});
-        edit.links.push_back({*number, screen.links});
-        for (int t = FirstGridTile; t <= LastGridTile; ++t)
-            edit.tiles.push_back({*number, t, screen.tile(t)});
-        edit.lastScreen = Integer(*number);
-        m_document.editLevel(name, edit);
-        m_document.changeScreen(Integer(*number));
+        screen.links[size_t(SideLinkOf(Opposite(side)))] = m_level.CurrentScreen;
+        addScreen(name, *number, screen, links);
     } catch (const Failure& failure) {
         ShowFailure(failure, name);
     }
@@ -82,14 +89,7 @@ void Form1::duplicateScreen() {
     const QString name = QStringLiteral("Duplicate Screen");
     const int from = m_level.CurrentScreen;
     try {
-        const Screen copy = m_level.ScreenOnDisplay();
-        LevelDocument::LevelEdit edit;
-        for (int t = FirstGridTile; t <= LastGridTile; ++t)
-            edit.tiles.push_back({*number, t, copy.tile(t)});
-        edit.links.push_back({*number, copy.links});
-        edit.lastScreen = Integer(*number);
-        m_document.editLevel(name, edit);
-        m_document.changeScreen(Integer(*number));
+        addScreen(name, *number, m_level.ScreenOnDisplay(), std::nullopt);
         confirm(QStringLiteral("Screen %1 is a copy of screen %2").arg(*number).arg(from));
     } catch (const Failure& failure) {
         ShowFailure(failure, name);

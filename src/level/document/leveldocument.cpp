@@ -391,32 +391,11 @@ Screen LevelDocument::screenValue(int screen, const QString& step, const char* d
     return std::move(load.screen);
 }
 
+// The changes are made on the screen as a value, the same way for every screen. The screen on display then
+// takes the tiles changed, each announced; any other is written to its scratch file (the step checked that
+// it can be read whole).
 void LevelDocument::storeScreenChanges(const ScreenChanges& changes, bool forward) {
     const int screen = changes.screen;
-    if (screen == m_level.CurrentScreen) {
-        if (forward) {
-            for (const auto& tile : changes.tiles)
-                storeTile(screen, tile.index, tile.after);
-            for (const auto& d : changes.directions) {
-                TileState state = m_level.TileOnDisplay(d.index);
-                state.directions[size_t(d.side)] = d.after;
-                storeTile(screen, d.index, state);
-            }
-        } else {
-            for (auto it = changes.directions.rbegin(); it != changes.directions.rend(); ++it) {
-                TileState state = m_level.TileOnDisplay(it->index);
-                state.directions[size_t(it->side)] = it->before;
-                storeTile(screen, it->index, state);
-            }
-            for (auto it = changes.tiles.rbegin(); it != changes.tiles.rend(); ++it)
-                storeTile(screen, it->index, it->before);
-        }
-        if (changes.links)
-            storeLinks(screen, forward ? changes.links->second : changes.links->first);
-        return;
-    }
-    // A screen not on display: read as changing to it would show it, changed, and written to its scratch
-    // file. The step checked that it can be read whole.
     Screen value = screenValue(screen, QString(), "");
     if (forward) {
         for (const auto& tile : changes.tiles)
@@ -431,6 +410,15 @@ void LevelDocument::storeScreenChanges(const ScreenChanges& changes, bool forwar
     }
     if (changes.links)
         value.links = forward ? changes.links->second : changes.links->first;
+    if (screen == m_level.CurrentScreen) {
+        for (const auto& tile : changes.tiles)
+            storeTile(screen, tile.index, value.tile(tile.index));
+        for (const auto& d : changes.directions)
+            storeTile(screen, d.index, value.tile(d.index));
+        if (changes.links)
+            storeLinks(screen, value.links);
+        return;
+    }
     m_level.StoreScreen(static_cast<Integer>(screen), value, true);
     m_level.LastEdit = QDateTime::currentDateTime();
     emit screenEdited(screen);
