@@ -58,5 +58,6 @@ int Check(QStringList arguments);
 int Render(QStringList arguments);
 int Export(QStringList arguments);
 int Import(QStringList arguments);
+int Screens(QStringList arguments);
 
 } // namespace tavrin::cli

@@ -130,5 +130,7 @@ int main(int argc, char* argv[]) {
         return Export(arguments);
     if (command == QLatin1String("import"))
         return Import(arguments);
+    if (command == QLatin1String("screens"))
+        return Screens(arguments);
     return UsageError(tavrin::Text(tavrin::Msg::CliUnknownCommand).arg(command));
 }

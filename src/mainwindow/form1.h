@@ -394,26 +394,35 @@ public:
     void newScreenBeside(int side);
     // A new last screen with the tiles and links of the screen on display, shown; one step.
     void duplicateScreen();
+    void duplicateScreenOf(int screen);
+    QAction* mnuDeleteScreen = nullptr;
+    QAction* mnuMoveScreen = nullptr;
+    // Asks first, naming the links that lead to the screen; then deletes it as one step.
+    void deleteScreen(int screen);
+    // Asks for the new number, then whether to move the screen there or swap the two.
+    void moveScreen(int screen);
+    // Renumbers the screens as one step, with progress that can be given up; true when it was made.
+    bool renumberScreens(const ScreenRenumbering& renumbering);
 
 private:
     void createScreenMenu();
     // The number a new screen takes; none (and the status bar says why) when the level has no room.
     std::optional<int> nextScreenNumber();
-    // A new screen as the editor makes a blank one, with links of its own.
-    Screen newScreenValue(int number, const QString& step) const;
     void addScreen(const QString& name, int number, const Screen& screen,
                    const std::optional<SideLinks>& links);
 
     // While it lives, an edit or undo of many screens shows its progress, and the window takes no input.
     class EditProgress {
     public:
-        explicit EditProgress(Form1& form);
+        explicit EditProgress(Form1& form, bool cancellable = false);
         ~EditProgress();
 
     private:
         Form1& m_form;
     };
-    void showEditProgress(int done, int total);
+    // False once the user gave the work up.
+    bool showEditProgress(int done, int total);
+    bool m_editCancellable = false;
     QProgressDialog* m_editProgress = nullptr;
     InputOnlyTo* m_editInput = nullptr;
     qint64 m_editShownAt = 0;

@@ -194,7 +194,8 @@ void Form1::restoreShowDirections() {
 
 // --- Edits of many screens ------------------------------------------------------------------------------
 
-Form1::EditProgress::EditProgress(Form1& form) : m_form(form) {
+Form1::EditProgress::EditProgress(Form1& form, bool cancellable) : m_form(form) {
+    m_form.m_editCancellable = cancellable;
     m_form.m_document.setProgress([this](int done, int total) { m_form.showEditProgress(done, total); });
 }
 
@@ -204,13 +205,14 @@ Form1::EditProgress::~EditProgress() {
     delete std::exchange(m_form.m_editProgress, nullptr);
 }
 
-// Shown a few times a second; between updates the window repaints, and only the progress dialog, which
-// has nothing to press, takes input.
-void Form1::showEditProgress(int done, int total) {
+// Shown a few times a second; between updates the window repaints, and only the progress dialog takes
+// input: its Cancel button when the work can be given up, else nothing.
+bool Form1::showEditProgress(int done, int total) {
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     if (!m_editProgress) {
-        m_editProgress = new QProgressDialog(QStringLiteral("Changing the screens of the level..."),
-                                             QString(), 0, total, this);
+        m_editProgress =
+            new QProgressDialog(QStringLiteral("Changing the screens of the level..."),
+                                m_editCancellable ? QStringLiteral("Cancel") : QString(), 0, total, this);
         m_editProgress->setWindowTitle(QStringLiteral("TavrinEditor"));
         m_editProgress->setWindowModality(Qt::WindowModal);
         m_editProgress->setMinimumDuration(500);
@@ -220,11 +222,13 @@ void Form1::showEditProgress(int done, int total) {
         m_editShownAt = 0;
     }
     if (now - m_editShownAt < 100)
-        return;
+        return !m_editProgress->wasCanceled();
     m_editShownAt = now;
     m_editProgress->setMaximum(total);
     m_editProgress->setValue(done);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents(m_editCancellable ? QEventLoop::AllEvents
+                                                      : QEventLoop::ExcludeUserInputEvents);
+    return !m_editProgress->wasCanceled();
 }
 
 // --- Modes -----------------------------------------------------------------------------------------------
@@ -332,7 +336,7 @@ void Form1::makeExit(int tile, int side, bool wholeEdge) {
         const Screen fromValue = m_document.screenValue(from, name);
         // A new screen is blank as the editor makes one, but its links are its own: it does not take the
         // links of the screen on display, which would offer screens it has nothing to do with.
-        const Screen toValue = target == newScreen ? newScreenValue(target, name)
+        const Screen toValue = target == newScreen ? m_document.blankScreen()
                                : target == from    ? fromValue
                                                    : m_document.screenValue(target, name);
         LevelDocument::LevelEdit edit = ExitEdit(from, fromValue, target, toValue, tiles, side);

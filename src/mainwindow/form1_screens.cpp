@@ -1,8 +1,10 @@
-// Screens as units: a new screen beside the one on display, linked both ways, and a copy of the screen on
-// display as a new last screen. Each is one step to undo.
+// Screens as units: a new screen beside the one on display, linked both ways, a copy of the screen on
+// display as a new last screen, and screens deleted, moved or swapped with every side link following them.
+// Each is one step to undo.
 #include "form1.h"
 
 #include "directions.h"
+#include "messagebox.h"
 #include "messages.h"
 
 #include <QAction>
@@ -32,6 +34,13 @@ void Form1::createScreenMenu() {
     mnuDuplicateScreen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     mnuDuplicateScreen->setShortcutContext(Qt::WindowShortcut);
     connect(mnuDuplicateScreen, &QAction::triggered, this, &Form1::duplicateScreen);
+    mnuScreen->addSeparator();
+    mnuDeleteScreen = mnuScreen->addAction(QStringLiteral("Delete Screen"));
+    mnuDeleteScreen->setObjectName(QStringLiteral("mnuDeleteScreen"));
+    connect(mnuDeleteScreen, &QAction::triggered, this, [this] { deleteScreen(m_level.CurrentScreen); });
+    mnuMoveScreen = mnuScreen->addAction(QStringLiteral("Move Screen To..."));
+    mnuMoveScreen->setObjectName(QStringLiteral("mnuMoveScreen"));
+    connect(mnuMoveScreen, &QAction::triggered, this, [this] { moveScreen(m_level.CurrentScreen); });
 }
 
 std::optional<int> Form1::nextScreenNumber() {
@@ -41,12 +50,6 @@ std::optional<int> Form1::nextScreenNumber() {
         return std::nullopt;
     }
     return next;
-}
-
-Screen Form1::newScreenValue(int number, const QString& step) const {
-    Screen screen = m_document.screenValue(number, step);
-    screen.links = Screen::freshLinks();
-    return screen;
 }
 
 // Screen `number` becomes `screen` and the last screen, with the links of the screen on display set to
@@ -74,7 +77,7 @@ void Form1::newScreenBeside(int side) {
     try {
         SideLinks links = m_level.LinksOnDisplay();
         links[size_t(SideLinkOf(side))] = Integer(*number);
-        Screen screen = newScreenValue(*number, name);
+        Screen screen = m_document.blankScreen();
         screen.links[size_t(SideLinkOf(Opposite(side)))] = m_level.CurrentScreen;
         addScreen(name, *number, screen, links);
     } catch (const Failure& failure) {
@@ -83,17 +86,86 @@ void Form1::newScreenBeside(int side) {
 }
 
 void Form1::duplicateScreen() {
+    duplicateScreenOf(m_level.CurrentScreen);
+}
+
+void Form1::duplicateScreenOf(int from) {
     const std::optional<int> number = nextScreenNumber();
     if (!number)
         return;
-    const QString name = QStringLiteral("Duplicate Screen");
-    const int from = m_level.CurrentScreen;
     try {
-        addScreen(name, *number, m_level.ScreenOnDisplay(), std::nullopt);
+        m_document.changeScreen(Integer(m_document.duplicateScreen(from)));
         confirm(QStringLiteral("Screen %1 is a copy of screen %2").arg(*number).arg(from));
+    } catch (const Failure& failure) {
+        ShowFailure(failure, QStringLiteral("Duplicate Screen"));
+    }
+}
+
+// Screens are renumbered with a progress dialog that can give the work up; the status bar says how it
+// ended.
+bool Form1::renumberScreens(const ScreenRenumbering& renumbering) {
+    const QString name = RenumberingName(renumbering);
+    if (const std::optional<QString> why = renumbering.refusal()) {
+        confirm(*why);
+        return false;
+    }
+    try {
+        const EditProgress progress(*this, true);
+        if (m_document.renumberScreens(renumbering,
+                                       [this](int done, int total) { return showEditProgress(done, total); }))
+            return true;
+        confirm(QStringLiteral("%1: given up, nothing changed").arg(name));
     } catch (const Failure& failure) {
         ShowFailure(failure, name);
     }
+    return false;
+}
+
+void Form1::deleteScreen(int screen) {
+    const ScreenRenumbering renumbering = ScreenRenumbering::deleting(screen, m_level.LevelLastScreen);
+    if (const std::optional<QString> why = renumbering.refusal()) {
+        confirm(*why);
+        return;
+    }
+    const auto [links, screens] = m_document.linksTo(screen);
+    QString text =
+        QStringLiteral("Delete screen %1? The screens above it move down by one number.").arg(screen);
+    if (links > 0)
+        text += QStringLiteral("\n%1 side link(s) on %2 screen(s) lead to it; they will lead nowhere (-1).")
+                    .arg(links)
+                    .arg(screens);
+    if (Ask({QStringLiteral("Delete Screen"),
+             text,
+             {QStringLiteral("Delete"), QStringLiteral("Cancel")},
+             1,
+             1}) == 0)
+        renumberScreens(renumbering);
+}
+
+void Form1::moveScreen(int screen) {
+    const int last = m_level.LevelLastScreen;
+    if (const std::optional<QString> why = ScreenRenumbering::moving(screen, screen, last).refusal()) {
+        confirm(*why);
+        return;
+    }
+    const std::optional<int> to = AskNumber(
+        {QStringLiteral("Move Screen To"),
+         QStringLiteral("The new number of screen %1 (0 to %2):").arg(screen).arg(last), screen, 0, last});
+    if (!to || *to == screen)
+        return;
+    const int answer =
+        Ask({QStringLiteral("Move Screen To"),
+             QStringLiteral("Move: screen %1 becomes screen %2, and the screens between move one "
+                            "number toward %1.\nSwap: screens %1 and %2 take each other's number.")
+                 .arg(screen)
+                 .arg(*to),
+             {QStringLiteral("Move"), QStringLiteral("Swap"), QStringLiteral("Cancel")},
+             0,
+             2});
+    if (answer == 0)
+        renumberScreens(ScreenRenumbering::moving(screen, *to, last));
+    else if (answer == 1)
+        renumberScreens(ScreenRenumbering::swapping(screen, *to, last));
 }
 
 } // namespace tavrin

@@ -48,6 +48,12 @@ void Form1::mnuCheckLevel_Click() {
 void Form1::mnuWorldOverview_Click() {
     if (!m_worldOverview) {
         m_worldOverview = new WorldOverviewWindow(m_document, Dialog, SettingsFile, this);
+        connect(m_worldOverview, &WorldOverviewWindow::swapAsked, this, [this](int screen, int other) {
+            renumberScreens(ScreenRenumbering::swapping(screen, other, m_level.LevelLastScreen));
+        });
+        connect(m_worldOverview, &WorldOverviewWindow::duplicateAsked, this, &Form1::duplicateScreenOf);
+        connect(m_worldOverview, &WorldOverviewWindow::deleteAsked, this, &Form1::deleteScreen);
+        connect(m_worldOverview, &WorldOverviewWindow::moveAsked, this, &Form1::moveScreen);
         connect(m_worldOverview, &WorldOverviewWindow::screenChosen, this, [this](int screen) {
             goToScreen(QString::number(screen), QStringLiteral("WorldOverview_Click"));
         });

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QHash>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -13,6 +14,10 @@ namespace tavrin {
 namespace {
 QuestionSink& questionSink() {
     static QuestionSink sink;
+    return sink;
+}
+NumberSink& numberSink() {
+    static NumberSink sink;
     return sink;
 }
 } // namespace
@@ -50,6 +55,19 @@ int Ask(const Question& question) {
 
 QuestionSink SetQuestionSink(QuestionSink sink) {
     return std::exchange(questionSink(), std::move(sink));
+}
+
+std::optional<int> AskNumber(const NumberQuestion& question) {
+    if (numberSink())
+        return numberSink()(question);
+    bool ok = false;
+    const int answer = QInputDialog::getInt(QApplication::activeWindow(), question.title, question.text,
+                                            question.value, question.minimum, question.maximum, 1, &ok);
+    return ok ? std::optional<int>(answer) : std::nullopt;
+}
+
+NumberSink SetNumberSink(NumberSink sink) {
+    return std::exchange(numberSink(), std::move(sink));
 }
 
 } // namespace tavrin

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace tavrin {
 
@@ -24,5 +25,17 @@ int Ask(const Question& question);
 // Tests answer in the user's place; returns the sink that was there before (empty: the message box).
 using QuestionSink = std::function<int(const Question&)>;
 QuestionSink SetQuestionSink(QuestionSink sink);
+
+// A question whose answer is a whole number from `minimum` to `maximum`; none when the user cancels.
+struct NumberQuestion {
+    QString title;
+    QString text;
+    int value = 0;
+    int minimum = 0;
+    int maximum = 0;
+};
+std::optional<int> AskNumber(const NumberQuestion& question);
+using NumberSink = std::function<std::optional<int>(const NumberQuestion&)>;
+NumberSink SetNumberSink(NumberSink sink);
 
 } // namespace tavrin

@@ -27,6 +27,8 @@ SessionKeeper::SessionKeeper(LevelDocument& document, QObject* parent)
     connect(&m_document, &LevelDocument::propertiesChanged, this, edited);
     connect(&m_document, &LevelDocument::modifiedChanged, this, [this](bool modified) { keep(modified); });
     connect(&m_document, &LevelDocument::levelReplaced, this, [this] { keep(m_document.isModified()); });
+    // Scratch files took other screens' numbers: the session file names them anew at once.
+    connect(&m_document, &LevelDocument::screensRenumbered, this, [this] { keep(m_document.isModified()); });
     connect(&m_document, &LevelDocument::screenShown, this, [this] {
         if (m_document.isModified())
             keep(true);

@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -329,6 +330,16 @@ void WorldMap::paintEvent(QPaintEvent*) {
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(cellInView(m_level.CurrentScreen).adjusted(-2, -2, 2, 2));
     }
+    // A thumbnail carried onto another: both framed, dashed, the way the swap would go.
+    if (m_dragged) {
+        painter.setPen(QPen(QColor::fromRgb(DragColour), 3, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(cellInView(*m_dragged).adjusted(-2, -2, 2, 2));
+        if (m_dropTarget) {
+            painter.drawRect(cellInView(*m_dropTarget).adjusted(-2, -2, 2, 2));
+            painter.drawLine(cellInView(*m_dragged).center(), cellInView(*m_dropTarget).center());
+        }
+    }
 }
 
 void WorldMap::drawCells(QPainter& painter, const std::vector<int>& visible) {
@@ -495,6 +506,7 @@ void WorldMap::mousePressEvent(QMouseEvent* event) {
     m_dragging = event->button() == Qt::MiddleButton;
     m_pressAt = event->position().toPoint();
     m_pressOffset = m_offset;
+    m_pressedScreen = event->button() == Qt::LeftButton ? screenAt(m_pressAt) : std::nullopt;
 }
 
 void WorldMap::mouseMoveEvent(QMouseEvent* event) {
@@ -504,6 +516,15 @@ void WorldMap::mouseMoveEvent(QMouseEvent* event) {
     if (!m_dragging && moved.manhattanLength() < QApplication::startDragDistance())
         return;
     m_dragging = true;
+    if (m_pressedScreen) { // a thumbnail is carried toward another
+        m_dragged = m_pressedScreen;
+        m_dropTarget = screenAt(event->position().toPoint());
+        if (m_dropTarget == m_dragged)
+            m_dropTarget.reset();
+        setCursor(m_dropTarget ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
+        update();
+        return;
+    }
     userMovedView();
     setCursor(Qt::ClosedHandCursor);
     m_offset = m_pressOffset + moved;
@@ -514,13 +535,26 @@ void WorldMap::mouseReleaseEvent(QMouseEvent* event) {
     if (!m_pressed)
         return;
     const bool click = !m_dragging && event->button() == Qt::LeftButton;
+    const std::optional<int> dragged = std::exchange(m_dragged, std::nullopt);
+    const std::optional<int> target = std::exchange(m_dropTarget, std::nullopt);
     m_pressed = false;
     m_dragging = false;
+    m_pressedScreen.reset();
     unsetCursor();
+    update();
+    if (dragged && target) {
+        emit screenDropped(*dragged, *target);
+        return;
+    }
     if (!click)
         return;
     if (const std::optional<int> screen = screenAt(event->position().toPoint()))
         emit screenClicked(*screen);
+}
+
+void WorldMap::contextMenuEvent(QContextMenuEvent* event) {
+    if (const std::optional<int> screen = screenAt(event->pos()))
+        emit screenMenuAsked(*screen, event->globalPos());
 }
 
 bool WorldMap::event(QEvent* event) {
@@ -566,6 +600,20 @@ WorldOverviewWindow::WorldOverviewWindow(LevelDocument& document, LoadDialog*& d
     connect(Fit, &QPushButton::clicked, Map, &WorldMap::fit);
     connect(ExportImage, &QPushButton::clicked, this, &WorldOverviewWindow::ExportImage_Click);
     connect(Map, &WorldMap::screenClicked, this, &WorldOverviewWindow::screenChosen);
+    connect(Map, &WorldMap::screenDropped, this, &WorldOverviewWindow::swapAsked);
+    connect(Map, &WorldMap::screenMenuAsked, this, [this](int screen, const QPoint& at) {
+        QMenu menu(this);
+        connect(menu.addAction(tr("Show Screen %1").arg(screen)), &QAction::triggered, this,
+                [this, screen] { emit screenChosen(screen); });
+        menu.addSeparator();
+        connect(menu.addAction(tr("Duplicate Screen")), &QAction::triggered, this,
+                [this, screen] { emit duplicateAsked(screen); });
+        connect(menu.addAction(tr("Delete Screen")), &QAction::triggered, this,
+                [this, screen] { emit deleteAsked(screen); });
+        connect(menu.addAction(tr("Move Screen To...")), &QAction::triggered, this,
+                [this, screen] { emit moveAsked(screen); });
+        menu.exec(at);
+    });
     connect(Map, &WorldMap::linksRead, Progress, [this](int done, int total) {
         Progress->setText(done < total ? tr("Reading side links: %1 of %2").arg(done).arg(total) : QString());
     });
@@ -587,6 +635,7 @@ WorldOverviewWindow::WorldOverviewWindow(LevelDocument& document, LoadDialog*& d
         Map->reload();
         Map->showOpeningView();
     });
+    connect(&document, &LevelDocument::screensRenumbered, Map, &WorldMap::reload);
 
     resize(720, 540);
     if (!restoreGeometry(OpenSettings(m_settingsFile)->value(GeometryKey).toByteArray()))

@@ -39,7 +39,8 @@ struct WorldArrow {
 // place of LayOutWorld, the exits as arrows. Thumbnails, numbers and arrows are drawn once a screen is
 // DetailWidth pixels wide or more, and the tiles' walls and exits (DrawDirections) once a tile is more
 // than 8; only the screens in view are read and drawn, each thumbnail kept in a bounded cache until its
-// screen changes. The wheel zooms, a drag pans, a click chooses a screen.
+// screen changes. The wheel zooms, a drag from between the screens (or with the middle button) pans, a
+// click chooses a screen, and a thumbnail dragged onto another asks for the two to swap numbers.
 class WorldMap : public QWidget {
     Q_OBJECT
 public:
@@ -47,6 +48,7 @@ public:
     static constexpr QRgb ArrowColour = 0xFFFFE050;
     static constexpr QRgb WarningColour = 0xFFFF4030;
     static constexpr QRgb FrameColour = 0xFF40D0FF;
+    static constexpr QRgb DragColour = 0xFFFF80FF;
 
     WorldMap(const Module1& level, QWidget* parent);
 
@@ -98,8 +100,16 @@ public:
     // The map as `tavrin-level render --world` draws it, from the level as it is edited.
     QImage image();
 
+    // The screen being dragged and the one it would be dropped on, while a thumbnail is dragged.
+    std::optional<int> draggedScreen() const { return m_dragged; }
+    std::optional<int> dropTarget() const { return m_dropTarget; }
+
 signals:
     void screenClicked(int screen);
+    // Thumbnail `screen` was dropped on `onto`.
+    void screenDropped(int screen, int onto);
+    // The context menu was asked for over `screen`, at `globalPosition`.
+    void screenMenuAsked(int screen, const QPoint& globalPosition);
     // `done` of the `total` screens' side links are read.
     void linksRead(int done, int total);
 
@@ -109,6 +119,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -162,6 +173,9 @@ private:
     QPointF m_pressOffset;
     bool m_dragging = false;
     bool m_pressed = false;
+    std::optional<int> m_dragged; // the thumbnail pressed on, once the press moved
+    std::optional<int> m_pressedScreen;
+    std::optional<int> m_dropTarget;
     bool m_morePending = false;
     // Thumbnails are drawn on a thread of their own with a painter of its own; the pool is destroyed
     // first and waits for a drawing under way.
@@ -192,6 +206,11 @@ public slots:
 
 signals:
     void screenChosen(int screen);
+    // What the map's context menu and a thumbnail dropped on another ask of the main window.
+    void swapAsked(int screen, int other);
+    void duplicateAsked(int screen);
+    void deleteAsked(int screen);
+    void moveAsked(int screen);
 
 protected:
     void showEvent(QShowEvent* event) override;

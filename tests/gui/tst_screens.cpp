@@ -1,6 +1,8 @@
-// Screens as units: New Screen beside the screen on display and Duplicate Screen, each one step to undo.
+// Screens as units: New Screen beside the screen on display, Duplicate Screen, Delete Screen and Move
+// Screen To, each one step to undo.
 #include "directions.h"
 #include "editorfixture.h"
+#include "messagebox.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -71,6 +73,65 @@ private slots:
         document().undo();
         QCOMPARE(level().LevelLastScreen, Integer(0));
         QVERIFY(!(document().readScreen(1).tile(7).colour == original.tile(7).colour));
+    }
+
+    // Delete Screen asks first, naming the links that lead to the screen; Cancel changes nothing.
+    void deleteScreen_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("deleted") << "Delete";
+        QTest::newRow("cancelled") << "Cancel";
+    }
+    void deleteScreen() {
+        QFETCH(QString, answer);
+        QTest::keyClick(&form(), Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier); // screen 1, shown
+        QTest::keyClick(&form(), Qt::Key_D, Qt::ControlModifier);                       // screen 2, a copy
+        QString asked;
+        const QuestionSink previous = SetQuestionSink([&](const Question& question) {
+            asked = question.text;
+            return int(question.buttons.indexOf(answer));
+        });
+        document().changeScreen(1);
+        form().mnuDeleteScreen->trigger();
+        SetQuestionSink(previous);
+        QVERIFY2(asked.contains(QStringLiteral("1 side link(s) on 1 screen(s)")), qPrintable(asked));
+        const bool deleted = answer == "Delete";
+        QCOMPARE(level().LevelLastScreen, Integer(deleted ? 1 : 2));
+        QCOMPARE(document().readSideLinks(0)[4], Integer(deleted ? -1 : 1));
+        QCOMPARE(document().readSideLinks(deleted ? 1 : 2)[3], Integer(0)); // the copy's link back to 0
+        QCOMPARE(document().undoStack().undoText(), deleted ? "Delete Screen" : "Duplicate Screen");
+    }
+
+    // Move Screen To asks for a number, then whether to move the screen there or swap the two.
+    void moveScreen_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QList<int>>("order"); // the old number of screens 0..2 afterwards
+        QTest::newRow("move") << "Move" << QList<int>{1, 2, 0};
+        QTest::newRow("swap") << "Swap" << QList<int>{2, 1, 0};
+        QTest::newRow("cancel") << "Cancel" << QList<int>{0, 1, 2};
+    }
+    void moveScreen() {
+        QFETCH(QString, answer);
+        QFETCH(QList<int>, order);
+        QTest::keyClick(&form(), Qt::Key_D, Qt::ControlModifier);
+        QTest::keyClick(&form(), Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
+        std::vector<QByteArray> before;
+        for (int n = 0; n <= 2; ++n) {
+            Screen screen = document().readScreen(n);
+            screen.links = {};
+            before.push_back(screen.encode(0));
+        }
+        document().changeScreen(0);
+        m_f->answers << answer;
+        const NumberSink previous = SetNumberSink([](const NumberQuestion& question) {
+            return question.maximum == 2 ? std::optional<int>(2) : std::nullopt;
+        });
+        form().mnuMoveScreen->trigger();
+        SetNumberSink(previous);
+        for (int n = 0; n <= 2; ++n) {
+            Screen screen = document().readScreen(n);
+            screen.links = {};
+            QCOMPARE(screen.encode(0), before[size_t(order[n])]);
+        }
     }
 };
 

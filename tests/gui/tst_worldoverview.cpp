@@ -144,6 +144,39 @@ private slots:
         QCOMPARE(before != after, shown);
     }
 
+    // A thumbnail dragged onto another swaps the two screens, as one step; a drag between the screens pans
+    // the map and swaps nothing.
+    void dragSwapsScreens() {
+        openOnTemplate();
+        const QByteArray one = m_f->document->screenValue(1).encode(0);
+        const QByteArray two = m_f->document->screenValue(2).encode(0);
+        const QPoint from = map().cellInView(1).center().toPoint();
+        const QPoint onto = map().cellInView(2).center().toPoint();
+        QTest::mousePress(&map(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(&map(), (from + onto) / 2);
+        QTest::mouseMove(&map(), onto);
+        QCOMPARE(map().dropTarget(), std::optional<int>(2));
+        QTest::mouseRelease(&map(), Qt::LeftButton, {}, onto);
+        QCOMPARE(m_f->document->undoStack().undoText(), "Swap Screens");
+        QCOMPARE(m_f->document->screenValue(2).links[3], Integer(0)); // screen 1's link back, now screen 2's
+        QCOMPARE(m_f->document->readSideLinks(0)[4], Integer(2));
+        QVERIFY(!map().draggedScreen());
+        const int steps = m_f->document->undoStack().count();
+        QPoint gap;
+        for (int y = 5; y < map().height() && gap.isNull(); y += 5)
+            for (int x = 5; x < map().width() && gap.isNull(); x += 5)
+                if (!map().screenAt({x, y}) && !map().screenAt({x + 30, y + 30}))
+                    gap = {x, y};
+        QVERIFY(!gap.isNull());
+        QTest::mousePress(&map(), Qt::LeftButton, {}, gap);
+        QTest::mouseMove(&map(), gap + QPoint(30, 30));
+        QTest::mouseRelease(&map(), Qt::LeftButton, {}, gap + QPoint(30, 30));
+        QCOMPARE(m_f->document->undoStack().count(), steps);
+        m_f->document->undo();
+        QCOMPARE(m_f->document->screenValue(1).encode(0), one);
+        QCOMPARE(m_f->document->screenValue(2).encode(0), two);
+    }
+
     // The marker stands on its tile of the screen on display, and follows a step of the walk.
     void markerFollowsTheWalk() {
         openOnTemplate();

@@ -118,7 +118,7 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("target");
         QTest::addColumn<int>("code");
-        for (const char* command : {"export", "import", "render"}) {
+        for (const char* command : {"export", "import", "render", "screens"}) {
             QTest::addRow("%s onto its input", command) << command << "input" << 2;
             QTest::addRow("%s onto a link to its input", command) << command << "link" << 2;
             QTest::addRow("%s into a pipe", command) << command << "pipe" << 0;
@@ -145,7 +145,8 @@ private slots:
         const int pipe =
             target == "pipe" ? ::open(QFile::encodeName(out).constData(), O_RDONLY | O_NONBLOCK) : -1;
         QByteArray piped;
-        const ToolRun run = RunToolIntoPipe({command, input, "-o", out}, pipe, &piped);
+        const QStringList operation = command == "screens" ? QStringList{"--swap", "0", "5"} : QStringList();
+        const ToolRun run = RunToolIntoPipe(QStringList{command, input, "-o", out} + operation, pipe, &piped);
         if (pipe >= 0)
             ::close(pipe);
         QCOMPARE(run.code, code);
@@ -155,9 +156,48 @@ private slots:
         QCOMPARE(IsFifo(out), target == "pipe");
         if (target == "pipe") {
             // The bytes that a file would have held.
-            QCOMPARE(RunTool({command, input, "-o", f.path("file")}).code, 0);
+            QCOMPARE(RunTool(QStringList{command, input, "-o", f.path("file")} + operation).code, 0);
             QCOMPARE(piped, f.readFile("file"));
         }
+    }
+
+    // tavrin-level screens writes what the editor's Screen menu and a save would write; a screen that is
+    // not one of the level's, or no operation or two, is refused and nothing is written.
+    void screens_data() {
+        QTest::addColumn<QStringList>("operation");
+        QTest::addColumn<int>("code");
+        QTest::newRow("delete") << QStringList{"--delete", "0"} << 0;
+        QTest::newRow("move") << QStringList{"--move", "5", "1"} << 0;
+        QTest::newRow("swap") << QStringList{"--swap", "7", "0"} << 0;
+        QTest::newRow("duplicate") << QStringList{"--duplicate", "5"} << 0;
+        QTest::newRow("past the last screen") << QStringList{"--delete", "8"} << 2;
+        QTest::newRow("no number") << QStringList{"--move", "1"} << 2;
+        QTest::newRow("two operations") << QStringList{"--delete", "1", "--duplicate", "2"} << 2;
+        QTest::newRow("none") << QStringList() << 2;
+    }
+    void screens() {
+        QFETCH(QStringList, operation);
+        QFETCH(int, code);
+        LevelFixture f;
+        f.load("level.txt", m_f.readFile("level.txt"));
+        const ToolRun run =
+            RunTool(QStringList{"screens", f.path("level.txt"), "-o", f.path("out.txt")} + operation);
+        QCOMPARE(run.code, code);
+        QCOMPARE(QFileInfo::exists(f.path("out.txt")), code == 0);
+        if (code != 0)
+            return;
+        const int first = operation[1].toInt();
+        const int last = f.module->LevelLastScreen;
+        if (operation[0] == "--duplicate")
+            f.document->duplicateScreen(first);
+        else if (operation[0] == "--delete")
+            f.document->renumberScreens(ScreenRenumbering::deleting(first, last));
+        else
+            f.document->renumberScreens(
+                {operation[0] == "--move" ? ScreenRenumbering::Move : ScreenRenumbering::Swap, first,
+                 operation[2].toInt(), last});
+        f.saveTo(f.path("expected.txt"));
+        QCOMPARE(f.readFile("out.txt"), f.readFile("expected.txt"));
     }
 };
 

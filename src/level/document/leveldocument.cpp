@@ -6,6 +6,8 @@
 #include <QScopeGuard>
 #include <QUndoCommand>
 
+#include <algorithm>
+#include <limits>
 #include <map>
 
 namespace tavrin {
@@ -157,6 +159,32 @@ private:
     LevelDocument& m_document;
     std::vector<ScreenChanges> m_changes;
     std::optional<std::pair<PropertyValues, PropertyValues>> m_properties;
+};
+
+// What undoing a renumbering of screens needs besides the renumbering: the screen deleted, the links that
+// led to it, which screens had scratch files (the others are read from the level file again) and the
+// screen that was on display. A redo finds them again.
+struct LevelDocument::Renumbered {
+    ScreenRenumbering renumbering;
+    QString name;
+    std::optional<Screen> deleted;
+    std::vector<std::pair<int, int>> linksToDeleted; // (screen after, side link), in order
+    QSet<int> hadScratch;
+    int shownBefore = 0;
+};
+
+// Screens deleted, moved or swapped: level-wide. The document does the work before the stack calls it, so
+// that a screen that cannot be read stops it with the stack as it was.
+class LevelDocument::RenumberStep : public ScreenStep {
+public:
+    RenumberStep(Renumbered renumbered)
+        : ScreenStep(renumbered.name, -1), m_renumbered(std::move(renumbered)) {}
+    Renumbered& renumbered() { return m_renumbered; }
+    void undo() override {}
+    void redo() override {}
+
+private:
+    Renumbered m_renumbered;
 };
 
 LevelDocument::LevelDocument(QString programFolder, QObject* parent)
@@ -502,6 +530,150 @@ void LevelDocument::editLevel(const QString& name, const LevelEdit& edit) {
         new LevelStep(*this, name, m_level.CurrentScreen, std::move(changes), std::move(properties)));
 }
 
+bool LevelDocument::renumberScreens(const ScreenRenumbering& renumbering,
+                                    const std::function<bool(int, int)>& goOn) {
+    if (const std::optional<QString> why = renumbering.refusal())
+        throw Failure(5, *why);
+    if (renumbering.kind != ScreenRenumbering::Delete && renumbering.from == renumbering.to)
+        return false;
+    Renumbered renumbered{renumbering, RenumberingName(renumbering), {}, {}, {}, 0};
+    if (!renumber(renumbered, true, "made", goOn))
+        return false;
+    m_stack.push(new RenumberStep(std::move(renumbered)));
+    return true;
+}
+
+int LevelDocument::duplicateScreen(int screen) {
+    const QString name = QStringLiteral("Duplicate Screen");
+    const qint64 number = qint64(m_level.LevelLastScreen) + 1;
+    if (number > std::numeric_limits<Integer>::max() || number < 0)
+        throw Failure(6, QStringLiteral("The level has its last screen already: no screen can be added"));
+    const Screen value = screenValue(screen, name);
+    LevelEdit edit;
+    edit.links.push_back({int(number), value.links});
+    for (int t = FirstGridTile; t <= LastGridTile; ++t)
+        edit.tiles.push_back({int(number), t, value.tile(t)});
+    edit.lastScreen = Integer(number);
+    editLevel(name, edit);
+    return int(number);
+}
+
+Screen LevelDocument::blankScreen() const {
+    Screen screen = Screen::fresh();
+    for (int t = FirstGridTile; t <= LastGridTile; ++t) {
+        screen.tile(t).colour = FieldValue::number(m_level.BrushColour);
+        screen.tile(t).picture = FieldValue::number(0);
+    }
+    return screen;
+}
+
+std::pair<int, int> LevelDocument::linksTo(int screen) const {
+    int links = 0;
+    int screens = 0;
+    for (int s = 0; s <= m_level.LevelLastScreen; ++s) {
+        const SideLinks of = s == m_level.CurrentScreen ? m_level.LinksOnDisplay() : readSideLinks(s);
+        const auto count = int(std::count(of.begin() + 2, of.end(), Integer(screen)));
+        links += count;
+        screens += count > 0;
+    }
+    return {links, screens};
+}
+
+// Every screen of the level after the renumbering is written beside the scratch files first; only when
+// all are written do they take their places, the screens that had no scratch file before an undo lose it
+// (the level file holds them as they were), and the last screen and the screen on display change.
+bool LevelDocument::renumber(Renumbered& renumbered, bool forward, const char* done,
+                             const std::function<bool(int, int)>& goOn) {
+    const ScreenRenumbering& r = renumbered.renumbering;
+    const int lastAfter = forward ? r.lastAfter() : r.last;
+    const auto goingOn = [&](int screen, int total) {
+        if (goOn)
+            return goOn(screen, total);
+        tellProgress(screen, total);
+        return true;
+    };
+    if (forward) {
+        renumbered.shownBefore = m_level.CurrentScreen;
+        renumbered.hadScratch.clear();
+        for (const Integer screen : m_level.ScratchScreens())
+            renumbered.hadScratch.insert(screen);
+        // The screen on display goes to its scratch file before the others move: it counts as one that
+        // has one.
+        renumbered.hadScratch.insert(m_level.CurrentScreen);
+        renumbered.linksToDeleted.clear();
+        renumbered.deleted.reset();
+        if (r.kind == ScreenRenumbering::Delete)
+            renumbered.deleted = screenValue(r.from, renumbered.name, done);
+    }
+    ScratchStage stage(m_level);
+    const int total = lastAfter + 2;
+    std::vector<int> written;
+    for (int screen = 0; screen <= lastAfter; ++screen) {
+        if (!goingOn(screen, total))
+            return false;
+        if (!forward && !renumbered.hadScratch.contains(screen)) {
+            stage.drop(Integer(screen));
+            continue;
+        }
+        const int source = forward ? r.before(screen) : r.after(screen);
+        Screen value = source < 0 ? *renumbered.deleted : screenValue(source, renumbered.name, done);
+        // The deleted screen kept its links as they were.
+        SideLinks links = source < 0 ? value.links
+                          : forward  ? r.linksAfter(value.links)
+                                     : r.linksBefore(value.links);
+        if (r.kind == ScreenRenumbering::Delete) {
+            if (forward) {
+                for (int k = 2; k <= 9; ++k)
+                    if (value.links[size_t(k)] == r.from)
+                        renumbered.linksToDeleted.emplace_back(screen, k);
+            } else {
+                const auto& to = renumbered.linksToDeleted;
+                for (auto it = std::lower_bound(to.begin(), to.end(), std::make_pair(source, 0));
+                     it != to.end() && it->first == source; ++it)
+                    links[size_t(it->second)] = Integer(r.from);
+            }
+        }
+        if (source == screen && links == value.links)
+            continue;
+        value.links = links;
+        stage.write(Integer(screen), value);
+        written.push_back(screen);
+    }
+    if (forward && r.kind == ScreenRenumbering::Delete)
+        stage.drop(Integer(r.last));
+    if (!goingOn(lastAfter + 1, total))
+        return false;
+    // The screen on display is shown again from the files; it goes to its own first, in case it keeps its
+    // number and its links.
+    m_level.SaveScreenTmp();
+    stage.commit();
+
+    QSet<int> edited;
+    for (const int screen : std::as_const(m_editedScreens))
+        if (const int now = forward ? r.after(screen) : r.before(screen); now >= 0)
+            edited.insert(now);
+    for (const int screen : written)
+        edited.insert(screen);
+    m_editedScreens = edited;
+    PropertyValues properties = m_level.Properties();
+    properties.lastScreen = Integer(lastAfter);
+    if (properties != m_level.Properties())
+        storeProperties(properties);
+    m_level.LastEdit = QDateTime::currentDateTime();
+
+    int shown = renumbered.shownBefore;
+    if (forward) {
+        shown = r.after(renumbered.shownBefore);
+        if (shown < 0)
+            shown = std::min(r.from, lastAfter);
+    }
+    const auto number = Integer(shown);
+    m_level.ShowLoadedScreen(number, m_level.LoadScreenValue(number, m_level.ScreenOnDisplay()));
+    goingOn(total, total);
+    emit screensRenumbered();
+    return true;
+}
+
 void LevelDocument::setBrushColour(Long colour) {
     m_level.BrushColour = colour;
 }
@@ -537,6 +709,12 @@ void LevelDocument::showScreenOfStep(int screen, bool undoing) {
 void LevelDocument::undo() {
     if (!m_stack.canUndo())
         return;
+    if (auto* step =
+            dynamic_cast<RenumberStep*>(const_cast<QUndoCommand*>(m_stack.command(m_stack.index() - 1)))) {
+        renumber(step->renumbered(), false, "undone", {});
+        m_stack.undo();
+        return;
+    }
     if (const auto* step = dynamic_cast<const LevelStep*>(m_stack.command(m_stack.index() - 1)))
         step->checkScreens(true);
     showScreenOfStep(undoScreen(), true);
@@ -546,6 +724,12 @@ void LevelDocument::undo() {
 void LevelDocument::redo() {
     if (!m_stack.canRedo())
         return;
+    if (auto* step =
+            dynamic_cast<RenumberStep*>(const_cast<QUndoCommand*>(m_stack.command(m_stack.index())))) {
+        renumber(step->renumbered(), true, "redone", {});
+        m_stack.redo();
+        return;
+    }
     if (const auto* step = dynamic_cast<const LevelStep*>(m_stack.command(m_stack.index())))
         step->checkScreens(false);
     showScreenOfStep(redoScreen(), false);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "module1.h"
+#include "renumbering.h"
 #include "walker.h"
 
 #include <QList>
@@ -122,6 +123,22 @@ public:
         std::optional<Integer> lastScreen;
     };
     void editLevel(const QString& name, const LevelEdit& edit);
+    // Deletes, moves or swaps screens as one step (see ScreenRenumbering): every screen takes its new
+    // number, and every side link to a screen that moved follows it; a link to a deleted screen becomes
+    // -1. The screen on display keeps showing, under its new number (after a delete of it, the screen that
+    // took its number). `goOn` is told the progress, screen by screen; when it answers false the work is
+    // given up with nothing changed, and so is it when a screen cannot be read whole (thrown). False when
+    // given up or when there is nothing to do.
+    bool renumberScreens(const ScreenRenumbering& renumbering,
+                         const std::function<bool(int done, int total)>& goOn = {});
+    // A new last screen with the tiles and side links of screen `screen`, as one step; its number. The
+    // screen on display stays. Throws when the level has no room for another screen.
+    int duplicateScreen(int screen);
+    // A screen as a new screen starts: the brush colour, no picture, every step free, every operand 1, and
+    // side link k leading to screen k.
+    Screen blankScreen() const;
+    // How many side links of the level lead to screen `screen`, and on how many screens.
+    std::pair<int, int> linksTo(int screen) const;
     // Told how far an edit or undo of many screens has come (from more than ProgressFrom screens on).
     static constexpr int ProgressFrom = 50;
     void setProgress(std::function<void(int done, int total)> progress) { m_progress = std::move(progress); }
@@ -154,6 +171,8 @@ signals:
     // links changed, linksChanged(screen) follows.
     void screenEdited(int screen);
     void propertiesChanged();
+    // Screens took new numbers: every view of several screens reads them again.
+    void screensRenumbered();
     // Another screen is on display, or the one on display was read again.
     void screenShown(int screen);
     // Another level was loaded (or the template level, or none): everything may differ.
@@ -167,6 +186,8 @@ private:
     class LinksStep;
     class PropertiesStep;
     class LevelStep;
+    class RenumberStep;
+    struct Renumbered;
     struct ScreenChanges;
 
     // Puts `screen` on display for a step of it, unless it already is; throws when it cannot be read whole,
@@ -180,6 +201,9 @@ private:
     // The same for every screen of a step, the screens written put on the disk together.
     void storeLevelChanges(const std::vector<ScreenChanges>& changes, bool forward);
     void tellProgress(int done, int total) const;
+    // Renumbers the screens forward (as `renumbered` asks) or back; see renumberScreens.
+    bool renumber(Renumbered& renumbered, bool forward, const char* done,
+                  const std::function<bool(int, int)>& goOn);
     void edited(int screen);
     void levelLoaded();
     void levelSaved();

@@ -1330,3 +1330,64 @@ QString Module1::GetFileName(const QString& path) {
 }
 
 } // namespace tavrin
+
+// --- Scratch files of many screens at once --------------------------------------------------------------
+
+namespace tavrin {
+
+QList<Integer> Module1::ScratchScreens() const {
+    QList<Integer> screens;
+    for (auto it = m_scratch.cbegin(); it != m_scratch.cend(); ++it)
+        if (scratchPresent(it.key()))
+            screens << it.key();
+    return screens;
+}
+
+ScratchStage::ScratchStage(Module1& level) : m_level(level) {
+    QTemporaryDir folder(QDir(level.scratchFolder()).filePath(QStringLiteral(".tavrin-stage-XXXXXX")));
+    if (!folder.isValid())
+        throw WriteFailure(folder.path(), errno, false);
+    folder.setAutoRemove(false);
+    m_folder = folder.path();
+}
+
+ScratchStage::~ScratchStage() {
+    QDir(m_folder).removeRecursively();
+}
+
+void ScratchStage::write(Integer screen, const Screen& value) {
+    const QString path = QDir(m_folder).filePath(QString::number(screen));
+    const auto file = m_level.Files->openWrite(path, Links::Replace);
+    file->setDeferSync(true);
+    RecordWriter(file.get()).writeRaw(value.encode(screen));
+    m_level.Files->commit(*file);
+    m_written.emplace_back(screen, path);
+}
+
+void ScratchStage::drop(Integer screen) {
+    m_dropped.push_back(screen);
+}
+
+void ScratchStage::commit() {
+    for (const Integer screen : m_dropped) {
+        const auto own = m_level.m_scratch.constFind(screen);
+        if (own != m_level.m_scratch.constEnd() && RegularFileIdentity(own->path) == own->identity)
+            m_level.Files->remove(own->path);
+        m_level.m_scratch.remove(screen);
+    }
+    for (const auto& [screen, staged] : m_written) {
+        QString path = m_level.ScratchFileName(screen);
+        const auto own = m_level.m_scratch.constFind(screen);
+        if (own == m_level.m_scratch.constEnd() || RegularFileIdentity(path) != own->identity)
+            path = m_level.freeScratchName(screen);
+        if (!m_level.Files->rename(staged, path))
+            throw WriteFailure(path, errno, QFileInfo::exists(path));
+        m_level.m_scratch.insert(
+            screen, Module1::ScratchFile{path, RegularFileIdentity(path).value_or(FileIdentity())});
+    }
+    m_written.clear();
+    m_dropped.clear();
+    m_level.SyncScratchFiles();
+}
+
+} // namespace tavrin

@@ -250,6 +250,8 @@ public:
     // True when screen `screen` may differ from the level file: it has a scratch file, or it is on display
     // and is not as the level file holds it.
     bool ScreenIsEdited(Integer screen) const;
+    // The screens that have a scratch file of this editor's.
+    QList<Integer> ScratchScreens() const;
 
     // What changing to screen `screen` would put on display, without changing anything: the screen as
     // LoadScreen reads it over `shown`, the screen on display before, and what went wrong on the way. The
@@ -268,6 +270,7 @@ public:
 
 private:
     friend class LevelSave;
+    friend class ScratchStage;
     struct RecordPlace {
         qint64 begin; // byte offsets of the record in its file
         qint64 end;
@@ -345,6 +348,34 @@ private:
     std::optional<SessionState> m_writtenSession; // what the session file holds, as this editor wrote it
     QString m_ownSessionFolder; // a folder made for this editor alone, removed at the end when empty
     QString m_privateFolder; // the user's private scratch folder when in use, removed at the end when empty
+};
+
+// Scratch files of many screens written beside the others first and put in their place together, so that
+// work on many screens given up half way changes no scratch file. Until commit() nothing that reads the
+// level sees them; what was not committed goes with the stage.
+class ScratchStage {
+public:
+    // Makes a folder of its own in the scratch folder; throws when it cannot.
+    explicit ScratchStage(Module1& level);
+    ~ScratchStage();
+    ScratchStage(const ScratchStage&) = delete;
+    ScratchStage& operator=(const ScratchStage&) = delete;
+
+    // Screen `screen` is to become `value`.
+    void write(Integer screen, const Screen& value);
+    // Screen `screen` is to lose its scratch file, and be read from the level file again.
+    void drop(Integer screen);
+    int size() const { return int(m_written.size() + m_dropped.size()); }
+    // Puts every screen written in place of its scratch file, removes the scratch files dropped (only
+    // while they are still the files this editor wrote), and puts the files on the disk. A rename the
+    // system refuses is thrown; the screens before it are in place.
+    void commit();
+
+private:
+    Module1& m_level;
+    QString m_folder;
+    std::vector<std::pair<Integer, QString>> m_written;
+    std::vector<Integer> m_dropped;
 };
 
 // A Save Level under way: screens 0..LevelLastScreen, then the level properties, into a temporary file

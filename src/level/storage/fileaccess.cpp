@@ -1,5 +1,7 @@
 #include "fileaccess.h"
 
+#include <cstdio>
+
 #include "messages.h"
 
 #include <QDir>
@@ -62,6 +64,10 @@ std::unique_ptr<QIODevice> FileAccess::openStream(const QString& path) {
 
 bool FileAccess::remove(const QString& path) {
     return QFile::remove(path);
+}
+
+bool FileAccess::rename(const QString& from, const QString& to) {
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 int ReadAhead::handle() const {

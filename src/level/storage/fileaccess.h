@@ -53,6 +53,9 @@ public:
     // straight to it, and nothing is replaced. Throws the failure of opening it.
     virtual std::unique_ptr<QIODevice> openStream(const QString& path);
     virtual bool remove(const QString& path);
+    // Gives the file `from` the name `to` in one step, in place of whatever file `to` named; both are in
+    // the same folder tree of one file system. False when the system refuses.
+    virtual bool rename(const QString& from, const QString& to);
     // Whether a file can be made in `folder`: asking for its permissions is not enough (a read-only file
     // system, or root, answers yes).
     virtual bool canWriteIn(const QString& folder);

@@ -1,0 +1,291 @@
+// Screens deleted, moved, swapped and duplicated: side links follow the screens, each command is one step,
+// and the level means what it meant except for what was asked.
+#include "leveldocument.h"
+#include "levelfixture.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <set>
+#include <tuple>
+
+using namespace tavrin;
+
+namespace {
+
+QByteArray saved(LevelFixture& f) {
+    f.saveTo(f.path(QStringLiteral("saved.txt")));
+    return f.readFile(QStringLiteral("saved.txt"));
+}
+
+// A level as the editor writes it: `screens` screens of random colours, with exits through random links
+// onto random tiles, and links to screens of the level, to none (-1) and past the last screen.
+QByteArray RandomLevel(QRandomGenerator& random, int screens) {
+    QByteArray bytes;
+    for (int n = 0; n < screens; ++n) {
+        Screen screen = Screen::fresh();
+        for (int t = 1; t <= 300; ++t)
+            screen.tile(t).colour = FieldValue::number(random.bounded(1 << 20));
+        for (int e = 0; e < 12; ++e) {
+            TileState& tile = screen.tile(1 + random.bounded(300));
+            const auto side = size_t(random.bounded(4));
+            tile.directions[side] = Integer(2 + random.bounded(8));
+            tile.operands[side] = FieldValue::number(random.bounded(10) == 0 ? 400 : 1 + random.bounded(300));
+        }
+        for (int k = 2; k <= 9; ++k) {
+            const int pick = random.bounded(10);
+            screen.links[size_t(k)] = Integer(pick == 0 ? -1 : pick == 1 ? 1000 : random.bounded(screens));
+        }
+        bytes += screen.encode(Integer(n));
+    }
+    return bytes + "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1," + QByteArray::number(screens - 1) +
+           ",0,0,0,0\r\n";
+}
+
+// The tiles of a screen, which tell screens apart whatever their numbers.
+QByteArray Content(Screen screen) {
+    screen.links = Screen::freshLinks();
+    return screen.encode(0);
+}
+
+// Every exit of the level: from a screen's content and tile through a side onto a tile of another
+// screen's content, or of no screen of the level ("-1", or a number past the last screen).
+using Exit = std::tuple<QByteArray, int, int, QByteArray, int>;
+
+// The exits of the level by content; with `deleted`, as deleting that screen should leave them: none out of
+// it, and those into it leading to -1.
+std::set<Exit> ExitsOf(const LevelDocument& document, int deleted = -1) {
+    const int last = document.state().LevelLastScreen;
+    std::vector<Screen> screens;
+    for (int s = 0; s <= last; ++s)
+        screens.push_back(document.screenValue(s));
+    std::set<Exit> exits;
+    for (int s = 0; s <= last; ++s) {
+        if (s == deleted)
+            continue;
+        const Screen& screen = screens[size_t(s)];
+        for (int t = 1; t <= 300; ++t)
+            for (int side = 0; side < 4; ++side) {
+                const Integer property = screen.tile(t).directions[size_t(side)];
+                const std::optional<Integer> landing = LandingTile(screen.tile(t).operands[size_t(side)]);
+                if (!IsExit(property) || !landing)
+                    continue;
+                const int to =
+                    screen.links[size_t(property)] == deleted ? -1 : screen.links[size_t(property)];
+                exits.insert({Content(screen), t, side,
+                              to >= 0 && to <= last ? Content(screens[size_t(to)])
+                                                    : "outside " + QByteArray::number(to),
+                              *landing});
+            }
+    }
+    return exits;
+}
+
+} // namespace
+
+class TestRenumber : public QObject {
+    Q_OBJECT
+private slots:
+    void numbers_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QList<int>>("after"); // the new numbers of screens 0..5, then of 6 and -1
+        using R = ScreenRenumbering;
+        QTest::newRow("delete 0") << int(R::Delete) << 0 << 0 << QList<int>{-1, 0, 1, 2, 3, 4, 6, -1};
+        QTest::newRow("delete 3") << int(R::Delete) << 3 << 3 << QList<int>{0, 1, 2, -1, 3, 4, 6, -1};
+        QTest::newRow("delete the last") << int(R::Delete) << 5 << 5 << QList<int>{0, 1, 2, 3, 4, -1, 6, -1};
+        QTest::newRow("move up") << int(R::Move) << 1 << 4 << QList<int>{0, 4, 1, 2, 3, 5, 6, -1};
+        QTest::newRow("move down") << int(R::Move) << 4 << 1 << QList<int>{0, 2, 3, 4, 1, 5, 6, -1};
+        QTest::newRow("swap") << int(R::Swap) << 0 << 5 << QList<int>{5, 1, 2, 3, 4, 0, 6, -1};
+    }
+
+    // Each screen of 0..5 takes a number of its own, numbers outside the level stay, and before() undoes
+    // after() for every screen but the deleted one.
+    void numbers() {
+        QFETCH(int, kind);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QList<int>, after);
+        const ScreenRenumbering r{ScreenRenumbering::Kind(kind), from, to, 5};
+        const QList<int> numbers = {0, 1, 2, 3, 4, 5, 6, -1};
+        for (int i = 0; i < numbers.size(); ++i) {
+            QCOMPARE(r.after(numbers[i]), after[i]);
+            if (after[i] >= 0)
+                QCOMPARE(r.before(after[i]), numbers[i]);
+        }
+    }
+
+    void commands_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QList<int>>("order"); // the old number of each screen afterwards
+        QTest::addColumn<QList<int>>("link4"); // link 4 of each screen afterwards
+        QTest::addColumn<int>("shown");        // from screen 1 on display
+        using R = ScreenRenumbering;
+        // ThreeScreenLevel's link 4 of screen n leads to n + 10; here screen n's link 2 leads to n + 1.
+        QTest::newRow("delete 0") << int(R::Delete) << 0 << 0 << QList<int>{1, 2} << QList<int>{11, 12} << 0;
+        QTest::newRow("delete 1 (on display)")
+            << int(R::Delete) << 1 << 1 << QList<int>{0, 2} << QList<int>{10, 12} << 1;
+        QTest::newRow("move 0 to 2") << int(R::Move) << 0 << 2 << QList<int>{1, 2, 0}
+                                     << QList<int>{11, 12, 10} << 0;
+        QTest::newRow("swap 0 and 1")
+            << int(R::Swap) << 0 << 1 << QList<int>{1, 0, 2} << QList<int>{11, 10, 12} << 0;
+    }
+
+    // The screens take their new numbers with their tiles, links to screens of the level follow them, a
+    // link to the deleted screen leads to -1, and the screen on display stays on display. One undo gives
+    // the file back byte for byte, and a redo makes it all again.
+    void commands() {
+        QFETCH(int, kind);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QList<int>, order);
+        QFETCH(QList<int>, link4);
+        QFETCH(int, shown);
+        LevelFixture f;
+        QByteArray level;
+        for (int n = 0; n <= 2; ++n) {
+            Screen screen = Screen::fresh();
+            for (int t = 1; t <= 300; ++t)
+                screen.tile(t).colour = FieldValue::number(n * 1000 + t);
+            screen.links[4] = Integer(n + 10);
+            screen.links[2] = Integer(n + 1); // screen 3 is past the last
+            level += screen.encode(Integer(n));
+        }
+        f.load(QStringLiteral("level.txt"), level + "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1,2,0,0,0,0\r\n");
+        const QByteArray original = saved(f);
+        f.document->changeScreen(1);
+        f.paintColour(5, 123); // an edit of screen 1 not yet in its scratch file
+        const QByteArray edited = saved(f);
+        const int steps = f.document->undoStack().count();
+        QSignalSpy renumbered(f.document.get(), &LevelDocument::screensRenumbered);
+
+        const ScreenRenumbering r{ScreenRenumbering::Kind(kind), from, to, 2};
+        QVERIFY(f.document->renumberScreens(r));
+        QCOMPARE(renumbered.count(), 1);
+        QCOMPARE(f.document->undoStack().count(), steps + 1);
+        QCOMPARE(f.module->LevelLastScreen, order.size() - 1);
+        QCOMPARE(int(f.module->CurrentScreen), shown);
+        for (int n = 0; n < order.size(); ++n) {
+            const Screen screen = f.document->screenValue(n);
+            QCOMPARE(screen.tile(1).colour, FieldValue::number(order[n] * 1000 + 1));
+            QCOMPARE(screen.tile(5).colour, FieldValue::number(order[n] == 1 ? 123 : order[n] * 1000 + 5));
+            QCOMPARE(int(screen.links[4]), link4[n]);
+            const int link2 = r.after(order[n] + 1);
+            QCOMPARE(int(screen.links[2]), link2 < 0 && order[n] + 1 == from ? -1 : link2);
+        }
+        const QByteArray after = saved(f);
+
+        f.document->undo();
+        QCOMPARE(int(f.module->CurrentScreen), 1);
+        QCOMPARE(saved(f), edited);
+        QCOMPARE(f.document->undoStack().index(), steps);
+        f.document->redo();
+        QCOMPARE(saved(f), after);
+        f.document->undo();
+        f.document->undo();
+        QCOMPARE(saved(f), original);
+    }
+
+    // Given up half way, or stopped by a screen that cannot be read, a renumbering changes nothing: the
+    // same scratch files, no step, the same level.
+    void givenUp_data() {
+        QTest::addColumn<bool>("unreadable");
+        QTest::newRow("cancelled") << false;
+        QTest::newRow("a scratch file damaged") << true;
+    }
+    void givenUp() {
+        QFETCH(bool, unreadable);
+        LevelFixture f;
+        f.load(QStringLiteral("level.txt"), NumberedLevel(6));
+        f.document->changeScreen(4);
+        f.paintColour(1, 7);
+        f.document->changeScreen(2);
+        f.paintColour(1, 8);
+        f.document->changeScreen(0);
+        if (unreadable)
+            f.writeFile(QFileInfo(f.module->ScratchFileName(4)).fileName(), "\"Screen4\",1,oops\r\n");
+        const QByteArray before = unreadable ? QByteArray() : saved(f);
+        const QStringList files =
+            QDir(f.folder.path())
+                .entryList(QDir::Files | QDir::Hidden | QDir::AllDirs | QDir::NoDotAndDotDot);
+        const int steps = f.document->undoStack().count();
+
+        int calls = 0;
+        bool made = true;
+        const int code = CodeOfFailure([&] {
+            made = f.document->renumberScreens(ScreenRenumbering::deleting(0, 5),
+                                               [&](int, int) { return unreadable || ++calls < 4; });
+        });
+        QCOMPARE(code != 0, unreadable);
+        QVERIFY(!unreadable ? !made : true);
+        QCOMPARE(f.document->undoStack().count(), steps);
+        QCOMPARE(f.module->LevelLastScreen, 5);
+        QCOMPARE(QDir(f.folder.path())
+                     .entryList(QDir::Files | QDir::Hidden | QDir::AllDirs | QDir::NoDotAndDotDot),
+                 files);
+        if (!unreadable)
+            QCOMPARE(saved(f), before);
+    }
+
+    // A file in the scratch folder that is not one of this editor's scratch files is never written over,
+    // though a screen takes the number its name has.
+    void othersFilesStay() {
+        LevelFixture f;
+        f.load(QStringLiteral("level.txt"), NumberedLevel(3));
+        f.document->changeScreen(2);
+        f.paintColour(1, 9);
+        f.document->changeScreen(0);
+        f.writeFile(QStringLiteral("Screen1.tmp"), "not ours");
+        QVERIFY(f.document->renumberScreens(ScreenRenumbering::deleting(1, 2)));
+        QCOMPARE(f.readFile(QStringLiteral("Screen1.tmp")), QByteArray("not ours"));
+        QCOMPARE(f.document->screenValue(1).tile(1).colour, FieldValue::number(9));
+        QVERIFY(f.module->ScratchFileName(1).endsWith(QStringLiteral("Screen1~1.tmp")));
+    }
+
+    void randomSequences_data() {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed = 1; seed <= 12; ++seed)
+            QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(seed))) << seed;
+    }
+
+    // Random commands on random levels: after each, walking every exit from every screen reaches the same
+    // tiles (by content) as before, but for exits out of a deleted screen and into it (those lead nowhere
+    // now); undoing them all gives the file back byte for byte, and redoing them all gives what they made.
+    void randomSequences() {
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        LevelFixture f;
+        f.load(QStringLiteral("level.txt"), RandomLevel(random, 2 + random.bounded(5)));
+        const QByteArray original = saved(f);
+        QCOMPARE(original, f.readFile(QStringLiteral("level.txt")));
+        const int commands = 6;
+        for (int c = 0; c < commands; ++c) {
+            const int last = f.module->LevelLastScreen;
+            if (random.bounded(3) == 0) // an edit on the way, so that scratch files move too
+                f.paintColour(1 + random.bounded(300), random.bounded(1000));
+            f.document->changeScreen(Integer(random.bounded(last + 1)));
+            const int kind = random.bounded(last > 0 ? 4 : 1);
+            const int a = random.bounded(last + 1);
+            const int b = random.bounded(last + 1);
+            const std::set<Exit> expected = ExitsOf(*f.document, kind == 1 ? a : -1);
+            if (kind == 0)
+                f.document->duplicateScreen(a);
+            else
+                f.document->renumberScreens({ScreenRenumbering::Kind(kind - 1), a, b, last});
+            QVERIFY(ExitsOf(*f.document) == expected);
+        }
+        const QByteArray made = saved(f);
+        while (f.document->undoStack().canUndo())
+            f.document->undo();
+        QCOMPARE(saved(f), original);
+        while (f.document->undoStack().canRedo())
+            f.document->redo();
+        QCOMPARE(saved(f), made);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRenumber)
+#include "tst_renumber.moc"
