@@ -26,18 +26,6 @@ Failure TextTooLong() {
             .arg(MaxBlockTextBytes));
 }
 
-int ColumnOf(int tile) {
-    return (tile - FirstGridTile) % GridColumns;
-}
-
-int RowOf(int tile) {
-    return (tile - FirstGridTile) / GridColumns;
-}
-
-int TileAt(int column, int row) {
-    return FirstGridTile + row * GridColumns + column;
-}
-
 // Reads the records of a pasted text one by one, and tells where a refused one stands.
 class PastedRecords {
 public:
@@ -82,14 +70,14 @@ TileBlock TileBlock::take(const Screen& screen, const std::vector<int>& tiles) {
         return TileBlock();
     int left = GridColumns, top = GridRows, right = -1, bottom = -1;
     for (const int tile : tiles) {
-        left = std::min(left, ColumnOf(tile));
-        right = std::max(right, ColumnOf(tile));
-        top = std::min(top, RowOf(tile));
-        bottom = std::max(bottom, RowOf(tile));
+        left = std::min(left, GridColumnOf(tile));
+        right = std::max(right, GridColumnOf(tile));
+        top = std::min(top, GridRowOf(tile));
+        bottom = std::max(bottom, GridRowOf(tile));
     }
-    TileBlock block(TileAt(left, top), right - left + 1, bottom - top + 1);
+    TileBlock block(GridTileAt(left, top), right - left + 1, bottom - top + 1);
     for (const int tile : tiles)
-        block.at(ColumnOf(tile) - left, RowOf(tile) - top) = screen.tile(tile);
+        block.at(GridColumnOf(tile) - left, GridRowOf(tile) - top) = screen.tile(tile);
     return block;
 }
 
@@ -203,18 +191,18 @@ TileBlock TileBlock::rotatedClockwise() const {
 
 bool TileBlock::fitsAt(int topLeft) const {
     return topLeft >= FirstGridTile && topLeft <= LastGridTile &&
-           ColumnOf(topLeft) + m_columns <= GridColumns && RowOf(topLeft) + m_rows <= GridRows;
+           GridColumnOf(topLeft) + m_columns <= GridColumns && GridRowOf(topLeft) + m_rows <= GridRows;
 }
 
 std::vector<std::pair<int, TileState>> TileBlock::placedAt(int topLeft) const {
     std::vector<std::pair<int, TileState>> placed;
     if (topLeft < FirstGridTile || topLeft > LastGridTile)
         return placed;
-    const int left = ColumnOf(topLeft), top = RowOf(topLeft);
+    const int left = GridColumnOf(topLeft), top = GridRowOf(topLeft);
     for (int row = 0; row < m_rows && top + row < GridRows; ++row)
         for (int column = 0; column < m_columns && left + column < GridColumns; ++column)
             if (const std::optional<TileState>& tile = cell(column, row))
-                placed.emplace_back(TileAt(left + column, top + row), *tile);
+                placed.emplace_back(GridTileAt(left + column, top + row), *tile);
     return placed;
 }
 

@@ -16,6 +16,17 @@ namespace tavrin {
 // that a text editor sees them as a level file has them.
 extern const QString TileBlockMimeType;
 
+// The column and row (from 0) of grid tile `tile`, and the tile at a column and row.
+constexpr int GridColumnOf(int tile) {
+    return (tile - FirstGridTile) % GridColumns;
+}
+constexpr int GridRowOf(int tile) {
+    return (tile - FirstGridTile) / GridColumns;
+}
+constexpr int GridTileAt(int column, int row) {
+    return FirstGridTile + row * GridColumns + column;
+}
+
 // A pasted text longer than this, or holding more tile records than a screen has tiles, is refused
 // unread: it is no copy of tiles.
 constexpr qsizetype MaxBlockTextBytes = 1024 * 1024;
