@@ -62,7 +62,7 @@ SelectionFrame::Tiles SelectionFrame::withRectangle(Tiles selected, int from, in
 }
 
 // Each side of a selected tile that borders an unselected one (or the grid's border) is part of the frame:
-// a dark dash over a light line, which shows on any colour.
+// a dark dash over a light line, which shows on any colour. The tiles inside are lightened a little.
 void SelectionFrame::paintEvent(QPaintEvent*) {
     const qreal w = qreal(width()) / GridColumns;
     const qreal h = qreal(height()) / GridRows;
@@ -71,12 +71,14 @@ void SelectionFrame::paintEvent(QPaintEvent*) {
                m_selected[size_t(GridTileAt(column, row))];
     };
     std::vector<QLineF> edges;
+    std::vector<QRectF> cells;
     for (int row = 0; row < GridRows; ++row) {
         for (int column = 0; column < GridColumns; ++column) {
             if (!isSelected(column, row))
                 continue;
             const qreal x0 = (column + m_offset.x()) * w + 0.5, x1 = x0 + w - 1;
             const qreal y0 = (row + m_offset.y()) * h + 0.5, y1 = y0 + h - 1;
+            cells.emplace_back(x0, y0, w, h);
             if (!isSelected(column - 1, row))
                 edges.emplace_back(x0, y0, x0, y1);
             if (!isSelected(column + 1, row))
@@ -90,6 +92,8 @@ void SelectionFrame::paintEvent(QPaintEvent*) {
     if (edges.empty())
         return;
     QPainter painter(this);
+    for (const QRectF& cell : cells)
+        painter.fillRect(cell, QColor(255, 255, 255, 60));
     painter.setPen(QPen(Qt::white, 2));
     painter.drawLines(edges.data(), int(edges.size()));
     painter.setPen(QPen(Qt::black, 2, Qt::DashLine));
