@@ -350,7 +350,8 @@ private:
 
     // --- Walls and exits (form1_directions.cpp) ----------------------------------------------------------
 public:
-    // What a press on the grid does: paint with the brush, build walls, or make exits.
+    // What a press on the grid does: paint with the brush, build walls, make exits, select tiles or stamp
+    // the clipboard's tiles.
     enum class GridTool { Paint, Wall, Exit, Select, Stamp };
     GridTool gridTool() const { return m_gridTool; }
     void setGridTool(GridTool tool);
@@ -467,7 +468,7 @@ public:
     void endStamp();
 
     void selectAllTiles();
-    // Esc: no tile is selected, and the stamp is left.
+    // Esc: no tile is selected, and the stamp is put away.
     void clearSelection();
     void copyTiles();
     void cutTiles();
