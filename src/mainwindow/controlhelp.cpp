@@ -186,9 +186,14 @@ QList<ShortcutRow> GestureRows() {
         {native(QKeySequence(Qt::ALT | Qt::Key_A)), Tr("About: the program's name and version")},
         {Tr("Click"), Tr("Grid tile: paint it in the checked mode, or show its properties")},
         {Tr("Drag"), Tr("Grid tiles: paint each tile passed over, as one undo step")},
+        {Tr("Drag with Select"), Tr("Grid tiles: select a rectangle (Shift: one more), or move the selection "
+                                    "when the drag starts inside it")},
+        {Tr("Click with a stamp"),
+         Tr("Grid tile: put the stamp (Edit, Use as Stamp) with its top-left there")},
         {Tr("Shift+Click"), Tr("Grid tile: fill the joined tiles of its colour and picture")},
         {Tr("Right-click"), Tr("Grid tile: take its colour, picture and properties into the brush")},
-        {native(QKeySequence(Qt::Key_Escape)), Tr("Level Properties, Screen Properties: Cancel")},
+        {native(QKeySequence(Qt::Key_Escape)),
+         Tr("Level Properties, Screen Properties: Cancel. Main window: select no tile, put the stamp away")},
         {native(QKeySequence(Qt::Key_Enter)), Tr("Screen Properties: OK")},
     };
 }

@@ -105,6 +105,7 @@ Form1::Form1(LevelDocument& document, QWidget* parent)
     createPropertyCross();
     createStatusControls();
     createDirectionControls();
+    createSelectionControls();
     createMenus();
     connectControls();
     m_statusBar = new LevelStatusBar(statusBar(), m_document, m_gridTiles);
@@ -315,6 +316,7 @@ void Form1::createMenus() {
     createScreenMenu();
     createViewMenu();
     createDirectionMenus();
+    createSelectionMenus();
 
     // A menu-bar entry without items: choosing it runs the command at once.
     mnuAbout = menuBar()->addAction(QStringLiteral("&About"));

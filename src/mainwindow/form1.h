@@ -3,6 +3,7 @@
 #include "boxes.h"
 #include "failure.h"
 #include "leveldocument.h"
+#include "tileblock.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -349,8 +350,9 @@ private:
 
     // --- Walls and exits (form1_directions.cpp) ----------------------------------------------------------
 public:
-    // What a press on the grid does: paint with the brush, build walls, or make exits.
-    enum class GridTool { Paint, Wall, Exit };
+    // What a press on the grid does: paint with the brush, build walls, make exits, select tiles or stamp
+    // the clipboard's tiles.
+    enum class GridTool { Paint, Wall, Exit, Select, Stamp };
     GridTool gridTool() const { return m_gridTool; }
     void setGridTool(GridTool tool);
 
@@ -441,6 +443,79 @@ private:
     int m_wallExitsMet = 0;
     QPointer<CheckLevelWindow> m_checkLevel;
     QPointer<WorldOverviewWindow> m_worldOverview;
+
+    // --- Selection, clipboard and stamps (form1_selection.cpp) ---------------------------------------------
+public:
+    QCheckBox* SelectTool = nullptr;
+    QAction* mnuSelect = nullptr;
+    QAction* mnuSelectAll = nullptr;
+    QAction* mnuCut = nullptr;
+    QAction* mnuCopy = nullptr;
+    QAction* mnuPaste = nullptr;
+    QAction* mnuDelete = nullptr;
+    QAction* mnuUseAsStamp = nullptr;
+    QMenu* mnuTransform = nullptr;
+    QAction* mnuFlipHorizontal = nullptr;
+    QAction* mnuFlipVertical = nullptr;
+    QAction* mnuRotate = nullptr;
+    // The layer over the grid that frames the selected tiles.
+    QWidget* SelectionLayer() const;
+    // The tiles selected on the screen on display, in tile order.
+    std::vector<int> selectedTiles() const;
+    bool hasStamp() const { return m_stamp.has_value(); }
+
+    // The select tool: a press on a selected tile starts moving the selection, on any other tile a new
+    // rectangle (with `add`, one more beside those selected); the pointer over `tile` stretches or moves
+    // it, and the release ends it: a move is one step.
+    void pressSelection(int tile, bool add);
+    void dragSelection(int tile);
+    void releaseSelection();
+    // The stamp: from the press to the release, each tile pressed or entered gets the stamp's block with
+    // its top-left there, clipped at the grid's border, as one step.
+    void beginStamp();
+    void stampAt(int tile);
+    void endStamp();
+
+    void selectAllTiles();
+    // Esc: no tile is selected, and the stamp is put away.
+    void clearSelection();
+    void copyTiles();
+    void cutTiles();
+    void pasteTiles();
+    void deleteTiles();
+    void useAsStamp();
+    enum class Turn { FlipHorizontal, FlipVertical, Rotate };
+    void turnSelection(Turn turn);
+
+private:
+    void createSelectionControls();
+    void createSelectionMenus();
+    // The select tool's box and menu item show whether it is the grid tool.
+    void showSelectTool();
+    // The items that need a selection are on only while there is one.
+    void selectionChanged();
+    // The tiles Copy takes: those selected, else the one under the pointer.
+    std::vector<int> tilesToCopy() const;
+    bool putOnClipboard(const std::vector<int>& tiles);
+    // The block on the clipboard; none (and the status bar says why) when it holds no tiles.
+    std::optional<TileBlock> blockOnClipboard();
+    // Tiles of the screen on display changed together, as one step named `name`.
+    void editTiles(const QString& name, const std::vector<std::pair<int, TileState>>& tiles);
+    // The selected tiles lifted (left as blank tiles) and `block` placed with its top-left on `topLeft`,
+    // as one step; the tiles placed are selected.
+    void replaceSelection(const QString& name, const TileBlock& block, int topLeft);
+    // Says in the status bar which of the tiles just placed have exits that lead somewhere odd.
+    QString oddExitsNote(const std::vector<std::pair<int, TileState>>& placed) const;
+
+    class SelectionFrame* m_selectionFrame = nullptr;
+    QAction* m_escape = nullptr;
+    std::optional<TileBlock> m_stamp;
+    std::vector<int> m_stamped; // the tiles the stamp was put on in this stroke
+    int m_hoveredTile = 0;      // the grid tile under the pointer, 0 for none
+    int m_selectFrom = 0;       // the tile the select tool was pressed on, 0 while it is not
+    int m_selectTo = 0;
+    bool m_movingSelection = false;
+    std::array<bool, 301> m_selectedBefore{}; // the selection a rectangle is added to
 };
 
 } // namespace tavrin

@@ -242,6 +242,7 @@ void Form1::setGridTool(GridTool tool) {
     if (tool != GridTool::Exit)
         m_exitTile = 0;
     m_directionsLayer->update();
+    showSelectTool();
 }
 
 void Form1::showDirections(bool shown) {

@@ -36,6 +36,13 @@ void PaintGestures::pressed(int index) {
     case Form1::GridTool::Exit:
         m_form.pickExitTile(index);
         break;
+    case Form1::GridTool::Select:
+        m_form.pressSelection(index, m_grid[size_t(index)]->clickModifiers() & Qt::ShiftModifier);
+        break;
+    case Form1::GridTool::Stamp:
+        m_form.beginStamp();
+        m_form.stampAt(index);
+        break;
     }
 }
 
@@ -50,6 +57,13 @@ void PaintGestures::dragged(const QPoint& globalPosition) {
     if (m_form.gridTool() == Form1::GridTool::Wall) {
         if (index != 0)
             m_form.wallTile(index);
+        return;
+    }
+    if (m_form.gridTool() == Form1::GridTool::Select || m_form.gridTool() == Form1::GridTool::Stamp) {
+        if (index != 0 && m_form.gridTool() == Form1::GridTool::Select)
+            m_form.dragSelection(index);
+        else if (index != 0)
+            m_form.stampAt(index);
         return;
     }
     if (index == 0 || (index == m_start && !m_moved) || m_painted[size_t(index)])
@@ -82,6 +96,14 @@ void PaintGestures::released() {
             if (side >= 0)
                 m_form.makeExit(start, side, m_grid[size_t(start)]->clickModifiers() & Qt::ShiftModifier);
         }
+        break;
+    case Form1::GridTool::Select:
+        if (start != 0)
+            m_form.releaseSelection();
+        break;
+    case Form1::GridTool::Stamp:
+        if (start != 0)
+            m_form.endStamp();
         break;
     }
 }

@@ -18,6 +18,8 @@ class PictureBox;
 // joined tiles that look like the clicked one, as one step; a right-click takes the tile into the brush.
 // With the wall brush the tiles pressed and moved over are walled in, as one step; with the exit tool a
 // press picks a tile, and a drag from a border tile out across the grid's border makes an exit there.
+// With the select tool a drag selects a rectangle of tiles, or moves the selection when it starts inside
+// it; with the stamp each tile pressed or entered gets the stamp, as one step.
 class PaintGestures : public QObject {
     Q_OBJECT
 public:
