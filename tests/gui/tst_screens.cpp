@@ -2,6 +2,7 @@
 // Screen To, each one step to undo.
 #include "directions.h"
 #include "editorfixture.h"
+#include "levelfixture.h"
 #include "messagebox.h"
 
 #include <QtTest>
@@ -132,6 +133,25 @@ private slots:
             screen.links = {};
             QCOMPARE(screen.encode(0), before[size_t(order[n])]);
         }
+    }
+
+    // After a delete the level file still holds a block under the old last number; a new screen that
+    // takes that number is blank all the same, not what the file held there.
+    void newScreenAfterDelete() {
+        QVERIFY(WriteFile(m_f->path("level.txt"), NumberedLevel(5)));
+        document().loadLevel(m_f->path("level.txt"), QStringLiteral("test"));
+        const QuestionSink previous = SetQuestionSink(
+            [](const Question& question) { return int(question.buttons.indexOf(QStringLiteral("Delete"))); });
+        form().mnuDeleteScreen->trigger();
+        SetQuestionSink(previous);
+        QCOMPARE(level().LevelLastScreen, Integer(3));
+        QTest::keyClick(&form(), Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(level().CurrentScreen, Integer(4));
+        QCOMPARE(level().ScreenOnDisplay(), [this] {
+            Screen blank = document().blankScreen();
+            blank.links = level().ScreenOnDisplay().links;
+            return blank;
+        }());
     }
 };
 
