@@ -191,6 +191,9 @@ QList<ShortcutRow> GestureRows() {
         {Tr("Click with a stamp"),
          Tr("Grid tile: put the stamp (Edit, Use as Stamp) with its top-left there")},
         {Tr("Shift+Click"), Tr("Grid tile: fill the joined tiles of its colour and picture")},
+        {Tr("Drag a thumbnail"), Tr("World Overview: onto another screen, swap the two screens' numbers; "
+                                    "from between the screens, or with the middle button, pan the map")},
+        {Tr("Right-click a thumbnail"), Tr("World Overview: show, duplicate, delete or move that screen")},
         {Tr("Right-click"), Tr("Grid tile: take its colour, picture and properties into the brush")},
         {native(QKeySequence(Qt::Key_Escape)),
          Tr("Level Properties, Screen Properties: Cancel. Main window: select no tile, put the stamp away")},
