@@ -416,7 +416,7 @@ private:
     // While it lives, an edit or undo of many screens shows its progress, and the window takes no input.
     class EditProgress {
     public:
-        explicit EditProgress(Form1& form, bool cancellable = false);
+        explicit EditProgress(Form1& form, bool cancellable = false, const QString& text = QString());
         ~EditProgress();
 
     private:
@@ -425,6 +425,7 @@ private:
     // False once the user gave the work up.
     bool showEditProgress(int done, int total);
     bool m_editCancellable = false;
+    QString m_editText;
     QProgressDialog* m_editProgress = nullptr;
     InputOnlyTo* m_editInput = nullptr;
     qint64 m_editShownAt = 0;

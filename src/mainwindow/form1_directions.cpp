@@ -194,8 +194,9 @@ void Form1::restoreShowDirections() {
 
 // --- Edits of many screens ------------------------------------------------------------------------------
 
-Form1::EditProgress::EditProgress(Form1& form, bool cancellable) : m_form(form) {
+Form1::EditProgress::EditProgress(Form1& form, bool cancellable, const QString& text) : m_form(form) {
     m_form.m_editCancellable = cancellable;
+    m_form.m_editText = text.isEmpty() ? QStringLiteral("Changing the screens of the level...") : text;
     m_form.m_document.setProgress([this](int done, int total) { m_form.showEditProgress(done, total); });
 }
 

@@ -127,7 +127,16 @@ void Form1::deleteScreen(int screen) {
         confirm(*why);
         return;
     }
-    const auto [links, screens] = m_document.linksTo(screen);
+    std::optional<std::pair<int, int>> counted;
+    {
+        const EditProgress progress(*this, true,
+                                    QStringLiteral("Counting the links to screen %1...").arg(screen));
+        counted =
+            m_document.linksTo(screen, [this](int done, int total) { return showEditProgress(done, total); });
+    }
+    if (!counted)
+        return;
+    const auto [links, screens] = *counted;
     QString text =
         QStringLiteral("Delete screen %1? The screens above it move down by one number.").arg(screen);
     if (links > 0)

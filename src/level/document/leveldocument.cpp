@@ -567,16 +567,20 @@ Screen LevelDocument::blankScreen() const {
     return screen;
 }
 
-std::pair<int, int> LevelDocument::linksTo(int screen) const {
+std::optional<std::pair<int, int>> LevelDocument::linksTo(int screen,
+                                                          const std::function<bool(int, int)>& goOn) const {
     int links = 0;
     int screens = 0;
-    for (int s = 0; s <= m_level.LevelLastScreen; ++s) {
+    const int last = m_level.LevelLastScreen;
+    for (int s = 0; s <= last; ++s) {
+        if (goOn && !goOn(s, last + 1))
+            return std::nullopt;
         const SideLinks of = s == m_level.CurrentScreen ? m_level.LinksOnDisplay() : readSideLinks(s);
         const auto count = int(std::count(of.begin() + 2, of.end(), Integer(screen)));
         links += count;
         screens += count > 0;
     }
-    return {links, screens};
+    return std::make_pair(links, screens);
 }
 
 // Every screen of the level after the renumbering is written beside the scratch files first; only when

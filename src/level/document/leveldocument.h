@@ -137,8 +137,10 @@ public:
     // A screen as a new screen starts: the brush colour, no picture, every step free, every operand 1, and
     // side link k leading to screen k.
     Screen blankScreen() const;
-    // How many side links of the level lead to screen `screen`, and on how many screens.
-    std::pair<int, int> linksTo(int screen) const;
+    // How many side links of the level lead to screen `screen`, and on how many screens. `goOn` is told
+    // the progress; none when it answers false.
+    std::optional<std::pair<int, int>>
+    linksTo(int screen, const std::function<bool(int done, int total)>& goOn = {}) const;
     // Told how far an edit or undo of many screens has come (from more than ProgressFrom screens on).
     static constexpr int ProgressFrom = 50;
     void setProgress(std::function<void(int done, int total)> progress) { m_progress = std::move(progress); }
