@@ -59,5 +59,6 @@ int Render(QStringList arguments);
 int Export(QStringList arguments);
 int Import(QStringList arguments);
 int Screens(QStringList arguments);
+int Diff(QStringList arguments);
 
 } // namespace tavrin::cli

@@ -28,13 +28,16 @@ const char* const Usage =
     "      the whole level as JSON\n"
     "  import IN.json -o LEVEL\n"
     "      a level file from JSON written by export\n"
+    "  diff A B [--json | --stat]\n"
+    "      what differs between two levels, by meaning: properties, side links and tile fields, one\n"
+    "      line each; exit 0 when they are the same, 1 when they differ\n"
     "\n"
     "Options:\n"
     "  --help       this text\n"
     "  --version    the program's version\n"
     "\n"
-    "Exit status: 0 done, 1 check found errors (with --strict, any problem), 2 the command could\n"
-    "not be carried out.\n";
+    "Exit status: 0 done, 1 check found errors (with --strict, any problem), diff found\n"
+    "differences, 2 the command could not be carried out.\n";
 } // namespace
 
 int UsageError(const QString& what) {
@@ -132,5 +135,7 @@ int main(int argc, char* argv[]) {
         return Import(arguments);
     if (command == QLatin1String("screens"))
         return Screens(arguments);
+    if (command == QLatin1String("diff"))
+        return Diff(arguments);
     return UsageError(tavrin::Text(tavrin::Msg::CliUnknownCommand).arg(command));
 }

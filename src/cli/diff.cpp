@@ -1,0 +1,104 @@
+// tavrin-level diff
+#include "commands.h"
+#include "leveldiff.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+#include <map>
+
+namespace tavrin::cli {
+
+namespace {
+
+QJsonValue JsonValue(const FieldValue& value) {
+    if (value.isNumber())
+        return value.numberValue();
+    if (value.isText())
+        return value.textValue();
+    return QJsonValue();
+}
+
+QJsonObject ToJson(const LevelChange& change) {
+    QJsonObject object;
+    if (change.screen >= 0)
+        object.insert("screen", change.screen);
+    switch (change.kind) {
+    case LevelChange::Kind::ScreenAdded:
+        object.insert("change", QStringLiteral("added"));
+        return object;
+    case LevelChange::Kind::ScreenRemoved:
+        object.insert("change", QStringLiteral("removed"));
+        return object;
+    case LevelChange::Kind::Tile:
+        object.insert("tile", change.place);
+        break;
+    case LevelChange::Kind::Link:
+        object.insert("link", change.place);
+        break;
+    case LevelChange::Kind::Property:
+        break;
+    }
+    object.insert("change", QStringLiteral("changed"));
+    object.insert("field", change.fieldName());
+    object.insert("before", JsonValue(change.before));
+    object.insert("after", JsonValue(change.after));
+    return object;
+}
+
+void WriteJson(QTextStream& out, const std::vector<LevelChange>& changes) {
+    // One object at a time: a whole QJsonArray of every tile of a large level would take gigabytes.
+    out << "[\n";
+    for (size_t i = 0; i < changes.size(); ++i)
+        out << "    " << QJsonDocument(ToJson(changes[i])).toJson(QJsonDocument::Compact)
+            << (i + 1 < changes.size() ? ",\n" : "\n");
+    out << "]\n";
+}
+
+void WriteStat(QTextStream& out, const std::vector<LevelChange>& changes) {
+    std::map<int, std::pair<int, const LevelChange*>> perScreen; // the count, and the first change
+    for (const LevelChange& change : changes) {
+        auto& [count, first] = perScreen[change.screen];
+        if (count++ == 0)
+            first = &change;
+    }
+    for (const auto& [screen, entry] : perScreen) {
+        const auto& [count, first] = entry;
+        const QString place = screen < 0 ? QStringLiteral("level") : QStringLiteral("screen %1").arg(screen);
+        if (first->kind == LevelChange::Kind::ScreenAdded || first->kind == LevelChange::Kind::ScreenRemoved)
+            out << first->line() << '\n';
+        else
+            out << place << ": " << count << (count == 1 ? " change\n" : " changes\n");
+    }
+    out << changes.size() << (changes.size() == 1 ? " change" : " changes") << " in " << perScreen.size()
+        << (perScreen.size() == 1 ? " place\n" : " places\n");
+}
+
+} // namespace
+
+int Diff(QStringList arguments) {
+    const bool json = TakeFlag(arguments, QStringLiteral("--json"));
+    const bool stat = TakeFlag(arguments, QStringLiteral("--stat"));
+    if (const QString rest = CheckRest(arguments, QStringLiteral("diff"), 2); !rest.isEmpty())
+        return UsageError(rest);
+    if (json && stat)
+        return UsageError(QStringLiteral("diff takes --json or --stat, not both"));
+    FileAccess files;
+    std::vector<LevelChange> changes;
+    try {
+        changes = DiffLevels(files, arguments[0], arguments[1]);
+    } catch (const Failure& failure) {
+        return Unusable(failure);
+    }
+    QTextStream out(stdout);
+    if (json)
+        WriteJson(out, changes);
+    else if (stat)
+        WriteStat(out, changes);
+    else
+        for (const LevelChange& change : changes)
+            out << change.line() << '\n';
+    return changes.empty() ? ExitDone : ExitProblems;
+}
+
+} // namespace tavrin::cli

@@ -1,0 +1,218 @@
+#include "leveldiff.h"
+
+#include "messages.h"
+#include "record.h"
+
+#include <QBuffer>
+
+namespace tavrin {
+
+namespace {
+
+const QString LevelPropKey = QStringLiteral("LevelProp");
+constexpr int HighestScreen = 32767;
+
+Failure Named(const QString& path, const Failure& failure) {
+    const QString text = ShownText(failure);
+    return Failure(failure.code(), text.contains(path) ? text : Text(Msg::NamedFailure).arg(path, text));
+}
+
+QString ScreenKey(int screen) {
+    return QStringLiteral("Screen") + QString::number(screen);
+}
+
+// A record of each kind whose field names FieldNameOf gives.
+Record TileRecord() {
+    Record record;
+    record[1] = FieldValue::number(1);
+    return record;
+}
+
+Record PropertyRecord() {
+    Record record;
+    record[0] = FieldValue::text(LevelPropKey);
+    return record;
+}
+
+void DiffScreens(int number, const Screen& before, const Screen& after, std::vector<LevelChange>& changes) {
+    for (int t = FirstGridTile; t <= LastGridTile; ++t) {
+        if (before.tile(t) == after.tile(t))
+            continue;
+        for (int field = FirstTileField; field <= LastTileField; ++field) {
+            FieldValue a = TileField(before.tile(t), field);
+            FieldValue b = TileField(after.tile(t), field);
+            if (a != b)
+                changes.push_back({LevelChange::Kind::Tile, number, t, field, std::move(a), std::move(b)});
+        }
+    }
+    for (int k = 2; k <= 9; ++k) {
+        const size_t link = size_t(k);
+        if (before.links[link] != after.links[link])
+            changes.push_back({LevelChange::Kind::Link, number, k, 0, FieldValue::number(before.links[link]),
+                               FieldValue::number(after.links[link])});
+    }
+}
+
+} // namespace
+
+LevelSource::LevelSource(FileAccess& files, const QString& path) : m_path(path) {
+    try {
+        m_index.build(files, path);
+    } catch (const Failure& failure) {
+        throw Named(path, failure);
+    }
+    if (m_index.endFailure())
+        throw Named(path, *m_index.endFailure());
+    if (!m_index.hasLevelRecords())
+        throw Failure::notALevelFile(path);
+    m_file = std::make_unique<ReadAhead>(files.openRead(path));
+    QByteArray records;
+    for (const LevelIndex::Run& run : m_index.runsOf(LevelPropKey))
+        records += m_file->bytes(run.begin, run.end).toByteArray();
+    QBuffer buffer(&records);
+    buffer.open(QIODevice::ReadOnly);
+    RecordReader reader(&buffer, false);
+    try {
+        // As loading a level does, the last "LevelProp" record counts.
+        while (!reader.atEnd()) {
+            const Record record = reader.read();
+            int field = 0;
+            if (record[0].isText() && record[0].textValue() == LevelPropKey)
+                m_properties = PropertiesOfRecord(record, &field);
+        }
+    } catch (const Failure& failure) {
+        throw Named(path, failure);
+    }
+    if (m_properties.lastScreen > HighestScreen)
+        throw Named(path, Failure(ErrInvalidValue, QStringLiteral("the last screen %1 is outside 0..%2")
+                                                       .arg(m_properties.lastScreen)
+                                                       .arg(HighestScreen)));
+}
+
+QByteArray LevelSource::block(int screen) {
+    const std::vector<LevelIndex::Run>& runs = m_index.runsOf(ScreenKey(screen));
+    if (runs.size() == 1)
+        return m_file->bytes(runs.front().begin, runs.front().end).toByteArray();
+    QByteArray bytes;
+    for (const LevelIndex::Run& run : runs)
+        bytes += m_file->bytes(run.begin, run.end).toByteArray();
+    return bytes;
+}
+
+Screen LevelSource::screen(int screen, const QByteArray& block) const {
+    try {
+        return Screen::decode(block, Integer(screen));
+    } catch (const Failure& failure) {
+        throw Named(m_path, Failure(failure.code(),
+                                    QStringLiteral("screen %1: %2").arg(screen).arg(ShownText(failure))));
+    }
+}
+
+FieldValue TileField(const TileState& tile, int field) {
+    if (field == 2)
+        return tile.colour;
+    if (field == 3)
+        return tile.picture;
+    if (field <= 7)
+        return FieldValue::number(tile.directions[size_t(field - 4)]);
+    return tile.operands[size_t(field - 8)];
+}
+
+void SetTileField(TileState& tile, int field, const FieldValue& value) {
+    if (field == 2)
+        tile.colour = value;
+    else if (field == 3)
+        tile.picture = value;
+    else if (field <= 7)
+        tile.directions[size_t(field - 4)] = value.toInteger();
+    else
+        tile.operands[size_t(field - 8)] = value;
+}
+
+namespace {
+// The five texts of the properties, in the order of the "LevelProp" record.
+template <typename Properties> auto TextsOf(Properties& p) {
+    return std::array{&p.name, &p.author, &p.dateMade, &p.description, &p.comments};
+}
+} // namespace
+
+FieldValue PropertyField(const PropertyValues& properties, int field) {
+    if (field <= 5)
+        return FieldValue::text(*TextsOf(properties)[size_t(field - 1)]);
+    return FieldValue::number(field == 6 ? properties.startTile : properties.lastScreen);
+}
+
+void SetPropertyField(PropertyValues& properties, int field, const FieldValue& value) {
+    if (field <= 5)
+        *TextsOf(properties)[size_t(field - 1)] = value.toText();
+    else if (field == 6)
+        properties.startTile = value.toInteger();
+    else
+        properties.lastScreen = value.toInteger();
+}
+
+QString TileFieldName(int field) {
+    return QString::fromLatin1(FieldNameOf(TileRecord(), field));
+}
+
+QString PropertyFieldName(int field) {
+    return QString::fromLatin1(FieldNameOf(PropertyRecord(), field));
+}
+
+QString LevelChange::fieldName() const {
+    switch (kind) {
+    case Kind::Property:
+        return PropertyFieldName(field);
+    case Kind::Tile:
+        return TileFieldName(field);
+    case Kind::Link:
+        return QStringLiteral("link");
+    default:
+        return QString();
+    }
+}
+
+QString LevelChange::line() const {
+    const QString values = ShownValue(before) + QStringLiteral(" -> ") + ShownValue(after);
+    switch (kind) {
+    case Kind::Property:
+        return QStringLiteral("level: %1 %2").arg(fieldName(), values);
+    case Kind::Tile:
+        return QStringLiteral("screen %1 tile %2: %3 %4").arg(screen).arg(place).arg(fieldName(), values);
+    case Kind::Link:
+        return QStringLiteral("screen %1 link %2: %3").arg(screen).arg(place).arg(values);
+    case Kind::ScreenAdded:
+        return QStringLiteral("screen %1: added").arg(screen);
+    case Kind::ScreenRemoved:
+        return QStringLiteral("screen %1: removed").arg(screen);
+    }
+    return QString();
+}
+
+std::vector<LevelChange> DiffLevels(FileAccess& files, const QString& beforePath, const QString& afterPath) {
+    LevelSource before(files, beforePath);
+    LevelSource after(files, afterPath);
+    std::vector<LevelChange> changes;
+    for (int field = FirstPropertyField; field <= LastPropertyField; ++field) {
+        FieldValue a = PropertyField(before.properties(), field);
+        FieldValue b = PropertyField(after.properties(), field);
+        if (a != b)
+            changes.push_back({LevelChange::Kind::Property, -1, 0, field, std::move(a), std::move(b)});
+    }
+    const int last = std::max(before.lastScreen(), after.lastScreen());
+    for (int s = 0; s <= last; ++s) {
+        if (before.has(s) != after.has(s)) {
+            changes.push_back(
+                {after.has(s) ? LevelChange::Kind::ScreenAdded : LevelChange::Kind::ScreenRemoved, s, 0, 0,
+                 FieldValue(), FieldValue()});
+            continue;
+        }
+        const QByteArray a = before.block(s);
+        const QByteArray b = after.block(s);
+        if (a != b)
+            DiffScreens(s, before.screen(s, a), after.screen(s, b), changes);
+    }
+    return changes;
+}
+
+} // namespace tavrin
