@@ -60,5 +60,6 @@ int Export(QStringList arguments);
 int Import(QStringList arguments);
 int Screens(QStringList arguments);
 int Diff(QStringList arguments);
+int Merge(QStringList arguments);
 
 } // namespace tavrin::cli

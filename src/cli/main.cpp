@@ -31,13 +31,16 @@ const char* const Usage =
     "  diff A B [--json | --stat]\n"
     "      what differs between two levels, by meaning: properties, side links and tile fields, one\n"
     "      line each; exit 0 when they are the same, 1 when they differ\n"
+    "  merge BASE OURS THEIRS -o OUT [--ours | --theirs]\n"
+    "      the changes of OURS and THEIRS since BASE in one level, field by field; exit 1 when fields\n"
+    "      conflict (OUT then holds OURS's value; --ours or --theirs settles every conflict)\n"
     "\n"
     "Options:\n"
     "  --help       this text\n"
     "  --version    the program's version\n"
     "\n"
     "Exit status: 0 done, 1 check found errors (with --strict, any problem), diff found\n"
-    "differences, 2 the command could not be carried out.\n";
+    "differences or merge found conflicts, 2 the command could not be carried out.\n";
 } // namespace
 
 int UsageError(const QString& what) {
@@ -137,5 +140,7 @@ int main(int argc, char* argv[]) {
         return Screens(arguments);
     if (command == QLatin1String("diff"))
         return Diff(arguments);
+    if (command == QLatin1String("merge"))
+        return Merge(arguments);
     return UsageError(tavrin::Text(tavrin::Msg::CliUnknownCommand).arg(command));
 }

@@ -1,0 +1,200 @@
+#include "levelmerge.h"
+
+#include "leveldiff.h"
+#include "record.h"
+#include "screenblock.h"
+
+namespace tavrin {
+
+namespace {
+
+QString Shown(const FieldValue* value) {
+    return value ? ShownValue(*value) : QStringLiteral("none");
+}
+
+QString PropertyPlace(int field) {
+    const QString name = PropertyFieldName(field);
+    return name.startsWith(QLatin1String("level")) ? name : QStringLiteral("level ") + name;
+}
+
+// The values a merge takes, and the conflicts it met on the way.
+class Merger {
+public:
+    explicit Merger(MergeSide side) : m_side(side) {}
+
+    MergeSide side() const { return m_side; }
+    std::vector<MergeConflict>& conflicts() { return m_conflicts; }
+
+    // The value of a field, `base` null when there is none (both sides added it).
+    FieldValue value(const QString& place, const FieldValue* base, const FieldValue& ours,
+                     const FieldValue& theirs) {
+        if (ours == theirs || (base && *base == theirs))
+            return ours;
+        if (base && *base == ours)
+            return theirs;
+        m_conflicts.push_back({place, ShownValue(ours), ShownValue(theirs), Shown(base)});
+        return m_side == MergeSide::Ours ? ours : theirs;
+    }
+
+    Screen screen(int number, const Screen* base, const Screen& ours, const Screen& theirs) {
+        Screen merged = ours;
+        for (int t = FirstGridTile; t <= LastGridTile; ++t) {
+            const TileState& o = ours.tile(t);
+            const TileState& th = theirs.tile(t);
+            if (o == th || (base && base->tile(t) == th))
+                continue;
+            if (base && base->tile(t) == o) {
+                merged.tile(t) = th;
+                continue;
+            }
+            for (int field = FirstTileField; field <= LastTileField; ++field) {
+                const FieldValue b = base ? TileField(base->tile(t), field) : FieldValue();
+                const QString place =
+                    QStringLiteral("screen %1 tile %2 %3").arg(number).arg(t).arg(TileFieldName(field));
+                SetTileField(merged.tile(t), field,
+                             value(place, base ? &b : nullptr, TileField(o, field), TileField(th, field)));
+            }
+        }
+        for (int k = 2; k <= 9; ++k) {
+            const size_t link = size_t(k);
+            const FieldValue b = FieldValue::number(base ? base->links[link] : 0);
+            merged.links[link] =
+                value(QStringLiteral("screen %1 link %2").arg(number).arg(k), base ? &b : nullptr,
+                      FieldValue::number(ours.links[link]), FieldValue::number(theirs.links[link]))
+                    .toInteger();
+        }
+        return merged;
+    }
+
+private:
+    MergeSide m_side;
+    std::vector<MergeConflict> m_conflicts;
+};
+
+// Writes screen `number` from the records `block` of `source`: as they stand when the editor would write
+// them so, else as the screen they give.
+void WriteBlock(RecordWriter& writer, LevelSource& source, int number, const QByteArray& block) {
+    CopyableBlock copyable;
+    if (ScanCopyableBlock(block, Integer(number), &copyable) && copyable.verbatim())
+        writer.writeRaw(block);
+    else
+        writer.writeRaw(source.screen(number, block).encode(Integer(number)));
+}
+
+class LevelMerge {
+public:
+    LevelMerge(LevelSource& base, LevelSource& ours, LevelSource& theirs, QIODevice* out, MergeSide side)
+        : m_base(base), m_ours(ours), m_theirs(theirs), m_writer(out), m_merger(side) {}
+
+    std::vector<MergeConflict> run() {
+        PropertyValues properties = m_ours.properties();
+        for (int field = FirstPropertyField; field < LastPropertyField; ++field) {
+            const FieldValue base = PropertyField(m_base.properties(), field);
+            SetPropertyField(properties, field,
+                             m_merger.value(PropertyPlace(field), &base,
+                                            PropertyField(m_ours.properties(), field),
+                                            PropertyField(m_theirs.properties(), field)));
+        }
+        const int top = std::max({m_base.lastScreen(), m_ours.lastScreen(), m_theirs.lastScreen()});
+        for (int s = 0; s <= top; ++s) {
+            if (keeps(s)) {
+                // A screen that goes below one that stays is still one of the level's screens.
+                for (const int gap : m_gaps)
+                    writeFrom(m_ours.has(gap) ? m_ours : m_theirs.has(gap) ? m_theirs : m_base, gap);
+                m_gaps.clear();
+                m_last = s;
+            } else {
+                m_gaps.push_back(s);
+            }
+        }
+        properties.lastScreen = std::max(m_last, 0);
+        const Record record{FieldValue::text(QStringLiteral("LevelProp")),
+                            FieldValue::text(properties.name),
+                            FieldValue::text(properties.author),
+                            FieldValue::text(properties.dateMade),
+                            FieldValue::text(properties.description),
+                            FieldValue::text(properties.comments),
+                            FieldValue::number(properties.startTile),
+                            FieldValue::number(properties.lastScreen),
+                            FieldValue::number(0),
+                            FieldValue::number(0),
+                            FieldValue::number(0),
+                            FieldValue::number(0)};
+        RecordWriter::CheckWritable(record);
+        m_writer.write(record);
+        return std::move(m_merger.conflicts());
+    }
+
+private:
+    void writeFrom(LevelSource& source, int screen) {
+        WriteBlock(m_writer, source, screen, source.block(screen));
+    }
+
+    // Writes screen `s` as the merge has it and returns true, or returns false when it goes.
+    bool keeps(int s) {
+        const bool inBase = m_base.has(s);
+        const bool inOurs = m_ours.has(s);
+        const bool inTheirs = m_theirs.has(s);
+        if (inOurs && inTheirs) {
+            writeBoth(s, inBase);
+            return true;
+        }
+        if (!inOurs && !inTheirs)
+            return false;
+        LevelSource& kept = inOurs ? m_ours : m_theirs;
+        const QByteArray block = kept.block(s);
+        if (!inBase) {
+            WriteBlock(m_writer, kept, s, block);
+            return true;
+        }
+        const QByteArray baseBlock = m_base.block(s);
+        if (block == baseBlock || kept.screen(s, block) == m_base.screen(s, baseBlock))
+            return false; // removed on one side, as it was on the other
+        m_merger.conflicts().push_back({QStringLiteral("screen %1").arg(s),
+                                        inOurs ? QStringLiteral("edited") : QStringLiteral("removed"),
+                                        inTheirs ? QStringLiteral("edited") : QStringLiteral("removed"),
+                                        QStringLiteral("present")});
+        if ((m_merger.side() == MergeSide::Ours) != inOurs)
+            return false;
+        WriteBlock(m_writer, kept, s, block);
+        return true;
+    }
+
+    void writeBoth(int s, bool inBase) {
+        const QByteArray ours = m_ours.block(s);
+        const QByteArray theirs = m_theirs.block(s);
+        const QByteArray base = inBase ? m_base.block(s) : QByteArray();
+        if (ours == theirs || (inBase && theirs == base))
+            return WriteBlock(m_writer, m_ours, s, ours);
+        if (inBase && ours == base)
+            return WriteBlock(m_writer, m_theirs, s, theirs);
+        const Screen baseScreen = inBase ? m_base.screen(s, base) : Screen();
+        const Screen merged = m_merger.screen(s, inBase ? &baseScreen : nullptr, m_ours.screen(s, ours),
+                                              m_theirs.screen(s, theirs));
+        m_writer.writeRaw(merged.encode(Integer(s)));
+    }
+
+    LevelSource& m_base;
+    LevelSource& m_ours;
+    LevelSource& m_theirs;
+    RecordWriter m_writer;
+    Merger m_merger;
+    std::vector<int> m_gaps;
+    int m_last = -1;
+};
+
+} // namespace
+
+QString MergeConflict::line() const {
+    return QStringLiteral("%1: ours %2, theirs %3, base %4").arg(place, ours, theirs, base);
+}
+
+std::vector<MergeConflict> MergeLevels(FileAccess& files, const QString& base, const QString& ours,
+                                       const QString& theirs, QIODevice* out, MergeSide side) {
+    LevelSource baseLevel(files, base);
+    LevelSource oursLevel(files, ours);
+    LevelSource theirsLevel(files, theirs);
+    return LevelMerge(baseLevel, oursLevel, theirsLevel, out, side).run();
+}
+
+} // namespace tavrin

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "fileaccess.h"
+
+#include <QIODevice>
+#include <QString>
+#include <vector>
+
+namespace tavrin {
+
+// A field, or a screen, that both sides changed since the base, each in its own way.
+struct MergeConflict {
+    QString place; // "screen 3 tile 145 colour", "level name", "screen 4"
+    QString ours;
+    QString theirs;
+    QString base;
+
+    // "screen 3 tile 145 colour: ours 255, theirs 65280, base 0"
+    QString line() const;
+};
+
+// Whose value a conflict takes in the level written.
+enum class MergeSide { Ours, Theirs };
+
+// Merges the changes that the levels `ours` and `theirs` made to the level `base`, field by field, into a
+// level file written to `out`: a field changed on one side takes that side's value, one changed the same
+// way on both is taken once, and one changed in two ways is a conflict that takes the value of `side`.
+// Screens added on one side are added; screens that both sides added under the same number are merged
+// field by field with no base. A screen removed on one side goes when the other left it as it was; when
+// the other changed it, that is a conflict, settled by `side` too.
+//
+// Screens that only one side changed, or that both changed to the same bytes, are written from that
+// side's records, copied as they stand when they are as the editor writes them. The level properties come
+// last. Failures of reading an input are LevelSource's; the failure of writing `out` is thrown as it is.
+std::vector<MergeConflict> MergeLevels(FileAccess& files, const QString& base, const QString& ours,
+                                       const QString& theirs, QIODevice* out, MergeSide side);
+
+} // namespace tavrin

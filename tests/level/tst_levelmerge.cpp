@@ -1,0 +1,260 @@
+// Three-way merges of levels through tavrin-level merge: each rule of taking a field, a screen or a
+// property, the conflicts, the sides that settle them, and what the merged file holds byte for byte.
+#include "leveldiff.h"
+#include "levelfixture.h"
+#include "leveltool.h"
+
+#include <QtTest>
+
+using namespace tavrin;
+
+namespace {
+using Changes = QMap<int, QByteArray>;
+
+// Tile t of screen n as NumberedLevel writes it, with `rest` after the colour.
+QByteArray Tile(int screen, int tile, const QByteArray& rest) {
+    return QByteArray::number(screen * 1000 + tile) + ',' + rest;
+}
+
+QByteArray WithLink(QByteArray level, int screen, int link, int to) {
+    const QByteArray side =
+        "\"Screen" + QByteArray::number(screen) + "\",\"Side" + QByteArray::number(link) + "\",";
+    const QByteArray info = "\"Screen" + QByteArray::number(screen) + "\",\"ScreenInfo\",";
+    level.replace(side + QByteArray::number(link) + ',', side + QByteArray::number(to) + ',');
+    // The summary record says the same, as the editor writes it.
+    const qsizetype at = level.indexOf(info) + info.size() + (link - 2) * 2;
+    return level.replace(at, 1, QByteArray::number(to));
+}
+
+QStringList Lines(const QByteArray& out) {
+    return QString::fromLatin1(out).split('\n', Qt::SkipEmptyParts);
+}
+
+QStringList ChangeLines(const QString& before, const QString& after) {
+    FileAccess files;
+    QStringList lines;
+    for (const LevelChange& change : DiffLevels(files, before, after))
+        lines << change.line();
+    return lines;
+}
+} // namespace
+
+class TestLevelMerge : public QObject {
+    Q_OBJECT
+    LevelFixture m_f;
+
+    ToolRun merge(const QByteArray& base, const QByteArray& ours, const QByteArray& theirs,
+                  const QStringList& options = {}) {
+        m_f.writeFile("base.txt", base);
+        m_f.writeFile("ours.txt", ours);
+        m_f.writeFile("theirs.txt", theirs);
+        QFile::remove(m_f.path("out.txt"));
+        return RunTool(QStringList{"merge", m_f.path("base.txt"), m_f.path("ours.txt"),
+                                   m_f.path("theirs.txt"), "-o", m_f.path("out.txt")} +
+                       options);
+    }
+
+private slots:
+    void rules_data() {
+        QTest::addColumn<QByteArray>("ours");
+        QTest::addColumn<QByteArray>("theirs");
+        QTest::addColumn<QByteArray>("merged");
+        QTest::addColumn<QStringList>("conflicts");
+        const QByteArray base = NumberedLevel(3);
+        const QByteArray red = Tile(1, 5, "0,0,0,0,0,1,1,1,1").replace("1005", "255");
+        const QByteArray green = Tile(1, 5, "0,0,0,0,0,1,1,1,1").replace("1005", "65280");
+        const QByteArray upExit = Tile(1, 5, "0,0,2,0,0,1,290,1,1");
+        QTest::newRow("changed on one side")
+            << NumberedLevel(3, {{1005, red}}) << base << NumberedLevel(3, {{1005, red}}) << QStringList();
+        QTest::newRow("changed on the other side")
+            << base << NumberedLevel(3, {{1005, red}}) << NumberedLevel(3, {{1005, red}}) << QStringList();
+        QTest::newRow("two fields of one tile")
+            << NumberedLevel(3, {{1005, red}}) << NumberedLevel(3, {{1005, upExit}})
+            << NumberedLevel(3, {{1005, "255,0,0,2,0,0,1,290,1,1"}}) << QStringList();
+        QTest::newRow("the same change on both sides")
+            << NumberedLevel(3, {{1005, red}}) << NumberedLevel(3, {{1005, red}})
+            << NumberedLevel(3, {{1005, red}}) << QStringList();
+        QTest::newRow("different screens")
+            << NumberedLevel(3, {{5, "1,0,0,0,0,0,1,1,1,1"}})
+            << NumberedLevel(3, {{2300, "2,0,0,0,0,0,1,1,1,1"}})
+            << NumberedLevel(3, {{5, "1,0,0,0,0,0,1,1,1,1"}, {2300, "2,0,0,0,0,0,1,1,1,1"}}) << QStringList();
+        QTest::newRow("a colour changed two ways")
+            << NumberedLevel(3, {{1005, red}}) << NumberedLevel(3, {{1005, green}})
+            << NumberedLevel(3, {{1005, red}})
+            << QStringList{"screen 1 tile 5 colour: ours 255, theirs 65280, base 1005"};
+        QTest::newRow("an operand's kind against its value")
+            << NumberedLevel(3, {{1005, Tile(1, 5, "0,0,0,0,0,\"1\",1,1,1")}})
+            << NumberedLevel(3, {{1005, Tile(1, 5, "0,0,0,0,0,2,1,1,1")}})
+            << NumberedLevel(3, {{1005, Tile(1, 5, "0,0,0,0,0,\"1\",1,1,1")}})
+            << QStringList{"screen 1 tile 5 left operand: ours \"1\", theirs 2, base 1"};
+        QTest::newRow("a link and a tile of one screen")
+            << WithLink(base, 1, 4, 2) << NumberedLevel(3, {{1005, red}})
+            << WithLink(NumberedLevel(3, {{1005, red}}), 1, 4, 2) << QStringList();
+        QTest::newRow("a link changed two ways")
+            << WithLink(base, 1, 4, 2) << WithLink(base, 1, 4, 0) << WithLink(base, 1, 4, 2)
+            << QStringList{"screen 1 link 4: ours 2, theirs 0, base 4"};
+        QTest::newRow("properties of each side")
+            << NumberedLevel(3, {}, "\"Vale\",\"\",\"\",\"\",\"\",1,2")
+            << NumberedLevel(3, {}, "\"\",\"Ann\",\"\",\"\",\"\",145,2")
+            << NumberedLevel(3, {}, "\"Vale\",\"Ann\",\"\",\"\",\"\",145,2") << QStringList();
+        QTest::newRow("a property changed two ways")
+            << NumberedLevel(3, {}, "\"Vale\",\"\",\"\",\"\",\"\",1,2")
+            << NumberedLevel(3, {}, "\"Dale\",\"\",\"\",\"\",\"\",1,2")
+            << NumberedLevel(3, {}, "\"Vale\",\"\",\"\",\"\",\"\",1,2")
+            << QStringList{"level name: ours \"Vale\", theirs \"Dale\", base \"\""};
+        QTest::newRow("a screen added on one side")
+            << base << NumberedLevel(5) << NumberedLevel(5) << QStringList();
+        QTest::newRow("a screen added on one side, a tile on the other")
+            << NumberedLevel(4) << NumberedLevel(3, {{5, red}}) << NumberedLevel(4, {{5, red}})
+            << QStringList();
+        QTest::newRow("the same screen added on both sides")
+            << NumberedLevel(4) << NumberedLevel(4) << NumberedLevel(4) << QStringList();
+        QTest::newRow("the same screen number added with other contents")
+            << NumberedLevel(4, {{3005, "1,0,0,0,0,0,1,1,1,1"}, {3006, "6,0,0,0,0,0,1,1,1,1"}})
+            << NumberedLevel(4, {{3005, "2,0,0,0,0,0,1,1,1,1"}, {3007, "7,0,0,0,0,0,1,1,1,1"}})
+            << NumberedLevel(4, {{3005, "1,0,0,0,0,0,1,1,1,1"}, {3006, "6,0,0,0,0,0,1,1,1,1"}})
+            << QStringList{"screen 3 tile 5 colour: ours 1, theirs 2, base none",
+                           "screen 3 tile 6 colour: ours 6, theirs 3006, base none",
+                           "screen 3 tile 7 colour: ours 3007, theirs 7, base none"};
+        QTest::newRow("removed on one side, untouched on the other")
+            << NumberedLevel(2) << NumberedLevel(3, {{5, red}}) << NumberedLevel(2, {{5, red}})
+            << QStringList();
+        QTest::newRow("removed on the other side, untouched on this")
+            << base << NumberedLevel(2) << NumberedLevel(2) << QStringList();
+        QTest::newRow("removed on one side, edited on the other")
+            << NumberedLevel(2) << NumberedLevel(3, {{2005, red}}) << NumberedLevel(2)
+            << QStringList{"screen 2: ours removed, theirs edited, base present"};
+        QTest::newRow("edited on one side, removed on the other")
+            << NumberedLevel(3, {{2005, red}}) << NumberedLevel(2) << NumberedLevel(3, {{2005, red}})
+            << QStringList{"screen 2: ours edited, theirs removed, base present"};
+    }
+
+    void rules() {
+        QFETCH(QByteArray, ours);
+        QFETCH(QByteArray, theirs);
+        QFETCH(QByteArray, merged);
+        QFETCH(QStringList, conflicts);
+        const ToolRun run = merge(NumberedLevel(3), ours, theirs);
+        QCOMPARE(run.code, conflicts.isEmpty() ? 0 : 1);
+        QCOMPARE(Lines(run.out), conflicts);
+        QCOMPARE(m_f.readFile("out.txt"), merged);
+    }
+
+    void sidesSettleConflicts_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QByteArray>("merged");
+        const QByteArray theirs =
+            NumberedLevel(3, {{5, "2,0,0,0,0,0,1,1,1,1"}, {2005, "2,0,0,0,0,0,1,1,1,1"}});
+        QTest::newRow("ours") << "--ours" << NumberedLevel(2, {{5, "1,0,0,0,0,0,1,1,1,1"}});
+        QTest::newRow("theirs") << "--theirs" << theirs;
+    }
+
+    void sidesSettleConflicts() {
+        QFETCH(QString, option);
+        QFETCH(QByteArray, merged);
+        // A tile changed two ways, and a screen removed on our side that their side edited.
+        const ToolRun run =
+            merge(NumberedLevel(3), NumberedLevel(2, {{5, "1,0,0,0,0,0,1,1,1,1"}}),
+                  NumberedLevel(3, {{5, "2,0,0,0,0,0,1,1,1,1"}, {2005, "2,0,0,0,0,0,1,1,1,1"}}), {option});
+        QCOMPARE(run.code, 0);
+        QCOMPARE(Lines(run.out).size(), 2);
+        QCOMPARE(m_f.readFile("out.txt"), merged);
+    }
+
+    void editorLevelCopiedByteForByte() {
+        // The template level is written as the editor writes it; each side changes a tile of its own screen.
+        QFile file(QStringLiteral(TAVRIN_SOURCE_DIR "/data/PelmarLevel.txt"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray base = file.readAll();
+        const QByteArray oursTile = "\"Screen1\",1,2923572,\"\\tree.bmp\",1,1,1,1,0,0,0,0";
+        const QByteArray theirsTile = "\"Screen0\",145,2923572,\"\\grass.bmp\",0,0,0,0,0,0,0,0";
+        QVERIFY(base.contains(oursTile) && base.contains(theirsTile));
+        QByteArray ours = base, theirs = base;
+        ours.replace(oursTile, "\"Screen1\",1,255,\"\\tree.bmp\",1,1,1,1,0,0,0,0");
+        theirs.replace(theirsTile, "\"Screen0\",145,2923572,\"\\grass.bmp\",0,0,1,0,0,0,0,0");
+        QByteArray both = ours;
+        both.replace(theirsTile, "\"Screen0\",145,2923572,\"\\grass.bmp\",0,0,1,0,0,0,0,0");
+        const ToolRun run = merge(base, ours, theirs);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(m_f.readFile("out.txt"), both);
+    }
+
+    void handWrittenLevelComesOutInTheEditorsForm() {
+        // Blanks, numbers written another way, a screen without its summary record, tiles out of order
+        // and tiles with no record at all.
+        QByteArray base = TileLine(0, 2, "007,0,0,0,0,0,1,1,1,1") + TileLine(0, 1, " 5 ,0,0,0,0,0,1,1,1,1") +
+                          "\"Screen0\",\"Side4\",1,0,0,0,0,0,0,0,0,0\r\n" +
+                          TileLine(1, 9, "9,\"\\a.bmp\",0,0,0,0,1,1,1,1") +
+                          "\"LevelProp\",\"hand\",\"\",\"\",\"\",\"\",1,1,0,0,0,0\r\n";
+        const QByteArray ours = QByteArray(base).replace("\"Screen0\",2,007", "\"Screen0\",2,8");
+        const QByteArray theirs = QByteArray(base).replace("\\a.bmp", "\\b.bmp");
+        const ToolRun run = merge(base, ours, theirs);
+        QCOMPARE(run.code, 0);
+        QCOMPARE(ChangeLines(m_f.path("ours.txt"), m_f.path("out.txt")),
+                 QStringList{"screen 1 tile 9: picture \"\\a.bmp\" -> \"\\b.bmp\""});
+        QCOMPARE(ChangeLines(m_f.path("theirs.txt"), m_f.path("out.txt")),
+                 QStringList{"screen 0 tile 2: colour 7 -> 8"});
+        // Every screen is written whole, as the editor writes it: saved again, it is the same.
+        m_f.load("out.txt", m_f.readFile("out.txt"));
+        QVERIFY(!m_f.saveTo(m_f.path("saved.txt")));
+        QCOMPARE(m_f.readFile("saved.txt"), m_f.readFile("out.txt"));
+    }
+
+    void outputOntoOurs() {
+        // As git's merge driver runs it: merge %O %A %B -o %A.
+        m_f.writeFile("base.txt", NumberedLevel(3));
+        m_f.writeFile("ours.txt", NumberedLevel(3, {{5, "1,0,0,0,0,0,1,1,1,1"}}));
+        m_f.writeFile("theirs.txt", NumberedLevel(3, {{6, "2,0,0,0,0,0,1,1,1,1"}}));
+        const QString ours = m_f.path("ours.txt");
+        const ToolRun run =
+            RunTool({"merge", m_f.path("base.txt"), ours, m_f.path("theirs.txt"), "-o", ours});
+        QCOMPARE(run.code, 0);
+        QCOMPARE(m_f.readFile("ours.txt"),
+                 NumberedLevel(3, {{5, "1,0,0,0,0,0,1,1,1,1"}, {6, "2,0,0,0,0,0,1,1,1,1"}}));
+    }
+
+    void unusable_data() {
+        QTest::addColumn<QByteArray>("theirs");
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("no level") << QByteArray("{\"not\": \"a level\"}\n") << QStringList();
+        QTest::newRow("a damaged tile")
+            << NumberedLevel(3, {{1003, Tile(1, 3, "0,word,0,0,0,1,1,1,1")}}) << QStringList();
+        QTest::newRow("both sides chosen") << NumberedLevel(3) << QStringList{"--ours", "--theirs"};
+        QTest::newRow("no output") << NumberedLevel(3) << QStringList{"-o"};
+    }
+
+    void unusable() {
+        QFETCH(QByteArray, theirs);
+        QFETCH(QStringList, options);
+        m_f.writeFile("out.txt", "left alone");
+        m_f.writeFile("base.txt", NumberedLevel(3));
+        m_f.writeFile("ours.txt", NumberedLevel(3, {{5, "1,0,0,0,0,0,1,1,1,1"}}));
+        m_f.writeFile("theirs.txt", theirs);
+        const QStringList files{m_f.path("base.txt"), m_f.path("ours.txt"), m_f.path("theirs.txt")};
+        const ToolRun run =
+            RunTool(QStringList{"merge"} + files + QStringList{"-o", m_f.path("out.txt")} + options);
+        QCOMPARE(run.code, 2);
+        QVERIFY(!run.err.isEmpty());
+        QCOMPARE(m_f.readFile("out.txt"), QByteArray("left alone"));
+    }
+
+    void folderIsRefused() {
+        m_f.writeFile("base.txt", NumberedLevel(2));
+        const QString base = m_f.path("base.txt");
+        QCOMPARE(RunTool({"merge", base, base, base, "-o", m_f.folder.path()}).code, 2);
+    }
+
+    void errorsTheMergeMakesAreWarned() {
+        // Our side adds an exit to screen 2 through link 2; their side removes screen 2, which we left as
+        // it was. Neither side alone has the exit out of range.
+        const QByteArray ours = NumberedLevel(3, {{10, Tile(0, 10, "0,0,2,0,0,1,290,1,1")}});
+        const ToolRun run = merge(NumberedLevel(3), ours, NumberedLevel(2));
+        QCOMPARE(run.code, 0);
+        const QStringList lines = Lines(run.out);
+        QVERIFY2(!lines.isEmpty() && lines.first().startsWith("warning: "), run.out.constData());
+        QVERIFY2(run.out.contains("[link-out-of-range]"), run.out.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLevelMerge)
+#include "tst_levelmerge.moc"
