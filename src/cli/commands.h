@@ -61,5 +61,6 @@ int Import(QStringList arguments);
 int Screens(QStringList arguments);
 int Diff(QStringList arguments);
 int Merge(QStringList arguments);
+int GitSetup(QStringList arguments);
 
 } // namespace tavrin::cli

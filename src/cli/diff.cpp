@@ -77,6 +77,18 @@ void WriteStat(QTextStream& out, const std::vector<LevelChange>& changes) {
 } // namespace
 
 int Diff(QStringList arguments) {
+    if (TakeFlag(arguments, QStringLiteral("--textconv"))) {
+        if (const QString rest = CheckRest(arguments, QStringLiteral("diff --textconv"), 1); !rest.isEmpty())
+            return UsageError(rest);
+        FileAccess files;
+        QTextStream out(stdout);
+        try {
+            ListLevel(files, arguments[0], [&out](const QString& line) { out << line << '\n'; });
+        } catch (const Failure& failure) {
+            return Unusable(failure);
+        }
+        return ExitDone;
+    }
     const bool json = TakeFlag(arguments, QStringLiteral("--json"));
     const bool stat = TakeFlag(arguments, QStringLiteral("--stat"));
     if (const QString rest = CheckRest(arguments, QStringLiteral("diff"), 2); !rest.isEmpty())

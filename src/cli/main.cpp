@@ -28,12 +28,15 @@ const char* const Usage =
     "      the whole level as JSON\n"
     "  import IN.json -o LEVEL\n"
     "      a level file from JSON written by export\n"
-    "  diff A B [--json | --stat]\n"
+    "  diff A B [--json | --stat]  |  diff --textconv LEVEL\n"
     "      what differs between two levels, by meaning: properties, side links and tile fields, one\n"
-    "      line each; exit 0 when they are the same, 1 when they differ\n"
+    "      line each; exit 0 when they are the same, 1 when they differ; --textconv lists one level\n"
+    "      whole, a line a tile, for git\n"
     "  merge BASE OURS THEIRS -o OUT [--ours | --theirs]\n"
     "      the changes of OURS and THEIRS since BASE in one level, field by field; exit 1 when fields\n"
     "      conflict (OUT then holds OURS's value; --ours or --theirs settles every conflict)\n"
+    "  git-setup\n"
+    "      makes git in the current repository merge and compare levels with the two above\n"
     "\n"
     "Options:\n"
     "  --help       this text\n"
@@ -142,5 +145,7 @@ int main(int argc, char* argv[]) {
         return Diff(arguments);
     if (command == QLatin1String("merge"))
         return Merge(arguments);
+    if (command == QLatin1String("git-setup"))
+        return GitSetup(arguments);
     return UsageError(tavrin::Text(tavrin::Msg::CliUnknownCommand).arg(command));
 }

@@ -215,4 +215,32 @@ std::vector<LevelChange> DiffLevels(FileAccess& files, const QString& beforePath
     return changes;
 }
 
+namespace {
+// A value whole, a text however long it is: a listing is compared line by line.
+QString WholeValue(const FieldValue& value) {
+    return value.isText() ? u'"' + value.textValue() + u'"' : ShownValue(value);
+}
+} // namespace
+
+void ListLevel(FileAccess& files, const QString& path, const std::function<void(const QString&)>& line) {
+    LevelSource level(files, path);
+    for (int field = FirstPropertyField; field <= LastPropertyField; ++field)
+        line(PropertyFieldName(field) + QStringLiteral(": ") +
+             WholeValue(PropertyField(level.properties(), field)));
+    for (int s = 0; s <= level.lastScreen(); ++s) {
+        const Screen screen = level.screen(s, level.block(s));
+        QString links = QStringLiteral("screen %1 links:").arg(s);
+        for (int k = 2; k <= 9; ++k)
+            links += u' ' + QString::number(screen.links[size_t(k)]);
+        line(links);
+        for (int t = FirstGridTile; t <= LastGridTile; ++t) {
+            QString text = QStringLiteral("screen %1 tile %2:").arg(s).arg(t);
+            for (int field = FirstTileField; field <= LastTileField; ++field)
+                text += (field == FirstTileField ? QStringLiteral(" ") : QStringLiteral(", ")) +
+                        TileFieldName(field) + u' ' + WholeValue(TileField(screen.tile(t), field));
+            line(text);
+        }
+    }
+}
+
 } // namespace tavrin

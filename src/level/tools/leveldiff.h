@@ -5,6 +5,7 @@
 #include "module1.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -77,5 +78,10 @@ struct LevelChange {
 // other not is one change. A value's kind is part of it: the text "5" is not the number 5. Screens whose
 // records are the same bytes in both files are not read further. Failures as LevelSource's.
 std::vector<LevelChange> DiffLevels(FileAccess& files, const QString& before, const QString& after);
+
+// The whole level `path` by what it means, a line at a time to `line`, for a line-by-line comparison (git's
+// textconv): each property ("level name: \"Vale\""), then each screen's side links ("screen 3 links: 2 3
+// 4 5 6 7 8 9") and each of its tiles with every field ("screen 3 tile 145: colour 255, picture ...").
+void ListLevel(FileAccess& files, const QString& path, const std::function<void(const QString&)>& line);
 
 } // namespace tavrin

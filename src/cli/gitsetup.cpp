@@ -1,0 +1,51 @@
+// tavrin-level git-setup: git merges and compares level files with tavrin-level.
+#include "commands.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTextStream>
+
+namespace tavrin::cli {
+
+namespace {
+
+// Runs `git config key value` in the current folder; the error git gave, empty when it was set.
+QString SetGitConfig(const QString& key, const QString& value) {
+    QProcess git;
+    git.start(QStringLiteral("git"), {QStringLiteral("config"), key, value});
+    if (!git.waitForFinished(30000))
+        return QStringLiteral("git could not be run: %1").arg(git.errorString());
+    if (git.exitStatus() != QProcess::NormalExit || git.exitCode() != 0)
+        return QStringLiteral("git config %1 failed: %2")
+            .arg(key, QString::fromLocal8Bit(git.readAllStandardError()).trimmed());
+    return QString();
+}
+
+// The program as git is to run it: its full path, quoted for the shell git runs the driver with.
+QString ProgramForShell() {
+    QString path = QCoreApplication::applicationFilePath();
+    return u'\'' + path.replace(u'\'', QStringLiteral("'\\''")) + u'\'';
+}
+
+} // namespace
+
+int GitSetup(QStringList arguments) {
+    if (const QString rest = CheckRest(arguments, QStringLiteral("git-setup"), 0); !rest.isEmpty())
+        return UsageError(rest);
+    const QString program = ProgramForShell();
+    const std::pair<QString, QString> settings[] = {
+        {QStringLiteral("merge.tavrin.name"), QStringLiteral("TavrinEditor levels, merged field by field")},
+        {QStringLiteral("merge.tavrin.driver"), program + QStringLiteral(" merge %O %A %B -o %A")},
+        {QStringLiteral("diff.tavrin.textconv"), program + QStringLiteral(" diff --textconv")},
+    };
+    for (const auto& [key, value] : settings)
+        if (const QString error = SetGitConfig(key, value); !error.isEmpty())
+            return Unusable(error);
+    QTextStream(stdout) << "git merges and compares level files with tavrin-level once .gitattributes names\n"
+                           "them; add a line such as:\n"
+                           "\n"
+                           "levels/*.txt merge=tavrin diff=tavrin\n";
+    return ExitDone;
+}
+
+} // namespace tavrin::cli
