@@ -10,7 +10,6 @@ namespace tavrin {
 namespace {
 
 const QString LevelPropKey = QStringLiteral("LevelProp");
-constexpr int HighestScreen = 32767;
 
 Failure Named(const QString& path, const Failure& failure) {
     const QString text = ShownText(failure);
@@ -72,21 +71,21 @@ LevelSource::LevelSource(FileAccess& files, const QString& path) : m_path(path) 
     QBuffer buffer(&records);
     buffer.open(QIODevice::ReadOnly);
     RecordReader reader(&buffer, false);
+    int field = 0; // of the "LevelProp" record being converted, 0 while reading
     try {
         // As loading a level does, the last "LevelProp" record counts.
         while (!reader.atEnd()) {
             const Record record = reader.read();
-            int field = 0;
             if (record[0].isText() && record[0].textValue() == LevelPropKey)
                 m_properties = PropertiesOfRecord(record, &field);
+            field = 0;
         }
     } catch (const Failure& failure) {
-        throw Named(path, failure);
+        if (field == 0)
+            throw Named(path, failure);
+        throw Named(path, Failure(failure.code(), QStringLiteral("the level properties' %1: %2")
+                                                      .arg(PropertyFieldName(field), ShownText(failure))));
     }
-    if (m_properties.lastScreen > HighestScreen)
-        throw Named(path, Failure(ErrInvalidValue, QStringLiteral("the last screen %1 is outside 0..%2")
-                                                       .arg(m_properties.lastScreen)
-                                                       .arg(HighestScreen)));
 }
 
 QByteArray LevelSource::block(int screen) {
