@@ -121,6 +121,8 @@ private slots:
             << QStringList();
         QTest::newRow("removed on the other side, untouched on this")
             << base << NumberedLevel(2) << NumberedLevel(2) << QStringList();
+        QTest::newRow("removed below screens the other side added") // the level keeps its screens 0..last
+            << NumberedLevel(2) << NumberedLevel(5) << NumberedLevel(5) << QStringList();
         QTest::newRow("removed on one side, edited on the other")
             << NumberedLevel(2) << NumberedLevel(3, {{2005, red}}) << NumberedLevel(2)
             << QStringList{"screen 2: ours removed, theirs edited, base present"};

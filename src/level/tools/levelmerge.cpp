@@ -97,15 +97,8 @@ public:
         }
         const int top = std::max({m_base.lastScreen(), m_ours.lastScreen(), m_theirs.lastScreen()});
         for (int s = 0; s <= top; ++s) {
-            if (keeps(s)) {
-                // A screen that goes below one that stays is still one of the level's screens.
-                for (const int gap : m_gaps)
-                    writeFrom(m_ours.has(gap) ? m_ours : m_theirs.has(gap) ? m_theirs : m_base, gap);
-                m_gaps.clear();
-                m_last = s;
-            } else {
+            if (!keeps(s))
                 m_gaps.push_back(s);
-            }
         }
         properties.lastScreen = std::max(m_last, 0);
         const Record record{FieldValue::text(QStringLiteral("LevelProp")),
@@ -126,8 +119,26 @@ public:
     }
 
 private:
-    void writeFrom(LevelSource& source, int screen) {
-        WriteBlock(m_writer, source, screen, source.block(screen));
+    // Writes screen `s` from `block` of `source`, after the screens below it that were to go: a screen
+    // below one that stays is still one of the level's screens, and keeps what a side has of it.
+    void put(LevelSource& source, int s, const QByteArray& block) {
+        fillGaps();
+        WriteBlock(m_writer, source, s, block);
+        m_last = s;
+    }
+
+    void put(int s, const Screen& screen) {
+        fillGaps();
+        m_writer.writeRaw(screen.encode(Integer(s)));
+        m_last = s;
+    }
+
+    void fillGaps() {
+        for (const int gap : m_gaps) {
+            LevelSource& source = m_ours.has(gap) ? m_ours : m_theirs.has(gap) ? m_theirs : m_base;
+            WriteBlock(m_writer, source, gap, source.block(gap));
+        }
+        m_gaps.clear();
     }
 
     // Writes screen `s` as the merge has it and returns true, or returns false when it goes.
@@ -144,7 +155,7 @@ private:
         LevelSource& kept = inOurs ? m_ours : m_theirs;
         const QByteArray block = kept.block(s);
         if (!inBase) {
-            WriteBlock(m_writer, kept, s, block);
+            put(kept, s, block);
             return true;
         }
         const QByteArray baseBlock = m_base.block(s);
@@ -156,7 +167,7 @@ private:
                                         QStringLiteral("present")});
         if ((m_merger.side() == MergeSide::Ours) != inOurs)
             return false;
-        WriteBlock(m_writer, kept, s, block);
+        put(kept, s, block);
         return true;
     }
 
@@ -165,13 +176,13 @@ private:
         const QByteArray theirs = m_theirs.block(s);
         const QByteArray base = inBase ? m_base.block(s) : QByteArray();
         if (ours == theirs || (inBase && theirs == base))
-            return WriteBlock(m_writer, m_ours, s, ours);
+            return put(m_ours, s, ours);
         if (inBase && ours == base)
-            return WriteBlock(m_writer, m_theirs, s, theirs);
+            return put(m_theirs, s, theirs);
         const Screen baseScreen = inBase ? m_base.screen(s, base) : Screen();
         const Screen merged = m_merger.screen(s, inBase ? &baseScreen : nullptr, m_ours.screen(s, ours),
                                               m_theirs.screen(s, theirs));
-        m_writer.writeRaw(merged.encode(Integer(s)));
+        put(s, merged);
     }
 
     LevelSource& m_base;
