@@ -13,7 +13,8 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-BUILD_PACKAGES=(cmake g++ ninja-build qt6-base-dev libxkbcommon-dev scdoc)
+# git: the merge driver test runs a real repository.
+BUILD_PACKAGES=(cmake g++ ninja-build qt6-base-dev libxkbcommon-dev scdoc git)
 # cpack -G DEB reads the executable with file and finds its library dependencies with dpkg-shlibdeps.
 PACKAGING_PACKAGES=(file dpkg-dev)
 HEADLESS_PACKAGES=(xvfb xauth xdotool imagemagick x11-apps)

@@ -181,6 +181,16 @@ private slots:
         QCOMPARE(m_f.readFile("out.txt"), both);
     }
 
+    // Records of no screen in OURS (a newer game's data) are kept, as a save keeps them.
+    void oursOtherRecordsKept() {
+        const QByteArray notes = "\"Notes\",\"kept\",1,2,3,4,5,6,7,8,9,10\r\n";
+        QByteArray ours = NumberedLevel(2, {{5, "1,0,0,0,0,0,1,1,1,1"}});
+        ours.insert(ours.indexOf("\"LevelProp\""), notes);
+        const ToolRun run = merge(NumberedLevel(2), ours, NumberedLevel(2, {{1006, "2,0,0,0,0,0,1,1,1,1"}}));
+        QCOMPARE(run.code, 0);
+        QVERIFY(m_f.readFile("out.txt").contains(notes));
+    }
+
     void handWrittenLevelComesOutInTheEditorsForm() {
         // Blanks, numbers written another way, a screen without its summary record, tiles out of order
         // and tiles with no record at all.

@@ -98,6 +98,17 @@ QByteArray LevelSource::block(int screen) {
     return bytes;
 }
 
+QByteArray LevelSource::foreignRecords() {
+    QByteArray bytes;
+    for (const LevelIndex::Foreign& run : m_index.foreignRuns()) {
+        QByteArray records = m_file->bytes(run.begin, run.end).toByteArray();
+        while (records.endsWith('\n') || records.endsWith('\r') || records.endsWith(','))
+            records.chop(1);
+        bytes += records + "\r\n";
+    }
+    return bytes;
+}
+
 Screen LevelSource::screen(int screen, const QByteArray& block) const {
     try {
         return Screen::decode(block, Integer(screen));

@@ -31,6 +31,9 @@ public:
     // The screen those records give (fresh when there are none). A record that does not convert is thrown
     // as a failure naming the file and the screen.
     Screen screen(int screen, const QByteArray& block) const;
+    // The records that belong to no screen and are not the level properties (a newer game's own data), as
+    // they stand, each run ended with CR LF as a save ends it.
+    QByteArray foreignRecords();
 
 private:
     QString m_path;

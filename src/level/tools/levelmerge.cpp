@@ -101,6 +101,8 @@ public:
                 m_gaps.push_back(s);
         }
         properties.lastScreen = std::max(m_last, 0);
+        // Records of no screen are the user's data too: OURS's are kept, before the level properties.
+        m_writer.writeRaw(m_ours.foreignRecords());
         const Record record{FieldValue::text(QStringLiteral("LevelProp")),
                             FieldValue::text(properties.name),
                             FieldValue::text(properties.author),
