@@ -270,6 +270,8 @@ void Form1::createMenus() {
     mnuRecent = mnuFile->addMenu(QStringLiteral("Recent Levels"));
     mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
     connect(mnuRecent, &QMenu::aboutToShow, this, &Form1::fillRecentMenu);
+    mnuCompare = addMenuItem("mnuCompare", QStringLiteral("Compare With..."), QKeySequence());
+    connect(mnuCompare, &QAction::triggered, this, &Form1::compareWith);
     mnuDash5 = addMenuSeparator("mnuDash5");
     mnuExit = addMenuItem("mnuExit", QStringLiteral("Exit"), QKeySequence());
 

@@ -386,6 +386,16 @@ public:
     // What Check Level's Fix does for a problem it offers to mend, as one step; the list is checked again.
     void fixProblem(const LevelProblem& problem);
 
+public:
+    // File, Compare With...: what differs between the level as it is edited and a level file the user
+    // chooses, listed in a window of its own; a double click on a change shows its screen and tile.
+    QAction* mnuCompare = nullptr;
+    void compareWith();
+
+private:
+    QPointer<class CompareWindow> m_compare;
+
+public:
     // --- Screens as units (form1_screens.cpp)
     // ---------------------------------------------------------------
     QMenu* mnuScreen = nullptr;

@@ -1,6 +1,10 @@
-// The level file commands of the main window: Load Level, Save Level, Pelmar Level and the level
-// named on the command line.
+// The level file commands of the main window: Load Level, Save Level, Pelmar Level, the level named on
+// the command line, and Compare With.
 #include "form1.h"
+
+#include "comparewindow.h"
+#include "levelcheck.h"
+#include "leveldiff.h"
 #include "sessionkeeper.h"
 
 #include "inputonlyto.h"
@@ -20,6 +24,7 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTimer>
 
 namespace tavrin {
@@ -213,6 +218,49 @@ std::optional<Failure> Form1::saveLevelWithProgress(const QString& path) {
     if (cancelled)
         throw Failure(ErrCancel);
     return save->finish();
+}
+
+// The level as it is edited is written to a file of its own first, as Save Level would write it, so that
+// edits not saved yet count; the level's own file stays as it is.
+void Form1::compareWith() {
+    const QString place = QStringLiteral("mnuCompare_Click");
+    try {
+        Dialog->DialogTitle = QStringLiteral("Compare With");
+        Dialog->Filters = LevelFilters;
+        Dialog->FileName = proposedLevelFile();
+        Dialog->ShowOpen();
+        const QString other = Dialog->FileName;
+        QTemporaryDir folder;
+        if (!folder.isValid())
+            throw Failure(ErrPathAccess, folder.errorString());
+        const QString edited = folder.filePath(QStringLiteral("edited.txt"));
+        {
+            const std::unique_ptr<LevelSave> save = m_document.beginSave(edited);
+            while (!save->screensWritten())
+                save->writeScreen();
+            save->finish();
+        }
+        FileAccess files;
+        const std::vector<LevelChange> changes = DiffLevels(files, edited, other);
+        if (!m_compare) {
+            m_compare = new CompareWindow(this);
+            connect(m_compare, &CompareWindow::placeChosen, this, [this](int screen, int tile) {
+                LevelProblem problem;
+                if (screen >= 0)
+                    problem.screen = screen;
+                if (tile > 0)
+                    problem.tile = tile;
+                showProblemPlace(problem);
+            });
+        }
+        m_compare->showChanges(changes, other);
+        m_compare->show();
+        m_compare->raise();
+        m_compare->activateWindow();
+    } catch (const Failure& failure) {
+        if (failure.code() != ErrCancel)
+            ShowFailure(failure, place);
+    }
 }
 
 } // namespace tavrin

@@ -79,7 +79,7 @@ private slots:
                               "mnuLoad|Load Level|Ctrl+L", "mnuSave|Save Level|Ctrl+S", "mnuDash4||",
                               "mnuScreenProp|Screen Properties|F2", "mnuLevelProp|Level Properties|F3",
                               "mnuDash2||", "MnuPLtemp|Pelmar Level|F1", "mnuDash3||",
-                              "mnuNew|New Level|Ctrl+N", "|Recent Levels|", "mnuDash5||", "mnuExit|Exit|"}));
+                              "mnuNew|New Level|Ctrl+N", "|Recent Levels|", "mnuCompare|Compare With...|", "mnuDash5||", "mnuExit|Exit|"}));
     }
     void clientAreaAndBackColour() {
         EditorFixture f;
