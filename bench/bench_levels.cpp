@@ -396,8 +396,28 @@ int runTools(int screens, const QString& folder) {
         load = run == 0 ? seconds(timer) : std::min(load, seconds(timer));
     }
 
+    // A copy of the level with one tile's colour changed in the middle of the file, for diff and merge.
+    const QString other = folder + QStringLiteral("/other.txt");
+    QFile::remove(other);
+    QFile::copy(level, other);
+    {
+        QFile file(other);
+        if (file.open(QIODevice::ReadWrite) && file.seek(file.size() / 2)) {
+            const qint64 at = file.pos();
+            const QByteArray window = file.read(64 * 1024);
+            // The colour's last digit of the first whole tile record: the third field, a number.
+            const qsizetype record = window.indexOf("\r\n\"Screen") + 2;
+            const qsizetype colour = window.indexOf(',', window.indexOf(',', record) + 1) + 1;
+            const qsizetype last = window.indexOf(',', colour) - 1;
+            file.seek(at + last);
+            file.write(window.at(last) == '1' ? "2" : "1");
+        }
+    }
     const QString json = folder + QStringLiteral("/level.json");
     const QList<QStringList> commands{
+        {QStringLiteral("diff"), level, other},
+        {QStringLiteral("merge"), level, level, other, QStringLiteral("-o"),
+         folder + QStringLiteral("/merged.txt")},
         {QStringLiteral("info"), level},
         {QStringLiteral("check"), level},
         // Before export and import, whose 2.4 GB would push the level file out of the page cache.
@@ -649,8 +669,10 @@ int main(int argc, char** argv) {
     std::printf("(~: timed on a part and scaled up to the whole level)\n\n");
 
     // tavrin-level on the same levels, each command a process of its own (its peak memory its own).
-    std::printf("| screens | load level | info | check | render one screen | export | import |\n"
-                "|---|---|---|---|---|---|---|\n");
+    std::printf("| screens | load level | diff (one tile differs) | merge (one side changed one tile) | info "
+                "| check | "
+                "render one screen | export | import |\n"
+                "|---|---|---|---|---|---|---|---|---|\n");
     std::fflush(stdout);
     for (const QString& size : sizes.split(u',')) {
         QTemporaryDir prepared(folder + QStringLiteral("/bench-XXXXXX"));
