@@ -74,12 +74,12 @@ private slots:
         QStringList items;
         for (QAction* a : f.form->menuBar()->actions() + f.form->mnuFile->actions())
             items << a->objectName() + '|' + a->text() + '|' + a->shortcut().toString();
-        QCOMPARE(items,
-                 (QStringList{"|File|", "|Edit|", "|Level|", "|Screen|", "|View|", "mnuAbout|&About|",
-                              "mnuLoad|Load Level|Ctrl+L", "mnuSave|Save Level|Ctrl+S", "mnuDash4||",
-                              "mnuScreenProp|Screen Properties|F2", "mnuLevelProp|Level Properties|F3",
-                              "mnuDash2||", "MnuPLtemp|Pelmar Level|F1", "mnuDash3||",
-                              "mnuNew|New Level|Ctrl+N", "|Recent Levels|", "mnuCompare|Compare With...|", "mnuDash5||", "mnuExit|Exit|"}));
+        QCOMPARE(items, (QStringList{"|File|", "|Edit|", "|Level|", "|Screen|", "|View|", "mnuAbout|&About|",
+                                     "mnuLoad|Load Level|Ctrl+L", "mnuSave|Save Level|Ctrl+S", "mnuDash4||",
+                                     "mnuScreenProp|Screen Properties|F2", "mnuLevelProp|Level Properties|F3",
+                                     "mnuDash2||", "MnuPLtemp|Pelmar Level|F1", "mnuDash3||",
+                                     "mnuNew|New Level|Ctrl+N", "|Recent Levels|",
+                                     "mnuCompare|Compare With...|", "mnuDash5||", "mnuExit|Exit|"}));
     }
     void clientAreaAndBackColour() {
         EditorFixture f;
