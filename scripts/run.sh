@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the editor on the template level.
+# Installs what is missing, builds the editor and tavrin-level (not the tests), and starts the editor on the
+# template level.
 #
 # Without a display ($DISPLAY and $WAYLAND_DISPLAY both empty) the editor runs on a virtual X server
 # instead: the script waits for its window, saves a screenshot to shots/editor-<time>.png, prints that
@@ -15,13 +16,13 @@ WINDOW_TIMEOUT=30  # seconds to wait for the editor's window
 TOTAL_TIMEOUT=90   # seconds for the whole headless run
 
 if [[ -n ${DISPLAY:-} || -n ${WAYLAND_DISPLAY:-} ]]; then
-    bash scripts/setup.sh
+    bash scripts/setup.sh --programs
     exec "$EDITOR_BIN" "$LEVEL"
 fi
 
 echo "run.sh: no display (\$DISPLAY and \$WAYLAND_DISPLAY are empty);" \
     "running the editor on a virtual X server and taking a screenshot." >&2
-bash scripts/setup.sh --headless
+bash scripts/setup.sh --programs --headless
 
 mkdir -p shots
 shot=$ROOT/shots/editor-$(date +%Y%m%d-%H%M%S).png

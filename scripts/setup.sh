@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the editor needs to build (Debian 12, apt-get) and builds it.
 #
-#   scripts/setup.sh              build into build/ (Ninja, RelWithDebInfo)
+#   scripts/setup.sh              build everything into build/ (Ninja, RelWithDebInfo): the programs,
+#                                 the tests, the benchmarks and the fuzz replays
+#   scripts/setup.sh --programs   build only the editor and tavrin-level into build/
 #   scripts/setup.sh --headless   also install a virtual X server and screenshot tools
 #   scripts/setup.sh --sanitize   build into build-asan/ with AddressSanitizer and UBSan
 #   scripts/setup.sh --thread     build the tests of the code that starts threads into build-tsan/ with
@@ -13,22 +15,25 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
+BUILD_PACKAGES=(cmake g++ ninja-build qt6-base-dev libxkbcommon-dev scdoc)
 # git: the merge driver test runs a real repository.
-BUILD_PACKAGES=(cmake g++ ninja-build qt6-base-dev libxkbcommon-dev scdoc git)
+TEST_PACKAGES=(git)
 # cpack -G DEB reads the executable with file and finds its library dependencies with dpkg-shlibdeps.
 PACKAGING_PACKAGES=(file dpkg-dev)
 HEADLESS_PACKAGES=(xvfb xauth xdotool imagemagick x11-apps)
 
 usage() {
-    sed -n '2,11s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"
+    sed -n '2,13s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"
 }
 
 headless=0
+programs=0
 sanitize=0
 thread=0
 while (($# > 0)); do
     case $1 in
         --headless) headless=1 ;;
+        --programs) programs=1 ;;
         --sanitize) sanitize=1 ;;
         --thread) thread=1 ;;
         -h | --help)
@@ -76,7 +81,10 @@ install_missing() {
         apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
-packages=("${BUILD_PACKAGES[@]}" "${PACKAGING_PACKAGES[@]}")
+packages=("${BUILD_PACKAGES[@]}")
+if ((!programs)); then
+    packages+=("${TEST_PACKAGES[@]}" "${PACKAGING_PACKAGES[@]}")
+fi
 if ((headless)); then
     packages+=("${HEADLESS_PACKAGES[@]}")
 fi
@@ -90,6 +98,10 @@ if ((sanitize)); then
 fi
 
 targets=()
+if ((programs)); then
+    # What scripts/run.sh starts; the tests and benchmarks are left to scripts/test.sh.
+    targets=(--target tavrin-editor tavrin-level)
+fi
 if ((thread)); then
     build_dir=$ROOT/build-tsan
     cmake_options+=(-DTAVRIN_TSAN=ON)
