@@ -2,6 +2,7 @@
 #include "faultyfiles.h"
 #include "leveldocument.h"
 #include "levelfixture.h"
+#include "session.h"
 
 #include <QtTest>
 #include <sys/stat.h>
@@ -135,6 +136,25 @@ private slots:
         document.changeScreen(1);
         QCOMPARE(f.module->SideScreen(4), Integer(22));
         QVERIFY(f.messages.isEmpty());
+    }
+
+    // Browsing a level with nothing unsaved does not wait for the disk at each change of screen; once
+    // there is unsaved work, the screens left so far are on the disk before the session file names them
+    // as such, and every screen left after goes on the disk at once.
+    void scratchFilesOnTheDiskBeforeTheSessionNamesThem() {
+        LevelFixture f;
+        FaultyFiles files;
+        f.document->setFiles(&files);
+        f.document->start();
+        f.load("level.txt", NumberedLevel(3));
+        files.commits.clear();
+        f.document->changeScreen(1);
+        f.document->changeScreen(2);
+        f.paintColour(7, 255);
+        f.document->keepSession(f.document->isModified());
+        f.document->changeScreen(0);
+        QCOMPARE(files.commits, QStringList({"Screen0.tmp later", "Screen1.tmp later", "sync",
+                                             Session::FileName + " at once", "Screen2.tmp at once"}));
     }
 
     void unloadDeletesOnlyOwnScratchFiles() {

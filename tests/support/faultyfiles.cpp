@@ -60,3 +60,13 @@ bool FaultyFiles::canWriteIn(const QString& folder) {
     return !unwritableFolders.contains(QFileInfo(folder).absoluteFilePath()) &&
            FileAccess::canWriteIn(folder);
 }
+
+void FaultyFiles::commit(tavrin::AtomicFile& file) {
+    FileAccess::commit(file);
+    commits << QFileInfo(file.fileName()).fileName() + (file.defersSync() ? " later" : " at once");
+}
+
+void FaultyFiles::syncFileSystem(const QString& folder) {
+    FileAccess::syncFileSystem(folder);
+    commits << "sync";
+}

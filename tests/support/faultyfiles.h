@@ -12,6 +12,8 @@ public:
     std::unique_ptr<tavrin::AtomicFile> openWrite(const QString& path,
                                                   tavrin::Links links = tavrin::Links::Follow) override;
     bool canWriteIn(const QString& folder) override;
+    void commit(tavrin::AtomicFile& file) override;
+    void syncFileSystem(const QString& folder) override;
 
     qint64 diskFullAfter = -1;       // bytes the disk may still take, over all writes; -1 for no limit
     int failOpenWriteWith = 0;       // a failure code for every open for writing
@@ -19,4 +21,7 @@ public:
     QString fullFolder;              // a folder on a full disk: every write into it fails as a full disk does
     QSet<QString> unwritableFolders; // folders in which no file can be made
     int writesOpened = 0;
+    // What reached the disk, in order: "<file name> at once" or "<file name> later" for each commit, and
+    // "sync" for each sync of the file system.
+    QStringList commits;
 };

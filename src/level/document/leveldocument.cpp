@@ -296,12 +296,18 @@ std::optional<Failure> LevelDocument::saveLevel(const QString& path) {
 
 // --- Screens and the walk --------------------------------------------------------------------------------
 
+// A screen left while nothing is unsaved is the saved level's own: its scratch file need not wait for the
+// disk, which would make every change of screen as slow as the disk.
+Module1::ScratchSync LevelDocument::scratchSync() const {
+    return isModified() ? Module1::ScratchSync::Now : Module1::ScratchSync::Later;
+}
+
 void LevelDocument::goToScreen(const QString& text) {
-    m_level.GoToScreen(text);
+    m_level.GoToScreen(text, scratchSync());
 }
 
 void LevelDocument::changeScreen(Integer screen) {
-    m_level.ChangeScreen(screen);
+    m_level.ChangeScreen(screen, scratchSync());
 }
 
 // The screen being left goes to its scratch file first, like every other change of screen; the screen
@@ -316,7 +322,7 @@ WalkStep LevelDocument::walk(int keyCode) {
         emit walkerMoved(m_level.WalkerTile, false);
         break;
     case WalkStep::Exit:
-        m_level.SaveScreenTmp();
+        m_level.SaveScreenTmp(scratchSync());
         m_level.CurrentScreen = step.screen;
         m_level.LoadScreen();
         [[fallthrough]];

@@ -190,6 +190,8 @@ private:
     class LevelStep;
     class RenumberStep;
     struct Renumbered;
+
+    Module1::ScratchSync scratchSync() const;
     struct ScreenChanges;
 
     // Puts `screen` on display for a step of it, unless it already is; throws when it cannot be read whole,

@@ -548,10 +548,12 @@ QByteArray Module1::EncodeScreenBlock() const {
 
 // A screen that could not be read whole is not written back: its source keeps it as it stands, rather
 // than a mix of its first records and what the screen before it left.
-void Module1::SaveScreenTmp() {
+void Module1::SaveScreenTmp(ScratchSync sync) {
     if (m_partlyRead && m_partlyRead->screen == CurrentScreen)
         return;
-    writeScratch(CurrentScreen, EncodeScreenBlock());
+    writeScratch(CurrentScreen, EncodeScreenBlock(), sync == ScratchSync::Later);
+    if (sync == ScratchSync::Later)
+        m_scratchUnsynced = true;
 }
 
 void Module1::writeScratch(Integer screen, const QByteArray& block, bool deferSync) {
@@ -567,7 +569,8 @@ void Module1::writeScratch(Integer screen, const QByteArray& block, bool deferSy
 }
 
 void Module1::SyncScratchFiles() const {
-    SyncFileSystem(scratchFolder());
+    Files->syncFileSystem(scratchFolder());
+    m_scratchUnsynced = false;
 }
 
 void Module1::StoreScreen(Integer screen, const Screen& value, bool oneOfMany) {
@@ -691,15 +694,15 @@ void Module1::LoadScreen() {
         throw *load.trouble;
 }
 
-void Module1::ChangeScreen(Integer target) {
-    SaveScreenTmp();
+void Module1::ChangeScreen(Integer target, ScratchSync sync) {
+    SaveScreenTmp(sync);
     CurrentScreen = target;
     LoadScreen();
 }
 
 // A text that is no number (13), or a number too large for a screen number (6), is told of in words,
 // under its own code.
-void Module1::GoToScreen(const QString& text) {
+void Module1::GoToScreen(const QString& text, ScratchSync sync) {
     const auto notAScreenNumber = [&text](const Failure& failure) {
         return Failure(failure.code(), Text(Msg::NotAScreenNumber).arg(text));
     };
@@ -711,7 +714,7 @@ void Module1::GoToScreen(const QString& text) {
     }
     if (target == CurrentScreen)
         return;
-    SaveScreenTmp();
+    SaveScreenTmp(sync);
     try {
         CurrentScreen = ToInteger(target);
     } catch (const Failure& failure) {
@@ -1151,6 +1154,9 @@ void Module1::WriteSession(bool unsaved) {
                         QString::number(LevelLastScreen)};
     for (auto it = m_scratch.cbegin(); it != m_scratch.cend(); ++it)
         state.scratchFiles.insert(it.key(), it->path);
+    // A session that names unsaved work names scratch files that are on the disk.
+    if (unsaved && m_scratchUnsynced)
+        SyncScratchFiles();
     // Each write waits for the disk; a change of screen that left the session as it was writes nothing.
     if (m_writtenSession && m_writtenSession->sameContent(state))
         return;

@@ -182,14 +182,19 @@ public:
     // --- Screens and scratch files ---------------------------------------------------------------------
     void LoadLevel(const QString& fileName, const QString& callerName);
     bool ScreenTmpExists() const;
-    void SaveScreenTmp();
+    // How the screen on display goes to its scratch file: on the disk before the call returns, or, while
+    // the level holds nothing unsaved, left to the system for later (the saved level holds the same
+    // screen, and a crash then offers nothing to recover). WriteSession puts such files on the disk before
+    // it names them as unsaved work.
+    enum class ScratchSync { Now, Later };
+    void SaveScreenTmp(ScratchSync sync = ScratchSync::Now);
     void LoadScreen();
     // The change of screen: the screen on display goes to its scratch file, then `target` is loaded.
-    void ChangeScreen(Integer target);
+    void ChangeScreen(Integer target, ScratchSync sync = ScratchSync::Now);
     // Go To Screen with the text of a box: a text that is no number fails before anything is saved; the
     // number of the screen on display changes nothing; one outside the Integer range fails after the
     // screen on display was saved.
-    void GoToScreen(const QString& text);
+    void GoToScreen(const QString& text, ScratchSync sync = ScratchSync::Now);
     // Deletes the scratch files this editor wrote, as long as they are still the files it wrote; a file
     // it merely finds in the folder is never deleted. `keep` (a level being loaded) is left in place.
     void DeleteScratchFiles(const QString& keep = QString());
@@ -346,6 +351,7 @@ private:
     bool m_saving = false;
     Session m_session;
     std::optional<SessionState> m_writtenSession; // what the session file holds, as this editor wrote it
+    mutable bool m_scratchUnsynced = false;       // a scratch file was written with ScratchSync::Later
     QString m_ownSessionFolder; // a folder made for this editor alone, removed at the end when empty
     QString m_privateFolder; // the user's private scratch folder when in use, removed at the end when empty
 };

@@ -66,6 +66,7 @@ public:
     // Commits without waiting for the bytes to reach the disk, for one of many files written together;
     // SyncFileSystem() then puts them all there at once.
     void setDeferSync(bool defer) { m_deferSync = defer; }
+    bool defersSync() const { return m_deferSync; }
 
     // Appends `length` bytes of the file open for reading as `source`, from `offset` on: copied by the
     // system where it can (copy_file_range), else read and written. Fails as a write does (false, with

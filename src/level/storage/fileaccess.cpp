@@ -66,6 +66,10 @@ bool FileAccess::remove(const QString& path) {
     return QFile::remove(path);
 }
 
+void FileAccess::syncFileSystem(const QString& folder) {
+    SyncFileSystem(folder);
+}
+
 bool FileAccess::rename(const QString& from, const QString& to) {
     return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }

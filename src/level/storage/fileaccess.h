@@ -56,6 +56,9 @@ public:
     // Gives the file `from` the name `to` in one step, in place of whatever file `to` named; both are in
     // the same folder tree of one file system. False when the system refuses.
     virtual bool rename(const QString& from, const QString& to);
+    // Puts every file committed without waiting for the disk (AtomicFile::setDeferSync) on it, as
+    // SyncFileSystem does.
+    virtual void syncFileSystem(const QString& folder);
     // Whether a file can be made in `folder`: asking for its permissions is not enough (a read-only file
     // system, or root, answers yes).
     virtual bool canWriteIn(const QString& folder);
