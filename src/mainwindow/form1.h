@@ -36,6 +36,9 @@ class PictureBox;
 class Splash;
 struct LevelProblem;
 
+// A file not there yet in the user's level folder, proposed for saving a level that has no file of its own.
+QString NewLevelFile(const QString& programFolder);
+
 // The main window: the 20 x 15 grid of tiles, the special tiles below it, the side links around it, the
 // tool column on the right and the menu bar. It draws the level of its document and redraws it when the
 // document announces a change; every change it makes goes through the document.
