@@ -35,6 +35,7 @@ void Form1::mnuCheckLevel_Click() {
         m_checkLevel = new CheckLevelWindow(m_level, this);
         connect(m_checkLevel, &CheckLevelWindow::problemChosen, this, &Form1::showProblemPlace);
         connect(m_checkLevel, &CheckLevelWindow::fixChosen, this, &Form1::fixProblem);
+        connect(&m_document, &LevelDocument::levelReplaced, m_checkLevel, &CheckLevelWindow::LevelReplaced);
     }
     m_checkLevel->CheckLevel(QStringLiteral("mnuCheckLevel_Click"));
     m_checkLevel->show();

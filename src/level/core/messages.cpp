@@ -350,6 +350,8 @@ constexpr Entry Table[] = {
     {Msg::ExitLandsNowhere,
      QT_TRANSLATE_NOOP("Messages",
                        "The exit from tile %1 lands on no tile of the grid, so it has no way back to add.")},
+
+    {Msg::RefreshToCheck, QT_TRANSLATE_NOOP("Messages", "Refresh to check")},
 };
 
 // Text() finds an entry by its position, so the table must hold every message once, in the order of Msg.

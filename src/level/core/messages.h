@@ -190,6 +190,9 @@ enum class Msg : int {
     BlockEdgesQuestion,
     ExitLandsNowhere,
 
+    // The windows beside the grid, and the scale of the editor.
+    RefreshToCheck,
+
     Count // not a message: the number of them
 };
 
