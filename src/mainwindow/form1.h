@@ -225,6 +225,7 @@ private:
     void tileChanged(int tile);
     // The walk marker moved to `tile`, or was taken off the grid.
     void walkerMoved(int tile, bool onGrid);
+    void showMarker();
     // The picture a reference shows, from the level's values: a text the file in the pictures folders, a
     // number the picture of the box it names (a tile's own picture, the look under the marker for 998).
     QImage referencedPicture(const FieldValue& reference) const;

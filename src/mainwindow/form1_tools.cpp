@@ -68,20 +68,26 @@ void Form1::mnuWorldOverview_Click() {
 
 void Form1::mnuUndo_Click() {
     const EditProgress progress(*this);
+    const Integer screen = m_level.CurrentScreen;
     try {
         m_document.undo();
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("mnuUndo_Click"));
     }
+    if (m_level.CurrentScreen != screen)
+        showMarker();
 }
 
 void Form1::mnuRedo_Click() {
     const EditProgress progress(*this);
+    const Integer screen = m_level.CurrentScreen;
     try {
         m_document.redo();
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("mnuRedo_Click"));
     }
+    if (m_level.CurrentScreen != screen)
+        showMarker();
 }
 
 // --- Test tools -----------------------------------------------------------------------------------------
