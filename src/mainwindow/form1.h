@@ -333,6 +333,9 @@ private:
     void importPictures();
     // The window shows the folders of the level now loaded.
     void refreshPictureFolders();
+    // After a save: the pictures imported while the level's Pics folder was the program's are copied into
+    // the level's own, asking before one replaces another picture there.
+    void carryImportedPictures(const QString& place);
     QPointer<PicturesWindow> m_pictures;
 
     // --- The status bar ----------------------------------------------------------------------------------

@@ -122,6 +122,7 @@ bool Form1::saveLevel() {
         rememberLevel(path);
         refreshPictureFolders();
         showCaption();
+        carryImportedPictures(QStringLiteral("mnuSave_Click"));
         const int screens = m_level.LevelLastScreen + 1;
         confirm(QStringLiteral("Saved %1 (%2 %3)")
                     .arg(QFileInfo(path).fileName())

@@ -119,6 +119,10 @@ constexpr Entry Table[] = {
      QT_TRANSLATE_NOOP("Messages",
                        "The pictures folder %1 is missing, so the tiles show no pictures. Put the "
                        "Pics folder beside the editor.")},
+    {Msg::PicturesNotCarried,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The level was saved, but these pictures could not be copied into %1:\n%2\nThey "
+                       "are still in %3, where this editor finds them; the next save tries again.")},
 
     {Msg::NothingLoaded, QT_TRANSLATE_NOOP("Messages", "Nothing was loaded.")},
     {Msg::StartTileNotOnGrid,

@@ -53,6 +53,7 @@ enum class Msg : int {
     ImportNotAPicture,
     PicturesFolderNotMade,
     PicturesFolderMissing,
+    PicturesNotCarried,
 
     // Loading a level and changing screens.
     NothingLoaded,
