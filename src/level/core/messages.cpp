@@ -356,6 +356,14 @@ constexpr Entry Table[] = {
                        "The exit from tile %1 lands on no tile of the grid, so it has no way back to add.")},
 
     {Msg::RefreshToCheck, QT_TRANSLATE_NOOP("Messages", "Refresh to check")},
+    {Msg::ScaleTooLarge,
+     QT_TRANSLATE_NOOP("Messages",
+                       "At %1 % the window would be %2 x %3 pixels, larger than the %4 x %5 pixels this "
+                       "screen has room for.")},
+    {Msg::ScaleNotFitting,
+     QT_TRANSLATE_NOOP(
+         "Messages",
+         "The scale of %1 % chosen before does not fit this screen: the window is shown at %2 %.")},
 };
 
 // Text() finds an entry by its position, so the table must hold every message once, in the order of Msg.

@@ -193,6 +193,8 @@ enum class Msg : int {
 
     // The windows beside the grid, and the scale of the editor.
     RefreshToCheck,
+    ScaleTooLarge,
+    ScaleNotFitting,
 
     Count // not a message: the number of them
 };
