@@ -5,15 +5,21 @@
 
 #include <QApplication>
 
+// The scale is Qt's scale factor, which holds for the whole life of the application object: when the
+// window would not fit on the screen at the saved scale, the application is made again at one that fits.
 int main(int argc, char* argv[]) {
     tavrin::ApplySavedScale();
-    QApplication app(argc, argv);
-    QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
+    for (;;) {
+        QApplication app(argc, argv);
+        QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
 
-    tavrin::LevelDocument document(QCoreApplication::applicationDirPath());
-    tavrin::InstallMessageBoxSink();
-    tavrin::Form1 form(document);
-    form.Form_Load();
-    form.show();
-    return app.exec();
+        tavrin::LevelDocument document(QCoreApplication::applicationDirPath());
+        tavrin::InstallMessageBoxSink();
+        tavrin::Form1 form(document);
+        if (tavrin::FitScaleToScreen(form))
+            continue;
+        form.Form_Load();
+        form.show();
+        return app.exec();
+    }
 }

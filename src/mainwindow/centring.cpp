@@ -7,10 +7,41 @@
 #include "twips.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QWidget>
 
 namespace tavrin {
+
+namespace {
+// Takes Esc from the shortcuts (the main window's Esc, Select Nothing, counts in the windows it owns too)
+// and closes the window with it. Esc reaches the window once the control with the focus lets it pass.
+class EscapeCloser : public QObject {
+public:
+    explicit EscapeCloser(QWidget* window) : QObject(window), m_window(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != m_window ||
+            (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress))
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Escape || key->modifiers() != Qt::NoModifier)
+            return false;
+        event->accept();
+        if (event->type() == QEvent::KeyPress)
+            m_window->close();
+        return true;
+    }
+
+private:
+    QWidget* m_window;
+};
+} // namespace
+
+void CloseOnEscape(QWidget* window) {
+    window->installEventFilter(new EscapeCloser(window));
+}
 
 int CentredOffset(int screenPixels, int windowPixels) {
     // Integer division drops the fraction toward zero, also when the window is larger than the screen.

@@ -19,6 +19,9 @@ void CentreOnScreen(QWidget* window);
 // the grid stays in sight; else to the foot of the screen, over as little of the grid as it can.
 void PlaceBesideMainWindow(QWidget* window, const QWidget* mainWindow);
 
+// Esc closes `window`, as Cancel closes a dialog, while the window is active.
+void CloseOnEscape(QWidget* window);
+
 // The editor's settings: in `file` (tests give one), else where the system keeps the user's settings.
 std::unique_ptr<QSettings> OpenSettings(const QString& file);
 

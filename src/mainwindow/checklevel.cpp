@@ -3,6 +3,7 @@
 #include "centring.h"
 
 #include "failure.h"
+#include "messages.h"
 #include "module1.h"
 
 #include <QHBoxLayout>
@@ -32,6 +33,7 @@ CheckLevelWindow::CheckLevelWindow(const Module1& level, QWidget* mainWindow)
     setObjectName(QStringLiteral("CheckLevel"));
     setWindowTitle(DesignCaption());
     setAttribute(Qt::WA_DeleteOnClose);
+    CloseOnEscape(this);
 
     ProblemList = new QTreeWidget(this);
     ProblemList->setObjectName(QStringLiteral("ProblemList"));
@@ -92,6 +94,16 @@ void CheckLevelWindow::CheckLevel(const QString& place) {
         Summary->setText(tr("The level could not be checked."));
         ShowFailure(failure, place);
     }
+    fillList();
+}
+
+void CheckLevelWindow::LevelReplaced() {
+    if (isVisible() && m_level.LevelLastScreen < CheckAtOnceBelow) {
+        CheckLevel(QStringLiteral("Refresh_Click"));
+        return;
+    }
+    m_problems.clear();
+    Summary->setText(Text(Msg::RefreshToCheck));
     fillList();
 }
 

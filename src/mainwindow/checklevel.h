@@ -15,8 +15,9 @@ namespace tavrin {
 class Module1;
 
 // The Check Level window: the problems of the level as it is being edited, one a row, a summary of them
-// and a Refresh button. It checks the level when it is opened and when Refresh is clicked, not on every
-// edit. A double click on a problem (or Enter) hands the problem to whoever shows where it is.
+// and a Refresh button. It checks the level when it is opened, when Refresh is clicked and when another
+// level is loaded, not on every edit. A double click on a problem (or Enter) hands the problem to whoever
+// shows where it is.
 class CheckLevelWindow : public QWidget {
     Q_OBJECT
 public:
@@ -42,6 +43,12 @@ public:
     // Checks the level and lists what it finds. A check that fails lists nothing and is shown under
     // `place`.
     void CheckLevel(const QString& place);
+
+    // Another level replaced the one checked: its problems go. The window checks the new level at once,
+    // unless it is not on view or the level has so many screens that the check would hold up the load;
+    // then it asks for Refresh.
+    void LevelReplaced();
+    static constexpr int CheckAtOnceBelow = 200; // screens
 
 public slots:
     void Refresh_Click();

@@ -14,6 +14,7 @@ namespace tavrin {
 CompareWindow::CompareWindow(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window) {
     setObjectName(QStringLiteral("CompareWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
+    CloseOnEscape(this);
     Summary = new QLabel(this);
     Summary->setObjectName(QStringLiteral("Summary"));
     Summary->setWordWrap(true);

@@ -1,5 +1,6 @@
 #include "controlhelp.h"
 
+#include "centring.h"
 #include "form1.h"
 #include "levelprop.h"
 #include "picturebox.h"
@@ -243,6 +244,7 @@ QWidget* NewHelpWindow(QWidget* mainWindow, const QString& name, const QString& 
     window->setObjectName(name);
     window->setWindowTitle(title);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    CloseOnEscape(window);
     return window;
 }
 

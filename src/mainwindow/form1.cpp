@@ -7,6 +7,7 @@
 #include "keypreview.h"
 #include "levelstatusbar.h"
 #include "loaddialog.h"
+#include "messages.h"
 #include "module1.h"
 #include "paintgestures.h"
 #include "picturebox.h"
@@ -336,16 +337,23 @@ void Form1::createViewMenu() {
         QAction* item = mnuScale->addAction(QStringLiteral("%1 %").arg(percent));
         item->setObjectName(QStringLiteral("mnuScale%1").arg(percent));
         item->setCheckable(true);
+        item->setData(percent);
         item->setActionGroup(scales);
         connect(item, &QAction::triggered, this, [this, percent] {
             SaveScale(SettingsFile, percent);
             confirm(QStringLiteral("Scale %1 % applies when the editor starts again").arg(percent));
         });
     }
+    // A scale at which the window would not fit on its screen is offered disabled, the reason its tooltip.
+    mnuScale->setToolTipsVisible(true);
     connect(mnuScale, &QMenu::aboutToShow, this, [this] {
         const QString checked = QStringLiteral("mnuScale%1").arg(SavedScale(SettingsFile));
-        for (QAction* item : mnuScale->actions())
+        for (QAction* item : mnuScale->actions()) {
             item->setChecked(item->objectName() == checked);
+            const QString tooLarge = ScaleTooLargeFor(*this, item->data().toInt());
+            item->setEnabled(tooLarge.isEmpty());
+            item->setToolTip(tooLarge);
+        }
     });
     mnuView->addSeparator();
     mnuShortcuts = mnuView->addAction(QStringLiteral("Keyboard Shortcuts"));
@@ -536,6 +544,8 @@ void Form1::Form_Load() {
     Dialog->InitDir = m_level.ProgramFolder;
     if (!recoverUnsavedWork())
         LoadCommandLineLevel();
+    if (const auto [saved, shown] = RefusedScale(); saved != 0)
+        confirm(Text(Msg::ScaleNotFitting).arg(saved).arg(shown));
     StatusTimer->start();
 }
 

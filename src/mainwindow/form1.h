@@ -36,6 +36,9 @@ class PictureBox;
 class Splash;
 struct LevelProblem;
 
+// A file not there yet in the user's level folder, proposed for saving a level that has no file of its own.
+QString NewLevelFile(const QString& programFolder);
+
 // The main window: the 20 x 15 grid of tiles, the special tiles below it, the side links around it, the
 // tool column on the right and the menu bar. It draws the level of its document and redraws it when the
 // document announces a change; every change it makes goes through the document.
@@ -222,6 +225,7 @@ private:
     void tileChanged(int tile);
     // The walk marker moved to `tile`, or was taken off the grid.
     void walkerMoved(int tile, bool onGrid);
+    void showMarker();
     // The picture a reference shows, from the level's values: a text the file in the pictures folders, a
     // number the picture of the box it names (a tile's own picture, the look under the marker for 998).
     QImage referencedPicture(const FieldValue& reference) const;
@@ -329,6 +333,9 @@ private:
     void importPictures();
     // The window shows the folders of the level now loaded.
     void refreshPictureFolders();
+    // After a save: the pictures imported while the level's Pics folder was the program's are copied into
+    // the level's own, asking before one replaces another picture there.
+    void carryImportedPictures(const QString& place);
     QPointer<PicturesWindow> m_pictures;
 
     // --- The status bar ----------------------------------------------------------------------------------

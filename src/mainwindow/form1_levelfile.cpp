@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -36,12 +37,12 @@ const QStringList LevelFilters = {QStringLiteral("Level files (*.txt)"), QString
 } // namespace
 
 // A level is loaded whole or not at all: the caption names the file only once it is the level on display.
+// A level loaded without its path shown (the template) is a new level that has no file of its own yet.
 void Form1::loadLevel(const QString& path, const QString& callerName, bool showPath) {
     m_document.loadLevel(path, callerName);
-    if (showPath) {
-        m_captionPath = path;
+    m_captionPath = showPath ? path : QString();
+    if (showPath)
         rememberLevel(path);
-    }
     showCaption();
     confirm(QStringLiteral("Loaded %1").arg(QFileInfo(path).fileName()));
     m_level.CheckPicturesFolder();
@@ -121,6 +122,7 @@ bool Form1::saveLevel() {
         rememberLevel(path);
         refreshPictureFolders();
         showCaption();
+        carryImportedPictures(QStringLiteral("mnuSave_Click"));
         const int screens = m_level.LevelLastScreen + 1;
         confirm(QStringLiteral("Saved %1 (%2 %3)")
                     .arg(QFileInfo(path).fileName())
@@ -136,10 +138,29 @@ bool Form1::saveLevel() {
     return false;
 }
 
+// The template level is where a new level starts from, never where it is saved: like a level without a
+// file, it is proposed a new file.
 QString Form1::proposedLevelFile() const {
-    if (!m_level.LevelFileName.isEmpty())
-        return m_level.LevelFileName;
-    return QDir::toNativeSeparators(QDir(m_level.ProgramFolder).filePath(QStringLiteral("Level.txt")));
+    const QString& file = m_level.LevelFileName;
+    if (!file.isEmpty() && QFileInfo(file) != QFileInfo(m_level.TemplateLevelFileName()))
+        return file;
+    return QDir::toNativeSeparators(NewLevelFile(m_level.ProgramFolder));
+}
+
+// A file that does not exist yet in the user's level folder: the program's folder when it can be written
+// (the editor kept in a folder of its own), else the user's documents.
+QString NewLevelFile(const QString& programFolder) {
+    QString folder = programFolder;
+    if (!QFileInfo(folder).isWritable()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (folder.isEmpty() || !QFileInfo(folder).isDir())
+            folder = QDir::homePath();
+    }
+    const QDir dir(folder);
+    QString name = QStringLiteral("Level.txt");
+    for (int n = 2; QFileInfo::exists(dir.filePath(name)); ++n)
+        name = QStringLiteral("Level%1.txt").arg(n);
+    return dir.filePath(name);
 }
 
 // Screens above the last screen are not saved; edited ones are not left out without asking.

@@ -81,6 +81,35 @@ void Form1::refreshPictureFolders() {
         m_pictures->setFolders(m_level.PictureFolders());
 }
 
+// One picture that cannot be copied does not stop the others; those left are named in one message, and the
+// level still shows them from the program's folder.
+void Form1::carryImportedPictures(const QString& place) {
+    const std::vector<LevelDocument::PictureToCarry> pictures = m_document.picturesToCarry();
+    if (pictures.empty())
+        return;
+    QStringList failed;
+    std::optional<Failure> first;
+    for (const LevelDocument::PictureToCarry& picture : pictures) {
+        const bool copy = !picture.copy.targetTaken || mayReplacePicture(picture.copy, picture.source);
+        try {
+            m_document.carryPicture(picture, copy);
+        } catch (const Failure& failure) {
+            failed << QDir::toNativeSeparators(picture.source) + QStringLiteral(": ") + ShownText(failure);
+            if (!first)
+                first = failure;
+        }
+    }
+    refreshPictureFolders();
+    if (!first)
+        return;
+    const QString folder = QFileInfo(pictures.front().copy.copyTarget).path();
+    const QString from = QFileInfo(pictures.front().source).path();
+    ShowFailure(Failure(first->code(), Text(Msg::PicturesNotCarried)
+                                           .arg(QDir::toNativeSeparators(folder), failed.join(u'\n'),
+                                                QDir::toNativeSeparators(from))),
+                place);
+}
+
 void Form1::importPictures() {
     try {
         Dialog->DialogTitle = QStringLiteral("Import Pictures");

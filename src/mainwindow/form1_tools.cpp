@@ -35,6 +35,7 @@ void Form1::mnuCheckLevel_Click() {
         m_checkLevel = new CheckLevelWindow(m_level, this);
         connect(m_checkLevel, &CheckLevelWindow::problemChosen, this, &Form1::showProblemPlace);
         connect(m_checkLevel, &CheckLevelWindow::fixChosen, this, &Form1::fixProblem);
+        connect(&m_document, &LevelDocument::levelReplaced, m_checkLevel, &CheckLevelWindow::LevelReplaced);
     }
     m_checkLevel->CheckLevel(QStringLiteral("mnuCheckLevel_Click"));
     m_checkLevel->show();
@@ -67,20 +68,26 @@ void Form1::mnuWorldOverview_Click() {
 
 void Form1::mnuUndo_Click() {
     const EditProgress progress(*this);
+    const Integer screen = m_level.CurrentScreen;
     try {
         m_document.undo();
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("mnuUndo_Click"));
     }
+    if (m_level.CurrentScreen != screen)
+        showMarker();
 }
 
 void Form1::mnuRedo_Click() {
     const EditProgress progress(*this);
+    const Integer screen = m_level.CurrentScreen;
     try {
         m_document.redo();
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("mnuRedo_Click"));
     }
+    if (m_level.CurrentScreen != screen)
+        showMarker();
 }
 
 // --- Test tools -----------------------------------------------------------------------------------------

@@ -103,6 +103,12 @@ void Form1::tileChanged(int tile) {
     redrawPreview();
 }
 
+// A step undone or redone on its own screen is no walk: the marker is back on the tile the walk left it on.
+void Form1::showMarker() {
+    m_markerOnGrid = true;
+    redrawTiles();
+}
+
 void Form1::walkerMoved(int tile, bool onGrid) {
     const int before = m_markerDrawnOn;
     m_markerOnGrid = onGrid;

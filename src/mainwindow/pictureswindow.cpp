@@ -1,5 +1,6 @@
 #include "pictureswindow.h"
 
+#include "centring.h"
 #include "picturestore.h"
 
 #include <QDir>
@@ -37,6 +38,7 @@ bool ListedBefore(const QString& a, const QString& b) {
 PicturesWindow::PicturesWindow(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setObjectName(QStringLiteral("Pictures"));
     setWindowTitle(QStringLiteral("Pictures"));
+    CloseOnEscape(this);
 
     m_folderLabel = new QLabel(this);
     m_folderLabel->setObjectName(QStringLiteral("Folders"));

@@ -1,5 +1,6 @@
 #include "tileprop.h"
 
+#include "centring.h"
 #include "controlhelp.h"
 #include "picturebox.h"
 #include "twips.h"
@@ -22,6 +23,7 @@ TileProp::TileProp()
     setObjectName(QStringLiteral("TileProp"));
     setWindowTitle(DesignCaption());
     setAttribute(Qt::WA_DeleteOnClose);
+    CloseOnEscape(this);
     setFixedSize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
     QFont controlFont = font();
     controlFont.setPointSizeF(ControlFontPoints);

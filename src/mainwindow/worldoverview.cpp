@@ -577,6 +577,7 @@ WorldOverviewWindow::WorldOverviewWindow(LevelDocument& document, LoadDialog*& d
     setObjectName(QStringLiteral("WorldOverview"));
     setWindowTitle(DesignCaption());
     setAttribute(Qt::WA_DeleteOnClose);
+    CloseOnEscape(this);
 
     Progress = new QLabel(this);
     Progress->setObjectName(QStringLiteral("Progress"));

@@ -117,6 +117,47 @@ private slots:
         QCOMPARE(m_f->titles(), QStringList());
     }
 
+    void levelReplaced_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("lastScreen"); // of the level loaded
+        QTest::newRow("Load Level") << "load" << 3;
+        QTest::newRow("New Level") << "new" << 0;
+        QTest::newRow("Pelmar Level") << "template" << 4;
+        QTest::newRow("Load Level, too many screens to check at once")
+            << "load" << CheckLevelWindow::CheckAtOnceBelow;
+    }
+    // The problems listed are never those of the level before: the level that replaced it is checked, or,
+    // when that would hold up the load, the window asks for Refresh.
+    void levelReplaced() {
+        QFETCH(QString, command);
+        QFETCH(int, lastScreen);
+        PropertyValues properties = m_f->module->Properties();
+        properties.lastScreen = static_cast<Integer>(lastScreen);
+        m_f->document->editProperties(properties);
+        m_f->saveAs("other.txt");
+        loadBrokenLevel();
+        QCOMPARE(rows().size(), 1);
+        if (command == "load") {
+            m_f->dialog.files << m_f->path("other.txt");
+            form().mnuLoad_Click();
+        } else {
+            command == "new" ? form().mnuNew_Click() : form().MnuPLtemp_Click();
+        }
+        QCOMPARE(m_f->module->LevelLastScreen, lastScreen);
+        const QStringList shown = rows();
+        if (lastScreen >= CheckLevelWindow::CheckAtOnceBelow) {
+            QCOMPARE(window()->Summary->text(), "Refresh to check");
+            QCOMPARE(shown, QStringList());
+            return;
+        }
+        QVERIFY(!shown.join('\n').contains(BrokenExit));
+        const QString summary = window()->Summary->text();
+        window()->Refresh_Click();
+        QCOMPARE(rows(), shown);
+        QCOMPARE(window()->Summary->text(), summary);
+        QCOMPARE(m_f->titles(), QStringList());
+    }
+
     void placesGoneToNowhere_data() {
         QTest::addColumn<QVariant>("screen");
         QTest::addColumn<QVariant>("tile");

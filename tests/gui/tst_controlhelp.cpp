@@ -190,6 +190,42 @@ private slots:
         QVERIFY(form->findChild<QWidget*>(name));
     }
 
+    void escapeClosesTheWindow_data() {
+        QTest::addColumn<QString>("item"); // the menu item that opens the window
+        QTest::addColumn<QString>("name");
+        QTest::newRow("Keyboard Shortcuts") << "mnuShortcuts"
+                                            << "KeyboardShortcuts";
+        QTest::newRow("Level File Format") << "mnuFileFormat"
+                                           << "LevelFileFormat";
+        QTest::newRow("Check Level") << "mnuCheckLevel"
+                                     << "CheckLevel";
+        QTest::newRow("World Overview") << "mnuWorldOverview"
+                                        << "WorldOverview";
+        QTest::newRow("Pictures") << "mnuPictures"
+                                  << "Pictures";
+        QTest::newRow("tile property window") << ""
+                                              << "TileProp";
+    }
+    // Esc closes the window it is pressed in, and only that one.
+    void escapeClosesTheWindow() {
+        QFETCH(QString, item);
+        QFETCH(QString, name);
+        QVERIFY(m_f->show());
+        QPointer<QWidget> window;
+        if (item.isEmpty()) { // a click on a tile with Use Tile Property Box checked, as at the start
+            m_f->form->Tile_Click(5);
+            window = m_f->form->TilePropWindow();
+        } else {
+            m_f->form->findChild<QAction*>(item)->trigger();
+            window = m_f->form->findChild<QWidget*>(name);
+        }
+        QVERIFY(window && window->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window->focusWidget() ? window->focusWidget() : window.data(), Qt::Key_Escape);
+        QTRY_VERIFY(!window || !window->isVisible());
+        QVERIFY(m_f->form->isVisible());
+    }
+
     void keyboardShortcutsTableHoldsTheRows() {
         ShowKeyboardShortcuts(m_f->form.get());
         auto* table = m_f->form->findChild<QTableWidget*>();

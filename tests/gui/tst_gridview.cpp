@@ -57,6 +57,57 @@ private slots:
         QCOMPARE(shown(2), file("water.bmp"));
     }
 
+    void paintedUnderTheMarker_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("key"); // that walks the marker off the tile
+        QTest::newRow("a click, marker right") << "click" << int(Qt::Key_Right);
+        QTest::newRow("a drag, marker down") << "drag" << int(Qt::Key_Down);
+        QTest::newRow("a fill, marker right") << "fill" << int(Qt::Key_Right);
+        QTest::newRow("a click, marker off the grid") << "click" << int(Qt::Key_Up);
+    }
+    // The tile the marker leaves shows what was painted on it while the marker stood there.
+    void paintedUnderTheMarker() {
+        QFETCH(QString, how);
+        QFETCH(int, key);
+        m_f->dialog.colours = {255};
+        QTest::mouseClick(form().Command7, Qt::LeftButton);
+        QTest::mouseClick(form().UseColor, Qt::LeftButton);
+        QCOMPARE(int(m_f->module->WalkerTile), 1);
+        if (how == "drag") {
+            QTest::mousePress(form().Tile(1), Qt::LeftButton);
+            QTest::mouseMove(form().Tile(2));
+            QTest::mouseRelease(form().Tile(2), Qt::LeftButton);
+        } else {
+            QTest::mouseClick(form().Tile(1), Qt::LeftButton,
+                              how == "fill" ? Qt::ShiftModifier : Qt::NoModifier);
+        }
+        QCOMPARE(shown(1), shown(MarkerTile));
+        QTest::keyClick(&form(), Qt::Key(key));
+        QVERIFY(shown(1).isNull());
+        QCOMPARE(form().Tile(1)->backColour(), Long(255));
+        QCOMPARE(form().Tile(2)->backColour(), how == "click" ? SysWindowBackground : Long(255));
+    }
+
+    // The marker stays where the walk left it when an undo brings back the screen of its step, and when
+    // Go To Screen is undone by hand.
+    void undoThatChangesScreenShowsTheMarker() {
+        QTest::keyClick(&form(), Qt::Key_Right);
+        QTest::keyClick(&form(), Qt::Key_Right);
+        m_f->paint(50, 255);
+        m_f->goTo("1");
+        QVERIFY(!form().MarkerOnGrid());
+        form().mnuUndo->trigger();
+        QCOMPARE(int(m_f->module->CurrentScreen), 0);
+        QVERIFY(form().MarkerOnGrid());
+        QCOMPARE(shown(3), shown(MarkerTile));
+        QCOMPARE(form().Tile(50)->backColour(), SysWindowBackground);
+        m_f->goTo("1");
+        form().mnuRedo->trigger();
+        QVERIFY(form().MarkerOnGrid());
+        QCOMPARE(shown(3), shown(MarkerTile));
+        QCOMPARE(form().Tile(50)->backColour(), Long(255));
+    }
+
     // A number names a box: its picture is that box's own, whatever is drawn over it and whichever tile
     // was read first.
     void referencesToOtherBoxes_data() {

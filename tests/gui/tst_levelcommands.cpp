@@ -68,6 +68,26 @@ private slots:
         // ... screens of another level never come back into this one
         QCOMPARE(after.mid(after.indexOf("\"Screen1\"")), before.mid(before.indexOf("\"Screen1\"")));
     }
+    // The template level is where a new level starts: the caption names no file, whatever level was on
+    // display before, and Save proposes a file not there yet, never the template itself.
+    void templateLevelIsANewLevel_data() {
+        QTest::addColumn<bool>("levelBefore");
+        QTest::addColumn<QString>("proposed");
+        QTest::newRow("at the start") << false << "Level.txt";
+        QTest::newRow("after a saved level") << true << "Level2.txt";
+    }
+    void templateLevelIsANewLevel() {
+        QFETCH(bool, levelBefore);
+        QFETCH(QString, proposed);
+        EditorFixture f;
+        if (levelBefore)
+            f.saveAs("Level.txt");
+        f.form->MnuPLtemp_Click();
+        QCOMPARE(f.form->windowTitle(), QString("TavrinEditor"));
+        f.dialog.proposed.clear();
+        f.form->mnuSave_Click(); // cancelled
+        QCOMPARE(f.dialog.proposed, QStringList{QDir::toNativeSeparators(f.path(proposed))});
+    }
 };
 
 QTEST_MAIN(TestLevelCommands)

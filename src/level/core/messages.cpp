@@ -119,6 +119,10 @@ constexpr Entry Table[] = {
      QT_TRANSLATE_NOOP("Messages",
                        "The pictures folder %1 is missing, so the tiles show no pictures. Put the "
                        "Pics folder beside the editor.")},
+    {Msg::PicturesNotCarried,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The level was saved, but these pictures could not be copied into %1:\n%2\nThey "
+                       "are still in %3, where this editor finds them; the next save tries again.")},
 
     {Msg::NothingLoaded, QT_TRANSLATE_NOOP("Messages", "Nothing was loaded.")},
     {Msg::StartTileNotOnGrid,
@@ -350,6 +354,16 @@ constexpr Entry Table[] = {
     {Msg::ExitLandsNowhere,
      QT_TRANSLATE_NOOP("Messages",
                        "The exit from tile %1 lands on no tile of the grid, so it has no way back to add.")},
+
+    {Msg::RefreshToCheck, QT_TRANSLATE_NOOP("Messages", "Refresh to check")},
+    {Msg::ScaleTooLarge,
+     QT_TRANSLATE_NOOP("Messages",
+                       "At %1 % the window would be %2 x %3 pixels, larger than the %4 x %5 pixels this "
+                       "screen has room for.")},
+    {Msg::ScaleNotFitting,
+     QT_TRANSLATE_NOOP(
+         "Messages",
+         "The scale of %1 % chosen before does not fit this screen: the window is shown at %2 %.")},
 };
 
 // Text() finds an entry by its position, so the table must hold every message once, in the order of Msg.

@@ -53,6 +53,7 @@ enum class Msg : int {
     ImportNotAPicture,
     PicturesFolderNotMade,
     PicturesFolderMissing,
+    PicturesNotCarried,
 
     // Loading a level and changing screens.
     NothingLoaded,
@@ -189,6 +190,11 @@ enum class Msg : int {
     BlockEdgesTitle,
     BlockEdgesQuestion,
     ExitLandsNowhere,
+
+    // The windows beside the grid, and the scale of the editor.
+    RefreshToCheck,
+    ScaleTooLarge,
+    ScaleNotFitting,
 
     Count // not a message: the number of them
 };

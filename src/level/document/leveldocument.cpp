@@ -3,6 +3,7 @@
 #include "messages.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QUndoCommand>
 
@@ -693,7 +694,37 @@ void LevelDocument::setBrushPicture(const QString& reference) {
 }
 
 QString LevelDocument::importPicture(const QString& path) {
-    return m_level.ImportPicture(path);
+    const QString reference = m_level.ImportPicture(path);
+    const bool intoProgramPictures = m_level.PictureFolders().size() == 1; // the level's are the program's
+    if (intoProgramPictures && !m_picturesToCarry.contains(reference))
+        m_picturesToCarry << reference;
+    return reference;
+}
+
+std::vector<LevelDocument::PictureToCarry> LevelDocument::picturesToCarry() const {
+    const QStringList folders = m_level.PictureFolders(); // the level's, then the program's
+    std::vector<PictureToCarry> pictures;
+    if (folders.size() < 2)
+        return pictures;
+    for (const QString& reference : m_picturesToCarry) {
+        PictureToCarry picture;
+        picture.source = PictureFilePath(folders[1], reference);
+        picture.copy.reference = reference;
+        picture.copy.outside = true;
+        picture.copy.copyTarget = PictureFilePath(folders[0], reference);
+        const QFileInfo target(picture.copy.copyTarget);
+        picture.copy.targetTaken = (target.exists() || target.isSymLink()) &&
+                                   !SameFileBytes(*m_level.Files, picture.source, picture.copy.copyTarget);
+        pictures.push_back(picture);
+    }
+    return pictures;
+}
+
+void LevelDocument::carryPicture(const PictureToCarry& picture, bool copy) {
+    const bool there = QFileInfo::exists(picture.copy.copyTarget) && !picture.copy.targetTaken;
+    if (copy && !there)
+        m_level.ImportPicture(picture.source);
+    m_picturesToCarry.removeAll(picture.copy.reference);
 }
 
 // --- Undo ------------------------------------------------------------------------------------------------
@@ -765,6 +796,7 @@ QList<int> LevelDocument::editedScreensAbove(int lastScreen) const {
 
 void LevelDocument::levelLoaded() {
     m_editedScreens.clear();
+    m_picturesToCarry.clear();
     const bool wasRecovered = std::exchange(m_recovered, false);
     m_stack.clear();
     if (wasRecovered && !isModified())

@@ -150,8 +150,21 @@ public:
     // The brush: its colour (which a blank screen takes) and its picture reference.
     void setBrushColour(Long colour);
     void setBrushPicture(const QString& reference);
-    // Copies a picture file into the level's Pics folder; the reference of the copy.
+    // Copies a picture file into the level's Pics folder; the reference of the copy. For a level whose Pics
+    // folder is the program's (a level without a file), the document remembers the picture, to carry it
+    // into the level's own Pics folder once the level is saved beside one.
     QString importPicture(const QString& path);
+    // A picture imported into the program's Pics folder for this level, and where it goes now that the
+    // level has a Pics folder of its own (`copy.copyTarget`, and whether another file stands there).
+    struct PictureToCarry {
+        QString source;
+        PictureChoice copy;
+    };
+    // None while the level's Pics folder is the program's. A level loaded or a new level has none.
+    std::vector<PictureToCarry> picturesToCarry() const;
+    // The picture is copied (replacing the file there) or, `copy` false, left where it is; either way it is
+    // carried no more. A copy that fails is thrown, and the picture is still to carry at the next save.
+    void carryPicture(const PictureToCarry& picture, bool copy);
 
     // --- Undo ----------------------------------------------------------------------------------------------
     // Throw the failure of bringing the step's screen on display; then nothing has changed.
@@ -217,6 +230,7 @@ private:
     std::unique_ptr<QUndoCommand> m_stroke;
     QSet<int> m_editedScreens;
     bool m_recovered = false;
+    QStringList m_picturesToCarry; // their references
     std::function<void(int, int)> m_progress;
 };
 

@@ -253,14 +253,8 @@ PictureChoice Module1::ChoosePicture(const QString& path) const {
     choice.reference = GetFileName(path);
     choice.copyTarget = QDir(LevelPicturesFolder()).filePath(QFileInfo(path).fileName());
     choice.outside = true;
-    if (QFileInfo(choice.copyTarget).isFile()) {
-        try {
-            choice.targetTaken =
-                Files->openRead(choice.copyTarget)->readAll() != Files->openRead(path)->readAll();
-        } catch (const Failure&) {
-            choice.targetTaken = true; // what cannot be compared is not replaced without asking
-        }
-    }
+    if (QFileInfo(choice.copyTarget).isFile())
+        choice.targetTaken = !SameFileBytes(*Files, choice.copyTarget, path);
     return choice;
 }
 

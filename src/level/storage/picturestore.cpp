@@ -1,12 +1,21 @@
 #include "picturestore.h"
 
 #include "failure.h"
+#include "fileaccess.h"
 #include "messages.h"
 
 #include <QFileInfo>
 #include <QImageReader>
 
 namespace tavrin {
+
+bool SameFileBytes(FileAccess& files, const QString& a, const QString& b) {
+    try {
+        return files.openRead(a)->readAll() == files.openRead(b)->readAll();
+    } catch (const Failure&) {
+        return false;
+    }
+}
 
 namespace {
 Failure notAPicture(const QString& path) {

@@ -11,6 +11,12 @@
 
 namespace tavrin {
 
+class FileAccess;
+
+// Whether the files `a` and `b` hold the same bytes, read through `files`. A file that cannot be read is
+// the same as none: a picture is never replaced without asking because it could not be compared.
+bool SameFileBytes(FileAccess& files, const QString& a, const QString& b);
+
 // Every view draws a picture unscaled from its top-left corner and cuts it off at the edge of its box: a
 // tile of the grid, the brush preview and the boxes beside the grid (25 pixels, 21 inside a 3D border),
 // the tile property window's picture (33), a tile of a screen that tavrin-level render or the World
