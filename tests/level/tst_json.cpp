@@ -1,5 +1,6 @@
 // tavrin-level export and import, run as a program: the level comes back byte for byte, malformed JSON
 // changes nothing.
+#include "colour.h"
 #include "levelfixture.h"
 #include "leveljson.h"
 #include "leveltool.h"
@@ -246,6 +247,69 @@ private slots:
         m_f.writeFile("edited.json", QJsonDocument(level).toJson());
         QCOMPARE(RunTool({"import", m_f.path("edited.json"), "-o", m_f.path("edited.txt")}).code, 0);
         QVERIFY(m_f.readFile("edited.txt").contains("\r\n\"Screen0\",10,255,\"997\",0,2,0,0,0,290,0,0\r\n"));
+    }
+
+    // Beside the fields of its record, a tile has the colour as the editor draws it and the picture file
+    // from the level's folder, for engines; the same whether the screen is taken whole from its bytes
+    // (CR LF) or record by record (LF).
+    void engineFields_data() {
+        QTest::addColumn<QByteArray>("fields"); // colour and picture
+        QTest::addColumn<QJsonValue>("rgb");
+        QTest::addColumn<QJsonValue>("path");
+        const QJsonValue none(QJsonValue::Null);
+        QTest::newRow("red, a file") << QByteArray("255,\"\\grass.bmp\"") << QJsonValue("#ff0000")
+                                     << QJsonValue("Pics/grass.bmp");
+        QTest::newRow("sky blue, a file in a folder")
+            << QByteArray("16744448,\"\\sub\\rock.bmp\"") << QJsonValue("#0080ff")
+            << QJsonValue("Pics/sub/rock.bmp");
+        QTest::newRow("button face, a box")
+            << QByteArray("-2147483633,997") << QJsonValue(ColourToQColor(SysButtonFace).name()) << none;
+        QTest::newRow("window background, no picture")
+            << QByteArray("-2147483643,") << QJsonValue(ColourToQColor(SysWindowBackground).name()) << none;
+        QTest::newRow("a box named by a text") << QByteArray("0,\"997\"") << QJsonValue("#000000") << none;
+        QTest::newRow("outside the Pics folder")
+            << QByteArray("0,\"\\..\\secret.bmp\"") << QJsonValue("#000000") << none;
+        QTest::newRow("no colour the editor can read") << QByteArray("\"red\",0") << none << none;
+    }
+    void engineFields() {
+        QFETCH(QByteArray, fields);
+        QFETCH(QJsonValue, rgb);
+        QFETCH(QJsonValue, path);
+        const QByteArray level = Block(0, {{2, fields + ",0,0,0,0,1,1,1,1"}}) + Properties;
+        for (const QByteArray& lineEnd : {QByteArray("\r\n"), QByteArray("\n")}) {
+            const QByteArray json = exported(QByteArray(level).replace("\r\n", lineEnd));
+            const QJsonObject tile = QJsonDocument::fromJson(json)["screens"][0]["tiles"][1].toObject();
+            QCOMPARE(tile.value("colourRgb"), rgb);
+            QCOMPARE(tile.value("picturePath"), path);
+            QCOMPARE(QJsonDocument::fromJson(json)["screens"][0]["tiles"][0]["colourRgb"],
+                     QJsonValue("#070000"));
+        }
+    }
+
+    // Import leaves the engine's fields aside: changed or left out, the level comes back from the fields
+    // of the records.
+    void importLeavesEngineFieldsAside() {
+        const QByteArray level = Block(0, {{1, "255,\"\\grass.bmp\",0,0,0,0,1,1,1,1"}}) + Properties;
+        QJsonObject object = QJsonDocument::fromJson(exported(level)).object();
+        QJsonArray screens = object.value("screens").toArray();
+        QJsonObject screen = screens.at(0).toObject();
+        QJsonArray tiles = screen.value("tiles").toArray();
+        QJsonObject tile = tiles.at(0).toObject();
+        QCOMPARE(tile.value("colourRgb").toString(), "#ff0000");
+        tile.insert("colourRgb", "#00ff00");
+        tile.insert("picturePath", "Pics/other.bmp");
+        tiles.replace(0, tile);
+        tile = tiles.at(1).toObject();
+        tile.remove("colourRgb");
+        tile.remove("picturePath");
+        tiles.replace(1, tile);
+        screen.insert("tiles", tiles);
+        screens.replace(0, screen);
+        object.insert("screens", screens);
+        m_f.writeFile("engine.json", QJsonDocument(object).toJson());
+        const ToolRun run = RunTool({"import", m_f.path("engine.json"), "-o", m_f.path("engine.txt")});
+        QVERIFY2(run.code == 0, run.err.constData());
+        QCOMPARE(m_f.readFile("engine.txt"), level);
     }
 
     // JSON written by hand or by a script: keys in any order where the reading allows it, numbers in any

@@ -1,6 +1,8 @@
 #include "leveljson.h"
 
+#include "colour.h"
 #include "messages.h"
+#include "module1.h"
 #include "record.h"
 #include "screen.h"
 #include "screenblock.h"
@@ -53,7 +55,11 @@ constexpr TilePiece TileLayout[10] = {{"{\"colour\": ", 2},   {", \"picture\": "
                                       {"], \"up\": [", 5},    {", ", 9},
                                       {"], \"right\": [", 6}, {", ", 10},
                                       {"], \"down\": [", 7},  {", ", 11}};
-constexpr QByteArrayView TileEnd = "]}";
+// After the fields of its record, a tile's object holds the fields an engine reads instead: the colour as
+// the editor draws it and the picture file's path from the level folder.
+constexpr QByteArrayView TileColourRgb = "], \"colourRgb\": ";
+constexpr QByteArrayView TilePicturePath = ", \"picturePath\": ";
+constexpr QByteArrayView TileEnd = "}";
 constexpr QByteArrayView TileSeparator[2] = {",\n      ", "\n      "}; // before a tile, the first
 // The names of fields 2 to 8 of the "LevelProp" record.
 const char* const PropertyNames[7] = {"name",     "author",    "dateMade",  "description",
@@ -296,6 +302,21 @@ public:
             begin;
     }
 
+    // The engine's fields of a tile whose record holds `colour` and `picture`, ending its object.
+    void engineFields(const FieldValue& colour, const FieldValue& picture) {
+        std::optional<Long> value;
+        try {
+            value = colour.toLong();
+        } catch (const Failure&) {
+            // no colour the editor can draw: null
+        }
+        const QByteArray file =
+            picture.isText() ? picture.textValue().toLatin1() : QByteArray(); // a level's texts are Latin-1
+        char* const begin = room(96 + 6 * file.size());
+        const QByteArrayView reference(file);
+        m_size += writeEngineFields(begin, value, picture.isText() ? &reference : nullptr) - begin;
+    }
+
     // The objects of the tiles whose records, as the editor writes them, `records` holds; `first`: the
     // first of them is the first tile of its screen. Made in place, a tile at a time, as the bulk of an
     // export is.
@@ -306,7 +327,7 @@ public:
             p = SplitRecord(p, end, fields);
             if (!p) // none of a block that ScanCopyableBlock took
                 throw Failure(ErrInvalidFormat);
-            char* const begin = room(160 + 6 * (p - record));
+            char* const begin = room(256 + 12 * (p - record));
             char* out = copy(begin, TileSeparator[first]);
             for (const TilePiece& piece : TileLayout) {
                 out = copy(out, piece.before);
@@ -319,11 +340,69 @@ public:
                 else
                     out = copy(out, field);
             }
-            m_size += copy(out, TileEnd) - begin;
+            // The block scan took the colour as a whole number of a colour's range, and a picture as a
+            // number (a box) or a text that names a file.
+            Long colour = 0;
+            std::from_chars(fields[2].data(), fields[2].data() + fields[2].size(), colour);
+            const QByteArrayView picture = fields[3];
+            const QByteArrayView file = picture.startsWith('"') ? picture.sliced(1).chopped(1) : picture;
+            out = writeEngineFields(out, colour, picture.startsWith('"') ? &file : nullptr);
+            m_size += out - begin;
         }
     }
 
 private:
+    // Writes the end of a tile's object from its direction "down" on, with the engine's fields, at `out`,
+    // which has room for 96 bytes and six for each character of `file`: `colour` none when the editor
+    // cannot draw it, `file` the characters of a picture text (nullptr for a number or nothing).
+    char* writeEngineFields(char* out, std::optional<Long> colour, const QByteArrayView* file) {
+        out = copy(out, TileColourRgb);
+        if (colour) {
+            // Most tiles share a few colours and pictures: each is worked out once, while it stays in
+            // the slot of its hash.
+            ColourSlot& slot = m_colours[size_t(quint32(*colour) * 2654435761u >> 24)];
+            if (!slot.known || slot.colour != *colour)
+                slot = ColourSlot{*colour, ColourToQColor(*colour).name().toLatin1(), true};
+            *out++ = '"';
+            out = copy(out, slot.name);
+            *out++ = '"';
+        } else {
+            out = copy(out, "null");
+        }
+        out = copy(out, TilePicturePath);
+        if (!file)
+            return copy(copy(out, "null"), TileEnd);
+        PictureSlot& slot = m_pictures[qHash(*file) % m_pictures.size()];
+        if (!slot.known || slot.file != *file) {
+            slot.file = file->toByteArray();
+            slot.known = true;
+            slot.path.clear();
+            const QString reference = QString::fromLatin1(*file);
+            try {
+                // A text that reads as a number names a box, not a file.
+                if (!ReadsAsNumber(reference))
+                    slot.path = PictureFilePath(QStringLiteral("Pics"), reference);
+            } catch (const Failure&) {
+                // it reaches outside the Pics folder: no file of the level's
+            }
+        }
+        out = slot.path.isNull() ? copy(out, "null") : escape(out, slot.path.utf16(), slot.path.size());
+        return copy(out, TileEnd);
+    }
+
+    struct ColourSlot {
+        Long colour = 0;
+        QByteArray name; // "#rrggbb"
+        bool known = false;
+    };
+    struct PictureSlot {
+        QByteArray file;
+        QString path; // null for none
+        bool known = false;
+    };
+    std::array<ColourSlot, 256> m_colours;
+    std::array<PictureSlot, 256> m_pictures;
+
     static char* copy(char* out, QByteArrayView bytes) {
         std::memcpy(out, bytes.data(), size_t(bytes.size()));
         return out + bytes.size();
@@ -641,7 +720,7 @@ private:
                         m_json.put(piece.before);
                         m_json.field(record[size_t(piece.field)]);
                     }
-                    m_json.put(TileEnd);
+                    m_json.engineFields(record[2], record[3]);
                 }
             });
         m_block.clear();
@@ -1253,10 +1332,17 @@ private:
             if (n == TilesPerScreen)
                 m_json.fail(Text(Msg::JsonTilesNoMore).arg(TilesPerScreen));
             Record& record = m_screen.tiles[size_t(n++)];
-            static const char* const Keys[] = {"colour", "picture", "left", "up", "right", "down"};
+            // The engine's fields follow from the others: they are read and left aside, so that a script
+            // changes a tile by its record's fields alone.
+            static const char* const Keys[] = {"colour", "picture", "left",      "up",
+                                               "right",  "down",    "colourRgb", "picturePath"};
             KeySet keys(m_json, "a tile");
             m_json.object("'{' of a tile", [&](QByteArrayView key, qint64 at) {
                 const int index = keys.index(key, at, Keys);
+                if (index >= 6) {
+                    field();
+                    return;
+                }
                 if (index < 2) {
                     record[size_t(2 + index)] = field();
                     return;
@@ -1267,7 +1353,7 @@ private:
                 record[size_t(4 + d)] = std::move(pair[0]);
                 record[size_t(8 + d)] = std::move(pair[1]);
             });
-            keys.requireAll(Keys);
+            keys.requireFirst(Keys, 6);
         });
         if (n != TilesPerScreen)
             m_json.fail(Text(Msg::JsonTilesNot).arg(TilesPerScreen).arg(n));
