@@ -312,6 +312,72 @@ private slots:
         QCOMPARE(m_f.readFile("engine.txt"), level);
     }
 
+    // Tiles laid out as export writes them are read from their bytes, tiles laid out otherwise token by
+    // token: the same tile gives the same record either way, or the same refusal.
+    void tileReadEitherWay_data() {
+        QTest::addColumn<QByteArray>("colour");
+        QTest::addColumn<QByteArray>("picture");
+        QTest::addColumn<QByteArray>("operand");
+        QTest::addColumn<QByteArray>("engine"); // the value of both engine fields
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("plain") << QByteArray("255") << QByteArray("\"\\\\a.bmp\"") << QByteArray("7")
+                               << QByteArray("null") << true;
+        QTest::newRow("negative, zero, null") << QByteArray("-2147483643") << QByteArray("0")
+                                              << QByteArray("null") << QByteArray("\"#000000\"") << true;
+        QTest::newRow("minus zero, a fraction, an exponent")
+            << QByteArray("-0") << QByteArray("1.50") << QByteArray("1e3") << QByteArray("null") << true;
+        QTest::newRow("16 digits") << QByteArray("1234567890123456") << QByteArray("12345678901234567")
+                                   << QByteArray("-1234567890123456") << QByteArray("null") << true;
+        QTest::newRow("escapes and Latin-1")
+            << QByteArray("\"\\u00e9\"") << QByteArray("\"caf\xc3\xa9\\n\\t\\/x\"") << QByteArray("\"a, b\"")
+            << QByteArray("\"Pics/\xc3\xa9.bmp\"") << true;
+        QTest::newRow("engine fields of any kind")
+            << QByteArray("1") << QByteArray("2") << QByteArray("3") << QByteArray("12.5") << true;
+        QTest::newRow("a double quote")
+            << QByteArray("1") << QByteArray("\"a\\\"b\"") << QByteArray("3") << QByteArray("null") << false;
+        QTest::newRow("a character beyond Latin-1")
+            << QByteArray("1") << QByteArray("\"\\u20ac\"") << QByteArray("3") << QByteArray("null") << false;
+        QTest::newRow("a leading zero")
+            << QByteArray("007") << QByteArray("0") << QByteArray("3") << QByteArray("null") << false;
+        QTest::newRow("true") << QByteArray("true") << QByteArray("0") << QByteArray("3")
+                              << QByteArray("null") << false;
+        QTest::newRow("an engine field that is no value")
+            << QByteArray("1") << QByteArray("0") << QByteArray("3") << QByteArray("[1]") << false;
+    }
+    void tileReadEitherWay() {
+        QFETCH(QByteArray, colour);
+        QFETCH(QByteArray, picture);
+        QFETCH(QByteArray, operand);
+        QFETCH(QByteArray, engine);
+        QFETCH(bool, taken);
+        const QByteArray tile =
+            "{\"colour\": " + colour + ", \"picture\": " + picture + ", \"left\": [0, " + operand +
+            "], \"up\": [1, 0], \"right\": [1, 0], \"down\": [1, 0], \"colourRgb\": " + engine +
+            ", \"picturePath\": " + engine + "}";
+        // The same keys in another order.
+        const QByteArray reordered = "{\"picturePath\": " + engine + ", \"down\": [1, 0], \"left\": [0, " +
+                                     operand + "], \"colour\": " + colour + ", \"colourRgb\": " + engine +
+                                     ", \"up\": [1, 0], \"picture\": " + picture + ", \"right\": [1, 0]}";
+        QByteArray levels[2];
+        QByteArray errors[2];
+        for (int i = 0; i < 2; ++i) {
+            QByteArray tiles =
+                (i ? reordered : tile) + QByteArray(",\n").append(i ? reordered : tile).repeated(299);
+            m_f.writeFile("tile.json",
+                          JsonTop +
+                              "\"screens\": [{\"number\": 0, \"links\": [0, 0, 0, 0, 0, 0, 0, 0], "
+                              "\"tiles\": [\n" +
+                              tiles + "]}]}");
+            QFile::remove(m_f.path("tile.txt"));
+            const ToolRun run = RunTool({"import", m_f.path("tile.json"), "-o", m_f.path("tile.txt")});
+            levels[i] = m_f.readFile("tile.txt");
+            errors[i] = run.err.mid(run.err.indexOf("): ") + 1);
+            QVERIFY2(run.code == (taken ? 0 : 2), run.err.constData());
+        }
+        QCOMPARE(levels[0], levels[1]);
+        QCOMPARE(errors[0], errors[1]);
+    }
+
     // JSON written by hand or by a script: keys in any order where the reading allows it, numbers in any
     // JSON form, escapes, and strings as long as a field may be (a raw record's as long as it likes).
     void handWrittenJson_data() {

@@ -361,11 +361,20 @@ private:
             // Most tiles share a few colours and pictures: each is worked out once, while it stays in
             // the slot of its hash.
             ColourSlot& slot = m_colours[size_t(quint32(*colour) * 2654435761u >> 24)];
-            if (!slot.known || slot.colour != *colour)
-                slot = ColourSlot{*colour, ColourToQColor(*colour).name().toLatin1(), true};
-            *out++ = '"';
-            out = copy(out, slot.name);
-            *out++ = '"';
+            if (!slot.known || slot.colour != *colour) {
+                const QColor drawn = ColourToQColor(*colour);
+                slot.colour = *colour;
+                slot.known = true;
+                char* name = slot.name.data();
+                *name++ = '"';
+                *name++ = '#';
+                for (const int part : {drawn.red(), drawn.green(), drawn.blue()}) {
+                    *name++ = Hex[part >> 4];
+                    *name++ = Hex[part & 15];
+                }
+                *name = '"';
+            }
+            out = copy(out, QByteArrayView(slot.name.data(), qsizetype(slot.name.size())));
         } else {
             out = copy(out, "null");
         }
@@ -392,7 +401,7 @@ private:
 
     struct ColourSlot {
         Long colour = 0;
-        QByteArray name; // "#rrggbb"
+        std::array<char, 9> name; // "#rrggbb" in quotes, as QColor::name() gives it
         bool known = false;
     };
     struct PictureSlot {
@@ -420,8 +429,8 @@ private:
         return p;
     }
     // The same without the quotes, in room for 6 * length bytes.
+    static constexpr char Hex[] = "0123456789abcdef";
     template <typename Char> static char* escapeCharacters(char* p, const Char* chars, qsizetype length) {
-        static const char hex[] = "0123456789abcdef";
         for (const Char* end = chars + length; chars < end; ++chars) {
             const char16_t c = *chars;
             if (c >= 0x20 && c < 0x80 && c != u'"' && c != u'\\') {
@@ -451,8 +460,8 @@ private:
             }
             if (c < 0x20) {
                 p = std::copy_n("\\u00", 4, p);
-                *p++ = hex[c >> 4];
-                *p++ = hex[c & 15];
+                *p++ = Hex[c >> 4];
+                *p++ = Hex[c & 15];
             } else if (c < 0x800) {
                 *p++ = char(0xC0 | (c >> 6));
                 *p++ = char(0x80 | (c & 0x3F));
@@ -957,6 +966,14 @@ public:
         return literal;
     }
 
+    // The bytes read from the next character that is not white space on; valid until the next read.
+    QByteArrayView ahead() {
+        peek();
+        return QByteArrayView(m_buffer).sliced(m_pos);
+    }
+    // Passes over `length` bytes of ahead().
+    void pass(qsizetype length) { m_pos += length; }
+
     bool boolean() {
         const char c = peek();
         if (c != 't' && c != 'f')
@@ -1079,6 +1096,111 @@ private:
     qint64 m_base = 0;
     QByteArray m_text;    // a string or number that does not stand in the buffer as it is
     QByteArray m_escaped; // the bytes of an escape
+};
+
+// Reads a tile's object as export writes it, blanks between its parts aside, from the bytes it stands in:
+// most of a level's JSON is such objects, and reading them token by token takes most of an import.
+class TileScanner {
+public:
+    explicit TileScanner(QByteArrayView json) : m_begin(json.data()), p(json.data()), end(p + json.size()) {}
+
+    // The object the bytes begin with: its fields 2 to 11 as a level file holds them (without a line end)
+    // appended to `record`, and its length. 0, with nothing appended, for what the careful reading must
+    // take: a number in another form than the shortest, a string with escapes other than "\\" or with
+    // characters outside ASCII, other keys or another order, an object that goes on past the bytes.
+    qsizetype scan(QByteArray& record) {
+        std::array<QByteArrayView, 10> fields; // in the order of the record's fields 2 to 11
+        if (!literal('{') || !key("colour") || !value(&fields[0]) || !literal(',') || !key("picture") ||
+            !value(&fields[1]))
+            return 0;
+        if (!direction("left", &fields[2], &fields[6]) || !direction("up", &fields[3], &fields[7]) ||
+            !direction("right", &fields[4], &fields[8]) || !direction("down", &fields[5], &fields[9]))
+            return 0;
+        QByteArrayView engine;
+        if (!literal('}')) {
+            if (!literal(',') || !key("colourRgb") || !value(&engine) || !literal(',') ||
+                !key("picturePath") || !value(&engine) || !literal('}'))
+                return 0;
+        }
+        // What is written is no longer than what was read.
+        const qsizetype start = record.size();
+        record.resize(start + (p - m_begin));
+        char* out = record.data() + start;
+        for (size_t i = 0; i < fields.size(); ++i) {
+            if (i > 0)
+                *out++ = ',';
+            const QByteArrayView field = fields[i];
+            if (field.front() == 'n') // null
+                continue;
+            // The only escape taken is that of a backslash.
+            for (const char *at = field.data(), *fieldEnd = at + field.size(); at < fieldEnd; ++at) {
+                *out++ = *at;
+                at += *at == '\\';
+            }
+        }
+        record.resize(out - record.data());
+        return p - m_begin;
+    }
+
+private:
+    void blanks() {
+        while (p < end && (*p == ' ' || *p == '\n' || *p == '\r' || *p == '\t'))
+            ++p;
+    }
+    bool literal(char c) {
+        blanks();
+        if (p == end || *p != c)
+            return false;
+        ++p;
+        return true;
+    }
+    template <size_t N> bool key(const char (&name)[N]) {
+        blanks();
+        constexpr qsizetype length = N - 1;
+        if (end - p < length + 3 || p[0] != '"' || std::memcmp(p + 1, name, size_t(length)) != 0 ||
+            p[length + 1] != '"')
+            return false;
+        p += length + 2;
+        return literal(':');
+    }
+    template <size_t N>
+    bool direction(const char (&name)[N], QByteArrayView* property, QByteArrayView* operand) {
+        return literal(',') && key(name) && literal('[') && value(property) && literal(',') &&
+               value(operand) && literal(']');
+    }
+    // null, a whole number in its shortest form of up to 15 digits, or a string of printable ASCII
+    // characters and escaped backslashes, as it stands.
+    bool value(QByteArrayView* field) {
+        blanks();
+        const char* const begin = p;
+        if (end - p >= 4 && std::memcmp(p, "null", 4) == 0) {
+            p += 4;
+        } else if (p < end && *p == '"') {
+            for (++p; p < end && *p != '"'; ++p) {
+                if (*p < 0x20 || *p > 0x7E)
+                    return false;
+                if (*p == '\\' && (++p == end || *p != '\\'))
+                    return false;
+            }
+            if (p == end)
+                return false;
+            ++p;
+        } else {
+            const bool negative = p < end && *p == '-';
+            const char* const digits = negative ? p + 1 : p;
+            for (p = digits; p < end && *p >= '0' && *p <= '9';)
+                ++p;
+            const qsizetype count = p - digits;
+            if (count == 0 || count > 15 || (*digits == '0' && (count > 1 || negative)))
+                return false;
+        }
+        *field = QByteArrayView(begin, p - begin);
+        return true;
+    }
+
+    const char* const m_begin;
+    const char* p;
+    const char* const end;
 };
 
 // Keys of an object read once each: a bit per key.
@@ -1328,10 +1450,18 @@ private:
 
     void tiles() {
         int n = 0;
+        m_screen.tileBytes.resize(0);
+        m_screen.fault.reset();
         m_json.array("'[' after \"tiles\"", [&] {
             if (n == TilesPerScreen)
                 m_json.fail(Text(Msg::JsonTilesNoMore).arg(TilesPerScreen));
-            Record& record = m_screen.tiles[size_t(n++)];
+            ++n;
+            if (const qsizetype length = TileScanner(m_json.ahead()).scan(m_screen.tileBytes)) {
+                m_json.pass(length);
+                m_screen.tileEnds[size_t(n - 1)] = m_screen.tileBytes.size();
+                return;
+            }
+            Record record;
             // The engine's fields follow from the others: they are read and left aside, so that a script
             // changes a tile by its record's fields alone.
             static const char* const Keys[] = {"colour", "picture", "left",      "up",
@@ -1354,18 +1484,33 @@ private:
                 record[size_t(8 + d)] = std::move(pair[1]);
             });
             keys.requireFirst(Keys, 6);
+            // The record without its key and tile number, which come from the screen: written with these
+            // two fields empty, it begins with two commas. A text the level file cannot hold is told once
+            // the screen is read, where a record of the screen is told.
+            try {
+                const QByteArray encoded = RecordWriter::Encode(record);
+                m_screen.tileBytes.append(QByteArrayView(encoded).sliced(2).chopped(2));
+            } catch (const Failure& failure) {
+                if (!m_screen.fault)
+                    m_screen.fault = failure;
+            }
+            m_screen.tileEnds[size_t(n - 1)] = m_screen.tileBytes.size();
         });
         if (n != TilesPerScreen)
             m_json.fail(Text(Msg::JsonTilesNot).arg(TilesPerScreen).arg(n));
     }
 
     void writeScreen() {
+        if (m_screen.fault)
+            m_json.fail(m_screen.fault->description(), m_screen.fault->code());
         const FieldValue key = FieldValue::text(QStringLiteral("Screen") + QString::number(m_screen.number));
+        const QByteArray keyField = '"' + key.textValue().toLatin1() + "\",";
         for (int i = 0; i < TilesPerScreen; ++i) {
-            Record& record = m_screen.tiles[size_t(i)];
-            record[0] = key;
-            record[1] = FieldValue::number(i + 1);
-            m_out.put(encode(record));
+            m_out.put(keyField);
+            m_out.put(TileNumbers[size_t(i)]);
+            const qsizetype from = i ? m_screen.tileEnds[size_t(i - 1)] : 0;
+            m_out.put(QByteArrayView(m_screen.tileBytes).sliced(from, m_screen.tileEnds[size_t(i)] - from));
+            m_out.put(m_lineEnd->bytes);
         }
         QByteArray links = Screen::encodeLinks(Integer(m_screen.number), m_screen.links);
         if (m_lineEnd->bytes != LineEnds[0].bytes)
@@ -1404,8 +1549,19 @@ private:
         int number = -1;
         SideLinks links = {};
         std::optional<Record> info; // the eight fields of "ScreenInfo" when they are not the links
-        std::array<Record, TilesPerScreen> tiles;
+        // The tiles' records as the level file holds them, from the colour on, one after the other, and
+        // where each ends.
+        QByteArray tileBytes;
+        std::array<qsizetype, TilesPerScreen> tileEnds = {};
+        std::optional<Failure> fault; // the first text of a tile that the level file cannot hold
     };
+    // The tile numbers, each with the comma after it.
+    const std::vector<QByteArray> TileNumbers = [] {
+        std::vector<QByteArray> numbers;
+        for (int i = 1; i <= TilesPerScreen; ++i)
+            numbers.push_back(QByteArray::number(i) + ',');
+        return numbers;
+    }();
 
     JsonReader m_json;
     ChunkWriter m_out;
