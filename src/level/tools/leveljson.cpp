@@ -1102,7 +1102,8 @@ private:
 // most of a level's JSON is such objects, and reading them token by token takes most of an import.
 class TileScanner {
 public:
-    explicit TileScanner(QByteArrayView json) : m_begin(json.data()), p(json.data()), end(p + json.size()) {}
+    explicit TileScanner(QByteArrayView json)
+        : m_begin(json.data()), p(json.data()), end(json.data() + json.size()) {}
 
     // The object the bytes begin with: its fields 2 to 11 as a level file holds them (without a line end)
     // appended to `record`, and its length. 0, with nothing appended, for what the careful reading must
@@ -1110,16 +1111,9 @@ public:
     // characters outside ASCII, other keys or another order, an object that goes on past the bytes.
     qsizetype scan(QByteArray& record) {
         std::array<QByteArrayView, 10> fields; // in the order of the record's fields 2 to 11
-        if (!literal('{') || !key("colour") || !value(&fields[0]) || !literal(',') || !key("picture") ||
-            !value(&fields[1]))
-            return 0;
-        if (!direction("left", &fields[2], &fields[6]) || !direction("up", &fields[3], &fields[7]) ||
-            !direction("right", &fields[4], &fields[8]) || !direction("down", &fields[5], &fields[9]))
-            return 0;
-        QByteArrayView engine;
-        if (!literal('}')) {
-            if (!literal(',') || !key("colourRgb") || !value(&engine) || !literal(',') ||
-                !key("picturePath") || !value(&engine) || !literal('}'))
+        if (!asWritten(fields)) {
+            p = m_begin;
+            if (!anyBlanks(fields))
                 return 0;
         }
         // What is written is no longer than what was read.
@@ -1143,6 +1137,31 @@ public:
     }
 
 private:
+    // The object with the very blanks export writes, its parts compared as a whole.
+    bool asWritten(std::array<QByteArrayView, 10>& fields) {
+        QByteArrayView engine;
+        for (const TilePiece& piece : TileLayout)
+            if (!exactly(piece.before) || !value(&fields[size_t(piece.field - 2)]))
+                return false;
+        return exactly("]}") || (exactly(TileColourRgb) && value(&engine) && exactly(TilePicturePath) &&
+                                 value(&engine) && exactly(TileEnd));
+    }
+    bool exactly(QByteArrayView text) {
+        if (end - p < text.size() || std::memcmp(p, text.data(), size_t(text.size())) != 0)
+            return false;
+        p += text.size();
+        return true;
+    }
+    // The object with any blanks between its parts.
+    bool anyBlanks(std::array<QByteArrayView, 10>& fields) {
+        QByteArrayView engine;
+        return literal('{') && key("colour") && value(&fields[0]) && literal(',') && key("picture") &&
+               value(&fields[1]) && direction("left", &fields[2], &fields[6]) &&
+               direction("up", &fields[3], &fields[7]) && direction("right", &fields[4], &fields[8]) &&
+               direction("down", &fields[5], &fields[9]) &&
+               (literal('}') || (literal(',') && key("colourRgb") && value(&engine) && literal(',') &&
+                                 key("picturePath") && value(&engine) && literal('}')));
+    }
     void blanks() {
         while (p < end && (*p == ' ' || *p == '\n' || *p == '\r' || *p == '\t'))
             ++p;
