@@ -185,14 +185,19 @@ private slots:
     // tavrin-level info and check take screen blocks as the editor writes them whole from their bytes; with
     // LF line ends no block is taken so, and every record is read on its own. Both must tell the same.
     void toolsSameAsReadingRecordByRecord_data() {
-        QTest::addColumn<quint32>("seed");
-        for (quint32 seed : {3u, 4u, 6u, 10u, 13u, 17u, 19u, 21u, 30u})
-            QTest::newRow(qPrintable(QStringLiteral("level %1").arg(seed))) << seed;
+        QTest::addColumn<QByteArray>("level");
+        for (quint32 seed : {3u, 4u, 6u, 10u, 13u, 17u, 19u, 21u, 30u}) {
+            QList<int> scratch;
+            QTest::newRow(qPrintable(QStringLiteral("level %1").arg(seed)))
+                << generateLevel(seed, 3 + int(seed % 5), &scratch);
+        }
+        QMap<int, QByteArray> pictures; // screen 1 names 40 pictures, each on several tiles
+        for (int t = 1; t <= 300; ++t)
+            pictures[1000 + t] = "5,\"\\p" + QByteArray::number(t % 40) + ".bmp\",0,0,0,0,1,1,1,1";
+        QTest::newRow("a screen of many pictures") << NumberedLevel(3, pictures);
     }
     void toolsSameAsReadingRecordByRecord() {
-        QFETCH(quint32, seed);
-        QList<int> scratch;
-        const QByteArray level = generateLevel(seed, 3 + int(seed % 5), &scratch);
+        QFETCH(QByteArray, level);
         // The line ends of records, not those inside texts.
         QByteArray lf = QByteArray(level).replace("\r\n\"", "\n\"");
         if (lf.endsWith("\r\n"))

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <map>
 #include <set>
+#include <string>
 #include <unordered_map>
 
 namespace tavrin {
@@ -588,8 +589,8 @@ private:
     }
     // The same for a picture: tiles of a screen mostly name a picture that the tile before named.
     const FieldValue& pictureOf(QByteArrayView field) {
-        if (field != m_lastPicture) {
-            m_lastPicture = field.toByteArray();
+        if (field != QByteArrayView(m_lastPicture.data(), qsizetype(m_lastPicture.size()))) {
+            m_lastPicture.assign(field.data(), size_t(field.size())); // in the room it had
             m_lastPictureValue = valueOf(field);
         }
         return m_lastPictureValue;
@@ -602,7 +603,7 @@ private:
     QString m_lastKey;
     std::optional<qint64> m_lastScreen;
     bool m_lastIsProperties = false;
-    QByteArray m_lastPicture;
+    std::string m_lastPicture;
     FieldValue m_lastPictureValue;
 };
 

@@ -17,7 +17,7 @@ public:
     void block(Integer screen, QByteArrayView bytes, const CopyableBlock& scanned, qint64 begin) override {
         levelRecords = true;
         m_info.screensWithRecords.insert(screen);
-        lastScreen = screen;
+        m_lastScreen = screen;
         // The pictures a block names, counted in the block first: a screen names few.
         m_uses.clear();
         ForEachBlockTile(bytes, scanned, begin,
@@ -29,7 +29,10 @@ public:
                              for (auto& [name, count] : m_uses)
                                  if (name == text)
                                      return void(++count);
-                             m_uses.emplace_back(text, 1);
+                             if (m_uses.size() < MostNamesAtHand)
+                                 m_uses.emplace_back(text, 1);
+                             else // a screen of many pictures: counted one by one
+                                 countPicture(FieldValue::text(QString::fromLatin1(text)), 1);
                          });
         for (const auto& [name, count] : m_uses)
             countPicture(FieldValue::text(QString::fromLatin1(name)), count);
@@ -52,9 +55,9 @@ public:
         const std::optional<Integer> screen = EditorScreenOfKey(key);
         if (!screen || !record[1].isNumeric())
             return;
-        if (screen != lastScreen) // records of one screen come together: most inserts are not needed
+        if (screen != m_lastScreen) // records of one screen come together: most inserts are not needed
             m_info.screensWithRecords.insert(*screen);
-        lastScreen = screen;
+        m_lastScreen = screen;
         countPicture(record[3], 1);
     }
 
@@ -64,8 +67,10 @@ private:
             m_info.pictureUses[picture.textValue()] += tiles;
     }
 
+    static constexpr size_t MostNamesAtHand = 16;
+
     LevelInfo& m_info;
-    std::optional<Integer> lastScreen;
+    std::optional<Integer> m_lastScreen;
     std::vector<std::pair<QByteArrayView, qint64>> m_uses;
 };
 } // namespace
