@@ -440,7 +440,7 @@ int runTools(int screens, const QString& folder) {
          folder + QStringLiteral("/merged.txt")},
         {QStringLiteral("info"), level},
         {QStringLiteral("check"), level},
-        // Before export and import, whose 2.4 GB would push the level file out of the page cache.
+        // Before export and import, whose 2.2 GB would push the level file out of the page cache.
         {QStringLiteral("render"), level, QStringLiteral("--screen"), QString::number(screens / 2),
          QStringLiteral("-o"), folder + QStringLiteral("/screen.png")},
         {QStringLiteral("export"), level, QStringLiteral("-o"), json},
