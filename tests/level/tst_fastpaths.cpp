@@ -1,7 +1,9 @@
 // The index of the level file, the picture cache and the copying of screen blocks must give exactly what
 // reading the whole file for every screen gives. Each generated level runs the same session twice, once
 // each way, and everything the user could see or keep is compared: saved files, state, messages.
+#include "levelcheck.h"
 #include "levelfixture.h"
+#include "levelinfo.h"
 #include "screen.h"
 #include "screenblock.h"
 #include "walker.h"
@@ -178,6 +180,51 @@ private slots:
         QCOMPARE(fast.size(), reference.size());
         for (qsizetype i = 0; i < fast.size(); ++i)
             QCOMPARE(fast[i], reference[i]);
+    }
+
+    // tavrin-level info and check take screen blocks as the editor writes them whole from their bytes; with
+    // LF line ends no block is taken so, and every record is read on its own. Both must tell the same.
+    void toolsSameAsReadingRecordByRecord_data() {
+        QTest::addColumn<QByteArray>("level");
+        for (quint32 seed : {3u, 4u, 6u, 10u, 13u, 17u, 19u, 21u, 30u}) {
+            QList<int> scratch;
+            QTest::newRow(qPrintable(QStringLiteral("level %1").arg(seed)))
+                << generateLevel(seed, 3 + int(seed % 5), &scratch);
+        }
+        QMap<int, QByteArray> pictures; // screen 1 names 40 pictures, each on several tiles
+        for (int t = 1; t <= 300; ++t)
+            pictures[1000 + t] = "5,\"\\p" + QByteArray::number(t % 40) + ".bmp\",0,0,0,0,1,1,1,1";
+        QTest::newRow("a screen of many pictures") << NumberedLevel(3, pictures);
+    }
+    void toolsSameAsReadingRecordByRecord() {
+        QFETCH(QByteArray, level);
+        // The line ends of records, not those inside texts.
+        QByteArray lf = QByteArray(level).replace("\r\n\"", "\n\"");
+        if (lf.endsWith("\r\n"))
+            lf.replace(lf.size() - 2, 2, "\n");
+        LevelFixture f;
+        f.writeFile("crlf.txt", level);
+        f.writeFile("lf.txt", lf);
+        LevelCheckSettings settings;
+        settings.picturesFolders = {f.path("Pics")};
+        FileAccess files;
+        QStringList problems[2];
+        LevelInfo info[2];
+        for (int i = 0; i < 2; ++i) {
+            const QString path = f.path(i ? "lf.txt" : "crlf.txt");
+            for (const LevelProblem& problem : CheckLevelFile(files, path, settings))
+                problems[i] << problem.toLine("level");
+            try {
+                info[i] = ReadLevelInfo(files, path);
+            } catch (const Failure& failure) {
+                problems[i] << QString(failure.description()).replace(path, "level");
+            }
+        }
+        QVERIFY(problems[0].size() > 10);
+        QCOMPARE(problems[0], problems[1]);
+        QCOMPARE(info[0].screensWithRecords, info[1].screensWithRecords);
+        QCOMPARE(info[0].pictureUses, info[1].pictureUses);
+        QVERIFY(info[0].properties == info[1].properties);
     }
 
     // A line that ends in a comma leaves its line end between two records of the same screen, which the

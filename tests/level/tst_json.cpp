@@ -1,5 +1,6 @@
 // tavrin-level export and import, run as a program: the level comes back byte for byte, malformed JSON
 // changes nothing.
+#include "colour.h"
 #include "levelfixture.h"
 #include "leveljson.h"
 #include "leveltool.h"
@@ -246,6 +247,135 @@ private slots:
         m_f.writeFile("edited.json", QJsonDocument(level).toJson());
         QCOMPARE(RunTool({"import", m_f.path("edited.json"), "-o", m_f.path("edited.txt")}).code, 0);
         QVERIFY(m_f.readFile("edited.txt").contains("\r\n\"Screen0\",10,255,\"997\",0,2,0,0,0,290,0,0\r\n"));
+    }
+
+    // Beside the fields of its record, a tile has the colour as the editor draws it and the picture file
+    // from the level's folder, for engines; the same whether the screen is taken whole from its bytes
+    // (CR LF) or record by record (LF).
+    void engineFields_data() {
+        QTest::addColumn<QByteArray>("fields"); // colour and picture
+        QTest::addColumn<QJsonValue>("rgb");
+        QTest::addColumn<QJsonValue>("path");
+        const QJsonValue none(QJsonValue::Null);
+        QTest::newRow("red, a file") << QByteArray("255,\"\\grass.bmp\"") << QJsonValue("#ff0000")
+                                     << QJsonValue("Pics/grass.bmp");
+        QTest::newRow("sky blue, a file in a folder")
+            << QByteArray("16744448,\"\\sub\\rock.bmp\"") << QJsonValue("#0080ff")
+            << QJsonValue("Pics/sub/rock.bmp");
+        QTest::newRow("button face, a box")
+            << QByteArray("-2147483633,997") << QJsonValue(ColourToQColor(SysButtonFace).name()) << none;
+        QTest::newRow("window background, no picture")
+            << QByteArray("-2147483643,") << QJsonValue(ColourToQColor(SysWindowBackground).name()) << none;
+        QTest::newRow("a box named by a text") << QByteArray("0,\"997\"") << QJsonValue("#000000") << none;
+        QTest::newRow("outside the Pics folder")
+            << QByteArray("0,\"\\..\\secret.bmp\"") << QJsonValue("#000000") << none;
+        QTest::newRow("no colour the editor can read") << QByteArray("\"red\",0") << none << none;
+    }
+    void engineFields() {
+        QFETCH(QByteArray, fields);
+        QFETCH(QJsonValue, rgb);
+        QFETCH(QJsonValue, path);
+        const QByteArray level = Block(0, {{2, fields + ",0,0,0,0,1,1,1,1"}}) + Properties;
+        for (const QByteArray& lineEnd : {QByteArray("\r\n"), QByteArray("\n")}) {
+            const QByteArray json = exported(QByteArray(level).replace("\r\n", lineEnd));
+            const QJsonObject tile = QJsonDocument::fromJson(json)["screens"][0]["tiles"][1].toObject();
+            QCOMPARE(tile.value("colourRgb"), rgb);
+            QCOMPARE(tile.value("picturePath"), path);
+            QCOMPARE(QJsonDocument::fromJson(json)["screens"][0]["tiles"][0]["colourRgb"],
+                     QJsonValue("#070000"));
+        }
+    }
+
+    // Import leaves the engine's fields aside: changed or left out, the level comes back from the fields
+    // of the records.
+    void importLeavesEngineFieldsAside() {
+        const QByteArray level = Block(0, {{1, "255,\"\\grass.bmp\",0,0,0,0,1,1,1,1"}}) + Properties;
+        QJsonObject object = QJsonDocument::fromJson(exported(level)).object();
+        QJsonArray screens = object.value("screens").toArray();
+        QJsonObject screen = screens.at(0).toObject();
+        QJsonArray tiles = screen.value("tiles").toArray();
+        QJsonObject tile = tiles.at(0).toObject();
+        QCOMPARE(tile.value("colourRgb").toString(), "#ff0000");
+        tile.insert("colourRgb", "#00ff00");
+        tile.insert("picturePath", "Pics/other.bmp");
+        tiles.replace(0, tile);
+        tile = tiles.at(1).toObject();
+        tile.remove("colourRgb");
+        tile.remove("picturePath");
+        tiles.replace(1, tile);
+        screen.insert("tiles", tiles);
+        screens.replace(0, screen);
+        object.insert("screens", screens);
+        m_f.writeFile("engine.json", QJsonDocument(object).toJson());
+        const ToolRun run = RunTool({"import", m_f.path("engine.json"), "-o", m_f.path("engine.txt")});
+        QVERIFY2(run.code == 0, run.err.constData());
+        QCOMPARE(m_f.readFile("engine.txt"), level);
+    }
+
+    // Tiles laid out as export writes them are read from their bytes, tiles laid out otherwise token by
+    // token: the same tile gives the same record either way, or the same refusal.
+    void tileReadEitherWay_data() {
+        QTest::addColumn<QByteArray>("colour");
+        QTest::addColumn<QByteArray>("picture");
+        QTest::addColumn<QByteArray>("operand");
+        QTest::addColumn<QByteArray>("engine"); // the value of both engine fields
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("plain") << QByteArray("255") << QByteArray("\"\\\\a.bmp\"") << QByteArray("7")
+                               << QByteArray("null") << true;
+        QTest::newRow("negative, zero, null") << QByteArray("-2147483643") << QByteArray("0")
+                                              << QByteArray("null") << QByteArray("\"#000000\"") << true;
+        QTest::newRow("minus zero, a fraction, an exponent")
+            << QByteArray("-0") << QByteArray("1.50") << QByteArray("1e3") << QByteArray("null") << true;
+        QTest::newRow("16 digits") << QByteArray("1234567890123456") << QByteArray("12345678901234567")
+                                   << QByteArray("-1234567890123456") << QByteArray("null") << true;
+        QTest::newRow("escapes and Latin-1")
+            << QByteArray("\"\\u00e9\"") << QByteArray("\"caf\xc3\xa9\\n\\t\\/x\"") << QByteArray("\"a, b\"")
+            << QByteArray("\"Pics/\xc3\xa9.bmp\"") << true;
+        QTest::newRow("engine fields of any kind")
+            << QByteArray("1") << QByteArray("2") << QByteArray("3") << QByteArray("12.5") << true;
+        QTest::newRow("a double quote")
+            << QByteArray("1") << QByteArray("\"a\\\"b\"") << QByteArray("3") << QByteArray("null") << false;
+        QTest::newRow("a character beyond Latin-1")
+            << QByteArray("1") << QByteArray("\"\\u20ac\"") << QByteArray("3") << QByteArray("null") << false;
+        QTest::newRow("a leading zero")
+            << QByteArray("007") << QByteArray("0") << QByteArray("3") << QByteArray("null") << false;
+        QTest::newRow("true") << QByteArray("true") << QByteArray("0") << QByteArray("3")
+                              << QByteArray("null") << false;
+        QTest::newRow("an engine field that is no value")
+            << QByteArray("1") << QByteArray("0") << QByteArray("3") << QByteArray("[1]") << false;
+    }
+    void tileReadEitherWay() {
+        QFETCH(QByteArray, colour);
+        QFETCH(QByteArray, picture);
+        QFETCH(QByteArray, operand);
+        QFETCH(QByteArray, engine);
+        QFETCH(bool, taken);
+        const QByteArray tile =
+            "{\"colour\": " + colour + ", \"picture\": " + picture + ", \"left\": [0, " + operand +
+            "], \"up\": [1, 0], \"right\": [1, 0], \"down\": [1, 0], \"colourRgb\": " + engine +
+            ", \"picturePath\": " + engine + "}";
+        // The same keys in another order.
+        const QByteArray reordered = "{\"picturePath\": " + engine + ", \"down\": [1, 0], \"left\": [0, " +
+                                     operand + "], \"colour\": " + colour + ", \"colourRgb\": " + engine +
+                                     ", \"up\": [1, 0], \"picture\": " + picture + ", \"right\": [1, 0]}";
+        QByteArray levels[2];
+        QByteArray errors[2];
+        for (int i = 0; i < 2; ++i) {
+            QByteArray tiles =
+                (i ? reordered : tile) + QByteArray(",\n").append(i ? reordered : tile).repeated(299);
+            m_f.writeFile("tile.json",
+                          JsonTop +
+                              "\"screens\": [{\"number\": 0, \"links\": [0, 0, 0, 0, 0, 0, 0, 0], "
+                              "\"tiles\": [\n" +
+                              tiles + "]}]}");
+            QFile::remove(m_f.path("tile.txt"));
+            const ToolRun run = RunTool({"import", m_f.path("tile.json"), "-o", m_f.path("tile.txt")});
+            levels[i] = m_f.readFile("tile.txt");
+            errors[i] = run.err.mid(run.err.indexOf("): ") + 1);
+            QVERIFY2(run.code == (taken ? 0 : 2), run.err.constData());
+        }
+        QCOMPARE(levels[0], levels[1]);
+        QCOMPARE(errors[0], errors[1]);
     }
 
     // JSON written by hand or by a script: keys in any order where the reading allows it, numbers in any

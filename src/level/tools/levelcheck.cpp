@@ -1,13 +1,15 @@
 #include "levelcheck.h"
 
 #include "directions.h"
-#include "recordstream.h"
+#include "levelrecords.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <charconv>
 #include <map>
 #include <set>
+#include <string>
 #include <unordered_map>
 
 namespace tavrin {
@@ -171,13 +173,20 @@ public:
         if (state.sidesFailed || k != state.expectedSide)
             return;
         try {
-            state.links[size_t(k)] = InField(2, [&] { return record[2].toInteger(); });
-            ++state.expectedSide;
+            sideLink(state, k, InField(2, [&] { return record[2].toInteger(); }));
         } catch (const FieldFault& fault) {
             state.sidesFailed = true;
             add(Severity::Error, problemCode(fault.failure), screen, std::nullopt, std::nullopt, offset,
                 faultText(fault.failure, fault.field, record));
         }
+    }
+
+    // The link of a side record read as it should be.
+    void sideLink(ScreenState& state, int k, Integer link) {
+        if (state.sidesFailed || k != state.expectedSide)
+            return;
+        state.links[size_t(k)] = link;
+        ++state.expectedSide;
     }
 
     // A whole screen held in memory, in place of whatever its file holds.
@@ -486,78 +495,135 @@ void Checker::checkPictures() {
     }
 }
 
+// Tells `checker` the records of a level file, passing over the screens in `skip`.
+class CheckVisitor : public LevelRecordVisitor {
+public:
+    CheckVisitor(Checker& checker, const std::function<bool(qint64)>& skip, bool keepProperties)
+        : m_checker(checker), m_skip(skip), m_keepProperties(keepProperties) {}
+
+    bool levelRecords = false;
+
+    void block(Integer screen, QByteArrayView bytes, const CopyableBlock& scanned, qint64 begin) override {
+        levelRecords = true;
+        if (m_skip && m_skip(screen))
+            return;
+        ScreenState* state = m_checker.screenRecord(screen, begin);
+        // What the records of a block give: its numbers are whole and in range, its pictures boxes
+        // that exist or texts that name files, so that no conversion fails.
+        ForEachBlockTile(bytes, scanned, begin,
+                         [&](Integer tile, const std::array<QByteArrayView, 12>& fields, qint64 offset) {
+                             std::array<Integer, 4> directions;
+                             for (size_t d = 0; d < 4; ++d)
+                                 std::from_chars(fields[4 + d].data(),
+                                                 fields[4 + d].data() + fields[4 + d].size(), directions[d]);
+                             std::array<FieldValue, 4> operands;
+                             if (std::any_of(directions.begin(), directions.end(), IsExit))
+                                 for (size_t d = 0; d < 4; ++d)
+                                     operands[d] = valueOf(fields[8 + d]);
+                             m_checker.tile(*state, screen, tile, pictureOf(fields[3]), directions,
+                                            operands.data(), offset);
+                         });
+        m_checker.screenInfo(*state);
+        for (int k = 2; k <= 9; ++k)
+            m_checker.sideLink(*state, k, scanned.links[k]);
+    }
+
+    void record(const Record& record, qint64 offset) override {
+        if (!record[0].isText())
+            return;
+        const QString& key = record[0].textValue();
+        if (key.constData() != m_lastKey.constData() && key != m_lastKey) {
+            m_lastKey = key;
+            m_lastScreen = ScreenOfKey(key);
+            m_lastIsProperties = key == QLatin1String("LevelProp");
+        }
+        if (m_lastIsProperties) {
+            levelRecords = true;
+            if (!m_keepProperties)
+                return;
+            int field = 0;
+            try {
+                m_checker.properties(PropertiesOfRecord(record, &field), offset);
+            } catch (const Failure& failure) {
+                m_checker.propertiesFault(failure, field, record, offset);
+            }
+            return;
+        }
+        const std::optional<qint64> screen = m_lastScreen;
+        if (!screen)
+            return;
+        levelRecords = true;
+        if (m_skip && m_skip(*screen))
+            return;
+        ScreenState* state = m_checker.screenRecord(*screen, offset);
+        if (!state)
+            return;
+        try {
+            if (const std::optional<Integer> tile = TileOfRecord(record)) {
+                const std::array<Integer, 4> directions = {record[4].toInteger(), record[5].toInteger(),
+                                                           record[6].toInteger(), record[7].toInteger()};
+                m_checker.tile(*state, *screen, *tile, record[3], directions, &record[8], offset);
+                return;
+            }
+        } catch (const FieldFault& fault) {
+            m_checker.tileFault(*screen, fault, record, offset);
+            return;
+        }
+        const QString& second = record[1].textValue();
+        if (second == QLatin1String("ScreenInfo"))
+            m_checker.screenInfo(*state);
+        else if (second.startsWith(QLatin1String("Side")) && second.size() == 5)
+            m_checker.side(*state, *screen, second.at(4).digitValue(), record, offset);
+    }
+
+private:
+    // A field of a block as it reads: nothing, a whole number in its shortest form, or a quoted text.
+    static FieldValue valueOf(QByteArrayView field) {
+        if (field.isEmpty())
+            return FieldValue();
+        if (field.startsWith('"'))
+            return FieldValue::text(QString::fromLatin1(field.sliced(1).chopped(1)));
+        qint64 number = 0;
+        std::from_chars(field.data(), field.data() + field.size(), number);
+        return FieldValue::number(double(number));
+    }
+    // The same for a picture: tiles of a screen mostly name a picture that the tile before named.
+    const FieldValue& pictureOf(QByteArrayView field) {
+        if (field != QByteArrayView(m_lastPicture.data(), qsizetype(m_lastPicture.size()))) {
+            m_lastPicture.assign(field.data(), size_t(field.size())); // in the room it had
+            m_lastPictureValue = valueOf(field);
+        }
+        return m_lastPictureValue;
+    }
+
+    Checker& m_checker;
+    const std::function<bool(qint64)>& m_skip;
+    const bool m_keepProperties;
+    // The key of the record before, and what it is: records of one screen come together.
+    QString m_lastKey;
+    std::optional<qint64> m_lastScreen;
+    bool m_lastIsProperties = false;
+    std::string m_lastPicture;
+    FieldValue m_lastPictureValue;
+};
+
 // Reads the records of a level file into `checker`, passing over the screens in `skip`. Failure 321
 // when the file holds no level record at all.
 void readLevelFile(FileAccess& files, const QString& path, Checker& checker,
                    const std::function<bool(qint64)>& skip, bool keepProperties) {
     const std::unique_ptr<QIODevice> file = files.openRead(path);
+    CheckVisitor visitor(checker, skip, keepProperties);
     // A tile's operands count only where it has an exit; other records are read whole.
-    RecordStream reader(file.get(), 0xFF, [](const Record& record) {
-        return !std::all_of(record.cbegin() + 4, record.cbegin() + 8, [](const FieldValue& direction) {
-            return direction.isNumber() && (direction.numberValue() == 0 || direction.numberValue() == 1);
+    const std::optional<UnreadRecord> unread =
+        VisitLevelRecords(file.get(), visitor, 0xFF, [](const Record& record) {
+            return !std::all_of(record.cbegin() + 4, record.cbegin() + 8, [](const FieldValue& direction) {
+                return direction.isNumber() && (direction.numberValue() == 0 || direction.numberValue() == 1);
+            });
         });
-    });
-    bool levelRecords = false;
-    // The key of the record before, and what it is: records of one screen come together.
-    QString lastKey;
-    std::optional<qint64> lastScreen;
-    bool lastIsProperties = false;
-    try {
-        while (const Record* next = reader.next()) {
-            const Record& record = *next;
-            if (!record[0].isText())
-                continue;
-            const QString& key = record[0].textValue();
-            const qint64 offset = reader.recordStart();
-            if (key.constData() != lastKey.constData() && key != lastKey) {
-                lastKey = key;
-                lastScreen = ScreenOfKey(key);
-                lastIsProperties = key == QLatin1String("LevelProp");
-            }
-            if (lastIsProperties) {
-                levelRecords = true;
-                if (!keepProperties)
-                    continue;
-                int field = 0;
-                try {
-                    checker.properties(PropertiesOfRecord(record, &field), offset);
-                } catch (const Failure& failure) {
-                    checker.propertiesFault(failure, field, record, offset);
-                }
-                continue;
-            }
-            const std::optional<qint64> screen = lastScreen;
-            if (!screen)
-                continue;
-            levelRecords = true;
-            if (skip && skip(*screen))
-                continue;
-            ScreenState* state = checker.screenRecord(*screen, offset);
-            if (!state)
-                continue;
-            try {
-                if (const std::optional<Integer> tile = TileOfRecord(record)) {
-                    const std::array<Integer, 4> directions = {record[4].toInteger(), record[5].toInteger(),
-                                                               record[6].toInteger(), record[7].toInteger()};
-                    checker.tile(*state, *screen, *tile, record[3], directions, &record[8], offset);
-                    continue;
-                }
-            } catch (const FieldFault& fault) {
-                checker.tileFault(*screen, fault, record, offset);
-                continue;
-            }
-            const QString& second = record[1].textValue();
-            if (second == QLatin1String("ScreenInfo"))
-                checker.screenInfo(*state);
-            else if (second.startsWith(QLatin1String("Side")) && second.size() == 5)
-                checker.side(*state, *screen, second.at(4).digitValue(), record, offset);
-        }
-    } catch (const Failure& failure) {
-        if (levelRecords) // else the file is no level file at all: told below
-            checker.unreadable(failure, reader.recordStart());
-    }
-    if (!levelRecords)
+    if (!visitor.levelRecords)
         throw Failure::notALevelFile(path);
+    if (unread) // else the file is no level file at all: told above
+        checker.unreadable(unread->failure, unread->begin);
 }
 
 // The problems in file order, with their lines; problems without a line last.

@@ -10,7 +10,7 @@ namespace tavrin {
 
 // What `tavrin-level info` tells of a level file: its properties, how many screens have records, which
 // picture files its tiles name and how many tiles name each, and its size. Read in one pass over the
-// records, with the reader the editor loads levels with.
+// records (VisitLevelRecords).
 struct LevelInfo {
     PropertyValues properties;
     std::set<int> screensWithRecords;

@@ -1,6 +1,8 @@
 #include "leveljson.h"
 
+#include "colour.h"
 #include "messages.h"
+#include "module1.h"
 #include "record.h"
 #include "screen.h"
 #include "screenblock.h"
@@ -53,7 +55,11 @@ constexpr TilePiece TileLayout[10] = {{"{\"colour\": ", 2},   {", \"picture\": "
                                       {"], \"up\": [", 5},    {", ", 9},
                                       {"], \"right\": [", 6}, {", ", 10},
                                       {"], \"down\": [", 7},  {", ", 11}};
-constexpr QByteArrayView TileEnd = "]}";
+// After the fields of its record, a tile's object holds the fields an engine reads instead: the colour as
+// the editor draws it and the picture file's path from the level folder.
+constexpr QByteArrayView TileColourRgb = "], \"colourRgb\": ";
+constexpr QByteArrayView TilePicturePath = ", \"picturePath\": ";
+constexpr QByteArrayView TileEnd = "}";
 constexpr QByteArrayView TileSeparator[2] = {",\n      ", "\n      "}; // before a tile, the first
 // The names of fields 2 to 8 of the "LevelProp" record.
 const char* const PropertyNames[7] = {"name",     "author",    "dateMade",  "description",
@@ -296,6 +302,21 @@ public:
             begin;
     }
 
+    // The engine's fields of a tile whose record holds `colour` and `picture`, ending its object.
+    void engineFields(const FieldValue& colour, const FieldValue& picture) {
+        std::optional<Long> value;
+        try {
+            value = colour.toLong();
+        } catch (const Failure&) {
+            // no colour the editor can draw: null
+        }
+        const QByteArray file =
+            picture.isText() ? picture.textValue().toLatin1() : QByteArray(); // a level's texts are Latin-1
+        char* const begin = room(96 + 6 * file.size());
+        const QByteArrayView reference(file);
+        m_size += writeEngineFields(begin, value, picture.isText() ? &reference : nullptr) - begin;
+    }
+
     // The objects of the tiles whose records, as the editor writes them, `records` holds; `first`: the
     // first of them is the first tile of its screen. Made in place, a tile at a time, as the bulk of an
     // export is.
@@ -306,7 +327,7 @@ public:
             p = SplitRecord(p, end, fields);
             if (!p) // none of a block that ScanCopyableBlock took
                 throw Failure(ErrInvalidFormat);
-            char* const begin = room(160 + 6 * (p - record));
+            char* const begin = room(256 + 12 * (p - record));
             char* out = copy(begin, TileSeparator[first]);
             for (const TilePiece& piece : TileLayout) {
                 out = copy(out, piece.before);
@@ -319,11 +340,78 @@ public:
                 else
                     out = copy(out, field);
             }
-            m_size += copy(out, TileEnd) - begin;
+            // The block scan took the colour as a whole number of a colour's range, and a picture as a
+            // number (a box) or a text that names a file.
+            Long colour = 0;
+            std::from_chars(fields[2].data(), fields[2].data() + fields[2].size(), colour);
+            const QByteArrayView picture = fields[3];
+            const QByteArrayView file = picture.startsWith('"') ? picture.sliced(1).chopped(1) : picture;
+            out = writeEngineFields(out, colour, picture.startsWith('"') ? &file : nullptr);
+            m_size += out - begin;
         }
     }
 
 private:
+    // Writes the end of a tile's object from its direction "down" on, with the engine's fields, at `out`,
+    // which has room for 96 bytes and six for each character of `file`: `colour` none when the editor
+    // cannot draw it, `file` the characters of a picture text (nullptr for a number or nothing).
+    char* writeEngineFields(char* out, std::optional<Long> colour, const QByteArrayView* file) {
+        out = copy(out, TileColourRgb);
+        if (colour) {
+            // Most tiles share a few colours and pictures: each is worked out once, while it stays in
+            // the slot of its hash.
+            ColourSlot& slot = m_colours[size_t(quint32(*colour) * 2654435761u >> 24)];
+            if (!slot.known || slot.colour != *colour) {
+                const QColor drawn = ColourToQColor(*colour);
+                slot.colour = *colour;
+                slot.known = true;
+                char* name = slot.name.data();
+                *name++ = '"';
+                *name++ = '#';
+                for (const int part : {drawn.red(), drawn.green(), drawn.blue()}) {
+                    *name++ = Hex[part >> 4];
+                    *name++ = Hex[part & 15];
+                }
+                *name = '"';
+            }
+            out = copy(out, QByteArrayView(slot.name.data(), qsizetype(slot.name.size())));
+        } else {
+            out = copy(out, "null");
+        }
+        out = copy(out, TilePicturePath);
+        if (!file)
+            return copy(copy(out, "null"), TileEnd);
+        PictureSlot& slot = m_pictures[qHash(*file) % m_pictures.size()];
+        if (!slot.known || slot.file != *file) {
+            slot.file = file->toByteArray();
+            slot.known = true;
+            slot.path.clear();
+            const QString reference = QString::fromLatin1(*file);
+            try {
+                // A text that reads as a number names a box, not a file.
+                if (!ReadsAsNumber(reference))
+                    slot.path = PictureFilePath(QStringLiteral("Pics"), reference);
+            } catch (const Failure&) {
+                // it reaches outside the Pics folder: no file of the level's
+            }
+        }
+        out = slot.path.isNull() ? copy(out, "null") : escape(out, slot.path.utf16(), slot.path.size());
+        return copy(out, TileEnd);
+    }
+
+    struct ColourSlot {
+        Long colour = 0;
+        std::array<char, 9> name; // "#rrggbb" in quotes, as QColor::name() gives it
+        bool known = false;
+    };
+    struct PictureSlot {
+        QByteArray file;
+        QString path; // null for none
+        bool known = false;
+    };
+    std::array<ColourSlot, 256> m_colours;
+    std::array<PictureSlot, 256> m_pictures;
+
     static char* copy(char* out, QByteArrayView bytes) {
         std::memcpy(out, bytes.data(), size_t(bytes.size()));
         return out + bytes.size();
@@ -341,8 +429,8 @@ private:
         return p;
     }
     // The same without the quotes, in room for 6 * length bytes.
+    static constexpr char Hex[] = "0123456789abcdef";
     template <typename Char> static char* escapeCharacters(char* p, const Char* chars, qsizetype length) {
-        static const char hex[] = "0123456789abcdef";
         for (const Char* end = chars + length; chars < end; ++chars) {
             const char16_t c = *chars;
             if (c >= 0x20 && c < 0x80 && c != u'"' && c != u'\\') {
@@ -372,8 +460,8 @@ private:
             }
             if (c < 0x20) {
                 p = std::copy_n("\\u00", 4, p);
-                *p++ = hex[c >> 4];
-                *p++ = hex[c & 15];
+                *p++ = Hex[c >> 4];
+                *p++ = Hex[c & 15];
             } else if (c < 0x800) {
                 *p++ = char(0xC0 | (c >> 6));
                 *p++ = char(0x80 | (c & 0x3F));
@@ -641,7 +729,7 @@ private:
                         m_json.put(piece.before);
                         m_json.field(record[size_t(piece.field)]);
                     }
-                    m_json.put(TileEnd);
+                    m_json.engineFields(record[2], record[3]);
                 }
             });
         m_block.clear();
@@ -878,6 +966,14 @@ public:
         return literal;
     }
 
+    // The bytes read from the next character that is not white space on; valid until the next read.
+    QByteArrayView ahead() {
+        peek();
+        return QByteArrayView(m_buffer).sliced(m_pos);
+    }
+    // Passes over `length` bytes of ahead().
+    void pass(qsizetype length) { m_pos += length; }
+
     bool boolean() {
         const char c = peek();
         if (c != 't' && c != 'f')
@@ -1000,6 +1096,130 @@ private:
     qint64 m_base = 0;
     QByteArray m_text;    // a string or number that does not stand in the buffer as it is
     QByteArray m_escaped; // the bytes of an escape
+};
+
+// Reads a tile's object as export writes it, blanks between its parts aside, from the bytes it stands in:
+// most of a level's JSON is such objects, and reading them token by token takes most of an import.
+class TileScanner {
+public:
+    explicit TileScanner(QByteArrayView json)
+        : m_begin(json.data()), p(json.data()), end(json.data() + json.size()) {}
+
+    // The object the bytes begin with: its fields 2 to 11 as a level file holds them (without a line end)
+    // appended to `record`, and its length. 0, with nothing appended, for what the careful reading must
+    // take: a number in another form than the shortest, a string with escapes other than "\\" or with
+    // characters outside ASCII, other keys or another order, an object that goes on past the bytes.
+    qsizetype scan(QByteArray& record) {
+        std::array<QByteArrayView, 10> fields; // in the order of the record's fields 2 to 11
+        if (!asWritten(fields)) {
+            p = m_begin;
+            if (!anyBlanks(fields))
+                return 0;
+        }
+        // What is written is no longer than what was read.
+        const qsizetype start = record.size();
+        record.resize(start + (p - m_begin));
+        char* out = record.data() + start;
+        for (size_t i = 0; i < fields.size(); ++i) {
+            if (i > 0)
+                *out++ = ',';
+            const QByteArrayView field = fields[i];
+            if (field.front() == 'n') // null
+                continue;
+            // The only escape taken is that of a backslash.
+            for (const char *at = field.data(), *fieldEnd = at + field.size(); at < fieldEnd; ++at) {
+                *out++ = *at;
+                at += *at == '\\';
+            }
+        }
+        record.resize(out - record.data());
+        return p - m_begin;
+    }
+
+private:
+    // The object with the very blanks export writes, its parts compared as a whole.
+    bool asWritten(std::array<QByteArrayView, 10>& fields) {
+        QByteArrayView engine;
+        for (const TilePiece& piece : TileLayout)
+            if (!exactly(piece.before) || !value(&fields[size_t(piece.field - 2)]))
+                return false;
+        return exactly("]}") || (exactly(TileColourRgb) && value(&engine) && exactly(TilePicturePath) &&
+                                 value(&engine) && exactly(TileEnd));
+    }
+    bool exactly(QByteArrayView text) {
+        if (end - p < text.size() || std::memcmp(p, text.data(), size_t(text.size())) != 0)
+            return false;
+        p += text.size();
+        return true;
+    }
+    // The object with any blanks between its parts.
+    bool anyBlanks(std::array<QByteArrayView, 10>& fields) {
+        QByteArrayView engine;
+        return literal('{') && key("colour") && value(&fields[0]) && literal(',') && key("picture") &&
+               value(&fields[1]) && direction("left", &fields[2], &fields[6]) &&
+               direction("up", &fields[3], &fields[7]) && direction("right", &fields[4], &fields[8]) &&
+               direction("down", &fields[5], &fields[9]) &&
+               (literal('}') || (literal(',') && key("colourRgb") && value(&engine) && literal(',') &&
+                                 key("picturePath") && value(&engine) && literal('}')));
+    }
+    void blanks() {
+        while (p < end && (*p == ' ' || *p == '\n' || *p == '\r' || *p == '\t'))
+            ++p;
+    }
+    bool literal(char c) {
+        blanks();
+        if (p == end || *p != c)
+            return false;
+        ++p;
+        return true;
+    }
+    template <size_t N> bool key(const char (&name)[N]) {
+        blanks();
+        constexpr qsizetype length = N - 1;
+        if (end - p < length + 3 || p[0] != '"' || std::memcmp(p + 1, name, size_t(length)) != 0 ||
+            p[length + 1] != '"')
+            return false;
+        p += length + 2;
+        return literal(':');
+    }
+    template <size_t N>
+    bool direction(const char (&name)[N], QByteArrayView* property, QByteArrayView* operand) {
+        return literal(',') && key(name) && literal('[') && value(property) && literal(',') &&
+               value(operand) && literal(']');
+    }
+    // null, a whole number in its shortest form of up to 15 digits, or a string of printable ASCII
+    // characters and escaped backslashes, as it stands.
+    bool value(QByteArrayView* field) {
+        blanks();
+        const char* const begin = p;
+        if (end - p >= 4 && std::memcmp(p, "null", 4) == 0) {
+            p += 4;
+        } else if (p < end && *p == '"') {
+            for (++p; p < end && *p != '"'; ++p) {
+                if (*p < 0x20 || *p > 0x7E)
+                    return false;
+                if (*p == '\\' && (++p == end || *p != '\\'))
+                    return false;
+            }
+            if (p == end)
+                return false;
+            ++p;
+        } else {
+            const bool negative = p < end && *p == '-';
+            const char* const digits = negative ? p + 1 : p;
+            for (p = digits; p < end && *p >= '0' && *p <= '9';)
+                ++p;
+            const qsizetype count = p - digits;
+            if (count == 0 || count > 15 || (*digits == '0' && (count > 1 || negative)))
+                return false;
+        }
+        *field = QByteArrayView(begin, p - begin);
+        return true;
+    }
+
+    const char* const m_begin;
+    const char* p;
+    const char* const end;
 };
 
 // Keys of an object read once each: a bit per key.
@@ -1249,14 +1469,29 @@ private:
 
     void tiles() {
         int n = 0;
+        m_screen.tileBytes.resize(0);
+        m_screen.fault.reset();
         m_json.array("'[' after \"tiles\"", [&] {
             if (n == TilesPerScreen)
                 m_json.fail(Text(Msg::JsonTilesNoMore).arg(TilesPerScreen));
-            Record& record = m_screen.tiles[size_t(n++)];
-            static const char* const Keys[] = {"colour", "picture", "left", "up", "right", "down"};
+            ++n;
+            if (const qsizetype length = TileScanner(m_json.ahead()).scan(m_screen.tileBytes)) {
+                m_json.pass(length);
+                m_screen.tileEnds[size_t(n - 1)] = m_screen.tileBytes.size();
+                return;
+            }
+            Record record;
+            // The engine's fields follow from the others: they are read and left aside, so that a script
+            // changes a tile by its record's fields alone.
+            static const char* const Keys[] = {"colour", "picture", "left",      "up",
+                                               "right",  "down",    "colourRgb", "picturePath"};
             KeySet keys(m_json, "a tile");
             m_json.object("'{' of a tile", [&](QByteArrayView key, qint64 at) {
                 const int index = keys.index(key, at, Keys);
+                if (index >= 6) {
+                    field();
+                    return;
+                }
                 if (index < 2) {
                     record[size_t(2 + index)] = field();
                     return;
@@ -1267,19 +1502,34 @@ private:
                 record[size_t(4 + d)] = std::move(pair[0]);
                 record[size_t(8 + d)] = std::move(pair[1]);
             });
-            keys.requireAll(Keys);
+            keys.requireFirst(Keys, 6);
+            // The record without its key and tile number, which come from the screen: written with these
+            // two fields empty, it begins with two commas. A text the level file cannot hold is told once
+            // the screen is read, where a record of the screen is told.
+            try {
+                const QByteArray encoded = RecordWriter::Encode(record);
+                m_screen.tileBytes.append(QByteArrayView(encoded).sliced(2).chopped(2));
+            } catch (const Failure& failure) {
+                if (!m_screen.fault)
+                    m_screen.fault = failure;
+            }
+            m_screen.tileEnds[size_t(n - 1)] = m_screen.tileBytes.size();
         });
         if (n != TilesPerScreen)
             m_json.fail(Text(Msg::JsonTilesNot).arg(TilesPerScreen).arg(n));
     }
 
     void writeScreen() {
+        if (m_screen.fault)
+            m_json.fail(m_screen.fault->description(), m_screen.fault->code());
         const FieldValue key = FieldValue::text(QStringLiteral("Screen") + QString::number(m_screen.number));
+        const QByteArray keyField = '"' + key.textValue().toLatin1() + "\",";
         for (int i = 0; i < TilesPerScreen; ++i) {
-            Record& record = m_screen.tiles[size_t(i)];
-            record[0] = key;
-            record[1] = FieldValue::number(i + 1);
-            m_out.put(encode(record));
+            m_out.put(keyField);
+            m_out.put(TileNumbers[size_t(i)]);
+            const qsizetype from = i ? m_screen.tileEnds[size_t(i - 1)] : 0;
+            m_out.put(QByteArrayView(m_screen.tileBytes).sliced(from, m_screen.tileEnds[size_t(i)] - from));
+            m_out.put(m_lineEnd->bytes);
         }
         QByteArray links = Screen::encodeLinks(Integer(m_screen.number), m_screen.links);
         if (m_lineEnd->bytes != LineEnds[0].bytes)
@@ -1318,8 +1568,19 @@ private:
         int number = -1;
         SideLinks links = {};
         std::optional<Record> info; // the eight fields of "ScreenInfo" when they are not the links
-        std::array<Record, TilesPerScreen> tiles;
+        // The tiles' records as the level file holds them, from the colour on, one after the other, and
+        // where each ends.
+        QByteArray tileBytes;
+        std::array<qsizetype, TilesPerScreen> tileEnds = {};
+        std::optional<Failure> fault; // the first text of a tile that the level file cannot hold
     };
+    // The tile numbers, each with the comma after it.
+    const std::vector<QByteArray> TileNumbers = [] {
+        std::vector<QByteArray> numbers;
+        for (int i = 1; i <= TilesPerScreen; ++i)
+            numbers.push_back(QByteArray::number(i) + ',');
+        return numbers;
+    }();
 
     JsonReader m_json;
     ChunkWriter m_out;

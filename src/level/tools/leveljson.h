@@ -14,7 +14,8 @@ constexpr int LevelJsonVersion = 1;
 
 // Writes the level file `levelPath` to `out` as JSON, record by record, so that memory stays small
 // whatever the size of the level. Screens written as the editor writes them become screen objects with
-// named tile fields, the last record, the level properties, an object of its own; every other record is
+// named tile fields (and, for engines, each tile's colour as the editor draws it and its picture file
+// from the level folder), the last record, the level properties, an object of its own; every other record is
 // kept in a list of records, as its fields or, when they would not give its bytes back, as its bytes.
 // Failure 53 for a missing file, 321 for a file that holds no level record or a field that is too long,
 // and the failure of writing `out`; each description names the file.

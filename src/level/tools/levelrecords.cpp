@@ -1,0 +1,169 @@
+#include "levelrecords.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace tavrin {
+
+namespace {
+constexpr int RecordsPerBlock = 309;
+// A block is seldom longer than 20 KB; one with longer texts is looked at again with more bytes, up to
+// this many.
+constexpr qsizetype LongestBlock = 1024 * 1024;
+// A batch is handed over once it holds this many bytes of blocks or this many records; a few batches wait
+// at the most.
+constexpr qsizetype BatchBytes = 1024 * 1024;
+constexpr size_t BatchRecords = 1024;
+constexpr size_t BatchesAhead = 4;
+
+// What one thread reads and the other tells the visitor, in file order.
+struct Batch {
+    struct Item {
+        qint64 begin;
+        // A block: its screen, what the scan found, and where its bytes stand in `bytes`; -1 for a record.
+        Integer screen = -1;
+        CopyableBlock scanned;
+        qsizetype from = 0;
+        qsizetype to = 0;
+        Record record; // or a record
+    };
+    QByteArray bytes;
+    std::vector<Item> items;
+    std::optional<UnreadRecord> unread; // met after the items
+    bool last = false;
+};
+
+// Finding the blocks and reading the other records runs on a thread of its own, a few batches ahead of
+// the visitor: the two take about as long.
+class Reading {
+public:
+    Reading(QIODevice* device, quint16 screenFields, RecordReader::RestWanted rest)
+        : m_thread([=] { read(device, screenFields, rest); }) {}
+    ~Reading() {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_stopping = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    Reading(const Reading&) = delete;
+    Reading& operator=(const Reading&) = delete;
+
+    // The next batch; the one before goes back to be filled again.
+    Batch& next() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_hasCurrent)
+            m_spare.push_back(std::move(m_current));
+        m_changed.wait(lock, [this] { return !m_ready.empty(); });
+        m_current = std::move(m_ready.front());
+        m_ready.pop_front();
+        m_hasCurrent = true;
+        lock.unlock();
+        m_changed.notify_all();
+        return m_current;
+    }
+
+private:
+    void read(QIODevice* device, quint16 screenFields, RecordReader::RestWanted rest) {
+        RecordReader reader(device);
+        reader.setScreenFields(screenFields, rest);
+        for (bool last = false; !last;) {
+            Batch batch;
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                if (!m_spare.empty()) {
+                    batch = std::move(m_spare.back());
+                    m_spare.pop_back();
+                }
+            }
+            batch.bytes.resize(0);
+            batch.items.clear();
+            fill(reader, batch);
+            last = batch.last;
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, [this] { return m_stopping || m_ready.size() < BatchesAhead; });
+            if (m_stopping)
+                return;
+            m_ready.push_back(std::move(batch));
+            lock.unlock();
+            m_changed.notify_all();
+        }
+    }
+
+    static void fill(RecordReader& reader, Batch& batch) {
+        size_t records = 0;
+        try {
+            while (batch.bytes.size() < BatchBytes && records < BatchRecords) {
+                if (reader.atEnd()) {
+                    batch.last = true;
+                    return;
+                }
+                // The key and tile number of a block's first record take at most 16 bytes.
+                const int screen = ScreenOfBlockStart(reader.peek(16));
+                bool taken = false;
+                for (qsizetype want = 64 * 1024; screen >= 0 && !taken && want <= LongestBlock; want *= 2) {
+                    const QByteArrayView bytes = reader.peek(want);
+                    CopyableBlock scanned;
+                    const qsizetype length = ScanCopyableBlockAt(bytes, Integer(screen), &scanned);
+                    if (length >= 0) {
+                        Batch::Item& item = batch.items.emplace_back();
+                        item.begin = reader.position();
+                        item.screen = Integer(screen);
+                        item.scanned = scanned;
+                        item.from = batch.bytes.size();
+                        batch.bytes.append(bytes.first(length));
+                        item.to = batch.bytes.size();
+                        reader.pass(length, RecordsPerBlock);
+                        taken = true;
+                    }
+                    if (bytes.size() < want)
+                        break;
+                }
+                if (taken)
+                    continue;
+                Record record;
+                reader.read(record);
+                Batch::Item& item = batch.items.emplace_back();
+                item.record = std::move(record);
+                item.begin = reader.recordStart();
+                ++records;
+            }
+        } catch (const Failure& failure) {
+            batch.unread = UnreadRecord{failure, reader.recordStart()};
+            batch.last = true;
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Batch> m_ready;
+    std::vector<Batch> m_spare;
+    Batch m_current;
+    bool m_hasCurrent = false;
+    bool m_stopping = false;
+    std::thread m_thread;
+};
+} // namespace
+
+std::optional<UnreadRecord> VisitLevelRecords(QIODevice* device, LevelRecordVisitor& visitor,
+                                              quint16 screenFields, RecordReader::RestWanted rest) {
+    Reading reading(device, screenFields, rest);
+    for (;;) {
+        const Batch& batch = reading.next();
+        for (const Batch::Item& item : batch.items) {
+            if (item.screen >= 0)
+                visitor.block(item.screen, QByteArrayView(batch.bytes).sliced(item.from, item.to - item.from),
+                              item.scanned, item.begin);
+            else
+                visitor.record(item.record, item.begin);
+        }
+        if (batch.last)
+            return batch.unread;
+    }
+}
+
+} // namespace tavrin
