@@ -272,6 +272,9 @@ private:
     bool saveLevel();
     // The file the Load and Save dialogs propose: the level's own, else Level.txt in the program folder.
     QString proposedLevelFile() const;
+    // The file the level on display is saved to; empty for a new level and for the template level, which a
+    // new level starts from.
+    QString ownLevelFile() const;
     // Asks about edited screens above the last screen; false when the user cancels the save.
     bool includeScreensBeyondLast();
     // Writes the level to `path`, counting the screens in ScreenToGoTo, with a progress dialog once the

@@ -141,10 +141,13 @@ bool Form1::saveLevel() {
 // The template level is where a new level starts from, never where it is saved: like a level without a
 // file, it is proposed a new file.
 QString Form1::proposedLevelFile() const {
+    const QString file = ownLevelFile();
+    return file.isEmpty() ? QDir::toNativeSeparators(NewLevelFile(m_level.ProgramFolder)) : file;
+}
+
+QString Form1::ownLevelFile() const {
     const QString& file = m_level.LevelFileName;
-    if (!file.isEmpty() && QFileInfo(file) != QFileInfo(m_level.TemplateLevelFileName()))
-        return file;
-    return QDir::toNativeSeparators(NewLevelFile(m_level.ProgramFolder));
+    return file.isEmpty() || QFileInfo(file) == QFileInfo(m_level.TemplateLevelFileName()) ? QString() : file;
 }
 
 // A file that does not exist yet in the user's level folder: the program's folder when it can be written

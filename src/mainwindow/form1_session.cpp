@@ -33,9 +33,9 @@ void Form1::showCaption() {
 bool Form1::mayDropChanges() {
     if (!m_document.isModified())
         return true;
-    const QString text = m_level.LevelFileName.isEmpty()
-                             ? Text(Msg::UnsavedNewLevel)
-                             : Text(Msg::UnsavedLevel).arg(QDir::toNativeSeparators(m_level.LevelFileName));
+    const QString file = ownLevelFile();
+    const QString text = file.isEmpty() ? Text(Msg::UnsavedNewLevel)
+                                        : Text(Msg::UnsavedLevel).arg(QDir::toNativeSeparators(file));
     enum { Save, Discard, Cancel };
     const int answer = Ask({Text(Msg::UnsavedChangesTitle),
                             text,
@@ -82,7 +82,7 @@ bool Form1::recoverUnsavedWork() {
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("Form1_Load"));
     }
-    m_captionPath = m_level.LevelFileName;
+    m_captionPath = ownLevelFile();
     showCaption();
     return true;
 }

@@ -1,5 +1,6 @@
 // Load Level, Save Level, Pelmar Level and the level named on the command line, through the window.
 #include "editorfixture.h"
+#include "messages.h"
 
 #include <QtTest>
 
@@ -87,6 +88,9 @@ private slots:
         f.dialog.proposed.clear();
         f.form->mnuSave_Click(); // cancelled
         QCOMPARE(f.dialog.proposed, QStringList{QDir::toNativeSeparators(f.path(proposed))});
+        f.paint(1, 255);
+        f.form->mnuNew_Click(); // asked, and cancelled
+        QCOMPARE(f.questionTexts.last(), tavrin::Text(tavrin::Msg::UnsavedNewLevel));
     }
 };
 

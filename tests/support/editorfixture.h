@@ -37,6 +37,7 @@ public:
         : answers(startAnswers), root(programFolder.isEmpty() ? folder.path() : programFolder) {
         m_previousQuestions = tavrin::SetQuestionSink([this](const tavrin::Question& question) {
             questions << question.title;
+            questionTexts << question.text;
             return answers.isEmpty() ? question.escapeButton
                                      : int(question.buttons.indexOf(answers.takeFirst()));
         });
@@ -110,6 +111,7 @@ public:
     // The questions asked, by title, and the buttons to answer them with, in turn; with none left, a
     // question is answered as Esc would.
     QStringList questions;
+    QStringList questionTexts;
     QStringList answers;
     QString root; // the program folder
     tavrin::MessageCatcher messages;
