@@ -105,8 +105,9 @@ fi
 if ((thread)); then
     build_dir=$ROOT/build-tsan
     cmake_options+=(-DTAVRIN_TSAN=ON)
-    # The record scan and the level index's block checker, and the export's writer thread.
-    targets=(--target tst_recordscan tst_fastpaths tst_json)
+    # The record scan and the level index's block checker, the export's writer thread and the reading
+    # thread of info and check.
+    targets=(--target tst_recordscan tst_fastpaths tst_json tst_check)
 fi
 
 cmake -S "$ROOT" -B "$build_dir" "${cmake_options[@]}"

@@ -40,7 +40,7 @@ if ((thread)); then
     # Qt starts the tool's process the vfork way, so the sanitizer's note of a fork in the child lands in
     # the tests' own memory and would stop the next thread they start.
     export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1 second_deadlock_stack=1 die_after_fork=0}
-    exec ctest --test-dir build-tsan --output-on-failure -R '^(tst_recordscan|tst_fastpaths|tst_json)$'
+    exec ctest --test-dir build-tsan --output-on-failure -R '^(tst_recordscan|tst_fastpaths|tst_json|tst_check)$'
 elif ((sanitize)); then
     bash scripts/setup.sh --sanitize
     build_dir=build-asan
