@@ -1,6 +1,7 @@
 #include "screenblock.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <limits>
 
@@ -190,6 +191,20 @@ int ScreenOfBlockStart(QByteArrayView bytes) {
     if (digits == 0 || digits > 5 || (digits > 1 && bytes[Prefix.size()] == '0') || number > 32767 ||
         !bytes.sliced(i).startsWith("\",1,"))
         return -1;
+    return number;
+}
+
+FieldValue BlockFieldValue(QByteArrayView field) {
+    if (field.isEmpty())
+        return FieldValue();
+    if (field.startsWith('"'))
+        return FieldValue::text(QString::fromLatin1(BlockFieldText(field)));
+    return FieldValue::number(double(BlockFieldNumber(field)));
+}
+
+qint64 BlockFieldNumber(QByteArrayView field) {
+    qint64 number = 0;
+    std::from_chars(field.data(), field.data() + field.size(), number);
     return number;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fieldvalue.h"
 #include "numbers.h"
 
 #include <QByteArrayView>
@@ -45,6 +46,16 @@ int ScreenOfBlockStart(QByteArrayView bytes);
 // `fields`: the bytes after its line end, or nullptr when the bytes up to `end` do not hold such a record
 // (a text whose closing quote is missing, fewer or more fields, no line end). The JSON export splits the
 // tile records of a block that ScanCopyableBlock took with it.
+// A field of a tile record that SplitRecord took from a block that ScanCopyableBlock took, as the block
+// holds it: nothing, a whole number in its shortest form, or a text in its quotes.
+FieldValue BlockFieldValue(QByteArrayView field);
+// The whole number such a field holds.
+qint64 BlockFieldNumber(QByteArrayView field);
+// The characters of such a text field, inside its quotes.
+inline QByteArrayView BlockFieldText(QByteArrayView field) {
+    return field.sliced(1).chopped(1);
+}
+
 template <size_t N>
 const char* SplitRecord(const char* p, const char* end, std::array<QByteArrayView, N>& fields) {
     for (size_t i = 0; i < N; ++i) {

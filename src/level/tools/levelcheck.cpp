@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
-#include <charconv>
 #include <map>
 #include <set>
 #include <string>
@@ -514,12 +513,11 @@ public:
                          [&](Integer tile, const std::array<QByteArrayView, 12>& fields, qint64 offset) {
                              std::array<Integer, 4> directions;
                              for (size_t d = 0; d < 4; ++d)
-                                 std::from_chars(fields[4 + d].data(),
-                                                 fields[4 + d].data() + fields[4 + d].size(), directions[d]);
+                                 directions[d] = Integer(BlockFieldNumber(fields[4 + d]));
                              std::array<FieldValue, 4> operands;
                              if (std::any_of(directions.begin(), directions.end(), IsExit))
                                  for (size_t d = 0; d < 4; ++d)
-                                     operands[d] = valueOf(fields[8 + d]);
+                                     operands[d] = BlockFieldValue(fields[8 + d]);
                              m_checker.tile(*state, screen, tile, pictureOf(fields[3]), directions,
                                             operands.data(), offset);
                          });
@@ -577,21 +575,12 @@ public:
     }
 
 private:
-    // A field of a block as it reads: nothing, a whole number in its shortest form, or a quoted text.
-    static FieldValue valueOf(QByteArrayView field) {
-        if (field.isEmpty())
-            return FieldValue();
-        if (field.startsWith('"'))
-            return FieldValue::text(QString::fromLatin1(field.sliced(1).chopped(1)));
-        qint64 number = 0;
-        std::from_chars(field.data(), field.data() + field.size(), number);
-        return FieldValue::number(double(number));
-    }
-    // The same for a picture: tiles of a screen mostly name a picture that the tile before named.
+    // A picture field of a block as it reads: tiles of a screen mostly name a picture that the tile before
+    // named.
     const FieldValue& pictureOf(QByteArrayView field) {
         if (field != QByteArrayView(m_lastPicture.data(), qsizetype(m_lastPicture.size()))) {
             m_lastPicture.assign(field.data(), size_t(field.size())); // in the room it had
-            m_lastPictureValue = valueOf(field);
+            m_lastPictureValue = BlockFieldValue(field);
         }
         return m_lastPictureValue;
     }

@@ -25,7 +25,7 @@ public:
                              const QByteArrayView picture = fields[3];
                              if (!picture.startsWith('"'))
                                  return;
-                             const QByteArrayView text = picture.sliced(1).chopped(1);
+                             const QByteArrayView text = BlockFieldText(picture);
                              for (auto& [name, count] : m_uses)
                                  if (name == text)
                                      return void(++count);

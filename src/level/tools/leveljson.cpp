@@ -342,10 +342,9 @@ public:
             }
             // The block scan took the colour as a whole number of a colour's range, and a picture as a
             // number (a box) or a text that names a file.
-            Long colour = 0;
-            std::from_chars(fields[2].data(), fields[2].data() + fields[2].size(), colour);
+            const Long colour = Long(BlockFieldNumber(fields[2]));
             const QByteArrayView picture = fields[3];
-            const QByteArrayView file = picture.startsWith('"') ? picture.sliced(1).chopped(1) : picture;
+            const QByteArrayView file = picture.startsWith('"') ? BlockFieldText(picture) : picture;
             out = writeEngineFields(out, colour, picture.startsWith('"') ? &file : nullptr);
             m_size += out - begin;
         }
