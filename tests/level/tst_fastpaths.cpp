@@ -227,6 +227,41 @@ private slots:
         QVERIFY(info[0].properties == info[1].properties);
     }
 
+    // tavrin-level info finds records with the scan of the editor's load, a large file in two parts at
+    // once: wherever the second part starts, and with each kind of scan, it tells what reading the
+    // records one by one tells.
+    void infoSameInTwoParts_data() { toolsSameAsReadingRecordByRecord_data(); }
+    void infoSameInTwoParts() {
+        QFETCH(QByteArray, level);
+        LevelFixture f;
+        f.writeFile("level.txt", level);
+        FileAccess files;
+        const auto read = [&](const ScanOptions& options, RecordScan scan) {
+            try {
+                const LevelInfo info = ReadLevelInfo(files, f.path("level.txt"), options, scan);
+                QStringList told{QString::number(info.properties.lastScreen), info.properties.name};
+                for (int screen : info.screensWithRecords)
+                    told << QString::number(screen);
+                for (auto it = info.pictureUses.cbegin(); it != info.pictureUses.cend(); ++it)
+                    told << it.key() + u'=' + QString::number(it.value());
+                return told;
+            } catch (const Failure& failure) {
+                return QStringList{QString::number(failure.code())};
+            }
+        };
+        const QStringList reference = read({}, RecordScan::Carefully);
+        QVERIFY(!reference.isEmpty());
+        for (const ScanKind kind : {ScanKind::Portable, BestScanKind()})
+            for (const double splitAt : {0.02, 0.3, 0.5, 0.77, 0.98}) {
+                ScanOptions options;
+                options.kind = kind;
+                options.splitFrom = 0;
+                options.splitAt = splitAt;
+                options.chunkBytes = 4096;
+                QCOMPARE(read(options, RecordScan::Fast), reference);
+            }
+    }
+
     // A line that ends in a comma leaves its line end between two records of the same screen, which the
     // reader passes over: found by fuzzing, where reading through the index once took it as a field.
     void lineEndBetweenRecords() {

@@ -9,7 +9,7 @@ class CollectingSink : public RecordSink {
 public:
     std::vector<ScannedRecord> records;
 
-    void record(qint64 begin, qint64 end, QByteArrayView key, bool keyIsText) override {
+    void record(qint64 begin, qint64 end, QByteArrayView key, bool keyIsText, QByteArrayView) override {
         records.push_back(ScannedRecord{begin, end, key.toByteArray(), keyIsText});
     }
     std::unique_ptr<RecordSink> makeSecond() const override { return std::make_unique<CollectingSink>(); }

@@ -143,34 +143,20 @@ void LevelIndex::clear() {
 }
 
 namespace {
-// Keys are short: those of 8 to 16 bytes are compared as two words.
-bool sameBytes(QByteArrayView a, QByteArrayView b) {
-    const qsizetype size = a.size();
-    if (size != b.size())
-        return false;
-    if (size < 8 || size > 16)
-        return std::memcmp(a.data(), b.data(), size_t(size)) == 0;
-    quint64 a1, a2, b1, b2;
-    std::memcpy(&a1, a.data(), 8);
-    std::memcpy(&b1, b.data(), 8);
-    std::memcpy(&a2, a.data() + size - 8, 8);
-    std::memcpy(&b2, b.data() + size - 8, 8);
-    return ((a1 ^ b1) | (a2 ^ b2)) == 0;
-}
 
 // Gathers the runs of records of the keys looked up.
 class RunSink : public RecordSink {
 public:
     using Runs = std::unordered_map<std::string, std::vector<LevelIndex::Run>>;
 
-    void record(qint64 begin, qint64 end, QByteArrayView key, bool keyIsText) override {
+    void record(qint64 begin, qint64 end, QByteArrayView key, bool keyIsText, QByteArrayView) override {
         const bool first = !m_anyRecord;
         m_anyRecord = true;
         // Records of the other keys make runs under the empty key, whatever their own keys are: a save
         // keeps them, and a file of nothing else has one run.
         if (!keyIsText || !isLookedUp(key))
             key = QByteArrayView("");
-        if (m_last && sameBytes(key, m_lastKey)) {
+        if (m_last && SameShortBytes(key, m_lastKey)) {
             m_last->back().end = end;
             ++m_last->back().records;
             return;
@@ -198,7 +184,7 @@ public:
         for (auto& [key, runs] : second.m_runs) {
             std::vector<LevelIndex::Run>& mine = m_runs[key];
             const auto from =
-                joined && sameBytes(QByteArrayView(key.data(), qsizetype(key.size())), m_lastKey)
+                joined && SameShortBytes(QByteArrayView(key.data(), qsizetype(key.size())), m_lastKey)
                     ? runs.begin() + 1
                     : runs.begin();
             mine.insert(mine.end(), from, runs.end());

@@ -4,6 +4,7 @@
 #include "fileaccess.h"
 #include "messages.h"
 
+#include <QBuffer>
 #include <QIODevice>
 
 #include <algorithm>
@@ -374,6 +375,14 @@ void RecordReader::skip(QByteArray* key, bool* keyIsText) {
 
 qint64 LineOfOffset(QIODevice* device, qint64 offset) {
     return LinesOfOffsets(device, {offset}).front();
+}
+
+Record ReadRecordOfBytes(QByteArrayView bytes) {
+    QByteArray copy = bytes.toByteArray();
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    RecordReader reader(&buffer, false);
+    return reader.read();
 }
 
 std::vector<qint64> LinesOfOffsets(QIODevice* device, const std::vector<qint64>& offsets) {

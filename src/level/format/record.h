@@ -144,6 +144,9 @@ private:
     std::array<RecentText*, 12> m_lastTexts = {}; // the slot each field's last text was found in
 };
 
+// The record that `bytes` hold whole, as RecordReader reads it; the record scan finds such bytes.
+Record ReadRecordOfBytes(QByteArrayView bytes);
+
 // The line of `device` on which the byte at `offset` stands, counting from 1. CR LF, a lone CR and a lone
 // LF each end a line, inside quoted texts too. The device must be able to seek; its position is kept.
 qint64 LineOfOffset(QIODevice* device, qint64 offset);

@@ -69,11 +69,17 @@ std::optional<Failure> scanCarefullyFrom(QIODevice& device, qint64 offset, bool 
     RecordReader reader(&device, atFileStart, offset);
     QByteArray key;
     bool keyIsText = false;
+    const bool wantsBytes = sink.wantsBytes();
+    QByteArray bytes;
     try {
         while (!sink.enough() && !reader.atEnd()) {
             const qint64 begin = reader.position();
+            if (wantsBytes)
+                reader.keepBytes();
             reader.skip(&key, &keyIsText);
-            sink.record(begin, reader.position(), key, keyIsText);
+            if (wantsBytes)
+                bytes = reader.keptBytes(reader.position());
+            sink.record(begin, reader.position(), key, keyIsText, bytes);
         }
     } catch (const Failure& failure) {
         return failure;
@@ -179,7 +185,8 @@ std::optional<Failure> scanFrom(QIODevice& device, qint64 offset, RecordSink& si
             const QByteArrayView key(buffer.data() + record.keyBegin,
                                      qsizetype(record.keyEnd - record.keyBegin));
             sink.record(base + qint64(record.begin), base + qint64(record.end), key,
-                        record.keyQuoted || KeyIsText(key, false));
+                        record.keyQuoted || KeyIsText(key, false),
+                        QByteArrayView(buffer.data() + record.begin, qsizetype(record.end - record.begin)));
         }
         if (stop == FindStop::Full)
             continue;
@@ -190,7 +197,7 @@ std::optional<Failure> scanFrom(QIODevice& device, qint64 offset, RecordSink& si
             if (const char* end = ScanRecordInMemory(begin, buffer.data() + buffer.size(), &spans)) {
                 const QByteArrayView key = spans.key();
                 sink.record(base + qint64(pos), base + qint64(end - buffer.data()), key,
-                            KeyIsText(key, spans.fields[0].quoted));
+                            KeyIsText(key, spans.fields[0].quoted), QByteArrayView(begin, end - begin));
                 pos = size_t(end - buffer.data());
                 continue;
             }
@@ -216,6 +223,7 @@ struct KeptRecord {
     qint64 end;
     QByteArray key;
     bool keyIsText;
+    QByteArray bytes;
 };
 
 // The second thread's sink: its first records are kept aside, the rest go to the second sink. The first
@@ -227,16 +235,17 @@ public:
     explicit SecondPart(std::unique_ptr<RecordSink> sink)
         : m_sink(std::move(sink)), m_keptFound(m_keptReady.get_future()) {}
 
-    void record(qint64 begin, qint64 end, QByteArrayView key, bool keyIsText) override {
+    void record(qint64 begin, qint64 end, QByteArrayView key, bool keyIsText, QByteArrayView bytes) override {
         if (m_kept.size() < Kept) {
-            m_kept.push_back(KeptRecord{begin, end, key.toByteArray(), keyIsText});
+            m_kept.push_back(KeptRecord{begin, end, key.toByteArray(), keyIsText, bytes.toByteArray()});
             if (m_kept.size() == Kept)
                 publish();
             return;
         }
-        m_sink->record(begin, end, key, keyIsText);
+        m_sink->record(begin, end, key, keyIsText, bytes);
     }
     bool enough() const override { return m_cancelled.load(std::memory_order_relaxed); }
+    bool wantsBytes() const override { return m_sink->wantsBytes(); }
 
     // Called once the second thread is done (or failed), in case fewer records were found.
     void publish() {
@@ -269,7 +278,7 @@ public:
     FirstPart(RecordSink& sink, qint64 splitAt, SecondPart& second)
         : m_sink(sink), m_splitAt(splitAt), m_second(second) {}
 
-    void record(qint64 begin, qint64 end, QByteArrayView key, bool keyIsText) override {
+    void record(qint64 begin, qint64 end, QByteArrayView key, bool keyIsText, QByteArrayView bytes) override {
         if (m_met >= 0)
             return;
         if (begin >= m_splitAt && m_looking) {
@@ -287,9 +296,10 @@ public:
                 m_second.cancel();
             }
         }
-        m_sink.record(begin, end, key, keyIsText);
+        m_sink.record(begin, end, key, keyIsText, bytes);
     }
     bool enough() const override { return m_met >= 0; }
+    bool wantsBytes() const override { return m_sink.wantsBytes(); }
     // The kept record where this thread met the second part's records, or -1.
     qsizetype met() const { return m_met; }
 
@@ -351,7 +361,7 @@ std::optional<Failure> ScanRecords(QIODevice& device, RecordSink& sink, const Sc
         std::rethrow_exception(secondError);
     const std::vector<KeptRecord>& kept = second.kept();
     for (size_t i = size_t(first.met()); i < kept.size(); ++i)
-        sink.record(kept[i].begin, kept[i].end, kept[i].key, kept[i].keyIsText);
+        sink.record(kept[i].begin, kept[i].end, kept[i].key, kept[i].keyIsText, kept[i].bytes);
     sink.append(second.sink());
     return secondFailure;
 }

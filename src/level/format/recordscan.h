@@ -3,6 +3,7 @@
 #include "failure.h"
 
 #include <QByteArrayView>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -22,10 +23,16 @@ public:
     virtual ~RecordSink() = default;
     // A record from `begin` (the offset of its first byte in the file) to `end` (after its last
     // delimiter), in file order, with its key: the characters of its first field, trimmed of trailing
-    // blanks unless quoted, valid during the call; `keyIsText` as RecordReader::skip says.
-    virtual void record(qint64 begin, qint64 end, QByteArrayView key, bool keyIsText) = 0;
+    // blanks unless quoted; `keyIsText` as RecordReader::skip says. `bytes` are the record's bytes from
+    // `begin` to `end` when the fast scan found it, or when the sink wantsBytes(); otherwise empty. Both
+    // views are valid during the call.
+    virtual void record(qint64 begin, qint64 end, QByteArrayView key, bool keyIsText,
+                        QByteArrayView bytes) = 0;
     // True when the scan may stop: no more records are wanted.
     virtual bool enough() const { return false; }
+    // True for a sink that reads the fields of every record: the records read the careful way bring
+    // their bytes too, at the cost of keeping them.
+    virtual bool wantsBytes() const { return false; }
 
     // A scan split between two threads gives the records of the second part to a sink of their own, made
     // here (none: the scan is not split), and then hands that sink to append(), after this sink's
@@ -33,6 +40,22 @@ public:
     virtual std::unique_ptr<RecordSink> makeSecond() const { return nullptr; }
     virtual void append(RecordSink& second) { Q_UNUSED(second); }
 };
+
+// Whether `a` and `b` hold the same bytes. Keys and picture names are short: those of 8 to 16 bytes are
+// compared as two words.
+inline bool SameShortBytes(QByteArrayView a, QByteArrayView b) {
+    const qsizetype size = a.size();
+    if (size != b.size())
+        return false;
+    if (size < 8 || size > 16)
+        return std::memcmp(a.data(), b.data(), size_t(size)) == 0;
+    quint64 a1, a2, b1, b2;
+    std::memcpy(&a1, a.data(), 8);
+    std::memcpy(&b1, b.data(), 8);
+    std::memcpy(&a2, a.data() + size - 8, 8);
+    std::memcpy(&b2, b.data() + size - 8, 8);
+    return ((a1 ^ b1) | (a2 ^ b2)) == 0;
+}
 
 // How the bit masks of a block are made: one byte at a time, or with SSE2 or AVX2 instructions.
 enum class ScanKind { Portable, Sse2, Avx2 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "module1.h"
+#include "recordscan.h"
 
 #include <QMap>
 #include <QString>
@@ -10,7 +11,7 @@ namespace tavrin {
 
 // What `tavrin-level info` tells of a level file: its properties, how many screens have records, which
 // picture files its tiles name and how many tiles name each, and its size. Read in one pass over the
-// records (VisitLevelRecords).
+// records, found by the record scan of the editor's load.
 struct LevelInfo {
     PropertyValues properties;
     std::set<int> screensWithRecords;
@@ -20,6 +21,10 @@ struct LevelInfo {
 
 // Failure 53 for a missing file, 321 for a file that holds no level record at all, and the reader's
 // failure for a file that ends inside a record.
-LevelInfo ReadLevelInfo(FileAccess& files, const QString& path);
+// The records are found by the fast scan with `options` (a large file in two parts at once), or with
+// RecordScan::Carefully one by one, which gives the same.
+enum class RecordScan { Fast, Carefully };
+LevelInfo ReadLevelInfo(FileAccess& files, const QString& path, ScanOptions options = {},
+                        RecordScan scan = RecordScan::Fast);
 
 } // namespace tavrin

@@ -4,6 +4,8 @@
 #include "record.h"
 #include "screenblock.h"
 
+#include <QtAlgorithms>
+#include <cstring>
 #include <optional>
 
 class QIODevice;
@@ -50,6 +52,68 @@ void ForEachBlockTile(QByteArrayView bytes, const CopyableBlock& scanned, qint64
         if (p) // a block that ScanCopyableBlockAt took splits into its records
             tile(Integer(index), fields, begin + (record - bytes.data()));
     }
+}
+
+// The bytes of a record after its key and the comma that follows it, when its key is quoted and `key` lies
+// in `bytes`, as the record scan gives them; otherwise an empty view, which SplitPlainFields refuses.
+inline QByteArrayView AfterKey(QByteArrayView bytes, QByteArrayView key) {
+    const char* const end = bytes.data() + bytes.size();
+    const char* const after = key.data() + key.size();
+    if (key.data() != bytes.data() + 1 || bytes[0] != '"' || after + 2 > end || after[0] != '"' ||
+        after[1] != ',')
+        return {};
+    return QByteArrayView(after + 2, end);
+}
+
+// Where the digits from `p` on end, eight bytes at a time while eight are left: a byte is a digit when
+// adding 0x46 leaves its top bit clear and so does subtracting 0x30. No borrow or carry reaches the first
+// byte that is no digit from the digits before it.
+inline const char* PassDigits(const char* p, const char* end) {
+    while (end - p >= 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        const quint64 other =
+            ((word + 0x4646464646464646) | (word - 0x3030303030303030)) & 0x8080808080808080;
+        if (other)
+            return p + (Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? qCountTrailingZeroBits(other)
+                                                        : qCountLeadingZeroBits(other)) /
+                           8;
+        p += 8;
+    }
+    while (p < end && unsigned(*p - '0') < 10)
+        ++p;
+    return p;
+}
+
+// The first N fields of a record that `bytes` hold, when each is plain: a quoted text whose closing quote
+// stands right before the comma after it, a whole number in digits with at most a minus before them, or
+// nothing; each field as it stands (a text in its quotes). False for anything else, such as blanks, a
+// line end among these fields or a number in another form, which a caller reads the careful way
+// (ReadRecordOfBytes). A plain field reads as its form says: a text, a number, or empty.
+template <size_t N> bool SplitPlainFields(QByteArrayView bytes, std::array<QByteArrayView, N>& fields) {
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    for (size_t i = 0; i < N; ++i) {
+        const char* const begin = p;
+        if (p < end && *p == '"') {
+            p = static_cast<const char*>(std::memchr(p + 1, '"', size_t(end - p - 1)));
+            if (!p)
+                return false;
+            ++p;
+        } else {
+            if (p < end && *p == '-')
+                ++p;
+            const char* const digits = p;
+            p = PassDigits(p, end);
+            if (p == digits && p != begin) // a minus alone
+                return false;
+        }
+        if (p == end || *p != ',')
+            return false;
+        fields[i] = QByteArrayView(begin, p - begin);
+        ++p;
+    }
+    return true;
 }
 
 } // namespace tavrin
