@@ -134,6 +134,35 @@ private slots:
 
     // The stream gives what the reader gives, across many batches (some read on the caller's thread), up
     // to the failure at the end; and a stream left early ends without waiting for the rest of the file.
+    // The lines of many offsets in one pass, against counting byte by byte: line ends of every kind, on
+    // both sides of the 16-byte steps and of the reads of a megabyte.
+    void linesOfOffsets_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("CR LF") << QByteArray("ab\r\ncd\r\n").repeated(9000);
+        QTest::newRow("lone CR and lone LF") << QByteArray("a\rb\nc\r\r\nd\n\r").repeated(7000);
+        QTest::newRow("a CR LF across a read")
+            << QByteArray(1024 * 1024 - 1, 'x') + "\r\n" + QByteArray(40, 'y') + "\r";
+        QTest::newRow("CR at the end") << QByteArray("\r\r").repeated(9) + "x\r";
+    }
+    void linesOfOffsets() {
+        QFETCH(QByteArray, bytes);
+        std::vector<qint64> offsets;
+        for (qint64 offset = 0; offset <= bytes.size() + 1; offset += 1 + offset % 53)
+            offsets.push_back(offset);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        const std::vector<qint64> lines = LinesOfOffsets(&buffer, offsets);
+        QCOMPARE(lines.size(), offsets.size());
+        qint64 line = 1;
+        qsizetype at = 0;
+        for (size_t i = 0; i < offsets.size(); ++i) {
+            for (; at < offsets[i] && at < bytes.size(); ++at)
+                line += bytes[at] == '\n' ||
+                        (bytes[at] == '\r' && (at + 1 < bytes.size() ? bytes[at + 1] : 0) != '\n');
+            QCOMPARE(lines[i], line);
+        }
+    }
+
     void stream_data() {
         QTest::addColumn<int>("records");
         QTest::newRow("the failure in a batch read ahead") << 10000;
