@@ -6,7 +6,6 @@
 
 #include <QBuffer>
 #include <QIODevice>
-#include <QtAlgorithms>
 
 #include <algorithm>
 #include <cstring>
@@ -396,15 +395,29 @@ namespace {
 qint64 LineEndsIn(const char* p, const char* to, const char* end, char after) {
     qint64 ends = 0;
 #ifdef __SSE2__
+    // Each byte of `counts` counts the line ends at its place, for up to 255 steps; then they are added up.
     const __m128i lf = _mm_set1_epi8('\n');
     const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i zero = _mm_setzero_si128();
+    const auto addUp = [&](__m128i counts) {
+        const __m128i sums = _mm_sad_epu8(counts, zero);
+        ends += _mm_cvtsi128_si64(sums) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums));
+    };
+    __m128i counts = zero;
+    int steps = 0;
     for (; to - p >= 16 && end - p > 16; p += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
         const __m128i lineEnd = _mm_or_si128(
             _mm_cmpeq_epi8(bytes, lf), _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(bytes, cr)));
-        ends += qPopulationCount(quint32(_mm_movemask_epi8(lineEnd)));
+        counts = _mm_sub_epi8(counts, lineEnd); // a line end is all ones: minus one
+        if (++steps == 255) {
+            addUp(counts);
+            counts = zero;
+            steps = 0;
+        }
     }
+    addUp(counts);
 #endif
     for (; p < to; ++p)
         ends += *p == '\n' || (*p == '\r' && (p + 1 < end ? p[1] : after) != '\n');

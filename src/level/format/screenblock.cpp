@@ -202,7 +202,7 @@ FieldValue BlockFieldValue(QByteArrayView field) {
     return FieldValue::number(double(BlockFieldNumber(field)));
 }
 
-qint64 BlockFieldNumber(QByteArrayView field) {
+qint64 ReadBlockFieldNumber(QByteArrayView field) {
     qint64 number = 0;
     std::from_chars(field.data(), field.data() + field.size(), number);
     return number;

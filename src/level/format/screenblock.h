@@ -49,8 +49,11 @@ int ScreenOfBlockStart(QByteArrayView bytes);
 // A field of a tile record that SplitRecord took from a block that ScanCopyableBlock took, as the block
 // holds it: nothing, a whole number in its shortest form, or a text in its quotes.
 FieldValue BlockFieldValue(QByteArrayView field);
-// The whole number such a field holds.
-qint64 BlockFieldNumber(QByteArrayView field);
+// The whole number such a field holds; most are one digit.
+qint64 ReadBlockFieldNumber(QByteArrayView field);
+inline qint64 BlockFieldNumber(QByteArrayView field) {
+    return field.size() == 1 ? field.front() - '0' : ReadBlockFieldNumber(field);
+}
 // The characters of such a text field, inside its quotes.
 inline QByteArrayView BlockFieldText(QByteArrayView field) {
     return field.sliced(1).chopped(1);
