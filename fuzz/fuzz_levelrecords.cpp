@@ -41,7 +41,8 @@ public:
     QStringList lines;
     QString fault;
 
-    void block(Integer, QByteArrayView bytes, const CopyableBlock& scanned, qint64 begin) override {
+    void block(Integer, QByteArrayView bytes, const CopyableBlock&, qint64 begin,
+               const BlockFieldEnds& fieldEnds) override {
         QByteArray copy = bytes.toByteArray();
         QBuffer buffer(&copy);
         buffer.open(QIODevice::ReadOnly);
@@ -50,8 +51,12 @@ public:
         if (lines.size() - first != 309)
             fault = QStringLiteral("a block of %1 records at %2").arg(lines.size() - first).arg(begin);
         int tiles = 0;
-        ForEachBlockTile(bytes, scanned, begin, [&](Integer tile, const auto&, qint64 offset) {
-            if (tile != ++tiles || !lines[first + tile - 1].startsWith(QString::number(offset) + u'|'))
+        ForEachBlockTile(bytes, fieldEnds, begin, [&](Integer tile, const auto& fields, qint64 offset) {
+            Record record;
+            for (size_t i = 0; i < 12; ++i)
+                record[i] = BlockFieldValue(fields[i]);
+            if (tile != ++tiles || tile > lines.size() - first ||
+                lines[first + tile - 1] != describe(record, offset))
                 fault = QStringLiteral("tile %1 of the block at %2 at offset %3")
                             .arg(tile)
                             .arg(begin)

@@ -120,30 +120,45 @@ bool ScanCopyableBlock(QByteArrayView bytes, Integer screen, CopyableBlock* bloc
     return ScanCopyableBlockAt(bytes, screen, block) == bytes.size();
 }
 
-qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBlock* block) {
+qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBlock* block,
+                              BlockFieldEnds* fieldEnds) {
     BlockScanner in(bytes);
     const QByteArray key = KeyField("Screen", screen);
     qint64 n = 0;
     int kind = 0;
     QByteArrayView text;
+    // Where the fields end, noted as they are passed; a scratch place when nobody asks.
+    std::array<quint32, 12> scratch;
     for (int tile = 1; tile <= 300; ++tile) {
-        if (!in.literal(key) || !in.number(tile, tile, &n) || !in.literal(','))
+        quint32* const ends = fieldEnds ? fieldEnds->data() + (tile - 1) * 12 : scratch.data();
+        const auto ended = [&](int field) { ends[field] = quint32(in.position()); };
+        if (!in.literal(key))
             return -1;
-        if (!in.number(std::numeric_limits<Long>::min(), std::numeric_limits<Long>::max(), &n) ||
-            !in.literal(','))
+        ends[0] = quint32(in.position() - 1); // the key's comma is part of the literal
+        if (!in.number(tile, tile, &n))
             return -1;
-        if (!in.value(&kind, &n, &text))
+        ended(1);
+        if (!in.literal(',') ||
+            !in.number(std::numeric_limits<Long>::min(), std::numeric_limits<Long>::max(), &n))
             return -1;
+        ended(2);
+        if (!in.literal(',') || !in.value(&kind, &n, &text))
+            return -1;
+        ended(3);
         if (kind == 1 && n != 0 && n != 997 && n != 999)
             return -1;
         if (kind == 2 && !namesFile(text))
             return -1;
-        for (int property = 0; property < 4; ++property)
+        for (int property = 0; property < 4; ++property) {
             if (!in.literal(',') || !in.number(IntegerLow, IntegerHigh, &n))
                 return -1;
-        for (int operand = 0; operand < 4; ++operand)
+            ended(4 + property);
+        }
+        for (int operand = 0; operand < 4; ++operand) {
             if (!in.literal(',') || !in.value(&kind, &n, &text))
                 return -1;
+            ended(8 + operand);
+        }
         if (!in.lineEnd())
             return -1;
     }

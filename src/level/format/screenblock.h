@@ -33,9 +33,14 @@ struct CopyableBlock {
 // Such a block names pictures only by file or by the boxes that never change while a level is saved
 // (0, 997 and 999); a block naming another box is not taken.
 bool ScanCopyableBlock(QByteArrayView bytes, Integer screen, CopyableBlock* block);
+// Where each field of a block's 300 tile records ends, counted from the block's start: twelve a tile.
+using BlockFieldEnds = std::array<quint32, 300 * 12>;
+
 // The same test on the block that `bytes` begin with: the length of that block, or -1 when they begin
-// with no such block (or with only a part of one).
-qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBlock* block);
+// with no such block (or with only a part of one). With `fieldEnds`, where the fields of its tile
+// records end goes there too.
+qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBlock* block,
+                              BlockFieldEnds* fieldEnds = nullptr);
 
 // The screen n whose block `bytes` may begin with: they start with the key "Screen<n>" and the tile
 // number 1 as the editor writes them, n 0 to 32767. -1 for any other bytes. At most the first 16 bytes

@@ -502,14 +502,15 @@ public:
 
     bool levelRecords = false;
 
-    void block(Integer screen, QByteArrayView bytes, const CopyableBlock& scanned, qint64 begin) override {
+    void block(Integer screen, QByteArrayView bytes, const CopyableBlock& scanned, qint64 begin,
+               const BlockFieldEnds& fieldEnds) override {
         levelRecords = true;
         if (m_skip && m_skip(screen))
             return;
         ScreenState* state = m_checker.screenRecord(screen, begin);
         // What the records of a block give: its numbers are whole and in range, its pictures boxes
         // that exist or texts that name files, so that no conversion fails.
-        ForEachBlockTile(bytes, scanned, begin,
+        ForEachBlockTile(bytes, fieldEnds, begin,
                          [&](Integer tile, const std::array<QByteArrayView, 12>& fields, qint64 offset) {
                              std::array<Integer, 4> directions;
                              for (size_t d = 0; d < 4; ++d)

@@ -28,10 +28,12 @@ struct Batch {
         CopyableBlock scanned;
         qsizetype from = 0;
         qsizetype to = 0;
-        Record record; // or a record
+        size_t split = 0; // its entry in `splits`
+        Record record;    // or a record
     };
     QByteArray bytes;
     std::vector<Item> items;
+    std::vector<BlockFieldEnds> splits; // where the fields of each block's tile records end
     std::optional<UnreadRecord> unread; // met after the items
     bool last = false;
 };
@@ -96,6 +98,7 @@ private:
 
     static void fill(RecordReader& reader, Batch& batch) {
         size_t records = 0;
+        size_t blocks = 0;
         try {
             while (batch.bytes.size() < BatchBytes && records < BatchRecords) {
                 if (reader.atEnd()) {
@@ -108,7 +111,10 @@ private:
                 for (qsizetype want = 64 * 1024; screen >= 0 && !taken && want <= LongestBlock; want *= 2) {
                     const QByteArrayView bytes = reader.peek(want);
                     CopyableBlock scanned;
-                    const qsizetype length = ScanCopyableBlockAt(bytes, Integer(screen), &scanned);
+                    if (batch.splits.size() == blocks) // the places of a batch read before are used again
+                        batch.splits.emplace_back();
+                    const qsizetype length =
+                        ScanCopyableBlockAt(bytes, Integer(screen), &scanned, &batch.splits[blocks]);
                     if (length >= 0) {
                         Batch::Item& item = batch.items.emplace_back();
                         item.begin = reader.position();
@@ -117,6 +123,7 @@ private:
                         item.from = batch.bytes.size();
                         batch.bytes.append(bytes.first(length));
                         item.to = batch.bytes.size();
+                        item.split = blocks++;
                         reader.pass(length, RecordsPerBlock);
                         taken = true;
                     }
@@ -157,7 +164,7 @@ std::optional<UnreadRecord> VisitLevelRecords(QIODevice* device, LevelRecordVisi
         for (const Batch::Item& item : batch.items) {
             if (item.screen >= 0)
                 visitor.block(item.screen, QByteArrayView(batch.bytes).sliced(item.from, item.to - item.from),
-                              item.scanned, item.begin);
+                              item.scanned, item.begin, batch.splits[item.split]);
             else
                 visitor.record(item.record, item.begin);
         }

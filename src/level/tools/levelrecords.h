@@ -17,8 +17,10 @@ class LevelRecordVisitor {
 public:
     virtual ~LevelRecordVisitor() = default;
     // The block of screen `screen` as the editor writes it, which `bytes` hold, from the offset `begin` of
-    // the file on: its 309 records in one, as ScanCopyableBlockAt found them in `scanned`.
-    virtual void block(Integer screen, QByteArrayView bytes, const CopyableBlock& scanned, qint64 begin) = 0;
+    // the file on: its 309 records in one, as ScanCopyableBlockAt found them in `scanned`, and where the
+    // fields of its tile records end, as it found them too (ForEachBlockTile hands the fields on).
+    virtual void block(Integer screen, QByteArrayView bytes, const CopyableBlock& scanned, qint64 begin,
+                       const BlockFieldEnds& fieldEnds) = 0;
     // Any other record, read by RecordReader, from the offset `begin` on.
     virtual void record(const Record& record, qint64 begin) = 0;
 };
@@ -42,15 +44,19 @@ std::optional<UnreadRecord> VisitLevelRecords(QIODevice* device, LevelRecordVisi
 // The fields of each tile record of a block that VisitLevelRecords handed on, with where it begins in the
 // file: `tile(index, fields, begin)` for tiles 1 to 300, each field as it stands (a text in its quotes).
 template <typename Tile>
-void ForEachBlockTile(QByteArrayView bytes, const CopyableBlock& scanned, qint64 begin, Tile tile) {
+void ForEachBlockTile(QByteArrayView bytes, const BlockFieldEnds& ends, qint64 begin, Tile tile) {
     std::array<QByteArrayView, 12> fields;
-    const char* p = bytes.data();
-    const char* const end = p + scanned.tileBytes;
-    for (int index = 1; index <= 300 && p; ++index) {
-        const char* const record = p;
-        p = SplitRecord(p, end, fields);
-        if (p) // a block that ScanCopyableBlockAt took splits into its records
-            tile(Integer(index), fields, begin + (record - bytes.data()));
+    const char* const data = bytes.data();
+    quint32 from = 0;
+    for (int index = 1; index <= 300; ++index) {
+        const quint32* const end = ends.data() + (index - 1) * 12;
+        const quint32 record = from;
+        for (size_t i = 0; i < 12; ++i) {
+            fields[i] = QByteArrayView(data + from, qsizetype(end[i] - from));
+            from = end[i] + 1; // past the comma
+        }
+        ++from; // and the LF after the last field's CR
+        tile(Integer(index), fields, begin + record);
     }
 }
 
