@@ -383,8 +383,8 @@ std::pair<double, double> runTool(const QStringList& arguments) {
     return {ran ? elapsed : -1, double(usage.ru_maxrss > floorKb ? usage.ru_maxrss : seenKb) / 1024};
 }
 
-// The time to copy the file `from` to `to`, a few MB at a time, with the copy on the disk before the next
-// command starts; the copy is removed again.
+// The time to copy the file `from` to `to`, a few MB at a time, until the copy is on the disk, as export
+// waits for its output to be before it says it is done; the copy is removed again.
 double copyTime(const QString& from, const QString& to) {
     QFile source(from);
     QFile target(to);
@@ -395,6 +395,8 @@ double copyTime(const QString& from, const QString& to) {
     QByteArray chunk(4 * 1024 * 1024, Qt::Uninitialized);
     for (qint64 read = 0; (read = source.read(chunk.data(), chunk.size())) > 0;)
         target.write(chunk.constData(), read);
+    target.flush();
+    ::fsync(target.handle());
     target.close();
     const double time = seconds(timer);
     target.remove();
