@@ -64,16 +64,19 @@ inline QByteArrayView BlockFieldText(QByteArrayView field) {
     return field.sliced(1).chopped(1);
 }
 
+// Past the quoted text that starts at `p` (its opening quote), to the byte after its closing quote:
+// nullptr when no closing quote comes before `end`.
+inline const char* PassQuotedText(const char* p, const char* end) {
+    p = static_cast<const char*>(std::memchr(p + 1, '"', size_t(end - p - 1)));
+    return p ? p + 1 : nullptr;
+}
+
 template <size_t N>
 const char* SplitRecord(const char* p, const char* end, std::array<QByteArrayView, N>& fields) {
     for (size_t i = 0; i < N; ++i) {
         const char* const begin = p;
-        if (p < end && *p == '"') {
-            p = static_cast<const char*>(std::memchr(p + 1, '"', size_t(end - p - 1)));
-            if (!p)
-                return nullptr;
-            ++p;
-        }
+        if (p < end && *p == '"' && !(p = PassQuotedText(p, end)))
+            return nullptr;
         while (p < end && *p != ',' && *p != '\r')
             ++p;
         if (p == end || (*p == ',') == (i + 1 == N))

@@ -2,8 +2,6 @@
 
 #include "levelrecords.h"
 
-#include <QBuffer>
-#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 

@@ -102,10 +102,8 @@ template <size_t N> bool SplitPlainFields(QByteArrayView bytes, std::array<QByte
     for (size_t i = 0; i < N; ++i) {
         const char* const begin = p;
         if (p < end && *p == '"') {
-            p = static_cast<const char*>(std::memchr(p + 1, '"', size_t(end - p - 1)));
-            if (!p)
+            if (!(p = PassQuotedText(p, end)))
                 return false;
-            ++p;
         } else {
             if (p < end && *p == '-')
                 ++p;
