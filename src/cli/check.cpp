@@ -9,6 +9,8 @@
 #include <QJsonObject>
 #include <QTextStream>
 
+#include <cstdio>
+
 namespace tavrin::cli {
 
 namespace {
@@ -64,9 +66,19 @@ int Check(QStringList arguments) {
         }
         out << "]\n";
     } else {
-        for (const LevelProblem& problem : problems)
-            out << problem.toLine(path) << '\n';
-        out << path << ": " << ProblemSummary(problems) << '\n';
+        // Written as bytes a megabyte at a time.
+        out.flush();
+        ProblemLineWriter writer(path);
+        QByteArray lines;
+        for (const LevelProblem& problem : problems) {
+            writer.append(problem, lines);
+            if (lines.size() >= 1024 * 1024) {
+                std::fwrite(lines.constData(), 1, size_t(lines.size()), stdout);
+                lines.resize(0);
+            }
+        }
+        lines += (path + QStringLiteral(": ") + ProblemSummary(problems) + u'\n').toUtf8();
+        std::fwrite(lines.constData(), 1, size_t(lines.size()), stdout);
     }
     const bool failed = std::any_of(problems.begin(), problems.end(),
                                     [strict](const LevelProblem& p) { return strict || p.isError(); });

@@ -223,16 +223,26 @@ void TestCheck::rules() {
 
 void TestCheck::lineAndText() {
     LevelText level = LevelText::ring();
-    level.extra = "\"Screen1\",5,0,0,0,0,0,0,1,1,1,1\r\n";
+    // In the order of the file, although the wrap at the edge is found after the second duplicate; at one
+    // line, in the order found.
+    level.extra = "\"Screen1\",21,0,0,0,0,0,0,1,1,1,1\r\n"
+                  "\"Screen1\",5,0,0,0,0,0,0,1,1,1,1\r\n";
     m_f.writeFile("level.txt", level.bytes());
     const QString path = m_f.path("level.txt");
     const ToolRun run = RunTool({"check", path, "--pics", m_f.path("Pics")});
     QCOMPARE(run.code, 0);
-    QCOMPARE(run.out, (path +
-                       ":619: screen 1 tile 5: warning: a second record of this tile: the last one "
-                       "counts [duplicate-tile]\n" +
-                       path + ": 0 errors, 1 warning\n")
-                          .toUtf8());
+    QCOMPARE(run.out,
+             (path +
+              ":619: screen 1 tile 21: warning: a second record of this tile: the last one counts "
+              "[duplicate-tile]\n" +
+              path +
+              ":619: screen 1 tile 21 left: warning: the step left from tile 21 is free, and the walk "
+              "takes it to tile 20 at the end of the row above [edge-wrap]\n" +
+              path +
+              ":620: screen 1 tile 5: warning: a second record of this tile: the last one counts "
+              "[duplicate-tile]\n" +
+              path + ": 0 errors, 3 warnings\n")
+                 .toUtf8());
     // Neither a file that is no level nor a missing one can be checked at all.
     m_f.writeFile("notes.txt", "just some notes\n");
     QCOMPARE(RunTool({"check", m_f.path("notes.txt")}).code, 2);

@@ -6,10 +6,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <charconv>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <unordered_map>
+
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
 
 namespace tavrin {
 
@@ -69,6 +75,51 @@ QString problemCode(const Failure& failure) {
     }
 }
 
+// Room of `bytes` from `begin` on that is about to be filled, asked for in huge pages where the system
+// gives them on request: a million problems take 80 MB, and the first touch of each small page of it
+// costs more than filling it.
+void AskForHugePages(void* begin, size_t bytes) {
+#ifdef Q_OS_LINUX
+    constexpr quintptr HugePage = 2 * 1024 * 1024;
+    const quintptr from = (quintptr(begin) + HugePage - 1) & ~(HugePage - 1);
+    const quintptr to = (quintptr(begin) + bytes) & ~(HugePage - 1);
+    if (from < to)
+        madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+    Q_UNUSED(begin);
+    Q_UNUSED(bytes);
+#endif
+}
+
+// What the check keeps for each tile or edge of every screen it is told of, `PerScreen` slots a screen,
+// each `initial` at first. The screens are held in groups, each group made when a screen of it is first
+// told: screens come in any order, and one array grown for them all would be copied again and again.
+template <typename T, size_t PerScreen> class ScreenSlots {
+public:
+    explicit ScreenSlots(T initial) : m_initial(initial) {}
+
+    // The slots of `screen`, 0 to 32767.
+    T* of(qint64 screen) {
+        std::unique_ptr<T[]>& group = m_groups[size_t(screen / GroupScreens)];
+        if (!group) {
+            group.reset(new T[GroupScreens * PerScreen]);
+            std::fill_n(group.get(), GroupScreens * PerScreen, m_initial);
+        }
+        return group.get() + size_t(screen % GroupScreens) * PerScreen;
+    }
+    // The same, or nullptr when no screen of its group has been told (or it is no screen 0 to 32767).
+    const T* find(qint64 screen) const {
+        if (screen < 0 || screen >= TrackedScreens || !m_groups[size_t(screen / GroupScreens)])
+            return nullptr;
+        return m_groups[size_t(screen / GroupScreens)].get() + size_t(screen % GroupScreens) * PerScreen;
+    }
+
+private:
+    static constexpr qint64 GroupScreens = 1024;
+    const T m_initial;
+    std::array<std::unique_ptr<T[]>, size_t(TrackedScreens / GroupScreens)> m_groups;
+};
+
 // The check itself: told the records of a level one by one (from its file, or a screen from memory), it
 // keeps what the rules need, and finish() gives the problems.
 class Checker {
@@ -101,8 +152,6 @@ public:
         }
         if (qint64(m_screens.size()) <= screen) {
             m_screens.resize(size_t(screen) + 1);
-            m_tileFlags.resize((size_t(screen) + 1) * TilesPerScreen, 0);
-            m_edges.resize((size_t(screen) + 1) * EdgeSlots, NoOffset);
         }
         ScreenState& state = m_screens[size_t(screen)];
         if (!state.hasRecords) {
@@ -131,7 +180,7 @@ public:
                 QStringLiteral("a record of tile 0, which is no tile of the grid: a save leaves it out"));
             return;
         }
-        quint8& flags = m_tileFlags[size_t(screen) * TilesPerScreen + size_t(index)];
+        quint8& flags = m_tileFlags.of(screen)[index];
         if (flags & Seen)
             add(Severity::Warning, QStringLiteral("duplicate-tile"), screen, index, std::nullopt, offset,
                 QStringLiteral("a second record of this tile: the last one counts"));
@@ -144,8 +193,7 @@ public:
         flags = Seen | (blocked ? Blocked : 0) | (exits ? HasExit : 0);
         if (const std::optional<int> slot = edgeSlot(int(index))) {
             const Integer step = directions[size_t(edgeSide(*slot))];
-            m_edges[size_t(screen) * EdgeSlots + size_t(*slot)] =
-                step == 1 || IsExit(step) ? EdgeShut : offset;
+            m_edges.of(screen)[*slot] = step == 1 || IsExit(step) ? EdgeShut : offset;
         }
         if (exits) {
             ExitTile& exit = m_exits[key];
@@ -250,8 +298,8 @@ private:
         return state->links;
     }
     bool blockedAllRound(qint64 screen, Integer tile) const {
-        const ScreenState* state = stateOf(screen);
-        return state && (m_tileFlags[size_t(screen) * TilesPerScreen + size_t(tile)] & Blocked);
+        const quint8* flags = m_tileFlags.find(screen);
+        return flags && (flags[tile] & Blocked);
     }
     // Whether an exit of tile `tile` of screen `from` leads to screen `to` onto tile `landing`; an exit
     // toward `to` whose landing is no tile counts, as it is reported already.
@@ -266,8 +314,8 @@ private:
     bool m_hasProperties = false;
     bool m_propertiesBroken = false; // the last "LevelProp" record could not be read
     std::vector<ScreenState> m_screens;
-    std::vector<quint8> m_tileFlags;
-    std::vector<qint64> m_edges; // EdgeSlots a screen
+    ScreenSlots<quint8, TilesPerScreen> m_tileFlags{0};
+    ScreenSlots<qint64, EdgeSlots> m_edges{NoOffset};
     std::unordered_map<qint64, ExitTile> m_exits;
     std::map<qint64, qint64> m_otherScreens; // screens outside 0..32767: where their first record is
     QHash<QString, PictureUse> m_pictures;
@@ -444,14 +492,15 @@ void Checker::checkEdges(qint64 last) {
     }
     // Tile 1 to the left and tile 300 to the right step off the grid altogether.
     const auto offsetOf = [&](qint64 screen, int slot) {
-        return screen < qint64(m_screens.size()) ? m_edges[size_t(screen) * EdgeSlots + size_t(slot)]
-                                                 : NoOffset;
+        const qint64* edges = m_edges.find(screen);
+        return edges ? edges[slot] : NoOffset;
     };
     size_t count = 0;
     for (qint64 screen = 0; screen <= last; ++screen)
         for (int slot = 1; slot < EdgeSlots - 1; ++slot)
             count += offsetOf(screen, slot) != EdgeShut;
     m_found.reserve(m_found.size() + count);
+    AskForHugePages(m_found.data() + m_found.size(), count * sizeof(Found));
     const QString code = QStringLiteral("edge-wrap");
     for (qint64 screen = 0; screen <= last; ++screen)
         for (int slot = 1; slot < EdgeSlots - 1; ++slot)
@@ -616,22 +665,43 @@ void readLevelFile(FileAccess& files, const QString& path, Checker& checker,
         checker.unreadable(unread->failure, unread->begin);
 }
 
-// The problems in file order, with their lines; problems without a line last.
-std::vector<LevelProblem> withLines(FileAccess& files, const QString& path, std::vector<Found> found) {
-    // The order is sorted as pairs of an offset and an index, and the problems are moved into it once:
-    // a level can have a million. The index keeps problems at one offset in the order they were found.
-    std::vector<std::pair<qint64, quint32>> sorted(found.size());
-    for (size_t i = 0; i < found.size(); ++i)
-        sorted[i] = {found[i].line < 0 ? std::numeric_limits<qint64>::max() : found[i].line, quint32(i)};
-    std::sort(sorted.begin(), sorted.end());
-    std::vector<quint32> order(found.size());
-    std::vector<qint64> offsets;
-    for (size_t at = 0; at < sorted.size(); ++at) {
-        order[at] = sorted[at].second;
-        if (sorted[at].first != std::numeric_limits<qint64>::max())
-            offsets.push_back(sorted[at].first);
+// Sorts `items` by `less`, keeping the order of items that neither goes before, when they come as a few
+// runs in order already: the problems found while reading, in file order, then those of each rule that
+// runs at the end. Runs side by side are merged, pass by pass, moving the items in sequence.
+template <typename T, typename Less> void MergeRuns(std::vector<T>& items, Less less) {
+    std::vector<size_t> starts{0};
+    for (size_t i = 1; i < items.size(); ++i)
+        if (less(items[i], items[i - 1]))
+            starts.push_back(i);
+    starts.push_back(items.size());
+    while (starts.size() > 2) {
+        std::vector<size_t> merged;
+        for (size_t k = 0; k + 1 < starts.size(); k += 2) {
+            merged.push_back(starts[k]);
+            if (k + 2 < starts.size())
+                std::inplace_merge(items.begin() + qsizetype(starts[k]),
+                                   items.begin() + qsizetype(starts[k + 1]),
+                                   items.begin() + qsizetype(starts[k + 2]), less);
+        }
+        merged.push_back(items.size());
+        starts = std::move(merged);
     }
-    sorted = {};
+}
+
+// The problems in file order, with their lines; problems without a line last. Problems at one offset stay
+// in the order they were found.
+std::vector<LevelProblem> withLines(FileAccess& files, const QString& path, std::vector<Found> found) {
+    const auto place = [](const Found& problem) {
+        return problem.line < 0 ? std::numeric_limits<qint64>::max() : problem.line;
+    };
+    MergeRuns(found, [&](const Found& a, const Found& b) { return place(a) < place(b); });
+    std::vector<qint64> offsets;
+    offsets.reserve(found.size());
+    for (const Found& problem : found) {
+        if (problem.line < 0)
+            break;
+        offsets.push_back(problem.line);
+    }
     std::vector<qint64> lines;
     if (!offsets.empty() && !path.isEmpty()) {
         try {
@@ -641,22 +711,8 @@ std::vector<LevelProblem> withLines(FileAccess& files, const QString& path, std:
         }
     }
     lines.resize(offsets.size(), 0);
-    for (size_t at = 0; at < order.size(); ++at)
-        found[order[at]].line = at < lines.size() ? lines[at] : 0;
-    // Each cycle of the order in turn: the problem at its start put aside, the others moved up.
-    for (size_t start = 0; start < order.size(); ++start) {
-        if (order[start] == start)
-            continue;
-        LevelProblem first = std::move(found[start]);
-        size_t at = start;
-        for (size_t from = order[at]; from != start; from = order[at]) {
-            found[at] = std::move(found[from]);
-            order[at] = quint32(at);
-            at = from;
-        }
-        found[at] = std::move(first);
-        order[at] = quint32(at);
-    }
+    for (size_t at = 0; at < found.size(); ++at)
+        found[at].line = at < lines.size() ? lines[at] : 0;
     return found;
 }
 
@@ -667,36 +723,53 @@ QString LevelProblem::directionName() const {
                                                           : QString();
 }
 
-// Appended piece by piece into one string: a check can print a million lines.
 QString LevelProblem::toLine(const QString& file) const {
-    QString text;
-    text.reserve(file.size() + message.size() + code.size() + 64);
-    text += file;
-    text += u':';
-    if (line > 0) {
-        text += QString::number(line);
-        text += u':';
+    QByteArray line;
+    ProblemLineWriter(file).append(*this, line);
+    line.chop(1);
+    return QString::fromUtf8(line);
+}
+
+const QByteArray& ProblemLineWriter::utf8(const QString& text) {
+    Converted& slot = m_converted[(quintptr(text.constData()) >> 4) % m_converted.size()];
+    if (slot.text.constData() != text.constData() || slot.text.size() != text.size()) {
+        slot.text = text;
+        slot.utf8 = text.toUtf8();
     }
-    if (screen) {
-        text += QLatin1String(" screen ");
-        text += QString::number(*screen);
+    return slot.utf8;
+}
+
+void ProblemLineWriter::append(const LevelProblem& problem, QByteArray& out) {
+    const auto number = [&out](qint64 value) {
+        char digits[24];
+        out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+    };
+    out += m_file;
+    out += ':';
+    if (problem.line > 0) {
+        number(problem.line);
+        out += ':';
     }
-    if (tile) {
-        text += QLatin1String(" tile ");
-        text += QString::number(*tile);
+    if (problem.screen) {
+        out += " screen ";
+        number(*problem.screen);
     }
-    if (direction) {
-        text += u' ';
-        text += directionName();
+    if (problem.tile) {
+        out += " tile ";
+        number(*problem.tile);
     }
-    if (screen || tile || direction)
-        text += u':';
-    text += isError() ? QLatin1String(" error: ") : QLatin1String(" warning: ");
-    text += message;
-    text += QLatin1String(" [");
-    text += code;
-    text += u']';
-    return text;
+    if (problem.direction) {
+        out += ' ';
+        if (*problem.direction >= 0 && *problem.direction < 4)
+            out += DirectionNames[*problem.direction];
+    }
+    if (problem.screen || problem.tile || problem.direction)
+        out += ':';
+    out += problem.isError() ? " error: " : " warning: ";
+    out += utf8(problem.message);
+    out += " [";
+    out += utf8(problem.code);
+    out += "]\n";
 }
 
 std::vector<LevelProblem> CheckLevelFile(FileAccess& files, const QString& path,

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -28,6 +29,24 @@ struct LevelProblem {
     // "<file>:<line>: screen <S> tile <T> <direction>: <severity>: <message> [<code>]", the parts that do
     // not apply left out.
     QString toLine(const QString& file) const;
+};
+
+// Writes problems as LevelProblem::toLine gives them, each with an LF after it, in UTF-8: a check can
+// print a million lines. The texts problems share (most codes and messages) are converted once.
+class ProblemLineWriter {
+public:
+    explicit ProblemLineWriter(const QString& file) : m_file(file.toUtf8()) {}
+    void append(const LevelProblem& problem, QByteArray& out);
+
+private:
+    const QByteArray& utf8(const QString& text);
+
+    struct Converted {
+        QString text; // kept, so that no other text can take its place in memory while it is here
+        QByteArray utf8;
+    };
+    QByteArray m_file;
+    std::array<Converted, 64> m_converted; // by where a text's characters are
 };
 
 struct LevelCheckSettings {
