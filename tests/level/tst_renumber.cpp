@@ -1,7 +1,9 @@
 // Screens deleted, moved, swapped and duplicated: side links follow the screens, each command is one step,
 // and the level means what it meant except for what was asked.
+#include "faultyfiles.h"
 #include "leveldocument.h"
 #include "levelfixture.h"
+#include "session.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -243,6 +245,61 @@ private slots:
         QCOMPARE(f.readFile(QStringLiteral("Screen1.tmp")), QByteArray("not ours"));
         QCOMPARE(f.document->screenValue(1).tile(1).colour, FieldValue::number(9));
         QVERIFY(f.module->ScratchFileName(1).endsWith(QStringLiteral("Screen1~1.tmp")));
+    }
+
+    // The scratch files a renumbering writes take their places only when the session file names them: a
+    // renumbering stopped at any point leaves a session that recovers the level either as it was or as
+    // it became, never a mixture, and one that fails in the editor changes nothing there either.
+    void stoppedPartWay_data() {
+        QTest::addColumn<int>("renamesLeft");
+        QTest::addColumn<QString>("unwritable");
+        QTest::newRow("a rename refused after two") << 2 << QString();
+        QTest::newRow("the session file not written") << -1 << Session::FileName;
+        QTest::newRow("nothing fails") << -1 << QString();
+    }
+    void stoppedPartWay() {
+        QFETCH(int, renamesLeft);
+        QFETCH(QString, unwritable);
+        const bool fails = renamesLeft >= 0 || !unwritable.isEmpty();
+        const auto screens = [](const LevelDocument& document) {
+            QList<QByteArray> all;
+            for (int s = 0; s <= document.state().LevelLastScreen; ++s)
+                all << document.screenValue(s).encode(Integer(s));
+            return all;
+        };
+        LevelFixture f;
+        FaultyFiles files;
+        f.document->setFiles(&files);
+        f.document->start();
+        f.load(QStringLiteral("level.txt"), NumberedLevel(6));
+        for (const int screen : {1, 2, 4}) {
+            f.document->changeScreen(Integer(screen));
+            f.paintColour(1, 100 + screen);
+        }
+        f.document->changeScreen(0);
+        f.document->keepSession(true);
+        const QList<QByteArray> before = screens(*f.document);
+
+        files.renamesLeft = renamesLeft;
+        files.unwritableName = unwritable;
+        const int code = CodeOfFailure([&] {
+            f.document->renumberScreens(ScreenRenumbering::deleting(1, 5), [](int, int) { return true; });
+        });
+        QCOMPARE(code != 0, fails);
+        const QList<QByteArray> after = screens(*f.document);
+        QCOMPARE(after == before, fails);
+        QCOMPARE(after.size(), fails ? 6 : 5);
+        files.renamesLeft = -1;
+        files.unwritableName.clear();
+        f.document.reset(); // the editor stops here, as in a crash: its files stay
+
+        LevelDocument next(f.folder.path());
+        next.start();
+        const std::optional<SessionState> session = next.recoverableSession();
+        QVERIFY(session);
+        next.recoverSession(*session);
+        QCOMPARE(screens(next), after);
+        next.end();
     }
 
     void randomSequences_data() {

@@ -47,6 +47,8 @@ std::unique_ptr<tavrin::AtomicFile> FaultyFiles::openWrite(const QString& path, 
     ++writesOpened;
     if (failOpenWriteWith)
         throw tavrin::Failure(failOpenWriteWith);
+    if (!unwritableName.isEmpty() && QFileInfo(path).fileName() == unwritableName)
+        throw tavrin::Failure(tavrin::ErrPermission);
     static qint64 noRoom = 0;
     const bool full =
         !fullFolder.isEmpty() && QFileInfo(path).absolutePath() == QFileInfo(fullFolder).absoluteFilePath();
@@ -69,4 +71,14 @@ void FaultyFiles::commit(tavrin::AtomicFile& file) {
 void FaultyFiles::syncFileSystem(const QString& folder) {
     FileAccess::syncFileSystem(folder);
     commits << "sync";
+}
+
+bool FaultyFiles::renameToNew(const QString& from, const QString& to) {
+    if (renamesLeft == 0) {
+        errno = EIO;
+        return false;
+    }
+    if (renamesLeft > 0)
+        --renamesLeft;
+    return FileAccess::renameToNew(from, to);
 }

@@ -14,12 +14,15 @@ public:
     bool canWriteIn(const QString& folder) override;
     void commit(tavrin::AtomicFile& file) override;
     void syncFileSystem(const QString& folder) override;
+    bool renameToNew(const QString& from, const QString& to) override;
 
     qint64 diskFullAfter = -1;       // bytes the disk may still take, over all writes; -1 for no limit
     int failOpenWriteWith = 0;       // a failure code for every open for writing
     QSet<QString> unreadable;        // paths whose opening for reading fails with code 75
     QString fullFolder;              // a folder on a full disk: every write into it fails as a full disk does
     QSet<QString> unwritableFolders; // folders in which no file can be made
+    int renamesLeft = -1;            // renames that succeed before every other one fails; -1 for no limit
+    QString unwritableName;          // a file name that no write can make, in any folder
     int writesOpened = 0;
     // What reached the disk, in order: "<file name> at once" or "<file name> later" for each commit, and
     // "sync" for each sync of the file system.

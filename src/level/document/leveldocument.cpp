@@ -657,7 +657,7 @@ bool LevelDocument::renumber(Renumbered& renumbered, bool forward, const char* d
     // The screen on display is shown again from the files; it goes to its own first, in case it keeps its
     // number and its links.
     m_level.SaveScreenTmp();
-    stage.commit();
+    stage.commit(Integer(lastAfter));
 
     QSet<int> edited;
     for (const int screen : std::as_const(m_editedScreens))

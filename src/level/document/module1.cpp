@@ -1132,7 +1132,7 @@ void Module1::indexLevelFile(const QString& fileName) const {
 
 // --- Sessions -------------------------------------------------------------------------------------------
 
-void Module1::WriteSession(bool unsaved) {
+void Module1::writeSession(bool unsaved, Integer lastScreen) {
     if (m_session.folder().isEmpty())
         return;
     SessionState state;
@@ -1145,7 +1145,7 @@ void Module1::WriteSession(bool unsaved) {
                         LevelDescription,
                         LevelComments,
                         QString::number(LevelStartTile),
-                        QString::number(LevelLastScreen)};
+                        QString::number(lastScreen)};
     for (auto it = m_scratch.cbegin(); it != m_scratch.cend(); ++it)
         state.scratchFiles.insert(it.key(), it->path);
     // A session that names unsaved work names scratch files that are on the disk.
@@ -1368,26 +1368,36 @@ void ScratchStage::drop(Integer screen) {
     m_dropped.push_back(screen);
 }
 
-void ScratchStage::commit() {
-    for (const Integer screen : m_dropped) {
-        const auto own = m_level.m_scratch.constFind(screen);
-        if (own != m_level.m_scratch.constEnd() && RegularFileIdentity(own->path) == own->identity)
-            m_level.Files->remove(own->path);
-        m_level.m_scratch.remove(screen);
+void ScratchStage::commit(Integer lastScreen) {
+    const QHash<Integer, Module1::ScratchFile> before = m_level.m_scratch;
+    std::vector<QString> placed;
+    try {
+        for (const auto& [screen, staged] : m_written) {
+            const QString path = m_level.freeScratchName(screen);
+            if (!m_level.Files->renameToNew(staged, path))
+                throw WriteFailure(path, errno, QFileInfo::exists(path));
+            placed.push_back(path);
+            m_level.m_scratch.insert(
+                screen, Module1::ScratchFile{path, RegularFileIdentity(path).value_or(FileIdentity())});
+        }
+        for (const Integer screen : m_dropped)
+            m_level.m_scratch.remove(screen);
+        m_level.SyncScratchFiles();
+        m_level.writeSession(true, lastScreen);
+    } catch (...) {
+        for (const QString& path : placed)
+            m_level.Files->remove(path);
+        m_level.m_scratch = before;
+        throw;
     }
-    for (const auto& [screen, staged] : m_written) {
-        QString path = m_level.ScratchFileName(screen);
-        const auto own = m_level.m_scratch.constFind(screen);
-        if (own == m_level.m_scratch.constEnd() || RegularFileIdentity(path) != own->identity)
-            path = m_level.freeScratchName(screen);
-        if (!m_level.Files->rename(staged, path))
-            throw WriteFailure(path, errno, QFileInfo::exists(path));
-        m_level.m_scratch.insert(
-            screen, Module1::ScratchFile{path, RegularFileIdentity(path).value_or(FileIdentity())});
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        const auto now = m_level.m_scratch.constFind(it.key());
+        if ((now == m_level.m_scratch.constEnd() || now->path != it->path) &&
+            RegularFileIdentity(it->path) == it->identity)
+            m_level.Files->remove(it->path);
     }
     m_written.clear();
     m_dropped.clear();
-    m_level.SyncScratchFiles();
 }
 
 } // namespace tavrin

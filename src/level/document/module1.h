@@ -131,7 +131,7 @@ public:
     QDateTime LastEdit;
     bool Saving() const { return m_saving; }
     // Writes the session file: the level file, whether there are unsaved edits, the scratch files.
-    void WriteSession(bool unsaved);
+    void WriteSession(bool unsaved) { writeSession(unsaved, LevelLastScreen); }
     // Unsaved work that an editor no longer running left: in this editor's scratch folder, else in a
     // folder of another editor's under the user's data folder.
     std::optional<SessionState> RecoverableSession() const;
@@ -349,6 +349,8 @@ private:
     void choosePreferredScratchFolder();
     Failure lostScratchFile(const QString& scratch, Msg what, Integer screen) const;
     bool m_saving = false;
+    // The session file, naming `lastScreen` as the last screen.
+    void writeSession(bool unsaved, Integer lastScreen);
     Session m_session;
     std::optional<SessionState> m_writtenSession; // what the session file holds, as this editor wrote it
     mutable bool m_scratchUnsynced = false;       // a scratch file was written with ScratchSync::Later
@@ -372,10 +374,13 @@ public:
     // Screen `screen` is to lose its scratch file, and be read from the level file again.
     void drop(Integer screen);
     int size() const { return int(m_written.size() + m_dropped.size()); }
-    // Puts every screen written in place of its scratch file, removes the scratch files dropped (only
-    // while they are still the files this editor wrote), and puts the files on the disk. A rename the
-    // system refuses is thrown; the screens before it are in place.
-    void commit();
+    // Puts every screen written in place of its scratch file and lets the screens dropped go, with
+    // `lastScreen` as the level's last screen from then on. The screens written take names no file has,
+    // and only the session file, written whole, names them in place of the files before: whenever the
+    // editor stops, a recovery finds either every screen as it was or every screen as it is now. Then the
+    // files no session names any more go (only while they are still the files this editor wrote). A
+    // failure before the session file is written is thrown, with the scratch files as they were.
+    void commit(Integer lastScreen);
 
 private:
     Module1& m_level;

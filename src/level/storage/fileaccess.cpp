@@ -1,6 +1,9 @@
 #include "fileaccess.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include "messages.h"
 
@@ -70,8 +73,22 @@ void FileAccess::syncFileSystem(const QString& folder) {
     SyncFileSystem(folder);
 }
 
-bool FileAccess::rename(const QString& from, const QString& to) {
-    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+bool FileAccess::renameToNew(const QString& from, const QString& to) {
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+        // A file system that cannot promise it: the name is looked at just before.
+#endif
+    struct stat seen;
+    if (::lstat(target.constData(), &seen) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(source.constData(), target.constData()) == 0;
 }
 
 int ReadAhead::handle() const {

@@ -53,9 +53,10 @@ public:
     // straight to it, and nothing is replaced. Throws the failure of opening it.
     virtual std::unique_ptr<QIODevice> openStream(const QString& path);
     virtual bool remove(const QString& path);
-    // Gives the file `from` the name `to` in one step, in place of whatever file `to` named; both are in
-    // the same folder tree of one file system. False when the system refuses.
-    virtual bool rename(const QString& from, const QString& to);
+    // Gives the file `from` the name `to`, a name no file has, in one step; both are in the same folder
+    // tree of one file system. False, with errno EEXIST, when something has that name after all, or when
+    // the system refuses: nothing is replaced.
+    virtual bool renameToNew(const QString& from, const QString& to);
     // Puts every file committed without waiting for the disk (AtomicFile::setDeferSync) on it, as
     // SyncFileSystem does.
     virtual void syncFileSystem(const QString& folder);
