@@ -302,6 +302,23 @@ private slots:
         next.end();
     }
 
+    // The stage folder of an editor that stopped during a renumbering goes when the next editor takes the
+    // scratch folder; a file in one that is no staged screen stays, and so does its folder.
+    void leftoverStagesGo() {
+        LevelFixture f;
+        QDir folder(f.folder.path());
+        for (const char* stage : {".tavrin-stage-a1b2c3", ".tavrin-stage-d4e5f6"})
+            QVERIFY(folder.mkdir(stage));
+        f.writeFile(".tavrin-stage-a1b2c3/3", "\"Screen3\",1,0,0,0,0,0,0,1,1,1,1\r\n");
+        f.writeFile(".tavrin-stage-a1b2c3/12", "");
+        f.writeFile(".tavrin-stage-d4e5f6/5", "");
+        f.writeFile(".tavrin-stage-d4e5f6/notes.txt", "mine");
+        f.document->start();
+        QVERIFY(!folder.exists(".tavrin-stage-a1b2c3"));
+        QCOMPARE(QDir(f.path(".tavrin-stage-d4e5f6")).entryList(QDir::Files), QStringList{"notes.txt"});
+        f.document->end();
+    }
+
     void randomSequences_data() {
         QTest::addColumn<quint32>("seed");
         for (quint32 seed = 1; seed <= 12; ++seed)

@@ -106,6 +106,27 @@ void Module1::ChooseScratchFolder() {
         }
     }
     SetAsideLeftovers();
+    if (m_session.folder() == scratchFolder())
+        removeLeftoverStages();
+}
+
+// A renumbering writes its screens into a stage folder of its own in the scratch folder, which no session
+// file ever names; one that is there when an editor takes the folder was left by an editor that stopped
+// during a renumbering. The screens in it are copies, and they go: files named by a screen number, then
+// the folder if nothing else is in it.
+void Module1::removeLeftoverStages() const {
+    const QDir folder(scratchFolder());
+    for (const QFileInfo& stage : folder.entryInfoList({QStringLiteral(".tavrin-stage-*")},
+                                                       QDir::Dirs | QDir::Hidden | QDir::NoSymLinks)) {
+        const QDir staged(stage.filePath());
+        for (const QFileInfo& file : staged.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+            bool number = false;
+            file.fileName().toInt(&number);
+            if (number && !file.isSymLink() && file.isFile())
+                Files->remove(file.filePath());
+        }
+        folder.rmdir(stage.fileName());
+    }
 }
 
 void Module1::choosePreferredScratchFolder() {

@@ -349,6 +349,7 @@ private:
     void choosePreferredScratchFolder();
     Failure lostScratchFile(const QString& scratch, Msg what, Integer screen) const;
     bool m_saving = false;
+    void removeLeftoverStages() const;
     // The session file, naming `lastScreen` as the last screen.
     void writeSession(bool unsaved, Integer lastScreen);
     Session m_session;
