@@ -66,10 +66,8 @@ private slots:
         for (int t = FirstGridTile; t <= LastGridTile; ++t)
             QCOMPARE(to.document->tile(t),
                      t == 45 || t == 46 || t == 66 ? from.document->tile(t) : before.tile(t));
-        const TileState arrived = to.document->tile(45);
-        QCOMPARE(arrived.picture.kind(), picture.kind());
-        QCOMPARE(arrived.operands[0].kind(), operand.kind());
-        QCOMPARE(arrived.operands[0].toText(), operand.toText());
+        // Equal tiles have fields of equal kinds and values; a number also keeps its spelling.
+        QCOMPARE(to.document->tile(45).operands[0].toText(), operand.toText());
     }
 
     // Lines of a level file pasted as text give the tiles they name, at their places, as loading the file
