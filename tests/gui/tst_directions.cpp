@@ -40,6 +40,24 @@ class TestDirections : public QObject {
         return tiles;
     }
 
+    // Screens 0 and 1, linked both ways: link 4 of screen 0 (right) and link 3 of screen 1 (left).
+    void linkScreens0And1() {
+        setLastScreen(1);
+        document().changeScreen(1);
+        SideLinks links = document().links();
+        links[3] = 0;
+        document().editLinks(links);
+        document().changeScreen(0);
+        links = document().links();
+        links[4] = 1;
+        document().editLinks(links);
+    }
+    void setLastScreen(int last) {
+        PropertyValues properties = m_f->module->Properties();
+        properties.lastScreen = last;
+        document().editProperties(properties);
+    }
+
     // The marker walks from tile 40 through its exit and back again.
     void walkToTile40AndBack() {
         const Module1& m = *m_f->module;
@@ -174,17 +192,7 @@ private slots:
 
     // The World Overview follows an edit of a screen not on display: the way back made there is an arrow.
     void overviewFollowsTheWayBack() {
-        PropertyValues properties = m_f->module->Properties();
-        properties.lastScreen = 1;
-        document().editProperties(properties);
-        document().changeScreen(1);
-        SideLinks links = document().links();
-        links[3] = 0; // the link back is there already: only the tile of screen 1 changes
-        document().editLinks(links);
-        document().changeScreen(0);
-        links = document().links();
-        links[4] = 1;
-        document().editLinks(links);
+        linkScreens0And1(); // the link back is there already: only the tile of screen 1 changes
         form().mnuWorldOverview->trigger();
         WorldMap& map = *form().findChild<WorldOverviewWindow*>()->Map;
         QVERIFY(map.arrowsFrom(1).empty());
@@ -204,9 +212,7 @@ private slots:
 
     // On every screen as one step, after asking; exits stay.
     void blockScreenEdgesOnEveryScreen() {
-        PropertyValues properties = m_f->module->Properties();
-        properties.lastScreen = 2;
-        document().editProperties(properties);
+        setLastScreen(2);
         setSide(40, SideRight, 5);
         m_f->answers = {"Block"};
         form().mnuBlockEdgesEverywhere->trigger();
@@ -227,25 +233,13 @@ private slots:
     void checkLevelFixes_data() {
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("fix");
-        QTest::newRow("edge-wrap") << "edge-wrap"
-                                   << "Block this step";
-        QTest::newRow("exit-no-way-back") << "exit-no-way-back"
-                                          << "Add the way back";
+        QTest::newRow("edge-wrap") << QString("edge-wrap") << "Block this step";
+        QTest::newRow("exit-no-way-back") << QString("exit-no-way-back") << "Add the way back";
     }
     void checkLevelFixes() {
         QFETCH(QString, code);
         QFETCH(QString, fix);
-        PropertyValues properties = m_f->module->Properties();
-        properties.lastScreen = 1;
-        document().editProperties(properties);
-        document().changeScreen(1);
-        SideLinks links = document().links();
-        links[3] = 0; // screen 1 leads back to screen 0, but tile 21 has no exit there
-        document().editLinks(links);
-        document().changeScreen(0);
-        links = document().links();
-        links[4] = 1;
-        document().editLinks(links);
+        linkScreens0And1(); // screen 1 leads back to screen 0, but tile 21 has no exit there
         setSide(40, SideRight, 4, 21);
         form().mnuCheckLevel->trigger();
         auto* window = form().findChild<CheckLevelWindow*>();

@@ -44,11 +44,8 @@ private slots:
     void cleanup() { m_f.reset(); }
 
     void menuAndF5OpenOneWindow() {
-        QCOMPARE(form().mnuLevel->actions().indexOf(form().mnuWorldOverview),
-                 form().mnuLevel->actions().indexOf(form().mnuCheckLevel) + 1);
         openOnTemplate();
         QVERIFY(window()->isVisible() && !window()->isModal());
-        QCOMPARE(window()->windowTitle(), "World Overview");
         form().mnuWorldOverview->trigger();
         QTest::keyClick(&form(), Qt::Key_F5);
         QCOMPARE(form().findChildren<WorldOverviewWindow*>().size(), 1);

@@ -43,12 +43,15 @@ class TestLevelMerge : public QObject {
     Q_OBJECT
     LevelFixture m_f;
 
+    // The merge into out.txt, which holds `out` before (none when it is empty).
     ToolRun merge(const QByteArray& base, const QByteArray& ours, const QByteArray& theirs,
-                  const QStringList& options = {}) {
+                  const QStringList& options = {}, const QByteArray& out = {}) {
         m_f.writeFile("base.txt", base);
         m_f.writeFile("ours.txt", ours);
         m_f.writeFile("theirs.txt", theirs);
         QFile::remove(m_f.path("out.txt"));
+        if (!out.isEmpty())
+            m_f.writeFile("out.txt", out);
         return RunTool(QStringList{"merge", m_f.path("base.txt"), m_f.path("ours.txt"),
                                    m_f.path("theirs.txt"), "-o", m_f.path("out.txt")} +
                        options);
@@ -238,13 +241,8 @@ private slots:
     void unusable() {
         QFETCH(QByteArray, theirs);
         QFETCH(QStringList, options);
-        m_f.writeFile("out.txt", "left alone");
-        m_f.writeFile("base.txt", NumberedLevel(3));
-        m_f.writeFile("ours.txt", NumberedLevel(3, {{5, "1,0,0,0,0,0,1,1,1,1"}}));
-        m_f.writeFile("theirs.txt", theirs);
-        const QStringList files{m_f.path("base.txt"), m_f.path("ours.txt"), m_f.path("theirs.txt")};
-        const ToolRun run =
-            RunTool(QStringList{"merge"} + files + QStringList{"-o", m_f.path("out.txt")} + options);
+        const ToolRun run = merge(NumberedLevel(3), NumberedLevel(3, {{5, "1,0,0,0,0,0,1,1,1,1"}}), theirs,
+                                  options, "left alone");
         QCOMPARE(run.code, 2);
         QVERIFY(!run.err.isEmpty());
         QCOMPARE(m_f.readFile("out.txt"), QByteArray("left alone"));

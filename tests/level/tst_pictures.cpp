@@ -84,18 +84,16 @@ private slots:
         QTest::addColumn<QString>("reference");
         QTest::addColumn<bool>("outside");
         QTest::addColumn<bool>("taken");
-        QTest::newRow("in the level's Pics") << "levels/Pics/a.bmp"
-                                             << "\\a.bmp" << false << false;
-        QTest::newRow("in a subfolder of it") << "levels/Pics/walls/c.bmp"
-                                              << "\\walls\\c.bmp" << false << false;
-        QTest::newRow("in the program's Pics") << "Pics/b.bmp"
-                                               << "\\b.bmp" << false << false;
-        QTest::newRow("outside, a new name") << "elsewhere/new.bmp"
-                                             << "\\new.bmp" << true << false;
-        QTest::newRow("outside, the same file is there") << "elsewhere/a.bmp"
-                                                         << "\\a.bmp" << true << false;
-        QTest::newRow("outside, another file has the name") << "elsewhere/c.bmp"
-                                                            << "\\c.bmp" << true << true;
+        const auto row = [](const char* tag, const char* chosen, const char* reference, bool outside,
+                            bool taken) {
+            QTest::newRow(tag) << QString(chosen) << QString(reference) << outside << taken;
+        };
+        row("in the level's Pics", "levels/Pics/a.bmp", "\\a.bmp", false, false);
+        row("in a subfolder of it", "levels/Pics/walls/c.bmp", "\\walls\\c.bmp", false, false);
+        row("in the program's Pics", "Pics/b.bmp", "\\b.bmp", false, false);
+        row("outside, a new name", "elsewhere/new.bmp", "\\new.bmp", true, false);
+        row("outside, the same file is there", "elsewhere/a.bmp", "\\a.bmp", true, false);
+        row("outside, another file has the name", "elsewhere/c.bmp", "\\c.bmp", true, true);
     }
     void choosingAPicture() {
         QFETCH(QString, chosen);

@@ -66,10 +66,8 @@ private slots:
         for (int t = FirstGridTile; t <= LastGridTile; ++t)
             QCOMPARE(to.document->tile(t),
                      t == 45 || t == 46 || t == 66 ? from.document->tile(t) : before.tile(t));
-        const TileState arrived = to.document->tile(45);
-        QCOMPARE(arrived.picture.kind(), picture.kind());
-        QCOMPARE(arrived.operands[0].kind(), operand.kind());
-        QCOMPARE(arrived.operands[0].toText(), operand.toText());
+        // Equal tiles have fields of equal kinds and values; a number also keeps its spelling.
+        QCOMPARE(to.document->tile(45).operands[0].toText(), operand.toText());
     }
 
     // Lines of a level file pasted as text give the tiles they name, at their places, as loading the file
@@ -109,24 +107,23 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("why");
         const QString tile = "\"Screen0\",5,255,0,0,0,0,0,1,1,1,1\r\n";
-        QTest::newRow("longer than 1 MB") << QString(MaxBlockTextBytes + 1, u' ') << "longer than";
-        QTest::newRow("more records than a screen") << tile.repeated(MaxBlockRecords + 1) << "more than 320";
-        QTest::newRow("prose") << "Hello, world.\n"
-                               << "line 1 of the text is no record";
-        QTest::newRow("the level properties") << "\"LevelProp\",\"a\",\"b\",\"c\",\"d\",\"e\",1,0,0,0,0,0\r\n"
-                                              << "no record of a screen";
-        QTest::newRow("two screens") << tile + "\"Screen1\",5,255,0,0,0,0,0,1,1,1,1\r\n"
-                                     << "screens 0 and 1";
-        QTest::newRow("a word for a colour") << tile + "\"Screen0\",6,green,0,0,0,0,0,1,1,1,1\r\n"
-                                             << "line 2 of the text, field 3 (colour)";
-        QTest::newRow("tile 0") << "\"Screen0\",0,1,0,0,0,0,0,1,1,1,1\r\n"
-                                << "tile 0";
-        QTest::newRow("tile 301") << "\"Screen0\",301,1,0,0,0,0,0,1,1,1,1\r\n"
-                                  << "field 2";
-        QTest::newRow("links only") << QString::fromLatin1(LinkRecords(0)) << "no tile records";
-        QTest::newRow("a character no level file holds")
-            << QStringLiteral("\"Screen0\",5,255,\"\u263A\",0,0,0,0,1,1,1,1\r\n") << "no level file holds";
-        QTest::newRow("no text at all") << QString() << "no tiles";
+        const auto row = [](const char* name, const QString& text, const char* why) {
+            QTest::newRow(name) << text << QString(why);
+        };
+        row("longer than 1 MB", QString(MaxBlockTextBytes + 1, u' '), "longer than");
+        row("more records than a screen", tile.repeated(MaxBlockRecords + 1), "more than 320");
+        row("prose", "Hello, world.\n", "line 1 of the text is no record");
+        row("the level properties", "\"LevelProp\",\"a\",\"b\",\"c\",\"d\",\"e\",1,0,0,0,0,0\r\n",
+            "no record of a screen");
+        row("two screens", tile + "\"Screen1\",5,255,0,0,0,0,0,1,1,1,1\r\n", "screens 0 and 1");
+        row("a word for a colour", tile + "\"Screen0\",6,green,0,0,0,0,0,1,1,1,1\r\n",
+            "line 2 of the text, field 3 (colour)");
+        row("tile 0", "\"Screen0\",0,1,0,0,0,0,0,1,1,1,1\r\n", "tile 0");
+        row("tile 301", "\"Screen0\",301,1,0,0,0,0,0,1,1,1,1\r\n", "field 2");
+        row("links only", QString::fromLatin1(LinkRecords(0)), "no tile records");
+        row("a character no level file holds",
+            QStringLiteral("\"Screen0\",5,255,\"\u263A\",0,0,0,0,1,1,1,1\r\n"), "no level file holds");
+        row("no text at all", QString(), "no tiles");
     }
     void refused() {
         QFETCH(QString, text);
