@@ -54,8 +54,8 @@ int Check(QStringList arguments) {
     } catch (const Failure& failure) {
         return Unusable(path, failure);
     }
-    QTextStream out(stdout);
     if (json) {
+        QTextStream out(stdout);
         // The array as QJsonDocument writes it, an object at a time: a whole QJsonArray of a million
         // problems would take gigabytes.
         out << "[\n";
@@ -67,7 +67,6 @@ int Check(QStringList arguments) {
         out << "]\n";
     } else {
         // Written as bytes a megabyte at a time.
-        out.flush();
         ProblemLineWriter writer(path);
         QByteArray lines;
         for (const LevelProblem& problem : problems) {

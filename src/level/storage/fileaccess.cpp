@@ -81,8 +81,8 @@ bool FileAccess::renameToNew(const QString& from, const QString& to) {
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
-        // A file system that cannot promise it: the name is looked at just before.
 #endif
+    // A system or file system that cannot promise it: the name is looked at just before.
     struct stat seen;
     if (::lstat(target.constData(), &seen) == 0) {
         errno = EEXIST;

@@ -34,6 +34,11 @@ constexpr qint64 EdgeShut = -2;
 
 const char* const DirectionNames[4] = {"left", "up", "right", "down"};
 
+// "left", "up", "right" or "down"; empty without a direction.
+const char* DirectionText(const std::optional<int>& direction) {
+    return direction && *direction >= 0 && *direction < 4 ? DirectionNames[*direction] : "";
+}
+
 // While the check runs, a problem's `line` holds the byte offset of the level file where it stands
 // (NoOffset for none) until the end, when all offsets are turned into lines in one pass.
 using Found = LevelProblem;
@@ -150,9 +155,8 @@ public:
             m_otherScreens.emplace(screen, offset); // keeps the first
             return nullptr;
         }
-        if (qint64(m_screens.size()) <= screen) {
+        if (qint64(m_screens.size()) <= screen)
             m_screens.resize(size_t(screen) + 1);
-        }
         ScreenState& state = m_screens[size_t(screen)];
         if (!state.hasRecords) {
             state.hasRecords = true;
@@ -719,8 +723,7 @@ std::vector<LevelProblem> withLines(FileAccess& files, const QString& path, std:
 } // namespace
 
 QString LevelProblem::directionName() const {
-    return direction && *direction >= 0 && *direction < 4 ? QLatin1String(DirectionNames[*direction])
-                                                          : QString();
+    return QLatin1String(DirectionText(direction));
 }
 
 QString LevelProblem::toLine(const QString& file) const {
@@ -760,8 +763,7 @@ void ProblemLineWriter::append(const LevelProblem& problem, QByteArray& out) {
     }
     if (problem.direction) {
         out += ' ';
-        if (*problem.direction >= 0 && *problem.direction < 4)
-            out += DirectionNames[*problem.direction];
+        out += DirectionText(problem.direction);
     }
     if (problem.screen || problem.tile || problem.direction)
         out += ':';
