@@ -1,5 +1,6 @@
 // Screens deleted, moved, swapped and duplicated: side links follow the screens, each command is one step,
 // and the level means what it meant except for what was asked.
+#include "directions.h"
 #include "faultyfiles.h"
 #include "leveldocument.h"
 #include "levelfixture.h"
@@ -42,6 +43,14 @@ QByteArray RandomLevel(QRandomGenerator& random, int screens) {
     }
     return bytes + "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1," + QByteArray::number(screens - 1) +
            ",0,0,0,0\r\n";
+}
+
+// Every screen of the level, as a save would write it.
+QList<QByteArray> AllScreens(const LevelDocument& document) {
+    QList<QByteArray> all;
+    for (int s = 0; s <= document.state().LevelLastScreen; ++s)
+        all << document.screenValue(s).encode(Integer(s));
+    return all;
 }
 
 // The tiles of a screen, which tell screens apart whatever their numbers.
@@ -247,61 +256,6 @@ private slots:
         QVERIFY(f.module->ScratchFileName(1).endsWith(QStringLiteral("Screen1~1.tmp")));
     }
 
-    // The scratch files a renumbering writes take their places only when the session file names them: a
-    // renumbering stopped at any point leaves a session that recovers the level either as it was or as
-    // it became, never a mixture, and one that fails in the editor changes nothing there either.
-    void stoppedPartWay_data() {
-        QTest::addColumn<int>("renamesLeft");
-        QTest::addColumn<QString>("unwritable");
-        QTest::newRow("a rename refused after two") << 2 << QString();
-        QTest::newRow("the session file not written") << -1 << Session::FileName;
-        QTest::newRow("nothing fails") << -1 << QString();
-    }
-    void stoppedPartWay() {
-        QFETCH(int, renamesLeft);
-        QFETCH(QString, unwritable);
-        const bool fails = renamesLeft >= 0 || !unwritable.isEmpty();
-        const auto screens = [](const LevelDocument& document) {
-            QList<QByteArray> all;
-            for (int s = 0; s <= document.state().LevelLastScreen; ++s)
-                all << document.screenValue(s).encode(Integer(s));
-            return all;
-        };
-        LevelFixture f;
-        FaultyFiles files;
-        f.document->setFiles(&files);
-        f.document->start();
-        f.load(QStringLiteral("level.txt"), NumberedLevel(6));
-        for (const int screen : {1, 2, 4}) {
-            f.document->changeScreen(Integer(screen));
-            f.paintColour(1, 100 + screen);
-        }
-        f.document->changeScreen(0);
-        f.document->keepSession(true);
-        const QList<QByteArray> before = screens(*f.document);
-
-        files.renamesLeft = renamesLeft;
-        files.unwritableName = unwritable;
-        const int code = CodeOfFailure([&] {
-            f.document->renumberScreens(ScreenRenumbering::deleting(1, 5), [](int, int) { return true; });
-        });
-        QCOMPARE(code != 0, fails);
-        const QList<QByteArray> after = screens(*f.document);
-        QCOMPARE(after == before, fails);
-        QCOMPARE(after.size(), fails ? 6 : 5);
-        files.renamesLeft = -1;
-        files.unwritableName.clear();
-        f.document.reset(); // the editor stops here, as in a crash: its files stay
-
-        LevelDocument next(f.folder.path());
-        next.start();
-        const std::optional<SessionState> session = next.recoverableSession();
-        QVERIFY(session);
-        next.recoverSession(*session);
-        QCOMPARE(screens(next), after);
-        next.end();
-    }
-
     // The stage folder of an editor that stopped during a renumbering goes when the next editor takes the
     // scratch folder; a file in one that is no staged screen stays, and so does its folder.
     void leftoverStagesGo() {
@@ -325,9 +279,11 @@ private slots:
             QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(seed))) << seed;
     }
 
-    // Random commands on random levels: after each, walking every exit from every screen reaches the same
-    // tiles (by content) as before, but for exits out of a deleted screen and into it (those lead nowhere
-    // now); undoing them all gives the file back byte for byte, and redoing them all gives what they made.
+    // Random commands on random levels, with saves on the way into the level's file and under other
+    // names: after each command, walking every exit from every screen reaches the same tiles (by content)
+    // as before, but for exits out of a deleted screen and into it (those lead nowhere now); undoing them
+    // all gives the file back byte for byte, and redoing them all gives what they made, whatever the level
+    // file holds by then.
     void randomSequences() {
         QFETCH(quint32, seed);
         QRandomGenerator random(seed);
@@ -335,6 +291,12 @@ private slots:
         f.load(QStringLiteral("level.txt"), RandomLevel(random, 2 + random.bounded(5)));
         const QByteArray original = saved(f);
         QCOMPARE(original, f.readFile(QStringLiteral("level.txt")));
+        int saves = 0;
+        const auto maybeSave = [&] {
+            if (const int pick = random.bounded(3); pick > 0)
+                f.document->saveLevel(pick == 1 ? f.module->LevelFileName
+                                                : f.path(QStringLiteral("as%1.txt").arg(++saves)));
+        };
         const int commands = 6;
         for (int c = 0; c < commands; ++c) {
             const int last = f.module->LevelLastScreen;
@@ -350,14 +312,111 @@ private slots:
             else
                 f.document->renumberScreens({ScreenRenumbering::Kind(kind - 1), a, b, last});
             QVERIFY(ExitsOf(*f.document) == expected);
+            maybeSave();
         }
         const QByteArray made = saved(f);
-        while (f.document->undoStack().canUndo())
+        while (f.document->undoStack().canUndo()) {
             f.document->undo();
+            maybeSave();
+        }
         QCOMPARE(saved(f), original);
-        while (f.document->undoStack().canRedo())
+        while (f.document->undoStack().canRedo()) {
             f.document->redo();
+            maybeSave();
+        }
         QCOMPARE(saved(f), made);
+    }
+
+    // Screens whose records leave tiles out take them from the screen before, as a save writes them,
+    // whichever screen is on display when another is renumbered.
+    void missingRecordsAsSaved() {
+        LevelFixture f;
+        QByteArray level = NumberedLevel(5);
+        level.truncate(level.indexOf("\"LevelProp\""));
+        QByteArray partial;
+        for (int t = 1; t <= 10; ++t)
+            partial += TileLine(5, t, "7,,0,0,0,0,1,1,1,1");
+        f.load(QStringLiteral("level.txt"),
+               level + partial + "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1,6,0,0,0,0\r\n");
+        f.document->changeScreen(2);
+        const QByteArray plain = saved(f);
+        QVERIFY(f.document->renumberScreens(ScreenRenumbering::deleting(6, 6)));
+        QCOMPARE(f.document->screenValue(5).tile(11).colour, FieldValue::number(4011));
+        f.document->undo();
+        QCOMPARE(saved(f), plain);
+    }
+
+    // A renumbering, an edit of several screens and its undo happen on the disk at one moment, the session
+    // file's write: the files they write take their places only when it names them. Stopped by a failure
+    // before it, or by a crash at any point, the level is recovered either as it was or as it became,
+    // never a mixture, and a failure in the editor changes nothing there either, the steps included.
+    void stoppedPartWay_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("renamesLeft");
+        QTest::addColumn<QString>("unwritable");
+        QTest::addColumn<bool>("syncFails");
+        for (const QString command : {"delete", "edit", "undo edit"}) {
+            const auto row = [&](const char* what) { return qPrintable(command + ": " + what); };
+            QTest::newRow(row("a rename refused after two")) << command << 2 << QString() << false;
+            QTest::newRow(row("the session file not written")) << command << -1 << Session::FileName << false;
+            QTest::newRow(row("the disk not synced")) << command << -1 << QString() << true;
+            QTest::newRow(row("nothing fails")) << command << -1 << QString() << false;
+        }
+    }
+    void stoppedPartWay() {
+        QFETCH(QString, command);
+        QFETCH(int, renamesLeft);
+        QFETCH(QString, unwritable);
+        QFETCH(bool, syncFails);
+        const bool fails = renamesLeft >= 0 || !unwritable.isEmpty() || syncFails;
+        LevelFixture f;
+        FaultyFiles files;
+        f.document->setFiles(&files);
+        f.document->start();
+        f.load(QStringLiteral("level.txt"), NumberedLevel(6));
+        for (const int screen : {1, 2, 4}) {
+            f.document->changeScreen(Integer(screen));
+            f.paintColour(1, 100 + screen);
+        }
+        f.document->changeScreen(0);
+        f.document->keepSession(true);
+        LevelDocument::LevelEdit edit;
+        for (int screen = 0; screen <= 5; ++screen) {
+            AddBlockEdges(edit, screen);
+            edit.tiles.push_back({screen, 150, f.document->screenValue(screen).tile(1)});
+        }
+        if (command == "undo edit")
+            f.document->editLevel(QStringLiteral("Block Screen Edges"), edit);
+        const QList<QByteArray> before = AllScreens(*f.document);
+        const int index = f.document->undoStack().index();
+
+        files.renamesLeft = renamesLeft;
+        files.unwritableName = unwritable;
+        files.syncFails = syncFails;
+        const int code = CodeOfFailure([&] {
+            if (command == "delete")
+                f.document->renumberScreens(ScreenRenumbering::deleting(1, 5), [](int, int) { return true; });
+            else if (command == "edit")
+                f.document->editLevel(QStringLiteral("Block Screen Edges"), edit);
+            else
+                f.document->undo();
+        });
+        QCOMPARE(code != 0, fails);
+        const QList<QByteArray> after = AllScreens(*f.document);
+        QCOMPARE(after == before, fails);
+        QCOMPARE(f.document->undoStack().index() == index, fails);
+        files.renamesLeft = -1;
+        files.unwritableName.clear();
+        files.syncFails = false;
+        f.document.reset(); // the editor stops here, as in a crash: its files stay
+
+        LevelDocument next(f.folder.path());
+        next.start();
+        const std::optional<SessionState> session = next.recoverableSession();
+        QVERIFY(session);
+        next.recoverSession(*session);
+        QCOMPARE(AllScreens(next), after);
+        next.end();
     }
 };
 

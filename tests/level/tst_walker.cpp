@@ -94,6 +94,27 @@ private slots:
         document.changeScreen(0);
         QCOMPARE(f.module->TileBackColor(150).toLong(), Rgb(1, 2, 3));
     }
+
+    // A number below 0 names no screen (a link to a deleted screen is -1): no step through it, no Go To
+    // Screen, no change of screen and no edit reaches one, and no scratch file is written for it.
+    void noScreenBelowZero() {
+        LevelFixture f;
+        LevelDocument& document = *f.document;
+        SideLinks links = document.links();
+        links[2] = -1;
+        document.editLinks(links);
+        setDirection(document, 1, 2, 2, FieldValue::number(21));
+        const WalkStep step = document.walk(KeyRight);
+        QVERIFY(step.kind == WalkStep::NoScreen && step.screen == -1);
+        QVERIFY(document.goToScreen(QStringLiteral("-1")).value_or(QString()).contains("-1"));
+        QVERIFY(CodeOfFailure([&] { document.changeScreen(-3); }) != 0);
+        LevelDocument::LevelEdit edit;
+        edit.tiles.push_back({-1, 1, document.tile(5)});
+        QVERIFY(CodeOfFailure([&] { document.editLevel(QStringLiteral("Paint"), edit); }) != 0);
+        QVERIFY(f.module->CurrentScreen == 0 && f.module->WalkerTile == 1);
+        document.keepScreenOnDisplay();
+        QCOMPARE(QDir(f.folder.path()).entryList({QStringLiteral("Screen-*")}), QStringList());
+    }
 };
 
 QTEST_MAIN(TestWalker)

@@ -69,6 +69,8 @@ void FaultyFiles::commit(tavrin::AtomicFile& file) {
 }
 
 void FaultyFiles::syncFileSystem(const QString& folder) {
+    if (syncFails)
+        throw tavrin::WriteFailure(folder, EIO, true);
     FileAccess::syncFileSystem(folder);
     commits << "sync";
 }

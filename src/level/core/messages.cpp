@@ -149,6 +149,9 @@ constexpr Entry Table[] = {
      QT_TRANSLATE_NOOP(
          "Messages", "Screen %1 cannot be read whole, so \"%2\" was not %3 and nothing changed. Its scratch "
                      "file or the level file was changed or removed outside the editor.")},
+    {Msg::NoSuchScreen,
+     QT_TRANSLATE_NOOP("Messages", "Screen %1 is no screen: screens are numbered from 0 (a link of -1 leads "
+                                   "nowhere, as after its screen was deleted).")},
 
     {Msg::LastScreenBelowZero,
      QT_TRANSLATE_NOOP("Messages",

@@ -65,6 +65,7 @@ enum class Msg : int {
     NotAScreenNumber,
     TemplateMissing,
     StepScreenUnreadable,
+    NoSuchScreen,
 
     // Saving a level.
     LastScreenBelowZero,

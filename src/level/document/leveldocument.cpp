@@ -135,42 +135,38 @@ public:
               std::optional<std::pair<PropertyValues, PropertyValues>> properties)
         : ScreenStep(name, screen), m_document(document), m_changes(std::move(changes)),
           m_properties(std::move(properties)) {}
-    void undo() override {
+    // The document makes the changes before the stack moves, so that a screen that cannot be read stops
+    // them with the stack as it was.
+    void apply(bool forward) {
+        m_document.storeLevelChanges(m_changes, forward, lastScreen(forward), text(),
+                                     forward ? "redone" : "undone");
         if (m_properties)
-            m_document.storeProperties(m_properties->first);
-        m_document.storeLevelChanges(m_changes, false);
+            m_document.storeProperties(forward ? m_properties->second : m_properties->first);
     }
-    void redo() override {
-        if (firstRedo())
-            return;
-        m_document.storeLevelChanges(m_changes, true);
-        if (m_properties)
-            m_document.storeProperties(m_properties->second);
-    }
-    // Every screen the step changes must be readable before it is undone or redone.
-    void checkScreens(bool undoing) const {
-        const int count = int(m_changes.size());
-        for (int i = 0; i < count; ++i) {
-            m_document.screenValue(m_changes[size_t(i)].screen, text(), undoing ? "undone" : "redone");
-            m_document.tellProgress(i + 1, 2 * count);
-        }
-    }
+    void undo() override {}
+    void redo() override {}
 
 private:
     LevelDocument& m_document;
     std::vector<ScreenChanges> m_changes;
     std::optional<std::pair<PropertyValues, PropertyValues>> m_properties;
+
+    Integer lastScreen(bool forward) const {
+        if (!m_properties)
+            return m_document.state().LevelLastScreen;
+        return forward ? m_properties->second.lastScreen : m_properties->first.lastScreen;
+    }
 };
 
 // What undoing a renumbering of screens needs besides the renumbering: the screen deleted, the links that
-// led to it, which screens had scratch files (the others are read from the level file again) and the
-// screen that was on display. A redo finds them again.
+// led to it and the screen that was on display. A redo finds them again. Undoing never reads a screen
+// from the level file as it was before: a save in between wrote it in the new numbering, so every screen
+// whose number or links change back is written again.
 struct LevelDocument::Renumbered {
     ScreenRenumbering renumbering;
     QString name;
     std::optional<Screen> deleted;
     std::vector<std::pair<int, int>> linksToDeleted; // (screen after, side link), in order
-    QSet<int> hadScratch;
     int shownBefore = 0;
 };
 
@@ -303,11 +299,22 @@ Module1::ScratchSync LevelDocument::scratchSync() const {
     return isModified() ? Module1::ScratchSync::Now : Module1::ScratchSync::Later;
 }
 
-void LevelDocument::goToScreen(const QString& text) {
+std::optional<QString> LevelDocument::goToScreen(const QString& text) {
+    std::optional<Integer> number;
+    try {
+        number = ToInteger(TextToNumber(text));
+    } catch (const Failure&) {
+        // GoToScreen tells of it in its own words
+    }
+    if (number && *number < 0)
+        return Text(Msg::NoSuchScreen).arg(*number);
     m_level.GoToScreen(text, scratchSync());
+    return std::nullopt;
 }
 
 void LevelDocument::changeScreen(Integer screen) {
+    if (screen < 0)
+        throw Failure(ErrSubscript, Text(Msg::NoSuchScreen).arg(screen));
     m_level.ChangeScreen(screen, scratchSync());
 }
 
@@ -318,6 +325,7 @@ WalkStep LevelDocument::walk(int keyCode) {
     const WalkStep step = NextWalkStep(m_level, keyCode);
     switch (step.kind) {
     case WalkStep::Stay:
+    case WalkStep::NoScreen:
         break;
     case WalkStep::OffGrid:
         emit walkerMoved(m_level.WalkerTile, false);
@@ -414,10 +422,7 @@ void LevelDocument::editProperties(const PropertyValues& properties) {
 }
 
 Screen LevelDocument::screenValue(int screen, const QString& step, const char* done) const {
-    if (screen == m_level.CurrentScreen)
-        return m_level.ScreenOnDisplay();
-    Module1::ScreenLoad load =
-        m_level.LoadScreenValue(static_cast<Integer>(screen), m_level.ScreenOnDisplay());
+    Module1::ScreenLoad load = m_level.SavedScreenValue(static_cast<Integer>(screen));
     if (load.trouble || load.partly) {
         const Failure& cause = load.trouble ? *load.trouble : load.partly->second;
         throw Failure(cause.code(),
@@ -426,12 +431,10 @@ Screen LevelDocument::screenValue(int screen, const QString& step, const char* d
     return std::move(load.screen);
 }
 
-// The changes are made on the screen as a value, the same way for every screen. The screen on display then
-// takes the tiles changed, each announced; any other is written to its scratch file (the step checked that
-// it can be read whole).
-void LevelDocument::storeScreenChanges(const ScreenChanges& changes, bool forward) {
-    const int screen = changes.screen;
-    Screen value = screenValue(screen, QString(), "");
+namespace {
+
+// The state before (`forward` false) or after one screen's changes, made on the screen as a value.
+template <typename Changes> void applyChanges(const Changes& changes, bool forward, Screen& value) {
     if (forward) {
         for (const auto& tile : changes.tiles)
             value.tile(tile.index) = tile.after;
@@ -445,33 +448,53 @@ void LevelDocument::storeScreenChanges(const ScreenChanges& changes, bool forwar
     }
     if (changes.links)
         value.links = forward ? changes.links->second : changes.links->first;
-    if (screen == m_level.CurrentScreen) {
-        for (const auto& tile : changes.tiles)
-            storeTile(screen, tile.index, value.tile(tile.index));
-        for (const auto& d : changes.directions)
-            storeTile(screen, d.index, value.tile(d.index));
-        if (changes.links)
-            storeLinks(screen, value.links);
-        return;
-    }
-    m_level.StoreScreen(static_cast<Integer>(screen), value, true);
-    m_level.LastEdit = QDateTime::currentDateTime();
-    emit screenEdited(screen);
-    if (changes.links)
-        emit linksChanged(screen);
 }
 
-void LevelDocument::storeLevelChanges(const std::vector<ScreenChanges>& changes, bool forward) {
+} // namespace
+
+// Every screen the changes touch is read, changed and written into a stage first; only the session file
+// that names them all makes them the level's (see ScratchStage), so that a stop or a failure anywhere
+// before leaves every screen as it was, the step where it was, and says so once. Then the screen on
+// display takes its tiles and the windows are told.
+void LevelDocument::storeLevelChanges(const std::vector<ScreenChanges>& changes, bool forward,
+                                      Integer lastScreen, const QString& step, const char* done) {
+    ScratchStage stage(m_level);
+    const ScreenChanges* onDisplay = nullptr;
+    Screen shown;
     const int count = int(changes.size());
-    bool written = false;
     for (int i = 0; i < count; ++i) {
-        const ScreenChanges& these = changes[size_t(forward ? i : count - 1 - i)];
-        storeScreenChanges(these, forward);
-        written = written || these.screen != m_level.CurrentScreen;
-        tellProgress(count + i + 1, 2 * count);
+        const ScreenChanges& these = changes[size_t(i)];
+        Screen value = screenValue(these.screen, step, done);
+        applyChanges(these, forward, value);
+        const bool isShown = these.screen == m_level.CurrentScreen;
+        if (isShown)
+            onDisplay = &these;
+        if (!isShown || !m_level.ScreenOnDisplayPartlyRead())
+            stage.write(Integer(these.screen), value);
+        if (isShown)
+            shown = std::move(value);
+        tellProgress(i + 1, count);
     }
-    if (written)
-        m_level.SyncScratchFiles();
+    stage.commit(lastScreen);
+
+    for (const ScreenChanges& these : changes) {
+        const int screen = these.screen;
+        edited(screen);
+        if (&these == onDisplay)
+            continue;
+        emit screenEdited(screen);
+        if (these.links)
+            emit linksChanged(screen);
+    }
+    if (onDisplay) {
+        const int screen = onDisplay->screen;
+        for (const auto& tile : onDisplay->tiles)
+            storeTile(screen, tile.index, shown.tile(tile.index));
+        for (const auto& d : onDisplay->directions)
+            storeTile(screen, d.index, shown.tile(d.index));
+        if (onDisplay->links)
+            storeLinks(screen, shown.links);
+    }
 }
 
 void LevelDocument::tellProgress(int done, int total) const {
@@ -494,6 +517,11 @@ void LevelDocument::editLevel(const QString& name, const LevelEdit& edit) {
         byScreen[d.screen].directions.push_back(&d);
     for (const auto& links : edit.links)
         byScreen[links.screen].links = &links;
+    // A screen numbered outside 0..32767 would be a scratch file of no screen.
+    if (!byScreen.empty())
+        for (const int screen : {byScreen.begin()->first, byScreen.rbegin()->first})
+            if (screen < 0 || screen > std::numeric_limits<Integer>::max())
+                throw Failure(ErrSubscript, Text(Msg::NoSuchScreen).arg(screen));
     std::vector<ScreenChanges> changes;
     int read = 0;
     for (const auto& [screen, of] : byScreen) {
@@ -501,19 +529,23 @@ void LevelDocument::editLevel(const QString& name, const LevelEdit& edit) {
         Screen value = screenValue(screen, name, "made");
         ScreenChanges these;
         these.screen = screen;
+        // A screen past the last one is no screen of the level yet: what reading it gives may differ by the
+        // time the step is redone (a save, a renumbering or a change of screen in between), so everything
+        // the edit sets is kept, changed or not.
+        const bool beyond = screen > m_level.LevelLastScreen;
         for (const LevelEdit::Tile* tile : of.tiles)
-            if (value.tile(tile->index) != tile->state) {
+            if (beyond || value.tile(tile->index) != tile->state) {
                 these.tiles.push_back({tile->index, value.tile(tile->index), tile->state});
                 value.tile(tile->index) = tile->state;
             }
         for (const LevelEdit::Direction* d : of.directions) {
             Integer& now = value.tile(d->index).directions[size_t(d->side)];
-            if (now != d->value && !(d->keepExit && IsExit(now))) {
+            if ((beyond || now != d->value) && !(d->keepExit && IsExit(now))) {
                 these.directions.push_back({qint16(d->index), qint8(d->side), now, d->value});
                 now = d->value;
             }
         }
-        if (of.links && value.links != of.links->links)
+        if (of.links && (beyond || value.links != of.links->links))
             these.links = std::make_pair(value.links, of.links->links);
         if (!these.empty())
             changes.push_back(std::move(these));
@@ -526,9 +558,8 @@ void LevelDocument::editLevel(const QString& name, const LevelEdit& edit) {
     }
     if (changes.empty() && !properties)
         return;
-    storeLevelChanges(changes, true);
-    for (const ScreenChanges& these : changes)
-        edited(these.screen);
+    storeLevelChanges(changes, true, properties ? properties->second.lastScreen : m_level.LevelLastScreen,
+                      name, "made");
     if (properties) {
         storeProperties(properties->second);
         edited(-1);
@@ -543,7 +574,7 @@ bool LevelDocument::renumberScreens(const ScreenRenumbering& renumbering,
         throw Failure(5, *why);
     if (renumbering.kind != ScreenRenumbering::Delete && renumbering.from == renumbering.to)
         return false;
-    Renumbered renumbered{renumbering, RenumberingName(renumbering), {}, {}, {}, 0};
+    Renumbered renumbered{renumbering, RenumberingName(renumbering), {}, {}, 0};
     if (!renumber(renumbered, true, "made", goOn))
         return false;
     m_stack.push(new RenumberStep(std::move(renumbered)));
@@ -590,9 +621,8 @@ std::optional<std::pair<int, int>> LevelDocument::linksTo(int screen,
     return std::make_pair(links, screens);
 }
 
-// Every screen of the level after the renumbering is written beside the scratch files first; only when
-// all are written do they take their places, the screens that had no scratch file before an undo lose it
-// (the level file holds them as they were), and the last screen and the screen on display change.
+// Every screen of the level whose number or links change is written beside the scratch files first; only
+// when all are written do they take their places, and the last screen and the screen on display change.
 bool LevelDocument::renumber(Renumbered& renumbered, bool forward, const char* done,
                              const std::function<bool(int, int)>& goOn) {
     const ScreenRenumbering& r = renumbered.renumbering;
@@ -605,12 +635,6 @@ bool LevelDocument::renumber(Renumbered& renumbered, bool forward, const char* d
     };
     if (forward) {
         renumbered.shownBefore = m_level.CurrentScreen;
-        renumbered.hadScratch.clear();
-        for (const Integer screen : m_level.ScratchScreens())
-            renumbered.hadScratch.insert(screen);
-        // The screen on display goes to its scratch file before the others move: it counts as one that
-        // has one.
-        renumbered.hadScratch.insert(m_level.CurrentScreen);
         renumbered.linksToDeleted.clear();
         renumbered.deleted.reset();
         if (r.kind == ScreenRenumbering::Delete)
@@ -622,10 +646,6 @@ bool LevelDocument::renumber(Renumbered& renumbered, bool forward, const char* d
     for (int screen = 0; screen <= lastAfter; ++screen) {
         if (!goingOn(screen, total))
             return false;
-        if (!forward && !renumbered.hadScratch.contains(screen)) {
-            stage.drop(Integer(screen));
-            continue;
-        }
         const int source = forward ? r.before(screen) : r.after(screen);
         Screen value = source < 0 ? *renumbered.deleted : screenValue(source, renumbered.name, done);
         // The deleted screen kept its links as they were.
@@ -748,33 +768,38 @@ void LevelDocument::showScreenOfStep(int screen, bool undoing) {
 }
 
 void LevelDocument::undo() {
-    if (!m_stack.canUndo())
-        return;
-    if (auto* step =
-            dynamic_cast<RenumberStep*>(const_cast<QUndoCommand*>(m_stack.command(m_stack.index() - 1)))) {
-        renumber(step->renumbered(), false, "undone", {});
-        m_stack.undo();
-        return;
-    }
-    if (const auto* step = dynamic_cast<const LevelStep*>(m_stack.command(m_stack.index() - 1)))
-        step->checkScreens(true);
-    showScreenOfStep(undoScreen(), true);
-    m_stack.undo();
+    if (m_stack.canUndo())
+        applyStep(const_cast<QUndoCommand*>(m_stack.command(m_stack.index() - 1)), false);
 }
 
 void LevelDocument::redo() {
-    if (!m_stack.canRedo())
-        return;
-    if (auto* step =
-            dynamic_cast<RenumberStep*>(const_cast<QUndoCommand*>(m_stack.command(m_stack.index())))) {
-        renumber(step->renumbered(), true, "redone", {});
-        m_stack.redo();
+    if (m_stack.canRedo())
+        applyStep(const_cast<QUndoCommand*>(m_stack.command(m_stack.index())), true);
+}
+
+// A step of several screens makes its changes first, which throws having changed nothing when one of its
+// screens cannot be read whole; only then does its own screen come on display. A step of one screen brings
+// its screen on display first, and the stack makes the change.
+void LevelDocument::applyStep(QUndoCommand* step, bool forward) {
+    const int screen = forward ? redoScreen() : undoScreen();
+    const auto move = [&] { forward ? m_stack.redo() : m_stack.undo(); };
+    if (auto* renumbering = dynamic_cast<RenumberStep*>(step)) {
+        renumber(renumbering->renumbered(), forward, forward ? "redone" : "undone", {});
+        move();
         return;
     }
-    if (const auto* step = dynamic_cast<const LevelStep*>(m_stack.command(m_stack.index())))
-        step->checkScreens(false);
-    showScreenOfStep(redoScreen(), false);
-    m_stack.redo();
+    if (auto* ofLevel = dynamic_cast<LevelStep*>(step)) {
+        ofLevel->apply(forward);
+        move();
+        try {
+            showScreenOfStep(screen, !forward);
+        } catch (const Failure&) {
+            // The step is made; its screen is told of when it is gone to.
+        }
+        return;
+    }
+    showScreenOfStep(screen, !forward);
+    move();
 }
 
 int LevelDocument::undoScreen() const {

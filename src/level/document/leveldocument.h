@@ -70,7 +70,10 @@ public:
     std::optional<Failure> saveLevel(const QString& path);
 
     // --- Screens and the walk ------------------------------------------------------------------------------
-    void goToScreen(const QString& text);
+    // Go To Screen with the text of a box. A number below 0 names no screen: nothing changes, and the
+    // answer says why; a text that is no screen number at all is thrown.
+    std::optional<QString> goToScreen(const QString& text);
+    // Throws, having changed nothing, for a number below 0.
     void changeScreen(Integer screen);
     // One key press of the walk: the marker moves, is taken off the grid, or passes through an exit into
     // the linked screen, which is then on display.
@@ -144,8 +147,8 @@ public:
     // Told how far an edit or undo of many screens has come (from more than ProgressFrom screens on).
     static constexpr int ProgressFrom = 50;
     void setProgress(std::function<void(int done, int total)> progress) { m_progress = std::move(progress); }
-    // Screen `screen` as a value: the one on display, or as changing to it would show it; throws when it
-    // cannot be read whole: the failure says that step `step` was not `done` ("made", "undone").
+    // Screen `screen` as a value: the one on display, or as Save Level would write it; throws when it cannot
+    // be read whole: the failure says that step `step` was not `done` ("made", "undone").
     Screen screenValue(int screen, const QString& step = QString(), const char* done = "made") const;
     // The brush: its colour (which a blank screen takes) and its picture reference.
     void setBrushColour(Long colour);
@@ -213,10 +216,13 @@ private:
     void storeTile(int screen, int index, const TileState& state);
     void storeLinks(int screen, const SideLinks& links);
     void storeProperties(const PropertyValues& properties);
-    // Applies the changes of one screen, the state after (`forward`) or before them.
-    void storeScreenChanges(const ScreenChanges& changes, bool forward);
-    // The same for every screen of a step, the screens written put on the disk together.
-    void storeLevelChanges(const std::vector<ScreenChanges>& changes, bool forward);
+    // The same for every screen of a step, staged and put on the disk together with `lastScreen` as the
+    // level's last screen; a screen that cannot be read whole stops it with nothing changed, the failure
+    // naming `step` as not `done`.
+    void storeLevelChanges(const std::vector<ScreenChanges>& changes, bool forward, Integer lastScreen,
+                           const QString& step, const char* done);
+    // Undoes (`forward` false) or redoes `step`, the next one of the stack.
+    void applyStep(QUndoCommand* step, bool forward);
     void tellProgress(int done, int total) const;
     // Renumbers the screens forward (as `renumbered` asks) or back; see renumberScreens.
     bool renumber(Renumbered& renumbered, bool forward, const char* done,

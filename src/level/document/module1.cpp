@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <bitset>
 #include <cerrno>
 #include <limits>
 #include <optional>
@@ -437,15 +438,23 @@ void Module1::forEachRecord(const QString& fileName, const QString& key, const R
 
 // Only a record that reads whole is applied: a failing one changes nothing, and neither do those after it.
 std::optional<Failure> Module1::readScreenRecords(const QString& fileName, Integer screen, Screen& into,
-                                                  bool* found) const {
+                                                  bool* found, int* tiles) const {
     *found = false;
+    std::bitset<LastGridTile + 1> had;
+    const auto counted = qScopeGuard([&] {
+        if (tiles)
+            *tiles = int(had.count()) - int(had[0]);
+    });
     try {
         forEachRecord(fileName, screenKey(screen), [&](const Record& record, const RecordPlace& place) {
             if (!record[1].isNumeric())
                 return;
             *found = true; // the file has records of the screen, even when this one is damaged
-            if (const std::optional<Integer> tile = checkTileRecord(record, fileName, place.begin))
+            if (const std::optional<Integer> tile = checkTileRecord(record, fileName, place.begin)) {
                 into.applyTileRecord(record, *tile);
+                if (*tile >= 0 && *tile <= LastGridTile)
+                    had.set(size_t(*tile));
+            }
         });
     } catch (const Failure& failure) {
         if (failure.code() == ErrFileNotFound && !failure.isMissingPicture())
@@ -632,7 +641,8 @@ Failure Module1::lostScratchFile(const QString& scratch, Msg what, Integer scree
 bool Module1::loadScreenFrom(const QString& fileName, const QString& callerName, Integer number,
                              Screen& screen, ScreenLoad& load) const {
     bool found = false;
-    std::optional<Failure> failure = readScreenRecords(fileName, number, screen, &found);
+    int tiles = 0;
+    std::optional<Failure> failure = readScreenRecords(fileName, number, screen, &found, &tiles);
     load.fromFile = found;
     if (failure) {
         load.told.emplace_back(
@@ -643,8 +653,9 @@ bool Module1::loadScreenFrom(const QString& fileName, const QString& callerName,
         // The links change only when all of them read.
         SideLinks links = screen.links;
         try {
-            readSideLinks(fileName, number, links);
+            const bool allLinks = readSideLinks(fileName, number, links);
             screen.links = links;
+            load.whole = allLinks && tiles == LastGridTile - FirstGridTile + 1;
         } catch (const Failure& sideFailure) {
             failure = sideFailure;
             if (!load.trouble)
@@ -685,6 +696,33 @@ Module1::ScreenLoad Module1::LoadScreenValue(Integer number, const Screen& shown
         blank(screen);
     load.screen = screen;
     return load;
+}
+
+// A screen whose records leave something out depends on the screens before it, back to one that does not
+// (or screen 0, which a save reads over the screen on display); those are read in order, as a save does.
+Module1::ScreenLoad Module1::SavedScreenValue(Integer number) const {
+    if (number == CurrentScreen) {
+        ScreenLoad load;
+        load.screen = ScreenOnDisplay();
+        load.whole = true;
+        return load;
+    }
+    ScreenLoad load = LoadScreenValue(number, ScreenOnDisplay());
+    if (load.whole || load.trouble || number <= 0 || number > LevelLastScreen)
+        return load;
+    std::vector<Integer> between;
+    Screen before = ScreenOnDisplay();
+    for (Integer s = number - 1; s >= 0 && s != CurrentScreen; --s) {
+        ScreenLoad earlier = LoadScreenValue(s, ScreenOnDisplay());
+        if (earlier.whole || s == 0 || earlier.trouble) {
+            before = std::move(earlier.screen);
+            break;
+        }
+        between.push_back(s);
+    }
+    for (auto s = between.rbegin(); s != between.rend(); ++s)
+        before = LoadScreenValue(*s, before).screen;
+    return LoadScreenValue(number, before);
 }
 
 void Module1::ShowLoadedScreen(Integer screen, const ScreenLoad& load) {
@@ -776,13 +814,15 @@ bool Module1::HoldsLevelRecords(const QString& fileName) const {
     return m_index.hasLevelRecords();
 }
 
-void Module1::readSideLinks(const QString& fileName, Integer screen, SideLinks& links) const {
+bool Module1::readSideLinks(const QString& fileName, Integer screen, SideLinks& links) const {
     int expected = 2;
+    bool info = false;
     forEachRecord(fileName, screenKey(screen), [&](const Record& record, const RecordPlace& place) {
         if (!record[1].isText())
             return;
         if (record[1].textValue() == ScreenInfoKey) {
             links = Screen::freshLinks();
+            info = true;
         } else if (expected <= 9 && record[1].textValue() == QStringLiteral("Side%1").arg(expected)) {
             try {
                 links[size_t(expected)] = InField(2, [&] { return record[2].toInteger(); });
@@ -792,6 +832,7 @@ void Module1::readSideLinks(const QString& fileName, Integer screen, SideLinks& 
             ++expected;
         }
     });
+    return info || expected > 9;
 }
 
 void Module1::LoadSideScreens(const QString& fileName) {

@@ -268,8 +268,16 @@ public:
         std::vector<std::pair<Failure, QString>> told; // each failure with the place it is told under
         // Where the screen came from and why it stopped, when it could not be read whole.
         std::optional<std::pair<QString, Failure>> partly;
+        // Its records gave every tile and every side link: nothing was left from `shown`.
+        bool whole = false;
     };
     ScreenLoad LoadScreenValue(Integer screen, const Screen& shown) const;
+    // Screen `screen` as Save Level writes it: a screen of the level whose records leave tiles or links
+    // out keeps what the screen before it left (the first one, what is on display), however the screens
+    // were visited; the screen on display as it is.
+    ScreenLoad SavedScreenValue(Integer screen) const;
+    // The screen on display could not be read whole: its scratch file is not written from it.
+    bool ScreenOnDisplayPartlyRead() const { return m_partlyRead && m_partlyRead->screen == CurrentScreen; }
     // Puts a screen on display as LoadScreen does, from what LoadScreenValue gave; nothing is read again.
     void ShowLoadedScreen(Integer screen, const ScreenLoad& load);
 
@@ -309,14 +317,15 @@ private:
                                            qint64 offset) const;
     // Reads the tile records of `screen` in `fileName` into `into`; the failure that stopped it. `found`
     // tells whether the file has tile records of the screen.
+    // `tiles` counts the grid tiles that had a record.
     std::optional<Failure> readScreenRecords(const QString& fileName, Integer screen, Screen& into,
-                                             bool* found) const;
+                                             bool* found, int* tiles = nullptr) const;
     // The scratch file of `screen` when it has a whole one, else the level file.
     QString sourceOf(Integer screen) const;
     void setLinksOnDisplay(const SideLinks& links);
     std::optional<LevelProperties> readLevelProperties(const QString& fileName) const;
-    // The side links of `screen` in the file, starting from `links`.
-    void readSideLinks(const QString& fileName, Integer screen, SideLinks& links) const;
+    // The side links of `screen` in the file, starting from `links`; true when the file gave all of them.
+    bool readSideLinks(const QString& fileName, Integer screen, SideLinks& links) const;
     // Reads screen `number`'s tiles and side links from a scratch or level file over `screen`, as
     // LoadScreen does; true when the file has records of it.
     bool loadScreenFrom(const QString& fileName, const QString& callerName, Integer number, Screen& screen,

@@ -38,7 +38,8 @@ WalkStep NextWalkStep(const Module1& m, int keyCode) {
         const std::optional<Integer> landing = LandingTile((m.*(direction->operand))(from));
         if (!landing) // a landing tile that is no tile of the grid blocks the step
             return {};
-        return {WalkStep::Exit, *landing, m.SideScreen(property)};
+        const Integer screen = m.SideScreen(property);
+        return {screen < 0 ? WalkStep::NoScreen : WalkStep::Exit, *landing, screen};
     }
     const int to = from + direction->offset;
     if (!isTile(to))

@@ -13,10 +13,12 @@ constexpr int KeyDown = 40;
 // Where one key press takes the walk marker, worked out from the screen on display alone.
 struct WalkStep {
     enum Kind {
-        Stay,    // not an arrow key, or a blocked direction, or an exit whose landing is no grid tile
-        Move,    // onto `tile` of the same screen
-        OffGrid, // off the edge of the grid: the marker is taken off and stays on its tile for the next key
-        Exit,    // through an exit onto `tile` of `screen`
+        Stay,     // not an arrow key, or a blocked direction, or an exit whose landing is no grid tile
+        Move,     // onto `tile` of the same screen
+        OffGrid,  // off the edge of the grid: the marker is taken off and stays on its tile for the next key
+        Exit,     // through an exit onto `tile` of `screen`
+        NoScreen, // an exit whose side link names no screen (below 0, as after its screen was deleted):
+                  // the marker stays; `screen` is the link
     };
     Kind kind = Stay;
     Integer tile = 0;

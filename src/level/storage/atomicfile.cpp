@@ -140,9 +140,12 @@ void syncFolder(const QByteArray& folder) {
 void SyncFileSystem(const QString& folder) {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return;
-    ::syncfs(fd);
+        throw WriteFailure(folder, errno, true);
+    const int synced = ::syncfs(fd);
+    const int error = errno;
     ::close(fd);
+    if (synced != 0)
+        throw WriteFailure(folder, error, true);
 }
 
 std::optional<FileIdentity> RegularFileIdentity(const QString& path) {

@@ -25,7 +25,8 @@ struct FileIdentity {
 std::optional<FileIdentity> RegularFileIdentity(const QString& path);
 
 // Puts every file written to the file system that holds `folder` on the disk (after files committed with
-// AtomicFile::setDeferSync). Its failure harms nothing already done, so it is not reported.
+// AtomicFile::setDeferSync). Throws when the system cannot say they are there: files written since the
+// last sync may then be lost in a crash, so nothing may count on them.
 void SyncFileSystem(const QString& folder);
 
 // What a write does when its target is a symbolic link.
