@@ -69,10 +69,7 @@ CheckLevelWindow::CheckLevelWindow(const Module1& level, QWidget* mainWindow)
     connect(Refresh, &QPushButton::clicked, this, &CheckLevelWindow::Refresh_Click);
     connect(ProblemList, &QTreeWidget::itemActivated, this, &CheckLevelWindow::ProblemList_Activated);
     connect(ProblemList, &QTreeWidget::itemSelectionChanged, this, &CheckLevelWindow::showFix);
-    connect(Fix, &QPushButton::clicked, this, [this] {
-        if (const LevelProblem* problem = selectedProblem())
-            emit fixChosen(*problem);
-    });
+    connect(Fix, &QPushButton::clicked, this, &CheckLevelWindow::fixSelected);
 
     resize(WindowWidth, WindowHeight);
     PlaceBesideMainWindow(this, mainWindow);
@@ -85,6 +82,7 @@ QString CheckLevelWindow::DesignCaption() {
 // The level as it is in memory: the screen on display is read from the arrays, so nothing is saved first.
 void CheckLevelWindow::CheckLevel(const QString& place) {
     m_problems.clear();
+    m_stale = false;
     LevelCheckSettings settings;
     settings.picturesFolders = m_level.PictureFolders();
     try {
@@ -166,6 +164,32 @@ void CheckLevelWindow::showFix() {
     const QString fix = problem ? FixFor(*problem) : QString();
     Fix->setText(fix);
     Fix->setVisible(!fix.isEmpty());
+}
+
+// A row of a level that changed since is checked against the level as it is now: the fix is made only
+// where the same problem is found again at the same place.
+void CheckLevelWindow::fixSelected() {
+    const LevelProblem* selected = selectedProblem();
+    if (!selected)
+        return;
+    if (!m_stale) {
+        emit fixChosen(*selected);
+        return;
+    }
+    const LevelProblem wanted = *selected;
+    CheckLevel(QStringLiteral("Fix_Click"));
+    for (size_t i = 0; i < m_problems.size(); ++i) {
+        const LevelProblem& now = m_problems[i];
+        if (now.code == wanted.code && now.screen == wanted.screen && now.tile == wanted.tile &&
+            now.direction == wanted.direction) {
+            ProblemList->setCurrentItem(ProblemList->topLevelItem(int(i)));
+            emit fixChosen(now);
+            return;
+        }
+    }
+    Summary->setText(Summary->text() + u' ' +
+                     tr("The level changed since it was checked, and that problem is "
+                        "no longer there: nothing was changed."));
 }
 
 void CheckLevelWindow::ProblemList_Activated(QTreeWidgetItem* item) {

@@ -49,6 +49,11 @@ public:
     // then it asks for Refresh.
     void LevelReplaced();
     static constexpr int CheckAtOnceBelow = 200; // screens
+    // Screens took new numbers: the rows name the old ones, so they go as for another level.
+    void ScreensRenumbered() { LevelReplaced(); }
+    // The level changed since it was checked: a Fix checks it again first and mends the problem only if
+    // it is still there.
+    void LevelChanged() { m_stale = true; }
 
 public slots:
     void Refresh_Click();
@@ -64,9 +69,11 @@ private:
     // The problem of the row selected; null when none is.
     const LevelProblem* selectedProblem() const;
     void showFix();
+    void fixSelected();
 
     const Module1& m_level;
     std::vector<LevelProblem> m_problems;
+    bool m_stale = false;
 };
 
 } // namespace tavrin

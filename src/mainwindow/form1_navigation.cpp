@@ -46,7 +46,8 @@ void Form1::goToScreenInBox(const QLineEdit* box) {
 
 void Form1::goToScreen(const QString& text, const QString& place) {
     try {
-        m_document.goToScreen(text);
+        if (const std::optional<QString> why = m_document.goToScreen(text))
+            confirm(*why);
     } catch (const Failure& failure) {
         ShowUnlessFileNotFound(failure, place);
     }
@@ -68,7 +69,8 @@ void Form1::showProblemPlace(const LevelProblem& problem) {
 // The walk keeps WalkerTile on a tile of 0..300; the grid and Tile(998) follow it.
 void Form1::walkMarker(int keyCode) {
     try {
-        m_document.walk(keyCode);
+        if (const WalkStep step = m_document.walk(keyCode); step.kind == WalkStep::NoScreen)
+            confirm(Text(Msg::NoSuchScreen).arg(step.screen));
     } catch (const Failure& failure) {
         ShowUnlessFileNotFound(failure, KeyDownPlace);
     }

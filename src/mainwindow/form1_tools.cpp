@@ -36,6 +36,13 @@ void Form1::mnuCheckLevel_Click() {
         connect(m_checkLevel, &CheckLevelWindow::problemChosen, this, &Form1::showProblemPlace);
         connect(m_checkLevel, &CheckLevelWindow::fixChosen, this, &Form1::fixProblem);
         connect(&m_document, &LevelDocument::levelReplaced, m_checkLevel, &CheckLevelWindow::LevelReplaced);
+        connect(&m_document, &LevelDocument::screensRenumbered, m_checkLevel,
+                &CheckLevelWindow::ScreensRenumbered);
+        for (const auto changed : {&LevelDocument::screenEdited, &LevelDocument::linksChanged})
+            connect(&m_document, changed, m_checkLevel, &CheckLevelWindow::LevelChanged);
+        connect(&m_document, &LevelDocument::tileChanged, m_checkLevel, &CheckLevelWindow::LevelChanged);
+        connect(&m_document, &LevelDocument::propertiesChanged, m_checkLevel,
+                &CheckLevelWindow::LevelChanged);
     }
     m_checkLevel->CheckLevel(QStringLiteral("mnuCheckLevel_Click"));
     m_checkLevel->show();

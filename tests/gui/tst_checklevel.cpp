@@ -158,6 +158,35 @@ private slots:
         QCOMPARE(m_f->titles(), QStringList());
     }
 
+    // Rows never act on a level they were not checked against: screens renumbered, the level is checked
+    // again (a row naming an old number goes), and a Fix after an edit checks again first and mends only
+    // a problem still there.
+    void rowsFollowTheLevel() {
+        loadBrokenLevel();
+        QVERIFY(m_f->document->renumberScreens(ScreenRenumbering::deleting(0, 4)));
+        QVERIFY(!rows().join('\n').contains(BrokenExit));
+
+        const int tile = 21; // on the left border
+        TileState state = m_f->document->tile(tile);
+        state.directions[0] = 0;
+        m_f->document->editTile(tile, state);
+        window()->Refresh_Click();
+        const std::vector<LevelProblem>& problems = window()->problems();
+        const auto wrap = std::find_if(problems.begin(), problems.end(), [&](const LevelProblem& problem) {
+            return problem.code == "edge-wrap" && problem.screen == 0 && problem.tile == tile;
+        });
+        QVERIFY(wrap != problems.end());
+        window()->ProblemList->setCurrentItem(
+            window()->ProblemList->topLevelItem(int(wrap - problems.begin())));
+        state.directions[0] = 2; // now an exit: blocking the step would take it away
+        state.operands[0] = FieldValue::number(40);
+        m_f->document->editTile(tile, state);
+        const int steps = m_f->document->undoStack().count();
+        window()->Fix->click();
+        QCOMPARE(m_f->document->tile(tile).directions[0], Integer(2));
+        QCOMPARE(m_f->document->undoStack().count(), steps);
+    }
+
     void placesGoneToNowhere_data() {
         QTest::addColumn<QVariant>("screen");
         QTest::addColumn<QVariant>("tile");
