@@ -3,6 +3,7 @@
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
+#include <QTextStream>
 #include <memory>
 
 namespace tavrin {
@@ -52,6 +53,29 @@ QString CheckRest(const QStringList& arguments, const QString& command, int file
 std::unique_ptr<QIODevice> OpenOutput(FileAccess& files, const QString& out, const QString& input);
 // Puts what was written to a device from OpenOutput in place. Throws the failure of writing it.
 void FinishOutput(FileAccess& files, QIODevice& output);
+
+// A command's standard output, checked: text and bytes go out in the order written, and finish() tells
+// whether every byte went out (a full disk, /dev/full, a closed pipe's reader gone...).
+class StandardOutput {
+public:
+    StandardOutput();
+    ~StandardOutput();
+    QTextStream& text() { return m_text; }
+    // Writes `bytes` as they stand, after the text written before them.
+    void write(QByteArrayView bytes);
+    // False once a write failed: a long output stops there.
+    bool ok() const;
+    // The failure of writing, to be thrown by an output that stops.
+    Failure failure() const;
+    // Writes out what is left. `code` when every byte went out; else tells the failure on standard error
+    // and returns ExitUnusable.
+    int finish(int code);
+
+private:
+    class Device;
+    std::unique_ptr<Device> m_device;
+    QTextStream m_text;
+};
 
 int Info(QStringList arguments);
 int Check(QStringList arguments);

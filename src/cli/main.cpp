@@ -119,12 +119,14 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
     QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.contains(QLatin1String("--help"))) {
-        QTextStream(stdout) << Usage;
-        return ExitDone;
+        StandardOutput output;
+        output.text() << Usage;
+        return output.finish(ExitDone);
     }
     if (arguments.contains(QLatin1String("--version"))) {
-        QTextStream(stdout) << "tavrin-level " << QCoreApplication::applicationVersion() << '\n';
-        return ExitDone;
+        StandardOutput output;
+        output.text() << "tavrin-level " << QCoreApplication::applicationVersion() << '\n';
+        return output.finish(ExitDone);
     }
     if (arguments.isEmpty())
         return UsageError(tavrin::Text(tavrin::Msg::CliNoCommand));

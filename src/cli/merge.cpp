@@ -73,12 +73,13 @@ int Merge(QStringList arguments) {
     } catch (const Failure& failure) {
         return Unusable(failure);
     }
-    QTextStream stream(stdout);
+    StandardOutput output;
+    QTextStream& stream = output.text();
     for (const MergeConflict& conflict : conflicts)
         stream << conflict.line() << '\n';
     for (const LevelProblem& problem : introduced)
         stream << "warning: " << problem.toLine(out) << '\n';
-    return conflicts.empty() || takeOurs || takeTheirs ? ExitDone : ExitProblems;
+    return output.finish(conflicts.empty() || takeOurs || takeTheirs ? ExitDone : ExitProblems);
 }
 
 } // namespace tavrin::cli

@@ -47,6 +47,10 @@ private slots:
         QTest::newRow("a picture by file")
             << NumberedLevel(3, {{1005, Tile(1, 5, "\"\\a.bmp\",0,0,0,0,1,1,1,1")}})
             << QStringList{"screen 1 tile 5: picture 0 -> \"\\a.bmp\""};
+        static const char withNul[] = "\"\\a\0\x1b.bmp\",0,0,0,0,1,1,1,1";
+        QTest::newRow("control characters in a picture")
+            << NumberedLevel(3, {{1005, Tile(1, 5, QByteArray(withNul, sizeof withNul - 1))}})
+            << QStringList{"screen 1 tile 5: picture 0 -> \"\\a<U+0000><U+001B>.bmp\""};
         QTest::newRow("a direction and its operand")
             << NumberedLevel(3, {{2300, Tile(2, 300, "0,0,0,4,0,1,1,21,1")}})
             << QStringList{"screen 2 tile 300: right property 0 -> 4",

@@ -34,6 +34,7 @@ enum class Msg : int {
     // Reading and writing files.
     PictureFileNotFound,
     NotALevelFile,
+    NotARegularFile,
     OpenPermission,
     OpenAccess,
     DeviceAccess,
@@ -176,6 +177,7 @@ enum class Msg : int {
     CliNoPicturesFolder,
     CliOutputIsInput,
     CliOutputNotAFile,
+    CliOutputFailed,
 
     // Walls and exits.
     ExitNoLinkLeft,

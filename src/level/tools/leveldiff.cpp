@@ -228,7 +228,7 @@ std::vector<LevelChange> DiffLevels(FileAccess& files, const QString& beforePath
 namespace {
 // A value whole, a text however long it is: a listing is compared line by line.
 QString WholeValue(const FieldValue& value) {
-    return value.isText() ? u'"' + value.textValue() + u'"' : ShownValue(value);
+    return value.isText() ? u'"' + PrintableText(value.textValue()) + u'"' : ShownValue(value);
 }
 } // namespace
 
