@@ -11,7 +11,7 @@
 
 namespace tavrin::cli {
 
-std::unique_ptr<QIODevice> OpenOutput(FileAccess& files, const QString& out, const QString& input) {
+std::unique_ptr<QIODevice> OpenOutput(FileAccess& files, const QString& out, const QStringList& inputs) {
     struct stat target {};
     if (::stat(QFile::encodeName(out).constData(), &target) != 0)
         return files.openWrite(out); // nothing there yet; whatever else is wrong, the write tells
@@ -19,11 +19,13 @@ std::unique_ptr<QIODevice> OpenOutput(FileAccess& files, const QString& out, con
         return files.openStream(out);
     if (!S_ISREG(target.st_mode))
         throw Failure(ErrPathAccess, Text(Msg::CliOutputNotAFile).arg(out));
-    // Links, hard links and other spellings of the input's name all lead to the same device and inode.
-    struct stat source {};
-    if (::stat(QFile::encodeName(input).constData(), &source) == 0 && source.st_dev == target.st_dev &&
-        source.st_ino == target.st_ino)
-        throw Failure(ErrPathAccess, Text(Msg::CliOutputIsInput).arg(out, input));
+    // Links, hard links and other spellings of an input's name all lead to the same device and inode.
+    for (const QString& input : inputs) {
+        struct stat source {};
+        if (::stat(QFile::encodeName(input).constData(), &source) == 0 && source.st_dev == target.st_dev &&
+            source.st_ino == target.st_ino)
+            throw Failure(ErrPathAccess, Text(Msg::CliOutputIsInput).arg(out, input));
+    }
     return files.openWrite(out);
 }
 

@@ -333,6 +333,10 @@ constexpr Entry Table[] = {
      QT_TRANSLATE_NOOP("Messages",
                        "%1 is neither a file nor a pipe or character device: nothing was written to it")},
     {Msg::CliOutputFailed, QT_TRANSLATE_NOOP("Messages", "standard output could not be written: %1")},
+    {Msg::CliNoLevelProperties,
+     QT_TRANSLATE_NOOP("Messages",
+                       "%1 has no level properties (no \"LevelProp\" record): it may have been cut short, so "
+                       "it is not merged and nothing was written")},
 
     {Msg::ExitNoLinkLeft,
      QT_TRANSLATE_NOOP("Messages",

@@ -178,6 +178,7 @@ enum class Msg : int {
     CliOutputIsInput,
     CliOutputNotAFile,
     CliOutputFailed,
+    CliNoLevelProperties,
 
     // Walls and exits.
     ExitNoLinkLeft,
