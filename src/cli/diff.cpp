@@ -38,6 +38,12 @@ QJsonObject ToJson(const LevelChange& change) {
         break;
     case LevelChange::Kind::Property:
         break;
+    case LevelChange::Kind::Records:
+        object.insert("records", change.key);
+        object.insert("change", change.line().section(QStringLiteral(": "), -1));
+        object.insert("before", JsonValue(change.before));
+        object.insert("after", JsonValue(change.after));
+        return object;
     }
     object.insert("change", QStringLiteral("changed"));
     object.insert("field", change.fieldName());

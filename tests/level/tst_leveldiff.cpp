@@ -90,6 +90,10 @@ private slots:
             << NumberedLevel(4) << QStringList{"level: last screen 2 -> 3", "screen 3: added"};
         QTest::newRow("a screen removed")
             << NumberedLevel(2) << QStringList{"level: last screen 2 -> 1", "screen 2: removed"};
+        QTest::newRow("records of no screen")
+            << Replaced(NumberedLevel(3), "\"LevelProp\"",
+                        "\"Notes\",\"x\",1,2,3,4,5,6,7,8,9,10\r\n\"LevelProp\"")
+            << QStringList{"records \"Notes\": added"};
         QTest::newRow("screens beyond the last screen do not count")
             << NumberedLevel(4, {{3001, "1," + plainRest}}, "\"\",\"\",\"\",\"\",\"\",1,2") << QStringList();
     }

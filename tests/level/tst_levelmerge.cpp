@@ -186,14 +186,42 @@ private slots:
         QCOMPARE(m_f.readFile("out.txt"), both);
     }
 
-    // Records of no screen in OURS (a newer game's data) are kept, as a save keeps them.
-    void oursOtherRecordsKept() {
-        const QByteArray notes = "\"Notes\",\"kept\",1,2,3,4,5,6,7,8,9,10\r\n";
-        QByteArray ours = NumberedLevel(2, {{5, "1,0,0,0,0,0,1,1,1,1"}});
-        ours.insert(ours.indexOf("\"LevelProp\""), notes);
-        const ToolRun run = merge(NumberedLevel(2), ours, NumberedLevel(2, {{1006, "2,0,0,0,0,0,1,1,1,1"}}));
-        QCOMPARE(run.code, 0);
-        QVERIFY(m_f.readFile("out.txt").contains(notes));
+    // Records of no screen (a newer game's data, the designers' notes) are merged key by key.
+    void otherRecords_data() {
+        QTest::addColumn<QByteArray>("base");
+        QTest::addColumn<QByteArray>("ours");
+        QTest::addColumn<QByteArray>("theirs");
+        QTest::addColumn<QByteArray>("merged");
+        QTest::addColumn<QStringList>("conflicts");
+        const QByteArray a = "\"Notes\",\"a\",1,2,3,4,5,6,7,8,9,10\r\n";
+        const QByteArray b = "\"Notes\",\"b\",1,2,3,4,5,6,7,8,9,10\r\n";
+        const QByteArray c = "\"Notes\",\"c\",1,2,3,4,5,6,7,8,9,10\r\n";
+        const QByteArray game = "\"Game\",1,2,3,4,5,6,7,8,9,10,11\r\n";
+        QTest::newRow("kept from ours") << QByteArray() << a << QByteArray() << a << QStringList();
+        QTest::newRow("added on theirs") << QByteArray() << QByteArray() << a << a << QStringList();
+        QTest::newRow("changed on theirs") << a << a << b << b << QStringList();
+        QTest::newRow("removed on theirs") << a + game << a + game << game << game << QStringList();
+        QTest::newRow("one key each") << QByteArray() << a << game << a + game << QStringList();
+        QTest::newRow("changed two ways")
+            << a << b << c << b
+            << QStringList{"records \"Notes\": ours changed, theirs changed, base present"};
+    }
+    void otherRecords() {
+        QFETCH(QByteArray, base);
+        QFETCH(QByteArray, ours);
+        QFETCH(QByteArray, theirs);
+        QFETCH(QByteArray, merged);
+        QFETCH(QStringList, conflicts);
+        const auto with = [](const QByteArray& records, const QMap<int, QByteArray>& changes) {
+            QByteArray level = NumberedLevel(2, changes);
+            return level.insert(level.indexOf("\"LevelProp\""), records);
+        };
+        const ToolRun run = merge(with(base, {}), with(ours, {{5, "1,0,0,0,0,0,1,1,1,1"}}),
+                                  with(theirs, {{1006, "2,0,0,0,0,0,1,1,1,1"}}));
+        QCOMPARE(run.code, conflicts.isEmpty() ? 0 : 1);
+        QCOMPARE(Lines(run.out), conflicts);
+        QCOMPARE(m_f.readFile("out.txt"),
+                 with(merged, {{5, "1,0,0,0,0,0,1,1,1,1"}, {1006, "2,0,0,0,0,0,1,1,1,1"}}));
     }
 
     void handWrittenLevelComesOutInTheEditorsForm() {
