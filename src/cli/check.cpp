@@ -9,8 +9,6 @@
 #include <QJsonObject>
 #include <QTextStream>
 
-#include <cstdio>
-
 namespace tavrin::cli {
 
 namespace {
@@ -54,12 +52,13 @@ int Check(QStringList arguments) {
     } catch (const Failure& failure) {
         return Unusable(path, failure);
     }
+    StandardOutput output;
     if (json) {
-        QTextStream out(stdout);
+        QTextStream& out = output.text();
         // The array as QJsonDocument writes it, an object at a time: a whole QJsonArray of a million
         // problems would take gigabytes.
         out << "[\n";
-        for (size_t i = 0; i < problems.size(); ++i) {
+        for (size_t i = 0; i < problems.size() && output.ok(); ++i) {
             QByteArray object = QJsonDocument(toJson(problems[i])).toJson();
             object.chop(1);
             out << "    " << object.replace("\n", "\n    ") << (i + 1 < problems.size() ? ",\n" : "\n");
@@ -69,19 +68,19 @@ int Check(QStringList arguments) {
         // Written as bytes a megabyte at a time.
         ProblemLineWriter writer(path);
         QByteArray lines;
-        for (const LevelProblem& problem : problems) {
-            writer.append(problem, lines);
+        for (size_t i = 0; i < problems.size() && output.ok(); ++i) {
+            writer.append(problems[i], lines);
             if (lines.size() >= 1024 * 1024) {
-                std::fwrite(lines.constData(), 1, size_t(lines.size()), stdout);
+                output.write(lines);
                 lines.resize(0);
             }
         }
         lines += (path + QStringLiteral(": ") + ProblemSummary(problems) + u'\n').toUtf8();
-        std::fwrite(lines.constData(), 1, size_t(lines.size()), stdout);
+        output.write(lines);
     }
     const bool failed = std::any_of(problems.begin(), problems.end(),
                                     [strict](const LevelProblem& p) { return strict || p.isError(); });
-    return failed ? ExitProblems : ExitDone;
+    return output.finish(failed ? ExitProblems : ExitDone);
 }
 
 } // namespace tavrin::cli

@@ -3,6 +3,7 @@
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
+#include <QTextStream>
 #include <memory>
 
 namespace tavrin {
@@ -44,14 +45,37 @@ bool WholeNumber(const QString& text, int low, int high, int* value);
 // `files`. Empty when they are right, else the usage error's text.
 QString CheckRest(const QStringList& arguments, const QString& command, int files);
 
-// Opens `out`, the file given to -o, for the output of a command that reads `input`. A file, or a symbolic
+// Opens `out`, the file given to -o, for the output of a command that reads `inputs`. A file, or a symbolic
 // link to one, or nothing yet, is written through an AtomicFile: FinishOutput puts it in place whole. A
 // pipe or a character device (/dev/null, a terminal) is written into as it is, each write going straight
-// to it. Anything else (a folder, a socket, a block device) and the file `input` itself, under whatever
+// to it. Anything else (a folder, a socket, a block device) and each of the files `inputs`, under whatever
 // name, are refused with a failure before anything is written; nothing is ever put in their place.
-std::unique_ptr<QIODevice> OpenOutput(FileAccess& files, const QString& out, const QString& input);
+std::unique_ptr<QIODevice> OpenOutput(FileAccess& files, const QString& out, const QStringList& inputs);
 // Puts what was written to a device from OpenOutput in place. Throws the failure of writing it.
 void FinishOutput(FileAccess& files, QIODevice& output);
+
+// A command's standard output, checked: text and bytes go out in the order written, and finish() tells
+// whether every byte went out (a full disk, /dev/full, a closed pipe's reader gone...).
+class StandardOutput {
+public:
+    StandardOutput();
+    ~StandardOutput();
+    QTextStream& text() { return m_text; }
+    // Writes `bytes` as they stand, after the text written before them.
+    void write(QByteArrayView bytes);
+    // False once a write failed: a long output stops there.
+    bool ok() const;
+    // The failure of writing, to be thrown by an output that stops.
+    Failure failure() const;
+    // Writes out what is left. `code` when every byte went out; else tells the failure on standard error
+    // and returns ExitUnusable.
+    int finish(int code);
+
+private:
+    class Device;
+    std::unique_ptr<Device> m_device;
+    QTextStream m_text;
+};
 
 int Info(QStringList arguments);
 int Check(QStringList arguments);

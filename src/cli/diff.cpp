@@ -38,6 +38,12 @@ QJsonObject ToJson(const LevelChange& change) {
         break;
     case LevelChange::Kind::Property:
         break;
+    case LevelChange::Kind::Records:
+        object.insert("records", change.key);
+        object.insert("change", change.line().section(QStringLiteral(": "), -1));
+        object.insert("before", JsonValue(change.before));
+        object.insert("after", JsonValue(change.after));
+        return object;
     }
     object.insert("change", QStringLiteral("changed"));
     object.insert("field", change.fieldName());
@@ -81,13 +87,17 @@ int Diff(QStringList arguments) {
         if (const QString rest = CheckRest(arguments, QStringLiteral("diff --textconv"), 1); !rest.isEmpty())
             return UsageError(rest);
         FileAccess files;
-        QTextStream out(stdout);
+        StandardOutput output;
         try {
-            ListLevel(files, arguments[0], [&out](const QString& line) { out << line << '\n'; });
+            ListLevel(files, arguments[0], [&output](const QString& line) {
+                if (!output.ok())
+                    throw output.failure();
+                output.text() << line << '\n';
+            });
         } catch (const Failure& failure) {
             return Unusable(failure);
         }
-        return ExitDone;
+        return output.finish(ExitDone);
     }
     const bool json = TakeFlag(arguments, QStringLiteral("--json"));
     const bool stat = TakeFlag(arguments, QStringLiteral("--stat"));
@@ -102,7 +112,8 @@ int Diff(QStringList arguments) {
     } catch (const Failure& failure) {
         return Unusable(failure);
     }
-    QTextStream out(stdout);
+    StandardOutput output;
+    QTextStream& out = output.text();
     if (json)
         WriteJson(out, changes);
     else if (stat)
@@ -110,7 +121,7 @@ int Diff(QStringList arguments) {
     else
         for (const LevelChange& change : changes)
             out << change.line() << '\n';
-    return changes.empty() ? ExitDone : ExitProblems;
+    return output.finish(changes.empty() ? ExitDone : ExitProblems);
 }
 
 } // namespace tavrin::cli

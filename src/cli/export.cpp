@@ -16,7 +16,7 @@ int Export(QStringList arguments) {
         return UsageError(Text(Msg::CliExportNeedsOut));
     FileAccess files;
     try {
-        const std::unique_ptr<QIODevice> file = OpenOutput(files, out, arguments.first());
+        const std::unique_ptr<QIODevice> file = OpenOutput(files, out, {arguments.first()});
         ExportLevelJson(files, arguments.first(), file.get());
         FinishOutput(files, *file);
     } catch (const Failure& failure) {

@@ -41,11 +41,12 @@ int GitSetup(QStringList arguments) {
     for (const auto& [key, value] : settings)
         if (const QString error = SetGitConfig(key, value); !error.isEmpty())
             return Unusable(error);
-    QTextStream(stdout) << "git merges and compares level files with tavrin-level once .gitattributes names\n"
-                           "them; add a line such as:\n"
-                           "\n"
-                           "levels/*.txt merge=tavrin diff=tavrin\n";
-    return ExitDone;
+    StandardOutput output;
+    output.text() << "git merges and compares level files with tavrin-level once .gitattributes names\n"
+                     "them; add a line such as:\n"
+                     "\n"
+                     "levels/*.txt merge=tavrin diff=tavrin\n";
+    return output.finish(ExitDone);
 }
 
 } // namespace tavrin::cli

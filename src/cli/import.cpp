@@ -16,7 +16,7 @@ int Import(QStringList arguments) {
         return UsageError(Text(Msg::CliImportNeedsOut));
     FileAccess files;
     try {
-        const std::unique_ptr<QIODevice> file = OpenOutput(files, out, arguments.first());
+        const std::unique_ptr<QIODevice> file = OpenOutput(files, out, {arguments.first()});
         ImportLevelJson(files, arguments.first(), file.get());
         FinishOutput(files, *file);
     } catch (const Failure& failure) {

@@ -21,7 +21,8 @@ int Info(QStringList arguments) {
         return Unusable(path, failure);
     }
     const PropertyValues& p = level.properties;
-    QTextStream out(stdout);
+    StandardOutput output;
+    QTextStream& out = output.text();
     if (json) {
         QJsonObject pictures;
         for (auto it = level.pictureUses.cbegin(); it != level.pictureUses.cend(); ++it)
@@ -32,7 +33,7 @@ int Info(QStringList arguments) {
             {"startTile", p.startTile}, {"screensWithRecords", int(level.screensWithRecords.size())},
             {"pictures", pictures},     {"fileSize", double(level.fileSize)}};
         out << QJsonDocument(object).toJson();
-        return ExitDone;
+        return output.finish(ExitDone);
     }
     out << "Name: " << p.name << '\n'
         << "Author: " << p.author << '\n'
@@ -44,7 +45,7 @@ int Info(QStringList arguments) {
         << "Pictures:" << (level.pictureUses.isEmpty() ? " none\n" : "\n");
     for (auto it = level.pictureUses.cbegin(); it != level.pictureUses.cend(); ++it)
         out << "  " << it.key() << ": " << it.value() << (it.value() == 1 ? " tile\n" : " tiles\n");
-    return ExitDone;
+    return output.finish(ExitDone);
 }
 
 } // namespace tavrin::cli

@@ -34,7 +34,8 @@ const char* const Usage =
     "      whole, a line a tile, for git\n"
     "  merge BASE OURS THEIRS -o OUT [--ours | --theirs]\n"
     "      the changes of OURS and THEIRS since BASE in one level, field by field; exit 1 when fields\n"
-    "      conflict (OUT then holds OURS's value; --ours or --theirs settles every conflict)\n"
+    "      conflict (OUT then holds OURS's value; --ours or --theirs settles every conflict) or the\n"
+    "      merged level has errors neither side had; OUT may be OURS, never BASE or THEIRS\n"
     "  git-setup\n"
     "      makes git in the current repository merge and compare levels with the two above\n"
     "\n"
@@ -43,7 +44,7 @@ const char* const Usage =
     "  --version    the program's version\n"
     "\n"
     "Exit status: 0 done, 1 check found errors (with --strict, any problem), diff found\n"
-    "differences or merge found conflicts, 2 the command could not be carried out.\n";
+    "differences or merge found conflicts or errors, 2 the command could not be carried out.\n";
 } // namespace
 
 int UsageError(const QString& what) {
@@ -119,12 +120,14 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
     QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.contains(QLatin1String("--help"))) {
-        QTextStream(stdout) << Usage;
-        return ExitDone;
+        StandardOutput output;
+        output.text() << Usage;
+        return output.finish(ExitDone);
     }
     if (arguments.contains(QLatin1String("--version"))) {
-        QTextStream(stdout) << "tavrin-level " << QCoreApplication::applicationVersion() << '\n';
-        return ExitDone;
+        StandardOutput output;
+        output.text() << "tavrin-level " << QCoreApplication::applicationVersion() << '\n';
+        return output.finish(ExitDone);
     }
     if (arguments.isEmpty())
         return UsageError(tavrin::Text(tavrin::Msg::CliNoCommand));

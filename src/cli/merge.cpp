@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "levelcheck.h"
 #include "levelmerge.h"
+#include "messages.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -20,19 +21,6 @@ ErrorKey KeyOf(const LevelProblem& problem) {
             problem.direction.value_or(-1), problem.message};
 }
 
-// The errors of the level file `path`; none when it cannot be checked.
-std::vector<LevelProblem> ErrorsOf(FileAccess& files, const QString& path,
-                                   const LevelCheckSettings& settings) {
-    std::vector<LevelProblem> errors;
-    try {
-        for (LevelProblem& problem : CheckLevelFile(files, path, settings))
-            if (problem.isError())
-                errors.push_back(std::move(problem));
-    } catch (const Failure&) {
-    }
-    return errors;
-}
-
 } // namespace
 
 int Merge(QStringList arguments) {
@@ -48,37 +36,46 @@ int Merge(QStringList arguments) {
         return UsageError(QStringLiteral("merge needs -o OUT: the level file to write"));
     if (takeOurs && takeTheirs)
         return UsageError(QStringLiteral("merge takes --ours or --theirs, not both"));
+    const QString& base = arguments[0];
     const QString& ours = arguments[1];
+    const QString& theirs = arguments[2];
     LevelCheckSettings settings;
     settings.picturesFolders = LevelPicturesFolders(ours, QCoreApplication::applicationDirPath());
     FileAccess files;
     std::vector<MergeConflict> conflicts;
     std::vector<LevelProblem> introduced;
     try {
-        // OUT may be OURS itself, as a merge driver of git has it: the merge is written beside it and takes
-        // its place once whole, while OURS stays open for reading until then.
-        const std::unique_ptr<QIODevice> file = OpenOutput(files, out, QString());
-        conflicts = MergeLevels(files, arguments[0], ours, arguments[2], file.get(),
-                                takeTheirs ? MergeSide::Theirs : MergeSide::Ours);
-        const bool checkable = dynamic_cast<AtomicFile*>(file.get()) != nullptr;
+        // Every input must say what its level is; the errors either side has already are its own.
         std::set<ErrorKey> known;
-        if (checkable)
-            for (const LevelProblem& problem : ErrorsOf(files, ours, settings))
-                known.insert(KeyOf(problem));
+        for (const QString* input : {&base, &ours, &theirs})
+            for (const LevelProblem& problem : CheckLevelFile(files, *input, settings)) {
+                if (LeavesLevelUnsure(problem))
+                    return Unusable(*input, problem.isError() ? problem.toLine(*input)
+                                                              : Text(Msg::CliNoLevelProperties).arg(*input));
+                if (problem.isError() && input != &base)
+                    known.insert(KeyOf(problem));
+            }
+        // OUT may be OURS itself, as a merge driver of git has it: the merge is written beside it and takes
+        // its place once whole, while OURS stays open for reading until then. BASE and THEIRS never.
+        const std::unique_ptr<QIODevice> file = OpenOutput(files, out, {base, theirs});
+        conflicts = MergeLevels(files, base, ours, theirs, file.get(),
+                                takeTheirs ? MergeSide::Theirs : MergeSide::Ours);
         FinishOutput(files, *file);
-        if (checkable)
-            for (LevelProblem& problem : ErrorsOf(files, out, settings))
-                if (!known.count(KeyOf(problem)))
+        if (dynamic_cast<AtomicFile*>(file.get()))
+            for (LevelProblem& problem : CheckLevelFile(files, out, settings))
+                if (problem.isError() && !known.count(KeyOf(problem)))
                     introduced.push_back(std::move(problem));
     } catch (const Failure& failure) {
         return Unusable(failure);
     }
-    QTextStream stream(stdout);
+    StandardOutput output;
+    QTextStream& stream = output.text();
     for (const MergeConflict& conflict : conflicts)
         stream << conflict.line() << '\n';
     for (const LevelProblem& problem : introduced)
-        stream << "warning: " << problem.toLine(out) << '\n';
-    return conflicts.empty() || takeOurs || takeTheirs ? ExitDone : ExitProblems;
+        stream << problem.toLine(out) << '\n';
+    const bool settled = conflicts.empty() || takeOurs || takeTheirs;
+    return output.finish(settled && introduced.empty() ? ExitDone : ExitProblems);
 }
 
 } // namespace tavrin::cli

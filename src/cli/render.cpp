@@ -51,7 +51,7 @@ int Render(QStringList arguments) {
         QTextStream(stderr) << "tavrin-level: " << request.levelFile << ": " << warning << '\n';
     FileAccess files;
     try {
-        const std::unique_ptr<QIODevice> file = OpenOutput(files, out, request.levelFile);
+        const std::unique_ptr<QIODevice> file = OpenOutput(files, out, {request.levelFile});
         if (!image.save(file.get(), "PNG"))
             throw WriteFailure(*file);
         FinishOutput(files, *file);

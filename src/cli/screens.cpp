@@ -70,7 +70,7 @@ int Screens(QStringList arguments) {
         return Unusable(QStringLiteral("no folder to work in: %1").arg(work.errorString()));
     FileAccess files;
     try {
-        const std::unique_ptr<QIODevice> output = OpenOutput(files, out, input);
+        const std::unique_ptr<QIODevice> output = OpenOutput(files, out, {input});
         LevelDocument document(work.path());
         document.loadLevel(input, QStringLiteral("screens"));
         const int last = document.state().LevelLastScreen;

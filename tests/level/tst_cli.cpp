@@ -76,6 +76,47 @@ private slots:
         QCOMPARE(RunTool(arguments).code, code);
     }
 
+    // What is there but is no file is told so, not as missing.
+    void notAFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a pipe") << "pipe";
+        QTest::newRow("a folder") << "folder";
+    }
+    void notAFile() {
+        QFETCH(QString, kind);
+        LevelFixture f;
+        const QString path = f.path("input");
+        QVERIFY(kind == "pipe" ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
+                               : QDir().mkdir(path));
+        for (const QStringList& arguments : {QStringList{"info", path}, QStringList{"diff", path, path}}) {
+            const ToolRun run = RunTool(arguments);
+            QCOMPARE(run.code, 2);
+            QVERIFY2(run.err.contains("is not a regular file"), run.err.constData());
+        }
+    }
+
+    // Standard output that cannot take what is written fails the command.
+    void outputFails_data() {
+        QTest::addColumn<QStringList>("arguments");
+        const QString level = m_f.path("level.txt");
+        QTest::newRow("info") << QStringList{"info", level};
+        QTest::newRow("info --json") << QStringList{"info", level, "--json"};
+        QTest::newRow("check") << QStringList{"check", level};
+        QTest::newRow("check --json") << QStringList{"check", level, "--json"};
+        QTest::newRow("diff --textconv") << QStringList{"diff", "--textconv", level};
+        QTest::newRow("diff") << QStringList{"diff", level, m_f.path("no screens.txt")};
+        QTest::newRow("--help") << QStringList{"--help"};
+    }
+    void outputFails() {
+        QFETCH(QStringList, arguments);
+        QProcess tool;
+        tool.setStandardOutputFile(QStringLiteral("/dev/full"));
+        tool.start(QStringLiteral(TAVRIN_LEVEL_TOOL), arguments);
+        QVERIFY(tool.waitForFinished(120000));
+        QCOMPARE(tool.exitCode(), 2);
+        QVERIFY(tool.readAllStandardError().contains("standard output could not be written"));
+    }
+
     void info() {
         const ToolRun run = RunTool({"info", m_f.path("level.txt"), "--json"});
         QCOMPARE(run.code, 0);

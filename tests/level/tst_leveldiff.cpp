@@ -47,6 +47,10 @@ private slots:
         QTest::newRow("a picture by file")
             << NumberedLevel(3, {{1005, Tile(1, 5, "\"\\a.bmp\",0,0,0,0,1,1,1,1")}})
             << QStringList{"screen 1 tile 5: picture 0 -> \"\\a.bmp\""};
+        static const char withNul[] = "\"\\a\0\x1b.bmp\",0,0,0,0,1,1,1,1";
+        QTest::newRow("control characters in a picture")
+            << NumberedLevel(3, {{1005, Tile(1, 5, QByteArray(withNul, sizeof withNul - 1))}})
+            << QStringList{"screen 1 tile 5: picture 0 -> \"\\a<U+0000><U+001B>.bmp\""};
         QTest::newRow("a direction and its operand")
             << NumberedLevel(3, {{2300, Tile(2, 300, "0,0,0,4,0,1,1,21,1")}})
             << QStringList{"screen 2 tile 300: right property 0 -> 4",
@@ -86,6 +90,10 @@ private slots:
             << NumberedLevel(4) << QStringList{"level: last screen 2 -> 3", "screen 3: added"};
         QTest::newRow("a screen removed")
             << NumberedLevel(2) << QStringList{"level: last screen 2 -> 1", "screen 2: removed"};
+        QTest::newRow("records of no screen")
+            << Replaced(NumberedLevel(3), "\"LevelProp\"",
+                        "\"Notes\",\"x\",1,2,3,4,5,6,7,8,9,10\r\n\"LevelProp\"")
+            << QStringList{"records \"Notes\": added"};
         QTest::newRow("screens beyond the last screen do not count")
             << NumberedLevel(4, {{3001, "1," + plainRest}}, "\"\",\"\",\"\",\"\",\"\",1,2") << QStringList();
     }

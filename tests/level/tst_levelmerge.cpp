@@ -43,17 +43,19 @@ class TestLevelMerge : public QObject {
     Q_OBJECT
     LevelFixture m_f;
 
-    // The merge into out.txt, which holds `out` before (none when it is empty).
+    // The merge into out.txt, which holds `out` before (none when it is empty), or into `target`.
     ToolRun merge(const QByteArray& base, const QByteArray& ours, const QByteArray& theirs,
-                  const QStringList& options = {}, const QByteArray& out = {}) {
+                  const QStringList& options = {}, const QByteArray& out = {}, const QString& target = {}) {
         m_f.writeFile("base.txt", base);
         m_f.writeFile("ours.txt", ours);
         m_f.writeFile("theirs.txt", theirs);
-        QFile::remove(m_f.path("out.txt"));
+        if (target.isEmpty())
+            QFile::remove(m_f.path("out.txt"));
         if (!out.isEmpty())
             m_f.writeFile("out.txt", out);
         return RunTool(QStringList{"merge", m_f.path("base.txt"), m_f.path("ours.txt"),
-                                   m_f.path("theirs.txt"), "-o", m_f.path("out.txt")} +
+                                   m_f.path("theirs.txt"), "-o",
+                                   target.isEmpty() ? m_f.path("out.txt") : target} +
                        options);
     }
 
@@ -184,14 +186,42 @@ private slots:
         QCOMPARE(m_f.readFile("out.txt"), both);
     }
 
-    // Records of no screen in OURS (a newer game's data) are kept, as a save keeps them.
-    void oursOtherRecordsKept() {
-        const QByteArray notes = "\"Notes\",\"kept\",1,2,3,4,5,6,7,8,9,10\r\n";
-        QByteArray ours = NumberedLevel(2, {{5, "1,0,0,0,0,0,1,1,1,1"}});
-        ours.insert(ours.indexOf("\"LevelProp\""), notes);
-        const ToolRun run = merge(NumberedLevel(2), ours, NumberedLevel(2, {{1006, "2,0,0,0,0,0,1,1,1,1"}}));
-        QCOMPARE(run.code, 0);
-        QVERIFY(m_f.readFile("out.txt").contains(notes));
+    // Records of no screen (a newer game's data, the designers' notes) are merged key by key.
+    void otherRecords_data() {
+        QTest::addColumn<QByteArray>("base");
+        QTest::addColumn<QByteArray>("ours");
+        QTest::addColumn<QByteArray>("theirs");
+        QTest::addColumn<QByteArray>("merged");
+        QTest::addColumn<QStringList>("conflicts");
+        const QByteArray a = "\"Notes\",\"a\",1,2,3,4,5,6,7,8,9,10\r\n";
+        const QByteArray b = "\"Notes\",\"b\",1,2,3,4,5,6,7,8,9,10\r\n";
+        const QByteArray c = "\"Notes\",\"c\",1,2,3,4,5,6,7,8,9,10\r\n";
+        const QByteArray game = "\"Game\",1,2,3,4,5,6,7,8,9,10,11\r\n";
+        QTest::newRow("kept from ours") << QByteArray() << a << QByteArray() << a << QStringList();
+        QTest::newRow("added on theirs") << QByteArray() << QByteArray() << a << a << QStringList();
+        QTest::newRow("changed on theirs") << a << a << b << b << QStringList();
+        QTest::newRow("removed on theirs") << a + game << a + game << game << game << QStringList();
+        QTest::newRow("one key each") << QByteArray() << a << game << a + game << QStringList();
+        QTest::newRow("changed two ways")
+            << a << b << c << b
+            << QStringList{"records \"Notes\": ours changed, theirs changed, base present"};
+    }
+    void otherRecords() {
+        QFETCH(QByteArray, base);
+        QFETCH(QByteArray, ours);
+        QFETCH(QByteArray, theirs);
+        QFETCH(QByteArray, merged);
+        QFETCH(QStringList, conflicts);
+        const auto with = [](const QByteArray& records, const QMap<int, QByteArray>& changes) {
+            QByteArray level = NumberedLevel(2, changes);
+            return level.insert(level.indexOf("\"LevelProp\""), records);
+        };
+        const ToolRun run = merge(with(base, {}), with(ours, {{5, "1,0,0,0,0,0,1,1,1,1"}}),
+                                  with(theirs, {{1006, "2,0,0,0,0,0,1,1,1,1"}}));
+        QCOMPARE(run.code, conflicts.isEmpty() ? 0 : 1);
+        QCOMPARE(Lines(run.out), conflicts);
+        QCOMPARE(m_f.readFile("out.txt"),
+                 with(merged, {{5, "1,0,0,0,0,0,1,1,1,1"}, {1006, "2,0,0,0,0,0,1,1,1,1"}}));
     }
 
     void handWrittenLevelComesOutInTheEditorsForm() {
@@ -215,17 +245,32 @@ private slots:
         QCOMPARE(m_f.readFile("saved.txt"), m_f.readFile("out.txt"));
     }
 
-    void outputOntoOurs() {
-        // As git's merge driver runs it: merge %O %A %B -o %A.
-        m_f.writeFile("base.txt", NumberedLevel(3));
-        m_f.writeFile("ours.txt", NumberedLevel(3, {{5, "1,0,0,0,0,0,1,1,1,1"}}));
-        m_f.writeFile("theirs.txt", NumberedLevel(3, {{6, "2,0,0,0,0,0,1,1,1,1"}}));
-        const QString ours = m_f.path("ours.txt");
-        const ToolRun run =
-            RunTool({"merge", m_f.path("base.txt"), ours, m_f.path("theirs.txt"), "-o", ours});
-        QCOMPARE(run.code, 0);
+    // As git's merge driver runs it (merge %O %A %B -o %A), -o may name OURS; BASE and THEIRS, by any name,
+    // are refused with every input left as it was.
+    void outputOntoAnInput_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("link");
+        for (const char* input : {"ours", "base", "theirs"})
+            for (const bool link : {false, true})
+                QTest::addRow("%s%s", link ? "a link to " : "", input) << input << link;
+    }
+    void outputOntoAnInput() {
+        QFETCH(QString, target);
+        QFETCH(bool, link);
+        const QByteArray ours = NumberedLevel(3, {{5, "1,0,0,0,0,0,1,1,1,1"}});
+        const QByteArray theirs = NumberedLevel(3, {{6, "2,0,0,0,0,0,1,1,1,1"}});
+        QFile::remove(m_f.path("out.txt"));
+        if (link)
+            QVERIFY(QFile::link(m_f.path(target + ".txt"), m_f.path("out.txt")));
+        const ToolRun run = merge(NumberedLevel(3), ours, theirs, {}, {},
+                                  link ? m_f.path("out.txt") : m_f.path(target + ".txt"));
+        const bool ontoOurs = target == "ours";
+        QCOMPARE(run.code, ontoOurs ? 0 : 2);
+        QCOMPARE(m_f.readFile("base.txt"), NumberedLevel(3));
+        QCOMPARE(m_f.readFile("theirs.txt"), theirs);
         QCOMPARE(m_f.readFile("ours.txt"),
-                 NumberedLevel(3, {{5, "1,0,0,0,0,0,1,1,1,1"}, {6, "2,0,0,0,0,0,1,1,1,1"}}));
+                 ontoOurs ? NumberedLevel(3, {{5, "1,0,0,0,0,0,1,1,1,1"}, {6, "2,0,0,0,0,0,1,1,1,1"}})
+                          : ours);
     }
 
     void unusable_data() {
@@ -236,6 +281,9 @@ private slots:
             << NumberedLevel(3, {{1003, Tile(1, 3, "0,word,0,0,0,1,1,1,1")}}) << QStringList();
         QTest::newRow("both sides chosen") << NumberedLevel(3) << QStringList{"--ours", "--theirs"};
         QTest::newRow("no output") << NumberedLevel(3) << QStringList{"-o"};
+        QByteArray cut = NumberedLevel(3, {{1005, "7,0,0,0,0,0,1,1,1,1"}});
+        cut.truncate(cut.indexOf("\"LevelProp\""));
+        QTest::newRow("cut short at a record") << cut << QStringList();
     }
 
     void unusable() {
@@ -254,15 +302,19 @@ private slots:
         QCOMPARE(RunTool({"merge", base, base, base, "-o", m_f.folder.path()}).code, 2);
     }
 
-    void errorsTheMergeMakesAreWarned() {
+    void errorsTheMergeMakesAreTold() {
         // Our side adds an exit to screen 2 through link 2; their side removes screen 2, which we left as
         // it was. Neither side alone has the exit out of range.
         const QByteArray ours = NumberedLevel(3, {{10, Tile(0, 10, "0,0,2,0,0,1,290,1,1")}});
         const ToolRun run = merge(NumberedLevel(3), ours, NumberedLevel(2));
-        QCOMPARE(run.code, 0);
+        QCOMPARE(run.code, 1);
         const QStringList lines = Lines(run.out);
-        QVERIFY2(!lines.isEmpty() && lines.first().startsWith("warning: "), run.out.constData());
-        QVERIFY2(run.out.contains("[link-out-of-range]"), run.out.constData());
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().contains(" error: ") && lines.first().endsWith("[link-out-of-range]"),
+                 run.out.constData());
+        // An error a side had already is its own: here an exit through link 4, to screen 4.
+        const QByteArray outOfRange = NumberedLevel(3, {{10, Tile(0, 10, "0,0,4,0,0,1,290,1,1")}});
+        QCOMPARE(merge(NumberedLevel(3), outOfRange, NumberedLevel(3, {{7, "2,0,0,0,0,0,1,1,1,1"}})).code, 0);
     }
 };
 

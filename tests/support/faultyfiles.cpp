@@ -8,8 +8,8 @@ namespace {
 // Takes bytes until the room left is used up, then fails as a full disk does.
 class FillingFile : public tavrin::AtomicFile {
 public:
-    FillingFile(const QString& name, tavrin::Links links, qint64* room)
-        : AtomicFile(name, links), m_room(room) {}
+    FillingFile(const QString& name, tavrin::Links links, qint64* room, bool named)
+        : AtomicFile(name, links), m_room(room), m_named(named) {}
 
 protected:
     qint64 writeSome(int fd, const char* data, qint64 length) override {
@@ -17,6 +17,9 @@ protected:
     }
     qint64 copySome(int fd, int source, qint64 offset, qint64 length) override {
         return take(length, [&](qint64 room) { return AtomicFile::copySome(fd, source, offset, room); });
+    }
+    int openUnnamed(const QByteArray& folder, mode_t mode) override {
+        return m_named ? -1 : AtomicFile::openUnnamed(folder, mode);
     }
 
 private:
@@ -34,6 +37,7 @@ private:
     }
 
     qint64* m_room;
+    bool m_named;
 };
 } // namespace
 
@@ -52,7 +56,7 @@ std::unique_ptr<tavrin::AtomicFile> FaultyFiles::openWrite(const QString& path, 
     static qint64 noRoom = 0;
     const bool full =
         !fullFolder.isEmpty() && QFileInfo(path).absolutePath() == QFileInfo(fullFolder).absoluteFilePath();
-    auto file = std::make_unique<FillingFile>(path, links, full ? &noRoom : &diskFullAfter);
+    auto file = std::make_unique<FillingFile>(path, links, full ? &noRoom : &diskFullAfter, namedOnly);
     if (!file->open(QIODevice::WriteOnly))
         throw *file->failure();
     return file;

@@ -24,6 +24,7 @@ public:
     int renamesLeft = -1;            // renames that succeed before every other one fails; -1 for no limit
     QString unwritableName;          // a file name that no write can make, in any folder
     bool syncFails = false;          // every sync of the file system fails as a failing disk does
+    bool namedOnly = false;          // temporary files are named from the start, as without O_TMPFILE
     int writesOpened = 0;
     // What reached the disk, in order: "<file name> at once" or "<file name> later" for each commit, and
     // "sync" for each sync of the file system.

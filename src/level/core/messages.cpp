@@ -79,6 +79,10 @@ constexpr Entry Table[] = {
      QT_TRANSLATE_NOOP("Messages",
                        "%1 is not a level file: none of its records is a level record (\"LevelProp\" or "
                        "\"Screen\" followed by a screen number).")},
+    {Msg::NotARegularFile,
+     QT_TRANSLATE_NOOP("Messages",
+                       "%1 is not a regular file but a folder, a pipe or a device: it cannot be read as a "
+                       "level.")},
     {Msg::OpenPermission, QT_TRANSLATE_NOOP("Messages", "Permission denied: %1")},
     {Msg::OpenAccess, QT_TRANSLATE_NOOP("Messages", "Path/File access error: %1 (%2)")},
     {Msg::DeviceAccess, QT_TRANSLATE_NOOP("Messages", "Path/File access error: %1")},
@@ -331,6 +335,11 @@ constexpr Entry Table[] = {
     {Msg::CliOutputNotAFile,
      QT_TRANSLATE_NOOP("Messages",
                        "%1 is neither a file nor a pipe or character device: nothing was written to it")},
+    {Msg::CliOutputFailed, QT_TRANSLATE_NOOP("Messages", "standard output could not be written: %1")},
+    {Msg::CliNoLevelProperties,
+     QT_TRANSLATE_NOOP("Messages",
+                       "%1 has no level properties (no \"LevelProp\" record): it may have been cut short, so "
+                       "it is not merged and nothing was written")},
 
     {Msg::ExitNoLinkLeft,
      QT_TRANSLATE_NOOP("Messages",

@@ -34,6 +34,7 @@ enum class Msg : int {
     // Reading and writing files.
     PictureFileNotFound,
     NotALevelFile,
+    NotARegularFile,
     OpenPermission,
     OpenAccess,
     DeviceAccess,
@@ -177,6 +178,8 @@ enum class Msg : int {
     CliNoPicturesFolder,
     CliOutputIsInput,
     CliOutputNotAFile,
+    CliOutputFailed,
+    CliNoLevelProperties,
 
     // Walls and exits.
     ExitNoLinkLeft,

@@ -84,7 +84,17 @@ QString ShownValue(const FieldValue& value) {
     QString text = value.toText();
     if (text.size() > 40)
         text = text.left(40) + QStringLiteral("...");
+    text = PrintableText(std::move(text));
     return value.isText() ? u'"' + text + u'"' : text;
+}
+
+QString PrintableText(QString text) {
+    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x20 || c == 0x7f || (c >= 0x80 && c < 0xa0))
+            text.replace(i, 1, QStringLiteral("<U+%1>").arg(int(c), 4, 16, QLatin1Char('0')).toUpper());
+    }
+    return text;
 }
 
 bool TileState::operator==(const TileState& other) const {

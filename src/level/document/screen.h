@@ -62,8 +62,12 @@ bool IsLevelKey(QStringView key);
 
 // The name of a field of a tile, side or "LevelProp" record, as messages name it ("colour", "start tile").
 const char* FieldNameOf(const Record& record, int field);
-// A field as a message shows it: a text in quotes, at most 40 characters of it; empty as "nothing".
+// A field as a message shows it: a text in quotes, at most 40 characters of it; empty as "nothing". Control
+// characters are shown as PrintableText shows them.
 QString ShownValue(const FieldValue& value);
+// `text` with each control character (a NUL, a line end, an escape...) written as "<U+0000>", so that what
+// is printed never carries one to a terminal or into a line of its own.
+QString PrintableText(QString text);
 
 // The side links of a screen; entries 2..9 are used.
 using SideLinks = std::array<Integer, 10>;

@@ -2,21 +2,15 @@
 
 #include "messages.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QHash>
 #include <QRandomGenerator>
 
-#include <cctype>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
-#include <mutex>
-#include <signal.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -54,8 +48,6 @@ int followLinks(QByteArray* path) {
     return ELOOP;
 }
 
-// The mark in the name of every temporary file: "<target>.tavrin-<process>-<six letters or digits>", so that
-// a file a killed writer left can be told from any file of the user's.
 constexpr char TemporaryMark[] = ".tavrin-";
 
 // A name beside `target` for the temporary file: the target's name, the mark, this process's number and six
@@ -69,60 +61,6 @@ QByteArray temporaryName(const QByteArray& target) {
     for (int i = 0; i < 6; ++i)
         suffix += letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)];
     return target.left(slash + 1) + name + suffix;
-}
-
-// The process that wrote the temporary file named `name`, when the name is one of ours.
-std::optional<pid_t> writerOf(const char* name) {
-    const char* mark = std::strstr(name, TemporaryMark);
-    while (mark && std::strstr(mark + 1, TemporaryMark))
-        mark = std::strstr(mark + 1, TemporaryMark);
-    if (!mark || mark == name)
-        return std::nullopt;
-    const char* digits = mark + sizeof TemporaryMark - 1;
-    char* end = nullptr;
-    errno = 0;
-    const long pid = std::strtol(digits, &end, 10);
-    if (end == digits || *digits < '1' || *digits > '9' || errno != 0 || pid > INT_MAX || *end != '-' ||
-        std::strlen(end + 1) != 6)
-        return std::nullopt;
-    for (const char* c = end + 1; *c; ++c)
-        if (!std::isalnum(static_cast<unsigned char>(*c)))
-            return std::nullopt;
-    return pid_t(pid);
-}
-
-// Removes from `folder` the temporary files that writers of this user's left when they were killed: the
-// process that wrote one is gone, or it was last written a week ago (the number may have been taken by
-// another process since). A folder is looked at once a minute at most.
-void removeLeftovers(const QByteArray& folder) {
-    static std::mutex mutex;
-    static QHash<QByteArray, qint64> looked;
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        auto last = looked.find(folder);
-        if (last != looked.end() && now - *last < 60 * 1000)
-            return;
-        looked.insert(folder, now);
-    }
-    DIR* entries = ::opendir(folder.constData());
-    if (!entries)
-        return;
-    const int fd = ::dirfd(entries);
-    while (const dirent* entry = ::readdir(entries)) {
-        const std::optional<pid_t> writer = writerOf(entry->d_name);
-        if (!writer || *writer == ::getpid())
-            continue;
-        struct stat status {};
-        if (::fstatat(fd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(status.st_mode) ||
-            status.st_uid != ::geteuid())
-            continue;
-        const bool gone = ::kill(*writer, 0) != 0 && errno == ESRCH;
-        const bool old = now / 1000 - status.st_mtim.tv_sec > 7 * 24 * 3600;
-        if (gone || old)
-            ::unlinkat(fd, entry->d_name, 0);
-    }
-    ::closedir(entries);
 }
 
 // Puts a folder's entries on the disk, so that the rename outlives a crash. Its failure harms nothing
@@ -204,20 +142,45 @@ bool AtomicFile::open(OpenMode mode) {
     } else {
         return fail(errno);
     }
-    removeLeftovers(folderOf(m_target));
     // A file whose bits are kept starts private and gets them at once; a new one gets 0666 less the umask.
     const mode_t createMode = keep ? 0600 : 0666;
-    for (int tries = 0; m_fd < 0; ++tries) {
-        const QByteArray name = temporaryName(m_target);
-        m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
-        if (m_fd >= 0)
-            m_temporary = name;
-        else if ((errno != EEXIST && errno != EINTR) || tries == 100)
-            return fail(errno);
-    }
+    // A file with no name leaves nothing behind whatever happens to the process; a file system that cannot
+    // make one gets a named file, which every failure removes.
+    m_fd = openUnnamed(folderOf(m_target), createMode);
+    if (m_fd < 0 && !createNamed(&m_fd, [createMode](const QByteArray& name) {
+            return ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
+        }))
+        return fail(errno);
+    m_unnamed = m_temporary.isEmpty();
     if (keep && ::fchmod(m_fd, *keep) != 0)
         return fail(errno);
     return QIODevice::open(WriteOnly | Unbuffered);
+}
+
+int AtomicFile::openUnnamed(const QByteArray& folder, mode_t mode) {
+#ifdef O_TMPFILE
+    // The file gets its name through /proc at the commit; without /proc it could not get one.
+    struct stat proc {};
+    if (::stat("/proc/self/fd", &proc) == 0 && S_ISDIR(proc.st_mode))
+        return ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+#else
+    Q_UNUSED(folder);
+    Q_UNUSED(mode);
+#endif
+    return -1;
+}
+
+bool AtomicFile::createNamed(int* result, const std::function<int(const QByteArray&)>& make) {
+    for (int tries = 0;; ++tries) {
+        const QByteArray name = temporaryName(m_target);
+        *result = make(name);
+        if (*result >= 0) {
+            m_temporary = name;
+            return true;
+        }
+        if ((errno != EEXIST && errno != EINTR) || tries == 100)
+            return false;
+    }
 }
 
 void AtomicFile::close() {
@@ -301,6 +264,13 @@ void AtomicFile::commit() {
     if (!m_failure && ::fstat(m_fd, &status) != 0)
         fail(errno);
     // Linux releases the descriptor even when close() is interrupted, and the bytes are on the disk by now.
+    // The file with no name gets one beside the target, for the rename to put in its place.
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
+    int linked = 0;
+    if (!m_failure && m_unnamed && !createNamed(&linked, [&self](const QByteArray& name) {
+            return ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW);
+        }))
+        fail(errno);
     if (!m_failure && ::close(std::exchange(m_fd, -1)) != 0 && errno != EINTR)
         fail(errno);
     if (!m_failure && ::rename(m_temporary.constData(), m_target.constData()) != 0)

@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
+#include <functional>
 #include <optional>
+#include <sys/types.h>
 
 namespace tavrin {
 
@@ -46,9 +48,10 @@ Failure WriteFailure(const QString& path, int error, bool existed, qint64 writte
 // leaves the target byte for byte as it was, or absent if it was absent. Every write goes straight to the
 // system and is checked; after a failure every later write and the commit fail with the first failure.
 // An existing target keeps its permission bits; a new one gets those of any new file (0666 less the umask).
-// The temporary file is named "<target>.tavrin-<process number>-<six letters or digits>"; before it is
-// made, such files in the folder that a writer killed in the middle left (its process is gone, or the file
-// was last written a week ago) are removed, when they are the user's own regular files.
+// Where the system can, the temporary file has no name until the commit links it beside the target just
+// before the rename, so a process killed while writing leaves nothing; elsewhere it is named
+// "<target>.tavrin-<process number>-<six letters or digits>" from the start. Every failure removes it. No
+// other file is ever removed: a file of that name that a killed writer left cannot be told from the user's.
 class AtomicFile : public QIODevice {
 public:
     explicit AtomicFile(QString path, Links links = Links::Follow);
@@ -89,11 +92,18 @@ protected:
     virtual qint64 writeSome(int fd, const char* data, qint64 length);
     // One copy_file_range(2) from `source` at `offset` to the temporary file, as writeSome().
     virtual qint64 copySome(int fd, int source, qint64 offset, qint64 length);
+    // Opens a file with no name in `folder` for writing (O_TMPFILE), or returns -1 when the system or the
+    // file system cannot; the temporary file is then named from the start. Tests override it to stand in
+    // for such a file system.
+    virtual int openUnnamed(const QByteArray& folder, mode_t mode);
 
 private:
     // Records the first failure, removes the temporary file and returns false.
     bool fail(int error, qint64 written = 0, qint64 wanted = 0);
     void discard();
+    // Makes a temporary name beside the target with `make` (which returns -1 with errno set when it fails),
+    // trying other names while one is taken. The name is kept for the rename and for discard().
+    bool createNamed(int* result, const std::function<int(const QByteArray&)>& make);
 
     QString m_path;
     Links m_links;
@@ -101,7 +111,8 @@ private:
     QByteArray m_target;        // the directory entry the commit replaces
     QByteArray m_temporary;     // empty once renamed or removed
     int m_fd = -1;
-    bool m_existed = true; // false once the target is known to be absent
+    bool m_unnamed = false; // the file has no name yet
+    bool m_existed = true;  // false once the target is known to be absent
     qint64 m_written = 0;
     std::optional<Failure> m_failure;
     std::optional<FileIdentity> m_identity;

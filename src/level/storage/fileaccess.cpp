@@ -39,8 +39,14 @@ bool FileAccess::exists(const QString& path) {
 }
 
 std::unique_ptr<QIODevice> FileAccess::openRead(const QString& path) {
-    if (!exists(path))
+    if (!exists(path)) {
+        // Something that is there but no file (a pipe would also keep the reader waiting) is not "missing".
+        struct stat status {};
+        if (!path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &status) == 0 &&
+            !S_ISREG(status.st_mode))
+            throw Failure(ErrPathAccess, Text(Msg::NotARegularFile).arg(QDir::toNativeSeparators(path)));
         throw Failure::fileNotFound();
+    }
     auto file = std::make_unique<QFile>(path);
     if (!file->open(QIODevice::ReadOnly))
         throw openFailure(*file);

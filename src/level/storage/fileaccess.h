@@ -41,7 +41,8 @@ public:
     virtual ~FileAccess() = default;
 
     virtual bool exists(const QString& path);
-    // A missing file is failure 53 with the description "File not found".
+    // A missing file is failure 53 with the description "File not found"; a folder, a pipe or a device is
+    // failure 75 saying so.
     virtual std::unique_ptr<QIODevice> openRead(const QString& path);
     // Writes go to a temporary file beside the target; commit() replaces the target only when every byte
     // is on the disk, so a failure never leaves the target half written. Files the user chose follow a

@@ -68,6 +68,10 @@ struct PictureUse {
     bool numeric = false; // a text that reads as a number names a picture box, not a file
 };
 
+const QString NoLevelProperties = QStringLiteral("no-level-properties");
+// A failure of each code that problemCode tells apart.
+constexpr int ReadingFailures[] = {ErrOverflow, ErrNoSuchControl, ErrInvalidFormat};
+
 QString problemCode(const Failure& failure) {
     switch (failure.code()) {
     case ErrOverflow:
@@ -338,8 +342,7 @@ std::vector<Found> Checker::finish() {
                 last = screen;
     }
     if (!m_hasProperties && !m_propertiesBroken)
-        add(Severity::Warning, QStringLiteral("no-level-properties"), std::nullopt, std::nullopt,
-            std::nullopt, NoOffset,
+        add(Severity::Warning, NoLevelProperties, std::nullopt, std::nullopt, std::nullopt, NoOffset,
             QStringLiteral("the file has no level properties (no \"LevelProp\" record): the check takes the "
                            "level to end with screen %1, the last with records")
                 .arg(last));
@@ -802,6 +805,15 @@ std::vector<LevelProblem> CheckEditedLevel(const Module1& level, const LevelChec
             break;
     }
     return withLines(*level.Files, file, checker.finish());
+}
+
+bool LeavesLevelUnsure(const LevelProblem& problem) {
+    if (problem.code == NoLevelProperties)
+        return true;
+    // The codes of the failures of reading a record.
+    return problem.isError() &&
+           std::any_of(std::begin(ReadingFailures), std::end(ReadingFailures),
+                       [&](int code) { return problem.code == problemCode(Failure(code)); });
 }
 
 QString ProblemSummary(const std::vector<LevelProblem>& problems) {

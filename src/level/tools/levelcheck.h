@@ -64,6 +64,10 @@ std::vector<LevelProblem> CheckLevelFile(FileAccess& files, const QString& path,
 // display and the screens with scratch files as they are there, the other screens from its level file.
 std::vector<LevelProblem> CheckEditedLevel(const Module1& level, const LevelCheckSettings& settings);
 
+// True for a problem that leaves the file's level unsure: a record that cannot be read as the level's, or
+// no level properties (the file may have been cut short). Such a file is no ground for a merge.
+bool LeavesLevelUnsure(const LevelProblem& problem);
+
 // "2 errors, 1 warning", "no problems".
 QString ProblemSummary(const std::vector<LevelProblem>& problems);
 

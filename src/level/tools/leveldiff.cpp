@@ -41,14 +41,20 @@ void DiffScreens(int number, const Screen& before, const Screen& after, std::vec
             FieldValue a = TileField(before.tile(t), field);
             FieldValue b = TileField(after.tile(t), field);
             if (a != b)
-                changes.push_back({LevelChange::Kind::Tile, number, t, field, std::move(a), std::move(b)});
+                changes.push_back(
+                    {LevelChange::Kind::Tile, number, t, field, std::move(a), std::move(b), {}});
         }
     }
     for (int k = 2; k <= 9; ++k) {
         const size_t link = size_t(k);
         if (before.links[link] != after.links[link])
-            changes.push_back({LevelChange::Kind::Link, number, k, 0, FieldValue::number(before.links[link]),
-                               FieldValue::number(after.links[link])});
+            changes.push_back({LevelChange::Kind::Link,
+                               number,
+                               k,
+                               0,
+                               FieldValue::number(before.links[link]),
+                               FieldValue::number(after.links[link]),
+                               {}});
     }
 }
 
@@ -98,15 +104,48 @@ QByteArray LevelSource::block(int screen) {
     return bytes;
 }
 
-QByteArray LevelSource::foreignRecords() {
-    QByteArray bytes;
+LevelSource::OtherRecords LevelSource::otherRecords() {
+    OtherRecords records;
     for (const LevelIndex::Foreign& run : m_index.foreignRuns()) {
-        QByteArray records = m_file->bytes(run.begin, run.end).toByteArray();
-        while (records.endsWith('\n') || records.endsWith('\r') || records.endsWith(','))
-            records.chop(1);
-        bytes += records + "\r\n";
+        const QByteArray bytes = m_file->bytes(run.begin, run.end).toByteArray();
+        for (const char *p = bytes.constData(), *end = p + bytes.size(); p < end;) {
+            if (*p == '\r' || *p == '\n') {
+                ++p;
+                continue;
+            }
+            RecordSpans spans;
+            const char* next = ScanRecordInMemory(p, end, &spans);
+            const QString key =
+                next ? (spans.fields[0].quoted ? QStringLiteral("\"%1\"") : QStringLiteral("%1"))
+                           .arg(QString::fromUtf8(spans.key()))
+                     : QString();
+            QByteArrayView record(p, next ? next : end);
+            while (record.endsWith('\n') || record.endsWith('\r') || record.endsWith(','))
+                record.chop(1);
+            auto same =
+                std::find_if(records.begin(), records.end(), [&](const auto& r) { return r.first == key; });
+            if (same == records.end())
+                same = records.insert(records.end(), {key, QByteArray()});
+            same->second += record.toByteArray() + "\r\n";
+            p = next ? next : end;
+        }
     }
-    return bytes;
+    return records;
+}
+
+const QByteArray* RecordsOf(const LevelSource::OtherRecords& records, const QString& key) {
+    const auto found =
+        std::find_if(records.begin(), records.end(), [&](const auto& r) { return r.first == key; });
+    return found == records.end() ? nullptr : &found->second;
+}
+
+std::vector<QString> KeysOf(const LevelSource::OtherRecords& first, const LevelSource::OtherRecords& second) {
+    std::vector<QString> keys;
+    for (const auto* records : {&first, &second})
+        for (const auto& [key, bytes] : *records)
+            if (std::find(keys.begin(), keys.end(), key) == keys.end())
+                keys.push_back(key);
+    return keys;
 }
 
 Screen LevelSource::screen(int screen, const QByteArray& block) const {
@@ -195,6 +234,11 @@ QString LevelChange::line() const {
         return QStringLiteral("screen %1: added").arg(screen);
     case Kind::ScreenRemoved:
         return QStringLiteral("screen %1: removed").arg(screen);
+    case Kind::Records:
+        return QStringLiteral("records %1: %2")
+            .arg(PrintableText(key), before.isEmpty()  ? QStringLiteral("added")
+                                     : after.isEmpty() ? QStringLiteral("removed")
+                                                       : QStringLiteral("changed"));
     }
     return QString();
 }
@@ -207,14 +251,19 @@ std::vector<LevelChange> DiffLevels(FileAccess& files, const QString& beforePath
         FieldValue a = PropertyField(before.properties(), field);
         FieldValue b = PropertyField(after.properties(), field);
         if (a != b)
-            changes.push_back({LevelChange::Kind::Property, -1, 0, field, std::move(a), std::move(b)});
+            changes.push_back({LevelChange::Kind::Property, -1, 0, field, std::move(a), std::move(b), {}});
     }
     const int last = std::max(before.lastScreen(), after.lastScreen());
     for (int s = 0; s <= last; ++s) {
         if (before.has(s) != after.has(s)) {
             changes.push_back(
-                {after.has(s) ? LevelChange::Kind::ScreenAdded : LevelChange::Kind::ScreenRemoved, s, 0, 0,
-                 FieldValue(), FieldValue()});
+                {after.has(s) ? LevelChange::Kind::ScreenAdded : LevelChange::Kind::ScreenRemoved,
+                 s,
+                 0,
+                 0,
+                 FieldValue(),
+                 FieldValue(),
+                 {}});
             continue;
         }
         const QByteArray a = before.block(s);
@@ -222,13 +271,23 @@ std::vector<LevelChange> DiffLevels(FileAccess& files, const QString& beforePath
         if (a != b)
             DiffScreens(s, before.screen(s, a), after.screen(s, b), changes);
     }
+    const LevelSource::OtherRecords was = before.otherRecords();
+    const LevelSource::OtherRecords is = after.otherRecords();
+    for (const QString& key : KeysOf(was, is)) {
+        const QByteArray* a = RecordsOf(was, key);
+        const QByteArray* b = RecordsOf(is, key);
+        if (!a || !b || *a != *b)
+            changes.push_back({LevelChange::Kind::Records, -1, 0, 0,
+                               a ? FieldValue::text(QString::fromUtf8(*a)) : FieldValue(),
+                               b ? FieldValue::text(QString::fromUtf8(*b)) : FieldValue(), key});
+    }
     return changes;
 }
 
 namespace {
 // A value whole, a text however long it is: a listing is compared line by line.
 QString WholeValue(const FieldValue& value) {
-    return value.isText() ? u'"' + value.textValue() + u'"' : ShownValue(value);
+    return value.isText() ? u'"' + PrintableText(value.textValue()) + u'"' : ShownValue(value);
 }
 } // namespace
 

@@ -31,9 +31,11 @@ public:
     // The screen those records give (fresh when there are none). A record that does not convert is thrown
     // as a failure naming the file and the screen.
     Screen screen(int screen, const QByteArray& block) const;
-    // The records that belong to no screen and are not the level properties (a newer game's own data), as
-    // they stand, each run ended with CR LF as a save ends it.
-    QByteArray foreignRecords();
+    // The records that belong to no screen and are not the level properties (a newer game's own data, the
+    // designers' "Notes"), as they stand, gathered by key in the order each key first comes: the key as the
+    // file writes it (quoted when it is quoted there), and its records each ended with CR LF.
+    using OtherRecords = std::vector<std::pair<QString, QByteArray>>;
+    OtherRecords otherRecords();
 
 private:
     QString m_path;
@@ -61,25 +63,32 @@ QString PropertyFieldName(int field);
 
 // One difference between two levels.
 struct LevelChange {
-    enum class Kind { Property, Tile, Link, ScreenAdded, ScreenRemoved };
+    enum class Kind { Property, Tile, Link, ScreenAdded, ScreenRemoved, Records };
     Kind kind = Kind::Property;
     int screen = -1;
-    int place = 0; // the tile 1..300 or the side link 2..9
-    int field = 0; // the field of the tile or "LevelProp" record
-    FieldValue before;
+    int place = 0;     // the tile 1..300 or the side link 2..9
+    int field = 0;     // the field of the tile or "LevelProp" record
+    FieldValue before; // for Records, the records as text; nothing where there are none
     FieldValue after;
+    QString key; // of the records of no screen
 
     // "level: last screen 4 -> 5", "screen 3 tile 145: colour 255 -> 65280", "screen 3 link 4: 7 -> 9",
-    // "screen 9: added".
+    // "screen 9: added", "records \"Notes\": changed".
     QString line() const;
     // The field's name for a property or a tile, "link" for a side link, empty otherwise.
     QString fieldName() const;
 };
 
+// The records of `key` in `records`, or null when it has none.
+const QByteArray* RecordsOf(const LevelSource::OtherRecords& records, const QString& key);
+// The keys of `first` and then those of `second` that `first` has not, each once.
+std::vector<QString> KeysOf(const LevelSource::OtherRecords& first, const LevelSource::OtherRecords& second);
+
 // Every difference between the levels `before` and `after` by what they mean: the properties first, then
 // each screen in order, its tiles in order and then its side links; a screen that one level has and the
-// other not is one change. A value's kind is part of it: the text "5" is not the number 5. Screens whose
-// records are the same bytes in both files are not read further. Failures as LevelSource's.
+// other not is one change; last the records of no screen, one change a key whose records differ. A value's
+// kind is part of it: the text "5" is not the number 5. Screens whose records are the same bytes in both
+// files are not read further. Failures as LevelSource's.
 std::vector<LevelChange> DiffLevels(FileAccess& files, const QString& before, const QString& after);
 
 // The whole level `path` by what it means, a line at a time to `line`, for a line-by-line comparison (git's

@@ -101,8 +101,8 @@ public:
                 m_gaps.push_back(s);
         }
         properties.lastScreen = std::max(m_last, 0);
-        // Records of no screen are the user's data too: OURS's are kept, before the level properties.
-        m_writer.writeRaw(m_ours.foreignRecords());
+        // Records of no screen are the user's data too, merged key by key, before the level properties.
+        mergeOtherRecords();
         const Record record{FieldValue::text(QStringLiteral("LevelProp")),
                             FieldValue::text(properties.name),
                             FieldValue::text(properties.author),
@@ -121,6 +121,40 @@ public:
     }
 
 private:
+    // The records of each key as a side changed them, OURS's keys first; a key whose records both sides
+    // changed, each in its own way, is a conflict.
+    void mergeOtherRecords() {
+        const LevelSource::OtherRecords base = m_base.otherRecords();
+        const LevelSource::OtherRecords ours = m_ours.otherRecords();
+        const LevelSource::OtherRecords theirs = m_theirs.otherRecords();
+        const auto shown = [](const QByteArray* side, const QByteArray* base) {
+            return !side   ? QStringLiteral("removed")
+                   : !base ? QStringLiteral("added")
+                           : QStringLiteral("changed");
+        };
+        for (const QString& key : KeysOf(ours, theirs)) {
+            const QByteArray* b = RecordsOf(base, key);
+            const QByteArray* o = RecordsOf(ours, key);
+            const QByteArray* t = RecordsOf(theirs, key);
+            const auto same = [](const QByteArray* x, const QByteArray* y) {
+                return x == y || (x && y && *x == *y);
+            };
+            const QByteArray* kept = o;
+            if (same(o, t) || same(t, b))
+                kept = o;
+            else if (same(o, b))
+                kept = t;
+            else {
+                m_merger.conflicts().push_back({QStringLiteral("records %1").arg(PrintableText(key)),
+                                                shown(o, b), shown(t, b),
+                                                b ? QStringLiteral("present") : QStringLiteral("none")});
+                kept = m_merger.side() == MergeSide::Ours ? o : t;
+            }
+            if (kept)
+                m_writer.writeRaw(*kept);
+        }
+    }
+
     // Writes screen `s` from `block` of `source`, after the screens below it that were to go: a screen
     // below one that stays is still one of the level's screens, and keeps what a side has of it.
     void put(LevelSource& source, int s, const QByteArray& block) {
