@@ -3,6 +3,7 @@
 #include "centring.h"
 #include "colour.h"
 #include "controlhelp.h"
+#include "diskwatch.h"
 #include "failure.h"
 #include "keypreview.h"
 #include "levelstatusbar.h"
@@ -409,6 +410,9 @@ void Form1::connectControls() {
     connect(&m_document, &LevelDocument::walkerMoved, this, &Form1::showStatus);
     // What a crash would leave is kept up to date: the edited screen within two seconds, and the session.
     m_session = new SessionKeeper(m_document, this);
+    // Another program may change the level's file (a checkout of another branch): the user is asked.
+    m_diskWatch = new DiskWatch(
+        m_document, [this](const QString& path) { reloadLevel(path); }, this);
     // The tile property window follows the tile it shows.
     connect(&m_document, &LevelDocument::tileChanged, this, [this](int, int tile) {
         if (m_tileProp && m_tileProp->isVisible() && m_tileProp->TileIndex->text() == QString::number(tile))

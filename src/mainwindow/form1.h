@@ -281,6 +281,9 @@ private:
     // save takes a while.
     std::optional<Failure> saveLevelWithProgress(const QString& path);
     void loadLevel(const QString& path, const QString& callerName, bool showPath);
+    // The level's file, changed on disk, loaded again as Load Level loads it.
+    void reloadLevel(const QString& path);
+    class DiskWatch* m_diskWatch = nullptr;
 
     // --- Navigation and the walk (form1_navigation.cpp) -------------------------------------------------
     // The change of screen to the number a box holds; every failure but a missing file is shown.

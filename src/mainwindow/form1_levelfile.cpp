@@ -3,6 +3,7 @@
 #include "form1.h"
 
 #include "comparewindow.h"
+#include "diskwatch.h"
 #include "levelcheck.h"
 #include "leveldiff.h"
 #include "sessionkeeper.h"
@@ -94,6 +95,14 @@ void Form1::MnuPLtemp_Click() {
     }
 }
 
+void Form1::reloadLevel(const QString& path) {
+    try {
+        loadLevel(path, QStringLiteral("mnuLoad_Click"), !ownLevelFile().isEmpty());
+    } catch (const Failure& failure) {
+        ShowFailure(failure, QStringLiteral("mnuLoad_Click"));
+    }
+}
+
 void Form1::mnuSave_Click() {
     saveLevel();
 }
@@ -113,8 +122,10 @@ bool Form1::saveLevel() {
         // A scratch folder that is full or gone does not stop the save: the screen is taken from memory.
         m_session->keepScreenNow();
         Dialog->ShowSave();
-        // A save that had to copy damaged screens through unread still saved the level; it says which.
         const QString path = Dialog->FileName;
+        if (!m_diskWatch->maySaveOver(path))
+            return false;
+        // A save that had to copy damaged screens through unread still saved the level; it says which.
         const std::optional<Failure> notice = saveLevelWithProgress(path);
         // The file written holds every screen: from now on it is the level's file.
         m_document.levelSavedAs(path);

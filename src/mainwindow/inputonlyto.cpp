@@ -36,10 +36,12 @@ bool isUserInput(QEvent::Type type) {
 
 InputOnlyTo::InputOnlyTo(QWidget* only) : m_only(only) {
     QCoreApplication::instance()->installEventFilter(this);
+    ++s_living;
 }
 
 InputOnlyTo::~InputOnlyTo() {
     QCoreApplication::instance()->removeEventFilter(this);
+    --s_living;
 }
 
 bool InputOnlyTo::reaches(QObject* watched) const {

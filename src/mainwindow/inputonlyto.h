@@ -16,6 +16,9 @@ public:
     explicit InputOnlyTo(QWidget* only);
     ~InputOnlyTo() override;
 
+    // Whether one lives: a long task is running.
+    static bool active() { return s_living > 0; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -23,6 +26,7 @@ private:
     bool reaches(QObject* watched) const;
 
     QPointer<QWidget> m_only;
+    static inline int s_living = 0;
 };
 
 } // namespace tavrin

@@ -215,6 +215,55 @@ private slots:
         QVERIFY(f.form->Tile(150)->backColour() != 255);
     }
 
+    // A start keeps the newest three folders of files set aside and removes an older one, as long as it is
+    // a folder the editor made and holds only files the editor puts there.
+    void oldSetAsideFolders_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("extra"); // beside a scratch file: a file, a folder "/", a link "@"
+        QTest::addColumn<bool>("removed");
+        const QString old = "Set aside 2020-01-01 10.00.00";
+        QTest::newRow("the editor's own") << old << "" << true;
+        QTest::newRow("with a session file") << old + " (2)"
+                                             << "TavrinSession.json" << true;
+        QTest::newRow("a file of the user's") << old << "notes.txt" << false;
+        QTest::newRow("a folder inside") << old << "Screen2.tmp/" << false;
+        QTest::newRow("a link inside") << old << "Screen2.tmp@" << false;
+        QTest::newRow("a link to a folder") << old + "@"
+                                            << "" << false;
+        QTest::newRow("another name") << "Set aside old things"
+                                      << "" << false;
+        QTest::newRow("no such date") << "Set aside 2020-13-01 10.00.00"
+                                      << "" << false;
+    }
+    void oldSetAsideFolders() {
+        QFETCH(QString, name);
+        QFETCH(QString, extra);
+        QFETCH(bool, removed);
+        QTemporaryDir folder, elsewhere;
+        EditorFixture::PrepareProgramFolder(folder.path());
+        const QDir root(folder.path());
+        const QStringList newest{"Set aside 2021-01-01 10.00.00", "Set aside 2021-01-01 10.00.00 (2)",
+                                 "Set aside 2021-01-01 10.00.00 (10)"};
+        for (const QString& aside : newest)
+            QVERIFY(root.mkdir(aside) && WriteFile(root.filePath(aside + "/Screen0.tmp"), "0"));
+        const bool linked = name.endsWith('@');
+        const QString old = linked ? elsewhere.path() : root.filePath(name);
+        QVERIFY(QDir().mkpath(old) && WriteFile(old + "/Screen1.tmp", "1"));
+        if (linked)
+            QVERIFY(QFile::link(old, root.filePath(name.chopped(1))));
+        if (extra.endsWith('/'))
+            QVERIFY(root.mkpath(old + '/' + extra));
+        else if (extra.endsWith('@'))
+            QVERIFY(QFile::link(root.filePath("PelmarLevel.txt"), old + '/' + extra.chopped(1)));
+        else if (!extra.isEmpty())
+            QVERIFY(WriteFile(old + '/' + extra, "x"));
+        EditorFixture f({}, folder.path());
+        for (const QString& aside : newest)
+            QVERIFY(QFileInfo::exists(root.filePath(aside + "/Screen0.tmp")));
+        QCOMPARE(!QFileInfo::exists(old + "/Screen1.tmp"), removed);
+        QCOMPARE(!QFileInfo::exists(old), removed);
+    }
+
     // A scratch folder on a full disk stops no save: the screen on display is saved from memory and the
     // failure is told once, by the autosave that met it first.
     void saveWithTheScratchDiskFull() {

@@ -1,7 +1,10 @@
 // Unsaved changes: the caption, the question before each command that would drop them and what each
-// answer leaves on disk, New Level, Recent Levels, and the traps that used to lose edits.
+// answer leaves on disk, New Level, Recent Levels, the level file changed by another program, and the
+// traps that used to lose edits.
 #include "colour.h"
+#include "diskwatch.h"
 #include "editorfixture.h"
+#include "inputonlyto.h"
 #include "messagebox.h"
 
 #include <QtTest>
@@ -15,6 +18,26 @@ class TestUnsaved : public QObject {
     Form1& form() { return *m_f->form; }
     const Module1& module() { return *m_f->module; }
     QString level() const { return m_f->path("level.txt"); }
+    DiskWatch& watch() { return *form().findChild<DiskWatch*>(); }
+    // The level file as another branch has it, named differently.
+    QByteArray otherBranch() {
+        return ReadFile(level()).replace("\"LevelProp\",\"", "\"LevelProp\",\"Other ");
+    }
+    // Questions asked once the watch has looked twice at the file, as it does before it asks.
+    qsizetype askedAfterTwoLooks() {
+        watch().check();
+        watch().check();
+        return m_f->questions.size();
+    }
+    // Another program writes the level file: over it, or as a checkout does, a new file after the old one
+    // was removed.
+    void writeOnDisk(const QByteArray& bytes, bool replace) {
+        if (replace) {
+            QFile::remove(level());
+            QTest::qWait(30);
+        }
+        QVERIFY(WriteFile(level(), bytes));
+    }
 
 private slots:
     void init() {
@@ -189,6 +212,104 @@ private slots:
                                  [](QDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); }));
         QCOMPARE(answer, 2);
         SetQuestionSink(scripted);
+    }
+
+    // Another program changes the level file: the editor asks whether to load it again, found by the
+    // system's notice or by its own look alone. Reload is the default unless there are unsaved edits,
+    // which it would lose. Each change is asked about once; the file kept is known, and a save over it asks
+    // nothing.
+    void changedOnDisk_data() {
+        QTest::addColumn<bool>("replaced"); // else written in place
+        QTest::addColumn<bool>("notice");   // else the look every few seconds
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("linked"); // the level loaded through a link in another folder
+        QTest::newRow("replaced, Enter") << true << true << false << "Enter" << false;
+        QTest::newRow("written, Keep Mine") << false << false << false << "Keep Mine" << false;
+        QTest::newRow("edited, replaced, Enter") << true << false << true << "Enter" << false;
+        QTest::newRow("edited, written, Reload") << false << true << true << "Reload" << false;
+        QTest::newRow("written through a link") << false << true << false << "Enter" << true;
+    }
+    void changedOnDisk() {
+        QFETCH(bool, replaced);
+        QFETCH(bool, notice);
+        QFETCH(bool, edited);
+        QFETCH(QString, answer);
+        QFETCH(bool, linked);
+        QTemporaryDir elsewhere;
+        if (linked) {
+            const QString link = QDir(elsewhere.path()).filePath("level.txt");
+            QVERIFY(QFile::link(level(), link));
+            m_f->dialog.files << link;
+            form().mnuLoad_Click();
+        }
+        watch().setIntervals(notice ? 3600000 : 10, 10);
+        watch().findChild<QFileSystemWatcher*>()->blockSignals(!notice);
+        if (edited)
+            m_f->paint(150, 255);
+        writeOnDisk(otherBranch(), replaced);
+        m_f->answers << answer;
+        QTRY_COMPARE(m_f->questions, QStringList{"Level Changed on Disk"});
+        QCOMPARE(m_f->questionTexts[0].contains("would lose"), edited);
+        const bool reloaded = answer == "Reload" || (answer == "Enter" && !edited);
+        QCOMPARE(module().LevelName.startsWith("Other "), reloaded);
+        QCOMPARE(form().Document().isModified(), edited && !reloaded);
+        QCOMPARE(form().Document().undoStack().count(), reloaded ? 0 : int(edited));
+        QCOMPARE(askedAfterTwoLooks(), 1);
+        m_f->saveAs("level.txt"); // the file as it is now is known: a save asks nothing
+        QCOMPARE(m_f->questions.size(), 1);
+    }
+
+    // The editor's own saves change nothing to ask about.
+    void ownSave() {
+        m_f->paint(150, 255);
+        m_f->saveAs("level.txt");
+        QCOMPARE(askedAfterTwoLooks(), 0);
+    }
+
+    // Save Level onto a level file another program changed asks first; Cancel leaves it alone.
+    void saveOverAChangedFile_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("replace") << "Replace";
+        QTest::newRow("cancel") << "Cancel";
+    }
+    void saveOverAChangedFile() {
+        QFETCH(QString, answer);
+        m_f->paint(150, 255);
+        const QByteArray other = otherBranch();
+        writeOnDisk(other, false);
+        m_f->answers << answer;
+        const QByteArray saved = m_f->saveAs("level.txt");
+        QCOMPARE(m_f->questions, QStringList{"Level Changed on Disk"});
+        QCOMPARE(saved == other, answer == "Cancel");
+        QCOMPARE(askedAfterTwoLooks(), 1);
+    }
+
+    // Not while a dialog or a long task runs: the question waits for its end.
+    void changedWhileBusy_data() {
+        QTest::addColumn<bool>("dialog"); // else a long task
+        QTest::newRow("dialog") << true;
+        QTest::newRow("long task") << false;
+    }
+    void changedWhileBusy() {
+        QFETCH(bool, dialog);
+        watch().setIntervals(10, 10);
+        const auto meanwhile = [this] {
+            writeOnDisk(otherBranch(), true);
+            QTest::qWait(100);
+            QCOMPARE(m_f->questions, QStringList());
+        };
+        if (dialog)
+            QVERIFY(DriveModalDialog([this] { form().mnuLevelProp_Click(); },
+                                     [&](QDialog* box) {
+                                         meanwhile();
+                                         box->reject();
+                                     }));
+        else {
+            const InputOnlyTo task(&form());
+            meanwhile();
+        }
+        QTRY_COMPARE(m_f->questions, QStringList{"Level Changed on Disk"});
     }
 
     // Started with a level file that is not there yet: a new level, saved under that name.

@@ -38,8 +38,10 @@ public:
         m_previousQuestions = tavrin::SetQuestionSink([this](const tavrin::Question& question) {
             questions << question.title;
             questionTexts << question.text;
-            return answers.isEmpty() ? question.escapeButton
-                                     : int(question.buttons.indexOf(answers.takeFirst()));
+            const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
+            return answer.isEmpty()    ? question.escapeButton
+                   : answer == "Enter" ? question.defaultButton
+                                       : int(question.buttons.indexOf(answer));
         });
         QStandardPaths::setTestModeEnabled(true);
         if (programFolder.isEmpty())
@@ -108,8 +110,8 @@ public:
     }
 
     QTemporaryDir folder;
-    // The questions asked, by title, and the buttons to answer them with, in turn; with none left, a
-    // question is answered as Esc would.
+    // The questions asked, by title, and the buttons to answer them with, in turn ("Enter": the default
+    // button); with none left, a question is answered as Esc would.
     QStringList questions;
     QStringList questionTexts;
     QStringList answers;

@@ -254,6 +254,19 @@ constexpr Entry Table[] = {
      QT_TRANSLATE_NOOP("Messages",
                        "Screens %1 were edited, but the level ends at screen %2, so the save would leave "
                        "them out. Raise the last screen to %3 and save them too?")},
+    {Msg::LevelChangedTitle, QT_TRANSLATE_NOOP("Messages", "Level Changed on Disk")},
+    {Msg::LevelChanged,
+     QT_TRANSLATE_NOOP("Messages", "Another program changed the level file %1 on disk. Load it again? Keep "
+                                   "Mine goes on with the level as the editor has it.")},
+    {Msg::LevelChangedUnsaved,
+     QT_TRANSLATE_NOOP("Messages",
+                       "Another program changed the level file %1 on disk. Loading it again would lose the "
+                       "changes you have not saved. Keep Mine goes on with them; a save writes them over "
+                       "the file.")},
+    {Msg::SaveOverChanged,
+     QT_TRANSLATE_NOOP("Messages",
+                       "Another program changed %1 since the level was loaded or saved. Replace it with the "
+                       "level as the editor has it?")},
     {Msg::ButtonSave, QT_TRANSLATE_NOOP("Messages", "Save")},
     {Msg::ButtonDiscard, QT_TRANSLATE_NOOP("Messages", "Discard")},
     {Msg::ButtonCancel, QT_TRANSLATE_NOOP("Messages", "Cancel")},
@@ -264,6 +277,8 @@ constexpr Entry Table[] = {
     {Msg::ButtonKeep, QT_TRANSLATE_NOOP("Messages", "Keep the One There")},
     {Msg::ButtonRaiseAndSave, QT_TRANSLATE_NOOP("Messages", "Raise and Save")},
     {Msg::ButtonSaveWithout, QT_TRANSLATE_NOOP("Messages", "Save Without Them")},
+    {Msg::ButtonReload, QT_TRANSLATE_NOOP("Messages", "Reload")},
+    {Msg::ButtonKeepMine, QT_TRANSLATE_NOOP("Messages", "Keep Mine")},
 
     {Msg::JsonAt, QT_TRANSLATE_NOOP("Messages", "%1, line %2 (byte %3): %4")},
     {Msg::JsonExpectedEnd, QT_TRANSLATE_NOOP("Messages", "expected %1, but the JSON ends here")},

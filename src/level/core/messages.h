@@ -114,6 +114,10 @@ enum class Msg : int {
     BeyondLastTitle,
     BeyondLastOne,
     BeyondLastMany,
+    LevelChangedTitle,
+    LevelChanged,
+    LevelChangedUnsaved,
+    SaveOverChanged,
     ButtonSave,
     ButtonDiscard,
     ButtonCancel,
@@ -124,6 +128,8 @@ enum class Msg : int {
     ButtonKeep,
     ButtonRaiseAndSave,
     ButtonSaveWithout,
+    ButtonReload,
+    ButtonKeepMine,
 
     // Level JSON read by tavrin-level import.
     JsonAt,

@@ -261,8 +261,10 @@ void LevelDocument::setUseIndex(bool useIndex) {
 // --- Level files -----------------------------------------------------------------------------------------
 
 void LevelDocument::loadLevel(const QString& path, const QString& callerName) {
+    const std::optional<FileStamp> read = FileStampOf(path); // a change while it is read comes after
     m_level.LoadLevelSequence(path, callerName);
     levelLoaded();
+    m_levelFile.remember(path, read);
 }
 
 void LevelDocument::newLevel() {
@@ -824,6 +826,7 @@ void LevelDocument::levelLoaded() {
     m_picturesToCarry.clear();
     const bool wasRecovered = std::exchange(m_recovered, false);
     m_stack.clear();
+    m_levelFile.remember(m_level.LevelFileName);
     if (wasRecovered && !isModified())
         emit modifiedChanged(false);
     emit levelReplaced();
@@ -833,6 +836,7 @@ void LevelDocument::levelSaved() {
     m_editedScreens.removeIf([this](int screen) { return screen <= m_level.LevelLastScreen; });
     const bool wasRecovered = std::exchange(m_recovered, false);
     m_stack.setClean();
+    m_levelFile.remember(m_level.LevelFileName);
     if (wasRecovered && !isModified())
         emit modifiedChanged(false);
 }

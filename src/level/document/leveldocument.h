@@ -1,5 +1,6 @@
 #pragma once
 
+#include "knownfile.h"
 #include "module1.h"
 #include "renumbering.h"
 #include "walker.h"
@@ -68,6 +69,13 @@ public:
     // A whole Save Level at once: beginSave, every screen, levelSavedAs. A notice names screens copied
     // through unread.
     std::optional<Failure> saveLevel(const QString& path);
+    // The level's file as it was when the level was last loaded from it or saved to it. Another program
+    // may change it since (a checkout of another branch writes a new file under its name): levelFileChange
+    // gives the file as it is then, until the level is loaded or saved again, or that file is accepted as
+    // known.
+    const QString& levelFile() const { return m_levelFile.path(); }
+    std::optional<FileStamp> levelFileChange() const { return m_levelFile.change(); }
+    void acceptLevelFile(const FileStamp& onDisk) { m_levelFile.accept(onDisk); }
 
     // --- Screens and the walk ------------------------------------------------------------------------------
     // Go To Screen with the text of a box. A number below 0 names no screen: nothing changes, and the
@@ -238,6 +246,7 @@ private:
     bool m_recovered = false;
     QStringList m_picturesToCarry; // their references
     std::function<void(int, int)> m_progress;
+    KnownFile m_levelFile;
 };
 
 } // namespace tavrin

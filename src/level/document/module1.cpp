@@ -3,6 +3,7 @@
 #include "colour.h"
 #include "messages.h"
 #include "screenblock.h"
+#include "setaside.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -107,8 +108,10 @@ void Module1::ChooseScratchFolder() {
         }
     }
     SetAsideLeftovers();
-    if (m_session.folder() == scratchFolder())
+    if (m_session.folder() == scratchFolder()) {
         removeLeftoverStages();
+        RemoveOldSetAsides(scratchFolder());
+    }
 }
 
 // A renumbering writes its screens into a stage folder of its own in the scratch folder, which no session
@@ -1239,24 +1242,6 @@ bool worthTelling(const std::optional<SessionState>& session) {
             return true;
     return false;
 }
-
-// Moves `files` of `folder` into a new folder "Set aside <time>" in it, each under its own name; what cannot
-// be moved stays where it is. Nothing is deleted. The folder made, if any.
-QString setAside(const QString& folder, const QStringList& files) {
-    if (files.isEmpty())
-        return {};
-    const QString name = QStringLiteral("Set aside ") +
-                         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss"));
-    QString aside = QDir(folder).filePath(name);
-    for (int k = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++k)
-        aside = QDir(folder).filePath(name + QStringLiteral(" (%1)").arg(k));
-    if (::mkdir(QFile::encodeName(aside).constData(), 0700) != 0)
-        return {};
-    for (const QString& file : files)
-        ::rename(QFile::encodeName(file).constData(),
-                 QFile::encodeName(QDir(aside).filePath(QFileInfo(file).fileName())).constData());
-    return aside;
-}
 } // namespace
 
 void Module1::SetAsideLeftovers() {
@@ -1271,7 +1256,7 @@ void Module1::SetAsideLeftovers() {
     for (const QString& name : folder.entryList(QDir::Files | QDir::System | QDir::Hidden))
         if (ScreenOfScratchName(name) && !offered.contains(name) && isRegularFile(folder.filePath(name)))
             leftovers << folder.filePath(name);
-    setAside(scratchFolder(), leftovers);
+    SetAside(scratchFolder(), leftovers);
 }
 
 QString Module1::SetAsideSession(const SessionState& session) {
@@ -1283,7 +1268,7 @@ QString Module1::SetAsideSession(const SessionState& session) {
     if (isRegularFile(sessionFile))
         files << sessionFile;
     m_writtenSession.reset();
-    return setAside(session.folder, files);
+    return SetAside(session.folder, files);
 }
 
 std::optional<SessionState> Module1::RecoverableSession() const {
