@@ -1,6 +1,7 @@
 #include "sessionkeeper.h"
 
 #include "failure.h"
+#include "inputonlyto.h"
 #include "leveldocument.h"
 
 #include <QTimer>
@@ -35,7 +36,12 @@ SessionKeeper::SessionKeeper(LevelDocument& document, QObject* parent)
     });
 }
 
+// A long task (a save, an edit of many screens) is not broken into: the autosave waits for its end.
 void SessionKeeper::autosave() {
+    if (InputOnlyTo::active()) {
+        m_autosave->start();
+        return;
+    }
     if (!m_document.isModified() || m_document.isSaving())
         return;
     keepScreenNow();

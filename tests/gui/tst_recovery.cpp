@@ -3,6 +3,7 @@
 // scratch files apart.
 #include "editorfixture.h"
 #include "faultyfiles.h"
+#include "inputonlyto.h"
 #include "session.h"
 
 #include <QProcess>
@@ -287,6 +288,19 @@ private slots:
             QVERIFY(saved.contains(
                 QStringLiteral("\"Screen%1\",%2,255,").arg(screen).arg(100 + screen).toLatin1()));
         QCOMPARE(f.messages.count(), 1);
+    }
+
+    // The autosave waits while a long task runs, and comes once it has ended.
+    void autosaveWaitsForALongTask() {
+        EditorFixture f;
+        f.form->MnuPLtemp_Click();
+        f.paint(7, 4660);
+        auto task = std::make_unique<InputOnlyTo>(f.form->Tile(1));
+        QTest::qWait(2000);
+        QVERIFY(!ReadFile(f.module->ScratchFileName(0)).contains("\"Screen0\",7,4660,"));
+        task.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(ReadFile(f.module->ScratchFileName(0)).contains("\"Screen0\",7,4660,"),
+                                 3000);
     }
 
     void twoEditorsSideBySide() {
