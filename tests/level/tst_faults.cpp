@@ -134,6 +134,13 @@ private slots:
     }
 
     // A level file cut short after its index was made: a read gives what is left of the range, or nothing.
+    // A sync that the system cannot make is a failure: the files written since may not be on the disk.
+    void syncThatCannotBeMade() {
+        QTemporaryDir folder;
+        QVERIFY(CodeOfFailure([&] { SyncFileSystem(folder.filePath("gone")); }) == ErrPathAccess);
+        QCOMPARE(CodeOfFailure([&] { SyncFileSystem(folder.path()); }), 0);
+    }
+
     void readAheadOnFileCutShort_data() {
         QTest::addColumn<int>("direction");
         QTest::addColumn<int>("size"); // of the file once cut
