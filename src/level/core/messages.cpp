@@ -340,6 +340,8 @@ constexpr Entry Table[] = {
      QT_TRANSLATE_NOOP("Messages",
                        "%1 has no level properties (no \"LevelProp\" record): it may have been cut short, so "
                        "it is not merged and nothing was written")},
+    {Msg::DiffLevelAdded, QT_TRANSLATE_NOOP("Messages", "level: added")},
+    {Msg::DiffLevelRemoved, QT_TRANSLATE_NOOP("Messages", "level: removed")},
 
     {Msg::ExitNoLinkLeft,
      QT_TRANSLATE_NOOP("Messages",

@@ -180,6 +180,8 @@ enum class Msg : int {
     CliOutputNotAFile,
     CliOutputFailed,
     CliNoLevelProperties,
+    DiffLevelAdded,
+    DiffLevelRemoved,
 
     // Walls and exits.
     ExitNoLinkLeft,
