@@ -1,5 +1,6 @@
-// git set up by tavrin-level git-setup merges level files field by field: a real repository in a
-// temporary folder, two branches that edit the same tile record, and a pair that conflicts.
+// git set up by tavrin-level git-setup merges and compares level files by meaning: a real repository in a
+// temporary folder, a branch that deletes a screen merged with one that edits another, and a pair that
+// conflicts.
 #include "levelfixture.h"
 #include "leveltool.h"
 
@@ -70,9 +71,11 @@ private slots:
         QTest::addColumn<QByteArray>("theirs");
         QTest::addColumn<bool>("merged");
         QTest::addColumn<QByteArray>("result");
-        QTest::newRow("two fields of one tile")
-            << Tile105("255,0,0,0,0,0,1,1,1,1") << Tile105("1005,0,0,2,0,0,1,290,1,1") << true
-            << Tile105("255,0,0,2,0,0,1,290,1,1");
+        // Their side deleted screen 0: our edit of screen 2 is on screen 1 now.
+        const QByteArray edited = NumberedLevel(3, {{2005, "255,0,0,0,0,0,1,1,1,1"}});
+        QTest::newRow("a screen deleted, another edited")
+            << edited << RenumberedLevel(m_f.folder.path(), NumberedLevel(3), {"--delete", "0"}) << true
+            << RenumberedLevel(m_f.folder.path(), edited, {"--delete", "0"});
         QTest::newRow("one field two ways")
             << Tile105("255,0,0,0,0,0,1,1,1,1") << Tile105("7,0,0,0,0,0,1,1,1,1") << false
             << Tile105("255,0,0,0,0,0,1,1,1,1");

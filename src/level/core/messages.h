@@ -182,6 +182,15 @@ enum class Msg : int {
     CliNoLevelProperties,
     DiffLevelAdded,
     DiffLevelRemoved,
+    MergeScreensPlace,
+    MergeScreensOfBase,
+    MergeScreensKept,
+    MergeScreensUnclear,
+    MergeScreenDeleted,
+    MergeScreenMoved,
+    MergeScreensSwapped,
+    MergeScreenEdited,
+    MergeScreenPresent,
 
     // Walls and exits.
     ExitNoLinkLeft,
