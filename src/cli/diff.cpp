@@ -1,6 +1,7 @@
 // tavrin-level diff
 #include "commands.h"
 #include "leveldiff.h"
+#include "messages.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -80,9 +81,38 @@ void WriteStat(QTextStream& out, const std::vector<LevelChange>& changes) {
         << (perScreen.size() == 1 ? " place\n" : " places\n");
 }
 
+// As git's diff driver runs it: PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE NEW-HEX NEW-MODE, either file
+// /dev/null for a level added or removed. It prints what changed and exits 0 for a difference too: git
+// stops at a driver that exits otherwise.
+int GitDiff(const QStringList& arguments) {
+    if (const QString rest = CheckRest(arguments, QStringLiteral("diff --git"), 7); !rest.isEmpty())
+        return UsageError(rest);
+    const QString& path = arguments[0];
+    const QString& before = arguments[1];
+    const QString& after = arguments[4];
+    StandardOutput output;
+    QTextStream& out = output.text();
+    out << "diff --tavrin a/" << path << " b/" << path << '\n';
+    const QString none = QStringLiteral("/dev/null");
+    if (before == none || after == none) {
+        out << Text(before == none ? Msg::DiffLevelAdded : Msg::DiffLevelRemoved) << '\n';
+        return output.finish(ExitDone);
+    }
+    FileAccess files;
+    try {
+        for (const LevelChange& change : DiffLevels(files, before, after))
+            out << change.line() << '\n';
+    } catch (const Failure& failure) {
+        return Unusable(failure);
+    }
+    return output.finish(ExitDone);
+}
+
 } // namespace
 
 int Diff(QStringList arguments) {
+    if (TakeFlag(arguments, QStringLiteral("--git")))
+        return GitDiff(arguments);
     if (TakeFlag(arguments, QStringLiteral("--textconv"))) {
         if (const QString rest = CheckRest(arguments, QStringLiteral("diff --textconv"), 1); !rest.isEmpty())
             return UsageError(rest);

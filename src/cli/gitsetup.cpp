@@ -36,6 +36,9 @@ int GitSetup(QStringList arguments) {
     const std::pair<QString, QString> settings[] = {
         {QStringLiteral("merge.tavrin.name"), QStringLiteral("TavrinEditor levels, merged field by field")},
         {QStringLiteral("merge.tavrin.driver"), program + QStringLiteral(" merge %O %A %B -o %A")},
+        // git diff runs the command, which reads the two files a screen at a time; git log -p and git
+        // show, which take no diff command unless told --ext-diff, compare the listings of textconv.
+        {QStringLiteral("diff.tavrin.command"), program + QStringLiteral(" diff --git")},
         {QStringLiteral("diff.tavrin.textconv"), program + QStringLiteral(" diff --textconv")},
     };
     for (const auto& [key, value] : settings)

@@ -1,5 +1,6 @@
-// git set up by tavrin-level git-setup merges level files field by field: a real repository in a
-// temporary folder, two branches that edit the same tile record, and a pair that conflicts.
+// git set up by tavrin-level git-setup merges and compares level files by meaning: a real repository in a
+// temporary folder, a branch that deletes a screen merged with one that edits another, and a pair that
+// conflicts.
 #include "levelfixture.h"
 #include "leveltool.h"
 
@@ -70,9 +71,11 @@ private slots:
         QTest::addColumn<QByteArray>("theirs");
         QTest::addColumn<bool>("merged");
         QTest::addColumn<QByteArray>("result");
-        QTest::newRow("two fields of one tile")
-            << Tile105("255,0,0,0,0,0,1,1,1,1") << Tile105("1005,0,0,2,0,0,1,290,1,1") << true
-            << Tile105("255,0,0,2,0,0,1,290,1,1");
+        // Their side deleted screen 0: our edit of screen 2 is on screen 1 now.
+        const QByteArray edited = NumberedLevel(3, {{2005, "255,0,0,0,0,0,1,1,1,1"}});
+        QTest::newRow("a screen deleted, another edited")
+            << edited << RenumberedLevel(m_f.folder.path(), NumberedLevel(3), {"--delete", "0"}) << true
+            << RenumberedLevel(m_f.folder.path(), edited, {"--delete", "0"});
         QTest::newRow("one field two ways")
             << Tile105("255,0,0,0,0,0,1,1,1,1") << Tile105("7,0,0,0,0,0,1,1,1,1") << false
             << Tile105("255,0,0,0,0,0,1,1,1,1");
@@ -101,10 +104,15 @@ private slots:
     void diffListsFields() {
         QCOMPARE(git({"checkout", "-q", "main"}).code, 0);
         m_f.writeFile("repo/levels/level.txt", Tile105("255,0,0,0,0,0,1,1,1,1"));
-        const Run diff = git({"diff", "--no-color", "-U0"});
+        // git diff runs the diff driver, which compares the levels field by field; git log -p, without
+        // --ext-diff, compares the listings of textconv.
+        const Run diff = git({"diff", "--no-color"});
         QCOMPARE(diff.code, 0);
-        QVERIFY2(diff.out.contains("+screen 1 tile 5: colour 255, picture 0"), diff.out.constData());
-        QCOMPARE(git({"checkout", "--", "levels/level.txt"}).code, 0);
+        QVERIFY2(diff.out.endsWith("\nscreen 1 tile 5: colour 1005 -> 255\n"), diff.out.constData());
+        commit(Tile105("255,0,0,0,0,0,1,1,1,1"), "red");
+        const Run log = git({"log", "-p", "-1", "--no-color", "-U0"});
+        QVERIFY2(log.out.contains("+screen 1 tile 5: colour 255, picture 0"), log.out.constData());
+        QCOMPARE(git({"reset", "-q", "--hard", "HEAD~1"}).code, 0);
     }
 };
 

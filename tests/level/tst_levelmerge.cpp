@@ -147,6 +147,48 @@ private slots:
         QCOMPARE(m_f.readFile("out.txt"), merged);
     }
 
+    // A side that renumbered the screens gives the merge its numbers; the other side's changes follow.
+    void renumbered_data() {
+        QTest::addColumn<QByteArray>("ours");
+        QTest::addColumn<QByteArray>("theirs");
+        QTest::addColumn<QByteArray>("merged");
+        QTest::addColumn<QStringList>("conflicts");
+        const auto renumbered = [this](const QByteArray& level, const QStringList& how) {
+            return RenumberedLevel(m_f.folder.path(), level, how);
+        };
+        const QByteArray base = NumberedLevel(5);
+        const QByteArray red = Tile(3, 5, "0,0,0,0,0,1,1,1,1").replace("3005", "255");
+        const QByteArray edited = NumberedLevel(5, {{3005, red}});
+        QTest::newRow("deleted on theirs, edited above it on ours")
+            << edited << renumbered(base, {"--delete", "1"}) << renumbered(edited, {"--delete", "1"})
+            << QStringList();
+        // Their side's link to screen 2 leads to it at its new number.
+        const QByteArray linked = WithLink(NumberedLevel(5, {{1005, red}}), 1, 4, 2);
+        QTest::newRow("moved on ours, edited and linked on theirs")
+            << renumbered(base, {"--move", "1", "3"}) << linked << renumbered(linked, {"--move", "1", "3"})
+            << QStringList();
+        const QByteArray swapped = renumbered(base, {"--swap", "1", "3"});
+        QTest::newRow("renumbered two ways")
+            << swapped << renumbered(base, {"--delete", "2"}) << swapped
+            << QStringList{
+                   "screens: ours screens 1 and 3 swapped, theirs screen 2 deleted, base screens 0 to 4"};
+        QTest::newRow("deleted on theirs, edited on ours")
+            << edited << renumbered(base, {"--delete", "3"}) << edited
+            << QStringList{"screen 3: ours edited, theirs screen 3 deleted, base present"};
+    }
+
+    void renumbered() {
+        QFETCH(QByteArray, ours);
+        QFETCH(QByteArray, theirs);
+        QFETCH(QByteArray, merged);
+        QFETCH(QStringList, conflicts);
+        QVERIFY(!merged.isEmpty() && !theirs.isEmpty());
+        const ToolRun run = merge(NumberedLevel(5), ours, theirs);
+        QCOMPARE(Lines(run.out), conflicts);
+        QCOMPARE(run.code, conflicts.isEmpty() ? 0 : 1);
+        QCOMPARE(m_f.readFile("out.txt"), merged);
+    }
+
     void sidesSettleConflicts_data() {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QByteArray>("merged");

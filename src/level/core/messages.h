@@ -186,6 +186,17 @@ enum class Msg : int {
     CliOutputNotAFile,
     CliOutputFailed,
     CliNoLevelProperties,
+    DiffLevelAdded,
+    DiffLevelRemoved,
+    MergeScreensPlace,
+    MergeScreensOfBase,
+    MergeScreensKept,
+    MergeScreensUnclear,
+    MergeScreenDeleted,
+    MergeScreenMoved,
+    MergeScreensSwapped,
+    MergeScreenEdited,
+    MergeScreenPresent,
 
     // Walls and exits.
     ExitNoLinkLeft,

@@ -1,8 +1,12 @@
 #include "levelmerge.h"
 
 #include "leveldiff.h"
+#include "messages.h"
 #include "record.h"
 #include "screenblock.h"
+#include "screenmatch.h"
+
+#include <optional>
 
 namespace tavrin {
 
@@ -71,9 +75,35 @@ private:
     std::vector<MergeConflict> m_conflicts;
 };
 
+// A level as the merge reads it: a level file as it stands, or with its screens renumbered as the other
+// side renumbered them, every side link following, as the editor's Screen menu would have done.
+class MergeInput {
+public:
+    explicit MergeInput(LevelSource& level, std::optional<ScreenRenumbering> renumbering = std::nullopt)
+        : m_level(level), m_renumbering(renumbering) {}
+
+    const PropertyValues& properties() const { return m_level.properties(); }
+    int lastScreen() const { return m_renumbering ? m_renumbering->lastAfter() : m_level.lastScreen(); }
+    bool has(int screen) const { return screen >= 0 && screen <= lastScreen(); }
+    QByteArray block(int screen) {
+        if (!m_renumbering)
+            return m_level.block(screen);
+        const int from = m_renumbering->before(screen);
+        Screen value = m_level.screen(from, m_level.block(from));
+        value.links = m_renumbering->linksAfter(value.links);
+        return value.encode(Integer(screen));
+    }
+    Screen screen(int screen, const QByteArray& block) const { return m_level.screen(screen, block); }
+    LevelSource::OtherRecords otherRecords() { return m_level.otherRecords(); }
+
+private:
+    LevelSource& m_level;
+    std::optional<ScreenRenumbering> m_renumbering;
+};
+
 // Writes screen `number` from the records `block` of `source`: as they stand when the editor would write
 // them so, else as the screen they give.
-void WriteBlock(RecordWriter& writer, LevelSource& source, int number, const QByteArray& block) {
+void WriteBlock(RecordWriter& writer, MergeInput& source, int number, const QByteArray& block) {
     CopyableBlock copyable;
     if (ScanCopyableBlock(block, Integer(number), &copyable) && copyable.verbatim())
         writer.writeRaw(block);
@@ -83,7 +113,7 @@ void WriteBlock(RecordWriter& writer, LevelSource& source, int number, const QBy
 
 class LevelMerge {
 public:
-    LevelMerge(LevelSource& base, LevelSource& ours, LevelSource& theirs, QIODevice* out, MergeSide side)
+    LevelMerge(MergeInput base, MergeInput ours, MergeInput theirs, QIODevice* out, MergeSide side)
         : m_base(base), m_ours(ours), m_theirs(theirs), m_writer(out), m_merger(side) {}
 
     std::vector<MergeConflict> run() {
@@ -157,7 +187,7 @@ private:
 
     // Writes screen `s` from `block` of `source`, after the screens below it that were to go: a screen
     // below one that stays is still one of the level's screens, and keeps what a side has of it.
-    void put(LevelSource& source, int s, const QByteArray& block) {
+    void put(MergeInput& source, int s, const QByteArray& block) {
         fillGaps();
         WriteBlock(m_writer, source, s, block);
         m_last = s;
@@ -171,7 +201,7 @@ private:
 
     void fillGaps() {
         for (const int gap : m_gaps) {
-            LevelSource& source = m_ours.has(gap) ? m_ours : m_theirs.has(gap) ? m_theirs : m_base;
+            MergeInput& source = m_ours.has(gap) ? m_ours : m_theirs.has(gap) ? m_theirs : m_base;
             WriteBlock(m_writer, source, gap, source.block(gap));
         }
         m_gaps.clear();
@@ -188,7 +218,7 @@ private:
         }
         if (!inOurs && !inTheirs)
             return false;
-        LevelSource& kept = inOurs ? m_ours : m_theirs;
+        MergeInput& kept = inOurs ? m_ours : m_theirs;
         const QByteArray block = kept.block(s);
         if (!inBase) {
             put(kept, s, block);
@@ -221,9 +251,9 @@ private:
         put(s, merged);
     }
 
-    LevelSource& m_base;
-    LevelSource& m_ours;
-    LevelSource& m_theirs;
+    MergeInput m_base;
+    MergeInput m_ours;
+    MergeInput m_theirs;
     RecordWriter m_writer;
     Merger m_merger;
     std::vector<int> m_gaps;
@@ -241,7 +271,46 @@ std::vector<MergeConflict> MergeLevels(FileAccess& files, const QString& base, c
     LevelSource baseLevel(files, base);
     LevelSource oursLevel(files, ours);
     LevelSource theirsLevel(files, theirs);
-    return LevelMerge(baseLevel, oursLevel, theirsLevel, out, side).run();
+    const FoundRenumbering oursFound = FindRenumbering(baseLevel, oursLevel);
+    const FoundRenumbering theirsFound = FindRenumbering(baseLevel, theirsLevel);
+    using Kind = FoundRenumbering::Kind;
+    if (oursFound.kind == Kind::None && theirsFound.kind == Kind::None)
+        return LevelMerge(MergeInput(baseLevel), MergeInput(oursLevel), MergeInput(theirsLevel), out, side)
+            .run();
+    // One side renumbered the screens: the base and the other side are read renumbered the same way, so
+    // that each change lands on the screen it was made on. The other side must have every screen that
+    // renumbering moves, and must have left alone the screen it deletes.
+    const bool oursRenumbered = oursFound.kind == Kind::One && theirsFound.kind != Kind::Unclear;
+    LevelSource& other = oursRenumbered ? theirsLevel : oursLevel;
+    const FoundRenumbering& found = oursRenumbered ? oursFound : theirsFound;
+    ScreenRenumbering onOther = found.renumbering;
+    onOther.last = other.lastScreen();
+    std::optional<MergeConflict> conflict;
+    const bool sameOnBoth = oursFound.sameAs(theirsFound);
+    if (oursFound.kind == Kind::Unclear || theirsFound.kind == Kind::Unclear ||
+        (oursFound.kind == Kind::One && theirsFound.kind == Kind::One && !sameOnBoth) ||
+        (!sameOnBoth && onOther.refusal()))
+        conflict = MergeConflict{Text(Msg::MergeScreensPlace), oursFound.text(), theirsFound.text(),
+                                 Text(Msg::MergeScreensOfBase).arg(baseLevel.lastScreen())};
+    else if (const int d = found.renumbering.from;
+             !sameOnBoth && found.renumbering.kind == ScreenRenumbering::Delete && other.has(d) &&
+             other.screen(d, other.block(d)) != baseLevel.screen(d, baseLevel.block(d)))
+        conflict = MergeConflict{
+            QStringLiteral("screen %1").arg(d), oursRenumbered ? found.text() : Text(Msg::MergeScreenEdited),
+            oursRenumbered ? Text(Msg::MergeScreenEdited) : found.text(), Text(Msg::MergeScreenPresent)};
+    if (conflict) {
+        // Which screen is which cannot be told, or one side's change would be lost: the level of the side
+        // that settles conflicts is taken whole.
+        LevelSource& taken = side == MergeSide::Ours ? oursLevel : theirsLevel;
+        LevelMerge(MergeInput(taken), MergeInput(taken), MergeInput(taken), out, side).run();
+        return {*conflict};
+    }
+    return LevelMerge(MergeInput(baseLevel, found.renumbering),
+                      oursRenumbered || sameOnBoth ? MergeInput(oursLevel) : MergeInput(oursLevel, onOther),
+                      !oursRenumbered || sameOnBoth ? MergeInput(theirsLevel)
+                                                    : MergeInput(theirsLevel, onOther),
+                      out, side)
+        .run();
 }
 
 } // namespace tavrin

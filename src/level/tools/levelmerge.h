@@ -29,6 +29,12 @@ enum class MergeSide { Ours, Theirs };
 // field by field with no base. A screen removed on one side goes when the other left it as it was; when
 // the other changed it, that is a conflict, settled by `side` too.
 //
+// A side that renumbered the screens as the editor's Screen menu does (a screen deleted, moved, or two
+// swapped), found by FindRenumbering, gives the merged level its numbers: the other side's changes, and
+// its side links, are carried to the screens' new numbers. When that cannot be told (both sides
+// renumbered in different ways, or one in a way that cannot be told), or the other side edited the screen
+// deleted, that is one conflict, and the level of `side` is written whole.
+//
 // Screens that only one side changed, or that both changed to the same bytes, are written from that
 // side's records, copied as they stand when they are as the editor writes them. The level properties come
 // last. Failures of reading an input are LevelSource's; the failure of writing `out` is thrown as it is.
