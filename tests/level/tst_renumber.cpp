@@ -356,11 +356,13 @@ private slots:
         QTest::addColumn<QString>("unwritable");
         QTest::addColumn<bool>("syncFails");
         for (const QString command : {"delete", "edit", "undo edit"}) {
-            const auto row = [&](const char* what) { return qPrintable(command + ": " + what); };
-            QTest::newRow(row("a rename refused after two")) << command << 2 << QString() << false;
-            QTest::newRow(row("the session file not written")) << command << -1 << Session::FileName << false;
-            QTest::newRow(row("the disk not synced")) << command << -1 << QString() << true;
-            QTest::newRow(row("nothing fails")) << command << -1 << QString() << false;
+            const auto row = [&](const char* what) { return (command + ": " + what).toUtf8(); };
+            QTest::newRow(row("a rename refused after two").constData())
+                << command << 2 << QString() << false;
+            QTest::newRow(row("the session file not written").constData())
+                << command << -1 << Session::FileName << false;
+            QTest::newRow(row("the disk not synced").constData()) << command << -1 << QString() << true;
+            QTest::newRow(row("nothing fails").constData()) << command << -1 << QString() << false;
         }
     }
     void stoppedPartWay() {
