@@ -7,6 +7,7 @@
 #include "record.h"
 
 #include <QtTest>
+#include <poll.h>
 
 #include <csignal>
 #include <fcntl.h>
@@ -30,42 +31,62 @@ struct Outcome {
 // child did not come back with a report.
 std::optional<Outcome> RunUnderSizeLimit(qint64 limit, const Module1& module,
                                          const std::function<void()>& action) {
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0)
-        return std::nullopt;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipeEnds[0]);
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit size{rlim_t(limit), rlim_t(limit)};
-        Outcome outcome;
-        try {
-            if (::setrlimit(RLIMIT_FSIZE, &size) != 0)
-                ::_exit(2);
-            action();
-        } catch (const Failure& failure) {
-            outcome.code = failure.code();
-            outcome.description = failure.description();
-        } catch (...) {
-            outcome.code = -1;
+    // A child forked while another thread of the test held a lock (the allocator's, say) can stay stuck
+    // on it: one that reports nothing within 20 s is ended and forked again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        int pipeEnds[2];
+        if (::pipe(pipeEnds) != 0)
+            return std::nullopt;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(pipeEnds[0]);
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit size{rlim_t(limit), rlim_t(limit)};
+            Outcome outcome;
+            try {
+                if (::setrlimit(RLIMIT_FSIZE, &size) != 0)
+                    ::_exit(2);
+                action();
+            } catch (const Failure& failure) {
+                outcome.code = failure.code();
+                outcome.description = failure.description();
+            } catch (...) {
+                outcome.code = -1;
+            }
+            QFile report;
+            if (report.open(pipeEnds[1], QIODevice::WriteOnly))
+                QDataStream(&report) << outcome.code << outcome.description << module.CurrentScreen;
+            report.close();
+            ::_exit(0);
         }
-        QFile report;
-        if (report.open(pipeEnds[1], QIODevice::WriteOnly))
-            QDataStream(&report) << outcome.code << outcome.description << module.CurrentScreen;
-        report.close();
-        ::_exit(0);
+        ::close(pipeEnds[1]);
+        QByteArray bytes;
+        bool ended = false;
+        pollfd end{pipeEnds[0], POLLIN, 0};
+        while (::poll(&end, 1, 20000) > 0) {
+            char buffer[4096];
+            const ssize_t got = ::read(pipeEnds[0], buffer, sizeof buffer);
+            if (got <= 0) {
+                ended = true;
+                break;
+            }
+            bytes.append(buffer, got);
+        }
+        ::close(pipeEnds[0]);
+        if (child > 0 && !ended) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            continue;
+        }
+        int status = 0;
+        if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0)
+            return std::nullopt;
+        Outcome outcome;
+        QDataStream(bytes) >> outcome.code >> outcome.description >> outcome.screen;
+        return outcome;
     }
-    ::close(pipeEnds[1]);
-    QFile report;
-    const QByteArray bytes = report.open(pipeEnds[0], QIODevice::ReadOnly) ? report.readAll() : QByteArray();
-    report.close();
-    ::close(pipeEnds[0]);
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return std::nullopt;
-    Outcome outcome;
-    QDataStream(bytes) >> outcome.code >> outcome.description >> outcome.screen;
-    return outcome;
+    return std::nullopt;
 }
 
 // Every entry of a folder, hidden ones too, with the bytes of each file.
