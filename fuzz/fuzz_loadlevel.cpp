@@ -5,12 +5,11 @@
 // it was, with nothing else left in the folder.
 #include "failure.h"
 #include "faultyfiles.h"
+#include "fuzzsupport.h"
 #include "leveldocument.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <cstdint>
 
 using namespace tavrin;
@@ -118,18 +117,14 @@ Result run(const QString& folder, const QByteArray& level, Integer screen, qint6
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static int argc = 1;
-    static char name[] = "fuzz_loadlevel";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    static QTemporaryDir folder;
+    const QString folder = fuzz::folder();
     if (size < 1)
         return 0;
     const Integer screen = Integer(data[0] % 4);
     const qint64 room = qint64(data[0] / 4) * 997;
     const QByteArray level(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
-    const Result whole = run(folder.path(), level, screen, room, false);
-    const Result indexed = run(folder.path(), level, screen, room, true);
+    const Result whole = run(folder, level, screen, room, false);
+    const Result indexed = run(folder, level, screen, room, true);
     if (!(whole == indexed))
         __builtin_trap();
     return 0;

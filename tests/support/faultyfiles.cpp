@@ -1,5 +1,6 @@
 #include "faultyfiles.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <cerrno>
 #include <functional>
@@ -44,6 +45,12 @@ private:
 std::unique_ptr<QIODevice> FaultyFiles::openRead(const QString& path) {
     if (unreadable.contains(path))
         throw tavrin::Failure(tavrin::ErrPathAccess);
+    if (const auto bytes = readAs.constFind(path); bytes != readAs.constEnd()) {
+        auto buffer = std::make_unique<QBuffer>();
+        buffer->setData(*bytes);
+        buffer->open(QIODevice::ReadOnly);
+        return buffer;
+    }
     return FileAccess::openRead(path);
 }
 

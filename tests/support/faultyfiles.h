@@ -2,6 +2,7 @@
 
 #include "fileaccess.h"
 
+#include <QMap>
 #include <QSet>
 
 // File access that fails where a test asks it to: a disk that fills up after so many bytes, files that
@@ -16,9 +17,10 @@ public:
     void syncFileSystem(const QString& folder) override;
     bool renameToNew(const QString& from, const QString& to) override;
 
-    qint64 diskFullAfter = -1;       // bytes the disk may still take, over all writes; -1 for no limit
-    int failOpenWriteWith = 0;       // a failure code for every open for writing
-    QSet<QString> unreadable;        // paths whose opening for reading fails with code 75
+    qint64 diskFullAfter = -1;        // bytes the disk may still take, over all writes; -1 for no limit
+    int failOpenWriteWith = 0;        // a failure code for every open for writing
+    QSet<QString> unreadable;         // paths whose opening for reading fails with code 75
+    QMap<QString, QByteArray> readAs; // paths read as these bytes, whatever the file on the disk holds
     QString fullFolder;              // a folder on a full disk: every write into it fails as a full disk does
     QSet<QString> unwritableFolders; // folders in which no file can be made
     int renamesLeft = -1;            // renames that succeed before every other one fails; -1 for no limit

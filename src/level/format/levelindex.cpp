@@ -4,10 +4,8 @@
 #include "screen.h"
 #include "screenblock.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <limits>
 
@@ -24,11 +22,15 @@ bool isLookedUp(QByteArrayView key) {
 // Looks at the screens' blocks on a thread of its own, from the last in the file to the first, reading the
 // file a window at a time backwards, and answers for each whether a save may copy it as it stands. A save
 // asking for a block not yet looked at looks at it itself: it goes from the first block on and the checker
-// from the last, each claiming a block before looking at it, until they meet.
+// from the last, each claiming a block before looking at it, until they meet. The answer for a block is
+// what its claimer read: bytes that could not be read whole are Copy::Unknown, and the save reads them
+// again itself.
 class LevelIndex::BlockChecker {
 public:
-    BlockChecker(const QString& path, const std::vector<std::pair<Integer, Run>>& blocks)
-        : m_path(path), m_blocks(new Block[blocks.size()]), m_count(blocks.size()),
+    // `file` is the level file opened through the index's file access; none when it could not be opened
+    // again, and the save then looks at every block itself.
+    BlockChecker(std::unique_ptr<QIODevice> file, const std::vector<std::pair<Integer, Run>>& blocks)
+        : m_blocks(new Block[blocks.size()]), m_count(blocks.size()),
           m_blockOfScreen(size_t(std::numeric_limits<Integer>::max()) + 1, -1) {
         for (size_t i = 0; i < blocks.size(); ++i) {
             Block& block = m_blocks[i];
@@ -37,11 +39,15 @@ public:
             block.end = blocks[i].second.end;
             m_blockOfScreen[size_t(block.screen)] = int(i);
         }
-        m_thread = std::thread([this] { run(); });
+        if (file) {
+            m_file = std::make_unique<ReadAhead>(std::move(file), ReadAhead::Backwards);
+            m_thread = std::thread([this] { run(); });
+        }
     }
     ~BlockChecker() {
         m_stop = true;
-        m_thread.join();
+        if (m_thread.joinable())
+            m_thread.join();
     }
 
     Copy answer(Integer screen, ReadAhead& file, BlockCopy* copy) {
@@ -51,22 +57,21 @@ public:
         int state = Unclaimed;
         if (block.answer.compare_exchange_strong(state, Claimed)) {
             check(block, file.bytes(block.begin, block.end));
+            state = block.answer.load(std::memory_order_acquire);
         } else if (state == Claimed) {
-            // The checker is looking at it, which takes microseconds. A checker that does not answer (a
-            // copy of the process made by fork() has none) leaves the block to the caller.
-            std::unique_lock<std::mutex> lock(m_mutex);
-            if (!m_answered.wait_for(lock, std::chrono::milliseconds(200),
-                                     [&] { return block.answer.load() != Claimed; }))
-                return Copy::Unknown;
+            // The checker is looking at it this very moment: rather than wait for a thread that might not
+            // answer (a copy of the process made by fork() has none), the save looks at it too.
+            return look(block, file.bytes(block.begin, block.end), copy);
+        } else {
+            state = block.answer.load(std::memory_order_acquire);
         }
-        const int answer = block.answer.load(std::memory_order_acquire);
-        if (answer == int(Copy::Yes))
-            *copy = BlockCopy{block.begin, block.end, block.tileBytes, block.links, block.verbatim};
-        return answer == int(Copy::Yes) ? Copy::Yes : answer == int(Copy::No) ? Copy::No : Copy::Unknown;
+        if (state == int(Copy::Yes))
+            *copy = block.copy;
+        return state == int(Copy::Yes) ? Copy::Yes : state == int(Copy::No) ? Copy::No : Copy::Unknown;
     }
 
 private:
-    // Block states besides the answers Copy::Yes and Copy::No.
+    // Block states besides the answers.
     static constexpr int Unclaimed = 8;
     static constexpr int Claimed = 9;
 
@@ -75,50 +80,40 @@ private:
         qint64 begin = 0;
         qint64 end = 0;
         std::atomic<int> answer{Unclaimed};
-        qsizetype tileBytes = 0;
-        std::array<Integer, 10> links = {};
-        bool verbatim = false;
+        BlockCopy copy; // when the answer is Copy::Yes
     };
 
-    // Answers for a block its claimer read: Copy::Unknown when the bytes could not be read whole.
-    void check(Block& block, QByteArrayView bytes) {
-        Copy answer = Copy::Unknown;
-        if (bytes.size() == block.end - block.begin) {
-            CopyableBlock found;
-            answer = ScanCopyableBlock(bytes, block.screen, &found) ? Copy::Yes : Copy::No;
-            if (answer == Copy::Yes) {
-                block.tileBytes = found.tileBytes;
-                std::copy(std::begin(found.links), std::end(found.links), block.links.begin());
-                block.verbatim = found.verbatim();
-            }
-        }
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            block.answer.store(int(answer), std::memory_order_release);
-        }
-        m_answered.notify_all();
+    // Whether the bytes read for `block` may be copied: Copy::Unknown when they were not read whole.
+    static Copy look(const Block& block, QByteArrayView bytes, BlockCopy* copy) {
+        if (bytes.size() != block.end - block.begin)
+            return Copy::Unknown;
+        CopyableBlock found;
+        if (!ScanCopyableBlock(bytes, block.screen, &found))
+            return Copy::No;
+        *copy = BlockCopy{block.begin, block.end, found.tileBytes, {}, found.verbatim()};
+        std::copy(std::begin(found.links), std::end(found.links), copy->links.begin());
+        return Copy::Yes;
+    }
+
+    // Answers for a block its claimer read.
+    static void check(Block& block, QByteArrayView bytes) {
+        block.answer.store(int(look(block, bytes, &block.copy)), std::memory_order_release);
     }
 
     void run() {
-        auto device = std::make_unique<QFile>(m_path);
-        if (!device->open(QIODevice::ReadOnly))
-            return;
-        ReadAhead file(std::move(device), ReadAhead::Backwards);
         for (size_t i = m_count; i-- > 0 && !m_stop;) {
             Block& block = m_blocks[i];
             int state = Unclaimed;
             if (!block.answer.compare_exchange_strong(state, Claimed))
                 return; // the save has come this far
-            check(block, file.bytes(block.begin, block.end));
+            check(block, m_file->bytes(block.begin, block.end));
         }
     }
 
-    QString m_path;
     std::unique_ptr<Block[]> m_blocks;
     size_t m_count;
     std::vector<int> m_blockOfScreen; // by screen number, -1 for none
-    std::mutex m_mutex;
-    std::condition_variable m_answered;
+    std::unique_ptr<ReadAhead> m_file;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
@@ -233,8 +228,14 @@ void LevelIndex::build(FileAccess& files, const QString& path, bool checkBlocks)
     }
     std::sort(blocks.begin(), blocks.end(),
               [](const auto& a, const auto& b) { return a.second.begin < b.second.begin; });
-    if (!blocks.empty())
-        m_checker = std::make_unique<BlockChecker>(path, blocks);
+    if (blocks.empty())
+        return;
+    std::unique_ptr<QIODevice> blockFile;
+    try {
+        blockFile = files.openRead(path);
+    } catch (const Failure&) {
+    }
+    m_checker = std::make_unique<BlockChecker>(std::move(blockFile), blocks);
 }
 
 bool LevelIndex::describes(const QString& path) const {

@@ -10,9 +10,7 @@
 #include <QString>
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -39,7 +37,8 @@ public:
     ~LevelIndex();
 
     // Indexes `path`. Opening failures (53 for a missing file) reach the caller. With `checkBlocks`, a
-    // thread of its own then looks at each screen's block, for blockCopy().
+    // thread of its own then looks at each screen's block, for blockCopy(), reading the file through
+    // `files` too.
     void build(FileAccess& files, const QString& path, bool checkBlocks = false);
     // True while the index describes `path` as it is on disk.
     bool describes(const QString& path) const;

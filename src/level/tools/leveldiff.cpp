@@ -107,7 +107,10 @@ QByteArray LevelSource::block(int screen) {
 LevelSource::OtherRecords LevelSource::otherRecords() {
     OtherRecords records;
     for (const LevelIndex::Foreign& run : m_index.foreignRuns()) {
-        const QByteArray bytes = m_file->bytes(run.begin, run.end).toByteArray();
+        QByteArray bytes = m_file->bytes(run.begin, run.end).toByteArray();
+        // The file's last record may end with the file, without a line end; it reads the same with one.
+        if (run.end == m_index.fileSize() && !bytes.endsWith('\n') && !bytes.endsWith('\r'))
+            bytes += "\r\n";
         for (const char *p = bytes.constData(), *end = p + bytes.size(); p < end;) {
             if (*p == '\r' || *p == '\n') {
                 ++p;
