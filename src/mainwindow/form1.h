@@ -19,13 +19,11 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QToolButton;
-class QProgressDialog;
 class QTimer;
 
 namespace tavrin {
 
 class CheckLevelWindow;
-class InputOnlyTo;
 class WorldOverviewWindow;
 class KeyPreview;
 class LoadDialog;
@@ -280,6 +278,8 @@ private:
     // Writes the level to `path`, counting the screens in ScreenToGoTo, with a progress dialog once the
     // save takes a while.
     std::optional<Failure> saveLevelWithProgress(const QString& path);
+    // Adds to `task` the pieces of a save into `path`; its last piece tells `notice` what the save noticed.
+    std::shared_ptr<LevelSave> addSave(Task& task, const QString& path, std::optional<Failure>* notice);
     void loadLevel(const QString& path, const QString& callerName, bool showPath);
     // The level's file, changed on disk, loaded again as Load Level loads it.
     void reloadLevel(const QString& path);
@@ -436,22 +436,8 @@ private:
     void addScreen(const QString& name, int number, const Screen& screen,
                    const std::optional<SideLinks>& links);
 
-    // While it lives, an edit or undo of many screens shows its progress, and the window takes no input.
-    class EditProgress {
-    public:
-        explicit EditProgress(Form1& form, bool cancellable = false, const QString& text = QString());
-        ~EditProgress();
-
-    private:
-        Form1& m_form;
-    };
-    // False once the user gave the work up.
-    bool showEditProgress(int done, int total);
-    bool m_editCancellable = false;
-    QString m_editText;
-    QProgressDialog* m_editProgress = nullptr;
-    InputOnlyTo* m_editInput = nullptr;
-    qint64 m_editShownAt = 0;
+    // An edit of several screens as one step, run as a long task; false when the user gave it up.
+    bool editLevel(const QString& name, LevelDocument::LevelEdit edit);
     void createDirectionControls();
     void createDirectionMenus();
     void showDirections(bool shown);

@@ -6,8 +6,8 @@
 #include "checklevel.h"
 #include "controlhelp.h"
 #include "directions.h"
-#include "inputonlyto.h"
 #include "levelstatusbar.h"
+#include "longtask.h"
 #include "messagebox.h"
 #include "messages.h"
 #include "picturebox.h"
@@ -15,13 +15,10 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QDateTime>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QProgressDialog>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QToolButton>
@@ -194,42 +191,8 @@ void Form1::restoreShowDirections() {
 
 // --- Edits of many screens ------------------------------------------------------------------------------
 
-Form1::EditProgress::EditProgress(Form1& form, bool cancellable, const QString& text) : m_form(form) {
-    m_form.m_editCancellable = cancellable;
-    m_form.m_editText = text.isEmpty() ? QStringLiteral("Changing the screens of the level...") : text;
-    m_form.m_document.setProgress([this](int done, int total) { m_form.showEditProgress(done, total); });
-}
-
-Form1::EditProgress::~EditProgress() {
-    m_form.m_document.setProgress({});
-    delete std::exchange(m_form.m_editInput, nullptr);
-    delete std::exchange(m_form.m_editProgress, nullptr);
-}
-
-// Shown a few times a second; between updates the window repaints, and only the progress dialog takes
-// input: its Cancel button when the work can be given up, else nothing.
-bool Form1::showEditProgress(int done, int total) {
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (!m_editProgress) {
-        m_editProgress =
-            new QProgressDialog(QStringLiteral("Changing the screens of the level..."),
-                                m_editCancellable ? QStringLiteral("Cancel") : QString(), 0, total, this);
-        m_editProgress->setWindowTitle(QStringLiteral("TavrinEditor"));
-        m_editProgress->setWindowModality(Qt::WindowModal);
-        m_editProgress->setMinimumDuration(500);
-        m_editProgress->setAutoClose(false);
-        m_editProgress->setAutoReset(false);
-        m_editInput = new InputOnlyTo(m_editProgress);
-        m_editShownAt = 0;
-    }
-    if (now - m_editShownAt < 100)
-        return !m_editProgress->wasCanceled();
-    m_editShownAt = now;
-    m_editProgress->setMaximum(total);
-    m_editProgress->setValue(done);
-    QCoreApplication::processEvents(m_editCancellable ? QEventLoop::AllEvents
-                                                      : QEventLoop::ExcludeUserInputEvents);
-    return !m_editProgress->wasCanceled();
+bool Form1::editLevel(const QString& name, LevelDocument::LevelEdit edit) {
+    return RunLongTask(this, *m_document.editLevelTask(name, std::move(edit)));
 }
 
 // --- Modes -----------------------------------------------------------------------------------------------
@@ -344,11 +307,11 @@ void Form1::makeExit(int tile, int side, bool wholeEdge) {
         LevelDocument::LevelEdit edit = ExitEdit(from, fromValue, target, toValue, tiles, side);
         if (target == newScreen)
             edit.lastScreen = newScreen;
-        m_document.editLevel(name, edit);
-        confirm(QStringLiteral("%1 exit(s) %2 to screen %3, each with its way back")
-                    .arg(tiles.size())
-                    .arg(QLatin1String(SideName(side)))
-                    .arg(target));
+        if (editLevel(name, std::move(edit)))
+            confirm(QStringLiteral("%1 exit(s) %2 to screen %3, each with its way back")
+                        .arg(tiles.size())
+                        .arg(QLatin1String(SideName(side)))
+                        .arg(target));
     } catch (const Failure& failure) {
         ShowFailure(failure, MakeExitPlace);
     }
@@ -373,8 +336,7 @@ void Form1::blockScreenEdges(bool everyScreen) {
             for (int screen = 0; screen <= last; ++screen)
                 AddBlockEdges(edit, screen);
         }
-        const EditProgress progress(*this);
-        m_document.editLevel(name, edit);
+        editLevel(name, std::move(edit));
     } catch (const Failure& failure) {
         ShowFailure(failure, name);
     }
@@ -402,7 +364,7 @@ void Form1::fixProblem(const LevelProblem& problem) {
             edit = WayBackEdit(screen, from, tile, side, target,
                                target == screen ? from : m_document.screenValue(target, name));
         }
-        m_document.editLevel(name, edit);
+        editLevel(name, std::move(edit));
     } catch (const Failure& failure) {
         ShowFailure(failure, name);
     }

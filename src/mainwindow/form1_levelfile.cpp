@@ -8,7 +8,7 @@
 #include "leveldiff.h"
 #include "sessionkeeper.h"
 
-#include "inputonlyto.h"
+#include "longtask.h"
 
 #include "commandline.h"
 #include "failure.h"
@@ -19,21 +19,15 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QProgressDialog>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTimer>
 
 namespace tavrin {
 
 namespace {
-// How long the save writes before the window may repaint and its dialog answer, in ms.
-constexpr qint64 SaveStretchTime = 30;
 const QStringList LevelFilters = {QStringLiteral("Level files (*.txt)"), QStringLiteral("All files (*)")};
 } // namespace
 
@@ -203,56 +197,39 @@ bool Form1::includeScreensBeyondLast() {
     return answer != Cancel;
 }
 
-// The save writes a stretch of screens at a time and lets the window repaint in between. Until it ends, no
-// input reaches any window but its progress dialog, so nothing the user does can change the level while
-// it is written; Cancel leaves the file as it was.
+// The save is a long task of a screen a piece: until it ends, no input reaches any window but its progress
+// dialog, so nothing the user does can change the level while it is written; Cancel leaves the file as it
+// was.
 std::optional<Failure> Form1::saveLevelWithProgress(const QString& path) {
-    const std::unique_ptr<LevelSave> save = m_document.beginSave(path);
-    const int screens = save->screens();
-    QProgressDialog progress(QStringLiteral("Saving %1").arg(QFileInfo(path).fileName()),
-                             QStringLiteral("Cancel"), 0, screens, this);
-    progress.setObjectName(QStringLiteral("SaveProgress"));
-    progress.setWindowTitle(QStringLiteral("Save Level"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    progress.setAutoReset(false);
-    progress.setAutoClose(false);
-    const InputOnlyTo onlyProgress(&progress);
-
-    bool cancelled = false;
-    std::optional<Failure> failure;
-    QEventLoop loop;
-    QTimer stretch;
-    stretch.setInterval(0);
-    connect(&progress, &QProgressDialog::canceled, &loop, [&] {
-        cancelled = true;
-        loop.quit();
-    });
-    connect(&stretch, &QTimer::timeout, &loop, [&] {
-        try {
-            QElapsedTimer time;
-            time.start();
-            while (!save->screensWritten() && time.elapsed() < SaveStretchTime)
-                save->writeScreen();
-        } catch (const Failure& writing) {
-            failure = writing;
-            loop.quit();
-            return;
-        }
-        ScreenToGoTo->setText(QString::number(save->nextScreen()));
-        progress.setLabelText(QStringLiteral("Saving screen %1 of %2").arg(save->nextScreen()).arg(screens));
-        progress.setValue(save->nextScreen());
-        if (save->screensWritten())
-            loop.quit();
-    });
-    stretch.start();
-    loop.exec();
-    stretch.stop();
-    if (failure)
-        throw *failure;
-    if (cancelled)
+    std::optional<Failure> notice;
+    Task task;
+    std::shared_ptr<LevelSave> save = addSave(task, path, &notice);
+    LongTaskLook look;
+    look.title = QStringLiteral("Save Level");
+    look.objectName = QStringLiteral("SaveProgress");
+    look.text = [save](int, int) {
+        return QStringLiteral("Saving screen %1 of %2").arg(save->nextScreen()).arg(save->screens());
+    };
+    look.shown = [this, save](int, int) { ScreenToGoTo->setText(QString::number(save->nextScreen())); };
+    if (!RunLongTask(this, task, look))
         throw Failure(ErrCancel);
-    return save->finish();
+    return notice;
+}
+
+std::shared_ptr<LevelSave> Form1::addSave(Task& task, const QString& path, std::optional<Failure>* notice) {
+    std::shared_ptr<LevelSave> save = m_document.beginSave(path);
+    task.then(
+        save->screens(),
+        [save](int) {
+            if (!save->screensWritten())
+                save->writeScreen();
+        },
+        [save, notice] {
+            while (!save->screensWritten())
+                save->writeScreen();
+            *notice = save->finish();
+        });
+    return save;
 }
 
 // The level as it is edited is written to a file of its own first, as Save Level would write it, so that
@@ -269,14 +246,23 @@ void Form1::compareWith() {
         if (!folder.isValid())
             throw Failure(ErrPathAccess, folder.errorString());
         const QString edited = folder.filePath(QStringLiteral("edited.txt"));
-        {
-            const std::unique_ptr<LevelSave> save = m_document.beginSave(edited);
-            while (!save->screensWritten())
-                save->writeScreen();
-            save->finish();
-        }
-        FileAccess files;
-        const std::vector<LevelChange> changes = DiffLevels(files, edited, other);
+        Task task;
+        std::optional<Failure> notice;
+        addSave(task, edited, &notice);
+        // The two files are compared on a thread of their own: they are no file the windows read.
+        std::vector<LevelChange> changes;
+        task.thenAside([&changes, edited, other] {
+            FileAccess files;
+            changes = DiffLevels(files, edited, other);
+        });
+        LongTaskLook look;
+        look.title = QStringLiteral("Compare With");
+        look.text = [](int done, int total) {
+            return done < total - 1 ? QStringLiteral("Writing the level as it is edited...")
+                                    : QStringLiteral("Comparing the levels...");
+        };
+        if (!RunLongTask(this, task, look))
+            return;
         if (!m_compare) {
             m_compare = new CompareWindow(this);
             connect(m_compare, &CompareWindow::placeChosen, this, [this](int screen, int tile) {

@@ -4,6 +4,7 @@
 #include "form1.h"
 
 #include "directions.h"
+#include "longtask.h"
 #include "messagebox.h"
 #include "messages.h"
 
@@ -63,8 +64,8 @@ void Form1::addScreen(const QString& name, int number, const Screen& screen,
     for (int t = FirstGridTile; t <= LastGridTile; ++t)
         edit.tiles.push_back({number, t, screen.tile(t)});
     edit.lastScreen = Integer(number);
-    m_document.editLevel(name, edit);
-    m_document.changeScreen(Integer(number));
+    if (editLevel(name, std::move(edit)))
+        m_document.changeScreen(Integer(number));
 }
 
 // The link on that side of the screen on display leads to the new screen, and the link on the opposite side
@@ -94,7 +95,10 @@ void Form1::duplicateScreenOf(int from) {
     if (!number)
         return;
     try {
-        m_document.changeScreen(Integer(m_document.duplicateScreen(from)));
+        int copy = 0;
+        if (!RunLongTask(this, *m_document.duplicateScreenTask(from, &copy)))
+            return;
+        m_document.changeScreen(Integer(copy));
         confirm(QStringLiteral("Screen %1 is a copy of screen %2").arg(*number).arg(from));
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("Duplicate Screen"));
@@ -110,9 +114,10 @@ bool Form1::renumberScreens(const ScreenRenumbering& renumbering) {
         return false;
     }
     try {
-        const EditProgress progress(*this, true);
-        if (m_document.renumberScreens(renumbering,
-                                       [this](int done, int total) { return showEditProgress(done, total); }))
+        const std::unique_ptr<Task> task = m_document.renumberScreensTask(renumbering);
+        if (task->finished())
+            return false;
+        if (RunLongTask(this, *task))
             return true;
         confirm(QStringLiteral("%1: given up, nothing changed").arg(name));
     } catch (const Failure& failure) {
@@ -127,16 +132,18 @@ void Form1::deleteScreen(int screen) {
         confirm(*why);
         return;
     }
-    std::optional<std::pair<int, int>> counted;
-    {
-        const EditProgress progress(*this, true,
-                                    QStringLiteral("Counting the links to screen %1...").arg(screen));
-        counted =
-            m_document.linksTo(screen, [this](int done, int total) { return showEditProgress(done, total); });
-    }
-    if (!counted)
+    int links = 0;
+    int screens = 0;
+    LongTaskLook look;
+    look.text = [screen](int, int) {
+        return QStringLiteral("Counting the links to screen %1...").arg(screen);
+    };
+    const std::unique_ptr<Task> counting = m_document.linksToTask(screen, [&](int l, int s) {
+        links = l;
+        screens = s;
+    });
+    if (!RunLongTask(this, *counting, look))
         return;
-    const auto [links, screens] = *counted;
     QString text =
         QStringLiteral("Delete screen %1? The screens above it move down by one number.").arg(screen);
     if (links > 0)

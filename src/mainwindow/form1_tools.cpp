@@ -5,6 +5,7 @@
 #include "checklevel.h"
 #include "failure.h"
 #include "levelprop.h"
+#include "longtask.h"
 #include "module1.h"
 #include "picturebox.h"
 #include "screenprop.h"
@@ -74,10 +75,9 @@ void Form1::mnuWorldOverview_Click() {
 // --- Undo and redo --------------------------------------------------------------------------------------
 
 void Form1::mnuUndo_Click() {
-    const EditProgress progress(*this);
     const Integer screen = m_level.CurrentScreen;
     try {
-        m_document.undo();
+        RunLongTask(this, *m_document.undoTask());
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("mnuUndo_Click"));
     }
@@ -86,10 +86,9 @@ void Form1::mnuUndo_Click() {
 }
 
 void Form1::mnuRedo_Click() {
-    const EditProgress progress(*this);
     const Integer screen = m_level.CurrentScreen;
     try {
-        m_document.redo();
+        RunLongTask(this, *m_document.redoTask());
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("mnuRedo_Click"));
     }

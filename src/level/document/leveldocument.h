@@ -3,6 +3,7 @@
 #include "knownfile.h"
 #include "module1.h"
 #include "renumbering.h"
+#include "task.h"
 #include "walker.h"
 
 #include <QList>
@@ -134,6 +135,9 @@ public:
         std::optional<Integer> lastScreen;
     };
     void editLevel(const QString& name, const LevelEdit& edit);
+    // The same as a task to run: nothing changes before its last piece. Throws at once for a screen
+    // numbered outside the level's numbers.
+    std::unique_ptr<Task> editLevelTask(const QString& name, LevelEdit edit);
     // Deletes, moves or swaps screens as one step (see ScreenRenumbering): every screen takes its new
     // number, and every side link to a screen that moved follows it; a link to a deleted screen becomes
     // -1. The screen on display keeps showing, under its new number (after a delete of it, the screen that
@@ -142,9 +146,12 @@ public:
     // given up or when there is nothing to do.
     bool renumberScreens(const ScreenRenumbering& renumbering,
                          const std::function<bool(int done, int total)>& goOn = {});
+    // The same as a task to run; a finished one when there is nothing to do.
+    std::unique_ptr<Task> renumberScreensTask(const ScreenRenumbering& renumbering);
     // A new last screen with the tiles and side links of screen `screen`, as one step; its number. The
     // screen on display stays. Throws when the level has no room for another screen.
     int duplicateScreen(int screen);
+    std::unique_ptr<Task> duplicateScreenTask(int screen, int* number);
     // A screen as a new screen starts: the brush colour, no picture, every step free, every operand 1, and
     // side link k leading to screen k.
     Screen blankScreen() const;
@@ -152,9 +159,8 @@ public:
     // the progress; none when it answers false.
     std::optional<std::pair<int, int>>
     linksTo(int screen, const std::function<bool(int done, int total)>& goOn = {}) const;
-    // Told how far an edit or undo of many screens has come (from more than ProgressFrom screens on).
-    static constexpr int ProgressFrom = 50;
-    void setProgress(std::function<void(int done, int total)> progress) { m_progress = std::move(progress); }
+    // The same as a task that tells `counted` the links and the screens at its end.
+    std::unique_ptr<Task> linksToTask(int screen, std::function<void(int links, int screens)> counted) const;
     // Screen `screen` as a value: the one on display, or as Save Level would write it; throws when it cannot
     // be read whole: the failure says that step `step` was not `done` ("made", "undone").
     Screen screenValue(int screen, const QString& step = QString(), const char* done = "made") const;
@@ -181,6 +187,10 @@ public:
     // Throw the failure of bringing the step's screen on display; then nothing has changed.
     void undo();
     void redo();
+    // The same as tasks to run: a step of several screens is staged a screen a piece, and the stack moves
+    // with the last piece.
+    std::unique_ptr<Task> undoTask() { return stepTask(false); }
+    std::unique_ptr<Task> redoTask() { return stepTask(true); }
     // The screen the next step to undo (or to redo) belongs to; -1 when there is none or it is level-wide.
     int undoScreen() const;
     int redoScreen() const;
@@ -224,17 +234,20 @@ private:
     void storeTile(int screen, int index, const TileState& state);
     void storeLinks(int screen, const SideLinks& links);
     void storeProperties(const PropertyValues& properties);
-    // The same for every screen of a step, staged and put on the disk together with `lastScreen` as the
-    // level's last screen; a screen that cannot be read whole stops it with nothing changed, the failure
-    // naming `step` as not `done`.
-    void storeLevelChanges(const std::vector<ScreenChanges>& changes, bool forward, Integer lastScreen,
-                           const QString& step, const char* done);
-    // Undoes (`forward` false) or redoes `step`, the next one of the stack.
-    void applyStep(QUndoCommand* step, bool forward);
-    void tellProgress(int done, int total) const;
-    // Renumbers the screens forward (as `renumbered` asks) or back; see renumberScreens.
-    bool renumber(Renumbered& renumbered, bool forward, const char* done,
-                  const std::function<bool(int, int)>& goOn);
+    // Adds to `task` the pieces that make `changes` (or undo them) on every screen they touch: each is
+    // staged a piece at a time, and the last piece puts them all on the disk together with `lastScreen` as
+    // the level's last screen, changes memory, tells the windows and calls `then`. A screen that cannot be
+    // read whole stops it with nothing changed, the failure naming `step` as not `done`. `changes` lives
+    // as long as the task.
+    void stageLevelChanges(Task& task, const std::vector<ScreenChanges>& changes, bool forward,
+                           Integer lastScreen, const QString& step, const char* done,
+                           std::function<void()> then);
+    // Undoes (`forward` false) or redoes the next step of the stack.
+    std::unique_ptr<Task> stepTask(bool forward);
+    // Adds to `task` the pieces that renumber the screens forward (as `renumbered` asks) or back; see
+    // renumberScreens. `renumbered` lives as long as the task.
+    void renumberTask(Task& task, Renumbered& renumbered, bool forward, const char* done,
+                      std::function<void()> then);
     void edited(int screen);
     void levelLoaded();
     void levelSaved();
@@ -245,7 +258,6 @@ private:
     QSet<int> m_editedScreens;
     bool m_recovered = false;
     QStringList m_picturesToCarry; // their references
-    std::function<void(int, int)> m_progress;
     KnownFile m_levelFile;
 };
 

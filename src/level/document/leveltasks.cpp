@@ -1,0 +1,385 @@
+// The document's work on many screens: edits of several screens, renumberings, their undo and redo, and
+// counting links. Each is a task of a piece a screen, so that the editor can show its progress and keep
+// its window drawn; nothing the level holds changes before the task's last piece.
+
+#include "leveldocument.h"
+#include "levelsteps.h"
+
+#include "messages.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <limits>
+#include <map>
+
+namespace tavrin {
+
+namespace {
+
+// The state before (`forward` false) or after one screen's changes, made on the screen as a value.
+template <typename Changes> void applyChanges(const Changes& changes, bool forward, Screen& value) {
+    if (forward) {
+        for (const auto& tile : changes.tiles)
+            value.tile(tile.index) = tile.after;
+        for (const auto& d : changes.directions)
+            value.tile(d.index).directions[size_t(d.side)] = d.after;
+    } else {
+        for (auto it = changes.directions.rbegin(); it != changes.directions.rend(); ++it)
+            value.tile(it->index).directions[size_t(it->side)] = it->before;
+        for (auto it = changes.tiles.rbegin(); it != changes.tiles.rend(); ++it)
+            value.tile(it->index) = it->before;
+    }
+    if (changes.links)
+        value.links = forward ? changes.links->second : changes.links->first;
+}
+
+} // namespace
+
+// Every screen the changes touch is read, changed and written into a stage first; only the session file
+// that names them all makes them the level's (see ScratchStage), so that a stop or a failure anywhere
+// before leaves every screen as it was, the step where it was, and says so once. Then the screen on
+// display takes its tiles and the windows are told.
+void LevelDocument::stageLevelChanges(Task& task, const std::vector<ScreenChanges>& changes, bool forward,
+                                      Integer lastScreen, const QString& step, const char* done,
+                                      std::function<void()> then) {
+    struct Staging {
+        std::optional<ScratchStage> stage;
+        const ScreenChanges* onDisplay = nullptr;
+        Screen shown;
+    };
+    auto staging = std::make_shared<Staging>();
+    staging->stage.emplace(m_level);
+    const auto stageScreen = [this, &changes, staging, forward, step, done](int i) {
+        const ScreenChanges& these = changes[size_t(i)];
+        Screen value = screenValue(these.screen, step, done);
+        applyChanges(these, forward, value);
+        const bool isShown = these.screen == m_level.CurrentScreen;
+        if (!isShown || !m_level.ScreenOnDisplayPartlyRead())
+            staging->stage->write(Integer(these.screen), value);
+        if (isShown) {
+            staging->onDisplay = &these;
+            staging->shown = std::move(value);
+        }
+    };
+    const auto commit = [this, &changes, staging, lastScreen, then = std::move(then)] {
+        staging->stage->commit(lastScreen);
+        for (const ScreenChanges& these : changes) {
+            const int screen = these.screen;
+            edited(screen);
+            if (&these == staging->onDisplay)
+                continue;
+            emit screenEdited(screen);
+            if (these.links)
+                emit linksChanged(screen);
+        }
+        if (const ScreenChanges* onDisplay = staging->onDisplay) {
+            const int screen = onDisplay->screen;
+            for (const auto& tile : onDisplay->tiles)
+                storeTile(screen, tile.index, staging->shown.tile(tile.index));
+            for (const auto& d : onDisplay->directions)
+                storeTile(screen, d.index, staging->shown.tile(d.index));
+            if (onDisplay->links)
+                storeLinks(screen, staging->shown.links);
+        }
+        if (then)
+            then();
+    };
+    task.then(int(changes.size()), stageScreen, commit);
+}
+
+void LevelDocument::editLevel(const QString& name, const LevelEdit& edit) {
+    RunToEnd(*editLevelTask(name, edit));
+}
+
+// Each screen is read once to work out what changes; only the changes are kept, so that an edit of every
+// screen of a large level holds a few bytes per tile changed.
+std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, LevelEdit edit) {
+    struct OfScreen {
+        std::vector<const LevelEdit::Tile*> tiles;
+        std::vector<const LevelEdit::Direction*> directions;
+        const LevelEdit::Links* links = nullptr;
+    };
+    struct Editing {
+        LevelEdit edit;
+        std::map<int, OfScreen> byScreen;
+        std::map<int, OfScreen>::const_iterator next;
+        std::vector<ScreenChanges> changes;
+        LevelStep::Properties properties;
+    };
+    auto editing = std::make_shared<Editing>();
+    editing->edit = std::move(edit);
+    auto& byScreen = editing->byScreen;
+    for (const auto& tile : editing->edit.tiles)
+        byScreen[tile.screen].tiles.push_back(&tile);
+    for (const auto& d : editing->edit.directions)
+        byScreen[d.screen].directions.push_back(&d);
+    for (const auto& links : editing->edit.links)
+        byScreen[links.screen].links = &links;
+    // A screen numbered outside 0..32767 would be a scratch file of no screen.
+    if (!byScreen.empty())
+        for (const int screen : {byScreen.begin()->first, byScreen.rbegin()->first})
+            if (screen < 0 || screen > std::numeric_limits<Integer>::max())
+                throw Failure(ErrSubscript, Text(Msg::NoSuchScreen).arg(screen));
+    editing->next = byScreen.cbegin();
+
+    auto task = std::make_unique<Task>();
+    const auto readScreen = [this, editing, name](int) {
+        const auto& [screen, of] = *editing->next++;
+        Screen value = screenValue(screen, name, "made");
+        ScreenChanges these;
+        these.screen = screen;
+        // A screen past the last one is no screen of the level yet: what reading it gives may differ by the
+        // time the step is redone (a save, a renumbering or a change of screen in between), so everything
+        // the edit sets is kept, changed or not.
+        const bool beyond = screen > m_level.LevelLastScreen;
+        for (const LevelEdit::Tile* tile : of.tiles)
+            if (beyond || value.tile(tile->index) != tile->state) {
+                these.tiles.push_back({tile->index, value.tile(tile->index), tile->state});
+                value.tile(tile->index) = tile->state;
+            }
+        for (const LevelEdit::Direction* d : of.directions) {
+            Integer& now = value.tile(d->index).directions[size_t(d->side)];
+            if ((beyond || now != d->value) && !(d->keepExit && IsExit(now))) {
+                these.directions.push_back({qint16(d->index), qint8(d->side), now, d->value});
+                now = d->value;
+            }
+        }
+        if (of.links && (beyond || value.links != of.links->links))
+            these.links = std::make_pair(value.links, of.links->links);
+        if (!these.empty())
+            editing->changes.push_back(std::move(these));
+    };
+    Task* const running = task.get();
+    const auto store = [this, editing, name, running] {
+        const std::optional<Integer>& last = editing->edit.lastScreen;
+        if (last && *last != m_level.LevelLastScreen) {
+            PropertyValues after = m_level.Properties();
+            after.lastScreen = *last;
+            editing->properties = std::make_pair(m_level.Properties(), after);
+        }
+        if (editing->changes.empty() && !editing->properties)
+            return;
+        const auto& properties = editing->properties;
+        stageLevelChanges(*running, editing->changes, true,
+                          properties ? properties->second.lastScreen : m_level.LevelLastScreen, name, "made",
+                          [this, editing, name] {
+                              if (editing->properties) {
+                                  storeProperties(editing->properties->second);
+                                  edited(-1);
+                              }
+                              m_stack.push(new LevelStep(name, m_level.CurrentScreen,
+                                                         std::move(editing->changes),
+                                                         std::move(editing->properties)));
+                          });
+    };
+    task->then(int(byScreen.size()), readScreen, store);
+    // The screens are staged after they are read: as many pieces again, known now for the progress.
+    task->expect(int(byScreen.size()));
+    return task;
+}
+
+bool LevelDocument::renumberScreens(const ScreenRenumbering& renumbering,
+                                    const std::function<bool(int, int)>& goOn) {
+    const std::unique_ptr<Task> task = renumberScreensTask(renumbering);
+    return !task->finished() && RunToEnd(*task, goOn);
+}
+
+std::unique_ptr<Task> LevelDocument::renumberScreensTask(const ScreenRenumbering& renumbering) {
+    if (const std::optional<QString> why = renumbering.refusal())
+        throw Failure(5, *why);
+    auto task = std::make_unique<Task>();
+    if (renumbering.kind != ScreenRenumbering::Delete && renumbering.from == renumbering.to)
+        return task;
+    auto renumbered =
+        std::make_shared<Renumbered>(Renumbered{renumbering, RenumberingName(renumbering), {}, {}, 0});
+    renumberTask(*task, *renumbered, true, "made",
+                 [this, renumbered] { m_stack.push(new RenumberStep(std::move(*renumbered))); });
+    return task;
+}
+
+int LevelDocument::duplicateScreen(int screen) {
+    int number = 0;
+    RunToEnd(*duplicateScreenTask(screen, &number));
+    return number;
+}
+
+std::unique_ptr<Task> LevelDocument::duplicateScreenTask(int screen, int* number) {
+    const QString name = QStringLiteral("Duplicate Screen");
+    const qint64 next = qint64(m_level.LevelLastScreen) + 1;
+    if (next > std::numeric_limits<Integer>::max() || next < 0)
+        throw Failure(6, QStringLiteral("The level has its last screen already: no screen can be added"));
+    const Screen value = screenValue(screen, name);
+    LevelEdit edit;
+    edit.links.push_back({int(next), value.links});
+    for (int t = FirstGridTile; t <= LastGridTile; ++t)
+        edit.tiles.push_back({int(next), t, value.tile(t)});
+    edit.lastScreen = Integer(next);
+    *number = int(next);
+    return editLevelTask(name, std::move(edit));
+}
+
+std::optional<std::pair<int, int>> LevelDocument::linksTo(int screen,
+                                                          const std::function<bool(int, int)>& goOn) const {
+    std::optional<std::pair<int, int>> counted;
+    const std::unique_ptr<Task> task =
+        linksToTask(screen, [&counted](int links, int screens) { counted = std::make_pair(links, screens); });
+    if (!RunToEnd(*task, goOn))
+        return std::nullopt;
+    return counted;
+}
+
+std::unique_ptr<Task> LevelDocument::linksToTask(int screen,
+                                                 std::function<void(int links, int screens)> counted) const {
+    auto links = std::make_shared<std::pair<int, int>>(0, 0);
+    auto task = std::make_unique<Task>();
+    task->then(
+        m_level.LevelLastScreen + 1,
+        [this, screen, links](int s) {
+            const SideLinks of = s == m_level.CurrentScreen ? m_level.LinksOnDisplay() : readSideLinks(s);
+            const auto count = int(std::count(of.begin() + 2, of.end(), Integer(screen)));
+            links->first += count;
+            links->second += count > 0;
+        },
+        [links, counted = std::move(counted)] { counted(links->first, links->second); });
+    return task;
+}
+
+// Every screen of the level whose number or links change is written beside the scratch files first; only
+// when all are written do they take their places, and the last screen and the screen on display change.
+void LevelDocument::renumberTask(Task& task, Renumbered& renumbered, bool forward, const char* done,
+                                 std::function<void()> then) {
+    const ScreenRenumbering& r = renumbered.renumbering;
+    const int lastAfter = forward ? r.lastAfter() : r.last;
+    if (forward) {
+        renumbered.shownBefore = m_level.CurrentScreen;
+        renumbered.linksToDeleted.clear();
+        renumbered.deleted.reset();
+        if (r.kind == ScreenRenumbering::Delete)
+            renumbered.deleted = screenValue(r.from, renumbered.name, done);
+    }
+    struct Staging {
+        std::optional<ScratchStage> stage;
+        std::vector<int> written;
+    };
+    auto staging = std::make_shared<Staging>();
+    staging->stage.emplace(m_level);
+    const auto stageScreen = [this, &renumbered, forward, done, staging](int screen) {
+        const ScreenRenumbering& r = renumbered.renumbering;
+        const int source = forward ? r.before(screen) : r.after(screen);
+        Screen value = source < 0 ? *renumbered.deleted : screenValue(source, renumbered.name, done);
+        // The deleted screen kept its links as they were.
+        SideLinks links = source < 0 ? value.links
+                          : forward  ? r.linksAfter(value.links)
+                                     : r.linksBefore(value.links);
+        if (r.kind == ScreenRenumbering::Delete) {
+            if (forward) {
+                for (int k = 2; k <= 9; ++k)
+                    if (value.links[size_t(k)] == r.from)
+                        renumbered.linksToDeleted.emplace_back(screen, k);
+            } else {
+                const auto& to = renumbered.linksToDeleted;
+                for (auto it = std::lower_bound(to.begin(), to.end(), std::make_pair(source, 0));
+                     it != to.end() && it->first == source; ++it)
+                    links[size_t(it->second)] = Integer(r.from);
+            }
+        }
+        if (source == screen && links == value.links)
+            return;
+        value.links = links;
+        staging->stage->write(Integer(screen), value);
+        staging->written.push_back(screen);
+    };
+    const auto commit = [this, &renumbered, forward, lastAfter, staging, then = std::move(then)] {
+        const ScreenRenumbering& r = renumbered.renumbering;
+        if (forward && r.kind == ScreenRenumbering::Delete)
+            staging->stage->drop(Integer(r.last));
+        // The screen on display is shown again from the files; it goes to its own first, in case it keeps
+        // its number and its links.
+        m_level.SaveScreenTmp();
+        staging->stage->commit(Integer(lastAfter));
+
+        QSet<int> edited;
+        for (const int screen : std::as_const(m_editedScreens))
+            if (const int now = forward ? r.after(screen) : r.before(screen); now >= 0)
+                edited.insert(now);
+        for (const int screen : staging->written)
+            edited.insert(screen);
+        m_editedScreens = edited;
+        PropertyValues properties = m_level.Properties();
+        properties.lastScreen = Integer(lastAfter);
+        if (properties != m_level.Properties())
+            storeProperties(properties);
+        m_level.LastEdit = QDateTime::currentDateTime();
+
+        int shown = renumbered.shownBefore;
+        if (forward) {
+            shown = r.after(renumbered.shownBefore);
+            if (shown < 0)
+                shown = std::min(r.from, lastAfter);
+        }
+        const auto number = Integer(shown);
+        m_level.ShowLoadedScreen(number, m_level.LoadScreenValue(number, m_level.ScreenOnDisplay()));
+        if (then)
+            then();
+        emit screensRenumbered();
+    };
+    task.then(lastAfter + 1, stageScreen, commit);
+}
+
+// --- Undo and redo ---------------------------------------------------------------------------------------
+
+void LevelDocument::undo() {
+    RunToEnd(*undoTask());
+}
+
+void LevelDocument::redo() {
+    RunToEnd(*redoTask());
+}
+
+// A step of several screens makes its changes first, which throws having changed nothing when one of its
+// screens cannot be read whole; only then does its own screen come on display. A step of one screen brings
+// its screen on display first, and the stack makes the change.
+std::unique_ptr<Task> LevelDocument::stepTask(bool forward) {
+    auto task = std::make_unique<Task>();
+    if (forward ? !m_stack.canRedo() : !m_stack.canUndo())
+        return task;
+    const int index = m_stack.index();
+    auto* step = const_cast<QUndoCommand*>(m_stack.command(forward ? index : index - 1));
+    const int screen = forward ? redoScreen() : undoScreen();
+    const char* done = forward ? "redone" : "undone";
+    // Nothing but the task's own dialog takes input while it runs; should the stack have moved all the
+    // same, the step is not made on a stack it no longer belongs to.
+    const auto move = [this, forward, index] {
+        if (m_stack.index() != index)
+            throw Failure(ErrCancel);
+        forward ? m_stack.redo() : m_stack.undo();
+    };
+    if (auto* renumbering = dynamic_cast<RenumberStep*>(step)) {
+        renumberTask(*task, renumbering->renumbered(), forward, done, move);
+    } else if (auto* ofLevel = dynamic_cast<LevelStep*>(step)) {
+        const LevelStep::Properties& properties = ofLevel->properties();
+        const Integer last = !properties ? m_level.LevelLastScreen
+                             : forward   ? properties->second.lastScreen
+                                         : properties->first.lastScreen;
+        stageLevelChanges(*task, ofLevel->changes(), forward, last, ofLevel->text(), done,
+                          [this, ofLevel, forward, screen, move] {
+                              if (const LevelStep::Properties& p = ofLevel->properties())
+                                  storeProperties(forward ? p->second : p->first);
+                              move();
+                              try {
+                                  showScreenOfStep(screen, !forward);
+                              } catch (const Failure&) {
+                                  // The step is made; its screen is told of when it is gone to.
+                              }
+                          });
+    } else {
+        task->then(0, {}, [this, screen, forward, move] {
+            showScreenOfStep(screen, !forward);
+            move();
+        });
+    }
+    return task;
+}
+
+} // namespace tavrin
