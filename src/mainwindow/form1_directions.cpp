@@ -336,14 +336,16 @@ void Form1::makeExit(int tile, int side, bool wholeEdge) {
     const QString name = Text(Msg::ExitTitle);
     try {
         const Screen fromValue = m_document.screenValue(from, name);
-        // A new screen is blank as the editor makes one, but its links are its own: it does not take the
-        // links of the screen on display, which would offer screens it has nothing to do with.
-        const Screen toValue = target == newScreen ? m_document.blankScreen()
+        // A new screen is blank, and its only link is the one the way back takes.
+        const Screen toValue = target == newScreen ? unlinkedBlankScreen()
                                : target == from    ? fromValue
                                                    : m_document.screenValue(target, name);
         LevelDocument::LevelEdit edit = ExitEdit(from, fromValue, target, toValue, tiles, side);
         if (target == newScreen)
             edit.lastScreen = newScreen;
+        for (const LevelDocument::LevelEdit::Links& links : edit.links)
+            if (links.screen == from && !mayReplaceLinks(name, from, fromValue.links, links.links))
+                return;
         m_document.editLevel(name, edit);
         confirm(QStringLiteral("%1 exit(s) %2 to screen %3, each with its way back")
                     .arg(tiles.size())

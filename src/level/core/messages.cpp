@@ -394,6 +394,10 @@ constexpr Entry Table[] = {
     {Msg::ExitLandsNowhere,
      QT_TRANSLATE_NOOP("Messages",
                        "The exit from tile %1 lands on no tile of the grid, so it has no way back to add.")},
+    {Msg::NewScreenTakesLink,
+     QT_TRANSLATE_NOOP("Messages",
+                       "Link %1 of screen %2 leads to screen %3. Make it lead to the new screen %4 instead? "
+                       "Screen %3 stays, but no longer through this link.")},
 
     {Msg::RefreshToCheck, QT_TRANSLATE_NOOP("Messages", "Refresh to check")},
     {Msg::ScaleTooLarge,

@@ -211,6 +211,7 @@ enum class Msg : int {
     BlockEdgesTitle,
     BlockEdgesQuestion,
     ExitLandsNowhere,
+    NewScreenTakesLink,
 
     // The windows beside the grid, and the scale of the editor.
     RefreshToCheck,
