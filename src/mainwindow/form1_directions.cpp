@@ -7,6 +7,7 @@
 #include "controlhelp.h"
 #include "directions.h"
 #include "inputonlyto.h"
+#include "levelcheckfix.h"
 #include "levelstatusbar.h"
 #include "messagebox.h"
 #include "messages.h"
@@ -388,23 +389,12 @@ void Form1::fixProblem(const LevelProblem& problem) {
     const QString name = CheckLevelWindow::FixFor(problem);
     if (name.isEmpty())
         return;
-    const int screen = int(*problem.screen);
-    const int tile = *problem.tile;
-    const int side = *problem.direction;
     try {
-        LevelDocument::LevelEdit edit;
-        if (problem.code == QLatin1String("edge-wrap")) {
-            edit.directions.push_back({screen, tile, side, 1});
-        } else {
-            const Screen from = m_document.screenValue(screen, name);
-            const Integer link = from.tile(tile).directions[size_t(side)];
-            const int target = IsExit(link) ? int(from.links[size_t(link)]) : -1;
-            if (target < 0)
-                return;
-            edit = WayBackEdit(screen, from, tile, side, target,
-                               target == screen ? from : m_document.screenValue(target, name));
-        }
-        m_document.editLevel(name, edit);
+        // A fix that would break what works is refused; the window says why.
+        const LevelFix fix = PlanFix(m_document, problem, name);
+        if (!fix.refusal.isEmpty())
+            return;
+        m_document.editLevel(name, fix.edit);
     } catch (const Failure& failure) {
         ShowFailure(failure, name);
     }

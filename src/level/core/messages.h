@@ -213,6 +213,13 @@ enum class Msg : int {
     ExitLandsNowhere,
     NewScreenTakesLink,
 
+    // What Fix in the Check Level window will change, or why it cannot.
+    FixBlocksStep,
+    FixAddsWayBack,
+    FixAddsWayBackAndLink,
+    FixBreaksDoor,
+    FixProblemGone,
+
     // The windows beside the grid, and the scale of the editor.
     RefreshToCheck,
     ScaleTooLarge,
