@@ -3,15 +3,19 @@
 #include "centring.h"
 
 #include "failure.h"
+#include "levelcheckfix.h"
+#include "leveldocument.h"
 #include "messages.h"
 #include "module1.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -28,8 +32,8 @@ QString NumberOrBlank(const std::optional<qint64>& number) {
 }
 } // namespace
 
-CheckLevelWindow::CheckLevelWindow(const Module1& level, QWidget* mainWindow)
-    : QWidget(mainWindow, Qt::Window), m_level(level) {
+CheckLevelWindow::CheckLevelWindow(const LevelDocument& document, QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Window), m_document(document), m_level(document.state()) {
     setObjectName(QStringLiteral("CheckLevel"));
     setWindowTitle(DesignCaption());
     setAttribute(Qt::WA_DeleteOnClose);
@@ -57,6 +61,13 @@ CheckLevelWindow::CheckLevelWindow(const Module1& level, QWidget* mainWindow)
     Fix->setObjectName(QStringLiteral("Fix"));
     Fix->setAutoDefault(false);
     Fix->hide();
+    FixPlan = new QLabel(this);
+    FixPlan->setObjectName(QStringLiteral("FixPlan"));
+    FixPlan->setWordWrap(true);
+    FixPlan->hide();
+    m_recheck = new QTimer(this);
+    m_recheck->setSingleShot(true);
+    connect(m_recheck, &QTimer::timeout, this, &CheckLevelWindow::recheck);
 
     auto* bottomRow = new QHBoxLayout;
     bottomRow->addWidget(Summary, 1);
@@ -64,6 +75,7 @@ CheckLevelWindow::CheckLevelWindow(const Module1& level, QWidget* mainWindow)
     bottomRow->addWidget(Refresh);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ProblemList, 1);
+    layout->addWidget(FixPlan);
     layout->addLayout(bottomRow);
 
     connect(Refresh, &QPushButton::clicked, this, &CheckLevelWindow::Refresh_Click);
@@ -81,18 +93,23 @@ QString CheckLevelWindow::DesignCaption() {
 
 // The level as it is in memory: the screen on display is read from the arrays, so nothing is saved first.
 void CheckLevelWindow::CheckLevel(const QString& place) {
+    m_recheck->stop();
     m_problems.clear();
     m_stale = false;
+    m_checked = true;
     LevelCheckSettings settings;
     settings.picturesFolders = m_level.PictureFolders();
     try {
         m_problems = CheckEditedLevel(m_level, settings);
         Summary->setText(ProblemSummary(m_problems));
     } catch (const Failure& failure) {
+        m_checked = false; // not again by itself: each check would tell the failure once more
         Summary->setText(tr("The level could not be checked."));
         ShowFailure(failure, place);
     }
     fillList();
+    if (m_checked)
+        emit checked();
 }
 
 void CheckLevelWindow::LevelReplaced() {
@@ -100,9 +117,34 @@ void CheckLevelWindow::LevelReplaced() {
         CheckLevel(QStringLiteral("Refresh_Click"));
         return;
     }
+    m_recheck->stop();
+    m_checked = false;
     m_problems.clear();
     Summary->setText(Text(Msg::RefreshToCheck));
     fillList();
+}
+
+void CheckLevelWindow::LevelChanged() {
+    m_stale = true;
+    if (m_checked)
+        m_recheck->start(m_level.LevelLastScreen < CheckAtOnceBelow ? RecheckAfter : RecheckBigAfter);
+}
+
+// The problem selected stays selected when it is found again at its place. While a save, a question or
+// the progress of a long edit holds the editor, the check waits until it has ended.
+void CheckLevelWindow::recheck() {
+    if (!isVisible())
+        return;
+    if (m_document.isSaving() || QApplication::activeModalWidget()) {
+        m_recheck->start();
+        return;
+    }
+    const LevelProblem* selected = selectedProblem();
+    const std::optional<LevelProblem> wanted =
+        selected ? std::optional<LevelProblem>(*selected) : std::nullopt;
+    CheckLevel(QStringLiteral("Refresh_Click"));
+    if (const int row = wanted ? rowLike(*wanted) : -1; row >= 0)
+        ProblemList->setCurrentItem(ProblemList->topLevelItem(row));
 }
 
 void CheckLevelWindow::Refresh_Click() {
@@ -159,37 +201,60 @@ const LevelProblem* CheckLevelWindow::selectedProblem() const {
     return index >= 0 && index < int(m_problems.size()) ? &m_problems[size_t(index)] : nullptr;
 }
 
+// What Fix will change is said before it is clicked; a fix that cannot be made leaves it disabled, saying
+// why. A screen that cannot be read is said the same way.
 void CheckLevelWindow::showFix() {
     const LevelProblem* problem = selectedProblem();
     const QString fix = problem ? FixFor(*problem) : QString();
     Fix->setText(fix);
     Fix->setVisible(!fix.isEmpty());
+    FixPlan->setVisible(!fix.isEmpty());
+    if (fix.isEmpty())
+        return;
+    LevelFix plan;
+    try {
+        plan = PlanFix(m_document, *problem, fix);
+    } catch (const Failure& failure) {
+        plan.refusal = ShownText(failure);
+    }
+    Fix->setEnabled(plan.refusal.isEmpty());
+    Fix->setToolTip(plan.refusal.isEmpty() ? plan.change : plan.refusal);
+    FixPlan->setText(plan.refusal.isEmpty() ? plan.change : plan.refusal);
+}
+
+int CheckLevelWindow::rowLike(const LevelProblem& wanted) const {
+    for (size_t i = 0; i < m_problems.size(); ++i) {
+        const LevelProblem& now = m_problems[i];
+        if (now.code == wanted.code && now.screen == wanted.screen && now.tile == wanted.tile &&
+            now.direction == wanted.direction)
+            return int(i);
+    }
+    return -1;
 }
 
 // A row of a level that changed since is checked against the level as it is now: the fix is made only
-// where the same problem is found again at the same place.
+// where the same problem is found again at the same place, and only when it breaks nothing.
 void CheckLevelWindow::fixSelected() {
     const LevelProblem* selected = selectedProblem();
     if (!selected)
         return;
-    if (!m_stale) {
-        emit fixChosen(*selected);
-        return;
-    }
-    const LevelProblem wanted = *selected;
-    CheckLevel(QStringLiteral("Fix_Click"));
-    for (size_t i = 0; i < m_problems.size(); ++i) {
-        const LevelProblem& now = m_problems[i];
-        if (now.code == wanted.code && now.screen == wanted.screen && now.tile == wanted.tile &&
-            now.direction == wanted.direction) {
-            ProblemList->setCurrentItem(ProblemList->topLevelItem(int(i)));
-            emit fixChosen(now);
+    if (m_stale) {
+        const LevelProblem wanted = *selected;
+        CheckLevel(QStringLiteral("Fix_Click"));
+        const int row = rowLike(wanted);
+        if (row < 0) {
+            Summary->setText(Summary->text() + u' ' +
+                             tr("The level changed since it was checked, and that problem is "
+                                "no longer there: nothing was changed."));
             return;
         }
+        ProblemList->setCurrentItem(ProblemList->topLevelItem(row));
     }
-    Summary->setText(Summary->text() + u' ' +
-                     tr("The level changed since it was checked, and that problem is "
-                        "no longer there: nothing was changed."));
+    selected = selectedProblem();
+    if (!selected || !Fix->isEnabled())
+        return;
+    const LevelProblem chosen = *selected; // the list is checked again while it is mended
+    emit fixChosen(chosen);
 }
 
 void CheckLevelWindow::ProblemList_Activated(QTreeWidgetItem* item) {

@@ -415,7 +415,8 @@ public:
     std::array<QAction*, 4> mnuNewScreen{}; // left, up, right, down
     QAction* mnuDuplicateScreen = nullptr;
     // A new last screen, blank, linked both ways with the screen on display through the links on `side`
-    // (a Side) and shown; one step.
+    // (a Side) and shown; one step. Its other links lead nowhere (-1). Asks before the link of the screen
+    // on display is taken from a screen of the level.
     void newScreenBeside(int side);
     // A new last screen with the tiles and links of the screen on display, shown; one step.
     void duplicateScreen();
@@ -435,6 +436,12 @@ private:
     std::optional<int> nextScreenNumber();
     void addScreen(const QString& name, int number, const Screen& screen,
                    const std::optional<SideLinks>& links);
+    // A screen as New Screen and the exit tool make one: blank, and every side link -1 (no screen), for
+    // the command to link the side that joins it back.
+    Screen unlinkedBlankScreen() const;
+    // Whether screen `screen`'s links may become `after`: true when no link that leads to a screen of the
+    // level would lead elsewhere, or when the user, asked (`title`) for each such link, answers Replace.
+    bool mayReplaceLinks(const QString& title, int screen, const SideLinks& before, const SideLinks& after);
 
     // An edit of several screens as one step, run as a long task; false when the user gave it up.
     bool editLevel(const QString& name, LevelDocument::LevelEdit edit);

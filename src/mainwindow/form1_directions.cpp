@@ -6,6 +6,7 @@
 #include "checklevel.h"
 #include "controlhelp.h"
 #include "directions.h"
+#include "levelcheckfix.h"
 #include "levelstatusbar.h"
 #include "longtask.h"
 #include "messagebox.h"
@@ -299,14 +300,16 @@ void Form1::makeExit(int tile, int side, bool wholeEdge) {
     const QString name = Text(Msg::ExitTitle);
     try {
         const Screen fromValue = m_document.screenValue(from, name);
-        // A new screen is blank as the editor makes one, but its links are its own: it does not take the
-        // links of the screen on display, which would offer screens it has nothing to do with.
-        const Screen toValue = target == newScreen ? m_document.blankScreen()
+        // A new screen is blank, and its only link is the one the way back takes.
+        const Screen toValue = target == newScreen ? unlinkedBlankScreen()
                                : target == from    ? fromValue
                                                    : m_document.screenValue(target, name);
         LevelDocument::LevelEdit edit = ExitEdit(from, fromValue, target, toValue, tiles, side);
         if (target == newScreen)
             edit.lastScreen = newScreen;
+        for (const LevelDocument::LevelEdit::Links& links : edit.links)
+            if (links.screen == from && !mayReplaceLinks(name, from, fromValue.links, links.links))
+                return;
         if (editLevel(name, std::move(edit)))
             confirm(QStringLiteral("%1 exit(s) %2 to screen %3, each with its way back")
                         .arg(tiles.size())
@@ -348,23 +351,12 @@ void Form1::fixProblem(const LevelProblem& problem) {
     const QString name = CheckLevelWindow::FixFor(problem);
     if (name.isEmpty())
         return;
-    const int screen = int(*problem.screen);
-    const int tile = *problem.tile;
-    const int side = *problem.direction;
     try {
-        LevelDocument::LevelEdit edit;
-        if (problem.code == QLatin1String("edge-wrap")) {
-            edit.directions.push_back({screen, tile, side, 1});
-        } else {
-            const Screen from = m_document.screenValue(screen, name);
-            const Integer link = from.tile(tile).directions[size_t(side)];
-            const int target = IsExit(link) ? int(from.links[size_t(link)]) : -1;
-            if (target < 0)
-                return;
-            edit = WayBackEdit(screen, from, tile, side, target,
-                               target == screen ? from : m_document.screenValue(target, name));
-        }
-        editLevel(name, std::move(edit));
+        // A fix that would break what works is refused; the window says why.
+        const LevelFix fix = PlanFix(m_document, problem, name);
+        if (!fix.refusal.isEmpty())
+            return;
+        editLevel(name, fix.edit);
     } catch (const Failure& failure) {
         ShowFailure(failure, name);
     }

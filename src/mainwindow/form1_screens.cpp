@@ -68,8 +68,31 @@ void Form1::addScreen(const QString& name, int number, const Screen& screen,
         m_document.changeScreen(Integer(number));
 }
 
+Screen Form1::unlinkedBlankScreen() const {
+    Screen screen = m_document.blankScreen();
+    for (Integer k = 2; k <= 9; ++k)
+        screen.links[size_t(k)] = -1;
+    return screen;
+}
+
+bool Form1::mayReplaceLinks(const QString& title, int screen, const SideLinks& before,
+                            const SideLinks& after) {
+    for (Integer k = 2; k <= 9; ++k) {
+        const Integer was = before[size_t(k)];
+        if (was == after[size_t(k)] || was < 0 || was > m_level.LevelLastScreen)
+            continue;
+        if (Ask({title,
+                 Text(Msg::NewScreenTakesLink).arg(k).arg(screen).arg(was).arg(after[size_t(k)]),
+                 {QStringLiteral("Replace"), QStringLiteral("Cancel")},
+                 1,
+                 1}) != 0)
+            return false;
+    }
+    return true;
+}
+
 // The link on that side of the screen on display leads to the new screen, and the link on the opposite side
-// of the new one leads back.
+// of the new one leads back; no other link of the new screen leads anywhere.
 void Form1::newScreenBeside(int side) {
     const std::optional<int> number = nextScreenNumber();
     if (!number)
@@ -78,7 +101,9 @@ void Form1::newScreenBeside(int side) {
     try {
         SideLinks links = m_level.LinksOnDisplay();
         links[size_t(SideLinkOf(side))] = Integer(*number);
-        Screen screen = m_document.blankScreen();
+        if (!mayReplaceLinks(name, m_level.CurrentScreen, m_level.LinksOnDisplay(), links))
+            return;
+        Screen screen = unlinkedBlankScreen();
         screen.links[size_t(SideLinkOf(Opposite(side)))] = m_level.CurrentScreen;
         addScreen(name, *number, screen, links);
     } catch (const Failure& failure) {

@@ -33,7 +33,7 @@ void Form1::mnuLevelProp_Click() {
 // One window, owned by the main window; opening it again brings it up and checks the level again.
 void Form1::mnuCheckLevel_Click() {
     if (!m_checkLevel) {
-        m_checkLevel = new CheckLevelWindow(m_level, this);
+        m_checkLevel = new CheckLevelWindow(m_document, this);
         connect(m_checkLevel, &CheckLevelWindow::problemChosen, this, &Form1::showProblemPlace);
         connect(m_checkLevel, &CheckLevelWindow::fixChosen, this, &Form1::fixProblem);
         connect(&m_document, &LevelDocument::levelReplaced, m_checkLevel, &CheckLevelWindow::LevelReplaced);

@@ -5,9 +5,41 @@
 #include "picturebox.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <utility>
 #include <vector>
 
 namespace tavrin {
+
+namespace {
+
+// The cells a line from cell `from` to cell `to` passes through, `from` left out (Bresenham's walk: one
+// step along the longer axis at a time, and across it whenever the line has gone half a cell past).
+std::vector<QPoint> CellsOnLine(const QPoint& from, const QPoint& to) {
+    std::vector<QPoint> cells;
+    const int dx = std::abs(to.x() - from.x()), sx = from.x() < to.x() ? 1 : -1;
+    const int dy = -std::abs(to.y() - from.y()), sy = from.y() < to.y() ? 1 : -1;
+    QPoint cell = from;
+    for (int error = dx + dy; cell != to;) {
+        const int twice = 2 * error;
+        if (twice >= dy) {
+            error += dy;
+            cell.rx() += sx;
+        }
+        if (twice <= dx) {
+            error += dx;
+            cell.ry() += sy;
+        }
+        cells.push_back(cell);
+    }
+    return cells;
+}
+
+int FloorDiv(int a, int b) {
+    return a / b - (a % b != 0 && (a < 0) != (b < 0));
+}
+
+} // namespace
 
 PaintGestures::PaintGestures(Form1& form, LevelDocument& document, const std::array<PictureBox*, 301>& grid)
     : QObject(&form), m_form(form), m_document(document), m_grid(grid) {
@@ -26,6 +58,7 @@ void PaintGestures::pressed(int index) {
     m_moved = false;
     m_painted.fill(false);
     m_pointer.reset();
+    m_lastCell = QPoint((index - FirstGridTile) % GridColumns, (index - FirstGridTile) / GridColumns);
     switch (m_form.gridTool()) {
     case Form1::GridTool::Paint:
         break;
@@ -49,24 +82,31 @@ void PaintGestures::pressed(int index) {
 void PaintGestures::dragged(const QPoint& globalPosition) {
     if (m_start == 0)
         return;
-    if (m_form.gridTool() == Form1::GridTool::Exit) {
+    const Form1::GridTool tool = m_form.gridTool();
+    if (tool == Form1::GridTool::Exit) {
         m_pointer = globalPosition;
         return;
     }
-    const int index = tileAt(globalPosition);
-    if (m_form.gridTool() == Form1::GridTool::Wall) {
-        if (index != 0)
-            m_form.wallTile(index);
-        return;
-    }
-    if (m_form.gridTool() == Form1::GridTool::Select || m_form.gridTool() == Form1::GridTool::Stamp) {
-        if (index != 0 && m_form.gridTool() == Form1::GridTool::Select)
+    if (tool == Form1::GridTool::Select) {
+        if (const int index = tileAt(globalPosition))
             m_form.dragSelection(index);
-        else if (index != 0)
-            m_form.stampAt(index);
         return;
     }
-    if (index == 0 || (index == m_start && !m_moved) || m_painted[size_t(index)])
+    const QPoint from = std::exchange(m_lastCell, cellAt(globalPosition));
+    for (const QPoint& cell : CellsOnLine(from, m_lastCell)) {
+        if (m_start == 0) // the stroke ended on a refused tile
+            return;
+        if (cell.x() >= 0 && cell.x() < GridColumns && cell.y() >= 0 && cell.y() < GridRows)
+            draggedOnto(FirstGridTile + cell.y() * GridColumns + cell.x());
+    }
+}
+
+void PaintGestures::draggedOnto(int index) {
+    if (m_form.gridTool() == Form1::GridTool::Wall)
+        return m_form.wallTile(index);
+    if (m_form.gridTool() == Form1::GridTool::Stamp)
+        return m_form.stampAt(index);
+    if ((index == m_start && !m_moved) || m_painted[size_t(index)])
         return;
     if (!m_moved) { // the stroke leaves the tile it began on: that one is painted first
         m_moved = true;
@@ -154,6 +194,16 @@ void PaintGestures::fillFrom(int index) {
         if (!m_form.paintTile(tile))
             break;
     m_document.endStroke();
+}
+
+QPoint PaintGestures::cellAt(const QPoint& globalPosition) const {
+    if (const int index = tileAt(globalPosition))
+        return QPoint((index - FirstGridTile) % GridColumns, (index - FirstGridTile) / GridColumns);
+    const PictureBox* first = m_grid[FirstGridTile];
+    const QPoint offset = globalPosition - first->mapToGlobal(QPoint(0, 0));
+    const int stepX = std::max(1, m_grid[FirstGridTile + 1]->x() - first->x());
+    const int stepY = std::max(1, m_grid[FirstGridTile + GridColumns]->y() - first->y());
+    return QPoint(FloorDiv(offset.x(), stepX), FloorDiv(offset.y(), stepY));
 }
 
 int PaintGestures::tileAt(const QPoint& globalPosition) const {

@@ -19,7 +19,9 @@ class PictureBox;
 // With the wall brush the tiles pressed and moved over are walled in, as one step; with the exit tool a
 // press picks a tile, and a drag from a border tile out across the grid's border makes an exit there.
 // With the select tool a drag selects a rectangle of tiles, or moves the selection when it starts inside
-// it; with the stamp each tile pressed or entered gets the stamp, as one step.
+// it; with the stamp each tile pressed or entered gets the stamp, as one step. A fast pointer skips tiles
+// between two of its positions: the paint, the wall brush and the stamp take every tile on the line
+// between them.
 class PaintGestures : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +30,8 @@ public:
 private:
     void pressed(int index);
     void dragged(const QPoint& globalPosition);
+    // What the tool does to tile `index`, entered by a drag.
+    void draggedOnto(int index);
     void released();
     void clicked(int index);
     // The 4-connected tiles that look like tile `index` (the same colour and picture reference) are
@@ -35,6 +39,9 @@ private:
     void fillFrom(int index);
     // The grid tile under a point of the screen; 0 for none.
     int tileAt(const QPoint& globalPosition) const;
+    // The column and row of the grid a point of the screen lies in; beyond the grid they go on counting
+    // past its borders.
+    QPoint cellAt(const QPoint& globalPosition) const;
     // The border of the grid (a Side) a point of the screen lies beyond; -1 for a point over the grid.
     int sideLeftThrough(const QPoint& globalPosition) const;
 
@@ -45,6 +52,7 @@ private:
     bool m_moved = false;
     std::array<bool, 301> m_painted{};
     std::optional<QPoint> m_pointer; // where the exit tool's drag went last
+    QPoint m_lastCell;               // the cell the drag was in when the pointer moved last
 };
 
 } // namespace tavrin

@@ -74,8 +74,10 @@ private slots:
         QCOMPARE(form().findChildren<CheckLevelWindow*>().size(), 1);
     }
 
-    // An edit shows only after Refresh; the check reads the screen on display from memory, writing nothing.
-    void fileProblemsThenEditOnRefresh() {
+    // An edit or an undo is checked again by itself a moment later, a stroke over several tiles once; the
+    // check reads the screen on display from memory, writing nothing.
+    void fileProblemsThenEditsCheckedAgain() {
+        QVERIFY(m_f->show());
         loadBrokenLevel();
         // Unedited, the screen on display is checked as its file holds it, with the lines of the file.
         QCOMPARE(rows(), QStringList{"error|0|145|right|145|" + BrokenExit});
@@ -85,14 +87,20 @@ private slots:
         for (QLineEdit* box : {form().PropLeft, form().PropUp, form().PropRight, form().PropDown})
             box->setText(box == form().PropRight ? "6" : "0");
         QTest::mouseClick(form().UseApplyProp, Qt::LeftButton);
-        QTest::mouseClick(form().Tile(146), Qt::LeftButton);
+        QSignalSpy checks(window(), &CheckLevelWindow::checked);
+        QTest::mousePress(form().Tile(146), Qt::LeftButton);
+        QTest::mouseMove(form().Tile(148));
+        QTest::mouseRelease(form().Tile(148), Qt::LeftButton);
         QCOMPARE(rows().size(), 1);
-        QTest::mouseClick(window()->Refresh, Qt::LeftButton);
-        QCOMPARE(rows(),
-                 (QStringList{"error|0|145|right||" + BrokenExit, "error|0|146|right||" + BrokenExit}));
-        QCOMPARE(window()->Summary->text(), "2 errors, 0 warnings");
+        QTRY_COMPARE(rows().size(), 4);
+        QCOMPARE(rows()[1], "error|0|146|right||" + BrokenExit);
+        QCOMPARE(window()->Summary->text(), "4 errors, 0 warnings");
+        QTest::qWait(2 * CheckLevelWindow::RecheckAfter);
+        QCOMPARE(checks.count(), 1);
         QVERIFY(!m_f->module->ScreenTmpExists());
         QCOMPARE(ReadFile(m_f->path("broken.txt")), BrokenTemplate());
+        m_f->document->undo();
+        QTRY_COMPARE(rows().size(), 1);
     }
 
     // The screen left goes to its scratch file, as at every change of screen.

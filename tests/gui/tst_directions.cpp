@@ -182,7 +182,8 @@ private slots:
         const Screen target = document().readScreen(1);
         QCOMPARE(target.tile(41).operands[SideLeft], FieldValue::number(60));
         QCOMPARE(target.links[size_t(target.tile(41).directions[SideLeft])], Integer(0));
-        QCOMPARE(target.links[2], Integer(2));
+        for (Integer k = 2; k <= 9; ++k) // the new screen's one link is the way back
+            QCOMPARE(target.links[size_t(k)], Integer(k == target.tile(41).directions[SideLeft] ? 0 : -1));
 
         document().undo();
         QCOMPARE(m.LevelLastScreen, Integer(0));
@@ -229,16 +230,22 @@ private slots:
     }
 
     // Check Level's Fix mends a step that wraps onto the next row and an exit without its way back, each
-    // as one step, and checks again.
+    // as one step, and checks again; the window says what it will change before.
     void checkLevelFixes_data() {
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("fix");
-        QTest::newRow("edge-wrap") << QString("edge-wrap") << "Block this step";
-        QTest::newRow("exit-no-way-back") << QString("exit-no-way-back") << "Add the way back";
+        QTest::addColumn<QString>("plan");
+        QTest::newRow("edge-wrap") << QString("edge-wrap") << "Block this step"
+                                   << "Fix will block the step right from tile 20 of screen 0.";
+        QTest::newRow("exit-no-way-back")
+            << QString("exit-no-way-back") << "Add the way back"
+            << "Fix will make the left side of tile 21 of screen 1 an exit through link 3 onto tile 40 of "
+               "screen 0.";
     }
     void checkLevelFixes() {
         QFETCH(QString, code);
         QFETCH(QString, fix);
+        QFETCH(QString, plan);
         linkScreens0And1(); // screen 1 leads back to screen 0, but tile 21 has no exit there
         setSide(40, SideRight, 4, 21);
         form().mnuCheckLevel->trigger();
@@ -257,6 +264,7 @@ private slots:
         window->ProblemList->setCurrentItem(window->ProblemList->topLevelItem(row));
         QVERIFY(window->Fix->isVisible());
         QCOMPARE(window->Fix->text(), fix);
+        QCOMPARE(window->FixPlan->text(), plan);
         const int steps = document().undoStack().count();
         window->Fix->click();
         QCOMPARE(document().undoStack().count(), steps + 1);
@@ -269,6 +277,38 @@ private slots:
             QCOMPARE(one.tile(21).operands[SideLeft], FieldValue::number(40));
             walkToTile40AndBack();
         }
+    }
+
+    // A door of screens 0 and 1 (tile 160 right and tile 141 left) is copied with screen 0: the copy's exit
+    // has no way back, but the only way back would take the door's place on screen 1 (through the link 2
+    // that a screen starts with). Fix is disabled and says why, and nothing changes.
+    void fixNeverBreaksADoor() {
+        linkScreens0And1();
+        setSide(160, SideRight, 4, 141);
+        document().changeScreen(1);
+        setSide(141, SideLeft, 3, 160);
+        document().changeScreen(0);
+        QTest::keyClick(&form(), Qt::Key_D, Qt::ControlModifier);
+        form().mnuCheckLevel->trigger();
+        auto* window = form().findChild<CheckLevelWindow*>();
+        const std::vector<LevelProblem>& problems = window->problems();
+        const auto copy = std::find_if(problems.begin(), problems.end(), [](const LevelProblem& problem) {
+            return problem.code == "exit-no-way-back" && problem.screen == 2 && problem.tile == 160;
+        });
+        QVERIFY(copy != problems.end());
+        window->ProblemList->setCurrentItem(window->ProblemList->topLevelItem(int(copy - problems.begin())));
+        const QString why =
+            "Fix cannot add this way back: tile 141 of screen 1 already leads left to screen 0 "
+            "and back, and the way back to screen 2 would take that exit's place. Nothing is "
+            "changed.";
+        QVERIFY(window->Fix->isVisible() && !window->Fix->isEnabled());
+        QCOMPARE(window->Fix->toolTip(), why);
+        QCOMPARE(window->FixPlan->text(), why);
+        const int steps = document().undoStack().count();
+        window->Fix->click();
+        form().fixProblem(*copy);
+        QCOMPARE(document().undoStack().count(), steps);
+        QCOMPARE(document().readScreen(1).tile(141).directions[SideLeft], Integer(3));
     }
 
     // The picker beside the brush's boxes fills the box of its side; the boxes keep working as typed.

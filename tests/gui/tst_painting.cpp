@@ -98,6 +98,50 @@ private slots:
         QCOMPARE(steps.undoText(), "Paint Colour");
     }
 
+    // A fast pointer crosses several tiles between two of its positions: every stroking tool takes each
+    // tile on the line between them, and only those, as one step.
+    void fastStrokeTakesEveryTilePassed_data() {
+        QTest::addColumn<int>("tool");
+        QTest::newRow("paint") << int(Form1::GridTool::Paint);
+        QTest::newRow("wall brush") << int(Form1::GridTool::Wall);
+        QTest::newRow("stamp") << int(Form1::GridTool::Stamp);
+    }
+    void fastStrokeTakesEveryTilePassed() {
+        QFETCH(int, tool);
+        LevelDocument& document = form().Document();
+        TileState red = document.tile(300);
+        red.colour = FieldValue::number(255);
+        document.editTile(300, red);
+        if (tool == int(Form1::GridTool::Stamp)) { // a stamp of tile 300 alone
+            form().setGridTool(Form1::GridTool::Select);
+            QTest::mouseClick(form().Tile(300), Qt::LeftButton);
+            form().copyTiles();
+            form().useAsStamp();
+        } else if (tool == int(Form1::GridTool::Wall)) {
+            click(form().WallBrush);
+        } else {
+            m_f->dialog.colours = {255};
+            click(form().Command7);
+            click(form().UseColor);
+        }
+        QCOMPARE(int(form().gridTool()), tool);
+        const int steps = document.undoStack().count();
+        QTest::mousePress(form().Tile(2), Qt::LeftButton);
+        QTest::mouseMove(form().Tile(142)); // seven rows down in one move
+        QTest::mouseMove(form().Tile(282)); // and on to the bottom row
+        QTest::mouseRelease(form().Tile(282), Qt::LeftButton);
+        QCOMPARE(document.undoStack().count(), steps + 1);
+        const Module1& m = *m_f->module;
+        for (int tile = 2; tile <= 282; tile += GridColumns) {
+            if (tool == int(Form1::GridTool::Wall))
+                QCOMPARE(m.TilePropRight(tile - 1), Integer(1)); // the step into it from the left
+            else
+                QCOMPARE(m.TileBackColor(tile), FieldValue::number(255));
+        }
+        QCOMPARE(m.TilePropLeft(4), Integer(0)); // tile 3, beside the stroke, is not walled
+        QVERIFY(!(m.TileBackColor(3) == FieldValue::number(255)));
+    }
+
     // Shift+click fills the tiles joined to the clicked one that look like it, and no others.
     void shiftClickFillsTheRegion() {
         LevelDocument& document = form().Document();

@@ -28,8 +28,8 @@ private slots:
     }
     void cleanup() { m_f.reset(); }
 
-    // Ctrl+Alt+arrow: the next screen, blank, linked both ways through the links shown on those sides, and
-    // shown; undoing the one step takes it all back and shows screen 0 again.
+    // Ctrl+Alt+arrow: the next screen, blank, linked both ways through the links shown on those sides (its
+    // other links lead to no screen), and shown; undoing the one step takes it all back and shows screen 0.
     void newScreenBeside_data() {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("link");
@@ -49,7 +49,8 @@ private slots:
         QCOMPARE(document().undoStack().count(), steps + 1);
         QCOMPARE(level().LevelLastScreen, Integer(1));
         QCOMPARE(level().CurrentScreen, Integer(1));
-        QCOMPARE(level().SideScreen(back), Integer(0));
+        for (Integer k = 2; k <= 9; ++k)
+            QCOMPARE(level().SideScreen(k), Integer(k == back ? 0 : -1));
         QCOMPARE(level().TileBackColor(7).toLong(), level().BrushColour);
         QCOMPARE(level().TilePropUp(7), Integer(0));
         QCOMPARE(document().readScreen(0).links[size_t(link)], Integer(1));
@@ -58,6 +59,40 @@ private slots:
         QCOMPARE(level().CurrentScreen, Integer(0));
         QCOMPARE(level().LevelLastScreen, Integer(0));
         QCOMPARE(level().ScreenOnDisplay(), before);
+    }
+
+    // A new screen on a side whose link leads to a screen of the level asks first, from the Screen menu
+    // and from the exit tool; Enter (Cancel) keeps the link and makes no screen.
+    void newScreenOverALink_data() {
+        QTest::addColumn<bool>("exitTool");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("kept") << false << "Enter";
+        QTest::newRow("replaced") << false << "Replace";
+        QTest::newRow("exit tool, kept") << true << "Enter";
+        QTest::newRow("exit tool, replaced") << true << "Replace";
+    }
+    void newScreenOverALink() {
+        QFETCH(bool, exitTool);
+        QFETCH(QString, answer);
+        QTest::keyClick(&form(), Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier); // screen 1
+        document().changeScreen(0);
+        SideLinks links = document().links();
+        links[4] = 1;
+        document().editLinks(links);
+        const int steps = document().undoStack().count();
+        m_f->answers = {answer};
+        if (exitTool) {
+            m_f->answers.prepend("New Screen");
+            form().makeExit(60, SideRight, false);
+        } else {
+            QTest::keyClick(&form(), Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
+        }
+        QCOMPARE(m_f->questions.last(), exitTool ? "Make Exit" : "New Screen");
+        QVERIFY(m_f->questionTexts.last().startsWith("Link 4 of screen 0 leads to screen 1."));
+        const bool replaced = answer == "Replace";
+        QCOMPARE(document().undoStack().count(), steps + (replaced ? 1 : 0));
+        QCOMPARE(level().LevelLastScreen, Integer(replaced ? 2 : 1));
+        QCOMPARE(document().readSideLinks(0)[4], Integer(replaced ? 2 : 1));
     }
 
     // Ctrl+D: the next screen holds the tiles and links of the screen on display, and is shown.
@@ -145,7 +180,9 @@ private slots:
         form().mnuDeleteScreen->trigger();
         SetQuestionSink(previous);
         QCOMPARE(level().LevelLastScreen, Integer(3));
+        m_f->answers = {"Replace"}; // link 4 of screen 0 leads to a screen of the level
         QTest::keyClick(&form(), Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(m_f->questions, QStringList{"New Screen"});
         QCOMPARE(level().CurrentScreen, Integer(4));
         QCOMPARE(level().ScreenOnDisplay(), [this] {
             Screen blank = document().blankScreen();

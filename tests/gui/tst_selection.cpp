@@ -246,12 +246,11 @@ private slots:
         expected.tile(300) = original.tile(1);
         QCOMPARE(level().ScreenOnDisplay(), expected);
 
-        drag(101, 103);
+        drag(101, 103); // the pointer passes over 102 on its way
         QCOMPARE(steps(), 4);
-        for (const int tile : {101, 103})
+        for (const int tile : {101, 102, 103})
             QCOMPARE(document().tile(tile), original.tile(1));
-        for (const int tile : {122, 124})
-            QCOMPARE(document().tile(tile), original.tile(22));
+        QCOMPARE(document().tile(124), original.tile(22));
 
         key(Qt::Key_Escape);
         QVERIFY(!form().hasStamp());

@@ -394,6 +394,28 @@ constexpr Entry Table[] = {
     {Msg::ExitLandsNowhere,
      QT_TRANSLATE_NOOP("Messages",
                        "The exit from tile %1 lands on no tile of the grid, so it has no way back to add.")},
+    {Msg::NewScreenTakesLink,
+     QT_TRANSLATE_NOOP("Messages",
+                       "Link %1 of screen %2 leads to screen %3. Make it lead to the new screen %4 instead? "
+                       "Screen %3 stays, but no longer through this link.")},
+
+    {Msg::FixBlocksStep,
+     QT_TRANSLATE_NOOP("Messages", "Fix will block the step %1 from tile %2 of screen %3.")},
+    {Msg::FixAddsWayBack,
+     QT_TRANSLATE_NOOP(
+         "Messages", "Fix will make the %1 side of tile %2 of screen %3 an exit through link %4 onto tile %5 "
+                     "of screen %6.")},
+    {Msg::FixAddsWayBackAndLink,
+     QT_TRANSLATE_NOOP(
+         "Messages", "Fix will make the %1 side of tile %2 of screen %3 an exit through link %4 onto tile %5 "
+                     "of screen %6, and link %4 of screen %3, which led to %7, will lead to screen %6.")},
+    {Msg::FixBreaksDoor,
+     QT_TRANSLATE_NOOP(
+         "Messages",
+         "Fix cannot add this way back: tile %1 of screen %2 already leads %3 to screen %4 and "
+         "back, and the way back to screen %5 would take that exit's place. Nothing is changed.")},
+    {Msg::FixProblemGone,
+     QT_TRANSLATE_NOOP("Messages", "That problem is no longer there: Fix changes nothing.")},
 
     {Msg::RefreshToCheck, QT_TRANSLATE_NOOP("Messages", "Refresh to check")},
     {Msg::ScaleTooLarge,

@@ -211,6 +211,14 @@ enum class Msg : int {
     BlockEdgesTitle,
     BlockEdgesQuestion,
     ExitLandsNowhere,
+    NewScreenTakesLink,
+
+    // What Fix in the Check Level window will change, or why it cannot.
+    FixBlocksStep,
+    FixAddsWayBack,
+    FixAddsWayBackAndLink,
+    FixBreaksDoor,
+    FixProblemGone,
 
     // The windows beside the grid, and the scale of the editor.
     RefreshToCheck,
