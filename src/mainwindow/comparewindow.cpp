@@ -57,4 +57,12 @@ void CompareWindow::showChanges(const std::vector<LevelChange>& changes, const Q
                   .arg(QDir::toNativeSeparators(other)));
 }
 
+void CompareWindow::levelRenumbered() {
+    if (ChangeList->topLevelItemCount() == 0)
+        return;
+    ChangeList->clear();
+    Summary->setText(tr("The screens of the level took other numbers since it was compared: use Compare "
+                        "With again."));
+}
+
 } // namespace tavrin

@@ -23,6 +23,9 @@ public:
 
     // Lists `changes` from the level being edited to `other`.
     void showChanges(const std::vector<LevelChange>& changes, const QString& other);
+    // The level being edited took other screen numbers, or is another level: the rows name screens that
+    // may be others now, so they go, and the window asks for the comparison again.
+    void levelRenumbered();
 
 signals:
     // `tile` is 0 for a change of the screen's links or of the whole screen, and `screen` -1 for one of the

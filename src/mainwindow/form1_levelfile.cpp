@@ -265,6 +265,9 @@ void Form1::compareWith() {
             return;
         if (!m_compare) {
             m_compare = new CompareWindow(this);
+            connect(&m_document, &LevelDocument::screensRenumbered, m_compare,
+                    &CompareWindow::levelRenumbered);
+            connect(&m_document, &LevelDocument::levelReplaced, m_compare, &CompareWindow::levelRenumbered);
             connect(m_compare, &CompareWindow::placeChosen, this, [this](int screen, int tile) {
                 LevelProblem problem;
                 if (screen >= 0)

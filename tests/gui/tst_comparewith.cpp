@@ -40,6 +40,10 @@ private slots:
         m_f->dialog.files << QString(); // cancelled: nothing changes
         m_f->form->mnuCompare->trigger();
         QCOMPARE(window->ChangeList->topLevelItemCount(), 1);
+
+        // After a renumbering the row would name another screen.
+        QVERIFY(m_f->document->renumberScreens(ScreenRenumbering::deleting(0, 2)));
+        QCOMPARE(window->ChangeList->topLevelItemCount(), 0);
     }
 };
 
