@@ -111,8 +111,7 @@ private slots:
     }
 
     // With no level loaded, silently: screen 2 from a scratch file emptied since that changes nothing,
-    // screen 1 blank in the brush colour with the links in force. (Where each screen comes from, and
-    // that each keeps its own links, is Save Level's test in tst_levelfile.)
+    // screen 1 blank, screen 0 from its scratch file with its own side links.
     void changeOfScreen() {
         LevelFixture f; // no level file
         LevelDocument& document = *f.document;
@@ -129,6 +128,13 @@ private slots:
         for (int i : {1, 300})
             QCOMPARE(f.module->TileBackColor(i).toLong(), Rgb(10, 20, 30));
         QCOMPARE(f.module->SideScreen(4), Integer(40)); // a blank screen keeps the links in force
+        links = document.links();
+        links[4] = 22;
+        document.editLinks(links);
+        document.changeScreen(0);
+        QCOMPARE(f.module->SideScreen(4), Integer(40));
+        document.changeScreen(1);
+        QCOMPARE(f.module->SideScreen(4), Integer(22));
         QVERIFY(f.messages.isEmpty());
     }
 
