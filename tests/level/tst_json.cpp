@@ -26,12 +26,7 @@ QByteArray Block(int screen, const QMap<int, QByteArray>& changes = {}, const QB
     QByteArray bytes;
     for (int t = 1; t <= 300; ++t)
         bytes += TileLine(screen, t, changes.value(t, QByteArray::number(t * 7) + ",0,0,0,0,0,1,1,1,1"));
-    const QByteArray key = "\"Screen" + QByteArray::number(screen) + "\"";
-    bytes += key + ",\"ScreenInfo\"," + (info.isEmpty() ? "2,3,4,5,6,7,8,9" : info) + ",0,0\r\n";
-    for (int k = 2; k <= 9; ++k)
-        bytes += key + ",\"Side" + QByteArray::number(k) + "\"," + QByteArray::number(k) +
-                 ",0,0,0,0,0,0,0,0,0\r\n";
-    return bytes;
+    return bytes + LinkRecords(screen, {}, info);
 }
 
 const QByteArray Properties = "\"LevelProp\",\"Test\",\"\",\"\",\"\",\"\",1,1,0,0,0,0\r\n";

@@ -12,10 +12,6 @@
 using namespace tavrin;
 
 namespace {
-// Tile t of screen n as NumberedLevel writes it, with `rest` after the colour.
-QByteArray Tile(int screen, int tile, const QByteArray& rest) {
-    return QByteArray::number(screen * 1000 + tile) + ',' + rest;
-}
 
 QByteArray Replaced(QByteArray bytes, const QByteArray& what, const QByteArray& by) {
     return bytes.replace(what, by);
@@ -45,26 +41,26 @@ private slots:
         QTest::newRow("a colour") << NumberedLevel(3, {{1005, "255," + plainRest}})
                                   << QStringList{"screen 1 tile 5: colour 1005 -> 255"};
         QTest::newRow("a picture by file")
-            << NumberedLevel(3, {{1005, Tile(1, 5, "\"\\a.bmp\",0,0,0,0,1,1,1,1")}})
+            << NumberedLevel(3, {{1005, NumberedTile(1, 5, "\"\\a.bmp\",0,0,0,0,1,1,1,1")}})
             << QStringList{"screen 1 tile 5: picture 0 -> \"\\a.bmp\""};
         static const char withNul[] = "\"\\a\0\x1b.bmp\",0,0,0,0,1,1,1,1";
         QTest::newRow("control characters in a picture")
-            << NumberedLevel(3, {{1005, Tile(1, 5, QByteArray(withNul, sizeof withNul - 1))}})
+            << NumberedLevel(3, {{1005, NumberedTile(1, 5, QByteArray(withNul, sizeof withNul - 1))}})
             << QStringList{"screen 1 tile 5: picture 0 -> \"\\a<U+0000><U+001B>.bmp\""};
         QTest::newRow("a direction and its operand")
-            << NumberedLevel(3, {{2300, Tile(2, 300, "0,0,0,4,0,1,1,21,1")}})
+            << NumberedLevel(3, {{2300, NumberedTile(2, 300, "0,0,0,4,0,1,1,21,1")}})
             << QStringList{"screen 2 tile 300: right property 0 -> 4",
                            "screen 2 tile 300: right operand 1 -> 21"};
         QTest::newRow("an operand written as text")
-            << NumberedLevel(3, {{7, Tile(0, 7, "0,0,0,0,0,1,\"1\",1,1")}})
+            << NumberedLevel(3, {{7, NumberedTile(0, 7, "0,0,0,0,0,1,\"1\",1,1")}})
             << QStringList{"screen 0 tile 7: up operand 1 -> \"1\""};
         QTest::newRow("a picture box written as text")
-            << NumberedLevel(3, {{7, Tile(0, 7, "\"0\",0,0,0,0,1,1,1,1")}})
+            << NumberedLevel(3, {{7, NumberedTile(0, 7, "\"0\",0,0,0,0,1,1,1,1")}})
             << QStringList{"screen 0 tile 7: picture 0 -> \"0\""};
-        QTest::newRow("an empty operand") << NumberedLevel(3, {{7, Tile(0, 7, "0,0,0,0,0,1,1,1,")}})
+        QTest::newRow("an empty operand") << NumberedLevel(3, {{7, NumberedTile(0, 7, "0,0,0,0,0,1,1,1,")}})
                                           << QStringList{"screen 0 tile 7: down operand 1 -> nothing"};
         QTest::newRow("a number written another way")
-            << NumberedLevel(3, {{7, Tile(0, 7, "0,0,0,0,0,1.0,1,1,1")}}) << QStringList();
+            << NumberedLevel(3, {{7, NumberedTile(0, 7, "0,0,0,0,0,1.0,1,1,1")}}) << QStringList();
         QTest::newRow("tiles in screen and tile order")
             << NumberedLevel(3,
                              {{2001, "1," + plainRest}, {1300, "1," + plainRest}, {1002, "1," + plainRest}})
@@ -121,7 +117,7 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::newRow("equal") << NumberedLevel(2) << QStringList() << 0;
         QTest::newRow("equal by meaning")
-            << NumberedLevel(2, {{5, Tile(0, 5, "0,0,0,0,0,1,1,1,1.0")}}) << QStringList() << 0;
+            << NumberedLevel(2, {{5, NumberedTile(0, 5, "0,0,0,0,0,1,1,1,1.0")}}) << QStringList() << 0;
         QTest::newRow("different") << NumberedLevel(3) << QStringList() << 1;
         QTest::newRow("different, as JSON") << NumberedLevel(3) << QStringList{"--json"} << 1;
         QTest::newRow("different, counted") << NumberedLevel(3) << QStringList{"--stat"} << 1;
@@ -129,7 +125,7 @@ private slots:
         QTest::newRow("cut short") << NumberedLevel(2).left(5000) + "\"Screen1\",\"unterminated"
                                    << QStringList() << 2;
         QTest::newRow("a damaged tile record")
-            << NumberedLevel(2, {{1003, Tile(1, 3, "0,word,0,0,0,1,1,1,1")}}) << QStringList() << 2;
+            << NumberedLevel(2, {{1003, NumberedTile(1, 3, "0,word,0,0,0,1,1,1,1")}}) << QStringList() << 2;
         QTest::newRow("a damaged level property")
             << NumberedLevel(2, {}, "\"\",\"\",\"\",\"\",\"\",1,many") << QStringList() << 2;
         QTest::newRow("an unknown option") << NumberedLevel(2) << QStringList{"--fast"} << 2;
@@ -156,7 +152,7 @@ private slots:
 
     void jsonKeepsKinds() {
         m_f.writeFile("one.txt", NumberedLevel(2));
-        m_f.writeFile("two.txt", NumberedLevel(3, {{7, Tile(0, 7, "0,0,0,0,0,1,\"1\",1,1")}}));
+        m_f.writeFile("two.txt", NumberedLevel(3, {{7, NumberedTile(0, 7, "0,0,0,0,0,1,\"1\",1,1")}}));
         const ToolRun run = RunTool({"diff", m_f.path("one.txt"), m_f.path("two.txt"), "--json"});
         QCOMPARE(run.code, 1);
         const QJsonArray changes = QJsonDocument::fromJson(run.out).array();
@@ -173,8 +169,8 @@ private slots:
 
     void statCountsPerScreen() {
         m_f.writeFile("one.txt", NumberedLevel(2));
-        m_f.writeFile("two.txt",
-                      NumberedLevel(3, {{5, Tile(0, 5, "0,1,1,1,1,1,1,1,1")}, {6, "1,0,0,0,0,0,1,1,1,1"}}));
+        m_f.writeFile("two.txt", NumberedLevel(3, {{5, NumberedTile(0, 5, "0,1,1,1,1,1,1,1,1")},
+                                                   {6, "1,0,0,0,0,0,1,1,1,1"}}));
         const ToolRun run = RunTool({"diff", m_f.path("one.txt"), m_f.path("two.txt"), "--stat"});
         QCOMPARE(run.code, 1);
         QCOMPARE(QString::fromLatin1(run.out).split('\n', Qt::SkipEmptyParts),

@@ -12,12 +12,7 @@ using namespace tavrin;
 
 namespace {
 QByteArray sideRecords(int screen, const QList<int>& links) {
-    const QByteArray key = "\"Screen" + QByteArray::number(screen) + "\"";
-    QByteArray bytes = key + ",\"ScreenInfo\",0,0,0,0,0,0,0,0,0,0\r\n";
-    for (int k = 2; k <= 9; ++k)
-        bytes += key + ",\"Side" + QByteArray::number(k) + "\"," + QByteArray::number(links[k - 2]) +
-                 ",0,0,0,0,0,0,0,0,0\r\n";
-    return bytes;
+    return LinkRecords(screen, links, "0,0,0,0,0,0,0,0");
 }
 
 // Texts with commas and line breaks, both kinds of picture reference, records out of order, a block
@@ -187,8 +182,6 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<int>("code");
         QTest::newRow("disk fills up midway") << "disk full" << int(ErrDiskFull);
-        QTest::newRow("disk fills up while the system copies blocks")
-            << "disk full copying" << int(ErrDiskFull);
         QTest::newRow("folder without write permission") << "no permission" << int(ErrPermission);
         QTest::newRow("name with a double quote") << "quote" << int(ErrInvalidCall);
         QTest::newRow("last screen below 0") << "negative" << int(ErrInvalidValue);
@@ -200,19 +193,13 @@ private slots:
         FaultyFiles files;
         f.document->setFiles(&files);
         f.writeFile("old.txt", "the old level\r\n");
-        if (fault == "disk full copying") {
-            // A level in the editor's own layout: its blocks are copied by the system as they stand.
-            f.load("level.txt", NumberedLevel(4));
-            f.document->saveLevel(f.path("level.txt"));
-            f.document->loadLevel(f.path("level.txt"), "test");
-        }
         const QStringList files0 = QDir(f.folder.path()).entryList(QDir::Files);
         PropertyValues properties = f.module->Properties();
         properties.lastScreen = fault == "negative" ? -1 : 3;
         if (fault == "quote")
             properties.name = "The \"best\" level";
         f.document->editProperties(properties);
-        files.diskFullAfter = fault.startsWith("disk full") ? 30000 : -1;
+        files.diskFullAfter = fault == "disk full" ? 30000 : -1;
         files.failOpenWriteWith = fault == "no permission" ? ErrPermission : 0;
         QCOMPARE(CodeOfFailure([&] { f.saveTo(f.path("old.txt")); }), code);
         QCOMPARE(f.readFile("old.txt"), QByteArray("the old level\r\n"));

@@ -11,11 +11,6 @@ using namespace tavrin;
 namespace {
 using Changes = QMap<int, QByteArray>;
 
-// Tile t of screen n as NumberedLevel writes it, with `rest` after the colour.
-QByteArray Tile(int screen, int tile, const QByteArray& rest) {
-    return QByteArray::number(screen * 1000 + tile) + ',' + rest;
-}
-
 QByteArray WithLink(QByteArray level, int screen, int link, int to) {
     const QByteArray side =
         "\"Screen" + QByteArray::number(screen) + "\",\"Side" + QByteArray::number(link) + "\",";
@@ -66,9 +61,9 @@ private slots:
         QTest::addColumn<QByteArray>("merged");
         QTest::addColumn<QStringList>("conflicts");
         const QByteArray base = NumberedLevel(3);
-        const QByteArray red = Tile(1, 5, "0,0,0,0,0,1,1,1,1").replace("1005", "255");
-        const QByteArray green = Tile(1, 5, "0,0,0,0,0,1,1,1,1").replace("1005", "65280");
-        const QByteArray upExit = Tile(1, 5, "0,0,2,0,0,1,290,1,1");
+        const QByteArray red = NumberedTile(1, 5, "0,0,0,0,0,1,1,1,1").replace("1005", "255");
+        const QByteArray green = NumberedTile(1, 5, "0,0,0,0,0,1,1,1,1").replace("1005", "65280");
+        const QByteArray upExit = NumberedTile(1, 5, "0,0,2,0,0,1,290,1,1");
         QTest::newRow("changed on one side")
             << NumberedLevel(3, {{1005, red}}) << base << NumberedLevel(3, {{1005, red}}) << QStringList();
         QTest::newRow("changed on the other side")
@@ -88,9 +83,9 @@ private slots:
             << NumberedLevel(3, {{1005, red}})
             << QStringList{"screen 1 tile 5 colour: ours 255, theirs 65280, base 1005"};
         QTest::newRow("an operand's kind against its value")
-            << NumberedLevel(3, {{1005, Tile(1, 5, "0,0,0,0,0,\"1\",1,1,1")}})
-            << NumberedLevel(3, {{1005, Tile(1, 5, "0,0,0,0,0,2,1,1,1")}})
-            << NumberedLevel(3, {{1005, Tile(1, 5, "0,0,0,0,0,\"1\",1,1,1")}})
+            << NumberedLevel(3, {{1005, NumberedTile(1, 5, "0,0,0,0,0,\"1\",1,1,1")}})
+            << NumberedLevel(3, {{1005, NumberedTile(1, 5, "0,0,0,0,0,2,1,1,1")}})
+            << NumberedLevel(3, {{1005, NumberedTile(1, 5, "0,0,0,0,0,\"1\",1,1,1")}})
             << QStringList{"screen 1 tile 5 left operand: ours \"1\", theirs 2, base 1"};
         QTest::newRow("a link and a tile of one screen")
             << WithLink(base, 1, 4, 2) << NumberedLevel(3, {{1005, red}})
@@ -157,7 +152,7 @@ private slots:
             return RenumberedLevel(m_f.folder.path(), level, how);
         };
         const QByteArray base = NumberedLevel(5);
-        const QByteArray red = Tile(3, 5, "0,0,0,0,0,1,1,1,1").replace("3005", "255");
+        const QByteArray red = NumberedTile(3, 5, "0,0,0,0,0,1,1,1,1").replace("3005", "255");
         const QByteArray edited = NumberedLevel(5, {{3005, red}});
         QTest::newRow("deleted on theirs, edited above it on ours")
             << edited << renumbered(base, {"--delete", "1"}) << renumbered(edited, {"--delete", "1"})
@@ -320,7 +315,7 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::newRow("no level") << QByteArray("{\"not\": \"a level\"}\n") << QStringList();
         QTest::newRow("a damaged tile")
-            << NumberedLevel(3, {{1003, Tile(1, 3, "0,word,0,0,0,1,1,1,1")}}) << QStringList();
+            << NumberedLevel(3, {{1003, NumberedTile(1, 3, "0,word,0,0,0,1,1,1,1")}}) << QStringList();
         QTest::newRow("both sides chosen") << NumberedLevel(3) << QStringList{"--ours", "--theirs"};
         QTest::newRow("no output") << NumberedLevel(3) << QStringList{"-o"};
         QByteArray cut = NumberedLevel(3, {{1005, "7,0,0,0,0,0,1,1,1,1"}});
@@ -338,16 +333,10 @@ private slots:
         QCOMPARE(m_f.readFile("out.txt"), QByteArray("left alone"));
     }
 
-    void folderIsRefused() {
-        m_f.writeFile("base.txt", NumberedLevel(2));
-        const QString base = m_f.path("base.txt");
-        QCOMPARE(RunTool({"merge", base, base, base, "-o", m_f.folder.path()}).code, 2);
-    }
-
     void errorsTheMergeMakesAreTold() {
         // Our side adds an exit to screen 2 through link 2; their side removes screen 2, which we left as
         // it was. Neither side alone has the exit out of range.
-        const QByteArray ours = NumberedLevel(3, {{10, Tile(0, 10, "0,0,2,0,0,1,290,1,1")}});
+        const QByteArray ours = NumberedLevel(3, {{10, NumberedTile(0, 10, "0,0,2,0,0,1,290,1,1")}});
         const ToolRun run = merge(NumberedLevel(3), ours, NumberedLevel(2));
         QCOMPARE(run.code, 1);
         const QStringList lines = Lines(run.out);
@@ -355,7 +344,7 @@ private slots:
         QVERIFY2(lines.first().contains(" error: ") && lines.first().endsWith("[link-out-of-range]"),
                  run.out.constData());
         // An error a side had already is its own: here an exit through link 4, to screen 4.
-        const QByteArray outOfRange = NumberedLevel(3, {{10, Tile(0, 10, "0,0,4,0,0,1,290,1,1")}});
+        const QByteArray outOfRange = NumberedLevel(3, {{10, NumberedTile(0, 10, "0,0,4,0,0,1,290,1,1")}});
         QCOMPARE(merge(NumberedLevel(3), outOfRange, NumberedLevel(3, {{7, "2,0,0,0,0,0,1,1,1,1"}})).code, 0);
     }
 };

@@ -17,11 +17,6 @@ QColor ColourOf(const QImage& image) {
     return image.isNull() ? QColor() : image.pixelColor(0, 0);
 }
 
-void WritePicture(const QString& path, QColor colour) {
-    QDir().mkpath(QFileInfo(path).path());
-    QVERIFY(SolidImage(colour, 4, 4).save(path, "BMP"));
-}
-
 // Each channel within `slack` of the colour's (a JPEG does not keep colours exactly).
 bool Near(QColor found, QColor wanted, int slack) {
     return std::abs(found.red() - wanted.red()) <= slack &&

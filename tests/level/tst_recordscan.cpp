@@ -129,23 +129,6 @@ private slots:
             CompareEverywhere(QByteArray(shift, ' ') + level);
     }
 
-    // Bytes that are mostly quotes, delimiters and blanks.
-    void randomBytes() {
-        const char alphabet[] = {'"', ',', '\r', '\n', ' ', '\t', 'a', '1', '\0', '"', ','};
-        QRandomGenerator random(2026);
-#ifdef __SANITIZE_THREAD__
-        const int runs = 20; // most scans here start a thread, which ThreadSanitizer makes slow
-#else
-        const int runs = 300;
-#endif
-        for (int run = 0; run < runs; ++run) {
-            QByteArray bytes(random.bounded(600), '\0');
-            for (char& c : bytes)
-                c = alphabet[random.bounded(int(sizeof alphabet))];
-            CompareEverywhere(bytes);
-        }
-    }
-
     // The index of a file big enough to be split between two threads holds the runs the careful scan
     // gives, also where the split falls inside a run and where one key has several runs.
     void indexOfASplitFile() {

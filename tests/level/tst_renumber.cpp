@@ -97,36 +97,6 @@ std::set<Exit> ExitsOf(const LevelDocument& document, int deleted = -1) {
 class TestRenumber : public QObject {
     Q_OBJECT
 private slots:
-    void numbers_data() {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("to");
-        QTest::addColumn<QList<int>>("after"); // the new numbers of screens 0..5, then of 6 and -1
-        using R = ScreenRenumbering;
-        QTest::newRow("delete 0") << int(R::Delete) << 0 << 0 << QList<int>{-1, 0, 1, 2, 3, 4, 6, -1};
-        QTest::newRow("delete 3") << int(R::Delete) << 3 << 3 << QList<int>{0, 1, 2, -1, 3, 4, 6, -1};
-        QTest::newRow("delete the last") << int(R::Delete) << 5 << 5 << QList<int>{0, 1, 2, 3, 4, -1, 6, -1};
-        QTest::newRow("move up") << int(R::Move) << 1 << 4 << QList<int>{0, 4, 1, 2, 3, 5, 6, -1};
-        QTest::newRow("move down") << int(R::Move) << 4 << 1 << QList<int>{0, 2, 3, 4, 1, 5, 6, -1};
-        QTest::newRow("swap") << int(R::Swap) << 0 << 5 << QList<int>{5, 1, 2, 3, 4, 0, 6, -1};
-    }
-
-    // Each screen of 0..5 takes a number of its own, numbers outside the level stay, and before() undoes
-    // after() for every screen but the deleted one.
-    void numbers() {
-        QFETCH(int, kind);
-        QFETCH(int, from);
-        QFETCH(int, to);
-        QFETCH(QList<int>, after);
-        const ScreenRenumbering r{ScreenRenumbering::Kind(kind), from, to, 5};
-        const QList<int> numbers = {0, 1, 2, 3, 4, 5, 6, -1};
-        for (int i = 0; i < numbers.size(); ++i) {
-            QCOMPARE(r.after(numbers[i]), after[i]);
-            if (after[i] >= 0)
-                QCOMPARE(r.before(after[i]), numbers[i]);
-        }
-    }
-
     void commands_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<int>("from");

@@ -5,6 +5,8 @@
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTest>
 
 LevelFixture::LevelFixture() {
     QDir(folder.path()).mkdir(QStringLiteral("Pics"));
@@ -78,13 +80,22 @@ QByteArray TileLine(int screen, int tile, const QByteArray& rest) {
     return "\"Screen" + QByteArray::number(screen) + "\"," + QByteArray::number(tile) + ',' + rest + "\r\n";
 }
 
-QByteArray LinkRecords(int screen) {
+QByteArray LinkRecords(int screen, const QList<int>& links, const QByteArray& info) {
     const QByteArray key = "\"Screen" + QByteArray::number(screen) + "\"";
-    QByteArray bytes = key + ",\"ScreenInfo\",2,3,4,5,6,7,8,9,0,0\r\n";
+    QByteArray bytes = key + ",\"ScreenInfo\"," + (info.isEmpty() ? "2,3,4,5,6,7,8,9" : info) + ",0,0\r\n";
     for (int k = 2; k <= 9; ++k)
-        bytes += key + ",\"Side" + QByteArray::number(k) + "\"," + QByteArray::number(k) +
-                 ",0,0,0,0,0,0,0,0,0\r\n";
+        bytes += key + ",\"Side" + QByteArray::number(k) + "\"," +
+                 QByteArray::number(links.isEmpty() ? k : links[k - 2]) + ",0,0,0,0,0,0,0,0,0\r\n";
     return bytes;
+}
+
+QByteArray NumberedTile(int screen, int tile, const QByteArray& rest) {
+    return QByteArray::number(screen * 1000 + tile) + ',' + rest;
+}
+
+void WritePicture(const QString& path, QColor colour) {
+    QDir().mkpath(QFileInfo(path).path());
+    QVERIFY(SolidImage(colour, 4, 4).save(path, "BMP"));
 }
 
 QByteArray NumberedLevel(int screens, const QMap<int, QByteArray>& changes, const QByteArray& properties) {

@@ -60,8 +60,16 @@ QByteArray TileLine(int screen, int tile, const QByteArray& rest);
 // n + 10.
 QByteArray ThreeScreenLevel();
 
-// The screen information and side records of a screen whose link k leads to screen k.
-QByteArray LinkRecords(int screen);
+// The screen information and side records of a screen whose link k leads to screen k, or to links[k - 2];
+// `info` gives the ScreenInfo record's first fields, by default the links.
+QByteArray LinkRecords(int screen, const QList<int>& links = {}, const QByteArray& info = {});
+
+// The fields after the tile number of tile t of screen n as NumberedLevel writes them, with `rest` after
+// the colour.
+QByteArray NumberedTile(int screen, int tile, const QByteArray& rest);
+
+// Writes a small picture of one colour at `path`, making its folder.
+void WritePicture(const QString& path, QColor colour);
 
 // A level of `screens` screens written exactly as the editor writes it, tile t of screen n in colour
 // n * 1000 + t. `changes` replaces the rest of some tile records (screen * 1000 + tile) by other text;

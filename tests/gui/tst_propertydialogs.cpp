@@ -1,11 +1,16 @@
-// The Level Properties dialog through its named controls: each row opens it after start-up, edits all
-// seven boxes, presses Cancel (nothing stored, the next opening shows the level again), edits again and
-// presses OK, which stores all seven or, refusing a box, nothing.
-
+// The two property dialogs. Screen Properties through its side boxes: the first opening shows the links
+// 2..9; Enter is OK, storing all eight links rounded half to even, negative ones too, or, refusing a box,
+// none. Level Properties through its named controls: each row opens it after start-up, edits all seven
+// boxes, presses Cancel (nothing stored, the next opening shows the level again), edits again and presses
+// OK, which stores all seven or, refusing a box, nothing. And the main window's F2 and F3, each of which
+// opens its dialog modally over the window.
+#include "editorfixture.h"
 #include "levelprop.h"
 #include "messagecatcher.h"
 #include "module1.h"
+#include "screenprop.h"
 
+#include <QLineEdit>
 #include <QtTest>
 
 struct Row {
@@ -30,14 +35,42 @@ struct Dialog {
     QVariant text(const QString& n) const { return box(n)->metaObject()->userProperty().read(box(n)); }
 };
 
-class TestLevelProp : public QObject {
+class TestPropertyDialogs : public QObject {
     Q_OBJECT
 private slots:
-    void editAndStore_data() {
+    void screenPropStoresLinks_data() {
+        QTest::addColumn<QString>("typed"); // links 2..9, separated by blanks
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("code"); // the failure of a refusal
+        QTest::newRow("7.5 6.5 -1") << QString("7.5 6.5 -1 -2 6 7 8 9") << QString("8 6 -1 -2 6 7 8 9") << 0;
+        QTest::newRow("empty") << QString("1 1  1 1 1 1 1") << QString("2 3 4 5 6 7 8 9") << 13;
+        QTest::newRow("letters") << QString("1 1 1 up 1 1 1 1") << QString("2 3 4 5 6 7 8 9") << 13;
+        QTest::newRow("40000") << QString("1 1 1 1 1 1 1 40000") << QString("2 3 4 5 6 7 8 9") << 6;
+    }
+    void screenPropStoresLinks() {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(int, code);
+        tavrin::MessageCatcher messages;
+        tavrin::ScreenProp dialog(tavrin::Screen::freshLinks());
+        dialog.show();
+        for (int k = 2; k <= 9; ++k) {
+            QCOMPARE(dialog.SideText(k)->text(), QString::number(k));
+            QTest::keyClick(dialog.SideText(k), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(dialog.SideText(k), "\b" + typed.split(' ')[k - 2]);
+        }
+        QTest::keyClick(dialog.SideText(2), Qt::Key_Return);
+        for (int k = 2; k <= 9; ++k)
+            QCOMPARE(QString::number(dialog.links()[size_t(k)]), stored.split(' ')[k - 2]);
+        QCOMPARE(messages.count(), code ? 1 : 0);
+        QCOMPARE(messages.messages().value(0).title.section(',', 0, 0).toInt(), code);
+        QCOMPARE(dialog.isVisible(), code != 0);
+    }
+
+    void levelPropEditAndStore_data() {
         QTest::addColumn<Row>("row");
         QTest::newRow("start tile 0") << Row{"StartTile", "0", "1", "1", ""};
         QTest::newRow("start tile 301") << Row{"StartTile", "301", "1", "1", ""};
-        QTest::newRow("start tile 1000") << Row{"StartTile", "1000", "1", "1", ""};
         QTest::newRow("start tile 300") << Row{"StartTile", "300", "300", "300", ""};
         QTest::newRow("start tile 300, a further 1") << Row{"StartTile", "3001", "1", "1", ""};
         const QString x(300, u'x');
@@ -51,7 +84,7 @@ private slots:
         QTest::newRow("last screen -1") << Row{"LastScreenText", "-1", "-1", "", "380"};
         QTest::newRow("double quote") << Row{"LevelNameText", "a\"b", "a\"b", "", "5"};
     }
-    void editAndStore() {
+    void levelPropEditAndStore() {
         QFETCH(Row, row);
         Dialog d;
         for (const char* button : {"Command2", "Command1"}) {
@@ -70,7 +103,19 @@ private slots:
         QCOMPARE(d.messages.messages().value(0).title.section(',', 0, 0), row.code);
         QCOMPARE(d.dialog.isVisible(), !row.code.isEmpty());
     }
+
+    void f2AndF3OpenTheirDialogs() {
+        for (Qt::Key key : {Qt::Key_F2, Qt::Key_F3}) {
+            EditorFixture f;
+            QVERIFY(f.show());
+            const auto press = [&] { QTest::keyClick(f.form.get(), key); };
+            QVERIFY(DriveModalDialog(press, [&](QDialog* dialog) {
+                QCOMPARE(dialog->windowTitle(), key == Qt::Key_F2 ? "Screen Properties" : "Level Properties");
+                dialog->reject();
+            }));
+        }
+    }
 };
 
-QTEST_MAIN(TestLevelProp)
-#include "tst_levelprop.moc"
+QTEST_MAIN(TestPropertyDialogs)
+#include "tst_propertydialogs.moc"
