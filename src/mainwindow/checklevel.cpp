@@ -3,8 +3,10 @@
 #include "centring.h"
 
 #include "failure.h"
+#include "inputonlyto.h"
 #include "levelcheckfix.h"
 #include "leveldocument.h"
+#include "longtask.h"
 #include "messages.h"
 #include "module1.h"
 
@@ -100,8 +102,17 @@ void CheckLevelWindow::CheckLevel(const QString& place) {
     LevelCheckSettings settings;
     settings.picturesFolders = m_level.PictureFolders();
     try {
-        m_problems = CheckEditedLevel(m_level, settings);
-        Summary->setText(ProblemSummary(m_problems));
+        LongTaskLook look;
+        look.title = DesignCaption();
+        look.text = [](int, int) { return QStringLiteral("Checking the level..."); };
+        const std::unique_ptr<Task> check = CheckEditedLevelTask(
+            m_level, settings, [this](std::vector<LevelProblem> found) { m_problems = std::move(found); });
+        if (RunLongTask(this, *check, look)) {
+            Summary->setText(ProblemSummary(m_problems));
+        } else {
+            m_checked = false;
+            Summary->setText(Text(Msg::RefreshToCheck));
+        }
     } catch (const Failure& failure) {
         m_checked = false; // not again by itself: each check would tell the failure once more
         Summary->setText(tr("The level could not be checked."));
@@ -135,7 +146,7 @@ void CheckLevelWindow::LevelChanged() {
 void CheckLevelWindow::recheck() {
     if (!isVisible())
         return;
-    if (m_document.isSaving() || QApplication::activeModalWidget()) {
+    if (InputOnlyTo::active() || QApplication::activeModalWidget()) {
         m_recheck->start();
         return;
     }

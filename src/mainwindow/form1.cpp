@@ -5,6 +5,7 @@
 #include "controlhelp.h"
 #include "diskwatch.h"
 #include "failure.h"
+#include "inputonlyto.h"
 #include "keypreview.h"
 #include "levelstatusbar.h"
 #include "loaddialog.h"
@@ -563,7 +564,8 @@ void Form1::Form_Unload() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    if (m_document.isSaving()) { // the save ends first; its progress dialog offers Cancel
+    // A long task (a save, an edit of many screens) ends first; its progress dialog offers Cancel.
+    if (m_document.isSaving() || InputOnlyTo::active()) {
         event->ignore();
         return;
     }

@@ -7,7 +7,9 @@
 #include "fileaccess.h"
 #include "leveldocument.h"
 #include "loaddialog.h"
+#include "longtask.h"
 #include "module1.h"
+#include "task.h"
 
 #include <QApplication>
 #include <QDir>
@@ -683,11 +685,18 @@ void WorldOverviewWindow::ExportImage_Click() {
                 : levelFile.dir().filePath(levelFile.completeBaseName() + QStringLiteral(".png"));
         m_dialog->ShowSave();
         const QString path = m_dialog->FileName;
-        const QImage image = Map->image();
-        const std::unique_ptr<AtomicFile> file = level.Files->openWrite(path);
-        if (!image.save(file.get(), "PNG"))
-            throw WriteFailure(*file);
-        level.Files->commit(*file);
+        // A large map takes a while to compress: it is written on a thread of its own, from a copy.
+        Task task;
+        task.thenAside([image = Map->image(), path, files = level.Files] {
+            const std::unique_ptr<AtomicFile> file = files->openWrite(path);
+            if (!image.save(file.get(), "PNG"))
+                throw WriteFailure(*file);
+            files->commit(*file);
+        });
+        LongTaskLook look;
+        look.title = QStringLiteral("Export Image");
+        look.text = [](int, int) { return QStringLiteral("Writing the image..."); };
+        RunLongTask(this, task, look);
     } catch (const Failure& failure) {
         if (failure.code() != ErrCancel)
             ShowFailure(failure, QStringLiteral("ExportImage_Click"));

@@ -785,26 +785,47 @@ std::vector<LevelProblem> CheckLevelFile(FileAccess& files, const QString& path,
 }
 
 std::vector<LevelProblem> CheckEditedLevel(const Module1& level, const LevelCheckSettings& settings) {
-    Checker checker(settings);
-    checker.properties(level.Properties(), NoOffset);
-    const auto edited = [&](qint64 screen) {
-        return screen >= 0 && screen <= level.LevelLastScreen && level.ScreenIsEdited(Integer(screen));
-    };
-    const QString file = level.LevelFileName;
-    if (!file.isEmpty() && !level.LevelFileIsNew) {
-        try {
-            readLevelFile(*level.Files, file, checker, edited, false);
-        } catch (const Failure& failure) {
-            checker.unreadable(failure, NoOffset);
-        }
-    }
+    std::vector<LevelProblem> problems;
+    RunToEnd(*CheckEditedLevelTask(level, settings,
+                                   [&](std::vector<LevelProblem> found) { problems = std::move(found); }));
+    return problems;
+}
+
+// The screens with scratch files are known before the level file is read aside, which then reads nothing
+// of the level's state.
+std::unique_ptr<Task> CheckEditedLevelTask(const Module1& level, const LevelCheckSettings& settings,
+                                           std::function<void(std::vector<LevelProblem>)> done) {
+    auto checker = std::make_shared<Checker>(settings);
+    checker->properties(level.Properties(), NoOffset);
+    auto edited = std::make_shared<std::vector<Integer>>();
     for (Integer screen = 0; screen <= level.LevelLastScreen && screen >= 0; ++screen) {
-        if (edited(screen))
-            checker.screenValue(screen, level.ReadScreen(screen));
+        if (level.ScreenIsEdited(screen))
+            edited->push_back(screen);
         if (screen == std::numeric_limits<Integer>::max())
             break;
     }
-    return withLines(*level.Files, file, checker.finish());
+    const QString file = level.LevelFileName;
+    FileAccess* files = level.Files;
+    auto task = std::make_unique<Task>();
+    if (!file.isEmpty() && !level.LevelFileIsNew)
+        task->thenAside([checker, edited, files, file] {
+            const auto isEdited = [&edited](qint64 screen) {
+                return std::binary_search(edited->begin(), edited->end(), screen);
+            };
+            try {
+                readLevelFile(*files, file, *checker, isEdited, false);
+            } catch (const Failure& failure) {
+                checker->unreadable(failure, NoOffset);
+            }
+        });
+    task->then(
+        int(edited->size()),
+        [&level, checker, edited](int i) {
+            const Integer screen = (*edited)[size_t(i)];
+            checker->screenValue(screen, level.ReadScreen(screen));
+        },
+        [checker, files, file, done = std::move(done)] { done(withLines(*files, file, checker->finish())); });
+    return task;
 }
 
 bool LeavesLevelUnsure(const LevelProblem& problem) {

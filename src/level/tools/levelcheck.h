@@ -1,10 +1,13 @@
 #pragma once
 
 #include "module1.h"
+#include "task.h"
 
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -63,6 +66,10 @@ std::vector<LevelProblem> CheckLevelFile(FileAccess& files, const QString& path,
 // Every problem of the level being edited in `level`: its properties as they are in memory, the screen on
 // display and the screens with scratch files as they are there, the other screens from its level file.
 std::vector<LevelProblem> CheckEditedLevel(const Module1& level, const LevelCheckSettings& settings);
+// The same as a task: the level file is read aside, the screens with scratch files a piece each, and
+// `done` is told the problems at the end.
+std::unique_ptr<Task> CheckEditedLevelTask(const Module1& level, const LevelCheckSettings& settings,
+                                           std::function<void(std::vector<LevelProblem>)> done);
 
 // True for a problem that leaves the file's level unsure: a record that cannot be read as the level's, or
 // no level properties (the file may have been cut short). Such a file is no ground for a merge.
