@@ -109,10 +109,11 @@ QString CheckRest(const QStringList& arguments, const QString& command, int file
 
 int main(int argc, char* argv[]) {
     using namespace tavrin::cli;
-    // The screen numbers render --directions writes beside its arrows take fonts, which only a GUI
-    // application has: that command runs as one, on the offscreen platform, which needs no display.
-    const bool fonts = std::any_of(
-        argv + 1, argv + argc, [](const char* argument) { return qstrcmp(argument, "--directions") == 0; });
+    // The screen numbers render --directions and --world write take fonts, which only a GUI application
+    // has: those commands run as one, on the offscreen platform, which needs no display.
+    const bool fonts = std::any_of(argv + 1, argv + argc, [](const char* argument) {
+        return qstrcmp(argument, "--directions") == 0 || qstrcmp(argument, "--world") == 0;
+    });
     if (fonts)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::unique_ptr<QCoreApplication> app = fonts ? std::make_unique<QGuiApplication>(argc, argv)

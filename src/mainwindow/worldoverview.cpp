@@ -10,6 +10,7 @@
 #include "longtask.h"
 #include "module1.h"
 #include "task.h"
+#include "worldarrows.h"
 
 #include <QApplication>
 #include <QDir>
@@ -58,12 +59,6 @@ constexpr double MaxScale = 4.0;
 // The width of a screen on the view when the window opens on a map too large to fit.
 constexpr double OpeningWidth = 160.0;
 const QString GeometryKey = QStringLiteral("WorldOverview/Geometry");
-
-// The way link k leads on the map: 2..5 as the main window places their boxes, 6..9 the diagonals.
-QPointF LinkDirection(int k) {
-    static const QPointF diagonals[] = {{-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
-    return k >= 6 && k <= 9 ? diagonals[k - 6] : QPointF(SideOffset(k));
-}
 
 // The links of a screen not read yet: they lead nowhere, so the layout puts it in the row below the map.
 SideLinks NoLinks() {
@@ -208,42 +203,17 @@ std::optional<int> WorldMap::screenAt(const QPoint& point) const {
     return std::nullopt;
 }
 
-const WorldMap::Exits& WorldMap::exitsOf(int screen) {
-    std::optional<Exits>& known = m_exits[size_t(screen)];
-    if (!known) {
-        const Screen read = m_level.ReadScreen(static_cast<Integer>(screen));
-        Exits exits;
-        for (int i = FirstGridTile; i <= LastGridTile; ++i)
-            for (const Integer direction : read.tile(i).directions)
-                if (IsExit(direction)) {
-                    exits.links |= quint16(1u << direction);
-                    ++exits.count;
-                }
-        known = exits;
-    }
+const ScreenExits& WorldMap::exitsOf(int screen) {
+    std::optional<ScreenExits>& known = m_exits[size_t(screen)];
+    if (!known)
+        known = ExitsOf(m_level.ReadScreen(static_cast<Integer>(screen)));
     return *known;
 }
 
-bool WorldMap::leadsTo(int from, int to) {
-    const Exits& exits = exitsOf(from);
-    for (int k = 2; k <= 9; ++k)
-        if ((exits.links & (1u << k)) && linksOf(from)[size_t(k)] == to)
-            return true;
-    return false;
-}
-
 std::vector<WorldArrow> WorldMap::arrowsFrom(int screen) {
-    std::vector<WorldArrow> result;
-    const quint16 used = exitsOf(screen).links;
-    for (int k = 2; k <= 9; ++k) {
-        const int to = linksOf(screen)[size_t(k)];
-        if (!(used & (1u << k)) ||
-            std::any_of(result.begin(), result.end(), [to](const WorldArrow& a) { return a.to == to; }))
-            continue;
-        const bool inLevel = to >= 0 && to < count();
-        result.push_back({screen, to, k, !inLevel || !leadsTo(to, screen)});
-    }
-    return result;
+    return ArrowsFrom(
+        screen, count(), [this](int n) -> const SideLinks& { return linksOf(n); },
+        [this](int n) -> const ScreenExits& { return exitsOf(n); });
 }
 
 std::vector<WorldArrow> WorldMap::arrows() {
@@ -372,12 +342,7 @@ void WorldMap::drawCells(QPainter& painter, const std::vector<int>& visible) {
         }
         if (width < 40)
             continue;
-        const QString number = QString::number(n);
-        const QRectF label(cell.topLeft(), QSizeF(painter.fontMetrics().horizontalAdvance(number) + 6,
-                                                  painter.fontMetrics().height() + 2));
-        painter.fillRect(label, QColor(0, 0, 0, 170));
-        painter.setPen(Qt::white);
-        painter.drawText(label, Qt::AlignCenter, number);
+        DrawScreenNumber(painter, cell, n);
     }
     if (pending && !m_morePending) {
         m_morePending = true;
@@ -396,44 +361,14 @@ void WorldMap::drawArrows(QPainter& painter, const std::vector<int>& visible) {
         for (const WorldArrow& arrow : arrowsFrom(n)) {
             if (arrow.to == n)
                 continue;
-            if (arrow.to < 0 || arrow.to >= count()) {
-                const QPointF way = LinkDirection(arrow.link);
-                drawArrow(painter, from,
-                          from + QPointF(way.x() * cell.width(), way.y() * cell.height()) * 0.8, true);
-                continue;
-            }
-            drawArrow(painter, from, cellInView(arrow.to).center(), arrow.warning);
+            if (arrow.to < 0 || arrow.to >= count())
+                DrawWorldArrowOut(painter, QRectF(from - QPointF(cell.width(), cell.height()) / 2, cell),
+                                  arrow.link);
+            else
+                DrawWorldArrow(painter, from, cellInView(arrow.to).center(), arrow.warning, cell.width());
         }
     }
     painter.setRenderHint(QPainter::Antialiasing, false);
-}
-
-// From inside one cell to inside the other, beside the arrow back so that both show.
-void WorldMap::drawArrow(QPainter& painter, QPointF from, QPointF to, bool warning) {
-    const QPointF way = to - from;
-    const double length = std::hypot(way.x(), way.y());
-    if (length < 1)
-        return;
-    const QPointF unit = way / length;
-    const QPointF side(-unit.y(), unit.x());
-    const double width = m_scale * ScreenImageWidth;
-    const QPointF shift = side * std::clamp(width / 30, 2.0, 8.0);
-    const double inset = std::min(length * 0.3, width * 0.3);
-    const QPointF start = from + unit * inset + shift;
-    const QPointF end = to - unit * inset + shift;
-    const double head = std::clamp(width / 14, 5.0, 14.0);
-    QPainterPath tip;
-    tip.moveTo(end);
-    tip.lineTo(end - unit * head + side * head * 0.5);
-    tip.lineTo(end - unit * head - side * head * 0.5);
-    tip.closeSubpath();
-    const QColor colour = QColor::fromRgb(warning ? WarningColour : ArrowColour);
-    painter.setPen(QPen(QColor(0, 0, 0, 160), 4.5, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(start, end - unit * head * 0.5);
-    painter.strokePath(tip, QPen(QColor(0, 0, 0, 160), 2.5));
-    painter.setPen(QPen(colour, 2.5, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(start, end - unit * head * 0.5);
-    painter.fillPath(tip, colour);
 }
 
 void WorldMap::fit() {

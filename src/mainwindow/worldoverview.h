@@ -1,6 +1,7 @@
 #pragma once
 
 #include "levelrender.h"
+#include "worldarrows.h"
 #include "worldlayout.h"
 
 #include <QCache>
@@ -23,17 +24,6 @@ class LoadDialog;
 class Module1;
 
 // The exits of screen `from` into screen `to`, however many tiles carry them, as the map draws them.
-struct WorldArrow {
-    int from = 0;
-    int to = 0;
-    int link = 0; // the lowest side link 2..9 an exit goes through
-    // `to` is no screen of the level, or no exit of `to` leads back to `from`.
-    bool warning = false;
-
-    bool operator==(const WorldArrow& other) const {
-        return from == other.from && to == other.to && link == other.link && warning == other.warning;
-    }
-};
 
 // The map of the level, drawn as the World Overview shows it: each screen a thumbnail of its tiles in its
 // place of LayOutWorld, the exits as arrows. Thumbnails, numbers and arrows are drawn once a screen is
@@ -45,8 +35,8 @@ class WorldMap : public QWidget {
     Q_OBJECT
 public:
     static constexpr int DetailWidth = 16;
-    static constexpr QRgb ArrowColour = 0xFFFFE050;
-    static constexpr QRgb WarningColour = 0xFFFF4030;
+    static constexpr QRgb ArrowColour = WorldArrowColour;
+    static constexpr QRgb WarningColour = WorldWarningColour;
     static constexpr QRgb FrameColour = 0xFF40D0FF;
     static constexpr QRgb DragColour = 0xFFFF80FF;
 
@@ -123,12 +113,6 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    // Which screens a screen's exits go through, and how many exits its tiles have.
-    struct Exits {
-        quint16 links = 0; // bit k: some tile leads through link k
-        int count = 0;
-    };
-
     int count() const { return int(m_links.size()); }
     SideLinks readLinks(int screen);
     // The side links of `screen`, read now when the reading has not come to it yet.
@@ -138,14 +122,12 @@ private:
     void userMovedView() { m_keepOpeningView = false; }
     void layOut();
     QRectF cellInWorld(int screen) const;
-    const Exits& exitsOf(int screen);
-    bool leadsTo(int from, int to);
+    const ScreenExits& exitsOf(int screen);
     // The thumbnail of `screen` at `level` (0 smallest); none while it is not drawn yet. With `mayDraw`
     // the screen is read and its drawing handed to the drawing thread, which asks for a repaint when done.
     const QImage* thumbnail(int screen, int level, bool mayDraw);
     void drawCells(QPainter& painter, const std::vector<int>& visible);
     void drawArrows(QPainter& painter, const std::vector<int>& visible);
-    void drawArrow(QPainter& painter, QPointF from, QPointF to, bool warning);
     void clampScale();
     void fitView();
 
@@ -160,7 +142,7 @@ private:
     bool m_keepOpeningView = false;
     WorldLayout m_layout;
     QRect m_bounds;
-    std::vector<std::optional<Exits>> m_exits;
+    std::vector<std::optional<ScreenExits>> m_exits;
     QCache<qint64, QImage> m_thumbnails;
     // Thumbnails being drawn, each with the stamp of its request: a result whose request was dropped since
     // (its screen changed, another level came) is not kept.

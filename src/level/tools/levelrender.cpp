@@ -4,6 +4,7 @@
 #include "directions.h"
 #include "messages.h"
 #include "module1.h"
+#include "worldarrows.h"
 #include "worldlayout.h"
 
 #include <QDir>
@@ -160,13 +161,40 @@ QImage RenderWorld(int count, const std::function<Screen(int)>& read, ScreenPain
     QImage world(int(width), int(height), QImage::Format_RGB32);
     world.fill(WorldBackground);
     QPainter canvas(&world);
+    std::vector<QRectF> cells;
+    std::vector<ScreenExits> exits;
     for (int n = 0; n < count; ++n) {
         const QPoint cell = layout.cells[size_t(n)] - bounds.topLeft();
         const QPoint at(cell.x() * stepX, cell.y() * stepY);
         const QImage image = ScaledUp(painter.paint(screens[size_t(n)], n == 0 ? marker : 0), scale);
         canvas.drawImage(at, image);
+        cells.emplace_back(at, image.size());
+        exits.push_back(ExitsOf(screens[size_t(n)]));
+    }
+    // As the World Overview draws them: each screen's number, and an arrow to each screen its exits lead to.
+    QFont font = canvas.font();
+    font.setPixelSize(14 * scale);
+    canvas.setFont(font);
+    canvas.setRenderHint(QPainter::Antialiasing);
+    for (int n = 0; n < count; ++n) {
+        const QRectF& cell = cells[size_t(n)];
+        for (const WorldArrow& arrow : ArrowsFrom(
+                 n, count, [&links](int s) -> const SideLinks& { return links[size_t(s)]; },
+                 [&exits](int s) -> const ScreenExits& { return exits[size_t(s)]; })) {
+            if (arrow.to == n)
+                continue;
+            if (arrow.to < 0 || arrow.to >= count)
+                DrawWorldArrowOut(canvas, cell, arrow.link);
+            else
+                DrawWorldArrow(canvas, cell.center(), cells[size_t(arrow.to)].center(), arrow.warning,
+                               cell.width());
+        }
+    }
+    canvas.setRenderHint(QPainter::Antialiasing, false);
+    for (int n = 0; n < count; ++n) {
+        DrawScreenNumber(canvas, cells[size_t(n)], n);
         if (directions)
-            DrawDirections(canvas, QRectF(at, image.size()), screens[size_t(n)], Integer(count - 1));
+            DrawDirections(canvas, cells[size_t(n)], screens[size_t(n)], Integer(count - 1));
     }
     return world;
 }
