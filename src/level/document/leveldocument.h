@@ -248,6 +248,9 @@ private:
     // renumberScreens. `renumbered` lives as long as the task.
     void renumberTask(Task& task, Renumbered& renumbered, bool forward, const char* done,
                       std::function<void()> then);
+    // editLevelTask on `edit`, which `kept` keeps (none: the caller keeps it until the task is gone).
+    std::unique_ptr<Task> editLevelTask(const QString& name, const LevelEdit& edit,
+                                        std::shared_ptr<const LevelEdit> kept);
     void edited(int screen);
     void levelLoaded();
     void levelSaved();

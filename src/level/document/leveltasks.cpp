@@ -88,33 +88,43 @@ void LevelDocument::stageLevelChanges(Task& task, const std::vector<ScreenChange
     task.then(int(changes.size()), stageScreen, commit);
 }
 
+// Run here and now, the task reads the caller's edit, which outlives it: an edit of every screen of a
+// large level is not copied.
 void LevelDocument::editLevel(const QString& name, const LevelEdit& edit) {
-    RunToEnd(*editLevelTask(name, edit));
+    RunToEnd(*editLevelTask(name, edit, nullptr));
+}
+
+std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, LevelEdit edit) {
+    auto kept = std::make_shared<LevelEdit>(std::move(edit));
+    return editLevelTask(name, *kept, kept);
 }
 
 // Each screen is read once to work out what changes; only the changes are kept, so that an edit of every
 // screen of a large level holds a few bytes per tile changed.
-std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, LevelEdit edit) {
+std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const LevelEdit& edit,
+                                                   std::shared_ptr<const LevelEdit> kept) {
     struct OfScreen {
         std::vector<const LevelEdit::Tile*> tiles;
         std::vector<const LevelEdit::Direction*> directions;
         const LevelEdit::Links* links = nullptr;
     };
     struct Editing {
-        LevelEdit edit;
+        std::shared_ptr<const LevelEdit> kept;
+        std::optional<Integer> lastScreen;
         std::map<int, OfScreen> byScreen;
         std::map<int, OfScreen>::const_iterator next;
         std::vector<ScreenChanges> changes;
         LevelStep::Properties properties;
     };
     auto editing = std::make_shared<Editing>();
-    editing->edit = std::move(edit);
+    editing->kept = std::move(kept);
+    editing->lastScreen = edit.lastScreen;
     auto& byScreen = editing->byScreen;
-    for (const auto& tile : editing->edit.tiles)
+    for (const auto& tile : edit.tiles)
         byScreen[tile.screen].tiles.push_back(&tile);
-    for (const auto& d : editing->edit.directions)
+    for (const auto& d : edit.directions)
         byScreen[d.screen].directions.push_back(&d);
-    for (const auto& links : editing->edit.links)
+    for (const auto& links : edit.links)
         byScreen[links.screen].links = &links;
     // A screen numbered outside 0..32767 would be a scratch file of no screen.
     if (!byScreen.empty())
@@ -152,7 +162,7 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, LevelEdi
     };
     Task* const running = task.get();
     const auto store = [this, editing, name, running] {
-        const std::optional<Integer>& last = editing->edit.lastScreen;
+        const std::optional<Integer>& last = editing->lastScreen;
         if (last && *last != m_level.LevelLastScreen) {
             PropertyValues after = m_level.Properties();
             after.lastScreen = *last;
