@@ -305,6 +305,10 @@ private:
     void showTilePropWindow();
     // The steps of DisplayTileProp without its failure handling.
     void fillTileProp(TileProp& window, Integer index);
+    // Enter in a direction or operand box of the tile property window: the tile it shows takes the boxes'
+    // values, as one step.
+    void applyTileProp();
+    Integer m_tilePropScreen = -1; // the screen whose tile the window shows
     // Painting with the brush. Each checks everything it needs before it changes anything, and fails with
     // a description that tells the user what to do.
     void paintBrushColour(int index, TileState& tile);

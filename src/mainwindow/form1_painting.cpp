@@ -1,6 +1,7 @@
 // Painting tiles with the brush, and showing a tile in the tile property window.
 #include "form1.h"
 
+#include "directions.h"
 #include "failure.h"
 #include "fieldvalue.h"
 #include "loaddialog.h"
@@ -223,6 +224,10 @@ TileProp& Form1::tilePropWindow() {
         auto* window = new TileProp();
         // The window has no owner, but it ends with the program.
         connect(this, &QObject::destroyed, window, [window] { delete window; });
+        for (QLineEdit* box :
+             {window->PropLeft, window->PropUp, window->PropRight, window->PropDown, window->PropLeftOps,
+              window->PropUpOps, window->PropRightOps, window->PropDownOps})
+            connect(box, &QLineEdit::returnPressed, this, &Form1::applyTileProp);
         m_tileProp = window;
     }
     return *m_tileProp;
@@ -248,7 +253,36 @@ void Form1::DisplayTileProp(Integer index) {
     }
 }
 
+// Only a box whose text differs from what the tile holds changes it: an operand the file holds as a number
+// stays one.
+void Form1::applyTileProp() {
+    TileProp* window = m_tileProp.data();
+    const Integer index = window ? window->TileIndex->text().toShort() : 0;
+    if (!window || index < FirstGridTile || index > LastGridTile || m_tilePropScreen != m_level.CurrentScreen)
+        return;
+    try {
+        TileState state = m_document.tile(index);
+        const QLineEdit* directions[] = {window->PropLeft, window->PropUp, window->PropRight,
+                                         window->PropDown};
+        const QLineEdit* operands[] = {window->PropLeftOps, window->PropUpOps, window->PropRightOps,
+                                       window->PropDownOps};
+        for (size_t side = 0; side < 4; ++side) {
+            const QString name = QLatin1String(SideName(int(side)));
+            if (directions[side]->text() != QString::number(state.directions[side]))
+                state.directions[side] = DirectionValue(directions[side], name);
+            if (operands[side]->text() != state.operands[side].toText())
+                state.operands[side] = OperandValue(operands[side], name);
+        }
+        if (state != m_document.tile(index))
+            m_document.editTile(index, state);
+    } catch (const Failure& failure) {
+        ShowFailure(failure, DisplayPlace);
+    }
+    DisplayTileProp(index);
+}
+
 void Form1::fillTileProp(TileProp& window, Integer index) {
+    m_tilePropScreen = m_level.CurrentScreen;
     window.setWindowTitle(TileProp::DesignCaption() + QStringLiteral(" - Tile ") + QString::number(index));
     window.TileIndex->setText(QString::number(index));
     window.CurrentColor->setBackColour(m_level.TileBackColor(index).toLong());

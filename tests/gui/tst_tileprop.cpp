@@ -50,6 +50,26 @@ private slots:
         QCOMPARE(m_f->messages.count(), 0);
     }
 
+    // Enter in a box of the window edits the tile it shows, as one step; a box left as it was keeps the
+    // tile's value as it was (an operand held as a number stays one); a text that is no number is told.
+    void boxesTakeAnEdit() {
+        QTest::mouseClick(m_f->form->Tile(5), Qt::LeftButton);
+        const TileState before = m_f->document->tile(5);
+        const int steps = m_f->document->undoStack().count();
+        window()->PropUp->setText("0");
+        QTest::keyClick(window()->PropUp, Qt::Key_Return);
+        TileState expected = before;
+        expected.directions[1] = 0;
+        QVERIFY(m_f->document->tile(5) == expected);
+        QCOMPARE(m_f->document->undoStack().count(), steps + 1);
+        window()->PropLeftOps->setText("x");
+        window()->PropRight->setText("x");
+        QTest::keyClick(window()->PropLeftOps, Qt::Key_Return);
+        QVERIFY(m_f->document->tile(5) == expected);
+        QCOMPARE(m_f->titles().size(), 1);
+        QCOMPARE(window()->PropRight->text(), "32767");
+    }
+
     // A picture file that is missing shows as ErrPic's (none), silently; one that is there but no picture
     // is told.
     void unusablePictureFile_data() {
