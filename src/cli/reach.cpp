@@ -1,7 +1,6 @@
 // tavrin-level reach and route: where the walk can take the marker, and the keys that take it somewhere.
 #include "reach.h"
 #include "commands.h"
-#include "leveldiff.h"
 #include "messages.h"
 
 #include <QJsonArray>
@@ -32,7 +31,7 @@ QJsonObject PlaceJson(WalkPlace place) {
 // or from the start tile of screen 0.
 struct Search {
     FileAccess files;
-    std::unique_ptr<LevelSource> source;
+    std::unique_ptr<LevelFileWalk> level;
     std::unique_ptr<Reachability> reach;
 };
 
@@ -44,19 +43,19 @@ int RunSearch(const QString& path, const QString& fromText, Search& search,
     if (!fromText.isNull() && !ParsePlace(fromText, &from))
         return UsageError(Text(Msg::CliPlaceForm).arg(QStringLiteral("--from")));
     try {
-        search.source = std::make_unique<LevelSource>(search.files, path);
-        LevelSource& source = *search.source;
+        search.level = std::make_unique<LevelFileWalk>(search.files, path);
+        LevelFileWalk& level = *search.level;
+        const int last = level.properties().lastScreen;
         if (fromText.isNull()) {
-            from = {0, source.properties().startTile};
+            from = {0, level.properties().startTile};
             if (from.tile < FirstGridTile || from.tile > LastGridTile)
                 return Unusable(path, Text(Msg::StartTileNotOnGrid));
         }
         for (const WalkPlace& place : {from, target.value_or(from)})
-            if (!source.has(place.screen))
-                return Unusable(path, Text(Msg::ScreenNotInLevel).arg(place.screen).arg(source.lastScreen()));
-        search.reach = std::make_unique<Reachability>(source.lastScreen(), [&source](int screen) {
-            return source.screen(screen, source.block(screen));
-        });
+            if (place.screen > last)
+                return Unusable(path, Text(Msg::ScreenNotInLevel).arg(place.screen).arg(last));
+        search.reach = std::make_unique<Reachability>(
+            last, [&level](int screen, WalkScreen& into) { level.read(screen, into); });
         Reachability& reach = *search.reach;
         reach.start(from);
         // A place is first reached by a shortest route: the rest of the level can wait.

@@ -227,6 +227,29 @@ private slots:
                              qPrintable(PlaceText(place) + " " + KeyName(key)));
                 }
             }
+        // The same search over the level written as the editor writes it (screen 1's tiles in reverse,
+        // which no block as the editor writes it has), its screens read from the file's bytes.
+        QTemporaryDir folder;
+        QFile file(folder.filePath("level.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (int s = 0; s < count; ++s) {
+            QList<QByteArray> lines = level.screens[size_t(s)].encode(Integer(s)).split('\n');
+            if (s == 1)
+                std::reverse(lines.begin(), lines.begin() + 300);
+            file.write(lines.join('\n'));
+        }
+        file.write("\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1," + QByteArray::number(count - 1) +
+                   ",0,0,0,0\r\n");
+        file.close();
+        FileAccess files;
+        LevelFileWalk read(files, file.fileName());
+        Reachability fromFile(
+            level.last(), [&](int screen, WalkScreen& into) { read.read(screen, into); }, level.blank);
+        fromFile.start(start);
+        fromFile.run();
+        for (int s = 0; s < count; ++s)
+            for (int t = 0; t <= 300; ++t)
+                QCOMPARE(fromFile.distance({s, t}), reach.distance({s, t}));
         for (int run = 0; run < 50; ++run) {
             level.show(start);
             for (int key = 0; key < 300 && level.walk(random.bounded(KeyLeft, KeyDown + 1)) < 0; ++key)

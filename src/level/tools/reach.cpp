@@ -1,4 +1,6 @@
 #include "reach.h"
+#include "leveldiff.h"
+#include "levelrecords.h"
 
 #include <algorithm>
 
@@ -23,8 +25,20 @@ std::uint8_t howOf(std::uint8_t byte) {
 }
 } // namespace
 
-Reachability::Reachability(int lastScreen, ScreenReader read, const TileState& blankTile)
+void WalkScreen::take(const Screen& screen) {
+    links = screen.links;
+    for (int tile = FirstGridTile; tile <= LastGridTile; ++tile) {
+        directions[size_t(tile)] = screen.tile(tile).directions;
+        operands[size_t(tile)] = screen.tile(tile).operands;
+    }
+}
+
+Reachability::Reachability(int lastScreen, WalkReader read, const TileState& blankTile)
     : m_last(std::max(lastScreen, -1)), m_read(std::move(read)), m_blank(blankTile) {}
+
+Reachability::Reachability(int lastScreen, const ScreenReader& read, const TileState& blankTile)
+    : Reachability(
+          lastScreen, [read](int screen, WalkScreen& into) { into.take(read(screen)); }, blankTile) {}
 
 bool Reachability::inLevel(WalkPlace place) const {
     return place.screen >= 0 && place.screen <= m_last && place.tile >= 0 && place.tile <= LastGridTile;
@@ -50,17 +64,19 @@ void Reachability::start(WalkPlace from) {
 bool Reachability::enter(int screen) {
     if (m_entered[size_t(screen)])
         return false;
-    const Screen value = m_read(screen);
+    m_read(screen, m_screen);
+    m_screen.directions[0] = m_blank.directions;
+    m_screen.operands[0] = m_blank.operands;
     m_entered[size_t(screen)] = true;
     const Slot first = Slot(screen) * Slots;
     for (int tile = 0; tile <= LastGridTile; ++tile) {
-        const TileState& state = tile == 0 ? m_blank : value.tile(tile);
         std::uint8_t byte = 0;
         std::array<Slot, 4> targets;
         targets.fill(NoTarget);
         for (int d = 0; d < 4; ++d) {
-            const WalkStep step = WalkStepFrom(Integer(screen), Integer(tile), d, state.directions[size_t(d)],
-                                               state.operands[size_t(d)], value.links);
+            const WalkStep step =
+                WalkStepFrom(Integer(screen), Integer(tile), d, m_screen.directions[size_t(tile)][size_t(d)],
+                             m_screen.operands[size_t(tile)][size_t(d)], m_screen.links);
             if (step.kind == WalkStep::Move) {
                 byte |= std::uint8_t(1 << d);
             } else if (step.kind == WalkStep::Exit) {
@@ -177,6 +193,35 @@ size_t Reachability::memoryBytes() const {
     const size_t arrivalNode = 2 * sizeof(Slot) + 2 * sizeof(void*);
     return m_tiles.capacity() + m_entered.capacity() / 8 + m_exits.size() * exitNode +
            m_exitArrivals.size() * arrivalNode + m_longestQueue * sizeof(Slot);
+}
+
+LevelFileWalk::LevelFileWalk(FileAccess& files, const QString& path)
+    : m_source(std::make_unique<LevelSource>(files, path)), m_fieldEnds(std::make_unique<BlockFieldEnds>()) {}
+
+LevelFileWalk::~LevelFileWalk() = default;
+
+const PropertyValues& LevelFileWalk::properties() const {
+    return m_source->properties();
+}
+
+void LevelFileWalk::read(int screen, WalkScreen& into) {
+    const QByteArray bytes = m_source->block(screen);
+    CopyableBlock block;
+    if (bytes.isEmpty() ||
+        ScanCopyableBlockAt(bytes, Integer(screen), &block, m_fieldEnds.get()) != bytes.size()) {
+        into.take(m_source->screen(screen, bytes));
+        return;
+    }
+    std::copy(std::begin(block.links), std::end(block.links), into.links.begin());
+    ForEachBlockTile(bytes, *m_fieldEnds, 0,
+                     [&](Integer tile, const std::array<QByteArrayView, 12>& fields, qint64) {
+                         for (size_t d = 0; d < 4; ++d) {
+                             const Integer property = Integer(BlockFieldNumber(fields[4 + d]));
+                             into.directions[size_t(tile)][d] = property;
+                             if (IsExit(property))
+                                 into.operands[size_t(tile)][d] = BlockFieldValue(fields[8 + d]);
+                         }
+                     });
 }
 
 QString KeyName(int key) {

@@ -1,18 +1,23 @@
 #pragma once
 
+#include "fileaccess.h"
 #include "screen.h"
+#include "screenblock.h"
 #include "walker.h"
 
 #include <QString>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <unordered_map>
 #include <vector>
 
 namespace tavrin {
+
+class LevelSource;
 
 // A place the walk marker can stand on: a screen and a tile of it. Tile 0 is the box below the grid, which
 // the walk steps onto from tile 1 going left when that step is free, and off again to tiles 1 and 20.
@@ -27,6 +32,16 @@ struct WalkPlace {
 struct RouteStep {
     int key = 0;
     WalkPlace to;
+};
+
+// What the walk reads of a screen: its side links, and each tile's four direction properties and the
+// operands of those that are exits (the other operands may hold anything).
+struct WalkScreen {
+    SideLinks links = {};
+    std::array<std::array<Integer, 4>, LastGridTile + 1> directions = {}; // tiles 1..300
+    std::array<std::array<FieldValue, 4>, LastGridTile + 1> operands;
+    // The walk's part of `screen`.
+    void take(const Screen& screen);
 };
 
 // Where the walk can take the marker from one place, by the steps NextWalkStep takes (WalkStepFrom): a
@@ -47,10 +62,13 @@ class Reachability {
 public:
     // Screen `screen` (0..lastScreen) as a value; may throw a Failure, which the search lets through.
     using ScreenReader = std::function<Screen(int screen)>;
+    // The walk's part of screen `screen` into `into`; may throw as well.
+    using WalkReader = std::function<void(int screen, WalkScreen& into)>;
 
     // The screens 0..`lastScreen` read through `read`; `blankTile` is Tile(0), whose directions and
     // operands the walk follows on tile 0 of every screen.
-    Reachability(int lastScreen, ScreenReader read, const TileState& blankTile = TileState());
+    Reachability(int lastScreen, WalkReader read, const TileState& blankTile = TileState());
+    Reachability(int lastScreen, const ScreenReader& read, const TileState& blankTile = TileState());
 
     int lastScreen() const { return m_last; }
     // A place of the level: screens 0..lastScreen(), tiles 0..300.
@@ -94,7 +112,8 @@ private:
     void reach(Slot slot, std::uint8_t how);
 
     int m_last;
-    ScreenReader m_read;
+    WalkReader m_read;
+    WalkScreen m_screen; // the screen being read
     TileState m_blank;
     std::vector<std::uint8_t> m_tiles; // a byte a tile of every screen, Slots a screen
     std::vector<bool> m_entered;       // by screen
@@ -107,6 +126,22 @@ private:
     WalkPlace m_from;
     bool m_started = false;
     qint64 m_count = 0;
+};
+
+// The walk's part of each screen of a level file, read through its index. A screen whose block is just as
+// the editor writes it is read from its bytes: its direction properties, and the operands of the exits
+// alone, without reading its records; any other screen as the value that LevelSource gives.
+class LevelFileWalk {
+public:
+    // Fails as LevelSource does.
+    LevelFileWalk(FileAccess& files, const QString& path);
+    ~LevelFileWalk();
+    const PropertyValues& properties() const;
+    void read(int screen, WalkScreen& into);
+
+private:
+    std::unique_ptr<LevelSource> m_source;
+    std::unique_ptr<BlockFieldEnds> m_fieldEnds;
 };
 
 // An arrow key by name: "left", "up", "right", "down".
