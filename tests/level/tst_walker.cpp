@@ -229,27 +229,40 @@ private slots:
             }
         // The same search over the level written as the editor writes it (screen 1's tiles in reverse,
         // which no block as the editor writes it has), its screens read from the file's bytes.
-        QTemporaryDir folder;
-        QFile file(folder.filePath("level.txt"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        QByteArray bytes;
         for (int s = 0; s < count; ++s) {
             QList<QByteArray> lines = level.screens[size_t(s)].encode(Integer(s)).split('\n');
             if (s == 1)
                 std::reverse(lines.begin(), lines.begin() + 300);
-            file.write(lines.join('\n'));
+            bytes += lines.join('\n');
         }
-        file.write("\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1," + QByteArray::number(count - 1) +
-                   ",0,0,0,0\r\n");
-        file.close();
+        bytes += "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1," + QByteArray::number(count - 1) + ",0,0,0,0\r\n";
+        LevelFixture f;
+        f.load("level.txt", bytes);
         FileAccess files;
-        LevelFileWalk read(files, file.fileName());
+        const auto file = std::make_shared<LevelFileWalk>(files, f.path("level.txt"));
         Reachability fromFile(
-            level.last(), [&](int screen, WalkScreen& into) { read.read(screen, into); }, level.blank);
+            level.last(), [&](int screen, WalkScreen& into) { file->read(screen, into); }, level.blank);
         fromFile.start(start);
         fromFile.run();
+        // And as the editor holds it, with the start tile of screen 0 opened all round and left for screen 1.
+        TileState opened = f.document->tile(start.tile);
+        opened.directions = {0, 0, 0, 0};
+        f.document->editTile(start.tile, opened);
+        f.document->changeScreen(1);
+        Reachability held(level.last(), HeldLevelWalk(*f.module, file), f.module->TileOnDisplay(0));
+        Reachability values(
+            level.last(), [&](int screen) { return f.module->ReadScreen(Integer(screen)); },
+            f.module->TileOnDisplay(0));
+        held.start(start);
+        held.run();
+        values.start(start);
+        values.run();
         for (int s = 0; s < count; ++s)
-            for (int t = 0; t <= 300; ++t)
+            for (int t = 0; t <= 300; ++t) {
                 QCOMPARE(fromFile.distance({s, t}), reach.distance({s, t}));
+                QCOMPARE(held.distance({s, t}), values.distance({s, t}));
+            }
         for (int run = 0; run < 50; ++run) {
             level.show(start);
             for (int key = 0; key < 300 && level.walk(random.bounded(KeyLeft, KeyDown + 1)) < 0; ++key)

@@ -1,6 +1,7 @@
 #include "reach.h"
 #include "leveldiff.h"
 #include "levelrecords.h"
+#include "module1.h"
 
 #include <algorithm>
 
@@ -205,13 +206,16 @@ const PropertyValues& LevelFileWalk::properties() const {
 }
 
 void LevelFileWalk::read(int screen, WalkScreen& into) {
+    if (!readBlock(screen, into))
+        into.take(m_source->screen(screen, m_source->block(screen)));
+}
+
+bool LevelFileWalk::readBlock(int screen, WalkScreen& into) {
     const QByteArray bytes = m_source->block(screen);
     CopyableBlock block;
     if (bytes.isEmpty() ||
-        ScanCopyableBlockAt(bytes, Integer(screen), &block, m_fieldEnds.get()) != bytes.size()) {
-        into.take(m_source->screen(screen, bytes));
-        return;
-    }
+        ScanCopyableBlockAt(bytes, Integer(screen), &block, m_fieldEnds.get()) != bytes.size())
+        return false;
     std::copy(std::begin(block.links), std::end(block.links), into.links.begin());
     ForEachBlockTile(bytes, *m_fieldEnds, 0,
                      [&](Integer tile, const std::array<QByteArrayView, 12>& fields, qint64) {
@@ -222,6 +226,15 @@ void LevelFileWalk::read(int screen, WalkScreen& into) {
                                  into.operands[size_t(tile)][d] = BlockFieldValue(fields[8 + d]);
                          }
                      });
+    return true;
+}
+
+Reachability::WalkReader HeldLevelWalk(const Module1& level, std::shared_ptr<LevelFileWalk> file) {
+    return [&level, file](int screen, WalkScreen& into) {
+        if (!file || screen == level.CurrentScreen || level.ScreenIsEdited(Integer(screen)) ||
+            !file->readBlock(screen, into))
+            into.take(level.ReadScreen(Integer(screen)));
+    };
 }
 
 QString KeyName(int key) {

@@ -18,6 +18,7 @@
 namespace tavrin {
 
 class LevelSource;
+class Module1;
 
 // A place the walk marker can stand on: a screen and a tile of it. Tile 0 is the box below the grid, which
 // the walk steps onto from tile 1 going left when that step is free, and off again to tiles 1 and 20.
@@ -138,11 +139,20 @@ public:
     ~LevelFileWalk();
     const PropertyValues& properties() const;
     void read(int screen, WalkScreen& into);
+    // The same from the bytes alone: false, with nothing read, when the screen's records are not one block
+    // as the editor writes it.
+    bool readBlock(int screen, WalkScreen& into);
 
 private:
     std::unique_ptr<LevelSource> m_source;
     std::unique_ptr<BlockFieldEnds> m_fieldEnds;
 };
+
+// The walk's part of each screen of the level that `level` holds, as ReadScreen gives it: the screen on
+// display and the screens with scratch files as values, the others from the bytes of the level file
+// through `file` (made for that file; none for a level without one) when they are blocks as the editor
+// writes them. Every other screen is read as a value too.
+Reachability::WalkReader HeldLevelWalk(const Module1& level, std::shared_ptr<LevelFileWalk> file);
 
 // An arrow key by name: "left", "up", "right", "down".
 QString KeyName(int key);
