@@ -228,11 +228,8 @@ private slots:
             << QStringList{"reach", level, "--from", "7:300", "--json"} << 0 << QByteArray(R"("tiles": 301)");
         QTest::newRow("route without --to") << QStringList{"route", level} << 2 << QByteArray();
         QTest::newRow("tile past 300") << QStringList{"route", level, "--to", "1:301"} << 2 << QByteArray();
-        QTest::newRow("no place") << QStringList{"reach", level, "--from", "1"} << 2 << QByteArray();
         QTest::newRow("screen past the last")
             << QStringList{"route", level, "--to", "8:1"} << 2 << QByteArray();
-        QTest::newRow("--from past the last")
-            << QStringList{"reach", level, "--from", "8:1"} << 2 << QByteArray();
         QTest::newRow("missing file") << QStringList{"reach", m_f.path("gone.txt")} << 2 << QByteArray();
         QTest::newRow("start tile past 300")
             << QStringList{"reach", m_f.path("start 301.txt")} << 2 << QByteArray();

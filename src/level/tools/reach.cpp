@@ -57,8 +57,9 @@ void Reachability::start(WalkPlace from) {
     m_outside.clear();
     m_count = 0;
     m_from = from;
-    m_started = true;
+    m_started = false;
     enter(from.screen);
+    m_started = true;
     reach(slotOf(from), AtStart);
 }
 

@@ -78,6 +78,8 @@ public:
     // Starts a new search from `from`; failure 9 for a place that is not in the level.
     void start(WalkPlace from);
     // Goes on with the search for about `budget` tiles (a screen read counts as 300); true once it is done.
+    // A screen that cannot be read throws its failure from here (or from start()) and leaves the search
+    // unfinished: start it again.
     bool step(int budget);
     // The whole search at once.
     void run();
