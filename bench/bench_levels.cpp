@@ -1,9 +1,11 @@
 // Times the level operations on generated levels of growing size and prints one table.
 //
-//   bench_levels [--sizes 1,100,1000,10000,32768] [--budget SECONDS] [--folder DIR]
+//   bench_levels [--sizes 1,100,1000,10000,32768] [--budget SECONDS] [--folder DIR] [--tools-only |
+//                --reach-only]
 //
 // A second table times tavrin-level's commands on the same levels against the editor's level load; with
-// --tools-only it is the only table.
+// --tools-only it is the only table. With --reach-only the one table is the load and the search of where
+// the walk can go from the start tile ("reach from the start" in the first table).
 //
 //   bench_levels --memory [--folder DIR]
 //
@@ -22,6 +24,7 @@
 #include "levelindex.h"
 #include "levelrender.h"
 #include "module1.h"
+#include "reach.h"
 #include "walker.h"
 
 #include <QCoreApplication>
@@ -83,8 +86,12 @@ void writeLevel(const QString& path, int screens) {
             }
             chunk +=
                 key + ',' + QByteArray::number(t) + ',' + QByteArray::number(r & 0xFFFFFF) + ',' + picture;
+            // Tiles 150 and 151 lead right through links 2 and 3 to the screens after the next two, so that
+            // the walk comes to every screen.
             for (int d = 0; d < 4; ++d)
-                chunk += ',' + QByteArray::number((r >> (8 + 3 * d)) % 10 == 1 ? 1 : 0);
+                chunk += ',' + QByteArray::number(d == 2 && (t == 150 || t == 151) ? t - 148
+                                                  : (r >> (8 + 3 * d)) % 10 == 1   ? 1
+                                                                                   : 0);
             chunk +=
                 ",1,\"" + QByteArray::number(t) + "\"," + QByteArray::number((r >> 20) % 300 + 1) + ",\r\n";
         }
@@ -127,6 +134,68 @@ QString figure(double value, bool scaled) {
     return scaled ? u'~' + text : text;
 }
 
+// Where the walk can go from the start tile of the level just loaded into `module`, every screen read
+// once: from the level file's bytes as tavrin-level reach reads them, its own index pass first, or (with
+// `values`) as the values the editor reads. The best of three runs, as the machine's other work varies,
+// against the load, which took `load`; what the search keeps, against the tiles of the level.
+QString reachFigure(const Module1& module, const QString& level, double load, bool values) {
+    double best = 0, indexing = 0;
+    qint64 tiles = 0;
+    size_t memory = 0;
+    for (int run = 0; run < 3; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        FileAccess files;
+        const std::unique_ptr<LevelFileWalk> file =
+            values ? nullptr : std::make_unique<LevelFileWalk>(files, level);
+        const double indexed = seconds(clock);
+        Reachability reach(
+            module.LevelLastScreen,
+            [&](int screen, WalkScreen& into) {
+                if (file)
+                    file->read(screen, into);
+                else
+                    into.take(module.ReadScreen(Integer(screen)));
+            },
+            module.TileOnDisplay(BlankTile));
+        reach.start({0, module.LevelStartTile});
+        reach.run();
+        if (run == 0 || seconds(clock) < best)
+            best = seconds(clock), indexing = indexed;
+        tiles = reach.tilesReached();
+        memory = reach.memoryBytes();
+    }
+    return QStringLiteral("%1 (%2 x load%3; %4 tiles, %5 bytes a tile of the level)")
+        .arg(figure(best, false))
+        .arg(best / load, 0, 'f', 1)
+        .arg(values ? QString() : QStringLiteral(", its index pass %1").arg(figure(indexing, false)))
+        .arg(tiles)
+        .arg(double(memory) / (double(module.LevelLastScreen + 1) * 301), 0, 'f', 2);
+}
+
+QString reachFigures(const Module1& module, const QString& level, double load) {
+    return reachFigure(module, level, load, false) + QStringLiteral("; as values: ") +
+           reachFigure(module, level, load, true);
+}
+
+// The load and the reach alone (--reach-only), for sizes whose other figures take long: one row.
+int runReach(int screens, const QString& folder) {
+    const QString level = folder + QStringLiteral("/level.txt");
+    std::unique_ptr<LevelDocument> document;
+    double load = 0;
+    for (int run = 0; run < 3; ++run) { // each load by an editor of its own
+        document = std::make_unique<LevelDocument>(folder);
+        QElapsedTimer timer;
+        timer.start();
+        document->loadLevel(level, QStringLiteral("bench"));
+        load = run == 0 ? seconds(timer) : std::min(load, seconds(timer));
+    }
+    QTextStream(stdout) << QStringLiteral("| %1 | %2 | %3 |\n")
+                               .arg(screens)
+                               .arg(figure(load, false), reachFigures(document->state(), level, load));
+    return 0;
+}
+
 // One size, in this process, on a folder prepared by another: prints one row of the table.
 int runOne(int screens, double budget, const QString& folder) {
     const long emptyKb = peakResidentKb();
@@ -165,6 +234,8 @@ int runOne(int screens, double budget, const QString& folder) {
     timer.start();
     document.loadLevel(level, QStringLiteral("bench"));
     const double load = seconds(timer);
+
+    const QString reach = reachFigures(module, level, load);
 
     // A screen on which nothing was changed yet, from the level file: changing to one that has a scratch
     // file would read that instead. Only when every screen has one is any screen taken.
@@ -323,10 +394,10 @@ int runOne(int screens, double budget, const QString& folder) {
     const QString saveFigure =
         QStringLiteral("%1 (%2 x copy)").arg(figure(save, saveScaled)).arg(save / copyOnce, 0, 'f', 1);
     out << QStringLiteral(
-               "| %1 | %2 MB | %3 | %4 | %5 | %6 | %7 | %8 | %9 | %10 | %11 MB | %12 | %13 | %14 |\n")
+               "| %1 | %2 MB | %3 | %4 | %5 | %6 | %7 | %8 | %9 | %10 | %11 | %12 MB | %13 | %14 | %15 |\n")
                .arg(screens)
                .arg(double(bytes) / 1e6, 0, 'f', 1)
-               .arg(figure(readOnce, false), figure(copyOnce, false), indexFigure, loadFigure,
+               .arg(figure(readOnce, false), figure(copyOnce, false), indexFigure, loadFigure, reach,
                     figure(change, changes.size() < 100), saveFigure, walk, figure(redisplay, false))
                .arg(double(peakKb - emptyKb) / 1024, 0, 'f', 1)
                .arg(undoMemory, QStringLiteral("%1, step %2").arg(figure(blockEdges, false), blockMemory),
@@ -645,6 +716,8 @@ int main(int argc, char** argv) {
     int tools = 0;
     QString draw;
     const bool toolsOnly = arguments.removeAll(QStringLiteral("--tools-only")) > 0;
+    const bool reachOnly = arguments.removeAll(QStringLiteral("--reach-only")) > 0;
+    int reachOne = 0;
     if (arguments.contains(QStringLiteral("--memory"))) {
         arguments.removeAll(QStringLiteral("--memory"));
         draw = QStringLiteral("memory");
@@ -662,6 +735,8 @@ int main(int argc, char** argv) {
             generate = arguments[i + 1].toInt();
         else if (arguments[i] == QLatin1String("--tools-one"))
             tools = arguments[i + 1].toInt();
+        else if (arguments[i] == QLatin1String("--reach-one"))
+            reachOne = arguments[i + 1].toInt();
         else if (arguments[i] == QLatin1String("--draw-pictures"))
             draw = arguments[i + 1];
     }
@@ -671,6 +746,8 @@ int main(int argc, char** argv) {
         return drawLargePictures(draw, folder);
     if (tools > 0)
         return runTools(tools, folder);
+    if (reachOne > 0)
+        return runReach(reachOne, folder);
     if (one > 0)
         return runOne(one, budget, folder);
     if (generate > 0) {
@@ -679,25 +756,34 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    if (!toolsOnly) {
-        std::printf(
-            "| screens | file | read once | copy once | index pass | load level | change screen (median) | "
-            "save level | walk through an exit (median) | redisplay | peak memory over empty | 10,000 undo "
-            "steps "
-            "| block screen edges, every screen | delete screen 0 |\n"
-            "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
-        std::fflush(stdout);
+    const auto eachSize = [&](const QString& run, const QStringList& options) {
         for (const QString& size : sizes.split(u',')) {
             QTemporaryDir prepared(folder + QStringLiteral("/bench-XXXXXX"));
-            for (const QString& step : {QStringLiteral("--generate"), QStringLiteral("--one")}) {
+            for (const QString& step : {QStringLiteral("--generate"), run}) {
                 QProcess child;
                 child.setProcessChannelMode(QProcess::ForwardedChannels);
                 child.start(QCoreApplication::applicationFilePath(),
-                            {step, size, QStringLiteral("--budget"), QString::number(budget),
-                             QStringLiteral("--folder"), prepared.path()});
+                            QStringList{step, size, QStringLiteral("--folder"), prepared.path()} + options);
                 child.waitForFinished(-1);
             }
         }
+    };
+    if (reachOnly) {
+        std::printf("| screens | load level | reach from the start |\n|---|---|---|\n");
+        std::fflush(stdout);
+        eachSize(QStringLiteral("--reach-one"), {});
+        return 0;
+    }
+    if (!toolsOnly) {
+        std::printf(
+            "| screens | file | read once | copy once | index pass | load level | reach from the start | "
+            "change screen (median) | "
+            "save level | walk through an exit (median) | redisplay | peak memory over empty | 10,000 undo "
+            "steps "
+            "| block screen edges, every screen | delete screen 0 |\n"
+            "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+        std::fflush(stdout);
+        eachSize(QStringLiteral("--one"), {QStringLiteral("--budget"), QString::number(budget)});
         std::printf("(~: timed on a part and scaled up to the whole level)\n\n");
     }
 
@@ -707,15 +793,6 @@ int main(int argc, char** argv) {
                 "render one screen | export | import |\n"
                 "|---|---|---|---|---|---|---|---|---|\n");
     std::fflush(stdout);
-    for (const QString& size : sizes.split(u',')) {
-        QTemporaryDir prepared(folder + QStringLiteral("/bench-XXXXXX"));
-        for (const QString& step : {QStringLiteral("--generate"), QStringLiteral("--tools-one")}) {
-            QProcess child;
-            child.setProcessChannelMode(QProcess::ForwardedChannels);
-            child.start(QCoreApplication::applicationFilePath(),
-                        {step, size, QStringLiteral("--folder"), prepared.path()});
-            child.waitForFinished(-1);
-        }
-    }
+    eachSize(QStringLiteral("--tools-one"), {});
     return 0;
 }

@@ -86,5 +86,7 @@ int Screens(QStringList arguments);
 int Diff(QStringList arguments);
 int Merge(QStringList arguments);
 int GitSetup(QStringList arguments);
+int Route(QStringList arguments);
+int Reach(QStringList arguments);
 
 } // namespace tavrin::cli

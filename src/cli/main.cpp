@@ -38,13 +38,20 @@ const char* const Usage =
     "      merged level has errors neither side had; OUT may be OURS, never BASE or THEIRS\n"
     "  git-setup\n"
     "      makes git in the current repository merge and compare levels with the two above\n"
+    "  reach LEVEL [--from S:T] [--json]\n"
+    "      the screens the walk can take the marker to from the start tile of screen 0 (or from tile T\n"
+    "      of screen S), and how many tiles of each\n"
+    "  route LEVEL --to S:T [--from S:T] [--json]\n"
+    "      a shortest walk to tile T of screen S, one key and the place it leads to a line; exit 1\n"
+    "      when no walk leads there\n"
     "\n"
     "Options:\n"
     "  --help       this text\n"
     "  --version    the program's version\n"
     "\n"
     "Exit status: 0 done, 1 check found errors (with --strict, any problem), diff found\n"
-    "differences or merge found conflicts or errors, 2 the command could not be carried out.\n";
+    "differences, merge found conflicts or errors or route found no walk, 2 the command could not\n"
+    "be carried out.\n";
 } // namespace
 
 int UsageError(const QString& what) {
@@ -151,5 +158,9 @@ int main(int argc, char* argv[]) {
         return Merge(arguments);
     if (command == QLatin1String("git-setup"))
         return GitSetup(arguments);
+    if (command == QLatin1String("route"))
+        return Route(arguments);
+    if (command == QLatin1String("reach"))
+        return Reach(arguments);
     return UsageError(tavrin::Text(tavrin::Msg::CliUnknownCommand).arg(command));
 }

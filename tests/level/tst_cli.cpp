@@ -52,6 +52,7 @@ private slots:
         m_f.writeFile("picture.bmp", QByteArray("BM\x00\x01\"unterminated", 17));
         QCOMPARE(RunTool({"export", m_f.path("level.txt"), "-o", m_f.path("level.json")}).code, 0);
         m_f.writeFile("no screens.txt", "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1,-2,0,0,0,0\r\n");
+        m_f.writeFile("start 301.txt", "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",301,0,0,0,0,0\r\n");
     }
 
     void exitCodes_data() {
@@ -106,6 +107,8 @@ private slots:
         QTest::newRow("diff --textconv") << QStringList{"diff", "--textconv", level};
         QTest::newRow("diff") << QStringList{"diff", level, m_f.path("no screens.txt")};
         QTest::newRow("--help") << QStringList{"--help"};
+        QTest::newRow("route") << QStringList{"route", level, "--to", "0:44"};
+        QTest::newRow("reach --json") << QStringList{"reach", level, "--json"};
     }
     void outputFails() {
         QFETCH(QStringList, arguments);
@@ -200,6 +203,45 @@ private slots:
             QCOMPARE(RunTool(QStringList{command, input, "-o", f.path("file")} + operation).code, 0);
             QCOMPARE(piped, f.readFile("file"));
         }
+    }
+
+    // Screen 0 of the level is free all round (tile 0 below the grid too, which tile 1 steps onto); no
+    // exit leads anywhere else. A place is SCREEN:TILE of the level.
+    void routeAndReach_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QByteArray>("out"); // a part of standard output; empty: none at all
+        const QString level = m_f.path("level.txt");
+        QTest::newRow("route") << QStringList{"route", level, "--to", "0:44"} << 0
+                               << QByteArray("right 0:43\nright 0:44\n");
+        QTest::newRow("route --from") << QStringList{"route", level, "--from", "0:44", "--to", "0:42"} << 0
+                                      << QByteArray("left 0:43\nleft 0:42\n");
+        QTest::newRow("route --json")
+            << QStringList{"route", level, "--to", "0:62", "--json"} << 0 << QByteArray(R"("key": "down")");
+        QTest::newRow("no route") << QStringList{"route", level, "--to", "3:1"} << 1 << QByteArray();
+        QTest::newRow("no route --json") << QStringList{"route", level, "--to", "3:1", "--json"} << 1
+                                         << QByteArray(R"("reachable": false)");
+        QTest::newRow("reach")
+            << QStringList{"reach", level} << 0
+            << QByteArray("screen 0: 301 tiles\n301 tiles reached on 1 of the level's 8 screens\n");
+        QTest::newRow("reach --json")
+            << QStringList{"reach", level, "--from", "7:300", "--json"} << 0 << QByteArray(R"("tiles": 301)");
+        QTest::newRow("route without --to") << QStringList{"route", level} << 2 << QByteArray();
+        QTest::newRow("tile past 300") << QStringList{"route", level, "--to", "1:301"} << 2 << QByteArray();
+        QTest::newRow("screen past the last")
+            << QStringList{"route", level, "--to", "8:1"} << 2 << QByteArray();
+        QTest::newRow("missing file") << QStringList{"reach", m_f.path("gone.txt")} << 2 << QByteArray();
+        QTest::newRow("start tile past 300")
+            << QStringList{"reach", m_f.path("start 301.txt")} << 2 << QByteArray();
+    }
+    void routeAndReach() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, code);
+        QFETCH(QByteArray, out);
+        const ToolRun run = RunTool(arguments);
+        QCOMPARE(run.code, code);
+        QVERIFY2(out.isEmpty() ? run.out.isEmpty() : run.out.contains(out), run.out.constData());
+        QCOMPARE(run.err.isEmpty(), code == 0);
     }
 
     // tavrin-level screens writes what the editor's Screen menu and a save would write; a screen that is

@@ -2,6 +2,7 @@
 // so that a tile taking on another's look is seen at once. The step left from tile 1 is blocked or an exit.
 #include "leveldocument.h"
 #include "levelfixture.h"
+#include "reach.h"
 #include "walker.h"
 
 #include <QSignalSpy>
@@ -16,6 +17,48 @@ void setDirection(LevelDocument& document, int index, int d, Integer property, c
     tile.directions[size_t(d)] = property;
     tile.operands[size_t(d)] = operand;
     document.editTile(index, tile);
+}
+
+// A level as values, and the real walk over it: the screen the marker is on is put in a Module1 as the
+// document's walk puts it on display.
+struct ValueLevel {
+    std::vector<Screen> screens;
+    TileState blank;
+    Module1 m;
+    int last() const { return int(screens.size()) - 1; }
+    void show(WalkPlace place) {
+        for (int i = 1; i <= 300; ++i)
+            m.StoreTile(i, screens[size_t(place.screen)].tile(i));
+        m.StoreTile(0, blank);
+        for (int k = 2; k <= 9; ++k)
+            m.SideScreen(k) = screens[size_t(place.screen)].links[size_t(k)];
+        m.CurrentScreen = Integer(place.screen);
+        m.WalkerTile = Integer(place.tile);
+    }
+    // One key; the screen past the last one an exit leads out of the level to, or -1.
+    int walk(int key) {
+        const WalkStep step = NextWalkStep(m, key);
+        if (step.kind == WalkStep::Exit && step.screen > last())
+            return step.screen;
+        if (step.kind == WalkStep::Exit)
+            show({step.screen, step.tile});
+        if (step.kind == WalkStep::Move || step.kind == WalkStep::Exit)
+            m.WalkerTile = step.tile;
+        return -1;
+    }
+    WalkPlace place() const { return {m.CurrentScreen, m.WalkerTile}; }
+    Reachability reach(WalkPlace from) {
+        Reachability reach(
+            last(), [this](int screen) { return screens[size_t(screen)]; }, blank);
+        reach.start(from);
+        while (!reach.step(7)) // in pieces, as a window runs it
+            ;
+        return reach;
+    }
+};
+
+QString PlaceText(WalkPlace place) {
+    return QStringLiteral("%1:%2").arg(place.screen).arg(place.tile);
 }
 } // namespace
 
@@ -114,6 +157,173 @@ private slots:
         QVERIFY(f.module->CurrentScreen == 0 && f.module->WalkerTile == 1);
         document.keepScreenOnDisplay();
         QCOMPARE(QDir(f.folder.path()).entryList({QStringLiteral("Screen-*")}), QStringList());
+    }
+
+    // Every direction free, blocked, an exit or another number with operands of all kinds; links to
+    // screens of the level, below 0 and past the last.
+    void reachOfRandomLevels_data() {
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<int>("blocked"); // in a hundred directions
+        QTest::addColumn<int>("exits");
+        for (quint32 seed = 1; seed <= 4; ++seed) {
+            QTest::addRow("open %u", seed) << seed << 15 << 3;
+            QTest::addRow("walled %u", seed) << seed << 55 << 5;
+            QTest::addRow("many exits %u", seed) << seed << 30 << 30;
+        }
+    }
+    // Each tile called reachable is reached by its route's keys through the walk, and its distance is
+    // the route's length; no key takes the walk from a tile reached at distance d to a tile not reached,
+    // or to one further than d + 1; random walks reach no other tile.
+    void reachOfRandomLevels() {
+        QFETCH(quint32, seed);
+        QFETCH(int, blocked);
+        QFETCH(int, exits);
+        QRandomGenerator random(seed);
+        ValueLevel level;
+        const int count = random.bounded(2, 5);
+        const auto randomTile = [&](TileState& tile) {
+            for (size_t d = 0; d < 4; ++d) {
+                const int r = random.bounded(100);
+                static const Integer free[] = {0, 0, 0, 10, -4};
+                tile.directions[d] = r < blocked           ? 1
+                                     : r < blocked + exits ? Integer(random.bounded(2, 10))
+                                                           : free[r % 5];
+                static const FieldValue odd[] = {FieldValue::number(0), FieldValue::number(301),
+                                                 FieldValue::text("12"), FieldValue::text("x")};
+                tile.operands[d] = r % 10 ? FieldValue::number(random.bounded(1, 301)) : odd[r % 4];
+            }
+        };
+        for (int s = 0; s < count; ++s) {
+            Screen screen = Screen::fresh();
+            for (int i = 1; i <= 300; ++i)
+                randomTile(screen.tile(i));
+            for (int k = 2; k <= 9; ++k)
+                screen.links[size_t(k)] = Integer(random.bounded(-1, count + 1));
+            level.screens.push_back(screen);
+        }
+        randomTile(level.blank);
+        const WalkPlace start{0, random.bounded(1, 301)};
+        const Reachability reach = level.reach(start);
+        for (int s = 0; s < count; ++s)
+            for (int t = 0; t <= 300; ++t) {
+                const WalkPlace place{s, t};
+                if (!reach.reached(place))
+                    continue;
+                const std::vector<RouteStep> route = *reach.route(place);
+                QCOMPARE(int(route.size()), reach.distance(place));
+                level.show(start);
+                for (const RouteStep& step : route) {
+                    QCOMPARE(level.walk(step.key), -1);
+                    QCOMPARE(PlaceText(level.place()), PlaceText(step.to));
+                }
+                QCOMPARE(PlaceText(level.place()), PlaceText(place));
+                for (int key = KeyLeft; key <= KeyDown; ++key) {
+                    level.show(place);
+                    const int outside = level.walk(key);
+                    QVERIFY(outside < 0 || reach.exitsOutside().count(outside));
+                    QVERIFY2(outside >= 0 || (reach.reached(level.place()) &&
+                                              reach.distance(level.place()) <= reach.distance(place) + 1),
+                             qPrintable(PlaceText(place) + " " + KeyName(key)));
+                }
+            }
+        // The same search over the level written as the editor writes it (screen 1's tiles in reverse,
+        // which no block as the editor writes it has), its screens read from the file's bytes.
+        QByteArray bytes;
+        for (int s = 0; s < count; ++s) {
+            QList<QByteArray> lines = level.screens[size_t(s)].encode(Integer(s)).split('\n');
+            if (s == 1)
+                std::reverse(lines.begin(), lines.begin() + 300);
+            bytes += lines.join('\n');
+        }
+        bytes += "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1," + QByteArray::number(count - 1) + ",0,0,0,0\r\n";
+        LevelFixture f;
+        f.load("level.txt", bytes);
+        FileAccess files;
+        const auto file = std::make_shared<LevelFileWalk>(files, f.path("level.txt"));
+        Reachability fromFile(
+            level.last(), [&](int screen, WalkScreen& into) { file->read(screen, into); }, level.blank);
+        // And as the editor holds it, with the start tile of screen 0 opened all round and left for screen 1.
+        TileState opened = f.document->tile(start.tile);
+        opened.directions = {0, 0, 0, 0};
+        f.document->editTile(start.tile, opened);
+        f.document->changeScreen(1);
+        Reachability held(level.last(), HeldLevelWalk(*f.module, file), f.module->TileOnDisplay(0));
+        Reachability values(
+            level.last(), [&](int screen) { return f.module->ReadScreen(Integer(screen)); },
+            f.module->TileOnDisplay(0));
+        for (Reachability* search : {&fromFile, &held, &values})
+            search->start(start), search->run();
+        for (int s = 0; s < count; ++s)
+            for (int t = 0; t <= 300; ++t) {
+                QCOMPARE(fromFile.distance({s, t}), reach.distance({s, t}));
+                QCOMPARE(held.distance({s, t}), values.distance({s, t}));
+            }
+        for (int run = 0; run < 50; ++run) {
+            level.show(start);
+            for (int key = 0; key < 300 && level.walk(random.bounded(KeyLeft, KeyDown + 1)) < 0; ++key)
+                QVERIFY2(reach.reached(level.place()), qPrintable(PlaceText(level.place())));
+        }
+    }
+
+    // Screen 0: tile 21 steps left off the row onto tile 20 and right to 22, whose exit right leads one
+    // way to tile 40 of screen 1; tile 100's exit up is a door no step leads to; tile 1 steps left onto
+    // tile 0, the box below the grid, which is free all round. Screen 1: tile 40 steps right onto tile 41
+    // at the start of the next row, whose exit down leads past the last screen. Every other step is blocked.
+    void reachOfHandMadeLevel_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QStringList>("reached");
+        QTest::addColumn<QStringList>("route"); // empty: no route
+        QTest::addColumn<int>("outside");
+        QTest::newRow("start") << "0:21"
+                               << "1:41" << QStringList{"0:20", "0:21", "0:22", "1:40", "1:41"}
+                               << QStringList{"right 0:22", "right 1:40", "right 1:41"} << 9;
+        QTest::newRow("door") << "0:100"
+                              << "1:5" << QStringList{"0:100", "1:5"} << QStringList{"up 1:5"} << -1;
+        QTest::newRow("one way") << "1:40"
+                                 << "0:22" << QStringList{"1:40", "1:41"} << QStringList() << 9;
+        QTest::newRow("tile 0") << "0:1"
+                                << "0:20" << QStringList{"0:0", "0:1", "0:20"}
+                                << QStringList{"left 0:0", "down 0:20"} << -1;
+    }
+    void reachOfHandMadeLevel() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QStringList, reached);
+        QFETCH(QStringList, route);
+        QFETCH(int, outside);
+        ValueLevel level;
+        for (int s = 0; s < 2; ++s) {
+            Screen screen = Screen::fresh();
+            for (int i = 1; i <= 300; ++i)
+                screen.tile(i).directions = {1, 1, 1, 1};
+            level.screens.push_back(screen);
+        }
+        const auto open = [&](int s, int tile, int d, Integer property, int operand = 1) {
+            level.screens[size_t(s)].tile(tile).directions[size_t(d)] = property;
+            level.screens[size_t(s)].tile(tile).operands[size_t(d)] = FieldValue::number(operand);
+        };
+        open(0, 21, 0, 0), open(0, 21, 2, 0), open(0, 22, 0, 0), open(0, 22, 2, 3, 40), open(0, 100, 1, 2, 5);
+        open(0, 1, 0, 0), open(1, 40, 2, 0), open(1, 41, 3, 4, 7);
+        level.screens[0].links[2] = level.screens[0].links[3] = 1;
+        level.screens[1].links[4] = 9;
+        const auto place = [](const QString& text) {
+            return WalkPlace{text.section(':', 0, 0).toInt(), text.section(':', 1).toInt()};
+        };
+        const Reachability reach = level.reach(place(from));
+        QStringList found;
+        for (int s = 0; s < 2; ++s)
+            for (int t = 0; t <= 300; ++t)
+                if (reach.reached({s, t}))
+                    found << PlaceText({s, t});
+        QCOMPARE(found, reached);
+        QCOMPARE(reach.exitsOutside(), outside < 0 ? std::set<int>() : std::set<int>{outside});
+        const auto steps = reach.route(place(to));
+        QStringList lines;
+        for (const RouteStep& step : steps.value_or(std::vector<RouteStep>()))
+            lines << KeyName(step.key) + ' ' + PlaceText(step.to);
+        QCOMPARE(bool(steps), !route.isEmpty());
+        QCOMPARE(lines, route);
     }
 };
 

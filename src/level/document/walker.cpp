@@ -6,19 +6,17 @@ namespace {
 struct Direction {
     TileArray<Integer> Module1::*property;
     TileArray<FieldValue> Module1::*operand;
-    int offset;
 };
 
 const Direction* directionOf(int keyCode) {
     static const Direction directions[] = {
-        {&Module1::TilePropLeft, &Module1::TilePropLeftOps, -1},
-        {&Module1::TilePropUp, &Module1::TilePropUpOps, -20},
-        {&Module1::TilePropRight, &Module1::TilePropRightOps, +1},
-        {&Module1::TilePropDown, &Module1::TilePropDownOps, +20},
+        {&Module1::TilePropLeft, &Module1::TilePropLeftOps},
+        {&Module1::TilePropUp, &Module1::TilePropUpOps},
+        {&Module1::TilePropRight, &Module1::TilePropRightOps},
+        {&Module1::TilePropDown, &Module1::TilePropDownOps},
     };
-    if (keyCode < KeyLeft || keyCode > KeyDown)
-        return nullptr;
-    return &directions[keyCode - KeyLeft];
+    const int d = WalkDirection(keyCode);
+    return d < 0 ? nullptr : &directions[d];
 }
 
 bool isTile(int tile) {
@@ -32,19 +30,26 @@ WalkStep NextWalkStep(const Module1& m, int keyCode) {
     if (!direction || !isTile(from))
         return {};
     const Integer property = (m.*(direction->property))(from);
-    if (property == 1)
+    return WalkStepFrom(m.CurrentScreen, from, WalkDirection(keyCode), property,
+                        (m.*(direction->operand))(from), m.LinksOnDisplay());
+}
+
+WalkStep WalkStepFrom(Integer screen, Integer from, int d, Integer property, const FieldValue& operand,
+                      const SideLinks& links) {
+    static const int offsets[] = {-1, -GridColumns, +1, +GridColumns};
+    if (d < 0 || d > 3 || !isTile(from) || property == 1)
         return {};
     if (IsExit(property)) {
-        const std::optional<Integer> landing = LandingTile((m.*(direction->operand))(from));
+        const std::optional<Integer> landing = LandingTile(operand);
         if (!landing) // a landing tile that is no tile of the grid blocks the step
             return {};
-        const Integer screen = m.SideScreen(property);
-        return {screen < 0 ? WalkStep::NoScreen : WalkStep::Exit, *landing, screen};
+        const Integer to = links[size_t(property)];
+        return {to < 0 ? WalkStep::NoScreen : WalkStep::Exit, *landing, to};
     }
-    const int to = from + direction->offset;
+    const int to = from + offsets[d];
     if (!isTile(to))
-        return {WalkStep::OffGrid, from, m.CurrentScreen};
-    return {WalkStep::Move, static_cast<Integer>(to), m.CurrentScreen};
+        return {WalkStep::OffGrid, from, screen};
+    return {WalkStep::Move, static_cast<Integer>(to), screen};
 }
 
 } // namespace tavrin

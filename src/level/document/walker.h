@@ -27,4 +27,16 @@ struct WalkStep {
 
 WalkStep NextWalkStep(const Module1& level, int keyCode);
 
+// The direction an arrow key walks in, 0 left, 1 up, 2 right, 3 down (the order of a tile's directions);
+// -1 for any other key.
+inline int WalkDirection(int keyCode) {
+    return keyCode >= KeyLeft && keyCode <= KeyDown ? keyCode - KeyLeft : -1;
+}
+
+// The step NextWalkStep takes from tile `from` of screen `screen` in direction `d` (0..3), where the
+// tile's direction property that way is `property` and its operand `operand`, and the screen's side links
+// are `links`: the walk of a screen that is not on display.
+WalkStep WalkStepFrom(Integer screen, Integer from, int d, Integer property, const FieldValue& operand,
+                      const SideLinks& links);
+
 } // namespace tavrin

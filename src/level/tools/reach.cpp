@@ -1,0 +1,247 @@
+#include "reach.h"
+#include "leveldiff.h"
+#include "levelrecords.h"
+#include "module1.h"
+
+#include <algorithm>
+
+namespace tavrin {
+
+namespace {
+// A tile's byte: bits 0..3 say its step in direction d moves on the same screen, bit 4 that it has an
+// exit, bits 5..7 how the search reached it.
+constexpr std::uint8_t HasExit = 1 << 4;
+constexpr int HowShift = 5;
+constexpr std::uint8_t NotReached = 0;
+constexpr std::uint8_t AtStart = 1;
+constexpr std::uint8_t ByKey = 2; // + d: from the neighbouring tile with key d
+constexpr std::uint8_t ByExit = 6;
+
+constexpr std::uint32_t NoTarget = 0xffffffffu;
+constexpr std::uint32_t OutsideBit = 0x80000000u;
+constexpr int Offsets[4] = {-1, -GridColumns, +1, +GridColumns};
+
+std::uint8_t howOf(std::uint8_t byte) {
+    return byte >> HowShift;
+}
+} // namespace
+
+void WalkScreen::take(const Screen& screen) {
+    links = screen.links;
+    for (int tile = FirstGridTile; tile <= LastGridTile; ++tile) {
+        directions[size_t(tile)] = screen.tile(tile).directions;
+        operands[size_t(tile)] = screen.tile(tile).operands;
+    }
+}
+
+Reachability::Reachability(int lastScreen, WalkReader read, const TileState& blankTile)
+    : m_last(std::max(lastScreen, -1)), m_read(std::move(read)), m_blank(blankTile) {}
+
+Reachability::Reachability(int lastScreen, const ScreenReader& read, const TileState& blankTile)
+    : Reachability(
+          lastScreen, [read](int screen, WalkScreen& into) { into.take(read(screen)); }, blankTile) {}
+
+bool Reachability::inLevel(WalkPlace place) const {
+    return place.screen >= 0 && place.screen <= m_last && place.tile >= 0 && place.tile <= LastGridTile;
+}
+
+void Reachability::start(WalkPlace from) {
+    if (!inLevel(from))
+        throw Failure(ErrSubscript);
+    m_tiles.assign(size_t(m_last + 1) * Slots, 0);
+    m_entered.assign(size_t(m_last + 1), false);
+    m_exits.clear();
+    m_exitArrivals.clear();
+    m_queue.clear();
+    m_longestQueue = 0;
+    m_outside.clear();
+    m_count = 0;
+    m_from = from;
+    m_started = false;
+    enter(from.screen);
+    m_started = true;
+    reach(slotOf(from), AtStart);
+}
+
+bool Reachability::enter(int screen) {
+    if (m_entered[size_t(screen)])
+        return false;
+    m_read(screen, m_screen);
+    m_screen.directions[0] = m_blank.directions;
+    m_screen.operands[0] = m_blank.operands;
+    m_entered[size_t(screen)] = true;
+    const Slot first = Slot(screen) * Slots;
+    for (int tile = 0; tile <= LastGridTile; ++tile) {
+        std::uint8_t byte = 0;
+        std::array<Slot, 4> targets;
+        targets.fill(NoTarget);
+        for (int d = 0; d < 4; ++d) {
+            const WalkStep step =
+                WalkStepFrom(Integer(screen), Integer(tile), d, m_screen.directions[size_t(tile)][size_t(d)],
+                             m_screen.operands[size_t(tile)][size_t(d)], m_screen.links);
+            if (step.kind == WalkStep::Move) {
+                byte |= std::uint8_t(1 << d);
+            } else if (step.kind == WalkStep::Exit) {
+                byte |= HasExit;
+                targets[size_t(d)] =
+                    step.screen > m_last ? OutsideBit | Slot(step.screen) : slotOf({step.screen, step.tile});
+            }
+        }
+        if (byte & HasExit)
+            m_exits.emplace(first + Slot(tile), targets);
+        m_tiles[first + Slot(tile)] = byte;
+    }
+    return true;
+}
+
+void Reachability::reach(Slot slot, std::uint8_t how) {
+    std::uint8_t& byte = m_tiles[slot];
+    if (howOf(byte) != NotReached)
+        return;
+    byte = std::uint8_t(byte | how << HowShift);
+    ++m_count;
+    m_queue.push_back(slot);
+    m_longestQueue = std::max(m_longestQueue, m_queue.size());
+}
+
+bool Reachability::step(int budget) {
+    if (!m_started)
+        return true;
+    while (budget > 0 && !m_queue.empty()) {
+        const Slot slot = m_queue.front();
+        m_queue.pop_front();
+        --budget;
+        const std::uint8_t byte = m_tiles[slot];
+        for (int d = 0; d < 4; ++d) {
+            if (byte & (1 << d)) {
+                reach(Slot(std::int64_t(slot) + Offsets[d]), std::uint8_t(ByKey + d));
+                continue;
+            }
+            if (!(byte & HasExit))
+                continue;
+            const Slot target = m_exits.at(slot)[size_t(d)];
+            if (target == NoTarget)
+                continue;
+            if (target & OutsideBit) {
+                m_outside.insert(int(target & ~OutsideBit));
+                continue;
+            }
+            if (enter(int(target / Slots)))
+                budget -= LastGridTile;
+            if (howOf(m_tiles[target]) == NotReached)
+                m_exitArrivals.emplace(target, slot | Slot(d) << 28);
+            reach(target, ByExit);
+        }
+    }
+    return m_queue.empty();
+}
+
+void Reachability::run() {
+    while (!step(1 << 20)) {
+    }
+}
+
+bool Reachability::reached(WalkPlace place) const {
+    return m_started && inLevel(place) && howOf(m_tiles[slotOf(place)]) != NotReached;
+}
+
+std::optional<std::pair<WalkPlace, int>> Reachability::predecessor(WalkPlace place) const {
+    if (!reached(place))
+        return std::nullopt;
+    const Slot slot = slotOf(place);
+    const std::uint8_t how = howOf(m_tiles[slot]);
+    if (how == AtStart)
+        return std::nullopt;
+    if (how == ByExit) {
+        const Slot from = m_exitArrivals.at(slot);
+        return std::make_pair(placeOf(from & 0x0fffffffu), KeyLeft + int(from >> 28));
+    }
+    const int d = how - ByKey;
+    return std::make_pair(placeOf(Slot(std::int64_t(slot) - Offsets[d])), KeyLeft + d);
+}
+
+std::optional<std::vector<RouteStep>> Reachability::route(WalkPlace place) const {
+    if (!reached(place))
+        return std::nullopt;
+    std::vector<RouteStep> steps;
+    for (auto before = predecessor(place); before; before = predecessor(before->first)) {
+        steps.push_back({before->second, place});
+        place = before->first;
+    }
+    std::reverse(steps.begin(), steps.end());
+    return steps;
+}
+
+int Reachability::distance(WalkPlace place) const {
+    if (!reached(place))
+        return -1;
+    int steps = 0;
+    for (auto before = predecessor(place); before; before = predecessor(before->first))
+        ++steps;
+    return steps;
+}
+
+int Reachability::tilesReached(int screen) const {
+    if (!m_started || screen < 0 || screen > m_last || !m_entered[size_t(screen)])
+        return 0;
+    const auto first = m_tiles.begin() + std::ptrdiff_t(screen) * Slots;
+    return int(
+        std::count_if(first, first + Slots, [](std::uint8_t byte) { return howOf(byte) != NotReached; }));
+}
+
+size_t Reachability::memoryBytes() const {
+    // A node of an unordered_map holds its key, its value, the pointer to the next and a bucket pointer.
+    const size_t exitNode = sizeof(Slot) + sizeof(std::array<Slot, 4>) + 2 * sizeof(void*);
+    const size_t arrivalNode = 2 * sizeof(Slot) + 2 * sizeof(void*);
+    return m_tiles.capacity() + m_entered.capacity() / 8 + m_exits.size() * exitNode +
+           m_exitArrivals.size() * arrivalNode + m_longestQueue * sizeof(Slot);
+}
+
+LevelFileWalk::LevelFileWalk(FileAccess& files, const QString& path)
+    : m_source(std::make_unique<LevelSource>(files, path)), m_fieldEnds(std::make_unique<BlockFieldEnds>()) {}
+
+LevelFileWalk::~LevelFileWalk() = default;
+
+const PropertyValues& LevelFileWalk::properties() const {
+    return m_source->properties();
+}
+
+void LevelFileWalk::read(int screen, WalkScreen& into) {
+    if (!readBlock(screen, into))
+        into.take(m_source->screen(screen, m_source->block(screen)));
+}
+
+bool LevelFileWalk::readBlock(int screen, WalkScreen& into) {
+    const QByteArray bytes = m_source->block(screen);
+    CopyableBlock block;
+    if (bytes.isEmpty() ||
+        ScanCopyableBlockAt(bytes, Integer(screen), &block, m_fieldEnds.get()) != bytes.size())
+        return false;
+    std::copy(std::begin(block.links), std::end(block.links), into.links.begin());
+    ForEachBlockTile(bytes, *m_fieldEnds, 0,
+                     [&](Integer tile, const std::array<QByteArrayView, 12>& fields, qint64) {
+                         for (size_t d = 0; d < 4; ++d) {
+                             const Integer property = Integer(BlockFieldNumber(fields[4 + d]));
+                             into.directions[size_t(tile)][d] = property;
+                             if (IsExit(property))
+                                 into.operands[size_t(tile)][d] = BlockFieldValue(fields[8 + d]);
+                         }
+                     });
+    return true;
+}
+
+Reachability::WalkReader HeldLevelWalk(const Module1& level, std::shared_ptr<LevelFileWalk> file) {
+    return [&level, file](int screen, WalkScreen& into) {
+        if (!file || screen == level.CurrentScreen || level.ScreenIsEdited(Integer(screen)) ||
+            !file->readBlock(screen, into))
+            into.take(level.ReadScreen(Integer(screen)));
+    };
+}
+
+QString KeyName(int key) {
+    static const char* const names[] = {"left", "up", "right", "down"};
+    const int d = WalkDirection(key);
+    return d < 0 ? QString() : QLatin1String(names[d]);
+}
+
+} // namespace tavrin
