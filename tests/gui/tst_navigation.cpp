@@ -39,9 +39,7 @@ private slots:
         exit.directions[0] = 3; // left, through link 3
         exit.operands[0] = FieldValue::number(60);
         f->document->editTile(41, exit);
-        SideLinks links = f->document->links();
-        links[3] = 7;
-        f->document->editLinks(links);
+        EditLink(*f->document, 3, 7);
         press(Qt::Key_Down, 2);
         FileAccess* const files = f->module->Files;
         f->document->setFiles(&faulty);
@@ -120,9 +118,9 @@ private slots:
             {Qt::Key_Right, 16, 1, 141}, {Qt::Key_Left, 11, 0, 150}, {Qt::Key_Down, 8, 2, 10},
             {Qt::Key_Up, 15, 0, 10},     {Qt::Key_Up, 1, 3, 290},    {Qt::Key_Down, 1, 0, 10}};
         for (const auto& [key, times, screen, tile] : legs) {
-            TileState painted = f->document->tile(21);
-            painted.colour = FieldValue::number(Rgb(1, 2, f->module->CurrentScreen));
-            f->document->editTile(21, painted);
+            EditTile(*f->document, 21, [&](tavrin::TileState& t) {
+                t.colour = FieldValue::number(Rgb(1, 2, f->module->CurrentScreen));
+            });
             press(key, times);
             QVERIFY(f->module->CurrentScreen == screen &&
                     markerOn(tile, f->module->TileBackColor(tile).toLong()));

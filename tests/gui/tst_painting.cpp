@@ -109,9 +109,7 @@ private slots:
     void fastStrokeTakesEveryTilePassed() {
         QFETCH(int, tool);
         LevelDocument& document = form().Document();
-        TileState red = document.tile(300);
-        red.colour = FieldValue::number(255);
-        document.editTile(300, red);
+        EditTile(document, 300, [&](tavrin::TileState& t) { t.colour = FieldValue::number(255); });
         if (tool == int(Form1::GridTool::Stamp)) { // a stamp of tile 300 alone
             form().setGridTool(Form1::GridTool::Select);
             QTest::mouseClick(form().Tile(300), Qt::LeftButton);

@@ -243,9 +243,7 @@ void TestCheck::editedLevel() {
     level.exit(2, 3, Left, 6, 9, FieldValue::number(1));
     m_f.writeFile("level.txt", level.bytes());
     m_f.document->loadLevel(m_f.path("level.txt"), QStringLiteral("test"));
-    TileState tile = m_f.document->tile(20);
-    tile.directions[Right] = 0;
-    m_f.document->editTile(20, tile);
+    EditTile(*m_f.document, 20, [&](TileState& t) { t.directions[Right] = 0; });
     QStringList found;
     for (const LevelProblem& p : CheckEditedLevel(*m_f.module, {}))
         found << Brief(p);

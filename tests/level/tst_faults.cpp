@@ -260,9 +260,7 @@ private slots:
         f.load("a.txt", NumberedLevel(3, {}, "\"A\",\"Ann\",\"\",\"\",\"\",57,2"));
         f.document->changeScreen(1);
         f.paintColour(5, Rgb(1, 2, 3)); // painted, not yet written anywhere
-        SideLinks links = f.document->links();
-        links[4] = 40;
-        f.document->editLinks(links);
+        EditLink(*f.document, 4, 40);
         const QStringList colours = tileColours(*f.module);
         const QByteArray scratch = f.readFile("Screen0.tmp");
         if (!file.isEmpty())
