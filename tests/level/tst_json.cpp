@@ -423,25 +423,25 @@ private slots:
         const auto lineOf = [&](const char* text) {
             return line(json.left(json.indexOf(text)).count('\n') + 1);
         };
+        const auto edited = [&](const char* from, const char* to) {
+            return QByteArray(json).replace(from, to);
+        };
         const qsizetype half = json.size() / 2;
         QTest::newRow("truncated") << json.left(half) << line(json.left(half).count('\n') + 1);
-        QTest::newRow("wrong type") << QByteArray(json).replace("{\"colour\": 70,", "{\"colour\": true,")
+        QTest::newRow("wrong type") << edited("{\"colour\": 70,", "{\"colour\": true,")
                                     << lineOf("{\"colour\": 70,");
         QTest::newRow("unknown format version")
-            << QByteArray(json).replace("\"formatVersion\": 1", "\"formatVersion\": 2")
-            << lineOf("\"formatVersion\"");
+            << edited("\"formatVersion\": 1", "\"formatVersion\": 2") << lineOf("\"formatVersion\"");
         QByteArray short1 = json;
         short1.remove(json.indexOf("\n      {\"colour\": 14,"),
                       json.indexOf("\n      {\"colour\": 21,") - json.indexOf("\n      {\"colour\": 14,"));
         QTest::newRow("299 tiles") << short1 << line(short1.left(short1.indexOf("\n    ]}")).count('\n') + 2);
         QTest::newRow("a text beyond Latin-1")
-            << QByteArray(json).replace("\"name\": \"Test\"", "\"name\": \"\\u0100\"")
-            << lineOf("\"properties\"");
+            << edited("\"name\": \"Test\"", "\"name\": \"\\u0100\"") << lineOf("\"properties\"");
         QTest::newRow("a misspelt key")
-            << QByteArray(json).replace("{\"colour\": 70,", "{\"color\": 70,") << lineOf("{\"colour\": 70,");
+            << edited("{\"colour\": 70,", "{\"color\": 70,") << lineOf("{\"colour\": 70,");
         QTest::newRow("a raw record beyond Latin-1")
-            << QByteArray(json).replace("\"screens\": [",
-                                        "\"screens\": [{\"records\": [{\"raw\": \"\\u20ac\"}]},")
+            << edited("\"screens\": [", "\"screens\": [{\"records\": [{\"raw\": \"\\u20ac\"}]},")
             << lineOf("\"screens\"");
         QTest::newRow("text after the end") << json + "{}" << line(json.count('\n') + 1);
         QTest::newRow("no JSON at all") << QByteArray("\"Screen0\",1,2,3,4,5,6,7,8,9,10,11\r\n") << line(1);
@@ -450,12 +450,9 @@ private slots:
         QTest::newRow("ends inside the format version") << JsonTop.chopped(2) << noComma;
         QTest::newRow("ends inside a tile's colour")
             << json.left(json.indexOf("{\"colour\": 70,") + 12) << noComma;
-        QTest::newRow("ends after a minus sign") << NoteStart + "-"
-                                                 << "malformed number -";
-        QTest::newRow("ends inside a fraction") << NoteStart + "1."
-                                                << "malformed number 1.";
-        QTest::newRow("ends inside an exponent") << NoteStart + "25e+"
-                                                 << "malformed number 25e+";
+        for (const char* number : {"-", "1.", "25e+"}) // after a minus sign, in a fraction, in an exponent
+            QTest::addRow("ends inside the number %s", number)
+                << NoteStart + number << "malformed number " + QString(number);
         // The reader takes 1 MB at a time: "1" ends the first chunk, ".5" is the second and last.
         QByteArray across = NoteStart + "1";
         across.insert(NoteStart.size() - 2, QByteArray(1024 * 1024 - across.size(), ' '));
