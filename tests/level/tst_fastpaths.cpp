@@ -421,6 +421,7 @@ private slots:
         refused("a plus sign", tile8As("+8,0,0,0,0,0,1,1,1,1"));
         refused("minus zero", tile8As("8,-0,0,0,0,0,1,1,1,1"));
         refused("a decimal point", tile8As("8.0,0,0,0,0,0,1,1,1,1"));
+        refused("an empty direction", tile8As("8,0,,0,0,0,1,1,1,1"));
         refused("a picture box other than 0, 997, 999", tile8As("8,5,0,0,0,0,1,1,1,1"));
         refused("a colour past the long range", tile8As("2147483648,0,0,0,0,0,1,1,1,1"));
         refused("a direction past the integer range", tile8As("8,0,32768,0,0,0,1,1,1,1"));
