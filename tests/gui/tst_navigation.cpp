@@ -91,7 +91,6 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::newRow("Go To Screen, a word") << 0 << "abc" << 13;
         QTest::newRow("Go To Screen, too large") << 0 << "40000" << 6;
-        QTest::newRow("Go button, too large") << 5 << "1e9" << 6;
         QTest::newRow("Go button, its start-up text") << 2 << "Text1" << 13;
     }
     void noScreenNumber() {

@@ -122,7 +122,6 @@ private slots:
         QTest::newRow("a subfolder of Pics") << "\\sub\\rock.bmp" << true;
         QTest::newRow("up and back in") << "\\..\\Pics\\grass.bmp" << true;
         QTest::newRow("up out of Pics") << "\\..\\secret.bmp" << false;
-        QTest::newRow("far up") << "\\..\\..\\..\\..\\..\\..\\tmp\\secret.bmp" << false;
         QTest::newRow("drive-letter path") << "C:\\secret.bmp" << false;
         QTest::newRow("into a sibling folder") << "\\..\\Pics2\\grass.bmp" << false;
     }

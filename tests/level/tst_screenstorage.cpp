@@ -173,7 +173,6 @@ private slots:
         QTest::newRow("missing picture") << TileLine(0, 1, "1,\"\\no.bmp\",0,0,0,0,1,1,1,1") + good << 0 << 5;
         QTest::newRow("empty file") << QByteArray() << 0 << SysWindowBackground;
         QTest::newRow("truncated record") << good + "\"Screen0\",3,5,0" << 62 << 5;
-        QTest::newRow("unterminated quote") << good + "\"Screen0\",3,\"abc" << 62 << 5;
         QTest::newRow("binary junk") << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\xff,,\"", 15) << 62
                                      << SysWindowBackground;
         QTest::newRow("not a number") << good + TileLine(0, 3, "5,0,x,0,0,0,1,1,1,1") << 13 << 5;
