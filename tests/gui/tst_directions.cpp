@@ -63,10 +63,7 @@ class TestDirections : public QObject {
     }
 
 private slots:
-    void init() {
-        m_f = std::make_unique<EditorFixture>();
-        QVERIFY(m_f->show());
-    }
+    void init() { QVERIFY((m_f = std::make_unique<EditorFixture>())->show()); }
     void cleanup() { m_f.reset(); }
 
     // The layer draws over the tiles with a blocked or exit side and nowhere else, follows an undo at

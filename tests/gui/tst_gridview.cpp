@@ -19,10 +19,7 @@ class TestGridView : public QObject {
     }
 
 private slots:
-    void init() {
-        m_f = std::make_unique<EditorFixture>();
-        QVERIFY(m_f->show());
-    }
+    void init() { QVERIFY((m_f = std::make_unique<EditorFixture>())->show()); }
     void cleanup() { m_f.reset(); }
 
     // The marker stands on its tile; Tile(998) shows that tile's own look, and follows a paint of it.

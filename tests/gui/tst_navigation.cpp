@@ -25,10 +25,7 @@ class TestNavigation : public QObject {
     }
 
 private slots:
-    void init() {
-        f = std::make_unique<EditorFixture>();
-        QVERIFY(f->show());
-    }
+    void init() { QVERIFY((f = std::make_unique<EditorFixture>())->show()); }
     void cleanup() { f.reset(); } // before the next fixture, whose message catcher it would undo
 
     // No level file: screen 7 comes out blank. The first try cannot write the screen walked out of.

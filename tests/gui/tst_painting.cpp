@@ -21,10 +21,7 @@ class TestPainting : public QObject {
     }
 
 private slots:
-    void init() {
-        m_f = std::make_unique<EditorFixture>();
-        QVERIFY(m_f->show());
-    }
+    void init() { QVERIFY((m_f = std::make_unique<EditorFixture>())->show()); }
     void cleanup() { m_f.reset(); }
 
     void modeBoxesAreExclusive() {
