@@ -264,19 +264,18 @@ private slots:
         QTest::addColumn<QJsonValue>("rgb");
         QTest::addColumn<QJsonValue>("path");
         const QJsonValue none(QJsonValue::Null);
-        QTest::newRow("red, a file") << QByteArray("255,\"\\grass.bmp\"") << QJsonValue("#ff0000")
-                                     << QJsonValue("Pics/grass.bmp");
-        QTest::newRow("sky blue, a file in a folder")
-            << QByteArray("16744448,\"\\sub\\rock.bmp\"") << QJsonValue("#0080ff")
-            << QJsonValue("Pics/sub/rock.bmp");
-        QTest::newRow("button face, a box")
-            << QByteArray("-2147483633,997") << QJsonValue(ColourToQColor(SysButtonFace).name()) << none;
-        QTest::newRow("window background, no picture")
-            << QByteArray("-2147483643,") << QJsonValue(ColourToQColor(SysWindowBackground).name()) << none;
-        QTest::newRow("a box named by a text") << QByteArray("0,\"997\"") << QJsonValue("#000000") << none;
-        QTest::newRow("outside the Pics folder")
-            << QByteArray("0,\"\\..\\secret.bmp\"") << QJsonValue("#000000") << none;
-        QTest::newRow("no colour the editor can read") << QByteArray("\"red\",0") << none << none;
+        const auto row = [](const char* name, const char* fields, const QJsonValue& rgb,
+                            const QJsonValue& path) {
+            QTest::newRow(name) << QByteArray(fields) << rgb << path;
+        };
+        row("red, a file", "255,\"\\grass.bmp\"", "#ff0000", "Pics/grass.bmp");
+        row("sky blue, a file in a folder", "16744448,\"\\sub\\rock.bmp\"", "#0080ff", "Pics/sub/rock.bmp");
+        row("button face, a box", "-2147483633,997", ColourToQColor(SysButtonFace).name(), none);
+        row("window background, no picture", "-2147483643,", ColourToQColor(SysWindowBackground).name(),
+            none);
+        row("a box named by a text", "0,\"997\"", "#000000", none);
+        row("outside the Pics folder", "0,\"\\..\\secret.bmp\"", "#000000", none);
+        row("no colour the editor can read", "\"red\",0", none, none);
     }
     void engineFields() {
         QFETCH(QByteArray, fields);
