@@ -2,7 +2,6 @@
 // folder) and from the Pictures window (F6), with its Import Pictures.
 
 #include "editorfixture.h"
-#include "levelfixture.h"
 #include "pictureswindow.h"
 
 #include <QtTest>

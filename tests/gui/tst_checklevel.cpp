@@ -139,9 +139,7 @@ private slots:
     void levelReplaced() {
         QFETCH(QString, command);
         QFETCH(int, lastScreen);
-        PropertyValues properties = m_f->module->Properties();
-        properties.lastScreen = static_cast<Integer>(lastScreen);
-        m_f->document->editProperties(properties);
+        SetLastScreen(*m_f->document, lastScreen);
         m_f->saveAs("other.txt");
         loadBrokenLevel();
         QCOMPARE(rows().size(), 1);
@@ -175,9 +173,7 @@ private slots:
         QVERIFY(!rows().join('\n').contains(BrokenExit));
 
         const int tile = 21; // on the left border
-        TileState state = m_f->document->tile(tile);
-        state.directions[0] = 0;
-        m_f->document->editTile(tile, state);
+        EditTile(*m_f->document, tile, [](TileState& t) { t.directions[0] = 0; });
         window()->Refresh_Click();
         const std::vector<LevelProblem>& problems = window()->problems();
         const auto wrap = std::find_if(problems.begin(), problems.end(), [&](const LevelProblem& problem) {
@@ -186,9 +182,10 @@ private slots:
         QVERIFY(wrap != problems.end());
         window()->ProblemList->setCurrentItem(
             window()->ProblemList->topLevelItem(int(wrap - problems.begin())));
-        state.directions[0] = 2; // now an exit: blocking the step would take it away
-        state.operands[0] = FieldValue::number(40);
-        m_f->document->editTile(tile, state);
+        EditTile(*m_f->document, tile, [](TileState& t) {
+            t.directions[0] = 2; // now an exit: blocking the step would take it away
+            t.operands[0] = FieldValue::number(40);
+        });
         const int steps = m_f->document->undoStack().count();
         window()->Fix->click();
         QCOMPARE(m_f->document->tile(tile).directions[0], Integer(2));

@@ -78,25 +78,6 @@ private slots:
         QVERIFY2(unexplained.isEmpty(), qPrintable(unexplained.join(QStringLiteral(", "))));
     }
 
-    void shortcutRowsNameMenuItems_data() {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("what");
-        QTest::newRow("Ctrl+S") << Native(QKeySequence(Qt::CTRL | Qt::Key_S)) << "File > Save Level";
-        QTest::newRow("F1") << Native(QKeySequence(Qt::Key_F1)) << "File > Pelmar Level";
-        QTest::newRow("Ctrl+Z") << Native(QKeySequence(Qt::CTRL | Qt::Key_Z)) << "Edit > Undo";
-        QTest::newRow("F5") << Native(QKeySequence(Qt::Key_F5)) << "Level > World Overview";
-    }
-    void shortcutRowsNameMenuItems() {
-        QFETCH(QString, keys);
-        QFETCH(QString, what);
-        const QList<ShortcutRow> rows = ShortcutRows(m_f->form->menuBar());
-        const auto found = std::find_if(rows.begin(), rows.end(), [&](const ShortcutRow& row) {
-            return row.keys.split(QStringLiteral("; ")).contains(keys);
-        });
-        QVERIFY2(found != rows.end(), qPrintable(keys));
-        QCOMPARE(found->what, what);
-    }
-
     // Menus within menus, access keys and a doubled ampersand, on a menu bar of the test's own.
     void shortcutRowsFollowNestedMenus() {
         QMenuBar bar;

@@ -42,20 +42,11 @@ class TestDirections : public QObject {
 
     // Screens 0 and 1, linked both ways: link 4 of screen 0 (right) and link 3 of screen 1 (left).
     void linkScreens0And1() {
-        setLastScreen(1);
+        SetLastScreen(document(), 1);
         document().changeScreen(1);
-        SideLinks links = document().links();
-        links[3] = 0;
-        document().editLinks(links);
+        EditLink(document(), 3, 0);
         document().changeScreen(0);
-        links = document().links();
-        links[4] = 1;
-        document().editLinks(links);
-    }
-    void setLastScreen(int last) {
-        PropertyValues properties = m_f->module->Properties();
-        properties.lastScreen = last;
-        document().editProperties(properties);
+        EditLink(document(), 4, 1);
     }
 
     // The marker walks from tile 40 through its exit and back again.
@@ -72,10 +63,7 @@ class TestDirections : public QObject {
     }
 
 private slots:
-    void init() {
-        m_f = std::make_unique<EditorFixture>();
-        QVERIFY(m_f->show());
-    }
+    void init() { QVERIFY((m_f = std::make_unique<EditorFixture>())->show()); }
     void cleanup() { m_f.reset(); }
 
     // The layer draws over the tiles with a blocked or exit side and nowhere else, follows an undo at
@@ -213,7 +201,7 @@ private slots:
 
     // On every screen as one step, after asking; exits stay.
     void blockScreenEdgesOnEveryScreen() {
-        setLastScreen(2);
+        SetLastScreen(document(), 2);
         setSide(40, SideRight, 5);
         m_f->answers = {"Block"};
         form().mnuBlockEdgesEverywhere->trigger();

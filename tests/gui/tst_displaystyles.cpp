@@ -17,11 +17,8 @@ class TestDisplayStyles : public QObject {
     Q_OBJECT
     std::unique_ptr<EditorFixture> m_f;
     tavrin::PictureBox* tile(int index) const { return m_f->form->Tile(index); }
-    // Tile `index` of the screen on display changed by `change`, as one edit.
     void edit(int index, const std::function<void(tavrin::TileState&)>& change) {
-        tavrin::TileState state = m_f->document->tile(index);
-        change(state);
-        m_f->document->editTile(index, state);
+        EditTile(*m_f->document, index, change);
     }
     void click(const QString& n) { QTest::mouseClick(m_f->form->findChild<QWidget*>(n), Qt::LeftButton); }
 

@@ -2,7 +2,6 @@
 // in Tile(998), picture references that name another box, a blank screen in the brush colour, and a save
 // that leaves the window as it was.
 #include "editorfixture.h"
-#include "levelfixture.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -16,16 +15,11 @@ class TestGridView : public QObject {
     QImage shown(int box) { return form().Tile(box)->picture(); }
     QImage file(const char* name) { return QImage(m_f->path(QStringLiteral("Pics/") + name)); }
     void setPicture(int tile, const FieldValue& picture) {
-        TileState state = m_f->document->tile(tile);
-        state.picture = picture;
-        m_f->document->editTile(tile, state);
+        EditTile(*m_f->document, tile, [&](tavrin::TileState& t) { t.picture = picture; });
     }
 
 private slots:
-    void init() {
-        m_f = std::make_unique<EditorFixture>();
-        QVERIFY(m_f->show());
-    }
+    void init() { QVERIFY((m_f = std::make_unique<EditorFixture>())->show()); }
     void cleanup() { m_f.reset(); }
 
     // The marker stands on its tile; Tile(998) shows that tile's own look, and follows a paint of it.

@@ -5,7 +5,6 @@
 #include "comparewindow.h"
 #include "editorfixture.h"
 #include "faultyfiles.h"
-#include "levelfixture.h"
 #include "longtask.h"
 #include "messages.h"
 #include "task.h"
@@ -19,9 +18,7 @@ using namespace tavrin;
 namespace {
 // Tile `index` of the screen on display in `colour`, as one edit.
 void PaintTile(EditorFixture& f, int index, Long colour) {
-    TileState tile = f.document->tile(index);
-    tile.colour = FieldValue::number(colour);
-    f.document->editTile(index, tile);
+    EditTile(*f.document, index, [&](tavrin::TileState& t) { t.colour = FieldValue::number(colour); });
 }
 
 QByteArray Hash(const QByteArray& bytes) {
@@ -67,9 +64,7 @@ private slots:
         f.dialog.files << std::nullopt << std::nullopt << f.path("never.txt");
         f.form->mnuLoad_Click(); // cancelled: silent
         f.form->mnuSave_Click(); // cancelled: silent
-        PropertyValues properties = f.module->Properties();
-        properties.lastScreen = -1;
-        f.document->editProperties(properties);
+        SetLastScreen(*f.document, -1);
         f.form->mnuSave_Click();
         f.document->undo(); // the level as it started again: nothing unsaved, nothing to ask about
         QFile::remove(f.path("PelmarLevel.txt"));

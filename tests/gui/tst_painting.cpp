@@ -21,10 +21,7 @@ class TestPainting : public QObject {
     }
 
 private slots:
-    void init() {
-        m_f = std::make_unique<EditorFixture>();
-        QVERIFY(m_f->show());
-    }
+    void init() { QVERIFY((m_f = std::make_unique<EditorFixture>())->show()); }
     void cleanup() { m_f.reset(); }
 
     void modeBoxesAreExclusive() {
@@ -109,9 +106,7 @@ private slots:
     void fastStrokeTakesEveryTilePassed() {
         QFETCH(int, tool);
         LevelDocument& document = form().Document();
-        TileState red = document.tile(300);
-        red.colour = FieldValue::number(255);
-        document.editTile(300, red);
+        EditTile(document, 300, [&](tavrin::TileState& t) { t.colour = FieldValue::number(255); });
         if (tool == int(Form1::GridTool::Stamp)) { // a stamp of tile 300 alone
             form().setGridTool(Form1::GridTool::Select);
             QTest::mouseClick(form().Tile(300), Qt::LeftButton);

@@ -2,7 +2,6 @@
 // Screen To, each one step to undo.
 #include "directions.h"
 #include "editorfixture.h"
-#include "levelfixture.h"
 #include "messagebox.h"
 
 #include <QtTest>
@@ -76,9 +75,7 @@ private slots:
         QFETCH(QString, answer);
         QTest::keyClick(&form(), Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier); // screen 1
         document().changeScreen(0);
-        SideLinks links = document().links();
-        links[4] = 1;
-        document().editLinks(links);
+        EditLink(document(), 4, 1);
         const int steps = document().undoStack().count();
         m_f->answers = {answer};
         if (exitTool) {
@@ -97,9 +94,7 @@ private slots:
 
     // Ctrl+D: the next screen holds the tiles and links of the screen on display, and is shown.
     void duplicateScreen() {
-        SideLinks links = document().links();
-        links[6] = 0;
-        document().editLinks(links);
+        EditLink(document(), 6, 0);
         const Screen original = level().ScreenOnDisplay();
         QTest::keyClick(&form(), Qt::Key_D, Qt::ControlModifier);
         QCOMPARE(level().CurrentScreen, Integer(1));

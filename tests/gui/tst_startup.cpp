@@ -1,7 +1,6 @@
 // From the start of the program to its end: the load step, the status line, the About window, and Exit
 // against the close box.
 #include "editorfixture.h"
-#include "levelfixture.h"
 #include "splash.h"
 
 #include <QLabel>
@@ -42,9 +41,7 @@ private slots:
                       NumberedLevel(1, {}, "\"\",\"\",\"\",\"\",\"\"," + QByteArray::number(walker) + ",0")));
         f.dialog.files << f.path("start.txt");
         f.form->mnuLoad_Click();
-        tavrin::TileState tile = f.document->tile(42);
-        tile.directions = {-5, 2, 32767, 0};
-        f.document->editTile(42, tile);
+        EditTile(*f.document, 42, [&](tavrin::TileState& t) { t.directions = {-5, 2, 32767, 0}; });
         f.form->StatusTimer_Timer(); // the first tick
         QCOMPARE(f.form->Label2->text(), expected);
         QCOMPARE(f.form->TimeRunning->text(), QStringLiteral("1"));

@@ -20,17 +20,9 @@ class TestStatusBar : public QObject {
         QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), QPointF(3, 3));
         QCoreApplication::sendEvent(form().Tile(tile), &enter);
     }
-    void setLastScreen(int last) {
-        PropertyValues properties = m_f->module->Properties();
-        properties.lastScreen = static_cast<Integer>(last);
-        m_f->document->editProperties(properties);
-    }
 
 private slots:
-    void init() {
-        m_f = std::make_unique<EditorFixture>();
-        QVERIFY(m_f->show());
-    }
+    void init() { QVERIFY((m_f = std::make_unique<EditorFixture>())->show()); }
     void cleanup() { m_f.reset(); }
 
     void fixedAreaKeepsItsSize() {
@@ -43,35 +35,29 @@ private slots:
         QTest::addColumn<QString>("screen");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("beyond");
-        QTest::newRow("inside the level") << 5 << "3"
-                                          << "Screen 3 of 0-5" << false;
         QTest::newRow("the last screen") << 5 << "5"
                                          << "Screen 5 of 0-5" << false;
         QTest::newRow("above it") << 5 << "6"
                                   << "Screen 6 of 0-5" << true;
-        QTest::newRow("one-screen level") << 0 << "2"
-                                          << "Screen 2 of 0-0" << true;
     }
     void screenAgainstTheLastScreen() {
         QFETCH(int, last);
         QFETCH(QString, screen);
         QFETCH(QString, text);
         QFETCH(bool, beyond);
-        setLastScreen(last);
+        SetLastScreen(*m_f->document, last);
         m_f->goTo(screen);
         QCOMPARE(label("StatusScreen")->text(), text);
         QCOMPARE(label("StatusBeyond")->isVisible(), beyond);
         // Raising the last screen is seen at once, and so is its undo.
-        setLastScreen(9);
+        SetLastScreen(*m_f->document, 9);
         QVERIFY(!label("StatusBeyond")->isVisible());
         form().mnuUndo_Click();
         QCOMPARE(label("StatusBeyond")->isVisible(), beyond);
     }
 
     void tileUnderThePointer() {
-        SideLinks links = m_f->document->links();
-        links[3] = 12;
-        m_f->document->editLinks(links);
+        EditLink(*m_f->document, 3, 12);
         TileState tile = m_f->document->tile(21);
         tile.directions = {3, 1, 0, 7};
         tile.operands[0] = FieldValue::text("40");

@@ -83,9 +83,7 @@ private slots:
         QFETCH(QStringList, titles);
         if (!bytes.isEmpty())
             QVERIFY(WriteFile(m_f->path("Pics/bad.bmp"), bytes));
-        TileState tile = m_f->document->tile(6);
-        tile.picture = FieldValue::text("\\bad.bmp");
-        m_f->document->editTile(6, tile);
+        EditTile(*m_f->document, 6, [&](tavrin::TileState& t) { t.picture = FieldValue::text("\\bad.bmp"); });
         m_f->form->DisplayTileProp(6);
         QCOMPARE(m_f->titles(), titles);
         if (titles.isEmpty())

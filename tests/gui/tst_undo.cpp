@@ -88,8 +88,6 @@ private slots:
         QTest::addColumn<bool>("redo");
         QTest::addColumn<bool>("removed");
         QTest::newRow("undo, scratch file damaged") << false << false;
-        QTest::newRow("undo, scratch file gone") << false << true;
-        QTest::newRow("redo, scratch file damaged") << true << false;
         QTest::newRow("redo, scratch file gone") << true << true;
     }
     void stepOfAnUnreadableScreen() {

@@ -114,7 +114,6 @@ private slots:
         QTest::addColumn<bool>("shown");
         QTest::newRow("tiles of 7.5 pixels") << 150.0 << false;
         QTest::newRow("tiles of 8.5 pixels") << 170.0 << true;
-        QTest::newRow("tiles of 24 pixels") << 480.0 << true;
     }
     void directionsOnLargeThumbnails() {
         QFETCH(double, width);

@@ -95,96 +95,84 @@ void TestCheck::rules_data() {
         QTest::newRow(name) << level.bytes() << expected << code;
     };
 
-    row("two screens joined both ways", LevelText::ring(), {}, 0);
-    LevelText level = LevelText::ring();
-    level.screen(0).links[4] = 5;
-    row("a link outside the level", level,
-        {"link-out-of-range 0 20 right", "unreachable-screen 1", "one-way-link 1 1 left"}, 1);
-    level = LevelText::ring();
-    level.screen(0).links[4] = -1;
-    row("a link below screen 0", level,
-        {"link-out-of-range 0 20 right", "unreachable-screen 1", "one-way-link 1 1 left"}, 1);
+    // The ring of screens 0 and 1 with `change` made to it.
+    const auto ring = [&row](const char* name, const QStringList& expected, int code,
+                             const std::function<void(LevelText&)>& change) {
+        LevelText level = LevelText::ring();
+        change(level);
+        row(name, level, expected, code);
+    };
+    const QStringList linkOut{"link-out-of-range 0 20 right", "unreachable-screen 1",
+                              "one-way-link 1 1 left"};
+    ring("two screens joined both ways", {}, 0, [](LevelText&) {});
+    ring("a link outside the level", linkOut, 1, [](LevelText& l) { l.screen(0).links[4] = 5; });
+    ring("a link below screen 0", linkOut, 1, [](LevelText& l) { l.screen(0).links[4] = -1; });
     for (const auto& [name, landing] : {std::pair{"landing on tile 0", FieldValue::number(0)},
                                         {"landing on 301", FieldValue::number(301)},
-                                        {"landing on a text", FieldValue::text("x")}}) {
-        level = LevelText::ring();
-        level.screen(0).tile(20).operands[Right] = landing;
-        row(name, level, {"landing-out-of-range 0 20 right"}, 1);
-    }
-    level = LevelText::ring();
-    level.screen(0).tile(20).operands[Right] = FieldValue::text("1.4");
-    row("landing on 1.4, which rounds to tile 1", level, {}, 0);
-    level = LevelText::ring();
-    level.properties = "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",301,%LAST%,0,0,0,0\r\n";
-    row("a start tile off the grid", level, {"start-tile-out-of-range"}, 1);
-    level = LevelText::ring();
-    level.properties = "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1,40000,0,0,0,0\r\n";
-    row("a last screen beyond the Integer range", level, {"number-out-of-range"}, 1);
-    level = LevelText::ring();
-    level.screen(1).tile(5).picture = FieldValue::number(500);
-    row("a picture box that does not exist", level, {"picture-box-missing 1 5"}, 1);
-    level = LevelText::ring();
-    level.screen(1).tile(5).picture = FieldValue::text("\\..\\..\\secret.bmp");
-    row("a picture reaching outside Pics", level, {"picture-outside-pics 1 5"}, 1);
-    level = LevelText::ring();
-    level.screen(1).tile(5).picture = FieldValue::text("\\nowhere.bmp");
-    level.screen(1).tile(6).picture = FieldValue::text("\\found.bmp");
-    row("a picture file in no Pics folder", level, {"picture-missing 1 5"}, 0);
-    level = LevelText::ring();
-    level.screen(1).tile(7).colour = FieldValue::number(1e12);
-    row("a colour beyond the Long range", level, {"number-out-of-range 1 7"}, 1);
-    level = LevelText::ring();
-    level.extra = "\"Screen1\",300,0,0,\"up\",0,0,0,1,1,1,1\r\n";
-    row("a direction that is no number", level, {"unreadable-record 1 300"}, 1);
-    level = LevelText::ring();
-    level.screen(0).tile(1).directions = {1, 1, 1, 1};
-    level.screen(1).tile(1).operands[Left] = FieldValue::number(1);
-    row("an exit landing on a tile blocked all round", level,
-        {"landing-blocked 1 1 left", "exit-no-way-back 0 20 right"}, 0);
-    level = LevelText::ring();
-    level.screen(1).tile(1).directions[Left] = 0;
-    row("a one-way link", level, {"one-way-link 0 20 right", "exit-no-way-back 0 20 right"}, 0);
-    level = LevelText::ring();
-    level.screen(1).tile(1).operands[Left] = FieldValue::number(40);
-    row("exits that miss each other's tiles", level,
-        {"exit-no-way-back 0 20 right", "exit-no-way-back 1 1 left"}, 0);
-    level = LevelText::ring();
-    level.screen(1).tile(1).directions[Left] = 1;
-    level.exit(1, 1, Up, 6, 0, FieldValue::number(20));
-    row("the way back through another side and link", level, {}, 0);
-    level = LevelText::ring();
-    level.screen(1).tile(1).directions[Left] = 1;
-    level.screen(1).links[4] = 4;
-    row("no link of screen 1 leads back", level, {"one-way-link 0 20 right"}, 0);
-    level = LevelText::ring();
-    level.screen(1).tile(41).directions[Left] = 0;
-    level.screen(0).tile(40).directions[Right] = 10; // neither a wall nor an exit
-    row("free steps off the left and right borders", level, {"edge-wrap 1 41 left", "edge-wrap 0 40 right"},
-        0);
-    level = LevelText::ring();
-    level.screen(0).tile(1).directions[Left] = 0;
-    level.screen(0).tile(300).directions[Right] = 0;
-    row("free steps off the grid at its corners", level, {}, 0);
-    level = LevelText::ring();
-    level.properties.replace("%LAST%", "2");
+                                        {"landing on a text", FieldValue::text("x")}})
+        ring(name, {"landing-out-of-range 0 20 right"}, 1,
+             [&](LevelText& l) { l.screen(0).tile(20).operands[Right] = landing; });
+    ring("landing on 1.4, which rounds to tile 1", {}, 0,
+         [](LevelText& l) { l.screen(0).tile(20).operands[Right] = FieldValue::text("1.4"); });
+    ring("a start tile off the grid", {"start-tile-out-of-range"}, 1, [](LevelText& l) {
+        l.properties = "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",301,%LAST%,0,0,0,0\r\n";
+    });
+    ring("a last screen beyond the Integer range", {"number-out-of-range"}, 1,
+         [](LevelText& l) { l.properties.replace("%LAST%", "40000"); });
+    ring("a picture box that does not exist", {"picture-box-missing 1 5"}, 1,
+         [](LevelText& l) { l.screen(1).tile(5).picture = FieldValue::number(500); });
+    ring("a picture reaching outside Pics", {"picture-outside-pics 1 5"}, 1,
+         [](LevelText& l) { l.screen(1).tile(5).picture = FieldValue::text("\\..\\..\\secret.bmp"); });
+    ring("a picture file in no Pics folder", {"picture-missing 1 5"}, 0, [](LevelText& l) {
+        l.screen(1).tile(5).picture = FieldValue::text("\\nowhere.bmp");
+        l.screen(1).tile(6).picture = FieldValue::text("\\found.bmp");
+    });
+    ring("a colour beyond the Long range", {"number-out-of-range 1 7"}, 1,
+         [](LevelText& l) { l.screen(1).tile(7).colour = FieldValue::number(1e12); });
+    ring("a direction that is no number", {"unreadable-record 1 300"}, 1,
+         [](LevelText& l) { l.extra = "\"Screen1\",300,0,0,\"up\",0,0,0,1,1,1,1\r\n"; });
+    ring("an exit landing on a tile blocked all round",
+         {"landing-blocked 1 1 left", "exit-no-way-back 0 20 right"}, 0, [](LevelText& l) {
+             l.screen(0).tile(1).directions = {1, 1, 1, 1};
+             l.screen(1).tile(1).operands[Left] = FieldValue::number(1);
+         });
+    ring("a one-way link", {"one-way-link 0 20 right", "exit-no-way-back 0 20 right"}, 0,
+         [](LevelText& l) { l.screen(1).tile(1).directions[Left] = 0; });
+    ring("exits that miss each other's tiles", {"exit-no-way-back 0 20 right", "exit-no-way-back 1 1 left"},
+         0, [](LevelText& l) { l.screen(1).tile(1).operands[Left] = FieldValue::number(40); });
+    ring("the way back through another side and link", {}, 0, [](LevelText& l) {
+        l.screen(1).tile(1).directions[Left] = 1;
+        l.exit(1, 1, Up, 6, 0, FieldValue::number(20));
+    });
+    ring("no link of screen 1 leads back", {"one-way-link 0 20 right"}, 0, [](LevelText& l) {
+        l.screen(1).tile(1).directions[Left] = 1;
+        l.screen(1).links[4] = 4;
+    });
+    ring("free steps off the left and right borders", {"edge-wrap 1 41 left", "edge-wrap 0 40 right"}, 0,
+         [](LevelText& l) {
+             l.screen(1).tile(41).directions[Left] = 0;
+             l.screen(0).tile(40).directions[Right] = 10; // neither a wall nor an exit
+         });
+    ring("free steps off the grid at its corners", {}, 0, [](LevelText& l) {
+        l.screen(0).tile(1).directions[Left] = 0;
+        l.screen(0).tile(300).directions[Right] = 0;
+    });
     QStringList blank{"unreachable-screen 2"};
     for (int first = 21; first < 300; first += 20)
         blank << QStringLiteral("edge-wrap 2 %1 left").arg(first)
               << QStringLiteral("edge-wrap 2 %1 right").arg(first - 1);
-    row("a screen without records, free all round", level, blank, 0);
-    level = LevelText::ring();
-    level.last = 2;
-    row("a screen no exit reaches", level, {"unreachable-screen 2"}, 0);
-    level = LevelText::ring();
-    level.extra = Screen::fresh().encode(4) + "\"Screen-3\",1,0,0,0,0,0,0,1,1,1,1\r\n";
-    row("screens outside the level", level, {"screen-outside-level -3", "screen-outside-level 4"}, 0);
-    level = LevelText::ring();
-    level.extra = "\"Screen0\",7,0,0,0,0,0,0,1,1,1,1\r\n";
-    row("two records of one tile", level, {"duplicate-tile 0 7"}, 0);
+    ring("a screen without records, free all round", blank, 0,
+         [](LevelText& l) { l.properties.replace("%LAST%", "2"); });
+    ring("a screen no exit reaches", {"unreachable-screen 2"}, 0, [](LevelText& l) { l.last = 2; });
+    ring(
+        "screens outside the level", {"screen-outside-level -3", "screen-outside-level 4"}, 0,
+        [](LevelText& l) { l.extra = Screen::fresh().encode(4) + "\"Screen-3\",1,0,0,0,0,0,0,1,1,1,1\r\n"; });
+    ring("two records of one tile", {"duplicate-tile 0 7"}, 0,
+         [](LevelText& l) { l.extra = "\"Screen0\",7,0,0,0,0,0,0,1,1,1,1\r\n"; });
     // A last screen below 0 leaves the level no screens: records of screen 0 are outside it.
-    for (const int last : {-1, -2, -32768})
+    for (const int last : {-1, -32768})
         for (const bool records : {false, true}) {
-            level = LevelText();
+            LevelText level;
             level.last = last;
             level.extra = records ? Screen::fresh().encode(0) : QByteArray();
             const QByteArray name = "last screen " + QByteArray::number(last) +
@@ -194,12 +182,9 @@ void TestCheck::rules_data() {
                         : QStringList{"number-out-of-range"},
                 1);
         }
-    level = LevelText::ring();
-    level.properties = "";
-    row("no level properties", level, {"no-level-properties"}, 0);
-    level = LevelText::ring();
-    level.properties = "\"LevelProp\",\"ends inside a text";
-    row("a file that ends inside a record", level, {"unreadable-record", "no-level-properties"}, 1);
+    ring("no level properties", {"no-level-properties"}, 0, [](LevelText& l) { l.properties = ""; });
+    ring("a file that ends inside a record", {"unreadable-record", "no-level-properties"}, 1,
+         [](LevelText& l) { l.properties = "\"LevelProp\",\"ends inside a text"; });
 }
 
 void TestCheck::rules() {
@@ -258,9 +243,7 @@ void TestCheck::editedLevel() {
     level.exit(2, 3, Left, 6, 9, FieldValue::number(1));
     m_f.writeFile("level.txt", level.bytes());
     m_f.document->loadLevel(m_f.path("level.txt"), QStringLiteral("test"));
-    TileState tile = m_f.document->tile(20);
-    tile.directions[Right] = 0;
-    m_f.document->editTile(20, tile);
+    EditTile(*m_f.document, 20, [&](TileState& t) { t.directions[Right] = 0; });
     QStringList found;
     for (const LevelProblem& p : CheckEditedLevel(*m_f.module, {}))
         found << Brief(p);

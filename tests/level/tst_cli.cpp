@@ -101,9 +101,7 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         const QString level = m_f.path("level.txt");
         QTest::newRow("info") << QStringList{"info", level};
-        QTest::newRow("info --json") << QStringList{"info", level, "--json"};
         QTest::newRow("check") << QStringList{"check", level};
-        QTest::newRow("check --json") << QStringList{"check", level, "--json"};
         QTest::newRow("diff --textconv") << QStringList{"diff", "--textconv", level};
         QTest::newRow("diff") << QStringList{"diff", level, m_f.path("no screens.txt")};
         QTest::newRow("--help") << QStringList{"--help"};

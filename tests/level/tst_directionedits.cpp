@@ -174,9 +174,7 @@ private slots:
         f.load("level.txt", ThreeScreenLevel());
         LevelDocument& document = *f.document;
         const Module1& m = *f.module;
-        TileState exit = document.tile(60);
-        exit.directions[SideRight] = 4;
-        document.editTile(60, exit);
+        EditTile(document, 60, [&](TileState& t) { t.directions[SideRight] = 4; });
         const QByteArray before = saved(f);
 
         LevelDocument::LevelEdit edit;

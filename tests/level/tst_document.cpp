@@ -88,9 +88,7 @@ private slots:
 
         document.changeScreen(3);
         QCOMPARE(shown.takeFirst(), QVariantList{3});
-        SideLinks newLinks = document.links();
-        newLinks[4] = 9;
-        document.editLinks(newLinks);
+        EditLink(document, 4, 9);
         QCOMPARE(links.takeFirst(), QVariantList{3});
         PropertyValues renamed = m.Properties();
         renamed.name = QStringLiteral("Renamed");

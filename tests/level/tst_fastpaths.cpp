@@ -384,7 +384,8 @@ private slots:
         };
         const QByteArray tile7 = TileLine(12, 7, "7,0,0,0,0,0,1,1,1,1");
         const QByteArray tile8 = TileLine(12, 8, "8,0,0,0,0,0,1,1,1,1");
-        // Tile 8 written with `rest` after its tile number.
+        // Tile 8 written with `rest` after its tile number. Refused rows reach each way the scan gives up;
+        // the fuzz replays try the rest.
         const auto tile8As = [&](const QByteArray& rest) { return changed(tile8, TileLine(12, 8, rest)); };
         const QByteArray side3 = "\"Screen12\",\"Side3\",3,0,0,0,0,0,0,0,0,0\r\n";
         const QByteArray side4 = "\"Screen12\",\"Side4\",4,0,0,0,0,0,0,0,0,0\r\n";
@@ -411,24 +412,16 @@ private slots:
             QTest::newRow(name) << bytes << false << false << false << 0;
         };
         refused("a tile out of order", changed(tile7 + tile8, tile8 + tile7));
-        refused("a tile missing", changed(tile8, ""));
-        refused("a tile twice", changed(tile8, tile8 + tile8));
-        refused("a side record missing", changed(side4, ""));
         refused("side records out of order", changed(side3 + side4, side4 + side3));
         refused("no ScreenInfo record", changed("\"Screen12\"," + info, ""));
         refused("another screen's key in a tile", changed(tile8, TileLine(13, 8, "8,0,0,0,0,0,1,1,1,1")));
-        refused("a key with a leading zero",
-                changed(tile8, TileLine(12, 8, "8,0,0,0,0,0,1,1,1,1").replace("Screen12", "Screen012")));
-        refused("a quoted tile number", changed(tile8, "\"Screen12\",\"8\",8,0,0,0,0,0,1,1,1,1\r\n"));
         refused("a quoted colour", tile8As("\"8\",0,0,0,0,0,1,1,1,1"));
         refused("a quoted picture box", tile8As("8,\"0\",0,0,0,0,1,1,1,1"));
-        refused("a quoted link", changed("\"Side4\",4,", "\"Side4\",\"4\","));
         refused("a leading zero", tile8As("08,0,0,0,0,0,1,1,1,1"));
         refused("a plus sign", tile8As("+8,0,0,0,0,0,1,1,1,1"));
         refused("minus zero", tile8As("8,-0,0,0,0,0,1,1,1,1"));
         refused("a decimal point", tile8As("8.0,0,0,0,0,0,1,1,1,1"));
-        refused("a blank before a field", tile8As(" 8,0,0,0,0,0,1,1,1,1"));
-        refused("a blank after a field", tile8As("8 ,0,0,0,0,0,1,1,1,1"));
+        refused("an empty direction", tile8As("8,0,,0,0,0,1,1,1,1"));
         refused("a picture box other than 0, 997, 999", tile8As("8,5,0,0,0,0,1,1,1,1"));
         refused("a colour past the long range", tile8As("2147483648,0,0,0,0,0,1,1,1,1"));
         refused("a direction past the integer range", tile8As("8,0,32768,0,0,0,1,1,1,1"));
@@ -439,9 +432,6 @@ private slots:
         refused("a ScreenInfo record of 11 fields", changed(info, "\"ScreenInfo\",2,3,4,5,6,7,8,9,0\r\n"));
         refused("CR without LF", changed(tile8, tile8.chopped(1)));
         refused("LF without CR", changed(tile8, tile8.chopped(2) + "\n"));
-        refused("a blank line between records", changed(tile8, tile8 + "\r\n"));
-        refused("an operand text holding a quote", tile8As("8,0,0,0,0,0,\"a\"b\",1,1,1"));
-        refused("an unclosed text at the end", QByteArray(block).append("\"x"));
         refused("bytes after the block", block + "\r\n");
     }
     void copyableBlockForm() {
@@ -475,10 +465,8 @@ private slots:
         QTest::newRow("32768") << QByteArray("\"Screen32768\",1,") << -1;
         QTest::newRow("a leading zero") << QByteArray("\"Screen07\",1,5") << -1;
         QTest::newRow("no number") << QByteArray("\"Screen\",1,5,0") << -1;
-        QTest::newRow("tile 2") << QByteArray("\"Screen7\",2,5,0") << -1;
         QTest::newRow("tile 10") << QByteArray("\"Screen7\",10,5") << -1;
         QTest::newRow("unquoted key") << QByteArray("Screen7,1,5,0,0") << -1;
-        QTest::newRow("cut short") << QByteArray("\"Screen7\",1") << -1;
     }
     void screenOfBlockStart() {
         QFETCH(QByteArray, bytes);

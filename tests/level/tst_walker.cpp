@@ -118,9 +118,7 @@ private slots:
         LevelFixture f;
         LevelDocument& document = *f.document;
         document.changeScreen(2);
-        SideLinks links = document.links();
-        links[3] = 7;
-        document.editLinks(links);
+        EditLink(document, 3, 7);
         document.changeScreen(0);
         f.paintColour(150, Rgb(1, 2, 3));
         setDirection(document, 1, 2, 2, FieldValue::number(21));
@@ -143,9 +141,7 @@ private slots:
     void noScreenBelowZero() {
         LevelFixture f;
         LevelDocument& document = *f.document;
-        SideLinks links = document.links();
-        links[2] = -1;
-        document.editLinks(links);
+        EditLink(document, 2, -1);
         setDirection(document, 1, 2, 2, FieldValue::number(21));
         const WalkStep step = document.walk(KeyRight);
         QVERIFY(step.kind == WalkStep::NoScreen && step.screen == -1);

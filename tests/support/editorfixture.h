@@ -1,6 +1,7 @@
 #pragma once
 
 #include "form1.h"
+#include "levelfixture.h"
 #include "messagebox.h"
 #include "messagecatcher.h"
 #include "modaldialog.h"

@@ -131,3 +131,22 @@ QByteArray ThreeScreenLevel() {
     }
     return bytes + "\"LevelProp\",\"Three\",\"\",\"\",\"\",\"\",1,2,0,0,0,0\r\n";
 }
+
+void EditLink(tavrin::LevelDocument& document, int k, int to) {
+    tavrin::SideLinks links = document.links();
+    links[size_t(k)] = tavrin::Integer(to);
+    document.editLinks(links);
+}
+
+void SetLastScreen(tavrin::LevelDocument& document, int last) {
+    tavrin::PropertyValues properties = document.state().Properties();
+    properties.lastScreen = tavrin::Integer(last);
+    document.editProperties(properties);
+}
+
+void EditTile(tavrin::LevelDocument& document, int index,
+              const std::function<void(tavrin::TileState&)>& change) {
+    tavrin::TileState tile = document.tile(index);
+    change(tile);
+    document.editTile(index, tile);
+}

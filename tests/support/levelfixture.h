@@ -43,6 +43,14 @@ private:
     tavrin::MessageSink m_previousSink;
 };
 
+// Tile `index` of the screen on display changed by `change`, as one edit.
+void EditTile(tavrin::LevelDocument& document, int index,
+              const std::function<void(tavrin::TileState&)>& change);
+// Link k of the screen on display set to `to`, as one edit.
+void EditLink(tavrin::LevelDocument& document, int k, int to);
+// The level's last screen set to `last`, as one edit.
+void SetLastScreen(tavrin::LevelDocument& document, int last);
+
 // A small image of one colour, to tell pictures apart.
 QImage SolidImage(QColor colour, int width = 21, int height = 21);
 

@@ -14,8 +14,11 @@ struct ToolRun {
     QByteArray err;
 };
 
-inline ToolRun RunTool(const QStringList& arguments) {
+// Runs in the current folder, or in `folder`.
+inline ToolRun RunTool(const QStringList& arguments, const QString& folder = QString()) {
     QProcess tool;
+    if (!folder.isEmpty())
+        tool.setWorkingDirectory(folder);
     tool.start(QStringLiteral(TAVRIN_LEVEL_TOOL), arguments);
     tool.waitForFinished(120000);
     return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1, tool.readAllStandardOutput(),
