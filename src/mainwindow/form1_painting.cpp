@@ -257,10 +257,13 @@ void Form1::DisplayTileProp(Integer index) {
 // stays one.
 void Form1::applyTileProp() {
     TileProp* window = m_tileProp.data();
-    const Integer index = window ? window->TileIndex->text().toShort() : 0;
-    if (!window || index < FirstGridTile || index > LastGridTile || m_tilePropScreen != m_level.CurrentScreen)
+    if (!window || m_tilePropScreen != m_level.CurrentScreen)
         return;
+    Integer index = 0;
     try {
+        index = TextToInteger(window->TileIndex->text());
+        if (index < FirstGridTile || index > LastGridTile)
+            return;
         TileState state = m_document.tile(index);
         const QLineEdit* directions[] = {window->PropLeft, window->PropUp, window->PropRight,
                                          window->PropDown};
@@ -278,7 +281,8 @@ void Form1::applyTileProp() {
     } catch (const Failure& failure) {
         ShowFailure(failure, DisplayPlace);
     }
-    DisplayTileProp(index);
+    if (index >= FirstGridTile)
+        DisplayTileProp(index);
 }
 
 void Form1::fillTileProp(TileProp& window, Integer index) {

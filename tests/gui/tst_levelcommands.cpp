@@ -17,6 +17,15 @@ using namespace tavrin;
 
 namespace {
 // Tile `index` of the screen on display in `colour`, as one edit.
+// The window shown with a level of `screens` screens loaded through Load Level.
+bool showBigLevel(EditorFixture& f, int screens) {
+    if (!f.show() || !WriteFile(f.path("big.txt"), NumberedLevel(screens)))
+        return false;
+    f.dialog.files << f.path("big.txt");
+    f.form->mnuLoad_Click();
+    return f.module->LevelLastScreen == screens - 1;
+}
+
 void PaintTile(EditorFixture& f, int index, Long colour) {
     EditTile(*f.document, index, [&](tavrin::TileState& t) { t.colour = FieldValue::number(colour); });
 }
@@ -182,11 +191,7 @@ private slots:
     void inputDuringTheSaveReachesNothing() {
         constexpr int Screens = 2000;
         EditorFixture f;
-        QVERIFY(f.show());
-        QVERIFY(WriteFile(f.path("big.txt"), NumberedLevel(Screens)));
-        f.dialog.files << f.path("big.txt");
-        f.form->mnuLoad_Click();
-        QCOMPARE(int(f.module->LevelLastScreen), Screens - 1);
+        QVERIFY(showBigLevel(f, Screens));
         // Every screen edited: the save writes each one, which takes a while.
         f.answers << "Block";
         f.form->mnuBlockEdgesEverywhere->trigger();
@@ -249,10 +254,7 @@ private slots:
         QFETCH(QString, asked);
         constexpr int screens = 3000;
         EditorFixture f;
-        QVERIFY(f.show());
-        QVERIFY(WriteFile(f.path("big.txt"), NumberedLevel(screens)));
-        f.dialog.files << f.path("big.txt");
-        f.form->mnuLoad_Click();
+        QVERIFY(showBigLevel(f, screens));
         f.paint(1, 255);
         if (command == "undo") {
             f.answers << "Block";
