@@ -1,5 +1,7 @@
 #include "leveldocument.h"
-#include "levelsteps.h"
+#include "linksstep.h"
+#include "propertiesstep.h"
+#include "tilestep.h"
 
 #include "messages.h"
 
@@ -30,58 +32,6 @@ QString tileStepName(const TileState& before, const TileState& after) {
 
 } // namespace
 
-class LevelDocument::TileStep : public ScreenStep {
-public:
-    TileStep(LevelDocument& document, int screen, int index, TileState before, TileState after,
-             QUndoCommand* stroke)
-        : ScreenStep(tileStepName(before, after), screen, stroke), m_document(document), m_index(index),
-          m_before(std::move(before)), m_after(std::move(after)) {}
-    void undo() override { m_document.storeTile(screen(), m_index, m_before); }
-    void redo() override {
-        if (!firstRedo())
-            m_document.storeTile(screen(), m_index, m_after);
-    }
-
-private:
-    LevelDocument& m_document;
-    int m_index;
-    TileState m_before;
-    TileState m_after;
-};
-
-class LevelDocument::LinksStep : public ScreenStep {
-public:
-    LinksStep(LevelDocument& document, int screen, const SideLinks& before, const SideLinks& after)
-        : ScreenStep(QStringLiteral("Screen Properties"), screen), m_document(document), m_before(before),
-          m_after(after) {}
-    void undo() override { m_document.storeLinks(screen(), m_before); }
-    void redo() override {
-        if (!firstRedo())
-            m_document.storeLinks(screen(), m_after);
-    }
-
-private:
-    LevelDocument& m_document;
-    SideLinks m_before;
-    SideLinks m_after;
-};
-
-class LevelDocument::PropertiesStep : public ScreenStep {
-public:
-    PropertiesStep(LevelDocument& document, PropertyValues before, PropertyValues after)
-        : ScreenStep(QStringLiteral("Level Properties"), -1), m_document(document),
-          m_before(std::move(before)), m_after(std::move(after)) {}
-    void undo() override { m_document.storeProperties(m_before); }
-    void redo() override {
-        if (!firstRedo())
-            m_document.storeProperties(m_after);
-    }
-
-private:
-    LevelDocument& m_document;
-    PropertyValues m_before;
-    PropertyValues m_after;
-};
 LevelDocument::LevelDocument(QString programFolder, QObject* parent)
     : QObject(parent), m_level(std::move(programFolder)) {
     m_level.SetDefaults();
@@ -281,20 +231,18 @@ void LevelDocument::editTile(int index, const TileState& state) {
     const int screen = m_level.CurrentScreen;
     storeTile(screen, index, state);
     edited(screen);
-    auto* step = new TileStep(*this, screen, index, before, state, m_stroke.get());
-    if (!m_stroke)
-        m_stack.push(step);
+    // The tile is painted already: the step's first redo, which the stack runs on push, changes nothing.
+    m_stack.push(new TileStep(*this, m_stroke ? m_strokeName : tileStepName(before, state), screen,
+                              {index, before, state}, m_stroke));
 }
 
 void LevelDocument::beginStroke(const QString& name) {
-    endStroke();
-    m_stroke = std::make_unique<QUndoCommand>(name);
+    m_stroke = ++m_strokes;
+    m_strokeName = name;
 }
 
 void LevelDocument::endStroke() {
-    std::unique_ptr<QUndoCommand> stroke = std::move(m_stroke);
-    if (stroke && stroke->childCount() > 0)
-        m_stack.push(stroke.release()); // its tiles are painted already: the first redo changes nothing
+    m_stroke = 0;
 }
 
 void LevelDocument::paintBlankTile(const TileState& state) {
@@ -403,11 +351,16 @@ void LevelDocument::showScreenOfStep(int screen, bool undoing) {
 }
 
 int LevelDocument::undoScreen() const {
-    return m_stack.canUndo() ? screenOf(m_stack.command(m_stack.index() - 1)) : -1;
+    return m_stack.canUndo() ? stepAt(m_stack.index() - 1).screen() : -1;
 }
 
 int LevelDocument::redoScreen() const {
-    return m_stack.canRedo() ? screenOf(m_stack.command(m_stack.index())) : -1;
+    return m_stack.canRedo() ? stepAt(m_stack.index()).screen() : -1;
+}
+
+// Every command on the stack is one of the document's steps.
+const LevelDocument::Step& LevelDocument::stepAt(int index) const {
+    return *static_cast<const Step*>(m_stack.command(index));
 }
 
 QList<int> LevelDocument::editedScreensAbove(int lastScreen) const {

@@ -218,6 +218,7 @@ signals:
     void walkerMoved(int tile, bool onGrid);
 
 private:
+    class Step;
     class TileStep;
     class LinksStep;
     class PropertiesStep;
@@ -242,6 +243,7 @@ private:
     void stageLevelChanges(Task& task, const std::vector<ScreenChanges>& changes, bool forward,
                            Integer lastScreen, const QString& step, const char* done,
                            std::function<void()> then);
+    const Step& stepAt(int index) const;
     // Undoes (`forward` false) or redoes the next step of the stack.
     std::unique_ptr<Task> stepTask(bool forward);
     // Adds to `task` the pieces that renumber the screens forward (as `renumbered` asks) or back; see
@@ -257,7 +259,9 @@ private:
 
     Module1 m_level;
     QUndoStack m_stack;
-    std::unique_ptr<QUndoCommand> m_stroke;
+    int m_stroke = 0; // the stroke being made (none: 0), numbered from 1
+    int m_strokes = 0;
+    QString m_strokeName;
     QSet<int> m_editedScreens;
     bool m_recovered = false;
     QStringList m_picturesToCarry; // their references

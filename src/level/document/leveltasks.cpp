@@ -3,7 +3,8 @@
 // its window drawn; nothing the level holds changes before the task's last piece.
 
 #include "leveldocument.h"
-#include "levelsteps.h"
+#include "levelstep.h"
+#include "renumberstep.h"
 
 #include "messages.h"
 
@@ -347,17 +348,12 @@ void LevelDocument::redo() {
     RunToEnd(*redoTask());
 }
 
-// A step of several screens makes its changes first, which throws having changed nothing when one of its
-// screens cannot be read whole; only then does its own screen come on display. A step of one screen brings
-// its screen on display first, and the stack makes the change.
+// Each step says how it is undone and redone (see Step::plan).
 std::unique_ptr<Task> LevelDocument::stepTask(bool forward) {
     auto task = std::make_unique<Task>();
     if (forward ? !m_stack.canRedo() : !m_stack.canUndo())
         return task;
     const int index = m_stack.index();
-    auto* step = const_cast<QUndoCommand*>(m_stack.command(forward ? index : index - 1));
-    const int screen = forward ? redoScreen() : undoScreen();
-    const char* done = forward ? "redone" : "undone";
     // Nothing but the task's own dialog takes input while it runs; should the stack have moved all the
     // same, the step is not made on a stack it no longer belongs to.
     const auto move = [this, forward, index] {
@@ -365,30 +361,7 @@ std::unique_ptr<Task> LevelDocument::stepTask(bool forward) {
             throw Failure(ErrCancel);
         forward ? m_stack.redo() : m_stack.undo();
     };
-    if (auto* renumbering = dynamic_cast<RenumberStep*>(step)) {
-        renumberTask(*task, renumbering->renumbered(), forward, done, move);
-    } else if (auto* ofLevel = dynamic_cast<LevelStep*>(step)) {
-        const LevelStep::Properties& properties = ofLevel->properties();
-        const Integer last = !properties ? m_level.LevelLastScreen
-                             : forward   ? properties->second.lastScreen
-                                         : properties->first.lastScreen;
-        stageLevelChanges(*task, ofLevel->changes(), forward, last, ofLevel->text(), done,
-                          [this, ofLevel, forward, screen, move] {
-                              if (const LevelStep::Properties& p = ofLevel->properties())
-                                  storeProperties(forward ? p->second : p->first);
-                              move();
-                              try {
-                                  showScreenOfStep(screen, !forward);
-                              } catch (const Failure&) {
-                                  // The step is made; its screen is told of when it is gone to.
-                              }
-                          });
-    } else {
-        task->then(0, {}, [this, screen, forward, move] {
-            showScreenOfStep(screen, !forward);
-            move();
-        });
-    }
+    stepAt(forward ? index : index - 1).plan(*this, *task, forward, move);
     return task;
 }
 

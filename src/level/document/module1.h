@@ -45,7 +45,7 @@ QString PictureFilePath(const QString& picturesFolder, const QString& reference)
 
 // The Pics folders a program without the editor's own folder looks for a level's pictures in, those that
 // are folders, in order: beside the level file, beside the program, and where an installed editor keeps
-// them (../lib/tavrin-editor/Pics from the program).
+// them (the Pics of the installed data folder, found from the program's place).
 // A picture file the user chose as the brush picture. Inside one of the pictures folders it is named by
 // its place there; outside them the level cannot show it until it is copied into the level's Pics.
 struct PictureChoice {
