@@ -90,25 +90,23 @@ if ((headless)); then
 fi
 install_missing "${packages[@]}"
 
-build_dir=$ROOT/build
-cmake_options=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+# The configurations are the presets of CMakePresets.json: default (build/), asan (build-asan/), tsan
+# (build-tsan/).
+preset=default
+build_preset=default
 if ((sanitize)); then
-    build_dir=$ROOT/build-asan
-    cmake_options+=(-DTAVRIN_SANITIZE=ON)
+    preset=asan
+    build_preset=asan
 fi
-
-targets=()
 if ((programs)); then
     # What scripts/run.sh starts; the tests and benchmarks are left to scripts/test.sh.
-    targets=(--target tavrin-editor tavrin-level)
+    build_preset=programs
 fi
 if ((thread)); then
-    build_dir=$ROOT/build-tsan
-    cmake_options+=(-DTAVRIN_TSAN=ON)
-    # The record scan and the level index's block checker, the export's writer thread and the reading
-    # thread of info and check.
-    targets=(--target tst_recordscan tst_fastpaths tst_json tst_check)
+    preset=tsan
+    build_preset=tsan
 fi
 
-cmake -S "$ROOT" -B "$build_dir" "${cmake_options[@]}"
-cmake --build "$build_dir" "${targets[@]}"
+cd "$ROOT"
+cmake --preset "$preset"
+cmake --build --preset "$build_preset"

@@ -40,17 +40,17 @@ if ((thread)); then
     # Qt starts the tool's process the vfork way, so the sanitizer's note of a fork in the child lands in
     # the tests' own memory and would stop the next thread they start.
     export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1 second_deadlock_stack=1 die_after_fork=0}
-    exec ctest --test-dir build-tsan --output-on-failure -R '^(tst_recordscan|tst_fastpaths|tst_json|tst_check)$'
+    exec ctest --preset tsan
 elif ((sanitize)); then
     bash scripts/setup.sh --sanitize
-    build_dir=build-asan
+    preset=asan
     # Leak checking is off by default: Qt and the font libraries keep caches until exit, which LeakSanitizer
     # reports. Set ASAN_OPTIONS yourself to turn it on.
     export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
     export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 else
     bash scripts/setup.sh
-    build_dir=build
+    preset=default
 fi
 
-exec ctest --test-dir "$build_dir" --output-on-failure
+exec ctest --preset "$preset"

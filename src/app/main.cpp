@@ -1,3 +1,4 @@
+#include "dataplace.h"
 #include "form1.h"
 #include "leveldocument.h"
 #include "messagebox.h"
@@ -13,7 +14,7 @@ int main(int argc, char* argv[]) {
         QApplication app(argc, argv);
         QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
 
-        tavrin::LevelDocument document(QCoreApplication::applicationDirPath());
+        tavrin::LevelDocument document(tavrin::ProgramDataFolder(QCoreApplication::applicationDirPath()));
         tavrin::InstallMessageBoxSink();
         tavrin::Form1 form(document);
         if (tavrin::FitScaleToScreen(form))

@@ -1,6 +1,7 @@
 #include "module1.h"
 
 #include "colour.h"
+#include "dataplace.h"
 #include "messages.h"
 #include "screenblock.h"
 #include "setaside.h"
@@ -247,7 +248,7 @@ QStringList LevelPicturesFolders(const QString& levelFile, const QString& progra
     QStringList folders;
     for (const QString& folder : {QFileInfo(levelFile).absoluteDir().filePath(QStringLiteral("Pics")),
                                   program.filePath(QStringLiteral("Pics")),
-                                  program.filePath(QStringLiteral("../lib/tavrin-editor/Pics"))})
+                                  QDir(InstalledDataFolder(programFolder)).filePath(QStringLiteral("Pics"))})
         if (QFileInfo(folder).isDir() && !folders.contains(QDir::cleanPath(folder)))
             folders << QDir::cleanPath(folder);
     return folders;
