@@ -104,6 +104,13 @@ private slots:
         QCOMPARE(run.code, 2);
         QCOMPARE(QString::fromUtf8(run.err), QStringLiteral("tavrin-level: ") + expected + u'\n');
     }
+    // A missing picture is a kind of failure 53, not a long description: a screen's file that is gone,
+    // told at length, is still a missing file to read.
+    void missingPictureIsAKind() {
+        QVERIFY(Failure::pictureNotFound(QStringLiteral("a.bmp")).isMissingPicture());
+        QVERIFY(!Failure(ErrFileNotFound, Text(Msg::LevelFileGoneBlank).arg(QStringLiteral("x.txt")).arg(3))
+                     .isMissingPicture());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMessages)

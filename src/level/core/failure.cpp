@@ -57,11 +57,9 @@ Failure Failure::fileNotFound() {
 }
 
 Failure Failure::pictureNotFound(const QString& path) {
-    return Failure(ErrFileNotFound, Text(Msg::PictureFileNotFound).arg(path));
-}
-
-bool Failure::isMissingPicture() const {
-    return m_code == ErrFileNotFound && m_description.size() > StandardDescription(ErrFileNotFound).size();
+    Failure failure(ErrFileNotFound, Text(Msg::PictureFileNotFound).arg(path));
+    failure.m_missingPicture = true;
+    return failure;
 }
 
 namespace {

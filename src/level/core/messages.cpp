@@ -156,6 +156,12 @@ constexpr Entry Table[] = {
     {Msg::NoSuchScreen,
      QT_TRANSLATE_NOOP("Messages", "Screen %1 is no screen: screens are numbered from 0 (a link of -1 leads "
                                    "nowhere, as after its screen was deleted).")},
+    {Msg::LastScreenTaken,
+     QT_TRANSLATE_NOOP("Messages", "The level has its last screen already: no screen can be added")},
+    {Msg::KeepOneScreen,
+     QT_TRANSLATE_NOOP("Messages", "A level keeps at least one screen: screen %1 cannot be deleted")},
+    {Msg::NotOneOfTheScreens,
+     QT_TRANSLATE_NOOP("Messages", "Screen %1 is not one of the level's screens 0 to %2")},
 
     {Msg::LastScreenBelowZero,
      QT_TRANSLATE_NOOP("Messages",

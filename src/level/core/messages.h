@@ -67,6 +67,9 @@ enum class Msg : int {
     TemplateMissing,
     StepScreenUnreadable,
     NoSuchScreen,
+    LastScreenTaken,
+    KeepOneScreen,
+    NotOneOfTheScreens,
 
     // Saving a level.
     LastScreenBelowZero,

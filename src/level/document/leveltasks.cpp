@@ -198,7 +198,7 @@ bool LevelDocument::renumberScreens(const ScreenRenumbering& renumbering,
 
 std::unique_ptr<Task> LevelDocument::renumberScreensTask(const ScreenRenumbering& renumbering) {
     if (const std::optional<QString> why = renumbering.refusal())
-        throw Failure(5, *why);
+        throw Failure(ErrInvalidCall, *why);
     auto task = std::make_unique<Task>();
     if (renumbering.kind != ScreenRenumbering::Delete && renumbering.from == renumbering.to)
         return task;
@@ -219,7 +219,7 @@ std::unique_ptr<Task> LevelDocument::duplicateScreenTask(int screen, int* number
     const QString name = QStringLiteral("Duplicate Screen");
     const qint64 next = qint64(m_level.LevelLastScreen) + 1;
     if (next > std::numeric_limits<Integer>::max() || next < 0)
-        throw Failure(6, QStringLiteral("The level has its last screen already: no screen can be added"));
+        throw Failure(ErrOverflow, Text(Msg::LastScreenTaken));
     const Screen value = screenValue(screen, name);
     LevelEdit edit;
     edit.links.push_back({int(next), value.links});

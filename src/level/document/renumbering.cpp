@@ -1,5 +1,7 @@
 #include "renumbering.h"
 
+#include "messages.h"
+
 namespace tavrin {
 
 int ScreenRenumbering::after(int n) const {
@@ -39,11 +41,11 @@ int ScreenRenumbering::before(int n) const {
 std::optional<QString> ScreenRenumbering::refusal() const {
     const auto outside = [this](int n) { return n < 0 || n > last; };
     if (kind == Delete && last <= 0)
-        return QStringLiteral("A level keeps at least one screen: screen %1 cannot be deleted").arg(from);
+        return Text(Msg::KeepOneScreen).arg(from);
     if (outside(from))
-        return QStringLiteral("Screen %1 is not one of the level's screens 0 to %2").arg(from).arg(last);
+        return Text(Msg::NotOneOfTheScreens).arg(from).arg(last);
     if (kind != Delete && outside(to))
-        return QStringLiteral("Screen %1 is not one of the level's screens 0 to %2").arg(to).arg(last);
+        return Text(Msg::NotOneOfTheScreens).arg(to).arg(last);
     return std::nullopt;
 }
 
