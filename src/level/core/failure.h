@@ -46,16 +46,17 @@ public:
 
     // A file opened for reading is missing: the short, fixed description "File not found".
     static Failure fileNotFound();
-    // A picture file is missing: the description names the file, so it is longer than the one above.
+    // A picture file is missing: code 53 too, with a description that names the file.
     static Failure pictureNotFound(const QString& path);
     // A file in which no record is a level record ("LevelProp", or "Screen" followed by a screen number):
     // failure 321, naming the file.
     static Failure notALevelFile(const QString& path);
-    // The picture-file case of code 53 is told apart from the missing file to read by its description.
-    bool isMissingPicture() const;
+    // Made by pictureNotFound: the picture-file case of code 53, whatever the description says.
+    bool isMissingPicture() const { return m_missingPicture; }
 
 private:
     int m_code;
+    bool m_missingPicture = false;
     QString m_description;
     QByteArray m_what;
 };
