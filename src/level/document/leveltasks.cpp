@@ -6,6 +6,7 @@
 #include "levelsteps.h"
 
 #include "messages.h"
+#include "scratchstage.h"
 
 #include <QDateTime>
 
