@@ -1,6 +1,7 @@
 #pragma once
 
 #include "knownfile.h"
+#include "levelsave.h"
 #include "module1.h"
 #include "renumbering.h"
 #include "task.h"

@@ -7,6 +7,7 @@
 #include "renumberstep.h"
 
 #include "messages.h"
+#include "scratchstage.h"
 
 #include <QDateTime>
 

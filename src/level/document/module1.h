@@ -24,6 +24,7 @@ namespace tavrin {
 struct CopyableBlock;
 class SaveOutput;
 class LevelSave;
+class ScratchStage;
 
 // The seven level properties, as one value.
 struct PropertyValues {
@@ -366,82 +367,6 @@ private:
     mutable bool m_scratchUnsynced = false;       // a scratch file was written with ScratchSync::Later
     QString m_ownSessionFolder; // a folder made for this editor alone, removed at the end when empty
     QString m_privateFolder; // the user's private scratch folder when in use, removed at the end when empty
-};
-
-// Scratch files of many screens written beside the others first and put in their place together, so that
-// work on many screens given up half way changes no scratch file. Until commit() nothing that reads the
-// level sees them; what was not committed goes with the stage.
-class ScratchStage {
-public:
-    // Makes a folder of its own in the scratch folder; throws when it cannot.
-    explicit ScratchStage(Module1& level);
-    ~ScratchStage();
-    ScratchStage(const ScratchStage&) = delete;
-    ScratchStage& operator=(const ScratchStage&) = delete;
-
-    // Screen `screen` is to become `value`.
-    void write(Integer screen, const Screen& value);
-    // Screen `screen` is to lose its scratch file, and be read from the level file again.
-    void drop(Integer screen);
-    int size() const { return int(m_written.size() + m_dropped.size()); }
-    // Puts every screen written in place of its scratch file and lets the screens dropped go, with
-    // `lastScreen` as the level's last screen from then on. The screens written take names no file has,
-    // and only the session file, written whole, names them in place of the files before: whenever the
-    // editor stops, a recovery finds either every screen as it was or every screen as it is now. Then the
-    // files no session names any more go (only while they are still the files this editor wrote). A
-    // failure before the session file is written is thrown, with the scratch files as they were.
-    void commit(Integer lastScreen);
-
-private:
-    Module1& m_level;
-    QString m_folder;
-    std::vector<std::pair<Integer, QString>> m_written;
-    std::vector<Integer> m_dropped;
-};
-
-// A Save Level under way: screens 0..LevelLastScreen, then the level properties, into a temporary file
-// that replaces `path` when the whole level is written. Every screen is read as a value (or its block
-// copied as it stands); nothing on display changes, so a window may stay responsive between screens.
-// A save given up before it is finished leaves `path` as it was.
-class LevelSave {
-public:
-    // Fails before anything is written when the level cannot be saved faithfully (Module1::CheckSavable)
-    // or the file cannot be made.
-    LevelSave(Module1& level, const QString& path);
-    ~LevelSave();
-    LevelSave(const LevelSave&) = delete;
-    LevelSave& operator=(const LevelSave&) = delete;
-
-    // The screen written next; LevelLastScreen + 1 once every screen is written.
-    int nextScreen() const { return m_next; }
-    int screens() const { return m_last + 1; }
-    bool screensWritten() const { return m_next > m_last; }
-    // Writes the next screen.
-    void writeScreen();
-    // Writes the level properties and puts the file in place of `path`. A notice names the screens that
-    // were copied through unread.
-    std::optional<Failure> finish();
-
-private:
-    // The screen as a save that had loaded every screen before it would hold it: screens with missing
-    // records keep what the screen before them left.
-    void loadIntoMemory(int screen);
-    void writeForeign(int screen);
-
-    Module1& m_level;
-    QString m_path;
-    int m_last;
-    int m_next = 0;
-    std::unique_ptr<AtomicFile> m_file;
-    std::unique_ptr<RecordWriter> m_writer;
-    std::unique_ptr<SaveOutput> m_output;
-    std::unique_ptr<ReadAhead> m_levelSource;
-    Screen m_memory;
-    int m_notLoaded = -1; // a screen copied as it stands that m_memory does not hold yet
-    std::vector<std::pair<int, Failure>> m_copiedThrough;
-    std::vector<LevelIndex::Foreign> m_foreign; // by the screen they come after
-    size_t m_foreignNext = 0;
-    std::unique_ptr<QIODevice> m_foreignSource;
 };
 
 } // namespace tavrin

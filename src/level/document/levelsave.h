@@ -1,0 +1,55 @@
+#pragma once
+
+#include "module1.h"
+
+#include <memory>
+#include <vector>
+
+namespace tavrin {
+
+// A Save Level under way: screens 0..LevelLastScreen, then the level properties, into a temporary file
+// that replaces `path` when the whole level is written. Every screen is read as a value (or its block
+// copied as it stands); nothing on display changes, so a window may stay responsive between screens.
+// A save given up before it is finished leaves `path` as it was.
+class LevelSave {
+public:
+    // Fails before anything is written when the level cannot be saved faithfully (Module1::CheckSavable)
+    // or the file cannot be made.
+    LevelSave(Module1& level, const QString& path);
+    ~LevelSave();
+    LevelSave(const LevelSave&) = delete;
+    LevelSave& operator=(const LevelSave&) = delete;
+
+    // The screen written next; LevelLastScreen + 1 once every screen is written.
+    int nextScreen() const { return m_next; }
+    int screens() const { return m_last + 1; }
+    bool screensWritten() const { return m_next > m_last; }
+    // Writes the next screen.
+    void writeScreen();
+    // Writes the level properties and puts the file in place of `path`. A notice names the screens that
+    // were copied through unread.
+    std::optional<Failure> finish();
+
+private:
+    // The screen as a save that had loaded every screen before it would hold it: screens with missing
+    // records keep what the screen before them left.
+    void loadIntoMemory(int screen);
+    void writeForeign(int screen);
+
+    Module1& m_level;
+    QString m_path;
+    int m_last;
+    int m_next = 0;
+    std::unique_ptr<AtomicFile> m_file;
+    std::unique_ptr<RecordWriter> m_writer;
+    std::unique_ptr<SaveOutput> m_output;
+    std::unique_ptr<ReadAhead> m_levelSource;
+    Screen m_memory;
+    int m_notLoaded = -1; // a screen copied as it stands that m_memory does not hold yet
+    std::vector<std::pair<int, Failure>> m_copiedThrough;
+    std::vector<LevelIndex::Foreign> m_foreign; // by the screen they come after
+    size_t m_foreignNext = 0;
+    std::unique_ptr<QIODevice> m_foreignSource;
+};
+
+} // namespace tavrin

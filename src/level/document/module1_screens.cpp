@@ -1,0 +1,335 @@
+// Module1: screens read from their scratch files and the level file, as values and onto the display.
+
+#include "module1.h"
+
+#include "module1_fields.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QScopeGuard>
+#include <bitset>
+
+namespace tavrin {
+
+using namespace levelfields;
+
+Failure Module1::fieldFailure(const Failure& failure, const QString& fileName, qint64 offset, int field,
+                              const Record& record) const {
+    qint64 line = 0;
+    try {
+        line = LineOfOffset(Files->openRead(fileName).get(), offset);
+    } catch (const Failure&) {
+        // the file went while it was read: the message goes without its line
+    }
+    return Failure(failure.code(), Text(Msg::FieldFailure)
+                                       .arg(failure.description())
+                                       .arg(line)
+                                       .arg(QDir::toNativeSeparators(fileName))
+                                       .arg(field + 1)
+                                       .arg(QLatin1String(FieldNameOf(record, field)))
+                                       .arg(ShownValue(record[field])));
+}
+
+std::optional<Integer> Module1::checkTileRecord(const Record& record, const QString& fileName,
+                                                qint64 offset) const {
+    try {
+        return TileOfRecord(record);
+    } catch (const FieldFault& fault) {
+        throw fieldFailure(fault.failure, fileName, offset, fault.field, record);
+    }
+}
+
+// The level file is read through its index; scratch files, small and rewritten all the time, are read
+// whole.
+bool Module1::readsThroughIndex(const QString& fileName) const {
+    return UseIndex && !fileName.isEmpty() && (fileName == LevelFileName || fileName == m_loadingFile);
+}
+
+void Module1::forEachRecord(const QString& fileName, const QString& key, const RecordVisitor& visit) const {
+    if (!readsThroughIndex(fileName)) {
+        const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
+        RecordReader reader(file.get());
+        while (!reader.atEnd()) {
+            const Record record = reader.read();
+            if (record[0].isText() && record[0].textValue() == key)
+                visit(record, RecordPlace{reader.recordStart(), reader.position()});
+        }
+        return;
+    }
+    indexLevelFile(fileName);
+    const std::vector<LevelIndex::Run>& runs = m_index.runsOf(key);
+    if (!runs.empty()) {
+        const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
+        for (const LevelIndex::Run& run : runs) {
+            if (!file->seek(run.begin))
+                throw Failure::fileNotFound();
+            QByteArray bytes = file->read(run.end - run.begin);
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::ReadOnly);
+            RecordReader reader(&buffer, /*atFileStart=*/false);
+            // Read as the whole file is read: what stands between two records is passed over first.
+            for (int i = 0; i < run.records && !reader.atEnd(); ++i) {
+                const Record record = reader.read();
+                visit(record, RecordPlace{run.begin + reader.recordStart(), run.begin + reader.position()});
+            }
+        }
+    }
+    if (m_index.endFailure())
+        throw *m_index.endFailure();
+}
+
+// Only a record that reads whole is applied: a failing one changes nothing, and neither do those after it.
+std::optional<Failure> Module1::readScreenRecords(const QString& fileName, Integer screen, Screen& into,
+                                                  bool* found, int* tiles) const {
+    *found = false;
+    std::bitset<LastGridTile + 1> had;
+    const auto counted = qScopeGuard([&] {
+        if (tiles)
+            *tiles = int(had.count()) - int(had[0]);
+    });
+    try {
+        forEachRecord(fileName, screenKey(screen), [&](const Record& record, const RecordPlace& place) {
+            if (!record[1].isNumeric())
+                return;
+            *found = true; // the file has records of the screen, even when this one is damaged
+            if (const std::optional<Integer> tile = checkTileRecord(record, fileName, place.begin)) {
+                into.applyTileRecord(record, *tile);
+                if (*tile >= 0 && *tile <= LastGridTile)
+                    had.set(size_t(*tile));
+            }
+        });
+    } catch (const Failure& failure) {
+        if (failure.code() == ErrFileNotFound && !failure.isMissingPicture())
+            return std::nullopt; // a file that is not there holds no records
+        return failure;
+    }
+    return std::nullopt;
+}
+
+bool Module1::readSideLinks(const QString& fileName, Integer screen, SideLinks& links) const {
+    int expected = 2;
+    bool info = false;
+    forEachRecord(fileName, screenKey(screen), [&](const Record& record, const RecordPlace& place) {
+        if (!record[1].isText())
+            return;
+        if (record[1].textValue() == ScreenInfoKey) {
+            links = Screen::freshLinks();
+            info = true;
+        } else if (expected <= 9 && record[1].textValue() == QStringLiteral("Side%1").arg(expected)) {
+            try {
+                links[size_t(expected)] = InField(2, [&] { return record[2].toInteger(); });
+            } catch (const FieldFault& fault) {
+                throw fieldFailure(fault.failure, fileName, place.begin, fault.field, record);
+            }
+            ++expected;
+        }
+    });
+    return info || expected > 9;
+}
+
+void Module1::indexLevelFile(const QString& fileName) const {
+    if (!m_index.describes(fileName))
+        m_index.build(*Files, fileName, /*checkBlocks=*/true);
+}
+
+Screen Module1::ReadScreen(Integer screen, std::optional<Failure>* trouble) const {
+    if (screen == CurrentScreen)
+        return ScreenOnDisplay();
+    return ReadScreenFrom(sourceOf(screen), screen, trouble);
+}
+
+SideLinks Module1::ReadSideLinks(Integer screen) const {
+    if (screen == CurrentScreen)
+        return LinksOnDisplay();
+    SideLinks links = Screen::freshLinks();
+    const QString source = sourceOf(screen);
+    try {
+        if (!source.isEmpty())
+            readSideLinks(source, screen, links);
+    } catch (const Failure&) {
+        // a screen that cannot be read keeps the links read so far, as ReadScreen does
+    }
+    return links;
+}
+
+QString Module1::sourceOf(Integer screen) const {
+    const QString scratch = ScratchFileName(screen);
+    return scratchPresent(screen) && scratchFileIsWhole(scratch, screen) ? scratch : LevelFileName;
+}
+
+Screen Module1::ReadScreenFrom(const QString& source, Integer screen, std::optional<Failure>* trouble) const {
+    Screen result = Screen::fresh();
+    std::optional<Failure> failure;
+    bool found = false;
+    if (!source.isEmpty())
+        failure = readScreenRecords(source, screen, result, &found);
+    if (found && !failure) {
+        try {
+            readSideLinks(source, screen, result.links);
+        } catch (const Failure& sideFailure) {
+            failure = sideFailure;
+        }
+    }
+    if (trouble)
+        *trouble = failure;
+    return result;
+}
+
+bool Module1::ScreenIsEdited(Integer screen) const {
+    if (scratchPresent(screen))
+        return true;
+    if (screen != CurrentScreen)
+        return false;
+    std::optional<Failure> trouble;
+    const Screen inFile = ReadScreenFrom(LevelFileIsNew ? QString() : LevelFileName, screen, &trouble);
+    return trouble || inFile != ScreenOnDisplay();
+}
+
+void Module1::blank(Screen& screen) const {
+    for (int i = FirstGridTile; i <= LastGridTile; ++i) {
+        TileState& tile = screen.tile(i);
+        tile.colour = num(BrushColour);
+        tile.picture = num(0);
+        tile.directions = {};
+    }
+}
+
+bool Module1::loadScreenFrom(const QString& fileName, const QString& callerName, Integer number,
+                             Screen& screen, ScreenLoad& load) const {
+    bool found = false;
+    int tiles = 0;
+    std::optional<Failure> failure = readScreenRecords(fileName, number, screen, &found, &tiles);
+    load.fromFile = found;
+    if (failure) {
+        load.told.emplace_back(
+            Failure(failure->code(),
+                    Text(Msg::ScreenReadUpTo).arg(failure->description(), QString::number(number))),
+            QStringLiteral("LoadLevel - ") + callerName);
+    } else if (found) {
+        // The links change only when all of them read.
+        SideLinks links = screen.links;
+        try {
+            const bool allLinks = readSideLinks(fileName, number, links);
+            screen.links = links;
+            load.whole = allLinks && tiles == LastGridTile - FirstGridTile + 1;
+        } catch (const Failure& sideFailure) {
+            failure = sideFailure;
+            if (!load.trouble)
+                load.trouble = sideFailure;
+        }
+    }
+    if (failure)
+        load.partly = std::make_pair(fileName, *failure);
+    return found;
+}
+
+// What went wrong on the way is told once the screen is on display, so the grid always shows a whole
+// screen: the one from the scratch file, else from the level file, else a blank one.
+Module1::ScreenLoad Module1::LoadScreenValue(Integer number, const Screen& shown) const {
+    ScreenLoad load;
+    Screen screen = shown;
+    bool found = false;
+    const QString scratch = ScratchFileName(number);
+    if (scratchPresent(number)) {
+        if (scratchFileIsWhole(scratch, number)) {
+            loadScreenFrom(scratch, QStringLiteral("mnuSave_Click - tmp Load"), number, screen, load);
+            found = true;
+        } else {
+            load.trouble = lostScratchFile(scratch, Msg::ScratchFileDamaged, number);
+        }
+    } else if (m_scratch.contains(number)) {
+        load.trouble = lostScratchFile(scratch, Msg::ScratchFileGone, number);
+    }
+    if (!found && !LevelFileName.isEmpty()) {
+        if (!load.trouble && !LevelFileIsNew && !Files->exists(LevelFileName))
+            load.trouble = Failure(
+                ErrPathAccess,
+                Text(Msg::LevelFileGoneBlank).arg(QDir::toNativeSeparators(LevelFileName)).arg(number));
+        found = loadScreenFrom(LevelFileName, QStringLiteral("mnuSave_Click - FileRunning Load"), number,
+                               screen, load);
+    }
+    if (!found)
+        blank(screen);
+    load.screen = screen;
+    return load;
+}
+
+// A screen whose records leave something out depends on the screens before it, back to one that does not
+// (or screen 0, which a save reads over the screen on display); those are read in order, as a save does.
+Module1::ScreenLoad Module1::SavedScreenValue(Integer number) const {
+    if (number == CurrentScreen) {
+        ScreenLoad load;
+        load.screen = ScreenOnDisplay();
+        load.whole = true;
+        return load;
+    }
+    ScreenLoad load = LoadScreenValue(number, ScreenOnDisplay());
+    if (load.whole || load.trouble || number <= 0 || number > LevelLastScreen)
+        return load;
+    std::vector<Integer> between;
+    Screen before = ScreenOnDisplay();
+    for (Integer s = number - 1; s >= 0 && s != CurrentScreen; --s) {
+        ScreenLoad earlier = LoadScreenValue(s, ScreenOnDisplay());
+        if (earlier.whole || s == 0 || earlier.trouble) {
+            before = std::move(earlier.screen);
+            break;
+        }
+        between.push_back(s);
+    }
+    for (auto s = between.rbegin(); s != between.rend(); ++s)
+        before = LoadScreenValue(*s, before).screen;
+    return LoadScreenValue(number, before);
+}
+
+void Module1::ShowLoadedScreen(Integer screen, const ScreenLoad& load) {
+    CurrentScreen = screen;
+    for (int i = FirstGridTile; i <= LastGridTile; ++i)
+        StoreTile(i, load.screen.tile(i));
+    setLinksOnDisplay(load.screen.links);
+    FileRunning = load.fromFile ? True : False;
+    m_partlyRead.reset();
+    if (load.partly)
+        m_partlyRead = PartlyRead{screen, load.partly->first, load.partly->second};
+    for (const auto& [failure, place] : load.told)
+        ShowFailure(failure, place);
+    if (ScreenShown)
+        ScreenShown(CurrentScreen);
+}
+
+void Module1::LoadScreen() {
+    const ScreenLoad load = LoadScreenValue(CurrentScreen, ScreenOnDisplay());
+    ShowLoadedScreen(CurrentScreen, load);
+    if (load.trouble)
+        throw *load.trouble;
+}
+
+void Module1::ChangeScreen(Integer target, ScratchSync sync) {
+    SaveScreenTmp(sync);
+    CurrentScreen = target;
+    LoadScreen();
+}
+
+// A text that is no number (13), or a number too large for a screen number (6), is told of in words,
+// under its own code.
+void Module1::GoToScreen(const QString& text, ScratchSync sync) {
+    const auto notAScreenNumber = [&text](const Failure& failure) {
+        return Failure(failure.code(), Text(Msg::NotAScreenNumber).arg(text));
+    };
+    double target = 0;
+    try {
+        target = TextToNumber(text);
+    } catch (const Failure& failure) {
+        throw notAScreenNumber(failure);
+    }
+    if (target == CurrentScreen)
+        return;
+    SaveScreenTmp(sync);
+    try {
+        CurrentScreen = ToInteger(target);
+    } catch (const Failure& failure) {
+        throw notAScreenNumber(failure);
+    }
+    LoadScreen();
+}
+
+} // namespace tavrin

@@ -1,0 +1,67 @@
+#include "scratchstage.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <cerrno>
+
+namespace tavrin {
+
+ScratchStage::ScratchStage(Module1& level) : m_level(level) {
+    QTemporaryDir folder(QDir(level.scratchFolder()).filePath(QStringLiteral(".tavrin-stage-XXXXXX")));
+    if (!folder.isValid())
+        throw WriteFailure(folder.path(), errno, false);
+    folder.setAutoRemove(false);
+    m_folder = folder.path();
+}
+
+ScratchStage::~ScratchStage() {
+    QDir(m_folder).removeRecursively();
+}
+
+void ScratchStage::write(Integer screen, const Screen& value) {
+    const QString path = QDir(m_folder).filePath(QString::number(screen));
+    const auto file = m_level.Files->openWrite(path, Links::Replace);
+    file->setDeferSync(true);
+    RecordWriter(file.get()).writeRaw(value.encode(screen));
+    m_level.Files->commit(*file);
+    m_written.emplace_back(screen, path);
+}
+
+void ScratchStage::drop(Integer screen) {
+    m_dropped.push_back(screen);
+}
+
+void ScratchStage::commit(Integer lastScreen) {
+    const QHash<Integer, Module1::ScratchFile> before = m_level.m_scratch;
+    std::vector<QString> placed;
+    try {
+        for (const auto& [screen, staged] : m_written) {
+            const QString path = m_level.freeScratchName(screen);
+            if (!m_level.Files->renameToNew(staged, path))
+                throw WriteFailure(path, errno, QFileInfo::exists(path));
+            placed.push_back(path);
+            m_level.m_scratch.insert(
+                screen, Module1::ScratchFile{path, RegularFileIdentity(path).value_or(FileIdentity())});
+        }
+        for (const Integer screen : m_dropped)
+            m_level.m_scratch.remove(screen);
+        m_level.SyncScratchFiles();
+        m_level.writeSession(true, lastScreen);
+    } catch (...) {
+        for (const QString& path : placed)
+            m_level.Files->remove(path);
+        m_level.m_scratch = before;
+        throw;
+    }
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        const auto now = m_level.m_scratch.constFind(it.key());
+        if ((now == m_level.m_scratch.constEnd() || now->path != it->path) &&
+            RegularFileIdentity(it->path) == it->identity)
+            m_level.Files->remove(it->path);
+    }
+    m_written.clear();
+    m_dropped.clear();
+}
+
+} // namespace tavrin
