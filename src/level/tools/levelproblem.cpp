@@ -1,5 +1,6 @@
 #include "levelproblem.h"
 
+#include <QHash>
 #include <algorithm>
 #include <charconv>
 
@@ -78,6 +79,27 @@ QString ProblemSummary(const std::vector<LevelProblem>& problems) {
         return QString::number(n) + u' ' + QLatin1String(n == 1 ? one : many);
     };
     return count(errors, "error", "errors") + QStringLiteral(", ") + count(warnings, "warning", "warnings");
+}
+
+std::vector<ProblemGroup> GroupProblems(const std::vector<LevelProblem>& problems) {
+    std::vector<ProblemGroup> groups;
+    QHash<QString, size_t> errors, warnings; // code -> group
+    for (size_t i = 0; i < problems.size(); ++i) {
+        const LevelProblem& problem = problems[i];
+        QHash<QString, size_t>& kinds = problem.isError() ? errors : warnings;
+        auto kind = kinds.find(problem.code);
+        if (kind == kinds.end()) {
+            kind = kinds.insert(problem.code, groups.size());
+            groups.push_back({problem.code, problem.severity, {}});
+        }
+        groups[*kind].members.push_back(i);
+    }
+    std::stable_sort(groups.begin(), groups.end(), [](const ProblemGroup& a, const ProblemGroup& b) {
+        if (a.severity != b.severity)
+            return a.severity == LevelProblem::Severity::Error;
+        return a.members.size() < b.members.size();
+    });
+    return groups;
 }
 
 } // namespace tavrin

@@ -50,4 +50,16 @@ private:
 // "2 errors, 1 warning", "no problems".
 QString ProblemSummary(const std::vector<LevelProblem>& problems);
 
+// The problems of one kind (one code) among a list of problems.
+struct ProblemGroup {
+    QString code;
+    LevelProblem::Severity severity = LevelProblem::Severity::Error;
+    std::vector<size_t> members; // where they stand in the list, in its order
+};
+
+// The problems by kind: the kinds of errors first, then those of warnings; of each, the kinds with the
+// fewest problems first, so that a flood of one kind comes after the few of the others, and kinds with as
+// many in the order the list first names them.
+std::vector<ProblemGroup> GroupProblems(const std::vector<LevelProblem>& problems);
+
 } // namespace tavrin
