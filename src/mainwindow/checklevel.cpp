@@ -33,7 +33,7 @@
 namespace tavrin {
 
 namespace {
-constexpr int WindowWidth = 800;
+constexpr int WindowWidth = 960;
 constexpr int WindowHeight = 300;
 // The index of a row's problem in the list of problems; -1 for a row of a group or of a screen.
 constexpr int ProblemRole = Qt::UserRole;
