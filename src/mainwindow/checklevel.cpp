@@ -11,26 +11,125 @@
 #include "module1.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
+#include <map>
+#include <set>
 
 namespace tavrin {
 
 namespace {
-constexpr int WindowWidth = 800;
-constexpr int WindowHeight = 240;
-// The index of a row's problem in the list of problems.
+constexpr int WindowWidth = 960;
+constexpr int WindowHeight = 300;
+// The index of a row's problem in the list of problems; -1 for a row of a group or of a screen.
 constexpr int ProblemRole = Qt::UserRole;
+// The code of a group's row and of a screen's row of edge-wraps.
+constexpr int KindRole = Qt::UserRole + 1;
+// The screen of a screen's row of edge-wraps.
+constexpr int ScreenRole = Qt::UserRole + 2;
+// In the fix column: the names of the row's fixes, a button each.
+constexpr int FixNamesRole = Qt::UserRole;
+const QString EdgeWrap = QStringLiteral("edge-wrap");
 
 QString NumberOrBlank(const std::optional<qint64>& number) {
     return number ? QString::number(*number) : QString();
+}
+
+// The buttons of the fix column, drawn in the row: a click on one (no need to select the row first) asks
+// for its fix, and hovering says what it will change.
+class FixButtons : public QStyledItemDelegate {
+public:
+    using Clicked = std::function<void(const QModelIndex&, int)>;
+    using Told = std::function<QString(const QModelIndex&, int)>;
+    FixButtons(QObject* parent, Clicked clicked, Told told)
+        : QStyledItemDelegate(parent), m_clicked(std::move(clicked)), m_told(std::move(told)) {}
+
+    // Where button `fix` of the names `names` stands in a cell at `cell`.
+    static QRect buttonRect(const QRect& cell, const QStringList& names, int fix,
+                            const QFontMetrics& metrics) {
+        int left = cell.left() + Gap;
+        for (int i = 0; i < names.size(); ++i) {
+            const int width = metrics.horizontalAdvance(names[i]) + 2 * Padding;
+            if (i == fix)
+                return QRect(left, cell.top() + 1, width, cell.height() - 2);
+            left += width + Gap;
+        }
+        return QRect();
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        const QStringList names = index.data(FixNamesRole).toStringList();
+        const QWidget* view = option.widget;
+        for (int i = 0; i < names.size(); ++i) {
+            QStyleOptionButton button;
+            button.rect = buttonRect(option.rect, names, i, option.fontMetrics);
+            button.text = names[i];
+            button.state = QStyle::State_Enabled | QStyle::State_Raised;
+            view->style()->drawControl(QStyle::CE_PushButton, &button, painter, view);
+        }
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QStringList names = index.data(FixNamesRole).toStringList();
+        const QRect last = buttonRect(QRect(0, 0, 0, 0), names, int(names.size()) - 1, option.fontMetrics);
+        return QSize(names.isEmpty() ? 0 : last.right() + 1 + Gap,
+                     QStyledItemDelegate::sizeHint(option, index).height() + 4);
+    }
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (const int fix = buttonAt(option, index, mouse->position().toPoint());
+                fix >= 0 && mouse->button() == Qt::LeftButton) {
+                m_clicked(index, fix);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::editorEvent(event, model, option, index);
+    }
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (const int fix = buttonAt(option, index, event->pos()); fix >= 0) {
+            QToolTip::showText(event->globalPos(), m_told(index, fix), view);
+            return true;
+        }
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+
+private:
+    static constexpr int Gap = 4;
+    static constexpr int Padding = 10;
+    static int buttonAt(const QStyleOptionViewItem& option, const QModelIndex& index, const QPoint& at) {
+        const QStringList names = index.data(FixNamesRole).toStringList();
+        for (int i = 0; i < names.size(); ++i)
+            if (buttonRect(option.rect, names, i, option.fontMetrics).contains(at))
+                return i;
+        return -1;
+    }
+    Clicked m_clicked;
+    Told m_told;
+};
+
+QStringList FixNames(const LevelProblem& problem) {
+    QStringList names;
+    for (const LevelFixKind kind : FixesFor(problem))
+        names << FixName(kind);
+    return names;
 }
 } // namespace
 
@@ -41,18 +140,46 @@ CheckLevelWindow::CheckLevelWindow(const LevelDocument& document, QWidget* mainW
     setAttribute(Qt::WA_DeleteOnClose);
     CloseOnEscape(this);
 
+    KindFilter = new QComboBox(this);
+    KindFilter->setObjectName(QStringLiteral("KindFilter"));
+    KindFilter->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    ScreenFilter = new QComboBox(this);
+    ScreenFilter->setObjectName(QStringLiteral("ScreenFilter"));
+    ScreenFilter->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+
     ProblemList = new QTreeWidget(this);
     ProblemList->setObjectName(QStringLiteral("ProblemList"));
-    ProblemList->setHeaderLabels(
-        {tr("Severity"), tr("Screen"), tr("Tile"), tr("Direction"), tr("Line"), tr("Message")});
-    ProblemList->setRootIsDecorated(false);
+    ProblemList->setHeaderLabels({tr("Severity"), tr("Screen"), tr("Tile"), tr("Direction"), tr("Line"),
+                                  tr("Message"), Text(Msg::CheckFixColumn)});
     ProblemList->setUniformRowHeights(true);
     ProblemList->setAlternatingRowColors(true);
     ProblemList->setSelectionBehavior(QAbstractItemView::SelectRows);
     ProblemList->setAllColumnsShowFocus(true);
     ProblemList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ProblemList->header()->setStretchLastSection(true);
+    ProblemList->header()->setStretchLastSection(false);
+    ProblemList->header()->setSectionResizeMode(MessageColumn, QHeaderView::Stretch);
     ProblemList->header()->setSectionsMovable(false);
+    ProblemList->setItemDelegateForColumn(
+        FixColumn,
+        new FixButtons(
+            ProblemList,
+            // After the click has been handled: the fix checks the list again, which takes the row away.
+            [this](const QModelIndex& index, int fix) {
+                bool whole = false;
+                const std::optional<LevelProblem> target =
+                    targetOf(ProblemList->itemFromIndex(index), &whole);
+                if (target)
+                    QTimer::singleShot(0, this, [this, target = *target, whole, fix] {
+                        fixRow(rowLike(target, whole), fix);
+                    });
+            },
+            [this](const QModelIndex& index, int fix) {
+                const std::vector<LevelFix> plans = plansOf(ProblemList->itemFromIndex(index));
+                if (fix >= int(plans.size()))
+                    return QString();
+                const LevelFix& plan = plans[size_t(fix)];
+                return plan.refusal.isEmpty() ? plan.change : plan.refusal;
+            }));
 
     Summary = new QLabel(this);
     Summary->setObjectName(QStringLiteral("Summary"));
@@ -63,6 +190,10 @@ CheckLevelWindow::CheckLevelWindow(const LevelDocument& document, QWidget* mainW
     Fix->setObjectName(QStringLiteral("Fix"));
     Fix->setAutoDefault(false);
     Fix->hide();
+    SecondFix = new QPushButton(this);
+    SecondFix->setObjectName(QStringLiteral("SecondFix"));
+    SecondFix->setAutoDefault(false);
+    SecondFix->hide();
     FixPlan = new QLabel(this);
     FixPlan->setObjectName(QStringLiteral("FixPlan"));
     FixPlan->setWordWrap(true);
@@ -71,11 +202,19 @@ CheckLevelWindow::CheckLevelWindow(const LevelDocument& document, QWidget* mainW
     m_recheck->setSingleShot(true);
     connect(m_recheck, &QTimer::timeout, this, &CheckLevelWindow::recheck);
 
+    auto* filterRow = new QHBoxLayout;
+    filterRow->addWidget(new QLabel(Text(Msg::CheckKindFilter), this));
+    filterRow->addWidget(KindFilter);
+    filterRow->addWidget(new QLabel(Text(Msg::CheckScreenFilter), this));
+    filterRow->addWidget(ScreenFilter);
+    filterRow->addStretch(1);
     auto* bottomRow = new QHBoxLayout;
     bottomRow->addWidget(Summary, 1);
     bottomRow->addWidget(Fix);
+    bottomRow->addWidget(SecondFix);
     bottomRow->addWidget(Refresh);
     auto* layout = new QVBoxLayout(this);
+    layout->addLayout(filterRow);
     layout->addWidget(ProblemList, 1);
     layout->addWidget(FixPlan);
     layout->addLayout(bottomRow);
@@ -83,7 +222,17 @@ CheckLevelWindow::CheckLevelWindow(const LevelDocument& document, QWidget* mainW
     connect(Refresh, &QPushButton::clicked, this, &CheckLevelWindow::Refresh_Click);
     connect(ProblemList, &QTreeWidget::itemActivated, this, &CheckLevelWindow::ProblemList_Activated);
     connect(ProblemList, &QTreeWidget::itemSelectionChanged, this, &CheckLevelWindow::showFix);
-    connect(Fix, &QPushButton::clicked, this, &CheckLevelWindow::fixSelected);
+    for (const auto& [signal, open] :
+         {std::pair{&QTreeWidget::itemExpanded, true}, {&QTreeWidget::itemCollapsed, false}})
+        connect(ProblemList, signal, this, [this, open = open](QTreeWidgetItem* row) {
+            m_expanded.insert(row->data(SeverityColumn, KindRole).toString() + u'/' + row->text(ScreenColumn),
+                              open);
+        });
+    connect(Fix, &QPushButton::clicked, this, [this] { fixRow(ProblemList->selectedItems().value(0), 0); });
+    connect(SecondFix, &QPushButton::clicked, this,
+            [this] { fixRow(ProblemList->selectedItems().value(0), 1); });
+    for (QComboBox* filter : {KindFilter, ScreenFilter})
+        connect(filter, &QComboBox::currentIndexChanged, this, &CheckLevelWindow::fillRows);
 
     resize(WindowWidth, WindowHeight);
     PlaceBesideMainWindow(this, mainWindow);
@@ -141,8 +290,8 @@ void CheckLevelWindow::LevelChanged() {
         m_recheck->start(m_level.LevelLastScreen < CheckAtOnceBelow ? RecheckAfter : RecheckBigAfter);
 }
 
-// The problem selected stays selected when it is found again at its place. While a save, a question or
-// the progress of a long edit holds the editor, the check waits until it has ended.
+// The row selected stays selected when what it holds is found again at its place. While a save, a question
+// or the progress of a long edit holds the editor, the check waits until it has ended.
 void CheckLevelWindow::recheck() {
     if (!isVisible())
         return;
@@ -150,31 +299,124 @@ void CheckLevelWindow::recheck() {
         m_recheck->start();
         return;
     }
-    const LevelProblem* selected = selectedProblem();
+    const QList<QTreeWidgetItem*> selected = ProblemList->selectedItems();
+    bool whole = false;
     const std::optional<LevelProblem> wanted =
-        selected ? std::optional<LevelProblem>(*selected) : std::nullopt;
+        selected.isEmpty() ? std::nullopt : targetOf(selected[0], &whole);
     CheckLevel(QStringLiteral("Refresh_Click"));
-    if (const int row = wanted ? rowLike(*wanted) : -1; row >= 0)
-        ProblemList->setCurrentItem(ProblemList->topLevelItem(row));
+    if (QTreeWidgetItem* row = wanted ? rowLike(*wanted, whole) : nullptr)
+        ProblemList->setCurrentItem(row);
 }
 
 void CheckLevelWindow::Refresh_Click() {
     CheckLevel(QStringLiteral("Refresh_Click"));
 }
 
+void CheckLevelWindow::fillFilters() {
+    const auto refill = [](QComboBox* filter, const QString& all,
+                           const QList<QPair<QString, QVariant>>& entries) {
+        const QVariant chosen = filter->currentData();
+        const QSignalBlocker quiet(filter);
+        filter->clear();
+        filter->addItem(all);
+        for (const auto& [text, value] : entries)
+            filter->addItem(text, value);
+        // A filter chosen stays, though its kind or screen has no problems left.
+        if (chosen.isValid() && filter->findData(chosen) < 0)
+            filter->addItem(chosen.toString(), chosen);
+        filter->setCurrentIndex(std::max(0, filter->findData(chosen)));
+    };
+    QList<QPair<QString, QVariant>> kinds;
+    for (const ProblemGroup& group : GroupProblems(m_problems))
+        kinds.append({group.code, group.code});
+    std::set<qint64> screens;
+    for (const LevelProblem& problem : m_problems)
+        if (problem.screen)
+            screens.insert(*problem.screen);
+    QList<QPair<QString, QVariant>> screenEntries;
+    for (const qint64 screen : screens)
+        screenEntries.append({QString::number(screen), screen});
+    refill(KindFilter, Text(Msg::CheckAllKinds), kinds);
+    refill(ScreenFilter, Text(Msg::CheckAllScreens), screenEntries);
+}
+
 void CheckLevelWindow::fillList() {
+    fillFilters();
+    fillRows();
+}
+
+// The groups open, and the screens' rows of edge-wraps closed, unless the user opened or closed them.
+void CheckLevelWindow::fillRows() {
     ProblemList->clear();
+    m_rowOf.assign(m_problems.size(), nullptr);
     showFix();
-    QList<QTreeWidgetItem*> rows;
-    rows.reserve(static_cast<qsizetype>(m_problems.size()));
-    for (const LevelProblem& problem : m_problems) {
-        QTreeWidgetItem* row = makeRow(problem);
-        row->setData(SeverityColumn, ProblemRole, static_cast<int>(rows.size()));
-        rows << row;
+    const QString kind = KindFilter->currentData().toString();
+    const QVariant screen = ScreenFilter->currentData();
+    const auto shown = [&](const LevelProblem& problem) {
+        return (kind.isEmpty() || problem.code == kind) &&
+               (!screen.isValid() || problem.screen == screen.toLongLong());
+    };
+    const auto headRow = [this](const LevelProblem& problem, const QString& message) {
+        auto* row = makeRow(problem);
+        row->setText(MessageColumn, message);
+        row->setToolTip(MessageColumn, message);
+        row->setData(SeverityColumn, ProblemRole, -1);
+        row->setData(SeverityColumn, KindRole, problem.code);
+        return row;
+    };
+    const auto open = [this](QTreeWidgetItem* row, bool byDefault) {
+        row->setExpanded(m_expanded.value(
+            row->data(SeverityColumn, KindRole).toString() + u'/' + row->text(ScreenColumn), byDefault));
+    };
+    for (const ProblemGroup& group : GroupProblems(m_problems)) {
+        std::vector<size_t> members;
+        for (const size_t i : group.members)
+            if (shown(m_problems[i]))
+                members.push_back(i);
+        if (members.empty())
+            continue;
+        LevelProblem kindOnly;
+        kindOnly.code = group.code;
+        kindOnly.severity = group.severity;
+        QTreeWidgetItem* groupRow =
+            headRow(kindOnly, Text(Msg::CheckKindRow).arg(group.code).arg(members.size()));
+        QFont bold = groupRow->font(MessageColumn);
+        bold.setBold(true);
+        groupRow->setFont(MessageColumn, bold);
+        ProblemList->addTopLevelItem(groupRow);
+        // The edge-wraps of a screen come together, in the order of the level.
+        std::map<qint64, std::vector<size_t>> byScreen;
+        if (group.code == EdgeWrap)
+            for (const size_t i : members)
+                byScreen[m_problems[i].screen.value_or(-1)].push_back(i);
+        QList<QTreeWidgetItem*> rows;
+        for (const auto& [number, wraps] : byScreen) {
+            LevelProblem screenOnly = kindOnly;
+            screenOnly.screen = number;
+            QTreeWidgetItem* screenRow = headRow(screenOnly, Text(Msg::CheckWrapScreenRow).arg(wraps.size()));
+            screenRow->setData(SeverityColumn, ScreenRole, number);
+            for (const size_t i : wraps) {
+                m_rowOf[i] = makeRow(m_problems[i]);
+                m_rowOf[i]->setData(SeverityColumn, ProblemRole, int(i));
+                screenRow->addChild(m_rowOf[i]);
+            }
+            rows << screenRow;
+        }
+        if (byScreen.empty())
+            for (const size_t i : members) {
+                m_rowOf[i] = makeRow(m_problems[i]);
+                m_rowOf[i]->setData(SeverityColumn, ProblemRole, int(i));
+                rows << m_rowOf[i];
+            }
+        groupRow->addChildren(rows);
+        open(groupRow, true);
+        for (QTreeWidgetItem* row : std::as_const(rows))
+            if (row->childCount())
+                open(row, false);
     }
-    ProblemList->addTopLevelItems(rows);
     for (int column = SeverityColumn; column < MessageColumn; ++column)
         ProblemList->resizeColumnToContents(column);
+    ProblemList->resizeColumnToContents(FixColumn);
 }
 
 QTreeWidgetItem* CheckLevelWindow::makeRow(const LevelProblem& problem) const {
@@ -189,86 +431,119 @@ QTreeWidgetItem* CheckLevelWindow::makeRow(const LevelProblem& problem) const {
     row->setText(LineColumn, problem.line > 0 ? QString::number(problem.line) : QString());
     row->setText(MessageColumn, problem.message);
     row->setToolTip(MessageColumn, problem.message);
+    row->setData(FixColumn, FixNamesRole, FixNames(problem));
     for (int column : {ScreenColumn, TileColumn, LineColumn})
         row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     return row;
 }
 
-QString CheckLevelWindow::FixFor(const LevelProblem& problem) {
-    if (!problem.screen || !problem.tile || !problem.direction)
-        return QString();
-    if (problem.code == QLatin1String("edge-wrap"))
-        return tr("Block this step");
-    if (problem.code == QLatin1String("exit-no-way-back"))
-        return tr("Add the way back");
-    return QString();
+QTreeWidgetItem* CheckLevelWindow::rowOfProblem(size_t index) const {
+    return index < m_rowOf.size() ? m_rowOf[index] : nullptr;
 }
 
-const LevelProblem* CheckLevelWindow::selectedProblem() const {
-    const QList<QTreeWidgetItem*> rows = ProblemList->selectedItems();
-    if (rows.isEmpty())
-        return nullptr;
-    const int index = rows.first()->data(SeverityColumn, ProblemRole).toInt();
-    return index >= 0 && index < int(m_problems.size()) ? &m_problems[size_t(index)] : nullptr;
+QRect CheckLevelWindow::fixButtonRect(QTreeWidgetItem* row, int fix) const {
+    const QRect cell = ProblemList->visualItemRect(row);
+    const int left = ProblemList->header()->sectionViewportPosition(FixColumn);
+    return FixButtons::buttonRect(QRect(left, cell.top(), ProblemList->columnWidth(FixColumn), cell.height()),
+                                  row->data(FixColumn, FixNamesRole).toStringList(), fix,
+                                  ProblemList->fontMetrics());
 }
 
-// What Fix will change is said before it is clicked; a fix that cannot be made leaves it disabled, saying
-// why. A screen that cannot be read is said the same way.
+std::optional<LevelProblem> CheckLevelWindow::targetOf(const QTreeWidgetItem* row, bool* whole) const {
+    if (!row)
+        return std::nullopt;
+    const int index = row->data(SeverityColumn, ProblemRole).toInt();
+    if (whole)
+        *whole = index < 0;
+    if (index >= 0)
+        return index < int(m_problems.size()) ? std::optional(m_problems[size_t(index)]) : std::nullopt;
+    LevelProblem kindOnly;
+    kindOnly.code = row->data(SeverityColumn, KindRole).toString();
+    if (const QVariant screen = row->data(SeverityColumn, ScreenRole); screen.isValid())
+        kindOnly.screen = screen.toLongLong();
+    return kindOnly;
+}
+
+QTreeWidgetItem* CheckLevelWindow::rowLike(const LevelProblem& wanted, bool whole) const {
+    for (QTreeWidgetItemIterator it(ProblemList); *it; ++it) {
+        bool rowWhole = false;
+        const std::optional<LevelProblem> now = targetOf(*it, &rowWhole);
+        if (now && rowWhole == whole && now->code == wanted.code && now->screen == wanted.screen &&
+            now->tile == wanted.tile && now->direction == wanted.direction)
+            return *it;
+    }
+    return nullptr;
+}
+
+std::vector<LevelFix> CheckLevelWindow::plansOf(const QTreeWidgetItem* row) const {
+    std::vector<LevelFix> plans;
+    const std::optional<LevelProblem> target = targetOf(row);
+    if (!target)
+        return plans;
+    for (const LevelFixKind kind : FixesFor(*target)) {
+        LevelFix& plan = plans.emplace_back();
+        try {
+            plan = PlanFix(m_document, *target, kind);
+        } catch (const Failure& failure) {
+            plan.refusal = ShownText(failure);
+        }
+    }
+    return plans;
+}
+
+// What each fix will change is said before it is clicked; a fix that cannot be made leaves its button
+// disabled, saying why. A screen that cannot be read is said the same way.
 void CheckLevelWindow::showFix() {
-    const LevelProblem* problem = selectedProblem();
-    const QString fix = problem ? FixFor(*problem) : QString();
-    Fix->setText(fix);
-    Fix->setVisible(!fix.isEmpty());
-    FixPlan->setVisible(!fix.isEmpty());
-    if (fix.isEmpty())
-        return;
-    LevelFix plan;
-    try {
-        plan = PlanFix(m_document, *problem, fix);
-    } catch (const Failure& failure) {
-        plan.refusal = ShownText(failure);
+    const QList<QTreeWidgetItem*> selected = ProblemList->selectedItems();
+    const std::optional<LevelProblem> target = selected.isEmpty() ? std::nullopt : targetOf(selected[0]);
+    const std::vector<LevelFixKind> kinds = target ? FixesFor(*target) : std::vector<LevelFixKind>();
+    const std::vector<LevelFix> plans = kinds.empty() ? std::vector<LevelFix>() : plansOf(selected[0]);
+    QStringList said;
+    for (QPushButton* button : {Fix, SecondFix}) {
+        const size_t i = button == Fix ? 0 : 1;
+        button->setVisible(i < kinds.size());
+        if (i >= kinds.size())
+            continue;
+        const LevelFix& plan = plans[i];
+        const QString sentence = plan.refusal.isEmpty() ? plan.change : plan.refusal;
+        button->setText(FixName(kinds[i]));
+        button->setEnabled(plan.refusal.isEmpty());
+        button->setToolTip(sentence);
+        said << (kinds.size() > 1 ? FixName(kinds[i]) + QStringLiteral(": ") + sentence : sentence);
     }
-    Fix->setEnabled(plan.refusal.isEmpty());
-    Fix->setToolTip(plan.refusal.isEmpty() ? plan.change : plan.refusal);
-    FixPlan->setText(plan.refusal.isEmpty() ? plan.change : plan.refusal);
-}
-
-int CheckLevelWindow::rowLike(const LevelProblem& wanted) const {
-    for (size_t i = 0; i < m_problems.size(); ++i) {
-        const LevelProblem& now = m_problems[i];
-        if (now.code == wanted.code && now.screen == wanted.screen && now.tile == wanted.tile &&
-            now.direction == wanted.direction)
-            return int(i);
-    }
-    return -1;
+    FixPlan->setVisible(!kinds.empty());
+    FixPlan->setText(said.join(u'\n'));
 }
 
 // A row of a level that changed since is checked against the level as it is now: the fix is made only
 // where the same problem is found again at the same place, and only when it breaks nothing.
-void CheckLevelWindow::fixSelected() {
-    const LevelProblem* selected = selectedProblem();
-    if (!selected)
+void CheckLevelWindow::fixRow(QTreeWidgetItem* row, int fix) {
+    bool whole = false;
+    const std::optional<LevelProblem> wanted = targetOf(row, &whole);
+    if (!wanted)
         return;
     if (m_stale) {
-        const LevelProblem wanted = *selected;
         CheckLevel(QStringLiteral("Fix_Click"));
-        const int row = rowLike(wanted);
-        if (row < 0) {
+        row = rowLike(*wanted, whole);
+        if (!row) {
             Summary->setText(Summary->text() + u' ' +
                              tr("The level changed since it was checked, and that problem is "
                                 "no longer there: nothing was changed."));
             return;
         }
-        ProblemList->setCurrentItem(ProblemList->topLevelItem(row));
     }
-    selected = selectedProblem();
-    if (!selected || !Fix->isEnabled())
+    ProblemList->setCurrentItem(row);
+    QPushButton* button = fix == 0 ? Fix : SecondFix;
+    if (!button->isVisible() || !button->isEnabled())
         return;
-    const LevelProblem chosen = *selected; // the list is checked again while it is mended
-    emit fixChosen(chosen);
+    const LevelProblem chosen = *targetOf(row); // the list is checked again while it is mended
+    emit fixChosen(chosen, FixesFor(chosen)[size_t(fix)]);
 }
 
 void CheckLevelWindow::ProblemList_Activated(QTreeWidgetItem* item) {
+    // A screen's row of edge-wraps goes where its first one is.
+    if (item->data(SeverityColumn, ScreenRole).isValid() && item->childCount())
+        item = item->child(0);
     const int index = item->data(SeverityColumn, ProblemRole).toInt();
     if (index >= 0 && index < static_cast<int>(m_problems.size()))
         emit problemChosen(m_problems[static_cast<size_t>(index)]);

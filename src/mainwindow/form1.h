@@ -33,6 +33,7 @@ class Module1;
 class PictureBox;
 class Splash;
 struct LevelProblem;
+enum class LevelFixKind;
 
 // A file not there yet in the user's level folder, proposed for saving a level that has no file of its own.
 QString NewLevelFile(const QString& programFolder);
@@ -401,7 +402,7 @@ public:
     void makeExit(int tile, int side, bool wholeEdge);
     void blockScreenEdges(bool everyScreen);
     // What Check Level's Fix does for a problem it offers to mend, as one step; the list is checked again.
-    void fixProblem(const LevelProblem& problem);
+    void fixProblem(const LevelProblem& problem, LevelFixKind kind);
 
 public:
     // File, Compare With...: what differs between the level as it is edited and a level file the user
@@ -440,9 +441,6 @@ private:
     std::optional<int> nextScreenNumber();
     void addScreen(const QString& name, int number, const Screen& screen,
                    const std::optional<SideLinks>& links);
-    // A screen as New Screen and the exit tool make one: blank, and every side link -1 (no screen), for
-    // the command to link the side that joins it back.
-    Screen unlinkedBlankScreen() const;
     // Whether screen `screen`'s links may become `after`: true when no link that leads to a screen of the
     // level would lead elsewhere, or when the user, asked (`title`) for each such link, answers Replace.
     bool mayReplaceLinks(const QString& title, int screen, const SideLinks& before, const SideLinks& after);

@@ -158,7 +158,7 @@ void Form1::createDirectionMenus() {
     mnuBlockEdges = mnuLevel->addAction(Text(Msg::BlockEdgesTitle));
     mnuBlockEdges->setObjectName(QStringLiteral("mnuBlockEdges"));
     connect(mnuBlockEdges, &QAction::triggered, this, [this] { blockScreenEdges(false); });
-    mnuBlockEdgesEverywhere = mnuLevel->addAction(QStringLiteral("Block Screen Edges on Every Screen"));
+    mnuBlockEdgesEverywhere = mnuLevel->addAction(Text(Msg::BlockEdgesEverywhereTitle));
     mnuBlockEdgesEverywhere->setObjectName(QStringLiteral("mnuBlockEdgesEverywhere"));
     connect(mnuBlockEdgesEverywhere, &QAction::triggered, this, [this] { blockScreenEdges(true); });
     QMenu* exits = mnuLevel->addMenu(QStringLiteral("Make Exit"));
@@ -301,7 +301,7 @@ void Form1::makeExit(int tile, int side, bool wholeEdge) {
     try {
         const Screen fromValue = m_document.screenValue(from, name);
         // A new screen is blank, and its only link is the one the way back takes.
-        const Screen toValue = target == newScreen ? unlinkedBlankScreen()
+        const Screen toValue = target == newScreen ? UnlinkedBlankScreen(m_document)
                                : target == from    ? fromValue
                                                    : m_document.screenValue(target, name);
         LevelDocument::LevelEdit edit = ExitEdit(from, fromValue, target, toValue, tiles, side);
@@ -347,13 +347,11 @@ void Form1::blockScreenEdges(bool everyScreen) {
 
 // --- Mending what Check Level finds ---------------------------------------------------------------------
 
-void Form1::fixProblem(const LevelProblem& problem) {
-    const QString name = CheckLevelWindow::FixFor(problem);
-    if (name.isEmpty())
-        return;
+void Form1::fixProblem(const LevelProblem& problem, LevelFixKind kind) {
+    const QString name = FixName(kind);
     try {
         // A fix that would break what works is refused; the window says why.
-        const LevelFix fix = PlanFix(m_document, problem, name);
+        const LevelFix fix = PlanFix(m_document, problem, kind);
         if (!fix.refusal.isEmpty())
             return;
         editLevel(name, fix.edit);

@@ -68,13 +68,6 @@ void Form1::addScreen(const QString& name, int number, const Screen& screen,
         m_document.changeScreen(Integer(number));
 }
 
-Screen Form1::unlinkedBlankScreen() const {
-    Screen screen = m_document.blankScreen();
-    for (Integer k = 2; k <= 9; ++k)
-        screen.links[size_t(k)] = -1;
-    return screen;
-}
-
 bool Form1::mayReplaceLinks(const QString& title, int screen, const SideLinks& before,
                             const SideLinks& after) {
     for (Integer k = 2; k <= 9; ++k) {
@@ -103,7 +96,7 @@ void Form1::newScreenBeside(int side) {
         links[size_t(SideLinkOf(side))] = Integer(*number);
         if (!mayReplaceLinks(name, m_level.CurrentScreen, m_level.LinksOnDisplay(), links))
             return;
-        Screen screen = unlinkedBlankScreen();
+        Screen screen = UnlinkedBlankScreen(m_document);
         screen.links[size_t(SideLinkOf(Opposite(side)))] = m_level.CurrentScreen;
         addScreen(name, *number, screen, links);
     } catch (const Failure& failure) {

@@ -26,12 +26,12 @@ class TestCheckLevel : public QObject {
     std::unique_ptr<EditorFixture> m_f;
     Form1& form() { return *m_f->form; }
     CheckLevelWindow* window() { return form().findChild<CheckLevelWindow*>(); }
-    QStringList rows() { // each row's cells joined by "|"
+    QStringList rows() { // each problem's row, its cells up to the message joined by "|"
         QStringList result;
-        for (int i = 0; i < window()->ProblemList->topLevelItemCount(); ++i) {
+        for (size_t i = 0; i < window()->problems().size(); ++i) {
             QStringList cells;
-            for (int column = 0; column < window()->ProblemList->columnCount(); ++column)
-                cells << window()->ProblemList->topLevelItem(i)->text(column);
+            for (int column = 0; column <= CheckLevelWindow::MessageColumn; ++column)
+                cells << window()->rowOfProblem(i)->text(column);
             result << cells.join('|');
         }
         return result;
@@ -81,7 +81,7 @@ private slots:
         loadBrokenLevel();
         // Unedited, the screen on display is checked as its file holds it, with the lines of the file.
         QCOMPARE(rows(), QStringList{"error|0|145|right|145|" + BrokenExit});
-        const QImage icon = window()->ProblemList->topLevelItem(0)->icon(0).pixmap(16).toImage();
+        const QImage icon = window()->rowOfProblem(0)->icon(0).pixmap(16).toImage();
         QVERIFY(!icon.isNull());
         QCOMPARE(icon, window()->style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(16).toImage());
         for (QLineEdit* box : {form().PropLeft, form().PropUp, form().PropRight, form().PropDown})
@@ -113,7 +113,7 @@ private slots:
         QTest::mouseClick(window()->Refresh, Qt::LeftButton);
         QVERIFY(QTest::qWaitForWindowExposed(window()));
         QTreeWidget* list = window()->ProblemList;
-        const QPoint row = list->visualItemRect(list->topLevelItem(0)).center();
+        const QPoint row = list->visualItemRect(window()->rowOfProblem(0)).center();
         // As the mouse makes it: a click, then a second press that is the double click.
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
@@ -180,8 +180,7 @@ private slots:
             return problem.code == "edge-wrap" && problem.screen == 0 && problem.tile == tile;
         });
         QVERIFY(wrap != problems.end());
-        window()->ProblemList->setCurrentItem(
-            window()->ProblemList->topLevelItem(int(wrap - problems.begin())));
+        window()->ProblemList->setCurrentItem(window()->rowOfProblem(size_t(wrap - problems.begin())));
         EditTile(*m_f->document, tile, [](TileState& t) {
             t.directions[0] = 2; // now an exit: blocking the step would take it away
             t.operands[0] = FieldValue::number(40);
@@ -217,6 +216,75 @@ private slots:
         QCOMPARE(m_f->module->CurrentScreen, shownScreen);
         QVERIFY(!form().TilePropWindow() || !form().TilePropWindow()->isVisible());
         QCOMPARE(m_f->titles(), QStringList());
+    }
+
+    // The broken template with screens 5 and 6 blank: 28 edge-wraps each, and no exit reaches them.
+    void loadBrokenLevelOfSevenScreens() {
+        loadBrokenLevel();
+        SetLastScreen(*m_f->document, 6);
+        window()->Refresh_Click();
+    }
+    QStringList groupRows() { // each group's row: severity, message, rows under it
+        QStringList result;
+        for (int i = 0; i < window()->ProblemList->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* group = window()->ProblemList->topLevelItem(i);
+            result << QStringLiteral("%1 %2 %3").arg(group->text(0), group->text(5)).arg(group->childCount());
+        }
+        return result;
+    }
+
+    // Kinds under rows that count them, errors first; the edge-wraps of a screen make one row.
+    void groupedListAndFilters() {
+        loadBrokenLevelOfSevenScreens();
+        QCOMPARE(groupRows(), (QStringList{"error link-out-of-range (1) 1",
+                                           "warning unreachable-screen (2) 2", "warning edge-wrap (56) 2"}));
+        const QTreeWidgetItem* screen6 = window()->ProblemList->topLevelItem(2)->child(1);
+        QCOMPARE(screen6->text(1) + '|' + screen6->text(5) + '|' + QString::number(screen6->childCount()),
+                 "6|28 free steps off the left and right borders wrap onto the next row|28");
+        window()->KindFilter->setCurrentIndex(window()->KindFilter->findText("edge-wrap"));
+        QCOMPARE(groupRows(), QStringList{"warning edge-wrap (56) 2"});
+        window()->ScreenFilter->setCurrentIndex(window()->ScreenFilter->findText("5"));
+        QCOMPARE(groupRows(), QStringList{"warning edge-wrap (28) 1"});
+        window()->KindFilter->setCurrentIndex(0);
+        QCOMPARE(groupRows(), (QStringList{"warning unreachable-screen (1) 1", "warning edge-wrap (28) 1"}));
+    }
+
+    void rowFixButtons_data() {
+        QTest::addColumn<int>(
+            "group"); // the row: the group's, that of its first screen, or its first problem's
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<int>("fix");
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<int>("linksOut"); // link-out-of-range problems after
+        QTest::addColumn<int>("wraps");    // edge-wrap problems after
+        QTest::newRow("make the screen") << 0 << "problem" << 0 << "Make the screen" << 0 << 84;
+        QTest::newRow("block the step") << 0 << "problem" << 1 << "Block this step" << 0 << 56;
+        QTest::newRow("edges of a screen") << 2 << "screen" << 0 << "Block Screen Edges" << 1 << 28;
+        QTest::newRow("edges of every screen")
+            << 2 << "group" << 0 << "Block Screen Edges on Every Screen" << 1 << 0;
+    }
+    // Each row's own button, clicked without the row selected first, makes its fix as one step.
+    void rowFixButtons() {
+        QFETCH(int, group);
+        QFETCH(QString, row);
+        QFETCH(int, fix);
+        QFETCH(QString, step);
+        QVERIFY(m_f->show());
+        loadBrokenLevelOfSevenScreens();
+        QVERIFY(QTest::qWaitForWindowExposed(window()));
+        QTreeWidgetItem* item = window()->ProblemList->topLevelItem(group);
+        if (row != "group")
+            item = item->child(0);
+        QTest::mouseClick(window()->ProblemList->viewport(), Qt::LeftButton, {},
+                          window()->fixButtonRect(item, fix).center());
+        QTRY_COMPARE(m_f->document->undoStack().undoText(), step);
+        const auto count = [this](const char* code) {
+            const std::vector<LevelProblem>& problems = window()->problems();
+            return int(
+                std::count_if(problems.begin(), problems.end(), [&](auto& p) { return p.code == code; }));
+        };
+        QTEST(count("link-out-of-range"), "linksOut");
+        QTEST(count("edge-wrap"), "wraps");
     }
 };
 

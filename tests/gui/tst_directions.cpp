@@ -249,7 +249,7 @@ private slots:
         };
         const int row = rowOf();
         QVERIFY(row >= 0);
-        window->ProblemList->setCurrentItem(window->ProblemList->topLevelItem(row));
+        window->ProblemList->setCurrentItem(window->rowOfProblem(size_t(row)));
         QVERIFY(window->Fix->isVisible());
         QCOMPARE(window->Fix->text(), fix);
         QCOMPARE(window->FixPlan->text(), plan);
@@ -284,7 +284,7 @@ private slots:
             return problem.code == "exit-no-way-back" && problem.screen == 2 && problem.tile == 160;
         });
         QVERIFY(copy != problems.end());
-        window->ProblemList->setCurrentItem(window->ProblemList->topLevelItem(int(copy - problems.begin())));
+        window->ProblemList->setCurrentItem(window->rowOfProblem(size_t(copy - problems.begin())));
         const QString why =
             "Fix cannot add this way back: tile 141 of screen 1 already leads left to screen 0 "
             "and back, and the way back to screen 2 would take that exit's place. Nothing is "
@@ -294,7 +294,7 @@ private slots:
         QCOMPARE(window->FixPlan->text(), why);
         const int steps = document().undoStack().count();
         window->Fix->click();
-        form().fixProblem(*copy);
+        form().fixProblem(*copy, LevelFixKind::AddWayBack);
         QCOMPARE(document().undoStack().count(), steps);
         QCOMPARE(document().readScreen(1).tile(141).directions[SideLeft], Integer(3));
     }

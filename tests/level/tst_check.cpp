@@ -1,6 +1,7 @@
 // tavrin-level check on levels built to break one rule each, and the check of a level being edited.
 #include "directions.h"
 #include "levelcheck.h"
+#include "levelcheckfix.h"
 #include "levelfixture.h"
 #include "leveltool.h"
 
@@ -85,6 +86,9 @@ private slots:
     void rules();
     void lineAndText();
     void editedLevel();
+    void groupsByKind();
+    void fixes_data();
+    void fixes();
 };
 
 void TestCheck::rules_data() {
@@ -251,6 +255,62 @@ void TestCheck::editedLevel() {
     QCOMPARE(found,
              (QStringList{"edge-wrap 0 20 right", "exit-no-way-back 1 1 left", "link-out-of-range 2 3 left",
                           "one-way-link 1 1 left", "unreachable-screen 1", "unreachable-screen 2"}));
+}
+
+// Errors first; of each, the kinds with the fewest problems first, ties in the order found.
+void TestCheck::groupsByKind() {
+    std::vector<LevelProblem> problems;
+    for (const char* code :
+         {"edge-wrap", "edge-wrap", "link-out-of-range", "unreachable-screen", "edge-wrap",
+          "picture-outside-pics", "exit-no-way-back", "unreachable-screen", "picture-outside-pics"}) {
+        LevelProblem& problem = problems.emplace_back();
+        problem.code = code;
+        problem.severity =
+            QString(code).contains("out") ? LevelProblem::Severity::Error : LevelProblem::Severity::Warning;
+    }
+    QStringList groups;
+    for (const ProblemGroup& group : GroupProblems(problems)) {
+        QStringList members;
+        for (const size_t i : group.members)
+            members << QString::number(i);
+        groups << group.code + ' ' + members.join(',');
+    }
+    QCOMPARE(groups, (QStringList{"link-out-of-range 2", "picture-outside-pics 5,8", "exit-no-way-back 6",
+                                  "unreachable-screen 3,7", "edge-wrap 0,1,4"}));
+}
+
+// Screens 0 and 1 joined, screen 0's link 4 turned to screen 5, no screen of the level: either fix, made,
+// leaves no exit into no screen; the new screen links only the side that joins it.
+void TestCheck::fixes_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("change");
+    QTest::newRow("make the screen")
+        << int(LevelFixKind::MakeScreen)
+        << "Fix will make screen 2, lead link 4 of screen 0 to it, and make the left "
+           "side of tile 1 of screen 2 an exit back onto tile 20 of screen 0.";
+    QTest::newRow("block the step") << int(LevelFixKind::BlockStep)
+                                    << "Fix will block the step right from tile 20 of screen 0.";
+}
+
+void TestCheck::fixes() {
+    QFETCH(int, kind);
+    LevelText level = LevelText::ring();
+    level.screen(0).links[4] = 5;
+    m_f.writeFile("level.txt", level.bytes());
+    m_f.document->loadLevel(m_f.path("level.txt"), QStringLiteral("test"));
+    const std::vector<LevelProblem> problems = CheckEditedLevel(*m_f.module, {});
+    QCOMPARE(Brief(problems[0]), "link-out-of-range 0 20 right");
+    const LevelFix fix = PlanFix(*m_f.document, problems[0], LevelFixKind(kind));
+    QTEST(fix.change, "change");
+    m_f.document->editLevel(FixName(LevelFixKind(kind)), fix.edit);
+    const std::vector<LevelProblem> after = CheckEditedLevel(*m_f.module, {});
+    QVERIFY(std::none_of(after.begin(), after.end(), [](auto& p) { return p.code == "link-out-of-range"; }));
+    if (LevelFixKind(kind) == LevelFixKind::MakeScreen) {
+        const Screen made = m_f.module->ReadScreen(2);
+        QCOMPARE(made.links, (SideLinks{0, 0, -1, 0, -1, -1, -1, -1, -1, -1}));
+        QCOMPARE(made.tile(1).directions[Left], Integer(3));
+        QCOMPARE(made.tile(1).operands[Left], FieldValue::number(20));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCheck)

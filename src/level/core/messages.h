@@ -227,9 +227,25 @@ enum class Msg : int {
     FixAddsWayBackAndLink,
     FixBreaksDoor,
     FixProblemGone,
+    FixMakesScreen,
+    FixNoScreenLeft,
+    FixBlocksEdges,
+    FixBlocksEdgesEverywhere,
+    // The fixes' names, on their buttons and as steps to undo.
+    FixBlockStep,
+    FixAddWayBack,
+    FixMakeScreen,
+    BlockEdgesEverywhereTitle,
 
     // The windows beside the grid, and the scale of the editor.
     RefreshToCheck,
+    CheckKindRow,
+    CheckWrapScreenRow,
+    CheckAllKinds,
+    CheckAllScreens,
+    CheckKindFilter,
+    CheckScreenFilter,
+    CheckFixColumn,
     ScaleTooLarge,
     ScaleNotFitting,
 

@@ -274,6 +274,13 @@ LevelDocument::LevelEdit WayBackEdit(int fromNumber, const Screen& fromScreen, i
     return edit;
 }
 
+Screen UnlinkedBlankScreen(const LevelDocument& document) {
+    Screen screen = document.blankScreen();
+    for (Integer k = 2; k <= 9; ++k)
+        screen.links[size_t(k)] = -1;
+    return screen;
+}
+
 void AddBlockEdges(LevelDocument::LevelEdit& edit, int number) {
     for (int side = 0; side < 4; ++side)
         for (const int t : BorderTiles(side))

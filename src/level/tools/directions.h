@@ -89,6 +89,10 @@ LevelDocument::LevelEdit ExitEdit(int fromNumber, const Screen& fromScreen, int 
 LevelDocument::LevelEdit WayBackEdit(int fromNumber, const Screen& fromScreen, int tile, int side,
                                      int toNumber, const Screen& toScreen);
 
+// A new screen as the exit tool and Check Level make one: blank, its side links leading to no screen (-1)
+// until the edit that makes it gives it the one that joins it.
+Screen UnlinkedBlankScreen(const LevelDocument& document);
+
 // Block Screen Edges on screen `number`: every outward step on its border blocked, exits left as they are.
 void AddBlockEdges(LevelDocument::LevelEdit& edit, int number);
 

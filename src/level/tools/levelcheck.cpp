@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
-#include <charconv>
 #include <map>
 #include <memory>
 #include <set>
@@ -31,13 +30,6 @@ constexpr int EdgeSlots = 2 * GridRows;
 // An edge slot whose step is blocked or an exit; any other value is a free step, and where its tile's
 // record stands.
 constexpr qint64 EdgeShut = -2;
-
-const char* const DirectionNames[4] = {"left", "up", "right", "down"};
-
-// "left", "up", "right" or "down"; empty without a direction.
-const char* DirectionText(const std::optional<int>& direction) {
-    return direction && *direction >= 0 && *direction < 4 ? DirectionNames[*direction] : "";
-}
 
 // While the check runs, a problem's `line` holds the byte offset of the level file where it stands
 // (NoOffset for none) until the end, when all offsets are turned into lines in one pass.
@@ -725,58 +717,6 @@ std::vector<LevelProblem> withLines(FileAccess& files, const QString& path, std:
 
 } // namespace
 
-QString LevelProblem::directionName() const {
-    return QLatin1String(DirectionText(direction));
-}
-
-QString LevelProblem::toLine(const QString& file) const {
-    QByteArray line;
-    ProblemLineWriter(file).append(*this, line);
-    line.chop(1);
-    return QString::fromUtf8(line);
-}
-
-const QByteArray& ProblemLineWriter::utf8(const QString& text) {
-    Converted& slot = m_converted[(quintptr(text.constData()) >> 4) % m_converted.size()];
-    if (slot.text.constData() != text.constData() || slot.text.size() != text.size()) {
-        slot.text = text;
-        slot.utf8 = text.toUtf8();
-    }
-    return slot.utf8;
-}
-
-void ProblemLineWriter::append(const LevelProblem& problem, QByteArray& out) {
-    const auto number = [&out](qint64 value) {
-        char digits[24];
-        out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
-    };
-    out += m_file;
-    out += ':';
-    if (problem.line > 0) {
-        number(problem.line);
-        out += ':';
-    }
-    if (problem.screen) {
-        out += " screen ";
-        number(*problem.screen);
-    }
-    if (problem.tile) {
-        out += " tile ";
-        number(*problem.tile);
-    }
-    if (problem.direction) {
-        out += ' ';
-        out += DirectionText(problem.direction);
-    }
-    if (problem.screen || problem.tile || problem.direction)
-        out += ':';
-    out += problem.isError() ? " error: " : " warning: ";
-    out += utf8(problem.message);
-    out += " [";
-    out += utf8(problem.code);
-    out += "]\n";
-}
-
 std::vector<LevelProblem> CheckLevelFile(FileAccess& files, const QString& path,
                                          const LevelCheckSettings& settings) {
     Checker checker(settings);
@@ -835,18 +775,6 @@ bool LeavesLevelUnsure(const LevelProblem& problem) {
     return problem.isError() &&
            std::any_of(std::begin(ReadingFailures), std::end(ReadingFailures),
                        [&](int code) { return problem.code == problemCode(Failure(code)); });
-}
-
-QString ProblemSummary(const std::vector<LevelProblem>& problems) {
-    const auto errors =
-        std::count_if(problems.begin(), problems.end(), [](const LevelProblem& p) { return p.isError(); });
-    const auto warnings = qint64(problems.size()) - errors;
-    if (problems.empty())
-        return QStringLiteral("no problems");
-    const auto count = [](qint64 n, const char* one, const char* many) {
-        return QString::number(n) + u' ' + QLatin1String(n == 1 ? one : many);
-    };
-    return count(errors, "error", "errors") + QStringLiteral(", ") + count(warnings, "warning", "warnings");
 }
 
 } // namespace tavrin
