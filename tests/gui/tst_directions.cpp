@@ -352,11 +352,7 @@ private slots:
         if (brush)
             form().WallBrush->click();
         for (const QString turnedOn : {" Show Directions turned on.", ""}) {
-            if (brush) {
-                QTest::mouseClick(form().Tile(45), Qt::LeftButton);
-            } else {
-                form().mnuBlockEdges->trigger();
-            }
+            brush ? QTest::mouseClick(form().Tile(45), Qt::LeftButton) : form().mnuBlockEdges->trigger();
             QVERIFY(form().mnuShowDirections->isChecked() && form().DirectionsLayer()->isVisible());
             QCOMPARE(form().statusBar()->currentMessage(), said + turnedOn);
             document().undo();
@@ -381,9 +377,8 @@ private slots:
         form().makeExit(40, SideRight, false);
         SetNumberSink(previous);
         QCOMPARE(highest, 3);
-        const Module1& m = *m_f->module;
-        QCOMPARE(m.LevelLastScreen, Integer(std::max(2, target)));
-        QCOMPARE(m.SideScreen(m.TilePropRight(40)), Integer(target));
+        QCOMPARE(m_f->module->LevelLastScreen, Integer(std::max(2, target)));
+        QCOMPARE(m_f->module->SideScreen(m_f->module->TilePropRight(40)), Integer(target));
         const Screen there = document().readScreen(target);
         QCOMPARE(there.links[size_t(there.tile(21).directions[SideLeft])], Integer(0));
     }
