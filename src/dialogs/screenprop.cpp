@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 
 namespace tavrin {
@@ -44,6 +45,7 @@ ScreenProp::ScreenProp(const SideLinks& links, QWidget* parent)
     resize(TwipsToPixels(3900), TwipsToPixels(2535));
     createControls();
     FitFontToLayout(this);
+    addSideNames();
     arrangeTabOrder();
 
     connect(Command1, &QPushButton::clicked, this, &ScreenProp::Command1_Click);
@@ -99,6 +101,40 @@ void ScreenProp::createControls() {
     Command2 = addButton(this, "Command2", QStringLiteral("Cancel"), TwipsRect(120, 1920, 1215, 375));
     Command1 = addButton(this, "Command1", QStringLiteral("OK"), TwipsRect(1440, 1920, 1215, 375));
     Command1->setDefault(true);
+}
+
+void ScreenProp::addSideNames() {
+    // Small grey words in the room beside the boxes, in a font smaller than the dialog's own.
+    struct Where {
+        int k;
+        const char* text;
+        QRect geometry;
+    };
+    const Where places[] = {
+        {2, "above", TwipsRect(1350, 480, 540, 285)},  {3, "left", TwipsRect(0, 1095, 240, 285)},
+        {4, "right", TwipsRect(1560, 1095, 495, 210)}, {5, "below", TwipsRect(1350, 1305, 540, 210)},
+        {6, "extra", TwipsRect(3510, 480, 390, 285)},  {7, "extra", TwipsRect(3510, 840, 390, 285)},
+        {8, "extra", TwipsRect(3510, 1200, 390, 285)}, {9, "extra", TwipsRect(3510, 1560, 390, 285)}};
+    QFont small = font();
+    small.setPointSizeF(std::max(5.5, font().pointSizeF() - 1.5));
+    for (const Where& place : places) {
+        auto* label = new QLabel(QLatin1String(place.text), this);
+        label->setObjectName(QStringLiteral("SideName"));
+        label->setProperty("index", place.k);
+        label->setGeometry(place.geometry);
+        label->setAlignment(Qt::AlignLeft | (place.k == 3 || place.k == 4 ? Qt::AlignTop : Qt::AlignVCenter));
+        label->setFont(small);
+        QPalette grey = label->palette();
+        grey.setColor(QPalette::WindowText, grey.color(QPalette::PlaceholderText));
+        label->setPalette(grey);
+        m_sideName[static_cast<size_t>(place.k - FirstSide)] = label;
+    }
+}
+
+QLabel* ScreenProp::SideName(int k) const {
+    if (k < FirstSide || k > LastSide)
+        throw Failure(ErrNoSuchControl);
+    return m_sideName[static_cast<size_t>(k - FirstSide)];
 }
 
 void ScreenProp::addSideText(int k, const QRect& geometry) {

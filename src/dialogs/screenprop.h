@@ -33,6 +33,9 @@ public:
 
     // The dialog's own box of side link k, 2..9; any other index names no control: failure 340.
     QLineEdit* SideText(int k) const;
+    // The small word beside box k that says which side of the grid its link is for: "above", "left",
+    // "right", "below", or "extra" for 6 to 9. Any other index: failure 340.
+    QLabel* SideName(int k) const;
 
     void Form_Load();
     void Command1_Click();
@@ -58,10 +61,12 @@ protected:
 private:
     void createControls();
     void addSideText(int k, const QRect& geometry);
+    void addSideNames();
     void arrangeTabOrder();
 
     SideLinks m_links;
     std::array<QLineEdit*, LastSide - FirstSide + 1> m_sideText{};
+    std::array<QLabel*, LastSide - FirstSide + 1> m_sideName{};
 };
 
 } // namespace tavrin

@@ -338,6 +338,7 @@ void ExplainScreenProp(ScreenProp& dialog) {
                      "number.")
                       .arg(k);
         SetHelp(dialog.SideText(k), tip);
+        SetHelp(dialog.SideName(k), tip);
         SetHelp(labels[size_t(k - ScreenProp::FirstSide)], tip);
     }
     const char* heading = "Each box holds the screen that one side link of the screen on display leads to.";

@@ -450,6 +450,9 @@ private:
     void createDirectionControls();
     void createDirectionMenus();
     void showDirections(bool shown);
+    // Show Directions turned on for a command that edits walls: a sentence that says so for the status
+    // bar, or nothing when it was on already.
+    QString showDirectionsFor();
     // Show Directions as the settings keep it.
     void restoreShowDirections();
     GridTool m_gridTool = GridTool::Paint;
@@ -457,9 +460,11 @@ private:
     int m_exitTile = 0;
     bool m_wallClear = false;
     std::vector<int> m_walled; // the tiles of the wall stroke, in order
-    // Each change of a direction, as a tile edit of the stroke.
+    // Each change of a direction, as a tile edit of the stroke, counted in m_wallSteps.
     void applyToTiles(const std::vector<struct DirectionChange>& changes);
     int m_wallExitsMet = 0;
+    int m_wallSteps = 0;      // the steps the stroke changed
+    QString m_wallDirections; // what showDirectionsFor() said as the stroke began
     QPointer<CheckLevelWindow> m_checkLevel;
     QPointer<WorldOverviewWindow> m_worldOverview;
 

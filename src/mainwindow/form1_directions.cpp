@@ -33,20 +33,34 @@ namespace {
 const QString ShowDirectionsKey = QStringLiteral("View/ShowDirections");
 const QString MakeExitPlace = QStringLiteral("Make Exit");
 
-// Drawn over the grid, never into it: mouse presses go through to the tiles below.
+// Drawn over the grid, never into it: mouse presses go through to the tiles below. Which exits have no way
+// back is worked out again, when the layer is next drawn, after any edit or change of screen.
 class DirectionMarks : public QWidget {
 public:
-    DirectionMarks(QWidget* parent, const Module1& level, const int& picked)
-        : QWidget(parent), m_level(level), m_picked(picked) {
+    DirectionMarks(QWidget* parent, const LevelDocument& document, const int& picked)
+        : QWidget(parent), m_document(document), m_picked(picked) {
         setObjectName(QStringLiteral("DirectionsLayer"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    void levelChanged() {
+        m_oneWay.reset();
+        update();
     }
 
 protected:
     void paintEvent(QPaintEvent*) override {
+        const Module1& level = m_document.state();
+        const Screen shown = level.ScreenOnDisplay();
+        if (!m_oneWay)
+            m_oneWay = FindOneWayExits(int(level.CurrentScreen), shown, level.LevelLastScreen,
+                                       [this](int screen) -> std::optional<Screen> {
+                                           std::optional<Failure> trouble;
+                                           Screen value = m_document.readScreen(screen, &trouble);
+                                           return trouble ? std::nullopt : std::optional<Screen>(value);
+                                       });
         QPainter painter(this);
         const QRectF grid(rect());
-        DrawDirections(painter, grid, m_level.ScreenOnDisplay(), m_level.LevelLastScreen);
+        DrawDirections(painter, grid, shown, level.LevelLastScreen, &*m_oneWay);
         if (m_picked >= FirstGridTile && m_picked <= LastGridTile) {
             const qreal w = grid.width() / GridColumns;
             const qreal h = grid.height() / GridRows;
@@ -58,8 +72,9 @@ protected:
     }
 
 private:
-    const Module1& m_level;
+    const LevelDocument& m_document;
     const int& m_picked;
+    std::optional<OneWayExits> m_oneWay;
 };
 
 const char* const PickerArrows[] = {"\u2190", "\u2191", "\u2192", "\u2193"};
@@ -70,7 +85,8 @@ const char* const PickerArrows[] = {"\u2190", "\u2191", "\u2192", "\u2193"};
 
 void Form1::createDirectionControls() {
     const QRect gridRect = Tile(FirstGridTile)->geometry().united(Tile(LastGridTile)->geometry());
-    m_directionsLayer = new DirectionMarks(m_clientArea, m_level, m_exitTile);
+    auto* layer = new DirectionMarks(m_clientArea, m_document, m_exitTile);
+    m_directionsLayer = layer;
     m_directionsLayer->setGeometry(gridRect);
     m_directionsLayer->raise();
     m_directionsLayer->hide();
@@ -123,12 +139,13 @@ void Form1::createDirectionControls() {
                 setGridTool(GridTool::Paint);
         });
 
-    const auto redraw = [this] { m_directionsLayer->update(); };
-    connect(&m_document, &LevelDocument::tileChanged, m_directionsLayer, redraw);
-    connect(&m_document, &LevelDocument::linksChanged, m_directionsLayer, redraw);
-    connect(&m_document, &LevelDocument::screenShown, m_directionsLayer, redraw);
-    connect(&m_document, &LevelDocument::levelReplaced, m_directionsLayer, redraw);
-    connect(&m_document, &LevelDocument::propertiesChanged, m_directionsLayer, redraw);
+    const auto redraw = [layer] { layer->levelChanged(); };
+    connect(&m_document, &LevelDocument::tileChanged, layer, redraw);
+    connect(&m_document, &LevelDocument::linksChanged, layer, redraw);
+    connect(&m_document, &LevelDocument::screenShown, layer, redraw);
+    connect(&m_document, &LevelDocument::screenEdited, layer, redraw);
+    connect(&m_document, &LevelDocument::levelReplaced, layer, redraw);
+    connect(&m_document, &LevelDocument::propertiesChanged, layer, redraw);
 }
 
 void Form1::createDirectionMenus() {
@@ -210,6 +227,13 @@ void Form1::setGridTool(GridTool tool) {
     showSelectTool();
 }
 
+QString Form1::showDirectionsFor() {
+    if (mnuShowDirections->isChecked())
+        return QString();
+    mnuShowDirections->setChecked(true);
+    return Text(Msg::DirectionsTurnedOn);
+}
+
 void Form1::showDirections(bool shown) {
     m_statusBar->setDirectionsShown(shown);
     m_directionsLayer->setVisible(shown);
@@ -222,6 +246,8 @@ void Form1::beginWalls(bool clear) {
     m_wallClear = clear;
     m_walled.clear();
     m_wallExitsMet = 0;
+    m_wallSteps = 0;
+    m_wallDirections = showDirectionsFor();
     m_document.beginStroke(clear ? QStringLiteral("Open Walls") : QStringLiteral("Wall"));
 }
 
@@ -234,6 +260,7 @@ void Form1::wallTile(int index) {
 }
 
 void Form1::applyToTiles(const std::vector<DirectionChange>& changes) {
+    m_wallSteps += int(changes.size());
     for (const DirectionChange& change : changes) {
         TileState state = m_document.tile(change.tile);
         state.directions[size_t(change.side)] = change.value;
@@ -252,6 +279,8 @@ void Form1::endWalls() {
         for (const int index : m_walled)
             applyToTiles(WallChanges(m_level.ScreenOnDisplay(), index, false, true));
     }
+    confirm(Text(m_wallClear ? Msg::WallsOpened : Msg::WallsMade).arg(m_wallSteps).arg(m_walled.size()) +
+            m_wallDirections);
     m_walled.clear();
     m_wallExitsMet = 0;
     m_document.endStroke();
@@ -280,19 +309,32 @@ void Form1::makeExit(int tile, int side, bool wholeEdge) {
         buttons << Text(Msg::ExitToScreen).arg(linked);
         targets.push_back(linked);
     }
-    if (newScreen <= std::numeric_limits<Integer>::max()) {
+    const bool roomForNew = newScreen <= std::numeric_limits<Integer>::max();
+    if (roomForNew) {
         buttons << Text(Msg::ExitNewScreen);
         targets.push_back(newScreen);
     }
-    buttons << QStringLiteral("Cancel");
+    buttons << Text(Msg::ExitAnotherScreen) << QStringLiteral("Cancel");
     const QString where =
         wholeEdge ? QStringLiteral("the whole border") : QStringLiteral("tile %1").arg(tile);
     const int answer = Ask({Text(Msg::ExitTitle),
                             Text(Msg::ExitQuestion).arg(QLatin1String(SideName(side)), where).arg(from),
                             buttons, 0, int(buttons.size()) - 1});
-    if (answer < 0 || answer >= int(targets.size()))
+    if (answer < 0 || answer > int(targets.size()))
         return;
-    const int target = targets[size_t(answer)];
+    int target = 0;
+    if (answer < int(targets.size())) {
+        target = targets[size_t(answer)];
+    } else {
+        // Any screen of the level, or the one past the last, which is then made as New Screen makes it.
+        const int highest = roomForNew ? newScreen : newScreen - 1;
+        const std::optional<int> chosen = AskNumber(
+            {Text(Msg::ExitTitle), Text(Msg::ExitAnotherScreenQuestion).arg(newScreen - 1).arg(newScreen),
+             targets.empty() ? 0 : targets.front(), 0, highest});
+        if (!chosen)
+            return;
+        target = *chosen;
+    }
     std::vector<int> tiles;
     for (const int t : wholeEdge ? BorderTiles(side) : std::vector<int>{tile})
         if (!wholeEdge || m_level.TileOnDisplay(t).directions[size_t(side)] != 1)
@@ -325,11 +367,11 @@ void Form1::makeExit(int tile, int side, bool wholeEdge) {
 void Form1::blockScreenEdges(bool everyScreen) {
     const QString name = Text(Msg::BlockEdgesTitle);
     LevelDocument::LevelEdit edit;
+    const int last = m_level.LevelLastScreen;
     try {
         if (!everyScreen) {
             AddBlockEdges(edit, m_level.CurrentScreen);
         } else {
-            const int last = m_level.LevelLastScreen;
             if (Ask({name,
                      Text(Msg::BlockEdgesQuestion).arg(last + 1),
                      {QStringLiteral("Block"), QStringLiteral("Cancel")},
@@ -339,7 +381,17 @@ void Form1::blockScreenEdges(bool everyScreen) {
             for (int screen = 0; screen <= last; ++screen)
                 AddBlockEdges(edit, screen);
         }
-        editLevel(name, std::move(edit));
+        // The steps of the screen on display it blocks: those neither blocked already nor exits.
+        int blocked = 0;
+        for (const LevelDocument::LevelEdit::Direction& step : edit.directions)
+            if (step.screen == m_level.CurrentScreen) {
+                const Integer now = m_level.TileOnDisplay(step.index).directions[size_t(step.side)];
+                blocked += now != 1 && !IsExit(now);
+            }
+        if (editLevel(name, std::move(edit)))
+            confirm((everyScreen ? Text(Msg::EdgesBlockedEverywhere).arg(last).arg(blocked)
+                                 : Text(Msg::EdgesBlocked).arg(blocked).arg(m_level.CurrentScreen)) +
+                    showDirectionsFor());
     } catch (const Failure& failure) {
         ShowFailure(failure, name);
     }

@@ -3,6 +3,7 @@
 #include "checklevel.h"
 #include "directions.h"
 #include "editorfixture.h"
+#include "messagebox.h"
 #include "walker.h"
 #include "worldoverview.h"
 
@@ -322,6 +323,64 @@ private slots:
         QCOMPARE(status->text(), "Tile 200 up: exit to screen 3, tile 180 (link 3)");
         QTest::mouseMove(tile, QPoint(tile->width() / 2, tile->height() / 2));
         QVERIFY(status->text().startsWith("Tile 200: left free, up exit 3"));
+    }
+
+    // An exit with no way back is drawn apart from the same exit once its way back is made on the other
+    // screen.
+    void oneWayExitDrawnApart() {
+        linkScreens0And1();
+        setSide(40, SideRight, 4, 21);
+        form().mnuShowDirections->trigger();
+        const QImage oneWay = grid();
+        m_f->answers = {"Screen 1"};
+        form().makeExit(40, SideRight, false); // the same exit, and now the way back
+        QCOMPARE(tilesThatDiffer(oneWay, grid()), QList<int>{40});
+    }
+
+    // The Wall Brush and Block Screen Edges turn Show Directions on, and the status bar says what they did.
+    void wallCommandsShowWhatTheyDid_data() {
+        QTest::addColumn<bool>("brush");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("Wall Brush") << true << "Wall Brush: 4 step(s) into 1 tile(s) blocked.";
+        QTest::newRow("Block Screen Edges")
+            << false << "Block Screen Edges: 69 step(s) off the border of screen 0 blocked, exits kept.";
+    }
+    void wallCommandsShowWhatTheyDid() {
+        QFETCH(bool, brush);
+        QFETCH(QString, said);
+        setSide(20, SideRight, 1);
+        if (brush)
+            form().WallBrush->click();
+        for (const QString turnedOn : {" Show Directions turned on.", ""}) {
+            brush ? QTest::mouseClick(form().Tile(45), Qt::LeftButton) : form().mnuBlockEdges->trigger();
+            QVERIFY(form().mnuShowDirections->isChecked() && form().DirectionsLayer()->isVisible());
+            QCOMPARE(form().statusBar()->currentMessage(), said + turnedOn);
+            document().undo();
+        }
+    }
+
+    // Another Screen... takes any screen by its number, and the one past the last makes it as New Screen.
+    void exitToAnotherScreen_data() {
+        QTest::addColumn<int>("target");
+        QTest::newRow("screen 1") << 1;
+        QTest::newRow("past the last") << 3;
+    }
+    void exitToAnotherScreen() {
+        QFETCH(int, target);
+        SetLastScreen(document(), 2); // link 4 leads to screen 4: not offered
+        int highest = -1;
+        const NumberSink previous = SetNumberSink([&](const NumberQuestion& question) {
+            highest = question.maximum;
+            return std::optional<int>(target);
+        });
+        m_f->answers = {"Another Screen..."};
+        form().makeExit(40, SideRight, false);
+        SetNumberSink(previous);
+        QCOMPARE(highest, 3);
+        QCOMPARE(m_f->module->LevelLastScreen, Integer(std::max(2, target)));
+        QCOMPARE(m_f->module->SideScreen(m_f->module->TilePropRight(40)), Integer(target));
+        const Screen there = document().readScreen(target);
+        QCOMPARE(there.links[size_t(there.tile(21).directions[SideLeft])], Integer(0));
     }
 };
 

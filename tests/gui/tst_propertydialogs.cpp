@@ -10,6 +10,7 @@
 #include "module1.h"
 #include "screenprop.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -113,6 +114,22 @@ private slots:
                 QCOMPARE(dialog->windowTitle(), key == Qt::Key_F2 ? "Screen Properties" : "Level Properties");
                 dialog->reject();
             }));
+        }
+    }
+
+    // A small word beside each box names its side of the grid, inside the dialog and over no other control.
+    void screenPropNamesTheSides() {
+        tavrin::ScreenProp dialog(tavrin::Screen::freshLinks());
+        const QStringList names{"above", "left", "right", "below", "extra", "extra", "extra", "extra"};
+        const QList<QWidget*> controls = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (int k = 2; k <= 9; ++k) {
+            const QLabel* name = dialog.SideName(k);
+            QCOMPARE(name ? name->text() : QString(), names[k - 2]);
+            QVERIFY(dialog.rect().contains(name->geometry()));
+            QVERIFY(QFontMetrics(name->font()).horizontalAdvance(name->text()) <= name->width());
+            for (const QWidget* other : controls)
+                QVERIFY2(other == name || !other->geometry().intersects(name->geometry()),
+                         qPrintable(other->objectName() + QString::number(k)));
         }
     }
 };

@@ -219,6 +219,13 @@ enum class Msg : int {
     BlockEdgesTitle,
     BlockEdgesQuestion,
     ExitLandsNowhere,
+    ExitAnotherScreen,
+    ExitAnotherScreenQuestion,
+    WallsMade,
+    WallsOpened,
+    EdgesBlocked,
+    EdgesBlockedEverywhere,
+    DirectionsTurnedOn,
     NewScreenTakesLink,
 
     // What Fix in the Check Level window will change, or why it cannot.

@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QPolygonF>
 
+#include <map>
+
 namespace tavrin {
 
 namespace {
@@ -90,44 +92,122 @@ EdgeMark MarkOf(const TileState& tile, int side, const SideLinks& links, Integer
     return mark;
 }
 
-void DrawDirections(QPainter& painter, const QRectF& grid, const Screen& screen, Integer lastScreen) {
+bool LeadsBack(const EdgeMark& mark, int number, int tile, const Screen& there, Integer lastScreen) {
+    if (mark.kind != EdgeMark::Exit || !mark.valid)
+        return false;
+    for (int back = 0; back < 4; ++back) {
+        const EdgeMark way = MarkOf(there.tile(int(*mark.landing)), back, there.links, lastScreen);
+        if (way.kind == EdgeMark::Exit && way.screen == number && way.landing == Integer(tile))
+            return true;
+    }
+    return false;
+}
+
+OneWayExits FindOneWayExits(int number, const Screen& screen, Integer lastScreen,
+                            const std::function<std::optional<Screen>(int)>& read) {
+    OneWayExits oneWay;
+    std::map<Integer, std::optional<Screen>> screens;
+    for (int t = FirstGridTile; t <= LastGridTile; ++t)
+        for (int side = 0; side < 4; ++side) {
+            const EdgeMark mark = MarkOf(screen.tile(t), side, screen.links, lastScreen);
+            if (mark.kind != EdgeMark::Exit || !mark.valid)
+                continue;
+            const Screen* there = &screen;
+            if (mark.screen != number) {
+                auto it = screens.find(mark.screen);
+                if (it == screens.end())
+                    it = screens.emplace(mark.screen, read(int(mark.screen))).first;
+                if (!it->second)
+                    continue;
+                there = &*it->second;
+            }
+            if (!LeadsBack(mark, number, t, *there, lastScreen))
+                oneWay.set(size_t(t * 4 + side));
+        }
+    return oneWay;
+}
+
+bool WalledIn(const Screen& screen, int tile) {
+    for (int side = 0; side < 4; ++side) {
+        const std::optional<int> beside = TileBeside(tile, side);
+        if (beside && screen.tile(*beside).directions[size_t(Opposite(side))] != 1)
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+// The bar of a blocked step through `side` of `cell`: inside the cell along that side, or with `onLine`
+// centred on the line between the cell and the next one, reaching half a bar past both ends so that the
+// bars of a wall join at its corners.
+QRectF BarOf(const QRectF& cell, int side, qreal bar, bool onLine) {
+    QRectF r = cell;
+    const qreal half = bar / 2;
+    switch (side) {
+    case SideLeft:
+        r = onLine ? QRectF(cell.left() - half, cell.top() - half, bar, cell.height() + bar)
+                   : QRectF(cell.left(), cell.top(), bar, cell.height());
+        break;
+    case SideUp:
+        r = onLine ? QRectF(cell.left() - half, cell.top() - half, cell.width() + bar, bar)
+                   : QRectF(cell.left(), cell.top(), cell.width(), bar);
+        break;
+    case SideRight:
+        r = onLine ? QRectF(cell.right() - half, cell.top() - half, bar, cell.height() + bar)
+                   : QRectF(cell.right() - bar, cell.top(), bar, cell.height());
+        break;
+    case SideDown:
+        r = onLine ? QRectF(cell.left() - half, cell.bottom() - half, cell.width() + bar, bar)
+                   : QRectF(cell.left(), cell.bottom() - bar, cell.width(), bar);
+        break;
+    }
+    return r;
+}
+
+} // namespace
+
+void DrawDirections(QPainter& painter, const QRectF& grid, const Screen& screen, Integer lastScreen,
+                    const OneWayExits* oneWay) {
     const qreal w = grid.width() / Columns;
     const qreal h = grid.height() / GridRows;
-    const qreal bar = std::max<qreal>(2, std::min(w, h) / 6);
+    const qreal bar = std::max<qreal>(2, std::min(w, h) / 5);
     const bool numbers = std::min(w, h) >= 12;
     painter.save();
+    painter.setClipRect(grid, Qt::IntersectClip);
     painter.setRenderHint(QPainter::Antialiasing, true);
     QFont font = painter.font();
     font.setPixelSize(std::max(6, int(h * 0.38)));
     font.setBold(true);
     painter.setFont(font);
     const QColor barColour(20, 20, 20);
+    const QColor shade(20, 20, 20, 80);
     const QColor exitColour(255, 215, 0);
+    const QColor oneWayColour(255, 120, 0);
     const QColor badColour(230, 30, 30);
+    std::bitset<LastGridTile + 1> walled;
+    for (int t = FirstGridTile; t <= LastGridTile; ++t)
+        walled[size_t(t)] = WalledIn(screen, t);
+    const auto cellOf = [&](int t) {
+        return QRectF(grid.left() + columnOf(t) * w, grid.top() + rowOf(t) * h, w, h);
+    };
+    for (int t = FirstGridTile; t <= LastGridTile; ++t)
+        if (walled[size_t(t)])
+            painter.fillRect(cellOf(t), shade);
     for (int t = FirstGridTile; t <= LastGridTile; ++t) {
-        const QRectF cell(grid.left() + columnOf(t) * w, grid.top() + rowOf(t) * h, w, h);
+        const QRectF cell = cellOf(t);
         const TileState& tile = screen.tile(t);
         for (int side = 0; side < 4; ++side) {
             const EdgeMark mark = MarkOf(tile, side, screen.links, lastScreen);
             if (mark.kind == EdgeMark::Free)
                 continue;
             if (mark.kind == EdgeMark::Blocked) {
-                QRectF r = cell;
-                switch (side) {
-                case SideLeft:
-                    r.setWidth(bar);
-                    break;
-                case SideUp:
-                    r.setHeight(bar);
-                    break;
-                case SideRight:
-                    r.setLeft(cell.right() - bar);
-                    break;
-                case SideDown:
-                    r.setTop(cell.bottom() - bar);
-                    break;
-                }
-                painter.fillRect(r, barColour);
+                const std::optional<int> beside = TileBeside(t, side);
+                if (beside && walled[size_t(t)] && walled[size_t(*beside)])
+                    continue; // inside a wall
+                const bool bothWays = beside && screen.tile(*beside).directions[size_t(Opposite(side))] == 1;
+                if (!bothWays || t < *beside)
+                    painter.fillRect(BarOf(cell, side, bar, bothWays), barColour);
                 continue;
             }
             // An arrow from the middle of the tile toward the side, outlined so that it reads on any
@@ -142,11 +222,19 @@ void DrawDirections(QPainter& painter, const QRectF& grid, const Screen& screen,
             QPolygonF arrow;
             arrow << tip << tip - along * head + across * head * 0.6 << tip - along * head * 0.6
                   << tip - along * head - across * head * 0.6;
-            const QColor fill = mark.valid ? exitColour : badColour;
+            const bool noWayBack = mark.valid && oneWay && oneWay->test(size_t(t * 4 + side));
+            const QColor fill = !mark.valid ? badColour : noWayBack ? oneWayColour : exitColour;
             painter.setPen(QPen(Qt::black, 1));
             painter.setBrush(fill);
-            painter.drawLine(centre + along * (reach * 0.2), tip - along * head * 0.6);
+            const QPointF tail = centre + along * (reach * 0.2);
+            painter.drawLine(tail, tip - along * head * 0.6);
             painter.drawPolygon(arrow);
+            if (noWayBack) // a bar across the tail: there is no coming back this way
+                painter.fillRect(
+                    QRectF(tail - across * head * 0.6 - along, tail + across * head * 0.6 + along)
+                        .normalized()
+                        .adjusted(-0.5, -0.5, 0.5, 0.5),
+                    Qt::black);
             if (numbers) {
                 const QString text = QString::number(mark.screen);
                 const QPointF label = centre - along * (reach * 0.35);

@@ -5,6 +5,8 @@
 
 #include <QPainter>
 #include <QRectF>
+#include <bitset>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -47,10 +49,29 @@ struct EdgeMark {
 };
 EdgeMark MarkOf(const TileState& tile, int side, const SideLinks& links, Integer lastScreen);
 
-// Draws, over a screen drawn in `grid` (20 x 15 tiles), a bar along each side of a tile whose step is
-// blocked and an arrow with the target screen's number on each side that is an exit (red when its link or
-// landing tile is invalid). Free sides get nothing. `tileSize` small (under 12 pixels) draws no numbers.
-void DrawDirections(QPainter& painter, const QRectF& grid, const Screen& screen, Integer lastScreen);
+// Whether the exit `mark` through a side of tile `tile` of screen `number` has a way back: the tile it
+// lands on in `there` (the value of screen `mark.screen`) has an exit onto `tile` of screen `number`.
+bool LeadsBack(const EdgeMark& mark, int number, int tile, const Screen& there, Integer lastScreen);
+
+// The exits of a screen that have no way back, one bit a side of a tile: bit tile * 4 + side.
+using OneWayExits = std::bitset<(LastGridTile + 1) * 4>;
+// The exits of screen `number` (value `screen`) with no way back (LeadsBack). `read` gives the value of
+// another screen, each once; none when it cannot be read, and then its exits count as having one.
+OneWayExits FindOneWayExits(int number, const Screen& screen, Integer lastScreen,
+                            const std::function<std::optional<Screen>(int)>& read);
+
+// A tile no step of the grid leads into: each tile beside it blocks its step into it. The walls the wall
+// brush makes, and tiles walled in all round.
+bool WalledIn(const Screen& screen, int tile);
+
+// Draws, over a screen drawn in `grid` (20 x 15 tiles), the walls and the exits. A blocked step is a bar
+// along its side of the tile, one bar on the line between two tiles when each blocks the step into the
+// other; the lines between two walled-in tiles get none and walled-in tiles are shaded, so that a wall
+// several tiles thick reads as one block. An exit is an arrow with the target screen's number: red when
+// its link or landing tile is invalid, orange with a bar across its tail when `oneWay` marks it as having
+// no way back. Free sides get nothing. Tiles under 12 pixels get no numbers.
+void DrawDirections(QPainter& painter, const QRectF& grid, const Screen& screen, Integer lastScreen,
+                    const OneWayExits* oneWay = nullptr);
 
 // --- Edits that make walls and exits -----------------------------------------------------------------------
 

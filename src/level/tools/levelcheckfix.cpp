@@ -20,12 +20,7 @@ bool HasWayBack(const LevelDocument& document, int number, const Screen& screen,
     if (mark.kind != EdgeMark::Exit || !mark.valid)
         return false;
     const Screen there = mark.screen == number ? screen : document.screenValue(int(mark.screen), name);
-    for (int back = 0; back < 4; ++back) {
-        const EdgeMark way = MarkOf(there.tile(int(*mark.landing)), back, there.links, last);
-        if (way.kind == EdgeMark::Exit && way.screen == number && way.landing == Integer(tile))
-            return true;
-    }
-    return false;
+    return LeadsBack(mark, number, tile, there, last);
 }
 
 // A new screen for the exit through `side` of tile `tile` of screen `screen`, whose link leads to no screen
