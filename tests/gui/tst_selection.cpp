@@ -330,19 +330,19 @@ private slots:
     void pasteFloats_data() {
         QTest::addColumn<int>("pointer"); // 0: off the grid
         QTest::addColumn<int>("dragTo");  // from tile 122, the pasted block's bottom-left; 0: no drag
-        QTest::addColumn<int>("landing"); // where tile 1 goes
+        QTest::addColumn<int>("landing"); // where tile 2 goes
         QTest::newRow("at the pointer") << 102 << 0 << 102;
-        QTest::newRow("where copied from") << 0 << 0 << 1;
+        QTest::newRow("where copied from") << 0 << 0 << 2;
         QTest::newRow("dragged, then a click beside") << 102 << 145 << 125;
     }
     void pasteFloats() {
         QFETCH(int, pointer);
         QFETCH(int, dragTo);
         QFETCH(int, landing);
-        paint(1, 255);
-        paint(22, 65280);
+        paint(2, 255);
+        paint(23, 65280);
         const Screen original = level().ScreenOnDisplay();
-        select(1, 22);
+        select(2, 23);
         key(Qt::Key_X, Qt::ControlModifier);
         QTest::mouseMove(pointer ? form().Tile(pointer) : static_cast<QWidget*>(form().ScreenToGoTo));
         key(Qt::Key_V, Qt::ControlModifier);
@@ -354,8 +354,8 @@ private slots:
         else
             key(Qt::Key_Return);
         QCOMPARE(steps(), 4);
-        QCOMPARE(document().tile(landing), original.tile(1));
-        QCOMPARE(document().tile(landing + 21), original.tile(22));
+        QCOMPARE(document().tile(landing), original.tile(2));
+        QCOMPARE(document().tile(landing + 21), original.tile(23));
         QCOMPARE(form().selectedTiles(),
                  (std::vector<int>{landing, landing + 1, landing + 20, landing + 21}));
         document().undo();
