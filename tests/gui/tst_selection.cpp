@@ -212,7 +212,7 @@ private slots:
         paint(281, 255); // bottom-left corner: left wall, exit up
         const Screen before = level().ScreenOnDisplay();
         select(281, 283);
-        form().mnuFlipHorizontal->trigger();
+        key(Qt::Key_X); // Flip Horizontal
         QCOMPARE(steps(), 2);
         QCOMPARE(document().tile(283).directions, (std::array<Integer, 4>{0, 2, 1, 0}));
         QCOMPARE(document().tile(283).operands,
