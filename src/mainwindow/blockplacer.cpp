@@ -125,10 +125,10 @@ void BlockPlacer::holdStamp(TileBlock block) {
 }
 
 void BlockPlacer::holdFloating(TileBlock block) {
-    m_block = std::move(block);
     const int pointer = GridTileUnder(m_grid, QCursor::pos());
-    m_topLeft = keptOnGrid(pointer != 0 ? pointer : m_block.origin());
-    setHeld(Held::Floating, std::move(m_block));
+    const int topLeft = pointer != 0 ? pointer : block.origin();
+    setHeld(Held::Floating, std::move(block));
+    m_topLeft = keptOnGrid(QPoint(GridColumnOf(topLeft), GridRowOf(topLeft)));
 }
 
 void BlockPlacer::putAway() {
@@ -136,9 +136,9 @@ void BlockPlacer::putAway() {
         setHeld(Held::Nothing, TileBlock());
 }
 
-int BlockPlacer::keptOnGrid(int topLeft) const {
-    const int column = std::clamp(GridColumnOf(topLeft), 0, std::max(0, GridColumns - m_block.columns()));
-    const int row = std::clamp(GridRowOf(topLeft), 0, std::max(0, GridRows - m_block.rows()));
+int BlockPlacer::keptOnGrid(const QPoint& cell) const {
+    const int column = std::clamp(cell.x(), 0, std::max(0, GridColumns - m_block.columns()));
+    const int row = std::clamp(cell.y(), 0, std::max(0, GridRows - m_block.rows()));
     return GridTileAt(column, row);
 }
 
@@ -147,7 +147,7 @@ bool BlockPlacer::turn(const std::function<TileBlock(const TileBlock&)>& turn) {
         return false;
     m_block = turn(m_block);
     if (m_held == Held::Floating)
-        m_topLeft = keptOnGrid(m_topLeft);
+        m_topLeft = keptOnGrid(QPoint(GridColumnOf(m_topLeft), GridRowOf(m_topLeft)));
     m_preview->update();
     return true;
 }
@@ -189,11 +189,10 @@ void BlockPlacer::press(int tile) {
 void BlockPlacer::dragTo(const QPoint& cell) {
     if (m_held != Held::Floating || !m_grab)
         return;
-    const int column = std::clamp(cell.x() - m_grab->x(), 0, std::max(0, GridColumns - m_block.columns()));
-    const int row = std::clamp(cell.y() - m_grab->y(), 0, std::max(0, GridRows - m_block.rows()));
-    if (GridTileAt(column, row) == m_topLeft)
+    const int topLeft = keptOnGrid(cell - *m_grab);
+    if (topLeft == m_topLeft)
         return;
-    m_topLeft = GridTileAt(column, row);
+    m_topLeft = topLeft;
     m_preview->update();
 }
 

@@ -79,8 +79,9 @@ private:
     // The grid tile the held block's top-left shows on; 0 when it does not show.
     int shownAt() const;
     void setHeld(Held held, TileBlock block);
-    // `topLeft` moved as little as keeps the floating block whole on the grid.
-    int keptOnGrid(int topLeft) const;
+    // The grid tile at `cell` (a column and row, counted on beyond the grid's borders), moved as little as
+    // keeps the held block whole on the grid with its top-left there.
+    int keptOnGrid(const QPoint& cell) const;
     // The tiles among `placed` whose exits lead somewhere odd, for the status bar.
     QString oddExitsNote(const std::vector<std::pair<int, TileState>>& placed) const;
 
