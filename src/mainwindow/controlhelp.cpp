@@ -191,14 +191,19 @@ QList<ShortcutRow> GestureRows() {
                                     "when the drag starts inside it")},
         {Tr("Click with a stamp"),
          Tr("Grid tile: put the stamp (Edit, Use as Stamp) with its top-left there")},
+        {Tr("Drag pasted tiles"), Tr("Grid: move the tiles just pasted; a click beside them puts them down")},
+        {Tr("X, Y, Z"), Tr("With a stamp, pasted tiles or a selection: flip horizontally, flip vertically, "
+                           "rotate clockwise")},
         {Tr("Shift+Click"), Tr("Grid tile: fill the joined tiles of its colour and picture")},
         {Tr("Drag a thumbnail"), Tr("World Overview: onto another screen, swap the two screens' numbers; "
                                     "from between the screens, or with the middle button, pan the map")},
         {Tr("Right-click a thumbnail"), Tr("World Overview: show, duplicate, delete or move that screen")},
         {Tr("Right-click"), Tr("Grid tile: take its colour, picture and properties into the brush")},
         {native(QKeySequence(Qt::Key_Escape)),
-         Tr("Level Properties, Screen Properties: Cancel. Main window: select no tile, put the stamp away")},
-        {native(QKeySequence(Qt::Key_Enter)), Tr("Screen Properties: OK")},
+         Tr("Level Properties, Screen Properties: Cancel. Main window: select no tile, put the stamp or the "
+            "pasted tiles away")},
+        {native(QKeySequence(Qt::Key_Enter)),
+         Tr("Screen Properties: OK. Main window: put the pasted tiles down")},
     };
 }
 

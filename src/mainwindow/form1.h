@@ -486,7 +486,11 @@ public:
     QWidget* SelectionLayer() const;
     // The tiles selected on the screen on display, in tile order.
     std::vector<int> selectedTiles() const;
-    bool hasStamp() const { return m_stamp.has_value(); }
+    bool hasStamp() const;
+    // The stamp and the pasted tiles not yet dropped.
+    class BlockPlacer& blockPlacer() const {
+        return *m_placer;
+    }
 
     // The select tool: a press on a selected tile starts moving the selection, on any other tile a new
     // rectangle (with `add`, one more beside those selected); the pointer over `tile` stretches or moves
@@ -494,14 +498,8 @@ public:
     void pressSelection(int tile, bool add);
     void dragSelection(int tile);
     void releaseSelection();
-    // The stamp: from the press to the release, each tile pressed or entered gets the stamp's block with
-    // its top-left there, clipped at the grid's border, as one step.
-    void beginStamp();
-    void stampAt(int tile);
-    void endStamp();
-
     void selectAllTiles();
-    // Esc: no tile is selected, and the stamp is put away.
+    // Esc: no tile is selected, and the stamp or the pasted tiles not yet dropped are put away.
     void clearSelection();
     void copyTiles();
     void cutTiles();
@@ -528,15 +526,12 @@ private:
     // The selected tiles lifted (left as blank tiles) and `block` placed with its top-left on `topLeft`,
     // as one step; the tiles placed are selected.
     void replaceSelection(const QString& name, const TileBlock& block, int topLeft);
-    // Says in the status bar which of the tiles just placed have exits that lead somewhere odd.
-    QString oddExitsNote(const std::vector<std::pair<int, TileState>>& placed) const;
 
     class SelectionFrame* m_selectionFrame = nullptr;
     QAction* m_escape = nullptr;
-    std::optional<TileBlock> m_stamp;
-    std::vector<int> m_stamped; // the tiles the stamp was put on in this stroke
-    int m_hoveredTile = 0;      // the grid tile under the pointer, 0 for none
-    int m_selectFrom = 0;       // the tile the select tool was pressed on, 0 while it is not
+    class BlockPlacer* m_placer = nullptr;
+    std::vector<QAction*> m_blockKeys; // X, Y, Z: on while a block is held or selected
+    int m_selectFrom = 0;              // the tile the select tool was pressed on, 0 while it is not
     int m_selectTo = 0;
     bool m_movingSelection = false;
     std::array<bool, 301> m_selectedBefore{}; // the selection a rectangle is added to

@@ -1,7 +1,8 @@
 // Selecting tiles on the grid, the clipboard (cut, copy, paste, delete), moving, flipping and turning the
-// selection, and stamping the clipboard's block with the mouse.
+// selection, and the stamp and the pasted tiles (held by the BlockPlacer).
 #include "form1.h"
 
+#include "blockplacer.h"
 #include "controlhelp.h"
 #include "levelstatusbar.h"
 #include "picturebox.h"
@@ -25,13 +26,6 @@ QString Size(const TileBlock& block) {
     return QStringLiteral("%1 x %2").arg(block.columns()).arg(block.rows());
 }
 
-QString TileList(const std::vector<int>& tiles) {
-    QStringList names;
-    for (const int tile : tiles)
-        names << QString::number(tile);
-    return names.join(QStringLiteral(", "));
-}
-
 } // namespace
 
 // --- Construction ----------------------------------------------------------------------------------------
@@ -48,13 +42,14 @@ void Form1::createSelectionControls() {
     connect(SelectTool, &QCheckBox::clicked, this,
             [this](bool on) { setGridTool(on ? GridTool::Select : GridTool::Paint); });
 
-    for (int index = FirstGridTile; index <= LastGridTile; ++index) {
-        connect(Tile(index), &PictureBox::entered, this, [this, index] { m_hoveredTile = index; });
-        connect(Tile(index), &PictureBox::left, this, [this, index] {
-            if (m_hoveredTile == index)
-                m_hoveredTile = 0;
-        });
-    }
+    m_placer = new BlockPlacer(m_document, m_gridTiles, m_clientArea,
+                               [this](const FieldValue& reference) { return referencedPicture(reference); });
+    connect(m_placer, &BlockPlacer::said, this, &Form1::confirm);
+    connect(m_placer, &BlockPlacer::heldChanged, this, &Form1::selectionChanged);
+    connect(m_placer, &BlockPlacer::dropped, this, [this](const std::vector<int>& tiles) {
+        m_selectionFrame->select(tiles);
+        selectionChanged();
+    });
     // A selection belongs to the screen it was made on.
     connect(&m_document, &LevelDocument::screenShown, this, [this] {
         m_selectionFrame->clear();
@@ -100,14 +95,29 @@ void Form1::createSelectionMenus() {
         const char* name;
         const char* text;
         Turn turn;
-    } turns[] = {{mnuFlipHorizontal, "mnuFlipHorizontal", "Flip Horizontal", Turn::FlipHorizontal},
-                 {mnuFlipVertical, "mnuFlipVertical", "Flip Vertical", Turn::FlipVertical},
-                 {mnuRotate, "mnuRotate", "Rotate Clockwise", Turn::Rotate}};
+        Qt::Key key;
+    } turns[] = {{mnuFlipHorizontal, "mnuFlipHorizontal", "Flip Horizontal", Turn::FlipHorizontal, Qt::Key_X},
+                 {mnuFlipVertical, "mnuFlipVertical", "Flip Vertical", Turn::FlipVertical, Qt::Key_Y},
+                 {mnuRotate, "mnuRotate", "Rotate Clockwise", Turn::Rotate, Qt::Key_Z}};
     for (const auto& turn : turns) {
         turn.action = mnuTransform->addAction(QLatin1String(turn.text));
         turn.action->setObjectName(QLatin1String(turn.name));
         connect(turn.action, &QAction::triggered, this, [this, t = turn.turn] { turnSelection(t); });
+        // The plain key is no menu item's: it counts only while there is something to turn, and a
+        // focused text box takes it first.
+        QAction* key = new QAction(turn.action->text(), this);
+        key->setShortcut(QKeySequence(turn.key));
+        key->setShortcutContext(Qt::WindowShortcut);
+        addAction(key);
+        connect(key, &QAction::triggered, turn.action, &QAction::trigger);
+        m_blockKeys.push_back(key);
     }
+    QAction* drop = new QAction(QStringLiteral("Drop the Pasted Tiles"), this);
+    drop->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    drop->setShortcutContext(Qt::WindowShortcut);
+    addAction(drop);
+    connect(drop, &QAction::triggered, m_placer, &BlockPlacer::drop);
+    m_blockKeys.push_back(drop);
     // Esc is no menu item: it also cancels the property dialogs, and the key list names it once.
     m_escape = new QAction(QStringLiteral("Select Nothing"), this);
     m_escape->setObjectName(QStringLiteral("SelectNothing"));
@@ -131,17 +141,27 @@ std::vector<int> Form1::selectedTiles() const {
 void Form1::showSelectTool() {
     SelectTool->setChecked(m_gridTool == GridTool::Select);
     mnuSelect->setChecked(m_gridTool == GridTool::Select);
-    if (m_gridTool != GridTool::Stamp)
-        m_stamp.reset();
+    if (m_gridTool != GridTool::Stamp && m_placer->held() == BlockPlacer::Held::Stamp)
+        m_placer->putAway();
     selectionChanged();
+}
+
+bool Form1::hasStamp() const {
+    return m_placer->held() == BlockPlacer::Held::Stamp;
 }
 
 void Form1::selectionChanged() {
     const bool selected = !m_selectionFrame->isEmpty();
-    for (QAction* action : {mnuCut, mnuDelete, mnuFlipHorizontal, mnuFlipVertical, mnuRotate})
+    const bool held = m_placer->held() != BlockPlacer::Held::Nothing;
+    for (QAction* action : {mnuCut, mnuDelete})
         action->setEnabled(selected);
-    mnuTransform->setEnabled(selected);
-    m_escape->setEnabled(selected || hasStamp());
+    for (QAction* action : {mnuFlipHorizontal, mnuFlipVertical, mnuRotate})
+        action->setEnabled(selected || held);
+    mnuTransform->setEnabled(selected || held);
+    for (QAction* key : m_blockKeys)
+        key->setEnabled(key == m_blockKeys.back() ? m_placer->held() == BlockPlacer::Held::Floating
+                                                  : selected || held);
+    m_escape->setEnabled(selected || held);
 }
 
 void Form1::selectAllTiles() {
@@ -153,6 +173,10 @@ void Form1::selectAllTiles() {
 
 void Form1::clearSelection() {
     m_selectionFrame->clear();
+    if (m_placer->held() == BlockPlacer::Held::Floating) {
+        m_placer->putAway();
+        confirm(Text(Msg::PastedPutAway));
+    }
     if (m_gridTool == GridTool::Stamp) {
         setGridTool(GridTool::Paint);
         confirm(QStringLiteral("The stamp is put away"));
@@ -231,17 +255,22 @@ void Form1::replaceSelection(const QString& name, const TileBlock& block, int to
     selectionChanged();
 }
 
+// The stamp or the floating tiles turn where they are held, without a step; else the selection turns on the
+// grid.
 void Form1::turnSelection(Turn turn) {
+    const auto turning = [turn](const TileBlock& block) {
+        return turn == Turn::FlipHorizontal ? block.flippedHorizontally()
+               : turn == Turn::FlipVertical ? block.flippedVertically()
+                                            : block.rotatedClockwise();
+    };
     const std::vector<int> tiles = selectedTiles();
-    if (tiles.empty())
+    if (m_placer->turn(turning) || tiles.empty())
         return;
     const TileBlock block = TileBlock::take(m_level.ScreenOnDisplay(), tiles);
     const QString name = turn == Turn::FlipHorizontal ? QStringLiteral("Flip Horizontal")
                          : turn == Turn::FlipVertical ? QStringLiteral("Flip Vertical")
                                                       : QStringLiteral("Rotate");
-    const TileBlock turned = turn == Turn::FlipHorizontal ? block.flippedHorizontally()
-                             : turn == Turn::FlipVertical ? block.flippedVertically()
-                                                          : block.rotatedClockwise();
+    const TileBlock turned = turning(block);
     if (!turned.fitsAt(block.origin())) {
         confirm(QStringLiteral("Not rotated: the selection turned would be %1 and stick out of the grid from "
                                "tile %2; select a square, or move it up or left first")
@@ -257,8 +286,8 @@ void Form1::turnSelection(Turn turn) {
 
 std::vector<int> Form1::tilesToCopy() const {
     std::vector<int> tiles = selectedTiles();
-    if (tiles.empty() && m_hoveredTile != 0)
-        tiles.push_back(m_hoveredTile);
+    if (tiles.empty() && m_placer->hoveredTile() != 0)
+        tiles.push_back(m_placer->hoveredTile());
     return tiles;
 }
 
@@ -313,66 +342,40 @@ std::optional<TileBlock> Form1::blockOnClipboard() {
     }
 }
 
-QString Form1::oddExitsNote(const std::vector<std::pair<int, TileState>>& placed) const {
-    const std::vector<int> odd = TilesWithOddExits(placed, m_document.links(), m_level.LevelLastScreen);
-    if (odd.empty())
-        return QString();
-    return QStringLiteral("; exits of tile(s) %1 now lead outside the level or onto no tile (Check Level "
-                          "lists them)")
-        .arg(TileList(odd));
-}
-
+// The tiles float at the pointer (or where they were copied from) until they are dropped; tiles floating
+// already are dropped first.
 void Form1::pasteTiles() {
-    const std::optional<TileBlock> block = blockOnClipboard();
+    std::optional<TileBlock> block = blockOnClipboard();
     if (!block)
         return;
-    const std::vector<std::pair<int, TileState>> placed = block->placedAt(block->origin());
-    editTiles(QStringLiteral("Paste"), placed);
-    std::vector<int> tiles;
-    for (const auto& entry : placed)
-        tiles.push_back(entry.first);
-    m_selectionFrame->select(tiles);
-    selectionChanged();
-    confirm(QStringLiteral("%1 tile(s) pasted at tile %2%3")
-                .arg(placed.size())
-                .arg(block->origin())
-                .arg(oddExitsNote(placed)));
+    m_placer->drop();
+    if (m_gridTool == GridTool::Stamp)
+        setGridTool(GridTool::Paint);
+    m_selectionFrame->clear();
+    m_placer->holdFloating(std::move(*block));
+    confirm(Text(Msg::PastedFloating).arg(Size(m_placer->block())).arg(m_placer->block().tileCount()));
 }
 
 // --- The stamp
 // -------------------------------------------------------------------------------------------------
 
+// The stamp is the selection when there is one, else the tiles floating, else the clipboard's tiles.
 void Form1::useAsStamp() {
-    std::optional<TileBlock> block = blockOnClipboard();
+    std::optional<TileBlock> block;
+    if (const std::vector<int> tiles = selectedTiles(); !tiles.empty())
+        block = TileBlock::take(m_level.ScreenOnDisplay(), tiles);
+    else if (m_placer->held() == BlockPlacer::Held::Floating)
+        block = m_placer->block();
+    else
+        block = blockOnClipboard();
     if (!block)
         return;
+    m_selectionFrame->clear();
     setGridTool(GridTool::Stamp);
-    m_stamp = std::move(block);
-    selectionChanged();
+    m_placer->holdStamp(std::move(*block));
     confirm(QStringLiteral("Stamp of %1 tiles: each click puts it with its top-left on the tile clicked; "
                            "Esc puts it away")
-                .arg(Size(*m_stamp)));
-}
-
-void Form1::beginStamp() {
-    m_stamped.clear();
-    m_document.beginStroke(QStringLiteral("Stamp"));
-}
-
-void Form1::stampAt(int tile) {
-    if (!m_stamp || std::find(m_stamped.begin(), m_stamped.end(), tile) != m_stamped.end())
-        return;
-    m_stamped.push_back(tile);
-    const std::vector<std::pair<int, TileState>> placed = m_stamp->placedAt(tile);
-    for (const auto& [index, state] : placed)
-        m_document.editTile(index, state);
-    if (const QString note = oddExitsNote(placed); !note.isEmpty())
-        confirm(QStringLiteral("Stamped at tile %1%2").arg(tile).arg(note));
-}
-
-void Form1::endStamp() {
-    m_stamped.clear();
-    m_document.endStroke();
+                .arg(Size(m_placer->block())));
 }
 
 } // namespace tavrin

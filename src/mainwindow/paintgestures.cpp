@@ -1,5 +1,6 @@
 #include "paintgestures.h"
 
+#include "blockplacer.h"
 #include "form1.h"
 #include "leveldocument.h"
 #include "picturebox.h"
@@ -59,6 +60,9 @@ void PaintGestures::pressed(int index) {
     m_painted.fill(false);
     m_pointer.reset();
     m_lastCell = QPoint((index - FirstGridTile) % GridColumns, (index - FirstGridTile) / GridColumns);
+    m_onFloating = m_form.blockPlacer().held() == BlockPlacer::Held::Floating;
+    if (m_onFloating)
+        return m_form.blockPlacer().press(index);
     switch (m_form.gridTool()) {
     case Form1::GridTool::Paint:
         break;
@@ -73,8 +77,8 @@ void PaintGestures::pressed(int index) {
         m_form.pressSelection(index, m_grid[size_t(index)]->clickModifiers() & Qt::ShiftModifier);
         break;
     case Form1::GridTool::Stamp:
-        m_form.beginStamp();
-        m_form.stampAt(index);
+        m_form.blockPlacer().beginStamp();
+        m_form.blockPlacer().stampAt(index);
         break;
     }
 }
@@ -82,6 +86,8 @@ void PaintGestures::pressed(int index) {
 void PaintGestures::dragged(const QPoint& globalPosition) {
     if (m_start == 0)
         return;
+    if (m_onFloating)
+        return m_form.blockPlacer().dragTo(cellAt(globalPosition));
     const Form1::GridTool tool = m_form.gridTool();
     if (tool == Form1::GridTool::Exit) {
         m_pointer = globalPosition;
@@ -105,7 +111,7 @@ void PaintGestures::draggedOnto(int index) {
     if (m_form.gridTool() == Form1::GridTool::Wall)
         return m_form.wallTile(index);
     if (m_form.gridTool() == Form1::GridTool::Stamp)
-        return m_form.stampAt(index);
+        return m_form.blockPlacer().stampAt(index);
     if ((index == m_start && !m_moved) || m_painted[size_t(index)])
         return;
     if (!m_moved) { // the stroke leaves the tile it began on: that one is painted first
@@ -122,6 +128,8 @@ void PaintGestures::draggedOnto(int index) {
 
 void PaintGestures::released() {
     const int start = std::exchange(m_start, 0);
+    if (std::exchange(m_onFloating, false))
+        return m_form.blockPlacer().release();
     switch (m_form.gridTool()) {
     case Form1::GridTool::Paint:
         m_document.endStroke();
@@ -143,7 +151,7 @@ void PaintGestures::released() {
         break;
     case Form1::GridTool::Stamp:
         if (start != 0)
-            m_form.endStamp();
+            m_form.blockPlacer().endStamp();
         break;
     }
 }
@@ -159,7 +167,8 @@ int PaintGestures::sideLeftThrough(const QPoint& globalPosition) const {
 }
 
 void PaintGestures::clicked(int index) {
-    if (m_moved || m_form.gridTool() != Form1::GridTool::Paint) // the stroke painted this tile already
+    // The stroke painted this tile already, or the press was the floating tiles'.
+    if (m_moved || m_onFloating || m_form.gridTool() != Form1::GridTool::Paint)
         return;
     if (m_grid[size_t(index)]->clickModifiers() & Qt::ShiftModifier)
         fillFrom(index);
@@ -206,13 +215,17 @@ QPoint PaintGestures::cellAt(const QPoint& globalPosition) const {
     return QPoint(FloorDiv(offset.x(), stepX), FloorDiv(offset.y(), stepY));
 }
 
-int PaintGestures::tileAt(const QPoint& globalPosition) const {
+int GridTileUnder(const std::array<PictureBox*, 301>& grid, const QPoint& globalPosition) {
     for (int index = FirstGridTile; index <= LastGridTile; ++index) {
-        const PictureBox* tile = m_grid[size_t(index)];
+        const PictureBox* tile = grid[size_t(index)];
         if (tile->rect().contains(tile->mapFromGlobal(globalPosition)))
             return index;
     }
     return 0;
+}
+
+int PaintGestures::tileAt(const QPoint& globalPosition) const {
+    return GridTileUnder(m_grid, globalPosition);
 }
 
 } // namespace tavrin

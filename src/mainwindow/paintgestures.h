@@ -13,6 +13,9 @@ class Form1;
 class LevelDocument;
 class PictureBox;
 
+// The grid tile (1..300) under a point of the screen; 0 for none.
+int GridTileUnder(const std::array<PictureBox*, 301>& grid, const QPoint& globalPosition);
+
 // The mouse gestures of the grid. A click paints one tile with the brush, as Tile_Click does; pressing on
 // a tile and moving over others paints every tile entered, each once, as one step; Shift+click fills the
 // joined tiles that look like the clicked one, as one step; a right-click takes the tile into the brush.
@@ -21,7 +24,8 @@ class PictureBox;
 // With the select tool a drag selects a rectangle of tiles, or moves the selection when it starts inside
 // it; with the stamp each tile pressed or entered gets the stamp, as one step. A fast pointer skips tiles
 // between two of its positions: the paint, the wall brush and the stamp take every tile on the line
-// between them.
+// between them. While pasted tiles float over the grid, a drag from them moves them, and a press beside
+// them puts them down.
 class PaintGestures : public QObject {
     Q_OBJECT
 public:
@@ -50,6 +54,7 @@ private:
     const std::array<PictureBox*, 301>& m_grid;
     int m_start = 0; // the tile pressed on; 0 while no button is down on the grid
     bool m_moved = false;
+    bool m_onFloating = false; // the press was on the grid while pasted tiles floated there
     std::array<bool, 301> m_painted{};
     std::optional<QPoint> m_pointer; // where the exit tool's drag went last
     QPoint m_lastCell;               // the cell the drag was in when the pointer moved last

@@ -46,7 +46,7 @@ private slots:
         QCOMPARE(!found[0]->isHidden(), c.shown);
     }
     // Every control lies inside the client area as designed, and none overlaps another by more than the
-    // pixel that neighbours share (the grid's tiles, the side boxes beside it); the two layers over the
+    // pixel that neighbours share (the grid's tiles, the side boxes beside it); the layers over the
     // grid are drawn over it by design. Each control keeps its caption.
     void controlsInsideTheClientAreaApart() {
         EditorFixture f;

@@ -1,5 +1,6 @@
 // Selecting tiles on the grid, the clipboard, moving, flipping and turning the selection, and the stamp:
 // each change one step to undo, and the keys left to a text box that has the focus.
+#include "blockplacer.h"
 #include "directions.h"
 #include "editorfixture.h"
 #include "tileblock.h"
@@ -105,6 +106,7 @@ private slots:
         QTest::newRow("Ctrl+V") << int(Qt::Key_V) << int(Qt::ControlModifier) << "1pasted3";
         QTest::newRow("Del") << int(Qt::Key_Delete) << 0 << "13";
         QTest::newRow("S") << int(Qt::Key_S) << 0 << "1s3";
+        QTest::newRow("X") << int(Qt::Key_X) << 0 << "1x3";
     }
     void keysOfAFocusedTextBox() {
         QFETCH(int, key);
@@ -164,7 +166,9 @@ private slots:
 
         this->key(Qt::Key_Escape);
         QVERIFY(form().selectedTiles().empty());
+        QTest::mouseMove(form().ScreenToGoTo); // off the grid: the tiles go back where they came from
         this->key(Qt::Key_V, Qt::ControlModifier);
+        this->key(Qt::Key_Return);
         QCOMPARE(steps(), 4);
         const std::vector<int> pasted =
             key == Qt::Key_X ? std::vector<int>{22, 23, 42, 43} : std::vector<int>{43};
@@ -208,7 +212,7 @@ private slots:
         paint(281, 255); // bottom-left corner: left wall, exit up
         const Screen before = level().ScreenOnDisplay();
         select(281, 283);
-        form().mnuFlipHorizontal->trigger();
+        key(Qt::Key_X); // Flip Horizontal
         QCOMPARE(steps(), 2);
         QCOMPARE(document().tile(283).directions, (std::array<Integer, 4>{0, 2, 1, 0}));
         QCOMPARE(document().tile(283).operands,
@@ -277,8 +281,86 @@ private slots:
         QFETCH(QString, said);
         QGuiApplication::clipboard()->setText(text);
         key(Qt::Key_V, Qt::ControlModifier);
+        key(Qt::Key_Return);
         QCOMPARE(steps(), stepsAfter);
         QVERIFY2(status().contains(said), qPrintable(status()));
+    }
+
+    // Ctrl+B takes the selection as the stamp, shown under the pointer as it moves; the tiles pasted float
+    // there too. X, Y and Z flip and turn what is held; Esc puts it away with the level as it was.
+    void heldBlock_data() {
+        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<int>("key");
+        QTest::newRow("stamp, X") << false << int(Qt::Key_X);
+        QTest::newRow("stamp, Y") << false << int(Qt::Key_Y);
+        QTest::newRow("stamp, Z") << false << int(Qt::Key_Z);
+        QTest::newRow("pasted, Z") << true << int(Qt::Key_Z);
+    }
+    void heldBlock() {
+        QFETCH(bool, pasted);
+        QFETCH(int, key);
+        paint(1, 255);
+        paint(22, 65280);
+        select(1, 22);
+        const Screen original = level().ScreenOnDisplay();
+        const TileBlock taken = TileBlock::take(original, {1, 2, 21, 22});
+        this->key(pasted ? Qt::Key_C : Qt::Key_B, Qt::ControlModifier);
+        QTest::mouseMove(form().Tile(pasted ? 102 : 200));
+        if (pasted)
+            this->key(Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(form().hasStamp(), !pasted);
+        QVERIFY(form().selectedTiles().empty());
+        const BlockPlacer& placer = form().blockPlacer();
+        QTest::mouseMove(form().Tile(102)); // the stamp follows the pointer; the pasted tiles stay
+        QCOMPARE(placer.previewOn(102), original.tile(1));
+        QCOMPARE(placer.previewOn(123), original.tile(22));
+        QVERIFY(!placer.previewOn(101) && !placer.previewOn(200));
+        this->key(key);
+        QCOMPARE(placer.block(), key == Qt::Key_X   ? taken.flippedHorizontally()
+                                 : key == Qt::Key_Y ? taken.flippedVertically()
+                                                    : taken.rotatedClockwise());
+        this->key(Qt::Key_Escape);
+        QCOMPARE(placer.held(), BlockPlacer::Held::Nothing);
+        QCOMPARE(level().ScreenOnDisplay(), original);
+        QCOMPARE(steps(), 2);
+    }
+
+    // Paste floats the tiles at the pointer, or where they were copied from with the pointer off the grid;
+    // dragged from inside, they move; Enter or a click beside them puts them down, as one step.
+    void pasteFloats_data() {
+        QTest::addColumn<int>("pointer"); // 0: off the grid
+        QTest::addColumn<int>("dragTo");  // from tile 122, the pasted block's bottom-left; 0: no drag
+        QTest::addColumn<int>("landing"); // where tile 2 goes
+        QTest::newRow("at the pointer") << 102 << 0 << 102;
+        QTest::newRow("where copied from") << 0 << 0 << 2;
+        QTest::newRow("dragged, then a click beside") << 102 << 145 << 125;
+    }
+    void pasteFloats() {
+        QFETCH(int, pointer);
+        QFETCH(int, dragTo);
+        QFETCH(int, landing);
+        paint(2, 255);
+        paint(23, 65280);
+        const Screen original = level().ScreenOnDisplay();
+        select(2, 23);
+        key(Qt::Key_X, Qt::ControlModifier);
+        QTest::mouseMove(pointer ? form().Tile(pointer) : static_cast<QWidget*>(form().ScreenToGoTo));
+        key(Qt::Key_V, Qt::ControlModifier);
+        if (dragTo)
+            drag(122, dragTo);
+        QCOMPARE(steps(), 3);
+        if (dragTo)
+            QTest::mouseClick(form().Tile(300), Qt::LeftButton);
+        else
+            key(Qt::Key_Return);
+        QCOMPARE(steps(), 4);
+        QCOMPARE(document().tile(landing), original.tile(2));
+        QCOMPARE(document().tile(landing + 21), original.tile(23));
+        QCOMPARE(form().selectedTiles(),
+                 (std::vector<int>{landing, landing + 1, landing + 20, landing + 21}));
+        document().undo();
+        document().undo();
+        QCOMPARE(level().ScreenOnDisplay(), original);
     }
 };
 

@@ -480,6 +480,12 @@ constexpr Entry Table[] = {
      QT_TRANSLATE_NOOP(
          "Messages",
          "The scale of %1 % chosen before does not fit this screen: the window is shown at %2 %.")},
+
+    {Msg::PastedFloating,
+     QT_TRANSLATE_NOOP("Messages", "A %1 block of %2 tile(s) pasted, not yet put down: drag it into place, "
+                                   "then Enter or a click beside it puts it down; Esc puts it away")},
+    {Msg::PastedPutAway,
+     QT_TRANSLATE_NOOP("Messages", "The pasted tiles are put away; the level is as it was")},
 };
 
 // Text() finds an entry by its position, so the table must hold every message once, in the order of Msg.

@@ -256,6 +256,10 @@ enum class Msg : int {
     ScaleTooLarge,
     ScaleNotFitting,
 
+    // Tiles pasted and not yet put down.
+    PastedFloating,
+    PastedPutAway,
+
     Count // not a message: the number of them
 };
 
