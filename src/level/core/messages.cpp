@@ -376,6 +376,10 @@ constexpr Entry Table[] = {
     {Msg::MergeScreensSwapped, QT_TRANSLATE_NOOP("Messages", "screens %1 and %2 swapped")},
     {Msg::MergeScreenEdited, QT_TRANSLATE_NOOP("Messages", "edited")},
     {Msg::MergeScreenPresent, QT_TRANSLATE_NOOP("Messages", "present")},
+    {Msg::ConflictsFileDamaged,
+     QT_TRANSLATE_NOOP("Messages",
+                       "%1 is no conflicts file as tavrin-level merge writes it, or it is damaged: "
+                       "settle the conflicts by hand and remove the file.")},
 
     {Msg::ExitNoLinkLeft,
      QT_TRANSLATE_NOOP("Messages",

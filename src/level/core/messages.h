@@ -202,6 +202,7 @@ enum class Msg : int {
     MergeScreensSwapped,
     MergeScreenEdited,
     MergeScreenPresent,
+    ConflictsFileDamaged,
 
     // Walls and exits.
     ExitNoLinkLeft,
