@@ -411,6 +411,8 @@ public:
 
 private:
     QPointer<class CompareWindow> m_compare;
+    // Screen `screen` on display and, unless `tile` is 0, its tile in the tile property window.
+    void showPlace(int screen, int tile);
 
 public:
     // --- Screens as units (form1_screens.cpp)

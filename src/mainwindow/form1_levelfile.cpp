@@ -16,6 +16,7 @@
 #include "messagebox.h"
 #include "messages.h"
 #include "module1.h"
+#include "resolveconflicts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -41,6 +42,10 @@ void Form1::loadLevel(const QString& path, const QString& callerName, bool showP
     showCaption();
     confirm(QStringLiteral("Loaded %1").arg(QFileInfo(path).fileName()));
     m_level.CheckPicturesFolder();
+    // A merge that stopped on conflicts left them beside the level.
+    if (showPath)
+        if (auto* resolve = ResolveConflicts::openFor(this, m_document, path))
+            connect(resolve, &ResolveConflicts::placeChosen, this, &Form1::showPlace);
 }
 
 void Form1::LoadCommandLineLevel() {
@@ -268,14 +273,7 @@ void Form1::compareWith() {
             connect(&m_document, &LevelDocument::screensRenumbered, m_compare,
                     &CompareWindow::levelRenumbered);
             connect(&m_document, &LevelDocument::levelReplaced, m_compare, &CompareWindow::levelRenumbered);
-            connect(m_compare, &CompareWindow::placeChosen, this, [this](int screen, int tile) {
-                LevelProblem problem;
-                if (screen >= 0)
-                    problem.screen = screen;
-                if (tile > 0)
-                    problem.tile = tile;
-                showProblemPlace(problem);
-            });
+            connect(m_compare, &CompareWindow::placeChosen, this, &Form1::showPlace);
         }
         m_compare->showChanges(changes, other);
         m_compare->show();
@@ -285,6 +283,15 @@ void Form1::compareWith() {
         if (failure.code() != ErrCancel)
             ShowFailure(failure, place);
     }
+}
+
+void Form1::showPlace(int screen, int tile) {
+    LevelProblem problem;
+    if (screen >= 0)
+        problem.screen = screen;
+    if (tile > 0)
+        problem.tile = tile;
+    showProblemPlace(problem);
 }
 
 } // namespace tavrin

@@ -5,8 +5,10 @@
 #include "comparewindow.h"
 #include "editorfixture.h"
 #include "faultyfiles.h"
+#include "leveltool.h"
 #include "longtask.h"
 #include "messages.h"
+#include "resolveconflicts.h"
 #include "task.h"
 
 #include <QCryptographicHash>
@@ -335,6 +337,49 @@ private slots:
         QCOMPARE(CodeOfFailure([&] { RunLongTask(&window, task); }), int(ErrPathAccess));
         QCOMPARE(ended, 0);
         QCOMPARE(otherThread, aside);
+    }
+
+    // A merge that stopped on conflicts: the level loaded opens Resolve Conflicts; each Take is one step
+    // of Undo, and once every row is settled the conflicts file goes.
+    void resolveConflicts() {
+        EditorFixture f;
+        QVERIFY(WriteFile(f.path("base.txt"), NumberedLevel(3)) &&
+                WriteFile(f.path("level.txt"), MergeSide3("255", "\"Vale\"", 2)) &&
+                WriteFile(f.path("theirs.txt"), MergeSide3("65280", "\"Dale\"", 0)));
+        QCOMPARE(RunTool({"merge", f.path("base.txt"), f.path("level.txt"), f.path("theirs.txt"), "-o",
+                          f.path("level.txt")})
+                     .code,
+                 1);
+        f.dialog.files << f.path("level.txt");
+        f.form->mnuLoad_Click();
+        auto* window = f.form->findChild<ResolveConflicts*>();
+        QVERIFY(window && window->isVisible());
+        QTreeWidget* list = window->ConflictList;
+        QCOMPARE(list->topLevelItemCount(), 3);
+        QTreeWidgetItem* tile = list->topLevelItem(1);
+        QCOMPARE(tile->text(ResolveConflicts::TileColumn), "col 5, row 1");
+        QCOMPARE(tile->data(ResolveConflicts::TheirsColumn, Qt::DecorationRole).value<QColor>(),
+                 QColor(0, 255, 0));
+        const auto click = [&](int row, const char* button) {
+            QWidget* cell = list->itemWidget(list->topLevelItem(row), ResolveConflicts::TakeColumn);
+            QTest::mouseClick(cell->findChild<QAbstractButton*>(button), Qt::LeftButton);
+        };
+        const auto state = [&] {
+            return std::tuple(f.document->readScreen(1).tile(5).colour.toLong(), f.module->Properties().name,
+                              f.document->readSideLinks(1)[4], f.document->undoStack().count());
+        };
+        const QString conflicts = f.path("level.txt.conflicts.json");
+        click(1, "TakeTheirs");
+        QCOMPARE(state(), std::tuple(Long(65280), QString("Vale"), Integer(2), 1));
+        QVERIFY(QFile::exists(conflicts));
+        QTest::mouseClick(window->TakeAllTheirs, Qt::LeftButton);
+        QCOMPARE(state(), std::tuple(Long(65280), QString("Dale"), Integer(0), 2));
+        QVERIFY(!QFile::exists(conflicts));
+        QVERIFY(window->Summary->text().contains("git add level.txt"));
+        f.document->undo();
+        QCOMPARE(state(), std::tuple(Long(65280), QString("Vale"), Integer(2), 2));
+        click(1, "TakeOurs");
+        QCOMPARE(state(), std::tuple(Long(255), QString("Vale"), Integer(2), 2));
     }
 };
 

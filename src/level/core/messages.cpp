@@ -280,6 +280,17 @@ constexpr Entry Table[] = {
     {Msg::ButtonReload, QT_TRANSLATE_NOOP("Messages", "Reload")},
     {Msg::ButtonKeepMine, QT_TRANSLATE_NOOP("Messages", "Keep Mine")},
 
+    {Msg::ResolveLeft,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The merge left %1 of %2 conflicts to settle in %3. The level holds our side of "
+                       "each; every Take is one step you can undo.")},
+    {Msg::ResolveSettled,
+     QT_TRANSLATE_NOOP("Messages", "Every conflict is settled, and %1 is removed. Save the level, then run "
+                                   "git add %2 to mark it resolved.")},
+    {Msg::ResolveTheirsWhole,
+     QT_TRANSLATE_NOOP("Messages", "The editor cannot take their side of this: run tavrin-level merge again "
+                                   "with --theirs, or edit the level by hand.")},
+
     {Msg::JsonAt, QT_TRANSLATE_NOOP("Messages", "%1, line %2 (byte %3): %4")},
     {Msg::JsonExpectedEnd, QT_TRANSLATE_NOOP("Messages", "expected %1, but the JSON ends here")},
     {Msg::JsonExpectedFound, QT_TRANSLATE_NOOP("Messages", "expected %1, found '%2'")},

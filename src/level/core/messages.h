@@ -131,6 +131,11 @@ enum class Msg : int {
     ButtonReload,
     ButtonKeepMine,
 
+    // Resolve Conflicts.
+    ResolveLeft,
+    ResolveSettled,
+    ResolveTheirsWhole,
+
     // Level JSON read by tavrin-level import.
     JsonAt,
     JsonExpectedEnd,
