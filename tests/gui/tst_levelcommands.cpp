@@ -7,6 +7,7 @@
 #include "faultyfiles.h"
 #include "leveltool.h"
 #include "longtask.h"
+#include "messagebox.h"
 #include "messages.h"
 #include "resolveconflicts.h"
 #include "task.h"
@@ -30,6 +31,18 @@ bool showBigLevel(EditorFixture& f, int screens) {
 
 void PaintTile(EditorFixture& f, int index, Long colour) {
     EditTile(*f.document, index, [&](tavrin::TileState& t) { t.colour = FieldValue::number(colour); });
+}
+
+// git run in `folder` without the user's settings; its exit code.
+int Git(const QString& folder, const QStringList& arguments) {
+    QProcess git;
+    git.setWorkingDirectory(folder);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("GIT_CONFIG_GLOBAL", "/dev/null");
+    environment.insert("GIT_CONFIG_NOSYSTEM", "1");
+    git.setProcessEnvironment(environment);
+    git.start("git", QStringList{"-c", "user.name=Tester", "-c", "user.email=t@example.org"} + arguments);
+    return git.waitForFinished(60000) && git.exitStatus() == QProcess::NormalExit ? git.exitCode() : -1;
 }
 
 QByteArray Hash(const QByteArray& bytes) {
@@ -380,6 +393,36 @@ private slots:
         QCOMPARE(state(), std::tuple(Long(65280), QString("Vale"), Integer(2), 2));
         click(1, "TakeOurs");
         QCOMPARE(state(), std::tuple(Long(255), QString("Vale"), Integer(2), 2));
+    }
+
+    // In a git work tree Compare With offers a revision of the level's file; a revision git does not know
+    // is told, and nothing else happens.
+    void compareWithGitRevision() {
+        EditorFixture f({"A Git Revision...", "A Git Revision..."});
+        const QString repo = f.path("repo");
+        QVERIFY(QDir().mkpath(repo) && WriteFile(repo + "/level.txt", NumberedLevel(3)));
+        QCOMPARE(Git(repo, {"init", "-q"}), 0);
+        QCOMPARE(Git(repo, {"add", "level.txt"}), 0);
+        QCOMPARE(Git(repo, {"commit", "-q", "-m", "base"}), 0);
+        QVERIFY(WriteFile(
+            repo + "/level.txt",
+            NumberedLevel(3, {{1005, NumberedTile(1, 5, "0,0,0,0,0,1,1,1,1").replace("1005", "255")}})));
+        f.dialog.files << repo + "/level.txt";
+        f.form->mnuLoad_Click();
+        QStringList revisions{"HEAD", "no-such-branch"};
+        const TextSink before =
+            SetTextSink([&](const TextQuestion&) { return std::optional(revisions.takeFirst()); });
+        f.form->mnuCompare->trigger();
+        auto* window = f.form->findChild<CompareWindow*>();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->windowTitle(), "Compare With level.txt at HEAD");
+        QCOMPARE(window->ChangeList->topLevelItem(0)->text(CompareWindow::ChangeColumn),
+                 "screen 1 tile 5: colour 255 -> 1005");
+        f.form->mnuCompare->trigger();
+        SetTextSink(before);
+        QCOMPARE(f.titles(), QStringList{"53, mnuCompare_Click"});
+        QCOMPARE(window->windowTitle(), "Compare With level.txt at HEAD");
+        QCOMPARE(f.questions.size(), 2);
     }
 };
 

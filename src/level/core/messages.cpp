@@ -290,6 +290,15 @@ constexpr Entry Table[] = {
     {Msg::ResolveTheirsWhole,
      QT_TRANSLATE_NOOP("Messages", "The editor cannot take their side of this: run tavrin-level merge again "
                                    "with --theirs, or edit the level by hand.")},
+    {Msg::CompareWithWhat,
+     QT_TRANSLATE_NOOP("Messages", "Compare the level being edited with a level file, or with the level as a "
+                                   "git revision of %1 holds it?")},
+    {Msg::ButtonLevelFile, QT_TRANSLATE_NOOP("Messages", "A Level File...")},
+    {Msg::ButtonGitRevision, QT_TRANSLATE_NOOP("Messages", "A Git Revision...")},
+    {Msg::GitRevisionQuestion,
+     QT_TRANSLATE_NOOP("Messages", "The git revision to compare %1 with (HEAD, a branch or a commit):")},
+    {Msg::GitRevisionUnreadable,
+     QT_TRANSLATE_NOOP("Messages", "git cannot show %1 at revision %2: %3 Nothing was compared.")},
 
     {Msg::JsonAt, QT_TRANSLATE_NOOP("Messages", "%1, line %2 (byte %3): %4")},
     {Msg::JsonExpectedEnd, QT_TRANSLATE_NOOP("Messages", "expected %1, but the JSON ends here")},

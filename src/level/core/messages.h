@@ -131,10 +131,15 @@ enum class Msg : int {
     ButtonReload,
     ButtonKeepMine,
 
-    // Resolve Conflicts.
+    // Resolve Conflicts, and Compare With a git revision.
     ResolveLeft,
     ResolveSettled,
     ResolveTheirsWhole,
+    CompareWithWhat,
+    ButtonLevelFile,
+    ButtonGitRevision,
+    GitRevisionQuestion,
+    GitRevisionUnreadable,
 
     // Level JSON read by tavrin-level import.
     JsonAt,
