@@ -35,7 +35,7 @@ int GitSetup(QStringList arguments) {
     const QString program = ProgramForShell();
     const std::pair<QString, QString> settings[] = {
         {QStringLiteral("merge.tavrin.name"), QStringLiteral("TavrinEditor levels, merged field by field")},
-        {QStringLiteral("merge.tavrin.driver"), program + QStringLiteral(" merge %O %A %B -o %A")},
+        {QStringLiteral("merge.tavrin.driver"), program + QStringLiteral(" merge %O %A %B -o %A --level %P")},
         // git diff runs the command, which reads the two files a screen at a time; git log -p and git
         // show, which take no diff command unless told --ext-diff, compare the listings of textconv.
         {QStringLiteral("diff.tavrin.command"), program + QStringLiteral(" diff --git")},

@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "levelcheck.h"
 #include "levelmerge.h"
+#include "mergeconflicts.h"
 #include "messages.h"
 
 #include <QCoreApplication>
@@ -25,8 +26,10 @@ ErrorKey KeyOf(const LevelProblem& problem) {
 
 int Merge(QStringList arguments) {
     QString out;
+    QString level;
     QString error;
-    if (!TakeOption(arguments, QStringLiteral("-o"), &out, &error))
+    if (!TakeOption(arguments, QStringLiteral("-o"), &out, &error) ||
+        !TakeOption(arguments, QStringLiteral("--level"), &level, &error))
         return UsageError(error);
     const bool takeOurs = TakeFlag(arguments, QStringLiteral("--ours"));
     const bool takeTheirs = TakeFlag(arguments, QStringLiteral("--theirs"));
@@ -65,6 +68,17 @@ int Merge(QStringList arguments) {
             for (LevelProblem& problem : CheckLevelFile(files, out, settings))
                 if (problem.isError() && !known.count(KeyOf(problem)))
                     introduced.push_back(std::move(problem));
+        // The conflicts left to settle go beside the level (git names its own file with --level, OUT
+        // being a temporary one), for the editor; a merge with none leaves no file of an earlier one.
+        if (level.isEmpty())
+            level = out;
+        const QString conflictsFile = ConflictsFileOf(level);
+        if (conflicts.empty() || takeOurs || takeTheirs) {
+            if (files.exists(conflictsFile))
+                files.remove(conflictsFile);
+        } else {
+            WriteConflictsFile(files, conflictsFile, level, conflicts);
+        }
     } catch (const Failure& failure) {
         return Unusable(failure);
     }

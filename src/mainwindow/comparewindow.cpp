@@ -35,8 +35,10 @@ CompareWindow::CompareWindow(QWidget* mainWindow) : QWidget(mainWindow, Qt::Wind
     PlaceBesideMainWindow(this, mainWindow);
 }
 
-void CompareWindow::showChanges(const std::vector<LevelChange>& changes, const QString& other) {
-    setWindowTitle(tr("Compare With %1").arg(QFileInfo(other).fileName()));
+void CompareWindow::showChanges(const std::vector<LevelChange>& changes, const QString& other,
+                                const QString& shownAs) {
+    const QString name = shownAs.isEmpty() ? QDir::toNativeSeparators(other) : shownAs;
+    setWindowTitle(tr("Compare With %1").arg(shownAs.isEmpty() ? QFileInfo(other).fileName() : shownAs));
     ChangeList->clear();
     QList<QTreeWidgetItem*> rows;
     for (const LevelChange& change : changes) {
@@ -52,9 +54,8 @@ void CompareWindow::showChanges(const std::vector<LevelChange>& changes, const Q
     ChangeList->resizeColumnToContents(TileColumn);
     Summary->setText(
         changes.empty()
-            ? tr("The level being edited means the same as %1.").arg(QDir::toNativeSeparators(other))
-            : tr("%n change(s) from the level being edited to %1:", nullptr, int(changes.size()))
-                  .arg(QDir::toNativeSeparators(other)));
+            ? tr("The level being edited means the same as %1.").arg(name)
+            : tr("%n change(s) from the level being edited to %1:", nullptr, int(changes.size())).arg(name));
 }
 
 void CompareWindow::levelRenumbered() {

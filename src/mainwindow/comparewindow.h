@@ -21,8 +21,10 @@ public:
     QTreeWidget* ChangeList;
     QLabel* Summary;
 
-    // Lists `changes` from the level being edited to `other`.
-    void showChanges(const std::vector<LevelChange>& changes, const QString& other);
+    // Lists `changes` from the level being edited to `other`, named `shownAs` when it is given (a git
+    // revision's file in a temporary folder).
+    void showChanges(const std::vector<LevelChange>& changes, const QString& other,
+                     const QString& shownAs = QString());
     // The level being edited took other screen numbers, or is another level: the rows name screens that
     // may be others now, so they go, and the window asks for the comparison again.
     void levelRenumbered();

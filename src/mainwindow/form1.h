@@ -412,6 +412,10 @@ public:
 
 private:
     QPointer<class CompareWindow> m_compare;
+    // The level file compared with as `revision` holds it (git show), in `folder`; empty when cancelled.
+    QString levelOfRevision(const QString& folder);
+    // Screen `screen` on display and, unless `tile` is 0, its tile in the tile property window.
+    void showPlace(int screen, int tile);
 
 public:
     // --- Screens as units (form1_screens.cpp)

@@ -4,6 +4,7 @@
 
 #include "comparewindow.h"
 #include "diskwatch.h"
+#include "gitrevision.h"
 #include "levelcheck.h"
 #include "leveldiff.h"
 #include "sessionkeeper.h"
@@ -16,6 +17,7 @@
 #include "messagebox.h"
 #include "messages.h"
 #include "module1.h"
+#include "resolveconflicts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -41,6 +43,10 @@ void Form1::loadLevel(const QString& path, const QString& callerName, bool showP
     showCaption();
     confirm(QStringLiteral("Loaded %1").arg(QFileInfo(path).fileName()));
     m_level.CheckPicturesFolder();
+    // A merge that stopped on conflicts left them beside the level.
+    if (showPath)
+        if (auto* resolve = ResolveConflicts::openFor(this, m_document, path))
+            connect(resolve, &ResolveConflicts::placeChosen, this, &Form1::showPlace);
 }
 
 void Form1::LoadCommandLineLevel() {
@@ -237,14 +243,19 @@ std::shared_ptr<LevelSave> Form1::addSave(Task& task, const QString& path, std::
 void Form1::compareWith() {
     const QString place = QStringLiteral("mnuCompare_Click");
     try {
-        Dialog->DialogTitle = QStringLiteral("Compare With");
-        Dialog->Filters = LevelFilters;
-        Dialog->FileName = proposedLevelFile();
-        Dialog->ShowOpen();
-        const QString other = Dialog->FileName;
         QTemporaryDir folder;
         if (!folder.isValid())
             throw Failure(ErrPathAccess, folder.errorString());
+        // A level in a git work tree may be compared with a revision of its file as well.
+        QString other = levelOfRevision(folder.path());
+        QString shownAs = other.isEmpty() ? QString() : QFileInfo(other).fileName();
+        if (other.isEmpty()) {
+            Dialog->DialogTitle = QStringLiteral("Compare With");
+            Dialog->Filters = LevelFilters;
+            Dialog->FileName = proposedLevelFile();
+            Dialog->ShowOpen();
+            other = Dialog->FileName;
+        }
         const QString edited = folder.filePath(QStringLiteral("edited.txt"));
         Task task;
         std::optional<Failure> notice;
@@ -268,16 +279,9 @@ void Form1::compareWith() {
             connect(&m_document, &LevelDocument::screensRenumbered, m_compare,
                     &CompareWindow::levelRenumbered);
             connect(&m_document, &LevelDocument::levelReplaced, m_compare, &CompareWindow::levelRenumbered);
-            connect(m_compare, &CompareWindow::placeChosen, this, [this](int screen, int tile) {
-                LevelProblem problem;
-                if (screen >= 0)
-                    problem.screen = screen;
-                if (tile > 0)
-                    problem.tile = tile;
-                showProblemPlace(problem);
-            });
+            connect(m_compare, &CompareWindow::placeChosen, this, &Form1::showPlace);
         }
-        m_compare->showChanges(changes, other);
+        m_compare->showChanges(changes, other, shownAs);
         m_compare->show();
         m_compare->raise();
         m_compare->activateWindow();
@@ -285,6 +289,46 @@ void Form1::compareWith() {
         if (failure.code() != ErrCancel)
             ShowFailure(failure, place);
     }
+}
+
+// Asks whether to compare with a level file or a git revision, when the level's file stands in a git work
+// tree; for a revision, asks which, and writes the file as it holds it into `folder`. Empty for a level
+// file; a cancel or a revision git cannot show is thrown (ErrCancel for the cancel).
+QString Form1::levelOfRevision(const QString& folder) {
+    const QString file = ownLevelFile();
+    if (!InGitWorkTree(file))
+        return QString();
+    enum { LevelFile, Revision, Cancel };
+    const QString name = QFileInfo(file).fileName();
+    const int answer =
+        Ask({QStringLiteral("Compare With"),
+             Text(Msg::CompareWithWhat).arg(name),
+             {Text(Msg::ButtonLevelFile), Text(Msg::ButtonGitRevision), Text(Msg::ButtonCancel)},
+             LevelFile,
+             Cancel});
+    if (answer == LevelFile)
+        return QString();
+    const std::optional<QString> revision =
+        answer == Cancel ? std::nullopt
+                         : AskText({QStringLiteral("Compare With"), Text(Msg::GitRevisionQuestion).arg(name),
+                                    QStringLiteral("HEAD")});
+    if (!revision || revision->trimmed().isEmpty())
+        throw Failure(ErrCancel);
+    // The file is named after the revision, as the window shows it.
+    QString shown = revision->trimmed();
+    const QString target =
+        QDir(folder).filePath(QStringLiteral("%1 at %2").arg(name, shown.replace(u'/', u'-')));
+    WriteGitRevision(file, revision->trimmed(), target);
+    return target;
+}
+
+void Form1::showPlace(int screen, int tile) {
+    LevelProblem problem;
+    if (screen >= 0)
+        problem.screen = screen;
+    if (tile > 0)
+        problem.tile = tile;
+    showProblemPlace(problem);
 }
 
 } // namespace tavrin

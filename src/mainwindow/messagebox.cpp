@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QHash>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -18,6 +19,10 @@ QuestionSink& questionSink() {
 }
 NumberSink& numberSink() {
     static NumberSink sink;
+    return sink;
+}
+TextSink& textSink() {
+    static TextSink sink;
     return sink;
 }
 } // namespace
@@ -68,6 +73,19 @@ std::optional<int> AskNumber(const NumberQuestion& question) {
 
 NumberSink SetNumberSink(NumberSink sink) {
     return std::exchange(numberSink(), std::move(sink));
+}
+
+std::optional<QString> AskText(const TextQuestion& question) {
+    if (textSink())
+        return textSink()(question);
+    bool ok = false;
+    const QString answer = QInputDialog::getText(QApplication::activeWindow(), question.title, question.text,
+                                                 QLineEdit::Normal, question.value, &ok);
+    return ok ? std::optional<QString>(answer) : std::nullopt;
+}
+
+TextSink SetTextSink(TextSink sink) {
+    return std::exchange(textSink(), std::move(sink));
 }
 
 } // namespace tavrin

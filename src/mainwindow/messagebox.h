@@ -38,4 +38,14 @@ std::optional<int> AskNumber(const NumberQuestion& question);
 using NumberSink = std::function<std::optional<int>(const NumberQuestion&)>;
 NumberSink SetNumberSink(NumberSink sink);
 
+// A question whose answer is a line of text, `value` at first; none when the user cancels.
+struct TextQuestion {
+    QString title;
+    QString text;
+    QString value;
+};
+std::optional<QString> AskText(const TextQuestion& question);
+using TextSink = std::function<std::optional<QString>(const TextQuestion&)>;
+TextSink SetTextSink(TextSink sink);
+
 } // namespace tavrin

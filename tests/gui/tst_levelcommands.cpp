@@ -5,8 +5,11 @@
 #include "comparewindow.h"
 #include "editorfixture.h"
 #include "faultyfiles.h"
+#include "leveltool.h"
 #include "longtask.h"
+#include "messagebox.h"
 #include "messages.h"
+#include "resolveconflicts.h"
 #include "task.h"
 
 #include <QCryptographicHash>
@@ -28,6 +31,18 @@ bool showBigLevel(EditorFixture& f, int screens) {
 
 void PaintTile(EditorFixture& f, int index, Long colour) {
     EditTile(*f.document, index, [&](tavrin::TileState& t) { t.colour = FieldValue::number(colour); });
+}
+
+// git run in `folder` without the user's settings; its exit code.
+int Git(const QString& folder, const QStringList& arguments) {
+    QProcess git;
+    git.setWorkingDirectory(folder);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("GIT_CONFIG_GLOBAL", "/dev/null");
+    environment.insert("GIT_CONFIG_NOSYSTEM", "1");
+    git.setProcessEnvironment(environment);
+    git.start("git", QStringList{"-c", "user.name=Tester", "-c", "user.email=t@example.org"} + arguments);
+    return git.waitForFinished(60000) && git.exitStatus() == QProcess::NormalExit ? git.exitCode() : -1;
 }
 
 QByteArray Hash(const QByteArray& bytes) {
@@ -335,6 +350,79 @@ private slots:
         QCOMPARE(CodeOfFailure([&] { RunLongTask(&window, task); }), int(ErrPathAccess));
         QCOMPARE(ended, 0);
         QCOMPARE(otherThread, aside);
+    }
+
+    // A merge that stopped on conflicts: the level loaded opens Resolve Conflicts; each Take is one step
+    // of Undo, and once every row is settled the conflicts file goes.
+    void resolveConflicts() {
+        EditorFixture f;
+        QVERIFY(WriteFile(f.path("base.txt"), NumberedLevel(3)) &&
+                WriteFile(f.path("level.txt"), MergeSide3("255", "\"Vale\"", 2)) &&
+                WriteFile(f.path("theirs.txt"), MergeSide3("65280", "\"Dale\"", 0)));
+        QCOMPARE(RunTool({"merge", f.path("base.txt"), f.path("level.txt"), f.path("theirs.txt"), "-o",
+                          f.path("level.txt")})
+                     .code,
+                 1);
+        f.dialog.files << f.path("level.txt");
+        f.form->mnuLoad_Click();
+        auto* window = f.form->findChild<ResolveConflicts*>();
+        QVERIFY(window && window->isVisible());
+        QTreeWidget* list = window->ConflictList;
+        QCOMPARE(list->topLevelItemCount(), 3);
+        QTreeWidgetItem* tile = list->topLevelItem(1);
+        QCOMPARE(tile->text(ResolveConflicts::TileColumn), "col 5, row 1");
+        QCOMPARE(tile->data(ResolveConflicts::TheirsColumn, Qt::DecorationRole).value<QColor>(),
+                 QColor(0, 255, 0));
+        const auto click = [&](int row, const char* button) {
+            QWidget* cell = list->itemWidget(list->topLevelItem(row), ResolveConflicts::TakeColumn);
+            QTest::mouseClick(cell->findChild<QAbstractButton*>(button), Qt::LeftButton);
+        };
+        const auto state = [&] {
+            return std::tuple(f.document->readScreen(1).tile(5).colour.toLong(), f.module->Properties().name,
+                              f.document->readSideLinks(1)[4], f.document->undoStack().count());
+        };
+        const QString conflicts = f.path("level.txt.conflicts.json");
+        click(1, "TakeTheirs");
+        QCOMPARE(state(), std::tuple(Long(65280), QString("Vale"), Integer(2), 1));
+        QVERIFY(QFile::exists(conflicts));
+        QTest::mouseClick(window->TakeAllTheirs, Qt::LeftButton);
+        QCOMPARE(state(), std::tuple(Long(65280), QString("Dale"), Integer(0), 2));
+        QVERIFY(!QFile::exists(conflicts));
+        QVERIFY(window->Summary->text().contains("git add level.txt"));
+        f.document->undo();
+        QCOMPARE(state(), std::tuple(Long(65280), QString("Vale"), Integer(2), 2));
+        click(1, "TakeOurs");
+        QCOMPARE(state(), std::tuple(Long(255), QString("Vale"), Integer(2), 2));
+    }
+
+    // In a git work tree Compare With offers a revision of the level's file; a revision git does not know
+    // is told, and nothing else happens.
+    void compareWithGitRevision() {
+        EditorFixture f({"A Git Revision...", "A Git Revision..."});
+        const QString repo = f.path("repo");
+        QVERIFY(QDir().mkpath(repo) && WriteFile(repo + "/level.txt", NumberedLevel(3)));
+        QCOMPARE(Git(repo, {"init", "-q"}), 0);
+        QCOMPARE(Git(repo, {"add", "level.txt"}), 0);
+        QCOMPARE(Git(repo, {"commit", "-q", "-m", "base"}), 0);
+        QVERIFY(WriteFile(
+            repo + "/level.txt",
+            NumberedLevel(3, {{1005, NumberedTile(1, 5, "0,0,0,0,0,1,1,1,1").replace("1005", "255")}})));
+        f.dialog.files << repo + "/level.txt";
+        f.form->mnuLoad_Click();
+        QStringList revisions{"HEAD", "no-such-branch"};
+        const TextSink before =
+            SetTextSink([&](const TextQuestion&) { return std::optional(revisions.takeFirst()); });
+        f.form->mnuCompare->trigger();
+        auto* window = f.form->findChild<CompareWindow*>();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->windowTitle(), "Compare With level.txt at HEAD");
+        QCOMPARE(window->ChangeList->topLevelItem(0)->text(CompareWindow::ChangeColumn),
+                 "screen 1 tile 5: colour 255 -> 1005");
+        f.form->mnuCompare->trigger();
+        SetTextSink(before);
+        QCOMPARE(f.titles(), QStringList{"53, mnuCompare_Click"});
+        QCOMPARE(window->windowTitle(), "Compare With level.txt at HEAD");
+        QCOMPARE(f.questions.size(), 2);
     }
 };
 

@@ -96,8 +96,12 @@ private slots:
         const Run merge = git({"merge", "--no-edit", branch});
         QCOMPARE(merge.code == 0, merged);
         if (!merged)
-            QVERIFY2(merge.out.contains("colour: ours 255, theirs 7, base 1005"), merge.out.constData());
+            QVERIFY2(
+                merge.out.contains("colour: ours 255 (#FF0000), theirs 7 (#070000), base 1005 (#ED0300)"),
+                merge.out.constData());
         QCOMPARE(m_f.readFile("repo/levels/level.txt"), result);
+        // The conflicts go beside the level, not beside git's temporary file of it.
+        QCOMPARE(QFile::remove(m_f.path("repo/levels/level.txt.conflicts.json")), !merged);
         git({"merge", "--abort"});
     }
 

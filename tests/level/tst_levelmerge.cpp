@@ -3,6 +3,7 @@
 #include "leveldiff.h"
 #include "levelfixture.h"
 #include "leveltool.h"
+#include "mergeconflicts.h"
 
 #include <QtTest>
 
@@ -10,16 +11,6 @@ using namespace tavrin;
 
 namespace {
 using Changes = QMap<int, QByteArray>;
-
-QByteArray WithLink(QByteArray level, int screen, int link, int to) {
-    const QByteArray side =
-        "\"Screen" + QByteArray::number(screen) + "\",\"Side" + QByteArray::number(link) + "\",";
-    const QByteArray info = "\"Screen" + QByteArray::number(screen) + "\",\"ScreenInfo\",";
-    level.replace(side + QByteArray::number(link) + ',', side + QByteArray::number(to) + ',');
-    // The summary record says the same, as the editor writes it.
-    const qsizetype at = level.indexOf(info) + info.size() + (link - 2) * 2;
-    return level.replace(at, 1, QByteArray::number(to));
-}
 
 QStringList Lines(const QByteArray& out) {
     return QString::fromLatin1(out).split('\n', Qt::SkipEmptyParts);
@@ -78,11 +69,12 @@ private slots:
         row("different screens", L3({{5, "1,0,0,0,0,0,1,1,1,1"}}), L3({{2300, "2,0,0,0,0,0,1,1,1,1"}}),
             L3({{5, "1,0,0,0,0,0,1,1,1,1"}, {2300, "2,0,0,0,0,0,1,1,1,1"}}));
         row("a colour changed two ways", redTile, L3({{1005, green}}), redTile,
-            {"screen 1 tile 5 colour: ours 255, theirs 65280, base 1005"});
+            {"screen 1 tile 5 (col 5, row 1) colour: ours 255 (#FF0000), theirs 65280 (#00FF00), base 1005 "
+             "(#ED0300)"});
         row("an operand's kind against its value", L3({{1005, NumberedTile(1, 5, "0,0,0,0,0,\"1\",1,1,1")}}),
             L3({{1005, NumberedTile(1, 5, "0,0,0,0,0,2,1,1,1")}}),
             L3({{1005, NumberedTile(1, 5, "0,0,0,0,0,\"1\",1,1,1")}}),
-            {"screen 1 tile 5 left operand: ours \"1\", theirs 2, base 1"});
+            {"screen 1 tile 5 (col 5, row 1) left operand: ours \"1\", theirs 2, base 1"});
         row("a link and a tile of one screen", WithLink(base, 1, 4, 2), redTile, WithLink(redTile, 1, 4, 2));
         row("a link changed two ways", WithLink(base, 1, 4, 2), WithLink(base, 1, 4, 0),
             WithLink(base, 1, 4, 2), {"screen 1 link 4: ours 2, theirs 0, base 4"});
@@ -99,9 +91,9 @@ private slots:
             NumberedLevel(4, {{3005, "1,0,0,0,0,0,1,1,1,1"}, {3006, "6,0,0,0,0,0,1,1,1,1"}}),
             NumberedLevel(4, {{3005, "2,0,0,0,0,0,1,1,1,1"}, {3007, "7,0,0,0,0,0,1,1,1,1"}}),
             NumberedLevel(4, {{3005, "1,0,0,0,0,0,1,1,1,1"}, {3006, "6,0,0,0,0,0,1,1,1,1"}}),
-            {"screen 3 tile 5 colour: ours 1, theirs 2, base none",
-             "screen 3 tile 6 colour: ours 6, theirs 3006, base none",
-             "screen 3 tile 7 colour: ours 3007, theirs 7, base none"});
+            {"screen 3 tile 5 (col 5, row 1) colour: ours 1 (#010000), theirs 2 (#020000), base none",
+             "screen 3 tile 6 (col 6, row 1) colour: ours 6 (#060000), theirs 3006 (#BE0B00), base none",
+             "screen 3 tile 7 (col 7, row 1) colour: ours 3007 (#BF0B00), theirs 7 (#070000), base none"});
         row("removed on one side, untouched on the other", NumberedLevel(2), L3({{5, red}}),
             NumberedLevel(2, {{5, red}}));
         row("removed on the other side, untouched on this", base, NumberedLevel(2), NumberedLevel(2));
@@ -329,6 +321,41 @@ private slots:
         // An error a side had already is its own: here an exit through link 4, to screen 4.
         const QByteArray outOfRange = NumberedLevel(3, {{10, NumberedTile(0, 10, "0,0,4,0,0,1,290,1,1")}});
         QCOMPARE(merge(NumberedLevel(3), outOfRange, NumberedLevel(3, {{7, "2,0,0,0,0,0,1,1,1,1"}})).code, 0);
+    }
+
+    // The conflicts left go beside the level (OUT, or the level named with --level, as git's driver does)
+    // in a file the editor reads back as they were printed; a merge that leaves none removes an earlier one.
+    void conflictsFile_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("level"); // empty: no file
+        QTest::newRow("beside OUT") << QStringList() << "out.txt";
+        QTest::newRow("beside the level named") << QStringList{"--level", "named.txt"} << "named.txt";
+        QTest::newRow("settled by --theirs") << QStringList{"--theirs"} << QString();
+    }
+    void conflictsFile() {
+        QFETCH(QStringList, options);
+        QFETCH(QString, level);
+        const QString file = m_f.path((level.isEmpty() ? "out.txt" : level) + ".conflicts.json");
+        m_f.writeFile(QFileInfo(file).fileName(), "an earlier merge's");
+        const ToolRun run =
+            merge(NumberedLevel(3), MergeSide3("255", "\"Vale\"", 2), MergeSide3("65280", "\"Dale\"", 0),
+                  options.replaceInStrings("named.txt", m_f.path("named.txt")));
+        QCOMPARE(QFile::exists(file), !level.isEmpty());
+        if (level.isEmpty())
+            return;
+        FileAccess files;
+        const std::vector<MergeConflict> conflicts = ReadConflictsFile(files, file);
+        QStringList lines;
+        for (const MergeConflict& conflict : conflicts)
+            lines << conflict.line();
+        QCOMPARE(lines, Lines(run.out));
+        QCOMPARE(lines.size(), 3);
+        const MergeConflict& tile = conflicts[1];
+        QCOMPARE(std::tuple(int(tile.kind), tile.screen, tile.tile, tile.field),
+                 std::tuple(int(MergeConflict::Kind::Tile), 1, 5, 2));
+        QVERIFY(tile.theirsValue == FieldValue::number(65280) && tile.baseValue == FieldValue::number(1005));
+        QCOMPARE(conflicts[0].oursValue, FieldValue::text("Vale"));
+        QCOMPARE(conflicts[2].link, 4);
     }
 };
 

@@ -98,6 +98,22 @@ void WritePicture(const QString& path, QColor colour) {
     QVERIFY(SolidImage(colour, 4, 4).save(path, "BMP"));
 }
 
+QByteArray WithLink(QByteArray level, int screen, int link, int to) {
+    const QByteArray side =
+        "\"Screen" + QByteArray::number(screen) + "\",\"Side" + QByteArray::number(link) + "\",";
+    const QByteArray info = "\"Screen" + QByteArray::number(screen) + "\",\"ScreenInfo\",";
+    level.replace(side + QByteArray::number(link) + ',', side + QByteArray::number(to) + ',');
+    // The summary record says the same, as the editor writes it.
+    const qsizetype at = level.indexOf(info) + info.size() + (link - 2) * 2;
+    return level.replace(at, 1, QByteArray::number(to));
+}
+
+QByteArray MergeSide3(const char* colour, const char* name, int link) {
+    const QByteArray tile = NumberedTile(1, 5, "0,0,0,0,0,1,1,1,1").replace("1005", colour);
+    return WithLink(NumberedLevel(3, {{1005, tile}}, name + QByteArray(",\"\",\"\",\"\",\"\",1,2")), 1, 4,
+                    link);
+}
+
 QByteArray NumberedLevel(int screens, const QMap<int, QByteArray>& changes, const QByteArray& properties) {
     QByteArray bytes;
     for (int n = 0; n < screens; ++n) {

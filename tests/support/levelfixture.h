@@ -85,3 +85,8 @@ void WritePicture(const QString& path, QColor colour);
 // on tile 1 whose last screen is the last one written.
 QByteArray NumberedLevel(int screens, const QMap<int, QByteArray>& changes = {},
                          const QByteArray& properties = QByteArray());
+// `level` of NumberedLevel's with link `link` of screen `screen` leading to screen `to`.
+QByteArray WithLink(QByteArray level, int screen, int link, int to);
+// A side of a merge of NumberedLevel(3): tile 5 of screen 1 in `colour`, the level named `name` (quoted),
+// link 4 of screen 1 leading to `link`.
+QByteArray MergeSide3(const char* colour, const char* name, int link);

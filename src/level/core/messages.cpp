@@ -286,6 +286,26 @@ constexpr Entry Table[] = {
     {Msg::ButtonReload, QT_TRANSLATE_NOOP("Messages", "Reload")},
     {Msg::ButtonKeepMine, QT_TRANSLATE_NOOP("Messages", "Keep Mine")},
 
+    {Msg::ResolveLeft,
+     QT_TRANSLATE_NOOP("Messages",
+                       "The merge left %1 of %2 conflicts to settle in %3. The level holds our side of "
+                       "each; every Take is one step you can undo.")},
+    {Msg::ResolveSettled,
+     QT_TRANSLATE_NOOP("Messages", "Every conflict is settled, and %1 is removed. Save the level, then run "
+                                   "git add %2 to mark it resolved.")},
+    {Msg::ResolveTheirsWhole,
+     QT_TRANSLATE_NOOP("Messages", "The editor cannot take their side of this: run tavrin-level merge again "
+                                   "with --theirs, or edit the level by hand.")},
+    {Msg::CompareWithWhat,
+     QT_TRANSLATE_NOOP("Messages", "Compare the level being edited with a level file, or with the level as a "
+                                   "git revision of %1 holds it?")},
+    {Msg::ButtonLevelFile, QT_TRANSLATE_NOOP("Messages", "A Level File...")},
+    {Msg::ButtonGitRevision, QT_TRANSLATE_NOOP("Messages", "A Git Revision...")},
+    {Msg::GitRevisionQuestion,
+     QT_TRANSLATE_NOOP("Messages", "The git revision to compare %1 with (HEAD, a branch or a commit):")},
+    {Msg::GitRevisionUnreadable,
+     QT_TRANSLATE_NOOP("Messages", "git cannot show %1 at revision %2: %3 Nothing was compared.")},
+
     {Msg::JsonAt, QT_TRANSLATE_NOOP("Messages", "%1, line %2 (byte %3): %4")},
     {Msg::JsonExpectedEnd, QT_TRANSLATE_NOOP("Messages", "expected %1, but the JSON ends here")},
     {Msg::JsonExpectedFound, QT_TRANSLATE_NOOP("Messages", "expected %1, found '%2'")},
@@ -382,6 +402,10 @@ constexpr Entry Table[] = {
     {Msg::MergeScreensSwapped, QT_TRANSLATE_NOOP("Messages", "screens %1 and %2 swapped")},
     {Msg::MergeScreenEdited, QT_TRANSLATE_NOOP("Messages", "edited")},
     {Msg::MergeScreenPresent, QT_TRANSLATE_NOOP("Messages", "present")},
+    {Msg::ConflictsFileDamaged,
+     QT_TRANSLATE_NOOP("Messages",
+                       "%1 is no conflicts file as tavrin-level merge writes it, or it is damaged: "
+                       "settle the conflicts by hand and remove the file.")},
 
     {Msg::ExitNoLinkLeft,
      QT_TRANSLATE_NOOP("Messages",

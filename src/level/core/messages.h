@@ -134,6 +134,16 @@ enum class Msg : int {
     ButtonReload,
     ButtonKeepMine,
 
+    // Resolve Conflicts, and Compare With a git revision.
+    ResolveLeft,
+    ResolveSettled,
+    ResolveTheirsWhole,
+    CompareWithWhat,
+    ButtonLevelFile,
+    ButtonGitRevision,
+    GitRevisionQuestion,
+    GitRevisionUnreadable,
+
     // Level JSON read by tavrin-level import.
     JsonAt,
     JsonExpectedEnd,
@@ -205,6 +215,7 @@ enum class Msg : int {
     MergeScreensSwapped,
     MergeScreenEdited,
     MergeScreenPresent,
+    ConflictsFileDamaged,
 
     // Walls and exits.
     ExitNoLinkLeft,

@@ -109,10 +109,10 @@ public:
     // The level properties, as one step.
     void editProperties(const PropertyValues& properties);
     // Edits of several screens at once, as one step named `name`: whole tiles, single direction
-    // properties (applied after the tiles), side links, and the level's last screen. The screen on display
-    // stays on display; the others are read as changing to them would show them and go to their scratch
-    // files. Throws, having changed nothing, when a screen it touches cannot be read whole; leaves no step
-    // when nothing changes.
+    // properties (applied after the tiles), side links, the level properties and its last screen. The screen
+    // on display stays on display; the others are read as changing to them would show them and go to their
+    // scratch files. Throws, having changed nothing, when a screen it touches cannot be read whole; leaves no
+    // step when nothing changes.
     struct LevelEdit {
         struct Tile {
             int screen;
@@ -134,6 +134,8 @@ public:
         std::vector<Direction> directions;
         std::vector<Links> links;
         std::optional<Integer> lastScreen;
+        // The level properties, all but the last screen, which lastScreen sets.
+        std::optional<PropertyValues> properties;
     };
     void editLevel(const QString& name, const LevelEdit& edit);
     // The same as a task to run: nothing changes before its last piece. Throws at once for a screen

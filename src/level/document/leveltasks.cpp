@@ -113,14 +113,16 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const Le
     struct Editing {
         std::shared_ptr<const LevelEdit> kept;
         std::optional<Integer> lastScreen;
+        std::optional<PropertyValues> properties;
         std::map<int, OfScreen> byScreen;
         std::map<int, OfScreen>::const_iterator next;
         std::vector<ScreenChanges> changes;
-        LevelStep::Properties properties;
+        LevelStep::Properties step;
     };
     auto editing = std::make_shared<Editing>();
     editing->kept = std::move(kept);
     editing->lastScreen = edit.lastScreen;
+    editing->properties = edit.properties;
     auto& byScreen = editing->byScreen;
     for (const auto& tile : edit.tiles)
         byScreen[tile.screen].tiles.push_back(&tile);
@@ -164,25 +166,28 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const Le
     };
     Task* const running = task.get();
     const auto store = [this, editing, name, running] {
-        const std::optional<Integer>& last = editing->lastScreen;
-        if (last && *last != m_level.LevelLastScreen) {
-            PropertyValues after = m_level.Properties();
-            after.lastScreen = *last;
-            editing->properties = std::make_pair(m_level.Properties(), after);
+        PropertyValues after = m_level.Properties();
+        if (editing->properties) {
+            after = *editing->properties;
+            after.lastScreen = m_level.LevelLastScreen;
         }
-        if (editing->changes.empty() && !editing->properties)
+        if (editing->lastScreen)
+            after.lastScreen = *editing->lastScreen;
+        if (after != m_level.Properties())
+            editing->step = std::make_pair(m_level.Properties(), after);
+        if (editing->changes.empty() && !editing->step)
             return;
-        const auto& properties = editing->properties;
+        const auto& properties = editing->step;
         stageLevelChanges(*running, editing->changes, true,
                           properties ? properties->second.lastScreen : m_level.LevelLastScreen, name, "made",
                           [this, editing, name] {
-                              if (editing->properties) {
-                                  storeProperties(editing->properties->second);
+                              if (editing->step) {
+                                  storeProperties(editing->step->second);
                                   edited(-1);
                               }
                               m_stack.push(new LevelStep(name, m_level.CurrentScreen,
                                                          std::move(editing->changes),
-                                                         std::move(editing->properties)));
+                                                         std::move(editing->step)));
                           });
     };
     task->then(int(byScreen.size()), readScreen, store);

@@ -1,24 +1,44 @@
 #include "levelmerge.h"
 
+#include "colour.h"
 #include "leveldiff.h"
 #include "messages.h"
 #include "record.h"
 #include "screenblock.h"
 #include "screenmatch.h"
+#include "tileblock.h"
 
+#include <cmath>
+#include <limits>
 #include <optional>
 
 namespace tavrin {
 
 namespace {
 
-QString Shown(const FieldValue* value) {
-    return value ? ShownValue(*value) : QStringLiteral("none");
+QString Shown(const std::optional<FieldValue>& value, int tileField) {
+    return value ? ShownTileValue(tileField, *value) : QStringLiteral("none");
 }
+
+// The colour field of a tile record.
+constexpr int ColourField = 2;
 
 QString PropertyPlace(int field) {
     const QString name = PropertyFieldName(field);
     return name.startsWith(QLatin1String("level")) ? name : QStringLiteral("level ") + name;
+}
+
+// A conflict of more than a field, told in words alone.
+MergeConflict Whole(MergeConflict::Kind kind, QString place, QString ours, QString theirs, QString base,
+                    int screen = -1) {
+    MergeConflict conflict;
+    conflict.kind = kind;
+    conflict.place = std::move(place);
+    conflict.ours = std::move(ours);
+    conflict.theirs = std::move(theirs);
+    conflict.base = std::move(base);
+    conflict.screen = screen;
+    return conflict;
 }
 
 // The values a merge takes, and the conflicts it met on the way.
@@ -29,14 +49,23 @@ public:
     MergeSide side() const { return m_side; }
     std::vector<MergeConflict>& conflicts() { return m_conflicts; }
 
-    // The value of a field, `base` null when there is none (both sides added it).
-    FieldValue value(const QString& place, const FieldValue* base, const FieldValue& ours,
+    // The value of the field `conflict` names (its kind and place), `base` null when there is none (both
+    // sides added it).
+    FieldValue value(MergeConflict conflict, const FieldValue* base, const FieldValue& ours,
                      const FieldValue& theirs) {
         if (ours == theirs || (base && *base == theirs))
             return ours;
         if (base && *base == ours)
             return theirs;
-        m_conflicts.push_back({place, ShownValue(ours), ShownValue(theirs), Shown(base)});
+        const int tileField = conflict.kind == MergeConflict::Kind::Tile ? conflict.field : 0;
+        conflict.oursValue = ours;
+        conflict.theirsValue = theirs;
+        if (base)
+            conflict.baseValue = *base;
+        conflict.ours = ShownTileValue(tileField, ours);
+        conflict.theirs = ShownTileValue(tileField, theirs);
+        conflict.base = Shown(conflict.baseValue, tileField);
+        m_conflicts.push_back(std::move(conflict));
         return m_side == MergeSide::Ours ? ours : theirs;
     }
 
@@ -53,19 +82,28 @@ public:
             }
             for (int field = FirstTileField; field <= LastTileField; ++field) {
                 const FieldValue b = base ? TileField(base->tile(t), field) : FieldValue();
-                const QString place =
-                    QStringLiteral("screen %1 tile %2 %3").arg(number).arg(t).arg(TileFieldName(field));
+                MergeConflict conflict;
+                conflict.kind = MergeConflict::Kind::Tile;
+                conflict.place =
+                    QStringLiteral("screen %1 %2 %3").arg(number).arg(TilePlace(t), TileFieldName(field));
+                conflict.screen = number;
+                conflict.tile = t;
+                conflict.field = field;
                 SetTileField(merged.tile(t), field,
-                             value(place, base ? &b : nullptr, TileField(o, field), TileField(th, field)));
+                             value(conflict, base ? &b : nullptr, TileField(o, field), TileField(th, field)));
             }
         }
         for (int k = 2; k <= 9; ++k) {
             const size_t link = size_t(k);
             const FieldValue b = FieldValue::number(base ? base->links[link] : 0);
-            merged.links[link] =
-                value(QStringLiteral("screen %1 link %2").arg(number).arg(k), base ? &b : nullptr,
-                      FieldValue::number(ours.links[link]), FieldValue::number(theirs.links[link]))
-                    .toInteger();
+            MergeConflict conflict;
+            conflict.kind = MergeConflict::Kind::Link;
+            conflict.place = QStringLiteral("screen %1 link %2").arg(number).arg(k);
+            conflict.screen = number;
+            conflict.link = k;
+            merged.links[link] = value(conflict, base ? &b : nullptr, FieldValue::number(ours.links[link]),
+                                       FieldValue::number(theirs.links[link]))
+                                     .toInteger();
         }
         return merged;
     }
@@ -120,9 +158,12 @@ public:
         PropertyValues properties = m_ours.properties();
         for (int field = FirstPropertyField; field < LastPropertyField; ++field) {
             const FieldValue base = PropertyField(m_base.properties(), field);
+            MergeConflict conflict;
+            conflict.kind = MergeConflict::Kind::Property;
+            conflict.place = PropertyPlace(field);
+            conflict.field = field;
             SetPropertyField(properties, field,
-                             m_merger.value(PropertyPlace(field), &base,
-                                            PropertyField(m_ours.properties(), field),
+                             m_merger.value(conflict, &base, PropertyField(m_ours.properties(), field),
                                             PropertyField(m_theirs.properties(), field)));
         }
         const int top = std::max({m_base.lastScreen(), m_ours.lastScreen(), m_theirs.lastScreen()});
@@ -175,9 +216,9 @@ private:
             else if (same(o, b))
                 kept = t;
             else {
-                m_merger.conflicts().push_back({QStringLiteral("records %1").arg(PrintableText(key)),
-                                                shown(o, b), shown(t, b),
-                                                b ? QStringLiteral("present") : QStringLiteral("none")});
+                m_merger.conflicts().push_back(
+                    Whole(MergeConflict::Kind::Records, QStringLiteral("records %1").arg(PrintableText(key)),
+                          shown(o, b), shown(t, b), b ? QStringLiteral("present") : QStringLiteral("none")));
                 kept = m_merger.side() == MergeSide::Ours ? o : t;
             }
             if (kept)
@@ -227,10 +268,10 @@ private:
         const QByteArray baseBlock = m_base.block(s);
         if (block == baseBlock || kept.screen(s, block) == m_base.screen(s, baseBlock))
             return false; // removed on one side, as it was on the other
-        m_merger.conflicts().push_back({QStringLiteral("screen %1").arg(s),
-                                        inOurs ? QStringLiteral("edited") : QStringLiteral("removed"),
-                                        inTheirs ? QStringLiteral("edited") : QStringLiteral("removed"),
-                                        QStringLiteral("present")});
+        m_merger.conflicts().push_back(Whole(MergeConflict::Kind::Screen, QStringLiteral("screen %1").arg(s),
+                                             inOurs ? QStringLiteral("edited") : QStringLiteral("removed"),
+                                             inTheirs ? QStringLiteral("edited") : QStringLiteral("removed"),
+                                             QStringLiteral("present"), s));
         if ((m_merger.side() == MergeSide::Ours) != inOurs)
             return false;
         put(kept, s, block);
@@ -262,6 +303,25 @@ private:
 
 } // namespace
 
+QString TilePlace(int tile) {
+    return QStringLiteral("tile %1 (col %2, row %3)")
+        .arg(tile)
+        .arg(GridColumnOf(tile) + 1)
+        .arg(GridRowOf(tile) + 1);
+}
+
+QString ShownTileValue(int field, const FieldValue& value) {
+    QString shown = ShownValue(value);
+    if (field != ColourField || value.isEmpty() || !value.isNumeric())
+        return shown;
+    const double number = value.toNumber();
+    if (number != std::floor(number) || number < std::numeric_limits<Long>::min() ||
+        number > std::numeric_limits<Long>::max())
+        return shown;
+    const QColor colour = ColourToQColor(Long(number));
+    return colour.isValid() ? shown + QStringLiteral(" (%1)").arg(colour.name().toUpper()) : shown;
+}
+
 QString MergeConflict::line() const {
     return QStringLiteral("%1: ours %2, theirs %3, base %4").arg(place, ours, theirs, base);
 }
@@ -290,17 +350,18 @@ std::vector<MergeConflict> MergeLevels(FileAccess& files, const QString& base, c
     if (oursFound.kind == Kind::Unclear || theirsFound.kind == Kind::Unclear ||
         (oursFound.kind == Kind::One && theirsFound.kind == Kind::One && !sameOnBoth) ||
         (!sameOnBoth && onOther.refusal()))
-        conflict = MergeConflict{Text(Msg::MergeScreensPlace), oursFound.text(), theirsFound.text(),
-                                 Text(Msg::MergeScreensOfBase).arg(baseLevel.lastScreen())};
+        conflict = Whole(MergeConflict::Kind::Screens, Text(Msg::MergeScreensPlace), oursFound.text(),
+                         theirsFound.text(), Text(Msg::MergeScreensOfBase).arg(baseLevel.lastScreen()));
     else if (const int d = found.renumbering.from;
              !sameOnBoth && found.renumbering.kind == ScreenRenumbering::Delete && other.has(d) &&
              other.screen(d, other.block(d)) != baseLevel.screen(d, baseLevel.block(d)))
-        conflict = MergeConflict{
-            QStringLiteral("screen %1").arg(d), oursRenumbered ? found.text() : Text(Msg::MergeScreenEdited),
-            oursRenumbered ? Text(Msg::MergeScreenEdited) : found.text(), Text(Msg::MergeScreenPresent)};
+        conflict = Whole(MergeConflict::Kind::Screen, QStringLiteral("screen %1").arg(d),
+                         oursRenumbered ? found.text() : Text(Msg::MergeScreenEdited),
+                         oursRenumbered ? Text(Msg::MergeScreenEdited) : found.text(),
+                         Text(Msg::MergeScreenPresent), d);
     if (conflict) {
-        // Which screen is which cannot be told, or one side's change would be lost: the level of the side
-        // that settles conflicts is taken whole.
+        // Which screen is which cannot be told, or one side's change would be lost: the level of the
+        // side that settles conflicts is taken whole.
         LevelSource& taken = side == MergeSide::Ours ? oursLevel : theirsLevel;
         LevelMerge(MergeInput(taken), MergeInput(taken), MergeInput(taken), out, side).run();
         return {*conflict};

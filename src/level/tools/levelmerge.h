@@ -1,23 +1,46 @@
 #pragma once
 
+#include "fieldvalue.h"
 #include "fileaccess.h"
 
 #include <QIODevice>
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace tavrin {
 
 // A field, or a screen, that both sides changed since the base, each in its own way.
 struct MergeConflict {
-    QString place; // "screen 3 tile 145 colour", "level name", "screen 4"
-    QString ours;
+    // A field that can be set to either side's value, or something larger told in words alone: a screen
+    // removed on one side and edited on the other, screens renumbered two ways, records of no screen.
+    enum class Kind { Property, Tile, Link, Screen, Screens, Records };
+    Kind kind = Kind::Screen;
+    QString place; // "screen 3 tile 145 (col 5, row 8) colour", "level name", "screen 4"
+    QString ours;  // the values as the line shows them: "255 (#FF0000)", "\"Vale\"", "removed"
     QString theirs;
     QString base;
 
-    // "screen 3 tile 145 colour: ours 255, theirs 65280, base 0"
+    // Of a field: the screen (of a screen too), the tile 1..300 or the side link 2..9, the field of the
+    // tile record (2..11) or of the "LevelProp" record (1..6), and the values; no base value when both
+    // sides added the screen.
+    int screen = -1;
+    int tile = 0;
+    int link = 0;
+    int field = 0;
+    FieldValue oursValue;
+    FieldValue theirsValue;
+    std::optional<FieldValue> baseValue;
+
+    bool isField() const { return kind == Kind::Property || kind == Kind::Tile || kind == Kind::Link; }
+    // "screen 3 tile 145 (col 5, row 8) colour: ours 255 (#FF0000), theirs 65280 (#00FF00), base 0 (#000000)"
     QString line() const;
 };
+
+// "tile 145 (col 5, row 8)": grid tile `tile` with its column and row, each counted from 1.
+QString TilePlace(int tile);
+// A value of field `field` of a tile record as a conflict shows it: a colour also as #RRGGBB.
+QString ShownTileValue(int field, const FieldValue& value);
 
 // Whose value a conflict takes in the level written.
 enum class MergeSide { Ours, Theirs };
