@@ -111,7 +111,6 @@ private slots:
             << NumberedLevel(2, {{1003, NumberedTile(1, 3, "0,word,0,0,0,1,1,1,1")}}) << QStringList() << 2;
         QTest::newRow("a damaged level property")
             << NumberedLevel(2, {}, "\"\",\"\",\"\",\"\",\"\",1,many") << QStringList() << 2;
-        QTest::newRow("an unknown option") << NumberedLevel(2) << QStringList{"--fast"} << 2;
     }
 
     void exitCodes() {
