@@ -115,8 +115,9 @@ private slots:
     }
 
     // The screens take their new numbers with their tiles (an edit of screen 1 not yet in its scratch file
-    // too), links follow them, and the screen on display stays on display, as one step. Undo and redo,
-    // and links into a deleted screen, are walked by randomSequences.
+    // too), links follow them, and the screen on display stays on display, as one step; its undo shows the
+    // screen shown before. What undo and redo give back, and links into a deleted screen, randomSequences
+    // walks.
     void commands() {
         QFETCH(int, kind);
         QFETCH(int, from);
@@ -141,6 +142,8 @@ private slots:
             QCOMPARE(screen.tile(5).colour, FieldValue::number(order[n] == 1 ? 123 : order[n] * 1000 + 5));
             QCOMPARE(int(screen.links[4]), link4[n]);
         }
+        f.document->undo(); // brings back the screen on display before
+        QCOMPARE(int(f.module->CurrentScreen), 1);
     }
 
     // Given up half way, or stopped by a screen that cannot be read, a renumbering changes nothing: the
