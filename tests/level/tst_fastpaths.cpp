@@ -258,12 +258,14 @@ private slots:
         refused("another screen's key in a tile", changed(tile8, TileLine(13, 8, "8,0,0,0,0,0,1,1,1,1")));
         refused("a leading zero", tile8As("08,0,0,0,0,0,1,1,1,1"));
         refused("minus zero", tile8As("8,-0,0,0,0,0,1,1,1,1"));
+        refused("an empty direction", tile8As("8,0,,0,0,0,1,1,1,1"));
         refused("a picture box other than 0, 997, 999", tile8As("8,5,0,0,0,0,1,1,1,1"));
         refused("a colour past the long range", tile8As("2147483648,0,0,0,0,0,1,1,1,1"));
         refused("a direction past the integer range", tile8As("8,0,32768,0,0,0,1,1,1,1"));
         refused("a tile record of 13 fields", changed(tile8, TileLine(12, 8, "8,0,0,0,0,0,1,1,1,1,1")));
         refused("a tile record of 11 fields", changed(tile8, TileLine(12, 8, "8,0,0,0,0,0,1,1,1")));
         refused("CR without LF", changed(tile8, tile8.chopped(1)));
+        refused("LF without CR", changed(tile8, tile8.chopped(2) + "\n"));
         refused("bytes after the block", block + "\r\n");
     }
     void copyableBlockForm() {
