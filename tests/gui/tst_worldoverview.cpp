@@ -142,8 +142,6 @@ private slots:
     // the map and swaps nothing.
     void dragSwapsScreens() {
         openOnTemplate();
-        const QByteArray one = m_f->document->screenValue(1).encode(0);
-        const QByteArray two = m_f->document->screenValue(2).encode(0);
         const QPoint from = map().cellInView(1).center().toPoint();
         const QPoint onto = map().cellInView(2).center().toPoint();
         QTest::mousePress(&map(), Qt::LeftButton, {}, from);
@@ -152,8 +150,7 @@ private slots:
         QCOMPARE(map().dropTarget(), std::optional<int>(2));
         QTest::mouseRelease(&map(), Qt::LeftButton, {}, onto);
         QCOMPARE(m_f->document->undoStack().undoText(), "Swap Screens");
-        QCOMPARE(m_f->document->screenValue(2).links[3], Integer(0)); // screen 1's link back, now screen 2's
-        QCOMPARE(m_f->document->readSideLinks(0)[4], Integer(2));
+        QCOMPARE(m_f->document->readSideLinks(0)[4], Integer(2)); // the swap itself: tst_renumber
         QVERIFY(!map().draggedScreen());
         const int steps = m_f->document->undoStack().count();
         QPoint gap;
@@ -166,9 +163,6 @@ private slots:
         QTest::mouseMove(&map(), gap + QPoint(30, 30));
         QTest::mouseRelease(&map(), Qt::LeftButton, {}, gap + QPoint(30, 30));
         QCOMPARE(m_f->document->undoStack().count(), steps);
-        m_f->document->undo();
-        QCOMPARE(m_f->document->screenValue(1).encode(0), one);
-        QCOMPARE(m_f->document->screenValue(2).encode(0), two);
     }
 
     // The marker stands on its tile of the screen on display, and follows a step of the walk.

@@ -94,7 +94,6 @@ private slots:
         row("a screen added on one side", base, NumberedLevel(5), NumberedLevel(5));
         row("a screen added on one side, a tile on the other", NumberedLevel(4), L3({{5, red}}),
             NumberedLevel(4, {{5, red}}));
-        row("the same screen added on both sides", NumberedLevel(4), NumberedLevel(4), NumberedLevel(4));
         row("the same screen number added with other contents",
             NumberedLevel(4, {{3005, "1,0,0,0,0,0,1,1,1,1"}, {3006, "6,0,0,0,0,0,1,1,1,1"}}),
             NumberedLevel(4, {{3005, "2,0,0,0,0,0,1,1,1,1"}, {3007, "7,0,0,0,0,0,1,1,1,1"}}),
@@ -104,7 +103,6 @@ private slots:
              "screen 3 tile 7 colour: ours 3007, theirs 7, base none"});
         row("removed on one side, untouched on the other", NumberedLevel(2), L3({{5, red}}),
             NumberedLevel(2, {{5, red}}));
-        row("removed on the other side, untouched on this", base, NumberedLevel(2), NumberedLevel(2));
         // The level keeps its screens 0..last.
         row("removed below screens the other side added", NumberedLevel(2), NumberedLevel(5),
             NumberedLevel(5));
@@ -188,24 +186,6 @@ private slots:
         QCOMPARE(m_f.readFile("out.txt"), merged);
     }
 
-    void editorLevelCopiedByteForByte() {
-        // The template level is written as the editor writes it; each side changes a tile of its own screen.
-        QFile file(QStringLiteral(TAVRIN_SOURCE_DIR "/data/PelmarLevel.txt"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray base = file.readAll();
-        const QByteArray oursTile = "\"Screen1\",1,2923572,\"\\tree.bmp\",1,1,1,1,0,0,0,0";
-        const QByteArray theirsTile = "\"Screen0\",145,2923572,\"\\grass.bmp\",0,0,0,0,0,0,0,0";
-        QVERIFY(base.contains(oursTile) && base.contains(theirsTile));
-        QByteArray ours = base, theirs = base;
-        ours.replace(oursTile, "\"Screen1\",1,255,\"\\tree.bmp\",1,1,1,1,0,0,0,0");
-        theirs.replace(theirsTile, "\"Screen0\",145,2923572,\"\\grass.bmp\",0,0,1,0,0,0,0,0");
-        QByteArray both = ours;
-        both.replace(theirsTile, "\"Screen0\",145,2923572,\"\\grass.bmp\",0,0,1,0,0,0,0,0");
-        const ToolRun run = merge(base, ours, theirs);
-        QCOMPARE(run.code, 0);
-        QCOMPARE(m_f.readFile("out.txt"), both);
-    }
-
     // Records of no screen (a newer game's data, the designers' notes) are merged key by key.
     void otherRecords_data() {
         QTest::addColumn<QByteArray>("base");
@@ -217,7 +197,6 @@ private slots:
         const QByteArray b = "\"Notes\",\"b\",1,2,3,4,5,6,7,8,9,10\r\n";
         const QByteArray c = "\"Notes\",\"c\",1,2,3,4,5,6,7,8,9,10\r\n";
         const QByteArray game = "\"Game\",1,2,3,4,5,6,7,8,9,10,11\r\n";
-        QTest::newRow("kept from ours") << QByteArray() << a << QByteArray() << a << QStringList();
         QTest::newRow("added on theirs") << QByteArray() << QByteArray() << a << a << QStringList();
         QTest::newRow("changed on theirs") << a << a << b << b << QStringList();
         QTest::newRow("removed on theirs") << a + game << a + game << game << game << QStringList();
@@ -300,7 +279,6 @@ private slots:
         QTest::newRow("a damaged tile")
             << NumberedLevel(3, {{1003, NumberedTile(1, 3, "0,word,0,0,0,1,1,1,1")}}) << QStringList();
         QTest::newRow("both sides chosen") << NumberedLevel(3) << QStringList{"--ours", "--theirs"};
-        QTest::newRow("no output") << NumberedLevel(3) << QStringList{"-o"};
         QByteArray cut = NumberedLevel(3, {{1005, "7,0,0,0,0,0,1,1,1,1"}});
         cut.truncate(cut.indexOf("\"LevelProp\""));
         QTest::newRow("cut short at a record") << cut << QStringList();
