@@ -60,6 +60,7 @@ private slots:
         QTest::addColumn<QByteArray>("theirs");
         QTest::addColumn<QByteArray>("merged");
         QTest::addColumn<QStringList>("conflicts");
+        QTest::addColumn<int>("screens"); // of the base
         const QByteArray base = NumberedLevel(3);
         const QByteArray red = NumberedTile(1, 5, "0,0,0,0,0,1,1,1,1").replace("1005", "255");
         const QByteArray green = NumberedTile(1, 5, "0,0,0,0,0,1,1,1,1").replace("1005", "65280");
@@ -70,8 +71,8 @@ private slots:
         };
         const QByteArray redTile = L3({{1005, red}});
         const auto row = [](const char* name, const QByteArray& ours, const QByteArray& theirs,
-                            const QByteArray& merged, const QStringList& conflicts = {}) {
-            QTest::newRow(name) << ours << theirs << merged << conflicts;
+                            const QByteArray& merged, const QStringList& conflicts = {}, int screens = 3) {
+            QTest::newRow(name) << ours << theirs << merged << conflicts << screens;
         };
         row("two fields of one tile", redTile, L3({{1005, upExit}}), L3({{1005, "255,0,0,2,0,0,1,290,1,1"}}));
         row("the same change on both sides", redTile, redTile, redTile);
@@ -110,6 +111,25 @@ private slots:
             {"screen 2: ours removed, theirs edited, base present"});
         row("edited on one side, removed on the other", L3({{2005, red}}), NumberedLevel(2),
             L3({{2005, red}}), {"screen 2: ours edited, theirs removed, base present"});
+
+        // A side that renumbered the screens gives the merge its numbers; the other side's changes follow.
+        const auto renumbered = [this](const QByteArray& level, const QStringList& how) {
+            return RenumberedLevel(m_f.folder.path(), level, how);
+        };
+        const QByteArray five = NumberedLevel(5);
+        const QByteArray red3 = NumberedTile(3, 5, "0,0,0,0,0,1,1,1,1").replace("3005", "255");
+        const QByteArray edited = NumberedLevel(5, {{3005, red3}});
+        row("deleted on theirs, edited above it on ours", edited, renumbered(five, {"--delete", "1"}),
+            renumbered(edited, {"--delete", "1"}), {}, 5);
+        // Their side's link to screen 2 leads to it at its new number.
+        const QByteArray linked = WithLink(NumberedLevel(5, {{1005, red3}}), 1, 4, 2);
+        row("moved on ours, edited and linked on theirs", renumbered(five, {"--move", "1", "3"}), linked,
+            renumbered(linked, {"--move", "1", "3"}), {}, 5);
+        const QByteArray swapped = renumbered(five, {"--swap", "1", "3"});
+        row("renumbered two ways", swapped, renumbered(five, {"--delete", "2"}), swapped,
+            {"screens: ours screens 1 and 3 swapped, theirs screen 2 deleted, base screens 0 to 4"}, 5);
+        row("deleted on theirs, edited on ours", edited, renumbered(five, {"--delete", "3"}), edited,
+            {"screen 3: ours edited, theirs screen 3 deleted, base present"}, 5);
     }
 
     void rules() {
@@ -117,51 +137,10 @@ private slots:
         QFETCH(QByteArray, theirs);
         QFETCH(QByteArray, merged);
         QFETCH(QStringList, conflicts);
-        const ToolRun run = merge(NumberedLevel(3), ours, theirs);
+        QFETCH(int, screens);
+        const ToolRun run = merge(NumberedLevel(screens), ours, theirs);
         QCOMPARE(run.code, conflicts.isEmpty() ? 0 : 1);
         QCOMPARE(Lines(run.out), conflicts);
-        QCOMPARE(m_f.readFile("out.txt"), merged);
-    }
-
-    // A side that renumbered the screens gives the merge its numbers; the other side's changes follow.
-    void renumbered_data() {
-        QTest::addColumn<QByteArray>("ours");
-        QTest::addColumn<QByteArray>("theirs");
-        QTest::addColumn<QByteArray>("merged");
-        QTest::addColumn<QStringList>("conflicts");
-        const auto renumbered = [this](const QByteArray& level, const QStringList& how) {
-            return RenumberedLevel(m_f.folder.path(), level, how);
-        };
-        const QByteArray base = NumberedLevel(5);
-        const QByteArray red = NumberedTile(3, 5, "0,0,0,0,0,1,1,1,1").replace("3005", "255");
-        const QByteArray edited = NumberedLevel(5, {{3005, red}});
-        QTest::newRow("deleted on theirs, edited above it on ours")
-            << edited << renumbered(base, {"--delete", "1"}) << renumbered(edited, {"--delete", "1"})
-            << QStringList();
-        // Their side's link to screen 2 leads to it at its new number.
-        const QByteArray linked = WithLink(NumberedLevel(5, {{1005, red}}), 1, 4, 2);
-        QTest::newRow("moved on ours, edited and linked on theirs")
-            << renumbered(base, {"--move", "1", "3"}) << linked << renumbered(linked, {"--move", "1", "3"})
-            << QStringList();
-        const QByteArray swapped = renumbered(base, {"--swap", "1", "3"});
-        QTest::newRow("renumbered two ways")
-            << swapped << renumbered(base, {"--delete", "2"}) << swapped
-            << QStringList{
-                   "screens: ours screens 1 and 3 swapped, theirs screen 2 deleted, base screens 0 to 4"};
-        QTest::newRow("deleted on theirs, edited on ours")
-            << edited << renumbered(base, {"--delete", "3"}) << edited
-            << QStringList{"screen 3: ours edited, theirs screen 3 deleted, base present"};
-    }
-
-    void renumbered() {
-        QFETCH(QByteArray, ours);
-        QFETCH(QByteArray, theirs);
-        QFETCH(QByteArray, merged);
-        QFETCH(QStringList, conflicts);
-        QVERIFY(!merged.isEmpty() && !theirs.isEmpty());
-        const ToolRun run = merge(NumberedLevel(5), ours, theirs);
-        QCOMPARE(Lines(run.out), conflicts);
-        QCOMPARE(run.code, conflicts.isEmpty() ? 0 : 1);
         QCOMPARE(m_f.readFile("out.txt"), merged);
     }
 
