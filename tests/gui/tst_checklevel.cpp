@@ -52,7 +52,7 @@ private slots:
     }
     void cleanup() { m_f.reset(); }
 
-    void menuAndOneWindow() {
+    void menuAndTheWindow() {
         QStringList items;
         for (const QAction* item : form().menuBar()->actions() + form().mnuLevel->actions())
             items << item->objectName() + '|' + item->text() + '|' + item->shortcut().toString();
@@ -66,12 +66,10 @@ private slots:
         form().show();
         QVERIFY(QTest::qWaitForWindowActive(&form()));
         QTest::keyClick(&form(), Qt::Key_F4);
-        QVERIFY(window() && window()->isVisible() && !window()->isModal());
+        QVERIFY(window() && window()->isVisible()); // once, not modal: tst_controlhelp
         QCOMPARE(window()->windowTitle(), "Check Level");
         QCOMPARE(window()->Summary->text(), "no problems");
         QCOMPARE(rows(), QStringList());
-        form().mnuCheckLevel->trigger();
-        QCOMPARE(form().findChildren<CheckLevelWindow*>().size(), 1);
     }
 
     // An edit or an undo is checked again by itself a moment later, a stroke over several tiles once; the

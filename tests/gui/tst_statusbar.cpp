@@ -88,9 +88,7 @@ private slots:
         QVERIFY(!m_f->saveAs("caverns.txt").isEmpty());
         QCOMPARE(form().statusBar()->currentMessage(), QString("Saved caverns.txt (3 screens)"));
         QCOMPARE(label("StatusLevel")->text(), QString("Caverns"));
-        // The save leaves the user on the screen he was editing, with his text in the box.
-        QCOMPARE(m_f->module->CurrentScreen, Integer(1));
-        QCOMPARE(form().Tile(5)->backColour(), Long(255));
+        // The save leaves the user on the screen he was editing (tst_levelfile), with his text in the box.
         QCOMPARE(label("StatusScreen")->text(), QString("Screen 1 of 0-2"));
         QCOMPARE(form().ScreenToGoTo->text(), QString("typed"));
 
