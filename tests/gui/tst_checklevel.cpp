@@ -21,10 +21,8 @@ static QByteArray BrokenTemplate() {
 static const QString BrokenExit =
     "the exit through link 6 leads to screen 40, outside the level's screens 0..4";
 
-class TestCheckLevel : public QObject {
+class TestCheckLevel : public QObject, EditorAccess {
     Q_OBJECT
-    std::unique_ptr<EditorFixture> m_f;
-    Form1& form() { return *m_f->form; }
     CheckLevelWindow* window() { return form().findChild<CheckLevelWindow*>(); }
     QStringList rows() { // each row's cells joined by "|"
         QStringList result;

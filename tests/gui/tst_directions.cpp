@@ -11,11 +11,8 @@
 
 using namespace tavrin;
 
-class TestDirections : public QObject {
+class TestDirections : public QObject, EditorAccess {
     Q_OBJECT
-    std::unique_ptr<EditorFixture> m_f;
-    Form1& form() { return *m_f->form; }
-    LevelDocument& document() { return *m_f->document; }
 
     void setSide(int tile, int side, Integer value, int operand = 1) {
         TileState state = document().tile(tile);

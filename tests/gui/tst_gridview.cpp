@@ -9,10 +9,8 @@
 
 using namespace tavrin;
 
-class TestGridView : public QObject {
+class TestGridView : public QObject, EditorAccess {
     Q_OBJECT
-    std::unique_ptr<EditorFixture> m_f;
-    Form1& form() { return *m_f->form; }
     QImage shown(int box) { return form().Tile(box)->picture(); }
     QImage file(const char* name) { return QImage(m_f->path(QStringLiteral("Pics/") + name)); }
     void setPicture(int tile, const FieldValue& picture) {

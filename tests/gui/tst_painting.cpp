@@ -10,10 +10,8 @@
 
 using namespace tavrin;
 
-class TestPainting : public QObject {
+class TestPainting : public QObject, EditorAccess {
     Q_OBJECT
-    std::unique_ptr<EditorFixture> m_f;
-    Form1& form() { return *m_f->form; }
     void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
     QByteArray scratch() {
         m_f->document->keepScreenOnDisplay();

@@ -9,12 +9,8 @@
 
 using namespace tavrin;
 
-class TestSelection : public QObject {
+class TestSelection : public QObject, EditorAccess {
     Q_OBJECT
-    std::unique_ptr<EditorFixture> m_f;
-    Form1& form() { return *m_f->form; }
-    LevelDocument& document() { return *m_f->document; }
-    const Module1& level() { return *m_f->module; }
     int steps() { return document().undoStack().count(); }
     QString status() { return form().statusBar()->currentMessage(); }
 

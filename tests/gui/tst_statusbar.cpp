@@ -9,10 +9,8 @@
 
 using namespace tavrin;
 
-class TestStatusBar : public QObject {
+class TestStatusBar : public QObject, EditorAccess {
     Q_OBJECT
-    std::unique_ptr<EditorFixture> m_f;
-    Form1& form() { return *m_f->form; }
     QLabel* label(const char* name) {
         return form().statusBar()->findChild<QLabel*>(QString::fromLatin1(name));
     }

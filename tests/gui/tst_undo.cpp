@@ -9,10 +9,8 @@
 
 using namespace tavrin;
 
-class TestUndo : public QObject {
+class TestUndo : public QObject, EditorAccess {
     Q_OBJECT
-    std::unique_ptr<EditorFixture> m_f;
-    Form1& form() { return *m_f->form; }
     // Makes one edit of the kind named on the screen on display, through the window.
     void edit(const QString& kind) {
         if (kind == "colour") {

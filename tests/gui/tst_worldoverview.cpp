@@ -21,10 +21,8 @@ template <> char* toString(const std::vector<WorldArrow>& arrows) {
 }
 } // namespace QTest
 
-class TestWorldOverview : public QObject {
+class TestWorldOverview : public QObject, EditorAccess {
     Q_OBJECT
-    std::unique_ptr<EditorFixture> m_f;
-    Form1& form() { return *m_f->form; }
     WorldOverviewWindow* window() { return form().findChild<WorldOverviewWindow*>(); }
     WorldMap& map() { return *window()->Map; }
     // The template level shown with the window open on all of it, every thumbnail drawn.
