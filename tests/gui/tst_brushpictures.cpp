@@ -16,10 +16,8 @@ QColor PreviewColour(Form1& form) {
 }
 } // namespace
 
-class TestBrushPictures : public QObject {
+class TestBrushPictures : public QObject, EditorAccess {
     Q_OBJECT
-    std::unique_ptr<EditorFixture> m_f;
-    Form1& form() { return *m_f->form; }
 
 private slots:
     void init() {

@@ -21,10 +21,8 @@ static QByteArray BrokenTemplate() {
 static const QString BrokenExit =
     "the exit through link 6 leads to screen 40, outside the level's screens 0..4";
 
-class TestCheckLevel : public QObject {
+class TestCheckLevel : public QObject, EditorAccess {
     Q_OBJECT
-    std::unique_ptr<EditorFixture> m_f;
-    Form1& form() { return *m_f->form; }
     CheckLevelWindow* window() { return form().findChild<CheckLevelWindow*>(); }
     QStringList rows() { // each problem's row, its cells up to the message joined by "|"
         QStringList result;
@@ -52,7 +50,7 @@ private slots:
     }
     void cleanup() { m_f.reset(); }
 
-    void menuAndOneWindow() {
+    void menuAndTheWindow() {
         QStringList items;
         for (const QAction* item : form().menuBar()->actions() + form().mnuLevel->actions())
             items << item->objectName() + '|' + item->text() + '|' + item->shortcut().toString();
@@ -66,12 +64,10 @@ private slots:
         form().show();
         QVERIFY(QTest::qWaitForWindowActive(&form()));
         QTest::keyClick(&form(), Qt::Key_F4);
-        QVERIFY(window() && window()->isVisible() && !window()->isModal());
+        QVERIFY(window() && window()->isVisible()); // once, not modal: tst_controlhelp
         QCOMPARE(window()->windowTitle(), "Check Level");
         QCOMPARE(window()->Summary->text(), "no problems");
         QCOMPARE(rows(), QStringList());
-        form().mnuCheckLevel->trigger();
-        QCOMPARE(form().findChildren<CheckLevelWindow*>().size(), 1);
     }
 
     // An edit or an undo is checked again by itself a moment later, a stroke over several tiles once; the

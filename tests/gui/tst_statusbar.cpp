@@ -9,10 +9,8 @@
 
 using namespace tavrin;
 
-class TestStatusBar : public QObject {
+class TestStatusBar : public QObject, EditorAccess {
     Q_OBJECT
-    std::unique_ptr<EditorFixture> m_f;
-    Form1& form() { return *m_f->form; }
     QLabel* label(const char* name) {
         return form().statusBar()->findChild<QLabel*>(QString::fromLatin1(name));
     }
@@ -88,9 +86,7 @@ private slots:
         QVERIFY(!m_f->saveAs("caverns.txt").isEmpty());
         QCOMPARE(form().statusBar()->currentMessage(), QString("Saved caverns.txt (3 screens)"));
         QCOMPARE(label("StatusLevel")->text(), QString("Caverns"));
-        // The save leaves the user on the screen he was editing, with his text in the box.
-        QCOMPARE(m_f->module->CurrentScreen, Integer(1));
-        QCOMPARE(form().Tile(5)->backColour(), Long(255));
+        // The save leaves the user on the screen he was editing (tst_levelfile), with his text in the box.
         QCOMPARE(label("StatusScreen")->text(), QString("Screen 1 of 0-2"));
         QCOMPARE(form().ScreenToGoTo->text(), QString("typed"));
 

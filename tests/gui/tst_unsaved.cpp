@@ -12,10 +12,8 @@
 
 using namespace tavrin;
 
-class TestUnsaved : public QObject {
+class TestUnsaved : public QObject, EditorAccess {
     Q_OBJECT
-    std::unique_ptr<EditorFixture> m_f;
-    Form1& form() { return *m_f->form; }
     const Module1& module() { return *m_f->module; }
     QString level() const { return m_f->path("level.txt"); }
     DiskWatch& watch() { return *form().findChild<DiskWatch*>(); }

@@ -228,7 +228,6 @@ private slots:
         QTest::newRow("tile past 300") << QStringList{"route", level, "--to", "1:301"} << 2 << QByteArray();
         QTest::newRow("screen past the last")
             << QStringList{"route", level, "--to", "8:1"} << 2 << QByteArray();
-        QTest::newRow("missing file") << QStringList{"reach", m_f.path("gone.txt")} << 2 << QByteArray();
         QTest::newRow("start tile past 300")
             << QStringList{"reach", m_f.path("start 301.txt")} << 2 << QByteArray();
     }

@@ -51,21 +51,6 @@ private slots:
         QVERIFY(block.contains("\"Screen0\",5,123,") && block.contains("\"Screen0\",6,1234,"));
     }
 
-    void screenRecordsRoundTrip() {
-        Screen screen = Screen::fresh();
-        screen.tile(3).colour = FieldValue::number(-5);
-        screen.tile(3).picture = FieldValue::text("\\tree.bmp");
-        screen.tile(4).picture = FieldValue::number(997);
-        screen.tile(4).directions = {-1, 2, 3, 32767};
-        screen.tile(4).operands = {FieldValue(), FieldValue::text("a, b"), FieldValue::text("7"),
-                                   FieldValue::number(2.5)};
-        screen.links[9] = 40;
-        const QByteArray block = screen.encode(7);
-        QCOMPARE(block.count("\r\n"), 309);
-        QCOMPARE(Screen::decode(block, 7), screen);
-        QCOMPARE(Screen::decode(block, 8), Screen::fresh());
-    }
-
     // An edit, a change of screen, undo back to the saved state, a new level: each announced once.
     void announcements() {
         LevelFixture f;

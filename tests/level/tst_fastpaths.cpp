@@ -1,13 +1,12 @@
 // The index of the level file, the picture cache and the copying of screen blocks must give exactly what
-// reading the whole file for every screen gives. Each generated level runs the same session twice, once
-// each way, and everything the user could see or keep is compared: saved files, state, messages.
+// reading the whole file for every screen gives. A whole session each way, on every level file of its
+// corpus, is the load fuzz target's replay; here the tools on generated levels, and the cases it found.
 #include "faultyfiles.h"
 #include "levelcheck.h"
 #include "levelfixture.h"
 #include "levelinfo.h"
 #include "screen.h"
 #include "screenblock.h"
-#include "walker.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -23,7 +22,7 @@ QByteArray pick(QRandomGenerator& random, const QList<QByteArray>& choices) {
 // A level with the irregularities of hand-edited files: missing, repeated and odd records, blocks out of
 // order, one above the last screen, a screen without records, side records out of order, a missing and
 // an unreadable picture, a file that ends inside a record. Some screens are as the editor writes them.
-QByteArray generateLevel(quint32 seed, int screens, QList<int>* scratchScreens) {
+QByteArray generateLevel(quint32 seed, int screens) {
     QRandomGenerator random(seed);
     QList<QByteArray> blocks;
     for (int n = 0; n <= screens; ++n) {
@@ -69,9 +68,6 @@ QByteArray generateLevel(quint32 seed, int screens, QList<int>* scratchScreens) 
                        ",0,0,0,0\r\n";
     if (random.bounded(5) == 0)
         level += "\"Screen1\",7,1,";
-    for (int n = 0; n < screens; ++n)
-        if (random.bounded(4) == 0)
-            *scratchScreens << n;
     return level;
 }
 
@@ -83,123 +79,19 @@ QByteArray savedByAFreshEditor(const QByteArray& level) {
     return fresh.readFile("saved.txt");
 }
 
-// Everything of a session the user could see or keep, written out as texts.
-using Outcome = QStringList;
-
-QString pictureKey(const QImage& picture) {
-    if (picture.isNull())
-        return QStringLiteral("none");
-    return QString::number(qHash(QByteArrayView(picture.constBits(), picture.sizeInBytes())));
-}
-
-// The picture a tile's file reference gives, as the grid would show it.
-QString referencedPictureKey(const Module1& m, const FieldValue& reference) {
-    if (reference.isNumeric())
-        return QStringLiteral("box");
-    try {
-        return pictureKey(m.LoadPictureReference(reference.textValue()));
-    } catch (const Failure& failure) {
-        return QStringLiteral("failure %1").arg(failure.code());
-    }
-}
-
-Outcome runSession(const QByteArray& level, const QList<int>& scratchScreens, bool fast, int screens) {
-    LevelFixture f;
-    f.writePicture("grass.bmp", Qt::green);
-    f.writePicture("water.bmp", Qt::blue);
-    QDir(f.folder.path()).mkpath("Pics/sub");
-    f.writePicture("sub/rock.bmp", Qt::gray);
-    f.writeFile("outside.bmp", QByteArray()); // outside the pictures folder: never read
-    f.writeFile("Pics/water.bmp", "not a picture at all");
-    f.writeFile("level.txt", level);
-    const Module1& m = *f.module;
-    LevelDocument& document = *f.document;
-    document.setUseIndex(fast);
-    document.nameNewLevelFile(f.path("level.txt"));
-    // A failure that reaches a command is shown by the command; here it is recorded with the step.
-    const auto step = [&f](const char* name, const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const Failure& failure) {
-            f.messages << QStringLiteral("%1, %2|%3").arg(failure.code()).arg(name, failure.description());
-        }
-    };
-    step("load", [&] { document.loadLevel(f.path("level.txt"), "test"); });
-    // Scratch files for some screens, as the editor leaves them, one of them cut short.
-    for (int n : scratchScreens) {
-        step("change", [&] { document.changeScreen(Integer(n)); });
-        f.paintColour(n % 300 + 1, Rgb(n, 1, 2));
-    }
-    if (!scratchScreens.isEmpty()) {
-        step("change", [&] { document.changeScreen(0); });
-        QFile cut(m.ScratchFileName(Integer(scratchScreens.last())));
-        if (cut.open(QIODevice::ReadWrite))
-            cut.resize(cut.size() / 2);
-    }
-    for (int key : {KeyLeft, KeyUp, KeyRight, KeyDown, KeyRight})
-        step("walk", [&] { document.walk(key); });
-    step("change", [&] { document.changeScreen(Integer(screens / 2)); });
-    step("save", [&] {
-        document.keepScreenOnDisplay();
-        f.saveTo(f.path("saved.txt"));
-    });
-    step("save over", [&] {
-        document.keepScreenOnDisplay();
-        document.saveLevel(m.LevelFileName);
-    });
-    step("change", [&] { document.changeScreen(1); });
-
-    Outcome outcome{QString::fromLatin1(f.readFile("saved.txt") + f.readFile("level.txt"))};
-    for (int n = 0; n < screens; ++n)
-        outcome << QString::fromLatin1(f.readFile(QStringLiteral("Screen%1.tmp").arg(n)));
-    for (int i = 0; i <= 300; ++i)
-        outcome << QStringList{m.TileBackColor(i).toText(),        m.TilePicture(i).toText(),
-                               m.TilePropLeftOps(i).toText(),      QString::number(m.TilePropLeft(i)),
-                               QString::number(m.TilePropDown(i)), referencedPictureKey(m, m.TilePicture(i))}
-                       .join(u'|');
-    for (const int number :
-         {int(m.SideScreen(2)), int(m.SideScreen(9)), int(m.CurrentScreen), int(m.WalkerTile),
-          int(m.FileRunning), int(m.LevelStartTile), int(m.LevelLastScreen)})
-        outcome << QString::number(number);
-    for (const QString& message : f.messages)
-        outcome << QString(message).replace(f.folder.path(), QStringLiteral("<folder>"));
-    return outcome;
-}
-
 } // namespace
 
 class TestFastPaths : public QObject {
     Q_OBJECT
 private slots:
-    void sameAsReadingTheWholeFile_data() {
-        QTest::addColumn<quint32>("seed");
-        // Between them these have every irregularity the generator makes: a block removed, a file ending
-        // inside a record, no scratch files, screens without side records, 3 to 7 screens. The fuzz corpus
-        // replay compares the two ways of reading on many more files.
-        for (quint32 seed : {4u, 6u, 10u, 13u, 17u, 19u, 21u})
-            QTest::newRow(qPrintable(QStringLiteral("level %1").arg(seed))) << seed;
-    }
-    void sameAsReadingTheWholeFile() {
-        QFETCH(quint32, seed);
-        const int screens = 3 + int(seed % 5);
-        QList<int> scratch;
-        const QByteArray level = generateLevel(seed, screens, &scratch);
-        const Outcome reference = runSession(level, scratch, false, screens);
-        const Outcome fast = runSession(level, scratch, true, screens);
-        QCOMPARE(fast.size(), reference.size());
-        for (qsizetype i = 0; i < fast.size(); ++i)
-            QCOMPARE(fast[i], reference[i]);
-    }
-
     // tavrin-level info and check take screen blocks as the editor writes them whole from their bytes; with
-    // LF line ends no block is taken so, and every record is read on its own. Both must tell the same.
+    // LF line ends no block is taken so, and every record is read on its own (info here in two parts at once,
+    // split early, as a large file is). Both must tell the same.
     void toolsSameAsReadingRecordByRecord_data() {
         QTest::addColumn<QByteArray>("level");
-        for (quint32 seed : {3u, 4u, 6u, 10u, 13u, 17u, 19u, 21u, 30u}) {
-            QList<int> scratch;
+        for (quint32 seed : {3u, 4u, 6u, 10u, 13u, 17u, 19u, 21u, 30u})
             QTest::newRow(qPrintable(QStringLiteral("level %1").arg(seed)))
-                << generateLevel(seed, 3 + int(seed % 5), &scratch);
-        }
+                << generateLevel(seed, 3 + int(seed % 5));
         QMap<int, QByteArray> pictures; // screen 1 names 40 pictures, each on several tiles
         for (int t = 1; t <= 300; ++t)
             pictures[1000 + t] = "5,\"\\p" + QByteArray::number(t % 40) + ".bmp\",0,0,0,0,1,1,1,1";
@@ -219,12 +111,15 @@ private slots:
         FileAccess files;
         QStringList problems[2];
         LevelInfo info[2];
+        ScanOptions split;
+        split.splitFrom = 0;
+        split.splitAt = 0.3;
         for (int i = 0; i < 2; ++i) {
             const QString path = f.path(i ? "lf.txt" : "crlf.txt");
             for (const LevelProblem& problem : CheckLevelFile(files, path, settings))
                 problems[i] << problem.toLine("level");
             try {
-                info[i] = ReadLevelInfo(files, path);
+                info[i] = ReadLevelInfo(files, path, i ? split : ScanOptions());
             } catch (const Failure& failure) {
                 problems[i] << QString(failure.description()).replace(path, "level");
             }
@@ -234,41 +129,6 @@ private slots:
         QCOMPARE(info[0].screensWithRecords, info[1].screensWithRecords);
         QCOMPARE(info[0].pictureUses, info[1].pictureUses);
         QVERIFY(info[0].properties == info[1].properties);
-    }
-
-    // tavrin-level info finds records with the scan of the editor's load, a large file in two parts at
-    // once: wherever the second part starts, and with each kind of scan, it tells what reading the
-    // records one by one tells.
-    void infoSameInTwoParts_data() { toolsSameAsReadingRecordByRecord_data(); }
-    void infoSameInTwoParts() {
-        QFETCH(QByteArray, level);
-        LevelFixture f;
-        f.writeFile("level.txt", level);
-        FileAccess files;
-        const auto read = [&](const ScanOptions& options, RecordScan scan) {
-            try {
-                const LevelInfo info = ReadLevelInfo(files, f.path("level.txt"), options, scan);
-                QStringList told{QString::number(info.properties.lastScreen), info.properties.name};
-                for (int screen : info.screensWithRecords)
-                    told << QString::number(screen);
-                for (auto it = info.pictureUses.cbegin(); it != info.pictureUses.cend(); ++it)
-                    told << it.key() + u'=' + QString::number(it.value());
-                return told;
-            } catch (const Failure& failure) {
-                return QStringList{QString::number(failure.code())};
-            }
-        };
-        const QStringList reference = read({}, RecordScan::Carefully);
-        QVERIFY(!reference.isEmpty());
-        for (const ScanKind kind : {ScanKind::Portable, BestScanKind()})
-            for (const double splitAt : {0.02, 0.5, 0.98}) {
-                ScanOptions options;
-                options.kind = kind;
-                options.splitFrom = 0;
-                options.splitAt = splitAt;
-                options.chunkBytes = 4096;
-                QCOMPARE(read(options, RecordScan::Fast), reference);
-            }
     }
 
     // A line that ends in a comma leaves its line end between two records of the same screen, which the
@@ -348,23 +208,6 @@ private slots:
         QCOMPARE(f.readFile("saved.txt"), expected);
     }
 
-    // A block as the editor writes it is found at the start of longer bytes, and only whole.
-    void copyableBlockAtTheStart_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("length"); // -1: no such block
-        const auto withoutProperties = [](const QByteArray& level) {
-            return level.left(level.indexOf("\"LevelProp\""));
-        };
-        const QByteArray block = withoutProperties(NumberedLevel(1));
-        QTest::newRow("alone") << block << int(block.size());
-        QTest::newRow("records after it")
-            << block + TileLine(1, 1, "5,0,0,0,0,0,1,1,1,1") << int(block.size());
-        QTest::newRow("cut short") << block.chopped(1) << -1;
-        QTest::newRow("another screen's key")
-            << QByteArray(block).replace("\"Screen0\"", "\"Screen1\"") << -1;
-        QTest::newRow("a picture box other than 0, 997, 999")
-            << withoutProperties(NumberedLevel(1, {{7, "7,5,0,0,0,0,1,1,1,1"}})) << -1;
-    }
     // A block is taken only as the editor writes it, byte for byte; link records that are not those the
     // links make are taken, and told apart.
     void copyableBlockForm_data() {
@@ -388,7 +231,6 @@ private slots:
         // the fuzz replays try the rest.
         const auto tile8As = [&](const QByteArray& rest) { return changed(tile8, TileLine(12, 8, rest)); };
         const QByteArray side3 = "\"Screen12\",\"Side3\",3,0,0,0,0,0,0,0,0,0\r\n";
-        const QByteArray side4 = "\"Screen12\",\"Side4\",4,0,0,0,0,0,0,0,0,0\r\n";
         const QByteArray info = "\"ScreenInfo\",2,3,4,5,6,7,8,9,0,0\r\n";
 
         QTest::newRow("as written") << block << true << true << true << 2;
@@ -412,24 +254,16 @@ private slots:
             QTest::newRow(name) << bytes << false << false << false << 0;
         };
         refused("a tile out of order", changed(tile7 + tile8, tile8 + tile7));
-        refused("side records out of order", changed(side3 + side4, side4 + side3));
         refused("no ScreenInfo record", changed("\"Screen12\"," + info, ""));
         refused("another screen's key in a tile", changed(tile8, TileLine(13, 8, "8,0,0,0,0,0,1,1,1,1")));
-        refused("a quoted colour", tile8As("\"8\",0,0,0,0,0,1,1,1,1"));
-        refused("a quoted picture box", tile8As("8,\"0\",0,0,0,0,1,1,1,1"));
         refused("a leading zero", tile8As("08,0,0,0,0,0,1,1,1,1"));
-        refused("a plus sign", tile8As("+8,0,0,0,0,0,1,1,1,1"));
         refused("minus zero", tile8As("8,-0,0,0,0,0,1,1,1,1"));
-        refused("a decimal point", tile8As("8.0,0,0,0,0,0,1,1,1,1"));
         refused("an empty direction", tile8As("8,0,,0,0,0,1,1,1,1"));
         refused("a picture box other than 0, 997, 999", tile8As("8,5,0,0,0,0,1,1,1,1"));
         refused("a colour past the long range", tile8As("2147483648,0,0,0,0,0,1,1,1,1"));
         refused("a direction past the integer range", tile8As("8,0,32768,0,0,0,1,1,1,1"));
-        refused("a link past the integer range", changed("\"Side4\",4,", "\"Side4\",40000,"));
         refused("a tile record of 13 fields", changed(tile8, TileLine(12, 8, "8,0,0,0,0,0,1,1,1,1,1")));
         refused("a tile record of 11 fields", changed(tile8, TileLine(12, 8, "8,0,0,0,0,0,1,1,1")));
-        refused("a side record of 13 fields", changed(side4, QByteArray(side4).replace("\r\n", ",0\r\n")));
-        refused("a ScreenInfo record of 11 fields", changed(info, "\"ScreenInfo\",2,3,4,5,6,7,8,9,0\r\n"));
         refused("CR without LF", changed(tile8, tile8.chopped(1)));
         refused("LF without CR", changed(tile8, tile8.chopped(2) + "\n"));
         refused("bytes after the block", block + "\r\n");
@@ -455,63 +289,6 @@ private slots:
         SideLinks links = {};
         std::copy(std::begin(block.links), std::end(block.links), links.begin());
         QCOMPARE(bytes.sliced(block.tileBytes) == Screen::encodeLinks(12, links), block.verbatim());
-    }
-
-    void screenOfBlockStart_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("screen");
-        QTest::newRow("0") << QByteArray("\"Screen0\",1,5,0") << 0;
-        QTest::newRow("32767") << QByteArray("\"Screen32767\",1,") << 32767;
-        QTest::newRow("32768") << QByteArray("\"Screen32768\",1,") << -1;
-        QTest::newRow("a leading zero") << QByteArray("\"Screen07\",1,5") << -1;
-        QTest::newRow("no number") << QByteArray("\"Screen\",1,5,0") << -1;
-        QTest::newRow("tile 10") << QByteArray("\"Screen7\",10,5") << -1;
-        QTest::newRow("unquoted key") << QByteArray("Screen7,1,5,0,0") << -1;
-    }
-    void screenOfBlockStart() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, screen);
-        QCOMPARE(ScreenOfBlockStart(bytes), screen);
-    }
-
-    // The JSON export's split of a tile record as the editor writes it. Bytes that hold a record end to end
-    // only after `end` stand there, so that a split reaching past it would find them.
-    void splitRecord_data() {
-        QTest::addColumn<QByteArray>("record");
-        QTest::addColumn<bool>("split");
-        QTest::newRow("a record") << QByteArray("\"Screen0\",1,5,\"\\a.bmp\",0,0,0,0,1,1,1,1\r\n") << true;
-        QTest::newRow("a comma in a text")
-            << QByteArray("\"Screen0\",1,5,\"a,b\",0,0,0,0,1,\"\",,1\r\n") << true;
-        QTest::newRow("eleven fields") << QByteArray("\"Screen0\",1,5,0,0,0,0,1,1,1,1\r\n") << false;
-        QTest::newRow("thirteen fields") << QByteArray("\"Screen0\",1,5,0,0,0,0,0,1,1,1,1,1\r\n") << false;
-        QTest::newRow("a line end before the last field")
-            << QByteArray("\"Screen0\",1,5,0,0\r\n0,0,0,1,1,1,1\r\n") << false;
-        QTest::newRow("a quote not closed") << QByteArray("\"Screen0\",1,5,\"\\a.bmp") << false;
-        QTest::newRow("no line end") << QByteArray("\"Screen0\",1,5,0,0,0,0,0,1,1,1,1") << false;
-        QTest::newRow("CR without LF") << QByteArray("\"Screen0\",1,5,0,0,0,0,0,1,1,1,1\r") << false;
-    }
-    void splitRecord() {
-        QFETCH(QByteArray, record);
-        QFETCH(bool, split);
-        const QByteArray bytes = record + "\",\"x\",1,2,3,4,5,6,7,8,9,10,11\r\n\n";
-        const char* const end = bytes.constData() + record.size();
-        std::array<QByteArrayView, 12> fields;
-        const char* const after = SplitRecord(bytes.constData(), end, fields);
-        QCOMPARE(after ? after - bytes.constData() : -1, split ? record.size() : -1);
-        if (!split)
-            return;
-        QByteArray joined;
-        for (const QByteArrayView field : fields)
-            joined += field.toByteArray() + ',';
-        joined.chop(1);
-        QCOMPARE(joined + "\r\n", record);
-    }
-
-    void copyableBlockAtTheStart() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, length);
-        CopyableBlock block;
-        QCOMPARE(ScanCopyableBlockAt(bytes, 0, &block), qsizetype(length));
     }
 
     void pictureDecodedOnceUntilItChanges() {

@@ -55,9 +55,10 @@ private slots:
                              {{2001, "1," + plainRest}, {1300, "1," + plainRest}, {1002, "1," + plainRest}})
             << QStringList{"screen 1 tile 2: colour 1002 -> 1", "screen 1 tile 300: colour 1300 -> 1",
                            "screen 2 tile 1: colour 2001 -> 1"};
-        QTest::newRow("a side link") << Replaced(NumberedLevel(3), "\"Screen1\",\"Side4\",4,",
-                                                 "\"Screen1\",\"Side4\",9,")
-                                     << QStringList{"screen 1 link 4: 4 -> 9"};
+        QTest::newRow("the first and the last side link")
+            << Replaced(Replaced(NumberedLevel(3), "\"Screen1\",\"Side2\",2,", "\"Screen1\",\"Side2\",7,"),
+                        "\"Screen1\",\"Side9\",9,", "\"Screen1\",\"Side9\",-1,")
+            << QStringList{"screen 1 link 2: 2 -> 7", "screen 1 link 9: 9 -> -1"};
         // A number written another way, the links' summary record alone (loading takes the links from the
         // side records), a tile record moved to the end of its block.
         const QByteArray tile5 = TileLine(1, 5, "1005," + plainRest),
@@ -111,7 +112,6 @@ private slots:
             << NumberedLevel(2, {{1003, NumberedTile(1, 3, "0,word,0,0,0,1,1,1,1")}}) << QStringList() << 2;
         QTest::newRow("a damaged level property")
             << NumberedLevel(2, {}, "\"\",\"\",\"\",\"\",\"\",1,many") << QStringList() << 2;
-        QTest::newRow("an unknown option") << NumberedLevel(2) << QStringList{"--fast"} << 2;
     }
 
     void exitCodes() {

@@ -164,8 +164,6 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("code");
         const QString out = m_f.path("old.png");
-        QTest::newRow("missing file") << QStringList{"gone.txt", "-o", out} << 2;
-        QTest::newRow("not a level") << QStringList{"Pics/grass.bmp", "-o", out} << 2;
         QTest::newRow("no -o") << QStringList{"level.txt"} << 2;
         QTest::newRow("--scale 9") << QStringList{"level.txt", "--scale", "9", "-o", out} << 2;
         // Screen numbers are plain decimal whole numbers; and only those of the level's screens 0..1.

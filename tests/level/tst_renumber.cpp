@@ -104,8 +104,7 @@ private slots:
         QTest::addColumn<QList<int>>("order"); // the old number of each screen afterwards
         QTest::addColumn<QList<int>>("link4"); // link 4 of each screen afterwards
         QTest::addColumn<int>("shown");        // from screen 1 on display
-        using R = ScreenRenumbering;
-        // ThreeScreenLevel's link 4 of screen n leads to n + 10; here screen n's link 2 leads to n + 1.
+        using R = ScreenRenumbering;           // ThreeScreenLevel's link 4 of screen n leads to n + 10
         QTest::newRow("delete 0") << int(R::Delete) << 0 << 0 << QList<int>{1, 2} << QList<int>{11, 12} << 0;
         QTest::newRow("delete 1 (on display)")
             << int(R::Delete) << 1 << 1 << QList<int>{0, 2} << QList<int>{10, 12} << 1;
@@ -115,9 +114,10 @@ private slots:
             << int(R::Swap) << 0 << 1 << QList<int>{1, 0, 2} << QList<int>{11, 10, 12} << 0;
     }
 
-    // The screens take their new numbers with their tiles, links to screens of the level follow them, a
-    // link to the deleted screen leads to -1, and the screen on display stays on display. One undo gives
-    // the file back byte for byte, and a redo makes it all again.
+    // The screens take their new numbers with their tiles (an edit of screen 1 not yet in its scratch file
+    // too), links follow them, and the screen on display stays on display, as one step; its undo shows the
+    // screen shown before. What undo and redo give back, and links into a deleted screen, randomSequences
+    // walks.
     void commands() {
         QFETCH(int, kind);
         QFETCH(int, from);
@@ -126,25 +126,12 @@ private slots:
         QFETCH(QList<int>, link4);
         QFETCH(int, shown);
         LevelFixture f;
-        QByteArray level;
-        for (int n = 0; n <= 2; ++n) {
-            Screen screen = Screen::fresh();
-            for (int t = 1; t <= 300; ++t)
-                screen.tile(t).colour = FieldValue::number(n * 1000 + t);
-            screen.links[4] = Integer(n + 10);
-            screen.links[2] = Integer(n + 1); // screen 3 is past the last
-            level += screen.encode(Integer(n));
-        }
-        f.load(QStringLiteral("level.txt"), level + "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1,2,0,0,0,0\r\n");
-        const QByteArray original = saved(f);
+        f.load(QStringLiteral("level.txt"), ThreeScreenLevel());
         f.document->changeScreen(1);
-        f.paintColour(5, 123); // an edit of screen 1 not yet in its scratch file
-        const QByteArray edited = saved(f);
+        f.paintColour(5, 123);
         const int steps = f.document->undoStack().count();
         QSignalSpy renumbered(f.document.get(), &LevelDocument::screensRenumbered);
-
-        const ScreenRenumbering r{ScreenRenumbering::Kind(kind), from, to, 2};
-        QVERIFY(f.document->renumberScreens(r));
+        QVERIFY(f.document->renumberScreens({ScreenRenumbering::Kind(kind), from, to, 2}));
         QCOMPARE(renumbered.count(), 1);
         QCOMPARE(f.document->undoStack().count(), steps + 1);
         QCOMPARE(f.module->LevelLastScreen, order.size() - 1);
@@ -154,20 +141,9 @@ private slots:
             QCOMPARE(screen.tile(1).colour, FieldValue::number(order[n] * 1000 + 1));
             QCOMPARE(screen.tile(5).colour, FieldValue::number(order[n] == 1 ? 123 : order[n] * 1000 + 5));
             QCOMPARE(int(screen.links[4]), link4[n]);
-            const int link2 = r.after(order[n] + 1);
-            QCOMPARE(int(screen.links[2]), link2 < 0 && order[n] + 1 == from ? -1 : link2);
         }
-        const QByteArray after = saved(f);
-
-        f.document->undo();
+        f.document->undo(); // brings back the screen on display before
         QCOMPARE(int(f.module->CurrentScreen), 1);
-        QCOMPARE(saved(f), edited);
-        QCOMPARE(f.document->undoStack().index(), steps);
-        f.document->redo();
-        QCOMPARE(saved(f), after);
-        f.document->undo();
-        f.document->undo();
-        QCOMPARE(saved(f), original);
     }
 
     // Given up half way, or stopped by a screen that cannot be read, a renumbering changes nothing: the

@@ -141,7 +141,7 @@ private slots:
     }
 
     // The marked tile moves to its mirrored or turned place, and its sides turn with it, each operand with
-    // its direction; turned back, the block is as it was.
+    // its direction (turned back, the block is as it was: the fuzz target's check).
     void transforms_data() {
         QTest::addColumn<int>("transform"); // 0 flip horizontally, 1 vertically, 2 turn clockwise
         QTest::addColumn<QPoint>("cell");   // where the marked tile goes
@@ -171,10 +171,6 @@ private slots:
             QCOMPARE(tile->directions[s], Integer(directions[int(s)]));
             QCOMPARE(tile->operands[s].toText(), operands[int(s)]);
         }
-        TileBlock back = turned;
-        for (int again = transform == 2 ? 3 : 1; again > 0; --again)
-            back = turn(back);
-        QCOMPARE(back, marked());
     }
 
     // A block placed near the right or bottom border loses the cells beyond it.

@@ -128,3 +128,11 @@ public:
 private:
     tavrin::QuestionSink m_previousQuestions;
 };
+
+// What a test class of the main window reaches the editor through: `m_f`, made afresh by its init().
+struct EditorAccess {
+    std::unique_ptr<EditorFixture> m_f;
+    tavrin::Form1& form() { return *m_f->form; }
+    tavrin::LevelDocument& document() { return *m_f->document; }
+    const tavrin::Module1& level() { return *m_f->module; }
+};
