@@ -1,11 +1,13 @@
 // Times the level operations on generated levels of growing size and prints one table.
 //
 //   bench_levels [--sizes 1,100,1000,10000,32768] [--budget SECONDS] [--folder DIR] [--tools-only |
-//                --reach-only]
+//                --reach-only | --links-only]
 //
 // A second table times tavrin-level's commands on the same levels against the editor's level load; with
 // --tools-only it is the only table. With --reach-only the one table is the load and the search of where
-// the walk can go from the start tile ("reach from the start" in the first table).
+// the walk can go from the start tile ("reach from the start" in the first table); with --links-only, the
+// load and the count of links to a screen that Delete Screen asks with (--links-one N --folder DIR times
+// one size on a level that --generate N --folder DIR wrote there).
 //
 //   bench_levels --memory [--folder DIR]
 //
@@ -193,6 +195,40 @@ int runReach(int screens, const QString& folder) {
     QTextStream(stdout) << QStringLiteral("| %1 | %2 | %3 |\n")
                                .arg(screens)
                                .arg(figure(load, false), reachFigures(document->state(), level, load));
+    return 0;
+}
+
+// The count of the side links that lead to screen 0, which Delete Screen names in its question: just after
+// the load (the block checker still at work), again, and once every screen has a scratch file (each
+// screen put on display in turn, which leaves it in one). The scratch files go into a folder of their own.
+int runLinks(int screens, const QString& folder) {
+    QTemporaryDir scratch(folder + QStringLiteral("/links-XXXXXX"));
+    LevelDocument document(scratch.path());
+    QElapsedTimer timer;
+    timer.start();
+    document.loadLevel(folder + QStringLiteral("/level.txt"), QStringLiteral("bench"));
+    const double load = seconds(timer);
+    const auto counted = [&document](double* time) {
+        QElapsedTimer clock;
+        clock.start();
+        const std::optional<std::pair<int, int>> links = document.linksTo(0);
+        *time = seconds(clock);
+        return links ? links->first : -1;
+    };
+    double first = 0;
+    double again = 0;
+    double edited = 0;
+    const int links = counted(&first);
+    counted(&again);
+    for (int screen = 1; screen < screens; ++screen)
+        document.changeScreen(Integer(screen));
+    document.changeScreen(0);
+    const int editedLinks = counted(&edited);
+    QTextStream(stdout) << QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 |\n")
+                               .arg(screens)
+                               .arg(figure(load, false), figure(first, false), figure(again, false),
+                                    figure(edited, false))
+                               .arg(links == editedLinks ? QString::number(links) : QStringLiteral("differ"));
     return 0;
 }
 
@@ -717,7 +753,9 @@ int main(int argc, char** argv) {
     QString draw;
     const bool toolsOnly = arguments.removeAll(QStringLiteral("--tools-only")) > 0;
     const bool reachOnly = arguments.removeAll(QStringLiteral("--reach-only")) > 0;
+    const bool linksOnly = arguments.removeAll(QStringLiteral("--links-only")) > 0;
     int reachOne = 0;
+    int linksOne = 0;
     if (arguments.contains(QStringLiteral("--memory"))) {
         arguments.removeAll(QStringLiteral("--memory"));
         draw = QStringLiteral("memory");
@@ -737,6 +775,8 @@ int main(int argc, char** argv) {
             tools = arguments[i + 1].toInt();
         else if (arguments[i] == QLatin1String("--reach-one"))
             reachOne = arguments[i + 1].toInt();
+        else if (arguments[i] == QLatin1String("--links-one"))
+            linksOne = arguments[i + 1].toInt();
         else if (arguments[i] == QLatin1String("--draw-pictures"))
             draw = arguments[i + 1];
     }
@@ -748,6 +788,8 @@ int main(int argc, char** argv) {
         return runTools(tools, folder);
     if (reachOne > 0)
         return runReach(reachOne, folder);
+    if (linksOne > 0)
+        return runLinks(linksOne, folder);
     if (one > 0)
         return runOne(one, budget, folder);
     if (generate > 0) {
@@ -772,6 +814,13 @@ int main(int argc, char** argv) {
         std::printf("| screens | load level | reach from the start |\n|---|---|---|\n");
         std::fflush(stdout);
         eachSize(QStringLiteral("--reach-one"), {});
+        return 0;
+    }
+    if (linksOnly) {
+        std::printf("| screens | load level | links to screen 0 counted: just after the load | again | every "
+                    "screen in a scratch file | links |\n|---|---|---|---|---|---|\n");
+        std::fflush(stdout);
+        eachSize(QStringLiteral("--links-one"), {});
         return 0;
     }
     if (!toolsOnly) {

@@ -366,6 +366,39 @@ private slots:
         QCOMPARE(AllScreens(next), after);
         next.end();
     }
+
+    // Delete Screen's count of the links to a screen, which takes the links of blocks written as the editor
+    // writes them from the index and the scratch files, gives what reading each screen's links gives:
+    // edited screens, a damaged scratch file and a screen whose records are not a block, screens past
+    // the level file's last one (links k to k), links of -1 and past the last screen.
+    void linksCounted() {
+        QRandomGenerator random(5);
+        LevelFixture f;
+        QByteArray level = RandomLevel(random, 8);
+        level.insert(level.indexOf("\"LevelProp\""), "\"Screen3\",\"ScreenInfo\",0,0,0,0,0,0,0,0,0,0\r\n");
+        f.load(QStringLiteral("level.txt"), level);
+        for (const int screen : {1, 4, 6}) {
+            f.document->changeScreen(Integer(screen));
+            EditLink(*f.document, 2 + screen, screen == 4 ? -1 : 6);
+        }
+        f.document->changeScreen(5);
+        f.document->changeScreen(0);
+        QFile damaged(f.module->ScratchFileName(5));
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("\"Screen5\",\"Side2\",6,0\r\n") > 0);
+        damaged.close();
+        SetLastScreen(*f.document, 10);
+        EditLink(*f.document, 9, 6);
+        for (int target = -1; target <= 11; ++target) {
+            std::pair<int, int> expected;
+            for (int s = 0; s <= 10; ++s) {
+                const SideLinks links = f.document->readSideLinks(Integer(s));
+                const auto count = int(std::count(links.begin() + 2, links.end(), Integer(target)));
+                expected.first += count;
+                expected.second += count > 0;
+            }
+            QCOMPARE(f.document->linksTo(target), std::optional(expected));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRenumber)

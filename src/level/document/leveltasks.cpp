@@ -248,17 +248,25 @@ std::optional<std::pair<int, int>> LevelDocument::linksTo(int screen,
 
 std::unique_ptr<Task> LevelDocument::linksToTask(int screen,
                                                  std::function<void(int links, int screens)> counted) const {
-    auto links = std::make_shared<std::pair<int, int>>(0, 0);
+    struct Counting {
+        int links = 0;
+        int screens = 0;
+        std::unique_ptr<ReadAhead> levelFile;
+    };
+    auto counting = std::make_shared<Counting>();
     auto task = std::make_unique<Task>();
     task->then(
         m_level.LevelLastScreen + 1,
-        [this, screen, links](int s) {
-            const SideLinks of = s == m_level.CurrentScreen ? m_level.LinksOnDisplay() : readSideLinks(s);
+        [this, screen, counting](int s) {
+            const SideLinks of = m_level.ReadSideLinks(Integer(s), counting->levelFile);
             const auto count = int(std::count(of.begin() + 2, of.end(), Integer(screen)));
-            links->first += count;
-            links->second += count > 0;
+            counting->links += count;
+            counting->screens += count > 0;
         },
-        [links, counted = std::move(counted)] { counted(links->first, links->second); });
+        [counting, counted = std::move(counted)] {
+            counting->levelFile.reset();
+            counted(counting->links, counting->screens);
+        });
     return task;
 }
 

@@ -249,6 +249,10 @@ public:
     // The side links of screen `screen` as ReadScreen gives them, without reading its tiles: for a map of
     // the whole level. Links that cannot be read are left as far as they were read.
     SideLinks ReadSideLinks(Integer screen) const;
+    // The same for many screens in turn: a block written as the editor writes it, in the scratch file or
+    // the level file (as the index's block checker found it), gives its links without its records being
+    // read one by one; `levelFile` keeps the level file open from one screen to the next.
+    SideLinks ReadSideLinks(Integer screen, std::unique_ptr<ReadAhead>& levelFile) const;
     // Screen `screen` from the records of the file `source` alone, scratch files and the screen on display
     // left out: fresh when the file has no tile records of it, or `source` is empty.
     Screen ReadScreenFrom(const QString& source, Integer screen,
@@ -327,6 +331,9 @@ private:
     std::optional<LevelProperties> readLevelProperties(const QString& fileName) const;
     // The side links of `screen` in the file, starting from `links`; true when the file gave all of them.
     bool readSideLinks(const QString& fileName, Integer screen, SideLinks& links) const;
+    // The links of `screen`'s block when it is written as the editor writes it; none when it is not, or
+    // when it could not be looked at.
+    std::optional<SideLinks> blockLinks(Integer screen, std::unique_ptr<ReadAhead>& levelFile) const;
     // Reads screen `number`'s tiles and side links from a scratch or level file over `screen`, as
     // LoadScreen does; true when the file has records of it.
     bool loadScreenFrom(const QString& fileName, const QString& callerName, Integer number, Screen& screen,

@@ -3,6 +3,7 @@
 #include "module1.h"
 
 #include "module1_fields.h"
+#include "screenblock.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -149,6 +150,43 @@ SideLinks Module1::ReadSideLinks(Integer screen) const {
     } catch (const Failure&) {
         // a screen that cannot be read keeps the links read so far, as ReadScreen does
     }
+    return links;
+}
+
+SideLinks Module1::ReadSideLinks(Integer screen, std::unique_ptr<ReadAhead>& levelFile) const {
+    if (screen != CurrentScreen)
+        if (const std::optional<SideLinks> links = blockLinks(screen, levelFile))
+            return *links;
+    return ReadSideLinks(screen);
+}
+
+// A scratch file that holds such a block is whole; a screen of the level file with no records there has
+// the links it starts with.
+std::optional<SideLinks> Module1::blockLinks(Integer screen, std::unique_ptr<ReadAhead>& levelFile) const {
+    CopyableBlock block;
+    try {
+        if (scratchPresent(screen)) {
+            if (!ScanCopyableBlock(Files->openRead(ScratchFileName(screen))->readAll(), screen, &block))
+                return std::nullopt;
+        } else {
+            if (!readsThroughIndex(LevelFileName))
+                return std::nullopt;
+            if (!levelFile) {
+                indexLevelFile(LevelFileName);
+                levelFile = std::make_unique<ReadAhead>(Files->openRead(LevelFileName));
+            }
+            if (m_index.runsOf(screenKey(screen)).empty())
+                return Screen::freshLinks();
+            LevelIndex::BlockCopy checked;
+            if (m_index.blockCopy(screen, *levelFile, &checked) != LevelIndex::Copy::Yes)
+                return std::nullopt;
+            std::copy(checked.links.begin(), checked.links.end(), std::begin(block.links));
+        }
+    } catch (const Failure&) {
+        return std::nullopt; // the screen is read the ordinary way, which meets the same failure
+    }
+    SideLinks links = {};
+    std::copy(std::begin(block.links), std::end(block.links), links.begin());
     return links;
 }
 
