@@ -1,9 +1,9 @@
 // tavrin-level merge
-#include "atomicfile.h"
-#include "commands.h"
-#include "levelcheck.h"
-#include "levelmerge.h"
-#include "messages.h"
+#include "cli/commands.h"
+#include "level/core/messages.h"
+#include "level/storage/atomicfile.h"
+#include "level/tools/levelcheck.h"
+#include "level/tools/levelmerge.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -2,12 +2,12 @@
 // the window; faults from outside met through these commands, each with one clear message, the editor going
 // on and the screen on display whole; and long tasks: input while a save runs, which reaches nothing, Cancel
 // on the progress of an edit, a renumbering or an undo of many screens, and what a task's piece throws.
-#include "comparewindow.h"
 #include "editorfixture.h"
 #include "faultyfiles.h"
-#include "longtask.h"
-#include "messages.h"
-#include "task.h"
+#include "level/core/messages.h"
+#include "level/core/task.h"
+#include "mainwindow/comparewindow.h"
+#include "mainwindow/longtask.h"
 
 #include <QCryptographicHash>
 #include <QtTest>

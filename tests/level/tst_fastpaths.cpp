@@ -2,12 +2,12 @@
 // reading the whole file for every screen gives. Each generated level runs the same session twice, once
 // each way, and everything the user could see or keep is compared: saved files, state, messages.
 #include "faultyfiles.h"
-#include "levelcheck.h"
+#include "level/document/screen.h"
+#include "level/document/walker.h"
+#include "level/format/screenblock.h"
+#include "level/tools/levelcheck.h"
+#include "level/tools/levelinfo.h"
 #include "levelfixture.h"
-#include "levelinfo.h"
-#include "screen.h"
-#include "screenblock.h"
-#include "walker.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

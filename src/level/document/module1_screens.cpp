@@ -1,8 +1,8 @@
 // Module1: screens read from their scratch files and the level file, as values and onto the display.
 
-#include "module1.h"
+#include "level/document/module1.h"
 
-#include "module1_fields.h"
+#include "level/document/module1_fields.h"
 
 #include <QBuffer>
 #include <QDir>

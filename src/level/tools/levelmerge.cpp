@@ -1,10 +1,10 @@
-#include "levelmerge.h"
+#include "level/tools/levelmerge.h"
 
-#include "leveldiff.h"
-#include "messages.h"
-#include "record.h"
-#include "screenblock.h"
-#include "screenmatch.h"
+#include "level/core/messages.h"
+#include "level/format/record.h"
+#include "level/format/screenblock.h"
+#include "level/tools/leveldiff.h"
+#include "level/tools/screenmatch.h"
 
 #include <optional>
 
