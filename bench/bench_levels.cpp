@@ -19,15 +19,15 @@
 //
 // Each size runs in a child process of its own, so that its peak resident memory is its own. Operations
 // that would take longer than the budget are timed on a part and scaled up; such figures are marked "~".
-#include "colour.h"
-#include "directions.h"
-#include "fileaccess.h"
-#include "leveldocument.h"
-#include "levelindex.h"
-#include "levelrender.h"
-#include "module1.h"
-#include "reach.h"
-#include "walker.h"
+#include "level/core/colour.h"
+#include "level/document/leveldocument.h"
+#include "level/document/module1.h"
+#include "level/document/walker.h"
+#include "level/format/levelindex.h"
+#include "level/storage/fileaccess.h"
+#include "level/tools/directions.h"
+#include "level/tools/levelrender.h"
+#include "level/tools/reach.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,8 +5,8 @@
 //
 // Make a large level first, e.g. `bench_levels --generate 32768 --folder /tmp/big`, then
 // `bench_overview /tmp/big/level.txt`. Runs on the offscreen platform.
-#include "leveldocument.h"
-#include "worldoverview.h"
+#include "level/document/leveldocument.h"
+#include "mainwindow/worldoverview.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,10 +2,10 @@
 // itself differs in nothing; the base and one side compare and the three merge, or fail with a code.
 // A merge in which one side left the base as it was gives the other side: a level that differs from it
 // in nothing.
-#include "failure.h"
 #include "fuzzsupport.h"
-#include "leveldiff.h"
-#include "levelmerge.h"
+#include "level/core/failure.h"
+#include "level/tools/leveldiff.h"
+#include "level/tools/levelmerge.h"
 
 #include <QBuffer>
 

@@ -1,8 +1,8 @@
 // Any bytes as a JSON file through the import: it writes a level or fails with a code. A level it writes,
 // exported and imported again, comes back byte for byte.
-#include "failure.h"
 #include "fuzzsupport.h"
-#include "leveljson.h"
+#include "level/core/failure.h"
+#include "level/tools/leveljson.h"
 
 #include <QBuffer>
 

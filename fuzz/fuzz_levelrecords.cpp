@@ -2,7 +2,7 @@
 // whole from their bytes: the blocks, read record by record, and the other records must be exactly the
 // records RecordReader reads from the whole file, at the same offsets, and the failure the same at the
 // same place. The tiles of each block must be its first 300 records, at their offsets.
-#include "levelrecords.h"
+#include "level/tools/levelrecords.h"
 
 #include <QBuffer>
 #include <QStringList>

@@ -3,10 +3,10 @@
 // and both must leave the same state, the same messages and the same saved file. A second save onto the
 // saved file meets a disk that fills up part way: it either writes the whole level or leaves the file as
 // it was, with nothing else left in the folder.
-#include "failure.h"
 #include "faultyfiles.h"
 #include "fuzzsupport.h"
-#include "leveldocument.h"
+#include "level/core/failure.h"
+#include "level/document/leveldocument.h"
 
 #include <QDir>
 #include <QFile>

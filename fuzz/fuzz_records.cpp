@@ -1,7 +1,7 @@
 // Any bytes through the record reader: it reads them or fails with a code, never crashes or reads past
 // the end; a record it reads and the writer accepts reads back the same.
-#include "failure.h"
-#include "record.h"
+#include "level/core/failure.h"
+#include "level/format/record.h"
 
 #include <QBuffer>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // editor writes it and read again, is the same state (the time of the last edit to the second), and is not
 // damaged.
 #include "fuzzsupport.h"
-#include "session.h"
+#include "level/storage/session.h"
 
 using namespace tavrin;
 

@@ -1,8 +1,8 @@
 // Any bytes as a pasted text of tile records: a block is read or refused with failure 321. A block read
 // writes as records that read back as the same block, and two flips or four turns give it back.
-#include "failure.h"
 #include "fuzzsupport.h"
-#include "tileblock.h"
+#include "level/core/failure.h"
+#include "level/tools/tileblock.h"
 
 using namespace tavrin;
 

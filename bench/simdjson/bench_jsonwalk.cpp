@@ -9,8 +9,8 @@
 // where libsimdjson-dev is installed. A whole document of a large level takes simdjson more than twice
 // its size in memory, so the walk takes one screen at a time, as import reads: the screens stand one
 // after the other in the export's layout, each from a line that starts with `    {"number": `.
-#include "fileaccess.h"
-#include "leveljson.h"
+#include "level/storage/fileaccess.h"
+#include "level/tools/leveljson.h"
 
 #include <simdjson.h>
 

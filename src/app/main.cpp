@@ -1,8 +1,8 @@
-#include "dataplace.h"
-#include "form1.h"
-#include "leveldocument.h"
-#include "messagebox.h"
-#include "viewscale.h"
+#include "level/document/leveldocument.h"
+#include "level/storage/dataplace.h"
+#include "mainwindow/form1.h"
+#include "mainwindow/messagebox.h"
+#include "mainwindow/viewscale.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 // tavrin-level check
-#include "commands.h"
-#include "levelcheck.h"
-#include "messages.h"
+#include "cli/commands.h"
+#include "level/core/messages.h"
+#include "level/tools/levelcheck.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // tavrin-level diff
-#include "commands.h"
-#include "leveldiff.h"
-#include "messages.h"
+#include "cli/commands.h"
+#include "level/core/messages.h"
+#include "level/tools/leveldiff.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

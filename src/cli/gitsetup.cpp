@@ -1,5 +1,5 @@
 // tavrin-level git-setup: git merges and compares level files with tavrin-level.
-#include "commands.h"
+#include "cli/commands.h"
 
 #include <QCoreApplication>
 #include <QProcess>

@@ -1,7 +1,7 @@
 // tavrin-level import
-#include "commands.h"
-#include "leveljson.h"
-#include "messages.h"
+#include "cli/commands.h"
+#include "level/core/messages.h"
+#include "level/tools/leveljson.h"
 
 namespace tavrin::cli {
 

@@ -1,6 +1,6 @@
 // tavrin-level info
-#include "commands.h"
-#include "levelinfo.h"
+#include "cli/commands.h"
+#include "level/tools/levelinfo.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

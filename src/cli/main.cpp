@@ -1,6 +1,6 @@
 // tavrin-level: level files without a window.
-#include "commands.h"
-#include "messages.h"
+#include "cli/commands.h"
+#include "level/core/messages.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,10 +1,10 @@
 // tavrin-level merge
-#include "atomicfile.h"
-#include "commands.h"
-#include "levelcheck.h"
-#include "levelmerge.h"
-#include "mergeconflicts.h"
-#include "messages.h"
+#include "cli/commands.h"
+#include "level/core/messages.h"
+#include "level/storage/atomicfile.h"
+#include "level/tools/levelcheck.h"
+#include "level/tools/levelmerge.h"
+#include "level/tools/mergeconflicts.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -1,7 +1,7 @@
 // tavrin-level: the file given to -o.
-#include "commands.h"
-#include "fileaccess.h"
-#include "messages.h"
+#include "cli/commands.h"
+#include "level/core/messages.h"
+#include "level/storage/fileaccess.h"
 
 #include <QFile>
 #include <cerrno>

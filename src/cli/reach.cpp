@@ -1,7 +1,7 @@
 // tavrin-level reach and route: where the walk can take the marker, and the keys that take it somewhere.
-#include "reach.h"
-#include "commands.h"
-#include "messages.h"
+#include "level/tools/reach.h"
+#include "cli/commands.h"
+#include "level/core/messages.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

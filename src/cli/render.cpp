@@ -1,9 +1,9 @@
 // tavrin-level render
-#include "commands.h"
-#include "fileaccess.h"
-#include "levelrender.h"
-#include "messages.h"
-#include "module1.h"
+#include "cli/commands.h"
+#include "level/core/messages.h"
+#include "level/document/module1.h"
+#include "level/storage/fileaccess.h"
+#include "level/tools/levelrender.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 // tavrin-level screens: a screen deleted, moved, swapped or duplicated, with every side link following, as
 // the editor's Screen menu does it.
-#include "commands.h"
-#include "leveldocument.h"
-#include "messages.h"
+#include "cli/commands.h"
+#include "level/core/messages.h"
+#include "level/document/leveldocument.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,13 +1,14 @@
-#include "levelprop.h"
+#include "dialogs/levelprop.h"
 
-#include "controlhelp.h"
-#include "failure.h"
-#include "fittedfont.h"
-#include "messages.h"
-#include "module1.h"
-#include "numbers.h"
-#include "record.h"
-#include "twips.h"
+#include "dialogs/dialoghelp.h"
+#include "level/core/failure.h"
+#include "level/core/messages.h"
+#include "level/core/numbers.h"
+#include "level/document/module1.h"
+#include "level/format/record.h"
+#include "widgets/fittedfont.h"
+#include "widgets/sethelp.h"
+#include "widgets/twips.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>

@@ -1,12 +1,13 @@
-#include "screenprop.h"
+#include "dialogs/screenprop.h"
 
-#include "controlhelp.h"
-#include "failure.h"
-#include "fittedfont.h"
-#include "messages.h"
-#include "module1.h"
-#include "numbers.h"
-#include "twips.h"
+#include "dialogs/dialoghelp.h"
+#include "level/core/failure.h"
+#include "level/core/messages.h"
+#include "level/core/numbers.h"
+#include "level/document/module1.h"
+#include "widgets/fittedfont.h"
+#include "widgets/sethelp.h"
+#include "widgets/twips.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>

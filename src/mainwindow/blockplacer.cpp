@@ -1,10 +1,10 @@
-#include "blockplacer.h"
+#include "mainwindow/blockplacer.h"
 
-#include "colour.h"
-#include "leveldocument.h"
-#include "module1.h"
-#include "paintgestures.h"
-#include "picturebox.h"
+#include "level/core/colour.h"
+#include "level/document/leveldocument.h"
+#include "level/document/module1.h"
+#include "mainwindow/paintgestures.h"
+#include "mainwindow/picturebox.h"
 
 #include <QCursor>
 #include <QPainter>

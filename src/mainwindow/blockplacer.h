@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tileblock.h"
+#include "level/tools/tileblock.h"
 
 #include <QObject>
 #include <QPoint>

@@ -1,10 +1,10 @@
-#include "centring.h"
+#include "mainwindow/centring.h"
 
 #include <QSettings>
 
 #include <QRect>
 
-#include "twips.h"
+#include "widgets/twips.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

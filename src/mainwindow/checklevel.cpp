@@ -1,14 +1,14 @@
-#include "checklevel.h"
+#include "mainwindow/checklevel.h"
 
-#include "centring.h"
+#include "mainwindow/centring.h"
 
-#include "failure.h"
-#include "inputonlyto.h"
-#include "levelcheckfix.h"
-#include "leveldocument.h"
-#include "longtask.h"
-#include "messages.h"
-#include "module1.h"
+#include "level/core/failure.h"
+#include "level/core/messages.h"
+#include "level/document/leveldocument.h"
+#include "level/document/module1.h"
+#include "level/tools/levelcheckfix.h"
+#include "mainwindow/inputonlyto.h"
+#include "mainwindow/longtask.h"
 
 #include <QApplication>
 #include <QComboBox>

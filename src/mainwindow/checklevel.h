@@ -1,7 +1,7 @@
 #pragma once
 
-#include "levelcheck.h"
-#include "levelcheckfix.h"
+#include "level/tools/levelcheck.h"
+#include "level/tools/levelcheckfix.h"
 
 #include <QHash>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "comparewindow.h"
+#include "mainwindow/comparewindow.h"
 
-#include "centring.h"
+#include "mainwindow/centring.h"
 
 #include <QDir>
 #include <QFileInfo>

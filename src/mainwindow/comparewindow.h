@@ -1,6 +1,6 @@
 #pragma once
 
-#include "leveldiff.h"
+#include "level/tools/leveldiff.h"
 
 #include <QWidget>
 #include <vector>

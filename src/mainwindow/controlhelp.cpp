@@ -1,11 +1,9 @@
-#include "controlhelp.h"
+#include "mainwindow/controlhelp.h"
 
-#include "centring.h"
-#include "form1.h"
-#include "levelprop.h"
-#include "picturebox.h"
-#include "screenprop.h"
-#include "tileprop.h"
+#include "mainwindow/centring.h"
+#include "mainwindow/form1.h"
+#include "mainwindow/picturebox.h"
+#include "mainwindow/tileprop.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,24 +31,10 @@ static void InitHelpTexts() {
 
 namespace tavrin {
 
-void SetHelp(QWidget* control, const QString& text) {
-    // As a paragraph, a tooltip wraps at a readable width instead of running across the screen.
-    control->setToolTip(QStringLiteral("<p>%1</p>").arg(text.toHtmlEscaped()));
-}
-
 namespace {
 
-const char* const Context = "tavrin::ControlHelp";
 constexpr int FormatWindowWidth = 720;
 constexpr int FormatWindowHeight = 600;
-
-QString Tr(const char* text) {
-    return QCoreApplication::translate(Context, text);
-}
-
-void Tip(QWidget* control, const char* text) {
-    SetHelp(control, Tr(text));
-}
 
 // What a direction property means, for the boxes that hold one.
 const char* const DirectionValues = "0 free, 1 blocked, 2 to 9 an exit through that side link";
@@ -64,11 +48,11 @@ struct DirectionBoxes {
 
 // A direction box's tooltip: %1 is the direction, %2 (for a property box) the values it takes.
 QString PropertyTip(const char* text, const char* direction) {
-    return Tr(text).arg(QLatin1String(direction), Tr(DirectionValues));
+    return HelpText(text).arg(QLatin1String(direction), HelpText(DirectionValues));
 }
 
 QString OperandTip(const char* text, const char* direction) {
-    return Tr(text).arg(QLatin1String(direction));
+    return HelpText(text).arg(QLatin1String(direction));
 }
 
 // The four property boxes of a cross and their operand boxes.
@@ -83,10 +67,11 @@ void ExplainDirections(const std::array<DirectionBoxes, 4>& boxes, const char* p
 // --- The main window ----------------------------------------------------------------------------------
 
 void ExplainGrid(Form1& window) {
-    const QString gridTile = Tr("A tile of the screen on display: a click paints it in the checked mode (or "
-                                "shows it in Tile Properties), a drag paints every tile it passes, undone as "
-                                "one step. Shift+click fills the joined tiles of the same colour and picture "
-                                "with the brush; right-click takes the tile into the brush.");
+    const QString gridTile =
+        HelpText("A tile of the screen on display: a click paints it in the checked mode (or "
+                 "shows it in Tile Properties), a drag paints every tile it passes, undone as "
+                 "one step. Shift+click fills the joined tiles of the same colour and picture "
+                 "with the brush; right-click takes the tile into the brush.");
     for (int index = 1; index <= 300; ++index)
         SetHelp(window.Tile(index), gridTile);
     Tip(window.Tile(BlankTile), "The blank tile: a tile whose picture reference is 0 shows its picture (none "
@@ -104,12 +89,14 @@ void ExplainSideLinks(Form1& window) {
         const QLatin1String side(sides[size_t(k - 2)]);
         SetHelp(
             window.SideText(k),
-            Tr("Side link %1, %2 the grid: the screen it leads to. Type another screen number to go there "
-               "with Go; change the link itself in File > Screen Properties (F2).")
+            HelpText(
+                "Side link %1, %2 the grid: the screen it leads to. Type another screen number to go there "
+                "with Go; change the link itself in File > Screen Properties (F2).")
                 .arg(k)
                 .arg(side));
         SetHelp(window.Command11(k),
-                Tr("Go to the screen whose number is in the box of side link %1 beside this button.").arg(k));
+                HelpText("Go to the screen whose number is in the box of side link %1 beside this button.")
+                    .arg(k));
     }
     for (int k = 0; k <= 3; ++k)
         Tip(window.MoveCom(k), "Does nothing; walk with the arrow keys.");
@@ -169,41 +156,40 @@ void ExplainStatus(Form1& window) {
     Tip(window.TimeRunning, "Counts tenths of a second since the editor started.");
 }
 
-// --- Level Properties and Screen Properties -------------------------------------------------------------
-
-// A box and the label that captions it share one tooltip.
-void TipBoxAndLabel(QWidget* box, QLabel* label, const char* text) {
-    Tip(box, text);
-    Tip(label, text);
-}
-
 // --- The two help windows -------------------------------------------------------------------------------
 
 // The keys and mouse gestures that no menu item carries.
 QList<ShortcutRow> GestureRows() {
     const auto native = [](const QKeySequence& keys) { return keys.toString(QKeySequence::NativeText); };
     return {
-        {Tr("Arrow keys"), Tr("Walk the marker; through an exit into the linked screen")},
-        {native(QKeySequence(Qt::ALT | Qt::Key_A)), Tr("About: the program's name and version")},
-        {Tr("Click"), Tr("Grid tile: paint it in the checked mode, or show its properties")},
-        {Tr("Drag"), Tr("Grid tiles: paint each tile passed over, as one undo step")},
-        {Tr("Drag with Select"), Tr("Grid tiles: select a rectangle (Shift: one more), or move the selection "
-                                    "when the drag starts inside it")},
-        {Tr("Click with a stamp"),
-         Tr("Grid tile: put the stamp (Edit, Use as Stamp) with its top-left there")},
-        {Tr("Drag pasted tiles"), Tr("Grid: move the tiles just pasted; a click beside them puts them down")},
-        {Tr("X, Y, Z"), Tr("With a stamp, pasted tiles or a selection: flip horizontally, flip vertically, "
-                           "rotate clockwise")},
-        {Tr("Shift+Click"), Tr("Grid tile: fill the joined tiles of its colour and picture")},
-        {Tr("Drag a thumbnail"), Tr("World Overview: onto another screen, swap the two screens' numbers; "
-                                    "from between the screens, or with the middle button, pan the map")},
-        {Tr("Right-click a thumbnail"), Tr("World Overview: show, duplicate, delete or move that screen")},
-        {Tr("Right-click"), Tr("Grid tile: take its colour, picture and properties into the brush")},
+        {HelpText("Arrow keys"), HelpText("Walk the marker; through an exit into the linked screen")},
+        {native(QKeySequence(Qt::ALT | Qt::Key_A)), HelpText("About: the program's name and version")},
+        {HelpText("Click"), HelpText("Grid tile: paint it in the checked mode, or show its properties")},
+        {HelpText("Drag"), HelpText("Grid tiles: paint each tile passed over, as one undo step")},
+        {HelpText("Drag with Select"),
+         HelpText("Grid tiles: select a rectangle (Shift: one more), or move the selection "
+                  "when the drag starts inside it")},
+        {HelpText("Click with a stamp"),
+         HelpText("Grid tile: put the stamp (Edit, Use as Stamp) with its top-left there")},
+        {HelpText("Drag pasted tiles"),
+         HelpText("Grid: move the tiles just pasted; a click beside them puts them down")},
+        {HelpText("X, Y, Z"),
+         HelpText("With a stamp, pasted tiles or a selection: flip horizontally, flip vertically, "
+                  "rotate clockwise")},
+        {HelpText("Shift+Click"), HelpText("Grid tile: fill the joined tiles of its colour and picture")},
+        {HelpText("Drag a thumbnail"),
+         HelpText("World Overview: onto another screen, swap the two screens' numbers; "
+                  "from between the screens, or with the middle button, pan the map")},
+        {HelpText("Right-click a thumbnail"),
+         HelpText("World Overview: show, duplicate, delete or move that screen")},
+        {HelpText("Right-click"),
+         HelpText("Grid tile: take its colour, picture and properties into the brush")},
         {native(QKeySequence(Qt::Key_Escape)),
-         Tr("Level Properties, Screen Properties: Cancel. Main window: select no tile, put the stamp or the "
-            "pasted tiles away")},
+         HelpText(
+             "Level Properties, Screen Properties: Cancel. Main window: select no tile, put the stamp or the "
+             "pasted tiles away")},
         {native(QKeySequence(Qt::Key_Enter)),
-         Tr("Screen Properties: OK. Main window: put the pasted tiles down")},
+         HelpText("Screen Properties: OK. Main window: put the pasted tiles down")},
     };
 }
 
@@ -302,58 +288,6 @@ void ExplainTileProp(TileProp& window) {
         "else free. Each wide box holds the operand: the tile an exit lands on.");
 }
 
-void ExplainLevelProp(LevelProp& dialog) {
-    TipBoxAndLabel(dialog.LevelNameText, dialog.Label1, "The level's name, up to 30 characters.");
-    Tip(dialog.Label6, "The name, author and date take up to 30 characters each.");
-    TipBoxAndLabel(dialog.AuthorText, dialog.Label2, "Who made the level, up to 30 characters.");
-    TipBoxAndLabel(dialog.DateMadeText, dialog.Label3,
-                   "When the level was made, any text of up to 30 "
-                   "characters.");
-    Tip(dialog.Label7, "The description and comments take up to 300 characters each; a line break counts "
-                       "as two.");
-    TipBoxAndLabel(dialog.DescriptionText, dialog.Label4,
-                   "What the level is about, up to 300 characters on "
-                   "several lines. Tab moves on to the next box.");
-    TipBoxAndLabel(dialog.CommentsText, dialog.Label5,
-                   "Notes on the level, up to 300 characters on several "
-                   "lines. Tab moves on to the next box.");
-    Tip(dialog.Command1, "Keep these properties; the next Save Level writes them. A box that cannot be kept "
-                         "is named and the dialog stays open.");
-    Tip(dialog.Command2, "Close without changing anything (Esc).");
-    TipBoxAndLabel(dialog.StartTile, dialog.Label8,
-                   "The tile (1 to 300) the walk marker starts on when the "
-                   "level is loaded; a number outside that turns into 1.");
-    TipBoxAndLabel(dialog.LastScreenText, dialog.Label9,
-                   "The last screen Save Level writes: it writes screens "
-                   "0 up to this number (0 to 32767).");
-}
-
-void ExplainScreenProp(ScreenProp& dialog) {
-    static const std::array<const char*, 4> sides = {"the top", "the left", "the right", "the bottom"};
-    const std::array<QLabel*, 8> labels = {dialog.Label1, dialog.Label2, dialog.Label3, dialog.Label4,
-                                           dialog.Label5, dialog.Label6, dialog.Label7, dialog.Label8};
-    for (int k = ScreenProp::FirstSide; k <= ScreenProp::LastSide; ++k) {
-        const QString tip =
-            k <= 5
-                ? Tr("Side link %1, at %2 of the grid: the screen a direction of %1 leads to, a whole "
-                     "number.")
-                      .arg(k)
-                      .arg(QLatin1String(sides[size_t(k - 2)]))
-                : Tr("Side link %1, on no side of the grid: the screen a direction of %1 leads to, a whole "
-                     "number.")
-                      .arg(k);
-        SetHelp(dialog.SideText(k), tip);
-        SetHelp(dialog.SideName(k), tip);
-        SetHelp(labels[size_t(k - ScreenProp::FirstSide)], tip);
-    }
-    const char* heading = "Each box holds the screen that one side link of the screen on display leads to.";
-    Tip(dialog.Label9, heading);
-    Tip(dialog.Label10, heading);
-    Tip(dialog.Command1, "Keep the eight links for the screen on display (Enter). A box that holds no whole "
-                         "number is named and nothing is kept.");
-    Tip(dialog.Command2, "Close without changing any link (Esc).");
-}
-
 QList<ShortcutRow> ShortcutRows(const QMenuBar* menuBar) {
     QList<ShortcutRow> rows;
     if (menuBar)
@@ -366,12 +300,12 @@ void ShowKeyboardShortcuts(QWidget* mainWindow) {
     const QString name = QStringLiteral("KeyboardShortcuts");
     if (QWidget* open = OpenHelpWindow(mainWindow, name))
         return BringUp(open);
-    QWidget* window = NewHelpWindow(mainWindow, name, Tr("Keyboard Shortcuts"));
+    QWidget* window = NewHelpWindow(mainWindow, name, HelpText("Keyboard Shortcuts"));
 
     const QList<ShortcutRow> rows = ShortcutRows(MenuBarOf(mainWindow));
     auto* table = new QTableWidget(int(rows.size()), 2, window);
     table->setObjectName(QStringLiteral("ShortcutTable"));
-    table->setHorizontalHeaderLabels({Tr("Keys"), Tr("What they do")});
+    table->setHorizontalHeaderLabels({HelpText("Keys"), HelpText("What they do")});
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -400,7 +334,7 @@ void ShowLevelFileFormat(QWidget* mainWindow) {
     if (QWidget* open = OpenHelpWindow(mainWindow, name))
         return BringUp(open);
     InitHelpTexts();
-    QWidget* window = NewHelpWindow(mainWindow, name, Tr("Level File Format"));
+    QWidget* window = NewHelpWindow(mainWindow, name, HelpText("Level File Format"));
 
     auto* text = new QTextBrowser(window);
     text->setObjectName(QStringLiteral("FormatText"));
@@ -409,7 +343,7 @@ void ShowLevelFileFormat(QWidget* mainWindow) {
     if (file.open(QIODevice::ReadOnly))
         text->setMarkdown(QString::fromUtf8(file.readAll()));
     else
-        text->setPlainText(Tr("The description of the level file format is missing from this build."));
+        text->setPlainText(HelpText("The description of the level file format is missing from this build."));
 
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/sethelp.h"
+
 #include <QList>
 #include <QString>
 
@@ -9,19 +11,12 @@ class QWidget;
 namespace tavrin {
 
 class Form1;
-class LevelProp;
-class ScreenProp;
 class TileProp;
-
-// Sets a control's tooltip, wrapped at a readable width.
-void SetHelp(QWidget* control, const QString& text);
 
 // Tooltips that say what each control of a window does and what to do with it, with its keys and mouse
 // gestures where it has some. They change no caption, text, place or behaviour.
 void ExplainMainWindow(Form1& window);
 void ExplainTileProp(TileProp& window);
-void ExplainLevelProp(LevelProp& dialog);
-void ExplainScreenProp(ScreenProp& dialog);
 
 // One line of the Keyboard Shortcuts window: the keys (or mouse gesture) and what they do.
 struct ShortcutRow {

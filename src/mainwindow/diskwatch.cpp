@@ -1,9 +1,9 @@
-#include "diskwatch.h"
+#include "mainwindow/diskwatch.h"
 
-#include "inputonlyto.h"
-#include "leveldocument.h"
-#include "messagebox.h"
-#include "messages.h"
+#include "level/core/messages.h"
+#include "level/document/leveldocument.h"
+#include "mainwindow/inputonlyto.h"
+#include "mainwindow/messagebox.h"
 
 #include <QApplication>
 #include <QDir>

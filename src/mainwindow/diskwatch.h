@@ -1,6 +1,6 @@
 #pragma once
 
-#include "knownfile.h"
+#include "level/storage/knownfile.h"
 
 #include <QObject>
 #include <QTimer>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "boxes.h"
-#include "failure.h"
-#include "leveldocument.h"
-#include "tileblock.h"
+#include "level/core/boxes.h"
+#include "level/core/failure.h"
+#include "level/document/leveldocument.h"
+#include "level/tools/tileblock.h"
 
 #include <QMainWindow>
 #include <QPointer>

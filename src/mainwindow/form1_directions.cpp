@@ -1,18 +1,18 @@
 // Walls and exits: the layer over the grid that shows what each side of a tile does, the wall brush, the
 // exit tool, Block Screen Edges, and the picker beside the brush's direction boxes.
-#include "form1.h"
+#include "mainwindow/form1.h"
 
-#include "centring.h"
-#include "checklevel.h"
-#include "controlhelp.h"
-#include "directions.h"
-#include "levelcheckfix.h"
-#include "levelstatusbar.h"
-#include "longtask.h"
-#include "messagebox.h"
-#include "messages.h"
-#include "picturebox.h"
-#include "twips.h"
+#include "level/core/messages.h"
+#include "level/tools/directions.h"
+#include "level/tools/levelcheckfix.h"
+#include "mainwindow/centring.h"
+#include "mainwindow/checklevel.h"
+#include "mainwindow/controlhelp.h"
+#include "mainwindow/levelstatusbar.h"
+#include "mainwindow/longtask.h"
+#include "mainwindow/messagebox.h"
+#include "mainwindow/picturebox.h"
+#include "widgets/twips.h"
 
 #include <QAction>
 #include <QCheckBox>

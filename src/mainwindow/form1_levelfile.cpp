@@ -1,23 +1,23 @@
 // The level file commands of the main window: Load Level, Save Level, Pelmar Level, the level named on
 // the command line, and Compare With.
-#include "form1.h"
+#include "mainwindow/form1.h"
 
-#include "comparewindow.h"
-#include "diskwatch.h"
-#include "gitrevision.h"
-#include "levelcheck.h"
-#include "leveldiff.h"
-#include "sessionkeeper.h"
+#include "level/tools/levelcheck.h"
+#include "level/tools/leveldiff.h"
+#include "mainwindow/comparewindow.h"
+#include "mainwindow/diskwatch.h"
+#include "mainwindow/gitrevision.h"
+#include "mainwindow/sessionkeeper.h"
 
-#include "longtask.h"
+#include "mainwindow/longtask.h"
 
-#include "commandline.h"
-#include "failure.h"
-#include "loaddialog.h"
-#include "messagebox.h"
-#include "messages.h"
-#include "module1.h"
-#include "resolveconflicts.h"
+#include "level/core/failure.h"
+#include "level/core/messages.h"
+#include "level/document/module1.h"
+#include "level/storage/commandline.h"
+#include "mainwindow/messagebox.h"
+#include "mainwindow/resolveconflicts.h"
+#include "widgets/loaddialog.h"
 
 #include <QCoreApplication>
 #include <QDir>

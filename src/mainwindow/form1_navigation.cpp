@@ -1,12 +1,12 @@
 // Moving between screens: Go To Screen, the four Go buttons, the walk of the marker with the arrow
 // keys and the way to a problem of the Check Level window.
-#include "form1.h"
+#include "mainwindow/form1.h"
 
-#include "failure.h"
-#include "levelcheck.h"
-#include "module1.h"
-#include "walker.h"
-#include "worldoverview.h"
+#include "level/core/failure.h"
+#include "level/document/module1.h"
+#include "level/document/walker.h"
+#include "level/tools/levelcheck.h"
+#include "mainwindow/worldoverview.h"
 
 #include <QLineEdit>
 #include <limits>

@@ -1,16 +1,16 @@
 // Painting tiles with the brush, and showing a tile in the tile property window.
-#include "form1.h"
+#include "mainwindow/form1.h"
 
-#include "directions.h"
-#include "failure.h"
-#include "fieldvalue.h"
-#include "loaddialog.h"
-#include "messagebox.h"
-#include "messages.h"
-#include "module1.h"
-#include "picturebox.h"
-#include "record.h"
-#include "tileprop.h"
+#include "level/core/failure.h"
+#include "level/core/fieldvalue.h"
+#include "level/core/messages.h"
+#include "level/document/module1.h"
+#include "level/format/record.h"
+#include "level/tools/directions.h"
+#include "mainwindow/messagebox.h"
+#include "mainwindow/picturebox.h"
+#include "mainwindow/tileprop.h"
+#include "widgets/loaddialog.h"
 
 #include <QCheckBox>
 #include <QDir>

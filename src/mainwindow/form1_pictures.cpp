@@ -1,15 +1,15 @@
 // The Pictures window of the main window: the level's pictures and the program's, picked as the brush
 // picture with a click, and pictures from elsewhere imported into the level's Pics folder.
-#include "form1.h"
+#include "mainwindow/form1.h"
 
-#include "centring.h"
-#include "failure.h"
-#include "loaddialog.h"
-#include "messagebox.h"
-#include "messages.h"
-#include "module1.h"
-#include "picturebox.h"
-#include "pictureswindow.h"
+#include "level/core/failure.h"
+#include "level/core/messages.h"
+#include "level/document/module1.h"
+#include "mainwindow/centring.h"
+#include "mainwindow/messagebox.h"
+#include "mainwindow/picturebox.h"
+#include "mainwindow/pictureswindow.h"
+#include "widgets/loaddialog.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,12 +1,12 @@
 // Screens as units: a new screen beside the one on display, linked both ways, a copy of the screen on
 // display as a new last screen, and screens deleted, moved or swapped with every side link following them.
 // Each is one step to undo.
-#include "form1.h"
+#include "mainwindow/form1.h"
 
-#include "directions.h"
-#include "longtask.h"
-#include "messagebox.h"
-#include "messages.h"
+#include "level/core/messages.h"
+#include "level/tools/directions.h"
+#include "mainwindow/longtask.h"
+#include "mainwindow/messagebox.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,13 +1,13 @@
 // Selecting tiles on the grid, the clipboard (cut, copy, paste, delete), moving, flipping and turning the
 // selection, and the stamp and the pasted tiles (held by the BlockPlacer).
-#include "form1.h"
+#include "mainwindow/form1.h"
 
-#include "blockplacer.h"
-#include "controlhelp.h"
-#include "levelstatusbar.h"
-#include "picturebox.h"
-#include "selectionframe.h"
-#include "twips.h"
+#include "mainwindow/blockplacer.h"
+#include "mainwindow/controlhelp.h"
+#include "mainwindow/levelstatusbar.h"
+#include "mainwindow/picturebox.h"
+#include "mainwindow/selectionframe.h"
+#include "widgets/twips.h"
 
 #include <QAction>
 #include <QApplication>

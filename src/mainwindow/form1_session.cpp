@@ -1,12 +1,12 @@
 // Unsaved changes: the caption that shows them, the question before they would be dropped, New Level and
 // the recent levels.
-#include "form1.h"
+#include "mainwindow/form1.h"
 
-#include "centring.h"
+#include "mainwindow/centring.h"
 
-#include "messagebox.h"
-#include "messages.h"
-#include "module1.h"
+#include "level/core/messages.h"
+#include "level/document/module1.h"
+#include "mainwindow/messagebox.h"
 
 #include <QDir>
 #include <QFileInfo>

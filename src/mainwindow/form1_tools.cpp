@@ -1,16 +1,16 @@
 // The display styles of the grid, the test commands, the two property dialogs, the Check Level and World
 // Overview windows.
-#include "form1.h"
+#include "mainwindow/form1.h"
 
-#include "checklevel.h"
-#include "failure.h"
-#include "levelprop.h"
-#include "longtask.h"
-#include "module1.h"
-#include "picturebox.h"
-#include "screenprop.h"
-#include "testcommand.h"
-#include "worldoverview.h"
+#include "dialogs/levelprop.h"
+#include "dialogs/screenprop.h"
+#include "level/core/failure.h"
+#include "level/document/module1.h"
+#include "mainwindow/checklevel.h"
+#include "mainwindow/longtask.h"
+#include "mainwindow/picturebox.h"
+#include "mainwindow/worldoverview.h"
+#include "testtools/testcommand.h"
 
 namespace tavrin {
 

@@ -1,9 +1,9 @@
 // Drawing the level: the grid shows the screen on display from the document's values, with the walk
 // marker and the look under it, and follows the document's signals.
-#include "form1.h"
+#include "mainwindow/form1.h"
 
-#include "module1.h"
-#include "picturebox.h"
+#include "level/document/module1.h"
+#include "mainwindow/picturebox.h"
 
 #include <QLineEdit>
 

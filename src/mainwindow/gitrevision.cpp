@@ -1,7 +1,7 @@
-#include "gitrevision.h"
+#include "mainwindow/gitrevision.h"
 
-#include "failure.h"
-#include "messages.h"
+#include "level/core/failure.h"
+#include "level/core/messages.h"
 
 #include <QDir>
 #include <QFileInfo>

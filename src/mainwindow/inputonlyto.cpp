@@ -1,4 +1,4 @@
-#include "inputonlyto.h"
+#include "mainwindow/inputonlyto.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "keypreview.h"
+#include "mainwindow/keypreview.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

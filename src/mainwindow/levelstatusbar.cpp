@@ -1,13 +1,13 @@
 // The status bar under the window's fixed area: where the user is, the tile under the mouse pointer, the
 // level's name, and a few seconds' confirmation of what just happened.
-#include "levelstatusbar.h"
+#include "mainwindow/levelstatusbar.h"
 
-#include "controlhelp.h"
-#include "directions.h"
-#include "leveldocument.h"
-#include "messages.h"
-#include "picturebox.h"
-#include "screen.h"
+#include "level/core/messages.h"
+#include "level/document/leveldocument.h"
+#include "level/document/screen.h"
+#include "level/tools/directions.h"
+#include "mainwindow/controlhelp.h"
+#include "mainwindow/picturebox.h"
 
 #include <QFileInfo>
 #include <QLabel>

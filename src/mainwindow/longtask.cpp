@@ -1,7 +1,7 @@
-#include "longtask.h"
+#include "mainwindow/longtask.h"
 
-#include "inputonlyto.h"
-#include "task.h"
+#include "level/core/task.h"
+#include "mainwindow/inputonlyto.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

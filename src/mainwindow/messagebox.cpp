@@ -1,7 +1,7 @@
-#include "messagebox.h"
+#include "mainwindow/messagebox.h"
 
-#include "failure.h"
-#include "messages.h"
+#include "level/core/failure.h"
+#include "level/core/messages.h"
 
 #include <QApplication>
 #include <QHash>

@@ -1,9 +1,9 @@
-#include "paintgestures.h"
+#include "mainwindow/paintgestures.h"
 
-#include "blockplacer.h"
-#include "form1.h"
-#include "leveldocument.h"
-#include "picturebox.h"
+#include "level/document/leveldocument.h"
+#include "mainwindow/blockplacer.h"
+#include "mainwindow/form1.h"
+#include "mainwindow/picturebox.h"
 
 #include <algorithm>
 #include <cstdlib>

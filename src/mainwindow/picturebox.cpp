@@ -1,6 +1,6 @@
-#include "picturebox.h"
+#include "mainwindow/picturebox.h"
 
-#include "colour.h"
+#include "level/core/colour.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "pictureswindow.h"
+#include "mainwindow/pictureswindow.h"
 
-#include "centring.h"
-#include "picturestore.h"
+#include "level/storage/picturestore.h"
+#include "mainwindow/centring.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,14 +1,14 @@
-#include "resolveconflicts.h"
+#include "mainwindow/resolveconflicts.h"
 
-#include "centring.h"
-#include "colour.h"
-#include "failure.h"
-#include "leveldiff.h"
-#include "leveldocument.h"
-#include "longtask.h"
-#include "mergeconflicts.h"
-#include "messages.h"
-#include "tileblock.h"
+#include "level/core/colour.h"
+#include "level/core/failure.h"
+#include "level/core/messages.h"
+#include "level/document/leveldocument.h"
+#include "level/tools/leveldiff.h"
+#include "level/tools/mergeconflicts.h"
+#include "level/tools/tileblock.h"
+#include "mainwindow/centring.h"
+#include "mainwindow/longtask.h"
 
 #include <QDir>
 #include <QFile>

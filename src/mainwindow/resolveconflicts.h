@@ -1,6 +1,6 @@
 #pragma once
 
-#include "levelmerge.h"
+#include "level/tools/levelmerge.h"
 
 #include <QWidget>
 #include <optional>

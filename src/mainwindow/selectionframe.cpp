@@ -1,6 +1,6 @@
-#include "selectionframe.h"
+#include "mainwindow/selectionframe.h"
 
-#include "tileblock.h"
+#include "level/tools/tileblock.h"
 
 #include <QLineF>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tilearrays.h"
+#include "level/core/tilearrays.h"
 
 #include <QPoint>
 #include <QWidget>

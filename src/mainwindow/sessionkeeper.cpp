@@ -1,8 +1,8 @@
-#include "sessionkeeper.h"
+#include "mainwindow/sessionkeeper.h"
 
-#include "failure.h"
-#include "inputonlyto.h"
-#include "leveldocument.h"
+#include "level/core/failure.h"
+#include "level/document/leveldocument.h"
+#include "mainwindow/inputonlyto.h"
 
 #include <QTimer>
 

@@ -1,10 +1,10 @@
-#include "splash.h"
+#include "mainwindow/splash.h"
 
-#include "centring.h"
-#include "colour.h"
-#include "numbers.h"
-#include "picturebox.h"
-#include "twips.h"
+#include "level/core/colour.h"
+#include "level/core/numbers.h"
+#include "mainwindow/centring.h"
+#include "mainwindow/picturebox.h"
+#include "widgets/twips.h"
 
 #include <QCoreApplication>
 #include <QLabel>

@@ -1,9 +1,9 @@
-#include "tileprop.h"
+#include "mainwindow/tileprop.h"
 
-#include "centring.h"
-#include "controlhelp.h"
-#include "picturebox.h"
-#include "twips.h"
+#include "mainwindow/centring.h"
+#include "mainwindow/controlhelp.h"
+#include "mainwindow/picturebox.h"
+#include "widgets/twips.h"
 
 #include <QGuiApplication>
 #include <QLabel>

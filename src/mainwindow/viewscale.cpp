@@ -1,8 +1,8 @@
-#include "viewscale.h"
+#include "mainwindow/viewscale.h"
 
-#include "centring.h"
+#include "mainwindow/centring.h"
 
-#include "messages.h"
+#include "level/core/messages.h"
 
 #include <QScreen>
 #include <QSettings>

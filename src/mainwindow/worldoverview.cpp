@@ -1,16 +1,16 @@
-#include "worldoverview.h"
+#include "mainwindow/worldoverview.h"
 
-#include "centring.h"
+#include "mainwindow/centring.h"
 
-#include "directions.h"
-#include "failure.h"
-#include "fileaccess.h"
-#include "leveldocument.h"
-#include "loaddialog.h"
-#include "longtask.h"
-#include "module1.h"
-#include "task.h"
-#include "worldarrows.h"
+#include "level/core/failure.h"
+#include "level/core/task.h"
+#include "level/document/leveldocument.h"
+#include "level/document/module1.h"
+#include "level/storage/fileaccess.h"
+#include "level/tools/directions.h"
+#include "level/tools/worldarrows.h"
+#include "mainwindow/longtask.h"
+#include "widgets/loaddialog.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "levelrender.h"
-#include "worldarrows.h"
-#include "worldlayout.h"
+#include "level/tools/levelrender.h"
+#include "level/tools/worldarrows.h"
+#include "level/tools/worldlayout.h"
 
 #include <QCache>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
-#include "testcommand.h"
+#include "testtools/testcommand.h"
 
-#include "failure.h"
-#include "loaddialog.h"
-#include "messages.h"
+#include "level/core/failure.h"
+#include "level/core/messages.h"
+#include "widgets/loaddialog.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -2,7 +2,7 @@
 // folder) and from the Pictures window (F6), with its Import Pictures.
 
 #include "editorfixture.h"
-#include "pictureswindow.h"
+#include "mainwindow/pictureswindow.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -1,9 +1,9 @@
 // The Check Level window: its place in the menus, the problems it lists of a level file and of edits not
 // saved yet, and where a double click on a problem leads.
-#include "checklevel.h"
 #include "editorfixture.h"
-#include "picturebox.h"
-#include "tileprop.h"
+#include "mainwindow/checklevel.h"
+#include "mainwindow/picturebox.h"
+#include "mainwindow/tileprop.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -3,12 +3,12 @@
 // each menu shortcut once; and the Level File Format window, which shows the description shipped with the
 // program.
 
-#include "controlhelp.h"
+#include "dialogs/levelprop.h"
+#include "dialogs/screenprop.h"
 #include "editorfixture.h"
-#include "levelprop.h"
-#include "picturebox.h"
-#include "screenprop.h"
-#include "tileprop.h"
+#include "mainwindow/controlhelp.h"
+#include "mainwindow/picturebox.h"
+#include "mainwindow/tileprop.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -1,11 +1,11 @@
 // Walls and exits in the main window: the layer that shows them over the grid, the wall brush's stroke, the
 // exit tool's drag and keys, and Block Screen Edges, each one step to undo.
-#include "checklevel.h"
-#include "directions.h"
 #include "editorfixture.h"
-#include "messagebox.h"
-#include "walker.h"
-#include "worldoverview.h"
+#include "level/document/walker.h"
+#include "level/tools/directions.h"
+#include "mainwindow/checklevel.h"
+#include "mainwindow/messagebox.h"
+#include "mainwindow/worldoverview.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -6,9 +6,9 @@
 // dialog, the player and the opener, and how many of the start and the opening are made; a message comes
 // exactly when the opener is needed and fails.
 
-#include "colour.h"
 #include "editorfixture.h"
-#include "testcommand.h"
+#include "level/core/colour.h"
+#include "testtools/testcommand.h"
 
 #include <QtTest>
 #include <functional>

@@ -2,15 +2,15 @@
 // the window; faults from outside met through these commands, each with one clear message, the editor going
 // on and the screen on display whole; and long tasks: input while a save runs, which reaches nothing, Cancel
 // on the progress of an edit, a renumbering or an undo of many screens, and what a task's piece throws.
-#include "comparewindow.h"
 #include "editorfixture.h"
 #include "faultyfiles.h"
+#include "level/core/messages.h"
+#include "level/core/task.h"
 #include "leveltool.h"
-#include "longtask.h"
-#include "messagebox.h"
-#include "messages.h"
-#include "resolveconflicts.h"
-#include "task.h"
+#include "mainwindow/comparewindow.h"
+#include "mainwindow/longtask.h"
+#include "mainwindow/messagebox.h"
+#include "mainwindow/resolveconflicts.h"
 
 #include <QCryptographicHash>
 #include <QtTest>

@@ -1,8 +1,8 @@
 // Moving between screens from the main window: Go To Screen, the Go buttons beside the grid and the walk
 // of the marker with the arrow keys, through exits into the linked screens.
-#include "colour.h"
 #include "editorfixture.h"
 #include "faultyfiles.h"
+#include "level/core/colour.h"
 
 #include <QtTest>
 #include <QtWidgets>

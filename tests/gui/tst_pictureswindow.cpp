@@ -2,7 +2,7 @@
 // stay sharp; a click picking a picture by its reference; and the window following files added, removed
 // and changed in the folders, decoding only what changed.
 
-#include "pictureswindow.h"
+#include "mainwindow/pictureswindow.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -4,11 +4,11 @@
 // boxes, presses Cancel (nothing stored, the next opening shows the level again), edits again and presses
 // OK, which stores all seven or, refusing a box, nothing. And the main window's F2 and F3, each of which
 // opens its dialog modally over the window.
+#include "dialogs/levelprop.h"
+#include "dialogs/screenprop.h"
 #include "editorfixture.h"
-#include "levelprop.h"
+#include "level/document/module1.h"
 #include "messagecatcher.h"
-#include "module1.h"
-#include "screenprop.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -3,8 +3,8 @@
 // scratch files apart.
 #include "editorfixture.h"
 #include "faultyfiles.h"
-#include "inputonlyto.h"
-#include "session.h"
+#include "level/storage/session.h"
+#include "mainwindow/inputonlyto.h"
 
 #include <QProcess>
 #include <QtTest>

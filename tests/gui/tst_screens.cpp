@@ -1,8 +1,8 @@
 // Screens as units: New Screen beside the screen on display, Duplicate Screen, Delete Screen and Move
 // Screen To, each one step to undo.
-#include "directions.h"
 #include "editorfixture.h"
-#include "messagebox.h"
+#include "level/tools/directions.h"
+#include "mainwindow/messagebox.h"
 
 #include <QtTest>
 #include <QtWidgets>

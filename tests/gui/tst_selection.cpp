@@ -1,9 +1,9 @@
 // Selecting tiles on the grid, the clipboard, moving, flipping and turning the selection, and the stamp:
 // each change one step, and the keys left to a text box that has the focus.
-#include "blockplacer.h"
-#include "directions.h"
 #include "editorfixture.h"
-#include "tileblock.h"
+#include "level/tools/directions.h"
+#include "level/tools/tileblock.h"
+#include "mainwindow/blockplacer.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -1,7 +1,7 @@
 // From the start of the program to its end: the load step, the status line, the About window, and Exit
 // against the close box.
 #include "editorfixture.h"
-#include "splash.h"
+#include "mainwindow/splash.h"
 
 #include <QLabel>
 #include <QtTest>

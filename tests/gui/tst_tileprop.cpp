@@ -3,7 +3,7 @@
 // fills without showing and that follows the walk once a click has brought it up.
 
 #include "editorfixture.h"
-#include "tileprop.h"
+#include "mainwindow/tileprop.h"
 
 #include <QtTest>
 #include <QtWidgets>

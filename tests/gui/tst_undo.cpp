@@ -2,7 +2,7 @@
 // screen, the saved file after an undo equal to the one saved before the edit; the redo branch, the
 // clean state, and clicks that add no step.
 #include "editorfixture.h"
-#include "tileprop.h"
+#include "mainwindow/tileprop.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -1,11 +1,11 @@
 // Unsaved changes: the caption, the question before each command that would drop them and what each
 // answer leaves on disk, New Level, Recent Levels, the level file changed by another program, and the
 // traps that used to lose edits.
-#include "colour.h"
-#include "diskwatch.h"
 #include "editorfixture.h"
-#include "inputonlyto.h"
-#include "messagebox.h"
+#include "level/core/colour.h"
+#include "mainwindow/diskwatch.h"
+#include "mainwindow/inputonlyto.h"
+#include "mainwindow/messagebox.h"
 
 #include <QtTest>
 #include <QtWidgets>

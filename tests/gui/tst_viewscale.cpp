@@ -3,7 +3,7 @@
 // at Qt's scale factor 2, as the editor does at 200 %, on a screen of 1800 x 1400 pixels.
 
 #include "editorfixture.h"
-#include "viewscale.h"
+#include "mainwindow/viewscale.h"
 
 #include <QtTest>
 #include <QtWidgets>

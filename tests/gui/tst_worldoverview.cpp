@@ -2,7 +2,7 @@
 // click on a screen, and the exported image.
 #include "editorfixture.h"
 #include "leveltool.h"
-#include "worldoverview.h"
+#include "mainwindow/worldoverview.h"
 
 #include <QtTest>
 #include <QtWidgets>

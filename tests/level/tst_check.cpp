@@ -1,7 +1,7 @@
 // tavrin-level check on levels built to break one rule each, and the check of a level being edited.
-#include "directions.h"
-#include "levelcheck.h"
-#include "levelcheckfix.h"
+#include "level/tools/directions.h"
+#include "level/tools/levelcheck.h"
+#include "level/tools/levelcheckfix.h"
 #include "levelfixture.h"
 #include "leveltool.h"
 

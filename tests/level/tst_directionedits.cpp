@@ -1,9 +1,9 @@
 // Walls and exits made in one gesture: the records both screens end with, the walk through them both
 // ways, and one undo step that gives every screen back as it was.
-#include "directions.h"
-#include "leveldocument.h"
+#include "level/document/leveldocument.h"
+#include "level/document/walker.h"
+#include "level/tools/directions.h"
 #include "levelfixture.h"
-#include "walker.h"
 
 #include <QtTest>
 

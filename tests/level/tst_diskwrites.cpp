@@ -1,10 +1,10 @@
 // Writes on the real file system that run out of room part way: the file written over stays as it was and
 // the failure says so. A child process gets a file-size limit, so its writes fail with "File too large"
 // where a full disk would have said "No space left on device".
-#include "atomicfile.h"
 #include "faultyfiles.h"
+#include "level/format/record.h"
+#include "level/storage/atomicfile.h"
 #include "levelfixture.h"
-#include "record.h"
 
 #include <QtTest>
 #include <poll.h>

@@ -1,8 +1,8 @@
 // The level as a document: a screen read as a value without touching the one on display, the block
 // written from the tiles' values, and the document's announcements.
-#include "leveldocument.h"
+#include "level/document/leveldocument.h"
+#include "level/document/walker.h"
 #include "levelfixture.h"
-#include "walker.h"
 
 #include <QSignalSpy>
 #include <QtTest>

@@ -2,11 +2,12 @@
 // reading the whole file for every screen gives. A whole session each way, on every level file of its
 // corpus, is the load fuzz target's replay; here the tools on generated levels, and the cases it found.
 #include "faultyfiles.h"
-#include "levelcheck.h"
+#include "level/document/screen.h"
+#include "level/document/walker.h"
+#include "level/format/screenblock.h"
+#include "level/tools/levelcheck.h"
+#include "level/tools/levelinfo.h"
 #include "levelfixture.h"
-#include "levelinfo.h"
-#include "screen.h"
-#include "screenblock.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

@@ -4,7 +4,7 @@
 // it writes them: damaged records, foreign files in the scratch folder, links. None of them may cost the
 // user a screen, a level or a file of their own.
 #include "faultyfiles.h"
-#include "fileaccess.h"
+#include "level/storage/fileaccess.h"
 #include "levelfixture.h"
 
 #include <QStandardPaths>

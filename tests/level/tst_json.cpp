@@ -1,8 +1,8 @@
 // tavrin-level export and import, run as a program: the level comes back byte for byte, malformed JSON
 // changes nothing.
-#include "colour.h"
+#include "level/core/colour.h"
+#include "level/tools/leveljson.h"
 #include "levelfixture.h"
-#include "leveljson.h"
 #include "leveltool.h"
 
 #include <QJsonArray>

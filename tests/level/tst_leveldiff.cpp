@@ -1,6 +1,6 @@
 // Comparing two levels by what they mean: each kind of change, the kinds of values, screens added and
 // removed, and the exit codes and forms of tavrin-level diff.
-#include "leveldiff.h"
+#include "level/tools/leveldiff.h"
 #include "levelfixture.h"
 #include "leveltool.h"
 

@@ -1,9 +1,9 @@
 // Level files: the level readers, Save Level and the command-line level.
-#include "commandline.h"
 #include "faultyfiles.h"
-#include "leveldocument.h"
+#include "level/document/leveldocument.h"
+#include "level/document/walker.h"
+#include "level/storage/commandline.h"
 #include "levelfixture.h"
-#include "walker.h"
 
 #include <QSignalSpy>
 #include <QtTest>

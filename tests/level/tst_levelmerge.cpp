@@ -1,9 +1,9 @@
 // Three-way merges of levels through tavrin-level merge: each rule of taking a field, a screen or a
 // property, the conflicts, the sides that settle them, and what the merged file holds byte for byte.
-#include "leveldiff.h"
+#include "level/tools/leveldiff.h"
+#include "level/tools/mergeconflicts.h"
 #include "levelfixture.h"
 #include "leveltool.h"
-#include "mergeconflicts.h"
 
 #include <QtTest>
 

@@ -1,9 +1,9 @@
 // The message table: every failure code has a sentence of its own, every text is there with its
 // placeholders numbered in turn, and a failure that carries only its code's standard description is shown
 // with the sentence instead, in a message and by tavrin-level.
-#include "failure.h"
+#include "level/core/failure.h"
+#include "level/core/messages.h"
 #include "leveltool.h"
-#include "messages.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>

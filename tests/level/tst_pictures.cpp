@@ -2,9 +2,9 @@
 // chosen from elsewhere comes into the level's Pics folder, and what the picture store keeps of pictures.
 
 #include "faultyfiles.h"
+#include "level/storage/picturestore.h"
+#include "level/tools/levelrender.h"
 #include "levelfixture.h"
-#include "levelrender.h"
-#include "picturestore.h"
 
 #include <QImageReader>
 #include <QPainter>

@@ -1,10 +1,10 @@
 // The record reader on files that are not plain levels, where it says a record stands, and numbers that
 // must come back as they were written; numbers, field values and the record encoding shared by scratch
 // and level files.
-#include "failure.h"
-#include "numbers.h"
-#include "record.h"
-#include "recordstream.h"
+#include "level/core/failure.h"
+#include "level/core/numbers.h"
+#include "level/format/record.h"
+#include "level/format/recordstream.h"
 
 #include <QBuffer>
 #include <QtTest>

@@ -1,9 +1,9 @@
 // The fast record scan finds exactly the records, keys and failure of the careful one, whatever the bytes,
 // the buffer size, the scan kind or the point where the file is split between two threads; and the level
 // index built with it holds the same runs.
-#include "fileaccess.h"
-#include "levelindex.h"
-#include "record.h"
+#include "level/format/levelindex.h"
+#include "level/format/record.h"
+#include "level/storage/fileaccess.h"
 #include "scancompare.h"
 
 #include <QRandomGenerator>

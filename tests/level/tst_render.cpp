@@ -3,11 +3,11 @@
 //
 // To draw those images anew (after a deliberate change of the drawing), run this test with
 // TAVRIN_UPDATE_GOLDEN=1: it then writes them instead of comparing. Look at them before committing them.
-#include "colour.h"
+#include "level/core/colour.h"
+#include "level/tools/levelrender.h"
+#include "level/tools/worldlayout.h"
 #include "levelfixture.h"
-#include "levelrender.h"
 #include "leveltool.h"
-#include "worldlayout.h"
 
 #include <QDir>
 #include <QRegularExpression>

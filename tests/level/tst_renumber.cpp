@@ -1,10 +1,10 @@
 // Screens deleted, moved, swapped and duplicated: side links follow the screens, each command is one step,
 // and the level means what it meant except for what was asked.
-#include "directions.h"
 #include "faultyfiles.h"
-#include "leveldocument.h"
+#include "level/document/leveldocument.h"
+#include "level/storage/session.h"
+#include "level/tools/directions.h"
 #include "levelfixture.h"
-#include "session.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

@@ -1,8 +1,8 @@
 // Scratch files, the screen block, LoadLevel and LoadScreen.
 #include "faultyfiles.h"
-#include "leveldocument.h"
+#include "level/document/leveldocument.h"
+#include "level/storage/session.h"
 #include "levelfixture.h"
-#include "session.h"
 
 #include <QtTest>
 #include <sys/stat.h>

@@ -1,9 +1,9 @@
 // Blocks of tiles on the clipboard: copied in one document and pasted in another with every field as it
 // was, tile records of a level file pasted, texts that are no tiles refused, flips and turns that take
 // the directions along, and a block placed at the grid's edge.
-#include "leveldocument.h"
+#include "level/document/leveldocument.h"
+#include "level/tools/tileblock.h"
 #include "levelfixture.h"
-#include "tileblock.h"
 
 #include <QMimeData>
 #include <QtTest>

@@ -1,9 +1,9 @@
 // The walk of the marker from tile 1 through the document, on a screen whose tile i is in colour 5000 + i,
 // so that a tile taking on another's look is seen at once. The step left from tile 1 is blocked or an exit.
-#include "leveldocument.h"
+#include "level/document/leveldocument.h"
+#include "level/document/walker.h"
+#include "level/tools/reach.h"
 #include "levelfixture.h"
-#include "reach.h"
-#include "walker.h"
 
 #include <QSignalSpy>
 #include <QtTest>

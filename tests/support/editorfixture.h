@@ -1,13 +1,13 @@
 #pragma once
 
-#include "form1.h"
+#include "dialogs/screenprop.h"
+#include "level/document/module1.h"
 #include "levelfixture.h"
-#include "messagebox.h"
+#include "mainwindow/form1.h"
+#include "mainwindow/messagebox.h"
+#include "mainwindow/picturebox.h"
 #include "messagecatcher.h"
 #include "modaldialog.h"
-#include "module1.h"
-#include "picturebox.h"
-#include "screenprop.h"
 #include "scripteddialog.h"
 
 #include <QDir>

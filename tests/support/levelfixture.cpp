@@ -1,6 +1,6 @@
 #include "levelfixture.h"
 
-#include "screen.h"
+#include "level/document/screen.h"
 
 #include <QDataStream>
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "failure.h"
-#include "leveldocument.h"
-#include "module1.h"
+#include "level/core/failure.h"
+#include "level/document/leveldocument.h"
+#include "level/document/module1.h"
 
 #include <QByteArray>
 #include <QColor>

@@ -2,8 +2,8 @@
 
 // The fast record scan and the careful one on the same bytes, and what differs between them: shared by
 // the scan tests and the scan fuzz target.
-#include "failure.h"
-#include "recordscan.h"
+#include "level/core/failure.h"
+#include "level/format/recordscan.h"
 
 #include <QByteArray>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "failure.h"
-#include "loaddialog.h"
+#include "level/core/failure.h"
+#include "widgets/loaddialog.h"
 
 #include <QList>
 #include <QStringList>

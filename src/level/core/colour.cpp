@@ -1,4 +1,4 @@
-#include "colour.h"
+#include "level/core/colour.h"
 
 #include <QGuiApplication>
 #include <QPalette>

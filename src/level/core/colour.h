@@ -1,6 +1,6 @@
 #pragma once
 
-#include "numbers.h"
+#include "level/core/numbers.h"
 
 #include <QColor>
 

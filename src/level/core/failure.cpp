@@ -1,6 +1,6 @@
-#include "failure.h"
+#include "level/core/failure.h"
 
-#include "messages.h"
+#include "level/core/messages.h"
 
 #include <QDir>
 

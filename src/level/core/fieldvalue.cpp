@@ -1,6 +1,6 @@
-#include "fieldvalue.h"
+#include "level/core/fieldvalue.h"
 
-#include "failure.h"
+#include "level/core/failure.h"
 
 namespace tavrin {
 

@@ -1,4 +1,4 @@
-#include "messages.h"
+#include "level/core/messages.h"
 
 #include <QCoreApplication>
 #include <iterator>

@@ -1,6 +1,6 @@
-#include "numbers.h"
+#include "level/core/numbers.h"
 
-#include "failure.h"
+#include "level/core/failure.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "task.h"
+#include "level/core/task.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,9 +1,9 @@
-#include "leveldocument.h"
-#include "linksstep.h"
-#include "propertiesstep.h"
-#include "tilestep.h"
+#include "level/document/leveldocument.h"
+#include "level/document/linksstep.h"
+#include "level/document/propertiesstep.h"
+#include "level/document/tilestep.h"
 
-#include "messages.h"
+#include "level/core/messages.h"
 
 #include <QDateTime>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "knownfile.h"
-#include "levelsave.h"
-#include "module1.h"
-#include "renumbering.h"
-#include "task.h"
-#include "walker.h"
+#include "level/core/task.h"
+#include "level/document/levelsave.h"
+#include "level/document/module1.h"
+#include "level/document/renumbering.h"
+#include "level/document/walker.h"
+#include "level/storage/knownfile.h"
 
 #include <QList>
 #include <QObject>

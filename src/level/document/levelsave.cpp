@@ -1,6 +1,6 @@
-#include "levelsave.h"
+#include "level/document/levelsave.h"
 
-#include "saveoutput.h"
+#include "level/document/saveoutput.h"
 
 #include <QDir>
 #include <QFileDevice>

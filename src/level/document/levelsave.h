@@ -1,6 +1,6 @@
 #pragma once
 
-#include "module1.h"
+#include "level/document/module1.h"
 
 #include <memory>
 #include <vector>

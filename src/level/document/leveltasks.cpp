@@ -2,12 +2,12 @@
 // counting links. Each is a task of a piece a screen, so that the editor can show its progress and keep
 // its window drawn; nothing the level holds changes before the task's last piece.
 
-#include "leveldocument.h"
-#include "levelstep.h"
-#include "renumberstep.h"
+#include "level/document/leveldocument.h"
+#include "level/document/levelstep.h"
+#include "level/document/renumberstep.h"
 
-#include "messages.h"
-#include "scratchstage.h"
+#include "level/core/messages.h"
+#include "level/document/scratchstage.h"
 
 #include <QDateTime>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "undostep.h"
+#include "level/document/undostep.h"
 
 namespace tavrin {
 

@@ -1,8 +1,8 @@
 // Module1: the level state itself: the properties, a fresh level, and the screen on display as values.
 
-#include "module1.h"
+#include "level/document/module1.h"
 
-#include "module1_fields.h"
+#include "level/document/module1_fields.h"
 
 #include <QDir>
 #include <QFileInfo>

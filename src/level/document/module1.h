@@ -1,17 +1,17 @@
 #pragma once
 
-#include "boxes.h"
-#include "colour.h"
-#include "fieldvalue.h"
-#include "fileaccess.h"
-#include "levelindex.h"
-#include "messages.h"
-#include "numbers.h"
-#include "picturestore.h"
-#include "record.h"
-#include "screen.h"
-#include "session.h"
-#include "tilearrays.h"
+#include "level/core/boxes.h"
+#include "level/core/colour.h"
+#include "level/core/fieldvalue.h"
+#include "level/core/messages.h"
+#include "level/core/numbers.h"
+#include "level/core/tilearrays.h"
+#include "level/document/screen.h"
+#include "level/format/levelindex.h"
+#include "level/format/record.h"
+#include "level/storage/fileaccess.h"
+#include "level/storage/picturestore.h"
+#include "level/storage/session.h"
 
 #include <QHash>
 #include <QString>

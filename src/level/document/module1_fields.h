@@ -3,8 +3,8 @@
 // The keys of the level file's records and its number fields, as Module1's files look for and write them.
 // Only Module1's own files include this.
 
-#include "fieldvalue.h"
-#include "numbers.h"
+#include "level/core/fieldvalue.h"
+#include "level/core/numbers.h"
 
 #include <QString>
 

@@ -1,11 +1,11 @@
 // Module1: the level file loaded and saved.
 
-#include "module1.h"
+#include "level/document/module1.h"
 
-#include "levelsave.h"
-#include "module1_fields.h"
-#include "saveoutput.h"
-#include "screenblock.h"
+#include "level/document/levelsave.h"
+#include "level/document/module1_fields.h"
+#include "level/document/saveoutput.h"
+#include "level/format/screenblock.h"
 
 #include <QDir>
 #include <QScopeGuard>

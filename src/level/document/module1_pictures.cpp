@@ -1,8 +1,8 @@
 // Module1: where pictures are looked up, and a picture file chosen or copied into the level's Pics folder.
 
-#include "module1.h"
+#include "level/document/module1.h"
 
-#include "dataplace.h"
+#include "level/storage/dataplace.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 // Module1: the scratch files, one a screen, that hold the screens edited and left.
 
-#include "module1.h"
+#include "level/document/module1.h"
 
-#include "module1_fields.h"
+#include "level/document/module1_fields.h"
 
 #include <QDir>
 #include <QFileInfo>

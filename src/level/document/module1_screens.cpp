@@ -1,9 +1,9 @@
 // Module1: screens read from their scratch files and the level file, as values and onto the display.
 
-#include "module1.h"
+#include "level/document/module1.h"
 
-#include "module1_fields.h"
-#include "screenblock.h"
+#include "level/document/module1_fields.h"
+#include "level/format/screenblock.h"
 
 #include <QBuffer>
 #include <QDir>

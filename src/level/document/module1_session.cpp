@@ -1,9 +1,9 @@
 // Module1: where the scratch files go (the scratch folder, claimed for this editor alone), and what a crash
 // leaves behind: the session file, recovery, files set aside.
 
-#include "module1.h"
+#include "level/document/module1.h"
 
-#include "setaside.h"
+#include "level/storage/setaside.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "renumbering.h"
+#include "level/document/renumbering.h"
 
-#include "messages.h"
+#include "level/core/messages.h"
 
 namespace tavrin {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "renumbering.h"
-#include "undostep.h"
+#include "level/document/renumbering.h"
+#include "level/document/undostep.h"
 
 #include <optional>
 #include <vector>

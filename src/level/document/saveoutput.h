@@ -1,7 +1,7 @@
 #pragma once
 
-#include "atomicfile.h"
-#include "fileaccess.h"
+#include "level/storage/atomicfile.h"
+#include "level/storage/fileaccess.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "scratchstage.h"
+#include "level/document/scratchstage.h"
 
 #include <QDir>
 #include <QFileInfo>

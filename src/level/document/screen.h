@@ -1,9 +1,10 @@
 #pragma once
 
-#include "failure.h"
-#include "fieldvalue.h"
-#include "record.h"
-#include "tilearrays.h"
+#include "level/core/failure.h"
+#include "level/core/fieldvalue.h"
+#include "level/core/tilearrays.h"
+#include "level/format/levelkeys.h"
+#include "level/format/record.h"
 
 #include <QByteArray>
 #include <array>
@@ -51,14 +52,6 @@ template <typename Convert> auto InField(int field, Convert convert) {
 // none when the record's second field is not numeric, so that it is no tile record. A failed conversion
 // throws FieldFault: a tile number outside 0..300 is failure 9, a picture box that does not exist 340.
 std::optional<Integer> TileOfRecord(const Record& record);
-
-// The number n of a key "Screen<n>" as the editor writes it: "Screen" and n in decimal; none for any other
-// key ("Screen007", "Screen+7").
-std::optional<qint64> ScreenOfKey(QStringView key);
-// The same for the keys of the screens the editor has, 0 to 32767; none for any other key.
-std::optional<Integer> EditorScreenOfKey(QStringView key);
-// A key that makes a file a level file: "LevelProp", or "Screen" followed by a whole number.
-bool IsLevelKey(QStringView key);
 
 // The name of a field of a tile, side or "LevelProp" record, as messages name it ("colour", "start tile").
 const char* FieldNameOf(const Record& record, int field);

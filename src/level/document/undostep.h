@@ -2,8 +2,8 @@
 
 // The undo steps are the document's own: only its files include their headers.
 
-#include "leveldocument.h"
-#include "task.h"
+#include "level/core/task.h"
+#include "level/document/leveldocument.h"
 
 #include <QUndoCommand>
 

@@ -1,4 +1,4 @@
-#include "walker.h"
+#include "level/document/walker.h"
 
 namespace tavrin {
 

@@ -1,8 +1,8 @@
-#include "levelindex.h"
+#include "level/format/levelindex.h"
 
-#include "recordscan.h"
-#include "screen.h"
-#include "screenblock.h"
+#include "level/format/levelkeys.h"
+#include "level/format/recordscan.h"
+#include "level/format/screenblock.h"
 
 #include <QFileInfo>
 #include <algorithm>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "failure.h"
-#include "fileaccess.h"
+#include "level/core/failure.h"
+#include "level/storage/fileaccess.h"
 
-#include "numbers.h"
+#include "level/core/numbers.h"
 
 #include <QByteArray>
 #include <QDateTime>

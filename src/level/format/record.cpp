@@ -1,8 +1,8 @@
-#include "record.h"
+#include "level/format/record.h"
 
-#include "failure.h"
-#include "fileaccess.h"
-#include "messages.h"
+#include "level/core/failure.h"
+#include "level/core/messages.h"
+#include "level/storage/fileaccess.h"
 
 #include <QBuffer>
 #include <QIODevice>

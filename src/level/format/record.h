@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fieldvalue.h"
+#include "level/core/fieldvalue.h"
 
 #include <QByteArray>
 #include <array>

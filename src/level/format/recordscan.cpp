@@ -1,7 +1,7 @@
-#include "recordscan.h"
+#include "level/format/recordscan.h"
 
-#include "record.h"
-#include "recordscan_core.h"
+#include "level/format/record.h"
+#include "level/format/recordscan_core.h"
 
 #include <QIODevice>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "failure.h"
+#include "level/core/failure.h"
 
 #include <QByteArrayView>
 #include <cstring>

@@ -1,6 +1,6 @@
 // The record finder with AVX2 block masks, for processors that have it (chosen at run time). This file
 // alone is compiled for AVX2.
-#include "recordscan_core.h"
+#include "level/format/recordscan_core.h"
 
 #if defined(__x86_64__) || defined(_M_X64)
 #include <immintrin.h>

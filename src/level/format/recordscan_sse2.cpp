@@ -1,5 +1,5 @@
 // The record finder with SSE2 block masks, which every x86-64 processor has.
-#include "recordscan_core.h"
+#include "level/format/recordscan_core.h"
 
 #if defined(__x86_64__) || defined(_M_X64)
 #include <emmintrin.h>

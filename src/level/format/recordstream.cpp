@@ -1,4 +1,4 @@
-#include "recordstream.h"
+#include "level/format/recordstream.h"
 
 #include <QBuffer>
 

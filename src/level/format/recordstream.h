@@ -1,7 +1,7 @@
 #pragma once
 
-#include "failure.h"
-#include "record.h"
+#include "level/core/failure.h"
+#include "level/format/record.h"
 
 #include <QByteArray>
 

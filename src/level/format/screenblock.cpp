@@ -1,4 +1,4 @@
-#include "screenblock.h"
+#include "level/format/screenblock.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fieldvalue.h"
-#include "numbers.h"
+#include "level/core/fieldvalue.h"
+#include "level/core/numbers.h"
 
 #include <QByteArrayView>
 

@@ -1,6 +1,6 @@
-#include "atomicfile.h"
+#include "level/storage/atomicfile.h"
 
-#include "messages.h"
+#include "level/core/messages.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "commandline.h"
+#include "level/storage/commandline.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "dataplace.h"
+#include "level/storage/dataplace.h"
 
 #include <QDir>
 #include <QFileInfo>

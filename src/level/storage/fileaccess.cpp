@@ -1,11 +1,11 @@
-#include "fileaccess.h"
+#include "level/storage/fileaccess.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "messages.h"
+#include "level/core/messages.h"
 
 #include <QDir>
 #include <QFile>

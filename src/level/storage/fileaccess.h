@@ -1,7 +1,7 @@
 #pragma once
 
-#include "atomicfile.h"
-#include "failure.h"
+#include "level/core/failure.h"
+#include "level/storage/atomicfile.h"
 
 #include <QIODevice>
 #include <QString>

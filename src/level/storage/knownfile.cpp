@@ -1,4 +1,4 @@
-#include "knownfile.h"
+#include "level/storage/knownfile.h"
 
 #include <QFile>
 #include <sys/stat.h>

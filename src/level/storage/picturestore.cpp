@@ -1,8 +1,8 @@
-#include "picturestore.h"
+#include "level/storage/picturestore.h"
 
-#include "failure.h"
-#include "fileaccess.h"
-#include "messages.h"
+#include "level/core/failure.h"
+#include "level/core/messages.h"
+#include "level/storage/fileaccess.h"
 
 #include <QFileInfo>
 #include <QImageReader>

@@ -1,6 +1,6 @@
-#include "session.h"
+#include "level/storage/session.h"
 
-#include "atomicfile.h"
+#include "level/storage/atomicfile.h"
 
 #include <QDir>
 #include <QJsonArray>

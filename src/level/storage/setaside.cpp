@@ -1,6 +1,6 @@
-#include "setaside.h"
+#include "level/storage/setaside.h"
 
-#include "session.h"
+#include "level/storage/session.h"
 
 #include <QDateTime>
 #include <QDir>

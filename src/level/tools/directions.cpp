@@ -1,4 +1,4 @@
-#include "directions.h"
+#include "level/tools/directions.h"
 
 #include <QFont>
 #include <QPolygonF>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "leveldocument.h"
-#include "screen.h"
+#include "level/document/leveldocument.h"
+#include "level/document/screen.h"
 
 #include <QPainter>
 #include <QRectF>

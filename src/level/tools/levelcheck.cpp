@@ -1,7 +1,7 @@
-#include "levelcheck.h"
+#include "level/tools/levelcheck.h"
 
-#include "directions.h"
-#include "levelrecords.h"
+#include "level/tools/directions.h"
+#include "level/tools/levelrecords.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "levelproblem.h"
-#include "module1.h"
-#include "task.h"
+#include "level/core/task.h"
+#include "level/document/module1.h"
+#include "level/tools/levelproblem.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
-#include "levelcheckfix.h"
+#include "level/tools/levelcheckfix.h"
 
-#include "directions.h"
-#include "failure.h"
-#include "messages.h"
+#include "level/core/failure.h"
+#include "level/core/messages.h"
+#include "level/tools/directions.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "levelcheck.h"
-#include "leveldocument.h"
+#include "level/document/leveldocument.h"
+#include "level/tools/levelcheck.h"
 
 #include <QString>
 #include <vector>

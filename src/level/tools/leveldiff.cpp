@@ -1,7 +1,7 @@
-#include "leveldiff.h"
+#include "level/tools/leveldiff.h"
 
-#include "messages.h"
-#include "record.h"
+#include "level/core/messages.h"
+#include "level/format/record.h"
 
 #include <QBuffer>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "fileaccess.h"
-#include "levelindex.h"
-#include "module1.h"
+#include "level/document/module1.h"
+#include "level/format/levelindex.h"
+#include "level/storage/fileaccess.h"
 
 #include <QString>
 #include <functional>

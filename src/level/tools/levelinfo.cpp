@@ -1,6 +1,6 @@
-#include "levelinfo.h"
+#include "level/tools/levelinfo.h"
 
-#include "levelrecords.h"
+#include "level/tools/levelrecords.h"
 
 #include <QFileInfo>
 #include <QHash>

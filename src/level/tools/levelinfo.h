@@ -1,7 +1,7 @@
 #pragma once
 
-#include "module1.h"
-#include "recordscan.h"
+#include "level/document/module1.h"
+#include "level/format/recordscan.h"
 
 #include <QMap>
 #include <QString>

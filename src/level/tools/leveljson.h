@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fileaccess.h"
+#include "level/storage/fileaccess.h"
 
 #include <QIODevice>
 #include <QString>

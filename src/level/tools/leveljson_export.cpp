@@ -1,14 +1,14 @@
 // ExportLevelJson: a level file written as JSON, record by record.
 
-#include "leveljson.h"
+#include "level/tools/leveljson.h"
 
-#include "leveljson_jsonwriter.h"
-#include "leveljson_shared.h"
-#include "messages.h"
-#include "numbers.h"
-#include "record.h"
-#include "screen.h"
-#include "screenblock.h"
+#include "level/core/messages.h"
+#include "level/core/numbers.h"
+#include "level/document/screen.h"
+#include "level/format/record.h"
+#include "level/format/screenblock.h"
+#include "level/tools/leveljson_jsonwriter.h"
+#include "level/tools/leveljson_shared.h"
 
 #include <algorithm>
 #include <cmath>

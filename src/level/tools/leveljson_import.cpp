@@ -1,14 +1,14 @@
 // ImportLevelJson: a level JSON read and written as a level file, one screen at a time.
 
-#include "leveljson.h"
+#include "level/tools/leveljson.h"
 
-#include "leveljson_reader.h"
-#include "leveljson_shared.h"
-#include "leveljson_tiles.h"
-#include "leveljson_writer.h"
-#include "messages.h"
-#include "record.h"
-#include "screen.h"
+#include "level/core/messages.h"
+#include "level/document/screen.h"
+#include "level/format/record.h"
+#include "level/tools/leveljson_reader.h"
+#include "level/tools/leveljson_shared.h"
+#include "level/tools/leveljson_tiles.h"
+#include "level/tools/leveljson_writer.h"
 
 #include <QStringDecoder>
 

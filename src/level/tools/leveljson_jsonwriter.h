@@ -1,11 +1,11 @@
 #pragma once
 
-#include "colour.h"
-#include "leveljson_writer.h"
-#include "module1.h"
-#include "numbers.h"
-#include "record.h"
-#include "screenblock.h"
+#include "level/core/colour.h"
+#include "level/core/numbers.h"
+#include "level/document/module1.h"
+#include "level/format/record.h"
+#include "level/format/screenblock.h"
+#include "level/tools/leveljson_writer.h"
 
 #include <QColor>
 #include <QHash>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "leveljson_shared.h"
-#include "messages.h"
-#include "record.h"
+#include "level/core/messages.h"
+#include "level/format/record.h"
+#include "level/tools/leveljson_shared.h"
 
 #include <QByteArray>
 #include <QIODevice>

@@ -1,7 +1,7 @@
-#include "leveljson_shared.h"
+#include "level/tools/leveljson_shared.h"
 
-#include "messages.h"
-#include "numbers.h"
+#include "level/core/messages.h"
+#include "level/core/numbers.h"
 
 #include <QDir>
 

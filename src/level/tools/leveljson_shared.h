@@ -3,8 +3,8 @@
 // What the JSON export and import of a level share: the layout of a tile's object as export writes it, the
 // line ends, and the conversions of numbers and names both take. Only the leveljson_* files include this.
 
-#include "fileaccess.h"
-#include "record.h"
+#include "level/format/record.h"
+#include "level/storage/fileaccess.h"
 
 #include <QByteArrayView>
 #include <QIODevice>

@@ -1,4 +1,4 @@
-#include "leveljson_tiles.h"
+#include "level/tools/leveljson_tiles.h"
 
 namespace tavrin::leveljson {
 

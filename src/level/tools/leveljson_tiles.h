@@ -1,6 +1,6 @@
 #pragma once
 
-#include "leveljson_shared.h"
+#include "level/tools/leveljson_shared.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,6 +1,6 @@
-#include "leveljson_writer.h"
+#include "level/tools/leveljson_writer.h"
 
-#include "fileaccess.h"
+#include "level/storage/fileaccess.h"
 
 namespace tavrin::leveljson {
 

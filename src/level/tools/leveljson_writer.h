@@ -1,7 +1,7 @@
 #pragma once
 
-#include "failure.h"
-#include "leveljson_shared.h"
+#include "level/core/failure.h"
+#include "level/tools/leveljson_shared.h"
 
 #include <QByteArray>
 #include <QIODevice>

@@ -1,12 +1,12 @@
-#include "levelmerge.h"
+#include "level/tools/levelmerge.h"
 
-#include "colour.h"
-#include "leveldiff.h"
-#include "messages.h"
-#include "record.h"
-#include "screenblock.h"
-#include "screenmatch.h"
-#include "tileblock.h"
+#include "level/core/colour.h"
+#include "level/core/messages.h"
+#include "level/format/record.h"
+#include "level/format/screenblock.h"
+#include "level/tools/leveldiff.h"
+#include "level/tools/screenmatch.h"
+#include "level/tools/tileblock.h"
 
 #include <cmath>
 #include <limits>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fieldvalue.h"
-#include "fileaccess.h"
+#include "level/core/fieldvalue.h"
+#include "level/storage/fileaccess.h"
 
 #include <QIODevice>
 #include <QString>

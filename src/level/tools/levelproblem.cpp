@@ -1,4 +1,4 @@
-#include "levelproblem.h"
+#include "level/tools/levelproblem.h"
 
 #include <QHash>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "levelrecords.h"
+#include "level/tools/levelrecords.h"
 
 #include <condition_variable>
 #include <deque>

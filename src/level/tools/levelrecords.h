@@ -1,8 +1,8 @@
 #pragma once
 
-#include "failure.h"
-#include "record.h"
-#include "screenblock.h"
+#include "level/core/failure.h"
+#include "level/format/record.h"
+#include "level/format/screenblock.h"
 
 #include <QtAlgorithms>
 #include <cstring>

@@ -1,11 +1,11 @@
-#include "levelrender.h"
+#include "level/tools/levelrender.h"
 
-#include "colour.h"
-#include "directions.h"
-#include "messages.h"
-#include "module1.h"
-#include "worldarrows.h"
-#include "worldlayout.h"
+#include "level/core/colour.h"
+#include "level/core/messages.h"
+#include "level/document/module1.h"
+#include "level/tools/directions.h"
+#include "level/tools/worldarrows.h"
+#include "level/tools/worldlayout.h"
 
 #include <QDir>
 #include <QFileInfo>

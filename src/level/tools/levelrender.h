@@ -1,8 +1,8 @@
 #pragma once
 
-#include "picturestore.h"
-#include "screen.h"
-#include "tilearrays.h"
+#include "level/core/tilearrays.h"
+#include "level/document/screen.h"
+#include "level/storage/picturestore.h"
 
 #include <QImage>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "mergeconflicts.h"
+#include "level/tools/mergeconflicts.h"
 
-#include "leveldiff.h"
-#include "messages.h"
-#include "tileblock.h"
+#include "level/core/messages.h"
+#include "level/tools/leveldiff.h"
+#include "level/tools/tileblock.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fileaccess.h"
-#include "levelmerge.h"
+#include "level/storage/fileaccess.h"
+#include "level/tools/levelmerge.h"
 
 #include <QString>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "reach.h"
-#include "leveldiff.h"
-#include "levelrecords.h"
-#include "module1.h"
+#include "level/tools/reach.h"
+#include "level/document/module1.h"
+#include "level/tools/leveldiff.h"
+#include "level/tools/levelrecords.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "fileaccess.h"
-#include "screen.h"
-#include "screenblock.h"
-#include "walker.h"
+#include "level/document/screen.h"
+#include "level/document/walker.h"
+#include "level/format/screenblock.h"
+#include "level/storage/fileaccess.h"
 
 #include <QString>
 #include <cstdint>

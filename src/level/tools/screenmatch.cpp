@@ -1,7 +1,7 @@
-#include "screenmatch.h"
+#include "level/tools/screenmatch.h"
 
-#include "messages.h"
-#include "screenblock.h"
+#include "level/core/messages.h"
+#include "level/format/screenblock.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "leveldiff.h"
-#include "renumbering.h"
+#include "level/document/renumbering.h"
+#include "level/tools/leveldiff.h"
 
 namespace tavrin {
 

@@ -1,8 +1,8 @@
-#include "tileblock.h"
+#include "level/tools/tileblock.h"
 
-#include "directions.h"
-#include "messages.h"
-#include "record.h"
+#include "level/core/messages.h"
+#include "level/format/record.h"
+#include "level/tools/directions.h"
 
 #include <QBuffer>
 #include <QMimeData>

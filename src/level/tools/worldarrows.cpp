@@ -1,6 +1,6 @@
-#include "worldarrows.h"
+#include "level/tools/worldarrows.h"
 
-#include "worldlayout.h"
+#include "level/tools/worldlayout.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "worldlayout.h"
+#include "level/tools/worldlayout.h"
 
 #include <algorithm>
 #include <deque>

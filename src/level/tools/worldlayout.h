@@ -1,6 +1,6 @@
 #pragma once
 
-#include "screen.h"
+#include "level/document/screen.h"
 
 #include <QPoint>
 #include <QRect>

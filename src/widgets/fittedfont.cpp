@@ -1,4 +1,4 @@
-#include "fittedfont.h"
+#include "widgets/fittedfont.h"
 
 #include <QFontMetrics>
 #include <QLabel>

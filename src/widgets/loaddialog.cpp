@@ -1,7 +1,7 @@
-#include "loaddialog.h"
+#include "widgets/loaddialog.h"
 
-#include "colour.h"
-#include "failure.h"
+#include "level/core/colour.h"
+#include "level/core/failure.h"
 
 #include <QColorDialog>
 #include <QDir>
