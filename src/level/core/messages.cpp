@@ -463,6 +463,13 @@ constexpr Entry Table[] = {
     {Msg::FixMakeScreen, QT_TRANSLATE_NOOP("Messages", "Make the screen")},
     {Msg::BlockEdgesEverywhereTitle, QT_TRANSLATE_NOOP("Messages", "Block Screen Edges on Every Screen")},
 
+    {Msg::CheckExitNeverUsed,
+     QT_TRANSLATE_NOOP("Messages", "the walk from the start tile never reaches this tile: no one can take "
+                                   "this exit")},
+    {Msg::CheckTilesUnreachable,
+     QT_TRANSLATE_NOOP("Messages", "%1 tile(s) of this screen cannot be reached from the start tile (tiles "
+                                   "blocked all round not counted)")},
+
     {Msg::RefreshToCheck, QT_TRANSLATE_NOOP("Messages", "Refresh to check")},
     {Msg::CheckKindRow, QT_TRANSLATE_NOOP("Messages", "%1 (%2)")},
     {Msg::CheckWrapScreenRow,

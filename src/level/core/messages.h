@@ -244,6 +244,10 @@ enum class Msg : int {
     FixMakeScreen,
     BlockEdgesEverywhereTitle,
 
+    // What Check Level finds of the walk from the start tile.
+    CheckExitNeverUsed,
+    CheckTilesUnreachable,
+
     // The windows beside the grid, and the scale of the editor.
     RefreshToCheck,
     CheckKindRow,
