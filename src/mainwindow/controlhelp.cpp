@@ -195,6 +195,7 @@ QList<ShortcutRow> GestureRows() {
         {Tr("X, Y, Z"), Tr("With a stamp, pasted tiles or a selection: flip horizontally, flip vertically, "
                            "rotate clockwise")},
         {Tr("Shift+Click"), Tr("Grid tile: fill the joined tiles of its colour and picture")},
+        {Tr("Ctrl+Click"), Tr("Grid tile: walk the marker there along a shortest route (Walk To Here)")},
         {Tr("Drag a thumbnail"), Tr("World Overview: onto another screen, swap the two screens' numbers; "
                                     "from between the screens, or with the middle button, pan the map")},
         {Tr("Right-click a thumbnail"), Tr("World Overview: show, duplicate, delete or move that screen")},

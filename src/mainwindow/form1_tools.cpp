@@ -8,6 +8,7 @@
 #include "longtask.h"
 #include "module1.h"
 #include "picturebox.h"
+#include "reachview.h"
 #include "screenprop.h"
 #include "testcommand.h"
 #include "worldoverview.h"
@@ -57,6 +58,7 @@ void Form1::mnuCheckLevel_Click() {
 void Form1::mnuWorldOverview_Click() {
     if (!m_worldOverview) {
         m_worldOverview = new WorldOverviewWindow(m_document, Dialog, SettingsFile, this);
+        m_reach->attach(m_worldOverview->Map);
         connect(m_worldOverview, &WorldOverviewWindow::swapAsked, this, [this](int screen, int other) {
             renumberScreens(ScreenRenumbering::swapping(screen, other, m_level.LevelLastScreen));
         });
