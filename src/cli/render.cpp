@@ -22,6 +22,7 @@ int Render(QStringList arguments) {
     request.world = TakeFlag(arguments, QStringLiteral("--world"));
     request.marker = TakeFlag(arguments, QStringLiteral("--marker"));
     request.directions = TakeFlag(arguments, QStringLiteral("--directions"));
+    request.reach = TakeFlag(arguments, QStringLiteral("--reach"));
     if (const QString rest = CheckRest(arguments, QStringLiteral("render"), 1); !rest.isEmpty())
         return UsageError(rest);
     if (out.isEmpty())

@@ -176,6 +176,8 @@ QList<ShortcutRow> GestureRows() {
         {HelpText("X, Y, Z"),
          HelpText("With a stamp, pasted tiles or a selection: flip horizontally, flip vertically, "
                   "rotate clockwise")},
+        {HelpText("Ctrl+Click"),
+         HelpText("Grid tile: walk the marker there along a shortest route (Walk To Here)")},
         {HelpText("Shift+Click"), HelpText("Grid tile: fill the joined tiles of its colour and picture")},
         {HelpText("Drag a thumbnail"),
          HelpText("World Overview: onto another screen, swap the two screens' numbers; "

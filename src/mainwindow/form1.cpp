@@ -12,6 +12,7 @@
 #include "mainwindow/levelstatusbar.h"
 #include "mainwindow/paintgestures.h"
 #include "mainwindow/picturebox.h"
+#include "mainwindow/reachview.h"
 #include "mainwindow/sessionkeeper.h"
 #include "mainwindow/splash.h"
 #include "mainwindow/tileprop.h"
@@ -112,6 +113,7 @@ Form1::Form1(LevelDocument& document, QWidget* parent)
     createMenus();
     connectControls();
     m_statusBar = new LevelStatusBar(statusBar(), m_document, m_gridTiles);
+    m_reach = new ReachView(*this, m_document, SettingsFile, [this](const QString& text) { confirm(text); });
     ExplainMainWindow(*this);
 
     // The fixed area keeps its size between the menu bar and the status bar.
@@ -546,6 +548,7 @@ void Form1::Form_Load() {
     m_document.start();
     redrawTiles(); // the fresh screen with the marker on its start tile
     restoreShowDirections();
+    m_reach->restore();
     Dialog->InitDir = m_level.ProgramFolder;
     if (!recoverUnsavedWork())
         LoadCommandLineLevel();

@@ -469,6 +469,8 @@ private:
     int m_wallExitsMet = 0;
     int m_wallSteps = 0;      // the steps the stroke changed
     QString m_wallDirections; // what showDirectionsFor() said as the stroke began
+    // View, Show Reachable and Walk To Here.
+    class ReachView* m_reach = nullptr;
     QPointer<CheckLevelWindow> m_checkLevel;
     QPointer<WorldOverviewWindow> m_worldOverview;
 

@@ -9,6 +9,7 @@
 #include "mainwindow/checklevel.h"
 #include "mainwindow/longtask.h"
 #include "mainwindow/picturebox.h"
+#include "mainwindow/reachview.h"
 #include "mainwindow/worldoverview.h"
 #include "testtools/testcommand.h"
 
@@ -57,6 +58,7 @@ void Form1::mnuCheckLevel_Click() {
 void Form1::mnuWorldOverview_Click() {
     if (!m_worldOverview) {
         m_worldOverview = new WorldOverviewWindow(m_document, Dialog, SettingsFile, this);
+        m_reach->attach(m_worldOverview->Map);
         connect(m_worldOverview, &WorldOverviewWindow::swapAsked, this, [this](int screen, int other) {
             renumberScreens(ScreenRenumbering::swapping(screen, other, m_level.LevelLastScreen));
         });

@@ -8,6 +8,7 @@
 #include "level/document/module1.h"
 #include "level/storage/fileaccess.h"
 #include "level/tools/directions.h"
+#include "level/tools/reach.h"
 #include "level/tools/worldarrows.h"
 #include "mainwindow/longtask.h"
 #include "widgets/loaddialog.h"
@@ -316,10 +317,14 @@ void WorldMap::paintEvent(QPaintEvent*) {
 
 void WorldMap::drawCells(QPainter& painter, const std::vector<int>& visible) {
     const double width = m_scale * ScreenImageWidth;
+    const Reachability* walk = reachable ? reachable() : nullptr;
     if (width < DetailWidth) {
-        for (const int n : visible)
+        for (const int n : visible) {
             painter.fillRect(cellInView(n),
                              m_layout.onMap[size_t(n)] ? QColor(150, 150, 150) : QColor(110, 110, 110));
+            if (walk)
+                ShadeUnreached(painter, cellInView(n), *walk, n, false);
+        }
         return;
     }
     int level = 0;
@@ -340,6 +345,8 @@ void WorldMap::drawCells(QPainter& painter, const std::vector<int>& visible) {
             painter.fillRect(cell, QColor(90, 90, 90));
             pending = true;
         }
+        if (walk)
+            ShadeUnreached(painter, cell, *walk, n, false);
         if (width < 40)
             continue;
         DrawScreenNumber(painter, cell, n);

@@ -93,6 +93,8 @@ public:
     // The screen being dragged and the one it would be dropped on, while a thumbnail is dragged.
     std::optional<int> draggedScreen() const { return m_dragged; }
     std::optional<int> dropTarget() const { return m_dropTarget; }
+    // The walk whose screens it never comes into are shaded (ShadeUnreached); none: nothing is.
+    std::function<const Reachability*()> reachable;
 
 signals:
     void screenClicked(int screen);

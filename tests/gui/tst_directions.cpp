@@ -350,6 +350,38 @@ private slots:
         const Screen there = document().readScreen(target);
         QCOMPARE(there.links[size_t(there.tile(21).directions[SideLeft])], Integer(0));
     }
+
+    // Show Reachable shades the tiles a wall stroke cuts off from the start tile, and no more once it is
+    // undone. Ctrl+click walks the marker to a tile and says how far, or names the nearest tile it reaches.
+    void showReachableAndWalkToHere() {
+        form().findChild<QAction*>("mnuShowReachable")->trigger();
+        QWidget* layer = form().findChild<QWidget*>("ReachableLayer");
+        QVERIFY(layer->isVisible());
+        const auto shaded = [&] {
+            const QImage on = grid();
+            layer->hide();
+            const QImage off = grid();
+            layer->show();
+            return tilesThatDiffer(off, on);
+        };
+        QCOMPARE(shaded(), QList<int>{});
+        form().WallBrush->click();
+        QTest::mousePress(form().Tile(2), Qt::LeftButton);
+        for (const int tile : {2, 22, 23})
+            QTest::mouseMove(form().Tile(tile));
+        QTest::mouseRelease(form().Tile(23), Qt::LeftButton);
+        QTRY_COMPARE(shaded(), (QList<int>{2, 22, 23}));
+        const auto walkTo = [&](int tile, const QString& said) {
+            QTest::mouseClick(form().Tile(tile), Qt::LeftButton, Qt::ControlModifier);
+            QCOMPARE(form().statusBar()->currentMessage(), said);
+        };
+        walkTo(45, "Walk To Here: 6 step(s) through 1 screen(s) to tile 45");
+        QCOMPARE(m_f->module->WalkerTile, Integer(45));
+        walkTo(22, "Walk To Here: no walk leads to tile 22; nearest reachable: tile 21");
+        QCOMPARE(m_f->module->WalkerTile, Integer(45));
+        document().undo();
+        QTRY_COMPARE(shaded(), QList<int>{});
+    }
 };
 
 QTEST_MAIN(TestDirections)

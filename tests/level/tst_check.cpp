@@ -89,6 +89,8 @@ private slots:
     void groupsByKind();
     void fixes_data();
     void fixes();
+    void walkFromStart_data();
+    void walkFromStart();
 };
 
 void TestCheck::rules_data() {
@@ -135,8 +137,11 @@ void TestCheck::rules_data() {
          [](LevelText& l) { l.screen(1).tile(7).colour = FieldValue::number(1e12); });
     ring("a direction that is no number", {"unreadable-record 1 300"}, 1,
          [](LevelText& l) { l.extra = "\"Screen1\",300,0,0,\"up\",0,0,0,1,1,1,1\r\n"; });
+    // The start tile, blocked all round, reaches nothing.
     ring("an exit landing on a tile blocked all round",
-         {"landing-blocked 1 1 left", "exit-no-way-back 0 20 right"}, 0, [](LevelText& l) {
+         {"landing-blocked 1 1 left", "exit-no-way-back 0 20 right", "exit-never-used 0 20 right",
+          "tile-unreachable 0"},
+         0, [](LevelText& l) {
              l.screen(0).tile(1).directions = {1, 1, 1, 1};
              l.screen(1).tile(1).operands[Left] = FieldValue::number(1);
          });
@@ -309,6 +314,46 @@ void TestCheck::fixes() {
         QCOMPARE(made.tile(1).directions[Left], Integer(3));
         QCOMPARE(made.tile(1).operands[Left], FieldValue::number(20));
     }
+}
+
+// A door in a corner room walled off from the start tile: never used, the room's four tiles counted on
+// their screen; screen 2 behind the door, which the walk never comes into, gets no row. The file says so,
+// and the level being edited follows an edit that opens the room.
+void TestCheck::walkFromStart_data() {
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("walled off") << false << QStringList{"exit-never-used 0 300 down", "tile-unreachable 0"};
+    QTest::newRow("opened") << true << QStringList{};
+}
+
+void TestCheck::walkFromStart() {
+    QFETCH(bool, open);
+    LevelText level = LevelText::ring();
+    level.last = 2;
+    level.screen(0).tile(278).directions[Right] = level.screen(0).tile(298).directions[Right] = 1;
+    level.screen(0).tile(259).directions[3] = level.screen(0).tile(260).directions[3] = 1;
+    level.exit(0, 300, 3, 5, 2, FieldValue::number(1));
+    m_f.writeFile("level.txt", level.bytes());
+    const auto walkRows = [](const QStringList& found) {
+        QStringList rows = found.filter(QRegularExpression("^(exit-never-used|tile-unreachable) "));
+        rows.sort();
+        return rows;
+    };
+    QStringList inFile;
+    for (const QJsonValue& problem :
+         QJsonDocument::fromJson(RunTool({"check", m_f.path("level.txt"), "--json"}).out).array())
+        inFile << Brief(problem.toObject());
+    QCOMPARE(walkRows(inFile), (QStringList{"exit-never-used 0 300 down", "tile-unreachable 0"}));
+    m_f.document->loadLevel(m_f.path("level.txt"), QStringLiteral("test"));
+    if (open)
+        EditTile(*m_f.document, 278, [](TileState& t) { t.directions[Right] = 0; });
+    QStringList edited, messages;
+    for (const LevelProblem& p : CheckEditedLevel(*m_f.module, {}))
+        edited << Brief(p), messages << p.message;
+    QTEST(walkRows(edited), "expected");
+    QCOMPARE(messages.contains("4 tile(s) of this screen cannot be reached from the start tile (tiles "
+                               "blocked all round not counted)"),
+             !open);
 }
 
 QTEST_GUILESS_MAIN(TestCheck)

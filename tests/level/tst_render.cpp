@@ -267,6 +267,40 @@ private slots:
                           .arg(layout.cells[size_t(n)].y());
         QCOMPARE(actual.join(u' '), cells);
     }
+
+    // --reach shades the four tiles of a corner room walled off from the start tile, and on the map screen
+    // 1, which the walk never comes into; a start tile off the grid cannot be walked from.
+    void reachShadesWhatTheWalkMisses() {
+        Screen room = Screen::fresh();
+        room.tile(278).directions[2] = room.tile(298).directions[2] = room.tile(281).directions[0] = 1;
+        room.tile(259).directions[3] = room.tile(260).directions[3] = 1;
+        m_f.writeFile("room.txt", levelBytes({room, Screen::fresh()}, 1, 1));
+        QImage images[2][2];
+        for (const bool world : {false, true})
+            for (const bool reach : {false, true}) {
+                QStringList arguments{"room.txt", "-o", m_f.path("out.png"), world ? "--world" : "--marker"};
+                if (reach)
+                    arguments << "--reach";
+                QCOMPARE(render(arguments).code, 0);
+                images[world][reach] = QImage(m_f.path("out.png")).convertToFormat(QImage::Format_RGB32);
+            }
+        QStringList differ;
+        for (int t = FirstGridTile; t <= LastGridTile; ++t) {
+            const QRect pixels(QPoint((t - 1) % GridColumns, (t - 1) / GridColumns) * RenderTileSize,
+                               QSize(RenderTileSize, RenderTileSize));
+            if (images[0][0].copy(pixels) != images[0][1].copy(pixels))
+                differ << QString::number(t);
+        }
+        QCOMPARE(differ, (QStringList{"279", "280", "299", "300"}));
+        qint64 changed = 0;
+        for (int y = 0; y < images[1][0].height(); ++y)
+            for (int x = 0; x < images[1][0].width(); ++x)
+                changed += images[1][0].pixel(x, y) != images[1][1].pixel(x, y);
+        QVERIFY(changed > ScreenImageWidth * ScreenImageHeight / 2 &&
+                changed <= ScreenImageWidth * ScreenImageHeight);
+        m_f.writeFile("room.txt", levelBytes({room}, 301, 0));
+        QCOMPARE(render({"room.txt", "--reach", "-o", m_f.path("out.png")}).code, 2);
+    }
 };
 
 QTEST_MAIN(TestRender)

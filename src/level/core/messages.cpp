@@ -487,6 +487,21 @@ constexpr Entry Table[] = {
     {Msg::FixMakeScreen, QT_TRANSLATE_NOOP("Messages", "Make the screen")},
     {Msg::BlockEdgesEverywhereTitle, QT_TRANSLATE_NOOP("Messages", "Block Screen Edges on Every Screen")},
 
+    {Msg::CheckExitNeverUsed,
+     QT_TRANSLATE_NOOP("Messages", "the walk from the start tile never reaches this tile: no one can take "
+                                   "this exit")},
+    {Msg::CheckTilesUnreachable,
+     QT_TRANSLATE_NOOP("Messages", "%1 tile(s) of this screen cannot be reached from the start tile (tiles "
+                                   "blocked all round not counted)")},
+    {Msg::ReachableDeferred,
+     QT_TRANSLATE_NOOP("Messages",
+                       "Show Reachable: a level of more than 1,000 screens is searched again once "
+                       "the edits pause")},
+    {Msg::WalkedToHere,
+     QT_TRANSLATE_NOOP("Messages", "Walk To Here: %1 step(s) through %2 screen(s) to tile %3")},
+    {Msg::NoWalkToHere,
+     QT_TRANSLATE_NOOP("Messages", "Walk To Here: no walk leads to tile %1; nearest reachable: tile %2")},
+
     {Msg::RefreshToCheck, QT_TRANSLATE_NOOP("Messages", "Refresh to check")},
     {Msg::CheckKindRow, QT_TRANSLATE_NOOP("Messages", "%1 (%2)")},
     {Msg::CheckWrapScreenRow,

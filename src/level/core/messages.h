@@ -255,6 +255,14 @@ enum class Msg : int {
     FixMakeScreen,
     BlockEdgesEverywhereTitle,
 
+    // What Check Level finds of the walk from the start tile.
+    CheckExitNeverUsed,
+    CheckTilesUnreachable,
+    // Show Reachable and Walk To Here.
+    ReachableDeferred,
+    WalkedToHere,
+    NoWalkToHere,
+
     // The windows beside the grid, and the scale of the editor.
     RefreshToCheck,
     CheckKindRow,

@@ -2,6 +2,7 @@
 
 #include "level/tools/directions.h"
 #include "level/tools/levelrecords.h"
+#include "level/tools/reachcheck.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -251,7 +252,8 @@ public:
             offset, failure.description() + QStringLiteral("; nothing after it can be read"));
     }
 
-    std::vector<Found> finish();
+    // The problems; those of the walk too, given the walk from the start tile.
+    std::vector<Found> finish(const Reachability* walk = nullptr);
 
 private:
     enum : quint8 { Seen = 1, Blocked = 2, HasExit = 4 };
@@ -322,7 +324,7 @@ private:
     std::vector<Found> m_found;
 };
 
-std::vector<Found> Checker::finish() {
+std::vector<Found> Checker::finish(const Reachability* walk) {
     // Without properties that can be read, the level is taken to end with the last screen that has
     // records, so that one fault does not bring a problem for every screen.
     const bool known = m_hasProperties && !m_propertiesBroken;
@@ -361,6 +363,14 @@ std::vector<Found> Checker::finish() {
                 .arg(screen)
                 .arg(screens));
     checkPictures();
+    if (walk)
+        AddWalkProblems(*walk, m_found, [this](qint64 screen, int tile) {
+            const auto exit = m_exits.find(screen * TilesPerScreen + tile);
+            const ScreenState* state = stateOf(screen);
+            return tile && exit != m_exits.end() ? exit->second.offset
+                   : state                       ? state->firstOffset
+                                                 : NoOffset;
+        });
     checkEdges(last); // last: it makes room for the problems it adds, which may be a million
     return std::move(m_found);
 }
@@ -721,7 +731,7 @@ std::vector<LevelProblem> CheckLevelFile(FileAccess& files, const QString& path,
                                          const LevelCheckSettings& settings) {
     Checker checker(settings);
     readLevelFile(files, path, checker, {}, true);
-    return withLines(files, path, checker.finish());
+    return withLines(files, path, checker.finish(WalkOfLevelFile(files, path).get()));
 }
 
 std::vector<LevelProblem> CheckEditedLevel(const Module1& level, const LevelCheckSettings& settings) {
@@ -758,13 +768,17 @@ std::unique_ptr<Task> CheckEditedLevelTask(const Module1& level, const LevelChec
                 checker->unreadable(failure, NoOffset);
             }
         });
-    task->then(
-        int(edited->size()),
-        [&level, checker, edited](int i) {
-            const Integer screen = (*edited)[size_t(i)];
-            checker->screenValue(screen, level.ReadScreen(screen));
-        },
-        [checker, files, file, done = std::move(done)] { done(withLines(*files, file, checker->finish())); });
+    task->then(int(edited->size()), [&level, checker, edited](int i) {
+        const Integer screen = (*edited)[size_t(i)];
+        checker->screenValue(screen, level.ReadScreen(screen));
+    });
+    const auto walk = std::make_shared<std::unique_ptr<Reachability>>();
+    ThenWalkFromStart(
+        *task, level.LevelLastScreen, level.Properties().startTile,
+        [&level] { return HeldLevelWalk(level, HeldLevelFile(level)); }, level.TileOnDisplay(0), walk);
+    task->then(0, {}, [checker, files, file, walk, done = std::move(done)] {
+        done(withLines(*files, file, checker->finish(walk->get())));
+    });
     return task;
 }
 

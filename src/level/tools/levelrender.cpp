@@ -4,6 +4,7 @@
 #include "level/core/messages.h"
 #include "level/document/module1.h"
 #include "level/tools/directions.h"
+#include "level/tools/reachcheck.h"
 #include "level/tools/worldarrows.h"
 #include "level/tools/worldlayout.h"
 
@@ -123,6 +124,13 @@ QImage RenderLevel(const RenderRequest& request, QStringList* warnings) {
         return screen;
     };
     ScreenPainter painter(request.picturesFolders);
+    std::unique_ptr<Reachability> walk;
+    if (request.reach) {
+        if (level.LevelStartTile < FirstGridTile || level.LevelStartTile > LastGridTile)
+            throw Failure(ErrSubscript, Text(Msg::StartTileNotOnGrid));
+        FileAccess files;
+        walk = WalkOfLevelFile(files, path);
+    }
     const int marker = request.marker ? level.LevelStartTile : 0;
     const int scale = request.scale;
     if (!request.world) {
@@ -132,15 +140,38 @@ QImage RenderLevel(const RenderRequest& request, QStringList* warnings) {
             QPainter canvas(&image);
             DrawDirections(canvas, image.rect(), screen, level.LevelLastScreen);
         }
+        if (walk) {
+            QPainter canvas(&image);
+            ShadeUnreached(canvas, image.rect(), *walk, request.screen, true);
+        }
         return image;
     }
 
     const int count = std::max(int(level.LevelLastScreen), 0) + 1;
-    return RenderWorld(count, read, painter, marker, scale, request.directions);
+    return RenderWorld(count, read, painter, marker, scale, request.directions, walk.get());
+}
+
+void ShadeUnreached(QPainter& painter, const QRectF& rect, const Reachability& walk, int screen, bool tiles) {
+    // Dark, and hatched so that it shows on dark tiles too.
+    const auto shade = [&painter](const QRectF& area) {
+        painter.fillRect(area, QColor(0, 0, 0, 150));
+        painter.fillRect(area, QBrush(QColor(255, 255, 255, 70), Qt::BDiagPattern));
+    };
+    if (!walk.entered(screen)) {
+        shade(rect);
+        return;
+    }
+    if (!tiles)
+        return;
+    const qreal width = rect.width() / GridColumns, height = rect.height() / GridRows;
+    for (int tile = FirstGridTile; tile <= LastGridTile; ++tile)
+        if (!walk.reached({screen, tile}) && !walk.leadsNowhere({screen, tile}))
+            shade(QRectF(rect.left() + (tile - 1) % GridColumns * width,
+                         rect.top() + (tile - 1) / GridColumns * height, width, height));
 }
 
 QImage RenderWorld(int count, const std::function<Screen(int)>& read, ScreenPainter& painter, int marker,
-                   int scale, bool directions) {
+                   int scale, bool directions, const Reachability* walk) {
     const qint64 screenPixels = qint64(ScreenImageWidth) * ScreenImageHeight * scale * scale;
     if (count * screenPixels > MaxRenderPixels)
         throw tooLarge(count * screenPixels, scale);
@@ -192,6 +223,8 @@ QImage RenderWorld(int count, const std::function<Screen(int)>& read, ScreenPain
     }
     canvas.setRenderHint(QPainter::Antialiasing, false);
     for (int n = 0; n < count; ++n) {
+        if (walk)
+            ShadeUnreached(canvas, cells[size_t(n)], *walk, n, false);
         DrawScreenNumber(canvas, cells[size_t(n)], n);
         if (directions)
             DrawDirections(canvas, cells[size_t(n)], screens[size_t(n)], Integer(count - 1));

@@ -5,11 +5,16 @@
 #include "level/storage/picturestore.h"
 
 #include <QImage>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
+class QPainter;
+
 namespace tavrin {
+
+class Reachability;
 
 // A screen drawn at scale 1: 20 x 15 tiles of 24 x 24 pixels.
 constexpr int RenderTileSize = 24;
@@ -61,6 +66,9 @@ struct RenderRequest {
     int scale = 1;
     bool marker = false;
     bool directions = false;
+    // Shades what the walk from the start tile of screen 0 cannot reach: the tiles of a screen, the
+    // screens of the map.
+    bool reach = false;
 };
 
 // Reads the level as the editor does, through its index, and draws what `request` asks for. Nothing is
@@ -72,8 +80,14 @@ QImage RenderLevel(const RenderRequest& request, QStringList* warnings);
 
 // The map of the screens 0..count - 1, `read` giving each screen, as RenderLevel draws it with --world;
 // the walk marker on tile `marker` of screen 0 (none: 0), and with `directions` the blocked steps and
-// exits over each screen. Failure 6 when the image would be larger than MaxRenderPixels.
+// exits over each screen; given `walk`, each screen it never comes into shaded. Failure 6 when the image
+// would be larger than MaxRenderPixels.
 QImage RenderWorld(int count, const std::function<Screen(int)>& read, ScreenPainter& painter, int marker,
-                   int scale, bool directions = false);
+                   int scale, bool directions = false, const Reachability* walk = nullptr);
+
+// Shades over `rect`, the image of screen `screen`, what `walk` never reaches there: the whole screen when
+// it never comes into it, else (with `tiles`) each tile of the grid it never reaches that leads somewhere
+// (a wall or a tree blocked all round is left as it is).
+void ShadeUnreached(QPainter& painter, const QRectF& rect, const Reachability& walk, int screen, bool tiles);
 
 } // namespace tavrin

@@ -181,6 +181,20 @@ int Reachability::distance(WalkPlace place) const {
     return steps;
 }
 
+int Reachability::exitSides(WalkPlace place) const {
+    if (!inLevel(place) || !entered(place.screen) || !(m_tiles[slotOf(place)] & HasExit))
+        return 0;
+    int sides = 0;
+    const std::array<Slot, 4>& targets = m_exits.at(slotOf(place));
+    for (int d = 0; d < 4; ++d)
+        sides |= targets[size_t(d)] != NoTarget ? 1 << d : 0;
+    return sides;
+}
+
+bool Reachability::leadsNowhere(WalkPlace place) const {
+    return inLevel(place) && entered(place.screen) && (m_tiles[slotOf(place)] & (HasExit | 0x0f)) == 0;
+}
+
 int Reachability::tilesReached(int screen) const {
     if (!m_started || screen < 0 || screen > m_last || !m_entered[size_t(screen)])
         return 0;
@@ -236,6 +250,16 @@ Reachability::WalkReader HeldLevelWalk(const Module1& level, std::shared_ptr<Lev
             !file->readBlock(screen, into))
             into.take(level.ReadScreen(Integer(screen)));
     };
+}
+
+std::shared_ptr<LevelFileWalk> HeldLevelFile(const Module1& level) {
+    if (level.LevelFileName.isEmpty() || level.LevelFileIsNew)
+        return nullptr;
+    try {
+        return std::make_shared<LevelFileWalk>(*level.Files, level.LevelFileName);
+    } catch (const Failure&) {
+        return nullptr;
+    }
 }
 
 QString KeyName(int key) {

@@ -96,6 +96,16 @@ public:
     // (and empty when it is the start).
     std::optional<std::vector<RouteStep>> route(WalkPlace place) const;
 
+    // Whether the search came into `screen` (read it).
+    bool entered(int screen) const {
+        return m_started && screen >= 0 && screen <= m_last && m_entered[size_t(screen)];
+    }
+    // The directions (bit d for direction d) in which `place`, on a screen the search came into, has an exit
+    // the walk takes.
+    int exitSides(WalkPlace place) const;
+    // Whether no step from `place`, on a screen the search came into, takes the marker anywhere: a tile
+    // blocked all round, a wall or a tree, which no one is meant to stand on.
+    bool leadsNowhere(WalkPlace place) const;
     // Tiles reached on `screen`, tile 0 included; all of them.
     int tilesReached(int screen) const;
     qint64 tilesReached() const { return m_count; }
@@ -155,6 +165,9 @@ private:
 // through `file` (made for that file; none for a level without one) when they are blocks as the editor
 // writes them. Every other screen is read as a value too.
 Reachability::WalkReader HeldLevelWalk(const Module1& level, std::shared_ptr<LevelFileWalk> file);
+// The level file of `level` read for the walk; none for a level without one, or whose file cannot be read
+// as a level now (then every screen is read as a value).
+std::shared_ptr<LevelFileWalk> HeldLevelFile(const Module1& level);
 
 // An arrow key by name: "left", "up", "right", "down".
 QString KeyName(int key);

@@ -1,0 +1,84 @@
+#include "level/tools/reachcheck.h"
+
+#include "level/core/messages.h"
+
+namespace tavrin {
+
+void ThenWalkFromStart(Task& task, int last, int startTile, std::function<Reachability::WalkReader()> read,
+                       const TileState& blankTile, WalkResult result) {
+    if (last < 0 || startTile < FirstGridTile || startTile > LastGridTile)
+        return;
+    // Each piece searches as many tiles as a screen has and reads a screen: by the last piece the whole
+    // level has been gone through.
+    task.then(
+        last + 1,
+        [=, read = std::move(read)](int piece) {
+            try {
+                if (piece == 0) {
+                    *result = std::make_unique<Reachability>(last, read(), blankTile);
+                    (*result)->start({0, startTile});
+                }
+                if (*result)
+                    (*result)->step(2 * (LastGridTile + 1));
+            } catch (const Failure&) {
+                result->reset();
+            }
+        },
+        [result] {
+            if (*result && !(*result)->done())
+                result->reset();
+        });
+}
+
+std::unique_ptr<Reachability> WalkOfLevelFile(FileAccess& files, const QString& path) {
+    std::shared_ptr<LevelFileWalk> file;
+    try {
+        file = std::make_shared<LevelFileWalk>(files, path);
+    } catch (const Failure&) {
+        return nullptr;
+    }
+    Task task;
+    const auto result = std::make_shared<std::unique_ptr<Reachability>>();
+    ThenWalkFromStart(
+        task, file->properties().lastScreen, file->properties().startTile,
+        [file] { return [file](int screen, WalkScreen& into) { file->read(screen, into); }; }, TileState(),
+        result);
+    RunToEnd(task);
+    return std::move(*result);
+}
+
+void AddWalkProblems(const Reachability& walk, std::vector<LevelProblem>& into,
+                     const std::function<qint64(qint64 screen, int tile)>& offsetOf) {
+    const auto add = [&](const QString& code, int screen, std::optional<int> tile, std::optional<int> d,
+                         const QString& message) {
+        LevelProblem& problem = into.emplace_back();
+        problem.severity = LevelProblem::Severity::Warning;
+        problem.code = code;
+        problem.screen = screen;
+        problem.tile = tile;
+        problem.direction = d;
+        problem.line = offsetOf(screen, tile.value_or(0));
+        problem.message = message;
+    };
+    const QString neverUsed = QStringLiteral("exit-never-used");
+    const QString unreachable = QStringLiteral("tile-unreachable");
+    for (int screen = 0; screen <= walk.lastScreen(); ++screen) {
+        if (!walk.entered(screen))
+            continue;
+        int missed = 0;
+        for (int tile = FirstGridTile; tile <= LastGridTile; ++tile) {
+            if (walk.reached({screen, tile}) || walk.leadsNowhere({screen, tile}))
+                continue;
+            ++missed;
+            const int sides = walk.exitSides({screen, tile});
+            for (int d = 0; d < 4; ++d)
+                if (sides & 1 << d)
+                    add(neverUsed, screen, tile, d, Text(Msg::CheckExitNeverUsed));
+        }
+        if (missed)
+            add(unreachable, screen, std::nullopt, std::nullopt,
+                Text(Msg::CheckTilesUnreachable).arg(missed));
+    }
+}
+
+} // namespace tavrin
