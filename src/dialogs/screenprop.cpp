@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
+#include <algorithm>
 
 namespace tavrin {
 
@@ -111,13 +112,22 @@ void ScreenProp::addSideNames() {
         const char* text;
         QRect geometry;
     };
+    // Each word keeps a margin from the dialog's edges and from the other controls.
     const Where places[] = {
-        {2, "above", TwipsRect(1350, 480, 540, 285)},  {3, "left", TwipsRect(0, 1095, 240, 285)},
+        {2, "above", TwipsRect(1350, 480, 540, 285)},  {3, "left", TwipsRect(30, 1095, 210, 285)},
         {4, "right", TwipsRect(1560, 1095, 495, 210)}, {5, "below", TwipsRect(1350, 1305, 540, 210)},
-        {6, "extra", TwipsRect(3510, 480, 390, 285)},  {7, "extra", TwipsRect(3510, 840, 390, 285)},
-        {8, "extra", TwipsRect(3510, 1200, 390, 285)}, {9, "extra", TwipsRect(3510, 1560, 390, 285)}};
+        {6, "extra", TwipsRect(3480, 480, 390, 285)},  {7, "extra", TwipsRect(3480, 840, 390, 285)},
+        {8, "extra", TwipsRect(3480, 1200, 390, 285)}, {9, "extra", TwipsRect(3480, 1560, 390, 285)}};
+    // A point size at which every word fits its place.
     QFont small = font();
     small.setPointSizeF(std::max(5.5, font().pointSizeF() - 1.5));
+    const auto fits = [&places](const QFont& font) {
+        return std::all_of(std::begin(places), std::end(places), [&font](const Where& place) {
+            return QFontMetrics(font).horizontalAdvance(QLatin1String(place.text)) <= place.geometry.width();
+        });
+    };
+    while (!fits(small) && small.pointSizeF() > 4.5)
+        small.setPointSizeF(small.pointSizeF() - 0.5);
     for (const Where& place : places) {
         auto* label = new QLabel(QLatin1String(place.text), this);
         label->setObjectName(QStringLiteral("SideName"));
