@@ -112,7 +112,7 @@ private slots:
         QVERIFY(module().LevelFileName.isEmpty() && module().CurrentScreen == 0 && !m_f->hasScratchFiles());
         QCOMPARE(form().Tile(150)->backColour(), SysWindowBackground);
         QVERIFY(form().Tile(150)->picture().isNull());
-        QCOMPARE(form().SideText(3)->text(), "3");
+        QCOMPARE(form().SideText(3)->text(), "-1"); // it links to no screen
         QVERIFY(!form().mnuUndo->isEnabled());
         QCOMPARE(m_f->dialog.proposed, QStringList());
         form().mnuSave_Click(); // a new level is proposed a new file in the program folder

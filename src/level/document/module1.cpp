@@ -86,6 +86,10 @@ void Module1::NewLevel() {
     for (int i = FirstGridTile; i <= LastGridTile; ++i)
         StoreTile(i, fresh.tile(i));
     SetDefaults();
+    // A new level's one screen links to no screen: links to screens nobody made would become real ones as
+    // screens are added, joining them where the designer joined nothing.
+    for (int k = 2; k <= 9; ++k)
+        SideScreen(k) = -1;
     if (ScreenShown)
         ScreenShown(CurrentScreen);
 }
