@@ -5,6 +5,7 @@
 #include "levelcheck.h"
 #include "levelfixture.h"
 #include "levelinfo.h"
+#include "recordstream.h"
 #include "screen.h"
 #include "screenblock.h"
 #include "walker.h"
@@ -542,6 +543,16 @@ private slots:
         const QImage tile300 = lookUpAll();
         QCOMPARE(m.Pictures.decodes(), 2);
         QCOMPARE(tile300, SolidImage(Qt::red, 20, 20));
+    }
+
+    // What the reading thread of the record stream throws besides a record's failure reaches the caller:
+    // here it runs out of memory on the first screen record.
+    void readingThreadThrowsToTheCaller() {
+        QByteArray bytes = NumberedLevel(1);
+        QBuffer in(&bytes);
+        in.open(QIODevice::ReadOnly);
+        RecordStream stream(&in, 1, [](const Record&) -> bool { throw std::bad_alloc(); });
+        QVERIFY_THROWS_EXCEPTION(std::bad_alloc, stream.next());
     }
 };
 
