@@ -4,6 +4,7 @@
 #include "faultyfiles.h"
 #include "level/document/screen.h"
 #include "level/document/walker.h"
+#include "level/format/recordstream.h"
 #include "level/format/screenblock.h"
 #include "level/tools/levelcheck.h"
 #include "level/tools/levelinfo.h"
@@ -320,6 +321,16 @@ private slots:
         const QImage tile300 = lookUpAll();
         QCOMPARE(m.Pictures.decodes(), 2);
         QCOMPARE(tile300, SolidImage(Qt::red, 20, 20));
+    }
+
+    // What the reading thread of the record stream throws besides a record's failure reaches the caller:
+    // here it runs out of memory on the first screen record.
+    void readingThreadThrowsToTheCaller() {
+        QByteArray bytes = NumberedLevel(1);
+        QBuffer in(&bytes);
+        in.open(QIODevice::ReadOnly);
+        RecordStream stream(&in, 1, [](const Record&) -> bool { throw std::bad_alloc(); });
+        QVERIFY_THROWS_EXCEPTION(std::bad_alloc, stream.next());
     }
 };
 

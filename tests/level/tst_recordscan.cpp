@@ -1,6 +1,7 @@
 // The fast record scan finds exactly the records, keys and failure of the careful one, whatever the bytes,
 // the buffer size, the scan kind or the point where the file is split between two threads; and the level
 // index built with it holds the same runs.
+#include "level/core/boundedqueue.h"
 #include "level/format/levelindex.h"
 #include "level/format/record.h"
 #include "level/storage/fileaccess.h"
@@ -9,6 +10,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <thread>
 
 using namespace tavrin;
 
@@ -142,6 +144,36 @@ private slots:
             QCOMPARE(fields(found), key == "Other" ? fields({}) : fields(runs));
         }
         QCOMPARE(severalRuns, 6);
+    }
+
+    // A queue of two between threads: the items in order, two waiting at most, the producer stopped by the
+    // consumer's close, and what the producer throws, of any type, thrown by the consumer after the items.
+    void boundedQueue_data() {
+        QTest::addColumn<int>("taken"); // before the consumer closes the queue; -1 for all
+        QTest::newRow("closed by the consumer") << 3;
+        QTest::newRow("no memory after the items") << -1;
+    }
+    void boundedQueue() {
+        QFETCH(int, taken);
+        BoundedQueue<int> queue(2);
+        std::atomic<int> pushed{0};
+        std::thread producer([&] {
+            queue.produce([&] {
+                while (pushed < 50 && queue.push(pushed))
+                    ++pushed;
+                throw std::bad_alloc();
+            });
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        int got = 0;
+        for (int item; got != taken && got < 50 && queue.pop(item) && item == got;)
+            ++got;
+        queue.close();
+        producer.join();
+        QCOMPARE(got, taken < 0 ? 50 : taken);
+        QVERIFY(taken < 0 ? pushed == 50 : pushed <= taken + 2); // then refused
+        if (taken < 0)
+            QVERIFY_THROWS_EXCEPTION(std::bad_alloc, queue.pop(got));
     }
 };
 

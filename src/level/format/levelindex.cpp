@@ -1,5 +1,6 @@
 #include "level/format/levelindex.h"
 
+#include "level/core/boundedqueue.h"
 #include "level/format/levelkeys.h"
 #include "level/format/recordscan.h"
 #include "level/format/screenblock.h"
@@ -24,7 +25,7 @@ bool isLookedUp(QByteArrayView key) {
 // asking for a block not yet looked at looks at it itself: it goes from the first block on and the checker
 // from the last, each claiming a block before looking at it, until they meet. The answer for a block is
 // what its claimer read: bytes that could not be read whole are Copy::Unknown, and the save reads them
-// again itself.
+// again itself. What the checker throws ends it and is thrown to the save at its next question.
 class LevelIndex::BlockChecker {
 public:
     // `file` is the level file opened through the index's file access; none when it could not be opened
@@ -41,16 +42,25 @@ public:
         }
         if (file) {
             m_file = std::make_unique<ReadAhead>(std::move(file), ReadAhead::Backwards);
-            m_thread = std::thread([this] { run(); });
+            m_thread = std::thread([this] {
+                m_checks.produce([this] { run(); });
+                m_ended.store(true, std::memory_order_release);
+            });
         }
     }
     ~BlockChecker() {
-        m_stop = true;
+        m_checks.close();
         if (m_thread.joinable())
             m_thread.join();
     }
 
     Copy answer(Integer screen, ReadAhead& file, BlockCopy* copy) {
+        // The queue's lock is taken only once the checker has ended: a copy of the process made by fork()
+        // while the checker held it would wait for ever.
+        if (m_ended.load(std::memory_order_acquire)) {
+            Integer none;
+            m_checks.tryPop(none); // throws what the checker threw
+        }
         if (screen < 0 || m_blockOfScreen[size_t(screen)] < 0)
             return Copy::Unknown;
         Block& block = m_blocks[size_t(m_blockOfScreen[size_t(screen)])];
@@ -101,7 +111,7 @@ private:
     }
 
     void run() {
-        for (size_t i = m_count; i-- > 0 && !m_stop;) {
+        for (size_t i = m_count; i-- > 0 && !m_checks.closed();) {
             Block& block = m_blocks[i];
             int state = Unclaimed;
             if (!block.answer.compare_exchange_strong(state, Claimed))
@@ -114,7 +124,10 @@ private:
     size_t m_count;
     std::vector<int> m_blockOfScreen; // by screen number, -1 for none
     std::unique_ptr<ReadAhead> m_file;
-    std::atomic<bool> m_stop{false};
+    // Hands nothing over: the blocks' answers are the checker's work. It ends the checks when it has
+    // looked at every block it claimed, carrying what the checker threw; the index closes it to stop them.
+    BoundedQueue<Integer> m_checks{1};
+    std::atomic<bool> m_ended{false};
     std::thread m_thread;
 };
 

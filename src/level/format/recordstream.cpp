@@ -13,14 +13,11 @@ constexpr int RawEvery = 4;
 } // namespace
 
 RecordStream::RecordStream(QIODevice* device, quint16 screenFields, RecordReader::RestWanted rest)
-    : m_screenFields(screenFields), m_restWanted(rest), m_thread([this, device] { read(device); }) {}
+    : m_screenFields(screenFields), m_restWanted(rest), m_ready(BatchesAhead), m_spare(BatchesAhead),
+      m_thread([this, device] { m_ready.produce([this, device] { read(device); }); }) {}
 
 RecordStream::~RecordStream() {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_stopping = true;
-    }
-    m_changed.notify_all();
+    m_ready.close();
     m_thread.join();
 }
 
@@ -30,14 +27,8 @@ void RecordStream::read(QIODevice* device) {
     int batches = 0;
     for (;;) {
         Batch batch;
-        {
-            // A batch the caller is done with keeps its room, so that no batch is allocated again.
-            std::lock_guard<std::mutex> lock(m_mutex);
-            if (!m_spare.empty()) {
-                batch = std::move(m_spare.back());
-                m_spare.pop_back();
-            }
-        }
+        // A batch the caller is done with keeps its room, so that no batch is allocated again.
+        m_spare.tryPop(batch);
         batch.records.reserve(BatchRecords);
         batch.starts.reserve(BatchRecords);
         const bool raw = ++batches % RawEvery == 0 && !reader.atEnd();
@@ -72,15 +63,8 @@ void RecordStream::read(QIODevice* device) {
             batch.failureStart = reader.recordStart();
             batch.last = true;
         }
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_stopping || m_ready.size() < BatchesAhead; });
-        if (m_stopping)
-            return;
         const bool last = batch.last;
-        m_ready.push_back(std::move(batch));
-        lock.unlock();
-        m_changed.notify_all();
-        if (last)
+        if (!m_ready.push(std::move(batch)) || last)
             return;
     }
 }
@@ -111,15 +95,10 @@ const Record* RecordStream::next() {
         m_current.records.clear();
         m_current.starts.clear();
         m_current.failure.reset();
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [this] { return !m_ready.empty(); });
-        if (m_spare.size() < BatchesAhead)
-            m_spare.push_back(std::move(m_current));
-        m_current = std::move(m_ready.front());
-        m_ready.pop_front();
-        lock.unlock();
-        m_changed.notify_all();
+        m_spare.tryPush(std::move(m_current));
         m_next = 0;
+        if (!m_ready.pop(m_current))
+            return nullptr; // not reached: the reading thread's last batch ends the records
         if (m_current.rawStart >= 0)
             readRaw(m_current);
     }

@@ -1,14 +1,11 @@
 #pragma once
 
+#include "level/core/boundedqueue.h"
 #include "level/core/failure.h"
 #include "level/format/record.h"
 
 #include <QByteArray>
 
-#include <condition_variable>
-#include <deque>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -19,8 +16,9 @@ namespace tavrin {
 
 // Reads the records of a whole file on a thread of its own, a few batches ahead of the caller, so that
 // reading the file and what the caller does with each record run side by side. It gives exactly what
-// RecordReader::read gives, one record after the other, and the reader's failure where it met it. Memory
-// stays within a few batches, whatever the size of the file.
+// RecordReader::read gives, one record after the other, and the reader's failure where it met it; anything
+// else the reading thread throws ends the records and is thrown by next() in their place. Memory stays within
+// a few batches, whatever the size of the file.
 class RecordStream {
 public:
     // `device` is read on the stream's thread alone until the stream is destroyed.
@@ -55,11 +53,8 @@ private:
 
     const quint16 m_screenFields;
     const RecordReader::RestWanted m_restWanted;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Batch> m_ready;
-    std::vector<Batch> m_spare; // batches read by the caller, to be filled again
-    bool m_stopping = false;
+    BoundedQueue<Batch> m_ready;
+    BoundedQueue<Batch> m_spare; // batches read by the caller, to be filled again
     Batch m_current;
     size_t m_next = 0;
     qint64 m_recordStart = -1;

@@ -4,59 +4,41 @@
 
 namespace tavrin::leveljson {
 
-ChunkWriter::ChunkWriter(QIODevice* device)
-    : m_device(device), m_buffer(ChunkBytes, Qt::Uninitialized), m_writing(ChunkBytes, Qt::Uninitialized),
-      m_thread([this] { writeChunks(); }) {}
+ChunkWriter::ChunkWriter(QIODevice* device) : m_device(device), m_buffer(ChunkBytes, Qt::Uninitialized) {
+    m_written.push(QByteArray(ChunkBytes, Qt::Uninitialized));
+    m_thread = std::thread([this] {
+        m_written.produce([this] { writeChunks(); });
+        m_full.close(); // a thread that failed takes no more
+    });
+}
 
 ChunkWriter::~ChunkWriter() {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_stopping = true;
-    }
-    m_changed.notify_all();
+    m_full.close();
     m_thread.join();
 }
 
 void ChunkWriter::finish() {
     handOver();
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_writingSize == 0; });
-    throwFailure();
+    // The other chunk, once it is written, and back for more.
+    QByteArray other;
+    if (m_written.pop(other))
+        m_written.push(std::move(other));
 }
 
 void ChunkWriter::handOver() {
     if (m_size == 0)
         return;
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_writingSize == 0; });
-    throwFailure();
-    std::swap(m_buffer, m_writing);
-    m_writingSize = m_size;
+    m_full.push(Chunk{std::move(m_buffer), m_size});
     m_size = 0;
-    lock.unlock();
-    m_changed.notify_all();
-}
-
-void ChunkWriter::throwFailure() {
-    if (m_failure)
-        throw *m_failure;
+    m_written.pop(m_buffer); // without a failure, always a chunk: the thread ends only with the writer
 }
 
 void ChunkWriter::writeChunks() {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    for (;;) {
-        m_changed.wait(lock, [this] { return m_stopping || m_writingSize > 0; });
-        if (m_writingSize == 0)
+    for (Chunk chunk; m_full.pop(chunk);) {
+        if (m_device->write(chunk.bytes.constData(), chunk.size) != chunk.size)
+            throw WriteFailure(*m_device);
+        if (!m_written.push(std::move(chunk.bytes)))
             return;
-        lock.unlock();
-        std::optional<Failure> failure;
-        if (m_device->write(m_writing.constData(), m_writingSize) != m_writingSize)
-            failure = WriteFailure(*m_device);
-        lock.lock();
-        if (failure && !m_failure)
-            m_failure = failure;
-        m_writingSize = 0;
-        m_changed.notify_all();
     }
 }
 

@@ -1,15 +1,13 @@
 #pragma once
 
+#include "level/core/boundedqueue.h"
 #include "level/core/failure.h"
 #include "level/tools/leveljson_shared.h"
 
 #include <QByteArray>
 #include <QIODevice>
 
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
-#include <optional>
 #include <thread>
 
 namespace tavrin::leveljson {
@@ -33,7 +31,8 @@ public:
         *room(1) = c;
         ++m_size;
     }
-    // Writes everything held and waits until it is written; the failure of any write is thrown.
+    // Writes everything held and waits until it is written; the failure of any write is thrown, and so is
+    // anything else the writing thread threw.
     void finish();
 
 protected:
@@ -50,19 +49,21 @@ protected:
     qsizetype m_size = 0; // the bytes of m_buffer in use
 
 private:
-    // Gives the bytes held to the writing thread, once it is done with the chunk before.
+    struct Chunk {
+        QByteArray bytes;
+        qsizetype size = 0;
+    };
+    // Gives the bytes held to the writing thread, and takes the room of the chunk before once it is
+    // written.
     void handOver();
-    void throwFailure();
     void writeChunks();
 
     QIODevice* m_device;
     QByteArray m_buffer;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    QByteArray m_writing; // the chunk the thread writes
-    qsizetype m_writingSize = 0;
-    std::optional<Failure> m_failure;
-    bool m_stopping = false;
+    // Two chunks take turns: one filled here while the thread writes the other. The thread gives each
+    // chunk's room back once it is written, or instead what it threw.
+    BoundedQueue<Chunk> m_full{1};
+    BoundedQueue<QByteArray> m_written{2};
     std::thread m_thread;
 };
 

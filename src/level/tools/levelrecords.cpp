@@ -1,8 +1,7 @@
 #include "level/tools/levelrecords.h"
 
-#include <condition_variable>
-#include <deque>
-#include <mutex>
+#include "level/core/boundedqueue.h"
+
 #include <thread>
 #include <vector>
 
@@ -43,29 +42,24 @@ struct Batch {
 class Reading {
 public:
     Reading(QIODevice* device, quint16 screenFields, RecordReader::RestWanted rest)
-        : m_thread([=] { read(device, screenFields, rest); }) {}
+        : m_thread([=] { m_ready.produce([=] { read(device, screenFields, rest); }); }) {}
     ~Reading() {
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            m_stopping = true;
-        }
-        m_changed.notify_all();
+        m_ready.close();
         m_thread.join();
     }
     Reading(const Reading&) = delete;
     Reading& operator=(const Reading&) = delete;
 
-    // The next batch; the one before goes back to be filled again.
+    // The next batch; the one before goes back to be filled again. Throws what the reading thread threw
+    // besides a record's failure.
     Batch& next() {
-        std::unique_lock<std::mutex> lock(m_mutex);
         if (m_hasCurrent)
-            m_spare.push_back(std::move(m_current));
-        m_changed.wait(lock, [this] { return !m_ready.empty(); });
-        m_current = std::move(m_ready.front());
-        m_ready.pop_front();
-        m_hasCurrent = true;
-        lock.unlock();
-        m_changed.notify_all();
+            m_spare.tryPush(std::move(m_current));
+        m_hasCurrent = m_ready.pop(m_current);
+        if (!m_hasCurrent) { // not reached: the reading thread's last batch ends the records
+            m_current = Batch();
+            m_current.last = true;
+        }
         return m_current;
     }
 
@@ -75,24 +69,13 @@ private:
         reader.setScreenFields(screenFields, rest);
         for (bool last = false; !last;) {
             Batch batch;
-            {
-                const std::lock_guard<std::mutex> lock(m_mutex);
-                if (!m_spare.empty()) {
-                    batch = std::move(m_spare.back());
-                    m_spare.pop_back();
-                }
-            }
+            m_spare.tryPop(batch);
             batch.bytes.resize(0);
             batch.items.clear();
             fill(reader, batch);
             last = batch.last;
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_stopping || m_ready.size() < BatchesAhead; });
-            if (m_stopping)
+            if (!m_ready.push(std::move(batch)))
                 return;
-            m_ready.push_back(std::move(batch));
-            lock.unlock();
-            m_changed.notify_all();
         }
     }
 
@@ -145,13 +128,10 @@ private:
         }
     }
 
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Batch> m_ready;
-    std::vector<Batch> m_spare;
+    BoundedQueue<Batch> m_ready{BatchesAhead};
+    BoundedQueue<Batch> m_spare{BatchesAhead};
     Batch m_current;
     bool m_hasCurrent = false;
-    bool m_stopping = false;
     std::thread m_thread;
 };
 } // namespace
