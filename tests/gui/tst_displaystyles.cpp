@@ -1,7 +1,6 @@
 // The five display-style buttons, each after Test2: tiles 1..300 take the style, keep the colour of the
 // fresh screen and lose the text, a missing picture file shows none and a colour that is no number black,
-// while the special tiles keep the opposite style they were given. Then the walk marker through a redisplay
-// on a tile with a numeric and with a text picture reference. Test2's texts on the grid, and the Test
+// while the special tiles keep the opposite style they were given. Test2's texts on the grid, and the Test
 // command with the starter and the desktop opener replaced by recorders: a row gives the answers of the
 // dialog, the player and the opener, and how many of the start and the opening are made; a message comes
 // exactly when the opener is needed and fails.
@@ -64,18 +63,6 @@ private slots:
             QVERIFY2(tile(i)->appearance3D() != appearance3D && tile(i)->hasBorder() != border,
                      qPrintable(QString::number(i)));
         QCOMPARE(m_f->messages.count() + m_f->quits, 0);
-    }
-
-    // The marker stays drawn on its tile; Tile(998) shows the tile's own picture under it.
-    void walkMarker() {
-        edit(1, [](tavrin::TileState& t) { t.picture = tavrin::FieldValue::number(997); });
-        click("Command6");
-        QCOMPARE(tile(1)->picture(), tile(999)->picture());
-        QCOMPARE(tile(998)->picture(), tile(997)->picture());
-        edit(1, [](tavrin::TileState& t) { t.picture = tavrin::FieldValue::text("\\grass.bmp"); });
-        click("Command6");
-        QCOMPARE(tile(1)->picture(), tile(999)->picture());
-        QCOMPARE(tile(998)->picture(), QImage(m_f->path("Pics/grass.bmp")));
     }
 
     void test2Texts() {

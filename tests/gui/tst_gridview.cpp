@@ -1,6 +1,5 @@
 // What the main window's grid shows, drawn from the level's values: the walk marker and the look under it
-// in Tile(998), picture references that name another box, a blank screen in the brush colour, and a save
-// that leaves the window as it was.
+// in Tile(998), picture references that name another box, and a blank screen in the brush colour.
 #include "editorfixture.h"
 
 #include <QtTest>
@@ -32,7 +31,6 @@ private slots:
         QCOMPARE(shown(2), marker);
         QVERIFY(shown(1).isNull());
         QCOMPARE(shown(PreviewTile), file("grass.bmp"));
-        QCOMPARE(form().Tile(PreviewTile)->backColour(), SysWindowBackground);
         // Painted under the marker: the marker stays on top, the look under it changes.
         TileState under = m_f->document->tile(2);
         under.colour = FieldValue::number(255);
@@ -106,7 +104,6 @@ private slots:
     void referencesToOtherBoxes_data() {
         QTest::addColumn<QList<int>>("chain"); // tile 50 names the first, each names the next
         QTest::addColumn<QString>("expected"); // "grass", "none", "builtin", "marker", "water"
-        QTest::newRow("a tile with a picture") << QList<int>{30} << "grass";
         QTest::newRow("through two tiles") << QList<int>{40, 30} << "grass";
         QTest::newRow("a loop shows none") << QList<int>{40, 50} << "none";
         QTest::newRow("itself") << QList<int>{50} << "none";
@@ -154,29 +151,6 @@ private slots:
         for (int tile : {1, 150, 300})
             QCOMPARE(form().Tile(tile)->backColour(), Rgb(10, 20, 30));
         QCOMPARE(form().Tile(PreviewTile)->backColour(), Rgb(10, 20, 30));
-    }
-
-    // Save Level changes nothing the window shows: every tile as it was, the marker on its tile and the
-    // look under it (that the level announces no change is tst_levelfile's).
-    void saveLeavesTheWindowAsItWas() {
-        form().MnuPLtemp_Click();
-        m_f->goTo("2");
-        m_f->paint(100, 255);
-        QTest::keyClick(&form(), Qt::Key_Left); // back on the grid, beside the start tile
-        QTest::keyClick(&form(), Qt::Key_Right);
-        QVERIFY(form().MarkerOnGrid());
-        QList<int> boxes(LastGridTile + 1);
-        std::iota(boxes.begin(), boxes.end(), 0);
-        boxes << PreviewTile;
-        const auto looks = [&] {
-            QList<std::pair<QImage, Long>> list;
-            for (const int box : boxes)
-                list.append({shown(box), form().Tile(box)->backColour()});
-            return list;
-        };
-        const auto before = looks();
-        QVERIFY(m_f->saveAs("saved.txt").contains("\"Screen2\",100,255,"));
-        QVERIFY(looks() == before);
     }
 };
 

@@ -1,7 +1,7 @@
-// Painting through the main window's controls: the exclusive mode check boxes; colour, picture and
-// properties painting, which reach the screen's data only when the screen is written (colour 255 is red,
-// -2147483643 the window background); Change Pic's cancel; and the four kinds of refused click, each with
-// its message and no change to the tile or to the screen's data.
+// Painting through the main window's controls: colour, picture and properties painting, which reach the
+// screen's data only when the screen is written (colour 255 is red, -2147483643 the window background);
+// Change Pic's cancel; and the four kinds of refused click, each with its message and no change to the tile
+// or to the screen's data.
 
 #include "editorfixture.h"
 
@@ -21,16 +21,6 @@ class TestPainting : public QObject, EditorAccess {
 private slots:
     void init() { QVERIFY((m_f = std::make_unique<EditorFixture>())->show()); }
     void cleanup() { m_f.reset(); }
-
-    void modeBoxesAreExclusive() {
-        QVERIFY(form().UsePropBox->isChecked());
-        click(form().UseColor);
-        click(form().UsePicture);
-        for (QCheckBox* box : form().findChildren<QCheckBox*>())
-            QCOMPARE(box->isChecked(), box == form().UsePicture);
-        click(form().UsePicture);
-        QVERIFY(!form().UsePicture->isChecked());
-    }
 
     void paintedTilesReachDataWhenWritten() {
         m_f->dialog.colours = {255};
@@ -59,32 +49,6 @@ private slots:
         QCOMPARE(form().Tile(7)->backColour(), 255);
         QCOMPARE(form().Tile(8)->backColour(), -2147483643);
         QCOMPARE(form().Tile(9)->picture(), QImage(m_f->path("Pics/water.bmp")));
-    }
-
-    // A drag paints each tile it enters once, the one it began on first, as one step.
-    void dragPaintsEveryTileEnteredAsOneStep() {
-        m_f->dialog.colours = {255};
-        click(form().Command7);
-        click(form().UseColor);
-        QSignalSpy painted(&form().Document(), &LevelDocument::tileChanged);
-        const Long before = form().Tile(4)->backColour();
-        QTest::mousePress(form().Tile(1), Qt::LeftButton);
-        for (int tile : {1, 2, 3, 2, 23})
-            QTest::mouseMove(form().Tile(tile));
-        QTest::mouseRelease(form().Tile(23), Qt::LeftButton);
-        for (int tile : {1, 2, 3, 23})
-            QCOMPARE(form().Tile(tile)->backColour(), 255);
-        QCOMPARE(form().Tile(4)->backColour(), before);
-        QCOMPARE(painted.count(), 4);
-        const QUndoStack& steps = form().Document().undoStack();
-        QCOMPARE(steps.count(), 1);
-        // A press and release on one tile is a click, as ever.
-        QTest::mousePress(form().Tile(5), Qt::LeftButton);
-        QTest::mouseMove(form().Tile(5));
-        QTest::mouseRelease(form().Tile(5), Qt::LeftButton);
-        QCOMPARE(form().Tile(5)->backColour(), 255);
-        QCOMPARE(steps.count(), 2);
-        QCOMPARE(steps.undoText(), "Paint Colour");
     }
 
     // A fast pointer crosses several tiles between two of its positions: every stroking tool takes each

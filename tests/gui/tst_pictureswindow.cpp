@@ -155,10 +155,7 @@ private slots:
         QTest::newRow("added to a new folder")
             << "+new/x.bmp" << QStringList{"brick.bmp", "new/x.bmp"} + all.mid(1);
         QTest::newRow("removed") << "-brick.bmp" << all.mid(1);
-        QTest::newRow("removed from a subfolder")
-            << "-walls/gone.bmp" << QStringList{"brick.bmp", "walls/wall.bmp"};
         QTest::newRow("changed") << "~brick.bmp" << all;
-        QTest::newRow("changed in a subfolder") << "~walls/wall.bmp" << all;
     }
     void followsTheFolders() {
         QFETCH(QString, change);
@@ -182,17 +179,6 @@ private slots:
             Write(path("pics/new/y.bmp"));
             QTRY_VERIFY_WITH_TIMEOUT(m_window->names().contains("new/y.bmp"), Wait);
         }
-    }
-
-    // A folder made after the window was given it is read when it is given again.
-    void aFolderMadeLaterAndImport() {
-        m_window->setFolders({path("later")});
-        Write(path("later/x.bmp"));
-        m_window->setFolders({path("later")});
-        QCOMPARE(m_window->names(), QStringList{"x.bmp"});
-        QSignalSpy asked(m_window.get(), &PicturesWindow::importRequested);
-        m_window->findChild<QPushButton*>(QStringLiteral("ImportPictures"))->click();
-        QCOMPARE(asked.count(), 1);
     }
 };
 

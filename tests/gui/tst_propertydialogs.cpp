@@ -2,8 +2,7 @@
 // 2..9; Enter is OK, storing all eight links rounded half to even, negative ones too, or, refusing a box,
 // none. Level Properties through its named controls: each row opens it after start-up, edits all seven
 // boxes, presses Cancel (nothing stored, the next opening shows the level again), edits again and presses
-// OK, which stores all seven or, refusing a box, nothing. And the main window's F2 and F3, each of which
-// opens its dialog modally over the window.
+// OK, which stores all seven or, refusing a box, nothing.
 #include "dialogs/levelprop.h"
 #include "dialogs/screenprop.h"
 #include "editorfixture.h"
@@ -45,7 +44,6 @@ private slots:
         QTest::addColumn<int>("code"); // the failure of a refusal
         QTest::newRow("7.5 6.5 -1") << QString("7.5 6.5 -1 -2 6 7 8 9") << QString("8 6 -1 -2 6 7 8 9") << 0;
         QTest::newRow("empty") << QString("1 1  1 1 1 1 1") << QString("2 3 4 5 6 7 8 9") << 13;
-        QTest::newRow("letters") << QString("1 1 1 up 1 1 1 1") << QString("2 3 4 5 6 7 8 9") << 13;
         QTest::newRow("40000") << QString("1 1 1 1 1 1 1 40000") << QString("2 3 4 5 6 7 8 9") << 6;
     }
     void screenPropStoresLinks() {
@@ -80,7 +78,6 @@ private slots:
         QTest::newRow("2.5") << Row{"StartTile", "2.5", "2.5", "2", ""};
         QTest::newRow("3.5") << Row{"LastScreenText", "3.5", "3.5", "4", ""};
         QTest::newRow("empty") << Row{"StartTile", "", "", "", "13"};
-        QTest::newRow("letters") << Row{"LastScreenText", "two", "two", "", "13"};
         QTest::newRow("40000") << Row{"LastScreenText", "40000", "40000", "", "6"};
         QTest::newRow("last screen -1") << Row{"LastScreenText", "-1", "-1", "", "380"};
         QTest::newRow("double quote") << Row{"LevelNameText", "a\"b", "a\"b", "", "5"};
@@ -103,18 +100,6 @@ private slots:
         QCOMPARE(d.messages.count(), row.code.isEmpty() ? 0 : 1);
         QCOMPARE(d.messages.messages().value(0).title.section(',', 0, 0), row.code);
         QCOMPARE(d.dialog.isVisible(), !row.code.isEmpty());
-    }
-
-    void f2AndF3OpenTheirDialogs() {
-        for (Qt::Key key : {Qt::Key_F2, Qt::Key_F3}) {
-            EditorFixture f;
-            QVERIFY(f.show());
-            const auto press = [&] { QTest::keyClick(f.form.get(), key); };
-            QVERIFY(DriveModalDialog(press, [&](QDialog* dialog) {
-                QCOMPARE(dialog->windowTitle(), key == Qt::Key_F2 ? "Screen Properties" : "Level Properties");
-                dialog->reject();
-            }));
-        }
     }
 
     // A small word beside each box names its side of the grid, inside the dialog and over no other control.

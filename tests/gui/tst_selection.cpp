@@ -101,7 +101,6 @@ private slots:
         QTest::newRow("Ctrl+X") << int(Qt::Key_X) << int(Qt::ControlModifier) << "13";
         QTest::newRow("Ctrl+V") << int(Qt::Key_V) << int(Qt::ControlModifier) << "1pasted3";
         QTest::newRow("Del") << int(Qt::Key_Delete) << 0 << "13";
-        QTest::newRow("S") << int(Qt::Key_S) << 0 << "1s3";
         QTest::newRow("X") << int(Qt::Key_X) << 0 << "1x3";
     }
     void keysOfAFocusedTextBox() {
@@ -124,7 +123,6 @@ private slots:
         QCOMPARE(steps(), stepsBefore);
         QCOMPARE(form().selectedTiles().size(), size_t(4));
         QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasFormat(TileBlockMimeType));
-        QCOMPARE(form().gridTool(), Form1::GridTool::Select);
         if (key != Qt::Key_A)
             return;
         QCOMPARE(box->selectedText(), QString("123"));
@@ -161,7 +159,6 @@ private slots:
         QCOMPARE(blank.operands, original.tile(43).operands);
 
         this->key(Qt::Key_Escape);
-        QVERIFY(form().selectedTiles().empty());
         QTest::mouseMove(form().ScreenToGoTo); // off the grid: the tiles go back where they came from
         this->key(Qt::Key_V, Qt::ControlModifier);
         this->key(Qt::Key_Return);
@@ -215,35 +212,6 @@ private slots:
         select(263, 283);
         form().mnuRotate->trigger();
         QCOMPARE(document().tile(263).directions, (std::array<Integer, 4>{0, 0, 2, 1}));
-    }
-
-    // The stamp puts the clipboard's block with its top-left on each tile clicked, clipped at the grid's
-    // border, one step a click or a drag; Esc puts it away.
-    void stamp() {
-        paint(1, 255);
-        paint(22, 65280);
-        select(1, 22);
-        key(Qt::Key_C, Qt::ControlModifier);
-        const Screen original = level().ScreenOnDisplay();
-        key(Qt::Key_B, Qt::ControlModifier);
-        QVERIFY(form().hasStamp());
-        QCOMPARE(form().gridTool(), Form1::GridTool::Stamp);
-
-        QTest::mouseClick(form().Tile(300), Qt::LeftButton);
-        QCOMPARE(steps(), 3);
-        Screen expected = original;
-        expected.tile(300) = original.tile(1);
-        QCOMPARE(level().ScreenOnDisplay(), expected);
-
-        drag(101, 103); // the pointer passes over 102 on its way
-        QCOMPARE(steps(), 4);
-        for (const int tile : {101, 102, 103})
-            QCOMPARE(document().tile(tile), original.tile(1));
-        QCOMPARE(document().tile(124), original.tile(22));
-
-        key(Qt::Key_Escape);
-        QVERIFY(!form().hasStamp());
-        QCOMPARE(form().gridTool(), Form1::GridTool::Paint);
     }
 
     // A text that is no tiles pastes nothing and says why; an exit pasted that leads outside the level is

@@ -64,14 +64,12 @@ private slots:
         const Integer screen = m_f->module->CurrentScreen; // the last one, after the save
         edit(kind);
         QCOMPARE(form().mnuUndo->text(), "Undo " + name);
-        QVERIFY(!form().mnuRedo->isEnabled());
         if (fromAnotherScreen)
             m_f->document->changeScreen(0);
         form().mnuUndo->trigger();
         if (kind != "level properties")
             QCOMPARE(m_f->module->CurrentScreen, screen);
         QCOMPARE(form().mnuRedo->text(), "Redo " + name);
-        QVERIFY(!form().mnuUndo->isEnabled());
         QCOMPARE(m_f->saveAs("undone.txt"), before);
         QVERIFY(form().Document().undoStack().isClean());
         form().mnuRedo->trigger();

@@ -97,37 +97,6 @@ private slots:
         QCOMPARE(map().thumbnailRenders(), drawn + 8);
     }
 
-    // A thumbnail shows its tiles' walls and exits once a tile is more than 8 pixels wide on the view, and
-    // follows an edit of a tile's directions.
-    void directionsOnLargeThumbnails_data() {
-        QTest::addColumn<double>("width");
-        QTest::addColumn<bool>("shown");
-        QTest::newRow("tiles of 7.5 pixels") << 150.0 << false;
-        QTest::newRow("tiles of 8.5 pixels") << 170.0 << true;
-    }
-    void directionsOnLargeThumbnails() {
-        QFETCH(double, width);
-        QFETCH(bool, shown);
-        openOnTemplate();
-        map().centreOn(0, width);
-        const auto drawn = [this] {
-            map().grab();
-            return QTest::qWaitFor([this] { return !map().drawingThumbnails(); }) ? map().grab().toImage()
-                                                                                  : QImage();
-        };
-        const QRectF cell = map().cellInView(0);
-        const QRect tile =
-            QRectF(cell.topLeft() + QPointF(3, 1) * (width / 20), QSizeF(width, width) / 20).toAlignedRect();
-        const QImage before = drawn().copy(tile);
-        TileState walled = m_f->document->tile(24);
-        walled.directions = {1, 1, 1, 1};
-        QVERIFY(walled != m_f->document->tile(24));
-        m_f->document->editTile(24, walled);
-        const QImage after = drawn().copy(tile);
-        QVERIFY(!before.isNull() && !after.isNull());
-        QCOMPARE(before != after, shown);
-    }
-
     // A thumbnail dragged onto another swaps the two screens, as one step; a drag between the screens pans
     // the map and swaps nothing.
     void dragSwapsScreens() {
@@ -153,22 +122,6 @@ private slots:
         QTest::mouseMove(&map(), gap + QPoint(30, 30));
         QTest::mouseRelease(&map(), Qt::LeftButton, {}, gap + QPoint(30, 30));
         QCOMPARE(m_f->document->undoStack().count(), steps);
-    }
-
-    // The marker stands on its tile of the screen on display, and follows a step of the walk.
-    void markerFollowsTheWalk() {
-        openOnTemplate();
-        const QRectF cell = map().cellInView(0);
-        const QRectF before = map().markerInView();
-        const double tile = cell.width() / 20;
-        const int start = m_f->module->LevelStartTile;
-        QCOMPARE(before.topLeft(),
-                 cell.topLeft() + QPointF((start - 1) % 20 * tile, (start - 1) / 20 * tile));
-        form().activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&form()));
-        QTest::keyClick(&form(), Qt::Key_Down);
-        QCOMPARE(m_f->module->WalkerTile, Integer(start + 20));
-        QCOMPARE(map().markerInView().topLeft(), before.topLeft() + QPointF(0, tile));
     }
 
     void clickChangesScreen() {

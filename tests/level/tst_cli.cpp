@@ -61,13 +61,10 @@ private slots:
         const QString level = m_f.path("level.txt");
         QTest::newRow("no command") << QStringList() << 2;
         QTest::newRow("--help") << QStringList{"--help"} << 0;
-        QTest::newRow("--version") << QStringList{"--version"} << 0;
         QTest::newRow("unknown command") << QStringList{"frobnicate", level} << 2;
-        QTest::newRow("unknown option") << QStringList{"info", level, "--bogus"} << 2;
         QTest::newRow("info without a file") << QStringList{"info"} << 2;
         QTest::newRow("info of a missing file") << QStringList{"info", m_f.path("gone.txt")} << 2;
         QTest::newRow("info of a picture") << QStringList{"info", m_f.path("picture.bmp")} << 2;
-        QTest::newRow("info") << QStringList{"info", level} << 0;
         QTest::newRow("check of a last screen below -1")
             << QStringList{"check", m_f.path("no screens.txt")} << 1;
     }
@@ -102,7 +99,6 @@ private slots:
         const QString level = m_f.path("level.txt");
         QTest::newRow("info") << QStringList{"info", level};
         QTest::newRow("check") << QStringList{"check", level};
-        QTest::newRow("diff --textconv") << QStringList{"diff", "--textconv", level};
         QTest::newRow("diff") << QStringList{"diff", level, m_f.path("no screens.txt")};
         QTest::newRow("--help") << QStringList{"--help"};
         QTest::newRow("route") << QStringList{"route", level, "--to", "0:44"};
@@ -212,8 +208,6 @@ private slots:
         const QString level = m_f.path("level.txt");
         QTest::newRow("route") << QStringList{"route", level, "--to", "0:44"} << 0
                                << QByteArray("right 0:43\nright 0:44\n");
-        QTest::newRow("route --from") << QStringList{"route", level, "--from", "0:44", "--to", "0:42"} << 0
-                                      << QByteArray("left 0:43\nleft 0:42\n");
         QTest::newRow("route --json")
             << QStringList{"route", level, "--to", "0:62", "--json"} << 0 << QByteArray(R"("key": "down")");
         QTest::newRow("no route") << QStringList{"route", level, "--to", "3:1"} << 1 << QByteArray();

@@ -74,8 +74,6 @@ private slots:
                                                    "level: start tile 1 -> 145"};
         QTest::newRow("a screen added")
             << NumberedLevel(4) << QStringList{"level: last screen 2 -> 3", "screen 3: added"};
-        QTest::newRow("a screen removed")
-            << NumberedLevel(2) << QStringList{"level: last screen 2 -> 1", "screen 2: removed"};
         QTest::newRow("records of no screen")
             << Replaced(NumberedLevel(3), "\"LevelProp\"",
                         "\"Notes\",\"x\",1,2,3,4,5,6,7,8,9,10\r\n\"LevelProp\"")
@@ -110,8 +108,6 @@ private slots:
         QTest::newRow("no level") << QByteArray("just some text\r\n") << QStringList() << 2;
         QTest::newRow("a damaged tile record")
             << NumberedLevel(2, {{1003, NumberedTile(1, 3, "0,word,0,0,0,1,1,1,1")}}) << QStringList() << 2;
-        QTest::newRow("a damaged level property")
-            << NumberedLevel(2, {}, "\"\",\"\",\"\",\"\",\"\",1,many") << QStringList() << 2;
     }
 
     void exitCodes() {

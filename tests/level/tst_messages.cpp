@@ -54,7 +54,6 @@ private slots:
         QTest::addColumn<QString>("description"); // empty: the code's standard one
         QTest::addColumn<QString>("shown");       // empty: the code's sentence
         QTest::newRow("disk full, bare") << int(ErrDiskFull) << QString() << QString();
-        QTest::newRow("cancel, bare") << int(ErrCancel) << QString() << QString();
         const QString own = QStringLiteral("Disk full: there is no room left on the disk for a.txt.");
         QTest::newRow("disk full, its own description") << int(ErrDiskFull) << own << own;
         // Only the code's own standard description counts as none of its own.

@@ -102,7 +102,6 @@ private slots:
             ",,,,,,,,,,,\"" + longest.left(MaxFieldBytes - 2) + "\"\r\n", {"@0:1"});
         row("junk after a quoted text makes the field too long",
             ",,,,,,,,,,,\"" + longest.left(MaxFieldBytes - 2) + "\"x\r\n", {"failure 321"});
-        row("file of NUL bytes", QByteArray(8 * MaxFieldBytes, '\0'), {"failure 321"});
         row("quote never closed", "\"Screen0\",\"" + QByteArray(8 * MaxFieldBytes, 'a'), {"failure 321"});
         row("blanks filling a field", "\"Screen0\"," + QByteArray(8 * MaxFieldBytes, ' ') + ",,,,,,,,,,\r\n",
             {"failure 321"});
@@ -225,12 +224,10 @@ private slots:
         QTest::addColumn<QString>("integer");
         QTest::newRow("blanks around") << QString(" 7 ") << "7";
         QTest::newRow("point first, half to even") << QString(".5") << "0";
-        QTest::newRow("exponent, half to even") << QString("25E-1") << "2";
         QTest::newRow("half to even up") << QString("3.5") << "4";
         QTest::newRow("lowest") << QString("-32768") << "-32768";
         QTest::newRow("rounds over the top") << QString("32767.5") << "failure 6";
         QTest::newRow("empty") << QString() << "failure 13";
-        QTest::newRow("lone minus") << QString("-") << "failure 13";
         QTest::newRow("digits then letters") << QString("12a") << "failure 13";
         QTest::newRow("too large for any number") << QString("1e999") << "failure 13";
     }
@@ -251,7 +248,6 @@ private slots:
         QTest::newRow("empty file") << QByteArray() << "";
         QTest::newRow("truncated record") << QByteArray("1,,,,,,,,,,,\r\n\"x\",2") << "failure 62";
         QTest::newRow("unterminated quote") << QByteArray("\"Screen0,1,,,,,,,,,,\r\n") << "failure 62";
-        QTest::newRow("binary junk") << QByteArray("\x00\xff\x01,\"\x7f", 6) << "failure 62";
     }
     void readAndWrite() {
         QFETCH(QByteArray, bytes);

@@ -141,25 +141,6 @@ private slots:
         QVERIFY2(sameImage(actual, QImage(golden)), qPrintable(image));
     }
 
-    // The tool runs without a window system, yet its system colours are those the editor draws.
-    void systemColours() {
-        const QImage image(TAVRIN_TEST_DATA "/render/screen0.png");
-        for (int i = 0; i < 6; ++i)
-            QCOMPARE(image.pixelColor((2 + i) * RenderTileSize + 5, 5), ColourToQColor(SystemColours[i]));
-    }
-
-    void scaleKeepsEveryPixel() {
-        QCOMPARE(render({"level.txt", "--scale", "2", "-o", m_f.path("out.png")}).code, 0);
-        const QImage scaled = QImage(m_f.path("out.png")).convertToFormat(QImage::Format_RGB32);
-        const QImage plain =
-            QImage(TAVRIN_TEST_DATA "/render/screen0.png").convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(scaled.size(), plain.size() * 2);
-        for (int y = 0; y < scaled.height(); ++y)
-            for (int x = 0; x < scaled.width(); ++x)
-                if (scaled.pixel(x, y) != plain.pixel(x / 2, y / 2))
-                    QFAIL(qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
-    }
-
     void exitCodes_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("code");
@@ -244,8 +225,6 @@ private slots:
                                            << "0,0 0,-1";
         QTest::newRow("row below from the left") << 5 << "0:3>2 3:4>4"
                                                  << "0,0 b-1,1 -1,0 b0,1 b1,1";
-        QTest::newRow("each side") << 5 << "0:2>1 0:3>2 0:4>3 0:5>4"
-                                   << "0,0 0,-1 -1,0 1,0 0,1";
     }
     void layout() {
         QFETCH(int, screens);

@@ -165,9 +165,11 @@ private slots:
         if (unreadable)
             f.writeFile(QFileInfo(f.module->ScratchFileName(4)).fileName(), "\"Screen4\",1,oops\r\n");
         const QByteArray before = unreadable ? QByteArray() : saved(f);
-        const QStringList files =
-            QDir(f.folder.path())
+        const auto entries = [&f] {
+            return QDir(f.folder.path())
                 .entryList(QDir::Files | QDir::Hidden | QDir::AllDirs | QDir::NoDotAndDotDot);
+        };
+        const QStringList files = entries();
         const int steps = f.document->undoStack().count();
 
         int calls = 0;
@@ -180,9 +182,7 @@ private slots:
         QVERIFY(!unreadable ? !made : true);
         QCOMPARE(f.document->undoStack().count(), steps);
         QCOMPARE(f.module->LevelLastScreen, 5);
-        QCOMPARE(QDir(f.folder.path())
-                     .entryList(QDir::Files | QDir::Hidden | QDir::AllDirs | QDir::NoDotAndDotDot),
-                 files);
+        QCOMPARE(entries(), files);
         if (!unreadable)
             QCOMPARE(saved(f), before);
     }

@@ -37,7 +37,6 @@ private slots:
         QTest::addColumn<FieldValue>("operand");
         QTest::newRow("file picture, text operand")
             << FieldValue::text("\\tree.bmp") << FieldValue::text("60");
-        QTest::newRow("numbered box, number operand") << FieldValue::number(997) << FieldValue::number(121);
         QTest::newRow("no picture, empty operand") << FieldValue() << FieldValue();
         QTest::newRow("picture number as text, long number")
             << FieldValue::text("42") << FieldValue::readNumber(12345678901234567.0, "12345678901234567");
@@ -179,7 +178,6 @@ private slots:
         QTest::addColumn<QList<int>>("tiles");
         QTest::newRow("inside") << 1 << QList<int>{1, 2, 3, 21, 22, 23};
         QTest::newRow("at the right border") << 19 << QList<int>{19, 20, 39, 40};
-        QTest::newRow("in the bottom row") << 282 << QList<int>{282, 283, 284};
         QTest::newRow("in the last tile") << 300 << QList<int>{300};
     }
     void clippedAtTheEdge() {
