@@ -116,8 +116,8 @@ void ScreenProp::addSideNames() {
     const Where places[] = {
         {2, "above", TwipsRect(1350, 480, 540, 285)},  {3, "left", TwipsRect(30, 1095, 210, 285)},
         {4, "right", TwipsRect(1560, 1095, 495, 210)}, {5, "below", TwipsRect(1350, 1305, 540, 210)},
-        {6, "extra", TwipsRect(3480, 480, 390, 285)},  {7, "extra", TwipsRect(3480, 840, 390, 285)},
-        {8, "extra", TwipsRect(3480, 1200, 390, 285)}, {9, "extra", TwipsRect(3480, 1560, 390, 285)}};
+        {6, "extra", TwipsRect(3495, 480, 375, 285)},  {7, "extra", TwipsRect(3495, 840, 375, 285)},
+        {8, "extra", TwipsRect(3495, 1200, 375, 285)}, {9, "extra", TwipsRect(3495, 1560, 375, 285)}};
     // A point size at which every word fits its place.
     QFont small = font();
     small.setPointSizeF(std::max(5.5, font().pointSizeF() - 1.5));
