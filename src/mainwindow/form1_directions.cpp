@@ -25,6 +25,7 @@
 #include <QToolButton>
 
 #include <limits>
+#include <map>
 
 namespace tavrin {
 
@@ -42,8 +43,12 @@ public:
         setObjectName(QStringLiteral("DirectionsLayer"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
     }
-    void levelChanged() {
+    // `othersToo`: screens other than the one on display may have changed too, so the copies read of them
+    // go. An edit of the screen on display keeps them: a stroke reads no other screen again.
+    void levelChanged(bool othersToo) {
         m_oneWay.reset();
+        if (othersToo)
+            m_others.clear();
         update();
     }
 
@@ -53,10 +58,16 @@ protected:
         const Screen shown = level.ScreenOnDisplay();
         if (!m_oneWay)
             m_oneWay = FindOneWayExits(int(level.CurrentScreen), shown, level.LevelLastScreen,
-                                       [this](int screen) -> std::optional<Screen> {
+                                       [this, &level, &shown](int screen) -> std::optional<Screen> {
+                                           if (screen == level.CurrentScreen)
+                                               return shown;
+                                           const auto known = m_others.find(screen);
+                                           if (known != m_others.end())
+                                               return known->second;
                                            std::optional<Failure> trouble;
                                            Screen value = m_document.readScreen(screen, &trouble);
-                                           return trouble ? std::nullopt : std::optional<Screen>(value);
+                                           return m_others[screen] =
+                                                      trouble ? std::nullopt : std::optional<Screen>(value);
                                        });
         QPainter painter(this);
         const QRectF grid(rect());
@@ -75,6 +86,7 @@ private:
     const LevelDocument& m_document;
     const int& m_picked;
     std::optional<OneWayExits> m_oneWay;
+    std::map<int, std::optional<Screen>> m_others; // other screens as read, by number
 };
 
 const char* const PickerArrows[] = {"\u2190", "\u2191", "\u2192", "\u2193"};
@@ -139,13 +151,15 @@ void Form1::createDirectionControls() {
                 setGridTool(GridTool::Paint);
         });
 
-    const auto redraw = [layer] { layer->levelChanged(); };
-    connect(&m_document, &LevelDocument::tileChanged, layer, redraw);
-    connect(&m_document, &LevelDocument::linksChanged, layer, redraw);
-    connect(&m_document, &LevelDocument::screenShown, layer, redraw);
-    connect(&m_document, &LevelDocument::screenEdited, layer, redraw);
-    connect(&m_document, &LevelDocument::levelReplaced, layer, redraw);
-    connect(&m_document, &LevelDocument::propertiesChanged, layer, redraw);
+    const auto shownEdited = [layer] { layer->levelChanged(false); };
+    const auto levelEdited = [layer] { layer->levelChanged(true); };
+    connect(&m_document, &LevelDocument::tileChanged, layer, shownEdited);
+    connect(&m_document, &LevelDocument::linksChanged, layer, levelEdited);
+    connect(&m_document, &LevelDocument::screenShown, layer, levelEdited);
+    connect(&m_document, &LevelDocument::screenEdited, layer, levelEdited);
+    connect(&m_document, &LevelDocument::screensRenumbered, layer, levelEdited);
+    connect(&m_document, &LevelDocument::levelReplaced, layer, levelEdited);
+    connect(&m_document, &LevelDocument::propertiesChanged, layer, levelEdited);
 }
 
 void Form1::createDirectionMenus() {
