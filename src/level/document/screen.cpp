@@ -113,6 +113,22 @@ void Screen::applyTileRecord(const Record& record, Integer index) {
 
 Screen Screen::decode(const QByteArray& block, Integer number) {
     Screen screen = fresh();
+    screen.applyBlock(block, number, false);
+    return screen;
+}
+
+Screen Screen::decode(const QByteArray& block, Integer number, std::optional<Failure>* trouble) {
+    Screen screen = fresh();
+    try {
+        screen.applyBlock(block, number, true);
+    } catch (const Failure& failure) {
+        *trouble = failure;
+    }
+    return screen;
+}
+
+// With `whole`, every conversion a tile record needs is made before it changes anything.
+void Screen::applyBlock(const QByteArray& block, Integer number, bool whole) {
     QByteArray bytes = block;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -123,17 +139,23 @@ Screen Screen::decode(const QByteArray& block, Integer number) {
         if (!record[0].isText() || record[0].textValue() != key)
             continue;
         if (record[1].isNumeric()) {
-            screen.applyTileRecord(record, record[1].toInteger());
+            if (whole) {
+                try {
+                    TileOfRecord(record);
+                } catch (const FieldFault& fault) {
+                    throw fault.failure;
+                }
+            }
+            applyTileRecord(record, record[1].toInteger());
         } else if (record[1].textValue() == ScreenInfoKey) {
             for (int k = 2; k <= 9; ++k)
-                screen.links[size_t(k)] = static_cast<Integer>(k);
+                links[size_t(k)] = static_cast<Integer>(k);
         } else if (record[1].textValue().startsWith(QStringLiteral("Side"))) {
             const int k = record[1].textValue().mid(4).toInt();
             if (k >= 2 && k <= 9)
-                screen.links[size_t(k)] = record[2].toInteger();
+                links[size_t(k)] = record[2].toInteger();
         }
     }
-    return screen;
 }
 
 QByteArray Screen::encode(Integer number) const {

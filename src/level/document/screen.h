@@ -77,6 +77,9 @@ public:
     // The screen from the records of its block; records of other screens are passed over. A field that
     // does not convert is the failure of that conversion.
     static Screen decode(const QByteArray& block, Integer number);
+    // The same as far as the records read: a record that does not read or convert stops the reading there,
+    // `trouble` gets why, and the records before it stay applied (a tile record whole or not at all).
+    static Screen decode(const QByteArray& block, Integer number, std::optional<Failure>* trouble);
 
     // Tiles 1..300; any other index is failure 9.
     TileState& tile(int index);
@@ -97,6 +100,7 @@ public:
     bool operator!=(const Screen& other) const { return !(*this == other); }
 
 private:
+    void applyBlock(const QByteArray& block, Integer number, bool whole);
     CheckedArray<TileState, FirstGridTile, LastGridTile> m_tiles;
 };
 

@@ -2,8 +2,8 @@
 
 #include "level/core/colour.h"
 #include "level/core/messages.h"
-#include "level/document/module1.h"
 #include "level/tools/directions.h"
+#include "level/tools/leveldiff.h"
 #include "level/tools/reachcheck.h"
 #include "level/tools/worldarrows.h"
 #include "level/tools/worldlayout.h"
@@ -106,19 +106,18 @@ QImage ScaledUp(const QImage& image, int scale) {
 
 QImage RenderLevel(const RenderRequest& request, QStringList* warnings) {
     const QString& path = request.levelFile;
-    // Every screen comes from the level file alone: no scratch file is read, and nothing is written.
-    Module1 level;
-    level.LevelFileName = path; // so that its records are found through the level index, as the editor does
-    if (!level.HoldsLevelRecords(path))
-        throw Failure::notALevelFile(path);
-    level.LoadLevelProp(path);
-    if (!request.world && (request.screen < 0 || request.screen > level.LevelLastScreen))
-        throw Failure(ErrSubscript,
-                      Text(Msg::ScreenNotInLevel).arg(request.screen).arg(level.LevelLastScreen));
+    // Every screen comes from the level file alone, read through its index as diff and merge read it: no
+    // scratch file is read, and nothing is written.
+    FileAccess files;
+    LevelSource level(files, path);
+    const int lastScreen = level.lastScreen();
+    const int startTile = level.properties().startTile;
+    if (!request.world && !level.has(request.screen))
+        throw Failure(ErrSubscript, Text(Msg::ScreenNotInLevel).arg(request.screen).arg(lastScreen));
 
     const auto read = [&](int number) {
         std::optional<Failure> trouble;
-        Screen screen = level.ReadScreenFrom(path, static_cast<Integer>(number), &trouble);
+        Screen screen = Screen::decode(level.block(number), Integer(number), &trouble);
         if (trouble && warnings)
             *warnings << Text(Msg::ScreenDrawnInPart).arg(number).arg(trouble->description());
         return screen;
@@ -126,19 +125,18 @@ QImage RenderLevel(const RenderRequest& request, QStringList* warnings) {
     ScreenPainter painter(request.picturesFolders);
     std::unique_ptr<Reachability> walk;
     if (request.reach) {
-        if (level.LevelStartTile < FirstGridTile || level.LevelStartTile > LastGridTile)
+        if (startTile < FirstGridTile || startTile > LastGridTile)
             throw Failure(ErrSubscript, Text(Msg::StartTileNotOnGrid));
-        FileAccess files;
         walk = WalkOfLevelFile(files, path);
     }
-    const int marker = request.marker ? level.LevelStartTile : 0;
+    const int marker = request.marker ? startTile : 0;
     const int scale = request.scale;
     if (!request.world) {
         const Screen screen = read(request.screen);
         QImage image = ScaledUp(painter.paint(screen, request.screen == 0 ? marker : 0), scale);
         if (request.directions) {
             QPainter canvas(&image);
-            DrawDirections(canvas, image.rect(), screen, level.LevelLastScreen);
+            DrawDirections(canvas, image.rect(), screen, lastScreen);
         }
         if (walk) {
             QPainter canvas(&image);
@@ -147,7 +145,7 @@ QImage RenderLevel(const RenderRequest& request, QStringList* warnings) {
         return image;
     }
 
-    const int count = std::max(int(level.LevelLastScreen), 0) + 1;
+    const int count = std::max(lastScreen, 0) + 1;
     return RenderWorld(count, read, painter, marker, scale, request.directions, walk.get());
 }
 
