@@ -277,8 +277,12 @@ private slots:
         QFETCH(int, link2);
         CopyableBlock block;
         QCOMPARE(ScanCopyableBlock(bytes, 12, &block), copyable);
+        // A screen is read from such a block straight from its bytes: as its records give it.
+        const std::optional<Screen> written = Screen::decodeWritten(bytes, 12);
+        QCOMPARE(written.has_value(), copyable);
         if (!copyable)
             return;
+        QVERIFY(*written == Screen::decode(bytes, 12));
         QCOMPARE(block.tileBytes, bytes.indexOf("\"Screen12\",\"ScreenInfo\""));
         QCOMPARE(block.sidesAsWritten, sidesAsWritten);
         QCOMPARE(block.infoAsWritten, infoAsWritten);

@@ -141,7 +141,7 @@ void Module1::setLinksOnDisplay(const SideLinks& links) {
 
 void Module1::StoreScreen(Integer screen, const Screen& value, bool oneOfMany) {
     if (screen != CurrentScreen) {
-        writeScratch(screen, value.encode(screen), oneOfMany);
+        m_scratch.write(screen, value.encode(screen), oneOfMany);
         return;
     }
     for (int i = FirstGridTile; i <= LastGridTile; ++i)

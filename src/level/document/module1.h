@@ -6,6 +6,7 @@
 #include "level/core/messages.h"
 #include "level/core/numbers.h"
 #include "level/core/tilearrays.h"
+#include "level/document/scratchfiles.h"
 #include "level/document/screen.h"
 #include "level/format/levelindex.h"
 #include "level/format/record.h"
@@ -299,10 +300,6 @@ private:
         Record record; // the record they were read from, and where it stands
         qint64 offset = 0;
     };
-    struct ScratchFile {
-        QString path;
-        FileIdentity identity;
-    };
     // The screen on display when it could not be read whole: where it came from and why it stopped.
     struct PartlyRead {
         Integer screen;
@@ -338,6 +335,11 @@ private:
     // LoadScreen does; true when the file has records of it.
     bool loadScreenFrom(const QString& fileName, const QString& callerName, Integer number, Screen& screen,
                         ScreenLoad& load) const;
+    // Screen `number` straight from the bytes of its block when `fileName` (a scratch file, or the level file
+    // read through its index) holds it as the editor writes it and nothing else of it: every tile and link
+    // of the screen, so the screen whole. None when it does not, or could not be looked at: the records are
+    // then read one by one, which meets the same failure.
+    std::optional<Screen> blockScreen(const QString& fileName, Integer number, bool scratch) const;
     // A screen found nowhere: every tile in the brush colour, picture 0, directions 0; the operands and
     // links stay as they were.
     void blank(Screen& screen) const;
@@ -352,16 +354,10 @@ private:
     Record levelPropRecord() const;
 
     FileAccess m_defaultFiles;
-    mutable LevelIndex m_index;            // filled as files are read
-    QHash<Integer, ScratchFile> m_scratch; // the scratch files this editor wrote, by screen
+    mutable LevelIndex m_index; // filled as files are read
+    ScratchFiles m_scratch{Files, [this] { return scratchFolder(); }};
     std::optional<PartlyRead> m_partlyRead;
     QString m_loadingFile; // the level file a level-load sequence is reading
-    bool scratchPresent(Integer screen) const;
-    // Writes `block` as the scratch file of `screen`: over the file this editor wrote for it while that is
-    // still as written, else a new one.
-    void writeScratch(Integer screen, const QByteArray& block, bool deferSync = false);
-    QString freeScratchName(Integer screen) const;
-    bool scratchFileIsWhole(const QString& scratch, Integer screen) const;
     QString scratchFolder() const;
     void choosePreferredScratchFolder();
     Failure lostScratchFile(const QString& scratch, Msg what, Integer screen) const;
@@ -371,7 +367,6 @@ private:
     void writeSession(bool unsaved, Integer lastScreen);
     Session m_session;
     std::optional<SessionState> m_writtenSession; // what the session file holds, as this editor wrote it
-    mutable bool m_scratchUnsynced = false;       // a scratch file was written with ScratchSync::Later
     QString m_ownSessionFolder; // a folder made for this editor alone, removed at the end when empty
     QString m_privateFolder; // the user's private scratch folder when in use, removed at the end when empty
 };

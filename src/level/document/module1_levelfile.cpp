@@ -167,7 +167,7 @@ bool Module1::appendCopyableBlock(Integer screen, SaveOutput& out,
     QByteArrayView tiles; // the block's tile records
     QByteArray scratch;
     try {
-        if (scratchPresent(screen)) {
+        if (m_scratch.present(screen)) {
             scratch = Files->openRead(ScratchFileName(screen))->readAll();
             if (!ScanCopyableBlock(scratch, screen, &copyable))
                 return false;

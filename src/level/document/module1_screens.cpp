@@ -136,6 +136,12 @@ void Module1::indexLevelFile(const QString& fileName) const {
 Screen Module1::ReadScreen(Integer screen, std::optional<Failure>* trouble) const {
     if (screen == CurrentScreen)
         return ScreenOnDisplay();
+    if (m_scratch.present(screen))
+        if (std::optional<Screen> whole = blockScreen(m_scratch.fileName(screen), screen, true)) {
+            if (trouble)
+                trouble->reset();
+            return std::move(*whole);
+        }
     return ReadScreenFrom(sourceOf(screen), screen, trouble);
 }
 
@@ -165,7 +171,7 @@ SideLinks Module1::ReadSideLinks(Integer screen, std::unique_ptr<ReadAhead>& lev
 std::optional<SideLinks> Module1::blockLinks(Integer screen, std::unique_ptr<ReadAhead>& levelFile) const {
     CopyableBlock block;
     try {
-        if (scratchPresent(screen)) {
+        if (m_scratch.present(screen)) {
             if (!ScanCopyableBlock(Files->openRead(ScratchFileName(screen))->readAll(), screen, &block))
                 return std::nullopt;
         } else {
@@ -192,10 +198,14 @@ std::optional<SideLinks> Module1::blockLinks(Integer screen, std::unique_ptr<Rea
 
 QString Module1::sourceOf(Integer screen) const {
     const QString scratch = ScratchFileName(screen);
-    return scratchPresent(screen) && scratchFileIsWhole(scratch, screen) ? scratch : LevelFileName;
+    return m_scratch.present(screen) && m_scratch.isWhole(scratch, screen) ? scratch : LevelFileName;
 }
 
 Screen Module1::ReadScreenFrom(const QString& source, Integer screen, std::optional<Failure>* trouble) const {
+    if (trouble)
+        trouble->reset();
+    if (std::optional<Screen> whole = blockScreen(source, screen, false))
+        return std::move(*whole);
     Screen result = Screen::fresh();
     std::optional<Failure> failure;
     bool found = false;
@@ -214,7 +224,7 @@ Screen Module1::ReadScreenFrom(const QString& source, Integer screen, std::optio
 }
 
 bool Module1::ScreenIsEdited(Integer screen) const {
-    if (scratchPresent(screen))
+    if (m_scratch.present(screen))
         return true;
     if (screen != CurrentScreen)
         return false;
@@ -232,8 +242,37 @@ void Module1::blank(Screen& screen) const {
     }
 }
 
+std::optional<Screen> Module1::blockScreen(const QString& fileName, Integer number, bool scratch) const {
+    if (!scratch && !readsThroughIndex(fileName))
+        return std::nullopt;
+    try {
+        QByteArray bytes;
+        if (scratch) {
+            bytes = Files->openRead(fileName)->readAll();
+        } else {
+            indexLevelFile(fileName);
+            const std::vector<LevelIndex::Run>& runs = m_index.runsOf(screenKey(number));
+            if (m_index.endFailure() || runs.size() != 1 || runs.front().records != 309)
+                return std::nullopt;
+            const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
+            if (!file->seek(runs.front().begin))
+                return std::nullopt;
+            bytes = file->read(runs.front().end - runs.front().begin);
+        }
+        return Screen::decodeWritten(bytes, number);
+    } catch (const Failure&) {
+        return std::nullopt;
+    }
+}
+
 bool Module1::loadScreenFrom(const QString& fileName, const QString& callerName, Integer number,
                              Screen& screen, ScreenLoad& load) const {
+    if (std::optional<Screen> whole = blockScreen(fileName, number, fileName == ScratchFileName(number))) {
+        screen = std::move(*whole);
+        load.fromFile = true;
+        load.whole = true;
+        return true;
+    }
     bool found = false;
     int tiles = 0;
     std::optional<Failure> failure = readScreenRecords(fileName, number, screen, &found, &tiles);
@@ -268,14 +307,20 @@ Module1::ScreenLoad Module1::LoadScreenValue(Integer number, const Screen& shown
     Screen screen = shown;
     bool found = false;
     const QString scratch = ScratchFileName(number);
-    if (scratchPresent(number)) {
-        if (scratchFileIsWhole(scratch, number)) {
+    if (m_scratch.present(number)) {
+        // A block as the editor writes it is whole; anything else is looked at record by record.
+        if (std::optional<Screen> whole = blockScreen(scratch, number, true)) {
+            screen = std::move(*whole);
+            load.fromFile = true;
+            load.whole = true;
+            found = true;
+        } else if (m_scratch.isWhole(scratch, number)) {
             loadScreenFrom(scratch, QStringLiteral("mnuSave_Click - tmp Load"), number, screen, load);
             found = true;
         } else {
             load.trouble = lostScratchFile(scratch, Msg::ScratchFileDamaged, number);
         }
-    } else if (m_scratch.contains(number)) {
+    } else if (m_scratch.named(number)) {
         load.trouble = lostScratchFile(scratch, Msg::ScratchFileGone, number);
     }
     if (!found && !LevelFileName.isEmpty()) {

@@ -148,10 +148,11 @@ void Module1::writeSession(bool unsaved, Integer lastScreen) {
                         LevelComments,
                         QString::number(LevelStartTile),
                         QString::number(lastScreen)};
-    for (auto it = m_scratch.cbegin(); it != m_scratch.cend(); ++it)
+    const auto& scratch = m_scratch.byScreen();
+    for (auto it = scratch.cbegin(); it != scratch.cend(); ++it)
         state.scratchFiles.insert(it.key(), it->path);
     // A session that names unsaved work names scratch files that are on the disk.
-    if (unsaved && m_scratchUnsynced)
+    if (unsaved && m_scratch.unsynced())
         SyncScratchFiles();
     // Each write waits for the disk; a change of screen that left the session as it was writes nothing.
     if (m_writtenSession && m_writtenSession->sameContent(state))
@@ -250,9 +251,7 @@ void Module1::RecoverSession(const SessionState& session) {
     }
     for (auto it = session.scratchFiles.cbegin(); it != session.scratchFiles.cend(); ++it)
         if (isRegularFile(it.value()))
-            m_scratch.insert(
-                static_cast<Integer>(it.key()),
-                ScratchFile{it.value(), RegularFileIdentity(it.value()).value_or(FileIdentity())});
+            m_scratch.take(static_cast<Integer>(it.key()), it.value());
     // The properties as they were edited, when they read as properties.
     if (session.properties.size() == 7) {
         PropertyValues values{session.properties[0], session.properties[1], session.properties[2],

@@ -33,30 +33,30 @@ void ScratchStage::drop(Integer screen) {
 }
 
 void ScratchStage::commit(Integer lastScreen) {
-    const QHash<Integer, Module1::ScratchFile> before = m_level.m_scratch;
+    const QHash<Integer, ScratchFiles::File> before = m_level.m_scratch.byScreen();
     std::vector<QString> placed;
     try {
         for (const auto& [screen, staged] : m_written) {
-            const QString path = m_level.freeScratchName(screen);
+            const QString path = m_level.m_scratch.freeName(screen);
             if (!m_level.Files->renameToNew(staged, path))
                 throw WriteFailure(path, errno, QFileInfo::exists(path));
             placed.push_back(path);
-            m_level.m_scratch.insert(
-                screen, Module1::ScratchFile{path, RegularFileIdentity(path).value_or(FileIdentity())});
+            m_level.m_scratch.take(screen, path);
         }
         for (const Integer screen : m_dropped)
-            m_level.m_scratch.remove(screen);
+            m_level.m_scratch.forget(screen);
         m_level.SyncScratchFiles();
         m_level.writeSession(true, lastScreen);
     } catch (...) {
         for (const QString& path : placed)
             m_level.Files->remove(path);
-        m_level.m_scratch = before;
+        m_level.m_scratch.restore(before);
         throw;
     }
     for (auto it = before.cbegin(); it != before.cend(); ++it) {
-        const auto now = m_level.m_scratch.constFind(it.key());
-        if ((now == m_level.m_scratch.constEnd() || now->path != it->path) &&
+        const auto& now = m_level.m_scratch.byScreen();
+        const auto here = now.constFind(it.key());
+        if ((here == now.constEnd() || here->path != it->path) &&
             RegularFileIdentity(it->path) == it->identity)
             m_level.Files->remove(it->path);
     }

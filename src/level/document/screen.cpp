@@ -2,6 +2,7 @@
 
 #include "level/core/boxes.h"
 #include "level/core/colour.h"
+#include "level/format/screenblock.h"
 
 #include <QBuffer>
 
@@ -124,6 +125,29 @@ Screen Screen::decode(const QByteArray& block, Integer number, std::optional<Fai
     } catch (const Failure& failure) {
         *trouble = failure;
     }
+    return screen;
+}
+
+std::optional<Screen> Screen::decodeWritten(QByteArrayView block, Integer number) {
+    CopyableBlock scanned;
+    static thread_local BlockFieldEnds ends;
+    if (block.isEmpty() || ScanCopyableBlockAt(block, number, &scanned, &ends) != block.size())
+        return std::nullopt;
+    Screen screen = fresh();
+    try {
+        ForEachBlockTile(block, ends, 0, [&screen](Integer index, const auto& fields, qint64) {
+            TileState& tile = screen.tile(index);
+            tile.colour = FieldValue::number(BlockFieldValue(fields[2]).toLong());
+            tile.picture = BlockFieldValue(fields[3]);
+            for (size_t d = 0; d < 4; ++d) {
+                tile.directions[d] = BlockFieldValue(fields[4 + d]).toInteger();
+                tile.operands[d] = BlockFieldValue(fields[8 + d]);
+            }
+        });
+    } catch (const Failure&) {
+        return std::nullopt; // read record by record, which meets the same failure
+    }
+    std::copy(std::begin(scanned.links), std::end(scanned.links), screen.links.begin());
     return screen;
 }
 

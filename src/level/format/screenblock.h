@@ -42,6 +42,26 @@ using BlockFieldEnds = std::array<quint32, 300 * 12>;
 qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBlock* block,
                               BlockFieldEnds* fieldEnds = nullptr);
 
+// The fields of each tile record of a block that ScanCopyableBlockAt took with its field ends, with where
+// it begins in the file: `tile(index, fields, begin)` for tiles 1 to 300, each field as it stands (a text in
+// its quotes).
+template <typename Tile>
+void ForEachBlockTile(QByteArrayView bytes, const BlockFieldEnds& ends, qint64 begin, Tile tile) {
+    std::array<QByteArrayView, 12> fields;
+    const char* const data = bytes.data();
+    quint32 from = 0;
+    for (int index = 1; index <= 300; ++index) {
+        const quint32* const end = ends.data() + (index - 1) * 12;
+        const quint32 record = from;
+        for (size_t i = 0; i < 12; ++i) {
+            fields[i] = QByteArrayView(data + from, qsizetype(end[i] - from));
+            from = end[i] + 1; // past the comma
+        }
+        ++from; // and the LF after the last field's CR
+        tile(Integer(index), fields, begin + record);
+    }
+}
+
 // The screen n whose block `bytes` may begin with: they start with the key "Screen<n>" and the tile
 // number 1 as the editor writes them, n 0 to 32767. -1 for any other bytes. At most the first 16 bytes
 // are looked at.

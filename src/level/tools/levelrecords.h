@@ -41,25 +41,6 @@ std::optional<UnreadRecord> VisitLevelRecords(QIODevice* device, LevelRecordVisi
                                               quint16 screenFields = RecordReader::AllFields,
                                               RecordReader::RestWanted rest = nullptr);
 
-// The fields of each tile record of a block that VisitLevelRecords handed on, with where it begins in the
-// file: `tile(index, fields, begin)` for tiles 1 to 300, each field as it stands (a text in its quotes).
-template <typename Tile>
-void ForEachBlockTile(QByteArrayView bytes, const BlockFieldEnds& ends, qint64 begin, Tile tile) {
-    std::array<QByteArrayView, 12> fields;
-    const char* const data = bytes.data();
-    quint32 from = 0;
-    for (int index = 1; index <= 300; ++index) {
-        const quint32* const end = ends.data() + (index - 1) * 12;
-        const quint32 record = from;
-        for (size_t i = 0; i < 12; ++i) {
-            fields[i] = QByteArrayView(data + from, qsizetype(end[i] - from));
-            from = end[i] + 1; // past the comma
-        }
-        ++from; // and the LF after the last field's CR
-        tile(Integer(index), fields, begin + record);
-    }
-}
-
 // The bytes of a record after its key and the comma that follows it, when its key is quoted and `key` lies
 // in `bytes`, as the record scan gives them; otherwise an empty view, which SplitPlainFields refuses.
 inline QByteArrayView AfterKey(QByteArrayView bytes, QByteArrayView key) {
