@@ -29,18 +29,16 @@ QJsonObject toJson(const LevelProblem& problem) {
 
 } // namespace
 
-int Check(QStringList arguments) {
-    const bool json = TakeFlag(arguments, QStringLiteral("--json"));
-    const bool strict = TakeFlag(arguments, QStringLiteral("--strict"));
-    QString pics;
-    QString error;
-    if (!TakeOption(arguments, QStringLiteral("--pics"), &pics, &error))
-        return UsageError(error);
-    if (const QString rest = CheckRest(arguments, QStringLiteral("check"), 1); !rest.isEmpty())
-        return UsageError(rest);
+int Check(const CliCommand& command, QStringList arguments) {
+    const CommandLine line(command, arguments);
+    if (!line.error().isEmpty())
+        return UsageError(line.error());
+    const bool json = line.isSet("--json");
+    const bool strict = line.isSet("--strict");
+    const QString pics = line.value("--pics");
     if (!pics.isEmpty() && !QFileInfo(pics).isDir())
         return Unusable(pics, Text(Msg::CliNoPicturesFolder));
-    const QString& path = arguments.first();
+    const QString& path = line.files().first();
     LevelCheckSettings settings;
     settings.picturesFolders = pics.isEmpty()
                                    ? LevelPicturesFolders(path, QCoreApplication::applicationDirPath())

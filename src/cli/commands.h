@@ -1,10 +1,15 @@
 #pragma once
 
+#include "level/core/messages.h"
+
+#include <QCommandLineParser>
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+#include <initializer_list>
 #include <memory>
+#include <vector>
 
 namespace tavrin {
 class Failure;
@@ -32,18 +37,63 @@ int Unusable(const QString& file, const QString& description);
 int Unusable(const Failure& failure);
 int Unusable(const QString& file, const Failure& failure);
 
-// Takes `option` and the value after it out of `arguments`. False (with `error` set) when the option is
-// given without a value; `value` is left alone when the option is not given.
-bool TakeOption(QStringList& arguments, const QString& option, QString* value, QString* error);
-// Takes every `flag` out of `arguments`; true when there was one.
-bool TakeFlag(QStringList& arguments, const QString& flag);
 // A whole number from `low` to `high` given as an option's value, in plain decimal digits as
 // QString::number writes it: a '-' only before a number below 0, no blank, '+', leading zero, decimal point
 // or exponent ("7" and "-3", not " 7", "+7", "07", "7.0", "7e0" or "-0").
 bool WholeNumber(const QString& text, int low, int high, int* value);
-// The arguments left over: an unknown option is a usage error, as is a number of files other than
-// `files`. Empty when they are right, else the usage error's text.
-QString CheckRest(const QStringList& arguments, const QString& command, int files);
+
+// An option of a command as its usage spells it ("-o", "--json"), the name of its value (null for an
+// option that takes none) and what it does.
+struct CliOption {
+    const char* name;
+    const char* value;
+    Msg about;
+};
+
+// A command: its name, the forms and the words its usage gives it, its options, how many files it takes
+// and what runs it.
+struct CliCommand {
+    const char* name;
+    std::vector<Msg> forms;
+    Msg about;
+    std::vector<CliOption> options;
+    int files;
+    int (*run)(const CliCommand& command, QStringList arguments);
+    // The options named, for a form of the command that takes no others.
+    std::vector<CliOption> only(std::initializer_list<QLatin1String> names) const;
+};
+
+// Every command, in the order the usage lists them.
+const std::vector<CliCommand>& Commands();
+// The command of that name; null when there is none.
+const CliCommand* FindCommand(const QString& name);
+// What --help prints: every command with its forms, the options of the program and the exit codes.
+QString UsageText();
+// What `tavrin-level COMMAND --help` prints: the command's forms, what it does and its options.
+QString HelpText(const CliCommand& command);
+
+// A command's arguments read by QCommandLineParser against the command's options, each taken only as its
+// usage spells it ("--json", not "-json", "--json=1" or "--" before it; "-o", not "--o"), with its value in
+// the argument after it; the files are the arguments left over.
+class CommandLine {
+public:
+    CommandLine(const CliCommand& command, const QStringList& arguments);
+    // `name` names the command in an error ("diff --git").
+    CommandLine(const std::vector<CliOption>& options, const QStringList& arguments, const QString& name,
+                int files);
+    // The usage error, empty when the arguments are right: an option given last without its value, else
+    // the first unknown option, else a number of files other than the command takes.
+    const QString& error() const { return m_error; }
+    bool isSet(const char* option) const;
+    // The value given last; null when the option is not given.
+    QString value(const char* option) const;
+    const QStringList& files() const { return m_files; }
+
+private:
+    QCommandLineParser m_parser;
+    QString m_error;
+    QStringList m_files;
+};
 
 // Opens `out`, the file given to -o, for the output of a command that reads `inputs`. A file, or a symbolic
 // link to one, or nothing yet, is written through an AtomicFile: FinishOutput puts it in place whole. A
@@ -77,16 +127,16 @@ private:
     QTextStream m_text;
 };
 
-int Info(QStringList arguments);
-int Check(QStringList arguments);
-int Render(QStringList arguments);
-int Export(QStringList arguments);
-int Import(QStringList arguments);
-int Screens(QStringList arguments);
-int Diff(QStringList arguments);
-int Merge(QStringList arguments);
-int GitSetup(QStringList arguments);
-int Route(QStringList arguments);
-int Reach(QStringList arguments);
+int Info(const CliCommand& command, QStringList arguments);
+int Check(const CliCommand& command, QStringList arguments);
+int Render(const CliCommand& command, QStringList arguments);
+int Export(const CliCommand& command, QStringList arguments);
+int Import(const CliCommand& command, QStringList arguments);
+int Screens(const CliCommand& command, QStringList arguments);
+int Diff(const CliCommand& command, QStringList arguments);
+int Merge(const CliCommand& command, QStringList arguments);
+int GitSetup(const CliCommand& command, QStringList arguments);
+int Route(const CliCommand& command, QStringList arguments);
+int Reach(const CliCommand& command, QStringList arguments);
 
 } // namespace tavrin::cli

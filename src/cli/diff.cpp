@@ -84,12 +84,14 @@ void WriteStat(QTextStream& out, const std::vector<LevelChange>& changes) {
 // As git's diff driver runs it: PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE NEW-HEX NEW-MODE, either file
 // /dev/null for a level added or removed. It prints what changed and exits 0 for a difference too: git
 // stops at a driver that exits otherwise.
-int GitDiff(const QStringList& arguments) {
-    if (const QString rest = CheckRest(arguments, QStringLiteral("diff --git"), 7); !rest.isEmpty())
-        return UsageError(rest);
-    const QString& path = arguments[0];
-    const QString& before = arguments[1];
-    const QString& after = arguments[4];
+int GitDiff(const CliCommand& command, const QStringList& arguments) {
+    const CommandLine line(command.only({QLatin1String("--git")}), arguments, QStringLiteral("diff --git"),
+                           7);
+    if (!line.error().isEmpty())
+        return UsageError(line.error());
+    const QString& path = line.files()[0];
+    const QString& before = line.files()[1];
+    const QString& after = line.files()[4];
     StandardOutput output;
     QTextStream& out = output.text();
     out << "diff --tavrin a/" << path << " b/" << path << '\n';
@@ -110,35 +112,42 @@ int GitDiff(const QStringList& arguments) {
 
 } // namespace
 
-int Diff(QStringList arguments) {
-    if (TakeFlag(arguments, QStringLiteral("--git")))
-        return GitDiff(arguments);
-    if (TakeFlag(arguments, QStringLiteral("--textconv"))) {
-        if (const QString rest = CheckRest(arguments, QStringLiteral("diff --textconv"), 1); !rest.isEmpty())
-            return UsageError(rest);
+int Diff(const CliCommand& command, QStringList arguments) {
+    // --git and --textconv are forms of their own, which take no other option.
+    if (arguments.contains(QLatin1String("--git")))
+        return GitDiff(command, arguments);
+    if (arguments.contains(QLatin1String("--textconv"))) {
+        const CommandLine line(command.only({QLatin1String("--textconv")}), arguments,
+                               QStringLiteral("diff --textconv"), 1);
+        if (!line.error().isEmpty())
+            return UsageError(line.error());
         FileAccess files;
         StandardOutput output;
         try {
-            ListLevel(files, arguments[0], [&output](const QString& line) {
+            ListLevel(files, line.files()[0], [&output](const QString& text) {
                 if (!output.ok())
                     throw output.failure();
-                output.text() << line << '\n';
+                output.text() << text << '\n';
             });
         } catch (const Failure& failure) {
             return Unusable(failure);
         }
         return output.finish(ExitDone);
     }
-    const bool json = TakeFlag(arguments, QStringLiteral("--json"));
-    const bool stat = TakeFlag(arguments, QStringLiteral("--stat"));
-    if (const QString rest = CheckRest(arguments, QStringLiteral("diff"), 2); !rest.isEmpty())
-        return UsageError(rest);
+    const CommandLine line(command.only({QLatin1String("--json"), QLatin1String("--stat")}), arguments,
+                           QLatin1String(command.name), command.files);
+    if (!line.error().isEmpty())
+        return UsageError(line.error());
+    const bool json = line.isSet("--json");
+    const bool stat = line.isSet("--stat");
     if (json && stat)
-        return UsageError(QStringLiteral("diff takes --json or --stat, not both"));
+        return UsageError(
+            Text(Msg::CliNotBoth)
+                .arg(QLatin1String(command.name), QLatin1String("--json"), QLatin1String("--stat")));
     FileAccess files;
     std::vector<LevelChange> changes;
     try {
-        changes = DiffLevels(files, arguments[0], arguments[1]);
+        changes = DiffLevels(files, line.files()[0], line.files()[1]);
     } catch (const Failure& failure) {
         return Unusable(failure);
     }

@@ -14,9 +14,9 @@ QString SetGitConfig(const QString& key, const QString& value) {
     QProcess git;
     git.start(QStringLiteral("git"), {QStringLiteral("config"), key, value});
     if (!git.waitForFinished(30000))
-        return QStringLiteral("git could not be run: %1").arg(git.errorString());
+        return Text(Msg::CliGitNotRun).arg(git.errorString());
     if (git.exitStatus() != QProcess::NormalExit || git.exitCode() != 0)
-        return QStringLiteral("git config %1 failed: %2")
+        return Text(Msg::CliGitConfigFailed)
             .arg(key, QString::fromLocal8Bit(git.readAllStandardError()).trimmed());
     return QString();
 }
@@ -29,9 +29,9 @@ QString ProgramForShell() {
 
 } // namespace
 
-int GitSetup(QStringList arguments) {
-    if (const QString rest = CheckRest(arguments, QStringLiteral("git-setup"), 0); !rest.isEmpty())
-        return UsageError(rest);
+int GitSetup(const CliCommand& command, QStringList arguments) {
+    if (const CommandLine line(command, arguments); !line.error().isEmpty())
+        return UsageError(line.error());
     const QString program = ProgramForShell();
     const std::pair<QString, QString> settings[] = {
         {QStringLiteral("merge.tavrin.name"), QStringLiteral("TavrinEditor levels, merged field by field")},
@@ -45,10 +45,7 @@ int GitSetup(QStringList arguments) {
         if (const QString error = SetGitConfig(key, value); !error.isEmpty())
             return Unusable(error);
     StandardOutput output;
-    output.text() << "git merges and compares level files with tavrin-level once .gitattributes names\n"
-                     "them; add a line such as:\n"
-                     "\n"
-                     "levels/*.txt merge=tavrin diff=tavrin\n";
+    output.text() << Text(Msg::CliGitSetUp) << '\n';
     return output.finish(ExitDone);
 }
 

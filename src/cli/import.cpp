@@ -5,19 +5,17 @@
 
 namespace tavrin::cli {
 
-int Import(QStringList arguments) {
-    QString out;
-    QString error;
-    if (!TakeOption(arguments, QStringLiteral("-o"), &out, &error))
-        return UsageError(error);
-    if (const QString rest = CheckRest(arguments, QStringLiteral("import"), 1); !rest.isEmpty())
-        return UsageError(rest);
+int Import(const CliCommand& command, QStringList arguments) {
+    const CommandLine line(command, arguments);
+    if (!line.error().isEmpty())
+        return UsageError(line.error());
+    const QString out = line.value("-o");
     if (out.isEmpty())
         return UsageError(Text(Msg::CliImportNeedsOut));
     FileAccess files;
     try {
-        const std::unique_ptr<QIODevice> file = OpenOutput(files, out, {arguments.first()});
-        ImportLevelJson(files, arguments.first(), file.get());
+        const std::unique_ptr<QIODevice> file = OpenOutput(files, out, {line.files().first()});
+        ImportLevelJson(files, line.files().first(), file.get());
         FinishOutput(files, *file);
     } catch (const Failure& failure) {
         return Unusable(failure);

@@ -8,11 +8,12 @@
 
 namespace tavrin::cli {
 
-int Info(QStringList arguments) {
-    const bool json = TakeFlag(arguments, QStringLiteral("--json"));
-    if (const QString error = CheckRest(arguments, QStringLiteral("info"), 1); !error.isEmpty())
-        return UsageError(error);
-    const QString& path = arguments.first();
+int Info(const CliCommand& command, QStringList arguments) {
+    const CommandLine line(command, arguments);
+    if (!line.error().isEmpty())
+        return UsageError(line.error());
+    const bool json = line.isSet("--json");
+    const QString& path = line.files().first();
     FileAccess files;
     LevelInfo level;
     try {

@@ -24,24 +24,23 @@ ErrorKey KeyOf(const LevelProblem& problem) {
 
 } // namespace
 
-int Merge(QStringList arguments) {
-    QString out;
-    QString level;
-    QString error;
-    if (!TakeOption(arguments, QStringLiteral("-o"), &out, &error) ||
-        !TakeOption(arguments, QStringLiteral("--level"), &level, &error))
-        return UsageError(error);
-    const bool takeOurs = TakeFlag(arguments, QStringLiteral("--ours"));
-    const bool takeTheirs = TakeFlag(arguments, QStringLiteral("--theirs"));
-    if (const QString rest = CheckRest(arguments, QStringLiteral("merge"), 3); !rest.isEmpty())
-        return UsageError(rest);
+int Merge(const CliCommand& command, QStringList arguments) {
+    const CommandLine line(command, arguments);
+    if (!line.error().isEmpty())
+        return UsageError(line.error());
+    const QString out = line.value("-o");
+    QString level = line.value("--level");
+    const bool takeOurs = line.isSet("--ours");
+    const bool takeTheirs = line.isSet("--theirs");
     if (out.isEmpty())
-        return UsageError(QStringLiteral("merge needs -o OUT: the level file to write"));
+        return UsageError(Text(Msg::CliNeedsLevelOut).arg(QLatin1String(command.name)));
     if (takeOurs && takeTheirs)
-        return UsageError(QStringLiteral("merge takes --ours or --theirs, not both"));
-    const QString& base = arguments[0];
-    const QString& ours = arguments[1];
-    const QString& theirs = arguments[2];
+        return UsageError(
+            Text(Msg::CliNotBoth)
+                .arg(QLatin1String(command.name), QLatin1String("--ours"), QLatin1String("--theirs")));
+    const QString& base = line.files()[0];
+    const QString& ours = line.files()[1];
+    const QString& theirs = line.files()[2];
     LevelCheckSettings settings;
     settings.picturesFolders = LevelPicturesFolders(ours, QCoreApplication::applicationDirPath());
     FileAccess files;

@@ -69,20 +69,19 @@ int RunSearch(const QString& path, const QString& fromText, Search& search,
 
 } // namespace
 
-int Route(QStringList arguments) {
-    const bool json = TakeFlag(arguments, QStringLiteral("--json"));
-    QString to, from, error;
-    if (!TakeOption(arguments, QStringLiteral("--to"), &to, &error) ||
-        !TakeOption(arguments, QStringLiteral("--from"), &from, &error))
-        return UsageError(error);
-    if (const QString rest = CheckRest(arguments, QStringLiteral("route"), 1); !rest.isEmpty())
-        return UsageError(rest);
+int Route(const CliCommand& command, QStringList arguments) {
+    const CommandLine line(command, arguments);
+    if (!line.error().isEmpty())
+        return UsageError(line.error());
+    const bool json = line.isSet("--json");
+    const QString to = line.value("--to");
+    const QString from = line.value("--from");
     WalkPlace target;
     if (to.isNull())
         return UsageError(Text(Msg::CliRouteNeedsTo));
     if (!ParsePlace(to, &target))
         return UsageError(Text(Msg::CliPlaceForm).arg(QStringLiteral("--to")));
-    const QString& path = arguments.first();
+    const QString& path = line.files().first();
     Search search;
     if (const int code = RunSearch(path, from, search, target); code != ExitDone)
         return code;
@@ -110,15 +109,13 @@ int Route(QStringList arguments) {
     return output.finish(route ? ExitDone : ExitProblems);
 }
 
-int Reach(QStringList arguments) {
-    const bool json = TakeFlag(arguments, QStringLiteral("--json"));
-    QString from, error;
-    if (!TakeOption(arguments, QStringLiteral("--from"), &from, &error))
-        return UsageError(error);
-    if (const QString rest = CheckRest(arguments, QStringLiteral("reach"), 1); !rest.isEmpty())
-        return UsageError(rest);
+int Reach(const CliCommand& command, QStringList arguments) {
+    const CommandLine line(command, arguments);
+    if (!line.error().isEmpty())
+        return UsageError(line.error());
+    const bool json = line.isSet("--json");
     Search search;
-    if (const int code = RunSearch(arguments.first(), from, search); code != ExitDone)
+    if (const int code = RunSearch(line.files().first(), line.value("--from"), search); code != ExitDone)
         return code;
     const Reachability& reach = *search.reach;
     StandardOutput output;

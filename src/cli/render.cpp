@@ -11,20 +11,19 @@
 
 namespace tavrin::cli {
 
-int Render(QStringList arguments) {
-    QString out, screen, scale, pics, error;
-    if (!TakeOption(arguments, QStringLiteral("-o"), &out, &error) ||
-        !TakeOption(arguments, QStringLiteral("--screen"), &screen, &error) ||
-        !TakeOption(arguments, QStringLiteral("--scale"), &scale, &error) ||
-        !TakeOption(arguments, QStringLiteral("--pics"), &pics, &error))
-        return UsageError(error);
+int Render(const CliCommand& command, QStringList arguments) {
+    const CommandLine line(command, arguments);
+    if (!line.error().isEmpty())
+        return UsageError(line.error());
+    const QString out = line.value("-o");
+    const QString screen = line.value("--screen");
+    const QString scale = line.value("--scale");
+    const QString pics = line.value("--pics");
     RenderRequest request;
-    request.world = TakeFlag(arguments, QStringLiteral("--world"));
-    request.marker = TakeFlag(arguments, QStringLiteral("--marker"));
-    request.directions = TakeFlag(arguments, QStringLiteral("--directions"));
-    request.reach = TakeFlag(arguments, QStringLiteral("--reach"));
-    if (const QString rest = CheckRest(arguments, QStringLiteral("render"), 1); !rest.isEmpty())
-        return UsageError(rest);
+    request.world = line.isSet("--world");
+    request.marker = line.isSet("--marker");
+    request.directions = line.isSet("--directions");
+    request.reach = line.isSet("--reach");
     if (out.isEmpty())
         return UsageError(Text(Msg::CliRenderNeedsOut));
     if (request.world && !screen.isNull())
@@ -35,7 +34,7 @@ int Render(QStringList arguments) {
         return UsageError(Text(Msg::CliScaleRange));
     if (!pics.isNull() && !QFileInfo(pics).isDir())
         return Unusable(pics, Text(Msg::CliNoPicturesFolder));
-    request.levelFile = arguments.first();
+    request.levelFile = line.files().first();
     // Pictures are looked up beside the level file first, then beside the program, as the editor does.
     request.picturesFolders =
         pics.isNull() ? LevelPicturesFolders(request.levelFile, QCoreApplication::applicationDirPath())

@@ -8,28 +8,37 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <algorithm>
+#include <iterator>
 
 namespace tavrin::cli {
 
 namespace {
 
-// Takes `option` and the `count` numbers after it out of `arguments`; false (with `error` set) when they
-// are missing or no screen numbers.
-bool TakeNumbers(QStringList& arguments, const QString& option, int count, QList<int>* numbers,
-                 QString* error) {
-    const qsizetype at = arguments.indexOf(option);
+// The screen numbers of an operation, an option followed by `count` of them. QCommandLineParser gives an
+// option one value: the numbers after the option are handed to it as one, a blank between them. False
+// (with `error` set) when they are missing or no screen numbers.
+bool JoinNumbers(QStringList& arguments, const char* option, int count, QString* error) {
+    const qsizetype at = arguments.indexOf(QLatin1String(option));
     if (at < 0)
         return true;
     for (int i = 1; i <= count; ++i) {
         int value = 0;
         if (at + i >= arguments.size() || !WholeNumber(arguments[at + i], 0, 32767, &value)) {
-            *error = QStringLiteral("%1 needs %2 screen number(s) from 0 to 32767").arg(option).arg(count);
+            *error = Text(Msg::CliScreenNumbers).arg(QLatin1String(option)).arg(count);
             return false;
         }
-        *numbers << value;
     }
-    arguments.remove(at, count + 1);
+    arguments[at + 1] = arguments.mid(at + 1, count).join(u' ');
+    arguments.remove(at + 2, count - 1);
     return true;
+}
+
+QList<int> Numbers(const QString& value) {
+    QList<int> numbers;
+    for (const QString& number : value.split(u' ', Qt::SkipEmptyParts))
+        numbers << number.toInt();
+    return numbers;
 }
 
 void CopyInto(const QString& path, QIODevice& output) {
@@ -45,29 +54,34 @@ void CopyInto(const QString& path, QIODevice& output) {
 
 } // namespace
 
-int Screens(QStringList arguments) {
-    QString out;
+int Screens(const CliCommand& command, QStringList arguments) {
+    const std::pair<const char*, int> operations[] = {
+        {"--delete", 1}, {"--move", 2}, {"--swap", 2}, {"--duplicate", 1}};
     QString error;
-    QList<int> deleted, moved, swapped, duplicated;
-    if (!TakeOption(arguments, QStringLiteral("-o"), &out, &error) ||
-        !TakeNumbers(arguments, QStringLiteral("--delete"), 1, &deleted, &error) ||
-        !TakeNumbers(arguments, QStringLiteral("--move"), 2, &moved, &error) ||
-        !TakeNumbers(arguments, QStringLiteral("--swap"), 2, &swapped, &error) ||
-        !TakeNumbers(arguments, QStringLiteral("--duplicate"), 1, &duplicated, &error))
-        return UsageError(error);
-    if (const QString rest = CheckRest(arguments, QStringLiteral("screens"), 1); !rest.isEmpty())
-        return UsageError(rest);
+    for (const auto& [option, count] : operations)
+        if (!JoinNumbers(arguments, option, count, &error))
+            return UsageError(error);
+    // An operation is given once: the numbers after it a second time would be taken for files.
+    for (const auto& [option, count] : operations)
+        if (arguments.count(QLatin1String(option)) > 1)
+            return UsageError(Text(Msg::CliUnknownOption).arg(QLatin1String(option)));
+    const CommandLine line(command, arguments);
+    if (!line.error().isEmpty())
+        return UsageError(line.error());
+    const QString out = line.value("-o");
     if (out.isEmpty())
-        return UsageError(QStringLiteral("screens needs -o OUT: the level file to write"));
-    if (int(!deleted.isEmpty()) + int(!moved.isEmpty()) + int(!swapped.isEmpty()) +
-            int(!duplicated.isEmpty()) !=
-        1)
-        return UsageError(
-            QStringLiteral("screens needs one of --delete N, --move N M, --swap N M, --duplicate N"));
-    const QString input = arguments.first();
+        return UsageError(Text(Msg::CliNeedsLevelOut).arg(QLatin1String(command.name)));
+    if (std::count_if(std::begin(operations), std::end(operations),
+                      [&line](const auto& operation) { return line.isSet(operation.first); }) != 1)
+        return UsageError(Text(Msg::CliScreensNeedOne));
+    const QList<int> deleted = Numbers(line.value("--delete"));
+    const QList<int> moved = Numbers(line.value("--move"));
+    const QList<int> swapped = Numbers(line.value("--swap"));
+    const QList<int> duplicated = Numbers(line.value("--duplicate"));
+    const QString input = line.files().first();
     QTemporaryDir work;
     if (!work.isValid())
-        return Unusable(QStringLiteral("no folder to work in: %1").arg(work.errorString()));
+        return Unusable(Text(Msg::CliNoWorkFolder).arg(work.errorString()));
     FileAccess files;
     try {
         const std::unique_ptr<QIODevice> output = OpenOutput(files, out, {input});
@@ -76,9 +90,7 @@ int Screens(QStringList arguments) {
         const int last = document.state().LevelLastScreen;
         if (!duplicated.isEmpty()) {
             if (duplicated[0] > last)
-                return Unusable(input, QStringLiteral("Screen %1 is not one of the level's screens 0 to %2")
-                                           .arg(duplicated[0])
-                                           .arg(last));
+                return Unusable(input, Text(Msg::NotOneOfTheScreens).arg(duplicated[0]).arg(last));
             document.duplicateScreen(duplicated[0]);
         } else {
             const ScreenRenumbering renumbering =

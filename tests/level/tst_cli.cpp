@@ -58,20 +58,42 @@ private slots:
     void exitCodes_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("code");
+        QTest::addColumn<QByteArray>("line"); // the start of a line of standard output; empty: none
         const QString level = m_f.path("level.txt");
-        QTest::newRow("no command") << QStringList() << 2;
-        QTest::newRow("--help") << QStringList{"--help"} << 0;
-        QTest::newRow("unknown command") << QStringList{"frobnicate", level} << 2;
-        QTest::newRow("info without a file") << QStringList{"info"} << 2;
-        QTest::newRow("info of a missing file") << QStringList{"info", m_f.path("gone.txt")} << 2;
-        QTest::newRow("info of a picture") << QStringList{"info", m_f.path("picture.bmp")} << 2;
+        QTest::newRow("no command") << QStringList() << 2 << QByteArray();
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << QByteArray("Usage: tavrin-level COMMAND ");
+        QTest::newRow("unknown command") << QStringList{"frobnicate", level} << 2 << QByteArray();
+        QTest::newRow("info without a file") << QStringList{"info"} << 2 << QByteArray();
+        QTest::newRow("info of a missing file")
+            << QStringList{"info", m_f.path("gone.txt")} << 2 << QByteArray();
+        QTest::newRow("info of a picture")
+            << QStringList{"info", m_f.path("picture.bmp")} << 2 << QByteArray();
         QTest::newRow("check of a last screen below -1")
-            << QStringList{"check", m_f.path("no screens.txt")} << 1;
+            << QStringList{"check", m_f.path("no screens.txt")} << 1 << QByteArray();
+        // Options only as the usage spells them.
+        for (const char* option : {"-json", "--json=1", "--"})
+            QTest::addRow("info %s", option) << QStringList{"info", option, level} << 2 << QByteArray();
+        QTest::newRow("check --pics=DIR") << QStringList{"check", level, "--pics=."} << 2 << QByteArray();
+        // Each command tells its own usage, and the program's lists it.
+        for (const char* command : {"info", "check", "render", "export", "import", "screens", "diff", "merge",
+                                    "git-setup", "reach", "route"}) {
+            QTest::addRow("%s --help", command)
+                << QStringList{command, "--help"} << 0 << "Usage: tavrin-level " + QByteArray(command) + ' ';
+            QTest::addRow("--help lists %s", command)
+                << QStringList{"--help"} << 0 << "  " + QByteArray(command) + ' ';
+        }
     }
     void exitCodes() {
         QFETCH(QStringList, arguments);
         QFETCH(int, code);
-        QCOMPARE(RunTool(arguments).code, code);
+        QFETCH(QByteArray, line);
+        const ToolRun run = RunTool(arguments);
+        QCOMPARE(run.code, code);
+        const QList<QByteArray> lines = run.out.split('\n');
+        QVERIFY2(line.isEmpty() ||
+                     std::any_of(lines.begin(), lines.end(),
+                                 [&line](const QByteArray& l) { return (l + ' ').startsWith(line); }),
+                 run.out.constData());
     }
 
     // What is there but is no file is told so, not as missing.
@@ -247,6 +269,7 @@ private slots:
         QTest::newRow("past the last screen") << QStringList{"--delete", "8"} << 2;
         QTest::newRow("no number") << QStringList{"--move", "1"} << 2;
         QTest::newRow("two operations") << QStringList{"--delete", "1", "--duplicate", "2"} << 2;
+        QTest::newRow("one twice") << QStringList{"--delete", "1", "--delete", "2"} << 2;
         QTest::newRow("none") << QStringList() << 2;
     }
     void screens() {

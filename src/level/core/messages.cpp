@@ -389,6 +389,136 @@ constexpr Entry Table[] = {
     {Msg::CliReachSummary, QT_TRANSLATE_NOOP("Messages", "%1 tiles reached on %2 of the level's %3 screens")},
     {Msg::CliExitOutside,
      QT_TRANSLATE_NOOP("Messages", "an exit of a tile reached leads to screen %1, past the last screen")},
+    {Msg::CliNotBoth, QT_TRANSLATE_NOOP("Messages", "%1 takes %2 or %3, not both")},
+    {Msg::CliNeedsLevelOut, QT_TRANSLATE_NOOP("Messages", "%1 needs -o OUT: the level file to write")},
+    {Msg::CliScreenNumbers, QT_TRANSLATE_NOOP("Messages", "%1 needs %2 screen number(s) from 0 to 32767")},
+    {Msg::CliScreensNeedOne,
+     QT_TRANSLATE_NOOP("Messages", "screens needs one of --delete N, --move N M, --swap N M, --duplicate N")},
+    {Msg::CliNoWorkFolder, QT_TRANSLATE_NOOP("Messages", "no folder to work in: %1")},
+    {Msg::CliGitNotRun, QT_TRANSLATE_NOOP("Messages", "git could not be run: %1")},
+    {Msg::CliGitConfigFailed, QT_TRANSLATE_NOOP("Messages", "git config %1 failed: %2")},
+    {Msg::CliGitSetUp,
+     QT_TRANSLATE_NOOP("Messages",
+                       "git merges and compares level files with tavrin-level once .gitattributes names\n"
+                       "them; add a line such as:\n"
+                       "\n"
+                       "levels/*.txt merge=tavrin diff=tavrin")},
+    {Msg::CliUsage, QT_TRANSLATE_NOOP("Messages", "Usage: %1")},
+    {Msg::CliCommandsHeading, QT_TRANSLATE_NOOP("Messages", "Commands:")},
+    {Msg::CliOptionsHeading, QT_TRANSLATE_NOOP("Messages", "Options:")},
+    {Msg::CliHelpEverything,
+     QT_TRANSLATE_NOOP("Messages", "this text; after a command, that command's usage and options")},
+    {Msg::CliHelpThis, QT_TRANSLATE_NOOP("Messages", "this text")},
+    {Msg::CliVersion, QT_TRANSLATE_NOOP("Messages", "the program's version")},
+    {Msg::CliExitStatus,
+     QT_TRANSLATE_NOOP(
+         "Messages",
+         "Exit status: 0 done, 1 check found errors (with --strict, any problem), diff found\n"
+         "differences, merge found conflicts or errors or route found no walk, 2 the command could not\n"
+         "be carried out.")},
+    {Msg::CliInfoForm, QT_TRANSLATE_NOOP("Messages", "info LEVEL [--json]")},
+    {Msg::CliInfoAbout, QT_TRANSLATE_NOOP("Messages", "the level's properties, screens, pictures and size")},
+    {Msg::CliCheckForm, QT_TRANSLATE_NOOP("Messages", "check LEVEL [--json] [--strict] [--pics DIR]")},
+    {Msg::CliCheckAbout,
+     QT_TRANSLATE_NOOP(
+         "Messages",
+         "every problem of the level, one line each; exit 1 when there are errors (with --strict,\n"
+         "warnings too)")},
+    {Msg::CliRenderForm,
+     QT_TRANSLATE_NOOP(
+         "Messages", "render LEVEL -o OUT.png [--screen N | --world] [--scale K] [--marker] [--directions]\n"
+                     "[--reach] [--pics DIR]")},
+    {Msg::CliRenderAbout,
+     QT_TRANSLATE_NOOP(
+         "Messages", "a screen (screen 0 unless given), or the map of the whole level, as a PNG image;\n"
+                     "--directions marks the blocked steps and the exits of every tile, --reach shades what\n"
+                     "the walk from the start tile cannot reach")},
+    {Msg::CliExportForm, QT_TRANSLATE_NOOP("Messages", "export LEVEL -o OUT.json")},
+    {Msg::CliExportAbout, QT_TRANSLATE_NOOP("Messages", "the whole level as JSON")},
+    {Msg::CliImportForm, QT_TRANSLATE_NOOP("Messages", "import IN.json -o LEVEL")},
+    {Msg::CliImportAbout, QT_TRANSLATE_NOOP("Messages", "a level file from JSON written by export")},
+    {Msg::CliScreensForm,
+     QT_TRANSLATE_NOOP("Messages",
+                       "screens LEVEL (--delete N | --move N M | --swap N M | --duplicate N) -o OUT")},
+    {Msg::CliScreensAbout,
+     QT_TRANSLATE_NOOP("Messages",
+                       "the level with one screen deleted, moved, swapped or duplicated and every side link\n"
+                       "following, as the editor's Screen menu does it")},
+    {Msg::CliDiffForm, QT_TRANSLATE_NOOP("Messages", "diff A B [--json | --stat]")},
+    {Msg::CliDiffTextconvForm, QT_TRANSLATE_NOOP("Messages", "diff --textconv LEVEL")},
+    {Msg::CliDiffGitForm, QT_TRANSLATE_NOOP("Messages", "diff --git PATH A HEX MODE B HEX MODE")},
+    {Msg::CliDiffAbout,
+     QT_TRANSLATE_NOOP(
+         "Messages",
+         "what differs between two levels, by meaning: properties, side links and tile fields, one\n"
+         "line each; exit 0 when they are the same, 1 when they differ; --textconv lists one level\n"
+         "whole, a line a tile, for git; --git is git's diff driver, which exits 0 either way")},
+    {Msg::CliMergeForm,
+     QT_TRANSLATE_NOOP("Messages", "merge BASE OURS THEIRS -o OUT [--ours | --theirs] [--level PATH]")},
+    {Msg::CliMergeAbout,
+     QT_TRANSLATE_NOOP(
+         "Messages",
+         "the changes of OURS and THEIRS since BASE in one level, field by field; exit 1 when fields\n"
+         "conflict (OUT then holds OURS's value, and OUT.conflicts.json, or PATH.conflicts.json, the\n"
+         "conflicts; --ours or --theirs settles every conflict) or the merged level has errors neither\n"
+         "side had; OUT may be OURS, never BASE or THEIRS")},
+    {Msg::CliGitSetupForm, QT_TRANSLATE_NOOP("Messages", "git-setup")},
+    {Msg::CliGitSetupAbout,
+     QT_TRANSLATE_NOOP("Messages",
+                       "makes git in the current repository merge and compare levels with merge and diff")},
+    {Msg::CliReachForm, QT_TRANSLATE_NOOP("Messages", "reach LEVEL [--from S:T] [--json]")},
+    {Msg::CliReachAbout,
+     QT_TRANSLATE_NOOP(
+         "Messages",
+         "the screens the walk can take the marker to from the start tile of screen 0 (or from tile T\n"
+         "of screen S), and how many tiles of each")},
+    {Msg::CliRouteForm, QT_TRANSLATE_NOOP("Messages", "route LEVEL --to S:T [--from S:T] [--json]")},
+    {Msg::CliRouteAbout,
+     QT_TRANSLATE_NOOP(
+         "Messages",
+         "a shortest walk to tile T of screen S, one key and the place it leads to a line; exit 1\n"
+         "when no walk leads there")},
+    {Msg::CliOptionJson, QT_TRANSLATE_NOOP("Messages", "the same as JSON")},
+    {Msg::CliOptionOut,
+     QT_TRANSLATE_NOOP(
+         "Messages", "the file to write; a pipe or a character device is written into as the output comes")},
+    {Msg::CliOptionPics,
+     QT_TRANSLATE_NOOP(
+         "Messages",
+         "the one folder to look for pictures in, instead of Pics beside the level or the program")},
+    {Msg::CliOptionStrict, QT_TRANSLATE_NOOP("Messages", "warnings fail the check too")},
+    {Msg::CliOptionScreen, QT_TRANSLATE_NOOP("Messages", "the screen to draw, from 0 to the last screen")},
+    {Msg::CliOptionWorld, QT_TRANSLATE_NOOP("Messages", "the map of the whole level instead of one screen")},
+    {Msg::CliOptionScale, QT_TRANSLATE_NOOP("Messages", "every pixel drawn K times as large, K from 1 to 8")},
+    {Msg::CliOptionMarker, QT_TRANSLATE_NOOP("Messages", "the walk marker on the start tile of screen 0")},
+    {Msg::CliOptionDirections,
+     QT_TRANSLATE_NOOP("Messages", "a bar on each blocked side and an arrow on each exit of every tile")},
+    {Msg::CliOptionReach,
+     QT_TRANSLATE_NOOP("Messages", "shades what the walk from the start tile of screen 0 cannot reach")},
+    {Msg::CliOptionDelete,
+     QT_TRANSLATE_NOOP("Messages", "deletes screen N; the screens above it move down one number")},
+    {Msg::CliOptionMove,
+     QT_TRANSLATE_NOOP("Messages",
+                       "gives screen N the number M; the screens between shift toward N's old place")},
+    {Msg::CliOptionSwap, QT_TRANSLATE_NOOP("Messages", "swaps screens N and M")},
+    {Msg::CliOptionDuplicate,
+     QT_TRANSLATE_NOOP("Messages", "adds a copy of screen N as the new last screen")},
+    {Msg::CliOptionStat, QT_TRANSLATE_NOOP("Messages", "how many changes each screen has")},
+    {Msg::CliOptionTextconv,
+     QT_TRANSLATE_NOOP("Messages", "one level whole, a line a tile, for git log -p and git show")},
+    {Msg::CliOptionGit,
+     QT_TRANSLATE_NOOP(
+         "Messages",
+         "git's diff driver: the level's PATH, then each file with its hash and mode; exit 0 either way")},
+    {Msg::CliOptionOurs, QT_TRANSLATE_NOOP("Messages", "settles every conflict with OURS's value")},
+    {Msg::CliOptionTheirs, QT_TRANSLATE_NOOP("Messages", "settles every conflict with THEIRS's value")},
+    {Msg::CliOptionLevel,
+     QT_TRANSLATE_NOOP("Messages",
+                       "the level's own path, which names the conflicts file PATH.conflicts.json")},
+    {Msg::CliOptionFrom,
+     QT_TRANSLATE_NOOP(
+         "Messages", "the place to walk from, tile T of screen S; the start tile of screen 0 unless given")},
+    {Msg::CliOptionTo, QT_TRANSLATE_NOOP("Messages", "the place to walk to, tile T of screen S")},
     {Msg::DiffLevelAdded, QT_TRANSLATE_NOOP("Messages", "level: added")},
     {Msg::DiffLevelRemoved, QT_TRANSLATE_NOOP("Messages", "level: removed")},
     {Msg::MergeScreensPlace, QT_TRANSLATE_NOOP("Messages", "screens")},
