@@ -6,6 +6,7 @@
 #include "level/document/walker.h"
 #include "level/format/recordstream.h"
 #include "level/format/screenblock.h"
+#include "level/format/writtenblock.h"
 #include "level/tools/levelcheck.h"
 #include "level/tools/levelinfo.h"
 #include "levelfixture.h"
@@ -323,6 +324,47 @@ private slots:
         const QImage tile300 = lookUpAll();
         QCOMPARE(m.Pictures.decodes(), 2);
         QCOMPARE(tile300, SolidImage(Qt::red, 20, 20));
+    }
+
+    // An edit of many screens changes their directions and links, and a renumbering their keys, as bytes:
+    // the block must be what reading the screen, changing it and writing it under its new number gives.
+    void blockChangedAsBytes() {
+        QRandomGenerator random(7);
+        for (int round = 0; round < 40; ++round) {
+            const int from = int(random.bounded(20)), to = int(random.bounded(20));
+            Screen screen = Screen::fresh();
+            for (int t = FirstGridTile; t <= LastGridTile; ++t) {
+                TileState& tile = screen.tile(t);
+                tile.colour = FieldValue::number(double(random.bounded(-9, 1 << 24)));
+                tile.picture = random.bounded(3) ? FieldValue::number(0) : FieldValue::text("\\p.bmp");
+                for (size_t d = 0; d < 4; ++d) {
+                    tile.directions[d] = Integer(random.bounded(-12, 12));
+                    tile.operands[d] = random.bounded(4)   ? FieldValue::number(double(random.bounded(300)))
+                                       : random.bounded(2) ? FieldValue()
+                                                           : FieldValue::text("7");
+                }
+            }
+            for (int k = 2; k <= 9; ++k)
+                screen.links[size_t(k)] = Integer(random.bounded(-1, 30));
+            std::optional<WrittenBlock> block =
+                WrittenBlock::scan(screen.encode(Integer(from)), Integer(from));
+            QVERIFY(block);
+            for (int n = int(random.bounded(8)); n > 0; --n) {
+                const int t = int(random.bounded(FirstGridTile, LastGridTile + 1)),
+                          side = int(random.bounded(4));
+                const auto value = Integer(random.bounded(-32768, 32768));
+                QCOMPARE(block->number(t, 4 + side), screen.tile(t).directions[size_t(side)]);
+                block->setField(t, 4 + side, QByteArray::number(value));
+                screen.tile(t).directions[size_t(side)] = value;
+            }
+            if (random.bounded(2)) {
+                screen.links[size_t(random.bounded(2, 10))] = Integer(random.bounded(-5, 40));
+                Integer links[10] = {};
+                std::copy(screen.links.begin(), screen.links.end(), std::begin(links));
+                block->setLinks(links);
+            }
+            QCOMPARE(block->bytes(Integer(to)), screen.encode(Integer(to)));
+        }
     }
 
     // What the reading thread of the record stream throws besides a record's failure reaches the caller:

@@ -36,6 +36,30 @@ template <typename Changes> void applyChanges(const Changes& changes, bool forwa
         value.links = forward ? changes.links->second : changes.links->first;
 }
 
+// The same on a screen's block as bytes; changes of whole tiles are made on values.
+template <typename Changes>
+void applyChangesToBlock(const Changes& changes, bool forward, WrittenBlock& block) {
+    if (forward) {
+        for (const auto& d : changes.directions)
+            block.setField(d.index, 4 + d.side, QByteArray::number(d.after));
+    } else {
+        for (auto it = changes.directions.rbegin(); it != changes.directions.rend(); ++it)
+            block.setField(it->index, 4 + it->side, QByteArray::number(it->before));
+    }
+    if (changes.links) {
+        const SideLinks& links = forward ? changes.links->second : changes.links->first;
+        Integer of[10] = {};
+        std::copy(links.begin(), links.end(), std::begin(of));
+        block.setLinks(of);
+    }
+}
+
+SideLinks LinksOf(const WrittenBlock& block) {
+    SideLinks links = {};
+    std::copy(std::begin(block.links()), std::end(block.links()), links.begin());
+    return links;
+}
+
 } // namespace
 
 // Every screen the changes touch is read, changed and written into a stage first; only the session file
@@ -49,11 +73,20 @@ void LevelDocument::stageLevelChanges(Task& task, const std::vector<ScreenChange
         std::optional<ScratchStage> stage;
         const ScreenChanges* onDisplay = nullptr;
         Screen shown;
+        std::unique_ptr<ReadAhead> levelFile;
     };
     auto staging = std::make_shared<Staging>();
     staging->stage.emplace(m_level);
     const auto stageScreen = [this, &changes, staging, forward, step, done](int i) {
         const ScreenChanges& these = changes[size_t(i)];
+        // Most edits of many screens change a few directions or links of each: changed as bytes.
+        if (these.tiles.empty())
+            if (std::optional<WrittenBlock> block =
+                    m_level.WrittenBlockOf(these.screen, staging->levelFile)) {
+                applyChangesToBlock(these, forward, *block);
+                staging->stage->write(Integer(these.screen), block->bytes(Integer(these.screen)));
+                return;
+            }
         Screen value = screenValue(these.screen, step, done);
         applyChanges(these, forward, value);
         const bool isShown = these.screen == m_level.CurrentScreen;
@@ -65,6 +98,7 @@ void LevelDocument::stageLevelChanges(Task& task, const std::vector<ScreenChange
         }
     };
     const auto commit = [this, &changes, staging, lastScreen, then = std::move(then)] {
+        staging->levelFile.reset();
         staging->stage->commit(lastScreen);
         for (const ScreenChanges& these : changes) {
             const int screen = these.screen;
@@ -118,6 +152,7 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const Le
         std::map<int, OfScreen>::const_iterator next;
         std::vector<ScreenChanges> changes;
         LevelStep::Properties step;
+        std::unique_ptr<ReadAhead> levelFile;
     };
     auto editing = std::make_shared<Editing>();
     editing->kept = std::move(kept);
@@ -137,16 +172,42 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const Le
                 throw Failure(ErrSubscript, Text(Msg::NoSuchScreen).arg(screen));
     editing->next = byScreen.cbegin();
 
+    // Edits of directions and links alone, on tiles of the grid, are read from a screen's block as bytes.
+    const auto directionsOnly = [](const OfScreen& of) {
+        return of.tiles.empty() && std::all_of(of.directions.begin(), of.directions.end(), [](const auto* d) {
+                   return d->index >= FirstGridTile && d->index <= LastGridTile && d->side >= 0 &&
+                          d->side < 4;
+               });
+    };
     auto task = std::make_unique<Task>();
-    const auto readScreen = [this, editing, name](int) {
+    const auto readScreen = [this, editing, name, directionsOnly](int) {
         const auto& [screen, of] = *editing->next++;
-        Screen value = screenValue(screen, name, "made");
         ScreenChanges these;
         these.screen = screen;
         // A screen past the last one is no screen of the level yet: what reading it gives may differ by the
         // time the step is redone (a save, a renumbering or a change of screen in between), so everything
         // the edit sets is kept, changed or not.
         const bool beyond = screen > m_level.LevelLastScreen;
+        if (std::optional<WrittenBlock> block =
+                directionsOnly(of) ? m_level.WrittenBlockOf(screen, editing->levelFile) : std::nullopt) {
+            std::map<std::pair<int, int>, Integer> set; // the directions this edit changed so far
+            for (const LevelEdit::Direction* d : of.directions) {
+                const auto place = std::make_pair(d->index, d->side);
+                const auto made = set.find(place);
+                const Integer now = made != set.end() ? made->second : block->number(d->index, 4 + d->side);
+                if ((beyond || now != d->value) && !(d->keepExit && IsExit(now))) {
+                    these.directions.push_back({qint16(d->index), qint8(d->side), now, d->value});
+                    set[place] = d->value;
+                }
+            }
+            const SideLinks links = LinksOf(*block);
+            if (of.links && (beyond || links != of.links->links))
+                these.links = std::make_pair(links, of.links->links);
+            if (!these.empty())
+                editing->changes.push_back(std::move(these));
+            return;
+        }
+        Screen value = screenValue(screen, name, "made");
         for (const LevelEdit::Tile* tile : of.tiles)
             if (beyond || value.tile(tile->index) != tile->state) {
                 these.tiles.push_back({tile->index, value.tile(tile->index), tile->state});
@@ -166,6 +227,7 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const Le
     };
     Task* const running = task.get();
     const auto store = [this, editing, name, running] {
+        editing->levelFile.reset();
         PropertyValues after = m_level.Properties();
         if (editing->properties) {
             after = *editing->properties;
@@ -286,21 +348,28 @@ void LevelDocument::renumberTask(Task& task, Renumbered& renumbered, bool forwar
     struct Staging {
         std::optional<ScratchStage> stage;
         std::vector<int> written;
+        std::unique_ptr<ReadAhead> levelFile;
     };
     auto staging = std::make_shared<Staging>();
     staging->stage.emplace(m_level);
     const auto stageScreen = [this, &renumbered, forward, done, staging](int screen) {
         const ScreenRenumbering& r = renumbered.renumbering;
         const int source = forward ? r.before(screen) : r.after(screen);
-        Screen value = source < 0 ? *renumbered.deleted : screenValue(source, renumbered.name, done);
+        // A block as the editor writes it takes its new number and links as bytes; any other screen is
+        // read as a value and written again.
+        std::optional<WrittenBlock> block;
+        std::optional<Screen> value;
+        if (source < 0)
+            value = *renumbered.deleted;
+        else if (!(block = m_level.WrittenBlockOf(Integer(source), staging->levelFile)))
+            value = screenValue(source, renumbered.name, done);
+        const SideLinks before = block ? LinksOf(*block) : value->links;
         // The deleted screen kept its links as they were.
-        SideLinks links = source < 0 ? value.links
-                          : forward  ? r.linksAfter(value.links)
-                                     : r.linksBefore(value.links);
+        SideLinks links = source < 0 ? before : forward ? r.linksAfter(before) : r.linksBefore(before);
         if (r.kind == ScreenRenumbering::Delete) {
             if (forward) {
                 for (int k = 2; k <= 9; ++k)
-                    if (value.links[size_t(k)] == r.from)
+                    if (before[size_t(k)] == r.from)
                         renumbered.linksToDeleted.emplace_back(screen, k);
             } else {
                 const auto& to = renumbered.linksToDeleted;
@@ -309,14 +378,22 @@ void LevelDocument::renumberTask(Task& task, Renumbered& renumbered, bool forwar
                     links[size_t(it->second)] = Integer(r.from);
             }
         }
-        if (source == screen && links == value.links)
+        if (source == screen && links == before)
             return;
-        value.links = links;
-        staging->stage->write(Integer(screen), value);
+        if (block) {
+            Integer of[10] = {};
+            std::copy(links.begin(), links.end(), std::begin(of));
+            block->setLinks(of);
+            staging->stage->write(Integer(screen), block->bytes(Integer(screen)));
+        } else {
+            value->links = links;
+            staging->stage->write(Integer(screen), *value);
+        }
         staging->written.push_back(screen);
     };
     const auto commit = [this, &renumbered, forward, lastAfter, staging, then = std::move(then)] {
         const ScreenRenumbering& r = renumbered.renumbering;
+        staging->levelFile.reset();
         if (forward && r.kind == ScreenRenumbering::Delete)
             staging->stage->drop(Integer(r.last));
         // The screen on display is shown again from the files; it goes to its own first, in case it keeps

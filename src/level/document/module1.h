@@ -10,6 +10,7 @@
 #include "level/document/screen.h"
 #include "level/format/levelindex.h"
 #include "level/format/record.h"
+#include "level/format/writtenblock.h"
 #include "level/storage/fileaccess.h"
 #include "level/storage/picturestore.h"
 #include "level/storage/session.h"
@@ -250,6 +251,11 @@ public:
     // The side links of screen `screen` as ReadScreen gives them, without reading its tiles: for a map of
     // the whole level. Links that cannot be read are left as far as they were read.
     SideLinks ReadSideLinks(Integer screen) const;
+    // Screen `screen`, not the one on display, as the bytes of its block in its scratch file or in the
+    // level file (read through the index), when that block is as the editor writes it: what ReadScreen
+    // gives, without reading it as a value. None otherwise. `levelFile` keeps the level file open from one
+    // screen to the next.
+    std::optional<WrittenBlock> WrittenBlockOf(Integer screen, std::unique_ptr<ReadAhead>& levelFile) const;
     // The same for many screens in turn: a block written as the editor writes it, in the scratch file or
     // the level file (as the index's block checker found it), gives its links without its records being
     // read one by one; `levelFile` keeps the level file open from one screen to the next.

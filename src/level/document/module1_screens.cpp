@@ -166,6 +166,29 @@ SideLinks Module1::ReadSideLinks(Integer screen, std::unique_ptr<ReadAhead>& lev
     return ReadSideLinks(screen);
 }
 
+std::optional<WrittenBlock> Module1::WrittenBlockOf(Integer screen,
+                                                    std::unique_ptr<ReadAhead>& levelFile) const {
+    if (screen == CurrentScreen)
+        return std::nullopt;
+    try {
+        if (m_scratch.present(screen))
+            return WrittenBlock::scan(Files->openRead(m_scratch.fileName(screen))->readAll(), screen);
+        if (m_scratch.named(screen) || !readsThroughIndex(LevelFileName))
+            return std::nullopt;
+        if (!levelFile) {
+            indexLevelFile(LevelFileName);
+            levelFile = std::make_unique<ReadAhead>(Files->openRead(LevelFileName));
+        }
+        const std::vector<LevelIndex::Run>& runs = m_index.runsOf(screenKey(screen));
+        if (m_index.endFailure() || runs.size() != 1 || runs.front().records != 309)
+            return std::nullopt;
+        return WrittenBlock::scan(levelFile->bytes(runs.front().begin, runs.front().end).toByteArray(),
+                                  screen);
+    } catch (const Failure&) {
+        return std::nullopt; // read as a value, which meets the same failure
+    }
+}
+
 // A scratch file that holds such a block is whole; a screen of the level file with no records there has
 // the links it starts with.
 std::optional<SideLinks> Module1::blockLinks(Integer screen, std::unique_ptr<ReadAhead>& levelFile) const {

@@ -20,10 +20,14 @@ ScratchStage::~ScratchStage() {
 }
 
 void ScratchStage::write(Integer screen, const Screen& value) {
+    write(screen, value.encode(screen));
+}
+
+void ScratchStage::write(Integer screen, const QByteArray& block) {
     const QString path = QDir(m_folder).filePath(QString::number(screen));
     const auto file = m_level.Files->openWrite(path, Links::Replace);
     file->setDeferSync(true);
-    RecordWriter(file.get()).writeRaw(value.encode(screen));
+    RecordWriter(file.get()).writeRaw(block);
     m_level.Files->commit(*file);
     m_written.emplace_back(screen, path);
 }

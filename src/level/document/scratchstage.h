@@ -19,6 +19,8 @@ public:
 
     // Screen `screen` is to become `value`.
     void write(Integer screen, const Screen& value);
+    // The same with the screen's block as it is to be written.
+    void write(Integer screen, const QByteArray& block);
     // Screen `screen` is to lose its scratch file, and be read from the level file again.
     void drop(Integer screen);
     int size() const { return int(m_written.size() + m_dropped.size()); }

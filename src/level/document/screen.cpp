@@ -3,6 +3,7 @@
 #include "level/core/boxes.h"
 #include "level/core/colour.h"
 #include "level/format/screenblock.h"
+#include "level/format/writtenblock.h"
 
 #include <QBuffer>
 
@@ -200,15 +201,9 @@ QByteArray Screen::encode(Integer number) const {
 }
 
 QByteArray Screen::encodeLinks(Integer number, const SideLinks& links) {
-    const QByteArray quotedKey = "\"Screen" + QByteArray::number(number) + "\",";
-    QByteArray bytes = quotedKey + "\"ScreenInfo\"";
-    for (int k = 2; k <= 9; ++k)
-        bytes += ',' + QByteArray::number(links[size_t(k)]);
-    bytes += ",0,0\r\n";
-    for (int k = 2; k <= 9; ++k)
-        bytes += quotedKey + "\"Side" + QByteArray::number(k) + "\"," + QByteArray::number(links[size_t(k)]) +
-                 ",0,0,0,0,0,0,0,0,0\r\n";
-    return bytes;
+    Integer of[10] = {};
+    std::copy(links.begin(), links.end(), std::begin(of));
+    return EncodeLinkRecords(number, of);
 }
 
 } // namespace tavrin

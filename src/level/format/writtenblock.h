@@ -1,0 +1,44 @@
+#pragma once
+
+#include "level/format/screenblock.h"
+
+#include <QByteArray>
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace tavrin {
+
+// The "ScreenInfo" record and the side records Side2 .. Side9 of screen `screen`'s block, written from
+// its side links 2..9.
+QByteArray EncodeLinkRecords(Integer screen, const Integer (&links)[10]);
+
+// A screen's block as the editor writes it (ScanCopyableBlockAt), changed as bytes: an edit of many screens
+// changes a few fields of each, and need not read every screen as a value and write it again. What bytes()
+// gives is what reading the block, making the same changes on the screen and writing it gives.
+class WrittenBlock {
+public:
+    // None when `bytes` are not such a block of `screen`, whole.
+    static std::optional<WrittenBlock> scan(QByteArray bytes, Integer screen);
+
+    // Field `field` (0 the key .. 11) of the record of tile `tile`, as it stands.
+    QByteArrayView field(int tile, int field) const;
+    // A direction property (field 4..7), a number in its shortest form.
+    Integer number(int tile, int field) const { return Integer(BlockFieldNumber(this->field(tile, field))); }
+    const Integer (&links() const)[10] { return m_links; }
+
+    // Field `field` (1..11) of tile `tile` becomes `text`, written as it is.
+    void setField(int tile, int field, const QByteArray& text);
+    void setLinks(const Integer (&links)[10]);
+    // The block with its changes, every record keyed as screen `screen`: the screen it is, or the number
+    // it takes.
+    QByteArray bytes(Integer screen) const;
+
+private:
+    QByteArray m_bytes;
+    std::unique_ptr<BlockFieldEnds> m_ends;
+    Integer m_links[10] = {};
+    std::map<int, QByteArray> m_fields; // by tile * 12 + field
+};
+
+} // namespace tavrin
