@@ -13,6 +13,7 @@
 #include "mainwindow/paintgestures.h"
 #include "mainwindow/picturebox.h"
 #include "mainwindow/reachview.h"
+#include "mainwindow/screencontroller.h"
 #include "mainwindow/sessionkeeper.h"
 #include "mainwindow/splash.h"
 #include "mainwindow/tileprop.h"
@@ -99,6 +100,7 @@ Form1::Form1(LevelDocument& document, QWidget* parent)
     m_ownDialog = std::make_unique<LoadDialog>();
     Dialog = m_ownDialog.get();
     Dialog->Parent = this;
+    m_screens = std::make_unique<ScreenController>(m_document, static_cast<WindowView&>(*this));
 
     createClientArea();
     createGrid();
@@ -320,7 +322,7 @@ void Form1::createMenus() {
     mnuPictures->setShortcut(QKeySequence(Qt::Key_F6));
     mnuPictures->setShortcutContext(Qt::WindowShortcut);
 
-    createScreenMenu();
+    m_screens->createMenu(menuBar());
     createViewMenu();
     createDirectionMenus();
     createSelectionMenus();

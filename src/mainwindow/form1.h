@@ -4,6 +4,7 @@
 #include "level/core/failure.h"
 #include "level/document/leveldocument.h"
 #include "level/tools/tileblock.h"
+#include "mainwindow/windowview.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -24,6 +25,7 @@ class QTimer;
 namespace tavrin {
 
 class CheckLevelWindow;
+class ScreenController;
 class WorldOverviewWindow;
 class KeyPreview;
 class LoadDialog;
@@ -41,7 +43,7 @@ QString NewLevelFile(const QString& programFolder);
 // The main window: the 20 x 15 grid of tiles, the special tiles below it, the side links around it, the
 // tool column on the right and the menu bar. It draws the level of its document and redraws it when the
 // document announces a change; every change it makes goes through the document.
-class Form1 : public QMainWindow {
+class Form1 : public QMainWindow, private WindowView {
     Q_OBJECT
 public:
     explicit Form1(LevelDocument& document, QWidget* parent = nullptr);
@@ -135,6 +137,10 @@ public:
     // Whether the walk marker is drawn on the grid: it is taken off when it walks off the edge, and a
     // change of screen other than through an exit leaves it off until the next step.
     bool MarkerOnGrid() const { return m_markerOnGrid; }
+
+    // --- The controllers of the window's commands ----------------------------------------------------
+    // The Screen menu: new, duplicated, deleted and moved screens.
+    ScreenController& screens() { return *m_screens; }
 
 public slots:
     void Form_Load();
@@ -245,6 +251,7 @@ private:
     QPointer<Splash> m_splash;
     bool m_ending = false;
     std::unique_ptr<LoadDialog> m_ownDialog;
+    std::unique_ptr<ScreenController> m_screens;
 
     // --- Unsaved changes, recent levels and recovery (form1_session.cpp) ------------------------------
 public:
@@ -351,7 +358,8 @@ private:
 
     // --- The status bar ----------------------------------------------------------------------------------
     // Tells for a few seconds what a command just did.
-    void confirm(const QString& text);
+    void confirm(const QString& text) override;
+    QWidget* dialogParent() override { return this; }
     class LevelStatusBar* m_statusBar = nullptr;
 
     // --- Display styles, test tools and property dialogs (form1_tools.cpp) -----------------------------
@@ -417,40 +425,7 @@ private:
     // Screen `screen` on display and, unless `tile` is 0, its tile in the tile property window.
     void showPlace(int screen, int tile);
 
-public:
-    // --- Screens as units (form1_screens.cpp)
-    // ---------------------------------------------------------------
-    QMenu* mnuScreen = nullptr;
-    std::array<QAction*, 4> mnuNewScreen{}; // left, up, right, down
-    QAction* mnuDuplicateScreen = nullptr;
-    // A new last screen, blank, linked both ways with the screen on display through the links on `side`
-    // (a Side) and shown; one step. Its other links lead nowhere (-1). Asks before the link of the screen
-    // on display is taken from a screen of the level.
-    void newScreenBeside(int side);
-    // A new last screen with the tiles and links of the screen on display, shown; one step.
-    void duplicateScreen();
-    void duplicateScreenOf(int screen);
-    QAction* mnuDeleteScreen = nullptr;
-    QAction* mnuMoveScreen = nullptr;
-    // Asks first, naming the links that lead to the screen; then deletes it as one step.
-    void deleteScreen(int screen);
-    // Asks for the new number, then whether to move the screen there or swap the two.
-    void moveScreen(int screen);
-    // Renumbers the screens as one step, with progress that can be given up; true when it was made.
-    bool renumberScreens(const ScreenRenumbering& renumbering);
-
 private:
-    void createScreenMenu();
-    // The number a new screen takes; none (and the status bar says why) when the level has no room.
-    std::optional<int> nextScreenNumber();
-    void addScreen(const QString& name, int number, const Screen& screen,
-                   const std::optional<SideLinks>& links);
-    // Whether screen `screen`'s links may become `after`: true when no link that leads to a screen of the
-    // level would lead elsewhere, or when the user, asked (`title`) for each such link, answers Replace.
-    bool mayReplaceLinks(const QString& title, int screen, const SideLinks& before, const SideLinks& after);
-
-    // An edit of several screens as one step, run as a long task; false when the user gave it up.
-    bool editLevel(const QString& name, LevelDocument::LevelEdit edit);
     void createDirectionControls();
     void createDirectionMenus();
     void showDirections(bool shown);

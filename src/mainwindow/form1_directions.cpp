@@ -12,6 +12,7 @@
 #include "mainwindow/longtask.h"
 #include "mainwindow/messagebox.h"
 #include "mainwindow/picturebox.h"
+#include "mainwindow/screencontroller.h"
 #include "widgets/twips.h"
 
 #include <QAction>
@@ -221,12 +222,6 @@ void Form1::restoreShowDirections() {
     showDirections(shown);
 }
 
-// --- Edits of many screens ------------------------------------------------------------------------------
-
-bool Form1::editLevel(const QString& name, LevelDocument::LevelEdit edit) {
-    return RunLongTask(this, *m_document.editLevelTask(name, std::move(edit)));
-}
-
 // --- Modes -----------------------------------------------------------------------------------------------
 
 void Form1::setGridTool(GridTool tool) {
@@ -364,9 +359,9 @@ void Form1::makeExit(int tile, int side, bool wholeEdge) {
         if (target == newScreen)
             edit.lastScreen = newScreen;
         for (const LevelDocument::LevelEdit::Links& links : edit.links)
-            if (links.screen == from && !mayReplaceLinks(name, from, fromValue.links, links.links))
+            if (links.screen == from && !m_screens->mayReplaceLinks(name, from, fromValue.links, links.links))
                 return;
-        if (editLevel(name, std::move(edit)))
+        if (m_screens->editLevel(name, std::move(edit)))
             confirm(QStringLiteral("%1 exit(s) %2 to screen %3, each with its way back")
                         .arg(tiles.size())
                         .arg(QLatin1String(SideName(side)))
@@ -402,7 +397,7 @@ void Form1::blockScreenEdges(bool everyScreen) {
                 const Integer now = m_level.TileOnDisplay(step.index).directions[size_t(step.side)];
                 blocked += now != 1 && !IsExit(now);
             }
-        if (editLevel(name, std::move(edit)))
+        if (m_screens->editLevel(name, std::move(edit)))
             confirm((everyScreen ? Text(Msg::EdgesBlockedEverywhere).arg(last).arg(blocked)
                                  : Text(Msg::EdgesBlocked).arg(blocked).arg(m_level.CurrentScreen)) +
                     showDirectionsFor());
@@ -420,7 +415,7 @@ void Form1::fixProblem(const LevelProblem& problem, LevelFixKind kind) {
         const LevelFix fix = PlanFix(m_document, problem, kind);
         if (!fix.refusal.isEmpty())
             return;
-        editLevel(name, fix.edit);
+        m_screens->editLevel(name, fix.edit);
     } catch (const Failure& failure) {
         ShowFailure(failure, name);
     }

@@ -10,6 +10,7 @@
 #include "mainwindow/longtask.h"
 #include "mainwindow/picturebox.h"
 #include "mainwindow/reachview.h"
+#include "mainwindow/screencontroller.h"
 #include "mainwindow/worldoverview.h"
 #include "testtools/testcommand.h"
 
@@ -60,11 +61,14 @@ void Form1::mnuWorldOverview_Click() {
         m_worldOverview = new WorldOverviewWindow(m_document, Dialog, SettingsFile, this);
         m_reach->attach(m_worldOverview->Map);
         connect(m_worldOverview, &WorldOverviewWindow::swapAsked, this, [this](int screen, int other) {
-            renumberScreens(ScreenRenumbering::swapping(screen, other, m_level.LevelLastScreen));
+            m_screens->renumberScreens(ScreenRenumbering::swapping(screen, other, m_level.LevelLastScreen));
         });
-        connect(m_worldOverview, &WorldOverviewWindow::duplicateAsked, this, &Form1::duplicateScreenOf);
-        connect(m_worldOverview, &WorldOverviewWindow::deleteAsked, this, &Form1::deleteScreen);
-        connect(m_worldOverview, &WorldOverviewWindow::moveAsked, this, &Form1::moveScreen);
+        connect(m_worldOverview, &WorldOverviewWindow::duplicateAsked, m_screens.get(),
+                &ScreenController::duplicateScreenOf);
+        connect(m_worldOverview, &WorldOverviewWindow::deleteAsked, m_screens.get(),
+                &ScreenController::deleteScreen);
+        connect(m_worldOverview, &WorldOverviewWindow::moveAsked, m_screens.get(),
+                &ScreenController::moveScreen);
         connect(m_worldOverview, &WorldOverviewWindow::screenChosen, this, [this](int screen) {
             goToScreen(QString::number(screen), QStringLiteral("WorldOverview_Click"));
         });

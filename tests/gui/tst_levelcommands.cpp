@@ -290,7 +290,7 @@ private slots:
         if (command == "block")
             f.form->mnuBlockEdgesEverywhere->trigger();
         else if (command == "delete")
-            f.form->mnuDeleteScreen->trigger();
+            f.control("mnuDeleteScreen")->trigger();
         else
             f.form->mnuUndo_Click();
         look.stop();
