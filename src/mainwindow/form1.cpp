@@ -14,6 +14,7 @@
 #include "mainwindow/picturebox.h"
 #include "mainwindow/reachview.h"
 #include "mainwindow/screencontroller.h"
+#include "mainwindow/selectioncontroller.h"
 #include "mainwindow/sessionkeeper.h"
 #include "mainwindow/splash.h"
 #include "mainwindow/tileprop.h"
@@ -101,6 +102,8 @@ Form1::Form1(LevelDocument& document, QWidget* parent)
     Dialog = m_ownDialog.get();
     Dialog->Parent = this;
     m_screens = std::make_unique<ScreenController>(m_document, static_cast<WindowView&>(*this));
+    m_selection =
+        std::make_unique<SelectionController>(m_document, static_cast<SelectionView&>(*this), m_gridTiles);
 
     createClientArea();
     createGrid();
@@ -111,7 +114,7 @@ Form1::Form1(LevelDocument& document, QWidget* parent)
     createPropertyCross();
     createStatusControls();
     createDirectionControls();
-    createSelectionControls();
+    m_selection->createControls(m_clientArea);
     createMenus();
     connectControls();
     m_statusBar = new LevelStatusBar(statusBar(), m_document, m_gridTiles);
@@ -325,7 +328,7 @@ void Form1::createMenus() {
     m_screens->createMenu(menuBar());
     createViewMenu();
     createDirectionMenus();
-    createSelectionMenus();
+    m_selection->createMenus(mnuEdit, this);
 
     // A menu-bar entry without items: choosing it runs the command at once.
     mnuAbout = menuBar()->addAction(QStringLiteral("&About"));

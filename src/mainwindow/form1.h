@@ -4,7 +4,7 @@
 #include "level/core/failure.h"
 #include "level/document/leveldocument.h"
 #include "level/tools/tileblock.h"
-#include "mainwindow/windowview.h"
+#include "mainwindow/gridtool.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -26,6 +26,7 @@ namespace tavrin {
 
 class CheckLevelWindow;
 class ScreenController;
+class SelectionController;
 class WorldOverviewWindow;
 class KeyPreview;
 class LoadDialog;
@@ -43,7 +44,7 @@ QString NewLevelFile(const QString& programFolder);
 // The main window: the 20 x 15 grid of tiles, the special tiles below it, the side links around it, the
 // tool column on the right and the menu bar. It draws the level of its document and redraws it when the
 // document announces a change; every change it makes goes through the document.
-class Form1 : public QMainWindow, private WindowView {
+class Form1 : public QMainWindow, private SelectionView {
     Q_OBJECT
 public:
     explicit Form1(LevelDocument& document, QWidget* parent = nullptr);
@@ -141,6 +142,8 @@ public:
     // --- The controllers of the window's commands ----------------------------------------------------
     // The Screen menu: new, duplicated, deleted and moved screens.
     ScreenController& screens() { return *m_screens; }
+    // Selecting, the clipboard and the stamp.
+    SelectionController& selection() { return *m_selection; }
 
 public slots:
     void Form_Load();
@@ -233,7 +236,7 @@ private:
     void showMarker();
     // The picture a reference shows, from the level's values: a text the file in the pictures folders, a
     // number the picture of the box it names (a tile's own picture, the look under the marker for 998).
-    QImage referencedPicture(const FieldValue& reference) const;
+    QImage referencedPicture(const FieldValue& reference) const override;
 
     LevelDocument& m_document;
     const Module1& m_level;
@@ -252,6 +255,7 @@ private:
     bool m_ending = false;
     std::unique_ptr<LoadDialog> m_ownDialog;
     std::unique_ptr<ScreenController> m_screens;
+    std::unique_ptr<SelectionController> m_selection;
 
     // --- Unsaved changes, recent levels and recovery (form1_session.cpp) ------------------------------
 public:
@@ -376,11 +380,9 @@ private:
 
     // --- Walls and exits (form1_directions.cpp) ----------------------------------------------------------
 public:
-    // What a press on the grid does: paint with the brush, build walls, make exits, select tiles or stamp
-    // the clipboard's tiles.
-    enum class GridTool { Paint, Wall, Exit, Select, Stamp };
-    GridTool gridTool() const { return m_gridTool; }
-    void setGridTool(GridTool tool);
+    // What a press on the grid does.
+    GridTool gridTool() const override { return m_gridTool; }
+    void setGridTool(GridTool tool) override;
 
     QCheckBox* WallBrush = nullptr;
     QCheckBox* ExitTool = nullptr;
@@ -448,74 +450,6 @@ private:
     class ReachView* m_reach = nullptr;
     QPointer<CheckLevelWindow> m_checkLevel;
     QPointer<WorldOverviewWindow> m_worldOverview;
-
-    // --- Selection, clipboard and stamps (form1_selection.cpp) ---------------------------------------------
-public:
-    QCheckBox* SelectTool = nullptr;
-    QAction* mnuSelect = nullptr;
-    QAction* mnuSelectAll = nullptr;
-    QAction* mnuCut = nullptr;
-    QAction* mnuCopy = nullptr;
-    QAction* mnuPaste = nullptr;
-    QAction* mnuDelete = nullptr;
-    QAction* mnuUseAsStamp = nullptr;
-    QMenu* mnuTransform = nullptr;
-    QAction* mnuFlipHorizontal = nullptr;
-    QAction* mnuFlipVertical = nullptr;
-    QAction* mnuRotate = nullptr;
-    // The layer over the grid that frames the selected tiles.
-    QWidget* SelectionLayer() const;
-    // The tiles selected on the screen on display, in tile order.
-    std::vector<int> selectedTiles() const;
-    bool hasStamp() const;
-    // The stamp and the pasted tiles not yet dropped.
-    class BlockPlacer& blockPlacer() const {
-        return *m_placer;
-    }
-
-    // The select tool: a press on a selected tile starts moving the selection, on any other tile a new
-    // rectangle (with `add`, one more beside those selected); the pointer over `tile` stretches or moves
-    // it, and the release ends it: a move is one step.
-    void pressSelection(int tile, bool add);
-    void dragSelection(int tile);
-    void releaseSelection();
-    void selectAllTiles();
-    // Esc: no tile is selected, and the stamp or the pasted tiles not yet dropped are put away.
-    void clearSelection();
-    void copyTiles();
-    void cutTiles();
-    void pasteTiles();
-    void deleteTiles();
-    void useAsStamp();
-    enum class Turn { FlipHorizontal, FlipVertical, Rotate };
-    void turnSelection(Turn turn);
-
-private:
-    void createSelectionControls();
-    void createSelectionMenus();
-    // The select tool's box and menu item show whether it is the grid tool.
-    void showSelectTool();
-    // The items that need a selection are on only while there is one.
-    void selectionChanged();
-    // The tiles Copy takes: those selected, else the one under the pointer.
-    std::vector<int> tilesToCopy() const;
-    bool putOnClipboard(const std::vector<int>& tiles);
-    // The block on the clipboard; none (and the status bar says why) when it holds no tiles.
-    std::optional<TileBlock> blockOnClipboard();
-    // Tiles of the screen on display changed together, as one step named `name`.
-    void editTiles(const QString& name, const std::vector<std::pair<int, TileState>>& tiles);
-    // The selected tiles lifted (left as blank tiles) and `block` placed with its top-left on `topLeft`,
-    // as one step; the tiles placed are selected.
-    void replaceSelection(const QString& name, const TileBlock& block, int topLeft);
-
-    class SelectionFrame* m_selectionFrame = nullptr;
-    QAction* m_escape = nullptr;
-    class BlockPlacer* m_placer = nullptr;
-    std::vector<QAction*> m_blockKeys; // X, Y, Z: on while a block is held or selected
-    int m_selectFrom = 0;              // the tile the select tool was pressed on, 0 while it is not
-    int m_selectTo = 0;
-    bool m_movingSelection = false;
-    std::array<bool, 301> m_selectedBefore{}; // the selection a rectangle is added to
 };
 
 } // namespace tavrin

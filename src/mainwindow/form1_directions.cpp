@@ -13,6 +13,7 @@
 #include "mainwindow/messagebox.h"
 #include "mainwindow/picturebox.h"
 #include "mainwindow/screencontroller.h"
+#include "mainwindow/selectioncontroller.h"
 #include "widgets/twips.h"
 
 #include <QAction>
@@ -233,7 +234,7 @@ void Form1::setGridTool(GridTool tool) {
     if (tool != GridTool::Exit)
         m_exitTile = 0;
     m_directionsLayer->update();
-    showSelectTool();
+    m_selection->showSelectTool();
 }
 
 QString Form1::showDirectionsFor() {

@@ -99,7 +99,7 @@ private slots:
         setSide(21, SideRight, 4, 30); // an exit into tile 22
         const int steps = document().undoStack().count();
         form().WallBrush->click();
-        QCOMPARE(form().gridTool(), Form1::GridTool::Wall);
+        QCOMPARE(form().gridTool(), GridTool::Wall);
         m_f->answers = {answer};
         QTest::mousePress(form().Tile(2), Qt::LeftButton);
         for (const int tile : {2, 22, 23})

@@ -4,6 +4,7 @@
 // or to the screen's data.
 
 #include "editorfixture.h"
+#include "mainwindow/selectioncontroller.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -55,20 +56,20 @@ private slots:
     // tile on the line between them, and only those, as one step.
     void fastStrokeTakesEveryTilePassed_data() {
         QTest::addColumn<int>("tool");
-        QTest::newRow("paint") << int(Form1::GridTool::Paint);
-        QTest::newRow("wall brush") << int(Form1::GridTool::Wall);
-        QTest::newRow("stamp") << int(Form1::GridTool::Stamp);
+        QTest::newRow("paint") << int(GridTool::Paint);
+        QTest::newRow("wall brush") << int(GridTool::Wall);
+        QTest::newRow("stamp") << int(GridTool::Stamp);
     }
     void fastStrokeTakesEveryTilePassed() {
         QFETCH(int, tool);
         LevelDocument& document = form().Document();
         EditTile(document, 300, [&](tavrin::TileState& t) { t.colour = FieldValue::number(255); });
-        if (tool == int(Form1::GridTool::Stamp)) { // a stamp of tile 300 alone
-            form().setGridTool(Form1::GridTool::Select);
+        if (tool == int(GridTool::Stamp)) { // a stamp of tile 300 alone
+            form().setGridTool(GridTool::Select);
             QTest::mouseClick(form().Tile(300), Qt::LeftButton);
-            form().copyTiles();
-            form().useAsStamp();
-        } else if (tool == int(Form1::GridTool::Wall)) {
+            form().selection().copyTiles();
+            form().selection().useAsStamp();
+        } else if (tool == int(GridTool::Wall)) {
             click(form().WallBrush);
         } else {
             m_f->dialog.colours = {255};
@@ -84,7 +85,7 @@ private slots:
         QCOMPARE(document.undoStack().count(), steps + 1);
         const Module1& m = *m_f->module;
         for (int tile = 2; tile <= 282; tile += GridColumns) {
-            if (tool == int(Form1::GridTool::Wall))
+            if (tool == int(GridTool::Wall))
                 QCOMPARE(m.TilePropRight(tile - 1), Integer(1)); // the step into it from the left
             else
                 QCOMPARE(m.TileBackColor(tile), FieldValue::number(255));
