@@ -6,6 +6,7 @@
 #include "level/document/module1.h"
 #include "mainwindow/centring.h"
 #include "mainwindow/controlhelp.h"
+#include "mainwindow/directionscontroller.h"
 #include "mainwindow/diskwatch.h"
 #include "mainwindow/inputonlyto.h"
 #include "mainwindow/keypreview.h"
@@ -102,6 +103,8 @@ Form1::Form1(LevelDocument& document, QWidget* parent)
     Dialog = m_ownDialog.get();
     Dialog->Parent = this;
     m_screens = std::make_unique<ScreenController>(m_document, static_cast<WindowView&>(*this));
+    m_directions = std::make_unique<DirectionsController>(m_document, static_cast<WindowView&>(*this),
+                                                          *m_screens, m_gridTiles);
     m_selection =
         std::make_unique<SelectionController>(m_document, static_cast<SelectionView&>(*this), m_gridTiles);
 
@@ -113,7 +116,12 @@ Form1::Form1(LevelDocument& document, QWidget* parent)
     createToolColumn();
     createPropertyCross();
     createStatusControls();
-    createDirectionControls();
+    m_directions->createControls(m_clientArea, {PropLeft, PropUp, PropRight, PropDown},
+                                 {UsePropBox, UseColor, UsePicture, UseApplyProp});
+    connect(m_directions.get(), &DirectionsController::gridToolChanged, m_selection.get(),
+            &SelectionController::showSelectTool);
+    connect(m_directions.get(), &DirectionsController::directionsShown, this,
+            [this](bool shown) { m_statusBar->setDirectionsShown(shown); });
     m_selection->createControls(m_clientArea);
     createMenus();
     connectControls();
@@ -327,7 +335,7 @@ void Form1::createMenus() {
 
     m_screens->createMenu(menuBar());
     createViewMenu();
-    createDirectionMenus();
+    m_directions->createMenus(mnuView, mnuEdit, mnuLevel, this, [this] { return SettingsFile; });
     m_selection->createMenus(mnuEdit, this);
 
     // A menu-bar entry without items: choosing it runs the command at once.
@@ -531,6 +539,14 @@ QPushButton* Form1::MoveCom(int k) const {
     return m_moveButtons[k];
 }
 
+GridTool Form1::gridTool() const {
+    return m_directions->gridTool();
+}
+
+void Form1::setGridTool(GridTool tool) {
+    m_directions->setGridTool(tool);
+}
+
 // --- What the boxes show -------------------------------------------------------------------------------
 
 bool Form1::hasBox(int index) const {
@@ -552,7 +568,7 @@ void Form1::Form_Load() {
     QDir::setCurrent(m_level.ProgramFolder);
     m_document.start();
     redrawTiles(); // the fresh screen with the marker on its start tile
-    restoreShowDirections();
+    m_directions->restoreShowDirections();
     m_reach->restore();
     Dialog->InitDir = m_level.ProgramFolder;
     if (!recoverUnsavedWork())

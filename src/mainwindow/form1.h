@@ -25,6 +25,7 @@ class QTimer;
 namespace tavrin {
 
 class CheckLevelWindow;
+class DirectionsController;
 class ScreenController;
 class SelectionController;
 class WorldOverviewWindow;
@@ -144,6 +145,8 @@ public:
     ScreenController& screens() { return *m_screens; }
     // Selecting, the clipboard and the stamp.
     SelectionController& selection() { return *m_selection; }
+    // Walls and exits: the grid tool, the wall brush, the exit tool, Block Screen Edges, Check Level's fixes.
+    DirectionsController& directions() { return *m_directions; }
 
 public slots:
     void Form_Load();
@@ -256,6 +259,7 @@ private:
     std::unique_ptr<LoadDialog> m_ownDialog;
     std::unique_ptr<ScreenController> m_screens;
     std::unique_ptr<SelectionController> m_selection;
+    std::unique_ptr<DirectionsController> m_directions;
 
     // --- Unsaved changes, recent levels and recovery (form1_session.cpp) ------------------------------
 public:
@@ -378,41 +382,10 @@ private:
 
     TestCommand* m_testCommand = nullptr;
 
-    // --- Walls and exits (form1_directions.cpp) ----------------------------------------------------------
-public:
-    // What a press on the grid does.
-    GridTool gridTool() const override { return m_gridTool; }
+    // --- The grid tool, which the walls and exits controller holds ---------------------------------------
+private:
+    GridTool gridTool() const override;
     void setGridTool(GridTool tool) override;
-
-    QCheckBox* WallBrush = nullptr;
-    QCheckBox* ExitTool = nullptr;
-    // Beside the brush's direction boxes: left, up, right, down; each sets its box to free, blocked or an
-    // exit through a side link.
-    std::array<QToolButton*, 4> DirectionPicker{};
-    QAction* mnuShowDirections = nullptr;
-    QAction* mnuWallBrush = nullptr;
-    QAction* mnuExitTool = nullptr;
-    QAction* mnuBlockEdges = nullptr;
-    QAction* mnuBlockEdgesEverywhere = nullptr;
-    std::array<QAction*, 4> mnuMakeExit{};  // Alt+arrow: from the tile picked
-    std::array<QAction*, 4> mnuMakeExits{}; // Shift+Alt+arrow: the whole border on that side
-    // The layer over the grid that shows what each side of each tile does.
-    QWidget* DirectionsLayer() const { return m_directionsLayer; }
-
-    // A stroke of the wall brush: each tile entered is walled in (with `clear`, opened). The end asks once
-    // about exits leading into the walled tiles, and the stroke is one step.
-    void beginWalls(bool clear);
-    void wallTile(int index);
-    void endWalls();
-    // The exit tool: the tile exits are made from with Alt+arrow.
-    void pickExitTile(int index);
-    int pickedExitTile() const { return m_exitTile; }
-    // Makes the exit through `side` from border tile `tile` (with `wholeEdge`, from every tile of that
-    // border whose step is not blocked), with its way back, after asking where it leads.
-    void makeExit(int tile, int side, bool wholeEdge);
-    void blockScreenEdges(bool everyScreen);
-    // What Check Level's Fix does for a problem it offers to mend, as one step; the list is checked again.
-    void fixProblem(const LevelProblem& problem, LevelFixKind kind);
 
 public:
     // File, Compare With...: what differs between the level as it is edited and a level file the user
@@ -428,24 +401,6 @@ private:
     void showPlace(int screen, int tile);
 
 private:
-    void createDirectionControls();
-    void createDirectionMenus();
-    void showDirections(bool shown);
-    // Show Directions turned on for a command that edits walls: a sentence that says so for the status
-    // bar, or nothing when it was on already.
-    QString showDirectionsFor();
-    // Show Directions as the settings keep it.
-    void restoreShowDirections();
-    GridTool m_gridTool = GridTool::Paint;
-    QWidget* m_directionsLayer = nullptr;
-    int m_exitTile = 0;
-    bool m_wallClear = false;
-    std::vector<int> m_walled; // the tiles of the wall stroke, in order
-    // Each change of a direction, as a tile edit of the stroke, counted in m_wallSteps.
-    void applyToTiles(const std::vector<struct DirectionChange>& changes);
-    int m_wallExitsMet = 0;
-    int m_wallSteps = 0;      // the steps the stroke changed
-    QString m_wallDirections; // what showDirectionsFor() said as the stroke began
     // View, Show Reachable and Walk To Here.
     class ReachView* m_reach = nullptr;
     QPointer<CheckLevelWindow> m_checkLevel;

@@ -6,7 +6,9 @@
 #include "dialogs/screenprop.h"
 #include "level/core/failure.h"
 #include "level/document/module1.h"
+#include "level/tools/levelcheckfix.h"
 #include "mainwindow/checklevel.h"
+#include "mainwindow/directionscontroller.h"
 #include "mainwindow/longtask.h"
 #include "mainwindow/picturebox.h"
 #include "mainwindow/reachview.h"
@@ -37,7 +39,13 @@ void Form1::mnuCheckLevel_Click() {
     if (!m_checkLevel) {
         m_checkLevel = new CheckLevelWindow(m_document, this);
         connect(m_checkLevel, &CheckLevelWindow::problemChosen, this, &Form1::showProblemPlace);
-        connect(m_checkLevel, &CheckLevelWindow::fixChosen, this, &Form1::fixProblem);
+        // A fix is one step; the list is checked again.
+        connect(m_checkLevel, &CheckLevelWindow::fixChosen, this,
+                [this](const LevelProblem& problem, LevelFixKind kind) {
+                    m_directions->fixProblem(problem, kind);
+                    if (m_checkLevel)
+                        m_checkLevel->CheckLevel(FixName(kind));
+                });
         connect(&m_document, &LevelDocument::levelReplaced, m_checkLevel, &CheckLevelWindow::LevelReplaced);
         connect(&m_document, &LevelDocument::screensRenumbered, m_checkLevel,
                 &CheckLevelWindow::ScreensRenumbered);

@@ -2,6 +2,7 @@
 
 #include "level/document/leveldocument.h"
 #include "mainwindow/blockplacer.h"
+#include "mainwindow/directionscontroller.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/picturebox.h"
 #include "mainwindow/selectioncontroller.h"
@@ -64,15 +65,15 @@ void PaintGestures::pressed(int index) {
     m_onFloating = m_form.selection().blockPlacer().held() == BlockPlacer::Held::Floating;
     if (m_onFloating)
         return m_form.selection().blockPlacer().press(index);
-    switch (m_form.gridTool()) {
+    switch (m_form.directions().gridTool()) {
     case GridTool::Paint:
         break;
     case GridTool::Wall:
-        m_form.beginWalls(m_grid[size_t(index)]->clickModifiers() & Qt::ShiftModifier);
-        m_form.wallTile(index);
+        m_form.directions().beginWalls(m_grid[size_t(index)]->clickModifiers() & Qt::ShiftModifier);
+        m_form.directions().wallTile(index);
         break;
     case GridTool::Exit:
-        m_form.pickExitTile(index);
+        m_form.directions().pickExitTile(index);
         break;
     case GridTool::Select:
         m_form.selection().pressSelection(index, m_grid[size_t(index)]->clickModifiers() & Qt::ShiftModifier);
@@ -89,7 +90,7 @@ void PaintGestures::dragged(const QPoint& globalPosition) {
         return;
     if (m_onFloating)
         return m_form.selection().blockPlacer().dragTo(cellAt(globalPosition));
-    const GridTool tool = m_form.gridTool();
+    const GridTool tool = m_form.directions().gridTool();
     if (tool == GridTool::Exit) {
         m_pointer = globalPosition;
         return;
@@ -109,9 +110,9 @@ void PaintGestures::dragged(const QPoint& globalPosition) {
 }
 
 void PaintGestures::draggedOnto(int index) {
-    if (m_form.gridTool() == GridTool::Wall)
-        return m_form.wallTile(index);
-    if (m_form.gridTool() == GridTool::Stamp)
+    if (m_form.directions().gridTool() == GridTool::Wall)
+        return m_form.directions().wallTile(index);
+    if (m_form.directions().gridTool() == GridTool::Stamp)
         return m_form.selection().blockPlacer().stampAt(index);
     if ((index == m_start && !m_moved) || m_painted[size_t(index)])
         return;
@@ -131,19 +132,20 @@ void PaintGestures::released() {
     const int start = std::exchange(m_start, 0);
     if (std::exchange(m_onFloating, false))
         return m_form.selection().blockPlacer().release();
-    switch (m_form.gridTool()) {
+    switch (m_form.directions().gridTool()) {
     case GridTool::Paint:
         m_document.endStroke();
         break;
     case GridTool::Wall:
         if (start != 0)
-            m_form.endWalls();
+            m_form.directions().endWalls();
         break;
     case GridTool::Exit:
         if (start != 0 && m_pointer) {
             const int side = sideLeftThrough(*m_pointer);
             if (side >= 0)
-                m_form.makeExit(start, side, m_grid[size_t(start)]->clickModifiers() & Qt::ShiftModifier);
+                m_form.directions().makeExit(start, side,
+                                             m_grid[size_t(start)]->clickModifiers() & Qt::ShiftModifier);
         }
         break;
     case GridTool::Select:
@@ -169,7 +171,7 @@ int PaintGestures::sideLeftThrough(const QPoint& globalPosition) const {
 
 void PaintGestures::clicked(int index) {
     // The stroke painted this tile already, or the press was the floating tiles'.
-    if (m_moved || m_onFloating || m_form.gridTool() != GridTool::Paint)
+    if (m_moved || m_onFloating || m_form.directions().gridTool() != GridTool::Paint)
         return;
     if (m_grid[size_t(index)]->clickModifiers() & Qt::ShiftModifier)
         fillFrom(index);

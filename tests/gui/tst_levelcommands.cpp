@@ -197,7 +197,7 @@ private slots:
         QVERIFY(showBigLevel(f, Screens));
         // Every screen edited: the save writes each one, which takes a while.
         f.answers << "Block";
-        f.form->mnuBlockEdgesEverywhere->trigger();
+        f.control("mnuBlockEdgesEverywhere")->trigger();
         f.paint(1, 255);
         f.paint(2, 255);
         f.form->PropLeft->setText("1");
@@ -261,7 +261,7 @@ private slots:
         f.paint(1, 255);
         if (command == "undo") {
             f.answers << "Block";
-            f.form->mnuBlockEdgesEverywhere->trigger();
+            f.control("mnuBlockEdgesEverywhere")->trigger();
             QVERIFY(f.titles().isEmpty());
         }
         const int steps = f.document->undoStack().index();
@@ -288,7 +288,7 @@ private slots:
         time.start();
         f.answers << (command == "block" ? "Block" : "Delete");
         if (command == "block")
-            f.form->mnuBlockEdgesEverywhere->trigger();
+            f.control("mnuBlockEdgesEverywhere")->trigger();
         else if (command == "delete")
             f.control("mnuDeleteScreen")->trigger();
         else

@@ -4,6 +4,7 @@
 // or to the screen's data.
 
 #include "editorfixture.h"
+#include "mainwindow/directionscontroller.h"
 #include "mainwindow/selectioncontroller.h"
 
 #include <QtTest>
@@ -65,18 +66,18 @@ private slots:
         LevelDocument& document = form().Document();
         EditTile(document, 300, [&](tavrin::TileState& t) { t.colour = FieldValue::number(255); });
         if (tool == int(GridTool::Stamp)) { // a stamp of tile 300 alone
-            form().setGridTool(GridTool::Select);
+            form().directions().setGridTool(GridTool::Select);
             QTest::mouseClick(form().Tile(300), Qt::LeftButton);
             form().selection().copyTiles();
             form().selection().useAsStamp();
         } else if (tool == int(GridTool::Wall)) {
-            click(form().WallBrush);
+            click(control<QCheckBox>("WallBrush"));
         } else {
             m_f->dialog.colours = {255};
             click(form().Command7);
             click(form().UseColor);
         }
-        QCOMPARE(int(form().gridTool()), tool);
+        QCOMPARE(int(form().directions().gridTool()), tool);
         const int steps = document.undoStack().count();
         QTest::mousePress(form().Tile(2), Qt::LeftButton);
         QTest::mouseMove(form().Tile(142)); // seven rows down in one move

@@ -2,6 +2,7 @@
 // Duplicate Screen on the way), each one step to undo.
 #include "editorfixture.h"
 #include "level/tools/directions.h"
+#include "mainwindow/directionscontroller.h"
 #include "mainwindow/messagebox.h"
 
 #include <QtTest>
@@ -73,7 +74,7 @@ private slots:
         m_f->answers = {answer};
         if (exitTool) {
             m_f->answers.prepend("New Screen");
-            form().makeExit(60, SideRight, false);
+            form().directions().makeExit(60, SideRight, false);
         } else {
             QTest::keyClick(&form(), Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
         }

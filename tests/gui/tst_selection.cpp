@@ -4,6 +4,7 @@
 #include "level/tools/directions.h"
 #include "level/tools/tileblock.h"
 #include "mainwindow/blockplacer.h"
+#include "mainwindow/directionscontroller.h"
 #include "mainwindow/selectioncontroller.h"
 
 #include <QtTest>
@@ -42,7 +43,7 @@ class TestSelection : public QObject, EditorAccess {
         QTest::mouseRelease(form().Tile(to), Qt::LeftButton, modifiers);
     }
     void select(int from, int to) {
-        form().setGridTool(GridTool::Select);
+        form().directions().setGridTool(GridTool::Select);
         drag(from, to);
     }
 
@@ -73,7 +74,7 @@ private slots:
         QFETCH(bool, add);
         QFETCH(QList<int>, tiles);
         key(Qt::Key_S);
-        QCOMPARE(form().gridTool(), GridTool::Select);
+        QCOMPARE(form().directions().gridTool(), GridTool::Select);
         QVERIFY(control<QCheckBox>("SelectTool")->isChecked() && control("mnuSelect")->isChecked());
         const Screen before = level().ScreenOnDisplay();
         if (add)
@@ -87,7 +88,7 @@ private slots:
         key(Qt::Key_Escape);
         QVERIFY(form().selection().selectedTiles().empty());
         form().UseColor->click(); // a painting mode leaves the select tool
-        QCOMPARE(form().gridTool(), GridTool::Paint);
+        QCOMPARE(form().directions().gridTool(), GridTool::Paint);
         QVERIFY(!control<QCheckBox>("SelectTool")->isChecked() && !control("mnuSelect")->isChecked());
     }
 
