@@ -75,7 +75,65 @@ public:
     // The file and colour dialog every command shares; tests put a scripted one here.
     LoadDialog* Dialog;
 
-    // --- Controls -----------------------------------------------------------------------------------------
+    // The level being edited and the steps that can be undone.
+    LevelDocument& Document() { return m_document; }
+    // Whether the walk marker is drawn on the grid: it is taken off when it walks off the edge, and a
+    // change of screen other than through an exit leaves it off until the next step.
+    bool MarkerOnGrid() const { return m_markerOnGrid; }
+
+    // --- The controllers of the window's commands ----------------------------------------------------
+    // The Screen menu: new, duplicated, deleted and moved screens.
+    ScreenController& screens() { return *m_screens; }
+    // Selecting, the clipboard and the stamp.
+    SelectionController& selection() { return *m_selection; }
+    // Walls and exits: the grid tool, the wall brush, the exit tool, Block Screen Edges, Check Level's fixes.
+    DirectionsController& directions() { return *m_directions; }
+
+public slots:
+    void Form_Load();
+    void Form_Unload();
+    void Form_KeyDown(int keyCode, int shift);
+    void StatusTimer_Timer();
+
+    void mnuLoad_Click();
+    void mnuSave_Click();
+    void mnuScreenProp_Click();
+    void mnuLevelProp_Click();
+    void MnuPLtemp_Click();
+    void mnuExit_Click();
+    void mnuAbout_Click();
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+    void mnuNew_Click();
+    void mnuCheckLevel_Click();
+    void mnuWorldOverview_Click();
+    void mnuPictures_Click();
+    void OpenRecentLevel(const QString& path);
+
+    void Tile_Click(int index);
+    void Command1_Click();
+    void Command11_Click(int k);
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Command7_Click();
+    void Command8_Click();
+    void Command9_Click();
+    void Command10_Click();
+    void UsePropBox_Click();
+    void UseColor_Click();
+    void UsePicture_Click();
+    void UseApplyProp_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    // Loads the level named on the command line, if there is one.
+    void LoadCommandLineLevel();
+
+private:
+    // --- Controls; outside the window they are found by their object names ------------------------------
     QPushButton* Command1;
     QPushButton* Command2;
     QPushButton* Command3;
@@ -134,65 +192,6 @@ public:
     QAction* mnuFileFormat;
     QAction* mnuAbout;
 
-    // The level being edited and the steps that can be undone.
-    LevelDocument& Document() { return m_document; }
-    // Whether the walk marker is drawn on the grid: it is taken off when it walks off the edge, and a
-    // change of screen other than through an exit leaves it off until the next step.
-    bool MarkerOnGrid() const { return m_markerOnGrid; }
-
-    // --- The controllers of the window's commands ----------------------------------------------------
-    // The Screen menu: new, duplicated, deleted and moved screens.
-    ScreenController& screens() { return *m_screens; }
-    // Selecting, the clipboard and the stamp.
-    SelectionController& selection() { return *m_selection; }
-    // Walls and exits: the grid tool, the wall brush, the exit tool, Block Screen Edges, Check Level's fixes.
-    DirectionsController& directions() { return *m_directions; }
-
-public slots:
-    void Form_Load();
-    void Form_Unload();
-    void Form_KeyDown(int keyCode, int shift);
-    void StatusTimer_Timer();
-    void showStatus();
-
-    void mnuLoad_Click();
-    void mnuSave_Click();
-    void mnuScreenProp_Click();
-    void mnuLevelProp_Click();
-    void MnuPLtemp_Click();
-    void mnuExit_Click();
-    void mnuAbout_Click();
-    void mnuUndo_Click();
-    void mnuRedo_Click();
-    void mnuNew_Click();
-    void mnuCheckLevel_Click();
-    void mnuWorldOverview_Click();
-    void mnuPictures_Click();
-    void OpenRecentLevel(const QString& path);
-
-    void Tile_Click(int index);
-    void Command1_Click();
-    void Command11_Click(int k);
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command6_Click();
-    void Command7_Click();
-    void Command8_Click();
-    void Command9_Click();
-    void Command10_Click();
-    void UsePropBox_Click();
-    void UseColor_Click();
-    void UsePicture_Click();
-    void UseApplyProp_Click();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    // Loads the level named on the command line, if there is one.
-    void LoadCommandLineLevel();
-
-private:
     // Construction of the window, in the order the controls are created.
     void createClientArea();
     void createSideLinks();
@@ -217,6 +216,8 @@ private:
 
     PictureBox* boxOrFailure(int index) const;
     QString statusLine() const;
+    // Label2 shows the walk marker's tile and its directions.
+    void showStatus();
     void endProgram();
 
     // --- Drawing the level (form1_view.cpp) ---------------------------------------------------------------
@@ -387,13 +388,11 @@ private:
     GridTool gridTool() const override;
     void setGridTool(GridTool tool) override;
 
-public:
+private:
     // File, Compare With...: what differs between the level as it is edited and a level file the user
     // chooses, listed in a window of its own; a double click on a change shows its screen and tile.
     QAction* mnuCompare = nullptr;
     void compareWith();
-
-private:
     QPointer<class CompareWindow> m_compare;
     // The level file compared with as `revision` holds it (git show), in `folder`; empty when cancelled.
     QString levelOfRevision(const QString& folder);

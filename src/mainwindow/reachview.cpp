@@ -86,7 +86,7 @@ ReachView::ReachView(Form1& form, LevelDocument& document, const QString& settin
     for (int tile = FirstGridTile; tile <= LastGridTile; ++tile)
         form.Tile(tile)->installEventFilter(this);
 
-    m_show = form.mnuView->addAction(QStringLiteral("Show Reachable"));
+    m_show = form.findChild<QMenu*>(QStringLiteral("mnuView"))->addAction(QStringLiteral("Show Reachable"));
     m_show->setObjectName(QStringLiteral("mnuShowReachable"));
     m_show->setCheckable(true);
     connect(m_show, &QAction::toggled, this, [this](bool on) {

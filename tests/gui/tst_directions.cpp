@@ -164,7 +164,7 @@ private slots:
     // The World Overview follows an edit of a screen not on display: the way back made there is an arrow.
     void overviewFollowsTheWayBack() {
         linkScreens0And1(); // the link back is there already: only the tile of screen 1 changes
-        form().mnuWorldOverview->trigger();
+        control("mnuWorldOverview")->trigger();
         WorldMap& map = *form().findChild<WorldOverviewWindow*>()->Map;
         QVERIFY(map.arrowsFrom(1).empty());
         m_f->answers = {"Screen 1"};
@@ -196,7 +196,7 @@ private slots:
     void checkLevelFixes() {
         linkScreens0And1(); // screen 1 leads back to screen 0, but tile 21 has no exit there
         setSide(40, SideRight, 4, 21);
-        form().mnuCheckLevel->trigger();
+        control("mnuCheckLevel")->trigger();
         auto* window = form().findChild<CheckLevelWindow*>();
         QVERIFY(window);
         const auto rowOf = [window] {
@@ -232,7 +232,7 @@ private slots:
         setSide(141, SideLeft, 3, 160);
         document().changeScreen(0);
         QTest::keyClick(&form(), Qt::Key_D, Qt::ControlModifier);
-        form().mnuCheckLevel->trigger();
+        control("mnuCheckLevel")->trigger();
         auto* window = form().findChild<CheckLevelWindow*>();
         const std::vector<LevelProblem>& problems = window->problems();
         const auto copy = std::find_if(problems.begin(), problems.end(), [](const LevelProblem& problem) {
@@ -261,10 +261,10 @@ private slots:
         const QList<QAction*> items = menu->actions();
         QCOMPARE(items.last()->text(), "Exit through link 9 (screen 9)");
         items.at(1)->trigger();
-        QCOMPARE(form().PropUp->text(), "1");
+        QCOMPARE(control<QLineEdit>("PropUp")->text(), "1");
         items.at(5)->trigger(); // link 4
-        QCOMPARE(form().PropUp->text(), "4");
-        QCOMPARE(form().PropLeft->text(), "1");
+        QCOMPARE(control<QLineEdit>("PropUp")->text(), "4");
+        QCOMPARE(control<QLineEdit>("PropLeft")->text(), "1");
     }
 
     // Over an exit's arrow the status bar tells where it leads; elsewhere the tile's sentence stays.

@@ -87,7 +87,7 @@ private slots:
 
         key(Qt::Key_Escape);
         QVERIFY(form().selection().selectedTiles().empty());
-        form().UseColor->click(); // a painting mode leaves the select tool
+        control<QCheckBox>("UseColor")->click(); // a painting mode leaves the select tool
         QCOMPARE(form().directions().gridTool(), GridTool::Paint);
         QVERIFY(!control<QCheckBox>("SelectTool")->isChecked() && !control("mnuSelect")->isChecked());
     }
@@ -114,7 +114,7 @@ private slots:
         const int stepsBefore = steps();
         const Screen before = level().ScreenOnDisplay();
         QGuiApplication::clipboard()->setText("pasted");
-        QLineEdit* box = form().ScreenToGoTo;
+        QLineEdit* box = control<QLineEdit>("ScreenToGoTo");
         box->setText("123");
         box->setFocus();
         QTRY_VERIFY(box->hasFocus());
@@ -161,7 +161,8 @@ private slots:
         QCOMPARE(blank.operands, original.tile(43).operands);
 
         this->key(Qt::Key_Escape);
-        QTest::mouseMove(form().ScreenToGoTo); // off the grid: the tiles go back where they came from
+        QTest::mouseMove(
+            control<QLineEdit>("ScreenToGoTo")); // off the grid: the tiles go back where they came from
         this->key(Qt::Key_V, Qt::ControlModifier);
         this->key(Qt::Key_Return);
         QCOMPARE(steps(), 4);
@@ -296,7 +297,8 @@ private slots:
         const Screen original = level().ScreenOnDisplay();
         select(2, 23);
         key(Qt::Key_X, Qt::ControlModifier);
-        QTest::mouseMove(pointer ? form().Tile(pointer) : static_cast<QWidget*>(form().ScreenToGoTo));
+        QTest::mouseMove(pointer ? form().Tile(pointer)
+                                 : static_cast<QWidget*>(control<QLineEdit>("ScreenToGoTo")));
         key(Qt::Key_V, Qt::ControlModifier);
         if (dragTo)
             drag(122, dragTo);

@@ -86,14 +86,14 @@ public:
     }
     // Paints `tile` in `colour` with clicks, as the user does.
     void paint(int tile, tavrin::Long colour) {
-        form->NewColor->setBackColour(colour);
-        if (!form->UseColor->isChecked())
-            QTest::mouseClick(form->UseColor, Qt::LeftButton);
+        control<tavrin::PictureBox>("NewColor")->setBackColour(colour);
+        if (!control<QCheckBox>("UseColor")->isChecked())
+            QTest::mouseClick(control<QCheckBox>("UseColor"), Qt::LeftButton);
         QTest::mouseClick(form->Tile(tile), Qt::LeftButton);
     }
     void goTo(const QString& screen) {
-        form->ScreenToGoTo->setText(screen);
-        QTest::mouseClick(form->Command1, Qt::LeftButton);
+        control<QLineEdit>("ScreenToGoTo")->setText(screen);
+        QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
     }
     // Save Level, the file dialog answered with `name` in the program folder; what was saved there.
     QByteArray saveAs(const QString& name) {
