@@ -7,7 +7,6 @@
 #include "mainwindow/centring.h"
 #include "mainwindow/controlhelp.h"
 #include "mainwindow/directionscontroller.h"
-#include "mainwindow/diskwatch.h"
 #include "mainwindow/inputonlyto.h"
 #include "mainwindow/keypreview.h"
 #include "mainwindow/levelstatusbar.h"
@@ -289,7 +288,7 @@ void Form1::createMenus() {
     mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
     connect(mnuRecent, &QMenu::aboutToShow, this, &Form1::fillRecentMenu);
     mnuCompare = addMenuItem("mnuCompare", QStringLiteral("Compare With..."), QKeySequence());
-    connect(mnuCompare, &QAction::triggered, this, &Form1::compareWith);
+    connect(mnuCompare, &QAction::triggered, this, [this] { m_levelFile->compareWith(); });
     mnuDash5 = addMenuSeparator("mnuDash5");
     mnuExit = addMenuItem("mnuExit", QStringLiteral("Exit"), QKeySequence());
 
@@ -426,9 +425,8 @@ void Form1::connectControls() {
     connect(&m_document, &LevelDocument::walkerMoved, this, &Form1::showStatus);
     // What a crash would leave is kept up to date: the edited screen within two seconds, and the session.
     m_session = new SessionKeeper(m_document, this);
-    // Another program may change the level's file (a checkout of another branch): the user is asked.
-    m_diskWatch = new DiskWatch(
-        m_document, [this](const QString& path) { reloadLevel(path); }, this);
+    m_levelFile = std::make_unique<LevelFileController>(m_document, static_cast<LevelFileView&>(*this),
+                                                        ScreenToGoTo, *m_session);
     // The tile property window follows the tile it shows.
     connect(&m_document, &LevelDocument::tileChanged, this, [this](int, int tile) {
         if (m_tileProp && m_tileProp->isVisible() && m_tileProp->TileIndex->text() == QString::number(tile))

@@ -5,6 +5,7 @@
 #include "level/document/leveldocument.h"
 #include "level/tools/tileblock.h"
 #include "mainwindow/gridtool.h"
+#include "mainwindow/levelfilecontroller.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -26,6 +27,7 @@ namespace tavrin {
 
 class CheckLevelWindow;
 class DirectionsController;
+class LevelFileController;
 class ScreenController;
 class SelectionController;
 class WorldOverviewWindow;
@@ -39,13 +41,10 @@ class Splash;
 struct LevelProblem;
 enum class LevelFixKind;
 
-// A file not there yet in the user's level folder, proposed for saving a level that has no file of its own.
-QString NewLevelFile(const QString& programFolder);
-
 // The main window: the 20 x 15 grid of tiles, the special tiles below it, the side links around it, the
 // tool column on the right and the menu bar. It draws the level of its document and redraws it when the
 // document announces a change; every change it makes goes through the document.
-class Form1 : public QMainWindow, private SelectionView {
+class Form1 : public QMainWindow, private SelectionView, private LevelFileView {
     Q_OBJECT
 public:
     explicit Form1(LevelDocument& document, QWidget* parent = nullptr);
@@ -88,6 +87,8 @@ public:
     SelectionController& selection() { return *m_selection; }
     // Walls and exits: the grid tool, the wall brush, the exit tool, Block Screen Edges, Check Level's fixes.
     DirectionsController& directions() { return *m_directions; }
+    // Load, save, reload and compare the level's file.
+    LevelFileController& levelFile() { return *m_levelFile; }
 
 public slots:
     void Form_Load();
@@ -261,6 +262,7 @@ private:
     std::unique_ptr<ScreenController> m_screens;
     std::unique_ptr<SelectionController> m_selection;
     std::unique_ptr<DirectionsController> m_directions;
+    std::unique_ptr<LevelFileController> m_levelFile;
 
     // --- Unsaved changes, recent levels and recovery (form1_session.cpp) ------------------------------
 public:
@@ -272,7 +274,7 @@ public:
 private:
     // Before a command sets the level on display aside: asks whether to save unsaved changes. True when
     // the command may go on (saved, or the user chose to discard them).
-    bool mayDropChanges();
+    bool mayDropChanges() override;
     // The caption names the level's file and ends with "*" while there are unsaved changes.
     void showCaption();
     // Unsaved work left by an editor that stopped: asks to recover it; true when it was recovered.
@@ -282,25 +284,10 @@ private:
     void fillRecentMenu();
     QString m_captionPath;
 
-    // --- Level file commands (form1_levelfile.cpp) ------------------------------------------------------
-    // Save Level: true when the level was written.
-    bool saveLevel();
-    // The file the Load and Save dialogs propose: the level's own, else Level.txt in the program folder.
-    QString proposedLevelFile() const;
-    // The file the level on display is saved to; empty for a new level and for the template level, which a
-    // new level starts from.
-    QString ownLevelFile() const;
-    // Asks about edited screens above the last screen; false when the user cancels the save.
-    bool includeScreensBeyondLast();
-    // Writes the level to `path`, counting the screens in ScreenToGoTo, with a progress dialog once the
-    // save takes a while.
-    std::optional<Failure> saveLevelWithProgress(const QString& path);
-    // Adds to `task` the pieces of a save into `path`; its last piece tells `notice` what the save noticed.
-    std::shared_ptr<LevelSave> addSave(Task& task, const QString& path, std::optional<Failure>* notice);
-    void loadLevel(const QString& path, const QString& callerName, bool showPath);
-    // The level's file, changed on disk, loaded again as Load Level loads it.
-    void reloadLevel(const QString& path);
-    class DiskWatch* m_diskWatch = nullptr;
+    // --- What the level file's commands ask of the window (form1_session.cpp) ------------------------------
+    LoadDialog& fileDialog() override { return *Dialog; }
+    void levelFileNamed(const QString& path, bool remember) override;
+    void levelSaved() override;
 
     // --- Navigation and the walk (form1_navigation.cpp) -------------------------------------------------
     // The change of screen to the number a box holds; every failure but a missing file is shown.
@@ -388,18 +375,10 @@ private:
     GridTool gridTool() const override;
     void setGridTool(GridTool tool) override;
 
-private:
-    // File, Compare With...: what differs between the level as it is edited and a level file the user
-    // chooses, listed in a window of its own; a double click on a change shows its screen and tile.
-    QAction* mnuCompare = nullptr;
-    void compareWith();
-    QPointer<class CompareWindow> m_compare;
-    // The level file compared with as `revision` holds it (git show), in `folder`; empty when cancelled.
-    QString levelOfRevision(const QString& folder);
+    QAction* mnuCompare = nullptr; // File, Compare With...
     // Screen `screen` on display and, unless `tile` is 0, its tile in the tile property window.
-    void showPlace(int screen, int tile);
+    void showPlace(int screen, int tile) override;
 
-private:
     // View, Show Reachable and Walk To Here.
     class ReachView* m_reach = nullptr;
     QPointer<CheckLevelWindow> m_checkLevel;

@@ -14,7 +14,7 @@ enum class GridTool { Paint, Wall, Exit, Select, Stamp };
 
 // What the selection asks of the main window besides a controller's needs: the grid tool, and the
 // pictures the tiles it holds show.
-class SelectionView : public WindowView {
+class SelectionView : public virtual WindowView {
 public:
     virtual GridTool gridTool() const = 0;
     virtual void setGridTool(GridTool tool) = 0;
