@@ -537,14 +537,6 @@ QPushButton* Form1::MoveCom(int k) const {
     return m_moveButtons[k];
 }
 
-GridTool Form1::gridTool() const {
-    return m_directions->gridTool();
-}
-
-void Form1::setGridTool(GridTool tool) {
-    m_directions->setGridTool(tool);
-}
-
 // --- What the boxes show -------------------------------------------------------------------------------
 
 bool Form1::hasBox(int index) const {

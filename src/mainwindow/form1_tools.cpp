@@ -18,6 +18,16 @@
 
 namespace tavrin {
 
+// --- The grid tool, which the walls and exits controller holds ----------------------------------------
+
+GridTool Form1::gridTool() const {
+    return m_directions->gridTool();
+}
+
+void Form1::setGridTool(GridTool tool) {
+    m_directions->setGridTool(tool);
+}
+
 // --- Property dialogs -----------------------------------------------------------------------------------
 
 // The dialogs return the values the user chose; the document makes the change.
