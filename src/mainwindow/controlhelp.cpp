@@ -66,6 +66,17 @@ void ExplainDirections(const std::array<DirectionBoxes, 4>& boxes, const char* p
 
 // --- The main window ----------------------------------------------------------------------------------
 
+// A control of the main window, by its object name.
+template <class Control = QWidget> Control* Named(const Form1& window, const char* name) {
+    return window.findChild<Control*>(QLatin1String(name));
+}
+
+// Each control named first gets the tip after it.
+void TipsByName(const Form1& window, std::initializer_list<std::pair<const char*, const char*>> tips) {
+    for (const auto& [name, text] : tips)
+        Tip(Named(window, name), text);
+}
+
 void ExplainGrid(Form1& window) {
     const QString gridTile =
         HelpText("A tile of the screen on display: a click paints it in the checked mode (or "
@@ -103,57 +114,70 @@ void ExplainSideLinks(Form1& window) {
 }
 
 void ExplainButtonsBelowGrid(Form1& window) {
-    Tip(window.Command2, "Test tool: shows the program folder and the current folder below, then plays a "
-                         "file you pick with the media player.");
-    Tip(window.Command3, "Test tool: writes every tile's direction properties onto the grid (up,right above "
-                         "left,down). Any redisplay wipes them off.");
-    Tip(window.Label1, "Shows the program folder and the current folder after Test.");
-    Tip(window.Label3, "Shows nothing useful.");
-    Tip(window.ScreenToGoTo, "The number of the screen to go to with Go To Screen. Save Level counts the "
-                             "screens it writes here.");
-    Tip(window.Command1, "Go to the screen whose number is in the box above; the screen you leave keeps "
-                         "its changes.");
-    Tip(window.Command4, "Display style: every grid tile gets a sunken 3D edge, then the grid is redrawn.");
-    Tip(window.Command5, "Display style: every grid tile gets a flat one-pixel edge, then the grid is "
-                         "redrawn.");
-    Tip(window.Command6, "Redraw the grid from the colours and pictures the screen holds; wipes off what "
-                         "Test2 wrote.");
-    Tip(window.Command9, "Display style: every grid tile gets its border back, then the grid is redrawn.");
-    Tip(window.Command10, "Display style: no grid tile has a border, so colours and pictures reach the edge; "
-                          "then the grid is redrawn.");
+    TipsByName(
+        window,
+        {
+            {"Command2", "Test tool: shows the program folder and the current folder below, then plays a "
+                         "file you pick with the media player."},
+            {"Command3", "Test tool: writes every tile's direction properties onto the grid (up,right above "
+                         "left,down). Any redisplay wipes them off."},
+            {"Label1", "Shows the program folder and the current folder after Test."},
+            {"Label3", "Shows nothing useful."},
+            {"ScreenToGoTo", "The number of the screen to go to with Go To Screen. Save Level counts the "
+                             "screens it writes here."},
+            {"Command1", "Go to the screen whose number is in the box above; the screen you leave keeps "
+                         "its changes."},
+            {"Command4", "Display style: every grid tile gets a sunken 3D edge, then the grid is redrawn."},
+            {"Command5", "Display style: every grid tile gets a flat one-pixel edge, then the grid is "
+                         "redrawn."},
+            {"Command6", "Redraw the grid from the colours and pictures the screen holds; wipes off what "
+                         "Test2 wrote."},
+            {"Command9", "Display style: every grid tile gets its border back, then the grid is redrawn."},
+            {"Command10", "Display style: no grid tile has a border, so colours and pictures reach the edge; "
+                          "then the grid is redrawn."},
+        });
 }
 
 void ExplainBrush(Form1& window) {
-    Tip(window.UsePropBox, "Mode: a click on a tile shows its colour, picture and properties in the Tile "
-                           "Properties window. Checking a mode unchecks the others.");
-    Tip(window.UseColor,
-        "Mode: a click or drag over tiles paints them with the brush colour. Checking a mode "
-        "unchecks the others.");
-    Tip(window.UsePicture, "Mode: a click or drag over tiles paints them with the brush picture. Checking a "
-                           "mode unchecks the others.");
-    Tip(window.UseApplyProp, "Mode: a click or drag over tiles gives them the brush's direction properties "
-                             "and operands from the boxes below. Checking a mode unchecks the others.");
-    Tip(window.NewColor, "The brush colour. Change it with Change Color, or right-click a tile to take its "
-                         "colour.");
-    Tip(window.Command7, "Choose the brush colour in a colour dialog.");
-    Tip(window.NewPicture, "The brush picture. Change it with Change Pic, or right-click a tile to take its "
-                           "picture.");
-    Tip(window.Command8, "Choose the brush picture from a file. One from outside the level's Pics folder "
+    TipsByName(
+        window,
+        {
+            {"UsePropBox", "Mode: a click on a tile shows its colour, picture and properties in the Tile "
+                           "Properties window. Checking a mode unchecks the others."},
+            {"UseColor",
+             "Mode: a click or drag over tiles paints them with the brush colour. Checking a mode "
+             "unchecks the others."},
+            {"UsePicture", "Mode: a click or drag over tiles paints them with the brush picture. Checking a "
+                           "mode unchecks the others."},
+            {"UseApplyProp", "Mode: a click or drag over tiles gives them the brush's direction properties "
+                             "and operands from the boxes below. Checking a mode unchecks the others."},
+            {"NewColor", "The brush colour. Change it with Change Color, or right-click a tile to take its "
+                         "colour."},
+            {"Command7", "Choose the brush colour in a colour dialog."},
+            {"NewPicture", "The brush picture. Change it with Change Pic, or right-click a tile to take its "
+                           "picture."},
+            {"Command8", "Choose the brush picture from a file. One from outside the level's Pics folder "
                          "can be copied into it. Cancel makes the brush picture blank. The Pictures window "
-                         "(F6) picks one with a click.");
+                         "(F6) picks one with a click."},
+        });
 
-    ExplainDirections({{{"up", window.PropUp, window.PropUpOps},
-                        {"left", window.PropLeft, window.PropLeftOps},
-                        {"right", window.PropRight, window.PropRightOps},
-                        {"down", window.PropDown, window.PropDownOps}}},
-                      "Brush: what the %1 arrow does on a tile painted with Use Apply Properties: %2.",
-                      "Brush: where the %1 arrow arrives when it is an exit, a tile (1 to 300) of the linked "
-                      "screen; painted with Use Apply Properties.");
+    ExplainDirections(
+        {{{"up", Named<QLineEdit>(window, "PropUp"), Named<QLineEdit>(window, "PropUpOps")},
+          {"left", Named<QLineEdit>(window, "PropLeft"), Named<QLineEdit>(window, "PropLeftOps")},
+          {"right", Named<QLineEdit>(window, "PropRight"), Named<QLineEdit>(window, "PropRightOps")},
+          {"down", Named<QLineEdit>(window, "PropDown"), Named<QLineEdit>(window, "PropDownOps")}}},
+        "Brush: what the %1 arrow does on a tile painted with Use Apply Properties: %2.",
+        "Brush: where the %1 arrow arrives when it is an exit, a tile (1 to 300) of the linked "
+        "screen; painted with Use Apply Properties.");
 }
 
 void ExplainStatus(Form1& window) {
-    Tip(window.Label2, "The walk marker's tile and its direction properties: tile, left, up, right, down.");
-    Tip(window.TimeRunning, "Counts tenths of a second since the editor started.");
+    TipsByName(
+        window,
+        {
+            {"Label2", "The walk marker's tile and its direction properties: tile, left, up, right, down."},
+            {"TimeRunning", "Counts tenths of a second since the editor started."},
+        });
 }
 
 // --- The two help windows -------------------------------------------------------------------------------

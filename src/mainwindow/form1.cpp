@@ -6,13 +6,15 @@
 #include "level/document/module1.h"
 #include "mainwindow/centring.h"
 #include "mainwindow/controlhelp.h"
-#include "mainwindow/diskwatch.h"
+#include "mainwindow/directionscontroller.h"
 #include "mainwindow/inputonlyto.h"
 #include "mainwindow/keypreview.h"
 #include "mainwindow/levelstatusbar.h"
 #include "mainwindow/paintgestures.h"
 #include "mainwindow/picturebox.h"
 #include "mainwindow/reachview.h"
+#include "mainwindow/screencontroller.h"
+#include "mainwindow/selectioncontroller.h"
 #include "mainwindow/sessionkeeper.h"
 #include "mainwindow/splash.h"
 #include "mainwindow/tileprop.h"
@@ -99,6 +101,11 @@ Form1::Form1(LevelDocument& document, QWidget* parent)
     m_ownDialog = std::make_unique<LoadDialog>();
     Dialog = m_ownDialog.get();
     Dialog->Parent = this;
+    m_screens = std::make_unique<ScreenController>(m_document, static_cast<WindowView&>(*this));
+    m_directions = std::make_unique<DirectionsController>(m_document, static_cast<WindowView&>(*this),
+                                                          *m_screens, m_gridTiles);
+    m_selection =
+        std::make_unique<SelectionController>(m_document, static_cast<SelectionView&>(*this), m_gridTiles);
 
     createClientArea();
     createGrid();
@@ -108,8 +115,13 @@ Form1::Form1(LevelDocument& document, QWidget* parent)
     createToolColumn();
     createPropertyCross();
     createStatusControls();
-    createDirectionControls();
-    createSelectionControls();
+    m_directions->createControls(m_clientArea, {PropLeft, PropUp, PropRight, PropDown},
+                                 {UsePropBox, UseColor, UsePicture, UseApplyProp});
+    connect(m_directions.get(), &DirectionsController::gridToolChanged, m_selection.get(),
+            &SelectionController::showSelectTool);
+    connect(m_directions.get(), &DirectionsController::directionsShown, this,
+            [this](bool shown) { m_statusBar->setDirectionsShown(shown); });
+    m_selection->createControls(m_clientArea);
     createMenus();
     connectControls();
     m_statusBar = new LevelStatusBar(statusBar(), m_document, m_gridTiles);
@@ -276,7 +288,7 @@ void Form1::createMenus() {
     mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
     connect(mnuRecent, &QMenu::aboutToShow, this, &Form1::fillRecentMenu);
     mnuCompare = addMenuItem("mnuCompare", QStringLiteral("Compare With..."), QKeySequence());
-    connect(mnuCompare, &QAction::triggered, this, &Form1::compareWith);
+    connect(mnuCompare, &QAction::triggered, this, [this] { m_levelFile->compareWith(); });
     mnuDash5 = addMenuSeparator("mnuDash5");
     mnuExit = addMenuItem("mnuExit", QStringLiteral("Exit"), QKeySequence());
 
@@ -320,10 +332,10 @@ void Form1::createMenus() {
     mnuPictures->setShortcut(QKeySequence(Qt::Key_F6));
     mnuPictures->setShortcutContext(Qt::WindowShortcut);
 
-    createScreenMenu();
+    m_screens->createMenu(menuBar());
     createViewMenu();
-    createDirectionMenus();
-    createSelectionMenus();
+    m_directions->createMenus(mnuView, mnuEdit, mnuLevel, this, [this] { return SettingsFile; });
+    m_selection->createMenus(mnuEdit, this);
 
     // A menu-bar entry without items: choosing it runs the command at once.
     mnuAbout = menuBar()->addAction(QStringLiteral("&About"));
@@ -413,9 +425,8 @@ void Form1::connectControls() {
     connect(&m_document, &LevelDocument::walkerMoved, this, &Form1::showStatus);
     // What a crash would leave is kept up to date: the edited screen within two seconds, and the session.
     m_session = new SessionKeeper(m_document, this);
-    // Another program may change the level's file (a checkout of another branch): the user is asked.
-    m_diskWatch = new DiskWatch(
-        m_document, [this](const QString& path) { reloadLevel(path); }, this);
+    m_levelFile = std::make_unique<LevelFileController>(m_document, static_cast<LevelFileView&>(*this),
+                                                        ScreenToGoTo, *m_session);
     // The tile property window follows the tile it shows.
     connect(&m_document, &LevelDocument::tileChanged, this, [this](int, int tile) {
         if (m_tileProp && m_tileProp->isVisible() && m_tileProp->TileIndex->text() == QString::number(tile))
@@ -547,7 +558,7 @@ void Form1::Form_Load() {
     QDir::setCurrent(m_level.ProgramFolder);
     m_document.start();
     redrawTiles(); // the fresh screen with the marker on its start tile
-    restoreShowDirections();
+    m_directions->restoreShowDirections();
     m_reach->restore();
     Dialog->InitDir = m_level.ProgramFolder;
     if (!recoverUnsavedWork())

@@ -4,6 +4,8 @@
 #include "level/core/failure.h"
 #include "level/document/leveldocument.h"
 #include "level/tools/tileblock.h"
+#include "mainwindow/gridtool.h"
+#include "mainwindow/levelfilecontroller.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -24,6 +26,10 @@ class QTimer;
 namespace tavrin {
 
 class CheckLevelWindow;
+class DirectionsController;
+class LevelFileController;
+class ScreenController;
+class SelectionController;
 class WorldOverviewWindow;
 class KeyPreview;
 class LoadDialog;
@@ -35,13 +41,10 @@ class Splash;
 struct LevelProblem;
 enum class LevelFixKind;
 
-// A file not there yet in the user's level folder, proposed for saving a level that has no file of its own.
-QString NewLevelFile(const QString& programFolder);
-
 // The main window: the 20 x 15 grid of tiles, the special tiles below it, the side links around it, the
 // tool column on the right and the menu bar. It draws the level of its document and redraws it when the
 // document announces a change; every change it makes goes through the document.
-class Form1 : public QMainWindow {
+class Form1 : public QMainWindow, private SelectionView, private LevelFileView {
     Q_OBJECT
 public:
     explicit Form1(LevelDocument& document, QWidget* parent = nullptr);
@@ -71,7 +74,67 @@ public:
     // The file and colour dialog every command shares; tests put a scripted one here.
     LoadDialog* Dialog;
 
-    // --- Controls -----------------------------------------------------------------------------------------
+    // The level being edited and the steps that can be undone.
+    LevelDocument& Document() { return m_document; }
+    // Whether the walk marker is drawn on the grid: it is taken off when it walks off the edge, and a
+    // change of screen other than through an exit leaves it off until the next step.
+    bool MarkerOnGrid() const { return m_markerOnGrid; }
+
+    // --- The controllers of the window's commands ----------------------------------------------------
+    // The Screen menu: new, duplicated, deleted and moved screens.
+    ScreenController& screens() { return *m_screens; }
+    // Selecting, the clipboard and the stamp.
+    SelectionController& selection() { return *m_selection; }
+    // Walls and exits: the grid tool, the wall brush, the exit tool, Block Screen Edges, Check Level's fixes.
+    DirectionsController& directions() { return *m_directions; }
+    // Load, save, reload and compare the level's file.
+    LevelFileController& levelFile() { return *m_levelFile; }
+
+public slots:
+    void Form_Load();
+    void Form_Unload();
+    void Form_KeyDown(int keyCode, int shift);
+    void StatusTimer_Timer();
+
+    void mnuLoad_Click();
+    void mnuSave_Click();
+    void mnuScreenProp_Click();
+    void mnuLevelProp_Click();
+    void MnuPLtemp_Click();
+    void mnuExit_Click();
+    void mnuAbout_Click();
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+    void mnuNew_Click();
+    void mnuCheckLevel_Click();
+    void mnuWorldOverview_Click();
+    void mnuPictures_Click();
+    void OpenRecentLevel(const QString& path);
+
+    void Tile_Click(int index);
+    void Command1_Click();
+    void Command11_Click(int k);
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Command7_Click();
+    void Command8_Click();
+    void Command9_Click();
+    void Command10_Click();
+    void UsePropBox_Click();
+    void UseColor_Click();
+    void UsePicture_Click();
+    void UseApplyProp_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    // Loads the level named on the command line, if there is one.
+    void LoadCommandLineLevel();
+
+private:
+    // --- Controls; outside the window they are found by their object names ------------------------------
     QPushButton* Command1;
     QPushButton* Command2;
     QPushButton* Command3;
@@ -130,57 +193,6 @@ public:
     QAction* mnuFileFormat;
     QAction* mnuAbout;
 
-    // The level being edited and the steps that can be undone.
-    LevelDocument& Document() { return m_document; }
-    // Whether the walk marker is drawn on the grid: it is taken off when it walks off the edge, and a
-    // change of screen other than through an exit leaves it off until the next step.
-    bool MarkerOnGrid() const { return m_markerOnGrid; }
-
-public slots:
-    void Form_Load();
-    void Form_Unload();
-    void Form_KeyDown(int keyCode, int shift);
-    void StatusTimer_Timer();
-    void showStatus();
-
-    void mnuLoad_Click();
-    void mnuSave_Click();
-    void mnuScreenProp_Click();
-    void mnuLevelProp_Click();
-    void MnuPLtemp_Click();
-    void mnuExit_Click();
-    void mnuAbout_Click();
-    void mnuUndo_Click();
-    void mnuRedo_Click();
-    void mnuNew_Click();
-    void mnuCheckLevel_Click();
-    void mnuWorldOverview_Click();
-    void mnuPictures_Click();
-    void OpenRecentLevel(const QString& path);
-
-    void Tile_Click(int index);
-    void Command1_Click();
-    void Command11_Click(int k);
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command6_Click();
-    void Command7_Click();
-    void Command8_Click();
-    void Command9_Click();
-    void Command10_Click();
-    void UsePropBox_Click();
-    void UseColor_Click();
-    void UsePicture_Click();
-    void UseApplyProp_Click();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    // Loads the level named on the command line, if there is one.
-    void LoadCommandLineLevel();
-
-private:
     // Construction of the window, in the order the controls are created.
     void createClientArea();
     void createSideLinks();
@@ -205,6 +217,8 @@ private:
 
     PictureBox* boxOrFailure(int index) const;
     QString statusLine() const;
+    // Label2 shows the walk marker's tile and its directions.
+    void showStatus();
     void endProgram();
 
     // --- Drawing the level (form1_view.cpp) ---------------------------------------------------------------
@@ -227,7 +241,7 @@ private:
     void showMarker();
     // The picture a reference shows, from the level's values: a text the file in the pictures folders, a
     // number the picture of the box it names (a tile's own picture, the look under the marker for 998).
-    QImage referencedPicture(const FieldValue& reference) const;
+    QImage referencedPicture(const FieldValue& reference) const override;
 
     LevelDocument& m_document;
     const Module1& m_level;
@@ -245,6 +259,10 @@ private:
     QPointer<Splash> m_splash;
     bool m_ending = false;
     std::unique_ptr<LoadDialog> m_ownDialog;
+    std::unique_ptr<ScreenController> m_screens;
+    std::unique_ptr<SelectionController> m_selection;
+    std::unique_ptr<DirectionsController> m_directions;
+    std::unique_ptr<LevelFileController> m_levelFile;
 
     // --- Unsaved changes, recent levels and recovery (form1_session.cpp) ------------------------------
 public:
@@ -256,7 +274,7 @@ public:
 private:
     // Before a command sets the level on display aside: asks whether to save unsaved changes. True when
     // the command may go on (saved, or the user chose to discard them).
-    bool mayDropChanges();
+    bool mayDropChanges() override;
     // The caption names the level's file and ends with "*" while there are unsaved changes.
     void showCaption();
     // Unsaved work left by an editor that stopped: asks to recover it; true when it was recovered.
@@ -266,25 +284,10 @@ private:
     void fillRecentMenu();
     QString m_captionPath;
 
-    // --- Level file commands (form1_levelfile.cpp) ------------------------------------------------------
-    // Save Level: true when the level was written.
-    bool saveLevel();
-    // The file the Load and Save dialogs propose: the level's own, else Level.txt in the program folder.
-    QString proposedLevelFile() const;
-    // The file the level on display is saved to; empty for a new level and for the template level, which a
-    // new level starts from.
-    QString ownLevelFile() const;
-    // Asks about edited screens above the last screen; false when the user cancels the save.
-    bool includeScreensBeyondLast();
-    // Writes the level to `path`, counting the screens in ScreenToGoTo, with a progress dialog once the
-    // save takes a while.
-    std::optional<Failure> saveLevelWithProgress(const QString& path);
-    // Adds to `task` the pieces of a save into `path`; its last piece tells `notice` what the save noticed.
-    std::shared_ptr<LevelSave> addSave(Task& task, const QString& path, std::optional<Failure>* notice);
-    void loadLevel(const QString& path, const QString& callerName, bool showPath);
-    // The level's file, changed on disk, loaded again as Load Level loads it.
-    void reloadLevel(const QString& path);
-    class DiskWatch* m_diskWatch = nullptr;
+    // --- What the level file's commands ask of the window (form1_session.cpp) ------------------------------
+    LoadDialog& fileDialog() override { return *Dialog; }
+    void levelFileNamed(const QString& path, bool remember) override;
+    void levelSaved() override;
 
     // --- Navigation and the walk (form1_navigation.cpp) -------------------------------------------------
     // The change of screen to the number a box holds; every failure but a missing file is shown.
@@ -351,7 +354,8 @@ private:
 
     // --- The status bar ----------------------------------------------------------------------------------
     // Tells for a few seconds what a command just did.
-    void confirm(const QString& text);
+    void confirm(const QString& text) override;
+    QWidget* dialogParent() override { return this; }
     class LevelStatusBar* m_statusBar = nullptr;
 
     // --- Display styles, test tools and property dialogs (form1_tools.cpp) -----------------------------
@@ -366,181 +370,19 @@ private:
 
     TestCommand* m_testCommand = nullptr;
 
-    // --- Walls and exits (form1_directions.cpp) ----------------------------------------------------------
-public:
-    // What a press on the grid does: paint with the brush, build walls, make exits, select tiles or stamp
-    // the clipboard's tiles.
-    enum class GridTool { Paint, Wall, Exit, Select, Stamp };
-    GridTool gridTool() const { return m_gridTool; }
-    void setGridTool(GridTool tool);
-
-    QCheckBox* WallBrush = nullptr;
-    QCheckBox* ExitTool = nullptr;
-    // Beside the brush's direction boxes: left, up, right, down; each sets its box to free, blocked or an
-    // exit through a side link.
-    std::array<QToolButton*, 4> DirectionPicker{};
-    QAction* mnuShowDirections = nullptr;
-    QAction* mnuWallBrush = nullptr;
-    QAction* mnuExitTool = nullptr;
-    QAction* mnuBlockEdges = nullptr;
-    QAction* mnuBlockEdgesEverywhere = nullptr;
-    std::array<QAction*, 4> mnuMakeExit{};  // Alt+arrow: from the tile picked
-    std::array<QAction*, 4> mnuMakeExits{}; // Shift+Alt+arrow: the whole border on that side
-    // The layer over the grid that shows what each side of each tile does.
-    QWidget* DirectionsLayer() const { return m_directionsLayer; }
-
-    // A stroke of the wall brush: each tile entered is walled in (with `clear`, opened). The end asks once
-    // about exits leading into the walled tiles, and the stroke is one step.
-    void beginWalls(bool clear);
-    void wallTile(int index);
-    void endWalls();
-    // The exit tool: the tile exits are made from with Alt+arrow.
-    void pickExitTile(int index);
-    int pickedExitTile() const { return m_exitTile; }
-    // Makes the exit through `side` from border tile `tile` (with `wholeEdge`, from every tile of that
-    // border whose step is not blocked), with its way back, after asking where it leads.
-    void makeExit(int tile, int side, bool wholeEdge);
-    void blockScreenEdges(bool everyScreen);
-    // What Check Level's Fix does for a problem it offers to mend, as one step; the list is checked again.
-    void fixProblem(const LevelProblem& problem, LevelFixKind kind);
-
-public:
-    // File, Compare With...: what differs between the level as it is edited and a level file the user
-    // chooses, listed in a window of its own; a double click on a change shows its screen and tile.
-    QAction* mnuCompare = nullptr;
-    void compareWith();
-
+    // --- The grid tool, which the walls and exits controller holds ---------------------------------------
 private:
-    QPointer<class CompareWindow> m_compare;
-    // The level file compared with as `revision` holds it (git show), in `folder`; empty when cancelled.
-    QString levelOfRevision(const QString& folder);
+    GridTool gridTool() const override;
+    void setGridTool(GridTool tool) override;
+
+    QAction* mnuCompare = nullptr; // File, Compare With...
     // Screen `screen` on display and, unless `tile` is 0, its tile in the tile property window.
-    void showPlace(int screen, int tile);
+    void showPlace(int screen, int tile) override;
 
-public:
-    // --- Screens as units (form1_screens.cpp)
-    // ---------------------------------------------------------------
-    QMenu* mnuScreen = nullptr;
-    std::array<QAction*, 4> mnuNewScreen{}; // left, up, right, down
-    QAction* mnuDuplicateScreen = nullptr;
-    // A new last screen, blank, linked both ways with the screen on display through the links on `side`
-    // (a Side) and shown; one step. Its other links lead nowhere (-1). Asks before the link of the screen
-    // on display is taken from a screen of the level.
-    void newScreenBeside(int side);
-    // A new last screen with the tiles and links of the screen on display, shown; one step.
-    void duplicateScreen();
-    void duplicateScreenOf(int screen);
-    QAction* mnuDeleteScreen = nullptr;
-    QAction* mnuMoveScreen = nullptr;
-    // Asks first, naming the links that lead to the screen; then deletes it as one step.
-    void deleteScreen(int screen);
-    // Asks for the new number, then whether to move the screen there or swap the two.
-    void moveScreen(int screen);
-    // Renumbers the screens as one step, with progress that can be given up; true when it was made.
-    bool renumberScreens(const ScreenRenumbering& renumbering);
-
-private:
-    void createScreenMenu();
-    // The number a new screen takes; none (and the status bar says why) when the level has no room.
-    std::optional<int> nextScreenNumber();
-    void addScreen(const QString& name, int number, const Screen& screen,
-                   const std::optional<SideLinks>& links);
-    // Whether screen `screen`'s links may become `after`: true when no link that leads to a screen of the
-    // level would lead elsewhere, or when the user, asked (`title`) for each such link, answers Replace.
-    bool mayReplaceLinks(const QString& title, int screen, const SideLinks& before, const SideLinks& after);
-
-    // An edit of several screens as one step, run as a long task; false when the user gave it up.
-    bool editLevel(const QString& name, LevelDocument::LevelEdit edit);
-    void createDirectionControls();
-    void createDirectionMenus();
-    void showDirections(bool shown);
-    // Show Directions turned on for a command that edits walls: a sentence that says so for the status
-    // bar, or nothing when it was on already.
-    QString showDirectionsFor();
-    // Show Directions as the settings keep it.
-    void restoreShowDirections();
-    GridTool m_gridTool = GridTool::Paint;
-    QWidget* m_directionsLayer = nullptr;
-    int m_exitTile = 0;
-    bool m_wallClear = false;
-    std::vector<int> m_walled; // the tiles of the wall stroke, in order
-    // Each change of a direction, as a tile edit of the stroke, counted in m_wallSteps.
-    void applyToTiles(const std::vector<struct DirectionChange>& changes);
-    int m_wallExitsMet = 0;
-    int m_wallSteps = 0;      // the steps the stroke changed
-    QString m_wallDirections; // what showDirectionsFor() said as the stroke began
     // View, Show Reachable and Walk To Here.
     class ReachView* m_reach = nullptr;
     QPointer<CheckLevelWindow> m_checkLevel;
     QPointer<WorldOverviewWindow> m_worldOverview;
-
-    // --- Selection, clipboard and stamps (form1_selection.cpp) ---------------------------------------------
-public:
-    QCheckBox* SelectTool = nullptr;
-    QAction* mnuSelect = nullptr;
-    QAction* mnuSelectAll = nullptr;
-    QAction* mnuCut = nullptr;
-    QAction* mnuCopy = nullptr;
-    QAction* mnuPaste = nullptr;
-    QAction* mnuDelete = nullptr;
-    QAction* mnuUseAsStamp = nullptr;
-    QMenu* mnuTransform = nullptr;
-    QAction* mnuFlipHorizontal = nullptr;
-    QAction* mnuFlipVertical = nullptr;
-    QAction* mnuRotate = nullptr;
-    // The layer over the grid that frames the selected tiles.
-    QWidget* SelectionLayer() const;
-    // The tiles selected on the screen on display, in tile order.
-    std::vector<int> selectedTiles() const;
-    bool hasStamp() const;
-    // The stamp and the pasted tiles not yet dropped.
-    class BlockPlacer& blockPlacer() const {
-        return *m_placer;
-    }
-
-    // The select tool: a press on a selected tile starts moving the selection, on any other tile a new
-    // rectangle (with `add`, one more beside those selected); the pointer over `tile` stretches or moves
-    // it, and the release ends it: a move is one step.
-    void pressSelection(int tile, bool add);
-    void dragSelection(int tile);
-    void releaseSelection();
-    void selectAllTiles();
-    // Esc: no tile is selected, and the stamp or the pasted tiles not yet dropped are put away.
-    void clearSelection();
-    void copyTiles();
-    void cutTiles();
-    void pasteTiles();
-    void deleteTiles();
-    void useAsStamp();
-    enum class Turn { FlipHorizontal, FlipVertical, Rotate };
-    void turnSelection(Turn turn);
-
-private:
-    void createSelectionControls();
-    void createSelectionMenus();
-    // The select tool's box and menu item show whether it is the grid tool.
-    void showSelectTool();
-    // The items that need a selection are on only while there is one.
-    void selectionChanged();
-    // The tiles Copy takes: those selected, else the one under the pointer.
-    std::vector<int> tilesToCopy() const;
-    bool putOnClipboard(const std::vector<int>& tiles);
-    // The block on the clipboard; none (and the status bar says why) when it holds no tiles.
-    std::optional<TileBlock> blockOnClipboard();
-    // Tiles of the screen on display changed together, as one step named `name`.
-    void editTiles(const QString& name, const std::vector<std::pair<int, TileState>>& tiles);
-    // The selected tiles lifted (left as blank tiles) and `block` placed with its top-left on `topLeft`,
-    // as one step; the tiles placed are selected.
-    void replaceSelection(const QString& name, const TileBlock& block, int topLeft);
-
-    class SelectionFrame* m_selectionFrame = nullptr;
-    QAction* m_escape = nullptr;
-    class BlockPlacer* m_placer = nullptr;
-    std::vector<QAction*> m_blockKeys; // X, Y, Z: on while a block is held or selected
-    int m_selectFrom = 0;              // the tile the select tool was pressed on, 0 while it is not
-    int m_selectTo = 0;
-    bool m_movingSelection = false;
-    std::array<bool, 301> m_selectedBefore{}; // the selection a rectangle is added to
 };
 
 } // namespace tavrin

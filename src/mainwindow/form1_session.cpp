@@ -1,6 +1,9 @@
-// Unsaved changes: the caption that shows them, the question before they would be dropped, New Level and
-// the recent levels.
+// Unsaved changes: the caption that shows them, the question before they would be dropped, New Level, the
+// recent levels, and the level file's commands as the window hands them to its LevelFileController.
 #include "mainwindow/form1.h"
+
+#include "level/storage/commandline.h"
+#include "level/tools/levelproblem.h"
 
 #include "mainwindow/centring.h"
 
@@ -33,7 +36,7 @@ void Form1::showCaption() {
 bool Form1::mayDropChanges() {
     if (!m_document.isModified())
         return true;
-    const QString file = ownLevelFile();
+    const QString file = m_levelFile->ownLevelFile();
     const QString text = file.isEmpty() ? Text(Msg::UnsavedNewLevel)
                                         : Text(Msg::UnsavedLevel).arg(QDir::toNativeSeparators(file));
     enum { Save, Discard, Cancel };
@@ -43,7 +46,7 @@ bool Form1::mayDropChanges() {
                             Save,
                             Cancel});
     if (answer == Save)
-        return saveLevel();
+        return m_levelFile->saveLevel();
     return answer == Discard;
 }
 
@@ -82,7 +85,7 @@ bool Form1::recoverUnsavedWork() {
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("Form1_Load"));
     }
-    m_captionPath = ownLevelFile();
+    m_captionPath = m_levelFile->ownLevelFile();
     showCaption();
     return true;
 }
@@ -132,10 +135,50 @@ void Form1::OpenRecentLevel(const QString& path) {
     if (!mayDropChanges())
         return;
     try {
-        loadLevel(path, QStringLiteral("mnuRecent_Click"), true);
+        m_levelFile->loadLevel(path, QStringLiteral("mnuRecent_Click"), true);
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("mnuRecent_Click"));
     }
+}
+
+// --- The level file's commands --------------------------------------------------------------------------
+
+void Form1::mnuLoad_Click() {
+    m_levelFile->loadChosenLevel();
+}
+
+void Form1::MnuPLtemp_Click() {
+    m_levelFile->loadTemplateLevel();
+}
+
+void Form1::mnuSave_Click() {
+    m_levelFile->saveLevel();
+}
+
+void Form1::LoadCommandLineLevel() {
+    m_levelFile->loadCommandLineLevel(
+        CommandLineLevelPath(JoinCommandLine(CommandLineArguments), StartFolder));
+}
+
+void Form1::levelFileNamed(const QString& path, bool remember) {
+    m_captionPath = path;
+    if (remember)
+        rememberLevel(path);
+    showCaption();
+}
+
+void Form1::levelSaved() {
+    refreshPictureFolders();
+    carryImportedPictures(QStringLiteral("mnuSave_Click"));
+}
+
+void Form1::showPlace(int screen, int tile) {
+    LevelProblem problem;
+    if (screen >= 0)
+        problem.screen = screen;
+    if (tile > 0)
+        problem.tile = tile;
+    showProblemPlace(problem);
 }
 
 } // namespace tavrin

@@ -6,14 +6,27 @@
 #include "dialogs/screenprop.h"
 #include "level/core/failure.h"
 #include "level/document/module1.h"
+#include "level/tools/levelcheckfix.h"
 #include "mainwindow/checklevel.h"
+#include "mainwindow/directionscontroller.h"
 #include "mainwindow/longtask.h"
 #include "mainwindow/picturebox.h"
 #include "mainwindow/reachview.h"
+#include "mainwindow/screencontroller.h"
 #include "mainwindow/worldoverview.h"
 #include "testtools/testcommand.h"
 
 namespace tavrin {
+
+// --- The grid tool, which the walls and exits controller holds ----------------------------------------
+
+GridTool Form1::gridTool() const {
+    return m_directions->gridTool();
+}
+
+void Form1::setGridTool(GridTool tool) {
+    m_directions->setGridTool(tool);
+}
 
 // --- Property dialogs -----------------------------------------------------------------------------------
 
@@ -36,7 +49,13 @@ void Form1::mnuCheckLevel_Click() {
     if (!m_checkLevel) {
         m_checkLevel = new CheckLevelWindow(m_document, this);
         connect(m_checkLevel, &CheckLevelWindow::problemChosen, this, &Form1::showProblemPlace);
-        connect(m_checkLevel, &CheckLevelWindow::fixChosen, this, &Form1::fixProblem);
+        // A fix is one step; the list is checked again.
+        connect(m_checkLevel, &CheckLevelWindow::fixChosen, this,
+                [this](const LevelProblem& problem, LevelFixKind kind) {
+                    m_directions->fixProblem(problem, kind);
+                    if (m_checkLevel)
+                        m_checkLevel->CheckLevel(FixName(kind));
+                });
         connect(&m_document, &LevelDocument::levelReplaced, m_checkLevel, &CheckLevelWindow::LevelReplaced);
         connect(&m_document, &LevelDocument::screensRenumbered, m_checkLevel,
                 &CheckLevelWindow::ScreensRenumbered);
@@ -60,11 +79,14 @@ void Form1::mnuWorldOverview_Click() {
         m_worldOverview = new WorldOverviewWindow(m_document, Dialog, SettingsFile, this);
         m_reach->attach(m_worldOverview->Map);
         connect(m_worldOverview, &WorldOverviewWindow::swapAsked, this, [this](int screen, int other) {
-            renumberScreens(ScreenRenumbering::swapping(screen, other, m_level.LevelLastScreen));
+            m_screens->renumberScreens(ScreenRenumbering::swapping(screen, other, m_level.LevelLastScreen));
         });
-        connect(m_worldOverview, &WorldOverviewWindow::duplicateAsked, this, &Form1::duplicateScreenOf);
-        connect(m_worldOverview, &WorldOverviewWindow::deleteAsked, this, &Form1::deleteScreen);
-        connect(m_worldOverview, &WorldOverviewWindow::moveAsked, this, &Form1::moveScreen);
+        connect(m_worldOverview, &WorldOverviewWindow::duplicateAsked, m_screens.get(),
+                &ScreenController::duplicateScreenOf);
+        connect(m_worldOverview, &WorldOverviewWindow::deleteAsked, m_screens.get(),
+                &ScreenController::deleteScreen);
+        connect(m_worldOverview, &WorldOverviewWindow::moveAsked, m_screens.get(),
+                &ScreenController::moveScreen);
         connect(m_worldOverview, &WorldOverviewWindow::screenChosen, this, [this](int screen) {
             goToScreen(QString::number(screen), QStringLiteral("WorldOverview_Click"));
         });

@@ -2,8 +2,10 @@
 
 #include "level/document/leveldocument.h"
 #include "mainwindow/blockplacer.h"
+#include "mainwindow/directionscontroller.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/picturebox.h"
+#include "mainwindow/selectioncontroller.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -60,25 +62,25 @@ void PaintGestures::pressed(int index) {
     m_painted.fill(false);
     m_pointer.reset();
     m_lastCell = QPoint((index - FirstGridTile) % GridColumns, (index - FirstGridTile) / GridColumns);
-    m_onFloating = m_form.blockPlacer().held() == BlockPlacer::Held::Floating;
+    m_onFloating = m_form.selection().blockPlacer().held() == BlockPlacer::Held::Floating;
     if (m_onFloating)
-        return m_form.blockPlacer().press(index);
-    switch (m_form.gridTool()) {
-    case Form1::GridTool::Paint:
+        return m_form.selection().blockPlacer().press(index);
+    switch (m_form.directions().gridTool()) {
+    case GridTool::Paint:
         break;
-    case Form1::GridTool::Wall:
-        m_form.beginWalls(m_grid[size_t(index)]->clickModifiers() & Qt::ShiftModifier);
-        m_form.wallTile(index);
+    case GridTool::Wall:
+        m_form.directions().beginWalls(m_grid[size_t(index)]->clickModifiers() & Qt::ShiftModifier);
+        m_form.directions().wallTile(index);
         break;
-    case Form1::GridTool::Exit:
-        m_form.pickExitTile(index);
+    case GridTool::Exit:
+        m_form.directions().pickExitTile(index);
         break;
-    case Form1::GridTool::Select:
-        m_form.pressSelection(index, m_grid[size_t(index)]->clickModifiers() & Qt::ShiftModifier);
+    case GridTool::Select:
+        m_form.selection().pressSelection(index, m_grid[size_t(index)]->clickModifiers() & Qt::ShiftModifier);
         break;
-    case Form1::GridTool::Stamp:
-        m_form.blockPlacer().beginStamp();
-        m_form.blockPlacer().stampAt(index);
+    case GridTool::Stamp:
+        m_form.selection().blockPlacer().beginStamp();
+        m_form.selection().blockPlacer().stampAt(index);
         break;
     }
 }
@@ -87,15 +89,15 @@ void PaintGestures::dragged(const QPoint& globalPosition) {
     if (m_start == 0)
         return;
     if (m_onFloating)
-        return m_form.blockPlacer().dragTo(cellAt(globalPosition));
-    const Form1::GridTool tool = m_form.gridTool();
-    if (tool == Form1::GridTool::Exit) {
+        return m_form.selection().blockPlacer().dragTo(cellAt(globalPosition));
+    const GridTool tool = m_form.directions().gridTool();
+    if (tool == GridTool::Exit) {
         m_pointer = globalPosition;
         return;
     }
-    if (tool == Form1::GridTool::Select) {
+    if (tool == GridTool::Select) {
         if (const int index = tileAt(globalPosition))
-            m_form.dragSelection(index);
+            m_form.selection().dragSelection(index);
         return;
     }
     const QPoint from = std::exchange(m_lastCell, cellAt(globalPosition));
@@ -108,10 +110,10 @@ void PaintGestures::dragged(const QPoint& globalPosition) {
 }
 
 void PaintGestures::draggedOnto(int index) {
-    if (m_form.gridTool() == Form1::GridTool::Wall)
-        return m_form.wallTile(index);
-    if (m_form.gridTool() == Form1::GridTool::Stamp)
-        return m_form.blockPlacer().stampAt(index);
+    if (m_form.directions().gridTool() == GridTool::Wall)
+        return m_form.directions().wallTile(index);
+    if (m_form.directions().gridTool() == GridTool::Stamp)
+        return m_form.selection().blockPlacer().stampAt(index);
     if ((index == m_start && !m_moved) || m_painted[size_t(index)])
         return;
     if (!m_moved) { // the stroke leaves the tile it began on: that one is painted first
@@ -129,29 +131,30 @@ void PaintGestures::draggedOnto(int index) {
 void PaintGestures::released() {
     const int start = std::exchange(m_start, 0);
     if (std::exchange(m_onFloating, false))
-        return m_form.blockPlacer().release();
-    switch (m_form.gridTool()) {
-    case Form1::GridTool::Paint:
+        return m_form.selection().blockPlacer().release();
+    switch (m_form.directions().gridTool()) {
+    case GridTool::Paint:
         m_document.endStroke();
         break;
-    case Form1::GridTool::Wall:
+    case GridTool::Wall:
         if (start != 0)
-            m_form.endWalls();
+            m_form.directions().endWalls();
         break;
-    case Form1::GridTool::Exit:
+    case GridTool::Exit:
         if (start != 0 && m_pointer) {
             const int side = sideLeftThrough(*m_pointer);
             if (side >= 0)
-                m_form.makeExit(start, side, m_grid[size_t(start)]->clickModifiers() & Qt::ShiftModifier);
+                m_form.directions().makeExit(start, side,
+                                             m_grid[size_t(start)]->clickModifiers() & Qt::ShiftModifier);
         }
         break;
-    case Form1::GridTool::Select:
+    case GridTool::Select:
         if (start != 0)
-            m_form.releaseSelection();
+            m_form.selection().releaseSelection();
         break;
-    case Form1::GridTool::Stamp:
+    case GridTool::Stamp:
         if (start != 0)
-            m_form.blockPlacer().endStamp();
+            m_form.selection().blockPlacer().endStamp();
         break;
     }
 }
@@ -168,7 +171,7 @@ int PaintGestures::sideLeftThrough(const QPoint& globalPosition) const {
 
 void PaintGestures::clicked(int index) {
     // The stroke painted this tile already, or the press was the floating tiles'.
-    if (m_moved || m_onFloating || m_form.gridTool() != Form1::GridTool::Paint)
+    if (m_moved || m_onFloating || m_form.directions().gridTool() != GridTool::Paint)
         return;
     if (m_grid[size_t(index)]->clickModifiers() & Qt::ShiftModifier)
         fillFrom(index);

@@ -5,6 +5,7 @@
 #include "level/document/leveldocument.h"
 #include "level/tools/levelrender.h"
 #include "mainwindow/centring.h"
+#include "mainwindow/directionscontroller.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/inputonlyto.h"
 #include "mainwindow/longtask.h"
@@ -77,7 +78,7 @@ ReachView::ReachView(Form1& form, LevelDocument& document, const QString& settin
     : QObject(&form), m_form(form), m_document(document), m_settingsFile(settingsFile),
       m_say(std::move(say)) {
     setObjectName(QStringLiteral("ReachView"));
-    QWidget* marks = form.DirectionsLayer();
+    QWidget* marks = form.directions().layer();
     m_layer = new ReachableShade(marks->parentWidget(), *this, document.state());
     m_layer->setGeometry(marks->geometry());
     m_layer->stackUnder(marks);
@@ -85,7 +86,7 @@ ReachView::ReachView(Form1& form, LevelDocument& document, const QString& settin
     for (int tile = FirstGridTile; tile <= LastGridTile; ++tile)
         form.Tile(tile)->installEventFilter(this);
 
-    m_show = form.mnuView->addAction(QStringLiteral("Show Reachable"));
+    m_show = form.findChild<QMenu*>(QStringLiteral("mnuView"))->addAction(QStringLiteral("Show Reachable"));
     m_show->setObjectName(QStringLiteral("mnuShowReachable"));
     m_show->setCheckable(true);
     connect(m_show, &QAction::toggled, this, [this](bool on) {

@@ -11,7 +11,7 @@ using namespace tavrin;
 
 namespace {
 QColor PreviewColour(Form1& form) {
-    const QImage& picture = form.NewPicture->picture();
+    const QImage& picture = form.findChild<PictureBox*>("NewPicture")->picture();
     return picture.isNull() ? QColor() : picture.pixelColor(0, 0);
 }
 } // namespace

@@ -40,7 +40,7 @@ class TestCheckLevel : public QObject, EditorAccess {
         file.close();
         m_f->dialog.files << file.fileName();
         form().mnuLoad_Click();
-        form().mnuCheckLevel->trigger();
+        control("mnuCheckLevel")->trigger();
     }
 
 private slots:
@@ -52,14 +52,14 @@ private slots:
 
     void menuAndTheWindow() {
         QStringList items;
-        for (const QAction* item : form().menuBar()->actions() + form().mnuLevel->actions())
+        for (const QAction* item : form().menuBar()->actions() + control<QMenu>("mnuLevel")->actions())
             items << item->objectName() + '|' + item->text() + '|' + item->shortcut().toString();
         QCOMPARE(items,
                  (QStringList{"|File|", "|Edit|", "|Level|", "|Screen|", "|View|", "mnuAbout|&About|",
                               "mnuCheckLevel|Check Level|F4", "mnuWorldOverview|World Overview|F5",
                               "mnuPictures|Pictures|F6", "||", "mnuBlockEdges|Block Screen Edges|",
                               "mnuBlockEdgesEverywhere|Block Screen Edges on Every Screen|", "|Make Exit|"}));
-        QCOMPARE(form().mnuLevel->objectName(), "mnuLevel");
+        QCOMPARE(control<QMenu>("mnuLevel")->objectName(), "mnuLevel");
         form().MnuPLtemp_Click();
         form().show();
         QVERIFY(QTest::qWaitForWindowActive(&form()));
@@ -80,9 +80,10 @@ private slots:
         const QImage icon = window()->rowOfProblem(0)->icon(0).pixmap(16).toImage();
         QVERIFY(!icon.isNull());
         QCOMPARE(icon, window()->style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(16).toImage());
-        for (QLineEdit* box : {form().PropLeft, form().PropUp, form().PropRight, form().PropDown})
-            box->setText(box == form().PropRight ? "6" : "0");
-        QTest::mouseClick(form().UseApplyProp, Qt::LeftButton);
+        for (QLineEdit* box : {control<QLineEdit>("PropLeft"), control<QLineEdit>("PropUp"),
+                               control<QLineEdit>("PropRight"), control<QLineEdit>("PropDown")})
+            box->setText(box == control<QLineEdit>("PropRight") ? "6" : "0");
+        QTest::mouseClick(control<QCheckBox>("UseApplyProp"), Qt::LeftButton);
         QSignalSpy checks(window(), &CheckLevelWindow::checked);
         QTest::mousePress(form().Tile(146), Qt::LeftButton);
         QTest::mouseMove(form().Tile(148));
@@ -103,8 +104,8 @@ private slots:
     void doubleClickGoesToScreenAndTile() {
         loadBrokenLevel();
         m_f->document->changeScreen(2);
-        form().NewColor->setBackColour(255);
-        QTest::mouseClick(form().UseColor, Qt::LeftButton);
+        control<PictureBox>("NewColor")->setBackColour(255);
+        QTest::mouseClick(control<QCheckBox>("UseColor"), Qt::LeftButton);
         QTest::mouseClick(form().Tile(1), Qt::LeftButton);
         QTest::mouseClick(window()->Refresh, Qt::LeftButton);
         QVERIFY(QTest::qWaitForWindowExposed(window()));
@@ -203,7 +204,7 @@ private slots:
         QFETCH(int, shownScreen);
         form().MnuPLtemp_Click();
         m_f->document->changeScreen(1);
-        form().mnuCheckLevel->trigger();
+        control("mnuCheckLevel")->trigger();
         LevelProblem problem;
         if (screen.isValid())
             problem.screen = screen.toLongLong();

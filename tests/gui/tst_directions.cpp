@@ -4,6 +4,7 @@
 #include "level/document/walker.h"
 #include "level/tools/directions.h"
 #include "mainwindow/checklevel.h"
+#include "mainwindow/directionscontroller.h"
 #include "mainwindow/messagebox.h"
 #include "mainwindow/worldoverview.h"
 
@@ -23,7 +24,7 @@ class TestDirections : public QObject, EditorAccess {
     }
     // The grid as the window shows it.
     QImage grid() {
-        QWidget* layer = form().DirectionsLayer();
+        QWidget* layer = form().directions().layer();
         return layer->parentWidget()->grab(layer->geometry()).toImage();
     }
     // The tiles whose pixels differ between two pictures of the grid.
@@ -73,8 +74,8 @@ private slots:
         setSide(300, SideDown, 9, 7); // link 9 leads to screen 9, beyond the last screen: drawn red
         const Screen values = m_f->module->ScreenOnDisplay();
         const QImage plain = grid();
-        form().mnuShowDirections->trigger();
-        QVERIFY(form().DirectionsLayer()->isVisible());
+        control("mnuShowDirections")->trigger();
+        QVERIFY(form().directions().layer()->isVisible());
         const QImage shown = grid();
         QCOMPARE(tilesThatDiffer(plain, shown), (QList<int>{45, 120, 200, 300}));
         QCOMPARE(m_f->module->ScreenOnDisplay(), values);
@@ -98,8 +99,8 @@ private slots:
         QFETCH(Integer, exitAfter);
         setSide(21, SideRight, 4, 30); // an exit into tile 22
         const int steps = document().undoStack().count();
-        form().WallBrush->click();
-        QCOMPARE(form().gridTool(), Form1::GridTool::Wall);
+        control<QCheckBox>("WallBrush")->click();
+        QCOMPARE(form().directions().gridTool(), GridTool::Wall);
         m_f->answers = {answer};
         QTest::mousePress(form().Tile(2), Qt::LeftButton);
         for (const int tile : {2, 22, 23})
@@ -133,12 +134,12 @@ private slots:
         QFETCH(bool, byKeys);
         QFETCH(bool, wholeEdge);
         const Module1& m = *m_f->module;
-        form().ExitTool->click();
+        control<QCheckBox>("ExitTool")->click();
         m_f->answers = {"New Screen"};
         const int steps = document().undoStack().count();
         if (byKeys) {
             QTest::mouseClick(form().Tile(60), Qt::LeftButton);
-            QCOMPARE(form().pickedExitTile(), 60);
+            QCOMPARE(form().directions().pickedExitTile(), 60);
             QTest::keyClick(&form(), Qt::Key_Right,
                             wholeEdge ? Qt::ShiftModifier | Qt::AltModifier : Qt::AltModifier);
         } else {
@@ -163,11 +164,11 @@ private slots:
     // The World Overview follows an edit of a screen not on display: the way back made there is an arrow.
     void overviewFollowsTheWayBack() {
         linkScreens0And1(); // the link back is there already: only the tile of screen 1 changes
-        form().mnuWorldOverview->trigger();
+        control("mnuWorldOverview")->trigger();
         WorldMap& map = *form().findChild<WorldOverviewWindow*>()->Map;
         QVERIFY(map.arrowsFrom(1).empty());
         m_f->answers = {"Screen 1"};
-        form().makeExit(40, SideRight, false);
+        form().directions().makeExit(40, SideRight, false);
         const std::vector<WorldArrow> back = map.arrowsFrom(1);
         QCOMPARE(back.size(), size_t(1));
         QVERIFY(back.front().to == 0 && !back.front().warning);
@@ -175,7 +176,7 @@ private slots:
 
     // From a tile that is not on that border nothing is asked and nothing changes.
     void exitNeedsABorderTile() {
-        form().makeExit(45, SideRight, false);
+        form().directions().makeExit(45, SideRight, false);
         QVERIFY(m_f->questions.isEmpty());
         QCOMPARE(document().undoStack().count(), 0);
     }
@@ -184,7 +185,7 @@ private slots:
     void blockScreenEdgesOnEveryScreen() {
         SetLastScreen(document(), 2);
         m_f->answers = {"Block"};
-        form().mnuBlockEdgesEverywhere->trigger();
+        control("mnuBlockEdgesEverywhere")->trigger();
         QCOMPARE(m_f->questions, QStringList{"Block Screen Edges"});
         QCOMPARE(document().readScreen(2).tile(20).directions[SideRight], Integer(1));
         QCOMPARE(document().undoStack().undoText(), "Block Screen Edges");
@@ -195,7 +196,7 @@ private slots:
     void checkLevelFixes() {
         linkScreens0And1(); // screen 1 leads back to screen 0, but tile 21 has no exit there
         setSide(40, SideRight, 4, 21);
-        form().mnuCheckLevel->trigger();
+        control("mnuCheckLevel")->trigger();
         auto* window = form().findChild<CheckLevelWindow*>();
         QVERIFY(window);
         const auto rowOf = [window] {
@@ -231,7 +232,7 @@ private slots:
         setSide(141, SideLeft, 3, 160);
         document().changeScreen(0);
         QTest::keyClick(&form(), Qt::Key_D, Qt::ControlModifier);
-        form().mnuCheckLevel->trigger();
+        control("mnuCheckLevel")->trigger();
         auto* window = form().findChild<CheckLevelWindow*>();
         const std::vector<LevelProblem>& problems = window->problems();
         const auto copy = std::find_if(problems.begin(), problems.end(), [](const LevelProblem& problem) {
@@ -248,28 +249,28 @@ private slots:
         QCOMPARE(window->FixPlan->text(), why);
         const int steps = document().undoStack().count();
         window->Fix->click();
-        form().fixProblem(*copy, LevelFixKind::AddWayBack);
+        form().directions().fixProblem(*copy, LevelFixKind::AddWayBack);
         QCOMPARE(document().undoStack().count(), steps);
         QCOMPARE(document().readScreen(1).tile(141).directions[SideLeft], Integer(3));
     }
 
     // The picker beside the brush's boxes fills the box of its side; the boxes keep working as typed.
     void directionPickerFillsTheBrushBoxes() {
-        QMenu* menu = form().DirectionPicker[SideUp]->menu();
+        QMenu* menu = control<QToolButton>(QStringLiteral("DirectionPicker%1").arg(SideUp))->menu();
         emit menu->aboutToShow();
         const QList<QAction*> items = menu->actions();
         QCOMPARE(items.last()->text(), "Exit through link 9 (screen 9)");
         items.at(1)->trigger();
-        QCOMPARE(form().PropUp->text(), "1");
+        QCOMPARE(control<QLineEdit>("PropUp")->text(), "1");
         items.at(5)->trigger(); // link 4
-        QCOMPARE(form().PropUp->text(), "4");
-        QCOMPARE(form().PropLeft->text(), "1");
+        QCOMPARE(control<QLineEdit>("PropUp")->text(), "4");
+        QCOMPARE(control<QLineEdit>("PropLeft")->text(), "1");
     }
 
     // Over an exit's arrow the status bar tells where it leads; elsewhere the tile's sentence stays.
     void hoverOverAnExitArrow() {
         setSide(200, SideUp, 3, 180);
-        form().mnuShowDirections->trigger();
+        control("mnuShowDirections")->trigger();
         auto* status = form().findChild<QLabel*>("StatusTile");
         PictureBox* tile = form().Tile(200);
         QTest::mouseMove(tile, QPoint(tile->width() / 2, 2));
@@ -283,10 +284,10 @@ private slots:
     void oneWayExitDrawnApart() {
         linkScreens0And1();
         setSide(40, SideRight, 4, 21);
-        form().mnuShowDirections->trigger();
+        control("mnuShowDirections")->trigger();
         const QImage oneWay = grid();
         m_f->answers = {"Screen 1"};
-        form().makeExit(40, SideRight, false); // the same exit, and now the way back
+        form().directions().makeExit(40, SideRight, false); // the same exit, and now the way back
         QCOMPARE(tilesThatDiffer(oneWay, grid()), QList<int>{40});
     }
 
@@ -303,10 +304,10 @@ private slots:
         QFETCH(QString, said);
         setSide(20, SideRight, 1);
         if (brush)
-            form().WallBrush->click();
+            control<QCheckBox>("WallBrush")->click();
         for (const QString turnedOn : {" Show Directions turned on.", ""}) {
-            brush ? QTest::mouseClick(form().Tile(45), Qt::LeftButton) : form().mnuBlockEdges->trigger();
-            QVERIFY(form().mnuShowDirections->isChecked() && form().DirectionsLayer()->isVisible());
+            brush ? QTest::mouseClick(form().Tile(45), Qt::LeftButton) : control("mnuBlockEdges")->trigger();
+            QVERIFY(control("mnuShowDirections")->isChecked() && form().directions().layer()->isVisible());
             QCOMPARE(form().statusBar()->currentMessage(), said + turnedOn);
             document().undo();
         }
@@ -327,7 +328,7 @@ private slots:
             return std::optional<int>(target);
         });
         m_f->answers = {"Another Screen..."};
-        form().makeExit(40, SideRight, false);
+        form().directions().makeExit(40, SideRight, false);
         SetNumberSink(previous);
         QCOMPARE(highest, 3);
         QCOMPARE(m_f->module->LevelLastScreen, Integer(std::max(2, target)));
@@ -350,7 +351,7 @@ private slots:
             return tilesThatDiffer(off, on);
         };
         QCOMPARE(shaded(), QList<int>{});
-        form().WallBrush->click();
+        control<QCheckBox>("WallBrush")->click();
         QTest::mousePress(form().Tile(2), Qt::LeftButton);
         for (const int tile : {2, 22, 23})
             QTest::mouseMove(form().Tile(tile));

@@ -80,7 +80,7 @@ private slots:
     void menus() {
         EditorFixture f;
         QStringList items;
-        for (QAction* a : f.form->menuBar()->actions() + f.form->mnuFile->actions())
+        for (QAction* a : f.form->menuBar()->actions() + f.control<QMenu>("mnuFile")->actions())
             items << a->objectName() + '|' + a->text() + '|' + a->shortcut().toString();
         QCOMPARE(items, (QStringList{"|File|", "|Edit|", "|Level|", "|Screen|", "|View|", "mnuAbout|&About|",
                                      "mnuLoad|Load Level|Ctrl+L", "mnuSave|Save Level|Ctrl+S", "mnuDash4||",

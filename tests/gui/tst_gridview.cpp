@@ -61,8 +61,8 @@ private slots:
         QFETCH(QString, how);
         QFETCH(int, key);
         m_f->dialog.colours = {255};
-        QTest::mouseClick(form().Command7, Qt::LeftButton);
-        QTest::mouseClick(form().UseColor, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>("Command7"), Qt::LeftButton);
+        QTest::mouseClick(control<QCheckBox>("UseColor"), Qt::LeftButton);
         QCOMPARE(int(m_f->module->WalkerTile), 1);
         if (how == "drag") {
             QTest::mousePress(form().Tile(1), Qt::LeftButton);
@@ -87,13 +87,13 @@ private slots:
         m_f->paint(50, 255);
         m_f->goTo("1");
         QVERIFY(!form().MarkerOnGrid());
-        form().mnuUndo->trigger();
+        control("mnuUndo")->trigger();
         QCOMPARE(int(m_f->module->CurrentScreen), 0);
         QVERIFY(form().MarkerOnGrid());
         QCOMPARE(shown(3), shown(MarkerTile));
         QCOMPARE(form().Tile(50)->backColour(), SysWindowBackground);
         m_f->goTo("1");
-        form().mnuRedo->trigger();
+        control("mnuRedo")->trigger();
         QVERIFY(form().MarkerOnGrid());
         QCOMPARE(shown(3), shown(MarkerTile));
         QCOMPARE(form().Tile(50)->backColour(), Long(255));
@@ -140,13 +140,13 @@ private slots:
         QCOMPARE(shown(50), file("grass.bmp"));
         setPicture(30, FieldValue::text("\\water.bmp"));
         QCOMPARE(shown(50), file("water.bmp"));
-        form().mnuUndo->trigger();
+        control("mnuUndo")->trigger();
         QCOMPARE(shown(50), file("grass.bmp"));
     }
 
     // A screen found nowhere is drawn in the brush colour, Tile(998) too.
     void blankScreenInTheBrushColour() {
-        form().NewColor->setBackColour(Rgb(10, 20, 30));
+        control<PictureBox>("NewColor")->setBackColour(Rgb(10, 20, 30));
         m_f->goTo("7");
         for (int tile : {1, 150, 300})
             QCOMPARE(form().Tile(tile)->backColour(), Rgb(10, 20, 30));

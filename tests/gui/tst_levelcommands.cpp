@@ -138,7 +138,7 @@ private slots:
         PaintTile(f, 45, 255);
         f.document->changeScreen(0);
         f.dialog.files << f.path("level.txt");
-        f.form->mnuCompare->trigger();
+        f.control("mnuCompare")->trigger();
         auto* window = f.form->findChild<CompareWindow*>();
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->ChangeList->topLevelItemCount(), 1);
@@ -197,11 +197,12 @@ private slots:
         QVERIFY(showBigLevel(f, Screens));
         // Every screen edited: the save writes each one, which takes a while.
         f.answers << "Block";
-        f.form->mnuBlockEdgesEverywhere->trigger();
+        f.control("mnuBlockEdgesEverywhere")->trigger();
         f.paint(1, 255);
         f.paint(2, 255);
-        f.form->PropLeft->setText("1");
-        QTest::mouseClick(f.form->UseApplyProp, Qt::LeftButton); // a click would now paint properties
+        f.control<QLineEdit>("PropLeft")->setText("1");
+        QTest::mouseClick(f.control<QCheckBox>("UseApplyProp"),
+                          Qt::LeftButton); // a click would now paint properties
         const Integer walker = f.module->WalkerTile;
         const TileState tile5 = f.module->TileOnDisplay(5);
 
@@ -214,11 +215,11 @@ private slots:
             QTest::keyClick(f.form.get(), Qt::Key_Right);
             QTest::mouseClick(f.form->Tile(5), Qt::LeftButton);
             QTest::keyClick(f.form.get(), Qt::Key_N, Qt::ControlModifier);
-            QTest::mouseClick(f.form->Command1, Qt::LeftButton); // Go To Screen
-            const bool closed = f.form->close();                 // the close box waits for the save
+            QTest::mouseClick(f.control<QPushButton>("Command1"), Qt::LeftButton); // Go To Screen
+            const bool closed = f.form->close(); // the close box waits for the save
             sentDuringTheSave = f.document->isSaving() && !closed ? 1 : 0;
         });
-        f.form->ScreenToGoTo->setText("typed");
+        f.control<QLineEdit>("ScreenToGoTo")->setText("typed");
         f.dialog.files << f.path("saved.txt");
         f.form->mnuSave_Click();
         QCOMPARE(sentDuringTheSave, 1);
@@ -231,7 +232,7 @@ private slots:
         QCOMPARE(f.form->Tile(2)->backColour(), Long(255));
         QCOMPARE(f.form->Document().undoStack().index(), 3);
         QVERIFY(!f.document->isModified());
-        QCOMPARE(f.form->ScreenToGoTo->text(), QString("typed"));
+        QCOMPARE(f.control<QLineEdit>("ScreenToGoTo")->text(), QString("typed"));
         QCOMPARE(Hash(f.saveAs("again.txt")), Hash(ReadFile(f.path("saved.txt"))));
 
         // Once the save is over, the same keys act again.
@@ -261,7 +262,7 @@ private slots:
         f.paint(1, 255);
         if (command == "undo") {
             f.answers << "Block";
-            f.form->mnuBlockEdgesEverywhere->trigger();
+            f.control("mnuBlockEdgesEverywhere")->trigger();
             QVERIFY(f.titles().isEmpty());
         }
         const int steps = f.document->undoStack().index();
@@ -288,9 +289,9 @@ private slots:
         time.start();
         f.answers << (command == "block" ? "Block" : "Delete");
         if (command == "block")
-            f.form->mnuBlockEdgesEverywhere->trigger();
+            f.control("mnuBlockEdgesEverywhere")->trigger();
         else if (command == "delete")
-            f.form->mnuDeleteScreen->trigger();
+            f.control("mnuDeleteScreen")->trigger();
         else
             f.form->mnuUndo_Click();
         look.stop();
@@ -400,13 +401,13 @@ private slots:
         QStringList revisions{"HEAD", "no-such-branch"};
         const TextSink before =
             SetTextSink([&](const TextQuestion&) { return std::optional(revisions.takeFirst()); });
-        f.form->mnuCompare->trigger();
+        f.control("mnuCompare")->trigger();
         auto* window = f.form->findChild<CompareWindow*>();
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->windowTitle(), "Compare With level.txt at HEAD");
         QCOMPARE(window->ChangeList->topLevelItem(0)->text(CompareWindow::ChangeColumn),
                  "screen 1 tile 5: colour 255 -> 1005");
-        f.form->mnuCompare->trigger();
+        f.control("mnuCompare")->trigger();
         SetTextSink(before);
         QCOMPARE(f.titles(), QStringList{"53, mnuCompare_Click"});
         QCOMPARE(window->windowTitle(), "Compare With level.txt at HEAD");

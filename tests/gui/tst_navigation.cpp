@@ -45,7 +45,8 @@ private slots:
         QCOMPARE(f->titles(), QStringList{"75, Form_KeyDown"});
         QVERIFY(f->module->CurrentScreen == 0 && markerOn(41, SysWindowBackground));
         press(Qt::Key_Left);
-        QVERIFY(f->module->CurrentScreen == 7 && markerOn(60, f->form->NewColor->backColour()));
+        QVERIFY(f->module->CurrentScreen == 7 &&
+                markerOn(60, f->control<PictureBox>("NewColor")->backColour()));
     }
 
     // Onto the spare tile 0, then to tile 300 over a row end and off the grid to its right.
@@ -61,10 +62,11 @@ private slots:
 
     // A text box gets the arrow key too.
     void arrowsFromTextBoxes() {
-        f->form->ScreenToGoTo->setText("12");
-        f->form->ScreenToGoTo->setCursorPosition(1);
-        QTest::keyClick(f->form->ScreenToGoTo, Qt::Key_Right);
-        QVERIFY(markerOn(2, SysWindowBackground) && f->form->ScreenToGoTo->cursorPosition() == 2);
+        f->control<QLineEdit>("ScreenToGoTo")->setText("12");
+        f->control<QLineEdit>("ScreenToGoTo")->setCursorPosition(1);
+        QTest::keyClick(f->control<QLineEdit>("ScreenToGoTo"), Qt::Key_Right);
+        QVERIFY(markerOn(2, SysWindowBackground) &&
+                f->control<QLineEdit>("ScreenToGoTo")->cursorPosition() == 2);
     }
 
     // Each Go button takes its own box (the other boxes still say "Text1", the link says 4), and the
@@ -93,8 +95,8 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, code);
         f->messages.clear(); // a test named on the command line is no level to load
-        (go ? f->form->SideText(go) : f->form->ScreenToGoTo)->setText(text);
-        QTest::mouseClick(go ? f->form->Command11(go) : f->form->Command1, Qt::LeftButton);
+        (go ? f->form->SideText(go) : f->control<QLineEdit>("ScreenToGoTo"))->setText(text);
+        QTest::mouseClick(go ? f->form->Command11(go) : f->control<QPushButton>("Command1"), Qt::LeftButton);
         QCOMPARE(f->messages.count(), 1);
         QCOMPARE(f->messages.messages()[0].title, QString("%1, Command1_Click (Change Screen)").arg(code));
         QCOMPARE(f->messages.messages()[0].text,

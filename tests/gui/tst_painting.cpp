@@ -4,6 +4,8 @@
 // or to the screen's data.
 
 #include "editorfixture.h"
+#include "mainwindow/directionscontroller.h"
+#include "mainwindow/selectioncontroller.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -25,20 +27,22 @@ private slots:
     void paintedTilesReachDataWhenWritten() {
         m_f->dialog.colours = {255};
         m_f->dialog.files = {m_f->path("Pics/water.bmp")};
-        click(form().Command7);
-        click(form().Command8);
-        click(form().UseColor);
+        click(control<QPushButton>("Command7"));
+        click(control<QPushButton>("Command8"));
+        click(control<QCheckBox>("UseColor"));
         click(form().Tile(7));
-        click(form().UsePicture);
+        click(control<QCheckBox>("UsePicture"));
         click(form().Tile(9));
         int k = 0;
-        for (QLineEdit* box : {form().PropLeft, form().PropUp, form().PropRight, form().PropDown,
-                               form().PropLeftOps, form().PropUpOps, form().PropRightOps, form().PropDownOps})
+        for (QLineEdit* box : {control<QLineEdit>("PropLeft"), control<QLineEdit>("PropUp"),
+                               control<QLineEdit>("PropRight"), control<QLineEdit>("PropDown"),
+                               control<QLineEdit>("PropLeftOps"), control<QLineEdit>("PropUpOps"),
+                               control<QLineEdit>("PropRightOps"), control<QLineEdit>("PropDownOps")})
             box->setText(QStringList{"2.5", "1", "0", "3", "41", "", "a,b", "7"}[k++]);
-        click(form().UseApplyProp);
+        click(control<QCheckBox>("UseApplyProp"));
         click(form().Tile(21));
         QCOMPARE(m_f->module->TileBackColor(7), FieldValue::number(255)); // painted, not yet written
-        click(form().Command6);                                           // a redraw keeps it
+        click(control<QPushButton>("Command6"));                          // a redraw keeps it
         QCOMPARE(form().Tile(7)->backColour(), 255);
         const QByteArray text = scratch();
         QVERIFY(text.contains("\"Screen0\",9,-2147483643,\"\\water.bmp\",0,0,0,0,1,1,1,1\r\n"));
@@ -55,27 +59,27 @@ private slots:
     // tile on the line between them, and only those, as one step.
     void fastStrokeTakesEveryTilePassed_data() {
         QTest::addColumn<int>("tool");
-        QTest::newRow("paint") << int(Form1::GridTool::Paint);
-        QTest::newRow("wall brush") << int(Form1::GridTool::Wall);
-        QTest::newRow("stamp") << int(Form1::GridTool::Stamp);
+        QTest::newRow("paint") << int(GridTool::Paint);
+        QTest::newRow("wall brush") << int(GridTool::Wall);
+        QTest::newRow("stamp") << int(GridTool::Stamp);
     }
     void fastStrokeTakesEveryTilePassed() {
         QFETCH(int, tool);
         LevelDocument& document = form().Document();
         EditTile(document, 300, [&](tavrin::TileState& t) { t.colour = FieldValue::number(255); });
-        if (tool == int(Form1::GridTool::Stamp)) { // a stamp of tile 300 alone
-            form().setGridTool(Form1::GridTool::Select);
+        if (tool == int(GridTool::Stamp)) { // a stamp of tile 300 alone
+            form().directions().setGridTool(GridTool::Select);
             QTest::mouseClick(form().Tile(300), Qt::LeftButton);
-            form().copyTiles();
-            form().useAsStamp();
-        } else if (tool == int(Form1::GridTool::Wall)) {
-            click(form().WallBrush);
+            form().selection().copyTiles();
+            form().selection().useAsStamp();
+        } else if (tool == int(GridTool::Wall)) {
+            click(control<QCheckBox>("WallBrush"));
         } else {
             m_f->dialog.colours = {255};
-            click(form().Command7);
-            click(form().UseColor);
+            click(control<QPushButton>("Command7"));
+            click(control<QCheckBox>("UseColor"));
         }
-        QCOMPARE(int(form().gridTool()), tool);
+        QCOMPARE(int(form().directions().gridTool()), tool);
         const int steps = document.undoStack().count();
         QTest::mousePress(form().Tile(2), Qt::LeftButton);
         QTest::mouseMove(form().Tile(142)); // seven rows down in one move
@@ -84,7 +88,7 @@ private slots:
         QCOMPARE(document.undoStack().count(), steps + 1);
         const Module1& m = *m_f->module;
         for (int tile = 2; tile <= 282; tile += GridColumns) {
-            if (tool == int(Form1::GridTool::Wall))
+            if (tool == int(GridTool::Wall))
                 QCOMPARE(m.TilePropRight(tile - 1), Integer(1)); // the step into it from the left
             else
                 QCOMPARE(m.TileBackColor(tile), FieldValue::number(255));
@@ -108,8 +112,8 @@ private slots:
         document.editTile(42, odd);
         document.endStroke();
         m_f->dialog.colours = {255};
-        click(form().Command7);
-        click(form().UseColor);
+        click(control<QPushButton>("Command7"));
+        click(control<QCheckBox>("UseColor"));
         QTest::mouseClick(form().Tile(1), Qt::LeftButton, Qt::ShiftModifier);
         int filled = 0;
         for (int tile = 1; tile <= 300; ++tile)
@@ -131,12 +135,14 @@ private slots:
         form().Document().editTile(21, state);
         const int steps = form().Document().undoStack().count();
         QTest::mouseClick(form().Tile(21), Qt::RightButton);
-        QCOMPARE(form().NewColor->backColour(), 0x123456);
+        QCOMPARE(control<PictureBox>("NewColor")->backColour(), 0x123456);
         QCOMPARE(m_f->module->PictureName, "\\water.bmp");
-        QCOMPARE(form().NewPicture->picture(), QImage(m_f->path("Pics/water.bmp")));
+        QCOMPARE(control<PictureBox>("NewPicture")->picture(), QImage(m_f->path("Pics/water.bmp")));
         QStringList brush;
-        for (QLineEdit* box : {form().PropLeft, form().PropUp, form().PropRight, form().PropDown,
-                               form().PropLeftOps, form().PropUpOps, form().PropRightOps, form().PropDownOps})
+        for (QLineEdit* box : {control<QLineEdit>("PropLeft"), control<QLineEdit>("PropUp"),
+                               control<QLineEdit>("PropRight"), control<QLineEdit>("PropDown"),
+                               control<QLineEdit>("PropLeftOps"), control<QLineEdit>("PropUpOps"),
+                               control<QLineEdit>("PropRightOps"), control<QLineEdit>("PropDownOps")})
             brush << box->text();
         QCOMPARE(brush, (QStringList{"2", "1", "0", "3", "41", "", "a,b", "7"}));
         QCOMPARE(form().Document().tile(21), state);
@@ -145,8 +151,8 @@ private slots:
 
     void changePicCancelled() {
         m_f->dialog.files = {m_f->path("Pics/grass.bmp"), std::nullopt};
-        click(form().Command8);
-        click(form().Command8);
+        click(control<QPushButton>("Command8"));
+        click(control<QPushButton>("Command8"));
         QCOMPARE(m_f->module->PictureName, "0");
         QCOMPARE(m_f->titles(), QStringList{"32755, Command8_Click (Change Picture)"});
     }
@@ -154,15 +160,15 @@ private slots:
     void refusedClicksChangeNothing() {
         const QByteArray before = scratch();
         const QImage builtin = form().Tile(997)->picture();
-        click(form().UsePicture);
+        click(control<QCheckBox>("UsePicture"));
         click(form().Tile(25));
         m_f->document->setBrushPicture("\\grass.bmp");
         click(form().Tile(997));
-        click(form().UseApplyProp);
-        form().PropDown->setText("40000");
+        click(control<QCheckBox>("UseApplyProp"));
+        control<QLineEdit>("PropDown")->setText("40000");
         click(form().Tile(25));
-        form().PropDown->setText("1");
-        form().PropDownOps->setText("say \"hi\"");
+        control<QLineEdit>("PropDown")->setText("1");
+        control<QLineEdit>("PropDownOps")->setText("say \"hi\"");
         click(form().Tile(25));
         QCOMPARE(m_f->titles().join(';'), "53, Tile_Click;9, Tile_Click;6, Tile_Click;5, Tile_Click");
         QCOMPARE(form().Tile(997)->picture(), builtin);

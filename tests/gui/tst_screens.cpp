@@ -2,6 +2,7 @@
 // Duplicate Screen on the way), each one step to undo.
 #include "editorfixture.h"
 #include "level/tools/directions.h"
+#include "mainwindow/directionscontroller.h"
 #include "mainwindow/messagebox.h"
 
 #include <QtTest>
@@ -73,7 +74,7 @@ private slots:
         m_f->answers = {answer};
         if (exitTool) {
             m_f->answers.prepend("New Screen");
-            form().makeExit(60, SideRight, false);
+            form().directions().makeExit(60, SideRight, false);
         } else {
             QTest::keyClick(&form(), Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
         }
@@ -101,7 +102,7 @@ private slots:
             return int(question.buttons.indexOf(answer));
         });
         document().changeScreen(1);
-        form().mnuDeleteScreen->trigger();
+        control("mnuDeleteScreen")->trigger();
         SetQuestionSink(previous);
         QVERIFY2(asked.contains(QStringLiteral("1 side link(s) on 1 screen(s)")), qPrintable(asked));
         const bool deleted = answer == "Delete";
@@ -128,7 +129,7 @@ private slots:
         const NumberSink previous = SetNumberSink([](const NumberQuestion& question) {
             return question.maximum == 2 ? std::optional<int>(2) : std::nullopt;
         });
-        form().mnuMoveScreen->trigger();
+        control("mnuMoveScreen")->trigger();
         SetNumberSink(previous);
         for (const int n : {0, 2})
             QCOMPARE(document().readScreen(n).tile(7).colour == FieldValue::number(255), red[n / 2]);
@@ -141,7 +142,7 @@ private slots:
         document().loadLevel(m_f->path("level.txt"), QStringLiteral("test"));
         const QuestionSink previous = SetQuestionSink(
             [](const Question& question) { return int(question.buttons.indexOf(QStringLiteral("Delete"))); });
-        form().mnuDeleteScreen->trigger();
+        control("mnuDeleteScreen")->trigger();
         SetQuestionSink(previous);
         QCOMPARE(level().LevelLastScreen, Integer(3));
         m_f->answers = {"Replace"}; // link 4 of screen 0 leads to a screen of the level

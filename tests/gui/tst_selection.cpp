@@ -4,6 +4,8 @@
 #include "level/tools/directions.h"
 #include "level/tools/tileblock.h"
 #include "mainwindow/blockplacer.h"
+#include "mainwindow/directionscontroller.h"
+#include "mainwindow/selectioncontroller.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -41,7 +43,7 @@ class TestSelection : public QObject, EditorAccess {
         QTest::mouseRelease(form().Tile(to), Qt::LeftButton, modifiers);
     }
     void select(int from, int to) {
-        form().setGridTool(Form1::GridTool::Select);
+        form().directions().setGridTool(GridTool::Select);
         drag(from, to);
     }
 
@@ -72,22 +74,22 @@ private slots:
         QFETCH(bool, add);
         QFETCH(QList<int>, tiles);
         key(Qt::Key_S);
-        QCOMPARE(form().gridTool(), Form1::GridTool::Select);
-        QVERIFY(form().SelectTool->isChecked() && form().mnuSelect->isChecked());
+        QCOMPARE(form().directions().gridTool(), GridTool::Select);
+        QVERIFY(control<QCheckBox>("SelectTool")->isChecked() && control("mnuSelect")->isChecked());
         const Screen before = level().ScreenOnDisplay();
         if (add)
             drag(1, 2);
         drag(from, to, add ? Qt::ShiftModifier : Qt::NoModifier);
-        const std::vector<int> selected = form().selectedTiles();
+        const std::vector<int> selected = form().selection().selectedTiles();
         QCOMPARE(QList<int>(selected.begin(), selected.end()), tiles);
         QCOMPARE(level().ScreenOnDisplay(), before);
         QCOMPARE(steps(), 0);
 
         key(Qt::Key_Escape);
-        QVERIFY(form().selectedTiles().empty());
-        form().UseColor->click(); // a painting mode leaves the select tool
-        QCOMPARE(form().gridTool(), Form1::GridTool::Paint);
-        QVERIFY(!form().SelectTool->isChecked() && !form().mnuSelect->isChecked());
+        QVERIFY(form().selection().selectedTiles().empty());
+        control<QCheckBox>("UseColor")->click(); // a painting mode leaves the select tool
+        QCOMPARE(form().directions().gridTool(), GridTool::Paint);
+        QVERIFY(!control<QCheckBox>("SelectTool")->isChecked() && !control("mnuSelect")->isChecked());
     }
 
     // Ctrl+A, Ctrl+C, Ctrl+X, Ctrl+V, Del and S act on the grid, unless a text box has the focus: then they
@@ -112,7 +114,7 @@ private slots:
         const int stepsBefore = steps();
         const Screen before = level().ScreenOnDisplay();
         QGuiApplication::clipboard()->setText("pasted");
-        QLineEdit* box = form().ScreenToGoTo;
+        QLineEdit* box = control<QLineEdit>("ScreenToGoTo");
         box->setText("123");
         box->setFocus();
         QTRY_VERIFY(box->hasFocus());
@@ -121,14 +123,14 @@ private slots:
         QCOMPARE(box->text(), textAfter);
         QCOMPARE(level().ScreenOnDisplay(), before);
         QCOMPARE(steps(), stepsBefore);
-        QCOMPARE(form().selectedTiles().size(), size_t(4));
+        QCOMPARE(form().selection().selectedTiles().size(), size_t(4));
         QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasFormat(TileBlockMimeType));
         if (key != Qt::Key_A)
             return;
         QCOMPARE(box->selectedText(), QString("123"));
         focusGrid(); // now Ctrl+A is the grid's
         this->key(key, Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(form().selectedTiles().size(), size_t(LastGridTile));
+        QCOMPARE(form().selection().selectedTiles().size(), size_t(LastGridTile));
     }
 
     // Cut and Delete leave blank tiles (the brush colour, no picture, every direction free, the operands
@@ -159,13 +161,14 @@ private slots:
         QCOMPARE(blank.operands, original.tile(43).operands);
 
         this->key(Qt::Key_Escape);
-        QTest::mouseMove(form().ScreenToGoTo); // off the grid: the tiles go back where they came from
+        QTest::mouseMove(
+            control<QLineEdit>("ScreenToGoTo")); // off the grid: the tiles go back where they came from
         this->key(Qt::Key_V, Qt::ControlModifier);
         this->key(Qt::Key_Return);
         QCOMPARE(steps(), 4);
         const std::vector<int> pasted =
             key == Qt::Key_X ? std::vector<int>{22, 23, 42, 43} : std::vector<int>{43};
-        QCOMPARE(form().selectedTiles(), pasted);
+        QCOMPARE(form().selection().selectedTiles(), pasted);
         QCOMPARE(document().tile(43), original.tile(43));
         QCOMPARE(document().tile(22) == original.tile(22), key == Qt::Key_X);
     }
@@ -189,7 +192,7 @@ private slots:
         QCOMPARE(steps(), 3);
         QCOMPARE(document().tile(landing), original.tile(22));
         QCOMPARE(document().tile(landing + 21), original.tile(43));
-        QCOMPARE(form().selectedTiles(),
+        QCOMPARE(form().selection().selectedTiles(),
                  (std::vector<int>{landing, landing + 1, landing + 20, landing + 21}));
         QCOMPARE(document().tile(22), BlankedTile(original.tile(22), level().BrushColour));
     }
@@ -205,12 +208,12 @@ private slots:
         QCOMPARE(document().tile(283).directions, (std::array<Integer, 4>{0, 2, 1, 0}));
         QCOMPARE(document().tile(281), before.tile(283));
 
-        form().mnuRotate->trigger();
+        control("mnuRotate")->trigger();
         QCOMPARE(steps(), 2);
         QVERIFY(status().startsWith("Not rotated"));
 
         select(263, 283);
-        form().mnuRotate->trigger();
+        control("mnuRotate")->trigger();
         QCOMPARE(document().tile(263).directions, (std::array<Integer, 4>{0, 0, 2, 1}));
     }
 
@@ -258,9 +261,9 @@ private slots:
         QTest::mouseMove(form().Tile(pasted ? 102 : 200));
         if (pasted)
             this->key(Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(form().hasStamp(), !pasted);
-        QVERIFY(form().selectedTiles().empty());
-        const BlockPlacer& placer = form().blockPlacer();
+        QCOMPARE(form().selection().hasStamp(), !pasted);
+        QVERIFY(form().selection().selectedTiles().empty());
+        const BlockPlacer& placer = form().selection().blockPlacer();
         QTest::mouseMove(form().Tile(102)); // the stamp follows the pointer; the pasted tiles stay
         QCOMPARE(placer.previewOn(102), original.tile(1));
         QCOMPARE(placer.previewOn(123), original.tile(22));
@@ -294,7 +297,8 @@ private slots:
         const Screen original = level().ScreenOnDisplay();
         select(2, 23);
         key(Qt::Key_X, Qt::ControlModifier);
-        QTest::mouseMove(pointer ? form().Tile(pointer) : static_cast<QWidget*>(form().ScreenToGoTo));
+        QTest::mouseMove(pointer ? form().Tile(pointer)
+                                 : static_cast<QWidget*>(control<QLineEdit>("ScreenToGoTo")));
         key(Qt::Key_V, Qt::ControlModifier);
         if (dragTo)
             drag(122, dragTo);
@@ -306,7 +310,7 @@ private slots:
         QCOMPARE(steps(), 4);
         QCOMPARE(document().tile(landing), original.tile(2));
         QCOMPARE(document().tile(landing + 21), original.tile(23));
-        QCOMPARE(form().selectedTiles(),
+        QCOMPARE(form().selection().selectedTiles(),
                  (std::vector<int>{landing, landing + 1, landing + 20, landing + 21}));
         document().undo();
         document().undo();

@@ -23,7 +23,8 @@ private slots:
         QCOMPARE(f.module->TilePropDownOps(300), tavrin::FieldValue::number(1));
         QCOMPARE(f.module->WalkerTile, tavrin::Integer(1));
         QCOMPARE(f.form->Tile(1)->picture(), f.form->Tile(999)->picture());
-        QTRY_COMPARE(f.form->Label2->text(), QStringLiteral("1, 0, 0, 0, 0")); // the timer runs on its own
+        QTRY_COMPARE(f.control<QLabel>("Label2")->text(),
+                     QStringLiteral("1, 0, 0, 0, 0")); // the timer runs on its own
     }
     void statusLine() {
         EditorFixture f;
@@ -33,17 +34,17 @@ private slots:
         f.form->mnuLoad_Click();
         EditTile(*f.document, 42, [&](tavrin::TileState& t) { t.directions = {-5, 2, 32767, 0}; });
         f.form->StatusTimer_Timer(); // the first tick
-        QCOMPARE(f.form->Label2->text(), QStringLiteral("42, -5, 2, 32767, 0"));
-        QCOMPARE(f.form->TimeRunning->text(), QStringLiteral("1"));
+        QCOMPARE(f.control<QLabel>("Label2")->text(), QStringLiteral("42, -5, 2, 32767, 0"));
+        QCOMPARE(f.control<QLabel>("TimeRunning")->text(), QStringLiteral("1"));
     }
     void splashFourTicksAndSecondAbout() {
         EditorFixture f;
-        f.form->mnuAbout->trigger();
+        f.control("mnuAbout")->trigger();
         QPointer<tavrin::Splash> splash = qobject_cast<tavrin::Splash*>(Splashes().value(0));
         QVERIFY(splash && !splash->isModal());
         splash->Timer1_Timer();
         splash->Timer1_Timer();
-        f.form->mnuAbout->trigger(); // brings the same window forward, the count goes on
+        f.control("mnuAbout")->trigger(); // brings the same window forward, the count goes on
         QCOMPARE(Splashes(), QWidgetList{splash});
         splash->Timer1_Timer();
         QVERIFY(splash->isVisible());
@@ -61,7 +62,7 @@ private slots:
         QVERIFY(QFile(f.path("Screen12.tmp")).open(QIODevice::WriteOnly)); // found, not written here
         f.document->changeScreen(1);
         if (exit)
-            f.form->mnuExit->trigger();
+            f.control("mnuExit")->trigger();
         f.form->close(); // after Exit, the window closing on the way out asks nothing more
         QCOMPARE(f.quits, 1);
         QVERIFY(!QFile::exists(f.path("Screen0.tmp")));

@@ -14,14 +14,14 @@ class TestUndo : public QObject, EditorAccess {
     // Makes one edit of the kind named on the screen on display, through the window.
     void edit(const QString& kind) {
         if (kind == "colour") {
-            form().NewColor->setBackColour(255);
-            QTest::mouseClick(form().UseColor, Qt::LeftButton);
+            control<PictureBox>("NewColor")->setBackColour(255);
+            QTest::mouseClick(control<QCheckBox>("UseColor"), Qt::LeftButton);
         } else if (kind == "picture") {
             m_f->document->setBrushPicture("\\water.bmp");
-            QTest::mouseClick(form().UsePicture, Qt::LeftButton);
+            QTest::mouseClick(control<QCheckBox>("UsePicture"), Qt::LeftButton);
         } else if (kind == "properties") {
-            form().PropLeft->setText("1");
-            QTest::mouseClick(form().UseApplyProp, Qt::LeftButton);
+            control<QLineEdit>("PropLeft")->setText("1");
+            QTest::mouseClick(control<QCheckBox>("UseApplyProp"), Qt::LeftButton);
         } else if (kind == "screen links") {
             QVERIFY(m_f->editSideLink(3, "7"));
             return;
@@ -63,16 +63,16 @@ private slots:
         const QByteArray before = m_f->saveAs("before.txt");
         const Integer screen = m_f->module->CurrentScreen; // the last one, after the save
         edit(kind);
-        QCOMPARE(form().mnuUndo->text(), "Undo " + name);
+        QCOMPARE(control("mnuUndo")->text(), "Undo " + name);
         if (fromAnotherScreen)
             m_f->document->changeScreen(0);
-        form().mnuUndo->trigger();
+        control("mnuUndo")->trigger();
         if (kind != "level properties")
             QCOMPARE(m_f->module->CurrentScreen, screen);
-        QCOMPARE(form().mnuRedo->text(), "Redo " + name);
+        QCOMPARE(control("mnuRedo")->text(), "Redo " + name);
         QCOMPARE(m_f->saveAs("undone.txt"), before);
         QVERIFY(form().Document().undoStack().isClean());
-        form().mnuRedo->trigger();
+        control("mnuRedo")->trigger();
         QVERIFY(m_f->saveAs("redone.txt") != before);
         QCOMPARE(m_f->titles(), QStringList());
     }
@@ -93,7 +93,7 @@ private slots:
         edit(
             "properties"); // with a redo, screen 2 has a step either way: the message names the one asked for
         if (redo)
-            form().mnuUndo->trigger();
+            control("mnuUndo")->trigger();
         m_f->goTo("1");
         const QString scratch = m_f->module->ScratchFileName(2);
         QVERIFY(QFile::exists(scratch));
@@ -102,7 +102,7 @@ private slots:
         else
             QVERIFY(WriteFile(scratch, "\"Screen2\",1,255,,0,0,0,0,1,1,1,1\r\n"));
         const int index = form().Document().undoStack().index();
-        QAction* item = redo ? form().mnuRedo : form().mnuUndo;
+        QAction* item = redo ? control("mnuRedo") : control("mnuUndo");
         const QString text = item->text();
         item->trigger();
         QCOMPARE(m_f->titles(), QStringList{redo ? "75, mnuRedo_Click" : "75, mnuUndo_Click"});
@@ -119,18 +119,18 @@ private slots:
     // click that changes nothing, or is refused, adds no step; loading a level leaves nothing to undo.
     void stackAndCleanState() {
         const QUndoStack& steps = form().Document().undoStack();
-        QVERIFY(steps.isClean() && !form().mnuUndo->isEnabled());
+        QVERIFY(steps.isClean() && !control("mnuUndo")->isEnabled());
         edit("colour");
         QVERIFY(!steps.isClean());
         QTest::mouseClick(form().Tile(150), Qt::LeftButton); // the same colour again
-        QTest::mouseClick(form().UsePicture, Qt::LeftButton);
+        QTest::mouseClick(control<QCheckBox>("UsePicture"), Qt::LeftButton);
         QTest::mouseClick(form().Tile(151), Qt::LeftButton); // refused: no brush picture yet
         QCOMPARE(m_f->titles().size(), 1);
         QCOMPARE(steps.count(), 1);
-        form().mnuUndo->trigger();
-        QVERIFY(steps.isClean() && form().mnuRedo->isEnabled());
+        control("mnuUndo")->trigger();
+        QVERIFY(steps.isClean() && control("mnuRedo")->isEnabled());
         edit("properties");
-        QVERIFY(!form().mnuRedo->isEnabled());
+        QVERIFY(!control("mnuRedo")->isEnabled());
         QCOMPARE(steps.count(), 1);
         m_f->answers << "Discard";
         form().MnuPLtemp_Click();
@@ -142,12 +142,12 @@ private slots:
     void keysInTextBoxAndStatusLine() {
         QVERIFY(m_f->show());
         const int walker = m_f->module->WalkerTile;
-        form().PropLeft->setText("7");
-        QTest::mouseClick(form().UseApplyProp, Qt::LeftButton);
-        const QString before = form().Label2->text();
+        control<QLineEdit>("PropLeft")->setText("7");
+        QTest::mouseClick(control<QCheckBox>("UseApplyProp"), Qt::LeftButton);
+        const QString before = control<QLabel>("Label2")->text();
         QTest::mouseClick(form().Tile(walker), Qt::LeftButton);
-        QVERIFY(form().Label2->text().startsWith(QString::number(walker) + ", 7, "));
-        QLineEdit* box = form().ScreenToGoTo;
+        QVERIFY(control<QLabel>("Label2")->text().startsWith(QString::number(walker) + ", 7, "));
+        QLineEdit* box = control<QLineEdit>("ScreenToGoTo");
         box->setFocus();
         box->clear();
         QTest::keyClicks(box, "12");
@@ -155,11 +155,11 @@ private slots:
         QVERIFY(box->text() != "12");
         QCOMPARE(form().Document().undoStack().count(), 1);
         QVERIFY(form().Document().undoStack().canUndo());
-        QTest::mouseClick(form().UsePropBox, Qt::LeftButton);
+        QTest::mouseClick(control<QCheckBox>("UsePropBox"), Qt::LeftButton);
         QTest::mouseClick(form().Tile(walker), Qt::LeftButton);
         QCOMPARE(form().TilePropWindow()->PropLeft->text(), "7");
-        form().mnuUndo->trigger();
-        QCOMPARE(form().Label2->text(), before);
+        control("mnuUndo")->trigger();
+        QCOMPARE(control<QLabel>("Label2")->text(), before);
         QVERIFY(form().TilePropWindow()->PropLeft->text() != "7");
     }
 };

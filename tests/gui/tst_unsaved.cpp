@@ -52,7 +52,7 @@ private slots:
         QCOMPARE(form().windowTitle(), "TavrinEditor (" + level() + ")");
         m_f->paint(150, 255);
         QCOMPARE(form().windowTitle(), "TavrinEditor (" + level() + ")*");
-        form().mnuUndo->trigger();
+        control("mnuUndo")->trigger();
         QCOMPARE(form().windowTitle(), "TavrinEditor (" + level() + ")");
         form().mnuNew_Click();
         m_f->paint(150, 255);
@@ -113,7 +113,7 @@ private slots:
         QCOMPARE(form().Tile(150)->backColour(), SysWindowBackground);
         QVERIFY(form().Tile(150)->picture().isNull());
         QCOMPARE(form().SideText(3)->text(), "-1"); // it links to no screen
-        QVERIFY(!form().mnuUndo->isEnabled());
+        QVERIFY(!control("mnuUndo")->isEnabled());
         QCOMPARE(m_f->dialog.proposed, QStringList());
         form().mnuSave_Click(); // a new level is proposed a new file in the program folder
         QCOMPARE(m_f->dialog.proposed.value(0), QDir::toNativeSeparators(m_f->path("Level.txt")));
@@ -130,8 +130,8 @@ private slots:
         form().mnuSave_Click();
         QCOMPARE(m_f->dialog.proposed, (QStringList{level(), m_f->path("other.txt")}));
         QFile::remove(level());
-        emit form().mnuRecent->aboutToShow();
-        const QList<QAction*> items = form().mnuRecent->actions();
+        emit control<QMenu>("mnuRecent")->aboutToShow();
+        const QList<QAction*> items = control<QMenu>("mnuRecent")->actions();
         QVERIFY(items.size() == 2 && items[0]->isEnabled() && !items[1]->isEnabled());
         for (int i = 0; i < 9; ++i) {
             m_f->dialog.files << m_f->path(QString("copy%1.txt").arg(i));

@@ -54,9 +54,9 @@ private slots:
     void menuOffersWhatFits() {
         EditorFixture f;
         QVERIFY(f.show());
-        emit f.form->mnuScale->aboutToShow();
-        QVERIFY(f.form->mnuScale->toolTipsVisible());
-        for (QAction* item : f.form->mnuScale->actions()) {
+        emit f.control<QMenu>("mnuScale")->aboutToShow();
+        QVERIFY(f.control<QMenu>("mnuScale")->toolTipsVisible());
+        for (QAction* item : f.control<QMenu>("mnuScale")->actions()) {
             const bool fits = item->objectName() != "mnuScale300";
             QCOMPARE(item->isEnabled(), fits);
         }
@@ -70,8 +70,8 @@ private slots:
         QCOMPARE(SavedScale(f.form->SettingsFile), 200);
         QCOMPARE(f.form->statusBar()->currentMessage(),
                  QString("Scale 200 % applies when the editor starts again"));
-        emit f.form->mnuScale->aboutToShow();
-        for (QAction* item : f.form->mnuScale->actions())
+        emit f.control<QMenu>("mnuScale")->aboutToShow();
+        for (QAction* item : f.control<QMenu>("mnuScale")->actions())
             QCOMPARE(item->isChecked(), item->objectName() == "mnuScale200");
     }
 };

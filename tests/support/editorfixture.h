@@ -70,6 +70,13 @@ public:
     }
 
     QString path(const QString& name) const { return QDir(root).filePath(name); }
+    // The main window's control or menu item named `name`; the test stops when there is none.
+    template <class T = QAction> T* control(const QString& name) const {
+        T* found = form->findChild<T*>(name);
+        if (!found)
+            qFatal("The main window has no %s", qPrintable(name));
+        return found;
+    }
     bool hasScratchFiles() const { return !QDir(root).entryList({"Screen*.tmp"}).isEmpty(); }
 
     // Shows the window and waits until it takes the keyboard.
@@ -79,14 +86,14 @@ public:
     }
     // Paints `tile` in `colour` with clicks, as the user does.
     void paint(int tile, tavrin::Long colour) {
-        form->NewColor->setBackColour(colour);
-        if (!form->UseColor->isChecked())
-            QTest::mouseClick(form->UseColor, Qt::LeftButton);
+        control<tavrin::PictureBox>("NewColor")->setBackColour(colour);
+        if (!control<QCheckBox>("UseColor")->isChecked())
+            QTest::mouseClick(control<QCheckBox>("UseColor"), Qt::LeftButton);
         QTest::mouseClick(form->Tile(tile), Qt::LeftButton);
     }
     void goTo(const QString& screen) {
-        form->ScreenToGoTo->setText(screen);
-        QTest::mouseClick(form->Command1, Qt::LeftButton);
+        control<QLineEdit>("ScreenToGoTo")->setText(screen);
+        QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
     }
     // Save Level, the file dialog answered with `name` in the program folder; what was saved there.
     QByteArray saveAs(const QString& name) {
@@ -135,4 +142,5 @@ struct EditorAccess {
     tavrin::Form1& form() { return *m_f->form; }
     tavrin::LevelDocument& document() { return *m_f->document; }
     const tavrin::Module1& level() { return *m_f->module; }
+    template <class T = QAction> T* control(const QString& name) { return m_f->control<T>(name); }
 };

@@ -1,6 +1,6 @@
 // The level file commands of the main window: Load Level, Save Level, Pelmar Level, the level named on
 // the command line, and Compare With.
-#include "mainwindow/form1.h"
+#include "mainwindow/levelfilecontroller.h"
 
 #include "level/tools/levelcheck.h"
 #include "level/tools/leveldiff.h"
@@ -14,7 +14,6 @@
 #include "level/core/failure.h"
 #include "level/core/messages.h"
 #include "level/document/module1.h"
-#include "level/storage/commandline.h"
 #include "mainwindow/messagebox.h"
 #include "mainwindow/resolveconflicts.h"
 #include "widgets/loaddialog.h"
@@ -33,24 +32,35 @@ namespace {
 const QStringList LevelFilters = {QStringLiteral("Level files (*.txt)"), QStringLiteral("All files (*)")};
 } // namespace
 
+LevelFileController::LevelFileController(LevelDocument& document, LevelFileView& view, QLineEdit* screenCount,
+                                         SessionKeeper& session)
+    : m_document(document), m_level(document.state()), m_view(view), m_screenCount(screenCount),
+      m_session(session) {
+    // Another program may change the level's file (a checkout of another branch): the user is asked. The
+    // watch belongs to the window, and goes with the controller whose reload it calls.
+    m_diskWatch = new DiskWatch(
+        m_document, [this](const QString& path) { reloadLevel(path); }, m_view.dialogParent());
+}
+
+LevelFileController::~LevelFileController() {
+    delete m_diskWatch;
+}
+
 // A level is loaded whole or not at all: the caption names the file only once it is the level on display.
 // A level loaded without its path shown (the template) is a new level that has no file of its own yet.
-void Form1::loadLevel(const QString& path, const QString& callerName, bool showPath) {
+void LevelFileController::loadLevel(const QString& path, const QString& callerName, bool showPath) {
     m_document.loadLevel(path, callerName);
-    m_captionPath = showPath ? path : QString();
-    if (showPath)
-        rememberLevel(path);
-    showCaption();
-    confirm(QStringLiteral("Loaded %1").arg(QFileInfo(path).fileName()));
+    m_view.levelFileNamed(showPath ? path : QString(), showPath);
+    m_view.confirm(QStringLiteral("Loaded %1").arg(QFileInfo(path).fileName()));
     m_level.CheckPicturesFolder();
     // A merge that stopped on conflicts left them beside the level.
     if (showPath)
-        if (auto* resolve = ResolveConflicts::openFor(this, m_document, path))
-            connect(resolve, &ResolveConflicts::placeChosen, this, &Form1::showPlace);
+        if (auto* resolve = ResolveConflicts::openFor(m_view.dialogParent(), m_document, path))
+            connect(resolve, &ResolveConflicts::placeChosen, this,
+                    [this](int screen, int tile) { m_view.showPlace(screen, tile); });
 }
 
-void Form1::LoadCommandLineLevel() {
-    const QString path = CommandLineLevelPath(JoinCommandLine(CommandLineArguments), StartFolder);
+void LevelFileController::loadCommandLineLevel(const QString& path) {
     if (path.isEmpty())
         return;
     try {
@@ -60,29 +70,29 @@ void Form1::LoadCommandLineLevel() {
         // A level file that is not there yet is a new level, to be saved under that name.
         if (failure.code() == ErrFileNotFound && !QFileInfo::exists(path) && QFileInfo(path).dir().exists()) {
             m_document.nameNewLevelFile(path);
-            m_captionPath = path;
-            showCaption();
+            m_view.levelFileNamed(path, false);
         }
     }
 }
 
-void Form1::mnuLoad_Click() {
-    if (!mayDropChanges())
+void LevelFileController::loadChosenLevel() {
+    LoadDialog& dialog = m_view.fileDialog();
+    if (!m_view.mayDropChanges())
         return;
     try {
-        Dialog->DialogTitle = QStringLiteral("Load Level");
-        Dialog->Filters = LevelFilters;
-        Dialog->FileName = proposedLevelFile();
-        Dialog->ShowOpen();
-        loadLevel(Dialog->FileName, QStringLiteral("mnuLoad_Click"), true);
+        dialog.DialogTitle = QStringLiteral("Load Level");
+        dialog.Filters = LevelFilters;
+        dialog.FileName = proposedLevelFile();
+        dialog.ShowOpen();
+        loadLevel(dialog.FileName, QStringLiteral("mnuLoad_Click"), true);
     } catch (const Failure& failure) {
         if (failure.code() != ErrCancel)
             ShowFailure(failure, QStringLiteral("mnuLoad_Click"));
     }
 }
 
-void Form1::MnuPLtemp_Click() {
-    if (!mayDropChanges())
+void LevelFileController::loadTemplateLevel() {
+    if (!m_view.mayDropChanges())
         return;
     const QString path = m_level.TemplateLevelFileName();
     try {
@@ -95,7 +105,7 @@ void Form1::MnuPLtemp_Click() {
     }
 }
 
-void Form1::reloadLevel(const QString& path) {
+void LevelFileController::reloadLevel(const QString& path) {
     try {
         loadLevel(path, QStringLiteral("mnuLoad_Click"), !ownLevelFile().isEmpty());
     } catch (const Failure& failure) {
@@ -103,42 +113,36 @@ void Form1::reloadLevel(const QString& path) {
     }
 }
 
-void Form1::mnuSave_Click() {
-    saveLevel();
-}
-
-bool Form1::saveLevel() {
+bool LevelFileController::saveLevel() {
+    LoadDialog& dialog = m_view.fileDialog();
     try {
         m_level.CheckSavable();
         if (!includeScreensBeyondLast())
             return false;
-        Dialog->DialogTitle = QStringLiteral("Save Level");
-        Dialog->Filters = LevelFilters;
-        Dialog->FileName = proposedLevelFile();
+        dialog.DialogTitle = QStringLiteral("Save Level");
+        dialog.Filters = LevelFilters;
+        dialog.FileName = proposedLevelFile();
         // The box counts the screens while the save runs and then holds what the user typed again.
         const auto keepBox =
-            qScopeGuard([this, typed = ScreenToGoTo->text()] { ScreenToGoTo->setText(typed); });
-        ScreenToGoTo->setText(QStringLiteral("0"));
+            qScopeGuard([this, typed = m_screenCount->text()] { m_screenCount->setText(typed); });
+        m_screenCount->setText(QStringLiteral("0"));
         // A scratch folder that is full or gone does not stop the save: the screen is taken from memory.
-        m_session->keepScreenNow();
-        Dialog->ShowSave();
-        const QString path = Dialog->FileName;
+        m_session.keepScreenNow();
+        dialog.ShowSave();
+        const QString path = dialog.FileName;
         if (!m_diskWatch->maySaveOver(path))
             return false;
         // A save that had to copy damaged screens through unread still saved the level; it says which.
         const std::optional<Failure> notice = saveLevelWithProgress(path);
         // The file written holds every screen: from now on it is the level's file.
         m_document.levelSavedAs(path);
-        m_captionPath = path;
-        rememberLevel(path);
-        refreshPictureFolders();
-        showCaption();
-        carryImportedPictures(QStringLiteral("mnuSave_Click"));
+        m_view.levelFileNamed(path, true);
+        m_view.levelSaved();
         const int screens = m_level.LevelLastScreen + 1;
-        confirm(QStringLiteral("Saved %1 (%2 %3)")
-                    .arg(QFileInfo(path).fileName())
-                    .arg(screens)
-                    .arg(screens == 1 ? QStringLiteral("screen") : QStringLiteral("screens")));
+        m_view.confirm(QStringLiteral("Saved %1 (%2 %3)")
+                           .arg(QFileInfo(path).fileName())
+                           .arg(screens)
+                           .arg(screens == 1 ? QStringLiteral("screen") : QStringLiteral("screens")));
         if (notice)
             ShowFailure(*notice, QStringLiteral("mnuSave_Click"));
         return true;
@@ -151,12 +155,12 @@ bool Form1::saveLevel() {
 
 // The template level is where a new level starts from, never where it is saved: like a level without a
 // file, it is proposed a new file.
-QString Form1::proposedLevelFile() const {
+QString LevelFileController::proposedLevelFile() const {
     const QString file = ownLevelFile();
     return file.isEmpty() ? QDir::toNativeSeparators(NewLevelFile(m_level.ProgramFolder)) : file;
 }
 
-QString Form1::ownLevelFile() const {
+QString LevelFileController::ownLevelFile() const {
     const QString& file = m_level.LevelFileName;
     return file.isEmpty() || QFileInfo(file) == QFileInfo(m_level.TemplateLevelFileName()) ? QString() : file;
 }
@@ -178,7 +182,7 @@ QString NewLevelFile(const QString& programFolder) {
 }
 
 // Screens above the last screen are not saved; edited ones are not left out without asking.
-bool Form1::includeScreensBeyondLast() {
+bool LevelFileController::includeScreensBeyondLast() {
     const QList<int> beyond = m_document.editedScreensAbove(m_level.LevelLastScreen);
     if (beyond.isEmpty())
         return true;
@@ -206,7 +210,7 @@ bool Form1::includeScreensBeyondLast() {
 // The save is a long task of a screen a piece: until it ends, no input reaches any window but its progress
 // dialog, so nothing the user does can change the level while it is written; Cancel leaves the file as it
 // was.
-std::optional<Failure> Form1::saveLevelWithProgress(const QString& path) {
+std::optional<Failure> LevelFileController::saveLevelWithProgress(const QString& path) {
     std::optional<Failure> notice;
     Task task;
     std::shared_ptr<LevelSave> save = addSave(task, path, &notice);
@@ -216,13 +220,14 @@ std::optional<Failure> Form1::saveLevelWithProgress(const QString& path) {
     look.text = [save](int, int) {
         return QStringLiteral("Saving screen %1 of %2").arg(save->nextScreen()).arg(save->screens());
     };
-    look.shown = [this, save](int, int) { ScreenToGoTo->setText(QString::number(save->nextScreen())); };
-    if (!RunLongTask(this, task, look))
+    look.shown = [this, save](int, int) { m_screenCount->setText(QString::number(save->nextScreen())); };
+    if (!RunLongTask(m_view.dialogParent(), task, look))
         throw Failure(ErrCancel);
     return notice;
 }
 
-std::shared_ptr<LevelSave> Form1::addSave(Task& task, const QString& path, std::optional<Failure>* notice) {
+std::shared_ptr<LevelSave> LevelFileController::addSave(Task& task, const QString& path,
+                                                        std::optional<Failure>* notice) {
     std::shared_ptr<LevelSave> save = m_document.beginSave(path);
     task.then(
         save->screens(),
@@ -240,7 +245,8 @@ std::shared_ptr<LevelSave> Form1::addSave(Task& task, const QString& path, std::
 
 // The level as it is edited is written to a file of its own first, as Save Level would write it, so that
 // edits not saved yet count; the level's own file stays as it is.
-void Form1::compareWith() {
+void LevelFileController::compareWith() {
+    LoadDialog& dialog = m_view.fileDialog();
     const QString place = QStringLiteral("mnuCompare_Click");
     try {
         QTemporaryDir folder;
@@ -250,11 +256,11 @@ void Form1::compareWith() {
         QString other = levelOfRevision(folder.path());
         QString shownAs = other.isEmpty() ? QString() : QFileInfo(other).fileName();
         if (other.isEmpty()) {
-            Dialog->DialogTitle = QStringLiteral("Compare With");
-            Dialog->Filters = LevelFilters;
-            Dialog->FileName = proposedLevelFile();
-            Dialog->ShowOpen();
-            other = Dialog->FileName;
+            dialog.DialogTitle = QStringLiteral("Compare With");
+            dialog.Filters = LevelFilters;
+            dialog.FileName = proposedLevelFile();
+            dialog.ShowOpen();
+            other = dialog.FileName;
         }
         const QString edited = folder.filePath(QStringLiteral("edited.txt"));
         Task task;
@@ -272,14 +278,15 @@ void Form1::compareWith() {
             return done < total - 1 ? QStringLiteral("Writing the level as it is edited...")
                                     : QStringLiteral("Comparing the levels...");
         };
-        if (!RunLongTask(this, task, look))
+        if (!RunLongTask(m_view.dialogParent(), task, look))
             return;
         if (!m_compare) {
-            m_compare = new CompareWindow(this);
+            m_compare = new CompareWindow(m_view.dialogParent());
             connect(&m_document, &LevelDocument::screensRenumbered, m_compare,
                     &CompareWindow::levelRenumbered);
             connect(&m_document, &LevelDocument::levelReplaced, m_compare, &CompareWindow::levelRenumbered);
-            connect(m_compare, &CompareWindow::placeChosen, this, &Form1::showPlace);
+            connect(m_compare, &CompareWindow::placeChosen, this,
+                    [this](int screen, int tile) { m_view.showPlace(screen, tile); });
         }
         m_compare->showChanges(changes, other, shownAs);
         m_compare->show();
@@ -294,7 +301,7 @@ void Form1::compareWith() {
 // Asks whether to compare with a level file or a git revision, when the level's file stands in a git work
 // tree; for a revision, asks which, and writes the file as it holds it into `folder`. Empty for a level
 // file; a cancel or a revision git cannot show is thrown (ErrCancel for the cancel).
-QString Form1::levelOfRevision(const QString& folder) {
+QString LevelFileController::levelOfRevision(const QString& folder) {
     const QString file = ownLevelFile();
     if (!InGitWorkTree(file))
         return QString();
@@ -320,15 +327,6 @@ QString Form1::levelOfRevision(const QString& folder) {
         QDir(folder).filePath(QStringLiteral("%1 at %2").arg(name, shown.replace(u'/', u'-')));
     WriteGitRevision(file, revision->trimmed(), target);
     return target;
-}
-
-void Form1::showPlace(int screen, int tile) {
-    LevelProblem problem;
-    if (screen >= 0)
-        problem.screen = screen;
-    if (tile > 0)
-        problem.tile = tile;
-    showProblemPlace(problem);
 }
 
 } // namespace tavrin

@@ -1,12 +1,13 @@
 // Screens as units: a new screen beside the one on display, linked both ways, a copy of the screen on
 // display as a new last screen, and screens deleted, moved or swapped with every side link following them.
 // Each is one step to undo.
-#include "mainwindow/form1.h"
+#include "mainwindow/screencontroller.h"
 
 #include "level/core/messages.h"
 #include "level/tools/directions.h"
 #include "mainwindow/longtask.h"
 #include "mainwindow/messagebox.h"
+#include "mainwindow/windowview.h"
 
 #include <QAction>
 #include <QMenu>
@@ -16,8 +17,11 @@
 
 namespace tavrin {
 
-void Form1::createScreenMenu() {
-    mnuScreen = menuBar()->addMenu(QStringLiteral("Screen"));
+ScreenController::ScreenController(LevelDocument& document, WindowView& view)
+    : m_document(document), m_level(document.state()), m_view(view) {}
+
+void ScreenController::createMenu(QMenuBar* bar) {
+    QMenu* mnuScreen = bar->addMenu(QStringLiteral("Screen"));
     mnuScreen->setObjectName(QStringLiteral("mnuScreen"));
     const Qt::Key keys[] = {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down};
     const char* const names[] = {"Left", "Up", "Right", "Down"};
@@ -27,27 +31,27 @@ void Form1::createScreenMenu() {
         item->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | keys[side]));
         item->setShortcutContext(Qt::WindowShortcut);
         connect(item, &QAction::triggered, this, [this, side] { newScreenBeside(side); });
-        mnuNewScreen[size_t(side)] = item;
     }
     mnuScreen->addSeparator();
-    mnuDuplicateScreen = mnuScreen->addAction(QStringLiteral("Duplicate Screen"));
+    QAction* mnuDuplicateScreen = mnuScreen->addAction(QStringLiteral("Duplicate Screen"));
     mnuDuplicateScreen->setObjectName(QStringLiteral("mnuDuplicateScreen"));
     mnuDuplicateScreen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     mnuDuplicateScreen->setShortcutContext(Qt::WindowShortcut);
-    connect(mnuDuplicateScreen, &QAction::triggered, this, &Form1::duplicateScreen);
+    connect(mnuDuplicateScreen, &QAction::triggered, this,
+            [this] { duplicateScreenOf(m_level.CurrentScreen); });
     mnuScreen->addSeparator();
-    mnuDeleteScreen = mnuScreen->addAction(QStringLiteral("Delete Screen"));
+    QAction* mnuDeleteScreen = mnuScreen->addAction(QStringLiteral("Delete Screen"));
     mnuDeleteScreen->setObjectName(QStringLiteral("mnuDeleteScreen"));
     connect(mnuDeleteScreen, &QAction::triggered, this, [this] { deleteScreen(m_level.CurrentScreen); });
-    mnuMoveScreen = mnuScreen->addAction(QStringLiteral("Move Screen To..."));
+    QAction* mnuMoveScreen = mnuScreen->addAction(QStringLiteral("Move Screen To..."));
     mnuMoveScreen->setObjectName(QStringLiteral("mnuMoveScreen"));
     connect(mnuMoveScreen, &QAction::triggered, this, [this] { moveScreen(m_level.CurrentScreen); });
 }
 
-std::optional<int> Form1::nextScreenNumber() {
+std::optional<int> ScreenController::nextScreenNumber() {
     const int next = m_level.LevelLastScreen + 1;
     if (next > std::numeric_limits<Integer>::max() || next < 0) {
-        confirm(QStringLiteral("The level has its last screen already: no screen can be added"));
+        m_view.confirm(QStringLiteral("The level has its last screen already: no screen can be added"));
         return std::nullopt;
     }
     return next;
@@ -55,8 +59,8 @@ std::optional<int> Form1::nextScreenNumber() {
 
 // Screen `number` becomes `screen` and the last screen, with the links of the screen on display set to
 // `links` when there are any; one step, after which the new screen is shown.
-void Form1::addScreen(const QString& name, int number, const Screen& screen,
-                      const std::optional<SideLinks>& links) {
+void ScreenController::addScreen(const QString& name, int number, const Screen& screen,
+                                 const std::optional<SideLinks>& links) {
     LevelDocument::LevelEdit edit;
     if (links)
         edit.links.push_back({m_level.CurrentScreen, *links});
@@ -68,8 +72,8 @@ void Form1::addScreen(const QString& name, int number, const Screen& screen,
         m_document.changeScreen(Integer(number));
 }
 
-bool Form1::mayReplaceLinks(const QString& title, int screen, const SideLinks& before,
-                            const SideLinks& after) {
+bool ScreenController::mayReplaceLinks(const QString& title, int screen, const SideLinks& before,
+                                       const SideLinks& after) {
     for (Integer k = 2; k <= 9; ++k) {
         const Integer was = before[size_t(k)];
         if (was == after[size_t(k)] || was < 0 || was > m_level.LevelLastScreen)
@@ -86,7 +90,7 @@ bool Form1::mayReplaceLinks(const QString& title, int screen, const SideLinks& b
 
 // The link on that side of the screen on display leads to the new screen, and the link on the opposite side
 // of the new one leads back; no other link of the new screen leads anywhere.
-void Form1::newScreenBeside(int side) {
+void ScreenController::newScreenBeside(int side) {
     const std::optional<int> number = nextScreenNumber();
     if (!number)
         return;
@@ -104,50 +108,50 @@ void Form1::newScreenBeside(int side) {
     }
 }
 
-void Form1::duplicateScreen() {
-    duplicateScreenOf(m_level.CurrentScreen);
-}
-
-void Form1::duplicateScreenOf(int from) {
+void ScreenController::duplicateScreenOf(int from) {
     const std::optional<int> number = nextScreenNumber();
     if (!number)
         return;
     try {
         int copy = 0;
-        if (!RunLongTask(this, *m_document.duplicateScreenTask(from, &copy)))
+        if (!RunLongTask(m_view.dialogParent(), *m_document.duplicateScreenTask(from, &copy)))
             return;
         m_document.changeScreen(Integer(copy));
-        confirm(QStringLiteral("Screen %1 is a copy of screen %2").arg(*number).arg(from));
+        m_view.confirm(QStringLiteral("Screen %1 is a copy of screen %2").arg(*number).arg(from));
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("Duplicate Screen"));
     }
 }
 
+bool ScreenController::editLevel(const QString& name, LevelDocument::LevelEdit edit) {
+    return RunLongTask(m_view.dialogParent(), *m_document.editLevelTask(name, std::move(edit)));
+}
+
 // Screens are renumbered with a progress dialog that can give the work up; the status bar says how it
 // ended.
-bool Form1::renumberScreens(const ScreenRenumbering& renumbering) {
+bool ScreenController::renumberScreens(const ScreenRenumbering& renumbering) {
     const QString name = RenumberingName(renumbering);
     if (const std::optional<QString> why = renumbering.refusal()) {
-        confirm(*why);
+        m_view.confirm(*why);
         return false;
     }
     try {
         const std::unique_ptr<Task> task = m_document.renumberScreensTask(renumbering);
         if (task->finished())
             return false;
-        if (RunLongTask(this, *task))
+        if (RunLongTask(m_view.dialogParent(), *task))
             return true;
-        confirm(QStringLiteral("%1: given up, nothing changed").arg(name));
+        m_view.confirm(QStringLiteral("%1: given up, nothing changed").arg(name));
     } catch (const Failure& failure) {
         ShowFailure(failure, name);
     }
     return false;
 }
 
-void Form1::deleteScreen(int screen) {
+void ScreenController::deleteScreen(int screen) {
     const ScreenRenumbering renumbering = ScreenRenumbering::deleting(screen, m_level.LevelLastScreen);
     if (const std::optional<QString> why = renumbering.refusal()) {
-        confirm(*why);
+        m_view.confirm(*why);
         return;
     }
     int links = 0;
@@ -160,7 +164,7 @@ void Form1::deleteScreen(int screen) {
         links = l;
         screens = s;
     });
-    if (!RunLongTask(this, *counting, look))
+    if (!RunLongTask(m_view.dialogParent(), *counting, look))
         return;
     QString text =
         QStringLiteral("Delete screen %1? The screens above it move down by one number.").arg(screen);
@@ -176,10 +180,10 @@ void Form1::deleteScreen(int screen) {
         renumberScreens(renumbering);
 }
 
-void Form1::moveScreen(int screen) {
+void ScreenController::moveScreen(int screen) {
     const int last = m_level.LevelLastScreen;
     if (const std::optional<QString> why = ScreenRenumbering::moving(screen, screen, last).refusal()) {
-        confirm(*why);
+        m_view.confirm(*why);
         return;
     }
     const std::optional<int> to = AskNumber(

@@ -1,10 +1,10 @@
 // Selecting tiles on the grid, the clipboard (cut, copy, paste, delete), moving, flipping and turning the
 // selection, and the stamp and the pasted tiles (held by the BlockPlacer).
-#include "mainwindow/form1.h"
+#include "mainwindow/selectioncontroller.h"
 
+#include "level/core/messages.h"
 #include "mainwindow/blockplacer.h"
 #include "mainwindow/controlhelp.h"
-#include "mainwindow/levelstatusbar.h"
 #include "mainwindow/picturebox.h"
 #include "mainwindow/selectionframe.h"
 #include "widgets/twips.h"
@@ -30,22 +30,30 @@ QString Size(const TileBlock& block) {
 
 // --- Construction ----------------------------------------------------------------------------------------
 
-void Form1::createSelectionControls() {
-    const QRect gridRect = Tile(FirstGridTile)->geometry().united(Tile(LastGridTile)->geometry());
-    m_selectionFrame = new SelectionFrame(m_clientArea);
+SelectionController::SelectionController(LevelDocument& document, SelectionView& view,
+                                         const std::array<PictureBox*, 301>& grid)
+    : m_document(document), m_level(document.state()), m_view(view), m_grid(grid) {}
+
+void SelectionController::createControls(QWidget* clientArea) {
+    const QRect gridRect = m_grid[FirstGridTile]->geometry().united(m_grid[LastGridTile]->geometry());
+    m_selectionFrame = new SelectionFrame(clientArea);
     m_selectionFrame->setGeometry(gridRect);
     m_selectionFrame->raise();
 
-    SelectTool = addCheckBox("SelectTool", QStringLiteral("Select"), TwipsRect(8400, 7260, 1695, 255));
-    SetHelp(SelectTool, QStringLiteral("Dragging over the grid selects a rectangle of tiles (with Shift, one "
-                                       "more); dragging the selection moves it. Esc selects nothing"));
-    connect(SelectTool, &QCheckBox::clicked, this,
-            [this](bool on) { setGridTool(on ? GridTool::Select : GridTool::Paint); });
+    m_selectTool = PlaceControl<QCheckBox>(clientArea, "SelectTool", QStringLiteral("Select"),
+                                           TwipsRect(8400, 7260, 1695, 255));
+    m_selectTool->setAutoFillBackground(true);
+    SetHelp(m_selectTool,
+            QStringLiteral("Dragging over the grid selects a rectangle of tiles (with Shift, one "
+                           "more); dragging the selection moves it. Esc selects nothing"));
+    connect(m_selectTool, &QCheckBox::clicked, this,
+            [this](bool on) { m_view.setGridTool(on ? GridTool::Select : GridTool::Paint); });
 
-    m_placer = new BlockPlacer(m_document, m_gridTiles, m_clientArea,
-                               [this](const FieldValue& reference) { return referencedPicture(reference); });
-    connect(m_placer, &BlockPlacer::said, this, &Form1::confirm);
-    connect(m_placer, &BlockPlacer::heldChanged, this, &Form1::selectionChanged);
+    m_placer = new BlockPlacer(m_document, m_grid, clientArea, [this](const FieldValue& reference) {
+        return m_view.referencedPicture(reference);
+    });
+    connect(m_placer, &BlockPlacer::said, this, [this](const QString& text) { m_view.confirm(text); });
+    connect(m_placer, &BlockPlacer::heldChanged, this, &SelectionController::selectionChanged);
     connect(m_placer, &BlockPlacer::dropped, this, [this](const std::vector<int>& tiles) {
         m_selectionFrame->select(tiles);
         selectionChanged();
@@ -61,130 +69,134 @@ void Form1::createSelectionControls() {
     });
 }
 
-void Form1::createSelectionMenus() {
-    const auto item = [this](QAction*& action, const char* name, const QString& text,
-                             const QKeySequence& keys, void (Form1::*run)()) {
-        action = mnuEdit->addAction(text);
+void SelectionController::createMenus(QMenu* mnuEdit, QWidget* window) {
+    const auto item = [this, mnuEdit](const char* name, const QString& text, const QKeySequence& keys,
+                                      void (SelectionController::*run)()) {
+        QAction* action = mnuEdit->addAction(text);
         action->setObjectName(QLatin1String(name));
         action->setShortcut(keys);
         action->setShortcutContext(Qt::WindowShortcut);
         connect(action, &QAction::triggered, this, run);
+        return action;
     };
     mnuEdit->addSeparator();
-    mnuSelect = mnuEdit->addAction(QStringLiteral("Select"));
-    mnuSelect->setObjectName(QStringLiteral("mnuSelect"));
-    mnuSelect->setCheckable(true);
-    mnuSelect->setShortcut(QKeySequence(Qt::Key_S));
-    mnuSelect->setShortcutContext(Qt::WindowShortcut);
-    connect(mnuSelect, &QAction::triggered, this,
-            [this](bool on) { setGridTool(on ? GridTool::Select : GridTool::Paint); });
+    m_selectItem = mnuEdit->addAction(QStringLiteral("Select"));
+    m_selectItem->setObjectName(QStringLiteral("mnuSelect"));
+    m_selectItem->setCheckable(true);
+    m_selectItem->setShortcut(QKeySequence(Qt::Key_S));
+    m_selectItem->setShortcutContext(Qt::WindowShortcut);
+    connect(m_selectItem, &QAction::triggered, this,
+            [this](bool on) { m_view.setGridTool(on ? GridTool::Select : GridTool::Paint); });
     // A focused text box keeps these keys: it takes them before any shortcut does.
-    item(mnuSelectAll, "mnuSelectAll", QStringLiteral("Select All Tiles"), QKeySequence::SelectAll,
-         &Form1::selectAllTiles);
+    item("mnuSelectAll", QStringLiteral("Select All Tiles"), QKeySequence::SelectAll,
+         &SelectionController::selectAllTiles);
     mnuEdit->addSeparator();
-    item(mnuCut, "mnuCut", QStringLiteral("Cut"), QKeySequence::Cut, &Form1::cutTiles);
-    item(mnuCopy, "mnuCopy", QStringLiteral("Copy"), QKeySequence::Copy, &Form1::copyTiles);
-    item(mnuPaste, "mnuPaste", QStringLiteral("Paste"), QKeySequence::Paste, &Form1::pasteTiles);
-    item(mnuDelete, "mnuDelete", QStringLiteral("Delete"), QKeySequence::Delete, &Form1::deleteTiles);
-    item(mnuUseAsStamp, "mnuUseAsStamp", QStringLiteral("Use as Stamp"), QKeySequence(Qt::CTRL | Qt::Key_B),
-         &Form1::useAsStamp);
-    mnuTransform = mnuEdit->addMenu(QStringLiteral("Transform"));
-    mnuTransform->setObjectName(QStringLiteral("mnuTransform"));
+    QAction* cut = item("mnuCut", QStringLiteral("Cut"), QKeySequence::Cut, &SelectionController::cutTiles);
+    item("mnuCopy", QStringLiteral("Copy"), QKeySequence::Copy, &SelectionController::copyTiles);
+    item("mnuPaste", QStringLiteral("Paste"), QKeySequence::Paste, &SelectionController::pasteTiles);
+    QAction* remove =
+        item("mnuDelete", QStringLiteral("Delete"), QKeySequence::Delete, &SelectionController::deleteTiles);
+    m_needSelection = {cut, remove};
+    item("mnuUseAsStamp", QStringLiteral("Use as Stamp"), QKeySequence(Qt::CTRL | Qt::Key_B),
+         &SelectionController::useAsStamp);
+    m_transform = mnuEdit->addMenu(QStringLiteral("Transform"));
+    m_transform->setObjectName(QStringLiteral("mnuTransform"));
     const struct {
-        QAction*& action;
         const char* name;
         const char* text;
         Turn turn;
         Qt::Key key;
-    } turns[] = {{mnuFlipHorizontal, "mnuFlipHorizontal", "Flip Horizontal", Turn::FlipHorizontal, Qt::Key_X},
-                 {mnuFlipVertical, "mnuFlipVertical", "Flip Vertical", Turn::FlipVertical, Qt::Key_Y},
-                 {mnuRotate, "mnuRotate", "Rotate Clockwise", Turn::Rotate, Qt::Key_Z}};
+    } turns[] = {{"mnuFlipHorizontal", "Flip Horizontal", Turn::FlipHorizontal, Qt::Key_X},
+                 {"mnuFlipVertical", "Flip Vertical", Turn::FlipVertical, Qt::Key_Y},
+                 {"mnuRotate", "Rotate Clockwise", Turn::Rotate, Qt::Key_Z}};
     for (const auto& turn : turns) {
-        turn.action = mnuTransform->addAction(QLatin1String(turn.text));
-        turn.action->setObjectName(QLatin1String(turn.name));
-        connect(turn.action, &QAction::triggered, this, [this, t = turn.turn] { turnSelection(t); });
+        QAction* action = m_transform->addAction(QLatin1String(turn.text));
+        action->setObjectName(QLatin1String(turn.name));
+        connect(action, &QAction::triggered, this, [this, t = turn.turn] { turnSelection(t); });
+        m_turns.push_back(action);
         // The plain key is no menu item's: it counts only while there is something to turn, and a
         // focused text box takes it first.
-        QAction* key = new QAction(turn.action->text(), this);
+        QAction* key = new QAction(action->text(), window);
         key->setShortcut(QKeySequence(turn.key));
         key->setShortcutContext(Qt::WindowShortcut);
-        addAction(key);
-        connect(key, &QAction::triggered, turn.action, &QAction::trigger);
+        window->addAction(key);
+        connect(key, &QAction::triggered, action, &QAction::trigger);
         m_blockKeys.push_back(key);
     }
-    QAction* drop = new QAction(QStringLiteral("Drop the Pasted Tiles"), this);
+    QAction* drop = new QAction(QStringLiteral("Drop the Pasted Tiles"), window);
     drop->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     drop->setShortcutContext(Qt::WindowShortcut);
-    addAction(drop);
+    window->addAction(drop);
     connect(drop, &QAction::triggered, m_placer, &BlockPlacer::drop);
     m_blockKeys.push_back(drop);
     // Esc is no menu item: it also cancels the property dialogs, and the key list names it once.
-    m_escape = new QAction(QStringLiteral("Select Nothing"), this);
+    m_escape = new QAction(QStringLiteral("Select Nothing"), window);
     m_escape->setObjectName(QStringLiteral("SelectNothing"));
     m_escape->setShortcut(QKeySequence(Qt::Key_Escape));
     m_escape->setShortcutContext(Qt::WindowShortcut);
-    addAction(m_escape);
-    connect(m_escape, &QAction::triggered, this, &Form1::clearSelection);
+    window->addAction(m_escape);
+    connect(m_escape, &QAction::triggered, this, &SelectionController::clearSelection);
     selectionChanged();
 }
 
 // --- The selection ----------------------------------------------------------------------------------------
 
-QWidget* Form1::SelectionLayer() const {
+QWidget* SelectionController::layer() const {
     return m_selectionFrame;
 }
 
-std::vector<int> Form1::selectedTiles() const {
+std::vector<int> SelectionController::selectedTiles() const {
     return m_selectionFrame->tiles();
 }
 
-void Form1::showSelectTool() {
-    SelectTool->setChecked(m_gridTool == GridTool::Select);
-    mnuSelect->setChecked(m_gridTool == GridTool::Select);
-    if (m_gridTool != GridTool::Stamp && m_placer->held() == BlockPlacer::Held::Stamp)
+void SelectionController::showSelectTool() {
+    const GridTool tool = m_view.gridTool();
+    m_selectTool->setChecked(tool == GridTool::Select);
+    m_selectItem->setChecked(tool == GridTool::Select);
+    if (tool != GridTool::Stamp && m_placer->held() == BlockPlacer::Held::Stamp)
         m_placer->putAway();
     selectionChanged();
 }
 
-bool Form1::hasStamp() const {
+bool SelectionController::hasStamp() const {
     return m_placer->held() == BlockPlacer::Held::Stamp;
 }
 
-void Form1::selectionChanged() {
+void SelectionController::selectionChanged() {
     const bool selected = !m_selectionFrame->isEmpty();
     const bool held = m_placer->held() != BlockPlacer::Held::Nothing;
-    for (QAction* action : {mnuCut, mnuDelete})
+    for (QAction* action : m_needSelection)
         action->setEnabled(selected);
-    for (QAction* action : {mnuFlipHorizontal, mnuFlipVertical, mnuRotate})
+    for (QAction* action : m_turns)
         action->setEnabled(selected || held);
-    mnuTransform->setEnabled(selected || held);
+    m_transform->setEnabled(selected || held);
     for (QAction* key : m_blockKeys)
         key->setEnabled(key == m_blockKeys.back() ? m_placer->held() == BlockPlacer::Held::Floating
                                                   : selected || held);
     m_escape->setEnabled(selected || held);
 }
 
-void Form1::selectAllTiles() {
+void SelectionController::selectAllTiles() {
     SelectionFrame::Tiles all;
     all.fill(true);
     m_selectionFrame->select(all);
     selectionChanged();
 }
 
-void Form1::clearSelection() {
+void SelectionController::clearSelection() {
     m_selectionFrame->clear();
     if (m_placer->held() == BlockPlacer::Held::Floating) {
         m_placer->putAway();
-        confirm(Text(Msg::PastedPutAway));
+        m_view.confirm(Text(Msg::PastedPutAway));
     }
-    if (m_gridTool == GridTool::Stamp) {
-        setGridTool(GridTool::Paint);
-        confirm(QStringLiteral("The stamp is put away"));
+    if (m_view.gridTool() == GridTool::Stamp) {
+        m_view.setGridTool(GridTool::Paint);
+        m_view.confirm(QStringLiteral("The stamp is put away"));
     }
     selectionChanged();
 }
 
-void Form1::pressSelection(int tile, bool add) {
+void SelectionController::pressSelection(int tile, bool add) {
     m_selectFrom = m_selectTo = tile;
     m_movingSelection = !add && m_selectionFrame->contains(tile);
     if (m_movingSelection)
@@ -199,7 +211,7 @@ void Form1::pressSelection(int tile, bool add) {
 
 // A moved selection stays whole on the grid: the pointer beyond where it would stick out moves it no
 // further.
-void Form1::dragSelection(int tile) {
+void SelectionController::dragSelection(int tile) {
     if (m_selectFrom == 0 || tile == m_selectTo)
         return;
     m_selectTo = tile;
@@ -217,7 +229,7 @@ void Form1::dragSelection(int tile) {
     m_selectionFrame->setDragOffset(QPoint(columns, rows));
 }
 
-void Form1::releaseSelection() {
+void SelectionController::releaseSelection() {
     const int from = std::exchange(m_selectFrom, 0);
     if (from == 0 || !m_movingSelection)
         return;
@@ -233,14 +245,15 @@ void Form1::releaseSelection() {
         replaceSelection(QStringLiteral("Move Tiles"), block, topLeft);
 }
 
-void Form1::editTiles(const QString& name, const std::vector<std::pair<int, TileState>>& tiles) {
+void SelectionController::editTiles(const QString& name,
+                                    const std::vector<std::pair<int, TileState>>& tiles) {
     m_document.beginStroke(name);
     for (const auto& [tile, state] : tiles)
         m_document.editTile(tile, state);
     m_document.endStroke();
 }
 
-void Form1::replaceSelection(const QString& name, const TileBlock& block, int topLeft) {
+void SelectionController::replaceSelection(const QString& name, const TileBlock& block, int topLeft) {
     std::map<int, TileState> tiles;
     for (const int tile : selectedTiles())
         tiles[tile] = BlankedTile(m_level.TileOnDisplay(tile), m_level.BrushColour);
@@ -257,7 +270,7 @@ void Form1::replaceSelection(const QString& name, const TileBlock& block, int to
 
 // The stamp or the floating tiles turn where they are held, without a step; else the selection turns on the
 // grid.
-void Form1::turnSelection(Turn turn) {
+void SelectionController::turnSelection(Turn turn) {
     const auto turning = [turn](const TileBlock& block) {
         return turn == Turn::FlipHorizontal ? block.flippedHorizontally()
                : turn == Turn::FlipVertical ? block.flippedVertically()
@@ -272,10 +285,11 @@ void Form1::turnSelection(Turn turn) {
                                                       : QStringLiteral("Rotate");
     const TileBlock turned = turning(block);
     if (!turned.fitsAt(block.origin())) {
-        confirm(QStringLiteral("Not rotated: the selection turned would be %1 and stick out of the grid from "
-                               "tile %2; select a square, or move it up or left first")
-                    .arg(Size(turned))
-                    .arg(block.origin()));
+        m_view.confirm(
+            QStringLiteral("Not rotated: the selection turned would be %1 and stick out of the grid from "
+                           "tile %2; select a square, or move it up or left first")
+                .arg(Size(turned))
+                .arg(block.origin()));
         return;
     }
     replaceSelection(name, turned, block.origin());
@@ -284,35 +298,35 @@ void Form1::turnSelection(Turn turn) {
 // --- The clipboard
 // ------------------------------------------------------------------------------------------
 
-std::vector<int> Form1::tilesToCopy() const {
+std::vector<int> SelectionController::tilesToCopy() const {
     std::vector<int> tiles = selectedTiles();
     if (tiles.empty() && m_placer->hoveredTile() != 0)
         tiles.push_back(m_placer->hoveredTile());
     return tiles;
 }
 
-bool Form1::putOnClipboard(const std::vector<int>& tiles) {
+bool SelectionController::putOnClipboard(const std::vector<int>& tiles) {
     if (tiles.empty()) {
-        confirm(QStringLiteral("Nothing copied: select tiles, or point at one"));
+        m_view.confirm(QStringLiteral("Nothing copied: select tiles, or point at one"));
         return false;
     }
     const TileBlock block = TileBlock::take(m_level.ScreenOnDisplay(), tiles);
     try {
         QGuiApplication::clipboard()->setMimeData(block.toMimeData(m_level.CurrentScreen));
     } catch (const Failure& failure) {
-        confirm(QStringLiteral("Nothing copied: %1").arg(failure.description()));
+        m_view.confirm(QStringLiteral("Nothing copied: %1").arg(failure.description()));
         return false;
     }
     return true;
 }
 
-void Form1::copyTiles() {
+void SelectionController::copyTiles() {
     const std::vector<int> tiles = tilesToCopy();
     if (putOnClipboard(tiles))
-        confirm(QStringLiteral("%1 tile(s) copied").arg(tiles.size()));
+        m_view.confirm(QStringLiteral("%1 tile(s) copied").arg(tiles.size()));
 }
 
-void Form1::cutTiles() {
+void SelectionController::cutTiles() {
     const std::vector<int> tiles = selectedTiles();
     if (!putOnClipboard(tiles))
         return;
@@ -320,47 +334,47 @@ void Form1::cutTiles() {
     for (const int tile : tiles)
         blanked.emplace_back(tile, BlankedTile(m_level.TileOnDisplay(tile), m_level.BrushColour));
     editTiles(QStringLiteral("Cut"), blanked);
-    confirm(QStringLiteral("%1 tile(s) cut").arg(tiles.size()));
+    m_view.confirm(QStringLiteral("%1 tile(s) cut").arg(tiles.size()));
 }
 
-void Form1::deleteTiles() {
+void SelectionController::deleteTiles() {
     std::vector<std::pair<int, TileState>> blanked;
     for (const int tile : selectedTiles())
         blanked.emplace_back(tile, BlankedTile(m_level.TileOnDisplay(tile), m_level.BrushColour));
     editTiles(QStringLiteral("Delete Tiles"), blanked);
 }
 
-std::optional<TileBlock> Form1::blockOnClipboard() {
+std::optional<TileBlock> SelectionController::blockOnClipboard() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     try {
         if (!data)
             throw Failure(ErrInvalidFormat, QStringLiteral("Nothing pasted: the clipboard is empty."));
         return TileBlock::fromMimeData(*data);
     } catch (const Failure& failure) {
-        confirm(failure.description());
+        m_view.confirm(failure.description());
         return std::nullopt;
     }
 }
 
 // The tiles float at the pointer (or where they were copied from) until they are dropped; tiles floating
 // already are dropped first.
-void Form1::pasteTiles() {
+void SelectionController::pasteTiles() {
     std::optional<TileBlock> block = blockOnClipboard();
     if (!block)
         return;
     m_placer->drop();
-    if (m_gridTool == GridTool::Stamp)
-        setGridTool(GridTool::Paint);
+    if (m_view.gridTool() == GridTool::Stamp)
+        m_view.setGridTool(GridTool::Paint);
     m_selectionFrame->clear();
     m_placer->holdFloating(std::move(*block));
-    confirm(Text(Msg::PastedFloating).arg(Size(m_placer->block())).arg(m_placer->block().tileCount()));
+    m_view.confirm(Text(Msg::PastedFloating).arg(Size(m_placer->block())).arg(m_placer->block().tileCount()));
 }
 
 // --- The stamp
 // -------------------------------------------------------------------------------------------------
 
 // The stamp is the selection when there is one, else the tiles floating, else the clipboard's tiles.
-void Form1::useAsStamp() {
+void SelectionController::useAsStamp() {
     std::optional<TileBlock> block;
     if (const std::vector<int> tiles = selectedTiles(); !tiles.empty())
         block = TileBlock::take(m_level.ScreenOnDisplay(), tiles);
@@ -371,11 +385,12 @@ void Form1::useAsStamp() {
     if (!block)
         return;
     m_selectionFrame->clear();
-    setGridTool(GridTool::Stamp);
+    m_view.setGridTool(GridTool::Stamp);
     m_placer->holdStamp(std::move(*block));
-    confirm(QStringLiteral("Stamp of %1 tiles: each click puts it with its top-left on the tile clicked; "
-                           "Esc puts it away")
-                .arg(Size(m_placer->block())));
+    m_view.confirm(
+        QStringLiteral("Stamp of %1 tiles: each click puts it with its top-left on the tile clicked; "
+                       "Esc puts it away")
+            .arg(Size(m_placer->block())));
 }
 
 } // namespace tavrin

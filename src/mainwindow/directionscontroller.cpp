@@ -1,17 +1,16 @@
 // Walls and exits: the layer over the grid that shows what each side of a tile does, the wall brush, the
 // exit tool, Block Screen Edges, and the picker beside the brush's direction boxes.
-#include "mainwindow/form1.h"
+#include "mainwindow/directionscontroller.h"
 
 #include "level/core/messages.h"
 #include "level/tools/directions.h"
 #include "level/tools/levelcheckfix.h"
 #include "mainwindow/centring.h"
-#include "mainwindow/checklevel.h"
 #include "mainwindow/controlhelp.h"
-#include "mainwindow/levelstatusbar.h"
-#include "mainwindow/longtask.h"
 #include "mainwindow/messagebox.h"
 #include "mainwindow/picturebox.h"
+#include "mainwindow/screencontroller.h"
+#include "mainwindow/windowview.h"
 #include "widgets/twips.h"
 
 #include <QAction>
@@ -95,17 +94,22 @@ const char* const PickerArrows[] = {"\u2190", "\u2191", "\u2192", "\u2193"};
 
 // --- Construction ----------------------------------------------------------------------------------------
 
-void Form1::createDirectionControls() {
-    const QRect gridRect = Tile(FirstGridTile)->geometry().united(Tile(LastGridTile)->geometry());
-    auto* layer = new DirectionMarks(m_clientArea, m_document, m_exitTile);
+DirectionsController::DirectionsController(LevelDocument& document, WindowView& view,
+                                           ScreenController& screens,
+                                           const std::array<PictureBox*, 301>& grid)
+    : m_document(document), m_level(document.state()), m_view(view), m_screens(screens), m_grid(grid) {}
+
+void DirectionsController::createControls(QWidget* clientArea, const std::array<QLineEdit*, 4>& boxes,
+                                          const std::array<QCheckBox*, 4>& modes) {
+    const QRect gridRect = m_grid[FirstGridTile]->geometry().united(m_grid[LastGridTile]->geometry());
+    auto* layer = new DirectionMarks(clientArea, m_document, m_exitTile);
     m_directionsLayer = layer;
     m_directionsLayer->setGeometry(gridRect);
     m_directionsLayer->raise();
     m_directionsLayer->hide();
 
-    const std::array<QLineEdit*, 4> boxes = {PropLeft, PropUp, PropRight, PropDown};
     for (int side = 0; side < 4; ++side) {
-        auto* button = new QToolButton(m_clientArea);
+        auto* button = new QToolButton(clientArea);
         button->setObjectName(QStringLiteral("DirectionPicker%1").arg(side));
         button->setText(QString::fromUtf8(PickerArrows[side]));
         button->setGeometry(TwipsRect(8400 + side * 480, 6240, 450, 300));
@@ -132,20 +136,25 @@ void Form1::createDirectionControls() {
         SetHelp(button, QStringLiteral("Sets the brush's %1 direction box: free, blocked, or an exit through "
                                        "one of the screen's side links")
                             .arg(QLatin1String(SideName(side))));
-        DirectionPicker[size_t(side)] = button;
     }
-    WallBrush = addCheckBox("WallBrush", QStringLiteral("Wall Brush"), TwipsRect(8400, 6660, 1695, 255));
-    SetHelp(WallBrush,
+    const auto toolBox = [clientArea](const char* name, const QString& text, const QRect& geometry) {
+        auto* box = PlaceControl<QCheckBox>(clientArea, name, text, geometry);
+        box->setAutoFillBackground(true);
+        return box;
+    };
+    m_wallBrush = toolBox("WallBrush", QStringLiteral("Wall Brush"), TwipsRect(8400, 6660, 1695, 255));
+    SetHelp(m_wallBrush,
             QStringLiteral("Clicking or dragging over tiles walls them in: the steps into them "
                            "from the tiles beside them are blocked. With Shift it opens them again"));
-    ExitTool = addCheckBox("ExitTool", QStringLiteral("Exit Tool"), TwipsRect(8400, 6960, 1695, 255));
-    SetHelp(ExitTool, QStringLiteral("Drag from a tile on the grid's border out across the border, or click "
-                                     "it and press Alt+arrow, to make an exit there and its way back"));
-    connect(WallBrush, &QCheckBox::clicked, this,
+    m_exitTool = toolBox("ExitTool", QStringLiteral("Exit Tool"), TwipsRect(8400, 6960, 1695, 255));
+    SetHelp(m_exitTool,
+            QStringLiteral("Drag from a tile on the grid's border out across the border, or click "
+                           "it and press Alt+arrow, to make an exit there and its way back"));
+    connect(m_wallBrush, &QCheckBox::clicked, this,
             [this](bool on) { setGridTool(on ? GridTool::Wall : GridTool::Paint); });
-    connect(ExitTool, &QCheckBox::clicked, this,
+    connect(m_exitTool, &QCheckBox::clicked, this,
             [this](bool on) { setGridTool(on ? GridTool::Exit : GridTool::Paint); });
-    for (QCheckBox* mode : {UsePropBox, UseColor, UsePicture, UseApplyProp})
+    for (QCheckBox* mode : modes)
         connect(mode, &QCheckBox::clicked, this, [this](bool on) {
             if (on)
                 setGridTool(GridTool::Paint);
@@ -162,34 +171,36 @@ void Form1::createDirectionControls() {
     connect(&m_document, &LevelDocument::propertiesChanged, layer, levelEdited);
 }
 
-void Form1::createDirectionMenus() {
-    mnuShowDirections = mnuView->addAction(QStringLiteral("Show Directions"));
-    mnuShowDirections->setObjectName(QStringLiteral("mnuShowDirections"));
-    mnuShowDirections->setCheckable(true);
-    mnuShowDirections->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
-    mnuShowDirections->setShortcutContext(Qt::WindowShortcut);
-    connect(mnuShowDirections, &QAction::toggled, this, [this](bool on) {
+void DirectionsController::createMenus(QMenu* mnuView, QMenu* mnuEdit, QMenu* mnuLevel, QWidget* window,
+                                       std::function<QString()> settingsFile) {
+    m_settingsFile = std::move(settingsFile);
+    m_showDirections = mnuView->addAction(QStringLiteral("Show Directions"));
+    m_showDirections->setObjectName(QStringLiteral("mnuShowDirections"));
+    m_showDirections->setCheckable(true);
+    m_showDirections->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    m_showDirections->setShortcutContext(Qt::WindowShortcut);
+    connect(m_showDirections, &QAction::toggled, this, [this](bool on) {
         showDirections(on);
-        OpenSettings(SettingsFile)->setValue(ShowDirectionsKey, on);
+        OpenSettings(m_settingsFile())->setValue(ShowDirectionsKey, on);
     });
 
     mnuEdit->addSeparator();
-    mnuWallBrush = mnuEdit->addAction(QStringLiteral("Wall Brush"));
-    mnuWallBrush->setObjectName(QStringLiteral("mnuWallBrush"));
-    mnuExitTool = mnuEdit->addAction(QStringLiteral("Exit Tool"));
-    mnuExitTool->setObjectName(QStringLiteral("mnuExitTool"));
-    for (QAction* tool : {mnuWallBrush, mnuExitTool})
+    m_wallItem = mnuEdit->addAction(QStringLiteral("Wall Brush"));
+    m_wallItem->setObjectName(QStringLiteral("mnuWallBrush"));
+    m_exitItem = mnuEdit->addAction(QStringLiteral("Exit Tool"));
+    m_exitItem->setObjectName(QStringLiteral("mnuExitTool"));
+    for (QAction* tool : {m_wallItem, m_exitItem})
         tool->setCheckable(true);
-    connect(mnuWallBrush, &QAction::triggered, this,
+    connect(m_wallItem, &QAction::triggered, this,
             [this](bool on) { setGridTool(on ? GridTool::Wall : GridTool::Paint); });
-    connect(mnuExitTool, &QAction::triggered, this,
+    connect(m_exitItem, &QAction::triggered, this,
             [this](bool on) { setGridTool(on ? GridTool::Exit : GridTool::Paint); });
 
     mnuLevel->addSeparator();
-    mnuBlockEdges = mnuLevel->addAction(Text(Msg::BlockEdgesTitle));
+    QAction* mnuBlockEdges = mnuLevel->addAction(Text(Msg::BlockEdgesTitle));
     mnuBlockEdges->setObjectName(QStringLiteral("mnuBlockEdges"));
     connect(mnuBlockEdges, &QAction::triggered, this, [this] { blockScreenEdges(false); });
-    mnuBlockEdgesEverywhere = mnuLevel->addAction(Text(Msg::BlockEdgesEverywhereTitle));
+    QAction* mnuBlockEdgesEverywhere = mnuLevel->addAction(Text(Msg::BlockEdgesEverywhereTitle));
     mnuBlockEdgesEverywhere->setObjectName(QStringLiteral("mnuBlockEdgesEverywhere"));
     connect(mnuBlockEdgesEverywhere, &QAction::triggered, this, [this] { blockScreenEdges(true); });
     QMenu* exits = mnuLevel->addMenu(QStringLiteral("Make Exit"));
@@ -207,56 +218,48 @@ void Form1::createDirectionMenus() {
                 [this, side] { makeExit(BorderTiles(side).front(), side, true); });
         for (QAction* action : {one, all}) {
             action->setShortcutContext(Qt::WindowShortcut);
-            addAction(action);
+            window->addAction(action);
         }
-        mnuMakeExit[size_t(side)] = one;
-        mnuMakeExits[size_t(side)] = all;
     }
 }
 
-void Form1::restoreShowDirections() {
-    const bool shown = OpenSettings(SettingsFile)->value(ShowDirectionsKey, false).toBool();
-    const QSignalBlocker quiet(mnuShowDirections);
-    mnuShowDirections->setChecked(shown);
+void DirectionsController::restoreShowDirections() {
+    const bool shown = OpenSettings(m_settingsFile())->value(ShowDirectionsKey, false).toBool();
+    const QSignalBlocker quiet(m_showDirections);
+    m_showDirections->setChecked(shown);
     showDirections(shown);
-}
-
-// --- Edits of many screens ------------------------------------------------------------------------------
-
-bool Form1::editLevel(const QString& name, LevelDocument::LevelEdit edit) {
-    return RunLongTask(this, *m_document.editLevelTask(name, std::move(edit)));
 }
 
 // --- Modes -----------------------------------------------------------------------------------------------
 
-void Form1::setGridTool(GridTool tool) {
+void DirectionsController::setGridTool(GridTool tool) {
     m_gridTool = tool;
-    WallBrush->setChecked(tool == GridTool::Wall);
-    ExitTool->setChecked(tool == GridTool::Exit);
-    mnuWallBrush->setChecked(tool == GridTool::Wall);
-    mnuExitTool->setChecked(tool == GridTool::Exit);
+    m_wallBrush->setChecked(tool == GridTool::Wall);
+    m_exitTool->setChecked(tool == GridTool::Exit);
+    m_wallItem->setChecked(tool == GridTool::Wall);
+    m_exitItem->setChecked(tool == GridTool::Exit);
     if (tool != GridTool::Exit)
         m_exitTile = 0;
     m_directionsLayer->update();
-    showSelectTool();
+    emit gridToolChanged();
 }
 
-QString Form1::showDirectionsFor() {
-    if (mnuShowDirections->isChecked())
+QString DirectionsController::showDirectionsFor() {
+    if (m_showDirections->isChecked())
         return QString();
-    mnuShowDirections->setChecked(true);
+    m_showDirections->setChecked(true);
     return Text(Msg::DirectionsTurnedOn);
 }
 
-void Form1::showDirections(bool shown) {
-    m_statusBar->setDirectionsShown(shown);
+void DirectionsController::showDirections(bool shown) {
+    emit directionsShown(shown);
     m_directionsLayer->setVisible(shown);
     m_directionsLayer->raise();
 }
 
 // --- The wall brush ----------------------------------------------------------------------------------------
 
-void Form1::beginWalls(bool clear) {
+void DirectionsController::beginWalls(bool clear) {
     m_wallClear = clear;
     m_walled.clear();
     m_wallExitsMet = 0;
@@ -265,7 +268,7 @@ void Form1::beginWalls(bool clear) {
     m_document.beginStroke(clear ? QStringLiteral("Open Walls") : QStringLiteral("Wall"));
 }
 
-void Form1::wallTile(int index) {
+void DirectionsController::wallTile(int index) {
     if (index < FirstGridTile || index > LastGridTile ||
         std::find(m_walled.begin(), m_walled.end(), index) != m_walled.end())
         return;
@@ -273,7 +276,7 @@ void Form1::wallTile(int index) {
     applyToTiles(WallChanges(m_level.ScreenOnDisplay(), index, m_wallClear, false, &m_wallExitsMet));
 }
 
-void Form1::applyToTiles(const std::vector<DirectionChange>& changes) {
+void DirectionsController::applyToTiles(const std::vector<DirectionChange>& changes) {
     m_wallSteps += int(changes.size());
     for (const DirectionChange& change : changes) {
         TileState state = m_document.tile(change.tile);
@@ -283,7 +286,7 @@ void Form1::applyToTiles(const std::vector<DirectionChange>& changes) {
 }
 
 // Exits are kept unless the user says otherwise: an exit is more work to make again than a wall.
-void Form1::endWalls() {
+void DirectionsController::endWalls() {
     if (m_wallExitsMet > 0 && !m_wallClear &&
         Ask({Text(Msg::WallOverExitsTitle),
              Text(Msg::WallOverExits).arg(m_wallExitsMet),
@@ -293,8 +296,9 @@ void Form1::endWalls() {
         for (const int index : m_walled)
             applyToTiles(WallChanges(m_level.ScreenOnDisplay(), index, false, true));
     }
-    confirm(Text(m_wallClear ? Msg::WallsOpened : Msg::WallsMade).arg(m_wallSteps).arg(m_walled.size()) +
-            m_wallDirections);
+    m_view.confirm(
+        Text(m_wallClear ? Msg::WallsOpened : Msg::WallsMade).arg(m_wallSteps).arg(m_walled.size()) +
+        m_wallDirections);
     m_walled.clear();
     m_wallExitsMet = 0;
     m_document.endStroke();
@@ -303,15 +307,15 @@ void Form1::endWalls() {
 // --- The exit tool
 // -------------------------------------------------------------------------------------------
 
-void Form1::pickExitTile(int index) {
+void DirectionsController::pickExitTile(int index) {
     m_exitTile = index;
     m_directionsLayer->update();
-    confirm(QStringLiteral("Tile %1 picked: Alt+arrow makes an exit from it").arg(index));
+    m_view.confirm(QStringLiteral("Tile %1 picked: Alt+arrow makes an exit from it").arg(index));
 }
 
-void Form1::makeExit(int tile, int side, bool wholeEdge) {
+void DirectionsController::makeExit(int tile, int side, bool wholeEdge) {
     if (!OnBorder(tile, side)) {
-        confirm(Text(Msg::ExitNeedsBorder).arg(tile).arg(QLatin1String(SideName(side))));
+        m_view.confirm(Text(Msg::ExitNeedsBorder).arg(tile).arg(QLatin1String(SideName(side))));
         return;
     }
     const int from = m_level.CurrentScreen;
@@ -364,13 +368,13 @@ void Form1::makeExit(int tile, int side, bool wholeEdge) {
         if (target == newScreen)
             edit.lastScreen = newScreen;
         for (const LevelDocument::LevelEdit::Links& links : edit.links)
-            if (links.screen == from && !mayReplaceLinks(name, from, fromValue.links, links.links))
+            if (links.screen == from && !m_screens.mayReplaceLinks(name, from, fromValue.links, links.links))
                 return;
-        if (editLevel(name, std::move(edit)))
-            confirm(QStringLiteral("%1 exit(s) %2 to screen %3, each with its way back")
-                        .arg(tiles.size())
-                        .arg(QLatin1String(SideName(side)))
-                        .arg(target));
+        if (m_screens.editLevel(name, std::move(edit)))
+            m_view.confirm(QStringLiteral("%1 exit(s) %2 to screen %3, each with its way back")
+                               .arg(tiles.size())
+                               .arg(QLatin1String(SideName(side)))
+                               .arg(target));
     } catch (const Failure& failure) {
         ShowFailure(failure, MakeExitPlace);
     }
@@ -378,7 +382,7 @@ void Form1::makeExit(int tile, int side, bool wholeEdge) {
 
 // --- Block Screen Edges ------------------------------------------------------------------------------------
 
-void Form1::blockScreenEdges(bool everyScreen) {
+void DirectionsController::blockScreenEdges(bool everyScreen) {
     const QString name = Text(Msg::BlockEdgesTitle);
     LevelDocument::LevelEdit edit;
     const int last = m_level.LevelLastScreen;
@@ -402,10 +406,10 @@ void Form1::blockScreenEdges(bool everyScreen) {
                 const Integer now = m_level.TileOnDisplay(step.index).directions[size_t(step.side)];
                 blocked += now != 1 && !IsExit(now);
             }
-        if (editLevel(name, std::move(edit)))
-            confirm((everyScreen ? Text(Msg::EdgesBlockedEverywhere).arg(last).arg(blocked)
-                                 : Text(Msg::EdgesBlocked).arg(blocked).arg(m_level.CurrentScreen)) +
-                    showDirectionsFor());
+        if (m_screens.editLevel(name, std::move(edit)))
+            m_view.confirm((everyScreen ? Text(Msg::EdgesBlockedEverywhere).arg(last).arg(blocked)
+                                        : Text(Msg::EdgesBlocked).arg(blocked).arg(m_level.CurrentScreen)) +
+                           showDirectionsFor());
     } catch (const Failure& failure) {
         ShowFailure(failure, name);
     }
@@ -413,19 +417,17 @@ void Form1::blockScreenEdges(bool everyScreen) {
 
 // --- Mending what Check Level finds ---------------------------------------------------------------------
 
-void Form1::fixProblem(const LevelProblem& problem, LevelFixKind kind) {
+void DirectionsController::fixProblem(const LevelProblem& problem, LevelFixKind kind) {
     const QString name = FixName(kind);
     try {
         // A fix that would break what works is refused; the window says why.
         const LevelFix fix = PlanFix(m_document, problem, kind);
         if (!fix.refusal.isEmpty())
             return;
-        editLevel(name, fix.edit);
+        m_screens.editLevel(name, fix.edit);
     } catch (const Failure& failure) {
         ShowFailure(failure, name);
     }
-    if (m_checkLevel)
-        m_checkLevel->CheckLevel(name);
 }
 
 } // namespace tavrin
