@@ -137,40 +137,36 @@ QString figure(double value, bool scaled) {
 }
 
 // Where the walk can go from the start tile of the level just loaded into `module`, every screen read
-// once: from the level file's bytes as tavrin-level reach reads them, its own index pass first, or (with
-// `values`) as the values the editor reads. The best of three runs, as the machine's other work varies,
-// against the load, which took `load`; what the search keeps, against the tiles of the level.
+// once: from the level file as tavrin-level reach reads it, its screens' steps read in one pass first, or
+// (with `values`) as the values the editor reads. The best of three runs, as the machine's other work
+// varies, against the load, which took `load`; what the search keeps, against the tiles of the level.
 QString reachFigure(const Module1& module, const QString& level, double load, bool values) {
-    double best = 0, indexing = 0;
+    double best = 0, reading = 0;
     qint64 tiles = 0;
     size_t memory = 0;
     for (int run = 0; run < 3; ++run) {
         QElapsedTimer clock;
         clock.start();
         FileAccess files;
-        const std::unique_ptr<LevelFileWalk> file =
-            values ? nullptr : std::make_unique<LevelFileWalk>(files, level);
-        const double indexed = seconds(clock);
-        Reachability reach(
-            module.LevelLastScreen,
-            [&](int screen, WalkScreen& into) {
-                if (file)
-                    file->read(screen, into);
-                else
-                    into.take(module.ReadScreen(Integer(screen)));
-            },
-            module.TileOnDisplay(BlankTile));
-        reach.start({0, module.LevelStartTile});
-        reach.run();
+        PropertyValues properties;
+        const std::unique_ptr<Reachability> reach =
+            values ? std::make_unique<Reachability>(
+                         module.LevelLastScreen,
+                         [&](int screen, WalkScreen& into) { into.take(module.ReadScreen(Integer(screen))); },
+                         module.TileOnDisplay(BlankTile))
+                   : FileReachability(files, level, &properties, module.TileOnDisplay(BlankTile));
+        const double read = seconds(clock);
+        reach->start({0, module.LevelStartTile});
+        reach->run();
         if (run == 0 || seconds(clock) < best)
-            best = seconds(clock), indexing = indexed;
-        tiles = reach.tilesReached();
-        memory = reach.memoryBytes();
+            best = seconds(clock), reading = read;
+        tiles = reach->tilesReached();
+        memory = reach->memoryBytes();
     }
     return QStringLiteral("%1 (%2 x load%3; %4 tiles, %5 bytes a tile of the level)")
         .arg(figure(best, false))
         .arg(best / load, 0, 'f', 1)
-        .arg(values ? QString() : QStringLiteral(", its index pass %1").arg(figure(indexing, false)))
+        .arg(values ? QString() : QStringLiteral(", its pass over the file %1").arg(figure(reading, false)))
         .arg(tiles)
         .arg(double(memory) / (double(module.LevelLastScreen + 1) * 301), 0, 'f', 2);
 }

@@ -220,20 +220,34 @@ private slots:
         QCOMPARE(outsideFound, reach.exitsOutside());
         // The same search over the level written as the editor writes it (screen 1's tiles in reverse,
         // which no block as the editor writes it has), its screens read from the file's bytes.
-        QByteArray bytes;
+        QByteArray bytes, blocks;
         for (int s = 0; s < count; ++s) {
             QList<QByteArray> lines = level.screens[size_t(s)].encode(Integer(s)).split('\n');
+            blocks += lines.join('\n');
             if (s == 1)
                 std::reverse(lines.begin(), lines.begin() + 300);
             bytes += lines.join('\n');
         }
-        bytes += "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1," + QByteArray::number(count - 1) + ",0,0,0,0\r\n";
+        const QByteArray properties =
+            "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1," + QByteArray::number(count - 1) + ",0,0,0,0\r\n";
         LevelFixture f;
-        f.load("level.txt", bytes);
+        f.load("level.txt", bytes + properties);
         FileAccess files;
         const auto file = std::make_shared<LevelFileWalk>(files, f.path("level.txt"));
-        Reachability fromFile(
-            level.last(), [&](int screen, WalkScreen& into) { file->read(screen, into); }, level.blank);
+        PropertyValues read;
+        const std::unique_ptr<Reachability> fromFile =
+            FileReachability(files, f.path("level.txt"), &read, level.blank);
+        // All of its screens blocks as the editor writes them, the file is read in one pass, by one thread
+        // and by two (from the middle of the file on).
+        QFile whole(f.path("blocks.txt"));
+        QVERIFY(whole.open(QIODevice::WriteOnly) && whole.write(blocks + properties) && whole.flush());
+        std::vector<std::unique_ptr<Reachability>> fromTable;
+        for (const qint64 splitFrom : {qint64(1) << 24, qint64(1)}) {
+            std::optional<WalkTable> table = ReadWalkTable(files, whole.fileName(), splitFrom);
+            QVERIFY(table && table->properties.lastScreen == level.last());
+            fromTable.push_back(
+                std::make_unique<Reachability>(level.last(), std::move(*table), nullptr, level.blank));
+        }
         // And as the editor holds it, with the start tile of screen 0 opened all round and left for screen 1.
         TileState opened = f.document->tile(start.tile);
         opened.directions = {0, 0, 0, 0};
@@ -243,11 +257,13 @@ private slots:
         Reachability values(
             level.last(), [&](int screen) { return f.module->ReadScreen(Integer(screen)); },
             f.module->TileOnDisplay(0));
-        for (Reachability* search : {&fromFile, &held, &values})
+        for (Reachability* search : {fromFile.get(), &held, &values, fromTable[0].get(), fromTable[1].get()})
             search->start(start), search->run();
         for (int s = 0; s < count; ++s)
             for (int t = 0; t <= 300; ++t) {
-                QCOMPARE(fromFile.distance({s, t}), reach.distance({s, t}));
+                QCOMPARE(fromFile->distance({s, t}), reach.distance({s, t}));
+                QCOMPARE(fromTable[0]->distance({s, t}), reach.distance({s, t}));
+                QCOMPARE(fromTable[1]->distance({s, t}), reach.distance({s, t}));
                 QCOMPARE(held.distance({s, t}), values.distance({s, t}));
             }
     }

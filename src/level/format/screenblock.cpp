@@ -44,6 +44,15 @@ public:
 
     // A whole number in its shortest form: no sign but a minus, no leading zeros, no "-0".
     bool number(qint64 low, qint64 high, qint64* value) {
+        // Most numbers of a block are one digit: those without the loop, whose end is hard to foresee.
+        if (end - p >= 2 && unsigned(p[0] - '0') < 10 && unsigned(p[1] - '0') >= 10) {
+            const qint64 v = p[0] - '0';
+            if (v < low || v > high)
+                return false;
+            ++p;
+            *value = v;
+            return true;
+        }
         const bool negative = p < end && *p == '-';
         const char* q = negative ? p + 1 : p;
         const char* first = q;
@@ -121,7 +130,7 @@ bool ScanCopyableBlock(QByteArrayView bytes, Integer screen, CopyableBlock* bloc
 }
 
 qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBlock* block,
-                              BlockFieldEnds* fieldEnds) {
+                              BlockFieldEnds* fieldEnds, BlockDirections* directions) {
     BlockScanner in(bytes);
     const QByteArray key = KeyField("Screen", screen);
     qint64 n = 0;
@@ -153,6 +162,8 @@ qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBloc
             if (!in.literal(',') || !in.number(IntegerLow, IntegerHigh, &n))
                 return -1;
             ended(4 + property);
+            if (directions)
+                (*directions)[size_t((tile - 1) * 4 + property)] = Integer(n);
         }
         for (int operand = 0; operand < 4; ++operand) {
             if (!in.literal(',') || !in.value(&kind, &n, &text))

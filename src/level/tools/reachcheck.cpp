@@ -31,20 +31,18 @@ void ThenWalkFromStart(Task& task, int last, int startTile, std::function<Reacha
 }
 
 std::unique_ptr<Reachability> WalkOfLevelFile(FileAccess& files, const QString& path) {
-    std::shared_ptr<LevelFileWalk> file;
     try {
-        file = std::make_shared<LevelFileWalk>(files, path);
+        PropertyValues properties;
+        std::unique_ptr<Reachability> walk = FileReachability(files, path, &properties);
+        const int start = properties.startTile;
+        if (properties.lastScreen < 0 || start < FirstGridTile || start > LastGridTile)
+            return nullptr;
+        walk->start({0, start});
+        walk->run();
+        return walk;
     } catch (const Failure&) {
         return nullptr;
     }
-    Task task;
-    const auto result = std::make_shared<std::unique_ptr<Reachability>>();
-    ThenWalkFromStart(
-        task, file->properties().lastScreen, file->properties().startTile,
-        [file] { return [file](int screen, WalkScreen& into) { file->read(screen, into); }; }, TileState(),
-        result);
-    RunToEnd(task);
-    return std::move(*result);
 }
 
 void AddWalkProblems(const Reachability& walk, std::vector<LevelProblem>& into,

@@ -1,0 +1,218 @@
+#include "level/tools/walktable.h"
+
+#include "level/document/module1_fields.h"
+#include "level/document/walker.h"
+#include "level/format/levelkeys.h"
+#include "level/format/record.h"
+#include "level/format/screenblock.h"
+
+#include <QFileInfo>
+#include <atomic>
+#include <new>
+#include <thread>
+
+namespace tavrin {
+
+void ZeroBytes::assign(size_t size) {
+    m_data.reset(static_cast<std::uint8_t*>(std::calloc(std::max<size_t>(size, 1), 1)));
+    if (!m_data)
+        throw std::bad_alloc();
+    m_size = size;
+}
+
+std::uint8_t WalkTileSteps(Integer screen, int tile, const std::array<Integer, 4>& directions,
+                           const std::array<FieldValue, 4>& operands, const SideLinks& links,
+                           WalkTargets& targets) {
+    // A direction that is neither blocked (1) nor an exit steps as a free one (0) does, whatever its
+    // operand and the links: the steps of each tile's free directions are worked out once.
+    static const std::array<std::uint8_t, WalkSlots> freeSteps = [] {
+        std::array<std::uint8_t, WalkSlots> steps = {};
+        for (int from = 0; from < WalkSlots; ++from)
+            for (int d = 0; d < 4; ++d)
+                if (WalkStepFrom(0, Integer(from), d, 0, FieldValue(), SideLinks()).kind == WalkStep::Move)
+                    steps[size_t(from)] |= std::uint8_t(1 << d);
+        return steps;
+    }();
+    targets.fill(NoWalkTarget);
+    std::uint8_t byte = freeSteps[size_t(tile)];
+    for (int d = 0; d < 4; ++d) {
+        const Integer property = directions[size_t(d)];
+        if (property == 1) {
+            byte &= std::uint8_t(~(1 << d));
+        } else if (IsExit(property)) {
+            byte &= std::uint8_t(~(1 << d));
+            const WalkStep step =
+                WalkStepFrom(screen, Integer(tile), d, property, operands[size_t(d)], links);
+            if (step.kind == WalkStep::Move)
+                byte |= std::uint8_t(1 << d);
+            else if (step.kind == WalkStep::Exit) {
+                byte |= WalkHasExit;
+                targets[size_t(d)] = std::uint32_t(step.screen) * WalkSlots + std::uint32_t(step.tile);
+            }
+        }
+    }
+    return byte;
+}
+
+namespace {
+
+// A block is seldom longer than 20 KB; one with longer texts is looked at again with more bytes, up to
+// this many.
+constexpr qint64 LongestBlock = 1024 * 1024;
+
+// The blocks one thread reads, one after another from `from` on: it stops at the first bytes that are no
+// block, at `stopAt`, or at a block of a screen that the other thread (or this one) has taken already.
+struct Part {
+    qint64 end = 0;
+    bool clash = false;
+    std::vector<std::pair<std::uint32_t, WalkTargets>> exits;
+};
+
+void ReadBlocks(ReadAhead& file, qint64 from, qint64 stopAt, WalkTable& table,
+                std::atomic<std::uint8_t>* taken, const std::atomic<bool>& giveUp, Part& part) {
+    BlockFieldEnds ends;
+    BlockDirections found;
+    std::array<Integer, 4> directions;
+    std::array<FieldValue, 4> operands;
+    WalkTargets targets;
+    qint64 at = from;
+    while (at != stopAt && !giveUp.load(std::memory_order_relaxed)) {
+        QByteArrayView bytes = file.bytes(at, at + 64 * 1024);
+        const int screen = ScreenOfBlockStart(bytes.first(std::min<qsizetype>(bytes.size(), 16)));
+        if (screen < 0)
+            break;
+        CopyableBlock block;
+        qsizetype length = ScanCopyableBlockAt(bytes, Integer(screen), &block, &ends, &found);
+        for (qint64 want = 128 * 1024; length < 0 && bytes.size() == want / 2 && want <= LongestBlock;
+             want *= 2) {
+            bytes = file.bytes(at, at + want);
+            length = ScanCopyableBlockAt(bytes, Integer(screen), &block, &ends, &found);
+        }
+        if (length < 0)
+            break;
+        if (taken[screen].exchange(1)) {
+            part.clash = true;
+            break;
+        }
+        SideLinks& links = table.links[size_t(screen)];
+        std::copy(std::begin(block.links), std::end(block.links), links.begin());
+        const std::uint32_t first = std::uint32_t(screen) * WalkSlots;
+        for (int tile = 1; tile <= LastGridTile; ++tile) {
+            std::copy_n(found.begin() + (tile - 1) * 4, 4, directions.begin());
+            // The operands of the exits alone, which WalkTileSteps reads: each field begins after the comma
+            // that ends the one before.
+            const quint32* const fieldEnds = ends.data() + (tile - 1) * 12;
+            for (size_t d = 0; d < 4; ++d)
+                if (IsExit(directions[d]))
+                    operands[d] = BlockFieldValue(
+                        bytes.sliced(fieldEnds[7 + d] + 1, fieldEnds[8 + d] - fieldEnds[7 + d] - 1));
+            const std::uint8_t byte =
+                WalkTileSteps(Integer(screen), tile, directions, operands, links, targets);
+            table.tiles[first + std::uint32_t(tile)] = byte;
+            if (byte & WalkHasExit)
+                part.exits.emplace_back(first + std::uint32_t(tile), targets);
+        }
+        at += length;
+    }
+    part.end = at;
+}
+
+// Where the second thread starts: the first block start after a line end from the middle of the file on,
+// or -1.
+qint64 SecondStart(ReadAhead& file, qint64 size, qint64 splitFrom) {
+    if (size < splitFrom)
+        return -1;
+    const qint64 middle = size / 2;
+    const QByteArrayView bytes = file.bytes(middle, middle + 256 * 1024);
+    for (qsizetype i = 0; i + 2 < bytes.size(); ++i)
+        if (bytes[i] == '\r' && bytes[i + 1] == '\n' &&
+            ScreenOfBlockStart(bytes.sliced(i + 2).first(std::min<qsizetype>(16, bytes.size() - i - 2))) >= 0)
+            return middle + i + 2;
+    return -1;
+}
+
+// The records from `from` to the end: none may belong to a screen. False for one that does, one that
+// cannot be read, and level properties that do not convert.
+bool ReadRest(FileAccess& files, const QString& path, qint64 from, PropertyValues& properties,
+              bool& levelRecords) {
+    const std::unique_ptr<QIODevice> device = files.openRead(path);
+    if (!device->seek(from))
+        return false;
+    RecordReader reader(device.get(), from == 0, from);
+    try {
+        while (!reader.atEnd()) {
+            const Record record = reader.read();
+            if (!record[0].isText())
+                continue;
+            const QString& key = record[0].textValue();
+            if (key == levelfields::LevelPropKey) {
+                int field = 0;
+                properties = PropertiesOfRecord(record, &field);
+                levelRecords = true;
+            } else if (key.startsWith(QLatin1String("Screen")) || IsLevelKey(key)) {
+                return false;
+            }
+        }
+    } catch (const Failure&) {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<WalkTable> ReadWalkTable(FileAccess& files, const QString& path, qint64 splitFrom) {
+    try {
+        WalkTable table;
+        table.tiles.assign(size_t(WalkTable::Screens) * WalkSlots);
+        table.links.resize(WalkTable::Screens);
+        const auto taken = std::make_unique<std::atomic<std::uint8_t>[]>(WalkTable::Screens);
+        std::atomic<bool> giveUp{false};
+        ReadAhead first(files.openRead(path));
+        const qint64 split = SecondStart(first, QFileInfo(path).size(), splitFrom);
+        Part parts[2];
+        std::thread second;
+        std::unique_ptr<ReadAhead> secondFile;
+        if (split > 0) {
+            secondFile = std::make_unique<ReadAhead>(files.openRead(path));
+            second = std::thread([&] {
+                try {
+                    ReadBlocks(*secondFile, split, -1, table, taken.get(), giveUp, parts[1]);
+                } catch (...) {
+                    parts[1].clash = true; // memory ran out: the index reads the file instead
+                }
+            });
+        }
+        try {
+            ReadBlocks(first, 0, split, table, taken.get(), giveUp, parts[0]);
+        } catch (...) {
+            giveUp = true;
+            if (second.joinable())
+                second.join();
+            throw;
+        }
+        // Stopped short of the second part, the first leaves the second's blocks to the records after it.
+        if (split > 0 && parts[0].end != split)
+            giveUp = true;
+        if (second.joinable())
+            second.join();
+        if (giveUp || parts[0].clash || parts[1].clash)
+            return std::nullopt;
+        bool levelRecords = false;
+        for (int screen = 0; screen < WalkTable::Screens && !levelRecords; ++screen)
+            levelRecords = taken[size_t(screen)].load() != 0;
+        if (!ReadRest(files, path, split > 0 ? parts[1].end : parts[0].end, table.properties, levelRecords) ||
+            !levelRecords)
+            return std::nullopt;
+        table.has.resize(WalkTable::Screens);
+        for (int screen = 0; screen < WalkTable::Screens; ++screen)
+            table.has[size_t(screen)] = taken[size_t(screen)].load();
+        table.exits = std::move(parts[0].exits);
+        table.exits.insert(table.exits.end(), parts[1].exits.begin(), parts[1].exits.end());
+        return table;
+    } catch (const Failure&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace tavrin
