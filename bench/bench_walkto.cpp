@@ -68,8 +68,7 @@ int main(int argc, char** argv) {
     // A tile walled in: no step from a tile around it leads onto it, and no exit lands on it.
     const int walled = 45;
     const auto walledIn = [&] {
-        const std::unique_ptr<Reachability> search = std::make_unique<Reachability>(
-            level.LevelLastScreen, HeldLevelWalk(level, HeldLevelFile(level)), level.TileOnDisplay(0));
+        const std::unique_ptr<Reachability> search = HeldLevelSearch(level);
         search->start({int(level.CurrentScreen), int(level.WalkerTile)});
         search->run();
         return !search->reached({0, walled});

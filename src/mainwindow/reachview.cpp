@@ -42,12 +42,6 @@ bool SearchAsTask(QWidget* parent, Reachability& walk, WalkPlace from, std::opti
     return RunLongTask(parent, task);
 }
 
-// The search over the level `level` holds, none started.
-std::unique_ptr<Reachability> SearchOver(const Module1& level) {
-    return std::make_unique<Reachability>(level.LevelLastScreen, HeldLevelWalk(level, HeldLevelFile(level)),
-                                          level.TileOnDisplay(0));
-}
-
 // Drawn over the grid, never into it: mouse presses go through to the tiles below.
 class ReachableShade : public QWidget {
 public:
@@ -152,7 +146,7 @@ void ReachView::searchAgain() {
         return;
     if (InputOnlyTo::active() || (large && QGuiApplication::mouseButtons() != Qt::NoButton))
         return m_again->start(); // a long task or a stroke under way: later
-    std::unique_ptr<Reachability> walk = SearchOver(level);
+    std::unique_ptr<Reachability> walk = HeldLevelSearch(level);
     const WalkPlace start{0, int(level.LevelStartTile)};
     try {
         if (start.tile < FirstGridTile || !walk->inLevel(start))
@@ -172,7 +166,7 @@ void ReachView::searchAgain() {
 void ReachView::walkTo(int tile) {
     const Module1& level = m_document.state();
     const WalkPlace from{int(level.CurrentScreen), int(level.WalkerTile)}, to{int(level.CurrentScreen), tile};
-    const std::unique_ptr<Reachability> search = SearchOver(level);
+    const std::unique_ptr<Reachability> search = HeldLevelSearch(level);
     if (!search->inLevel(from))
         return m_say(Text(Msg::NoWalkToHere).arg(tile).arg(from.tile));
     const QString place = QStringLiteral("Walk To Here");

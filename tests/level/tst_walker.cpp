@@ -248,16 +248,23 @@ private slots:
             fromTable.push_back(
                 std::make_unique<Reachability>(level.last(), std::move(*table), nullptr, level.blank));
         }
-        // And as the editor holds it, with the start tile of screen 0 opened all round and left for screen 1.
-        TileState opened = f.document->tile(start.tile);
-        opened.directions = {0, 0, 0, 0};
-        f.document->editTile(start.tile, opened);
-        f.document->changeScreen(1);
+        // And as the editor holds either file, with the start tile of screen 0 opened all round and left for
+        // screen 1; the file of blocks read in one pass for the screens the editor holds no value of.
+        LevelFixture g;
+        g.load("blocks.txt", blocks + properties);
+        for (LevelDocument* document : {f.document.get(), g.document.get()}) {
+            TileState opened = document->tile(start.tile);
+            opened.directions = {0, 0, 0, 0};
+            document->editTile(start.tile, opened);
+            document->changeScreen(1);
+        }
         Reachability held(level.last(), HeldLevelWalk(*f.module, file), f.module->TileOnDisplay(0));
+        const std::unique_ptr<Reachability> heldTable = HeldLevelSearch(*g.module);
         Reachability values(
             level.last(), [&](int screen) { return f.module->ReadScreen(Integer(screen)); },
             f.module->TileOnDisplay(0));
-        for (Reachability* search : {fromFile.get(), &held, &values, fromTable[0].get(), fromTable[1].get()})
+        for (Reachability* search :
+             {fromFile.get(), &held, &values, fromTable[0].get(), fromTable[1].get(), heldTable.get()})
             search->start(start), search->run();
         for (int s = 0; s < count; ++s)
             for (int t = 0; t <= 300; ++t) {
@@ -265,6 +272,7 @@ private slots:
                 QCOMPARE(fromTable[0]->distance({s, t}), reach.distance({s, t}));
                 QCOMPARE(fromTable[1]->distance({s, t}), reach.distance({s, t}));
                 QCOMPARE(held.distance({s, t}), values.distance({s, t}));
+                QCOMPARE(heldTable->distance({s, t}), values.distance({s, t}));
             }
     }
 };

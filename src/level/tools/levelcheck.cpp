@@ -775,7 +775,7 @@ std::unique_ptr<Task> CheckEditedLevelTask(const Module1& level, const LevelChec
     const auto walk = std::make_shared<std::unique_ptr<Reachability>>();
     ThenWalkFromStart(
         *task, level.LevelLastScreen, level.Properties().startTile,
-        [&level] { return HeldLevelWalk(level, HeldLevelFile(level)); }, level.TileOnDisplay(0), walk);
+        [&level] { return HeldLevelSearch(level); }, walk);
     task->then(0, {}, [checker, files, file, walk, done = std::move(done)] {
         done(withLines(*files, file, checker->finish(walk->get())));
     });

@@ -303,6 +303,22 @@ Reachability::WalkReader HeldLevelWalk(const Module1& level, std::shared_ptr<Lev
     };
 }
 
+std::unique_ptr<Reachability> HeldLevelSearch(const Module1& level) {
+    const TileState blank = level.TileOnDisplay(0);
+    if (!level.LevelFileName.isEmpty() && !level.LevelFileIsNew)
+        if (std::optional<WalkTable> table = ReadWalkTable(*level.Files, level.LevelFileName)) {
+            // The screen on display and those with scratch files are read as values.
+            for (size_t screen = 0; screen < table->has.size(); ++screen)
+                if (table->has[screen] &&
+                    (Integer(screen) == level.CurrentScreen || level.ScreenIsEdited(Integer(screen))))
+                    table->has[screen] = 0;
+            return std::make_unique<Reachability>(level.LevelLastScreen, std::move(*table),
+                                                  HeldLevelWalk(level, nullptr), blank);
+        }
+    return std::make_unique<Reachability>(level.LevelLastScreen, HeldLevelWalk(level, HeldLevelFile(level)),
+                                          blank);
+}
+
 std::shared_ptr<LevelFileWalk> HeldLevelFile(const Module1& level) {
     if (level.LevelFileName.isEmpty() || level.LevelFileIsNew)
         return nullptr;

@@ -182,6 +182,9 @@ std::unique_ptr<Reachability> FileReachability(FileAccess& files, const QString&
 // through `file` (made for that file; none for a level without one) when they are blocks as the editor
 // writes them. Every other screen is read as a value too.
 Reachability::WalkReader HeldLevelWalk(const Module1& level, std::shared_ptr<LevelFileWalk> file);
+// A search (not started) over the level that `level` holds, its screens as HeldLevelWalk reads them, but
+// those of a level file that ReadWalkTable takes read in its one pass.
+std::unique_ptr<Reachability> HeldLevelSearch(const Module1& level);
 // The level file of `level` read for the walk; none for a level without one, or whose file cannot be read
 // as a level now (then every screen is read as a value).
 std::shared_ptr<LevelFileWalk> HeldLevelFile(const Module1& level);

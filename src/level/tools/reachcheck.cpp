@@ -4,18 +4,18 @@
 
 namespace tavrin {
 
-void ThenWalkFromStart(Task& task, int last, int startTile, std::function<Reachability::WalkReader()> read,
-                       const TileState& blankTile, WalkResult result) {
+void ThenWalkFromStart(Task& task, int last, int startTile,
+                       std::function<std::unique_ptr<Reachability>()> make, WalkResult result) {
     if (last < 0 || startTile < FirstGridTile || startTile > LastGridTile)
         return;
     // Each piece searches as many tiles as a screen has and reads a screen: by the last piece the whole
     // level has been gone through.
     task.then(
         last + 1,
-        [=, read = std::move(read)](int piece) {
+        [=, make = std::move(make)](int piece) {
             try {
                 if (piece == 0) {
-                    *result = std::make_unique<Reachability>(last, read(), blankTile);
+                    *result = make();
                     (*result)->start({0, startTile});
                 }
                 if (*result)

@@ -65,6 +65,6 @@ struct WalkTable {
 // once, each by a thread. None for any other file, and for a file that cannot be read: its screens are then
 // to be read through its index, which tells the failure.
 std::optional<WalkTable> ReadWalkTable(FileAccess& files, const QString& path,
-                                       qint64 splitFrom = 16 * 1024 * 1024);
+                                       qint64 splitFrom = 4 * 1024 * 1024);
 
 } // namespace tavrin
