@@ -278,16 +278,20 @@ bool LevelFileWalk::readBlock(int screen, WalkScreen& into) {
     return true;
 }
 
+std::unique_ptr<Reachability> TableReachability(WalkTable table, PropertyValues* properties,
+                                                const TileState& blankTile) {
+    *properties = table.properties;
+    // A screen of no block has no records at all.
+    return std::make_unique<Reachability>(
+        properties->lastScreen, std::move(table),
+        [](int screen, WalkScreen& into) { into.take(Screen::decode(QByteArray(), Integer(screen))); },
+        blankTile);
+}
+
 std::unique_ptr<Reachability> FileReachability(FileAccess& files, const QString& path,
                                                PropertyValues* properties, const TileState& blankTile) {
-    if (std::optional<WalkTable> table = ReadWalkTable(files, path)) {
-        *properties = table->properties;
-        // A screen of no block has no records at all.
-        return std::make_unique<Reachability>(
-            properties->lastScreen, std::move(*table),
-            [](int screen, WalkScreen& into) { into.take(Screen::decode(QByteArray(), Integer(screen))); },
-            blankTile);
-    }
+    if (std::optional<WalkTable> table = ReadWalkTable(files, path))
+        return TableReachability(std::move(*table), properties, blankTile);
     const auto file = std::make_shared<LevelFileWalk>(files, path);
     *properties = file->properties();
     return std::make_unique<Reachability>(
@@ -303,10 +307,12 @@ Reachability::WalkReader HeldLevelWalk(const Module1& level, std::shared_ptr<Lev
     };
 }
 
-std::unique_ptr<Reachability> HeldLevelSearch(const Module1& level) {
+std::unique_ptr<Reachability> HeldLevelSearch(const Module1& level, std::optional<WalkTable> table) {
     const TileState blank = level.TileOnDisplay(0);
-    if (!level.LevelFileName.isEmpty() && !level.LevelFileIsNew)
-        if (std::optional<WalkTable> table = ReadWalkTable(*level.Files, level.LevelFileName)) {
+    if (!level.LevelFileName.isEmpty() && !level.LevelFileIsNew) {
+        if (!table)
+            table = ReadWalkTable(*level.Files, level.LevelFileName);
+        if (table) {
             // The screen on display and those with scratch files are read as values.
             for (size_t screen = 0; screen < table->has.size(); ++screen)
                 if (table->has[screen] &&
@@ -315,6 +321,7 @@ std::unique_ptr<Reachability> HeldLevelSearch(const Module1& level) {
             return std::make_unique<Reachability>(level.LevelLastScreen, std::move(*table),
                                                   HeldLevelWalk(level, nullptr), blank);
         }
+    }
     return std::make_unique<Reachability>(level.LevelLastScreen, HeldLevelWalk(level, HeldLevelFile(level)),
                                           blank);
 }

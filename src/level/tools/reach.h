@@ -177,14 +177,20 @@ std::unique_ptr<Reachability> FileReachability(FileAccess& files, const QString&
                                                PropertyValues* properties,
                                                const TileState& blankTile = TileState());
 
+// The same over the table of a level file, whose properties go to `properties`.
+std::unique_ptr<Reachability> TableReachability(WalkTable table, PropertyValues* properties,
+                                                const TileState& blankTile = TileState());
+
 // The walk's part of each screen of the level that `level` holds, as ReadScreen gives it: the screen on
 // display and the screens with scratch files as values, the others from the bytes of the level file
 // through `file` (made for that file; none for a level without one) when they are blocks as the editor
 // writes them. Every other screen is read as a value too.
 Reachability::WalkReader HeldLevelWalk(const Module1& level, std::shared_ptr<LevelFileWalk> file);
 // A search (not started) over the level that `level` holds, its screens as HeldLevelWalk reads them, but
-// those of a level file that ReadWalkTable takes read in its one pass.
-std::unique_ptr<Reachability> HeldLevelSearch(const Module1& level);
+// those of a level file that ReadWalkTable takes read in its one pass, or taken from `table` when the file
+// was read into one already.
+std::unique_ptr<Reachability> HeldLevelSearch(const Module1& level,
+                                              std::optional<WalkTable> table = std::nullopt);
 // The level file of `level` read for the walk; none for a level without one, or whose file cannot be read
 // as a level now (then every screen is read as a value).
 std::shared_ptr<LevelFileWalk> HeldLevelFile(const Module1& level);

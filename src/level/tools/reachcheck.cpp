@@ -30,10 +30,12 @@ void ThenWalkFromStart(Task& task, int last, int startTile,
         });
 }
 
-std::unique_ptr<Reachability> WalkOfLevelFile(FileAccess& files, const QString& path) {
+std::unique_ptr<Reachability> WalkOfLevelFile(FileAccess& files, const QString& path,
+                                              std::optional<WalkTable> table) {
     try {
         PropertyValues properties;
-        std::unique_ptr<Reachability> walk = FileReachability(files, path, &properties);
+        std::unique_ptr<Reachability> walk = table ? TableReachability(std::move(*table), &properties)
+                                                   : FileReachability(files, path, &properties);
         const int start = properties.startTile;
         if (properties.lastScreen < 0 || start < FirstGridTile || start > LastGridTile)
             return nullptr;

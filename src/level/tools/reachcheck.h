@@ -20,8 +20,10 @@ using WalkResult = std::shared_ptr<std::unique_ptr<Reachability>>;
 void ThenWalkFromStart(Task& task, int last, int startTile,
                        std::function<std::unique_ptr<Reachability>()> make, WalkResult result);
 
-// The same over the level file `path`, by its own properties, at once.
-std::unique_ptr<Reachability> WalkOfLevelFile(FileAccess& files, const QString& path);
+// The same over the level file `path`, by its own properties, at once; its screens taken from `table` when
+// its records were read into one already.
+std::unique_ptr<Reachability> WalkOfLevelFile(FileAccess& files, const QString& path,
+                                              std::optional<WalkTable> table = std::nullopt);
 
 // What the walk leaves out on the screens it comes into, added to `into` as warnings: `exit-never-used`
 // for each exit of a tile it never reaches, and `tile-unreachable`, a row a screen, with the number of its

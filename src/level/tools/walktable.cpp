@@ -54,6 +54,77 @@ std::uint8_t WalkTileSteps(Integer screen, int tile, const std::array<Integer, 4
     return byte;
 }
 
+void AddBlockSteps(WalkTable& table, Integer screen, QByteArrayView bytes, const CopyableBlock& block,
+                   const BlockFieldEnds& ends, const BlockDirections* found,
+                   std::vector<std::pair<std::uint32_t, WalkTargets>>& exits) {
+    SideLinks& links = table.links[size_t(screen)];
+    std::copy(std::begin(block.links), std::end(block.links), links.begin());
+    const std::uint32_t first = std::uint32_t(screen) * WalkSlots;
+    std::array<Integer, 4> directions;
+    std::array<FieldValue, 4> operands;
+    WalkTargets targets;
+    // Each field begins after the comma that ends the one before.
+    const auto field = [&](const quint32* fieldEnds, size_t i) {
+        return bytes.sliced(fieldEnds[i - 1] + 1, fieldEnds[i] - fieldEnds[i - 1] - 1);
+    };
+    for (int tile = 1; tile <= LastGridTile; ++tile) {
+        const quint32* const fieldEnds = ends.data() + (tile - 1) * 12;
+        for (size_t d = 0; d < 4; ++d) {
+            directions[d] = found ? (*found)[size_t(tile - 1) * 4 + d]
+                                  : Integer(BlockFieldNumber(field(fieldEnds, 4 + d)));
+            if (IsExit(directions[d])) // the operands of the exits alone, which WalkTileSteps reads
+                operands[d] = BlockFieldValue(field(fieldEnds, 8 + d));
+        }
+        const std::uint8_t byte = WalkTileSteps(screen, tile, directions, operands, links, targets);
+        table.tiles[first + std::uint32_t(tile)] = byte;
+        if (byte & WalkHasExit)
+            exits.emplace_back(first + std::uint32_t(tile), targets);
+    }
+}
+
+WalkTable::WalkTable() {
+    tiles.assign(size_t(Screens) * WalkSlots);
+    has.resize(Screens);
+    links.resize(Screens);
+}
+
+void WalkTableBuilder::block(Integer screen, QByteArrayView bytes, const CopyableBlock& scanned, qint64,
+                             const BlockFieldEnds& fieldEnds) {
+    if (m_table.has[size_t(screen)])
+        m_whole = false; // a screen of two blocks
+    m_table.has[size_t(screen)] = 1;
+    AddBlockSteps(m_table, screen, bytes, scanned, fieldEnds, nullptr, m_table.exits);
+}
+
+namespace {
+// A record that is no block: the level properties go to `properties`. False for a screen's record and for
+// level properties that do not convert.
+bool TakeOtherRecord(const Record& record, PropertyValues& properties) {
+    if (!record[0].isText())
+        return true;
+    const QString& key = record[0].textValue();
+    if (key != levelfields::LevelPropKey)
+        return !key.startsWith(QLatin1String("Screen")) && !IsLevelKey(key);
+    try {
+        int field = 0;
+        properties = PropertiesOfRecord(record, &field);
+        return true;
+    } catch (const Failure&) {
+        return false;
+    }
+}
+} // namespace
+
+void WalkTableBuilder::record(const Record& record, qint64) {
+    m_whole = TakeOtherRecord(record, m_table.properties) && m_whole;
+}
+
+std::optional<WalkTable> WalkTableBuilder::take() {
+    if (!m_whole)
+        return std::nullopt;
+    return std::move(m_table);
+}
+
 namespace {
 
 // A block is seldom longer than 20 KB; one with longer texts is looked at again with more bytes, up to
@@ -72,9 +143,6 @@ void ReadBlocks(ReadAhead& file, qint64 from, qint64 stopAt, WalkTable& table,
                 std::atomic<std::uint8_t>* taken, const std::atomic<bool>& giveUp, Part& part) {
     BlockFieldEnds ends;
     BlockDirections found;
-    std::array<Integer, 4> directions;
-    std::array<FieldValue, 4> operands;
-    WalkTargets targets;
     qint64 at = from;
     while (at != stopAt && !giveUp.load(std::memory_order_relaxed)) {
         QByteArrayView bytes = file.bytes(at, at + 64 * 1024);
@@ -94,24 +162,7 @@ void ReadBlocks(ReadAhead& file, qint64 from, qint64 stopAt, WalkTable& table,
             part.clash = true;
             break;
         }
-        SideLinks& links = table.links[size_t(screen)];
-        std::copy(std::begin(block.links), std::end(block.links), links.begin());
-        const std::uint32_t first = std::uint32_t(screen) * WalkSlots;
-        for (int tile = 1; tile <= LastGridTile; ++tile) {
-            std::copy_n(found.begin() + (tile - 1) * 4, 4, directions.begin());
-            // The operands of the exits alone, which WalkTileSteps reads: each field begins after the comma
-            // that ends the one before.
-            const quint32* const fieldEnds = ends.data() + (tile - 1) * 12;
-            for (size_t d = 0; d < 4; ++d)
-                if (IsExit(directions[d]))
-                    operands[d] = BlockFieldValue(
-                        bytes.sliced(fieldEnds[7 + d] + 1, fieldEnds[8 + d] - fieldEnds[7 + d] - 1));
-            const std::uint8_t byte =
-                WalkTileSteps(Integer(screen), tile, directions, operands, links, targets);
-            table.tiles[first + std::uint32_t(tile)] = byte;
-            if (byte & WalkHasExit)
-                part.exits.emplace_back(first + std::uint32_t(tile), targets);
-        }
+        AddBlockSteps(table, Integer(screen), bytes, block, ends, &found, part.exits);
         at += length;
     }
     part.end = at;
@@ -142,16 +193,10 @@ bool ReadRest(FileAccess& files, const QString& path, qint64 from, PropertyValue
     try {
         while (!reader.atEnd()) {
             const Record record = reader.read();
-            if (!record[0].isText())
-                continue;
-            const QString& key = record[0].textValue();
-            if (key == levelfields::LevelPropKey) {
-                int field = 0;
-                properties = PropertiesOfRecord(record, &field);
-                levelRecords = true;
-            } else if (key.startsWith(QLatin1String("Screen")) || IsLevelKey(key)) {
+            if (!TakeOtherRecord(record, properties))
                 return false;
-            }
+            levelRecords =
+                levelRecords || (record[0].isText() && record[0].textValue() == levelfields::LevelPropKey);
         }
     } catch (const Failure&) {
         return false;
@@ -164,8 +209,6 @@ bool ReadRest(FileAccess& files, const QString& path, qint64 from, PropertyValue
 std::optional<WalkTable> ReadWalkTable(FileAccess& files, const QString& path, qint64 splitFrom) {
     try {
         WalkTable table;
-        table.tiles.assign(size_t(WalkTable::Screens) * WalkSlots);
-        table.links.resize(WalkTable::Screens);
         const auto taken = std::make_unique<std::atomic<std::uint8_t>[]>(WalkTable::Screens);
         std::atomic<bool> giveUp{false};
         ReadAhead first(files.openRead(path));
@@ -204,7 +247,6 @@ std::optional<WalkTable> ReadWalkTable(FileAccess& files, const QString& path, q
         if (!ReadRest(files, path, split > 0 ? parts[1].end : parts[0].end, table.properties, levelRecords) ||
             !levelRecords)
             return std::nullopt;
-        table.has.resize(WalkTable::Screens);
         for (int screen = 0; screen < WalkTable::Screens; ++screen)
             table.has[size_t(screen)] = taken[size_t(screen)].load();
         table.exits = std::move(parts[0].exits);

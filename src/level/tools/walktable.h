@@ -2,7 +2,9 @@
 
 #include "level/document/module1.h"
 #include "level/document/screen.h"
+#include "level/format/screenblock.h"
 #include "level/storage/fileaccess.h"
+#include "level/tools/levelrecords.h"
 
 #include <QString>
 #include <array>
@@ -52,11 +54,35 @@ std::uint8_t WalkTileSteps(Integer screen, int tile, const std::array<Integer, 4
 // pass: the steps of every tile of every screen, the screens' links, and the level properties.
 struct WalkTable {
     static constexpr int Screens = 32768;
+    WalkTable();                   // no screen in it
     ZeroBytes tiles;               // WalkSlots a screen for screens 0..32767; tile 0 is left to the search
     std::vector<std::uint8_t> has; // by screen: 1 when its block is in the table
     std::vector<SideLinks> links;  // by screen
     std::vector<std::pair<std::uint32_t, WalkTargets>> exits; // of the tiles with one
     PropertyValues properties;
+};
+
+// The steps of the tiles of screen `screen`'s block as the editor writes it, which `bytes` hold, scanned
+// (ScanCopyableBlockAt) into `block`, `ends` and, when given, `found`, into `table`: its exits to `exits`.
+void AddBlockSteps(WalkTable& table, Integer screen, QByteArrayView bytes, const CopyableBlock& block,
+                   const BlockFieldEnds& ends, const BlockDirections* found,
+                   std::vector<std::pair<std::uint32_t, WalkTargets>>& exits);
+
+// A WalkTable made from the records of a level file as VisitLevelRecords tells them.
+class WalkTableBuilder : public LevelRecordVisitor {
+public:
+    void block(Integer screen, QByteArrayView bytes, const CopyableBlock& scanned, qint64 begin,
+               const BlockFieldEnds& fieldEnds) override;
+    void record(const Record& record, qint64 begin) override;
+    // The records stop short of the end of the file.
+    void cut() { m_whole = false; }
+    // The table, when the records went to the end of the file, every screen's records were one block as
+    // the editor writes it (or none), and the level properties converted; none otherwise.
+    std::optional<WalkTable> take();
+
+private:
+    WalkTable m_table;
+    bool m_whole = true;
 };
 
 // The table of level file `path`, when it is a run of blocks as the editor writes them from its first
