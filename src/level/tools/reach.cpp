@@ -139,6 +139,7 @@ bool Reachability::step(int budget) {
         const Slot slot = m_queue[m_head++];
         --budget;
         const std::uint8_t byte = m_tiles[slot];
+        const std::array<Slot, 4>* const exits = byte & HasExit ? &exitsOf(slot) : nullptr;
         for (int d = 0; d < 4; ++d) {
             if (byte & (1 << d)) { // reach() without its call, for the step most tiles are reached by
                 std::uint8_t& next = m_tiles[Slot(std::int64_t(slot) + Offsets[d])];
@@ -149,9 +150,9 @@ bool Reachability::step(int budget) {
                 }
                 continue;
             }
-            if (!(byte & HasExit))
+            if (!exits)
                 continue;
-            const Slot target = exitsOf(slot)[size_t(d)];
+            const Slot target = (*exits)[size_t(d)];
             if (target == NoTarget)
                 continue;
             if (target & OutsideBit) {

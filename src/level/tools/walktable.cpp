@@ -33,7 +33,6 @@ std::uint8_t WalkTileSteps(Integer screen, int tile, const std::array<Integer, 4
                     steps[size_t(from)] |= std::uint8_t(1 << d);
         return steps;
     }();
-    targets.fill(NoWalkTarget);
     std::uint8_t byte = freeSteps[size_t(tile)];
     for (int d = 0; d < 4; ++d) {
         const Integer property = directions[size_t(d)];
@@ -46,6 +45,8 @@ std::uint8_t WalkTileSteps(Integer screen, int tile, const std::array<Integer, 4
             if (step.kind == WalkStep::Move)
                 byte |= std::uint8_t(1 << d);
             else if (step.kind == WalkStep::Exit) {
+                if (!(byte & WalkHasExit))
+                    targets.fill(NoWalkTarget);
                 byte |= WalkHasExit;
                 targets[size_t(d)] = std::uint32_t(step.screen) * WalkSlots + std::uint32_t(step.tile);
             }

@@ -45,7 +45,7 @@ constexpr std::uint32_t NoWalkTarget = 0xffffffffu;
 using WalkTargets = std::array<std::uint32_t, 4>;
 
 // The steps WalkStepFrom takes from tile `tile` of screen `screen`, whose directions are `directions`, the
-// operands of its exits `operands` and the screen's links `links`.
+// operands of its exits `operands` and the screen's links `links`; `targets` are set when it has exits.
 std::uint8_t WalkTileSteps(Integer screen, int tile, const std::array<Integer, 4>& directions,
                            const std::array<FieldValue, 4>& operands, const SideLinks& links,
                            WalkTargets& targets);
