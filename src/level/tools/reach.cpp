@@ -308,10 +308,11 @@ Reachability::WalkReader HeldLevelWalk(const Module1& level, std::shared_ptr<Lev
     };
 }
 
-std::unique_ptr<Reachability> HeldLevelSearch(const Module1& level, std::optional<WalkTable> table) {
+std::unique_ptr<Reachability> HeldLevelSearch(const Module1& level, std::optional<WalkTable> table,
+                                              bool readTable) {
     const TileState blank = level.TileOnDisplay(0);
     if (!level.LevelFileName.isEmpty() && !level.LevelFileIsNew) {
-        if (!table)
+        if (!table && readTable)
             table = ReadWalkTable(*level.Files, level.LevelFileName);
         if (table) {
             // The screen on display and those with scratch files are read as values.

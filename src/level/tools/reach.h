@@ -187,10 +187,10 @@ std::unique_ptr<Reachability> TableReachability(WalkTable table, PropertyValues*
 // writes them. Every other screen is read as a value too.
 Reachability::WalkReader HeldLevelWalk(const Module1& level, std::shared_ptr<LevelFileWalk> file);
 // A search (not started) over the level that `level` holds, its screens as HeldLevelWalk reads them, but
-// those of a level file that ReadWalkTable takes read in its one pass, or taken from `table` when the file
-// was read into one already.
-std::unique_ptr<Reachability> HeldLevelSearch(const Module1& level,
-                                              std::optional<WalkTable> table = std::nullopt);
+// those of a level file that ReadWalkTable takes read in its one pass (with `readTable`), or taken from
+// `table` when the file was read into one already.
+std::unique_ptr<Reachability>
+HeldLevelSearch(const Module1& level, std::optional<WalkTable> table = std::nullopt, bool readTable = true);
 // The level file of `level` read for the walk; none for a level without one, or whose file cannot be read
 // as a level now (then every screen is read as a value).
 std::shared_ptr<LevelFileWalk> HeldLevelFile(const Module1& level);

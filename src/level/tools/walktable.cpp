@@ -89,6 +89,19 @@ WalkTable::WalkTable() {
     links.resize(Screens);
 }
 
+WalkTable WalkTable::copy() const {
+    WalkTable other;
+    size_t screens = has.size();
+    while (screens > 0 && !has[screens - 1])
+        --screens;
+    std::copy_n(tiles.data(), screens * WalkSlots, other.tiles.data()); // the pages past them stay unused
+    other.has = has;
+    other.links = links;
+    other.exits = exits;
+    other.properties = properties;
+    return other;
+}
+
 void WalkTableBuilder::block(Integer screen, QByteArrayView bytes, const CopyableBlock& scanned, qint64,
                              const BlockFieldEnds& fieldEnds) {
     if (m_table.has[size_t(screen)])

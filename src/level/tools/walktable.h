@@ -25,6 +25,7 @@ public:
     void assign(size_t size);
     std::uint8_t& operator[](size_t i) { return m_data.get()[i]; }
     std::uint8_t operator[](size_t i) const { return m_data.get()[i]; }
+    std::uint8_t* data() { return m_data.get(); }
     const std::uint8_t* data() const { return m_data.get(); }
     size_t size() const { return m_size; }
 
@@ -54,7 +55,9 @@ std::uint8_t WalkTileSteps(Integer screen, int tile, const std::array<Integer, 4
 // pass: the steps of every tile of every screen, the screens' links, and the level properties.
 struct WalkTable {
     static constexpr int Screens = 32768;
-    WalkTable();                   // no screen in it
+    WalkTable(); // no screen in it
+    // The table is large: copies are made on purpose.
+    WalkTable copy() const;
     ZeroBytes tiles;               // WalkSlots a screen for screens 0..32767; tile 0 is left to the search
     std::vector<std::uint8_t> has; // by screen: 1 when its block is in the table
     std::vector<SideLinks> links;  // by screen
