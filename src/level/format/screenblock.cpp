@@ -123,6 +123,17 @@ QByteArray KeyField(const char* prefix, int number) {
     return '"' + QByteArray(prefix) + QByteArray::number(number) + "\",";
 }
 
+// The text of tile number `tile` (1..300).
+QByteArrayView TileText(int tile) {
+    static const std::array<QByteArray, 301> texts = [] {
+        std::array<QByteArray, 301> made;
+        for (int t = 1; t <= 300; ++t)
+            made[size_t(t)] = QByteArray::number(t);
+        return made;
+    }();
+    return texts[size_t(tile)];
+}
+
 } // namespace
 
 bool ScanCopyableBlock(QByteArrayView bytes, Integer screen, CopyableBlock* block) {
@@ -144,7 +155,7 @@ qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBloc
         if (!in.literal(key))
             return -1;
         ends[0] = quint32(in.position() - 1); // the key's comma is part of the literal
-        if (!in.number(tile, tile, &n))
+        if (!in.literal(TileText(tile)))      // the tile number in its shortest form
             return -1;
         ended(1);
         if (!in.literal(',') ||
