@@ -136,51 +136,45 @@ QString figure(double value, bool scaled) {
     return scaled ? u'~' + text : text;
 }
 
-// Where the walk can go from the start tile of the level just loaded into `module`, every screen read
-// once: from the level file's bytes as tavrin-level reach reads them, its own index pass first, or (with
-// `values`) as the values the editor reads. The best of three runs, as the machine's other work varies,
-// against the load, which took `load`; what the search keeps, against the tiles of the level.
-QString reachFigure(const Module1& module, const QString& level, double load, bool values) {
-    double best = 0, indexing = 0;
+// Where the walk can go from the start tile, every screen read once: from the level file as tavrin-level
+// reach reads it, its screens' steps read in one pass first, or (with `module`, the level loaded) as the
+// values the editor reads. The best of three runs, as the machine's other work varies, against the load,
+// which took `load`; what the search keeps, against the tiles of the level.
+QString reachFigure(const Module1* module, const QString& level, double load) {
+    double best = 0, reading = 0;
     qint64 tiles = 0;
     size_t memory = 0;
+    PropertyValues properties;
     for (int run = 0; run < 3; ++run) {
         QElapsedTimer clock;
         clock.start();
         FileAccess files;
-        const std::unique_ptr<LevelFileWalk> file =
-            values ? nullptr : std::make_unique<LevelFileWalk>(files, level);
-        const double indexed = seconds(clock);
-        Reachability reach(
-            module.LevelLastScreen,
-            [&](int screen, WalkScreen& into) {
-                if (file)
-                    file->read(screen, into);
-                else
-                    into.take(module.ReadScreen(Integer(screen)));
-            },
-            module.TileOnDisplay(BlankTile));
-        reach.start({0, module.LevelStartTile});
-        reach.run();
+        const std::unique_ptr<Reachability> reach =
+            module
+                ? std::make_unique<Reachability>(
+                      module->LevelLastScreen,
+                      [&](int screen, WalkScreen& into) { into.take(module->ReadScreen(Integer(screen))); },
+                      module->TileOnDisplay(BlankTile))
+                : FileReachability(files, level, &properties);
+        const double read = seconds(clock);
+        reach->start({0, module ? module->LevelStartTile : properties.startTile});
+        reach->run();
         if (run == 0 || seconds(clock) < best)
-            best = seconds(clock), indexing = indexed;
-        tiles = reach.tilesReached();
-        memory = reach.memoryBytes();
+            best = seconds(clock), reading = read;
+        tiles = reach->tilesReached();
+        memory = reach->memoryBytes();
     }
     return QStringLiteral("%1 (%2 x load%3; %4 tiles, %5 bytes a tile of the level)")
         .arg(figure(best, false))
         .arg(best / load, 0, 'f', 1)
-        .arg(values ? QString() : QStringLiteral(", its index pass %1").arg(figure(indexing, false)))
+        .arg(module ? QString() : QStringLiteral(", its pass over the file %1").arg(figure(reading, false)))
         .arg(tiles)
-        .arg(double(memory) / (double(module.LevelLastScreen + 1) * 301), 0, 'f', 2);
+        .arg(double(memory) / (double(module ? module->LevelLastScreen : properties.lastScreen) + 1) / 301, 0,
+             'f', 2);
 }
 
-QString reachFigures(const Module1& module, const QString& level, double load) {
-    return reachFigure(module, level, load, false) + QStringLiteral("; as values: ") +
-           reachFigure(module, level, load, true);
-}
-
-// The load and the reach alone (--reach-only), for sizes whose other figures take long: one row.
+// The load and the reach alone (--reach-only), for sizes whose other figures take long: one row; the file
+// searched with no level loaded, whose block checker would take a core from it.
 int runReach(int screens, const QString& folder) {
     const QString level = folder + QStringLiteral("/level.txt");
     std::unique_ptr<LevelDocument> document;
@@ -192,9 +186,14 @@ int runReach(int screens, const QString& folder) {
         document->loadLevel(level, QStringLiteral("bench"));
         load = run == 0 ? seconds(timer) : std::min(load, seconds(timer));
     }
-    QTextStream(stdout) << QStringLiteral("| %1 | %2 | %3 |\n")
+    document.reset();
+    const QString fromFile = reachFigure(nullptr, level, load);
+    document = std::make_unique<LevelDocument>(folder);
+    document->loadLevel(level, QStringLiteral("bench"));
+    QTextStream(stdout) << QStringLiteral("| %1 | %2 | %3; as values: %4 |\n")
                                .arg(screens)
-                               .arg(figure(load, false), reachFigures(document->state(), level, load));
+                               .arg(figure(load, false), fromFile,
+                                    reachFigure(&document->state(), level, load));
     return 0;
 }
 
@@ -271,7 +270,8 @@ int runOne(int screens, double budget, const QString& folder) {
     document.loadLevel(level, QStringLiteral("bench"));
     const double load = seconds(timer);
 
-    const QString reach = reachFigures(module, level, load);
+    const QString reach = reachFigure(nullptr, level, load) + QStringLiteral("; as values: ") +
+                          reachFigure(&module, level, load);
 
     // A screen on which nothing was changed yet, from the level file: changing to one that has a scratch
     // file would read that instead. Only when every screen has one is any screen taken.

@@ -31,7 +31,7 @@ QJsonObject PlaceJson(WalkPlace place) {
 // or from the start tile of screen 0.
 struct Search {
     FileAccess files;
-    std::unique_ptr<LevelFileWalk> level;
+    PropertyValues properties;
     std::unique_ptr<Reachability> reach;
 };
 
@@ -43,19 +43,16 @@ int RunSearch(const QString& path, const QString& fromText, Search& search,
     if (!fromText.isNull() && !ParsePlace(fromText, &from))
         return UsageError(Text(Msg::CliPlaceForm).arg(QStringLiteral("--from")));
     try {
-        search.level = std::make_unique<LevelFileWalk>(search.files, path);
-        LevelFileWalk& level = *search.level;
-        const int last = level.properties().lastScreen;
+        search.reach = FileReachability(search.files, path, &search.properties);
+        const int last = search.properties.lastScreen;
         if (fromText.isNull()) {
-            from = {0, level.properties().startTile};
+            from = {0, search.properties.startTile};
             if (from.tile < FirstGridTile || from.tile > LastGridTile)
                 return Unusable(path, Text(Msg::StartTileNotOnGrid));
         }
         for (const WalkPlace& place : {from, target.value_or(from)})
             if (place.screen > last)
                 return Unusable(path, Text(Msg::ScreenNotInLevel).arg(place.screen).arg(last));
-        search.reach = std::make_unique<Reachability>(
-            last, [&level](int screen, WalkScreen& into) { level.read(screen, into); });
         Reachability& reach = *search.reach;
         reach.start(from);
         // A place is first reached by a shortest route: the rest of the level can wait.

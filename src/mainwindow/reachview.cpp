@@ -13,6 +13,7 @@
 #include "mainwindow/worldoverview.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
@@ -41,12 +42,6 @@ bool SearchAsTask(QWidget* parent, Reachability& walk, WalkPlace from, std::opti
             walk.step(2 * (LastGridTile + 1));
     });
     return RunLongTask(parent, task);
-}
-
-// The search over the level `level` holds, none started.
-std::unique_ptr<Reachability> SearchOver(const Module1& level) {
-    return std::make_unique<Reachability>(level.LevelLastScreen, HeldLevelWalk(level, HeldLevelFile(level)),
-                                          level.TileOnDisplay(0));
 }
 
 // Drawn over the grid, never into it: mouse presses go through to the tiles below.
@@ -104,7 +99,25 @@ ReachView::ReachView(Form1& form, LevelDocument& document, const QString& settin
     connect(&document, &LevelDocument::propertiesChanged, this, stale);
     connect(&document, &LevelDocument::screensRenumbered, this, stale);
     connect(&document, &LevelDocument::levelReplaced, this, stale);
+    // A save or another level: the level file is read again.
+    connect(&document, &LevelDocument::modifiedChanged, this, [this] { m_kept.reset(); });
+    connect(&document, &LevelDocument::levelReplaced, this, [this] { m_kept.reset(); });
     connect(&document, &LevelDocument::screenShown, m_layer, [this] { m_layer->update(); });
+}
+
+std::unique_ptr<Reachability> ReachView::newSearch() {
+    const Module1& level = m_document.state();
+    const QFileInfo file(level.LevelFileName);
+    if (level.LevelFileName.isEmpty() || level.LevelFileIsNew) {
+        m_kept.reset();
+    } else if (!m_kept || m_kept->path != level.LevelFileName || m_kept->size != file.size() ||
+               m_kept->modified != file.lastModified()) {
+        m_kept = std::make_unique<KeptTable>(KeptTable{level.LevelFileName, file.size(), file.lastModified(),
+                                                       ReadWalkTable(*level.Files, level.LevelFileName)});
+    }
+    if (!m_kept || !m_kept->table)
+        return HeldLevelSearch(level, std::nullopt, false);
+    return HeldLevelSearch(level, m_kept->table->copy());
 }
 
 void ReachView::restore() {
@@ -153,7 +166,7 @@ void ReachView::searchAgain() {
         return;
     if (InputOnlyTo::active() || (large && QGuiApplication::mouseButtons() != Qt::NoButton))
         return m_again->start(); // a long task or a stroke under way: later
-    std::unique_ptr<Reachability> walk = SearchOver(level);
+    std::unique_ptr<Reachability> walk = newSearch();
     const WalkPlace start{0, int(level.LevelStartTile)};
     try {
         if (start.tile < FirstGridTile || !walk->inLevel(start))
@@ -173,7 +186,7 @@ void ReachView::searchAgain() {
 void ReachView::walkTo(int tile) {
     const Module1& level = m_document.state();
     const WalkPlace from{int(level.CurrentScreen), int(level.WalkerTile)}, to{int(level.CurrentScreen), tile};
-    const std::unique_ptr<Reachability> search = SearchOver(level);
+    const std::unique_ptr<Reachability> search = newSearch();
     if (!search->inLevel(from))
         return m_say(Text(Msg::NoWalkToHere).arg(tile).arg(from.tile));
     const QString place = QStringLiteral("Walk To Here");

@@ -2,6 +2,7 @@
 
 #include "level/tools/reach.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -54,6 +55,9 @@ private:
     // An edit: the search is out of date.
     void levelChanged();
     void searchAgain();
+    // A search over the level held, none started: its level file read into a WalkTable, which is kept
+    // while the file stays as it was read.
+    std::unique_ptr<Reachability> newSearch();
 
     Form1& m_form;
     LevelDocument& m_document;
@@ -63,6 +67,13 @@ private:
     QWidget* m_layer = nullptr;
     QTimer* m_again = nullptr;
     std::unique_ptr<Reachability> m_walk;
+    struct KeptTable {
+        QString path;
+        qint64 size = 0;
+        QDateTime modified;
+        std::optional<WalkTable> table; // none for a file that ReadWalkTable does not take
+    };
+    std::unique_ptr<KeptTable> m_kept;
     bool m_current = false;           // m_walk follows the last edit
     QObject* m_ctrlPressed = nullptr; // the grid tile a Ctrl+press went to: its release is ours too
 };

@@ -1,7 +1,8 @@
 // The World Overview window: opening it, the arrows of the exits, which thumbnails an edit draws again, a
-// click on a screen, and the exported image.
+// click on a screen, the exported image, and the screens Show Reachable shades.
 #include "editorfixture.h"
 #include "leveltool.h"
+#include "mainwindow/reachview.h"
 #include "mainwindow/worldoverview.h"
 
 #include <QtTest>
@@ -141,6 +142,35 @@ private slots:
         const QImage exported(m_f->path("world.png"));
         QVERIFY(!exported.isNull());
         QCOMPARE(exported, QImage(rendered));
+    }
+
+    // With Show Reachable on, the screens the walk from the start tile never comes into go darker, and no
+    // other: screen 5, added to the template.
+    void showReachableShadesScreensNeverEntered() {
+        openOnTemplate();
+        SetLastScreen(*m_f->document, 5);
+        const auto drawn = [this] { // each paint takes the thumbnails the drawing thread has made
+            map().grab();
+            return map().thumbnailsKept() == 6;
+        };
+        QTRY_VERIFY(drawn());
+        const QImage before = map().grab().toImage();
+        form().findChild<QAction*>("mnuShowReachable")->trigger();
+        QTRY_VERIFY(form().findChild<ReachView*>()->walk());
+        const QImage after = map().grab().toImage();
+        const auto brightness = [this](const QImage& image, int screen) {
+            const QRect cell = map().cellInView(screen).toAlignedRect() & image.rect();
+            qint64 sum = 0;
+            for (int y = cell.top(); y <= cell.bottom(); ++y)
+                for (int x = cell.left(); x <= cell.right(); ++x)
+                    sum += qGray(image.pixel(x, y));
+            return sum / std::max(1, cell.width() * cell.height());
+        };
+        QStringList darker;
+        for (int screen = 0; screen <= 5; ++screen)
+            if (brightness(after, screen) < brightness(before, screen) * 3 / 4)
+                darker << QString::number(screen);
+        QCOMPARE(darker, QStringList{"5"});
     }
 };
 

@@ -14,6 +14,14 @@
 using namespace tavrin;
 
 namespace {
+// File access that counts the files opened for reading.
+struct CountedFiles : FileAccess {
+    int opened = 0;
+    std::unique_ptr<QIODevice> openRead(const QString& path) override {
+        ++opened;
+        return FileAccess::openRead(path);
+    }
+};
 
 constexpr int Left = 0, Up = 1, Right = 2;
 
@@ -344,6 +352,10 @@ void TestCheck::walkFromStart() {
          QJsonDocument::fromJson(RunTool({"check", m_f.path("level.txt"), "--json"}).out).array())
         inFile << Brief(problem.toObject());
     QCOMPARE(walkRows(inFile), (QStringList{"exit-never-used 0 300 down", "tile-unreachable 0"}));
+    // The walk goes by what the checks read: the file is read once, and once more for the problems' lines.
+    CountedFiles files;
+    CheckLevelFile(files, m_f.path("level.txt"), {});
+    QCOMPARE(files.opened, 2);
     m_f.document->loadLevel(m_f.path("level.txt"), QStringLiteral("test"));
     if (open)
         EditTile(*m_f.document, 278, [](TileState& t) { t.directions[Right] = 0; });

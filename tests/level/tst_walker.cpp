@@ -2,6 +2,7 @@
 // so that a tile taking on another's look is seen at once. The step left from tile 1 is blocked or an exit.
 #include "level/document/leveldocument.h"
 #include "level/document/walker.h"
+#include "level/tools/levelrecords.h"
 #include "level/tools/reach.h"
 #include "levelfixture.h"
 
@@ -220,35 +221,70 @@ private slots:
         QCOMPARE(outsideFound, reach.exitsOutside());
         // The same search over the level written as the editor writes it (screen 1's tiles in reverse,
         // which no block as the editor writes it has), its screens read from the file's bytes.
-        QByteArray bytes;
+        QByteArray bytes, blocks;
         for (int s = 0; s < count; ++s) {
             QList<QByteArray> lines = level.screens[size_t(s)].encode(Integer(s)).split('\n');
+            blocks += lines.join('\n');
             if (s == 1)
                 std::reverse(lines.begin(), lines.begin() + 300);
             bytes += lines.join('\n');
         }
-        bytes += "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1," + QByteArray::number(count - 1) + ",0,0,0,0\r\n";
+        const QByteArray properties =
+            "\"LevelProp\",\"\",\"\",\"\",\"\",\"\",1," + QByteArray::number(count - 1) + ",0,0,0,0\r\n";
         LevelFixture f;
-        f.load("level.txt", bytes);
+        f.load("level.txt", bytes + properties);
         FileAccess files;
         const auto file = std::make_shared<LevelFileWalk>(files, f.path("level.txt"));
-        Reachability fromFile(
-            level.last(), [&](int screen, WalkScreen& into) { file->read(screen, into); }, level.blank);
-        // And as the editor holds it, with the start tile of screen 0 opened all round and left for screen 1.
-        TileState opened = f.document->tile(start.tile);
-        opened.directions = {0, 0, 0, 0};
-        f.document->editTile(start.tile, opened);
-        f.document->changeScreen(1);
+        PropertyValues read;
+        const std::unique_ptr<Reachability> fromFile =
+            FileReachability(files, f.path("level.txt"), &read, level.blank);
+        // All of its screens blocks as the editor writes them, the file is read in one pass, by one thread
+        // and by two (from the middle of the file on).
+        QFile whole(f.path("blocks.txt"));
+        QVERIFY(whole.open(QIODevice::WriteOnly) && whole.write(blocks + properties) && whole.flush());
+        std::vector<std::unique_ptr<Reachability>> fromTable;
+        for (const qint64 splitFrom : {qint64(1) << 24, qint64(1)}) {
+            std::optional<WalkTable> table = ReadWalkTable(files, whole.fileName(), splitFrom);
+            QVERIFY(table && table->properties.lastScreen == level.last());
+            fromTable.push_back(
+                std::make_unique<Reachability>(level.last(), std::move(*table), nullptr, level.blank));
+        }
+        // And from the records as Check Level reads them: none for the file with screen 1 out of order.
+        for (const QString& name : {f.path("level.txt"), whole.fileName()}) {
+            WalkTableBuilder builder;
+            QVERIFY(!VisitLevelRecords(files.openRead(name).get(), builder));
+            std::optional<WalkTable> table = builder.take();
+            QCOMPARE(bool(table), name == whole.fileName());
+            if (table)
+                fromTable.push_back(
+                    std::make_unique<Reachability>(level.last(), std::move(*table), nullptr, level.blank));
+        }
+        // And as the editor holds either file, with the start tile of screen 0 opened all round and left for
+        // screen 1; the file of blocks read in one pass for the screens the editor holds no value of.
+        LevelFixture g;
+        g.load("blocks.txt", blocks + properties);
+        for (LevelDocument* document : {f.document.get(), g.document.get()}) {
+            TileState opened = document->tile(start.tile);
+            opened.directions = {0, 0, 0, 0};
+            document->editTile(start.tile, opened);
+            document->changeScreen(1);
+        }
         Reachability held(level.last(), HeldLevelWalk(*f.module, file), f.module->TileOnDisplay(0));
+        const std::unique_ptr<Reachability> heldTable = HeldLevelSearch(*g.module);
         Reachability values(
             level.last(), [&](int screen) { return f.module->ReadScreen(Integer(screen)); },
             f.module->TileOnDisplay(0));
-        for (Reachability* search : {&fromFile, &held, &values})
+        for (Reachability* search : {fromFile.get(), &held, &values, heldTable.get()})
+            search->start(start), search->run();
+        for (const std::unique_ptr<Reachability>& search : fromTable)
             search->start(start), search->run();
         for (int s = 0; s < count; ++s)
             for (int t = 0; t <= 300; ++t) {
-                QCOMPARE(fromFile.distance({s, t}), reach.distance({s, t}));
+                QCOMPARE(fromFile->distance({s, t}), reach.distance({s, t}));
+                for (const std::unique_ptr<Reachability>& search : fromTable)
+                    QCOMPARE(search->distance({s, t}), reach.distance({s, t}));
                 QCOMPARE(held.distance({s, t}), values.distance({s, t}));
+                QCOMPARE(heldTable->distance({s, t}), values.distance({s, t}));
             }
     }
 };

@@ -44,6 +44,15 @@ public:
 
     // A whole number in its shortest form: no sign but a minus, no leading zeros, no "-0".
     bool number(qint64 low, qint64 high, qint64* value) {
+        // Most numbers of a block are one digit: those without the loop, whose end is hard to foresee.
+        if (end - p >= 2 && unsigned(p[0] - '0') < 10 && unsigned(p[1] - '0') >= 10) {
+            const qint64 v = p[0] - '0';
+            if (v < low || v > high)
+                return false;
+            ++p;
+            *value = v;
+            return true;
+        }
         const bool negative = p < end && *p == '-';
         const char* q = negative ? p + 1 : p;
         const char* first = q;
@@ -114,6 +123,17 @@ QByteArray KeyField(const char* prefix, int number) {
     return '"' + QByteArray(prefix) + QByteArray::number(number) + "\",";
 }
 
+// The text of tile number `tile` (1..300).
+QByteArrayView TileText(int tile) {
+    static const std::array<QByteArray, 301> texts = [] {
+        std::array<QByteArray, 301> made;
+        for (int t = 1; t <= 300; ++t)
+            made[size_t(t)] = QByteArray::number(t);
+        return made;
+    }();
+    return texts[size_t(tile)];
+}
+
 } // namespace
 
 bool ScanCopyableBlock(QByteArrayView bytes, Integer screen, CopyableBlock* block) {
@@ -121,7 +141,7 @@ bool ScanCopyableBlock(QByteArrayView bytes, Integer screen, CopyableBlock* bloc
 }
 
 qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBlock* block,
-                              BlockFieldEnds* fieldEnds) {
+                              BlockFieldEnds* fieldEnds, BlockDirections* directions) {
     BlockScanner in(bytes);
     const QByteArray key = KeyField("Screen", screen);
     qint64 n = 0;
@@ -135,7 +155,7 @@ qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBloc
         if (!in.literal(key))
             return -1;
         ends[0] = quint32(in.position() - 1); // the key's comma is part of the literal
-        if (!in.number(tile, tile, &n))
+        if (!in.literal(TileText(tile)))      // the tile number in its shortest form
             return -1;
         ended(1);
         if (!in.literal(',') ||
@@ -153,6 +173,8 @@ qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBloc
             if (!in.literal(',') || !in.number(IntegerLow, IntegerHigh, &n))
                 return -1;
             ended(4 + property);
+            if (directions)
+                (*directions)[size_t((tile - 1) * 4 + property)] = Integer(n);
         }
         for (int operand = 0; operand < 4; ++operand) {
             if (!in.literal(',') || !in.value(&kind, &n, &text))

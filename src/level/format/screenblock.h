@@ -36,11 +36,14 @@ bool ScanCopyableBlock(QByteArrayView bytes, Integer screen, CopyableBlock* bloc
 // Where each field of a block's 300 tile records ends, counted from the block's start: twelve a tile.
 using BlockFieldEnds = std::array<quint32, 300 * 12>;
 
+// The four direction properties of each of a block's 300 tile records, tile by tile.
+using BlockDirections = std::array<Integer, 300 * 4>;
+
 // The same test on the block that `bytes` begin with: the length of that block, or -1 when they begin
 // with no such block (or with only a part of one). With `fieldEnds`, where the fields of its tile
-// records end goes there too.
+// records end goes there too, and with `directions` its tiles' direction properties.
 qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBlock* block,
-                              BlockFieldEnds* fieldEnds = nullptr);
+                              BlockFieldEnds* fieldEnds = nullptr, BlockDirections* directions = nullptr);
 
 // The fields of each tile record of a block that ScanCopyableBlockAt took with its field ends, with where
 // it begins in the file: `tile(index, fields, begin)` for tiles 1 to 300, each field as it stands (a text in

@@ -655,23 +655,26 @@ private:
     FieldValue m_lastPictureValue;
 };
 
-// Reads the records of a level file into `checker`, passing over the screens in `skip`. Failure 321
-// when the file holds no level record at all.
+// Reads the records of a level file into `checker`, passing over the screens in `skip`, and into
+// `walkTable`, for the walk. Failure 321 when the file holds no level record at all.
 void readLevelFile(FileAccess& files, const QString& path, Checker& checker,
-                   const std::function<bool(qint64)>& skip, bool keepProperties) {
-    const std::unique_ptr<QIODevice> file = files.openRead(path);
-    CheckVisitor visitor(checker, skip, keepProperties);
+                   const std::function<bool(qint64)>& skip, bool keepProperties,
+                   WalkTableBuilder& walkTable) {
+    CheckVisitor checks(checker, skip, keepProperties);
+    BothVisitors visitor(checks, walkTable);
     // A tile's operands count only where it has an exit; other records are read whole.
     const std::optional<UnreadRecord> unread =
-        VisitLevelRecords(file.get(), visitor, 0xFF, [](const Record& record) {
+        VisitLevelRecords(files.openRead(path).get(), visitor, 0xFF, [](const Record& record) {
             return !std::all_of(record.cbegin() + 4, record.cbegin() + 8, [](const FieldValue& direction) {
                 return direction.isNumber() && (direction.numberValue() == 0 || direction.numberValue() == 1);
             });
         });
-    if (!visitor.levelRecords)
+    if (!checks.levelRecords)
         throw Failure::notALevelFile(path);
-    if (unread) // else the file is no level file at all: told above
+    if (unread) { // else the file is no level file at all: told above
         checker.unreadable(unread->failure, unread->begin);
+        walkTable.cut();
+    }
 }
 
 // Sorts `items` by `less`, keeping the order of items that neither goes before, when they come as a few
@@ -730,8 +733,9 @@ std::vector<LevelProblem> withLines(FileAccess& files, const QString& path, std:
 std::vector<LevelProblem> CheckLevelFile(FileAccess& files, const QString& path,
                                          const LevelCheckSettings& settings) {
     Checker checker(settings);
-    readLevelFile(files, path, checker, {}, true);
-    return withLines(files, path, checker.finish(WalkOfLevelFile(files, path).get()));
+    WalkTableBuilder walkTable;
+    readLevelFile(files, path, checker, {}, true, walkTable);
+    return withLines(files, path, checker.finish(WalkOfLevelFile(files, path, walkTable.take()).get()));
 }
 
 std::vector<LevelProblem> CheckEditedLevel(const Module1& level, const LevelCheckSettings& settings) {
@@ -757,15 +761,17 @@ std::unique_ptr<Task> CheckEditedLevelTask(const Module1& level, const LevelChec
     const QString file = level.LevelFileName;
     FileAccess* files = level.Files;
     auto task = std::make_unique<Task>();
+    const auto walkTable = std::make_shared<WalkTableBuilder>();
     if (!file.isEmpty() && !level.LevelFileIsNew)
-        task->thenAside([checker, edited, files, file] {
+        task->thenAside([checker, edited, files, file, walkTable] {
             const auto isEdited = [&edited](qint64 screen) {
                 return std::binary_search(edited->begin(), edited->end(), screen);
             };
             try {
-                readLevelFile(*files, file, *checker, isEdited, false);
+                readLevelFile(*files, file, *checker, isEdited, false, *walkTable);
             } catch (const Failure& failure) {
                 checker->unreadable(failure, NoOffset);
+                walkTable->cut();
             }
         });
     task->then(int(edited->size()), [&level, checker, edited](int i) {
@@ -775,7 +781,7 @@ std::unique_ptr<Task> CheckEditedLevelTask(const Module1& level, const LevelChec
     const auto walk = std::make_shared<std::unique_ptr<Reachability>>();
     ThenWalkFromStart(
         *task, level.LevelLastScreen, level.Properties().startTile,
-        [&level] { return HeldLevelWalk(level, HeldLevelFile(level)); }, level.TileOnDisplay(0), walk);
+        [&level, walkTable] { return HeldLevelSearch(level, walkTable->take()); }, walk);
     task->then(0, {}, [checker, files, file, walk, done = std::move(done)] {
         done(withLines(*files, file, checker->finish(walk->get())));
     });

@@ -25,6 +25,25 @@ public:
     virtual void record(const Record& record, qint64 begin) = 0;
 };
 
+// Tells two visitors each record, the first first.
+class BothVisitors : public LevelRecordVisitor {
+public:
+    BothVisitors(LevelRecordVisitor& first, LevelRecordVisitor& second) : m_first(first), m_second(second) {}
+    void block(Integer screen, QByteArrayView bytes, const CopyableBlock& scanned, qint64 begin,
+               const BlockFieldEnds& fieldEnds) override {
+        m_first.block(screen, bytes, scanned, begin, fieldEnds);
+        m_second.block(screen, bytes, scanned, begin, fieldEnds);
+    }
+    void record(const Record& record, qint64 begin) override {
+        m_first.record(record, begin);
+        m_second.record(record, begin);
+    }
+
+private:
+    LevelRecordVisitor& m_first;
+    LevelRecordVisitor& m_second;
+};
+
 // The failure of a record that could not be read, and where it begins.
 struct UnreadRecord {
     Failure failure;

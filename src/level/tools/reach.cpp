@@ -10,14 +10,14 @@ namespace tavrin {
 namespace {
 // A tile's byte: bits 0..3 say its step in direction d moves on the same screen, bit 4 that it has an
 // exit, bits 5..7 how the search reached it.
-constexpr std::uint8_t HasExit = 1 << 4;
+constexpr std::uint8_t HasExit = WalkHasExit;
 constexpr int HowShift = 5;
 constexpr std::uint8_t NotReached = 0;
 constexpr std::uint8_t AtStart = 1;
 constexpr std::uint8_t ByKey = 2; // + d: from the neighbouring tile with key d
 constexpr std::uint8_t ByExit = 6;
 
-constexpr std::uint32_t NoTarget = 0xffffffffu;
+constexpr std::uint32_t NoTarget = NoWalkTarget;
 constexpr std::uint32_t OutsideBit = 0x80000000u;
 constexpr int Offsets[4] = {-1, -GridColumns, +1, +GridColumns};
 
@@ -41,6 +41,27 @@ Reachability::Reachability(int lastScreen, const ScreenReader& read, const TileS
     : Reachability(
           lastScreen, [read](int screen, WalkScreen& into) { into.take(read(screen)); }, blankTile) {}
 
+Reachability::Reachability(int lastScreen, WalkTable table, WalkReader read, const TileState& blankTile)
+    : Reachability(lastScreen, std::move(read), blankTile) {
+    const size_t screens = size_t(m_last + 1);
+    m_tiles = std::move(table.tiles);
+    m_tableHas = std::move(table.has);
+    m_tableHas.resize(std::min(m_tableHas.size(), screens));
+    m_tableLinks = std::move(table.links);
+    m_tableLinks.resize(m_tableHas.size());
+    m_tableLinks.shrink_to_fit();
+    for (auto& [slot, targets] : table.exits)
+        if (slot / Slots < screens)
+            m_tableExits.emplace(slot, outsideMarked(targets));
+}
+
+std::array<Reachability::Slot, 4> Reachability::outsideMarked(std::array<Slot, 4> targets) const {
+    for (Slot& target : targets)
+        if (target != NoTarget && target / Slots > Slot(m_last))
+            target = OutsideBit | target / Slots;
+    return targets;
+}
+
 bool Reachability::inLevel(WalkPlace place) const {
     return place.screen >= 0 && place.screen <= m_last && place.tile >= 0 && place.tile <= LastGridTile;
 }
@@ -48,11 +69,17 @@ bool Reachability::inLevel(WalkPlace place) const {
 void Reachability::start(WalkPlace from) {
     if (!inLevel(from))
         throw Failure(ErrSubscript);
-    m_tiles.assign(size_t(m_last + 1) * Slots, 0);
+    if (m_tableHas.empty()) {
+        m_tiles.assign(size_t(m_last + 1) * Slots);
+    } else {
+        for (size_t i = 0; i < size_t(m_last + 1) * Slots; ++i)
+            m_tiles[i] &= (1 << HowShift) - 1;
+    }
     m_entered.assign(size_t(m_last + 1), false);
     m_exits.clear();
     m_exitArrivals.clear();
     m_queue.clear();
+    m_head = 0;
     m_longestQueue = 0;
     m_outside.clear();
     m_count = 0;
@@ -66,32 +93,28 @@ void Reachability::start(WalkPlace from) {
 bool Reachability::enter(int screen) {
     if (m_entered[size_t(screen)])
         return false;
-    m_read(screen, m_screen);
+    const bool inTable = size_t(screen) < m_tableHas.size() && m_tableHas[size_t(screen)];
+    if (!inTable)
+        m_read(screen, m_screen);
     m_screen.directions[0] = m_blank.directions;
     m_screen.operands[0] = m_blank.operands;
+    const SideLinks& links = inTable ? m_tableLinks[size_t(screen)] : m_screen.links;
     m_entered[size_t(screen)] = true;
     const Slot first = Slot(screen) * Slots;
-    for (int tile = 0; tile <= LastGridTile; ++tile) {
-        std::uint8_t byte = 0;
+    for (int tile = 0; tile <= (inTable ? 0 : LastGridTile); ++tile) {
         std::array<Slot, 4> targets;
-        targets.fill(NoTarget);
-        for (int d = 0; d < 4; ++d) {
-            const WalkStep step =
-                WalkStepFrom(Integer(screen), Integer(tile), d, m_screen.directions[size_t(tile)][size_t(d)],
-                             m_screen.operands[size_t(tile)][size_t(d)], m_screen.links);
-            if (step.kind == WalkStep::Move) {
-                byte |= std::uint8_t(1 << d);
-            } else if (step.kind == WalkStep::Exit) {
-                byte |= HasExit;
-                targets[size_t(d)] =
-                    step.screen > m_last ? OutsideBit | Slot(step.screen) : slotOf({step.screen, step.tile});
-            }
-        }
+        const std::uint8_t byte = WalkTileSteps(Integer(screen), tile, m_screen.directions[size_t(tile)],
+                                                m_screen.operands[size_t(tile)], links, targets);
         if (byte & HasExit)
-            m_exits.emplace(first + Slot(tile), targets);
+            m_exits.emplace(first + Slot(tile), outsideMarked(targets));
         m_tiles[first + Slot(tile)] = byte;
     }
     return true;
+}
+
+const std::array<Reachability::Slot, 4>& Reachability::exitsOf(Slot slot) const {
+    const auto found = m_exits.find(slot);
+    return found != m_exits.end() ? found->second : m_tableExits.at(slot);
 }
 
 void Reachability::reach(Slot slot, std::uint8_t how) {
@@ -101,25 +124,35 @@ void Reachability::reach(Slot slot, std::uint8_t how) {
     byte = std::uint8_t(byte | how << HowShift);
     ++m_count;
     m_queue.push_back(slot);
-    m_longestQueue = std::max(m_longestQueue, m_queue.size());
+    m_longestQueue = std::max(m_longestQueue, m_queue.size() - m_head);
 }
 
 bool Reachability::step(int budget) {
     if (!m_started)
         return true;
-    while (budget > 0 && !m_queue.empty()) {
-        const Slot slot = m_queue.front();
-        m_queue.pop_front();
+    while (budget > 0 && m_head < m_queue.size()) {
+        // The places gone on from give their room back once they are half the queue.
+        if (m_head >= 4096 && 2 * m_head >= m_queue.size()) {
+            m_queue.erase(m_queue.begin(), m_queue.begin() + std::ptrdiff_t(m_head));
+            m_head = 0;
+        }
+        const Slot slot = m_queue[m_head++];
         --budget;
         const std::uint8_t byte = m_tiles[slot];
+        const std::array<Slot, 4>* const exits = byte & HasExit ? &exitsOf(slot) : nullptr;
         for (int d = 0; d < 4; ++d) {
-            if (byte & (1 << d)) {
-                reach(Slot(std::int64_t(slot) + Offsets[d]), std::uint8_t(ByKey + d));
+            if (byte & (1 << d)) { // reach() without its call, for the step most tiles are reached by
+                std::uint8_t& next = m_tiles[Slot(std::int64_t(slot) + Offsets[d])];
+                if (howOf(next) == NotReached) {
+                    next = std::uint8_t(next | (ByKey + d) << HowShift);
+                    ++m_count;
+                    m_queue.push_back(Slot(std::int64_t(slot) + Offsets[d]));
+                }
                 continue;
             }
-            if (!(byte & HasExit))
+            if (!exits)
                 continue;
-            const Slot target = m_exits.at(slot)[size_t(d)];
+            const Slot target = (*exits)[size_t(d)];
             if (target == NoTarget)
                 continue;
             if (target & OutsideBit) {
@@ -132,8 +165,9 @@ bool Reachability::step(int budget) {
                 m_exitArrivals.emplace(target, slot | Slot(d) << 28);
             reach(target, ByExit);
         }
+        m_longestQueue = std::max(m_longestQueue, m_queue.size() - m_head);
     }
-    return m_queue.empty();
+    return m_head == m_queue.size();
 }
 
 void Reachability::run() {
@@ -185,7 +219,7 @@ int Reachability::exitSides(WalkPlace place) const {
     if (!inLevel(place) || !entered(place.screen) || !(m_tiles[slotOf(place)] & HasExit))
         return 0;
     int sides = 0;
-    const std::array<Slot, 4>& targets = m_exits.at(slotOf(place));
+    const std::array<Slot, 4>& targets = exitsOf(slotOf(place));
     for (int d = 0; d < 4; ++d)
         sides |= targets[size_t(d)] != NoTarget ? 1 << d : 0;
     return sides;
@@ -198,7 +232,7 @@ bool Reachability::leadsNowhere(WalkPlace place) const {
 int Reachability::tilesReached(int screen) const {
     if (!m_started || screen < 0 || screen > m_last || !m_entered[size_t(screen)])
         return 0;
-    const auto first = m_tiles.begin() + std::ptrdiff_t(screen) * Slots;
+    const std::uint8_t* const first = m_tiles.data() + std::ptrdiff_t(screen) * Slots;
     return int(
         std::count_if(first, first + Slots, [](std::uint8_t byte) { return howOf(byte) != NotReached; }));
 }
@@ -207,8 +241,9 @@ size_t Reachability::memoryBytes() const {
     // A node of an unordered_map holds its key, its value, the pointer to the next and a bucket pointer.
     const size_t exitNode = sizeof(Slot) + sizeof(std::array<Slot, 4>) + 2 * sizeof(void*);
     const size_t arrivalNode = 2 * sizeof(Slot) + 2 * sizeof(void*);
-    return m_tiles.capacity() + m_entered.capacity() / 8 + m_exits.size() * exitNode +
-           m_exitArrivals.size() * arrivalNode + m_longestQueue * sizeof(Slot);
+    return size_t(m_last + 1) * Slots + m_entered.capacity() / 8 +
+           (m_exits.size() + m_tableExits.size()) * exitNode + m_exitArrivals.size() * arrivalNode +
+           m_longestQueue * sizeof(Slot);
 }
 
 LevelFileWalk::LevelFileWalk(FileAccess& files, const QString& path)
@@ -244,12 +279,53 @@ bool LevelFileWalk::readBlock(int screen, WalkScreen& into) {
     return true;
 }
 
+std::unique_ptr<Reachability> TableReachability(WalkTable table, PropertyValues* properties,
+                                                const TileState& blankTile) {
+    *properties = table.properties;
+    // A screen of no block has no records at all.
+    return std::make_unique<Reachability>(
+        properties->lastScreen, std::move(table),
+        [](int screen, WalkScreen& into) { into.take(Screen::decode(QByteArray(), Integer(screen))); },
+        blankTile);
+}
+
+std::unique_ptr<Reachability> FileReachability(FileAccess& files, const QString& path,
+                                               PropertyValues* properties, const TileState& blankTile) {
+    if (std::optional<WalkTable> table = ReadWalkTable(files, path))
+        return TableReachability(std::move(*table), properties, blankTile);
+    const auto file = std::make_shared<LevelFileWalk>(files, path);
+    *properties = file->properties();
+    return std::make_unique<Reachability>(
+        properties->lastScreen, [file](int screen, WalkScreen& into) { file->read(screen, into); },
+        blankTile);
+}
+
 Reachability::WalkReader HeldLevelWalk(const Module1& level, std::shared_ptr<LevelFileWalk> file) {
     return [&level, file](int screen, WalkScreen& into) {
         if (!file || screen == level.CurrentScreen || level.ScreenIsEdited(Integer(screen)) ||
             !file->readBlock(screen, into))
             into.take(level.ReadScreen(Integer(screen)));
     };
+}
+
+std::unique_ptr<Reachability> HeldLevelSearch(const Module1& level, std::optional<WalkTable> table,
+                                              bool readTable) {
+    const TileState blank = level.TileOnDisplay(0);
+    if (!level.LevelFileName.isEmpty() && !level.LevelFileIsNew) {
+        if (!table && readTable)
+            table = ReadWalkTable(*level.Files, level.LevelFileName);
+        if (table) {
+            // The screen on display and those with scratch files are read as values.
+            for (size_t screen = 0; screen < table->has.size(); ++screen)
+                if (table->has[screen] &&
+                    (Integer(screen) == level.CurrentScreen || level.ScreenIsEdited(Integer(screen))))
+                    table->has[screen] = 0;
+            return std::make_unique<Reachability>(level.LevelLastScreen, std::move(*table),
+                                                  HeldLevelWalk(level, nullptr), blank);
+        }
+    }
+    return std::make_unique<Reachability>(level.LevelLastScreen, HeldLevelWalk(level, HeldLevelFile(level)),
+                                          blank);
 }
 
 std::shared_ptr<LevelFileWalk> HeldLevelFile(const Module1& level) {

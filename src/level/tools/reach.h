@@ -4,10 +4,10 @@
 #include "level/document/walker.h"
 #include "level/format/screenblock.h"
 #include "level/storage/fileaccess.h"
+#include "level/tools/walktable.h"
 
 #include <QString>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -49,11 +49,12 @@ struct WalkScreen {
 // breadth-first search over every tile of every screen it comes to, giving each tile reached its distance
 // in key presses and the place and key it was first reached from.
 //
-// Each screen is read once, as a value, when the search first comes into it, and kept as one byte a tile:
-// which of its four steps move on the same screen, whether it has exits, and how the search reached it
-// (not yet, the start, a key from the neighbouring tile, an exit). The exits themselves, and the tiles
-// first reached through one, are kept apart; their memory follows the number of exits. Distances and
-// routes are worked out by going back from a tile to the start.
+// Each screen is read once, as a value, when the search first comes into it (or its steps are taken from a
+// WalkTable made before), and kept as one byte a tile: which of its four steps move on the same screen,
+// whether it has exits, and how the search reached it (not yet, the start, a key from the neighbouring
+// tile, an exit). The exits themselves, and the tiles first reached through one, are kept apart; their
+// memory follows the number of exits. Distances and routes are worked out by going back from a tile to the
+// start.
 //
 // An exit through a link below 0 is refused as the walk refuses it. An exit to a screen past the last one
 // leads out of the level: the search goes no further there, and names the screen in exitsOutside().
@@ -70,6 +71,8 @@ public:
     // operands the walk follows on tile 0 of every screen.
     Reachability(int lastScreen, WalkReader read, const TileState& blankTile = TileState());
     Reachability(int lastScreen, const ScreenReader& read, const TileState& blankTile = TileState());
+    // The screens in `table` taken from it as they stand, the others read through `read`.
+    Reachability(int lastScreen, WalkTable table, WalkReader read, const TileState& blankTile = TileState());
 
     int lastScreen() const { return m_last; }
     // A place of the level: screens 0..lastScreen(), tiles 0..300.
@@ -83,7 +86,7 @@ public:
     bool step(int budget);
     // The whole search at once.
     void run();
-    bool done() const { return m_started && m_queue.empty(); }
+    bool done() const { return m_started && m_head == m_queue.size(); }
 
     WalkPlace from() const { return m_from; }
     bool reached(WalkPlace place) const;
@@ -116,24 +119,32 @@ public:
     size_t memoryBytes() const;
 
 private:
-    static constexpr int Slots = LastGridTile + 1; // tiles 0..300
+    static constexpr int Slots = WalkSlots;
     using Slot = std::uint32_t;
     Slot slotOf(WalkPlace place) const { return Slot(place.screen) * Slots + Slot(place.tile); }
     static WalkPlace placeOf(Slot slot) { return {int(slot / Slots), int(slot % Slots)}; }
     // Reads screen `screen` into its bytes, unless it was read before; true when it was read now.
     bool enter(int screen);
     void reach(Slot slot, std::uint8_t how);
+    const std::array<Slot, 4>& exitsOf(Slot slot) const;
+    // `targets` with those past the last screen as OutsideBit | the screen.
+    std::array<Slot, 4> outsideMarked(std::array<Slot, 4> targets) const;
 
     int m_last;
     WalkReader m_read;
     WalkScreen m_screen; // the screen being read
     TileState m_blank;
-    std::vector<std::uint8_t> m_tiles; // a byte a tile of every screen, Slots a screen
-    std::vector<bool> m_entered;       // by screen
+    ZeroBytes m_tiles;           // a byte a tile of every screen, Slots a screen
+    std::vector<bool> m_entered; // by screen
     // The targets of the exits of a tile, by direction: a slot, or OutsideBit | the screen, or NoTarget.
     std::unordered_map<Slot, std::array<Slot, 4>> m_exits;
+    // The screens of a table, whose tiles' bytes m_tiles holds from the start, their links and exits.
+    std::vector<std::uint8_t> m_tableHas;
+    std::vector<SideLinks> m_tableLinks;
+    std::unordered_map<Slot, std::array<Slot, 4>> m_tableExits;
     std::unordered_map<Slot, Slot> m_exitArrivals; // a tile first reached through an exit: from | d << 28
-    std::deque<Slot> m_queue;
+    std::vector<Slot> m_queue; // the places reached and not yet gone on from: those from m_head on
+    size_t m_head = 0;
     size_t m_longestQueue = 0;
     std::set<int> m_outside;
     WalkPlace m_from;
@@ -160,11 +171,26 @@ private:
     std::unique_ptr<BlockFieldEnds> m_fieldEnds;
 };
 
+// A search (not started) over the level file `path`, whose properties go to `properties`: its screens
+// taken from its WalkTable when it has one, else read through a LevelFileWalk. Fails as LevelSource does.
+std::unique_ptr<Reachability> FileReachability(FileAccess& files, const QString& path,
+                                               PropertyValues* properties,
+                                               const TileState& blankTile = TileState());
+
+// The same over the table of a level file, whose properties go to `properties`.
+std::unique_ptr<Reachability> TableReachability(WalkTable table, PropertyValues* properties,
+                                                const TileState& blankTile = TileState());
+
 // The walk's part of each screen of the level that `level` holds, as ReadScreen gives it: the screen on
 // display and the screens with scratch files as values, the others from the bytes of the level file
 // through `file` (made for that file; none for a level without one) when they are blocks as the editor
 // writes them. Every other screen is read as a value too.
 Reachability::WalkReader HeldLevelWalk(const Module1& level, std::shared_ptr<LevelFileWalk> file);
+// A search (not started) over the level that `level` holds, its screens as HeldLevelWalk reads them, but
+// those of a level file that ReadWalkTable takes read in its one pass (with `readTable`), or taken from
+// `table` when the file was read into one already.
+std::unique_ptr<Reachability>
+HeldLevelSearch(const Module1& level, std::optional<WalkTable> table = std::nullopt, bool readTable = true);
 // The level file of `level` read for the walk; none for a level without one, or whose file cannot be read
 // as a level now (then every screen is read as a value).
 std::shared_ptr<LevelFileWalk> HeldLevelFile(const Module1& level);

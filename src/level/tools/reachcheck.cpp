@@ -4,18 +4,18 @@
 
 namespace tavrin {
 
-void ThenWalkFromStart(Task& task, int last, int startTile, std::function<Reachability::WalkReader()> read,
-                       const TileState& blankTile, WalkResult result) {
+void ThenWalkFromStart(Task& task, int last, int startTile,
+                       std::function<std::unique_ptr<Reachability>()> make, WalkResult result) {
     if (last < 0 || startTile < FirstGridTile || startTile > LastGridTile)
         return;
     // Each piece searches as many tiles as a screen has and reads a screen: by the last piece the whole
     // level has been gone through.
     task.then(
         last + 1,
-        [=, read = std::move(read)](int piece) {
+        [=, make = std::move(make)](int piece) {
             try {
                 if (piece == 0) {
-                    *result = std::make_unique<Reachability>(last, read(), blankTile);
+                    *result = make();
                     (*result)->start({0, startTile});
                 }
                 if (*result)
@@ -30,21 +30,21 @@ void ThenWalkFromStart(Task& task, int last, int startTile, std::function<Reacha
         });
 }
 
-std::unique_ptr<Reachability> WalkOfLevelFile(FileAccess& files, const QString& path) {
-    std::shared_ptr<LevelFileWalk> file;
+std::unique_ptr<Reachability> WalkOfLevelFile(FileAccess& files, const QString& path,
+                                              std::optional<WalkTable> table) {
     try {
-        file = std::make_shared<LevelFileWalk>(files, path);
+        PropertyValues properties;
+        std::unique_ptr<Reachability> walk = table ? TableReachability(std::move(*table), &properties)
+                                                   : FileReachability(files, path, &properties);
+        const int start = properties.startTile;
+        if (properties.lastScreen < 0 || start < FirstGridTile || start > LastGridTile)
+            return nullptr;
+        walk->start({0, start});
+        walk->run();
+        return walk;
     } catch (const Failure&) {
         return nullptr;
     }
-    Task task;
-    const auto result = std::make_shared<std::unique_ptr<Reachability>>();
-    ThenWalkFromStart(
-        task, file->properties().lastScreen, file->properties().startTile,
-        [file] { return [file](int screen, WalkScreen& into) { file->read(screen, into); }; }, TileState(),
-        result);
-    RunToEnd(task);
-    return std::move(*result);
 }
 
 void AddWalkProblems(const Reachability& walk, std::vector<LevelProblem>& into,
