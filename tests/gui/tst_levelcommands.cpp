@@ -257,6 +257,7 @@ private slots:
         QFETCH(QString, command);
         QFETCH(QString, asked);
         constexpr int screens = 3000;
+        FaultyFiles slowDisk; // outlives the editor
         EditorFixture f;
         QVERIFY(showBigLevel(f, screens));
         f.paint(1, 255);
@@ -265,6 +266,10 @@ private slots:
             f.control("mnuBlockEdgesEverywhere")->trigger();
             QVERIFY(f.titles().isEmpty());
         }
+        // Each screen's write waits a little, so that the task outlasts the half second however fast the
+        // machine is.
+        slowDisk.writeDelayMs = 1;
+        f.document->setFiles(&slowDisk);
         const int steps = f.document->undoStack().index();
         const QByteArray before = f.saveAs("before.txt");
         const QStringList files = QDir(f.root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFileInfo>
+#include <QThread>
 #include <cerrno>
 #include <functional>
 
@@ -56,6 +57,7 @@ std::unique_ptr<QIODevice> FaultyFiles::openRead(const QString& path) {
 
 std::unique_ptr<tavrin::AtomicFile> FaultyFiles::openWrite(const QString& path, tavrin::Links links) {
     ++writesOpened;
+    QThread::msleep(writeDelayMs);
     if (failOpenWriteWith)
         throw tavrin::Failure(failOpenWriteWith);
     if (!unwritableName.isEmpty() && QFileInfo(path).fileName() == unwritableName)

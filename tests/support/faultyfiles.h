@@ -28,6 +28,7 @@ public:
     bool syncFails = false;          // every sync of the file system fails as a failing disk does
     bool namedOnly = false;          // temporary files are named from the start, as without O_TMPFILE
     int writesOpened = 0;
+    unsigned writeDelayMs = 0; // each open for writing waits this long, as on a slow disk
     // What reached the disk, in order: "<file name> at once" or "<file name> later" for each commit, and
     // "sync" for each sync of the file system.
     QStringList commits;
