@@ -46,18 +46,8 @@ void applyChangesToBlock(const Changes& changes, bool forward, WrittenBlock& blo
         for (auto it = changes.directions.rbegin(); it != changes.directions.rend(); ++it)
             block.setField(it->index, 4 + it->side, QByteArray::number(it->before));
     }
-    if (changes.links) {
-        const SideLinks& links = forward ? changes.links->second : changes.links->first;
-        Integer of[10] = {};
-        std::copy(links.begin(), links.end(), std::begin(of));
-        block.setLinks(of);
-    }
-}
-
-SideLinks LinksOf(const WrittenBlock& block) {
-    SideLinks links = {};
-    std::copy(std::begin(block.links()), std::end(block.links()), links.begin());
-    return links;
+    if (changes.links)
+        block.setLinks(forward ? changes.links->second : changes.links->first);
 }
 
 } // namespace
@@ -200,7 +190,7 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const Le
                     set[place] = d->value;
                 }
             }
-            const SideLinks links = LinksOf(*block);
+            const SideLinks& links = block->links();
             if (of.links && (beyond || links != of.links->links))
                 these.links = std::make_pair(links, of.links->links);
             if (!these.empty())
@@ -363,7 +353,7 @@ void LevelDocument::renumberTask(Task& task, Renumbered& renumbered, bool forwar
             value = *renumbered.deleted;
         else if (!(block = m_level.WrittenBlockOf(Integer(source), staging->levelFile)))
             value = screenValue(source, renumbered.name, done);
-        const SideLinks before = block ? LinksOf(*block) : value->links;
+        const SideLinks before = block ? block->links() : value->links;
         // The deleted screen kept its links as they were.
         SideLinks links = source < 0 ? before : forward ? r.linksAfter(before) : r.linksBefore(before);
         if (r.kind == ScreenRenumbering::Delete) {
@@ -381,9 +371,7 @@ void LevelDocument::renumberTask(Task& task, Renumbered& renumbered, bool forwar
         if (source == screen && links == before)
             return;
         if (block) {
-            Integer of[10] = {};
-            std::copy(links.begin(), links.end(), std::begin(of));
-            block->setLinks(of);
+            block->setLinks(links);
             staging->stage->write(Integer(screen), block->bytes(Integer(screen)));
         } else {
             value->links = links;

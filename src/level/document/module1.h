@@ -346,6 +346,12 @@ private:
     // of the screen, so the screen whole. None when it does not, or could not be looked at: the records are
     // then read one by one, which meets the same failure.
     std::optional<Screen> blockScreen(const QString& fileName, Integer number, bool scratch) const;
+    // The block of screen `number` in `fileName` when it is as the editor writes it: the whole scratch
+    // file (`scratch`), or in a level file read through its index, the screen's only records. With
+    // `levelFile` that file is read through a read-ahead kept from one screen to the next (made here when
+    // there is none), else only the block is read.
+    std::optional<WrittenBlock> writtenBlockIn(const QString& fileName, Integer number, bool scratch,
+                                               std::unique_ptr<ReadAhead>* levelFile) const;
     // A screen found nowhere: every tile in the brush colour, picture 0, directions 0; the operands and
     // links stay as they were.
     void blank(Screen& screen) const;

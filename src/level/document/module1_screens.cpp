@@ -170,23 +170,11 @@ std::optional<WrittenBlock> Module1::WrittenBlockOf(Integer screen,
                                                     std::unique_ptr<ReadAhead>& levelFile) const {
     if (screen == CurrentScreen)
         return std::nullopt;
-    try {
-        if (m_scratch.present(screen))
-            return WrittenBlock::scan(Files->openRead(m_scratch.fileName(screen))->readAll(), screen);
-        if (m_scratch.named(screen) || !readsThroughIndex(LevelFileName))
-            return std::nullopt;
-        if (!levelFile) {
-            indexLevelFile(LevelFileName);
-            levelFile = std::make_unique<ReadAhead>(Files->openRead(LevelFileName));
-        }
-        const std::vector<LevelIndex::Run>& runs = m_index.runsOf(screenKey(screen));
-        if (m_index.endFailure() || runs.size() != 1 || runs.front().records != 309)
-            return std::nullopt;
-        return WrittenBlock::scan(levelFile->bytes(runs.front().begin, runs.front().end).toByteArray(),
-                                  screen);
-    } catch (const Failure&) {
-        return std::nullopt; // read as a value, which meets the same failure
-    }
+    if (m_scratch.present(screen))
+        return writtenBlockIn(m_scratch.fileName(screen), screen, true, nullptr);
+    if (m_scratch.named(screen))
+        return std::nullopt;
+    return writtenBlockIn(LevelFileName, screen, false, &levelFile);
 }
 
 // A scratch file that holds such a block is whole; a screen of the level file with no records there has
@@ -266,31 +254,41 @@ void Module1::blank(Screen& screen) const {
 }
 
 std::optional<Screen> Module1::blockScreen(const QString& fileName, Integer number, bool scratch) const {
+    const std::optional<WrittenBlock> block = writtenBlockIn(fileName, number, scratch, nullptr);
+    return block ? Screen::decode(*block) : std::nullopt;
+}
+
+std::optional<WrittenBlock> Module1::writtenBlockIn(const QString& fileName, Integer number, bool scratch,
+                                                    std::unique_ptr<ReadAhead>* levelFile) const {
     if (!scratch && !readsThroughIndex(fileName))
         return std::nullopt;
     try {
-        QByteArray bytes;
-        if (scratch) {
-            bytes = Files->openRead(fileName)->readAll();
-        } else {
+        if (scratch)
+            return WrittenBlock::scan(Files->openRead(fileName)->readAll(), number);
+        if (!levelFile || !*levelFile)
             indexLevelFile(fileName);
-            const std::vector<LevelIndex::Run>& runs = m_index.runsOf(screenKey(number));
-            if (m_index.endFailure() || runs.size() != 1 || runs.front().records != 309)
-                return std::nullopt;
-            const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
-            if (!file->seek(runs.front().begin))
-                return std::nullopt;
-            bytes = file->read(runs.front().end - runs.front().begin);
+        const std::vector<LevelIndex::Run>& runs = m_index.runsOf(screenKey(number));
+        if (m_index.endFailure() || runs.size() != 1 || runs.front().records != 309)
+            return std::nullopt;
+        const LevelIndex::Run& run = runs.front();
+        if (levelFile) {
+            if (!*levelFile)
+                *levelFile = std::make_unique<ReadAhead>(Files->openRead(fileName));
+            return WrittenBlock::scan((*levelFile)->bytes(run.begin, run.end).toByteArray(), number);
         }
-        return Screen::decodeWritten(bytes, number);
+        const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
+        if (!file->seek(run.begin))
+            return std::nullopt;
+        return WrittenBlock::scan(file->read(run.end - run.begin), number);
     } catch (const Failure&) {
-        return std::nullopt;
+        return std::nullopt; // read record by record, which meets the same failure
     }
 }
 
 bool Module1::loadScreenFrom(const QString& fileName, const QString& callerName, Integer number,
                              Screen& screen, ScreenLoad& load) const {
-    if (std::optional<Screen> whole = blockScreen(fileName, number, fileName == ScratchFileName(number))) {
+    // A scratch file's block was tried before it was checked whole; the level file's is tried here.
+    if (std::optional<Screen> whole = blockScreen(fileName, number, false)) {
         screen = std::move(*whole);
         load.fromFile = true;
         load.whole = true;

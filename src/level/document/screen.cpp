@@ -2,8 +2,6 @@
 
 #include "level/core/boxes.h"
 #include "level/core/colour.h"
-#include "level/format/screenblock.h"
-#include "level/format/writtenblock.h"
 
 #include <QBuffer>
 
@@ -129,26 +127,22 @@ Screen Screen::decode(const QByteArray& block, Integer number, std::optional<Fai
     return screen;
 }
 
-std::optional<Screen> Screen::decodeWritten(QByteArrayView block, Integer number) {
-    CopyableBlock scanned;
-    static thread_local BlockFieldEnds ends;
-    if (block.isEmpty() || ScanCopyableBlockAt(block, number, &scanned, &ends) != block.size())
-        return std::nullopt;
+std::optional<Screen> Screen::decode(const WrittenBlock& block) {
     Screen screen = fresh();
     try {
-        ForEachBlockTile(block, ends, 0, [&screen](Integer index, const auto& fields, qint64) {
-            TileState& tile = screen.tile(index);
-            tile.colour = FieldValue::number(BlockFieldValue(fields[2]).toLong());
-            tile.picture = BlockFieldValue(fields[3]);
-            for (size_t d = 0; d < 4; ++d) {
-                tile.directions[d] = BlockFieldValue(fields[4 + d]).toInteger();
-                tile.operands[d] = BlockFieldValue(fields[8 + d]);
+        for (int t = FirstGridTile; t <= LastGridTile; ++t) {
+            TileState& tile = screen.tile(t);
+            tile.colour = FieldValue::number(BlockFieldValue(block.field(t, 2)).toLong());
+            tile.picture = BlockFieldValue(block.field(t, 3));
+            for (int d = 0; d < 4; ++d) {
+                tile.directions[size_t(d)] = BlockFieldValue(block.field(t, 4 + d)).toInteger();
+                tile.operands[size_t(d)] = BlockFieldValue(block.field(t, 8 + d));
             }
-        });
+        }
     } catch (const Failure&) {
         return std::nullopt; // read record by record, which meets the same failure
     }
-    std::copy(std::begin(scanned.links), std::end(scanned.links), screen.links.begin());
+    screen.links = block.links();
     return screen;
 }
 
@@ -201,9 +195,7 @@ QByteArray Screen::encode(Integer number) const {
 }
 
 QByteArray Screen::encodeLinks(Integer number, const SideLinks& links) {
-    Integer of[10] = {};
-    std::copy(links.begin(), links.end(), std::begin(of));
-    return EncodeLinkRecords(number, of);
+    return EncodeLinkRecords(number, links);
 }
 
 } // namespace tavrin

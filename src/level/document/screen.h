@@ -5,6 +5,7 @@
 #include "level/core/tilearrays.h"
 #include "level/format/levelkeys.h"
 #include "level/format/record.h"
+#include "level/format/writtenblock.h"
 
 #include <QByteArray>
 #include <array>
@@ -63,7 +64,7 @@ QString ShownValue(const FieldValue& value);
 QString PrintableText(QString text);
 
 // The side links of a screen; entries 2..9 are used.
-using SideLinks = std::array<Integer, 10>;
+using SideLinks = BlockLinks;
 
 // One screen of a level as a value: its 300 tiles and its eight side links, and the 309 records that
 // hold it in a scratch or level file.
@@ -80,10 +81,9 @@ public:
     // The same as far as the records read: a record that does not read or convert stops the reading there,
     // `trouble` gets why, and the records before it stay applied (a tile record whole or not at all).
     static Screen decode(const QByteArray& block, Integer number, std::optional<Failure>* trouble);
-    // The screen straight from the bytes of its block when they are the block as the editor writes it
-    // (ScanCopyableBlock), every tile and link of it, at a fraction of the work of reading its records;
-    // none for any other bytes.
-    static std::optional<Screen> decodeWritten(QByteArrayView block, Integer number);
+    // The screen straight from the bytes of a block as the editor writes it, every tile and link of it, at
+    // a fraction of the work of reading its records; none when a field does not convert.
+    static std::optional<Screen> decode(const WrittenBlock& block);
 
     // Tiles 1..300; any other index is failure 9.
     TileState& tile(int index);

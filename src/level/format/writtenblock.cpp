@@ -2,14 +2,14 @@
 
 namespace tavrin {
 
-QByteArray EncodeLinkRecords(Integer screen, const Integer (&links)[10]) {
+QByteArray EncodeLinkRecords(Integer screen, const BlockLinks& links) {
     const QByteArray quotedKey = "\"Screen" + QByteArray::number(screen) + "\",";
     QByteArray bytes = quotedKey + "\"ScreenInfo\"";
     for (int k = 2; k <= 9; ++k)
-        bytes += ',' + QByteArray::number(links[k]);
+        bytes += ',' + QByteArray::number(links[size_t(k)]);
     bytes += ",0,0\r\n";
     for (int k = 2; k <= 9; ++k)
-        bytes += quotedKey + "\"Side" + QByteArray::number(k) + "\"," + QByteArray::number(links[k]) +
+        bytes += quotedKey + "\"Side" + QByteArray::number(k) + "\"," + QByteArray::number(links[size_t(k)]) +
                  ",0,0,0,0,0,0,0,0,0\r\n";
     return bytes;
 }
@@ -21,7 +21,7 @@ std::optional<WrittenBlock> WrittenBlock::scan(QByteArray bytes, Integer screen)
     if (bytes.isEmpty() || ScanCopyableBlockAt(bytes, screen, &scanned, block.m_ends.get()) != bytes.size())
         return std::nullopt;
     block.m_bytes = std::move(bytes);
-    std::copy(std::begin(scanned.links), std::end(scanned.links), std::begin(block.m_links));
+    std::copy(std::begin(scanned.links), std::end(scanned.links), block.m_links.begin());
     return block;
 }
 
@@ -34,10 +34,6 @@ QByteArrayView WrittenBlock::field(int tile, int field) const {
 
 void WrittenBlock::setField(int tile, int field, const QByteArray& text) {
     m_fields[tile * 12 + field] = text;
-}
-
-void WrittenBlock::setLinks(const Integer (&links)[10]) {
-    std::copy(std::begin(links), std::end(links), std::begin(m_links));
 }
 
 QByteArray WrittenBlock::bytes(Integer screen) const {

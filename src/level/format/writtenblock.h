@@ -3,15 +3,19 @@
 #include "level/format/screenblock.h"
 
 #include <QByteArray>
+#include <array>
 #include <map>
 #include <memory>
 #include <optional>
 
 namespace tavrin {
 
+// A screen's side links; 2..9 are used.
+using BlockLinks = std::array<Integer, 10>;
+
 // The "ScreenInfo" record and the side records Side2 .. Side9 of screen `screen`'s block, written from
 // its side links 2..9.
-QByteArray EncodeLinkRecords(Integer screen, const Integer (&links)[10]);
+QByteArray EncodeLinkRecords(Integer screen, const BlockLinks& links);
 
 // A screen's block as the editor writes it (ScanCopyableBlockAt), changed as bytes: an edit of many screens
 // changes a few fields of each, and need not read every screen as a value and write it again. What bytes()
@@ -25,11 +29,11 @@ public:
     QByteArrayView field(int tile, int field) const;
     // A direction property (field 4..7), a number in its shortest form.
     Integer number(int tile, int field) const { return Integer(BlockFieldNumber(this->field(tile, field))); }
-    const Integer (&links() const)[10] { return m_links; }
+    const BlockLinks& links() const { return m_links; }
 
     // Field `field` (1..11) of tile `tile` becomes `text`, written as it is.
     void setField(int tile, int field, const QByteArray& text);
-    void setLinks(const Integer (&links)[10]);
+    void setLinks(const BlockLinks& links) { m_links = links; }
     // The block with its changes, every record keyed as screen `screen`: the screen it is, or the number
     // it takes.
     QByteArray bytes(Integer screen) const;
@@ -37,7 +41,7 @@ public:
 private:
     QByteArray m_bytes;
     std::unique_ptr<BlockFieldEnds> m_ends;
-    Integer m_links[10] = {};
+    BlockLinks m_links = {};
     std::map<int, QByteArray> m_fields; // by tile * 12 + field
 };
 
