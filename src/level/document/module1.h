@@ -313,8 +313,12 @@ private:
         Failure failure;
     };
 
-    // Calls `visit` for every record of the file whose key is the text `key`, in file order.
-    void forEachRecord(const QString& fileName, const QString& key, const RecordVisitor& visit) const;
+    // Calls `visit` for every record of the file whose key is the text `key`, in file order. With
+    // `textsOnly`, a file read through its index may leave out records whose second field is a whole
+    // number: those that only give tiles. `levelFile`, when given, is the file read through the index,
+    // indexed already.
+    void forEachRecord(const QString& fileName, const QString& key, const RecordVisitor& visit,
+                       bool textsOnly = false, ReadAhead* levelFile = nullptr) const;
     bool readsThroughIndex(const QString& fileName) const;
     // The failure `failure` met in field `field` of a record: the description says where.
     Failure fieldFailure(const Failure& failure, const QString& fileName, qint64 offset, int field,
@@ -333,7 +337,8 @@ private:
     void setLinksOnDisplay(const SideLinks& links);
     std::optional<LevelProperties> readLevelProperties(const QString& fileName) const;
     // The side links of `screen` in the file, starting from `links`; true when the file gave all of them.
-    bool readSideLinks(const QString& fileName, Integer screen, SideLinks& links) const;
+    bool readSideLinks(const QString& fileName, Integer screen, SideLinks& links,
+                       ReadAhead* levelFile = nullptr) const;
     // The links of `screen`'s block when it is written as the editor writes it; none when it is not, or
     // when it could not be looked at.
     std::optional<SideLinks> blockLinks(Integer screen, std::unique_ptr<ReadAhead>& levelFile) const;

@@ -46,7 +46,8 @@ bool Module1::readsThroughIndex(const QString& fileName) const {
     return UseIndex && !fileName.isEmpty() && (fileName == LevelFileName || fileName == m_loadingFile);
 }
 
-void Module1::forEachRecord(const QString& fileName, const QString& key, const RecordVisitor& visit) const {
+void Module1::forEachRecord(const QString& fileName, const QString& key, const RecordVisitor& visit,
+                            bool textsOnly, ReadAhead* levelFile) const {
     if (!readsThroughIndex(fileName)) {
         const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
         RecordReader reader(file.get());
@@ -57,22 +58,31 @@ void Module1::forEachRecord(const QString& fileName, const QString& key, const R
         }
         return;
     }
-    indexLevelFile(fileName);
-    const std::vector<LevelIndex::Run>& runs = m_index.runsOf(key);
-    if (!runs.empty()) {
-        const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
-        for (const LevelIndex::Run& run : runs) {
-            if (!file->seek(run.begin))
+    if (!levelFile)
+        indexLevelFile(fileName);
+    std::unique_ptr<QIODevice> file;
+    for (const LevelIndex::Run& run : m_index.runsOf(key)) {
+        const qint64 from = textsOnly ? run.textsFrom : run.begin;
+        const int records = textsOnly ? run.fromTexts : run.records;
+        if (from < 0)
+            continue;
+        QByteArray bytes;
+        if (levelFile) {
+            bytes = levelFile->bytes(from, run.end).toByteArray();
+        } else {
+            if (!file)
+                file = Files->openRead(fileName);
+            if (!file->seek(from))
                 throw Failure::fileNotFound();
-            QByteArray bytes = file->read(run.end - run.begin);
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::ReadOnly);
-            RecordReader reader(&buffer, /*atFileStart=*/false);
-            // Read as the whole file is read: what stands between two records is passed over first.
-            for (int i = 0; i < run.records && !reader.atEnd(); ++i) {
-                const Record record = reader.read();
-                visit(record, RecordPlace{run.begin + reader.recordStart(), run.begin + reader.position()});
-            }
+            bytes = file->read(run.end - from);
+        }
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        RecordReader reader(&buffer, /*atFileStart=*/false);
+        // Read as the whole file is read: what stands between two records is passed over first.
+        for (int i = 0; i < records && !reader.atEnd(); ++i) {
+            const Record record = reader.read();
+            visit(record, RecordPlace{from + reader.recordStart(), from + reader.position()});
         }
     }
     if (m_index.endFailure())
@@ -107,10 +117,11 @@ std::optional<Failure> Module1::readScreenRecords(const QString& fileName, Integ
     return std::nullopt;
 }
 
-bool Module1::readSideLinks(const QString& fileName, Integer screen, SideLinks& links) const {
+bool Module1::readSideLinks(const QString& fileName, Integer screen, SideLinks& links,
+                            ReadAhead* levelFile) const {
     int expected = 2;
     bool info = false;
-    forEachRecord(fileName, screenKey(screen), [&](const Record& record, const RecordPlace& place) {
+    const auto visit = [&](const Record& record, const RecordPlace& place) {
         if (!record[1].isText())
             return;
         if (record[1].textValue() == ScreenInfoKey) {
@@ -124,7 +135,8 @@ bool Module1::readSideLinks(const QString& fileName, Integer screen, SideLinks& 
             }
             ++expected;
         }
-    });
+    };
+    forEachRecord(fileName, screenKey(screen), visit, /*textsOnly=*/true, levelFile);
     return info || expected > 9;
 }
 
@@ -177,8 +189,8 @@ std::optional<WrittenBlock> Module1::WrittenBlockOf(Integer screen,
     return writtenBlockIn(LevelFileName, screen, false, &levelFile);
 }
 
-// A scratch file that holds such a block is whole; a screen of the level file with no records there has
-// the links it starts with.
+// A scratch file that holds such a block is whole. A screen of the level file gives its links from the
+// records that may hold them, as the index found them, without its tile records being read.
 std::optional<SideLinks> Module1::blockLinks(Integer screen, std::unique_ptr<ReadAhead>& levelFile) const {
     CopyableBlock block;
     try {
@@ -190,14 +202,24 @@ std::optional<SideLinks> Module1::blockLinks(Integer screen, std::unique_ptr<Rea
                 return std::nullopt;
             if (!levelFile) {
                 indexLevelFile(LevelFileName);
-                levelFile = std::make_unique<ReadAhead>(Files->openRead(LevelFileName));
+                levelFile = std::make_unique<ReadAhead>(Files->openRead(LevelFileName), ReadAhead::Scattered);
             }
-            if (m_index.runsOf(screenKey(screen)).empty())
-                return Screen::freshLinks();
-            LevelIndex::BlockCopy checked;
-            if (m_index.blockCopy(screen, *levelFile, &checked) != LevelIndex::Copy::Yes)
-                return std::nullopt;
-            std::copy(checked.links.begin(), checked.links.end(), std::begin(block.links));
+            SideLinks links = Screen::freshLinks();
+            // A block as the editor writes it ends in its only records that may hold a text: its nine link
+            // records, which give every link.
+            const std::vector<LevelIndex::Run>& runs = m_index.runsOf(screenKey(screen));
+            if (!m_index.endFailure() && runs.size() == 1 && runs.front().fromTexts == 9) {
+                const LevelIndex::Run& run = runs.front();
+                const QByteArrayView tail = levelFile->bytes(run.textsFrom, run.end);
+                const QByteArray key = '"' + screenKey(screen).toLatin1() + "\",";
+                if (tail.size() == run.end - run.textsFrom &&
+                    ScanLinkRecordsAt(tail, key, &block) == tail.size()) {
+                    std::copy(block.links + 2, block.links + 10, links.begin() + 2);
+                    return links;
+                }
+            }
+            readSideLinks(LevelFileName, screen, links, levelFile.get());
+            return links;
         }
     } catch (const Failure&) {
         return std::nullopt; // the screen is read the ordinary way, which meets the same failure

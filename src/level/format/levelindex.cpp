@@ -18,6 +18,27 @@ namespace {
 bool isLookedUp(QByteArrayView key) {
     return key == "LevelProp" || key.startsWith("Screen");
 }
+
+// False only for a record, as the scan found it in `bytes`, whose key is quoted and whose second field
+// follows it at once as digits alone: a whole number, never a text. True for anything else, the records
+// read the careful way (no bytes) among them.
+bool mayHoldText(QByteArrayView key, QByteArrayView bytes) {
+    const qsizetype second = key.size() + 3; // past the key's quotes and the comma
+    if (bytes.size() <= second + 1 || bytes[0] != '"' || bytes[second - 2] != '"' || bytes[second - 1] != ',')
+        return true;
+    qsizetype p = second;
+    while (p < bytes.size() && bytes[p] >= '0' && bytes[p] <= '9')
+        ++p;
+    return p == second || p == bytes.size() || bytes[p] != ',';
+}
+
+void addRecord(LevelIndex::Run& run, qint64 begin, bool text) {
+    ++run.records;
+    if (run.textsFrom >= 0)
+        ++run.fromTexts;
+    else if (text)
+        run.textsFrom = begin, run.fromTexts = 1;
+}
 } // namespace
 
 // Looks at the screens' blocks on a thread of its own, from the last in the file to the first, reading the
@@ -157,20 +178,22 @@ class RunSink : public RecordSink {
 public:
     using Runs = std::unordered_map<std::string, std::vector<LevelIndex::Run>>;
 
-    void record(qint64 begin, qint64 end, QByteArrayView key, bool keyIsText, QByteArrayView) override {
+    void record(qint64 begin, qint64 end, QByteArrayView key, bool keyIsText, QByteArrayView bytes) override {
         const bool first = !m_anyRecord;
         m_anyRecord = true;
         // Records of the other keys make runs under the empty key, whatever their own keys are: a save
         // keeps them, and a file of nothing else has one run.
+        const bool text = keyIsText && isLookedUp(key) && mayHoldText(key, bytes);
         if (!keyIsText || !isLookedUp(key))
             key = QByteArrayView("");
         if (m_last && SameShortBytes(key, m_lastKey)) {
             m_last->back().end = end;
-            ++m_last->back().records;
+            addRecord(m_last->back(), begin, text);
             return;
         }
         m_last = &m_runs[std::string(key.data(), size_t(key.size()))];
-        m_last->push_back(LevelIndex::Run{begin, end, 1});
+        m_last->push_back(LevelIndex::Run{begin, end, 0});
+        addRecord(m_last->back(), begin, text);
         m_lastKey = key.toByteArray();
         if (first)
             m_firstKey = m_lastKey;
@@ -186,8 +209,13 @@ public:
         const bool joined = m_last && !second.m_firstKey.isNull() && second.m_firstKey == m_lastKey;
         if (joined) {
             const LevelIndex::Run& firstRun = second.m_runs.at(second.m_firstKey.toStdString()).front();
-            m_last->back().end = firstRun.end;
-            m_last->back().records += firstRun.records;
+            LevelIndex::Run& run = m_last->back();
+            run.end = firstRun.end;
+            if (run.textsFrom >= 0)
+                run.fromTexts += firstRun.records;
+            else
+                run.textsFrom = firstRun.textsFrom, run.fromTexts = firstRun.fromTexts;
+            run.records += firstRun.records;
         }
         for (auto& [key, runs] : second.m_runs) {
             std::vector<LevelIndex::Run>& mine = m_runs[key];

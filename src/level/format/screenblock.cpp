@@ -185,6 +185,13 @@ qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBloc
             return -1;
     }
     block->tileBytes = in.position();
+    const qsizetype links = ScanLinkRecordsAt(bytes.sliced(in.position()), key, block);
+    return links < 0 ? -1 : in.position() + links;
+}
+
+qsizetype ScanLinkRecordsAt(QByteArrayView bytes, QByteArrayView key, CopyableBlock* block) {
+    BlockScanner in(bytes);
+    qint64 n = 0;
     if (!in.literal(key) || !in.literal("\"ScreenInfo\""))
         return -1;
     for (int field = 2; field < 12; ++field) {

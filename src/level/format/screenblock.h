@@ -45,6 +45,11 @@ using BlockDirections = std::array<Integer, 300 * 4>;
 qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBlock* block,
                               BlockFieldEnds* fieldEnds = nullptr, BlockDirections* directions = nullptr);
 
+// The same test on the nine link records that end such a block ("ScreenInfo", then the eight side
+// records), keyed `key` (the quoted key and its comma): their length, or -1. Fills `block` but for its
+// tileBytes.
+qsizetype ScanLinkRecordsAt(QByteArrayView bytes, QByteArrayView key, CopyableBlock* block);
+
 // The fields of each tile record of a block that ScanCopyableBlockAt took with its field ends, with where
 // it begins in the file: `tile(index, fields, begin)` for tiles 1 to 300, each field as it stands (a text in
 // its quotes).

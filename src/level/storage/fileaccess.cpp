@@ -1,5 +1,7 @@
 #include "level/storage/fileaccess.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -112,10 +114,16 @@ bool FileAccess::canWriteIn(const QString& folder) {
 QByteArrayView ReadAhead::bytes(qint64 begin, qint64 end) {
     if (begin < m_windowBegin || end > m_windowBegin + m_filled) {
         // The window's room is used again from read to read.
-        m_window.resize(std::max(Window, end - begin));
-        m_windowBegin = m_direction == Forwards ? begin : std::max<qint64>(0, end - m_window.size());
+        m_window.resize(m_direction == Scattered ? end - begin : std::max(Window, end - begin));
+        m_windowBegin = m_direction != Backwards ? begin : std::max<qint64>(0, end - m_window.size());
         m_filled = 0;
-        if (m_device->seek(m_windowBegin)) {
+        // A file's range alone, without the device's own buffer reading on past it.
+        if (const int fd = m_direction == Scattered ? handle() : -1; fd >= 0) {
+            for (qint64 read = 0; m_filled < m_window.size(); m_filled += read)
+                if ((read = ::pread(fd, m_window.data() + m_filled, size_t(m_window.size() - m_filled),
+                                    off_t(m_windowBegin + m_filled))) <= 0)
+                    break;
+        } else if (m_device->seek(m_windowBegin)) {
             while (m_filled < m_window.size()) {
                 const qint64 read = m_device->read(m_window.data() + m_filled, m_window.size() - m_filled);
                 if (read <= 0)

@@ -16,8 +16,9 @@ Failure WriteFailure(const QIODevice& device);
 // Reads ranges of a device that mostly follow one another, a large read at a time.
 class ReadAhead {
 public:
-    // Forwards: ranges mostly follow one another; Backwards: each mostly comes before the last.
-    enum Direction { Forwards, Backwards };
+    // Forwards: ranges mostly follow one another; Backwards: each mostly comes before the last; Scattered:
+    // small ranges far apart, each read alone, since reading what lies between would cost more.
+    enum Direction { Forwards, Backwards, Scattered };
     explicit ReadAhead(std::unique_ptr<QIODevice> device, Direction direction = Forwards)
         : m_device(std::move(device)), m_direction(direction) {}
     // The bytes from `begin` to `end`, valid until the next call; fewer when the device ends before `end`
