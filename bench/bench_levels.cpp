@@ -348,7 +348,7 @@ int runOne(int screens, double budget, const QString& folder) {
     // and the picture its file reference names, looked up anew. The screen was drawn once when it came on
     // display, which decoded its pictures; ReDisplay draws it again.
     const auto redraw = [&module] {
-        module.Pictures.beginPass();
+        module.Pictures().beginPass();
         qint64 drawn = 0;
         for (int i = FirstGridTile; i <= LastGridTile; ++i) {
             const FieldValue& colour = module.TileBackColor(i);
@@ -357,7 +357,7 @@ int runOne(int screens, double budget, const QString& folder) {
             if (reference.isNumeric())
                 continue;
             try {
-                drawn += module.LoadPictureReference(reference.textValue()).width();
+                drawn += module.Pictures().load(reference.textValue()).width();
             } catch (const Failure&) {
                 // a missing picture is drawn as none
             }
@@ -637,10 +637,10 @@ int drawLargePictures(const QString& how, const QString& folder) {
         LevelDocument document(folder);
         document.loadLevel(level, QStringLiteral("bench"));
         const Module1& module = document.state();
-        module.Pictures.beginPass();
+        module.Pictures().beginPass();
         for (int i = FirstGridTile; i <= LastGridTile; ++i)
             if (const FieldValue& reference = module.TilePicture(i); !reference.isNumeric())
-                drawn += module.LoadPictureReference(reference.textValue()).width();
+                drawn += module.Pictures().load(reference.textValue()).width();
     }
     std::printf("%.1f %.1f %lld\n", double(peakResidentKb()) / 1024,
                 double(peakResidentKb() - emptyKb) / 1024, static_cast<long long>(drawn));

@@ -249,7 +249,7 @@ void CheckLevelWindow::CheckLevel(const QString& place) {
     m_stale = false;
     m_checked = true;
     LevelCheckSettings settings;
-    settings.picturesFolders = m_level.PictureFolders();
+    settings.picturesFolders = m_level.Pictures().folders();
     try {
         LongTaskLook look;
         look.title = DesignCaption();

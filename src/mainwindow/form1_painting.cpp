@@ -102,7 +102,7 @@ void Form1::pickIntoBrush(int index) {
     const TileState tile = m_level.TileOnDisplay(index);
     NewColor->setBackColour(tile.colour.toLong());
     m_document.setBrushPicture(tile.picture.toText());
-    m_level.Pictures.beginPass();
+    m_level.Pictures().beginPass();
     // A picture that cannot be shown is still the brush's reference.
     NewPicture->setPicture(referencedPicture(tile.picture));
     const std::array<QLineEdit*, 4> directions = {PropLeft, PropUp, PropRight, PropDown};
@@ -127,18 +127,18 @@ void Form1::Command8_Click() {
         Dialog->DialogTitle = QStringLiteral("Load Picture");
         Dialog->Filters = {QStringLiteral("Pictures (*.bmp *.png *.jpg *.jpeg *.gif)"),
                            QStringLiteral("All files (*)")};
-        const QString levelPictures = m_level.LevelPicturesFolder();
+        const QString levelPictures = m_level.Pictures().levelFolder();
         Dialog->FileName =
             (QFileInfo(levelPictures).isDir() ? levelPictures
-                                              : QDir(m_level.PicturesFolder()).absolutePath()) +
+                                              : QDir(m_level.Pictures().programFolder()).absolutePath()) +
             u'/';
         Dialog->ShowOpen();
         const std::optional<QString> reference = referenceOfChosenPicture(Dialog->FileName);
         if (!reference)
             return;
         m_document.setBrushPicture(*reference);
-        m_level.Pictures.beginPass();
-        NewPicture->setPicture(m_level.LoadPictureReference(*reference));
+        m_level.Pictures().beginPass();
+        NewPicture->setPicture(m_level.Pictures().load(*reference));
     } catch (const Failure& failure) {
         if (failure.code() == ErrCancel) {
             NewPicture->setPicture(Tile(BlankTile)->picture());
@@ -190,8 +190,8 @@ void Form1::paintBrushPicture(int index, TileState& tile) {
     QImage picture;
     try {
         RecordWriter::CheckWritableText(name);
-        m_level.Pictures.beginPass();
-        picture = m_level.LoadPictureReference(name);
+        m_level.Pictures().beginPass();
+        picture = m_level.Pictures().load(name);
     } catch (const Failure& failure) {
         throw Failure(failure.code(),
                       Text(Msg::BrushPictureUnusable).arg(name, AsSentence(failure.description())));
@@ -298,12 +298,12 @@ void Form1::fillTileProp(TileProp& window, Integer index) {
     window.PropLeftOps->setText(m_level.TilePropLeftOps(index).toText());
     window.PropDownOps->setText(m_level.TilePropDownOps(index).toText());
     window.PropRightOps->setText(m_level.TilePropRightOps(index).toText());
-    m_level.Pictures.beginPass();
+    m_level.Pictures().beginPass();
     const FieldValue& reference = m_level.TilePicture(index);
     try {
         window.CurrentPicture->setPicture(reference.isNumeric()
                                               ? referencedPicture(reference)
-                                              : m_level.LoadPictureReference(reference.textValue()));
+                                              : m_level.Pictures().load(reference.textValue()));
     } catch (const Failure& failure) {
         if (!failure.isMissingPicture())
             throw; // told: the file is there but is no picture

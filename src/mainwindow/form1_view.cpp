@@ -25,7 +25,7 @@ QImage Form1::referencedPicture(const FieldValue& reference) const {
     for (;;) {
         if (!current.isNumeric()) {
             try {
-                return m_level.LoadPictureReference(current.textValue());
+                return m_level.Pictures().load(current.textValue());
             } catch (const Failure&) {
                 return QImage(); // missing or no picture: the tile shows none and keeps its reference
             }
@@ -77,7 +77,7 @@ void Form1::showSideLinks() {
 }
 
 void Form1::redrawTiles() {
-    m_level.Pictures.beginPass();
+    m_level.Pictures().beginPass();
     if (m_markerDrawnOn != m_level.WalkerTile && m_markerDrawnOn == BlankTile)
         redrawTile(BlankTile); // the marker left Tile(0)
     m_markerDrawnOn = m_level.WalkerTile;
@@ -96,7 +96,7 @@ void Form1::redrawGrid() {
 // Tiles whose picture is that of another box may show the changed one. Tile(0) is drawn by the brush
 // itself, unless the marker comes or goes.
 void Form1::tileChanged(int tile) {
-    m_level.Pictures.beginPass();
+    m_level.Pictures().beginPass();
     for (int index = FirstGridTile; index <= LastGridTile; ++index)
         if (index == tile || m_level.TilePicture(index).isNumeric())
             redrawTile(index);

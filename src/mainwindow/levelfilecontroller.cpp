@@ -52,7 +52,7 @@ void LevelFileController::loadLevel(const QString& path, const QString& callerNa
     m_document.loadLevel(path, callerName);
     m_view.levelFileNamed(showPath ? path : QString(), showPath);
     m_view.confirm(QStringLiteral("Loaded %1").arg(QFileInfo(path).fileName()));
-    m_level.CheckPicturesFolder();
+    m_level.Pictures().checkFolder();
     // A merge that stopped on conflicts left them beside the level.
     if (showPath)
         if (auto* resolve = ResolveConflicts::openFor(m_view.dialogParent(), m_document, path))

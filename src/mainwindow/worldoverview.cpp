@@ -76,8 +76,9 @@ qint64 ThumbnailKey(int screen, int level) {
 // --- The map --------------------------------------------------------------------------------------------
 
 WorldMap::WorldMap(const Module1& level, QWidget* parent)
-    : QWidget(parent), m_level(level), m_painter(level.PictureFolders()), m_thumbnails(ThumbnailCacheBytes),
-      m_drawingPainter(std::make_unique<ScreenPainter>(level.PictureFolders())) {
+    : QWidget(parent), m_level(level), m_painter(level.Pictures().folders()),
+      m_thumbnails(ThumbnailCacheBytes),
+      m_drawingPainter(std::make_unique<ScreenPainter>(level.Pictures().folders())) {
     m_drawingThread.setMaxThreadCount(1);
     m_marker = QImage(QStringLiteral(":/level/marker.bmp"));
     setObjectName(QStringLiteral("Map"));
@@ -112,8 +113,8 @@ void WorldMap::reload() {
     m_drawing.clear();
     // Another level may keep its pictures elsewhere, and pictures may have changed since.
     m_drawingThread.waitForDone();
-    m_painter = ScreenPainter(m_level.PictureFolders());
-    m_drawingPainter = std::make_unique<ScreenPainter>(m_level.PictureFolders());
+    m_painter = ScreenPainter(m_level.Pictures().folders());
+    m_drawingPainter = std::make_unique<ScreenPainter>(m_level.Pictures().folders());
     m_sinceLayout.start();
     readMoreLinks(FirstSliceMs);
     if (readingLinks()) // the screens whose links are read so far, until they are all read

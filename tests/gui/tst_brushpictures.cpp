@@ -75,7 +75,7 @@ private slots:
         QTest::keyClick(&form(), Qt::Key_F6);
         auto* window = form().findChild<PicturesWindow*>();
         QVERIFY(window && window->isVisible());
-        QCOMPARE(window->folders(), m_f->module->PictureFolders());
+        QCOMPARE(window->folders(), m_f->module->Pictures().folders());
         QVERIFY(window->names().contains("taken.bmp") && window->names().contains("grass.bmp"));
 
         emit window->picturePicked("\\taken.bmp", m_f->path("levels/Pics/taken.bmp"));

@@ -25,7 +25,7 @@ bool showsLevelScreen(const LevelFixture& f, int screen) {
 // The picture a reference gives, as the grid would show it: none when the reference names no picture.
 QImage ReferencedPicture(const Module1& m, const QString& reference) {
     try {
-        return m.LoadPictureReference(reference);
+        return m.Pictures().load(reference);
     } catch (const Failure&) {
         return QImage();
     }

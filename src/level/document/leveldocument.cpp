@@ -297,15 +297,16 @@ void LevelDocument::setBrushPicture(const QString& reference) {
 }
 
 QString LevelDocument::importPicture(const QString& path) {
-    const QString reference = m_level.ImportPicture(path);
-    const bool intoProgramPictures = m_level.PictureFolders().size() == 1; // the level's are the program's
+    const QString reference = m_level.Pictures().importPicture(path);
+    // The level's Pics folder is the program's.
+    const bool intoProgramPictures = m_level.Pictures().folders().size() == 1;
     if (intoProgramPictures && !m_picturesToCarry.contains(reference))
         m_picturesToCarry << reference;
     return reference;
 }
 
 std::vector<LevelDocument::PictureToCarry> LevelDocument::picturesToCarry() const {
-    const QStringList folders = m_level.PictureFolders(); // the level's, then the program's
+    const QStringList folders = m_level.Pictures().folders(); // the level's, then the program's
     std::vector<PictureToCarry> pictures;
     if (folders.size() < 2)
         return pictures;
@@ -326,7 +327,7 @@ std::vector<LevelDocument::PictureToCarry> LevelDocument::picturesToCarry() cons
 void LevelDocument::carryPicture(const PictureToCarry& picture, bool copy) {
     const bool there = QFileInfo::exists(picture.copy.copyTarget) && !picture.copy.targetTaken;
     if (copy && !there)
-        m_level.ImportPicture(picture.source);
+        m_level.Pictures().importPicture(picture.source);
     m_picturesToCarry.removeAll(picture.copy.reference);
 }
 

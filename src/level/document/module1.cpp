@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <algorithm>
 
 namespace tavrin {
 
@@ -155,15 +154,6 @@ QByteArray Module1::EncodeScreenBlock() const {
 
 void Module1::WriteScreen(RecordWriter& writer) {
     writer.writeRaw(EncodeScreenBlock());
-}
-
-// --- Other shared procedures ------------------------------------------------------------------------------
-
-QString Module1::GetFileName(const QString& path) {
-    const qsizetype separator = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
-    if (separator < 0)
-        throw Failure(ErrInvalidCall);
-    return u'\\' + path.mid(separator + 1);
 }
 
 } // namespace tavrin

@@ -6,13 +6,13 @@
 #include "level/core/messages.h"
 #include "level/core/numbers.h"
 #include "level/core/tilearrays.h"
+#include "level/document/picturelookup.h"
 #include "level/document/scratchfiles.h"
 #include "level/document/screen.h"
 #include "level/format/levelindex.h"
 #include "level/format/record.h"
 #include "level/format/writtenblock.h"
 #include "level/storage/fileaccess.h"
-#include "level/storage/picturestore.h"
 #include "level/storage/session.h"
 
 #include <QHash>
@@ -41,27 +41,6 @@ struct PropertyValues {
 // The properties of a "LevelProp" record. A start tile or last screen that is no Integer fails with the
 // failure of its conversion; `field` then tells which field it was.
 PropertyValues PropertiesOfRecord(const Record& record, int* field);
-
-// The file a text picture reference names in `picturesFolder`: the folder followed by the reference. A
-// reference that would reach outside the folder names no file: failure 53.
-QString PictureFilePath(const QString& picturesFolder, const QString& reference);
-
-// The Pics folders a program without the editor's own folder looks for a level's pictures in, those that
-// are folders, in order: beside the level file, beside the program, and where an installed editor keeps
-// them (the Pics of the installed data folder, found from the program's place).
-// A picture file the user chose as the brush picture. Inside one of the pictures folders it is named by
-// its place there; outside them the level cannot show it until it is copied into the level's Pics.
-struct PictureChoice {
-    QString reference;
-    bool outside = false;
-    QString copyTarget;       // where the copy would go
-    bool targetTaken = false; // a different file of that name is there already
-};
-
-QStringList LevelPicturesFolders(const QString& levelFile, const QString& programFolder);
-// The file a picture reference names in the first of `folders` that holds it (each folder confined to
-// itself), else its place in the first folder; failure 53 for a reference that reaches outside.
-QString FindPictureFile(PictureStore& store, const QStringList& folders, const QString& reference);
 
 // The level state and the procedures that keep it on disk. It draws nothing: the windows draw it from its
 // values. The level document owns the one instance the editor works on and is the only way to change it;
@@ -112,9 +91,6 @@ public:
 
     // --- Where things are -----------------------------------------------------------------------------
     QString ProgramFolder;
-    // Pictures read once and kept while they are unchanged; reading fills it, so it may change in a const
-    // procedure.
-    mutable PictureStore Pictures;
     // Every file goes through Files; tests may point it at one that injects faults.
     FileAccess* Files = &m_defaultFiles;
     // Reads the level file through an index of where each screen's records stand, instead of reading the
@@ -154,24 +130,9 @@ public:
     // The scratch file of a screen: the one this editor wrote for it, else Screen<n>.tmp.
     QString ScratchFileName(Integer screen) const;
     QString TemplateLevelFileName() const;
-    // The program's own Pics folder.
-    QString PicturesFolder() const;
-    // The Pics folder beside the level file, where the level's own pictures go; the program's for a level
-    // that has no file yet.
-    QString LevelPicturesFolder() const;
-    // Where picture references are looked up, in turn: the level's Pics folder, then the program's.
-    QStringList PictureFolders() const;
-    // The file a text picture reference names: the first of PictureFolders() that holds it, else the
-    // place it would have in the first. A reference that would reach outside the folder names no file:
-    // failure 53.
-    QString PicturePath(const QString& reference) const;
-    QImage LoadPictureReference(const QString& reference) const;
-    // A picture file the user chose as the brush picture.
-    PictureChoice ChoosePicture(const QString& path) const;
-    // Copies a picture file into LevelPicturesFolder(), made if needed, replacing a file or link of that
-    // name; the reference of the copy. A file that is no picture is not copied. The file there is replaced
-    // only once the copy is whole.
-    QString ImportPicture(const QString& path);
+    // Where the level's pictures are looked up, and the pictures read.
+    const PictureLookup& Pictures() const { return m_pictures; }
+    PictureLookup& Pictures() { return m_pictures; }
 
     // --- Start-up ---------------------------------------------------------------------------------------
     // The defaults of the load step: side links k, operands 1, start tile and walker 1.
@@ -214,8 +175,6 @@ public:
     // file that fails there (its description names the file, line and field) changes nothing at all.
     // On success LevelFileName names the file.
     void LoadLevelSequence(const QString& fileName, const QString& callerName);
-    // Failure 75 when the Pics folder is missing, so that tiles show no pictures.
-    void CheckPicturesFolder() const;
     // Refuses a level that cannot be saved faithfully: a last screen below 0, a property text that a level
     // file cannot hold. Nothing is written.
     void CheckSavable() const;
@@ -225,9 +184,6 @@ public:
     // its records stand in its source; the save still succeeds and returns a notice naming those screens
     // and why.
     std::optional<Failure> SaveLevel(const QString& path, const std::function<void(int)>& onScreen = {});
-
-    // --- Other shared procedures ---------------------------------------------------------------------
-    static QString GetFileName(const QString& path);
 
     // The 309 records of the screen on display.
     QByteArray EncodeScreenBlock() const;
@@ -366,6 +322,7 @@ private:
     Record levelPropRecord() const;
 
     FileAccess m_defaultFiles;
+    PictureLookup m_pictures{ProgramFolder, LevelFileName, Files};
     mutable LevelIndex m_index; // filled as files are read
     ScratchFiles m_scratch{Files, [this] { return scratchFolder(); }};
     std::optional<PartlyRead> m_partlyRead;

@@ -58,7 +58,7 @@ void Module1::LoadSideScreens(const QString& fileName) {
 }
 
 void Module1::LoadLevelSequence(const QString& fileName, const QString& callerName) {
-    Pictures.beginPass();
+    m_pictures.beginPass();
     m_loadingFile = fileName;
     const auto endOfLoad = qScopeGuard([this] { m_loadingFile.clear(); });
 
