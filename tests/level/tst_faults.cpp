@@ -85,16 +85,16 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         LevelFixture f;
         f.document->start();
-        QVERIFY(f.module->ScratchFolder.isEmpty()); // a writable program folder keeps them
+        QVERIFY(f.module->Sessions().chosenFolder().isEmpty()); // a writable program folder keeps them
         f.document->end();
         LevelDocument installed(f.path("not-there"));
         const Module1& m = installed.state();
         installed.start();
-        QVERIFY(!m.ScratchFolder.isEmpty());
+        QVERIFY(!m.Sessions().chosenFolder().isEmpty());
         installed.keepScreenOnDisplay();
-        QVERIFY(QFile::exists(m.ScratchFolder + "/Screen0.tmp"));
+        QVERIFY(QFile::exists(m.Sessions().chosenFolder() + "/Screen0.tmp"));
         installed.end();
-        QVERIFY(!QFile::exists(m.ScratchFolder + "/Screen0.tmp"));
+        QVERIFY(!QFile::exists(m.Sessions().chosenFolder() + "/Screen0.tmp"));
     }
 
     void referencesStayInsidePics_data() {

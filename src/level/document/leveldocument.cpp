@@ -5,7 +5,6 @@
 
 #include "level/core/messages.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QUndoCommand>
@@ -49,26 +48,26 @@ LevelDocument::~LevelDocument() {
 // --- The editor's run ------------------------------------------------------------------------------------
 
 void LevelDocument::start() {
-    m_level.ChooseScratchFolder();
+    m_level.Sessions().chooseScratchFolder();
     m_level.SetDefaults();
     m_level.CurrentScreen = 0;
 }
 
 void LevelDocument::end() {
     m_level.DeleteScratchFiles();
-    m_level.EndSession();
+    m_level.Sessions().end();
 }
 
 std::optional<SessionState> LevelDocument::recoverableSession() const {
-    return m_level.RecoverableSession();
+    return m_level.Sessions().recoverable();
 }
 
 void LevelDocument::discardSession(const SessionState& session) {
-    m_level.DiscardSession(session);
+    m_level.Sessions().discard(session);
 }
 
 QString LevelDocument::setAsideSession(const SessionState& session) {
-    return m_level.SetAsideSession(session);
+    return m_level.Sessions().setAside(session);
 }
 
 void LevelDocument::recoverSession(const SessionState& session) {
@@ -196,7 +195,7 @@ WalkStep LevelDocument::walk(int keyCode) {
 // --- Edits -----------------------------------------------------------------------------------------------
 
 void LevelDocument::edited(int screen) {
-    m_level.LastEdit = QDateTime::currentDateTime();
+    m_level.Sessions().edited();
     if (screen >= 0)
         m_editedScreens.insert(screen);
 }
@@ -205,7 +204,7 @@ void LevelDocument::storeTile(int screen, int index, const TileState& state) {
     if (screen != m_level.CurrentScreen) // the step's screen is brought on display before; never here
         return;
     m_level.StoreTile(index, state);
-    m_level.LastEdit = QDateTime::currentDateTime();
+    m_level.Sessions().edited();
     emit tileChanged(screen, index);
 }
 
@@ -214,13 +213,13 @@ void LevelDocument::storeLinks(int screen, const SideLinks& links) {
         return;
     for (int k = 2; k <= 9; ++k)
         m_level.SideScreen(k) = links[size_t(k)];
-    m_level.LastEdit = QDateTime::currentDateTime();
+    m_level.Sessions().edited();
     emit linksChanged(screen);
 }
 
 void LevelDocument::storeProperties(const PropertyValues& properties) {
     m_level.SetProperties(properties);
-    m_level.LastEdit = QDateTime::currentDateTime();
+    m_level.Sessions().edited();
     emit propertiesChanged();
 }
 

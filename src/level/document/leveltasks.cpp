@@ -9,7 +9,6 @@
 #include "level/core/messages.h"
 #include "level/document/scratchstage.h"
 
-#include <QDateTime>
 
 #include <algorithm>
 #include <limits>
@@ -400,7 +399,7 @@ void LevelDocument::renumberTask(Task& task, Renumbered& renumbered, bool forwar
         properties.lastScreen = Integer(lastAfter);
         if (properties != m_level.Properties())
             storeProperties(properties);
-        m_level.LastEdit = QDateTime::currentDateTime();
+        m_level.Sessions().edited();
 
         int shown = renumbered.shownBefore;
         if (forward) {

@@ -6,6 +6,7 @@
 #include "level/core/messages.h"
 #include "level/core/numbers.h"
 #include "level/core/tilearrays.h"
+#include "level/document/editorsession.h"
 #include "level/document/picturelookup.h"
 #include "level/document/scratchfiles.h"
 #include "level/document/screen.h"
@@ -97,36 +98,16 @@ public:
     // whole file for every screen. Off, every read goes through the whole file; the result is the same.
     bool UseIndex = true;
 
-    // Where the scratch files go: the program folder, or ScratchFolder when it is set.
-    QString ScratchFolder;
-    // Keeps the scratch files in the program folder when it can be written, else in a folder of the
-    // user's (an editor installed for all users cannot write beside itself), else in a private folder in
-    // the system's temporary folder. While another running editor keeps its scratch files there, this one
-    // takes a folder of its own under the user's data folder instead.
-    void ChooseScratchFolder();
-
     // --- Sessions: what a crash leaves behind ----------------------------------------------------------
-    // When the level was last edited; the session file tells it.
-    QDateTime LastEdit;
+    // The scratch folder, the session file and what other editors left (see EditorSession).
+    const EditorSession& Sessions() const { return m_sessions; }
+    EditorSession& Sessions() { return m_sessions; }
     bool Saving() const { return m_saving; }
     // Writes the session file: the level file, whether there are unsaved edits, the scratch files.
     void WriteSession(bool unsaved) { writeSession(unsaved, LevelLastScreen); }
-    // Unsaved work that an editor no longer running left: in this editor's scratch folder, else in a
-    // folder of another editor's under the user's data folder.
-    std::optional<SessionState> RecoverableSession() const;
     // Loads the level of `session` (or none) and takes its scratch files as this editor's own, so that
     // every screen edited comes back as it was left.
     void RecoverSession(const SessionState& session);
-    // Deletes the scratch files and the session file that `session` names.
-    void DiscardSession(const SessionState& session);
-    // Moves the session file of `session` and the scratch files it names into a folder "Set aside <time>"
-    // beside them, which it returns: a damaged session is neither recovered nor deleted.
-    QString SetAsideSession(const SessionState& session);
-    // Moves the files of the scratch folder that look like scratch files but that no session offers for
-    // recovery into a folder "Set aside <time>": no run reads them as screens, and nothing is deleted.
-    void SetAsideLeftovers();
-    // The editor ends: the session file goes; a folder of its own goes too when nothing is left in it.
-    void EndSession();
     // The scratch file of a screen: the one this editor wrote for it, else Screen<n>.tmp.
     QString ScratchFileName(Integer screen) const;
     QString TemplateLevelFileName() const;
@@ -324,20 +305,14 @@ private:
     FileAccess m_defaultFiles;
     PictureLookup m_pictures{ProgramFolder, LevelFileName, Files};
     mutable LevelIndex m_index; // filled as files are read
-    ScratchFiles m_scratch{Files, [this] { return scratchFolder(); }};
+    ScratchFiles m_scratch{Files, [this] { return m_sessions.scratchFolder(); }};
+    EditorSession m_sessions{Files, ProgramFolder, m_scratch};
     std::optional<PartlyRead> m_partlyRead;
     QString m_loadingFile; // the level file a level-load sequence is reading
-    QString scratchFolder() const;
-    void choosePreferredScratchFolder();
     Failure lostScratchFile(const QString& scratch, Msg what, Integer screen) const;
     bool m_saving = false;
-    void removeLeftoverStages() const;
     // The session file, naming `lastScreen` as the last screen.
     void writeSession(bool unsaved, Integer lastScreen);
-    Session m_session;
-    std::optional<SessionState> m_writtenSession; // what the session file holds, as this editor wrote it
-    QString m_ownSessionFolder; // a folder made for this editor alone, removed at the end when empty
-    QString m_privateFolder; // the user's private scratch folder when in use, removed at the end when empty
 };
 
 } // namespace tavrin

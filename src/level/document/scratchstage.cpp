@@ -8,7 +8,8 @@
 namespace tavrin {
 
 ScratchStage::ScratchStage(Module1& level) : m_level(level) {
-    QTemporaryDir folder(QDir(level.scratchFolder()).filePath(QStringLiteral(".tavrin-stage-XXXXXX")));
+    QTemporaryDir folder(
+        QDir(level.Sessions().scratchFolder()).filePath(QStringLiteral(".tavrin-stage-XXXXXX")));
     if (!folder.isValid())
         throw WriteFailure(folder.path(), errno, false);
     folder.setAutoRemove(false);
