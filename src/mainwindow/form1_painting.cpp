@@ -184,7 +184,7 @@ void Form1::paintBrushColour(int index, TileState& tile) {
 
 void Form1::paintBrushPicture(int index, TileState& tile) {
     CheckTileKeepsData(index);
-    const QString name = m_level.PictureName;
+    const QString name = m_level.PictureName();
     if (name.isEmpty())
         throw Failure(ErrFileNotFound, Text(Msg::NoBrushPicture));
     QImage picture;
@@ -257,7 +257,7 @@ void Form1::DisplayTileProp(Integer index) {
 // stays one.
 void Form1::applyTileProp() {
     TileProp* window = m_tileProp.data();
-    if (!window || m_tilePropScreen != m_level.CurrentScreen)
+    if (!window || m_tilePropScreen != m_level.CurrentScreen())
         return;
     Integer index = 0;
     try {
@@ -286,7 +286,7 @@ void Form1::applyTileProp() {
 }
 
 void Form1::fillTileProp(TileProp& window, Integer index) {
-    m_tilePropScreen = m_level.CurrentScreen;
+    m_tilePropScreen = m_level.CurrentScreen();
     window.setWindowTitle(TileProp::DesignCaption() + QStringLiteral(" - Tile ") + QString::number(index));
     window.TileIndex->setText(QString::number(index));
     window.CurrentColor->setBackColour(m_level.TileBackColor(index).toLong());

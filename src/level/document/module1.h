@@ -53,50 +53,67 @@ public:
     Module1(const Module1&) = delete;
     Module1& operator=(const Module1&) = delete;
 
-    // --- The level state -------------------------------------------------------------------------------
-    Integer CurrentScreen = 0;
-    CheckedArray<Integer, 2, 9> SideScreen;
+    // --- The level state ---------------------------------------------------------------------------------
+    // Read here; only Module1's own procedures and the level document change it.
+    Integer CurrentScreen() const { return m_state.CurrentScreen; }
+    const CheckedArray<Integer, 2, 9>& SideScreen() const { return m_state.SideScreen; }
+    Integer SideScreen(int k) const { return m_state.SideScreen(k); }
 
-    QString LevelName;
-    QString LevelAuthor;
-    QString LevelDateMade;
-    QString LevelDescription;
-    QString LevelComments;
-    Integer LevelStartTile = 1;
-    Integer LevelLastScreen = 0;
+    const QString& LevelName() const { return m_state.LevelName; }
+    const QString& LevelAuthor() const { return m_state.LevelAuthor; }
+    const QString& LevelDateMade() const { return m_state.LevelDateMade; }
+    const QString& LevelDescription() const { return m_state.LevelDescription; }
+    const QString& LevelComments() const { return m_state.LevelComments; }
+    Integer LevelStartTile() const { return m_state.LevelStartTile; }
+    Integer LevelLastScreen() const { return m_state.LevelLastScreen; }
 
     // The seven properties above as one value, and all seven set at once.
     PropertyValues Properties() const;
     void SetProperties(const PropertyValues& properties);
 
-    QString LevelFileName;
-    Flag FileRunning = False;
-    Integer WalkerTile = 1;
-    QString PictureName;
+    const QString& LevelFileName() const { return m_state.LevelFileName; }
+    Flag FileRunning() const { return m_state.FileRunning; }
+    Integer WalkerTile() const { return m_state.WalkerTile; }
+    // The walk marker stands on `tile` of the screen on display.
+    void PlaceWalker(Integer tile) { m_state.WalkerTile = tile; }
+    const QString& PictureName() const { return m_state.PictureName; }
     // The brush colour, which a screen found nowhere (blank) takes for all its tiles.
-    Long BrushColour = SysButtonFace;
+    Long BrushColour() const { return m_state.BrushColour; }
 
-    TileArray<FieldValue> TileBackColor;
-    TileArray<FieldValue> TilePicture;
-    TileArray<Integer> TilePropLeft;
-    TileArray<Integer> TilePropUp;
-    TileArray<Integer> TilePropRight;
-    TileArray<Integer> TilePropDown;
-    TileArray<FieldValue> TilePropLeftOps;
-    TileArray<FieldValue> TilePropUpOps;
-    TileArray<FieldValue> TilePropRightOps;
-    TileArray<FieldValue> TilePropDownOps;
+    // The screen on display, Tile(0) below the grid included: each array whole, or one tile's entry.
+    const TileArray<FieldValue>& TileBackColor() const { return m_state.TileBackColor; }
+    const FieldValue& TileBackColor(int index) const { return m_state.TileBackColor(index); }
+    const TileArray<FieldValue>& TilePicture() const { return m_state.TilePicture; }
+    const FieldValue& TilePicture(int index) const { return m_state.TilePicture(index); }
+    const TileArray<Integer>& TilePropLeft() const { return m_state.TilePropLeft; }
+    const Integer& TilePropLeft(int index) const { return m_state.TilePropLeft(index); }
+    const TileArray<Integer>& TilePropUp() const { return m_state.TilePropUp; }
+    const Integer& TilePropUp(int index) const { return m_state.TilePropUp(index); }
+    const TileArray<Integer>& TilePropRight() const { return m_state.TilePropRight; }
+    const Integer& TilePropRight(int index) const { return m_state.TilePropRight(index); }
+    const TileArray<Integer>& TilePropDown() const { return m_state.TilePropDown; }
+    const Integer& TilePropDown(int index) const { return m_state.TilePropDown(index); }
+    const TileArray<FieldValue>& TilePropLeftOps() const { return m_state.TilePropLeftOps; }
+    const FieldValue& TilePropLeftOps(int index) const { return m_state.TilePropLeftOps(index); }
+    const TileArray<FieldValue>& TilePropUpOps() const { return m_state.TilePropUpOps; }
+    const FieldValue& TilePropUpOps(int index) const { return m_state.TilePropUpOps(index); }
+    const TileArray<FieldValue>& TilePropRightOps() const { return m_state.TilePropRightOps; }
+    const FieldValue& TilePropRightOps(int index) const { return m_state.TilePropRightOps(index); }
+    const TileArray<FieldValue>& TilePropDownOps() const { return m_state.TilePropDownOps; }
+    const FieldValue& TilePropDownOps(int index) const { return m_state.TilePropDownOps(index); }
 
     // Told the number of the screen on display whenever a screen was put on display.
-    std::function<void(Integer)> ScreenShown;
+    void setScreenShown(std::function<void(Integer)> shown) { m_screenShown = std::move(shown); }
 
     // --- Where things are -----------------------------------------------------------------------------
-    QString ProgramFolder;
-    // Every file goes through Files; tests may point it at one that injects faults.
-    FileAccess* Files = &m_defaultFiles;
+    const QString& ProgramFolder() const { return m_programFolder; }
+    // Every file goes through Files(); tests may point it at one that injects faults.
+    FileAccess* Files() const { return m_files; }
+    void setFiles(FileAccess* files) { m_files = files; }
     // Reads the level file through an index of where each screen's records stand, instead of reading the
     // whole file for every screen. Off, every read goes through the whole file; the result is the same.
-    bool UseIndex = true;
+    bool UseIndex() const { return m_useIndex; }
+    void setUseIndex(bool useIndex) { m_useIndex = useIndex; }
 
     // --- Sessions: what a crash leaves behind ----------------------------------------------------------
     // The scratch folder, the session file and what other editors left (see EditorSession).
@@ -104,7 +121,7 @@ public:
     EditorSession& Sessions() { return m_sessions; }
     bool Saving() const { return m_saving; }
     // Writes the session file: the level file, whether there are unsaved edits, the scratch files.
-    void WriteSession(bool unsaved) { writeSession(unsaved, LevelLastScreen); }
+    void WriteSession(bool unsaved) { writeSession(unsaved, m_state.LevelLastScreen); }
     // Loads the level of `session` (or none) and takes its scratch files as this editor's own, so that
     // every screen edited comes back as it was left.
     void RecoverSession(const SessionState& session);
@@ -121,8 +138,8 @@ public:
     // The level as after a start without a level file: this editor's scratch files deleted, the defaults
     // of the load step, a fresh screen 0 on display, no level file.
     void NewLevel();
-    // LevelFileName names a file that did not exist when it was named: a new level to be saved there.
-    bool LevelFileIsNew = false;
+    // LevelFileName() names a file that did not exist when it was named: a new level to be saved there.
+    bool LevelFileIsNew() const { return m_state.LevelFileIsNew; }
 
     // --- Screens and scratch files ---------------------------------------------------------------------
     void LoadLevel(const QString& fileName, const QString& callerName);
@@ -226,13 +243,44 @@ public:
     // were visited; the screen on display as it is.
     ScreenLoad SavedScreenValue(Integer screen) const;
     // The screen on display could not be read whole: its scratch file is not written from it.
-    bool ScreenOnDisplayPartlyRead() const { return m_partlyRead && m_partlyRead->screen == CurrentScreen; }
+    bool ScreenOnDisplayPartlyRead() const {
+        return m_partlyRead && m_partlyRead->screen == m_state.CurrentScreen;
+    }
     // Puts a screen on display as LoadScreen does, from what LoadScreenValue gave; nothing is read again.
     void ShowLoadedScreen(Integer screen, const ScreenLoad& load);
 
 private:
+    friend class LevelDocument;
     friend class LevelSave;
     friend class ScratchStage;
+    // The level state, its fields under the names of the procedures that read it.
+    struct State {
+        Integer CurrentScreen = 0;
+        CheckedArray<Integer, 2, 9> SideScreen;
+        QString LevelName;
+        QString LevelAuthor;
+        QString LevelDateMade;
+        QString LevelDescription;
+        QString LevelComments;
+        Integer LevelStartTile = 1;
+        Integer LevelLastScreen = 0;
+        QString LevelFileName;
+        bool LevelFileIsNew = false;
+        Flag FileRunning = False;
+        Integer WalkerTile = 1;
+        QString PictureName;
+        Long BrushColour = SysButtonFace;
+        TileArray<FieldValue> TileBackColor;
+        TileArray<FieldValue> TilePicture;
+        TileArray<Integer> TilePropLeft;
+        TileArray<Integer> TilePropUp;
+        TileArray<Integer> TilePropRight;
+        TileArray<Integer> TilePropDown;
+        TileArray<FieldValue> TilePropLeftOps;
+        TileArray<FieldValue> TilePropUpOps;
+        TileArray<FieldValue> TilePropRightOps;
+        TileArray<FieldValue> TilePropDownOps;
+    };
     struct RecordPlace {
         qint64 begin; // byte offsets of the record in its file
         qint64 end;
@@ -302,11 +350,16 @@ private:
     QByteArray recordsAsTheyStand(const QString& fileName, Integer screen) const;
     Record levelPropRecord() const;
 
+    State m_state;
+    QString m_programFolder;
     FileAccess m_defaultFiles;
-    PictureLookup m_pictures{ProgramFolder, LevelFileName, Files};
+    FileAccess* m_files = &m_defaultFiles;
+    bool m_useIndex = true;
+    std::function<void(Integer)> m_screenShown;
+    PictureLookup m_pictures{m_programFolder, m_state.LevelFileName, m_files};
     mutable LevelIndex m_index; // filled as files are read
-    ScratchFiles m_scratch{Files, [this] { return m_sessions.scratchFolder(); }};
-    EditorSession m_sessions{Files, ProgramFolder, m_scratch};
+    ScratchFiles m_scratch{m_files, [this] { return m_sessions.scratchFolder(); }};
+    EditorSession m_sessions{m_files, m_programFolder, m_scratch};
     std::optional<PartlyRead> m_partlyRead;
     QString m_loadingFile; // the level file a level-load sequence is reading
     Failure lostScratchFile(const QString& scratch, Msg what, Integer screen) const;

@@ -10,21 +10,21 @@ namespace tavrin {
 void Module1::writeSession(bool unsaved, Integer lastScreen) {
     PropertyValues properties = Properties();
     properties.lastScreen = lastScreen;
-    m_sessions.write(unsaved, LevelFileName, properties);
+    m_sessions.write(unsaved, m_state.LevelFileName, properties);
 }
 
 void Module1::RecoverSession(const SessionState& session) {
     m_sessions.takeOver(session);
     std::optional<Failure> trouble;
-    if (!session.levelFile.isEmpty() && Files->exists(session.levelFile)) {
+    if (!session.levelFile.isEmpty() && m_files->exists(session.levelFile)) {
         try {
             LoadLevelSequence(session.levelFile, QStringLiteral("Form_Load"));
         } catch (const Failure& failure) {
             trouble = failure;
         }
     } else if (!session.levelFile.isEmpty()) {
-        LevelFileName = session.levelFile;
-        LevelFileIsNew = true;
+        m_state.LevelFileName = session.levelFile;
+        m_state.LevelFileIsNew = true;
     }
     // A scratch file is a regular file: a link in its place is none.
     for (auto it = session.scratchFiles.cbegin(); it != session.scratchFiles.cend(); ++it)
@@ -45,8 +45,8 @@ void Module1::RecoverSession(const SessionState& session) {
             SetProperties(values);
         }
     }
-    CurrentScreen = 0;
-    WalkerTile = LevelStartTile;
+    m_state.CurrentScreen = 0;
+    m_state.WalkerTile = m_state.LevelStartTile;
     LoadScreen();
     if (trouble)
         throw *trouble;
