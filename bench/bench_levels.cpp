@@ -152,12 +152,12 @@ QString reachFigure(const Module1* module, const QString& level, double load) {
         const std::unique_ptr<Reachability> reach =
             module
                 ? std::make_unique<Reachability>(
-                      module->LevelLastScreen,
+                      module->LevelLastScreen(),
                       [&](int screen, WalkScreen& into) { into.take(module->ReadScreen(Integer(screen))); },
                       module->TileOnDisplay(BlankTile))
                 : FileReachability(files, level, &properties);
         const double read = seconds(clock);
-        reach->start({0, module ? module->LevelStartTile : properties.startTile});
+        reach->start({0, module ? module->LevelStartTile() : properties.startTile});
         reach->run();
         if (run == 0 || seconds(clock) < best)
             best = seconds(clock), reading = read;
@@ -169,8 +169,8 @@ QString reachFigure(const Module1* module, const QString& level, double load) {
         .arg(best / load, 0, 'f', 1)
         .arg(module ? QString() : QStringLiteral(", its pass over the file %1").arg(figure(reading, false)))
         .arg(tiles)
-        .arg(double(memory) / (double(module ? module->LevelLastScreen : properties.lastScreen) + 1) / 301, 0,
-             'f', 2);
+        .arg(double(memory) / (double(module ? module->LevelLastScreen() : properties.lastScreen) + 1) / 301,
+             0, 'f', 2);
 }
 
 // The load and the reach alone (--reach-only), for sizes whose other figures take long: one row; the file
@@ -280,7 +280,7 @@ int runOne(int screens, double budget, const QString& folder) {
         Integer target = 0;
         for (int attempt = 0; attempt < 50; ++attempt) {
             target = Integer(random.bounded(screens));
-            if (target != module.CurrentScreen && !module.ScreenIsEdited(target))
+            if (target != module.CurrentScreen() && !module.ScreenIsEdited(target))
                 break;
         }
         return target;
@@ -331,7 +331,7 @@ int runOne(int screens, double budget, const QString& folder) {
         SideLinks links = document.links();
         links[4] = untouchedScreen();
         document.editLinks(links);
-        const int from = module.WalkerTile;
+        const int from = module.WalkerTile();
         TileState exit = document.tile(from);
         exit.directions[2] = 4;
         exit.operands[2] = FieldValue::number(21);
@@ -348,7 +348,7 @@ int runOne(int screens, double budget, const QString& folder) {
     // and the picture its file reference names, looked up anew. The screen was drawn once when it came on
     // display, which decoded its pictures; ReDisplay draws it again.
     const auto redraw = [&module] {
-        module.Pictures.beginPass();
+        module.Pictures().beginPass();
         qint64 drawn = 0;
         for (int i = FirstGridTile; i <= LastGridTile; ++i) {
             const FieldValue& colour = module.TileBackColor(i);
@@ -357,7 +357,7 @@ int runOne(int screens, double budget, const QString& folder) {
             if (reference.isNumeric())
                 continue;
             try {
-                drawn += module.LoadPictureReference(reference.textValue()).width();
+                drawn += module.Pictures().load(reference.textValue()).width();
             } catch (const Failure&) {
                 // a missing picture is drawn as none
             }
@@ -637,10 +637,10 @@ int drawLargePictures(const QString& how, const QString& folder) {
         LevelDocument document(folder);
         document.loadLevel(level, QStringLiteral("bench"));
         const Module1& module = document.state();
-        module.Pictures.beginPass();
+        module.Pictures().beginPass();
         for (int i = FirstGridTile; i <= LastGridTile; ++i)
             if (const FieldValue& reference = module.TilePicture(i); !reference.isNumeric())
-                drawn += module.LoadPictureReference(reference.textValue()).width();
+                drawn += module.Pictures().load(reference.textValue()).width();
     }
     std::printf("%.1f %.1f %lld\n", double(peakResidentKb()) / 1024,
                 double(peakResidentKb() - emptyKb) / 1024, static_cast<long long>(drawn));

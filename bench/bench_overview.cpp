@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
                .arg(drags)
         << "|---|---|---|---|---|---|---|\n"
         << QStringLiteral("| %1 | %2 ms | %3 ms | %4 ms (%5 thumbnails) | %6 ms | %7 ms | %8 |\n")
-               .arg(int(level.LevelLastScreen) + 1)
+               .arg(int(level.LevelLastScreen()) + 1)
                .arg(load, 0, 'f', 0)
                .arg(firstPaint, 0, 'f', 0)
                .arg(allDrawn, 0, 'f', 0)

@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     const int walled = 45;
     const auto walledIn = [&] {
         const std::unique_ptr<Reachability> search = HeldLevelSearch(level);
-        search->start({int(level.CurrentScreen), int(level.WalkerTile)});
+        search->start({int(level.CurrentScreen()), int(level.WalkerTile())});
         search->run();
         return !search->reached({0, walled});
     };
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     QTextStream(stdout) << "| screens | Walk To Here, the 300 tiles of screen 0: median | slowest | "
                            "a tile no walk reaches |\n|---|---|---|---|\n"
                         << QStringLiteral("| %1 | %2 ms | %3 ms | %4 |\n")
-                               .arg(int(level.LevelLastScreen) + 1)
+                               .arg(int(level.LevelLastScreen()) + 1)
                                .arg(times[times.size() / 2], 0, 'f', 1)
                                .arg(times.back(), 0, 'f', 1)
                                .arg(walledIn() ? QString::number(unreached, 'f', 1) + QStringLiteral(" ms")

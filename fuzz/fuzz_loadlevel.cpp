@@ -49,7 +49,7 @@ void saveOntoFullDisk(LevelDocument& document, const QString& folder, qint64 roo
     const QStringList filesBefore = filesIn(folder);
     FaultyFiles files;
     files.diskFullAfter = room;
-    FileAccess* const previous = document.state().Files;
+    FileAccess* const previous = document.state().Files();
     document.setFiles(&files);
     bool failed = false;
     try {
@@ -92,7 +92,7 @@ Result run(const QString& folder, const QByteArray& level, Integer screen, qint6
     step([&] { document.loadLevel(file.fileName(), QStringLiteral("fuzz")); });
     step([&] { document.changeScreen(screen); });
     PropertyValues shorter = m.Properties(); // keep a save short
-    shorter.lastScreen = Integer(std::clamp<int>(m.LevelLastScreen, -1, 3));
+    shorter.lastScreen = Integer(std::clamp<int>(m.LevelLastScreen(), -1, 3));
     document.editProperties(shorter);
     Result result;
     step([&] {
@@ -108,7 +108,7 @@ Result run(const QString& folder, const QByteArray& level, Integer screen, qint6
         result.numbers << m.TilePropLeft(i) << m.TilePropDown(i);
     for (int k = 2; k <= 9; ++k)
         result.numbers << m.SideScreen(k);
-    result.numbers << m.CurrentScreen << m.WalkerTile << m.LevelStartTile << m.LevelLastScreen;
+    result.numbers << m.CurrentScreen() << m.WalkerTile() << m.LevelStartTile() << m.LevelLastScreen();
     // After a save that failed part way, the screen on display depends on how far it got, which differs
     // between the two ways of reading: only whether it failed is compared.
     saveOntoFullDisk(document, folder, room, result.messages);

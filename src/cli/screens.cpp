@@ -87,7 +87,7 @@ int Screens(const CliCommand& command, QStringList arguments) {
         const std::unique_ptr<QIODevice> output = OpenOutput(files, out, {input});
         LevelDocument document(work.path());
         document.loadLevel(input, QStringLiteral("screens"));
-        const int last = document.state().LevelLastScreen;
+        const int last = document.state().LevelLastScreen();
         if (!duplicated.isEmpty()) {
             if (duplicated[0] > last)
                 return Unusable(input, Text(Msg::NotOneOfTheScreens).arg(duplicated[0]).arg(last));

@@ -222,7 +222,7 @@ void BlockPlacer::drop() {
 
 QString BlockPlacer::oddExitsNote(const std::vector<std::pair<int, TileState>>& placed) const {
     const std::vector<int> odd =
-        TilesWithOddExits(placed, m_document.links(), m_document.state().LevelLastScreen);
+        TilesWithOddExits(placed, m_document.links(), m_document.state().LevelLastScreen());
     if (odd.empty())
         return QString();
     QStringList names;

@@ -249,7 +249,7 @@ void CheckLevelWindow::CheckLevel(const QString& place) {
     m_stale = false;
     m_checked = true;
     LevelCheckSettings settings;
-    settings.picturesFolders = m_level.PictureFolders();
+    settings.picturesFolders = m_level.Pictures().folders();
     try {
         LongTaskLook look;
         look.title = DesignCaption();
@@ -273,7 +273,7 @@ void CheckLevelWindow::CheckLevel(const QString& place) {
 }
 
 void CheckLevelWindow::LevelReplaced() {
-    if (isVisible() && m_level.LevelLastScreen < CheckAtOnceBelow) {
+    if (isVisible() && m_level.LevelLastScreen() < CheckAtOnceBelow) {
         CheckLevel(QStringLiteral("Refresh_Click"));
         return;
     }
@@ -287,7 +287,7 @@ void CheckLevelWindow::LevelReplaced() {
 void CheckLevelWindow::LevelChanged() {
     m_stale = true;
     if (m_checked)
-        m_recheck->start(m_level.LevelLastScreen < CheckAtOnceBelow ? RecheckAfter : RecheckBigAfter);
+        m_recheck->start(m_level.LevelLastScreen() < CheckAtOnceBelow ? RecheckAfter : RecheckBigAfter);
 }
 
 // The row selected stays selected when what it holds is found again at its place. While a save, a question

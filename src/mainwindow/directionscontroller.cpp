@@ -56,9 +56,9 @@ protected:
         const Module1& level = m_document.state();
         const Screen shown = level.ScreenOnDisplay();
         if (!m_oneWay)
-            m_oneWay = FindOneWayExits(int(level.CurrentScreen), shown, level.LevelLastScreen,
+            m_oneWay = FindOneWayExits(int(level.CurrentScreen()), shown, level.LevelLastScreen(),
                                        [this, &level, &shown](int screen) -> std::optional<Screen> {
-                                           if (screen == level.CurrentScreen)
+                                           if (screen == level.CurrentScreen())
                                                return shown;
                                            const auto known = m_others.find(screen);
                                            if (known != m_others.end())
@@ -70,7 +70,7 @@ protected:
                                        });
         QPainter painter(this);
         const QRectF grid(rect());
-        DrawDirections(painter, grid, shown, level.LevelLastScreen, &*m_oneWay);
+        DrawDirections(painter, grid, shown, level.LevelLastScreen(), &*m_oneWay);
         if (m_picked >= FirstGridTile && m_picked <= LastGridTile) {
             const qreal w = grid.width() / GridColumns;
             const qreal h = grid.height() / GridRows;
@@ -211,7 +211,7 @@ void DirectionsController::createMenus(QMenu* mnuView, QMenu* mnuEdit, QMenu* mn
         QAction* one = exits->addAction(QStringLiteral("Exit %1 from the Picked Tile").arg(name));
         one->setShortcut(QKeySequence(Qt::ALT | keys[side]));
         connect(one, &QAction::triggered, this,
-                [this, side] { makeExit(m_exitTile ? m_exitTile : int(m_level.WalkerTile), side, false); });
+                [this, side] { makeExit(m_exitTile ? m_exitTile : int(m_level.WalkerTile()), side, false); });
         QAction* all = exits->addAction(QStringLiteral("Exits %1 from the Whole Border").arg(name));
         all->setShortcut(QKeySequence(Qt::SHIFT | Qt::ALT | keys[side]));
         connect(all, &QAction::triggered, this,
@@ -318,12 +318,12 @@ void DirectionsController::makeExit(int tile, int side, bool wholeEdge) {
         m_view.confirm(Text(Msg::ExitNeedsBorder).arg(tile).arg(QLatin1String(SideName(side))));
         return;
     }
-    const int from = m_level.CurrentScreen;
+    const int from = m_level.CurrentScreen();
     const Integer linked = m_level.SideScreen(SideLinkOf(side));
-    const int newScreen = m_level.LevelLastScreen + 1;
+    const int newScreen = m_level.LevelLastScreen() + 1;
     QStringList buttons;
     std::vector<int> targets;
-    if (linked >= 0 && linked <= m_level.LevelLastScreen) {
+    if (linked >= 0 && linked <= m_level.LevelLastScreen()) {
         buttons << Text(Msg::ExitToScreen).arg(linked);
         targets.push_back(linked);
     }
@@ -385,10 +385,10 @@ void DirectionsController::makeExit(int tile, int side, bool wholeEdge) {
 void DirectionsController::blockScreenEdges(bool everyScreen) {
     const QString name = Text(Msg::BlockEdgesTitle);
     LevelDocument::LevelEdit edit;
-    const int last = m_level.LevelLastScreen;
+    const int last = m_level.LevelLastScreen();
     try {
         if (!everyScreen) {
-            AddBlockEdges(edit, m_level.CurrentScreen);
+            AddBlockEdges(edit, m_level.CurrentScreen());
         } else {
             if (Ask({name,
                      Text(Msg::BlockEdgesQuestion).arg(last + 1),
@@ -402,13 +402,13 @@ void DirectionsController::blockScreenEdges(bool everyScreen) {
         // The steps of the screen on display it blocks: those neither blocked already nor exits.
         int blocked = 0;
         for (const LevelDocument::LevelEdit::Direction& step : edit.directions)
-            if (step.screen == m_level.CurrentScreen) {
+            if (step.screen == m_level.CurrentScreen()) {
                 const Integer now = m_level.TileOnDisplay(step.index).directions[size_t(step.side)];
                 blocked += now != 1 && !IsExit(now);
             }
         if (m_screens.editLevel(name, std::move(edit)))
             m_view.confirm((everyScreen ? Text(Msg::EdgesBlockedEverywhere).arg(last).arg(blocked)
-                                        : Text(Msg::EdgesBlocked).arg(blocked).arg(m_level.CurrentScreen)) +
+                                        : Text(Msg::EdgesBlocked).arg(blocked).arg(m_level.CurrentScreen())) +
                            showDirectionsFor());
     } catch (const Failure& failure) {
         ShowFailure(failure, name);

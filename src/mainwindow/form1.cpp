@@ -555,12 +555,12 @@ QImage Form1::picture(int index) const {
 
 void Form1::Form_Load() {
     CentreOnScreen(this);
-    QDir::setCurrent(m_level.ProgramFolder);
+    QDir::setCurrent(m_level.ProgramFolder());
     m_document.start();
     redrawTiles(); // the fresh screen with the marker on its start tile
     m_directions->restoreShowDirections();
     m_reach->restore();
-    Dialog->InitDir = m_level.ProgramFolder;
+    Dialog->InitDir = m_level.ProgramFolder();
     if (!recoverUnsavedWork())
         LoadCommandLineLevel();
     if (const auto [saved, shown] = RefusedScale(); saved != 0)
@@ -614,8 +614,8 @@ void Form1::showStatus() {
 // The walker tile and its four direction properties in the order left, up, right, down. A walker
 // outside the per-tile arrays (an exit onto a special tile) shows its number alone.
 QString Form1::statusLine() const {
-    const int tile = m_level.WalkerTile;
-    if (!m_level.TilePropLeft.inRange(tile))
+    const int tile = m_level.WalkerTile();
+    if (!m_level.TilePropLeft().inRange(tile))
         return QString::number(tile);
     const QStringList parts = {QString::number(tile), QString::number(m_level.TilePropLeft(tile)),
                                QString::number(m_level.TilePropUp(tile)),

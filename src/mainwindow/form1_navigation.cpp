@@ -59,7 +59,7 @@ void Form1::showProblemPlace(const LevelProblem& problem) {
         return;
     const auto screen = static_cast<Integer>(*problem.screen);
     goToScreen(QString::number(screen), ProblemPlace);
-    if (m_level.CurrentScreen != screen || !problem.tile || *problem.tile < FirstGridTile ||
+    if (m_level.CurrentScreen() != screen || !problem.tile || *problem.tile < FirstGridTile ||
         *problem.tile > LastGridTile)
         return;
     showTilePropWindow();

@@ -102,7 +102,7 @@ void Form1::pickIntoBrush(int index) {
     const TileState tile = m_level.TileOnDisplay(index);
     NewColor->setBackColour(tile.colour.toLong());
     m_document.setBrushPicture(tile.picture.toText());
-    m_level.Pictures.beginPass();
+    m_level.Pictures().beginPass();
     // A picture that cannot be shown is still the brush's reference.
     NewPicture->setPicture(referencedPicture(tile.picture));
     const std::array<QLineEdit*, 4> directions = {PropLeft, PropUp, PropRight, PropDown};
@@ -127,18 +127,18 @@ void Form1::Command8_Click() {
         Dialog->DialogTitle = QStringLiteral("Load Picture");
         Dialog->Filters = {QStringLiteral("Pictures (*.bmp *.png *.jpg *.jpeg *.gif)"),
                            QStringLiteral("All files (*)")};
-        const QString levelPictures = m_level.LevelPicturesFolder();
+        const QString levelPictures = m_level.Pictures().levelFolder();
         Dialog->FileName =
             (QFileInfo(levelPictures).isDir() ? levelPictures
-                                              : QDir(m_level.PicturesFolder()).absolutePath()) +
+                                              : QDir(m_level.Pictures().programFolder()).absolutePath()) +
             u'/';
         Dialog->ShowOpen();
         const std::optional<QString> reference = referenceOfChosenPicture(Dialog->FileName);
         if (!reference)
             return;
         m_document.setBrushPicture(*reference);
-        m_level.Pictures.beginPass();
-        NewPicture->setPicture(m_level.LoadPictureReference(*reference));
+        m_level.Pictures().beginPass();
+        NewPicture->setPicture(m_level.Pictures().load(*reference));
     } catch (const Failure& failure) {
         if (failure.code() == ErrCancel) {
             NewPicture->setPicture(Tile(BlankTile)->picture());
@@ -184,14 +184,14 @@ void Form1::paintBrushColour(int index, TileState& tile) {
 
 void Form1::paintBrushPicture(int index, TileState& tile) {
     CheckTileKeepsData(index);
-    const QString name = m_level.PictureName;
+    const QString name = m_level.PictureName();
     if (name.isEmpty())
         throw Failure(ErrFileNotFound, Text(Msg::NoBrushPicture));
     QImage picture;
     try {
         RecordWriter::CheckWritableText(name);
-        m_level.Pictures.beginPass();
-        picture = m_level.LoadPictureReference(name);
+        m_level.Pictures().beginPass();
+        picture = m_level.Pictures().load(name);
     } catch (const Failure& failure) {
         throw Failure(failure.code(),
                       Text(Msg::BrushPictureUnusable).arg(name, AsSentence(failure.description())));
@@ -257,7 +257,7 @@ void Form1::DisplayTileProp(Integer index) {
 // stays one.
 void Form1::applyTileProp() {
     TileProp* window = m_tileProp.data();
-    if (!window || m_tilePropScreen != m_level.CurrentScreen)
+    if (!window || m_tilePropScreen != m_level.CurrentScreen())
         return;
     Integer index = 0;
     try {
@@ -286,7 +286,7 @@ void Form1::applyTileProp() {
 }
 
 void Form1::fillTileProp(TileProp& window, Integer index) {
-    m_tilePropScreen = m_level.CurrentScreen;
+    m_tilePropScreen = m_level.CurrentScreen();
     window.setWindowTitle(TileProp::DesignCaption() + QStringLiteral(" - Tile ") + QString::number(index));
     window.TileIndex->setText(QString::number(index));
     window.CurrentColor->setBackColour(m_level.TileBackColor(index).toLong());
@@ -298,12 +298,12 @@ void Form1::fillTileProp(TileProp& window, Integer index) {
     window.PropLeftOps->setText(m_level.TilePropLeftOps(index).toText());
     window.PropDownOps->setText(m_level.TilePropDownOps(index).toText());
     window.PropRightOps->setText(m_level.TilePropRightOps(index).toText());
-    m_level.Pictures.beginPass();
+    m_level.Pictures().beginPass();
     const FieldValue& reference = m_level.TilePicture(index);
     try {
         window.CurrentPicture->setPicture(reference.isNumeric()
                                               ? referencedPicture(reference)
-                                              : m_level.LoadPictureReference(reference.textValue()));
+                                              : m_level.Pictures().load(reference.textValue()));
     } catch (const Failure& failure) {
         if (!failure.isMissingPicture())
             throw; // told: the file is there but is no picture

@@ -28,7 +28,7 @@ void Form1::mnuPictures_Click() {
         connect(m_pictures, &PicturesWindow::importRequested, this, &Form1::importPictures);
         PlaceBesideMainWindow(m_pictures, this);
     }
-    m_pictures->setFolders(m_level.PictureFolders());
+    m_pictures->setFolders(m_level.Pictures().folders());
     m_pictures->show();
     m_pictures->raise();
     m_pictures->activateWindow();
@@ -38,9 +38,9 @@ void Form1::mnuPictures_Click() {
 // shows it.
 void Form1::takePictureIntoBrush(const QString& reference) {
     m_document.setBrushPicture(reference);
-    m_level.Pictures.beginPass();
+    m_level.Pictures().beginPass();
     try {
-        NewPicture->setPicture(m_level.LoadPictureReference(reference));
+        NewPicture->setPicture(m_level.Pictures().load(reference));
     } catch (const Failure& failure) {
         NewPicture->setPicture(QImage());
         ShowFailure(failure, PicturesPlace);
@@ -48,7 +48,7 @@ void Form1::takePictureIntoBrush(const QString& reference) {
 }
 
 std::optional<QString> Form1::referenceOfChosenPicture(const QString& path) {
-    const PictureChoice choice = m_level.ChoosePicture(path);
+    const PictureChoice choice = m_level.Pictures().choose(path);
     if (!choice.outside)
         return choice.reference;
     const QString folder = QDir::toNativeSeparators(QFileInfo(choice.copyTarget).path());
@@ -78,7 +78,7 @@ bool Form1::mayReplacePicture(const PictureChoice& choice, const QString& path) 
 
 void Form1::refreshPictureFolders() {
     if (m_pictures)
-        m_pictures->setFolders(m_level.PictureFolders());
+        m_pictures->setFolders(m_level.Pictures().folders());
 }
 
 // One picture that cannot be copied does not stop the others; those left are named in one message, and the
@@ -125,7 +125,7 @@ void Form1::importPictures() {
     // Each file is copied on its own: one that cannot be copied is told and the others still come.
     for (const QString& path : std::as_const(Dialog->FileNames)) {
         try {
-            const PictureChoice choice = m_level.ChoosePicture(path);
+            const PictureChoice choice = m_level.Pictures().choose(path);
             if (!choice.outside)
                 continue; // already where the level finds it
             if (choice.targetTaken && !mayReplacePicture(choice, path))

@@ -79,7 +79,7 @@ void Form1::mnuWorldOverview_Click() {
         m_worldOverview = new WorldOverviewWindow(m_document, Dialog, SettingsFile, this);
         m_reach->attach(m_worldOverview->Map);
         connect(m_worldOverview, &WorldOverviewWindow::swapAsked, this, [this](int screen, int other) {
-            m_screens->renumberScreens(ScreenRenumbering::swapping(screen, other, m_level.LevelLastScreen));
+            m_screens->renumberScreens(ScreenRenumbering::swapping(screen, other, m_level.LevelLastScreen()));
         });
         connect(m_worldOverview, &WorldOverviewWindow::duplicateAsked, m_screens.get(),
                 &ScreenController::duplicateScreenOf);
@@ -99,24 +99,24 @@ void Form1::mnuWorldOverview_Click() {
 // --- Undo and redo --------------------------------------------------------------------------------------
 
 void Form1::mnuUndo_Click() {
-    const Integer screen = m_level.CurrentScreen;
+    const Integer screen = m_level.CurrentScreen();
     try {
         RunLongTask(this, *m_document.undoTask());
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("mnuUndo_Click"));
     }
-    if (m_level.CurrentScreen != screen)
+    if (m_level.CurrentScreen() != screen)
         showMarker();
 }
 
 void Form1::mnuRedo_Click() {
-    const Integer screen = m_level.CurrentScreen;
+    const Integer screen = m_level.CurrentScreen();
     try {
         RunLongTask(this, *m_document.redoTask());
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("mnuRedo_Click"));
     }
-    if (m_level.CurrentScreen != screen)
+    if (m_level.CurrentScreen() != screen)
         showMarker();
 }
 
@@ -130,7 +130,7 @@ TestCommand& Form1::testCommand() {
 
 void Form1::Command2_Click() {
     try {
-        testCommand().Run(*Label1, *Dialog, m_level.ProgramFolder);
+        testCommand().Run(*Label1, *Dialog, m_level.ProgramFolder());
     } catch (const Failure& failure) {
         ShowFailure(failure, QStringLiteral("Command2_Click"));
     }

@@ -25,7 +25,7 @@ QImage Form1::referencedPicture(const FieldValue& reference) const {
     for (;;) {
         if (!current.isNumeric()) {
             try {
-                return m_level.LoadPictureReference(current.textValue());
+                return m_level.Pictures().load(current.textValue());
             } catch (const Failure&) {
                 return QImage(); // missing or no picture: the tile shows none and keeps its reference
             }
@@ -41,7 +41,7 @@ QImage Form1::referencedPicture(const FieldValue& reference) const {
         if (box == MarkerTile)
             return m_markerTile->picture();
         if (box == PreviewTile) // the look of the tile under the marker
-            box = m_level.WalkerTile;
+            box = m_level.WalkerTile();
         if (box < 0 || box > LastGridTile || seen[size_t(box)])
             return QImage(); // no box, or tiles that lead round in a loop
         seen[size_t(box)] = true;
@@ -59,12 +59,12 @@ Long Form1::shownColour(int index) const {
 void Form1::redrawTile(int index) {
     PictureBox* tile = m_gridTiles[size_t(index)];
     tile->setBackColour(shownColour(index));
-    const bool marker = m_markerOnGrid && index == m_level.WalkerTile;
+    const bool marker = m_markerOnGrid && index == m_level.WalkerTile();
     tile->setPicture(marker ? m_markerTile->picture() : referencedPicture(m_level.TilePicture(index)));
 }
 
 void Form1::redrawPreview() {
-    const int tile = m_level.WalkerTile;
+    const int tile = m_level.WalkerTile();
     if (tile < BlankTile || tile > LastGridTile)
         return;
     m_previewTile->setBackColour(shownColour(tile));
@@ -77,13 +77,13 @@ void Form1::showSideLinks() {
 }
 
 void Form1::redrawTiles() {
-    m_level.Pictures.beginPass();
-    if (m_markerDrawnOn != m_level.WalkerTile && m_markerDrawnOn == BlankTile)
+    m_level.Pictures().beginPass();
+    if (m_markerDrawnOn != m_level.WalkerTile() && m_markerDrawnOn == BlankTile)
         redrawTile(BlankTile); // the marker left Tile(0)
-    m_markerDrawnOn = m_level.WalkerTile;
+    m_markerDrawnOn = m_level.WalkerTile();
     for (int index = FirstGridTile; index <= LastGridTile; ++index)
         redrawTile(index);
-    if (m_level.WalkerTile == BlankTile)
+    if (m_level.WalkerTile() == BlankTile)
         redrawTile(BlankTile);
     redrawPreview();
 }
@@ -96,7 +96,7 @@ void Form1::redrawGrid() {
 // Tiles whose picture is that of another box may show the changed one. Tile(0) is drawn by the brush
 // itself, unless the marker comes or goes.
 void Form1::tileChanged(int tile) {
-    m_level.Pictures.beginPass();
+    m_level.Pictures().beginPass();
     for (int index = FirstGridTile; index <= LastGridTile; ++index)
         if (index == tile || m_level.TilePicture(index).isNumeric())
             redrawTile(index);

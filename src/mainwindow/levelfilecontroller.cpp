@@ -52,7 +52,7 @@ void LevelFileController::loadLevel(const QString& path, const QString& callerNa
     m_document.loadLevel(path, callerName);
     m_view.levelFileNamed(showPath ? path : QString(), showPath);
     m_view.confirm(QStringLiteral("Loaded %1").arg(QFileInfo(path).fileName()));
-    m_level.CheckPicturesFolder();
+    m_level.Pictures().checkFolder();
     // A merge that stopped on conflicts left them beside the level.
     if (showPath)
         if (auto* resolve = ResolveConflicts::openFor(m_view.dialogParent(), m_document, path))
@@ -138,7 +138,7 @@ bool LevelFileController::saveLevel() {
         m_document.levelSavedAs(path);
         m_view.levelFileNamed(path, true);
         m_view.levelSaved();
-        const int screens = m_level.LevelLastScreen + 1;
+        const int screens = m_level.LevelLastScreen() + 1;
         m_view.confirm(QStringLiteral("Saved %1 (%2 %3)")
                            .arg(QFileInfo(path).fileName())
                            .arg(screens)
@@ -157,11 +157,11 @@ bool LevelFileController::saveLevel() {
 // file, it is proposed a new file.
 QString LevelFileController::proposedLevelFile() const {
     const QString file = ownLevelFile();
-    return file.isEmpty() ? QDir::toNativeSeparators(NewLevelFile(m_level.ProgramFolder)) : file;
+    return file.isEmpty() ? QDir::toNativeSeparators(NewLevelFile(m_level.ProgramFolder())) : file;
 }
 
 QString LevelFileController::ownLevelFile() const {
-    const QString& file = m_level.LevelFileName;
+    const QString& file = m_level.LevelFileName();
     return file.isEmpty() || QFileInfo(file) == QFileInfo(m_level.TemplateLevelFileName()) ? QString() : file;
 }
 
@@ -183,7 +183,7 @@ QString NewLevelFile(const QString& programFolder) {
 
 // Screens above the last screen are not saved; edited ones are not left out without asking.
 bool LevelFileController::includeScreensBeyondLast() {
-    const QList<int> beyond = m_document.editedScreensAbove(m_level.LevelLastScreen);
+    const QList<int> beyond = m_document.editedScreensAbove(m_level.LevelLastScreen());
     if (beyond.isEmpty())
         return true;
     QStringList numbers;
@@ -194,7 +194,7 @@ bool LevelFileController::includeScreensBeyondLast() {
         Ask({Text(Msg::BeyondLastTitle),
              Text(beyond.size() == 1 ? Msg::BeyondLastOne : Msg::BeyondLastMany)
                  .arg(numbers.join(QStringLiteral(", ")))
-                 .arg(m_level.LevelLastScreen)
+                 .arg(m_level.LevelLastScreen())
                  .arg(beyond.last()),
              {Text(Msg::ButtonRaiseAndSave), Text(Msg::ButtonSaveWithout), Text(Msg::ButtonCancel)},
              Raise,

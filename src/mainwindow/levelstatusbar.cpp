@@ -111,11 +111,11 @@ LevelStatusBar::LevelStatusBar(QStatusBar* bar, const LevelDocument& document,
 
 void LevelStatusBar::showWhereYouAre() {
     const Module1& level = m_document.state();
-    m_screen->setText(StatusScreenText(level.CurrentScreen, level.LevelLastScreen));
-    m_beyond->setVisible(level.CurrentScreen > level.LevelLastScreen);
-    QString name = level.LevelName;
-    if (name.isEmpty() && !level.LevelFileName.isEmpty())
-        name = QFileInfo(level.LevelFileName).completeBaseName();
+    m_screen->setText(StatusScreenText(level.CurrentScreen(), level.LevelLastScreen()));
+    m_beyond->setVisible(level.CurrentScreen() > level.LevelLastScreen());
+    QString name = level.LevelName();
+    if (name.isEmpty() && !level.LevelFileName().isEmpty())
+        name = QFileInfo(level.LevelFileName()).completeBaseName();
     m_level->setText(name);
     m_level->setVisible(!name.isEmpty());
     showHoveredTile();
@@ -130,7 +130,7 @@ void LevelStatusBar::showHoveredTile() {
     const Module1& m = m_document.state();
     if (m_directionsShown && m_hoveredSide >= 0) {
         const EdgeMark mark =
-            MarkOf(m.TileOnDisplay(tile), m_hoveredSide, m.LinksOnDisplay(), m.LevelLastScreen);
+            MarkOf(m.TileOnDisplay(tile), m_hoveredSide, m.LinksOnDisplay(), m.LevelLastScreen());
         if (mark.kind == EdgeMark::Exit) {
             m_tile->setText(
                 QStringLiteral("Tile %1 %2: ").arg(tile).arg(QLatin1String(SideName(m_hoveredSide))) +

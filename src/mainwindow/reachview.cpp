@@ -57,7 +57,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         if (const Reachability* walk = m_view.walk()) {
             QPainter painter(this);
-            ShadeUnreached(painter, QRectF(rect()), *walk, int(m_level.CurrentScreen), true);
+            ShadeUnreached(painter, QRectF(rect()), *walk, int(m_level.CurrentScreen()), true);
         }
     }
 
@@ -107,13 +107,14 @@ ReachView::ReachView(Form1& form, LevelDocument& document, const QString& settin
 
 std::unique_ptr<Reachability> ReachView::newSearch() {
     const Module1& level = m_document.state();
-    const QFileInfo file(level.LevelFileName);
-    if (level.LevelFileName.isEmpty() || level.LevelFileIsNew) {
+    const QFileInfo file(level.LevelFileName());
+    if (level.LevelFileName().isEmpty() || level.LevelFileIsNew()) {
         m_kept.reset();
-    } else if (!m_kept || m_kept->path != level.LevelFileName || m_kept->size != file.size() ||
+    } else if (!m_kept || m_kept->path != level.LevelFileName() || m_kept->size != file.size() ||
                m_kept->modified != file.lastModified()) {
-        m_kept = std::make_unique<KeptTable>(KeptTable{level.LevelFileName, file.size(), file.lastModified(),
-                                                       ReadWalkTable(*level.Files, level.LevelFileName)});
+        m_kept =
+            std::make_unique<KeptTable>(KeptTable{level.LevelFileName(), file.size(), file.lastModified(),
+                                                  ReadWalkTable(*level.Files(), level.LevelFileName())});
     }
     if (!m_kept || !m_kept->table)
         return HeldLevelSearch(level, std::nullopt, false);
@@ -149,7 +150,7 @@ void ReachView::levelChanged() {
     if (!m_show->isChecked())
         return m_walk.reset();
     // On a large level the shading goes until it is worked out again: it would show an older level.
-    const bool large = m_document.state().LevelLastScreen >= AtOnceScreens;
+    const bool large = m_document.state().LevelLastScreen() >= AtOnceScreens;
     if (large && m_walk) {
         m_walk.reset();
         m_layer->update();
@@ -161,13 +162,13 @@ void ReachView::levelChanged() {
 
 void ReachView::searchAgain() {
     const Module1& level = m_document.state();
-    const bool large = level.LevelLastScreen >= AtOnceScreens;
+    const bool large = level.LevelLastScreen() >= AtOnceScreens;
     if (!m_show->isChecked())
         return;
     if (InputOnlyTo::active() || (large && QGuiApplication::mouseButtons() != Qt::NoButton))
         return m_again->start(); // a long task or a stroke under way: later
     std::unique_ptr<Reachability> walk = newSearch();
-    const WalkPlace start{0, int(level.LevelStartTile)};
+    const WalkPlace start{0, int(level.LevelStartTile())};
     try {
         if (start.tile < FirstGridTile || !walk->inLevel(start))
             walk.reset();
@@ -185,7 +186,8 @@ void ReachView::searchAgain() {
 
 void ReachView::walkTo(int tile) {
     const Module1& level = m_document.state();
-    const WalkPlace from{int(level.CurrentScreen), int(level.WalkerTile)}, to{int(level.CurrentScreen), tile};
+    const WalkPlace from{int(level.CurrentScreen()), int(level.WalkerTile())},
+        to{int(level.CurrentScreen()), tile};
     const std::unique_ptr<Reachability> search = newSearch();
     if (!search->inLevel(from))
         return m_say(Text(Msg::NoWalkToHere).arg(tile).arg(from.tile));

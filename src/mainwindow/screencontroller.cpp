@@ -38,18 +38,18 @@ void ScreenController::createMenu(QMenuBar* bar) {
     mnuDuplicateScreen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     mnuDuplicateScreen->setShortcutContext(Qt::WindowShortcut);
     connect(mnuDuplicateScreen, &QAction::triggered, this,
-            [this] { duplicateScreenOf(m_level.CurrentScreen); });
+            [this] { duplicateScreenOf(m_level.CurrentScreen()); });
     mnuScreen->addSeparator();
     QAction* mnuDeleteScreen = mnuScreen->addAction(QStringLiteral("Delete Screen"));
     mnuDeleteScreen->setObjectName(QStringLiteral("mnuDeleteScreen"));
-    connect(mnuDeleteScreen, &QAction::triggered, this, [this] { deleteScreen(m_level.CurrentScreen); });
+    connect(mnuDeleteScreen, &QAction::triggered, this, [this] { deleteScreen(m_level.CurrentScreen()); });
     QAction* mnuMoveScreen = mnuScreen->addAction(QStringLiteral("Move Screen To..."));
     mnuMoveScreen->setObjectName(QStringLiteral("mnuMoveScreen"));
-    connect(mnuMoveScreen, &QAction::triggered, this, [this] { moveScreen(m_level.CurrentScreen); });
+    connect(mnuMoveScreen, &QAction::triggered, this, [this] { moveScreen(m_level.CurrentScreen()); });
 }
 
 std::optional<int> ScreenController::nextScreenNumber() {
-    const int next = m_level.LevelLastScreen + 1;
+    const int next = m_level.LevelLastScreen() + 1;
     if (next > std::numeric_limits<Integer>::max() || next < 0) {
         m_view.confirm(QStringLiteral("The level has its last screen already: no screen can be added"));
         return std::nullopt;
@@ -63,7 +63,7 @@ void ScreenController::addScreen(const QString& name, int number, const Screen& 
                                  const std::optional<SideLinks>& links) {
     LevelDocument::LevelEdit edit;
     if (links)
-        edit.links.push_back({m_level.CurrentScreen, *links});
+        edit.links.push_back({m_level.CurrentScreen(), *links});
     edit.links.push_back({number, screen.links});
     for (int t = FirstGridTile; t <= LastGridTile; ++t)
         edit.tiles.push_back({number, t, screen.tile(t)});
@@ -76,7 +76,7 @@ bool ScreenController::mayReplaceLinks(const QString& title, int screen, const S
                                        const SideLinks& after) {
     for (Integer k = 2; k <= 9; ++k) {
         const Integer was = before[size_t(k)];
-        if (was == after[size_t(k)] || was < 0 || was > m_level.LevelLastScreen)
+        if (was == after[size_t(k)] || was < 0 || was > m_level.LevelLastScreen())
             continue;
         if (Ask({title,
                  Text(Msg::NewScreenTakesLink).arg(k).arg(screen).arg(was).arg(after[size_t(k)]),
@@ -98,10 +98,10 @@ void ScreenController::newScreenBeside(int side) {
     try {
         SideLinks links = m_level.LinksOnDisplay();
         links[size_t(SideLinkOf(side))] = Integer(*number);
-        if (!mayReplaceLinks(name, m_level.CurrentScreen, m_level.LinksOnDisplay(), links))
+        if (!mayReplaceLinks(name, m_level.CurrentScreen(), m_level.LinksOnDisplay(), links))
             return;
         Screen screen = UnlinkedBlankScreen(m_document);
-        screen.links[size_t(SideLinkOf(Opposite(side)))] = m_level.CurrentScreen;
+        screen.links[size_t(SideLinkOf(Opposite(side)))] = m_level.CurrentScreen();
         addScreen(name, *number, screen, links);
     } catch (const Failure& failure) {
         ShowFailure(failure, name);
@@ -149,7 +149,7 @@ bool ScreenController::renumberScreens(const ScreenRenumbering& renumbering) {
 }
 
 void ScreenController::deleteScreen(int screen) {
-    const ScreenRenumbering renumbering = ScreenRenumbering::deleting(screen, m_level.LevelLastScreen);
+    const ScreenRenumbering renumbering = ScreenRenumbering::deleting(screen, m_level.LevelLastScreen());
     if (const std::optional<QString> why = renumbering.refusal()) {
         m_view.confirm(*why);
         return;
@@ -181,7 +181,7 @@ void ScreenController::deleteScreen(int screen) {
 }
 
 void ScreenController::moveScreen(int screen) {
-    const int last = m_level.LevelLastScreen;
+    const int last = m_level.LevelLastScreen();
     if (const std::optional<QString> why = ScreenRenumbering::moving(screen, screen, last).refusal()) {
         m_view.confirm(*why);
         return;

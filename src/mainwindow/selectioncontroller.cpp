@@ -256,7 +256,7 @@ void SelectionController::editTiles(const QString& name,
 void SelectionController::replaceSelection(const QString& name, const TileBlock& block, int topLeft) {
     std::map<int, TileState> tiles;
     for (const int tile : selectedTiles())
-        tiles[tile] = BlankedTile(m_level.TileOnDisplay(tile), m_level.BrushColour);
+        tiles[tile] = BlankedTile(m_level.TileOnDisplay(tile), m_level.BrushColour());
     const std::vector<std::pair<int, TileState>> placed = block.placedAt(topLeft);
     std::vector<int> selected;
     for (const auto& [tile, state] : placed) {
@@ -312,7 +312,7 @@ bool SelectionController::putOnClipboard(const std::vector<int>& tiles) {
     }
     const TileBlock block = TileBlock::take(m_level.ScreenOnDisplay(), tiles);
     try {
-        QGuiApplication::clipboard()->setMimeData(block.toMimeData(m_level.CurrentScreen));
+        QGuiApplication::clipboard()->setMimeData(block.toMimeData(m_level.CurrentScreen()));
     } catch (const Failure& failure) {
         m_view.confirm(QStringLiteral("Nothing copied: %1").arg(failure.description()));
         return false;
@@ -332,7 +332,7 @@ void SelectionController::cutTiles() {
         return;
     std::vector<std::pair<int, TileState>> blanked;
     for (const int tile : tiles)
-        blanked.emplace_back(tile, BlankedTile(m_level.TileOnDisplay(tile), m_level.BrushColour));
+        blanked.emplace_back(tile, BlankedTile(m_level.TileOnDisplay(tile), m_level.BrushColour()));
     editTiles(QStringLiteral("Cut"), blanked);
     m_view.confirm(QStringLiteral("%1 tile(s) cut").arg(tiles.size()));
 }
@@ -340,7 +340,7 @@ void SelectionController::cutTiles() {
 void SelectionController::deleteTiles() {
     std::vector<std::pair<int, TileState>> blanked;
     for (const int tile : selectedTiles())
-        blanked.emplace_back(tile, BlankedTile(m_level.TileOnDisplay(tile), m_level.BrushColour));
+        blanked.emplace_back(tile, BlankedTile(m_level.TileOnDisplay(tile), m_level.BrushColour()));
     editTiles(QStringLiteral("Delete Tiles"), blanked);
 }
 

@@ -76,8 +76,9 @@ qint64 ThumbnailKey(int screen, int level) {
 // --- The map --------------------------------------------------------------------------------------------
 
 WorldMap::WorldMap(const Module1& level, QWidget* parent)
-    : QWidget(parent), m_level(level), m_painter(level.PictureFolders()), m_thumbnails(ThumbnailCacheBytes),
-      m_drawingPainter(std::make_unique<ScreenPainter>(level.PictureFolders())) {
+    : QWidget(parent), m_level(level), m_painter(level.Pictures().folders()),
+      m_thumbnails(ThumbnailCacheBytes),
+      m_drawingPainter(std::make_unique<ScreenPainter>(level.Pictures().folders())) {
     m_drawingThread.setMaxThreadCount(1);
     m_marker = QImage(QStringLiteral(":/level/marker.bmp"));
     setObjectName(QStringLiteral("Map"));
@@ -103,7 +104,7 @@ const SideLinks& WorldMap::linksOf(int screen) {
 }
 
 void WorldMap::reload() {
-    const int screens = std::max(int(m_level.LevelLastScreen), 0) + 1;
+    const int screens = std::max(int(m_level.LevelLastScreen()), 0) + 1;
     m_links.assign(size_t(screens), NoLinks());
     m_linksKnown.assign(size_t(screens), false);
     m_linksRead = 0;
@@ -112,8 +113,8 @@ void WorldMap::reload() {
     m_drawing.clear();
     // Another level may keep its pictures elsewhere, and pictures may have changed since.
     m_drawingThread.waitForDone();
-    m_painter = ScreenPainter(m_level.PictureFolders());
-    m_drawingPainter = std::make_unique<ScreenPainter>(m_level.PictureFolders());
+    m_painter = ScreenPainter(m_level.Pictures().folders());
+    m_drawingPainter = std::make_unique<ScreenPainter>(m_level.Pictures().folders());
     m_sinceLayout.start();
     readMoreLinks(FirstSliceMs);
     if (readingLinks()) // the screens whose links are read so far, until they are all read
@@ -166,7 +167,7 @@ void WorldMap::linksChanged(int screen) {
 }
 
 void WorldMap::lastScreenChanged() {
-    const int screens = std::max(int(m_level.LevelLastScreen), 0) + 1;
+    const int screens = std::max(int(m_level.LevelLastScreen()), 0) + 1;
     if (screens == count())
         return;
     // Exits are drawn as leading to a screen of the level or not: the thumbnails that show them go.
@@ -237,11 +238,11 @@ QString WorldMap::describe(int screen) {
 }
 
 QRectF WorldMap::markerInView() const {
-    const int tile = m_level.WalkerTile;
-    if (m_level.CurrentScreen < 0 || m_level.CurrentScreen >= count() || tile < FirstGridTile ||
+    const int tile = m_level.WalkerTile();
+    if (m_level.CurrentScreen() < 0 || m_level.CurrentScreen() >= count() || tile < FirstGridTile ||
         tile > LastGridTile)
         return QRectF();
-    const QRectF cell = cellInView(m_level.CurrentScreen);
+    const QRectF cell = cellInView(m_level.CurrentScreen());
     if (cell.width() < DetailWidth)
         return QRectF();
     // The marker as the grid shows it: its picture from the tile's top-left corner, at the map's scale.
@@ -264,7 +265,7 @@ const QImage* WorldMap::thumbnail(int screen, int level, bool mayDraw) {
     ++m_renders;
     ScreenPainter* painter = m_drawingPainter.get();
     const int width = ThumbnailWidths[level];
-    const Integer lastScreen = m_level.LevelLastScreen;
+    const Integer lastScreen = m_level.LevelLastScreen();
     m_drawingThread.start([this, painter, read, width, lastScreen, key, stamp] {
         QImage image = painter->paint(read).scaled(width, width * ScreenImageHeight / ScreenImageWidth,
                                                    Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -298,10 +299,10 @@ void WorldMap::paintEvent(QPaintEvent*) {
         drawArrows(painter, visible);
     if (const QRectF marker = markerInView(); !marker.isEmpty())
         painter.drawImage(marker, m_marker);
-    if (m_level.CurrentScreen >= 0 && m_level.CurrentScreen < count()) {
+    if (m_level.CurrentScreen() >= 0 && m_level.CurrentScreen() < count()) {
         painter.setPen(QPen(QColor::fromRgb(FrameColour), 3));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(cellInView(m_level.CurrentScreen).adjusted(-2, -2, 2, 2));
+        painter.drawRect(cellInView(m_level.CurrentScreen()).adjusted(-2, -2, 2, 2));
     }
     // A thumbnail carried onto another: both framed, dashed, the way the swap would go.
     if (m_dragged) {
@@ -430,7 +431,7 @@ void WorldMap::showOpeningView() {
     m_keepOpeningView = true;
     fitView();
     if (m_scale * ScreenImageWidth < OpeningWidth / 2)
-        centreOn(m_level.CurrentScreen, OpeningWidth);
+        centreOn(m_level.CurrentScreen(), OpeningWidth);
 }
 
 QImage WorldMap::image() {
@@ -620,16 +621,16 @@ void WorldOverviewWindow::ExportImage_Click() {
     try {
         m_dialog->DialogTitle = QStringLiteral("Export Image");
         m_dialog->Filters = {tr("PNG images (*.png)")};
-        const QFileInfo levelFile(level.LevelFileName);
+        const QFileInfo levelFile(level.LevelFileName());
         m_dialog->FileName =
-            level.LevelFileName.isEmpty()
+            level.LevelFileName().isEmpty()
                 ? QStringLiteral("World.png")
                 : levelFile.dir().filePath(levelFile.completeBaseName() + QStringLiteral(".png"));
         m_dialog->ShowSave();
         const QString path = m_dialog->FileName;
         // A large map takes a while to compress: it is written on a thread of its own, from a copy.
         Task task;
-        task.thenAside([image = Map->image(), path, files = level.Files] {
+        task.thenAside([image = Map->image(), path, files = level.Files()] {
             const std::unique_ptr<AtomicFile> file = files->openWrite(path);
             if (!image.save(file.get(), "PNG"))
                 throw WriteFailure(*file);

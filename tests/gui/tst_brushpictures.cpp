@@ -63,7 +63,7 @@ private slots:
         m_f->answers = answers;
         m_f->dialog.files << m_f->path("elsewhere/" + chosen);
         form().Command8_Click();
-        QCOMPARE(m_f->module->PictureName, reference);
+        QCOMPARE(m_f->module->PictureName(), reference);
         QCOMPARE(PreviewColour(form()), preview);
         const QImage copy(m_f->path("levels/Pics/" + chosen));
         QCOMPARE(copy.isNull() ? QColor() : copy.pixelColor(0, 0), inLevelPics);
@@ -75,11 +75,11 @@ private slots:
         QTest::keyClick(&form(), Qt::Key_F6);
         auto* window = form().findChild<PicturesWindow*>();
         QVERIFY(window && window->isVisible());
-        QCOMPARE(window->folders(), m_f->module->PictureFolders());
+        QCOMPARE(window->folders(), m_f->module->Pictures().folders());
         QVERIFY(window->names().contains("taken.bmp") && window->names().contains("grass.bmp"));
 
         emit window->picturePicked("\\taken.bmp", m_f->path("levels/Pics/taken.bmp"));
-        QCOMPARE(m_f->module->PictureName, QString("\\taken.bmp"));
+        QCOMPARE(m_f->module->PictureName(), QString("\\taken.bmp"));
         QCOMPARE(PreviewColour(form()), QColor(Qt::red));
 
         // Two files come in; the one whose name is taken is kept as it is when the user says so.

@@ -114,7 +114,7 @@ private slots:
         // As the mouse makes it: a click, then a second press that is the double click.
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
-        QCOMPARE(m_f->module->CurrentScreen, 0);
+        QCOMPARE(m_f->module->CurrentScreen(), 0);
         QVERIFY(form().TilePropWindow() && form().TilePropWindow()->isVisible());
         QCOMPARE(form().TilePropWindow()->TileIndex->text(), "145");
         QCOMPARE(form().TilePropWindow()->PropRight->text(), "6");
@@ -146,7 +146,7 @@ private slots:
         } else {
             command == "new" ? form().mnuNew_Click() : form().MnuPLtemp_Click();
         }
-        QCOMPARE(m_f->module->LevelLastScreen, lastScreen);
+        QCOMPARE(m_f->module->LevelLastScreen(), lastScreen);
         const QStringList shown = rows();
         if (lastScreen >= CheckLevelWindow::CheckAtOnceBelow) {
             QCOMPARE(window()->Summary->text(), "Refresh to check");
@@ -210,7 +210,7 @@ private slots:
             problem.screen = screen.toLongLong();
         problem.tile = tile.toInt();
         emit window()->problemChosen(problem);
-        QCOMPARE(m_f->module->CurrentScreen, shownScreen);
+        QCOMPARE(m_f->module->CurrentScreen(), shownScreen);
         QVERIFY(!form().TilePropWindow() || !form().TilePropWindow()->isVisible());
         QCOMPARE(m_f->titles(), QStringList());
     }

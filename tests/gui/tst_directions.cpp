@@ -54,11 +54,11 @@ class TestDirections : public QObject, EditorAccess {
         for (int i = 0; i < 19; ++i)
             document().walk(KeyRight);
         document().walk(KeyDown);
-        QCOMPARE(m.WalkerTile, Integer(40));
+        QCOMPARE(m.WalkerTile(), Integer(40));
         QCOMPARE(document().walk(KeyRight).kind, WalkStep::Exit);
-        QVERIFY(m.CurrentScreen == 1 && m.WalkerTile == 21);
+        QVERIFY(m.CurrentScreen() == 1 && m.WalkerTile() == 21);
         QCOMPARE(document().walk(KeyLeft).kind, WalkStep::Exit);
-        QVERIFY(m.CurrentScreen == 0 && m.WalkerTile == 40);
+        QVERIFY(m.CurrentScreen() == 0 && m.WalkerTile() == 40);
     }
 
 private slots:
@@ -150,8 +150,8 @@ private slots:
         }
         QCOMPARE(m_f->questions, QStringList{"Make Exit"});
         QCOMPARE(document().undoStack().count(), steps + 1);
-        QCOMPARE(m.LevelLastScreen, Integer(1));
-        QCOMPARE(m.CurrentScreen, Integer(0));
+        QCOMPARE(m.LevelLastScreen(), Integer(1));
+        QCOMPARE(m.CurrentScreen(), Integer(0));
         const Integer link = m.TilePropRight(60);
         QVERIFY(IsExit(link));
         QCOMPARE(m.SideScreen(link), Integer(1));
@@ -331,7 +331,7 @@ private slots:
         form().directions().makeExit(40, SideRight, false);
         SetNumberSink(previous);
         QCOMPARE(highest, 3);
-        QCOMPARE(m_f->module->LevelLastScreen, Integer(std::max(2, target)));
+        QCOMPARE(m_f->module->LevelLastScreen(), Integer(std::max(2, target)));
         QCOMPARE(m_f->module->SideScreen(m_f->module->TilePropRight(40)), Integer(target));
         const Screen there = document().readScreen(target);
         QCOMPARE(there.links[size_t(there.tile(21).directions[SideLeft])], Integer(0));
@@ -362,9 +362,9 @@ private slots:
             QCOMPARE(form().statusBar()->currentMessage(), said);
         };
         walkTo(45, "Walk To Here: 6 step(s) through 1 screen(s) to tile 45");
-        QCOMPARE(m_f->module->WalkerTile, Integer(45));
+        QCOMPARE(m_f->module->WalkerTile(), Integer(45));
         walkTo(22, "Walk To Here: no walk leads to tile 22; nearest reachable: tile 21");
-        QCOMPARE(m_f->module->WalkerTile, Integer(45));
+        QCOMPARE(m_f->module->WalkerTile(), Integer(45));
         document().undo();
         QTRY_COMPARE(shaded(), QList<int>{});
     }

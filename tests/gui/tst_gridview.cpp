@@ -27,7 +27,7 @@ private slots:
         QCOMPARE(shown(1), marker);
         setPicture(2, FieldValue::text("\\grass.bmp"));
         QTest::keyClick(&form(), Qt::Key_Right);
-        QCOMPARE(int(m_f->module->WalkerTile), 2);
+        QCOMPARE(int(m_f->module->WalkerTile()), 2);
         QCOMPARE(shown(2), marker);
         QVERIFY(shown(1).isNull());
         QCOMPARE(shown(PreviewTile), file("grass.bmp"));
@@ -63,7 +63,7 @@ private slots:
         m_f->dialog.colours = {255};
         QTest::mouseClick(control<QPushButton>("Command7"), Qt::LeftButton);
         QTest::mouseClick(control<QCheckBox>("UseColor"), Qt::LeftButton);
-        QCOMPARE(int(m_f->module->WalkerTile), 1);
+        QCOMPARE(int(m_f->module->WalkerTile()), 1);
         if (how == "drag") {
             QTest::mousePress(form().Tile(1), Qt::LeftButton);
             QTest::mouseMove(form().Tile(2));
@@ -88,7 +88,7 @@ private slots:
         m_f->goTo("1");
         QVERIFY(!form().MarkerOnGrid());
         control("mnuUndo")->trigger();
-        QCOMPARE(int(m_f->module->CurrentScreen), 0);
+        QCOMPARE(int(m_f->module->CurrentScreen()), 0);
         QVERIFY(form().MarkerOnGrid());
         QCOMPARE(shown(3), shown(MarkerTile));
         QCOMPARE(form().Tile(50)->backColour(), SysWindowBackground);

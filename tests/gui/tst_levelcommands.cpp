@@ -26,7 +26,7 @@ bool showBigLevel(EditorFixture& f, int screens) {
         return false;
     f.dialog.files << f.path("big.txt");
     f.form->mnuLoad_Click();
-    return f.module->LevelLastScreen == screens - 1;
+    return f.module->LevelLastScreen() == screens - 1;
 }
 
 void PaintTile(EditorFixture& f, int index, Long colour) {
@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(f.titles(), (QStringList{"380, mnuSave_Click", "53, MnuPLtemp"}));
         // The two cancelled dialogs only: the refused save asks for no file.
         QCOMPARE(f.dialog.titles, (QStringList{"Load Level", "Save Level"}));
-        QVERIFY(f.module->LevelFileName.isEmpty());
+        QVERIFY(f.module->LevelFileName().isEmpty());
         QCOMPARE(f.form->windowTitle(), QString("TavrinEditor"));
     }
     void saveOverLoadedLevelKeepsItsScreens() {
@@ -145,7 +145,7 @@ private slots:
         QTreeWidgetItem* row = window->ChangeList->topLevelItem(0);
         QCOMPARE(row->text(CompareWindow::ChangeColumn), "screen 2 tile 45: colour 255 -> 2045");
         emit window->ChangeList->itemActivated(row, 0);
-        QCOMPARE(f.module->CurrentScreen, Integer(2));
+        QCOMPARE(f.module->CurrentScreen(), Integer(2));
         // After a renumbering the row would name another screen.
         QVERIFY(f.document->renumberScreens(ScreenRenumbering::deleting(0, 2)));
         QCOMPARE(window->ChangeList->topLevelItemCount(), 0);
@@ -177,7 +177,7 @@ private slots:
         QCOMPARE(f.form->backColour(30), original);
         QFile::remove(f.path("PelmarLevel.txt")); // the level file is removed while in use
         f.goTo("3");
-        QCOMPARE(f.module->CurrentScreen, Integer(3));
+        QCOMPARE(f.module->CurrentScreen(), Integer(3));
         QCOMPARE(f.titles(), QStringList(2, "75, Command1_Click (Change Screen)"));
     }
     void picsFolderMissing() {
@@ -185,7 +185,7 @@ private slots:
         QDir(f.path("Pics")).removeRecursively();
         f.form->MnuPLtemp_Click();
         QCOMPARE(f.titles(), QStringList{"75, MnuPLtemp"});
-        QVERIFY(f.module->LevelLastScreen >= 3); // the level itself is loaded
+        QVERIFY(f.module->LevelLastScreen() >= 3); // the level itself is loaded
     }
 
     // Save Level on a level of 2,000 edited screens while the user goes on: undo, the arrow keys, a paint
@@ -203,7 +203,7 @@ private slots:
         f.control<QLineEdit>("PropLeft")->setText("1");
         QTest::mouseClick(f.control<QCheckBox>("UseApplyProp"),
                           Qt::LeftButton); // a click would now paint properties
-        const Integer walker = f.module->WalkerTile;
+        const Integer walker = f.module->WalkerTile();
         const TileState tile5 = f.module->TileOnDisplay(5);
 
         // The user's keys and clicks arrive while the save writes its screens.
@@ -226,8 +226,8 @@ private slots:
 
         QCOMPARE(f.titles(), QStringList());
         QCOMPARE(f.questions, QStringList{"Block Screen Edges"});
-        QCOMPARE(int(f.module->CurrentScreen), 0);
-        QCOMPARE(f.module->WalkerTile, walker);
+        QCOMPARE(int(f.module->CurrentScreen()), 0);
+        QCOMPARE(f.module->WalkerTile(), walker);
         QVERIFY(f.module->TileOnDisplay(5) == tile5);
         QCOMPARE(f.form->Tile(2)->backColour(), Long(255));
         QCOMPARE(f.form->Document().undoStack().index(), 3);
@@ -305,7 +305,7 @@ private slots:
         QVERIFY(!closedDuringTheTask);
         QCOMPARE(f.titles(), QStringList());
         QCOMPARE(f.document->undoStack().index(), steps);
-        QCOMPARE(int(f.module->LevelLastScreen), screens - 1);
+        QCOMPARE(int(f.module->LevelLastScreen()), screens - 1);
         QCOMPARE(QDir(f.root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), files);
         QCOMPARE(f.saveAs("after.txt"), before);
     }

@@ -19,7 +19,7 @@ class TestNavigation : public QObject {
     }
     // The marker stands on `tile`, and the tile and Tile(998) hold the tile's own colour.
     bool markerOn(int tile, Long own) const {
-        return f->module->WalkerTile == tile && f->form->Tile(998)->backColour() == own &&
+        return f->module->WalkerTile() == tile && f->form->Tile(998)->backColour() == own &&
                f->form->Tile(tile)->backColour() == own &&
                f->form->Tile(tile)->picture() == f->form->Tile(999)->picture();
     }
@@ -38,14 +38,14 @@ private slots:
         f->document->editTile(41, exit);
         EditLink(*f->document, 3, 7);
         press(Qt::Key_Down, 2);
-        FileAccess* const files = f->module->Files;
+        FileAccess* const files = f->module->Files();
         f->document->setFiles(&faulty);
         press(Qt::Key_Left);
         f->document->setFiles(files);
         QCOMPARE(f->titles(), QStringList{"75, Form_KeyDown"});
-        QVERIFY(f->module->CurrentScreen == 0 && markerOn(41, SysWindowBackground));
+        QVERIFY(f->module->CurrentScreen() == 0 && markerOn(41, SysWindowBackground));
         press(Qt::Key_Left);
-        QVERIFY(f->module->CurrentScreen == 7 &&
+        QVERIFY(f->module->CurrentScreen() == 7 &&
                 markerOn(60, f->control<PictureBox>("NewColor")->backColour()));
     }
 
@@ -55,7 +55,7 @@ private slots:
         QVERIFY(markerOn(0, f->form->Tile(0)->backColour()));
         press(Qt::Key_Down, 14);
         press(Qt::Key_Right, 21); // the last one from tile 300
-        QVERIFY(f->module->WalkerTile == 300 && f->form->Tile(300)->picture().isNull());
+        QVERIFY(f->module->WalkerTile() == 300 && f->form->Tile(300)->picture().isNull());
         press(Qt::Key_Up);
         QVERIFY(markerOn(280, SysWindowBackground));
     }
@@ -75,7 +75,7 @@ private slots:
         f->messages.clear(); // a test named on the command line is no level to load
         f->form->SideText(4)->setText("1");
         QTest::mouseClick(f->form->Command11(4), Qt::LeftButton);
-        QCOMPARE(f->module->CurrentScreen, Integer(1));
+        QCOMPARE(f->module->CurrentScreen(), Integer(1));
         f->goTo("1.0");
         QVERIFY(!QFile::exists(f->path("Screen1.tmp")) && f->messages.count() == 0);
     }
@@ -101,7 +101,7 @@ private slots:
         QCOMPARE(f->messages.messages()[0].title, QString("%1, Command1_Click (Change Screen)").arg(code));
         QCOMPARE(f->messages.messages()[0].text,
                  QString("'%1' is not a screen number: type a whole number from 0 to 32767.").arg(text));
-        QCOMPARE(f->module->CurrentScreen, Integer(0));
+        QCOMPARE(f->module->CurrentScreen(), Integer(0));
     }
 
     // From the meadow into the lake, the forest and the castle and back each time, by the keys (that the
@@ -115,7 +115,7 @@ private slots:
             {Qt::Key_Up, 15, 0, 10},     {Qt::Key_Up, 1, 3, 290},    {Qt::Key_Down, 1, 0, 10}};
         for (const auto& [key, times, screen, tile] : legs) {
             press(key, times);
-            QVERIFY(f->module->CurrentScreen == screen &&
+            QVERIFY(f->module->CurrentScreen() == screen &&
                     markerOn(tile, f->module->TileBackColor(tile).toLong()));
         }
     }

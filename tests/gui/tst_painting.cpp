@@ -136,7 +136,7 @@ private slots:
         const int steps = form().Document().undoStack().count();
         QTest::mouseClick(form().Tile(21), Qt::RightButton);
         QCOMPARE(control<PictureBox>("NewColor")->backColour(), 0x123456);
-        QCOMPARE(m_f->module->PictureName, "\\water.bmp");
+        QCOMPARE(m_f->module->PictureName(), "\\water.bmp");
         QCOMPARE(control<PictureBox>("NewPicture")->picture(), QImage(m_f->path("Pics/water.bmp")));
         QStringList brush;
         for (QLineEdit* box : {control<QLineEdit>("PropLeft"), control<QLineEdit>("PropUp"),
@@ -153,7 +153,7 @@ private slots:
         m_f->dialog.files = {m_f->path("Pics/grass.bmp"), std::nullopt};
         click(control<QPushButton>("Command8"));
         click(control<QPushButton>("Command8"));
-        QCOMPARE(m_f->module->PictureName, "0");
+        QCOMPARE(m_f->module->PictureName(), "0");
         QCOMPARE(m_f->titles(), QStringList{"32755, Command8_Click (Change Picture)"});
     }
 

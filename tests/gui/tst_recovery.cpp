@@ -84,7 +84,7 @@ private slots:
         if (answer == "Recover") {
             QVERIFY(f.form->Document().isModified() && f.form->windowTitle().endsWith('*'));
             QCOMPARE(f.form->Tile(7)->backColour(), 4660);
-            QCOMPARE(f.module->LevelName, "Renamed");
+            QCOMPARE(f.module->LevelName(), "Renamed");
             f.document->changeScreen(2);
             QCOMPARE(f.form->Tile(150)->backColour(), 255);
             const QByteArray saved = f.saveAs("recovered.txt");
@@ -177,7 +177,7 @@ private slots:
         const QByteArray saved = f.saveAs("recovered.txt");
         QCOMPARE(f.questions.last(), "Screens Beyond the Last Screen");
         QVERIFY(saved.contains("\"Screen0\",7,4660,") && saved.contains("\"Screen7\",150,255,"));
-        QCOMPARE(f.module->LevelLastScreen, 7);
+        QCOMPARE(f.module->LevelLastScreen(), 7);
     }
 
     // Exit with the changes discarded leaves nothing behind; scratch files that no session offers are set

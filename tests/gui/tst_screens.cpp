@@ -41,17 +41,17 @@ private slots:
         const int steps = document().undoStack().count();
         QTest::keyClick(&form(), Qt::Key(key), Qt::ControlModifier | Qt::AltModifier);
         QCOMPARE(document().undoStack().count(), steps + 1);
-        QCOMPARE(level().LevelLastScreen, Integer(1));
-        QCOMPARE(level().CurrentScreen, Integer(1));
+        QCOMPARE(level().LevelLastScreen(), Integer(1));
+        QCOMPARE(level().CurrentScreen(), Integer(1));
         for (Integer k = 2; k <= 9; ++k)
             QCOMPARE(level().SideScreen(k), Integer(k == back ? 0 : -1));
-        QCOMPARE(level().TileBackColor(7).toLong(), level().BrushColour);
+        QCOMPARE(level().TileBackColor(7).toLong(), level().BrushColour());
         QCOMPARE(level().TilePropUp(7), Integer(0));
         QCOMPARE(document().readScreen(0).links[size_t(link)], Integer(1));
 
         document().undo();
-        QCOMPARE(level().CurrentScreen, Integer(0));
-        QCOMPARE(level().LevelLastScreen, Integer(0));
+        QCOMPARE(level().CurrentScreen(), Integer(0));
+        QCOMPARE(level().LevelLastScreen(), Integer(0));
         QCOMPARE(level().ScreenOnDisplay(), before);
     }
 
@@ -82,7 +82,7 @@ private slots:
         QVERIFY(m_f->questionTexts.last().startsWith("Link 4 of screen 0 leads to screen 1."));
         const bool replaced = answer == "Replace";
         QCOMPARE(document().undoStack().count(), steps + (replaced ? 1 : 0));
-        QCOMPARE(level().LevelLastScreen, Integer(replaced ? 2 : 1));
+        QCOMPARE(level().LevelLastScreen(), Integer(replaced ? 2 : 1));
         QCOMPARE(document().readSideLinks(0)[4], Integer(replaced ? 2 : 1));
     }
 
@@ -106,7 +106,7 @@ private slots:
         SetQuestionSink(previous);
         QVERIFY2(asked.contains(QStringLiteral("1 side link(s) on 1 screen(s)")), qPrintable(asked));
         const bool deleted = answer == "Delete";
-        QCOMPARE(level().LevelLastScreen, Integer(deleted ? 1 : 2));
+        QCOMPARE(level().LevelLastScreen(), Integer(deleted ? 1 : 2));
         QCOMPARE(document().undoStack().undoText(), deleted ? "Delete Screen" : "Duplicate Screen");
     }
 
@@ -144,11 +144,11 @@ private slots:
             [](const Question& question) { return int(question.buttons.indexOf(QStringLiteral("Delete"))); });
         control("mnuDeleteScreen")->trigger();
         SetQuestionSink(previous);
-        QCOMPARE(level().LevelLastScreen, Integer(3));
+        QCOMPARE(level().LevelLastScreen(), Integer(3));
         m_f->answers = {"Replace"}; // link 4 of screen 0 leads to a screen of the level
         QTest::keyClick(&form(), Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
         QCOMPARE(m_f->questions, QStringList{"New Screen"});
-        QCOMPARE(level().CurrentScreen, Integer(4));
+        QCOMPARE(level().CurrentScreen(), Integer(4));
         QCOMPARE(level().ScreenOnDisplay(), [this] {
             Screen blank = document().blankScreen();
             blank.links = level().ScreenOnDisplay().links;

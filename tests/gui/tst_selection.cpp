@@ -155,7 +155,7 @@ private slots:
         this->key(key, Qt::KeyboardModifiers(modifiers));
         QCOMPARE(steps(), 3);
         const TileState blank = document().tile(43);
-        QCOMPARE(blank.colour.toLong(), level().BrushColour);
+        QCOMPARE(blank.colour.toLong(), level().BrushColour());
         QCOMPARE(blank.picture, FieldValue::number(0));
         QCOMPARE(blank.directions, (std::array<Integer, 4>{}));
         QCOMPARE(blank.operands, original.tile(43).operands);
@@ -194,7 +194,7 @@ private slots:
         QCOMPARE(document().tile(landing + 21), original.tile(43));
         QCOMPARE(form().selection().selectedTiles(),
                  (std::vector<int>{landing, landing + 1, landing + 20, landing + 21}));
-        QCOMPARE(document().tile(22), BlankedTile(original.tile(22), level().BrushColour));
+        QCOMPARE(document().tile(22), BlankedTile(original.tile(22), level().BrushColour()));
     }
 
     // Flips and turns move the selected tiles and turn their sides (how: tst_tileblock), one step each; a

@@ -21,7 +21,7 @@ private slots:
         for (int k = 2; k <= 9; ++k)
             QCOMPARE(f.module->SideScreen(k), tavrin::Integer(k));
         QCOMPARE(f.module->TilePropDownOps(300), tavrin::FieldValue::number(1));
-        QCOMPARE(f.module->WalkerTile, tavrin::Integer(1));
+        QCOMPARE(f.module->WalkerTile(), tavrin::Integer(1));
         QCOMPARE(f.form->Tile(1)->picture(), f.form->Tile(999)->picture());
         QTRY_COMPARE(f.control<QLabel>("Label2")->text(),
                      QStringLiteral("1, 0, 0, 0, 0")); // the timer runs on its own

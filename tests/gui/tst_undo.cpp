@@ -61,14 +61,14 @@ private slots:
         QFETCH(bool, fromAnotherScreen);
         QFETCH(QString, name);
         const QByteArray before = m_f->saveAs("before.txt");
-        const Integer screen = m_f->module->CurrentScreen; // the last one, after the save
+        const Integer screen = m_f->module->CurrentScreen(); // the last one, after the save
         edit(kind);
         QCOMPARE(control("mnuUndo")->text(), "Undo " + name);
         if (fromAnotherScreen)
             m_f->document->changeScreen(0);
         control("mnuUndo")->trigger();
         if (kind != "level properties")
-            QCOMPARE(m_f->module->CurrentScreen, screen);
+            QCOMPARE(m_f->module->CurrentScreen(), screen);
         QCOMPARE(control("mnuRedo")->text(), "Redo " + name);
         QCOMPARE(m_f->saveAs("undone.txt"), before);
         QVERIFY(form().Document().undoStack().isClean());
@@ -110,7 +110,7 @@ private slots:
         QVERIFY(said.contains("Screen 2 cannot be read whole"));
         QVERIFY(said.contains(redo ? "\"Apply Properties\" was not redone"
                                    : "\"Apply Properties\" was not undone"));
-        QCOMPARE(int(m_f->module->CurrentScreen), 1);
+        QCOMPARE(int(m_f->module->CurrentScreen()), 1);
         QCOMPARE(form().Document().undoStack().index(), index);
         QCOMPARE(item->text(), text);
     }
@@ -141,7 +141,7 @@ private slots:
     // tile property window show the walker tile's properties as soon as an undo changes them.
     void keysInTextBoxAndStatusLine() {
         QVERIFY(m_f->show());
-        const int walker = m_f->module->WalkerTile;
+        const int walker = m_f->module->WalkerTile();
         control<QLineEdit>("PropLeft")->setText("7");
         QTest::mouseClick(control<QCheckBox>("UseApplyProp"), Qt::LeftButton);
         const QString before = control<QLabel>("Label2")->text();

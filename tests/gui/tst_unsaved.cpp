@@ -109,7 +109,8 @@ private slots:
         m_f->answers << "Discard";
         form().mnuNew_Click();
         QCOMPARE(form().windowTitle(), "TavrinEditor");
-        QVERIFY(module().LevelFileName.isEmpty() && module().CurrentScreen == 0 && !m_f->hasScratchFiles());
+        QVERIFY(module().LevelFileName().isEmpty() && module().CurrentScreen() == 0 &&
+                !m_f->hasScratchFiles());
         QCOMPARE(form().Tile(150)->backColour(), SysWindowBackground);
         QVERIFY(form().Tile(150)->picture().isNull());
         QCOMPARE(form().SideText(3)->text(), "-1"); // it links to no screen
@@ -125,7 +126,7 @@ private slots:
         m_f->dialog.files << m_f->path("other.txt") << m_f->path("other.txt");
         form().mnuSave_Click();
         QCOMPARE(form().RecentLevels(), (QStringList{m_f->path("other.txt"), level()}));
-        QVERIFY(module().LevelFileName == m_f->path("other.txt") &&
+        QVERIFY(module().LevelFileName() == m_f->path("other.txt") &&
                 form().windowTitle() == "TavrinEditor (" + m_f->path("other.txt") + ")");
         form().mnuSave_Click();
         QCOMPARE(m_f->dialog.proposed, (QStringList{level(), m_f->path("other.txt")}));
@@ -188,7 +189,7 @@ private slots:
         form().mnuLoad_Click();
         QCOMPARE(m_f->titles(), QStringList{"321, mnuLoad_Click"});
         QVERIFY(m_f->messages.messages().first().text.contains(QDir::toNativeSeparators(file)));
-        QVERIFY(module().LevelFileName == level() &&
+        QVERIFY(module().LevelFileName() == level() &&
                 form().windowTitle().startsWith("TavrinEditor (" + level()));
         m_f->document->changeScreen(1);
         QCOMPARE(form().Tile(150)->backColour(), 255);
@@ -250,7 +251,7 @@ private slots:
         QTRY_COMPARE(m_f->questions, QStringList{"Level Changed on Disk"});
         QCOMPARE(m_f->questionTexts[0].contains("would lose"), edited);
         const bool reloaded = answer == "Reload" || (answer == "Enter" && !edited);
-        QCOMPARE(module().LevelName.startsWith("Other "), reloaded);
+        QCOMPARE(module().LevelName().startsWith("Other "), reloaded);
         QCOMPARE(form().Document().isModified(), edited && !reloaded);
         QCOMPARE(form().Document().undoStack().count(), reloaded ? 0 : int(edited));
         QCOMPARE(askedAfterTwoLooks(), 1);

@@ -128,7 +128,7 @@ private slots:
     void clickChangesScreen() {
         openOnTemplate();
         QTest::mouseClick(&map(), Qt::LeftButton, {}, map().cellInView(2).center().toPoint());
-        QCOMPARE(m_f->module->CurrentScreen, Integer(2));
+        QCOMPARE(m_f->module->CurrentScreen(), Integer(2));
         QCOMPARE(m_f->titles(), QStringList());
     }
 

@@ -284,7 +284,7 @@ private slots:
         if (code != 0)
             return;
         const int first = operation[1].toInt();
-        const int last = f.module->LevelLastScreen;
+        const int last = f.module->LevelLastScreen();
         if (operation[0] == "--duplicate")
             f.document->duplicateScreen(first);
         else if (operation[0] == "--delete")

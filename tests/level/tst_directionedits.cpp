@@ -16,10 +16,10 @@ const int Keys[] = {KeyLeft, KeyUp, KeyRight, KeyDown};
 // Walks the marker from where it stands to `tile` of the screen on display, along free steps.
 void walkTo(LevelDocument& document, int tile) {
     const Module1& m = document.state();
-    while ((m.WalkerTile - 1) % GridColumns != (tile - 1) % GridColumns)
-        document.walk((m.WalkerTile - 1) % GridColumns < (tile - 1) % GridColumns ? KeyRight : KeyLeft);
-    while (m.WalkerTile != tile)
-        document.walk(m.WalkerTile < tile ? KeyDown : KeyUp);
+    while ((m.WalkerTile() - 1) % GridColumns != (tile - 1) % GridColumns)
+        document.walk((m.WalkerTile() - 1) % GridColumns < (tile - 1) % GridColumns ? KeyRight : KeyLeft);
+    while (m.WalkerTile() != tile)
+        document.walk(m.WalkerTile() < tile ? KeyDown : KeyUp);
 }
 
 QByteArray saved(LevelFixture& f) {
@@ -89,8 +89,8 @@ private slots:
             edit.lastScreen = 3;
         document.editLevel(QStringLiteral("Make Exit"), edit);
         QCOMPARE(document.undoStack().count(), steps + 1);
-        QCOMPARE(m.CurrentScreen, Integer(0));
-        QCOMPARE(m.LevelLastScreen, Integer(std::max(2, target)));
+        QCOMPARE(m.CurrentScreen(), Integer(0));
+        QCOMPARE(m.LevelLastScreen(), Integer(std::max(2, target)));
         QCOMPARE(m.TilePropLeft(41), Integer(1));
         QCOMPARE(document.tile(tiles.front()).directions[size_t(side)], Integer(out));
         QCOMPARE(document.screenValue(target)
@@ -102,10 +102,11 @@ private slots:
         for (const int from : {tiles.front(), tiles.back()}) {
             walkTo(document, from);
             QCOMPARE(document.walk(Keys[side]).kind, WalkStep::Exit);
-            QVERIFY2(m.CurrentScreen == target && m.WalkerTile == MirroredTile(from, side),
-                     qPrintable(QStringLiteral("screen %1 tile %2").arg(m.CurrentScreen).arg(m.WalkerTile)));
+            QVERIFY2(
+                m.CurrentScreen() == target && m.WalkerTile() == MirroredTile(from, side),
+                qPrintable(QStringLiteral("screen %1 tile %2").arg(m.CurrentScreen()).arg(m.WalkerTile())));
             QCOMPARE(document.walk(Keys[Opposite(side)]).kind, WalkStep::Exit);
-            QVERIFY(m.CurrentScreen == 0 && m.WalkerTile == from);
+            QVERIFY(m.CurrentScreen() == 0 && m.WalkerTile() == from);
         }
 
         document.undo();
@@ -190,7 +191,7 @@ private slots:
         }
         walkTo(document, 20);
         QCOMPARE(document.walk(KeyRight).kind, WalkStep::Stay);
-        QCOMPARE(m.WalkerTile, Integer(20));
+        QCOMPARE(m.WalkerTile(), Integer(20));
 
         document.undo();
         QCOMPARE(saved(f), before);

@@ -55,7 +55,7 @@ std::optional<Outcome> RunUnderSizeLimit(qint64 limit, const Module1& module,
             }
             QFile report;
             if (report.open(pipeEnds[1], QIODevice::WriteOnly))
-                QDataStream(&report) << outcome.code << outcome.description << module.CurrentScreen;
+                QDataStream(&report) << outcome.code << outcome.description << module.CurrentScreen();
             report.close();
             ::_exit(0);
         }

@@ -28,7 +28,7 @@ private slots:
         const Screen two = m.ReadScreen(2);
         QVERIFY(two.tile(300).colour == FieldValue::number(2300) && two.links[4] == 12);
         QCOMPARE(m.ReadScreen(9), Screen::fresh());
-        QVERIFY(m.CurrentScreen == 0 && m.ScreenOnDisplay() == shown);
+        QVERIFY(m.CurrentScreen() == 0 && m.ScreenOnDisplay() == shown);
         QCOMPARE(m.TileBackColor(5), FieldValue::number(5));
         const Module1 other(f.folder.path()); // an editor with nothing on display reads it from the file
         QCOMPARE(other.ReadScreenFrom(f.path("level.txt"), 2), two);
@@ -46,7 +46,7 @@ private slots:
         f.paintColour(6, 1234);
         for (int step = 0; step < 5; ++step)
             f.document->walk(KeyRight);
-        QCOMPARE(f.module->WalkerTile, Integer(6));
+        QCOMPARE(f.module->WalkerTile(), Integer(6));
         const QByteArray block = f.module->EncodeScreenBlock();
         QVERIFY(block.contains("\"Screen0\",5,123,") && block.contains("\"Screen0\",6,1234,"));
     }

@@ -307,22 +307,22 @@ private slots:
         const Module1& m = *f.module;
         // Every tile's picture, as a redraw of the grid looks them up; the picture of tile 300.
         const auto lookUpAll = [&m] {
-            m.Pictures.beginPass();
+            m.Pictures().beginPass();
             QImage last;
             for (int t = 1; t <= 300; ++t)
-                last = m.LoadPictureReference(m.TilePicture(t).textValue());
+                last = m.Pictures().load(m.TilePicture(t).textValue());
             return last;
         };
         lookUpAll();
         lookUpAll();
-        QCOMPARE(m.Pictures.decodes(), 1);
+        QCOMPARE(m.Pictures().decodes(), 1);
         // The file changes on disk: the next look-up gives its new look.
         QFile::remove(f.path("Pics/grass.bmp"));
         SolidImage(Qt::red, 20, 20).save(f.path("Pics/grass.bmp"), "BMP");
         QFile(f.path("Pics/grass.bmp"))
             .setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
         const QImage tile300 = lookUpAll();
-        QCOMPARE(m.Pictures.decodes(), 2);
+        QCOMPARE(m.Pictures().decodes(), 2);
         QCOMPARE(tile300, SolidImage(Qt::red, 20, 20));
     }
 

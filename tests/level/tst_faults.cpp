@@ -19,13 +19,13 @@ bool showsLevelScreen(const LevelFixture& f, int screen) {
     for (int t = 1; t <= 300; ++t)
         if (f.module->TileBackColor(t) != FieldValue::number(screen * 1000 + t))
             return false;
-    return f.module->CurrentScreen == screen;
+    return f.module->CurrentScreen() == screen;
 }
 
 // The picture a reference gives, as the grid would show it: none when the reference names no picture.
 QImage ReferencedPicture(const Module1& m, const QString& reference) {
     try {
-        return m.LoadPictureReference(reference);
+        return m.Pictures().load(reference);
     } catch (const Failure&) {
         return QImage();
     }
@@ -85,16 +85,16 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         LevelFixture f;
         f.document->start();
-        QVERIFY(f.module->ScratchFolder.isEmpty()); // a writable program folder keeps them
+        QVERIFY(f.module->Sessions().chosenFolder().isEmpty()); // a writable program folder keeps them
         f.document->end();
         LevelDocument installed(f.path("not-there"));
         const Module1& m = installed.state();
         installed.start();
-        QVERIFY(!m.ScratchFolder.isEmpty());
+        QVERIFY(!m.Sessions().chosenFolder().isEmpty());
         installed.keepScreenOnDisplay();
-        QVERIFY(QFile::exists(m.ScratchFolder + "/Screen0.tmp"));
+        QVERIFY(QFile::exists(m.Sessions().chosenFolder() + "/Screen0.tmp"));
         installed.end();
-        QVERIFY(!QFile::exists(m.ScratchFolder + "/Screen0.tmp"));
+        QVERIFY(!QFile::exists(m.Sessions().chosenFolder() + "/Screen0.tmp"));
     }
 
     void referencesStayInsidePics_data() {
@@ -252,10 +252,10 @@ private slots:
             QVERIFY2(failure.description().contains(QString("line %1 of %2").arg(line).arg(f.path("b.txt"))),
                      qPrintable(failure.description()));
         const Module1& m = *f.module;
-        QCOMPARE(m.LevelFileName, f.path("a.txt"));
-        QVERIFY(m.LevelName == "A" && m.LevelAuthor == "Ann" && m.LevelStartTile == 57 &&
-                m.LevelLastScreen == 2);
-        QVERIFY(m.CurrentScreen == 1 && m.SideScreen(4) == 40 && m.WalkerTile == 57);
+        QCOMPARE(m.LevelFileName(), f.path("a.txt"));
+        QVERIFY(m.LevelName() == "A" && m.LevelAuthor() == "Ann" && m.LevelStartTile() == 57 &&
+                m.LevelLastScreen() == 2);
+        QVERIFY(m.CurrentScreen() == 1 && m.SideScreen(4) == 40 && m.WalkerTile() == 57);
         QCOMPARE(tileColours(m), colours);
         QVERIFY(replaced.isEmpty() && shown.isEmpty()); // nothing for the windows to redraw
         QCOMPARE(f.readFile("Screen0.tmp"), scratch);
@@ -269,9 +269,9 @@ private slots:
         bare.truncate(bare.indexOf("\"LevelProp\""));
         f.load("b.txt", bare);
         const Module1& m = *f.module;
-        QVERIFY(m.LevelName.isEmpty() && m.LevelAuthor.isEmpty() && m.LevelDateMade.isEmpty());
-        QVERIFY(m.LevelDescription.isEmpty() && m.LevelComments.isEmpty());
-        QVERIFY(m.LevelStartTile == 1 && m.LevelLastScreen == 0 && m.WalkerTile == 1);
+        QVERIFY(m.LevelName().isEmpty() && m.LevelAuthor().isEmpty() && m.LevelDateMade().isEmpty());
+        QVERIFY(m.LevelDescription().isEmpty() && m.LevelComments().isEmpty());
+        QVERIFY(m.LevelStartTile() == 1 && m.LevelLastScreen() == 0 && m.WalkerTile() == 1);
     }
 
     // Links and files the editor did not write are never written through, read as scratch files or deleted.
@@ -291,7 +291,7 @@ private slots:
         QVERIFY(QFile::link(f.path("mine.txt"), f.path("Screen2.tmp")));
 
         f.document->changeScreen(2); // a link is no scratch file: before any level, screen 2 comes out blank
-        QCOMPARE(f.module->TileBackColor(7), FieldValue::number(f.module->BrushColour));
+        QCOMPARE(f.module->TileBackColor(7), FieldValue::number(f.module->BrushColour()));
         f.load("level.txt", NumberedLevel(3));
         f.document->changeScreen(2);
         QCOMPARE(f.module->TileBackColor(7), FieldValue::number(2007));
@@ -307,7 +307,7 @@ private slots:
         // A level the user keeps under a scratch file's name loads and stays; so does one saved over a
         // scratch file of the editor's.
         f.document->loadLevel(f.path("Screen3.tmp"), "test");
-        QCOMPARE(f.module->LevelFileName, f.path("Screen3.tmp"));
+        QCOMPARE(f.module->LevelFileName(), f.path("Screen3.tmp"));
         f.document->changeScreen(1);
         f.document->changeScreen(2);
         QVERIFY(QFile::exists(f.path("Screen1.tmp")));

@@ -56,7 +56,7 @@ private slots:
         LevelFixture f;
         f.writePicture("grass.bmp", Qt::green);
         f.load("rich.txt", richLevel());
-        QCOMPARE(f.module->LevelDescription, QString("One\r\nTwo, three"));
+        QCOMPARE(f.module->LevelDescription(), QString("One\r\nTwo, three"));
         f.document->keepScreenOnDisplay();
         f.saveTo(f.path("saved.txt"));
         f.document->keepScreenOnDisplay();
@@ -128,7 +128,7 @@ private slots:
         QVERIFY(out.indexOf("\"Screen1\",1,111,") < out.indexOf("\"Screen2\",1,222,"));
         QVERIFY(out.contains("\"Screen0\",\"Side2\",20,") && out.contains("\"Screen2\",\"Side2\",31,"));
         QVERIFY(out.contains("\"Screen3\",\"Side2\",31,") && !out.contains("\"Screen9\""));
-        QCOMPARE(f.module->CurrentScreen, Integer(1));
+        QCOMPARE(f.module->CurrentScreen(), Integer(1));
     }
 
     // Whether the save copies screens or loads each one, and even when it fails midway, the screen on
@@ -154,7 +154,7 @@ private slots:
         document.changeScreen(2);
         f.paintColour(7, 4242);
         document.walk(KeyRight);
-        QCOMPARE(m.WalkerTile, Integer(2));
+        QCOMPARE(m.WalkerTile(), Integer(2));
         document.keepScreenOnDisplay();
         FaultyFiles files;
         files.diskFullAfter = diskFullAfter;
@@ -165,8 +165,8 @@ private slots:
         QSignalSpy moved(&document, &LevelDocument::walkerMoved);
         QCOMPARE(CodeOfFailure([&] { f.saveTo(f.path("out.txt")); }),
                  diskFullAfter < 0 ? 0 : int(ErrDiskFull));
-        QCOMPARE(m.CurrentScreen, Integer(2));
-        QCOMPARE(m.WalkerTile, Integer(2));
+        QCOMPARE(m.CurrentScreen(), Integer(2));
+        QCOMPARE(m.WalkerTile(), Integer(2));
         QVERIFY(m.ScreenOnDisplay() == shown);
         QVERIFY(tiles.isEmpty() && screens.isEmpty() && moved.isEmpty());
     }

@@ -51,7 +51,7 @@ private slots:
         WritePicture(f.path("Pics/b.bmp"), Qt::green);
         f.document->nameNewLevelFile(f.path("levels/level.txt"));
         try {
-            QCOMPARE(ColourOf(f.module->LoadPictureReference(reference)), colour);
+            QCOMPARE(ColourOf(f.module->Pictures().load(reference)), colour);
         } catch (const Failure& failure) {
             QVERIFY(!colour.isValid());
             QCOMPARE(failure.code(), int(ErrFileNotFound));
@@ -65,11 +65,11 @@ private slots:
         LevelFixture f;
         WritePicture(f.path("Pics/a.bmp"), Qt::yellow);
         f.document->nameNewLevelFile(f.path("levels/level.txt"));
-        QCOMPARE(ColourOf(f.module->LoadPictureReference("\\a.bmp")), QColor(Qt::yellow));
+        QCOMPARE(ColourOf(f.module->Pictures().load("\\a.bmp")), QColor(Qt::yellow));
         WritePicture(f.path("levels/Pics/a.bmp"), Qt::red);
-        QCOMPARE(ColourOf(f.module->LoadPictureReference("\\a.bmp")), QColor(Qt::yellow));
-        f.module->Pictures.beginPass();
-        QCOMPARE(ColourOf(f.module->LoadPictureReference("\\a.bmp")), QColor(Qt::red));
+        QCOMPARE(ColourOf(f.module->Pictures().load("\\a.bmp")), QColor(Qt::yellow));
+        f.module->Pictures().beginPass();
+        QCOMPARE(ColourOf(f.module->Pictures().load("\\a.bmp")), QColor(Qt::red));
     }
 
     void choosingAPicture_data() {
@@ -101,7 +101,7 @@ private slots:
         WritePicture(f.path("elsewhere/a.bmp"), Qt::red);
         WritePicture(f.path("elsewhere/c.bmp"), Qt::cyan);
         f.document->nameNewLevelFile(f.path("levels/level.txt"));
-        const PictureChoice choice = f.module->ChoosePicture(f.path(chosen));
+        const PictureChoice choice = f.module->Pictures().choose(f.path(chosen));
         QCOMPARE(choice.reference, reference);
         QCOMPARE(choice.outside, outside);
         QCOMPARE(choice.targetTaken, taken);
@@ -146,14 +146,14 @@ private slots:
         const QStringList there = QDir(f.path("levels/Pics")).entryList(QDir::Files);
         if (code == 0) {
             QCOMPARE(reference, QString("\\a.bmp"));
-            QCOMPARE(ColourOf(f.module->LoadPictureReference(reference)), QColor(Qt::cyan));
+            QCOMPARE(ColourOf(f.module->Pictures().load(reference)), QColor(Qt::cyan));
             QVERIFY(!QFileInfo(f.path("levels/Pics/a.bmp")).isSymLink());
             if (fault == "link")
                 QCOMPARE(ColourOf(QImage(f.path("outside/tree.bmp"))), QColor(Qt::red));
         } else {
             QCOMPARE(there, hadOne ? QStringList{"a.bmp"} : QStringList());
             if (hadOne)
-                QCOMPARE(ColourOf(f.module->LoadPictureReference("\\a.bmp")), QColor(Qt::red));
+                QCOMPARE(ColourOf(f.module->Pictures().load("\\a.bmp")), QColor(Qt::red));
         }
     }
 

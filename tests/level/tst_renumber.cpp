@@ -48,7 +48,7 @@ QByteArray RandomLevel(QRandomGenerator& random, int screens) {
 // Every screen of the level, as a save would write it.
 QList<QByteArray> AllScreens(const LevelDocument& document) {
     QList<QByteArray> all;
-    for (int s = 0; s <= document.state().LevelLastScreen; ++s)
+    for (int s = 0; s <= document.state().LevelLastScreen(); ++s)
         all << document.screenValue(s).encode(Integer(s));
     return all;
 }
@@ -66,7 +66,7 @@ using Exit = std::tuple<QByteArray, int, int, QByteArray, int>;
 // The exits of the level by content; with `deleted`, as deleting that screen should leave them: none out of
 // it, and those into it leading to -1.
 std::set<Exit> ExitsOf(const LevelDocument& document, int deleted = -1) {
-    const int last = document.state().LevelLastScreen;
+    const int last = document.state().LevelLastScreen();
     std::vector<Screen> screens;
     for (int s = 0; s <= last; ++s)
         screens.push_back(document.screenValue(s));
@@ -134,8 +134,8 @@ private slots:
         QVERIFY(f.document->renumberScreens({ScreenRenumbering::Kind(kind), from, to, 2}));
         QCOMPARE(renumbered.count(), 1);
         QCOMPARE(f.document->undoStack().count(), steps + 1);
-        QCOMPARE(f.module->LevelLastScreen, order.size() - 1);
-        QCOMPARE(int(f.module->CurrentScreen), shown);
+        QCOMPARE(f.module->LevelLastScreen(), order.size() - 1);
+        QCOMPARE(int(f.module->CurrentScreen()), shown);
         for (int n = 0; n < order.size(); ++n) {
             const Screen screen = f.document->screenValue(n);
             QCOMPARE(screen.tile(1).colour, FieldValue::number(order[n] * 1000 + 1));
@@ -143,7 +143,7 @@ private slots:
             QCOMPARE(int(screen.links[4]), link4[n]);
         }
         f.document->undo(); // brings back the screen on display before
-        QCOMPARE(int(f.module->CurrentScreen), 1);
+        QCOMPARE(int(f.module->CurrentScreen()), 1);
     }
 
     // Given up half way, or stopped by a screen that cannot be read, a renumbering changes nothing: the
@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(code != 0, unreadable);
         QVERIFY(!unreadable ? !made : true);
         QCOMPARE(f.document->undoStack().count(), steps);
-        QCOMPARE(f.module->LevelLastScreen, 5);
+        QCOMPARE(f.module->LevelLastScreen(), 5);
         QCOMPARE(entries(), files);
         if (!unreadable)
             QCOMPARE(saved(f), before);
@@ -240,12 +240,12 @@ private slots:
         int saves = 0;
         const auto maybeSave = [&] {
             if (const int pick = random.bounded(3); pick > 0)
-                f.document->saveLevel(pick == 1 ? f.module->LevelFileName
+                f.document->saveLevel(pick == 1 ? f.module->LevelFileName()
                                                 : f.path(QStringLiteral("as%1.txt").arg(++saves)));
         };
         const int commands = 6;
         for (int c = 0; c < commands; ++c) {
-            const int last = f.module->LevelLastScreen;
+            const int last = f.module->LevelLastScreen();
             if (random.bounded(3) == 0) // an edit on the way, so that scratch files move too
                 f.paintColour(1 + random.bounded(300), random.bounded(1000));
             f.document->changeScreen(Integer(random.bounded(last + 1)));

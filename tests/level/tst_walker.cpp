@@ -28,13 +28,11 @@ struct ValueLevel {
     Module1 m;
     int last() const { return int(screens.size()) - 1; }
     void show(WalkPlace place) {
-        for (int i = 1; i <= 300; ++i)
-            m.StoreTile(i, screens[size_t(place.screen)].tile(i));
+        Module1::ScreenLoad load;
+        load.screen = screens[size_t(place.screen)];
+        m.ShowLoadedScreen(Integer(place.screen), load);
         m.StoreTile(0, blank);
-        for (int k = 2; k <= 9; ++k)
-            m.SideScreen(k) = screens[size_t(place.screen)].links[size_t(k)];
-        m.CurrentScreen = Integer(place.screen);
-        m.WalkerTile = Integer(place.tile);
+        m.PlaceWalker(Integer(place.tile));
     }
     // One key; the screen past the last one an exit leads out of the level to, or -1.
     int walk(int key) {
@@ -44,10 +42,10 @@ struct ValueLevel {
         if (step.kind == WalkStep::Exit)
             show({step.screen, step.tile});
         if (step.kind == WalkStep::Move || step.kind == WalkStep::Exit)
-            m.WalkerTile = step.tile;
+            m.PlaceWalker(step.tile);
         return -1;
     }
-    WalkPlace place() const { return {m.CurrentScreen, m.WalkerTile}; }
+    WalkPlace place() const { return {m.CurrentScreen(), m.WalkerTile()}; }
     Reachability reach(WalkPlace from) {
         Reachability reach(
             last(), [this](int screen) { return screens[size_t(screen)]; }, blank);
@@ -93,15 +91,15 @@ private slots:
         blank.colour = FieldValue::number(5000);
         document.paintBlankTile(blank);
         setDirection(document, 1, 0, operand.isEmpty() ? 1 : 5, operand);
-        QCOMPARE(f.module->WalkerTile, Integer(1));
+        QCOMPARE(f.module->WalkerTile(), Integer(1));
 
         QSignalSpy moved(&document, &LevelDocument::walkerMoved);
         QSignalSpy shown(&document, &LevelDocument::screenShown);
         const WalkStep step = document.walk(key);
         const bool offGrid = key == KeyUp;
         QCOMPARE(step.kind, offGrid ? WalkStep::OffGrid : to != 1 ? WalkStep::Move : WalkStep::Stay);
-        QCOMPARE(f.module->WalkerTile, Integer(to));
-        QCOMPARE(f.module->CurrentScreen, Integer(0));
+        QCOMPARE(f.module->WalkerTile(), Integer(to));
+        QCOMPARE(f.module->CurrentScreen(), Integer(0));
         QCOMPARE(shown.count(), 0);
         if (step.kind == WalkStep::Stay) {
             QCOMPARE(moved.count(), 0);
@@ -124,7 +122,8 @@ private slots:
         setDirection(document, 1, 2, 2, FieldValue::number(21));
         const WalkStep step = document.walk(KeyRight);
         QVERIFY(step.kind == WalkStep::Exit && step.screen == 2 && step.tile == 21);
-        QVERIFY(f.module->CurrentScreen == 2 && f.module->WalkerTile == 21 && f.module->SideScreen(3) == 7);
+        QVERIFY(f.module->CurrentScreen() == 2 && f.module->WalkerTile() == 21 &&
+                f.module->SideScreen(3) == 7);
         document.changeScreen(0);
         QCOMPARE(f.module->TileBackColor(150).toLong(), Rgb(1, 2, 3));
     }
@@ -143,7 +142,7 @@ private slots:
         LevelDocument::LevelEdit edit;
         edit.tiles.push_back({-1, 1, document.tile(5)});
         QVERIFY(CodeOfFailure([&] { document.editLevel(QStringLiteral("Paint"), edit); }) != 0);
-        QVERIFY(f.module->CurrentScreen == 0 && f.module->WalkerTile == 1);
+        QVERIFY(f.module->CurrentScreen() == 0 && f.module->WalkerTile() == 1);
         document.keepScreenOnDisplay();
         QCOMPARE(QDir(f.folder.path()).entryList({QStringLiteral("Screen-*")}), QStringList());
     }

@@ -5,7 +5,6 @@
 
 #include "level/core/messages.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QUndoCommand>
@@ -36,39 +35,39 @@ LevelDocument::LevelDocument(QString programFolder, QObject* parent)
     : QObject(parent), m_level(std::move(programFolder)) {
     m_level.SetDefaults();
     connect(&m_stack, &QUndoStack::cleanChanged, this, [this] { emit modifiedChanged(isModified()); });
-    m_level.ScreenShown = [this](Integer screen) { emit screenShown(screen); };
+    m_level.setScreenShown([this](Integer screen) { emit screenShown(screen); });
 }
 
 // The stack clears itself as it goes, which would tell the windows, half gone themselves, that the level is
 // unmodified.
 LevelDocument::~LevelDocument() {
-    m_level.ScreenShown = nullptr;
+    m_level.setScreenShown(nullptr);
     blockSignals(true);
 }
 
 // --- The editor's run ------------------------------------------------------------------------------------
 
 void LevelDocument::start() {
-    m_level.ChooseScratchFolder();
+    m_level.Sessions().chooseScratchFolder();
     m_level.SetDefaults();
-    m_level.CurrentScreen = 0;
+    m_level.m_state.CurrentScreen = 0;
 }
 
 void LevelDocument::end() {
     m_level.DeleteScratchFiles();
-    m_level.EndSession();
+    m_level.Sessions().end();
 }
 
 std::optional<SessionState> LevelDocument::recoverableSession() const {
-    return m_level.RecoverableSession();
+    return m_level.Sessions().recoverable();
 }
 
 void LevelDocument::discardSession(const SessionState& session) {
-    m_level.DiscardSession(session);
+    m_level.Sessions().discard(session);
 }
 
 QString LevelDocument::setAsideSession(const SessionState& session) {
-    return m_level.SetAsideSession(session);
+    return m_level.Sessions().setAside(session);
 }
 
 void LevelDocument::recoverSession(const SessionState& session) {
@@ -99,11 +98,11 @@ void LevelDocument::keepScreenOnDisplay() {
 }
 
 void LevelDocument::setFiles(FileAccess* files) {
-    m_level.Files = files;
+    m_level.setFiles(files);
 }
 
 void LevelDocument::setUseIndex(bool useIndex) {
-    m_level.UseIndex = useIndex;
+    m_level.setUseIndex(useIndex);
 }
 
 // --- Level files -----------------------------------------------------------------------------------------
@@ -121,8 +120,8 @@ void LevelDocument::newLevel() {
 }
 
 void LevelDocument::nameNewLevelFile(const QString& path) {
-    m_level.LevelFileName = path;
-    m_level.LevelFileIsNew = true;
+    m_level.m_state.LevelFileName = path;
+    m_level.m_state.LevelFileIsNew = true;
 }
 
 std::unique_ptr<LevelSave> LevelDocument::beginSave(const QString& path) {
@@ -130,8 +129,8 @@ std::unique_ptr<LevelSave> LevelDocument::beginSave(const QString& path) {
 }
 
 void LevelDocument::levelSavedAs(const QString& path) {
-    m_level.LevelFileName = path;
-    m_level.LevelFileIsNew = false;
+    m_level.m_state.LevelFileName = path;
+    m_level.m_state.LevelFileIsNew = false;
     levelSaved();
 }
 
@@ -178,15 +177,15 @@ WalkStep LevelDocument::walk(int keyCode) {
     case WalkStep::NoScreen:
         break;
     case WalkStep::OffGrid:
-        emit walkerMoved(m_level.WalkerTile, false);
+        emit walkerMoved(m_level.WalkerTile(), false);
         break;
     case WalkStep::Exit:
         m_level.SaveScreenTmp(scratchSync());
-        m_level.CurrentScreen = step.screen;
+        m_level.m_state.CurrentScreen = step.screen;
         m_level.LoadScreen();
         [[fallthrough]];
     case WalkStep::Move:
-        m_level.WalkerTile = step.tile;
+        m_level.PlaceWalker(step.tile);
         emit walkerMoved(step.tile, true);
         break;
     }
@@ -196,31 +195,31 @@ WalkStep LevelDocument::walk(int keyCode) {
 // --- Edits -----------------------------------------------------------------------------------------------
 
 void LevelDocument::edited(int screen) {
-    m_level.LastEdit = QDateTime::currentDateTime();
+    m_level.Sessions().edited();
     if (screen >= 0)
         m_editedScreens.insert(screen);
 }
 
 void LevelDocument::storeTile(int screen, int index, const TileState& state) {
-    if (screen != m_level.CurrentScreen) // the step's screen is brought on display before; never here
+    if (screen != m_level.CurrentScreen()) // the step's screen is brought on display before; never here
         return;
     m_level.StoreTile(index, state);
-    m_level.LastEdit = QDateTime::currentDateTime();
+    m_level.Sessions().edited();
     emit tileChanged(screen, index);
 }
 
 void LevelDocument::storeLinks(int screen, const SideLinks& links) {
-    if (screen != m_level.CurrentScreen)
+    if (screen != m_level.CurrentScreen())
         return;
     for (int k = 2; k <= 9; ++k)
-        m_level.SideScreen(k) = links[size_t(k)];
-    m_level.LastEdit = QDateTime::currentDateTime();
+        m_level.m_state.SideScreen(k) = links[size_t(k)];
+    m_level.Sessions().edited();
     emit linksChanged(screen);
 }
 
 void LevelDocument::storeProperties(const PropertyValues& properties) {
     m_level.SetProperties(properties);
-    m_level.LastEdit = QDateTime::currentDateTime();
+    m_level.Sessions().edited();
     emit propertiesChanged();
 }
 
@@ -228,7 +227,7 @@ void LevelDocument::editTile(int index, const TileState& state) {
     const TileState before = tile(index);
     if (state == before)
         return;
-    const int screen = m_level.CurrentScreen;
+    const int screen = m_level.CurrentScreen();
     storeTile(screen, index, state);
     edited(screen);
     // The tile is painted already: the step's first redo, which the stack runs on push, changes nothing.
@@ -247,14 +246,14 @@ void LevelDocument::endStroke() {
 
 void LevelDocument::paintBlankTile(const TileState& state) {
     m_level.StoreTile(BlankTile, state);
-    emit tileChanged(m_level.CurrentScreen, BlankTile); // tiles showing its picture show the new one
+    emit tileChanged(m_level.CurrentScreen(), BlankTile); // tiles showing its picture show the new one
 }
 
 void LevelDocument::editLinks(const SideLinks& links) {
     const SideLinks before = m_level.LinksOnDisplay();
     if (links == before)
         return;
-    const int screen = m_level.CurrentScreen;
+    const int screen = m_level.CurrentScreen();
     storeLinks(screen, links);
     edited(screen);
     m_stack.push(new LinksStep(*this, screen, before, links));
@@ -282,30 +281,31 @@ Screen LevelDocument::screenValue(int screen, const QString& step, const char* d
 Screen LevelDocument::blankScreen() const {
     Screen screen = Screen::fresh();
     for (int t = FirstGridTile; t <= LastGridTile; ++t) {
-        screen.tile(t).colour = FieldValue::number(m_level.BrushColour);
+        screen.tile(t).colour = FieldValue::number(m_level.BrushColour());
         screen.tile(t).picture = FieldValue::number(0);
     }
     return screen;
 }
 
 void LevelDocument::setBrushColour(Long colour) {
-    m_level.BrushColour = colour;
+    m_level.m_state.BrushColour = colour;
 }
 
 void LevelDocument::setBrushPicture(const QString& reference) {
-    m_level.PictureName = reference;
+    m_level.m_state.PictureName = reference;
 }
 
 QString LevelDocument::importPicture(const QString& path) {
-    const QString reference = m_level.ImportPicture(path);
-    const bool intoProgramPictures = m_level.PictureFolders().size() == 1; // the level's are the program's
+    const QString reference = m_level.Pictures().importPicture(path);
+    // The level's Pics folder is the program's.
+    const bool intoProgramPictures = m_level.Pictures().folders().size() == 1;
     if (intoProgramPictures && !m_picturesToCarry.contains(reference))
         m_picturesToCarry << reference;
     return reference;
 }
 
 std::vector<LevelDocument::PictureToCarry> LevelDocument::picturesToCarry() const {
-    const QStringList folders = m_level.PictureFolders(); // the level's, then the program's
+    const QStringList folders = m_level.Pictures().folders(); // the level's, then the program's
     std::vector<PictureToCarry> pictures;
     if (folders.size() < 2)
         return pictures;
@@ -317,7 +317,7 @@ std::vector<LevelDocument::PictureToCarry> LevelDocument::picturesToCarry() cons
         picture.copy.copyTarget = PictureFilePath(folders[0], reference);
         const QFileInfo target(picture.copy.copyTarget);
         picture.copy.targetTaken = (target.exists() || target.isSymLink()) &&
-                                   !SameFileBytes(*m_level.Files, picture.source, picture.copy.copyTarget);
+                                   !SameFileBytes(*m_level.Files(), picture.source, picture.copy.copyTarget);
         pictures.push_back(picture);
     }
     return pictures;
@@ -326,7 +326,7 @@ std::vector<LevelDocument::PictureToCarry> LevelDocument::picturesToCarry() cons
 void LevelDocument::carryPicture(const PictureToCarry& picture, bool copy) {
     const bool there = QFileInfo::exists(picture.copy.copyTarget) && !picture.copy.targetTaken;
     if (copy && !there)
-        m_level.ImportPicture(picture.source);
+        m_level.Pictures().importPicture(picture.source);
     m_picturesToCarry.removeAll(picture.copy.reference);
 }
 
@@ -335,7 +335,7 @@ void LevelDocument::carryPicture(const PictureToCarry& picture, bool copy) {
 // The screen is read before anything changes: a scratch file that went or became unreadable since the step
 // was made stops the step here, with the screen on display and the step where they were.
 void LevelDocument::showScreenOfStep(int screen, bool undoing) {
-    if (screen < 0 || screen == m_level.CurrentScreen)
+    if (screen < 0 || screen == m_level.CurrentScreen())
         return;
     const auto number = static_cast<Integer>(screen);
     const Module1::ScreenLoad load = m_level.LoadScreenValue(number, m_level.ScreenOnDisplay());
@@ -377,17 +377,17 @@ void LevelDocument::levelLoaded() {
     m_picturesToCarry.clear();
     const bool wasRecovered = std::exchange(m_recovered, false);
     m_stack.clear();
-    m_levelFile.remember(m_level.LevelFileName);
+    m_levelFile.remember(m_level.LevelFileName());
     if (wasRecovered && !isModified())
         emit modifiedChanged(false);
     emit levelReplaced();
 }
 
 void LevelDocument::levelSaved() {
-    m_editedScreens.removeIf([this](int screen) { return screen <= m_level.LevelLastScreen; });
+    m_editedScreens.removeIf([this](int screen) { return screen <= m_level.LevelLastScreen(); });
     const bool wasRecovered = std::exchange(m_recovered, false);
     m_stack.setClean();
-    m_levelFile.remember(m_level.LevelFileName);
+    m_levelFile.remember(m_level.LevelFileName());
     if (wasRecovered && !isModified())
         emit modifiedChanged(false);
 }

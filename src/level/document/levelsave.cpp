@@ -26,9 +26,9 @@ Failure copiedThroughNotice(const QString& path, const std::vector<std::pair<int
 } // namespace
 
 LevelSave::LevelSave(Module1& level, const QString& path)
-    : m_level(level), m_path(path), m_last(level.LevelLastScreen) {
+    : m_level(level), m_path(path), m_last(level.LevelLastScreen()) {
     m_level.CheckSavable();
-    m_file = m_level.Files->openWrite(path);
+    m_file = m_level.Files()->openWrite(path);
     m_writer = std::make_unique<RecordWriter>(m_file.get());
     m_output = std::make_unique<SaveOutput>(*m_file);
     // The first screen read goes over what is on display, as loading it would.
@@ -36,14 +36,14 @@ LevelSave::LevelSave(Module1& level, const QString& path)
     m_level.m_saving = true;
     // Records of the level file that belong to no screen and are not the level properties are the user's
     // data too (a newer game may read them): each goes out after the screen it came after.
-    if (!m_level.LevelFileName.isEmpty() && m_level.Files->exists(m_level.LevelFileName)) {
-        m_level.indexLevelFile(m_level.LevelFileName);
+    if (!m_level.LevelFileName().isEmpty() && m_level.Files()->exists(m_level.LevelFileName())) {
+        m_level.indexLevelFile(m_level.LevelFileName());
         m_foreign = m_level.m_index.foreignRuns();
         std::stable_sort(
             m_foreign.begin(), m_foreign.end(),
             [](const LevelIndex::Foreign& a, const LevelIndex::Foreign& b) { return a.after < b.after; });
         if (!m_foreign.empty())
-            m_foreignSource = m_level.Files->openRead(m_level.LevelFileName);
+            m_foreignSource = m_level.Files()->openRead(m_level.LevelFileName());
     }
 }
 
@@ -90,14 +90,14 @@ void LevelSave::writeScreen() {
     if (m_next == 0)
         writeForeign(-1);
     const auto screen = static_cast<Integer>(m_next);
-    const bool onDisplay = screen == m_level.CurrentScreen;
+    const bool onDisplay = screen == m_level.CurrentScreen();
     const bool partlyOnDisplay = onDisplay && m_level.m_partlyRead && m_level.m_partlyRead->screen == screen;
     if (onDisplay && !partlyOnDisplay) {
         m_output->flush();
         m_notLoaded = -1;
         m_memory = m_level.ScreenOnDisplay();
         m_writer->writeRaw(m_memory.encode(screen));
-    } else if (!onDisplay && m_level.UseIndex &&
+    } else if (!onDisplay && m_level.UseIndex() &&
                m_level.appendCopyableBlock(screen, *m_output, m_levelSource)) {
         m_notLoaded = screen;
     } else {
@@ -126,7 +126,7 @@ std::optional<Failure> LevelSave::finish() {
     writeForeign(std::numeric_limits<int>::max());
     m_output->flush();
     m_writer->write(m_level.levelPropRecord());
-    m_level.Files->commit(*m_file);
+    m_level.Files()->commit(*m_file);
     if (!m_copiedThrough.empty())
         return copiedThroughNotice(m_path, m_copiedThrough);
     return std::nullopt;

@@ -39,7 +39,7 @@ public:
     void redo() override {}
 
     void plan(LevelDocument& document, Task& task, bool forward, std::function<void()> move) const override {
-        const Integer last = !m_properties ? document.m_level.LevelLastScreen
+        const Integer last = !m_properties ? document.m_level.LevelLastScreen()
                              : forward     ? m_properties->second.lastScreen
                                            : m_properties->first.lastScreen;
         document.stageLevelChanges(task, m_changes, forward, last, text(), forward ? "redone" : "undone",

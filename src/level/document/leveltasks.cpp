@@ -9,8 +9,6 @@
 #include "level/core/messages.h"
 #include "level/document/scratchstage.h"
 
-#include <QDateTime>
-
 #include <algorithm>
 #include <limits>
 #include <map>
@@ -79,7 +77,7 @@ void LevelDocument::stageLevelChanges(Task& task, const std::vector<ScreenChange
             }
         Screen value = screenValue(these.screen, step, done);
         applyChanges(these, forward, value);
-        const bool isShown = these.screen == m_level.CurrentScreen;
+        const bool isShown = these.screen == m_level.CurrentScreen();
         if (!isShown || !m_level.ScreenOnDisplayPartlyRead())
             staging->stage->write(Integer(these.screen), value);
         if (isShown) {
@@ -177,7 +175,7 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const Le
         // A screen past the last one is no screen of the level yet: what reading it gives may differ by the
         // time the step is redone (a save, a renumbering or a change of screen in between), so everything
         // the edit sets is kept, changed or not.
-        const bool beyond = screen > m_level.LevelLastScreen;
+        const bool beyond = screen > m_level.LevelLastScreen();
         if (std::optional<WrittenBlock> block =
                 directionsOnly(of) ? m_level.WrittenBlockOf(screen, editing->levelFile) : std::nullopt) {
             std::map<std::pair<int, int>, Integer> set; // the directions this edit changed so far
@@ -221,7 +219,7 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const Le
         PropertyValues after = m_level.Properties();
         if (editing->properties) {
             after = *editing->properties;
-            after.lastScreen = m_level.LevelLastScreen;
+            after.lastScreen = m_level.LevelLastScreen();
         }
         if (editing->lastScreen)
             after.lastScreen = *editing->lastScreen;
@@ -231,13 +229,13 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const Le
             return;
         const auto& properties = editing->step;
         stageLevelChanges(*running, editing->changes, true,
-                          properties ? properties->second.lastScreen : m_level.LevelLastScreen, name, "made",
-                          [this, editing, name] {
+                          properties ? properties->second.lastScreen : m_level.LevelLastScreen(), name,
+                          "made", [this, editing, name] {
                               if (editing->step) {
                                   storeProperties(editing->step->second);
                                   edited(-1);
                               }
-                              m_stack.push(new LevelStep(name, m_level.CurrentScreen,
+                              m_stack.push(new LevelStep(name, m_level.CurrentScreen(),
                                                          std::move(editing->changes),
                                                          std::move(editing->step)));
                           });
@@ -275,7 +273,7 @@ int LevelDocument::duplicateScreen(int screen) {
 
 std::unique_ptr<Task> LevelDocument::duplicateScreenTask(int screen, int* number) {
     const QString name = QStringLiteral("Duplicate Screen");
-    const qint64 next = qint64(m_level.LevelLastScreen) + 1;
+    const qint64 next = qint64(m_level.LevelLastScreen()) + 1;
     if (next > std::numeric_limits<Integer>::max() || next < 0)
         throw Failure(ErrOverflow, Text(Msg::LastScreenTaken));
     const Screen value = screenValue(screen, name);
@@ -308,7 +306,7 @@ std::unique_ptr<Task> LevelDocument::linksToTask(int screen,
     auto counting = std::make_shared<Counting>();
     auto task = std::make_unique<Task>();
     task->then(
-        m_level.LevelLastScreen + 1,
+        m_level.LevelLastScreen() + 1,
         [this, screen, counting](int s) {
             const SideLinks of = m_level.ReadSideLinks(Integer(s), counting->levelFile);
             const auto count = int(std::count(of.begin() + 2, of.end(), Integer(screen)));
@@ -329,7 +327,7 @@ void LevelDocument::renumberTask(Task& task, Renumbered& renumbered, bool forwar
     const ScreenRenumbering& r = renumbered.renumbering;
     const int lastAfter = forward ? r.lastAfter() : r.last;
     if (forward) {
-        renumbered.shownBefore = m_level.CurrentScreen;
+        renumbered.shownBefore = m_level.CurrentScreen();
         renumbered.linksToDeleted.clear();
         renumbered.deleted.reset();
         if (r.kind == ScreenRenumbering::Delete)
@@ -400,7 +398,7 @@ void LevelDocument::renumberTask(Task& task, Renumbered& renumbered, bool forwar
         properties.lastScreen = Integer(lastAfter);
         if (properties != m_level.Properties())
             storeProperties(properties);
-        m_level.LastEdit = QDateTime::currentDateTime();
+        m_level.Sessions().edited();
 
         int shown = renumbered.shownBefore;
         if (forward) {

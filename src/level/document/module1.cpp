@@ -6,15 +6,14 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <algorithm>
 
 namespace tavrin {
 
 using namespace levelfields;
 
-Module1::Module1(QString programFolder) : ProgramFolder(std::move(programFolder)) {
+Module1::Module1(QString programFolder) : m_programFolder(std::move(programFolder)) {
     for (int k = 2; k <= 9; ++k)
-        SideScreen(k) = static_cast<Integer>(k);
+        m_state.SideScreen(k) = static_cast<Integer>(k);
 }
 
 // --- The level properties -------------------------------------------------------------------------------
@@ -40,48 +39,48 @@ PropertyValues PropertiesOfRecord(const Record& record, int* field) {
 }
 
 PropertyValues Module1::Properties() const {
-    return {LevelName,     LevelAuthor,    LevelDateMade,  LevelDescription,
-            LevelComments, LevelStartTile, LevelLastScreen};
+    return {m_state.LevelName,     m_state.LevelAuthor,    m_state.LevelDateMade,  m_state.LevelDescription,
+            m_state.LevelComments, m_state.LevelStartTile, m_state.LevelLastScreen};
 }
 
 void Module1::SetProperties(const PropertyValues& properties) {
-    LevelName = properties.name;
-    LevelAuthor = properties.author;
-    LevelDateMade = properties.dateMade;
-    LevelDescription = properties.description;
-    LevelComments = properties.comments;
-    LevelStartTile = properties.startTile;
-    LevelLastScreen = properties.lastScreen;
+    m_state.LevelName = properties.name;
+    m_state.LevelAuthor = properties.author;
+    m_state.LevelDateMade = properties.dateMade;
+    m_state.LevelDescription = properties.description;
+    m_state.LevelComments = properties.comments;
+    m_state.LevelStartTile = properties.startTile;
+    m_state.LevelLastScreen = properties.lastScreen;
 }
 
 // --- Start-up -------------------------------------------------------------------------------------------
 
 QString Module1::TemplateLevelFileName() const {
-    return QDir(ProgramFolder).filePath(QStringLiteral("PelmarLevel.txt"));
+    return QDir(m_programFolder).filePath(QStringLiteral("PelmarLevel.txt"));
 }
 
 void Module1::SetDefaults() {
     for (int k = 2; k <= 9; ++k)
-        SideScreen(k) = static_cast<Integer>(k);
+        m_state.SideScreen(k) = static_cast<Integer>(k);
     for (int i = FirstGridTile; i <= LastGridTile; ++i) {
         // The colour the grid's tiles start with, so that redrawing the fresh screen shows it as it is.
-        TileBackColor(i) = num(SysWindowBackground);
-        TilePropLeftOps(i) = num(1);
-        TilePropUpOps(i) = num(1);
-        TilePropRightOps(i) = num(1);
-        TilePropDownOps(i) = num(1);
+        m_state.TileBackColor(i) = num(SysWindowBackground);
+        m_state.TilePropLeftOps(i) = num(1);
+        m_state.TilePropUpOps(i) = num(1);
+        m_state.TilePropRightOps(i) = num(1);
+        m_state.TilePropDownOps(i) = num(1);
     }
-    LevelStartTile = 1;
-    WalkerTile = 1;
+    m_state.LevelStartTile = 1;
+    m_state.WalkerTile = 1;
 }
 
 void Module1::NewLevel() {
     DeleteScratchFiles();
-    LevelFileName.clear();
-    LevelFileIsNew = false;
-    FileRunning = False;
+    m_state.LevelFileName.clear();
+    m_state.LevelFileIsNew = false;
+    m_state.FileRunning = False;
     SetProperties(PropertyValues());
-    CurrentScreen = 0;
+    m_state.CurrentScreen = 0;
     const Screen fresh = Screen::fresh();
     for (int i = FirstGridTile; i <= LastGridTile; ++i)
         StoreTile(i, fresh.tile(i));
@@ -89,34 +88,35 @@ void Module1::NewLevel() {
     // A new level's one screen links to no screen: links to screens nobody made would become real ones as
     // screens are added, joining them where the designer joined nothing.
     for (int k = 2; k <= 9; ++k)
-        SideScreen(k) = -1;
-    if (ScreenShown)
-        ScreenShown(CurrentScreen);
+        m_state.SideScreen(k) = -1;
+    if (m_screenShown)
+        m_screenShown(m_state.CurrentScreen);
 }
 
 // --- The screen on display ------------------------------------------------------------------------------
 
 TileState Module1::TileOnDisplay(int index) const {
     TileState state;
-    state.colour = TileBackColor(index);
-    state.picture = TilePicture(index);
-    state.directions = {TilePropLeft(index), TilePropUp(index), TilePropRight(index), TilePropDown(index)};
-    state.operands = {TilePropLeftOps(index), TilePropUpOps(index), TilePropRightOps(index),
-                      TilePropDownOps(index)};
+    state.colour = m_state.TileBackColor(index);
+    state.picture = m_state.TilePicture(index);
+    state.directions = {m_state.TilePropLeft(index), m_state.TilePropUp(index), m_state.TilePropRight(index),
+                        m_state.TilePropDown(index)};
+    state.operands = {m_state.TilePropLeftOps(index), m_state.TilePropUpOps(index),
+                      m_state.TilePropRightOps(index), m_state.TilePropDownOps(index)};
     return state;
 }
 
 void Module1::StoreTile(int index, const TileState& state) {
-    TileBackColor(index) = state.colour;
-    TilePicture(index) = state.picture;
-    TilePropLeft(index) = state.directions[0];
-    TilePropUp(index) = state.directions[1];
-    TilePropRight(index) = state.directions[2];
-    TilePropDown(index) = state.directions[3];
-    TilePropLeftOps(index) = state.operands[0];
-    TilePropUpOps(index) = state.operands[1];
-    TilePropRightOps(index) = state.operands[2];
-    TilePropDownOps(index) = state.operands[3];
+    m_state.TileBackColor(index) = state.colour;
+    m_state.TilePicture(index) = state.picture;
+    m_state.TilePropLeft(index) = state.directions[0];
+    m_state.TilePropUp(index) = state.directions[1];
+    m_state.TilePropRight(index) = state.directions[2];
+    m_state.TilePropDown(index) = state.directions[3];
+    m_state.TilePropLeftOps(index) = state.operands[0];
+    m_state.TilePropUpOps(index) = state.operands[1];
+    m_state.TilePropRightOps(index) = state.operands[2];
+    m_state.TilePropDownOps(index) = state.operands[3];
 }
 
 Screen Module1::ScreenOnDisplay() const {
@@ -130,17 +130,17 @@ Screen Module1::ScreenOnDisplay() const {
 SideLinks Module1::LinksOnDisplay() const {
     SideLinks links = {};
     for (int k = 2; k <= 9; ++k)
-        links[size_t(k)] = SideScreen(k);
+        links[size_t(k)] = m_state.SideScreen(k);
     return links;
 }
 
 void Module1::setLinksOnDisplay(const SideLinks& links) {
     for (int k = 2; k <= 9; ++k)
-        SideScreen(k) = links[size_t(k)];
+        m_state.SideScreen(k) = links[size_t(k)];
 }
 
 void Module1::StoreScreen(Integer screen, const Screen& value, bool oneOfMany) {
-    if (screen != CurrentScreen) {
+    if (screen != m_state.CurrentScreen) {
         m_scratch.write(screen, value.encode(screen), oneOfMany);
         return;
     }
@@ -150,20 +150,11 @@ void Module1::StoreScreen(Integer screen, const Screen& value, bool oneOfMany) {
 }
 
 QByteArray Module1::EncodeScreenBlock() const {
-    return ScreenOnDisplay().encode(CurrentScreen);
+    return ScreenOnDisplay().encode(m_state.CurrentScreen);
 }
 
 void Module1::WriteScreen(RecordWriter& writer) {
     writer.writeRaw(EncodeScreenBlock());
-}
-
-// --- Other shared procedures ------------------------------------------------------------------------------
-
-QString Module1::GetFileName(const QString& path) {
-    const qsizetype separator = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
-    if (separator < 0)
-        throw Failure(ErrInvalidCall);
-    return u'\\' + path.mid(separator + 1);
 }
 
 } // namespace tavrin

@@ -6,13 +6,14 @@
 #include "level/core/messages.h"
 #include "level/core/numbers.h"
 #include "level/core/tilearrays.h"
+#include "level/document/editorsession.h"
+#include "level/document/picturelookup.h"
 #include "level/document/scratchfiles.h"
 #include "level/document/screen.h"
 #include "level/format/levelindex.h"
 #include "level/format/record.h"
 #include "level/format/writtenblock.h"
 #include "level/storage/fileaccess.h"
-#include "level/storage/picturestore.h"
 #include "level/storage/session.h"
 
 #include <QHash>
@@ -42,27 +43,6 @@ struct PropertyValues {
 // failure of its conversion; `field` then tells which field it was.
 PropertyValues PropertiesOfRecord(const Record& record, int* field);
 
-// The file a text picture reference names in `picturesFolder`: the folder followed by the reference. A
-// reference that would reach outside the folder names no file: failure 53.
-QString PictureFilePath(const QString& picturesFolder, const QString& reference);
-
-// The Pics folders a program without the editor's own folder looks for a level's pictures in, those that
-// are folders, in order: beside the level file, beside the program, and where an installed editor keeps
-// them (the Pics of the installed data folder, found from the program's place).
-// A picture file the user chose as the brush picture. Inside one of the pictures folders it is named by
-// its place there; outside them the level cannot show it until it is copied into the level's Pics.
-struct PictureChoice {
-    QString reference;
-    bool outside = false;
-    QString copyTarget;       // where the copy would go
-    bool targetTaken = false; // a different file of that name is there already
-};
-
-QStringList LevelPicturesFolders(const QString& levelFile, const QString& programFolder);
-// The file a picture reference names in the first of `folders` that holds it (each folder confined to
-// itself), else its place in the first folder; failure 53 for a reference that reaches outside.
-QString FindPictureFile(PictureStore& store, const QStringList& folders, const QString& reference);
-
 // The level state and the procedures that keep it on disk. It draws nothing: the windows draw it from its
 // values. The level document owns the one instance the editor works on and is the only way to change it;
 // windows get it read-only. Reading procedures are const: they fill caches (the index, the pictures) but
@@ -73,105 +53,84 @@ public:
     Module1(const Module1&) = delete;
     Module1& operator=(const Module1&) = delete;
 
-    // --- The level state -------------------------------------------------------------------------------
-    Integer CurrentScreen = 0;
-    CheckedArray<Integer, 2, 9> SideScreen;
+    // --- The level state ---------------------------------------------------------------------------------
+    // Read here; only Module1's own procedures and the level document change it.
+    Integer CurrentScreen() const { return m_state.CurrentScreen; }
+    const CheckedArray<Integer, 2, 9>& SideScreen() const { return m_state.SideScreen; }
+    Integer SideScreen(int k) const { return m_state.SideScreen(k); }
 
-    QString LevelName;
-    QString LevelAuthor;
-    QString LevelDateMade;
-    QString LevelDescription;
-    QString LevelComments;
-    Integer LevelStartTile = 1;
-    Integer LevelLastScreen = 0;
+    const QString& LevelName() const { return m_state.LevelName; }
+    const QString& LevelAuthor() const { return m_state.LevelAuthor; }
+    const QString& LevelDateMade() const { return m_state.LevelDateMade; }
+    const QString& LevelDescription() const { return m_state.LevelDescription; }
+    const QString& LevelComments() const { return m_state.LevelComments; }
+    Integer LevelStartTile() const { return m_state.LevelStartTile; }
+    Integer LevelLastScreen() const { return m_state.LevelLastScreen; }
 
     // The seven properties above as one value, and all seven set at once.
     PropertyValues Properties() const;
     void SetProperties(const PropertyValues& properties);
 
-    QString LevelFileName;
-    Flag FileRunning = False;
-    Integer WalkerTile = 1;
-    QString PictureName;
+    const QString& LevelFileName() const { return m_state.LevelFileName; }
+    Flag FileRunning() const { return m_state.FileRunning; }
+    Integer WalkerTile() const { return m_state.WalkerTile; }
+    // The walk marker stands on `tile` of the screen on display.
+    void PlaceWalker(Integer tile) { m_state.WalkerTile = tile; }
+    const QString& PictureName() const { return m_state.PictureName; }
     // The brush colour, which a screen found nowhere (blank) takes for all its tiles.
-    Long BrushColour = SysButtonFace;
+    Long BrushColour() const { return m_state.BrushColour; }
 
-    TileArray<FieldValue> TileBackColor;
-    TileArray<FieldValue> TilePicture;
-    TileArray<Integer> TilePropLeft;
-    TileArray<Integer> TilePropUp;
-    TileArray<Integer> TilePropRight;
-    TileArray<Integer> TilePropDown;
-    TileArray<FieldValue> TilePropLeftOps;
-    TileArray<FieldValue> TilePropUpOps;
-    TileArray<FieldValue> TilePropRightOps;
-    TileArray<FieldValue> TilePropDownOps;
+    // The screen on display, Tile(0) below the grid included: each array whole, or one tile's entry.
+    const TileArray<FieldValue>& TileBackColor() const { return m_state.TileBackColor; }
+    const FieldValue& TileBackColor(int index) const { return m_state.TileBackColor(index); }
+    const TileArray<FieldValue>& TilePicture() const { return m_state.TilePicture; }
+    const FieldValue& TilePicture(int index) const { return m_state.TilePicture(index); }
+    const TileArray<Integer>& TilePropLeft() const { return m_state.TilePropLeft; }
+    const Integer& TilePropLeft(int index) const { return m_state.TilePropLeft(index); }
+    const TileArray<Integer>& TilePropUp() const { return m_state.TilePropUp; }
+    const Integer& TilePropUp(int index) const { return m_state.TilePropUp(index); }
+    const TileArray<Integer>& TilePropRight() const { return m_state.TilePropRight; }
+    const Integer& TilePropRight(int index) const { return m_state.TilePropRight(index); }
+    const TileArray<Integer>& TilePropDown() const { return m_state.TilePropDown; }
+    const Integer& TilePropDown(int index) const { return m_state.TilePropDown(index); }
+    const TileArray<FieldValue>& TilePropLeftOps() const { return m_state.TilePropLeftOps; }
+    const FieldValue& TilePropLeftOps(int index) const { return m_state.TilePropLeftOps(index); }
+    const TileArray<FieldValue>& TilePropUpOps() const { return m_state.TilePropUpOps; }
+    const FieldValue& TilePropUpOps(int index) const { return m_state.TilePropUpOps(index); }
+    const TileArray<FieldValue>& TilePropRightOps() const { return m_state.TilePropRightOps; }
+    const FieldValue& TilePropRightOps(int index) const { return m_state.TilePropRightOps(index); }
+    const TileArray<FieldValue>& TilePropDownOps() const { return m_state.TilePropDownOps; }
+    const FieldValue& TilePropDownOps(int index) const { return m_state.TilePropDownOps(index); }
 
     // Told the number of the screen on display whenever a screen was put on display.
-    std::function<void(Integer)> ScreenShown;
+    void setScreenShown(std::function<void(Integer)> shown) { m_screenShown = std::move(shown); }
 
     // --- Where things are -----------------------------------------------------------------------------
-    QString ProgramFolder;
-    // Pictures read once and kept while they are unchanged; reading fills it, so it may change in a const
-    // procedure.
-    mutable PictureStore Pictures;
-    // Every file goes through Files; tests may point it at one that injects faults.
-    FileAccess* Files = &m_defaultFiles;
+    const QString& ProgramFolder() const { return m_programFolder; }
+    // Every file goes through Files(); tests may point it at one that injects faults.
+    FileAccess* Files() const { return m_files; }
+    void setFiles(FileAccess* files) { m_files = files; }
     // Reads the level file through an index of where each screen's records stand, instead of reading the
     // whole file for every screen. Off, every read goes through the whole file; the result is the same.
-    bool UseIndex = true;
-
-    // Where the scratch files go: the program folder, or ScratchFolder when it is set.
-    QString ScratchFolder;
-    // Keeps the scratch files in the program folder when it can be written, else in a folder of the
-    // user's (an editor installed for all users cannot write beside itself), else in a private folder in
-    // the system's temporary folder. While another running editor keeps its scratch files there, this one
-    // takes a folder of its own under the user's data folder instead.
-    void ChooseScratchFolder();
+    bool UseIndex() const { return m_useIndex; }
+    void setUseIndex(bool useIndex) { m_useIndex = useIndex; }
 
     // --- Sessions: what a crash leaves behind ----------------------------------------------------------
-    // When the level was last edited; the session file tells it.
-    QDateTime LastEdit;
+    // The scratch folder, the session file and what other editors left (see EditorSession).
+    const EditorSession& Sessions() const { return m_sessions; }
+    EditorSession& Sessions() { return m_sessions; }
     bool Saving() const { return m_saving; }
     // Writes the session file: the level file, whether there are unsaved edits, the scratch files.
-    void WriteSession(bool unsaved) { writeSession(unsaved, LevelLastScreen); }
-    // Unsaved work that an editor no longer running left: in this editor's scratch folder, else in a
-    // folder of another editor's under the user's data folder.
-    std::optional<SessionState> RecoverableSession() const;
+    void WriteSession(bool unsaved) { writeSession(unsaved, m_state.LevelLastScreen); }
     // Loads the level of `session` (or none) and takes its scratch files as this editor's own, so that
     // every screen edited comes back as it was left.
     void RecoverSession(const SessionState& session);
-    // Deletes the scratch files and the session file that `session` names.
-    void DiscardSession(const SessionState& session);
-    // Moves the session file of `session` and the scratch files it names into a folder "Set aside <time>"
-    // beside them, which it returns: a damaged session is neither recovered nor deleted.
-    QString SetAsideSession(const SessionState& session);
-    // Moves the files of the scratch folder that look like scratch files but that no session offers for
-    // recovery into a folder "Set aside <time>": no run reads them as screens, and nothing is deleted.
-    void SetAsideLeftovers();
-    // The editor ends: the session file goes; a folder of its own goes too when nothing is left in it.
-    void EndSession();
     // The scratch file of a screen: the one this editor wrote for it, else Screen<n>.tmp.
     QString ScratchFileName(Integer screen) const;
     QString TemplateLevelFileName() const;
-    // The program's own Pics folder.
-    QString PicturesFolder() const;
-    // The Pics folder beside the level file, where the level's own pictures go; the program's for a level
-    // that has no file yet.
-    QString LevelPicturesFolder() const;
-    // Where picture references are looked up, in turn: the level's Pics folder, then the program's.
-    QStringList PictureFolders() const;
-    // The file a text picture reference names: the first of PictureFolders() that holds it, else the
-    // place it would have in the first. A reference that would reach outside the folder names no file:
-    // failure 53.
-    QString PicturePath(const QString& reference) const;
-    QImage LoadPictureReference(const QString& reference) const;
-    // A picture file the user chose as the brush picture.
-    PictureChoice ChoosePicture(const QString& path) const;
-    // Copies a picture file into LevelPicturesFolder(), made if needed, replacing a file or link of that
-    // name; the reference of the copy. A file that is no picture is not copied. The file there is replaced
-    // only once the copy is whole.
-    QString ImportPicture(const QString& path);
+    // Where the level's pictures are looked up, and the pictures read.
+    const PictureLookup& Pictures() const { return m_pictures; }
+    PictureLookup& Pictures() { return m_pictures; }
 
     // --- Start-up ---------------------------------------------------------------------------------------
     // The defaults of the load step: side links k, operands 1, start tile and walker 1.
@@ -179,8 +138,8 @@ public:
     // The level as after a start without a level file: this editor's scratch files deleted, the defaults
     // of the load step, a fresh screen 0 on display, no level file.
     void NewLevel();
-    // LevelFileName names a file that did not exist when it was named: a new level to be saved there.
-    bool LevelFileIsNew = false;
+    // LevelFileName() names a file that did not exist when it was named: a new level to be saved there.
+    bool LevelFileIsNew() const { return m_state.LevelFileIsNew; }
 
     // --- Screens and scratch files ---------------------------------------------------------------------
     void LoadLevel(const QString& fileName, const QString& callerName);
@@ -214,8 +173,6 @@ public:
     // file that fails there (its description names the file, line and field) changes nothing at all.
     // On success LevelFileName names the file.
     void LoadLevelSequence(const QString& fileName, const QString& callerName);
-    // Failure 75 when the Pics folder is missing, so that tiles show no pictures.
-    void CheckPicturesFolder() const;
     // Refuses a level that cannot be saved faithfully: a last screen below 0, a property text that a level
     // file cannot hold. Nothing is written.
     void CheckSavable() const;
@@ -225,9 +182,6 @@ public:
     // its records stand in its source; the save still succeeds and returns a notice naming those screens
     // and why.
     std::optional<Failure> SaveLevel(const QString& path, const std::function<void(int)>& onScreen = {});
-
-    // --- Other shared procedures ---------------------------------------------------------------------
-    static QString GetFileName(const QString& path);
 
     // The 309 records of the screen on display.
     QByteArray EncodeScreenBlock() const;
@@ -289,13 +243,44 @@ public:
     // were visited; the screen on display as it is.
     ScreenLoad SavedScreenValue(Integer screen) const;
     // The screen on display could not be read whole: its scratch file is not written from it.
-    bool ScreenOnDisplayPartlyRead() const { return m_partlyRead && m_partlyRead->screen == CurrentScreen; }
+    bool ScreenOnDisplayPartlyRead() const {
+        return m_partlyRead && m_partlyRead->screen == m_state.CurrentScreen;
+    }
     // Puts a screen on display as LoadScreen does, from what LoadScreenValue gave; nothing is read again.
     void ShowLoadedScreen(Integer screen, const ScreenLoad& load);
 
 private:
+    friend class LevelDocument;
     friend class LevelSave;
     friend class ScratchStage;
+    // The level state, its fields under the names of the procedures that read it.
+    struct State {
+        Integer CurrentScreen = 0;
+        CheckedArray<Integer, 2, 9> SideScreen;
+        QString LevelName;
+        QString LevelAuthor;
+        QString LevelDateMade;
+        QString LevelDescription;
+        QString LevelComments;
+        Integer LevelStartTile = 1;
+        Integer LevelLastScreen = 0;
+        QString LevelFileName;
+        bool LevelFileIsNew = false;
+        Flag FileRunning = False;
+        Integer WalkerTile = 1;
+        QString PictureName;
+        Long BrushColour = SysButtonFace;
+        TileArray<FieldValue> TileBackColor;
+        TileArray<FieldValue> TilePicture;
+        TileArray<Integer> TilePropLeft;
+        TileArray<Integer> TilePropUp;
+        TileArray<Integer> TilePropRight;
+        TileArray<Integer> TilePropDown;
+        TileArray<FieldValue> TilePropLeftOps;
+        TileArray<FieldValue> TilePropUpOps;
+        TileArray<FieldValue> TilePropRightOps;
+        TileArray<FieldValue> TilePropDownOps;
+    };
     struct RecordPlace {
         qint64 begin; // byte offsets of the record in its file
         qint64 end;
@@ -370,22 +355,22 @@ private:
     QByteArray recordsAsTheyStand(const QString& fileName, Integer screen) const;
     Record levelPropRecord() const;
 
+    State m_state;
+    QString m_programFolder;
     FileAccess m_defaultFiles;
+    FileAccess* m_files = &m_defaultFiles;
+    bool m_useIndex = true;
+    std::function<void(Integer)> m_screenShown;
+    PictureLookup m_pictures{m_programFolder, m_state.LevelFileName, m_files};
     mutable LevelIndex m_index; // filled as files are read
-    ScratchFiles m_scratch{Files, [this] { return scratchFolder(); }};
+    ScratchFiles m_scratch{m_files, [this] { return m_sessions.scratchFolder(); }};
+    EditorSession m_sessions{m_files, m_programFolder, m_scratch};
     std::optional<PartlyRead> m_partlyRead;
     QString m_loadingFile; // the level file a level-load sequence is reading
-    QString scratchFolder() const;
-    void choosePreferredScratchFolder();
     Failure lostScratchFile(const QString& scratch, Msg what, Integer screen) const;
     bool m_saving = false;
-    void removeLeftoverStages() const;
     // The session file, naming `lastScreen` as the last screen.
     void writeSession(bool unsaved, Integer lastScreen);
-    Session m_session;
-    std::optional<SessionState> m_writtenSession; // what the session file holds, as this editor wrote it
-    QString m_ownSessionFolder; // a folder made for this editor alone, removed at the end when empty
-    QString m_privateFolder; // the user's private scratch folder when in use, removed at the end when empty
 };
 
 } // namespace tavrin

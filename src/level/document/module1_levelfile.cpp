@@ -19,10 +19,10 @@ using namespace levelfields;
 void Module1::LoadLevel(const QString& fileName, const QString& callerName) {
     Screen screen = ScreenOnDisplay();
     bool found = false;
-    const std::optional<Failure> failure = readScreenRecords(fileName, CurrentScreen, screen, &found);
+    const std::optional<Failure> failure = readScreenRecords(fileName, m_state.CurrentScreen, screen, &found);
     for (int i = FirstGridTile; i <= LastGridTile; ++i)
         StoreTile(i, screen.tile(i));
-    FileRunning = found ? True : False;
+    m_state.FileRunning = found ? True : False;
     if (failure)
         ShowFailure(*failure, QStringLiteral("LoadLevel - ") + callerName);
 }
@@ -53,12 +53,12 @@ bool Module1::HoldsLevelRecords(const QString& fileName) const {
 
 void Module1::LoadSideScreens(const QString& fileName) {
     SideLinks links = LinksOnDisplay();
-    readSideLinks(fileName, CurrentScreen, links);
+    readSideLinks(fileName, m_state.CurrentScreen, links);
     setLinksOnDisplay(links);
 }
 
 void Module1::LoadLevelSequence(const QString& fileName, const QString& callerName) {
-    Pictures.beginPass();
+    m_pictures.beginPass();
     m_loadingFile = fileName;
     const auto endOfLoad = qScopeGuard([this] { m_loadingFile.clear(); });
 
@@ -84,26 +84,26 @@ void Module1::LoadLevelSequence(const QString& fileName, const QString& callerNa
     // The file reads whole: from here on the level is the file's, and scratch files of an earlier run
     // belong to another level.
     DeleteScratchFiles(fileName);
-    LevelFileName = fileName;
-    LevelFileIsNew = false;
-    CurrentScreen = 0;
+    m_state.LevelFileName = fileName;
+    m_state.LevelFileIsNew = false;
+    m_state.CurrentScreen = 0;
     LoadLevel(fileName, callerName);
     SetProperties(properties.values);
     setLinksOnDisplay(links);
-    WalkerTile = LevelStartTile;
-    if (ScreenShown)
-        ScreenShown(CurrentScreen);
+    m_state.WalkerTile = m_state.LevelStartTile;
+    if (m_screenShown)
+        m_screenShown(m_state.CurrentScreen);
 }
 
 Record Module1::levelPropRecord() const {
     return {FieldValue::text(LevelPropKey),
-            FieldValue::text(LevelName),
-            FieldValue::text(LevelAuthor),
-            FieldValue::text(LevelDateMade),
-            FieldValue::text(LevelDescription),
-            FieldValue::text(LevelComments),
-            num(LevelStartTile),
-            num(LevelLastScreen),
+            FieldValue::text(m_state.LevelName),
+            FieldValue::text(m_state.LevelAuthor),
+            FieldValue::text(m_state.LevelDateMade),
+            FieldValue::text(m_state.LevelDescription),
+            FieldValue::text(m_state.LevelComments),
+            num(m_state.LevelStartTile),
+            num(m_state.LevelLastScreen),
             num(0),
             num(0),
             num(0),
@@ -111,12 +111,14 @@ Record Module1::levelPropRecord() const {
 }
 
 void Module1::CheckSavable() const {
-    if (LevelLastScreen < 0)
-        throw Failure(ErrInvalidValue, Text(Msg::LastScreenBelowZero).arg(LevelLastScreen));
+    if (m_state.LevelLastScreen < 0)
+        throw Failure(ErrInvalidValue, Text(Msg::LastScreenBelowZero).arg(m_state.LevelLastScreen));
     RecordWriter::CheckWritable(levelPropRecord());
-    if (!LevelFileName.isEmpty() && !LevelFileIsNew && !Files->exists(LevelFileName))
-        throw Failure(ErrPathAccess,
-                      Text(Msg::LevelFileGoneBeforeSave).arg(QDir::toNativeSeparators(LevelFileName)));
+    if (!m_state.LevelFileName.isEmpty() && !m_state.LevelFileIsNew &&
+        !m_files->exists(m_state.LevelFileName))
+        throw Failure(
+            ErrPathAccess,
+            Text(Msg::LevelFileGoneBeforeSave).arg(QDir::toNativeSeparators(m_state.LevelFileName)));
 }
 
 std::optional<Failure> Module1::SaveLevel(const QString& path, const std::function<void(int)>& onScreen) {
@@ -152,7 +154,7 @@ QByteArray Module1::recordsAsTheyStand(const QString& fileName, Integer screen) 
         // The file ends inside a record: the whole records before it are copied.
     }
     QByteArray bytes;
-    const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
+    const std::unique_ptr<QIODevice> file = m_files->openRead(fileName);
     for (const RecordPlace& place : places) {
         if (!file->seek(place.begin))
             throw Failure::fileNotFound();
@@ -168,21 +170,21 @@ bool Module1::appendCopyableBlock(Integer screen, SaveOutput& out,
     QByteArray scratch;
     try {
         if (m_scratch.present(screen)) {
-            scratch = Files->openRead(ScratchFileName(screen))->readAll();
+            scratch = m_files->openRead(ScratchFileName(screen))->readAll();
             if (!ScanCopyableBlock(scratch, screen, &copyable))
                 return false;
             tiles = QByteArrayView(scratch).first(copyable.tileBytes);
         } else {
-            if (LevelFileName.isEmpty())
+            if (m_state.LevelFileName.isEmpty())
                 return false;
             // The level file cannot change while it is saved: it is looked at once, when first read.
             if (!levelSource)
-                indexLevelFile(LevelFileName);
+                indexLevelFile(m_state.LevelFileName);
             const std::vector<LevelIndex::Run>& runs = m_index.runsOf(screenKey(screen));
             if (m_index.endFailure() || runs.size() != 1 || runs.front().records != 309)
                 return false;
             if (!levelSource)
-                levelSource = std::make_unique<ReadAhead>(Files->openRead(LevelFileName));
+                levelSource = std::make_unique<ReadAhead>(m_files->openRead(m_state.LevelFileName));
             // The block checker has mostly looked at the block already.
             LevelIndex::BlockCopy checked;
             switch (m_index.blockCopy(screen, *levelSource, &checked)) {

@@ -16,15 +16,15 @@ QString Module1::ScratchFileName(Integer screen) const {
 }
 
 bool Module1::ScreenTmpExists() const {
-    return m_scratch.present(CurrentScreen);
+    return m_scratch.present(m_state.CurrentScreen);
 }
 
 // A screen that could not be read whole is not written back: its source keeps it as it stands, rather
 // than a mix of its first records and what the screen before it left.
 void Module1::SaveScreenTmp(ScratchSync sync) {
-    if (m_partlyRead && m_partlyRead->screen == CurrentScreen)
+    if (m_partlyRead && m_partlyRead->screen == m_state.CurrentScreen)
         return;
-    m_scratch.write(CurrentScreen, EncodeScreenBlock(), sync == ScratchSync::Later);
+    m_scratch.write(m_state.CurrentScreen, EncodeScreenBlock(), sync == ScratchSync::Later);
 }
 
 void Module1::SyncScratchFiles() const {

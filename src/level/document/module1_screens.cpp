@@ -18,7 +18,7 @@ Failure Module1::fieldFailure(const Failure& failure, const QString& fileName, q
                               const Record& record) const {
     qint64 line = 0;
     try {
-        line = LineOfOffset(Files->openRead(fileName).get(), offset);
+        line = LineOfOffset(m_files->openRead(fileName).get(), offset);
     } catch (const Failure&) {
         // the file went while it was read: the message goes without its line
     }
@@ -43,13 +43,14 @@ std::optional<Integer> Module1::checkTileRecord(const Record& record, const QStr
 // The level file is read through its index; scratch files, small and rewritten all the time, are read
 // whole.
 bool Module1::readsThroughIndex(const QString& fileName) const {
-    return UseIndex && !fileName.isEmpty() && (fileName == LevelFileName || fileName == m_loadingFile);
+    return m_useIndex && !fileName.isEmpty() &&
+           (fileName == m_state.LevelFileName || fileName == m_loadingFile);
 }
 
 void Module1::forEachRecord(const QString& fileName, const QString& key, const RecordVisitor& visit,
                             bool textsOnly, ReadAhead* levelFile) const {
     if (!readsThroughIndex(fileName)) {
-        const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
+        const std::unique_ptr<QIODevice> file = m_files->openRead(fileName);
         RecordReader reader(file.get());
         while (!reader.atEnd()) {
             const Record record = reader.read();
@@ -71,7 +72,7 @@ void Module1::forEachRecord(const QString& fileName, const QString& key, const R
             bytes = levelFile->bytes(from, run.end).toByteArray();
         } else {
             if (!file)
-                file = Files->openRead(fileName);
+                file = m_files->openRead(fileName);
             if (!file->seek(from))
                 throw Failure::fileNotFound();
             bytes = file->read(run.end - from);
@@ -142,11 +143,11 @@ bool Module1::readSideLinks(const QString& fileName, Integer screen, SideLinks& 
 
 void Module1::indexLevelFile(const QString& fileName) const {
     if (!m_index.describes(fileName))
-        m_index.build(*Files, fileName, /*checkBlocks=*/true);
+        m_index.build(*m_files, fileName, /*checkBlocks=*/true);
 }
 
 Screen Module1::ReadScreen(Integer screen, std::optional<Failure>* trouble) const {
-    if (screen == CurrentScreen)
+    if (screen == m_state.CurrentScreen)
         return ScreenOnDisplay();
     if (m_scratch.present(screen))
         if (std::optional<Screen> whole = blockScreen(m_scratch.fileName(screen), screen, true)) {
@@ -158,7 +159,7 @@ Screen Module1::ReadScreen(Integer screen, std::optional<Failure>* trouble) cons
 }
 
 SideLinks Module1::ReadSideLinks(Integer screen) const {
-    if (screen == CurrentScreen)
+    if (screen == m_state.CurrentScreen)
         return LinksOnDisplay();
     SideLinks links = Screen::freshLinks();
     const QString source = sourceOf(screen);
@@ -172,7 +173,7 @@ SideLinks Module1::ReadSideLinks(Integer screen) const {
 }
 
 SideLinks Module1::ReadSideLinks(Integer screen, std::unique_ptr<ReadAhead>& levelFile) const {
-    if (screen != CurrentScreen)
+    if (screen != m_state.CurrentScreen)
         if (const std::optional<SideLinks> links = blockLinks(screen, levelFile))
             return *links;
     return ReadSideLinks(screen);
@@ -180,13 +181,13 @@ SideLinks Module1::ReadSideLinks(Integer screen, std::unique_ptr<ReadAhead>& lev
 
 std::optional<WrittenBlock> Module1::WrittenBlockOf(Integer screen,
                                                     std::unique_ptr<ReadAhead>& levelFile) const {
-    if (screen == CurrentScreen)
+    if (screen == m_state.CurrentScreen)
         return std::nullopt;
     if (m_scratch.present(screen))
         return writtenBlockIn(m_scratch.fileName(screen), screen, true, nullptr);
     if (m_scratch.named(screen))
         return std::nullopt;
-    return writtenBlockIn(LevelFileName, screen, false, &levelFile);
+    return writtenBlockIn(m_state.LevelFileName, screen, false, &levelFile);
 }
 
 // A scratch file that holds such a block is whole. A screen of the level file gives its links from the
@@ -195,14 +196,15 @@ std::optional<SideLinks> Module1::blockLinks(Integer screen, std::unique_ptr<Rea
     CopyableBlock block;
     try {
         if (m_scratch.present(screen)) {
-            if (!ScanCopyableBlock(Files->openRead(ScratchFileName(screen))->readAll(), screen, &block))
+            if (!ScanCopyableBlock(m_files->openRead(ScratchFileName(screen))->readAll(), screen, &block))
                 return std::nullopt;
         } else {
-            if (!readsThroughIndex(LevelFileName))
+            if (!readsThroughIndex(m_state.LevelFileName))
                 return std::nullopt;
             if (!levelFile) {
-                indexLevelFile(LevelFileName);
-                levelFile = std::make_unique<ReadAhead>(Files->openRead(LevelFileName), ReadAhead::Scattered);
+                indexLevelFile(m_state.LevelFileName);
+                levelFile = std::make_unique<ReadAhead>(m_files->openRead(m_state.LevelFileName),
+                                                        ReadAhead::Scattered);
             }
             SideLinks links = Screen::freshLinks();
             // A block as the editor writes it ends in its only records that may hold a text: its nine link
@@ -218,7 +220,7 @@ std::optional<SideLinks> Module1::blockLinks(Integer screen, std::unique_ptr<Rea
                     return links;
                 }
             }
-            readSideLinks(LevelFileName, screen, links, levelFile.get());
+            readSideLinks(m_state.LevelFileName, screen, links, levelFile.get());
             return links;
         }
     } catch (const Failure&) {
@@ -231,7 +233,7 @@ std::optional<SideLinks> Module1::blockLinks(Integer screen, std::unique_ptr<Rea
 
 QString Module1::sourceOf(Integer screen) const {
     const QString scratch = ScratchFileName(screen);
-    return m_scratch.present(screen) && m_scratch.isWhole(scratch, screen) ? scratch : LevelFileName;
+    return m_scratch.present(screen) && m_scratch.isWhole(scratch, screen) ? scratch : m_state.LevelFileName;
 }
 
 Screen Module1::ReadScreenFrom(const QString& source, Integer screen, std::optional<Failure>* trouble) const {
@@ -259,17 +261,18 @@ Screen Module1::ReadScreenFrom(const QString& source, Integer screen, std::optio
 bool Module1::ScreenIsEdited(Integer screen) const {
     if (m_scratch.present(screen))
         return true;
-    if (screen != CurrentScreen)
+    if (screen != m_state.CurrentScreen)
         return false;
     std::optional<Failure> trouble;
-    const Screen inFile = ReadScreenFrom(LevelFileIsNew ? QString() : LevelFileName, screen, &trouble);
+    const Screen inFile =
+        ReadScreenFrom(m_state.LevelFileIsNew ? QString() : m_state.LevelFileName, screen, &trouble);
     return trouble || inFile != ScreenOnDisplay();
 }
 
 void Module1::blank(Screen& screen) const {
     for (int i = FirstGridTile; i <= LastGridTile; ++i) {
         TileState& tile = screen.tile(i);
-        tile.colour = num(BrushColour);
+        tile.colour = num(m_state.BrushColour);
         tile.picture = num(0);
         tile.directions = {};
     }
@@ -286,7 +289,7 @@ std::optional<WrittenBlock> Module1::writtenBlockIn(const QString& fileName, Int
         return std::nullopt;
     try {
         if (scratch)
-            return WrittenBlock::scan(Files->openRead(fileName)->readAll(), number);
+            return WrittenBlock::scan(m_files->openRead(fileName)->readAll(), number);
         if (!levelFile || !*levelFile)
             indexLevelFile(fileName);
         const std::vector<LevelIndex::Run>& runs = m_index.runsOf(screenKey(number));
@@ -295,10 +298,10 @@ std::optional<WrittenBlock> Module1::writtenBlockIn(const QString& fileName, Int
         const LevelIndex::Run& run = runs.front();
         if (levelFile) {
             if (!*levelFile)
-                *levelFile = std::make_unique<ReadAhead>(Files->openRead(fileName));
+                *levelFile = std::make_unique<ReadAhead>(m_files->openRead(fileName));
             return WrittenBlock::scan((*levelFile)->bytes(run.begin, run.end).toByteArray(), number);
         }
-        const std::unique_ptr<QIODevice> file = Files->openRead(fileName);
+        const std::unique_ptr<QIODevice> file = m_files->openRead(fileName);
         if (!file->seek(run.begin))
             return std::nullopt;
         return WrittenBlock::scan(file->read(run.end - run.begin), number);
@@ -366,13 +369,13 @@ Module1::ScreenLoad Module1::LoadScreenValue(Integer number, const Screen& shown
     } else if (m_scratch.named(number)) {
         load.trouble = lostScratchFile(scratch, Msg::ScratchFileGone, number);
     }
-    if (!found && !LevelFileName.isEmpty()) {
-        if (!load.trouble && !LevelFileIsNew && !Files->exists(LevelFileName))
-            load.trouble = Failure(
-                ErrPathAccess,
-                Text(Msg::LevelFileGoneBlank).arg(QDir::toNativeSeparators(LevelFileName)).arg(number));
-        found = loadScreenFrom(LevelFileName, QStringLiteral("mnuSave_Click - FileRunning Load"), number,
-                               screen, load);
+    if (!found && !m_state.LevelFileName.isEmpty()) {
+        if (!load.trouble && !m_state.LevelFileIsNew && !m_files->exists(m_state.LevelFileName))
+            load.trouble = Failure(ErrPathAccess, Text(Msg::LevelFileGoneBlank)
+                                                      .arg(QDir::toNativeSeparators(m_state.LevelFileName))
+                                                      .arg(number));
+        found = loadScreenFrom(m_state.LevelFileName, QStringLiteral("mnuSave_Click - FileRunning Load"),
+                               number, screen, load);
     }
     if (!found)
         blank(screen);
@@ -383,18 +386,18 @@ Module1::ScreenLoad Module1::LoadScreenValue(Integer number, const Screen& shown
 // A screen whose records leave something out depends on the screens before it, back to one that does not
 // (or screen 0, which a save reads over the screen on display); those are read in order, as a save does.
 Module1::ScreenLoad Module1::SavedScreenValue(Integer number) const {
-    if (number == CurrentScreen) {
+    if (number == m_state.CurrentScreen) {
         ScreenLoad load;
         load.screen = ScreenOnDisplay();
         load.whole = true;
         return load;
     }
     ScreenLoad load = LoadScreenValue(number, ScreenOnDisplay());
-    if (load.whole || load.trouble || number <= 0 || number > LevelLastScreen)
+    if (load.whole || load.trouble || number <= 0 || number > m_state.LevelLastScreen)
         return load;
     std::vector<Integer> between;
     Screen before = ScreenOnDisplay();
-    for (Integer s = number - 1; s >= 0 && s != CurrentScreen; --s) {
+    for (Integer s = number - 1; s >= 0 && s != m_state.CurrentScreen; --s) {
         ScreenLoad earlier = LoadScreenValue(s, ScreenOnDisplay());
         if (earlier.whole || s == 0 || earlier.trouble) {
             before = std::move(earlier.screen);
@@ -408,30 +411,30 @@ Module1::ScreenLoad Module1::SavedScreenValue(Integer number) const {
 }
 
 void Module1::ShowLoadedScreen(Integer screen, const ScreenLoad& load) {
-    CurrentScreen = screen;
+    m_state.CurrentScreen = screen;
     for (int i = FirstGridTile; i <= LastGridTile; ++i)
         StoreTile(i, load.screen.tile(i));
     setLinksOnDisplay(load.screen.links);
-    FileRunning = load.fromFile ? True : False;
+    m_state.FileRunning = load.fromFile ? True : False;
     m_partlyRead.reset();
     if (load.partly)
         m_partlyRead = PartlyRead{screen, load.partly->first, load.partly->second};
     for (const auto& [failure, place] : load.told)
         ShowFailure(failure, place);
-    if (ScreenShown)
-        ScreenShown(CurrentScreen);
+    if (m_screenShown)
+        m_screenShown(m_state.CurrentScreen);
 }
 
 void Module1::LoadScreen() {
-    const ScreenLoad load = LoadScreenValue(CurrentScreen, ScreenOnDisplay());
-    ShowLoadedScreen(CurrentScreen, load);
+    const ScreenLoad load = LoadScreenValue(m_state.CurrentScreen, ScreenOnDisplay());
+    ShowLoadedScreen(m_state.CurrentScreen, load);
     if (load.trouble)
         throw *load.trouble;
 }
 
 void Module1::ChangeScreen(Integer target, ScratchSync sync) {
     SaveScreenTmp(sync);
-    CurrentScreen = target;
+    m_state.CurrentScreen = target;
     LoadScreen();
 }
 
@@ -447,11 +450,11 @@ void Module1::GoToScreen(const QString& text, ScratchSync sync) {
     } catch (const Failure& failure) {
         throw notAScreenNumber(failure);
     }
-    if (target == CurrentScreen)
+    if (target == m_state.CurrentScreen)
         return;
     SaveScreenTmp(sync);
     try {
-        CurrentScreen = ToInteger(target);
+        m_state.CurrentScreen = ToInteger(target);
     } catch (const Failure& failure) {
         throw notAScreenNumber(failure);
     }

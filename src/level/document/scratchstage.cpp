@@ -8,7 +8,8 @@
 namespace tavrin {
 
 ScratchStage::ScratchStage(Module1& level) : m_level(level) {
-    QTemporaryDir folder(QDir(level.scratchFolder()).filePath(QStringLiteral(".tavrin-stage-XXXXXX")));
+    QTemporaryDir folder(
+        QDir(level.Sessions().scratchFolder()).filePath(QStringLiteral(".tavrin-stage-XXXXXX")));
     if (!folder.isValid())
         throw WriteFailure(folder.path(), errno, false);
     folder.setAutoRemove(false);
@@ -25,10 +26,10 @@ void ScratchStage::write(Integer screen, const Screen& value) {
 
 void ScratchStage::write(Integer screen, const QByteArray& block) {
     const QString path = QDir(m_folder).filePath(QString::number(screen));
-    const auto file = m_level.Files->openWrite(path, Links::Replace);
+    const auto file = m_level.Files()->openWrite(path, Links::Replace);
     file->setDeferSync(true);
     RecordWriter(file.get()).writeRaw(block);
-    m_level.Files->commit(*file);
+    m_level.Files()->commit(*file);
     m_written.emplace_back(screen, path);
 }
 
@@ -42,7 +43,7 @@ void ScratchStage::commit(Integer lastScreen) {
     try {
         for (const auto& [screen, staged] : m_written) {
             const QString path = m_level.m_scratch.freeName(screen);
-            if (!m_level.Files->renameToNew(staged, path))
+            if (!m_level.Files()->renameToNew(staged, path))
                 throw WriteFailure(path, errno, QFileInfo::exists(path));
             placed.push_back(path);
             m_level.m_scratch.take(screen, path);
@@ -53,7 +54,7 @@ void ScratchStage::commit(Integer lastScreen) {
         m_level.writeSession(true, lastScreen);
     } catch (...) {
         for (const QString& path : placed)
-            m_level.Files->remove(path);
+            m_level.Files()->remove(path);
         m_level.m_scratch.restore(before);
         throw;
     }
@@ -62,7 +63,7 @@ void ScratchStage::commit(Integer lastScreen) {
         const auto here = now.constFind(it.key());
         if ((here == now.constEnd() || here->path != it->path) &&
             RegularFileIdentity(it->path) == it->identity)
-            m_level.Files->remove(it->path);
+            m_level.Files()->remove(it->path);
     }
     m_written.clear();
     m_dropped.clear();

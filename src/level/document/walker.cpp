@@ -4,8 +4,8 @@ namespace tavrin {
 
 namespace {
 struct Direction {
-    TileArray<Integer> Module1::*property;
-    TileArray<FieldValue> Module1::*operand;
+    const TileArray<Integer>& (Module1::*property)() const;
+    const TileArray<FieldValue>& (Module1::*operand)() const;
 };
 
 const Direction* directionOf(int keyCode) {
@@ -26,12 +26,12 @@ bool isTile(int tile) {
 
 WalkStep NextWalkStep(const Module1& m, int keyCode) {
     const Direction* direction = directionOf(keyCode);
-    const Integer from = m.WalkerTile;
+    const Integer from = m.WalkerTile();
     if (!direction || !isTile(from))
         return {};
-    const Integer property = (m.*(direction->property))(from);
-    return WalkStepFrom(m.CurrentScreen, from, WalkDirection(keyCode), property,
-                        (m.*(direction->operand))(from), m.LinksOnDisplay());
+    const Integer property = (m.*(direction->property))()(from);
+    return WalkStepFrom(m.CurrentScreen(), from, WalkDirection(keyCode), property,
+                        (m.*(direction->operand))()(from), m.LinksOnDisplay());
 }
 
 WalkStep WalkStepFrom(Integer screen, Integer from, int d, Integer property, const FieldValue& operand,

@@ -752,17 +752,17 @@ std::unique_ptr<Task> CheckEditedLevelTask(const Module1& level, const LevelChec
     auto checker = std::make_shared<Checker>(settings);
     checker->properties(level.Properties(), NoOffset);
     auto edited = std::make_shared<std::vector<Integer>>();
-    for (Integer screen = 0; screen <= level.LevelLastScreen && screen >= 0; ++screen) {
+    for (Integer screen = 0; screen <= level.LevelLastScreen() && screen >= 0; ++screen) {
         if (level.ScreenIsEdited(screen))
             edited->push_back(screen);
         if (screen == std::numeric_limits<Integer>::max())
             break;
     }
-    const QString file = level.LevelFileName;
-    FileAccess* files = level.Files;
+    const QString file = level.LevelFileName();
+    FileAccess* files = level.Files();
     auto task = std::make_unique<Task>();
     const auto walkTable = std::make_shared<WalkTableBuilder>();
-    if (!file.isEmpty() && !level.LevelFileIsNew)
+    if (!file.isEmpty() && !level.LevelFileIsNew())
         task->thenAside([checker, edited, files, file, walkTable] {
             const auto isEdited = [&edited](qint64 screen) {
                 return std::binary_search(edited->begin(), edited->end(), screen);
@@ -780,7 +780,7 @@ std::unique_ptr<Task> CheckEditedLevelTask(const Module1& level, const LevelChec
     });
     const auto walk = std::make_shared<std::unique_ptr<Reachability>>();
     ThenWalkFromStart(
-        *task, level.LevelLastScreen, level.Properties().startTile,
+        *task, level.LevelLastScreen(), level.Properties().startTile,
         [&level, walkTable] { return HeldLevelSearch(level, walkTable->take()); }, walk);
     task->then(0, {}, [checker, files, file, walk, done = std::move(done)] {
         done(withLines(*files, file, checker->finish(walk->get())));

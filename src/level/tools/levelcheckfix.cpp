@@ -15,7 +15,7 @@ namespace {
 // way back: the tile it lands on has an exit onto `tile` of screen `number`.
 bool HasWayBack(const LevelDocument& document, int number, const Screen& screen, int tile, int side,
                 const QString& name) {
-    const Integer last = document.state().LevelLastScreen;
+    const Integer last = document.state().LevelLastScreen();
     const EdgeMark mark = MarkOf(screen.tile(tile), side, screen.links, last);
     if (mark.kind != EdgeMark::Exit || !mark.valid)
         return false;
@@ -28,7 +28,7 @@ bool HasWayBack(const LevelDocument& document, int number, const Screen& screen,
 // back. The link led nowhere, so no exit through it had a way back to lose.
 LevelFix MakeScreen(const LevelDocument& document, int screen, int tile, int side, const QString& name) {
     LevelFix fix;
-    const Integer last = document.state().LevelLastScreen;
+    const Integer last = document.state().LevelLastScreen();
     Screen from = document.screenValue(screen, name);
     const EdgeMark exit = MarkOf(from.tile(tile), side, from.links, last);
     if (exit.kind != EdgeMark::Exit || (exit.screen >= 0 && exit.screen <= last)) {
@@ -103,7 +103,7 @@ LevelFix PlanFix(const LevelDocument& document, const LevelProblem& problem, Lev
         return fix;
     }
     const QString name = FixName(kind);
-    const Integer last = document.state().LevelLastScreen;
+    const Integer last = document.state().LevelLastScreen();
     if (kind == LevelFixKind::BlockEdgesEverywhere) {
         for (int screen = 0; screen <= last; ++screen)
             AddBlockEdges(fix.edit, screen);

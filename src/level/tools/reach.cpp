@@ -302,7 +302,7 @@ std::unique_ptr<Reachability> FileReachability(FileAccess& files, const QString&
 
 Reachability::WalkReader HeldLevelWalk(const Module1& level, std::shared_ptr<LevelFileWalk> file) {
     return [&level, file](int screen, WalkScreen& into) {
-        if (!file || screen == level.CurrentScreen || level.ScreenIsEdited(Integer(screen)) ||
+        if (!file || screen == level.CurrentScreen() || level.ScreenIsEdited(Integer(screen)) ||
             !file->readBlock(screen, into))
             into.take(level.ReadScreen(Integer(screen)));
     };
@@ -311,28 +311,28 @@ Reachability::WalkReader HeldLevelWalk(const Module1& level, std::shared_ptr<Lev
 std::unique_ptr<Reachability> HeldLevelSearch(const Module1& level, std::optional<WalkTable> table,
                                               bool readTable) {
     const TileState blank = level.TileOnDisplay(0);
-    if (!level.LevelFileName.isEmpty() && !level.LevelFileIsNew) {
+    if (!level.LevelFileName().isEmpty() && !level.LevelFileIsNew()) {
         if (!table && readTable)
-            table = ReadWalkTable(*level.Files, level.LevelFileName);
+            table = ReadWalkTable(*level.Files(), level.LevelFileName());
         if (table) {
             // The screen on display and those with scratch files are read as values.
             for (size_t screen = 0; screen < table->has.size(); ++screen)
                 if (table->has[screen] &&
-                    (Integer(screen) == level.CurrentScreen || level.ScreenIsEdited(Integer(screen))))
+                    (Integer(screen) == level.CurrentScreen() || level.ScreenIsEdited(Integer(screen))))
                     table->has[screen] = 0;
-            return std::make_unique<Reachability>(level.LevelLastScreen, std::move(*table),
+            return std::make_unique<Reachability>(level.LevelLastScreen(), std::move(*table),
                                                   HeldLevelWalk(level, nullptr), blank);
         }
     }
-    return std::make_unique<Reachability>(level.LevelLastScreen, HeldLevelWalk(level, HeldLevelFile(level)),
+    return std::make_unique<Reachability>(level.LevelLastScreen(), HeldLevelWalk(level, HeldLevelFile(level)),
                                           blank);
 }
 
 std::shared_ptr<LevelFileWalk> HeldLevelFile(const Module1& level) {
-    if (level.LevelFileName.isEmpty() || level.LevelFileIsNew)
+    if (level.LevelFileName().isEmpty() || level.LevelFileIsNew())
         return nullptr;
     try {
-        return std::make_shared<LevelFileWalk>(*level.Files, level.LevelFileName);
+        return std::make_shared<LevelFileWalk>(*level.Files(), level.LevelFileName());
     } catch (const Failure&) {
         return nullptr;
     }

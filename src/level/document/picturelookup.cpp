@@ -1,8 +1,11 @@
-// Module1: where pictures are looked up, and a picture file chosen or copied into the level's Pics folder.
+// Where pictures are looked up, and a picture file chosen or copied into the level's Pics folder.
 
-#include "level/document/module1.h"
+#include "level/document/picturelookup.h"
 
+#include "level/core/messages.h"
+#include "level/format/record.h"
 #include "level/storage/dataplace.h"
+#include "level/storage/fileaccess.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,24 +14,34 @@
 
 namespace tavrin {
 
-QString Module1::PicturesFolder() const {
-    return QDir(ProgramFolder).filePath(QStringLiteral("Pics"));
+namespace {
+// The name of the file `path` names, as a picture reference names it: a backslash, then the name.
+QString GetFileName(const QString& path) {
+    const qsizetype separator = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
+    if (separator < 0)
+        throw Failure(ErrInvalidCall);
+    return u'\\' + path.mid(separator + 1);
+}
+} // namespace
+
+QString PictureLookup::programFolder() const {
+    return QDir(m_programFolder).filePath(QStringLiteral("Pics"));
 }
 
-QString Module1::LevelPicturesFolder() const {
-    if (LevelFileName.isEmpty())
-        return QDir::cleanPath(QFileInfo(PicturesFolder()).absoluteFilePath());
-    return QDir::cleanPath(QFileInfo(LevelFileName).absoluteDir().filePath(QStringLiteral("Pics")));
+QString PictureLookup::levelFolder() const {
+    if (m_levelFile.isEmpty())
+        return QDir::cleanPath(QFileInfo(programFolder()).absoluteFilePath());
+    return QDir::cleanPath(QFileInfo(m_levelFile).absoluteDir().filePath(QStringLiteral("Pics")));
 }
 
-QStringList Module1::PictureFolders() const {
-    const QString level = LevelPicturesFolder();
-    const QString program = QDir::cleanPath(QFileInfo(PicturesFolder()).absoluteFilePath());
+QStringList PictureLookup::folders() const {
+    const QString level = levelFolder();
+    const QString program = QDir::cleanPath(QFileInfo(programFolder()).absoluteFilePath());
     return level == program ? QStringList{program} : QStringList{level, program};
 }
 
-QString Module1::PicturePath(const QString& reference) const {
-    return FindPictureFile(Pictures, PictureFolders(), reference);
+QString PictureLookup::path(const QString& reference) const {
+    return FindPictureFile(m_store, folders(), reference);
 }
 
 QString FindPictureFile(PictureStore& store, const QStringList& folders, const QString& reference) {
@@ -68,52 +81,52 @@ QStringList LevelPicturesFolders(const QString& levelFile, const QString& progra
     return folders;
 }
 
-QImage Module1::LoadPictureReference(const QString& reference) const {
-    return Pictures.load(PicturePath(reference));
+QImage PictureLookup::load(const QString& reference) const {
+    return m_store.load(path(reference));
 }
 
-PictureChoice Module1::ChoosePicture(const QString& path) const {
+PictureChoice PictureLookup::choose(const QString& path) const {
     const QString file = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     PictureChoice choice;
-    for (const QString& folder : PictureFolders())
+    for (const QString& folder : folders())
         if (file.startsWith(folder + u'/')) {
             choice.reference = u'\\' + file.mid(folder.size() + 1).replace(u'/', u'\\');
             return choice;
         }
     choice.reference = GetFileName(path);
-    choice.copyTarget = QDir(LevelPicturesFolder()).filePath(QFileInfo(path).fileName());
+    choice.copyTarget = QDir(levelFolder()).filePath(QFileInfo(path).fileName());
     choice.outside = true;
     if (QFileInfo(choice.copyTarget).isFile())
-        choice.targetTaken = !SameFileBytes(*Files, choice.copyTarget, path);
+        choice.targetTaken = !SameFileBytes(*m_files, choice.copyTarget, path);
     return choice;
 }
 
-QString Module1::ImportPicture(const QString& path) {
+QString PictureLookup::importPicture(const QString& path) {
     const QString name = QFileInfo(path).fileName();
     const QString reference = u'\\' + name;
     RecordWriter::CheckWritableText(reference);
-    const QByteArray bytes = Files->openRead(path)->readAll();
+    const QByteArray bytes = m_files->openRead(path)->readAll();
     if (QImage::fromData(bytes).isNull())
         throw Failure(ErrInvalidPicture, Text(Msg::ImportNotAPicture).arg(QDir::toNativeSeparators(path)));
-    const QString folder = LevelPicturesFolder();
+    const QString folder = levelFolder();
     if (!QDir().mkpath(folder))
         throw Failure(ErrPathAccess, Text(Msg::PicturesFolderNotMade).arg(QDir::toNativeSeparators(folder)));
     const QString target = QDir(folder).filePath(name);
     // A link of that name is replaced, never written through: the file it points to is not the level's.
-    const auto file = Files->openWrite(target, Links::Replace);
+    const auto file = m_files->openWrite(target, Links::Replace);
     if (file->write(bytes) != bytes.size())
         throw WriteFailure(*file);
-    Files->commit(*file);
-    Pictures.beginPass();
+    m_files->commit(*file);
+    m_store.beginPass();
     return reference;
 }
 
-void Module1::CheckPicturesFolder() const {
-    const QStringList folders = PictureFolders();
-    if (std::none_of(folders.begin(), folders.end(),
+void PictureLookup::checkFolder() const {
+    const QStringList there = folders();
+    if (std::none_of(there.begin(), there.end(),
                      [](const QString& folder) { return QFileInfo(folder).isDir(); }))
         throw Failure(ErrPathAccess,
-                      Text(Msg::PicturesFolderMissing).arg(QDir::toNativeSeparators(PicturesFolder())));
+                      Text(Msg::PicturesFolderMissing).arg(QDir::toNativeSeparators(programFolder())));
 }
 
 } // namespace tavrin
