@@ -207,6 +207,10 @@ std::optional<SideLinks> Module1::blockLinks(Integer screen, std::unique_ptr<Rea
                                                         ReadAhead::Scattered);
             }
             SideLinks links = Screen::freshLinks();
+            if (const LevelIndex::BlockCopy* checked = m_index.copyableBlock(screen)) {
+                std::copy(checked->links.begin() + 2, checked->links.end(), links.begin() + 2);
+                return links;
+            }
             // A block as the editor writes it ends in its only records that may hold a text: its nine link
             // records, which give every link.
             const std::vector<LevelIndex::Run>& runs = m_index.runsOf(screenKey(screen));

@@ -101,6 +101,14 @@ public:
         return state == int(Copy::Yes) ? Copy::Yes : state == int(Copy::No) ? Copy::No : Copy::Unknown;
     }
 
+    // The answer for a block that has one already; none while it is not looked at or is being looked at.
+    const BlockCopy* answered(Integer screen) const {
+        if (screen < 0 || m_blockOfScreen[size_t(screen)] < 0)
+            return nullptr;
+        const Block& block = m_blocks[size_t(m_blockOfScreen[size_t(screen)])];
+        return block.answer.load(std::memory_order_acquire) == int(Copy::Yes) ? &block.copy : nullptr;
+    }
+
 private:
     // Block states besides the answers.
     static constexpr int Unclaimed = 8;
@@ -161,6 +169,10 @@ void LevelIndex::stopBlockChecks() {
 
 LevelIndex::Copy LevelIndex::blockCopy(Integer screen, ReadAhead& file, BlockCopy* copy) {
     return m_checker ? m_checker->answer(screen, file, copy) : Copy::Unknown;
+}
+
+const LevelIndex::BlockCopy* LevelIndex::copyableBlock(Integer screen) const {
+    return m_checker ? m_checker->answered(screen) : nullptr;
 }
 
 void LevelIndex::clear() {

@@ -87,6 +87,9 @@ public:
     // it. The block checker answers for every screen whose records are one run of 309; a block it has not
     // looked at yet is looked at here, read from `file` (the level file).
     Copy blockCopy(Integer screen, ReadAhead& file, BlockCopy* copy);
+    // The block of screen `screen` when the block checker has found already that a save may copy it; none
+    // otherwise, without waiting or looking at it.
+    const BlockCopy* copyableBlock(Integer screen) const;
 
 private:
     class BlockChecker;
