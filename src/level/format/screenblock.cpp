@@ -28,6 +28,10 @@ public:
             std::memcpy(&b2, text.data() + size - 8, 8);
             if ((a1 ^ b1) | (a2 ^ b2))
                 return false;
+        } else if (size < 8) { // a tile number: too short for a call to pay
+            for (qsizetype i = 0; i < size; ++i)
+                if (p[i] != text[i])
+                    return false;
         } else if (std::memcmp(p, text.data(), size_t(size)) != 0) {
             return false;
         }
@@ -196,10 +200,15 @@ qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBloc
         return -1;
     // The link records hold nothing but numbers in their shortest form, so they are written as the links
     // make them exactly when their numbers are those the links make.
+    static const std::array<QByteArray, 10> sides = [] {
+        std::array<QByteArray, 10> made;
+        for (int k = 2; k <= 9; ++k)
+            made[size_t(k)] = KeyField("Side", k);
+        return made;
+    }();
     bool sidesAsWritten = true;
     for (int k = 2; k <= 9; ++k) {
-        const QByteArray side = KeyField("Side", k);
-        if (!in.literal(key) || !in.literal(side) || !in.number(IntegerLow, IntegerHigh, &n))
+        if (!in.literal(key) || !in.literal(sides[size_t(k)]) || !in.number(IntegerLow, IntegerHigh, &n))
             return -1;
         block->links[k] = static_cast<Integer>(n);
         for (int field = 0; field < 9; ++field) {
