@@ -405,20 +405,20 @@ int runOne(int screens, double budget, const QString& folder) {
     }
 
     // Delete Screen on screen 0, after the edges above left every screen in a scratch file: every screen
-    // takes the number below its own and every link follows; then its undo.
-    double deleteFirst = 0;
-    double deleteUndo = 0;
-    double linksCounted = 0;
-    {
+    // takes the number below its own and every link follows; then its undo. A level keeps one screen: "-".
+    QString deleteFigure = QStringLiteral("-");
+    if (screens > 1) {
         timer.start(); // what the question before it names
         document.linksTo(0);
-        linksCounted = seconds(timer);
+        const double linksCounted = seconds(timer);
         timer.start();
         document.renumberScreens(ScreenRenumbering::deleting(0, screens - 1));
-        deleteFirst = seconds(timer);
+        const double deleteFirst = seconds(timer);
         timer.start();
         document.undo();
-        deleteUndo = seconds(timer);
+        deleteFigure =
+            QStringLiteral("%1, undo %2 (links to it counted first: %3)")
+                .arg(figure(deleteFirst, false), figure(seconds(timer), false), figure(linksCounted, false));
     }
 
     QTextStream out(stdout);
@@ -437,9 +437,7 @@ int runOne(int screens, double budget, const QString& folder) {
                     figure(change, changes.size() < 100), saveFigure, walk, figure(redisplay, false))
                .arg(double(peakKb - emptyKb) / 1024, 0, 'f', 1)
                .arg(undoMemory, QStringLiteral("%1, step %2").arg(figure(blockEdges, false), blockMemory),
-                    QStringLiteral("%1, undo %2 (links to it counted first: %3)")
-                        .arg(figure(deleteFirst, false), figure(deleteUndo, false),
-                             figure(linksCounted, false)));
+                    deleteFigure);
     return 0;
 }
 

@@ -406,6 +406,51 @@ private slots:
             QCOMPARE(counts[1], counts[0]);
         }
     }
+
+    // ScanCopyableBlockAt, whose tile records are read quickly where the processor can, takes the
+    // blocks that the field by field reading takes, with the same ends and directions: blocks of
+    // fields as the editor writes them (long, with commas, quotes and line ends in texts), one field
+    // of one tile odd, and every other block with one byte changed.
+    void quickTileRecordsAsCareful() {
+        QRandomGenerator random(5);
+        const QList<QList<QByteArray>> written = {
+            {"7", "0", "123456789"},
+            {"", "0", "997", "\"\\a.bmp\""},
+            {"0", "1", "5", "32767"},
+            {"", "1", "\"12\"", "\"x,\r\n\"", "\"" + QByteArray(40, 'p') + '"'}};
+        const QList<QByteArray> odd = {
+            "07",     "-0", "-3",     "",      "32768",     "2147483648", "1234567890123456", "5",  "a",
+            "\"12\"", "\"", "1\"2\"", "\"x\"", "\"\\b\"\"", "999",        "\"12\r\"",         "9\r"};
+        for (int round = 0; round < 300; ++round) {
+            QByteArray block;
+            const int oddTile = int(random.bounded(1, 301)), oddField = int(random.bounded(2, 12));
+            for (int t = 1; t <= 300; ++t) {
+                QByteArray rest;
+                for (int f = 2; f < 12; ++f)
+                    rest += (f > 2 ? "," : "") + (t == oddTile && f == oddField
+                                                      ? pick(random, odd)
+                                                      : pick(random, written[f < 4   ? f - 2
+                                                                             : f < 8 ? 2
+                                                                                     : 3]));
+                block += TileLine(12, t, rest);
+            }
+            block += LinkRecords(12);
+            if (round % 2)
+                block[random.bounded(block.size())] = "0,\"\r\n-a"[random.bounded(7)];
+            CopyableBlock quick, careful;
+            auto quickEnds = std::make_unique<BlockFieldEnds>(),
+                 carefulEnds = std::make_unique<BlockFieldEnds>();
+            BlockDirections quickDirections, carefulDirections;
+            const qsizetype length =
+                ScanCopyableBlockAt(block, 12, &quick, quickEnds.get(), &quickDirections);
+            QCOMPARE(length, ScanCopyableBlockAtCarefully(block, 12, &careful, carefulEnds.get(),
+                                                          &carefulDirections));
+            if (length < 0)
+                continue;
+            QVERIFY(*quickEnds == *carefulEnds && quickDirections == carefulDirections);
+            QCOMPARE(quick.tileBytes, careful.tileBytes);
+        }
+    }
 };
 
 QTEST_MAIN(TestFastPaths)

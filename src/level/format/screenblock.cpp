@@ -1,5 +1,7 @@
 #include "level/format/screenblock.h"
 
+#include "level/format/screenblock_tiles.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -28,6 +30,10 @@ public:
             std::memcpy(&b2, text.data() + size - 8, 8);
             if ((a1 ^ b1) | (a2 ^ b2))
                 return false;
+        } else if (size < 8) { // a tile number: too short for a call to pay
+            for (qsizetype i = 0; i < size; ++i)
+                if (p[i] != text[i])
+                    return false;
         } else if (std::memcmp(p, text.data(), size_t(size)) != 0) {
             return false;
         }
@@ -41,6 +47,7 @@ public:
         return true;
     }
     bool lineEnd() { return literal('\r') && literal('\n'); }
+    void skip(qsizetype count) { p += count; }
 
     // A whole number in its shortest form: no sign but a minus, no leading zeros, no "-0".
     bool number(qint64 low, qint64 high, qint64* value) {
@@ -140,54 +147,73 @@ bool ScanCopyableBlock(QByteArrayView bytes, Integer screen, CopyableBlock* bloc
     return ScanCopyableBlockAt(bytes, screen, block) == bytes.size();
 }
 
-qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBlock* block,
-                              BlockFieldEnds* fieldEnds, BlockDirections* directions) {
-    BlockScanner in(bytes);
-    const QByteArray key = KeyField("Screen", screen);
+namespace {
+
+// Tile record `tile` field by field: where its fields end to `ends` (twelve), its direction properties to
+// `directions` (four). False when it is not as the editor writes it.
+bool ScanTileRecordCarefully(BlockScanner& in, const QByteArray& key, int tile, quint32* ends,
+                             Integer* directions) {
     qint64 n = 0;
     int kind = 0;
     QByteArrayView text;
-    // Where the fields end, noted as they are passed; a scratch place when nobody asks.
-    std::array<quint32, 12> scratch;
-    for (int tile = 1; tile <= 300; ++tile) {
-        quint32* const ends = fieldEnds ? fieldEnds->data() + (tile - 1) * 12 : scratch.data();
-        const auto ended = [&](int field) { ends[field] = quint32(in.position()); };
-        if (!in.literal(key))
-            return -1;
-        ends[0] = quint32(in.position() - 1); // the key's comma is part of the literal
-        if (!in.literal(TileText(tile)))      // the tile number in its shortest form
-            return -1;
-        ended(1);
-        if (!in.literal(',') ||
-            !in.number(std::numeric_limits<Long>::min(), std::numeric_limits<Long>::max(), &n))
-            return -1;
-        ended(2);
+    const auto ended = [&](int field) { ends[field] = quint32(in.position()); };
+    if (!in.literal(key))
+        return false;
+    ends[0] = quint32(in.position() - 1); // the key's comma is part of the literal
+    if (!in.literal(TileText(tile)))      // the tile number in its shortest form
+        return false;
+    ended(1);
+    if (!in.literal(',') ||
+        !in.number(std::numeric_limits<Long>::min(), std::numeric_limits<Long>::max(), &n))
+        return false;
+    ended(2);
+    if (!in.literal(',') || !in.value(&kind, &n, &text))
+        return false;
+    ended(3);
+    if (kind == 1 && n != 0 && n != 997 && n != 999)
+        return false;
+    if (kind == 2 && !namesFile(text))
+        return false;
+    for (int property = 0; property < 4; ++property) {
+        if (!in.literal(',') || !in.number(IntegerLow, IntegerHigh, &n))
+            return false;
+        ended(4 + property);
+        directions[property] = Integer(n);
+    }
+    for (int operand = 0; operand < 4; ++operand) {
         if (!in.literal(',') || !in.value(&kind, &n, &text))
-            return -1;
-        ended(3);
-        if (kind == 1 && n != 0 && n != 997 && n != 999)
-            return -1;
-        if (kind == 2 && !namesFile(text))
-            return -1;
-        for (int property = 0; property < 4; ++property) {
-            if (!in.literal(',') || !in.number(IntegerLow, IntegerHigh, &n))
-                return -1;
-            ended(4 + property);
-            if (directions)
-                (*directions)[size_t((tile - 1) * 4 + property)] = Integer(n);
-        }
-        for (int operand = 0; operand < 4; ++operand) {
-            if (!in.literal(',') || !in.value(&kind, &n, &text))
-                return -1;
-            ended(8 + operand);
-        }
-        if (!in.lineEnd())
+            return false;
+        ended(8 + operand);
+    }
+    return in.lineEnd();
+}
+
+qsizetype ScanBlockAt(QByteArrayView bytes, Integer screen, CopyableBlock* block, BlockFieldEnds* fieldEnds,
+                      BlockDirections* directions, QuickTileRecord quick) {
+    BlockScanner in(bytes);
+    const QByteArray key = KeyField("Screen", screen);
+    const TileRecordKey quickKey(key);
+    // Where the fields end and the directions; scratch places when nobody asks.
+    std::array<quint32, 12> endsScratch;
+    std::array<Integer, 4> directionsScratch;
+    for (int tile = 1; tile <= 300; ++tile) {
+        quint32* const ends = fieldEnds ? fieldEnds->data() + (tile - 1) * 12 : endsScratch.data();
+        Integer* const found = directions ? directions->data() + (tile - 1) * 4 : directionsScratch.data();
+        const qsizetype at = in.position();
+        const qsizetype length = quick && bytes.size() - at >= 64
+                                     ? quick(bytes.data() + at, quickKey, tile, quint32(at), ends, found)
+                                     : 0;
+        if (length > 0)
+            in.skip(length);
+        else if (!ScanTileRecordCarefully(in, key, tile, ends, found))
             return -1;
     }
     block->tileBytes = in.position();
     const qsizetype links = ScanLinkRecordsAt(bytes.sliced(in.position()), key, block);
     return links < 0 ? -1 : in.position() + links;
 }
+
+} // namespace
 
 qsizetype ScanLinkRecordsAt(QByteArrayView bytes, QByteArrayView key, CopyableBlock* block) {
     BlockScanner in(bytes);
@@ -203,10 +229,15 @@ qsizetype ScanLinkRecordsAt(QByteArrayView bytes, QByteArrayView key, CopyableBl
         return -1;
     // The link records hold nothing but numbers in their shortest form, so they are written as the links
     // make them exactly when their numbers are those the links make.
+    static const std::array<QByteArray, 10> sides = [] {
+        std::array<QByteArray, 10> made;
+        for (int k = 2; k <= 9; ++k)
+            made[size_t(k)] = KeyField("Side", k);
+        return made;
+    }();
     bool sidesAsWritten = true;
     for (int k = 2; k <= 9; ++k) {
-        const QByteArray side = KeyField("Side", k);
-        if (!in.literal(key) || !in.literal(side) || !in.number(IntegerLow, IntegerHigh, &n))
+        if (!in.literal(key) || !in.literal(sides[size_t(k)]) || !in.number(IntegerLow, IntegerHigh, &n))
             return -1;
         block->links[k] = static_cast<Integer>(n);
         for (int field = 0; field < 9; ++field) {
@@ -222,6 +253,55 @@ qsizetype ScanLinkRecordsAt(QByteArrayView bytes, QByteArrayView key, CopyableBl
                            block->info[10] == 0 && block->info[11] == 0;
     return in.position();
 }
+
+qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBlock* block,
+                              BlockFieldEnds* fieldEnds, BlockDirections* directions) {
+    static const QuickTileRecord quick = QuickTileRecordReader();
+    return ScanBlockAt(bytes, screen, block, fieldEnds, directions, quick);
+}
+
+qsizetype ScanCopyableBlockAtCarefully(QByteArrayView bytes, Integer screen, CopyableBlock* block,
+                                       BlockFieldEnds* fieldEnds, BlockDirections* directions) {
+    return ScanBlockAt(bytes, screen, block, fieldEnds, directions, nullptr);
+}
+
+TileRecordKey::TileRecordKey(QByteArrayView key) {
+    static const std::array<TileText, 301> texts = [] {
+        std::array<TileText, 301> made{};
+        for (int t = 1; t <= 300; ++t) {
+            const QByteArray text = QByteArray::number(t) + ',';
+            std::memcpy(&made[size_t(t)].word, text.constData(), size_t(text.size()));
+            made[size_t(t)].size = int(text.size());
+        }
+        return made;
+    }();
+    tiles = texts.data();
+    if (key.size() > 16)
+        return;
+    size = int(key.size());
+    char bytes[16] = {};
+    char ones[16] = {};
+    std::memcpy(bytes, key.data(), size_t(size));
+    std::memset(ones, 0xff, size_t(size));
+    std::memcpy(words, bytes, 16);
+    std::memcpy(masks, ones, 16);
+}
+
+#if defined(__x86_64__) || defined(_M_X64)
+QuickTileRecord QuickTileRecordAvx512(); // in screenblock_tiles_avx512.cpp
+
+QuickTileRecord QuickTileRecordReader() {
+    __builtin_cpu_init();
+    const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                     __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
+                     __builtin_cpu_supports("popcnt");
+    return has ? QuickTileRecordAvx512() : nullptr;
+}
+#else
+QuickTileRecord QuickTileRecordReader() {
+    return nullptr;
+}
+#endif
 
 int ScreenOfBlockStart(QByteArrayView bytes) {
     constexpr QByteArrayView Prefix("\"Screen");

@@ -78,8 +78,8 @@ void Reachability::start(WalkPlace from) {
     m_entered.assign(size_t(m_last + 1), false);
     m_exits.clear();
     m_exitArrivals.clear();
-    m_queue.clear();
-    m_head = 0;
+    m_queue.assign(4096, 0);
+    m_head = m_tail = 0;
     m_longestQueue = 0;
     m_outside.clear();
     m_count = 0;
@@ -123,35 +123,59 @@ void Reachability::reach(Slot slot, std::uint8_t how) {
         return;
     byte = std::uint8_t(byte | how << HowShift);
     ++m_count;
-    m_queue.push_back(slot);
-    m_longestQueue = std::max(m_longestQueue, m_queue.size() - m_head);
+    if (m_tail == m_queue.size())
+        m_queue.resize(2 * m_queue.size());
+    m_queue[m_tail++] = slot;
+    m_longestQueue = std::max(m_longestQueue, m_tail - m_head);
 }
 
 bool Reachability::step(int budget) {
     if (!m_started)
         return true;
-    while (budget > 0 && m_head < m_queue.size()) {
+    while (budget > 0 && m_head < m_tail) {
         // The places gone on from give their room back once they are half the queue.
-        if (m_head >= 4096 && 2 * m_head >= m_queue.size()) {
-            m_queue.erase(m_queue.begin(), m_queue.begin() + std::ptrdiff_t(m_head));
+        if (m_head >= 4096 && 2 * m_head >= m_tail) {
+            std::copy(m_queue.begin() + std::ptrdiff_t(m_head), m_queue.begin() + std::ptrdiff_t(m_tail),
+                      m_queue.begin());
+            m_tail -= m_head;
             m_head = 0;
         }
+        if (m_queue.size() - m_tail < 4)
+            m_queue.resize(2 * m_queue.size());
         const Slot slot = m_queue[m_head++];
         --budget;
         const std::uint8_t byte = m_tiles[slot];
-        const std::array<Slot, 4>* const exits = byte & HasExit ? &exitsOf(slot) : nullptr;
+        if (!(byte & HasExit)) {
+            // The steps on the same screen alone, with no branch on what a step finds, which no processor
+            // foresees: a direction with no step looks at the tile itself, reached already.
+            Slot* const queued = m_queue.data() + m_tail;
+            size_t added = 0;
+#pragma GCC unroll 4
+            for (int d = 0; d < 4; ++d) {
+                const Slot moves = (byte >> d) & 1;
+                const Slot to = slot + (Slot(Offsets[d]) & (0 - moves));
+                const std::uint8_t next = m_tiles[to];
+                const Slot first = moves & Slot(howOf(next) == NotReached);
+                m_tiles[to] = std::uint8_t(next | ((0 - first) & Slot((ByKey + d) << HowShift)));
+                queued[added] = to;
+                added += first;
+            }
+            m_tail += added;
+            m_count += qint64(added);
+            m_longestQueue = std::max(m_longestQueue, m_tail - m_head);
+            continue;
+        }
+        const std::array<Slot, 4>* const exits = &exitsOf(slot);
         for (int d = 0; d < 4; ++d) {
             if (byte & (1 << d)) { // reach() without its call, for the step most tiles are reached by
                 std::uint8_t& next = m_tiles[Slot(std::int64_t(slot) + Offsets[d])];
                 if (howOf(next) == NotReached) {
                     next = std::uint8_t(next | (ByKey + d) << HowShift);
                     ++m_count;
-                    m_queue.push_back(Slot(std::int64_t(slot) + Offsets[d]));
+                    m_queue[m_tail++] = Slot(std::int64_t(slot) + Offsets[d]);
                 }
                 continue;
             }
-            if (!exits)
-                continue;
             const Slot target = (*exits)[size_t(d)];
             if (target == NoTarget)
                 continue;
@@ -165,9 +189,9 @@ bool Reachability::step(int budget) {
                 m_exitArrivals.emplace(target, slot | Slot(d) << 28);
             reach(target, ByExit);
         }
-        m_longestQueue = std::max(m_longestQueue, m_queue.size() - m_head);
+        m_longestQueue = std::max(m_longestQueue, m_tail - m_head);
     }
-    return m_head == m_queue.size();
+    return m_head == m_tail;
 }
 
 void Reachability::run() {

@@ -86,7 +86,7 @@ public:
     bool step(int budget);
     // The whole search at once.
     void run();
-    bool done() const { return m_started && m_head == m_queue.size(); }
+    bool done() const { return m_started && m_head == m_tail; }
 
     WalkPlace from() const { return m_from; }
     bool reached(WalkPlace place) const;
@@ -143,8 +143,11 @@ private:
     std::vector<SideLinks> m_tableLinks;
     std::unordered_map<Slot, std::array<Slot, 4>> m_tableExits;
     std::unordered_map<Slot, Slot> m_exitArrivals; // a tile first reached through an exit: from | d << 28
-    std::vector<Slot> m_queue; // the places reached and not yet gone on from: those from m_head on
+    // The places reached and not yet gone on from: those from m_head to m_tail; the room past m_tail is
+    // written before it is counted.
+    std::vector<Slot> m_queue;
     size_t m_head = 0;
+    size_t m_tail = 0;
     size_t m_longestQueue = 0;
     std::set<int> m_outside;
     WalkPlace m_from;

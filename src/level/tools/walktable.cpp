@@ -20,20 +20,26 @@ void ZeroBytes::assign(size_t size) {
     m_size = size;
 }
 
-std::uint8_t WalkTileSteps(Integer screen, int tile, const std::array<Integer, 4>& directions,
-                           const std::array<FieldValue, 4>& operands, const SideLinks& links,
-                           WalkTargets& targets) {
-    // A direction that is neither blocked (1) nor an exit steps as a free one (0) does, whatever its
-    // operand and the links: the steps of each tile's free directions are worked out once.
-    static const std::array<std::uint8_t, WalkSlots> freeSteps = [] {
-        std::array<std::uint8_t, WalkSlots> steps = {};
+namespace {
+// A direction that is neither blocked (1) nor an exit steps as a free one (0) does, whatever its operand
+// and the links: the steps of each tile's free directions are worked out once.
+const std::array<std::uint8_t, WalkSlots>& FreeSteps() {
+    static const std::array<std::uint8_t, WalkSlots> steps = [] {
+        std::array<std::uint8_t, WalkSlots> made = {};
         for (int from = 0; from < WalkSlots; ++from)
             for (int d = 0; d < 4; ++d)
                 if (WalkStepFrom(0, Integer(from), d, 0, FieldValue(), SideLinks()).kind == WalkStep::Move)
-                    steps[size_t(from)] |= std::uint8_t(1 << d);
-        return steps;
+                    made[size_t(from)] |= std::uint8_t(1 << d);
+        return made;
     }();
-    std::uint8_t byte = freeSteps[size_t(tile)];
+    return steps;
+}
+} // namespace
+
+std::uint8_t WalkTileSteps(Integer screen, int tile, const std::array<Integer, 4>& directions,
+                           const std::array<FieldValue, 4>& operands, const SideLinks& links,
+                           WalkTargets& targets) {
+    std::uint8_t byte = FreeSteps()[size_t(tile)];
     for (int d = 0; d < 4; ++d) {
         const Integer property = directions[size_t(d)];
         if (property == 1) {
@@ -68,14 +74,24 @@ void AddBlockSteps(WalkTable& table, Integer screen, QByteArrayView bytes, const
     const auto field = [&](const quint32* fieldEnds, size_t i) {
         return bytes.sliced(fieldEnds[i - 1] + 1, fieldEnds[i] - fieldEnds[i - 1] - 1);
     };
+    const std::array<std::uint8_t, WalkSlots>& freeSteps = FreeSteps();
     for (int tile = 1; tile <= LastGridTile; ++tile) {
         const quint32* const fieldEnds = ends.data() + (tile - 1) * 12;
+        bool exit = false;
+        std::uint8_t blocked = 0;
         for (size_t d = 0; d < 4; ++d) {
             directions[d] = found ? (*found)[size_t(tile - 1) * 4 + d]
                                   : Integer(BlockFieldNumber(field(fieldEnds, 4 + d)));
+            exit = exit || IsExit(directions[d]);
+            blocked = std::uint8_t(blocked | (directions[d] == 1) << d);
+        }
+        if (!exit) { // as WalkTileSteps takes such a tile
+            table.tiles[first + std::uint32_t(tile)] = std::uint8_t(freeSteps[size_t(tile)] & ~blocked);
+            continue;
+        }
+        for (size_t d = 0; d < 4; ++d)
             if (IsExit(directions[d])) // the operands of the exits alone, which WalkTileSteps reads
                 operands[d] = BlockFieldValue(field(fieldEnds, 8 + d));
-        }
         const std::uint8_t byte = WalkTileSteps(screen, tile, directions, operands, links, targets);
         table.tiles[first + std::uint32_t(tile)] = byte;
         if (byte & WalkHasExit)
