@@ -374,9 +374,9 @@ private slots:
         RecordStream stream(&in, 1, [](const Record&) -> bool { throw std::bad_alloc(); });
         QVERIFY_THROWS_EXCEPTION(std::bad_alloc, stream.next());
     }
-    // Side links read through the index pass over the records whose second field is a plain number; what
-    // they give must be what reading every record gives, with link records among the tile records, a
-    // quoted number, unquoted keys and a block whose records end the file part way.
+    // Side links read through the index pass over the records whose second field begins with a digit;
+    // what they give must be what reading every record gives, with link records among the tile records
+    // (quoted and not), a quoted number, unquoted keys and a block whose records end the file part way.
     void linksSameAsReadingRecordByRecord() {
         for (const quint32 seed : {3u, 4u, 6u, 13u, 21u, 30u}) {
             QByteArray level = generateLevel(seed, 5);
@@ -386,6 +386,7 @@ private slots:
                           "\"Screen2\",\"ScreenInfo\",0,0,0,0,0,0,0,0,0,0\r\nScreen2,200,");
             level.replace("\"Screen3\",100,",
                           "\"Screen3\",\"Side2\",\"9\",0,0,0,0,0,0,0,0,0\r\n\"Screen3\",100,");
+            level.replace("\"Screen4\",60,", "\"Screen4\",Side2,5,0,0,0,0,0,0,0,0,0\r\n\"Screen4\",60,");
             QList<SideLinks> links[2];
             QList<std::optional<std::pair<int, int>>> counts[2];
             for (const bool fast : {false, true}) {

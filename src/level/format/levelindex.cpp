@@ -20,25 +20,16 @@ bool isLookedUp(QByteArrayView key) {
 }
 
 // False only for a record, as the scan found it in `bytes`, whose key is quoted and whose second field
-// follows it at once as digits alone: a whole number, never a text. True for anything else, the records
-// read the careful way (no bytes) among them.
-bool mayHoldText(QByteArrayView key, QByteArrayView bytes) {
+// follows it at once with a digit: that field is a number, or a text that no link record's is ("ScreenInfo",
+// "Side2" to "Side9", quoted or not). True for anything else, the records read the careful way (no bytes)
+// among them.
+bool mayGiveLinks(QByteArrayView key, QByteArrayView bytes) {
     const qsizetype second = key.size() + 3; // past the key's quotes and the comma
-    if (bytes.size() <= second + 1 || bytes[0] != '"' || bytes[second - 2] != '"' || bytes[second - 1] != ',')
+    if (bytes.size() <= second || bytes[0] != '"' || bytes[second - 2] != '"' || bytes[second - 1] != ',')
         return true;
-    qsizetype p = second;
-    while (p < bytes.size() && bytes[p] >= '0' && bytes[p] <= '9')
-        ++p;
-    return p == second || p == bytes.size() || bytes[p] != ',';
+    return unsigned(bytes[second] - '0') > 9;
 }
 
-void addRecord(LevelIndex::Run& run, qint64 begin, bool text) {
-    ++run.records;
-    if (run.textsFrom >= 0)
-        ++run.fromTexts;
-    else if (text)
-        run.textsFrom = begin, run.fromTexts = 1;
-}
 } // namespace
 
 // Looks at the screens' blocks on a thread of its own, from the last in the file to the first, reading the
@@ -195,17 +186,23 @@ public:
         m_anyRecord = true;
         // Records of the other keys make runs under the empty key, whatever their own keys are: a save
         // keeps them, and a file of nothing else has one run.
-        const bool text = keyIsText && isLookedUp(key) && mayHoldText(key, bytes);
-        if (!keyIsText || !isLookedUp(key))
+        const bool lookedUp = keyIsText && isLookedUp(key);
+        if (!lookedUp)
             key = QByteArrayView("");
         if (m_last && SameShortBytes(key, m_lastKey)) {
-            m_last->back().end = end;
-            addRecord(m_last->back(), begin, text);
+            LevelIndex::Run& run = m_last->back();
+            run.end = end;
+            ++run.records;
+            if (run.textsFrom >= 0)
+                ++run.fromTexts;
+            else if (lookedUp && mayGiveLinks(key, bytes))
+                run.textsFrom = begin, run.fromTexts = 1;
             return;
         }
         m_last = &m_runs[std::string(key.data(), size_t(key.size()))];
-        m_last->push_back(LevelIndex::Run{begin, end, 0});
-        addRecord(m_last->back(), begin, text);
+        m_last->push_back(LevelIndex::Run{begin, end, 1});
+        if (lookedUp && mayGiveLinks(key, bytes))
+            m_last->back().textsFrom = begin, m_last->back().fromTexts = 1;
         m_lastKey = key.toByteArray();
         if (first)
             m_firstKey = m_lastKey;

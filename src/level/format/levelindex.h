@@ -29,9 +29,9 @@ public:
         qint64 begin;
         qint64 end;
         int records;
-        // Where the records whose second field may be a text begin: the first of them and the records
-        // from it to the end of the run (-1 and 0 when every second field is a plain whole number). Only
-        // such records give a screen its side links, so its links are read from there on alone.
+        // Where the records that may give a screen its side links begin: the first record whose second
+        // field does not begin with a digit, and the records from it to the end of the run (-1 and 0 for
+        // none). The records before it give tiles only, so the links are read from there on alone.
         qint64 textsFrom = -1;
         int fromTexts = 0;
     };
