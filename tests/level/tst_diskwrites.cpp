@@ -241,6 +241,48 @@ private slots:
         QCOMPARE(Contents(f.folder.path()).keys(), after);
     }
 
+    // A file made new in a folder of the editor's own (a stage) is written under its own name: it never
+    // writes over or through what stands there, and a failure leaves nothing of it.
+    void newFiles_data() {
+        QTest::addColumn<QString>("there"); // what stands at the name before: "", "file" or "link"
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("nothing there") << "" << false;
+        QTest::newRow("a file there") << "file" << false;
+        QTest::newRow("a link there") << "link" << false;
+        QTest::newRow("the disk full") << "" << true;
+    }
+    void newFiles() {
+        QFETCH(QString, there);
+        QFETCH(bool, diskFull);
+        LevelFixture f;
+        f.writeFile("real.txt", "old");
+        if (there == "file")
+            f.writeFile("new.txt", "old");
+        else if (there == "link")
+            QVERIFY(QFile::link("real.txt", f.path("new.txt")));
+        const QMap<QString, QByteArray> before = Contents(f.folder.path());
+        FaultyFiles files;
+        files.diskFullAfter = diskFull ? 2 : -1;
+        std::optional<FileIdentity> written;
+        try {
+            const auto file = files.openWrite(f.path("new.txt"), Links::New);
+            file->write("new");
+            files.commit(*file);
+            written = file->identity();
+        } catch (const Failure& failure) {
+            QCOMPARE(failure.code(), int(diskFull ? ErrDiskFull : ErrPathAccess));
+        }
+        const bool fails = diskFull || !there.isEmpty();
+        QCOMPARE(!written, fails);
+        QMap<QString, QByteArray> after = before;
+        if (!fails) {
+            after.insert("new.txt", "new");
+            QVERIFY(written == RegularFileIdentity(f.path("new.txt")));
+        }
+        QVERIFY(Contents(f.folder.path()) == after);
+        QCOMPARE(QFileInfo(f.path("new.txt")).isSymLink(), there == "link");
+    }
+
     void symbolicLinks_data() {
         QTest::addColumn<Links>("links");
         QTest::addColumn<bool>("linkStays");

@@ -19,8 +19,7 @@ QString ScratchFiles::fileName(Integer screen) const {
 bool ScratchFiles::present(Integer screen) const {
     if (!m_byScreen.contains(screen))
         return false;
-    const QString path = fileName(screen);
-    return !QFileInfo(path).isSymLink() && m_files->exists(path);
+    return RegularFileIdentity(fileName(screen)).has_value();
 }
 
 QString ScratchFiles::freeName(Integer screen) const {

@@ -50,6 +50,10 @@ public:
     // The files by screen: what the session file names, and what a stage puts in place together.
     const QHash<Integer, File>& byScreen() const { return m_byScreen; }
     void take(Integer screen, const QString& path);
+    // The same with the identity of the file, already known.
+    void take(Integer screen, const QString& path, FileIdentity identity) {
+        m_byScreen.insert(screen, File{path, identity});
+    }
     void forget(Integer screen) { m_byScreen.remove(screen); }
     void restore(QHash<Integer, File> files) { m_byScreen = std::move(files); }
 

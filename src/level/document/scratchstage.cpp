@@ -26,11 +26,11 @@ void ScratchStage::write(Integer screen, const Screen& value) {
 
 void ScratchStage::write(Integer screen, const QByteArray& block) {
     const QString path = QDir(m_folder).filePath(QString::number(screen));
-    const auto file = m_level.Files()->openWrite(path, Links::Replace);
+    const auto file = m_level.Files()->openWrite(path, Links::New);
     file->setDeferSync(true);
     RecordWriter(file.get()).writeRaw(block);
     m_level.Files()->commit(*file);
-    m_written.emplace_back(screen, path);
+    m_written.push_back(Written{screen, path, file->identity().value_or(FileIdentity())});
 }
 
 void ScratchStage::drop(Integer screen) {
@@ -41,12 +41,12 @@ void ScratchStage::commit(Integer lastScreen) {
     const QHash<Integer, ScratchFiles::File> before = m_level.m_scratch.byScreen();
     std::vector<QString> placed;
     try {
-        for (const auto& [screen, staged] : m_written) {
-            const QString path = m_level.m_scratch.freeName(screen);
-            if (!m_level.Files()->renameToNew(staged, path))
+        for (const Written& staged : m_written) {
+            const QString path = m_level.m_scratch.freeName(staged.screen);
+            if (!m_level.Files()->renameToNew(staged.path, path))
                 throw WriteFailure(path, errno, QFileInfo::exists(path));
             placed.push_back(path);
-            m_level.m_scratch.take(screen, path);
+            m_level.m_scratch.take(staged.screen, path, staged.identity);
         }
         for (const Integer screen : m_dropped)
             m_level.m_scratch.forget(screen);

@@ -35,7 +35,12 @@ public:
 private:
     Module1& m_level;
     QString m_folder;
-    std::vector<std::pair<Integer, QString>> m_written;
+    struct Written {
+        Integer screen;
+        QString path;
+        FileIdentity identity; // kept by the rename that puts it beside the scratch files
+    };
+    std::vector<Written> m_written;
     std::vector<Integer> m_dropped;
 };
 

@@ -126,6 +126,14 @@ bool AtomicFile::open(OpenMode mode) {
     m_target = QFile::encodeName(m_path);
     if (m_target.isEmpty())
         return fail(ENOENT);
+    if (m_links == Links::New) {
+        m_existed = false;
+        m_fd = ::open(m_target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd < 0)
+            return fail(errno);
+        m_temporary = m_target; // what a failure removes; the commit has nothing to rename
+        return QIODevice::open(WriteOnly | Unbuffered);
+    }
     if (m_links == Links::Follow)
         if (const int error = followLinks(&m_target))
             return fail(error);
@@ -273,7 +281,7 @@ void AtomicFile::commit() {
         fail(errno);
     if (!m_failure && ::close(std::exchange(m_fd, -1)) != 0 && errno != EINTR)
         fail(errno);
-    if (!m_failure && ::rename(m_temporary.constData(), m_target.constData()) != 0)
+    if (!m_failure && m_temporary != m_target && ::rename(m_temporary.constData(), m_target.constData()) != 0)
         fail(errno);
     if (m_failure)
         throw *m_failure;

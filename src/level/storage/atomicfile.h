@@ -35,6 +35,9 @@ void SyncFileSystem(const QString& folder);
 enum class Links {
     Follow,  // writes beside and over the file the link points to; the link stays a link
     Replace, // replaces the link itself with the new file; nothing is written through it
+    New,     // a file under a name nothing has yet, in a folder of the editor's own that no reader trusts
+             // until it is done with: written under that name from the start, with nothing to replace,
+             // and removed by any failure (a file there already is a failure)
 };
 
 // The failure of writing `path`, chosen by the system's error number: disk full (61), permission denied
