@@ -181,6 +181,8 @@ class RunSink : public RecordSink {
 public:
     using Runs = std::unordered_map<std::string, std::vector<LevelIndex::Run>>;
 
+    explicit RunSink(bool noteTexts) : m_noteTexts(noteTexts) {}
+
     void record(qint64 begin, qint64 end, QByteArrayView key, bool keyIsText, QByteArrayView bytes) override {
         const bool first = !m_anyRecord;
         m_anyRecord = true;
@@ -189,26 +191,27 @@ public:
         const bool lookedUp = keyIsText && isLookedUp(key);
         if (!lookedUp)
             key = QByteArrayView("");
+        const bool noteTexts = m_noteTexts && lookedUp;
         if (m_last && SameShortBytes(key, m_lastKey)) {
             LevelIndex::Run& run = m_last->back();
             run.end = end;
             ++run.records;
             if (run.textsFrom >= 0)
                 ++run.fromTexts;
-            else if (lookedUp && mayGiveLinks(key, bytes))
+            else if (noteTexts && mayGiveLinks(key, bytes))
                 run.textsFrom = begin, run.fromTexts = 1;
             return;
         }
         m_last = &m_runs[std::string(key.data(), size_t(key.size()))];
         m_last->push_back(LevelIndex::Run{begin, end, 1});
-        if (lookedUp && mayGiveLinks(key, bytes))
+        if (noteTexts && mayGiveLinks(key, bytes))
             m_last->back().textsFrom = begin, m_last->back().fromTexts = 1;
         m_lastKey = key.toByteArray();
         if (first)
             m_firstKey = m_lastKey;
     }
 
-    std::unique_ptr<RecordSink> makeSecond() const override { return std::make_unique<RunSink>(); }
+    std::unique_ptr<RecordSink> makeSecond() const override { return std::make_unique<RunSink>(m_noteTexts); }
 
     void append(RecordSink& other) override {
         auto& second = static_cast<RunSink&>(other);
@@ -241,6 +244,7 @@ public:
     Runs& runs() { return m_runs; }
 
 private:
+    bool m_noteTexts;
     Runs m_runs;
     std::vector<LevelIndex::Run>* m_last =
         nullptr; // the runs of the key read last; the map keeps it in place
@@ -254,7 +258,7 @@ void LevelIndex::build(FileAccess& files, const QString& path, bool checkBlocks)
     clear();
     const std::unique_ptr<QIODevice> file = files.openRead(path);
     const QFileInfo info(path);
-    RunSink sink;
+    RunSink sink(/*noteTexts=*/checkBlocks);
     ScanOptions options;
     options.openAgain = [&files, &path] { return files.openRead(path); };
     m_endFailure = ScanRecords(*file, sink, options);

@@ -31,7 +31,8 @@ public:
         int records;
         // Where the records that may give a screen its side links begin: the first record whose second
         // field does not begin with a digit, and the records from it to the end of the run (-1 and 0 for
-        // none). The records before it give tiles only, so the links are read from there on alone.
+        // none). The records before it give tiles only, so the links are read from there on alone. Noted
+        // only in the editor's index (built with `checkBlocks`), the one that is asked for links.
         qint64 textsFrom = -1;
         int fromTexts = 0;
     };
