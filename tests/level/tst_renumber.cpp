@@ -271,6 +271,14 @@ private slots:
             maybeSave();
         }
         QCOMPARE(saved(f), made);
+        // Each file a step replaced went: the folder holds the scratch files the editor names, no more.
+        QStringList named;
+        for (const Integer screen : f.module->ScratchScreens())
+            named << QFileInfo(f.module->ScratchFileName(screen)).fileName();
+        named.sort();
+        QStringList files = QDir(f.folder.path()).entryList({QStringLiteral("Screen*.tmp")}, QDir::Files);
+        files.sort();
+        QCOMPARE(files, named);
     }
 
     // Screens whose records leave tiles out take them from the screen before, as a save writes them,
