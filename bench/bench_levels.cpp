@@ -438,6 +438,9 @@ int runOne(int screens, double budget, const QString& folder) {
                .arg(double(peakKb - emptyKb) / 1024, 0, 'f', 1)
                .arg(undoMemory, QStringLiteral("%1, step %2").arg(figure(blockEdges, false), blockMemory),
                     deleteFigure);
+    // The scratch files go as when the editor ends, so that another run in the same folder starts with
+    // none left over (an editor that stops with unsaved edits keeps them for its recovery).
+    document.end();
     return 0;
 }
 
