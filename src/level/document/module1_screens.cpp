@@ -217,9 +217,8 @@ std::optional<SideLinks> Module1::blockLinks(Integer screen, std::unique_ptr<Rea
             if (!m_index.endFailure() && runs.size() == 1 && runs.front().fromTexts == 9) {
                 const LevelIndex::Run& run = runs.front();
                 const QByteArrayView tail = levelFile->bytes(run.textsFrom, run.end);
-                const QByteArray key = '"' + screenKey(screen).toLatin1() + "\",";
                 if (tail.size() == run.end - run.textsFrom &&
-                    ScanLinkRecordsAt(tail, key, &block) == tail.size()) {
+                    ScanLinkRecordsAt(tail, screen, &block) == tail.size()) {
                     std::copy(block.links + 2, block.links + 10, links.begin() + 2);
                     return links;
                 }

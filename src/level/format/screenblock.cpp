@@ -149,6 +149,8 @@ bool ScanCopyableBlock(QByteArrayView bytes, Integer screen, CopyableBlock* bloc
 
 namespace {
 
+qsizetype ScanLinkRecords(QByteArrayView bytes, QByteArrayView key, CopyableBlock* block);
+
 // Tile record `tile` field by field: where its fields end to `ends` (twelve), its direction properties to
 // `directions` (four). False when it is not as the editor writes it.
 bool ScanTileRecordCarefully(BlockScanner& in, const QByteArray& key, int tile, quint32* ends,
@@ -209,13 +211,20 @@ qsizetype ScanBlockAt(QByteArrayView bytes, Integer screen, CopyableBlock* block
             return -1;
     }
     block->tileBytes = in.position();
-    const qsizetype links = ScanLinkRecordsAt(bytes.sliced(in.position()), key, block);
+    const qsizetype links = ScanLinkRecords(bytes.sliced(in.position()), key, block);
     return links < 0 ? -1 : in.position() + links;
 }
 
 } // namespace
 
-qsizetype ScanLinkRecordsAt(QByteArrayView bytes, QByteArrayView key, CopyableBlock* block) {
+qsizetype ScanLinkRecordsAt(QByteArrayView bytes, Integer screen, CopyableBlock* block) {
+    return ScanLinkRecords(bytes, KeyField("Screen", screen), block);
+}
+
+namespace {
+
+// ScanLinkRecordsAt with the records' key field (the quoted key and its comma) made already.
+qsizetype ScanLinkRecords(QByteArrayView bytes, QByteArrayView key, CopyableBlock* block) {
     BlockScanner in(bytes);
     qint64 n = 0;
     if (!in.literal(key) || !in.literal("\"ScreenInfo\""))
@@ -253,6 +262,8 @@ qsizetype ScanLinkRecordsAt(QByteArrayView bytes, QByteArrayView key, CopyableBl
                            block->info[10] == 0 && block->info[11] == 0;
     return in.position();
 }
+
+} // namespace
 
 qsizetype ScanCopyableBlockAt(QByteArrayView bytes, Integer screen, CopyableBlock* block,
                               BlockFieldEnds* fieldEnds, BlockDirections* directions) {

@@ -50,10 +50,9 @@ qsizetype ScanCopyableBlockAtCarefully(QByteArrayView bytes, Integer screen, Cop
                                        BlockFieldEnds* fieldEnds = nullptr,
                                        BlockDirections* directions = nullptr);
 
-// The same test on the nine link records that end such a block ("ScreenInfo", then the eight side
-// records), keyed `key` (the quoted key and its comma): their length, or -1. Fills `block` but for its
-// tileBytes.
-qsizetype ScanLinkRecordsAt(QByteArrayView bytes, QByteArrayView key, CopyableBlock* block);
+// The same test on the nine link records that end such a block of `screen` ("ScreenInfo", then the eight
+// side records): their length, or -1. Fills `block` but for its tileBytes.
+qsizetype ScanLinkRecordsAt(QByteArrayView bytes, Integer screen, CopyableBlock* block);
 
 // The fields of each tile record of a block that ScanCopyableBlockAt took with its field ends, with where
 // it begins in the file: `tile(index, fields, begin)` for tiles 1 to 300, each field as it stands (a text in

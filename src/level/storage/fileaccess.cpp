@@ -1,11 +1,10 @@
 #include "level/storage/fileaccess.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "level/core/messages.h"
 
