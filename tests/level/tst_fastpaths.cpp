@@ -328,6 +328,8 @@ private slots:
 
     // An edit of many screens changes their directions and links, and a renumbering their keys, as bytes:
     // the block must be what reading the screen, changing it and writing it under its new number gives.
+    // A block changed as bytes gives what changing the screen and writing it gives, found field by field
+    // (scan) or, once checked, by its keys alone (known), with commas, quotes and line ends in its texts.
     void blockChangedAsBytes() {
         QRandomGenerator random(7);
         for (int round = 0; round < 40; ++round) {
@@ -336,33 +338,61 @@ private slots:
             for (int t = FirstGridTile; t <= LastGridTile; ++t) {
                 TileState& tile = screen.tile(t);
                 tile.colour = FieldValue::number(double(random.bounded(-9, 1 << 24)));
-                tile.picture = random.bounded(3) ? FieldValue::number(0) : FieldValue::text("\\p.bmp");
+                tile.picture = random.bounded(3) ? FieldValue::number(0) : FieldValue::text("\\p, q.bmp");
                 for (size_t d = 0; d < 4; ++d) {
                     tile.directions[d] = Integer(random.bounded(-12, 12));
-                    tile.operands[d] = random.bounded(4)   ? FieldValue::number(double(random.bounded(300)))
-                                       : random.bounded(2) ? FieldValue()
-                                                           : FieldValue::text("7");
+                    tile.operands[d] = random.bounded(4) ? FieldValue::number(double(random.bounded(300)))
+                                       : random.bounded(2)
+                                           ? FieldValue()
+                                           : FieldValue::text(random.bounded(2) ? "7" : "a,\r\n");
                 }
             }
             for (int k = 2; k <= 9; ++k)
                 screen.links[size_t(k)] = Integer(random.bounded(-1, 30));
-            std::optional<WrittenBlock> block =
-                WrittenBlock::scan(screen.encode(Integer(from)), Integer(from));
-            QVERIFY(block);
+            const QByteArray bytes = screen.encode(Integer(from));
+            CopyableBlock checked;
+            QVERIFY(ScanCopyableBlock(bytes, Integer(from), &checked));
+            BlockLinks links;
+            std::copy(std::begin(checked.links), std::end(checked.links), links.begin());
+            std::optional<WrittenBlock> blocks[] = {
+                WrittenBlock::scan(bytes, Integer(from)),
+                WrittenBlock::known(bytes, Integer(from), checked.tileBytes, links)};
+            QVERIFY(blocks[0] && blocks[1]);
             for (int n = int(random.bounded(8)); n > 0; --n) {
                 const int t = int(random.bounded(FirstGridTile, LastGridTile + 1)),
                           side = int(random.bounded(4));
                 const auto value = Integer(random.bounded(-32768, 32768));
-                QCOMPARE(block->number(t, 4 + side), screen.tile(t).directions[size_t(side)]);
-                block->setField(t, 4 + side, QByteArray::number(value));
+                for (std::optional<WrittenBlock>& block : blocks) {
+                    QCOMPARE(block->number(t, 4 + side), screen.tile(t).directions[size_t(side)]);
+                    block->setField(t, 4 + side, QByteArray::number(value));
+                }
                 screen.tile(t).directions[size_t(side)] = value;
             }
             if (random.bounded(2)) {
                 screen.links[size_t(random.bounded(2, 10))] = Integer(random.bounded(-5, 40));
-                block->setLinks(screen.links);
+                for (std::optional<WrittenBlock>& block : blocks)
+                    block->setLinks(screen.links);
             }
-            QCOMPARE(block->bytes(Integer(to)), screen.encode(Integer(to)));
+            for (std::optional<WrittenBlock>& block : blocks) {
+                qsizetype tileBytes = 0;
+                QCOMPARE(block->bytes(Integer(to), &tileBytes), screen.encode(Integer(to)));
+                QCOMPARE(tileBytes,
+                         screen.encode(Integer(to)).indexOf("\"ScreenInfo\"") - (to > 9 ? 11 : 10));
+            }
         }
+        // Bytes that are not what was checked: no block, or a throw where a record no longer splits.
+        const QByteArray bytes = Screen::fresh().encode(3);
+        CopyableBlock checked;
+        QVERIFY(ScanCopyableBlock(bytes, 3, &checked));
+        BlockLinks links;
+        QVERIFY(!WrittenBlock::known(bytes, 3, checked.tileBytes - 1, links));
+        QVERIFY(!WrittenBlock::known(bytes, 4, checked.tileBytes, links));
+        QByteArray cut = bytes;
+        cut.replace(",0,0,0,0,1,1,1,1\r\n\"Screen3\",8,", ",0,0,0,0,1\r\n\"Screen3\",8,");
+        std::optional<WrittenBlock> block = WrittenBlock::known(cut, 3, checked.tileBytes - 6, links);
+        QVERIFY(block);
+        QCOMPARE(block->number(8, 5), 0);
+        QVERIFY_THROWS_EXCEPTION(Failure, block->number(7, 5));
     }
 
     // What the reading thread of the record stream throws besides a record's failure reaches the caller:

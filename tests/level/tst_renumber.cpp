@@ -407,6 +407,27 @@ private slots:
             QCOMPARE(f.document->linksTo(target), std::optional(expected));
         }
     }
+
+    // A scratch file written from a block changed as bytes is not checked again while it stays as the
+    // editor wrote it. Changed outside the editor since, it is read as it now stands: its links counted,
+    // and renumbered, from what it holds.
+    void scratchFileChangedOutside() {
+        LevelFixture f;
+        f.load(QStringLiteral("level.txt"), NumberedLevel(4));
+        LevelDocument::LevelEdit edit;
+        for (const int screen : {1, 2, 3})
+            edit.directions.push_back({screen, 7, 1, 5});
+        f.document->editLevel(QStringLiteral("Block"), edit);
+        QCOMPARE(f.document->linksTo(10), std::optional(std::make_pair(0, 0)));
+        const QString name = QFileInfo(f.module->ScratchFileName(2)).fileName();
+        QByteArray changed = f.readFile(name);
+        changed.replace("\"Screen2\",\"Side3\",3,", "\"Screen2\",\"Side3\",10,");
+        f.writeFile(name, changed);
+        QCOMPARE(f.document->linksTo(10), std::optional(std::make_pair(1, 1)));
+        f.document->renumberScreens(ScreenRenumbering::deleting(0, 3));
+        QCOMPARE(int(f.document->readSideLinks(1)[3]), 10);
+        QCOMPARE(int(f.document->screenValue(1).tile(7).directions[1]), 5);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRenumber)

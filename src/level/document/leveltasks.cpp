@@ -72,7 +72,7 @@ void LevelDocument::stageLevelChanges(Task& task, const std::vector<ScreenChange
             if (std::optional<WrittenBlock> block =
                     m_level.WrittenBlockOf(these.screen, staging->levelFile)) {
                 applyChangesToBlock(these, forward, *block);
-                staging->stage->write(Integer(these.screen), block->bytes(Integer(these.screen)));
+                staging->stage->write(Integer(these.screen), *block);
                 return;
             }
         Screen value = screenValue(these.screen, step, done);
@@ -370,7 +370,7 @@ void LevelDocument::renumberTask(Task& task, Renumbered& renumbered, bool forwar
             return;
         if (block) {
             block->setLinks(links);
-            staging->stage->write(Integer(screen), block->bytes(Integer(screen)));
+            staging->stage->write(Integer(screen), *block);
         } else {
             value->links = links;
             staging->stage->write(Integer(screen), *value);

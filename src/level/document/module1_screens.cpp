@@ -183,6 +183,16 @@ std::optional<WrittenBlock> Module1::WrittenBlockOf(Integer screen,
                                                     std::unique_ptr<ReadAhead>& levelFile) const {
     if (screen == m_state.CurrentScreen)
         return std::nullopt;
+    if (const ScratchFiles::KnownBlock* known = m_scratch.knownBlock(screen)) {
+        try {
+            QByteArray bytes = m_files->openRead(m_scratch.fileName(screen))->readAll();
+            if (bytes.size() == known->stamp.file.size)
+                if (std::optional<WrittenBlock> block =
+                        WrittenBlock::known(std::move(bytes), screen, known->tileBytes, known->links))
+                    return block;
+        } catch (const Failure&) {
+        }
+    }
     if (m_scratch.present(screen))
         return writtenBlockIn(m_scratch.fileName(screen), screen, true, nullptr);
     if (m_scratch.named(screen))
@@ -195,6 +205,11 @@ std::optional<WrittenBlock> Module1::WrittenBlockOf(Integer screen,
 std::optional<SideLinks> Module1::blockLinks(Integer screen, std::unique_ptr<ReadAhead>& levelFile) const {
     CopyableBlock block;
     try {
+        if (const ScratchFiles::KnownBlock* known = m_scratch.knownBlock(screen)) {
+            SideLinks links = Screen::freshLinks();
+            std::copy(known->links.begin() + 2, known->links.end(), links.begin() + 2);
+            return links;
+        }
         if (m_scratch.present(screen)) {
             if (!ScanCopyableBlock(m_files->openRead(ScratchFileName(screen))->readAll(), screen, &block))
                 return std::nullopt;
@@ -299,15 +314,25 @@ std::optional<WrittenBlock> Module1::writtenBlockIn(const QString& fileName, Int
         if (m_index.endFailure() || runs.size() != 1 || runs.front().records != 309)
             return std::nullopt;
         const LevelIndex::Run& run = runs.front();
+        QByteArray bytes;
         if (levelFile) {
             if (!*levelFile)
                 *levelFile = std::make_unique<ReadAhead>(m_files->openRead(fileName));
-            return WrittenBlock::scan((*levelFile)->bytes(run.begin, run.end).toByteArray(), number);
+            bytes = (*levelFile)->bytes(run.begin, run.end).toByteArray();
+        } else {
+            const std::unique_ptr<QIODevice> file = m_files->openRead(fileName);
+            if (!file->seek(run.begin))
+                return std::nullopt;
+            bytes = file->read(run.end - run.begin);
         }
-        const std::unique_ptr<QIODevice> file = m_files->openRead(fileName);
-        if (!file->seek(run.begin))
-            return std::nullopt;
-        return WrittenBlock::scan(file->read(run.end - run.begin), number);
+        // A block the block checker took already is not checked again.
+        if (const LevelIndex::BlockCopy* checked = m_index.copyableBlock(number);
+            checked && checked->begin == run.begin && checked->end == run.end &&
+            bytes.size() == run.end - run.begin)
+            if (std::optional<WrittenBlock> block =
+                    WrittenBlock::known(bytes, number, checked->tileBytes, checked->links))
+                return block;
+        return WrittenBlock::scan(std::move(bytes), number);
     } catch (const Failure&) {
         return std::nullopt; // read record by record, which meets the same failure
     }

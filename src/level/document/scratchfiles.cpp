@@ -22,6 +22,13 @@ bool ScratchFiles::present(Integer screen) const {
     return RegularFileIdentity(fileName(screen)).has_value();
 }
 
+const ScratchFiles::KnownBlock* ScratchFiles::knownBlock(Integer screen) const {
+    const auto own = m_byScreen.constFind(screen);
+    if (own == m_byScreen.constEnd() || !own->block || WrittenStampOf(own->path) != own->block->stamp)
+        return nullptr;
+    return &*own->block;
+}
+
 QString ScratchFiles::freeName(Integer screen) const {
     const QDir folder(m_folder());
     const auto free = [](const QFileInfo& file) { return !file.isSymLink() && !file.exists(); };
@@ -44,7 +51,7 @@ void ScratchFiles::write(Integer screen, const QByteArray& block, bool deferSync
     file->setDeferSync(deferSync);
     RecordWriter(file.get()).writeRaw(block);
     m_files->commit(*file);
-    m_byScreen.insert(screen, File{path, file->identity().value_or(FileIdentity())});
+    m_byScreen.insert(screen, File{path, file->identity().value_or(FileIdentity()), std::nullopt});
     m_unsynced = m_unsynced || deferSync;
 }
 
@@ -91,7 +98,7 @@ QList<Integer> ScratchFiles::screens() const {
 }
 
 void ScratchFiles::take(Integer screen, const QString& path) {
-    m_byScreen.insert(screen, File{path, RegularFileIdentity(path).value_or(FileIdentity())});
+    m_byScreen.insert(screen, File{path, RegularFileIdentity(path).value_or(FileIdentity()), std::nullopt});
 }
 
 } // namespace tavrin

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "level/core/numbers.h"
+#include "level/format/writtenblock.h"
 #include "level/storage/fileaccess.h"
+#include "level/storage/knownfile.h"
 
 #include <QHash>
 #include <QList>
@@ -16,9 +18,18 @@ namespace tavrin {
 // through, and never deleted.
 class ScratchFiles {
 public:
+    // A file the editor wrote from a block already checked and changed as bytes (WrittenBlock): a block
+    // as the editor writes it, with its link records at `tileBytes` giving `links`. While the file keeps
+    // its stamp it holds those bytes still, and is read without being checked again.
+    struct KnownBlock {
+        WrittenStamp stamp;
+        qsizetype tileBytes = 0;
+        BlockLinks links = {};
+    };
     struct File {
         QString path;
         FileIdentity identity; // as this editor wrote it: a file changed since is no longer its own
+        std::optional<KnownBlock> block;
     };
 
     // Every file goes through `*files` as it is at the time (tests point it at one that injects faults);
@@ -32,6 +43,8 @@ public:
     bool named(Integer screen) const { return m_byScreen.contains(screen); }
     // It has, and it is a regular file that is there.
     bool present(Integer screen) const;
+    // What the file of `screen` is known to hold, while it is as the editor wrote it.
+    const KnownBlock* knownBlock(Integer screen) const;
     // The file holds the 309 records of `screen` (or none at all): nothing damaged it since it was written.
     bool isWhole(const QString& path, Integer screen) const;
     // Writes `block` as the file of `screen`: over the file this editor wrote for it while that is still as
@@ -51,8 +64,9 @@ public:
     const QHash<Integer, File>& byScreen() const { return m_byScreen; }
     void take(Integer screen, const QString& path);
     // The same with the identity of the file, already known.
-    void take(Integer screen, const QString& path, FileIdentity identity) {
-        m_byScreen.insert(screen, File{path, identity});
+    void take(Integer screen, const QString& path, FileIdentity identity,
+              std::optional<KnownBlock> block = std::nullopt) {
+        m_byScreen.insert(screen, File{path, identity, std::move(block)});
     }
     void forget(Integer screen) { m_byScreen.remove(screen); }
     void restore(QHash<Integer, File> files) { m_byScreen = std::move(files); }

@@ -21,16 +21,24 @@ ScratchStage::~ScratchStage() {
 }
 
 void ScratchStage::write(Integer screen, const Screen& value) {
-    write(screen, value.encode(screen));
+    write(screen, value.encode(screen), std::nullopt);
 }
 
-void ScratchStage::write(Integer screen, const QByteArray& block) {
+void ScratchStage::write(Integer screen, const WrittenBlock& block) {
+    ScratchFiles::KnownBlock known;
+    const QByteArray bytes = block.bytes(screen, &known.tileBytes);
+    known.links = block.links();
+    write(screen, bytes, known);
+}
+
+void ScratchStage::write(Integer screen, const QByteArray& bytes,
+                         std::optional<ScratchFiles::KnownBlock> block) {
     const QString path = QDir(m_folder).filePath(QString::number(screen));
     const auto file = m_level.Files()->openWrite(path, Links::New);
     file->setDeferSync(true);
-    RecordWriter(file.get()).writeRaw(block);
+    RecordWriter(file.get()).writeRaw(bytes);
     m_level.Files()->commit(*file);
-    m_written.push_back(Written{screen, path, file->identity().value_or(FileIdentity())});
+    m_written.push_back(Written{screen, path, file->identity().value_or(FileIdentity()), std::move(block)});
 }
 
 void ScratchStage::drop(Integer screen) {
@@ -46,7 +54,16 @@ void ScratchStage::commit(Integer lastScreen) {
             if (!m_level.Files()->renameToNew(staged.path, path))
                 throw WriteFailure(path, errno, QFileInfo::exists(path));
             placed.push_back(path);
-            m_level.m_scratch.take(staged.screen, path, staged.identity);
+            std::optional<ScratchFiles::KnownBlock> block = staged.block;
+            if (block) {
+                const std::optional<WrittenStamp> stamp = WrittenStampOf(path);
+                if (stamp && stamp->file.device == staged.identity.device &&
+                    stamp->file.inode == staged.identity.inode)
+                    block->stamp = *stamp;
+                else
+                    block.reset();
+            }
+            m_level.m_scratch.take(staged.screen, path, staged.identity, std::move(block));
         }
         for (const Integer screen : m_dropped)
             m_level.m_scratch.forget(screen);

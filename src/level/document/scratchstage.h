@@ -19,8 +19,9 @@ public:
 
     // Screen `screen` is to become `value`.
     void write(Integer screen, const Screen& value);
-    // The same with the screen's block as it is to be written.
-    void write(Integer screen, const QByteArray& block);
+    // The same with the screen's block changed as bytes; the scratch file it becomes is known to hold
+    // such a block, and is read without being checked again while it stays as written.
+    void write(Integer screen, const WrittenBlock& block);
     // Screen `screen` is to lose its scratch file, and be read from the level file again.
     void drop(Integer screen);
     int size() const { return int(m_written.size() + m_dropped.size()); }
@@ -39,7 +40,9 @@ private:
         Integer screen;
         QString path;
         FileIdentity identity; // kept by the rename that puts it beside the scratch files
+        std::optional<ScratchFiles::KnownBlock> block; // its stamp taken once it is in place
     };
+    void write(Integer screen, const QByteArray& bytes, std::optional<ScratchFiles::KnownBlock> block);
     std::vector<Written> m_written;
     std::vector<Integer> m_dropped;
 };

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <array>
+#include <bitset>
 #include <map>
 #include <memory>
 #include <optional>
@@ -24,6 +25,12 @@ class WrittenBlock {
 public:
     // None when `bytes` are not such a block of `screen`, whole.
     static std::optional<WrittenBlock> scan(QByteArray bytes, Integer screen);
+    // The same for bytes already found to be such a block (ScanCopyableBlock gave `tileBytes` and `links`
+    // for these very bytes): its records are found again by their keys and not checked, and a record's
+    // fields are split only when one of them is asked for or changed. None when the keys do not fall where
+    // such a block has them.
+    static std::optional<WrittenBlock> known(QByteArray bytes, Integer screen, qsizetype tileBytes,
+                                             const BlockLinks& links);
 
     // Field `field` (0 the key .. 11) of the record of tile `tile`, as it stands.
     QByteArrayView field(int tile, int field) const;
@@ -35,12 +42,17 @@ public:
     void setField(int tile, int field, const QByteArray& text);
     void setLinks(const BlockLinks& links) { m_links = links; }
     // The block with its changes, every record keyed as screen `screen`: the screen it is, or the number
-    // it takes.
-    QByteArray bytes(Integer screen) const;
+    // it takes. Such a block again: `tileBytes`, when given, is told where its link records begin.
+    QByteArray bytes(Integer screen, qsizetype* tileBytes = nullptr) const;
 
 private:
+    // The fields of tile `tile` split, when known() left them: a record that does not split as such a
+    // block's do is a file changed since it was checked, and throws.
+    void split(int tile) const;
+
     QByteArray m_bytes;
-    std::unique_ptr<BlockFieldEnds> m_ends;
+    std::unique_ptr<BlockFieldEnds> m_ends; // of a known block, only the key's and the last field's at first
+    mutable std::bitset<301> m_split;       // by tile: its field ends are all there
     BlockLinks m_links = {};
     std::map<int, QByteArray> m_fields; // by tile * 12 + field
 };

@@ -26,6 +26,22 @@ struct FileStamp {
 // The stamp of the regular file `path` leads to; nothing when there is none.
 std::optional<FileStamp> FileStampOf(const QString& path);
 
+// A file this program wrote, as it stood once written: its stamp, and when it last changed in any way (a
+// rename included). Any write of it since gives another, unless the write kept its size and fell within the
+// same tick of the system clock as the one before.
+struct WrittenStamp {
+    FileStamp file;
+    qint64 changed = 0; // nanoseconds since the epoch
+
+    bool operator==(const WrittenStamp& other) const {
+        return file == other.file && changed == other.changed;
+    }
+    bool operator!=(const WrittenStamp& other) const { return !(*this == other); }
+};
+
+// The written stamp of the regular file at `path` itself; nothing for a symbolic link or anything else.
+std::optional<WrittenStamp> WrittenStampOf(const QString& path);
+
 // A file as the program last read or wrote it, to tell whether another program changed it since.
 class KnownFile {
 public:
