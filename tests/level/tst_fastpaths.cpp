@@ -364,7 +364,8 @@ private slots:
                 const auto value = Integer(random.bounded(-32768, 32768));
                 for (std::optional<WrittenBlock>& block : blocks) {
                     QCOMPARE(block->number(t, 4 + side), screen.tile(t).directions[size_t(side)]);
-                    block->setField(t, 4 + side, QByteArray::number(value));
+                    block->setNumber(t, 4 + side, Integer(-value - 1)); // the last change holds
+                    block->setNumber(t, 4 + side, value);
                 }
                 screen.tile(t).directions[size_t(side)] = value;
             }

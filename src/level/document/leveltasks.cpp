@@ -10,6 +10,8 @@
 #include "level/document/scratchstage.h"
 
 #include <algorithm>
+#include <array>
+#include <bitset>
 #include <limits>
 #include <map>
 
@@ -39,10 +41,10 @@ template <typename Changes>
 void applyChangesToBlock(const Changes& changes, bool forward, WrittenBlock& block) {
     if (forward) {
         for (const auto& d : changes.directions)
-            block.setField(d.index, 4 + d.side, QByteArray::number(d.after));
+            block.setNumber(d.index, 4 + d.side, d.after);
     } else {
         for (auto it = changes.directions.rbegin(); it != changes.directions.rend(); ++it)
-            block.setField(it->index, 4 + it->side, QByteArray::number(it->before));
+            block.setNumber(it->index, 4 + it->side, it->before);
     }
     if (changes.links)
         block.setLinks(forward ? changes.links->second : changes.links->first);
@@ -178,14 +180,17 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const Le
         const bool beyond = screen > m_level.LevelLastScreen();
         if (std::optional<WrittenBlock> block =
                 directionsOnly(of) ? m_level.WrittenBlockOf(screen, editing->levelFile) : std::nullopt) {
-            std::map<std::pair<int, int>, Integer> set; // the directions this edit changed so far
+            // The directions this edit changed so far, by tile and side.
+            std::bitset<(LastGridTile + 1) * 4> set;
+            std::array<Integer, (LastGridTile + 1) * 4> setTo;
+            these.directions.reserve(of.directions.size());
             for (const LevelEdit::Direction* d : of.directions) {
-                const auto place = std::make_pair(d->index, d->side);
-                const auto made = set.find(place);
-                const Integer now = made != set.end() ? made->second : block->number(d->index, 4 + d->side);
+                const size_t place = size_t(d->index * 4 + d->side);
+                const Integer now = set[place] ? setTo[place] : block->number(d->index, 4 + d->side);
                 if ((beyond || now != d->value) && !(d->keepExit && IsExit(now))) {
                     these.directions.push_back({qint16(d->index), qint8(d->side), now, d->value});
-                    set[place] = d->value;
+                    set[place] = true;
+                    setTo[place] = d->value;
                 }
             }
             const SideLinks& links = block->links();

@@ -3,6 +3,8 @@
 #include "level/core/failure.h"
 #include "level/core/messages.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 
 namespace tavrin {
@@ -90,30 +92,45 @@ QByteArrayView WrittenBlock::field(int tile, int field) const {
     return QByteArrayView(m_bytes).sliced(begin, ends[field] - begin);
 }
 
-void WrittenBlock::setField(int tile, int field, const QByteArray& text) {
+void WrittenBlock::setNumber(int tile, int field, Integer value) {
     split(tile);
-    m_fields[tile * 12 + field] = text;
+    m_changes.push_back({tile * 12 + field, value});
 }
 
 QByteArray WrittenBlock::bytes(Integer screen, qsizetype* tileBytes) const {
+    // The changes by field, the last of each field alone.
+    std::stable_sort(m_changes.begin(), m_changes.end(),
+                     [](const Change& a, const Change& b) { return a.field < b.field; });
+    m_changes.erase(m_changes.begin(),
+                    std::unique(m_changes.rbegin(), m_changes.rend(), [](const Change& a, const Change& b) {
+                        return a.field == b.field;
+                    }).base());
     const QByteArray key = "\"Screen" + QByteArray::number(screen) + "\",";
-    QByteArray out;
-    out.reserve(m_bytes.size() + 300 * 4 + 512);
+    const quint32 oldKey = (*m_ends)[0] + 1;
+    // A number of an Integer takes at most 6 bytes.
+    QByteArray out(m_bytes.size() + 300 * (key.size() - qsizetype(oldKey)) + qsizetype(m_changes.size()) * 6,
+                   Qt::Uninitialized);
+    char* to = out.data();
+    const auto put = [&to](const char* from, size_t size) {
+        std::memcpy(to, from, size);
+        to += size;
+    };
     const char* const data = m_bytes.constData();
-    auto change = m_fields.cbegin();
+    auto change = m_changes.cbegin();
     for (int tile = 1; tile <= 300; ++tile) {
         const quint32* const ends = m_ends->data() + (tile - 1) * 12;
-        out += key;
+        put(key.constData(), size_t(key.size()));
         quint32 from = ends[0] + 1; // the first field after the key
-        for (; change != m_fields.cend() && change->first < (tile + 1) * 12; ++change) {
-            const int field = change->first - tile * 12;
+        for (; change != m_changes.cend() && change->field < (tile + 1) * 12; ++change) {
+            const int field = change->field - tile * 12;
             const quint32 begin = ends[field - 1] + 1;
-            out.append(data + from, begin - from);
-            out += change->second;
+            put(data + from, begin - from);
+            to = std::to_chars(to, to + 6, change->value).ptr;
             from = ends[field];
         }
-        out.append(data + from, ends[11] + 2 - from); // to the end of the record, its CR LF with it
+        put(data + from, ends[11] + 2 - from); // to the end of the record, its CR LF with it
     }
+    out.truncate(to - out.constData());
     if (tileBytes)
         *tileBytes = out.size();
     out += EncodeLinkRecords(screen, m_links);

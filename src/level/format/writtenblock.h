@@ -5,9 +5,9 @@
 #include <QByteArray>
 #include <array>
 #include <bitset>
-#include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace tavrin {
 
@@ -38,8 +38,8 @@ public:
     Integer number(int tile, int field) const { return Integer(BlockFieldNumber(this->field(tile, field))); }
     const BlockLinks& links() const { return m_links; }
 
-    // Field `field` (1..11) of tile `tile` becomes `text`, written as it is.
-    void setField(int tile, int field, const QByteArray& text);
+    // A direction property (field 4..7) of tile `tile` becomes `value`; the last change of a field holds.
+    void setNumber(int tile, int field, Integer value);
     void setLinks(const BlockLinks& links) { m_links = links; }
     // The block with its changes, every record keyed as screen `screen`: the screen it is, or the number
     // it takes. Such a block again: `tileBytes`, when given, is told where its link records begin.
@@ -54,7 +54,12 @@ private:
     std::unique_ptr<BlockFieldEnds> m_ends; // of a known block, only the key's and the last field's at first
     mutable std::bitset<301> m_split;       // by tile: its field ends are all there
     BlockLinks m_links = {};
-    std::map<int, QByteArray> m_fields; // by tile * 12 + field
+    struct Change {
+        int field; // tile * 12 + field
+        Integer value;
+    };
+    // In the order they were made; bytes() takes them in the order of the fields.
+    mutable std::vector<Change> m_changes;
 };
 
 } // namespace tavrin
