@@ -410,7 +410,7 @@ private slots:
 
     // A scratch file written from a block changed as bytes is not checked again while it stays as the
     // editor wrote it. Changed outside the editor since, it is read as it now stands: its links counted,
-    // and renumbered, from what it holds.
+    // saved and renumbered from what it holds.
     void scratchFileChangedOutside() {
         LevelFixture f;
         f.load(QStringLiteral("level.txt"), NumberedLevel(4));
@@ -424,6 +424,8 @@ private slots:
         changed.replace("\"Screen2\",\"Side3\",3,", "\"Screen2\",\"Side3\",10,");
         f.writeFile(name, changed);
         QCOMPARE(f.document->linksTo(10), std::optional(std::make_pair(1, 1)));
+        QVERIFY(!f.saveTo(f.path(QStringLiteral("saved.txt"))));
+        QVERIFY(f.readFile(QStringLiteral("saved.txt")).contains("\"Screen2\",\"Side3\",10,"));
         f.document->renumberScreens(ScreenRenumbering::deleting(0, 3));
         QCOMPARE(int(f.document->readSideLinks(1)[3]), 10);
         QCOMPARE(int(f.document->screenValue(1).tile(7).directions[1]), 5);

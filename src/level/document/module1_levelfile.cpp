@@ -169,10 +169,16 @@ bool Module1::appendCopyableBlock(Integer screen, SaveOutput& out,
     QByteArrayView tiles; // the block's tile records
     QByteArray scratch;
     try {
-        if (m_scratch.present(screen)) {
+        const ScratchFiles::KnownBlock* known = m_scratch.knownBlock(screen);
+        if (known || m_scratch.present(screen)) {
             scratch = m_files->openRead(ScratchFileName(screen))->readAll();
-            if (!ScanCopyableBlock(scratch, screen, &copyable))
+            // A file still as the editor wrote it from a block changed as bytes is not checked again.
+            if (known && scratch.size() == known->stamp.file.size) {
+                copyable.tileBytes = known->tileBytes;
+                std::copy(known->links.begin(), known->links.end(), std::begin(copyable.links));
+            } else if (!ScanCopyableBlock(scratch, screen, &copyable)) {
                 return false;
+            }
             tiles = QByteArrayView(scratch).first(copyable.tileBytes);
         } else {
             if (m_state.LevelFileName.isEmpty())
