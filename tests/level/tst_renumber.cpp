@@ -408,25 +408,28 @@ private slots:
         }
     }
 
-    // A scratch file written from a block changed as bytes is not checked again while it stays as the
-    // editor wrote it. Changed outside the editor since, it is read as it now stands: its links counted,
-    // saved and renumbered from what it holds.
+    // A scratch file the editor wrote as a block it writes (from a block changed as bytes, or a screen
+    // left) is not checked again while it stays as written. Changed outside the editor since, it is read as
+    // it now stands: its links counted, saved and renumbered from what it holds.
     void scratchFileChangedOutside() {
         LevelFixture f;
-        f.load(QStringLiteral("level.txt"), NumberedLevel(4));
+        f.load(QStringLiteral("level.txt"), NumberedLevel(5));
         LevelDocument::LevelEdit edit;
         for (const int screen : {1, 2, 3})
             edit.directions.push_back({screen, 7, 1, 5});
         f.document->editLevel(QStringLiteral("Block"), edit);
+        f.document->changeScreen(4);
+        f.document->changeScreen(0);
         QCOMPARE(f.document->linksTo(10), std::optional(std::make_pair(0, 0)));
-        const QString name = QFileInfo(f.module->ScratchFileName(2)).fileName();
-        QByteArray changed = f.readFile(name);
-        changed.replace("\"Screen2\",\"Side3\",3,", "\"Screen2\",\"Side3\",10,");
-        f.writeFile(name, changed);
-        QCOMPARE(f.document->linksTo(10), std::optional(std::make_pair(1, 1)));
+        for (const int screen : {2, 4}) {
+            const QString name = QFileInfo(f.module->ScratchFileName(Integer(screen))).fileName();
+            const QByteArray side3 = "\"Screen" + QByteArray::number(screen) + "\",\"Side3\",";
+            f.writeFile(name, f.readFile(name).replace(side3 + "3,", side3 + "10,"));
+        }
+        QCOMPARE(f.document->linksTo(10), std::optional(std::make_pair(2, 2)));
         QVERIFY(!f.saveTo(f.path(QStringLiteral("saved.txt"))));
-        QVERIFY(f.readFile(QStringLiteral("saved.txt")).contains("\"Screen2\",\"Side3\",10,"));
-        f.document->renumberScreens(ScreenRenumbering::deleting(0, 3));
+        QCOMPARE(f.readFile(QStringLiteral("saved.txt")).count(",\"Side3\",10,"), 2);
+        f.document->renumberScreens(ScreenRenumbering::deleting(0, 4));
         QCOMPARE(int(f.document->readSideLinks(1)[3]), 10);
         QCOMPARE(int(f.document->screenValue(1).tile(7).directions[1]), 5);
     }

@@ -51,7 +51,17 @@ void ScratchFiles::write(Integer screen, const QByteArray& block, bool deferSync
     file->setDeferSync(deferSync);
     RecordWriter(file.get()).writeRaw(block);
     m_files->commit(*file);
-    m_byScreen.insert(screen, File{path, file->identity().value_or(FileIdentity()), std::nullopt});
+    const FileIdentity identity = file->identity().value_or(FileIdentity());
+    // A block the editor writes is mostly one that need not be checked again while it stays as written.
+    std::optional<KnownBlock> known;
+    CopyableBlock copyable;
+    if (ScanCopyableBlock(block, screen, &copyable))
+        if (const std::optional<WrittenStamp> stamp = WrittenStampOf(path);
+            stamp && stamp->file.device == identity.device && stamp->file.inode == identity.inode) {
+            known = KnownBlock{*stamp, copyable.tileBytes, {}};
+            std::copy(std::begin(copyable.links), std::end(copyable.links), known->links.begin());
+        }
+    m_byScreen.insert(screen, File{path, identity, std::move(known)});
     m_unsynced = m_unsynced || deferSync;
 }
 

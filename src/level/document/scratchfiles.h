@@ -18,9 +18,10 @@ namespace tavrin {
 // through, and never deleted.
 class ScratchFiles {
 public:
-    // A file the editor wrote from a block already checked and changed as bytes (WrittenBlock): a block
-    // as the editor writes it, with its link records at `tileBytes` giving `links`. While the file keeps
-    // its stamp it holds those bytes still, and is read without being checked again.
+    // A file the editor wrote that holds a block as the editor writes it (written from a block already
+    // checked and changed as bytes, or checked as it was written), with its link records at `tileBytes`
+    // giving `links`. While the file keeps its stamp it holds those bytes still, and is read without being
+    // checked again.
     struct KnownBlock {
         WrittenStamp stamp;
         qsizetype tileBytes = 0;
