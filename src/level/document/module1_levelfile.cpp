@@ -172,10 +172,16 @@ bool Module1::appendCopyableBlock(Integer screen, SaveOutput& out,
         const ScratchFiles::KnownBlock* known = m_scratch.knownBlock(screen);
         if (known || m_scratch.present(screen)) {
             scratch = m_files->openRead(ScratchFileName(screen))->readAll();
-            // A file still as the editor wrote it from a block changed as bytes is not checked again.
-            if (known && scratch.size() == known->stamp.file.size) {
+            // The tile records of a file still as the editor wrote it are not checked again; its link
+            // records are, where they were written, and give the links.
+            const QByteArrayView linkRecords = known && known->tileBytes > 0 &&
+                                                       known->tileBytes < scratch.size() &&
+                                                       scratch.at(known->tileBytes - 1) == '\n'
+                                                   ? QByteArrayView(scratch).sliced(known->tileBytes)
+                                                   : QByteArrayView();
+            if (!linkRecords.isEmpty() &&
+                ScanLinkRecordsAt(linkRecords, screen, &copyable) == linkRecords.size()) {
                 copyable.tileBytes = known->tileBytes;
-                std::copy(known->links.begin(), known->links.end(), std::begin(copyable.links));
             } else if (!ScanCopyableBlock(scratch, screen, &copyable)) {
                 return false;
             }
