@@ -12,6 +12,10 @@ QString ScratchFiles::fileName(Integer screen) const {
     const auto own = m_byScreen.constFind(screen);
     if (own != m_byScreen.constEnd())
         return own->path;
+    return plainName(screen);
+}
+
+QString ScratchFiles::plainName(Integer screen) const {
     return QDir(m_folder()).filePath(QStringLiteral("Screen%1.tmp").arg(screen));
 }
 
@@ -32,7 +36,7 @@ const ScratchFiles::KnownBlock* ScratchFiles::knownBlock(Integer screen) const {
 QString ScratchFiles::freeName(Integer screen) const {
     const QDir folder(m_folder());
     const auto free = [](const QFileInfo& file) { return !file.isSymLink() && !file.exists(); };
-    const QFileInfo preferred(folder.filePath(QStringLiteral("Screen%1.tmp").arg(screen)));
+    const QFileInfo preferred(plainName(screen));
     if (free(preferred))
         return preferred.filePath();
     for (int k = 1;; ++k) {

@@ -53,6 +53,8 @@ public:
     void write(Integer screen, const QByteArray& block, bool deferSync);
     // A name in the folder where nothing stands: Screen<n>.tmp, else Screen<n>~<k>.tmp.
     QString freeName(Integer screen) const;
+    // Screen<n>.tmp in the folder, whatever stands there.
+    QString plainName(Integer screen) const;
     // Some file was written without waiting for the disk since the last sync().
     bool unsynced() const { return m_unsynced; }
     void sync() const;

@@ -50,8 +50,14 @@ void ScratchStage::commit(Integer lastScreen) {
     std::vector<QString> placed;
     try {
         for (const Written& staged : m_written) {
-            const QString path = m_level.m_scratch.freeName(staged.screen);
-            if (!m_level.Files()->renameToNew(staged.path, path))
+            // Screen<n>.tmp when nothing stands there (the rename replaces nothing), else a free name.
+            QString path = m_level.m_scratch.plainName(staged.screen);
+            bool moved = m_level.Files()->renameToNew(staged.path, path);
+            if (!moved && errno == EEXIST) {
+                path = m_level.m_scratch.freeName(staged.screen);
+                moved = m_level.Files()->renameToNew(staged.path, path);
+            }
+            if (!moved)
                 throw WriteFailure(path, errno, QFileInfo::exists(path));
             placed.push_back(path);
             std::optional<ScratchFiles::KnownBlock> block = staged.block;
