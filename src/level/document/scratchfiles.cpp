@@ -33,6 +33,14 @@ const ScratchFiles::KnownBlock* ScratchFiles::knownBlock(Integer screen) const {
     return &*own->block;
 }
 
+std::optional<ScratchFiles::KnownBlock> ScratchFiles::knownAt(const QString& path, FileIdentity identity,
+                                                              qsizetype tileBytes, const BlockLinks& links) {
+    const std::optional<WrittenStamp> stamp = WrittenStampOf(path);
+    if (!stamp || stamp->file.device != identity.device || stamp->file.inode != identity.inode)
+        return std::nullopt;
+    return KnownBlock{*stamp, tileBytes, links};
+}
+
 QString ScratchFiles::freeName(Integer screen) const {
     const QDir folder(m_folder());
     const auto free = [](const QFileInfo& file) { return !file.isSymLink() && !file.exists(); };
@@ -59,12 +67,11 @@ void ScratchFiles::write(Integer screen, const QByteArray& block, bool deferSync
     // A block the editor writes is mostly one that need not be checked again while it stays as written.
     std::optional<KnownBlock> known;
     CopyableBlock copyable;
-    if (ScanCopyableBlock(block, screen, &copyable))
-        if (const std::optional<WrittenStamp> stamp = WrittenStampOf(path);
-            stamp && stamp->file.device == identity.device && stamp->file.inode == identity.inode) {
-            known = KnownBlock{*stamp, copyable.tileBytes, {}};
-            std::copy(std::begin(copyable.links), std::end(copyable.links), known->links.begin());
-        }
+    if (ScanCopyableBlock(block, screen, &copyable)) {
+        BlockLinks links;
+        std::copy(std::begin(copyable.links), std::end(copyable.links), links.begin());
+        known = knownAt(path, identity, copyable.tileBytes, links);
+    }
     m_byScreen.insert(screen, File{path, identity, std::move(known)});
     m_unsynced = m_unsynced || deferSync;
 }

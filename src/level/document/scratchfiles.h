@@ -46,6 +46,10 @@ public:
     bool present(Integer screen) const;
     // What the file of `screen` is known to hold, while it is as the editor wrote it.
     const KnownBlock* knownBlock(Integer screen) const;
+    // The file the editor just put at `path` (the file `identity` names) as a known block, its stamp taken
+    // now; none when something else stands there.
+    static std::optional<KnownBlock> knownAt(const QString& path, FileIdentity identity, qsizetype tileBytes,
+                                             const BlockLinks& links);
     // The file holds the 309 records of `screen` (or none at all): nothing damaged it since it was written.
     bool isWhole(const QString& path, Integer screen) const;
     // Writes `block` as the file of `screen`: over the file this editor wrote for it while that is still as

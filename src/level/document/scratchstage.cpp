@@ -60,16 +60,11 @@ void ScratchStage::commit(Integer lastScreen) {
             if (!moved)
                 throw WriteFailure(path, errno, QFileInfo::exists(path));
             placed.push_back(path);
-            std::optional<ScratchFiles::KnownBlock> block = staged.block;
-            if (block) {
-                const std::optional<WrittenStamp> stamp = WrittenStampOf(path);
-                if (stamp && stamp->file.device == staged.identity.device &&
-                    stamp->file.inode == staged.identity.inode)
-                    block->stamp = *stamp;
-                else
-                    block.reset();
-            }
-            m_level.m_scratch.take(staged.screen, path, staged.identity, std::move(block));
+            m_level.m_scratch.take(staged.screen, path, staged.identity,
+                                   staged.block
+                                       ? ScratchFiles::knownAt(path, staged.identity, staged.block->tileBytes,
+                                                               staged.block->links)
+                                       : std::nullopt);
         }
         for (const Integer screen : m_dropped)
             m_level.m_scratch.forget(screen);
