@@ -107,14 +107,15 @@ ReachView::ReachView(Form1& form, LevelDocument& document, const QString& settin
 
 std::unique_ptr<Reachability> ReachView::newSearch() {
     const Module1& level = m_document.state();
-    const QFileInfo file(level.LevelFileName());
-    if (level.LevelFileName().isEmpty() || level.LevelFileIsNew()) {
+    // The file the screens without a scratch file are read from: the level file, or the level's copy.
+    const QString path = level.ScreensFile();
+    const QFileInfo file(path);
+    if (path.isEmpty()) {
         m_kept.reset();
-    } else if (!m_kept || m_kept->path != level.LevelFileName() || m_kept->size != file.size() ||
+    } else if (!m_kept || m_kept->path != path || m_kept->size != file.size() ||
                m_kept->modified != file.lastModified()) {
-        m_kept =
-            std::make_unique<KeptTable>(KeptTable{level.LevelFileName(), file.size(), file.lastModified(),
-                                                  ReadWalkTable(*level.Files(), level.LevelFileName())});
+        m_kept = std::make_unique<KeptTable>(
+            KeptTable{path, file.size(), file.lastModified(), ReadWalkTable(*level.Files(), path)});
     }
     if (!m_kept || !m_kept->table)
         return HeldLevelSearch(level, std::nullopt, false);

@@ -195,7 +195,8 @@ private slots:
         constexpr int Screens = 2000;
         EditorFixture f;
         QVERIFY(showBigLevel(f, Screens));
-        // Every screen edited: the save writes each one, which takes a while.
+        // Every screen edited into a scratch file of its own: the save reads each one, which takes a while.
+        f.document->setLevelCopyFrom(0);
         f.answers << "Block";
         f.control("mnuBlockEdgesEverywhere")->trigger();
         f.paint(1, 255);
@@ -260,6 +261,7 @@ private slots:
         FaultyFiles slowDisk; // outlives the editor
         EditorFixture f;
         QVERIFY(showBigLevel(f, screens));
+        f.document->setLevelCopyFrom(0); // a scratch file a screen, each write of which the disk delays
         f.paint(1, 255);
         if (command == "undo") {
             f.answers << "Block";

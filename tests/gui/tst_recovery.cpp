@@ -114,6 +114,9 @@ private slots:
         QTest::newRow("another screen's file") << QByteArray(R"({"1": "Screen0.tmp"})");
         QTest::newRow("a name with a line end") << QByteArray(R"({"0": "Screen0.tmp\n"})");
         QTest::newRow("no session at all") << QByteArray(R"(["Screen0.tmp"])");
+        QTest::newRow("a level copy that is a level file")
+            << QByteArray(R"({}, "levelCopy": "PelmarLevel.txt")");
+        QTest::newRow("a level copy that is not there") << QByteArray(R"({}, "levelCopy": "Level~1.tmp")");
     }
     void damagedSessionFile() {
         QFETCH(QByteArray, scratchFiles);

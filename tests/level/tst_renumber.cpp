@@ -221,8 +221,11 @@ private slots:
 
     void randomSequences_data() {
         QTest::addColumn<quint32>("seed");
-        for (quint32 seed = 1; seed <= 12; ++seed)
-            QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(seed))) << seed;
+        QTest::addColumn<bool>("copy"); // every step written as a copy of the level
+        for (quint32 seed = 1; seed <= 12; ++seed) {
+            QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(seed))) << seed << false;
+            QTest::newRow(qPrintable(QStringLiteral("seed %1, level copies").arg(seed))) << seed << true;
+        }
     }
 
     // Random commands on random levels, with saves on the way into the level's file and under other
@@ -232,8 +235,10 @@ private slots:
     // file holds by then.
     void randomSequences() {
         QFETCH(quint32, seed);
+        QFETCH(bool, copy);
         QRandomGenerator random(seed);
         LevelFixture f;
+        f.document->setLevelCopyFrom(copy ? 1 : 0);
         f.load(QStringLiteral("level.txt"), RandomLevel(random, 2 + random.bounded(5)));
         const QByteArray original = saved(f);
         QCOMPARE(original, f.readFile(QStringLiteral("level.txt")));
@@ -275,10 +280,56 @@ private slots:
         QStringList named;
         for (const Integer screen : f.module->ScratchScreens())
             named << QFileInfo(f.module->ScratchFileName(screen)).fileName();
+        if (f.module->ScreensFile() != f.module->LevelFileName())
+            named << QFileInfo(f.module->ScreensFile()).fileName();
         named.sort();
-        QStringList files = QDir(f.folder.path()).entryList({QStringLiteral("Screen*.tmp")}, QDir::Files);
+        QStringList files =
+            QDir(f.folder.path())
+                .entryList({QStringLiteral("Screen*.tmp"), QStringLiteral("Level~*.tmp")}, QDir::Files);
         files.sort();
         QCOMPARE(files, named);
+    }
+
+    // A step written as a copy of the level leaves the level a step written screen by screen leaves: the
+    // same screens, links counted and saved file, with screens edited on the way, one whose records leave
+    // tiles out, and records of no screen. Once saved, the screens are read from the level file again and
+    // the copy goes.
+    void levelCopyAsScreenByScreen() {
+        QRandomGenerator random(7);
+        QByteArray level = RandomLevel(random, 8);
+        QByteArray partial;
+        for (int t = 1; t <= 10; ++t)
+            partial += TileLine(5, t, "7,,0,0,0,0,1,1,1,1");
+        const qsizetype five = level.indexOf("\"Screen5\"");
+        level = level.first(five) + "\"Notes\",\"mine\",0,0,0,0,0,0,0,0,0,0\r\n" + level.mid(five);
+        level.replace(level.indexOf("\"Screen5\""),
+                      level.indexOf("\"Screen6\"") - level.indexOf("\"Screen5\""), partial);
+        QList<QByteArray> results;
+        for (const bool copy : {false, true}) {
+            LevelFixture f;
+            f.document->setLevelCopyFrom(copy ? 1 : 0);
+            f.load(QStringLiteral("level.txt"), level);
+            f.document->changeScreen(3);
+            f.paintColour(9, 77);
+            f.document->changeScreen(6);
+            LevelDocument::LevelEdit edit;
+            for (int screen = 0; screen <= 7; ++screen)
+                AddBlockEdges(edit, screen);
+            f.document->editLevel(QStringLiteral("Block Screen Edges"), edit);
+            QCOMPARE(f.module->ScreensFile() != f.module->LevelFileName(), copy);
+            QVERIFY(f.document->renumberScreens(ScreenRenumbering::moving(1, 6, 7)));
+            QByteArray result = AllScreens(*f.document).join();
+            for (int s = 0; s <= 7; ++s)
+                result += QByteArray::number(f.document->linksTo(s)->first) + ',';
+            result += saved(f);
+            f.document->saveLevel(f.module->LevelFileName());
+            result += f.readFile(QStringLiteral("level.txt"));
+            QCOMPARE(f.module->ScreensFile(), f.module->LevelFileName());
+            QCOMPARE(QDir(f.folder.path()).entryList({QStringLiteral("Level~*.tmp")}), QStringList());
+            results << result;
+        }
+        QVERIFY(results[0].contains("\"Notes\",\"mine\""));
+        QCOMPARE(results[1], results[0]);
     }
 
     // Screens whose records leave tiles out take them from the screen before, as a save writes them,
@@ -309,14 +360,24 @@ private slots:
         QTest::addColumn<int>("renamesLeft");
         QTest::addColumn<QString>("unwritable");
         QTest::addColumn<bool>("syncFails");
+        QTest::addColumn<qint64>("room"); // bytes the disk still takes once the command begins
         for (const QString command : {"delete", "edit", "undo edit"}) {
             const auto row = [&](const char* what) { return (command + ": " + what).toUtf8(); };
             QTest::newRow(row("a rename refused after two").constData())
-                << command << 2 << QString() << false;
+                << command << 2 << QString() << false << qint64(-1);
             QTest::newRow(row("the session file not written").constData())
-                << command << -1 << Session::FileName << false;
-            QTest::newRow(row("the disk not synced").constData()) << command << -1 << QString() << true;
-            QTest::newRow(row("nothing fails").constData()) << command << -1 << QString() << false;
+                << command << -1 << Session::FileName << false << qint64(-1);
+            QTest::newRow(row("the disk not synced").constData())
+                << command << -1 << QString() << true << qint64(-1);
+            QTest::newRow(row("nothing fails").constData())
+                << command << -1 << QString() << false << qint64(-1);
+            // The same as a copy of the level, which the disk fills half way.
+            QTest::newRow(row("copy, the disk full half way").constData())
+                << command << -1 << QString() << false << qint64(30000);
+            QTest::newRow(row("copy, the session file not written").constData())
+                << command << -1 << Session::FileName << false << qint64(-1);
+            QTest::newRow(row("copy, nothing fails").constData())
+                << command << -1 << QString() << false << qint64(-1);
         }
     }
     void stoppedPartWay() {
@@ -324,10 +385,12 @@ private slots:
         QFETCH(int, renamesLeft);
         QFETCH(QString, unwritable);
         QFETCH(bool, syncFails);
-        const bool fails = renamesLeft >= 0 || !unwritable.isEmpty() || syncFails;
+        QFETCH(qint64, room);
+        const bool fails = renamesLeft >= 0 || !unwritable.isEmpty() || syncFails || room >= 0;
         LevelFixture f;
         FaultyFiles files;
         f.document->setFiles(&files);
+        f.document->setLevelCopyFrom(QString(QTest::currentDataTag()).contains("copy") ? 1 : 0);
         f.document->start();
         f.load(QStringLiteral("level.txt"), NumberedLevel(6));
         for (const int screen : {1, 2, 4}) {
@@ -349,6 +412,7 @@ private slots:
         files.renamesLeft = renamesLeft;
         files.unwritableName = unwritable;
         files.syncFails = syncFails;
+        files.diskFullAfter = room;
         const int code = CodeOfFailure([&] {
             if (command == "delete")
                 f.document->renumberScreens(ScreenRenumbering::deleting(1, 5), [](int, int) { return true; });
@@ -364,6 +428,13 @@ private slots:
         files.renamesLeft = -1;
         files.unwritableName.clear();
         files.syncFails = false;
+        files.diskFullAfter = -1;
+        // A copy of the level the editor reads from is the only one in the folder.
+        const QStringList copies = QDir(f.folder.path()).entryList({QStringLiteral("Level~*.tmp")});
+        const bool copied = f.module->ScreensFile() != f.module->LevelFileName();
+        QCOMPARE(copies.size(), copied ? 1 : 0);
+        if (!fails)
+            QCOMPARE(copied, QString(QTest::currentDataTag()).contains("copy"));
         f.document.reset(); // the editor stops here, as in a crash: its files stay
 
         LevelDocument next(f.folder.path());

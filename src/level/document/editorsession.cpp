@@ -154,6 +154,8 @@ void EditorSession::write(bool unsaved, const QString& levelFile, const Property
     const auto& scratch = m_scratch.byScreen();
     for (auto it = scratch.cbegin(); it != scratch.cend(); ++it)
         state.scratchFiles.insert(it.key(), it->path);
+    if (const auto& copy = m_scratch.levelCopy())
+        state.levelCopy = copy->path;
     // A session that names unsaved work names scratch files that are on the disk.
     if (unsaved && m_scratch.unsynced())
         m_scratch.sync();
@@ -181,7 +183,15 @@ bool worthTelling(const std::optional<SessionState>& session) {
     for (const QString& scratch : session->scratchFiles)
         if (isRegularFile(scratch))
             return true;
-    return false;
+    return !session->levelCopy.isEmpty() && isRegularFile(session->levelCopy);
+}
+
+// The files a session names: its scratch files and its level copy.
+QStringList namedFiles(const SessionState& session) {
+    QStringList files = session.scratchFiles.values();
+    if (!session.levelCopy.isEmpty())
+        files << session.levelCopy;
+    return files;
 }
 } // namespace
 
@@ -190,19 +200,20 @@ void EditorSession::setAsideLeftovers() {
     const std::optional<SessionState> session = Session::read(scratchFolder());
     QSet<QString> offered;
     if (worthTelling(session))
-        for (const QString& scratch : session->scratchFiles)
+        for (const QString& scratch : namedFiles(*session))
             offered.insert(QFileInfo(scratch).fileName());
     const QDir folder(scratchFolder());
     QStringList leftovers;
     for (const QString& name : folder.entryList(QDir::Files | QDir::System | QDir::Hidden))
-        if (ScreenOfScratchName(name) && !offered.contains(name) && isRegularFile(folder.filePath(name)))
+        if ((ScreenOfScratchName(name) || IsLevelCopyName(name)) && !offered.contains(name) &&
+            isRegularFile(folder.filePath(name)))
             leftovers << folder.filePath(name);
     SetAside(scratchFolder(), leftovers);
 }
 
 QString EditorSession::setAside(const SessionState& session) {
     QStringList files;
-    for (const QString& scratch : session.scratchFiles)
+    for (const QString& scratch : namedFiles(session))
         if (isRegularFile(scratch))
             files << scratch;
     const QString sessionFile = QDir(session.folder).filePath(Session::FileName);
@@ -244,7 +255,7 @@ void EditorSession::takeOver(const SessionState& session) {
 }
 
 void EditorSession::discard(const SessionState& session) {
-    for (const QString& scratch : session.scratchFiles)
+    for (const QString& scratch : namedFiles(session))
         if (isRegularFile(scratch))
             m_files->remove(scratch);
     m_files->remove(QDir(session.folder).filePath(Session::FileName));

@@ -385,6 +385,18 @@ void LevelDocument::levelLoaded() {
 
 void LevelDocument::levelSaved() {
     m_editedScreens.removeIf([this](int screen) { return screen <= m_level.LevelLastScreen(); });
+    // The level file holds every screen of the level copy now: the screens are read from it again, once
+    // the session file no longer names the copy.
+    if (const std::optional<ScratchFiles::LevelCopy> copy = m_level.m_scratch.levelCopy();
+        copy && copy->last <= m_level.LevelLastScreen()) {
+        m_level.m_scratch.setLevelCopy(std::nullopt);
+        try {
+            m_level.WriteSession(false);
+            m_level.m_scratch.remove(*copy);
+        } catch (const Failure&) {
+            m_level.m_scratch.setLevelCopy(copy); // read from until the next save
+        }
+    }
     const bool wasRecovered = std::exchange(m_recovered, false);
     m_stack.setClean();
     m_levelFile.remember(m_level.LevelFileName());

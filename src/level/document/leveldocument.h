@@ -17,6 +17,8 @@
 
 namespace tavrin {
 
+class ScreensStage;
+
 // The level as the user edits it. The document owns the level state (Module1: the file name, the
 // properties, the screen on display, the scratch files that hold the other screens) and the steps that can
 // be undone, and it is the only way to change them: the windows read the state through state() and ask
@@ -198,6 +200,10 @@ public:
     int undoScreen() const;
     int redoScreen() const;
 
+    // An edit of many screens that writes at least `screens` of them, and at least a fifth of the level, is
+    // written as a new copy of the level instead of a scratch file for each (see LevelCopyStage); 0: never.
+    void setLevelCopyFrom(int screens) { m_levelCopyFrom = screens; }
+
     bool isModified() const { return m_recovered || !m_stack.isClean(); }
     bool isSaving() const { return m_level.Saving(); }
     // The screens above `lastScreen` edited since the level was loaded and not saved since, in order.
@@ -230,6 +236,8 @@ private:
     struct Renumbered;
 
     Module1::ScratchSync scratchSync() const;
+    // Where an edit that writes `screens` screens, none above `last`, stages them.
+    std::unique_ptr<ScreensStage> stageFor(int screens, Integer last);
     struct ScreenChanges;
 
     // Puts `screen` on display for a step of it, unless it already is; throws when it cannot be read whole,
@@ -242,10 +250,14 @@ private:
     // staged a piece at a time, and the last piece puts them all on the disk together with `lastScreen` as
     // the level's last screen, changes memory, tells the windows and calls `then`. A screen that cannot be
     // read whole stops it with nothing changed, the failure naming `step` as not `done`. `changes` lives
-    // as long as the task.
+    // as long as the task. With `staged`, the changes were staged already as they were worked out, and only
+    // the last piece is added.
+    struct Staging;
     void stageLevelChanges(Task& task, const std::vector<ScreenChanges>& changes, bool forward,
                            Integer lastScreen, const QString& step, const char* done,
-                           std::function<void()> then);
+                           std::function<void()> then, std::shared_ptr<Staging> staged = nullptr);
+    // Stages screen `screen` as `value`; the screen on display is kept for memory as well.
+    void stageValue(Staging& staging, int screen, Screen value);
     const Step& stepAt(int index) const;
     // Undoes (`forward` false) or redoes the next step of the stack.
     std::unique_ptr<Task> stepTask(bool forward);
@@ -269,6 +281,7 @@ private:
     bool m_recovered = false;
     QStringList m_picturesToCarry; // their references
     KnownFile m_levelFile;
+    int m_levelCopyFrom = 256;
 };
 
 } // namespace tavrin

@@ -26,7 +26,10 @@ Failure copiedThroughNotice(const QString& path, const std::vector<std::pair<int
 } // namespace
 
 LevelSave::LevelSave(Module1& level, const QString& path)
-    : m_level(level), m_path(path), m_last(level.LevelLastScreen()) {
+    : LevelSave(level, path, level.LevelLastScreen(), {}) {}
+
+LevelSave::LevelSave(Module1& level, const QString& path, Integer last, ChangedBlock changed)
+    : m_level(level), m_path(path), m_last(last), m_changed(std::move(changed)) {
     m_level.CheckSavable();
     m_file = m_level.Files()->openWrite(path);
     m_writer = std::make_unique<RecordWriter>(m_file.get());
@@ -36,14 +39,15 @@ LevelSave::LevelSave(Module1& level, const QString& path)
     m_level.m_saving = true;
     // Records of the level file that belong to no screen and are not the level properties are the user's
     // data too (a newer game may read them): each goes out after the screen it came after.
-    if (!m_level.LevelFileName().isEmpty() && m_level.Files()->exists(m_level.LevelFileName())) {
-        m_level.indexLevelFile(m_level.LevelFileName());
+    if (const QString& source = m_level.screensSource();
+        !source.isEmpty() && m_level.Files()->exists(source)) {
+        m_level.indexLevelFile(source);
         m_foreign = m_level.m_index.foreignRuns();
         std::stable_sort(
             m_foreign.begin(), m_foreign.end(),
             [](const LevelIndex::Foreign& a, const LevelIndex::Foreign& b) { return a.after < b.after; });
         if (!m_foreign.empty())
-            m_foreignSource = m_level.Files()->openRead(m_level.LevelFileName());
+            m_foreignSource = m_level.Files()->openRead(source);
     }
 }
 
@@ -76,6 +80,13 @@ LevelSave::~LevelSave() {
 }
 
 void LevelSave::loadIntoMemory(int screen) {
+    if (!m_notLoadedBlock.isEmpty()) {
+        std::optional<WrittenBlock> block = WrittenBlock::scan(std::exchange(m_notLoadedBlock, {}), screen);
+        if (std::optional<Screen> value = block ? Screen::decode(*block) : std::nullopt) {
+            m_memory = std::move(*value);
+            return;
+        }
+    }
     const Module1::ScreenLoad load = m_level.LoadScreenValue(static_cast<Integer>(screen), m_memory);
     if (load.trouble)
         throw *load.trouble;
@@ -92,14 +103,21 @@ void LevelSave::writeScreen() {
     const auto screen = static_cast<Integer>(m_next);
     const bool onDisplay = screen == m_level.CurrentScreen();
     const bool partlyOnDisplay = onDisplay && m_level.m_partlyRead && m_level.m_partlyRead->screen == screen;
-    if (onDisplay && !partlyOnDisplay) {
+    std::optional<QByteArray> changed = m_changed ? m_changed(screen) : std::nullopt;
+    if (changed) {
+        m_output->append(*changed);
+        m_notLoaded = screen;
+        m_notLoadedBlock = std::move(*changed);
+    } else if (onDisplay && !partlyOnDisplay) {
         m_output->flush();
         m_notLoaded = -1;
+        m_notLoadedBlock.clear();
         m_memory = m_level.ScreenOnDisplay();
         m_writer->writeRaw(m_memory.encode(screen));
     } else if (!onDisplay && m_level.UseIndex() &&
                m_level.appendCopyableBlock(screen, *m_output, m_levelSource)) {
         m_notLoaded = screen;
+        m_notLoadedBlock.clear();
     } else {
         m_output->flush();
         if (m_notLoaded >= 0)

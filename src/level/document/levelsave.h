@@ -2,6 +2,7 @@
 
 #include "level/document/module1.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -16,6 +17,11 @@ public:
     // Fails before anything is written when the level cannot be saved faithfully (Module1::CheckSavable)
     // or the file cannot be made.
     LevelSave(Module1& level, const QString& path);
+    // The block a screen takes instead of what the level holds (an edit of many screens writing the level
+    // copy): 309 records as the editor writes them, or none for a screen left as it is.
+    using ChangedBlock = std::function<std::optional<QByteArray>(Integer screen)>;
+    // The same with screens 0..`last`, changed as `changed` says.
+    LevelSave(Module1& level, const QString& path, Integer last, ChangedBlock changed);
     ~LevelSave();
     LevelSave(const LevelSave&) = delete;
     LevelSave& operator=(const LevelSave&) = delete;
@@ -45,7 +51,9 @@ private:
     std::unique_ptr<SaveOutput> m_output;
     std::unique_ptr<ReadAhead> m_levelSource;
     Screen m_memory;
-    int m_notLoaded = -1; // a screen copied as it stands that m_memory does not hold yet
+    ChangedBlock m_changed;
+    int m_notLoaded = -1;        // a screen copied as it stands that m_memory does not hold yet
+    QByteArray m_notLoadedBlock; // its block, when it was a changed one
     std::vector<std::pair<int, Failure>> m_copiedThrough;
     std::vector<LevelIndex::Foreign> m_foreign; // by the screen they come after
     size_t m_foreignNext = 0;

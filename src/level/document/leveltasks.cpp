@@ -7,6 +7,7 @@
 #include "level/document/renumberstep.h"
 
 #include "level/core/messages.h"
+#include "level/document/levelcopystage.h"
 #include "level/document/scratchstage.h"
 
 #include <algorithm>
@@ -52,21 +53,40 @@ void applyChangesToBlock(const Changes& changes, bool forward, WrittenBlock& blo
 
 } // namespace
 
+// The stage of an edit of many screens, and the screen on display among them: it takes its tiles from
+// memory only once the stage is committed.
+struct LevelDocument::Staging {
+    std::unique_ptr<ScreensStage> stage;
+    int onDisplay = -1;
+    Screen shown;
+    std::unique_ptr<ReadAhead> levelFile;
+};
+
+void LevelDocument::stageValue(Staging& staging, int screen, Screen value) {
+    const bool isShown = screen == m_level.CurrentScreen();
+    if (!isShown || !m_level.ScreenOnDisplayPartlyRead())
+        staging.stage->write(Integer(screen), value);
+    if (isShown) {
+        staging.onDisplay = screen;
+        staging.shown = std::move(value);
+    }
+}
+
 // Every screen the changes touch is read, changed and written into a stage first; only the session file
-// that names them all makes them the level's (see ScratchStage), so that a stop or a failure anywhere
+// that names them all makes them the level's (see ScreensStage), so that a stop or a failure anywhere
 // before leaves every screen as it was, the step where it was, and says so once. Then the screen on
 // display takes its tiles and the windows are told.
 void LevelDocument::stageLevelChanges(Task& task, const std::vector<ScreenChanges>& changes, bool forward,
                                       Integer lastScreen, const QString& step, const char* done,
-                                      std::function<void()> then) {
-    struct Staging {
-        std::optional<ScratchStage> stage;
-        const ScreenChanges* onDisplay = nullptr;
-        Screen shown;
-        std::unique_ptr<ReadAhead> levelFile;
-    };
-    auto staging = std::make_shared<Staging>();
-    staging->stage.emplace(m_level);
+                                      std::function<void()> then, std::shared_ptr<Staging> staged) {
+    std::shared_ptr<Staging> staging = staged;
+    if (!staging) {
+        staging = std::make_shared<Staging>();
+        // The changes come screen after screen, in increasing order.
+        const int highest = changes.empty() ? 0 : changes.back().screen;
+        staging->stage = stageFor(int(changes.size()),
+                                  std::max({lastScreen, m_level.LevelLastScreen(), Integer(highest)}));
+    }
     const auto stageScreen = [this, &changes, staging, forward, step, done](int i) {
         const ScreenChanges& these = changes[size_t(i)];
         // Most edits of many screens change a few directions or links of each: changed as bytes.
@@ -79,27 +99,24 @@ void LevelDocument::stageLevelChanges(Task& task, const std::vector<ScreenChange
             }
         Screen value = screenValue(these.screen, step, done);
         applyChanges(these, forward, value);
-        const bool isShown = these.screen == m_level.CurrentScreen();
-        if (!isShown || !m_level.ScreenOnDisplayPartlyRead())
-            staging->stage->write(Integer(these.screen), value);
-        if (isShown) {
-            staging->onDisplay = &these;
-            staging->shown = std::move(value);
-        }
+        stageValue(*staging, these.screen, std::move(value));
     };
     const auto commit = [this, &changes, staging, lastScreen, then = std::move(then)] {
         staging->levelFile.reset();
         staging->stage->commit(lastScreen);
+        const ScreenChanges* onDisplay = nullptr;
         for (const ScreenChanges& these : changes) {
             const int screen = these.screen;
             edited(screen);
-            if (&these == staging->onDisplay)
+            if (screen == staging->onDisplay) {
+                onDisplay = &these;
                 continue;
+            }
             emit screenEdited(screen);
             if (these.links)
                 emit linksChanged(screen);
         }
-        if (const ScreenChanges* onDisplay = staging->onDisplay) {
+        if (onDisplay) {
             const int screen = onDisplay->screen;
             for (const auto& tile : onDisplay->tiles)
                 storeTile(screen, tile.index, staging->shown.tile(tile.index));
@@ -111,7 +128,22 @@ void LevelDocument::stageLevelChanges(Task& task, const std::vector<ScreenChange
         if (then)
             then();
     };
-    task.then(int(changes.size()), stageScreen, commit);
+    task.then(staged ? 0 : int(changes.size()), stageScreen, commit);
+}
+
+// A copy of the level is written at the speed of a save, whatever the number of screens that change; a
+// scratch file a screen costs more than a screen of the copy, by about five times on a file system in
+// memory. A level that cannot be written whole (a property no level file can hold) is staged screen by
+// screen, as it always can be.
+std::unique_ptr<ScreensStage> LevelDocument::stageFor(int screens, Integer last) {
+    const qint64 level = qint64(std::max(last, m_level.LevelLastScreen())) + 1;
+    if (m_levelCopyFrom > 0 && m_level.UseIndex() && screens >= m_levelCopyFrom &&
+        qint64(screens) * 5 >= level)
+        try {
+            return std::make_unique<LevelCopyStage>(m_level, last);
+        } catch (const Failure&) {
+        }
+    return std::make_unique<ScratchStage>(m_level);
 }
 
 // Run here and now, the task reads the caller's edit, which outlives it: an edit of every screen of a
@@ -125,8 +157,8 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, LevelEdi
     return editLevelTask(name, *kept, kept);
 }
 
-// Each screen is read once to work out what changes; only the changes are kept, so that an edit of every
-// screen of a large level holds a few bytes per tile changed.
+// Each screen is read once to work out what changes, and staged changed; only the changes are kept for the
+// step, so that an edit of every screen of a large level holds a few bytes per tile changed.
 std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const LevelEdit& edit,
                                                    std::shared_ptr<const LevelEdit> kept) {
     struct OfScreen {
@@ -143,6 +175,7 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const Le
         std::vector<ScreenChanges> changes;
         LevelStep::Properties step;
         std::unique_ptr<ReadAhead> levelFile;
+        std::shared_ptr<Staging> staging;
     };
     auto editing = std::make_shared<Editing>();
     editing->kept = std::move(kept);
@@ -171,6 +204,14 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const Le
     };
     auto task = std::make_unique<Task>();
     const auto readScreen = [this, editing, name, directionsOnly](int) {
+        // What changes is staged as soon as it is known: each screen is read once.
+        if (!editing->staging) {
+            editing->staging = std::make_shared<Staging>();
+            const Integer last = std::max({editing->lastScreen.value_or(0), m_level.LevelLastScreen(),
+                                           Integer(editing->byScreen.rbegin()->first)});
+            editing->staging->stage = stageFor(int(editing->byScreen.size()), last);
+        }
+        Staging& staging = *editing->staging;
         const auto& [screen, of] = *editing->next++;
         ScreenChanges these;
         these.screen = screen;
@@ -196,8 +237,11 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const Le
             const SideLinks& links = block->links();
             if (of.links && (beyond || links != of.links->links))
                 these.links = std::make_pair(links, of.links->links);
-            if (!these.empty())
+            if (!these.empty()) {
+                applyChangesToBlock(these, true, *block);
+                staging.stage->write(Integer(screen), *block);
                 editing->changes.push_back(std::move(these));
+            }
             return;
         }
         Screen value = screenValue(screen, name, "made");
@@ -213,10 +257,14 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const Le
                 now = d->value;
             }
         }
-        if (of.links && (beyond || value.links != of.links->links))
+        if (of.links && (beyond || value.links != of.links->links)) {
             these.links = std::make_pair(value.links, of.links->links);
-        if (!these.empty())
+            value.links = of.links->links;
+        }
+        if (!these.empty()) {
+            stageValue(staging, screen, std::move(value));
             editing->changes.push_back(std::move(these));
+        }
     };
     Task* const running = task.get();
     const auto store = [this, editing, name, running] {
@@ -230,24 +278,27 @@ std::unique_ptr<Task> LevelDocument::editLevelTask(const QString& name, const Le
             after.lastScreen = *editing->lastScreen;
         if (after != m_level.Properties())
             editing->step = std::make_pair(m_level.Properties(), after);
+        // A stage that holds nothing goes now; the task may outlive this piece.
+        std::shared_ptr<Staging> staged = std::exchange(editing->staging, nullptr);
+        if (editing->changes.empty())
+            staged.reset();
         if (editing->changes.empty() && !editing->step)
             return;
         const auto& properties = editing->step;
-        stageLevelChanges(*running, editing->changes, true,
-                          properties ? properties->second.lastScreen : m_level.LevelLastScreen(), name,
-                          "made", [this, editing, name] {
-                              if (editing->step) {
-                                  storeProperties(editing->step->second);
-                                  edited(-1);
-                              }
-                              m_stack.push(new LevelStep(name, m_level.CurrentScreen(),
-                                                         std::move(editing->changes),
-                                                         std::move(editing->step)));
-                          });
+        stageLevelChanges(
+            *running, editing->changes, true,
+            properties ? properties->second.lastScreen : m_level.LevelLastScreen(), name, "made",
+            [this, editing, name] {
+                if (editing->step) {
+                    storeProperties(editing->step->second);
+                    edited(-1);
+                }
+                m_stack.push(new LevelStep(name, m_level.CurrentScreen(), std::move(editing->changes),
+                                           std::move(editing->step)));
+            },
+            std::move(staged));
     };
     task->then(int(byScreen.size()), readScreen, store);
-    // The screens are staged after they are read: as many pieces again, known now for the progress.
-    task->expect(int(byScreen.size()));
     return task;
 }
 
@@ -339,12 +390,14 @@ void LevelDocument::renumberTask(Task& task, Renumbered& renumbered, bool forwar
             renumbered.deleted = screenValue(r.from, renumbered.name, done);
     }
     struct Staging {
-        std::optional<ScratchStage> stage;
+        std::unique_ptr<ScreensStage> stage;
         std::vector<int> written;
         std::unique_ptr<ReadAhead> levelFile;
     };
     auto staging = std::make_shared<Staging>();
-    staging->stage.emplace(m_level);
+    // The screens from the first one moved on take other numbers or links; those before it, only links.
+    const int firstMoved = r.kind == ScreenRenumbering::Delete ? r.from : std::min(r.from, r.to);
+    staging->stage = stageFor(lastAfter + 1 - firstMoved, Integer(lastAfter));
     const auto stageScreen = [this, &renumbered, forward, done, staging](int screen) {
         const ScreenRenumbering& r = renumbered.renumbering;
         const int source = forward ? r.before(screen) : r.after(screen);

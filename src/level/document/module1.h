@@ -28,6 +28,7 @@ struct CopyableBlock;
 class SaveOutput;
 class LevelSave;
 class ScratchStage;
+class LevelCopyStage;
 
 // The seven level properties, as one value.
 struct PropertyValues {
@@ -140,6 +141,10 @@ public:
     void NewLevel();
     // LevelFileName() names a file that did not exist when it was named: a new level to be saved there.
     bool LevelFileIsNew() const { return m_state.LevelFileIsNew; }
+    // The level file the screens without a scratch file are read from: the level copy that the last edit of
+    // many screens wrote, else the level file; empty when there is neither (no level file, or one named
+    // that does not exist yet). The level file stays the one the level is saved to.
+    QString ScreensFile() const;
 
     // --- Screens and scratch files ---------------------------------------------------------------------
     void LoadLevel(const QString& fileName, const QString& callerName);
@@ -253,6 +258,7 @@ private:
     friend class LevelDocument;
     friend class LevelSave;
     friend class ScratchStage;
+    friend class LevelCopyStage;
     // The level state, its fields under the names of the procedures that read it.
     struct State {
         Integer CurrentScreen = 0;
@@ -317,8 +323,12 @@ private:
     // `tiles` counts the grid tiles that had a record.
     std::optional<Failure> readScreenRecords(const QString& fileName, Integer screen, Screen& into,
                                              bool* found, int* tiles = nullptr) const;
-    // The scratch file of `screen` when it has a whole one, else the level file.
+    // The scratch file of `screen` when it has a whole one, else screensSource().
     QString sourceOf(Integer screen) const;
+    // The level copy when there is one, else the level file (which may not exist yet).
+    const QString& screensSource() const {
+        return m_scratch.levelCopy() ? m_scratch.levelCopy()->path : m_state.LevelFileName;
+    }
     void setLinksOnDisplay(const SideLinks& links);
     std::optional<LevelProperties> readLevelProperties(const QString& fileName) const;
     // The side links of `screen` in the file, starting from `links`; true when the file gave all of them.

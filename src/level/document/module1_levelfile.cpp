@@ -187,16 +187,17 @@ bool Module1::appendCopyableBlock(Integer screen, SaveOutput& out,
             }
             tiles = QByteArrayView(scratch).first(copyable.tileBytes);
         } else {
-            if (m_state.LevelFileName.isEmpty())
+            const QString& source = screensSource();
+            if (source.isEmpty())
                 return false;
             // The level file cannot change while it is saved: it is looked at once, when first read.
             if (!levelSource)
-                indexLevelFile(m_state.LevelFileName);
+                indexLevelFile(source);
             const std::vector<LevelIndex::Run>& runs = m_index.runsOf(screenKey(screen));
             if (m_index.endFailure() || runs.size() != 1 || runs.front().records != 309)
                 return false;
             if (!levelSource)
-                levelSource = std::make_unique<ReadAhead>(m_files->openRead(m_state.LevelFileName));
+                levelSource = std::make_unique<ReadAhead>(m_files->openRead(source));
             // The block checker has mostly looked at the block already.
             LevelIndex::BlockCopy checked;
             switch (m_index.blockCopy(screen, *levelSource, &checked)) {

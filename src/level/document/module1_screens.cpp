@@ -44,7 +44,7 @@ std::optional<Integer> Module1::checkTileRecord(const Record& record, const QStr
 // whole.
 bool Module1::readsThroughIndex(const QString& fileName) const {
     return m_useIndex && !fileName.isEmpty() &&
-           (fileName == m_state.LevelFileName || fileName == m_loadingFile);
+           (fileName == screensSource() || fileName == m_state.LevelFileName || fileName == m_loadingFile);
 }
 
 void Module1::forEachRecord(const QString& fileName, const QString& key, const RecordVisitor& visit,
@@ -197,7 +197,7 @@ std::optional<WrittenBlock> Module1::WrittenBlockOf(Integer screen,
         return writtenBlockIn(m_scratch.fileName(screen), screen, true, nullptr);
     if (m_scratch.named(screen))
         return std::nullopt;
-    return writtenBlockIn(m_state.LevelFileName, screen, false, &levelFile);
+    return writtenBlockIn(screensSource(), screen, false, &levelFile);
 }
 
 // A scratch file that holds such a block is whole. A screen of the level file gives its links from the
@@ -214,12 +214,12 @@ std::optional<SideLinks> Module1::blockLinks(Integer screen, std::unique_ptr<Rea
             if (!ScanCopyableBlock(m_files->openRead(ScratchFileName(screen))->readAll(), screen, &block))
                 return std::nullopt;
         } else {
-            if (!readsThroughIndex(m_state.LevelFileName))
+            const QString& source = screensSource();
+            if (!readsThroughIndex(source))
                 return std::nullopt;
             if (!levelFile) {
-                indexLevelFile(m_state.LevelFileName);
-                levelFile = std::make_unique<ReadAhead>(m_files->openRead(m_state.LevelFileName),
-                                                        ReadAhead::Scattered);
+                indexLevelFile(source);
+                levelFile = std::make_unique<ReadAhead>(m_files->openRead(source), ReadAhead::Scattered);
             }
             SideLinks links = Screen::freshLinks();
             if (const LevelIndex::BlockCopy* checked = m_index.copyableBlock(screen)) {
@@ -238,7 +238,7 @@ std::optional<SideLinks> Module1::blockLinks(Integer screen, std::unique_ptr<Rea
                     return links;
                 }
             }
-            readSideLinks(m_state.LevelFileName, screen, links, levelFile.get());
+            readSideLinks(source, screen, links, levelFile.get());
             return links;
         }
     } catch (const Failure&) {
@@ -251,7 +251,13 @@ std::optional<SideLinks> Module1::blockLinks(Integer screen, std::unique_ptr<Rea
 
 QString Module1::sourceOf(Integer screen) const {
     const QString scratch = ScratchFileName(screen);
-    return m_scratch.present(screen) && m_scratch.isWhole(scratch, screen) ? scratch : m_state.LevelFileName;
+    return m_scratch.present(screen) && m_scratch.isWhole(scratch, screen) ? scratch : screensSource();
+}
+
+QString Module1::ScreensFile() const {
+    if (m_scratch.levelCopy())
+        return m_scratch.levelCopy()->path;
+    return m_state.LevelFileIsNew ? QString() : m_state.LevelFileName;
 }
 
 Screen Module1::ReadScreenFrom(const QString& source, Integer screen, std::optional<Failure>* trouble) const {
@@ -282,8 +288,7 @@ bool Module1::ScreenIsEdited(Integer screen) const {
     if (screen != m_state.CurrentScreen)
         return false;
     std::optional<Failure> trouble;
-    const Screen inFile =
-        ReadScreenFrom(m_state.LevelFileIsNew ? QString() : m_state.LevelFileName, screen, &trouble);
+    const Screen inFile = ReadScreenFrom(ScreensFile(), screen, &trouble);
     return trouble || inFile != ScreenOnDisplay();
 }
 
@@ -397,13 +402,14 @@ Module1::ScreenLoad Module1::LoadScreenValue(Integer number, const Screen& shown
     } else if (m_scratch.named(number)) {
         load.trouble = lostScratchFile(scratch, Msg::ScratchFileGone, number);
     }
-    if (!found && !m_state.LevelFileName.isEmpty()) {
-        if (!load.trouble && !m_state.LevelFileIsNew && !m_files->exists(m_state.LevelFileName))
-            load.trouble = Failure(ErrPathAccess, Text(Msg::LevelFileGoneBlank)
-                                                      .arg(QDir::toNativeSeparators(m_state.LevelFileName))
-                                                      .arg(number));
-        found = loadScreenFrom(m_state.LevelFileName, QStringLiteral("mnuSave_Click - FileRunning Load"),
-                               number, screen, load);
+    const QString& source = screensSource();
+    if (!found && !source.isEmpty()) {
+        if (!load.trouble && (m_scratch.levelCopy() || !m_state.LevelFileIsNew) && !m_files->exists(source))
+            load.trouble =
+                Failure(ErrPathAccess,
+                        Text(Msg::LevelFileGoneBlank).arg(QDir::toNativeSeparators(source)).arg(number));
+        found =
+            loadScreenFrom(source, QStringLiteral("mnuSave_Click - FileRunning Load"), number, screen, load);
     }
     if (!found)
         blank(screen);

@@ -30,6 +30,9 @@ void Module1::RecoverSession(const SessionState& session) {
     for (auto it = session.scratchFiles.cbegin(); it != session.scratchFiles.cend(); ++it)
         if (RegularFileIdentity(it.value()))
             m_scratch.take(static_cast<Integer>(it.key()), it.value());
+    if (!session.levelCopy.isEmpty())
+        if (const std::optional<FileIdentity> copy = RegularFileIdentity(session.levelCopy))
+            m_scratch.setLevelCopy(ScratchFiles::LevelCopy{session.levelCopy, *copy});
     // The properties as they were edited, when they read as properties.
     if (session.properties.size() == 7) {
         PropertyValues values{session.properties[0], session.properties[1], session.properties[2],

@@ -108,6 +108,23 @@ void ScratchFiles::deleteAll(const QString& keep) {
             m_files->remove(scratch.path);
     }
     m_byScreen.clear();
+    if (m_levelCopy)
+        remove(*m_levelCopy);
+    m_levelCopy.reset();
+}
+
+QString ScratchFiles::freeLevelCopyName() const {
+    const QDir folder(m_folder());
+    for (int k = 1;; ++k) {
+        const QFileInfo file(folder.filePath(QStringLiteral("Level~%1.tmp").arg(k)));
+        if (!file.isSymLink() && !file.exists())
+            return file.filePath();
+    }
+}
+
+void ScratchFiles::remove(const LevelCopy& copy) const {
+    if (RegularFileIdentity(copy.path) == copy.identity)
+        m_files->remove(copy.path);
 }
 
 QList<Integer> ScratchFiles::screens() const {

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <limits>
 
 namespace tavrin {
 
@@ -62,7 +63,8 @@ public:
     // Some file was written without waiting for the disk since the last sync().
     bool unsynced() const { return m_unsynced; }
     void sync() const;
-    // Deletes the files this editor wrote, as long as they are still as it wrote them; `keep` stays.
+    // Deletes the files this editor wrote, the level copy included, as long as they are still as it wrote
+    // them; `keep` stays.
     void deleteAll(const QString& keep = QString());
     // The screens whose files are there.
     QList<Integer> screens() const;
@@ -78,10 +80,25 @@ public:
     void forget(Integer screen) { m_byScreen.remove(screen); }
     void restore(QHash<Integer, File> files) { m_byScreen = std::move(files); }
 
+    // The level copy: the level as the last edit of many screens left it, a level file of its own in the
+    // folder. The screens without a scratch file are read from it instead of the level file.
+    struct LevelCopy {
+        QString path;
+        FileIdentity identity;
+        Integer last = std::numeric_limits<Integer>::max(); // the last screen it holds, when known
+    };
+    const std::optional<LevelCopy>& levelCopy() const { return m_levelCopy; }
+    void setLevelCopy(std::optional<LevelCopy> copy) { m_levelCopy = std::move(copy); }
+    // A name in the folder for a new level copy, where nothing stands.
+    QString freeLevelCopyName() const;
+    // Deletes `copy` when it is still the file this editor wrote.
+    void remove(const LevelCopy& copy) const;
+
 private:
     FileAccess* const& m_files;
     std::function<QString()> m_folder;
     QHash<Integer, File> m_byScreen;
+    std::optional<LevelCopy> m_levelCopy;
     mutable bool m_unsynced = false;
 };
 

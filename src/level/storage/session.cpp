@@ -103,6 +103,13 @@ std::optional<int> ScreenOfScratchName(const QString& name) {
     return plainNumber(match.capturedView(1), 32767);
 }
 
+bool IsLevelCopyName(const QString& name) {
+    static const QRegularExpression form(
+        QRegularExpression::anchoredPattern(QStringLiteral("Level~([0-9]+)\\.tmp")));
+    const QRegularExpressionMatch match = form.match(name);
+    return match.hasMatch() && plainNumber(match.capturedView(1), 999999999).value_or(0) >= 1;
+}
+
 std::optional<SessionState> Session::read(const QString& folder) {
     constexpr qint64 Most = 1 << 24;
     const std::optional<QByteArray> bytes = readRegularFile(QDir(folder).filePath(FileName), Most);
@@ -138,6 +145,12 @@ std::optional<SessionState> Session::read(const QString& folder) {
         else
             state.damaged = true;
     }
+    const QString copy = text(QStringLiteral("levelCopy"));
+    // A level copy named is there: without it the screens it holds would be read from the level file.
+    if (IsLevelCopyName(copy) && RegularFileIdentity(QDir(folder).filePath(copy)))
+        state.levelCopy = QDir(folder).filePath(copy);
+    else if (!copy.isEmpty())
+        state.damaged = true;
     return state;
 }
 
@@ -145,11 +158,13 @@ void Session::write(FileAccess& files, const SessionState& state) const {
     QJsonObject screens;
     for (auto it = state.scratchFiles.begin(); it != state.scratchFiles.end(); ++it)
         screens.insert(QString::number(it.key()), QFileInfo(it.value()).fileName());
-    const QJsonObject object{{QStringLiteral("levelFile"), state.levelFile},
-                             {QStringLiteral("unsaved"), state.unsaved},
-                             {QStringLiteral("lastEdit"), state.lastEdit.toString(Qt::ISODate)},
-                             {QStringLiteral("scratchFiles"), screens},
-                             {QStringLiteral("properties"), QJsonArray::fromStringList(state.properties)}};
+    QJsonObject object{{QStringLiteral("levelFile"), state.levelFile},
+                       {QStringLiteral("unsaved"), state.unsaved},
+                       {QStringLiteral("lastEdit"), state.lastEdit.toString(Qt::ISODate)},
+                       {QStringLiteral("scratchFiles"), screens},
+                       {QStringLiteral("properties"), QJsonArray::fromStringList(state.properties)}};
+    if (!state.levelCopy.isEmpty())
+        object.insert(QStringLiteral("levelCopy"), QFileInfo(state.levelCopy).fileName());
     const auto file = files.openWrite(QDir(m_folder).filePath(FileName), Links::Replace);
     file->write(QJsonDocument(object).toJson());
     files.commit(*file);

@@ -22,6 +22,9 @@ struct SessionState {
     bool unsaved = false;
     QDateTime lastEdit;
     QMap<int, QString> scratchFiles;
+    // The level as the last edit of many screens left it, written whole beside the scratch files: the
+    // screens without a scratch file are read from it instead of the level file. Empty when there is none.
+    QString levelCopy;
     // The level properties as they were: name, author, date made, description, comments, start tile, last
     // screen. Empty when the session file has none.
     QStringList properties;
@@ -32,7 +35,8 @@ struct SessionState {
 
     bool sameContent(const SessionState& other) const {
         return levelFile == other.levelFile && unsaved == other.unsaved && lastEdit == other.lastEdit &&
-               scratchFiles == other.scratchFiles && properties == other.properties;
+               scratchFiles == other.scratchFiles && levelCopy == other.levelCopy &&
+               properties == other.properties;
     }
 };
 
@@ -40,6 +44,8 @@ struct SessionState {
 // number 0..32767 and k a number from 1 on, each written as the editor writes numbers; nothing for any
 // other name.
 std::optional<int> ScreenOfScratchName(const QString& name);
+// True for a name a level copy may have: Level~<k>.tmp, k a number from 1 on.
+bool IsLevelCopyName(const QString& name);
 
 // One editor's claim on a scratch folder: a lock file that a running editor holds (an editor that ended
 // in any way, a crash or a power cut included, holds it no more), and the session file.

@@ -758,11 +758,13 @@ std::unique_ptr<Task> CheckEditedLevelTask(const Module1& level, const LevelChec
         if (screen == std::numeric_limits<Integer>::max())
             break;
     }
-    const QString file = level.LevelFileName();
+    const QString file = level.ScreensFile();
+    // Lines are told in the level file; a copy of the level the editor wrote has none to tell.
+    const QString lines = file == level.LevelFileName() ? file : QString();
     FileAccess* files = level.Files();
     auto task = std::make_unique<Task>();
     const auto walkTable = std::make_shared<WalkTableBuilder>();
-    if (!file.isEmpty() && !level.LevelFileIsNew())
+    if (!file.isEmpty())
         task->thenAside([checker, edited, files, file, walkTable] {
             const auto isEdited = [&edited](qint64 screen) {
                 return std::binary_search(edited->begin(), edited->end(), screen);
@@ -782,8 +784,8 @@ std::unique_ptr<Task> CheckEditedLevelTask(const Module1& level, const LevelChec
     ThenWalkFromStart(
         *task, level.LevelLastScreen(), level.Properties().startTile,
         [&level, walkTable] { return HeldLevelSearch(level, walkTable->take()); }, walk);
-    task->then(0, {}, [checker, files, file, walk, done = std::move(done)] {
-        done(withLines(*files, file, checker->finish(walk->get())));
+    task->then(0, {}, [checker, files, lines, walk, done = std::move(done)] {
+        done(withLines(*files, lines, checker->finish(walk->get())));
     });
     return task;
 }

@@ -335,9 +335,9 @@ Reachability::WalkReader HeldLevelWalk(const Module1& level, std::shared_ptr<Lev
 std::unique_ptr<Reachability> HeldLevelSearch(const Module1& level, std::optional<WalkTable> table,
                                               bool readTable) {
     const TileState blank = level.TileOnDisplay(0);
-    if (!level.LevelFileName().isEmpty() && !level.LevelFileIsNew()) {
+    if (!level.ScreensFile().isEmpty()) {
         if (!table && readTable)
-            table = ReadWalkTable(*level.Files(), level.LevelFileName());
+            table = ReadWalkTable(*level.Files(), level.ScreensFile());
         if (table) {
             // The screen on display and those with scratch files are read as values.
             for (size_t screen = 0; screen < table->has.size(); ++screen)
@@ -353,10 +353,10 @@ std::unique_ptr<Reachability> HeldLevelSearch(const Module1& level, std::optiona
 }
 
 std::shared_ptr<LevelFileWalk> HeldLevelFile(const Module1& level) {
-    if (level.LevelFileName().isEmpty() || level.LevelFileIsNew())
+    if (level.ScreensFile().isEmpty())
         return nullptr;
     try {
-        return std::make_shared<LevelFileWalk>(*level.Files(), level.LevelFileName());
+        return std::make_shared<LevelFileWalk>(*level.Files(), level.ScreensFile());
     } catch (const Failure&) {
         return nullptr;
     }
