@@ -2,6 +2,7 @@
 // reading the whole file for every screen gives. A whole session each way, on every level file of its
 // corpus, is the load fuzz target's replay; here the tools on generated levels, and the cases it found.
 #include "faultyfiles.h"
+#include "level/document/levelsave.h"
 #include "level/document/screen.h"
 #include "level/document/walker.h"
 #include "level/format/recordstream.h"
@@ -398,6 +399,67 @@ private slots:
 
     // What the reading thread of the record stream throws besides a record's failure reaches the caller:
     // here it runs out of memory on the first screen record.
+    // A file the editor has just written is indexed from where it put each block, without being read: the
+    // index is the one reading the file builds, its runs and its blocks a save may copy. A file with records
+    // copied as they stood is read instead.
+    void indexAdoptedAsBuilt_data() {
+        QTest::addColumn<QByteArray>("level");
+        QTest::addColumn<bool>("placed");
+        QTest::newRow("as the editor writes it") << NumberedLevel(6) << true;
+        // Screens 6 and 7 have no records, a text holds a comma and a line end, and link records are
+        // written anew.
+        QByteArray odd = NumberedLevel(6, {{3007, "5,\"a, b\r\nc\",0,0,0,0,\"x,y\",1,1,1"}},
+                                       "\"\",\"\",\"\",\"\",\"\",1,7");
+        odd.replace("\"Screen4\",\"ScreenInfo\",2,3,4,5,6,7,8,9,0,0",
+                    "\"Screen4\",\"ScreenInfo\",0,0,0,0,0,0,0,0,0,0");
+        QTest::newRow("screens without records, odd texts") << odd << true;
+        QByteArray foreign = NumberedLevel(6);
+        foreign.insert(foreign.indexOf("\"Screen3\""), "\"Notes\",1,2,3,4,5,6,7,8,9,10,11\r\n");
+        QTest::newRow("a record of no screen") << foreign << false;
+    }
+    void indexAdoptedAsBuilt() {
+        QFETCH(QByteArray, level);
+        QFETCH(bool, placed);
+        LevelFixture f;
+        f.load("level.txt", level);
+        f.document->changeScreen(2);
+        f.paintColour(4, 99);
+        f.document->changeScreen(1);
+        const QString path = f.path("written.txt");
+        const std::unique_ptr<LevelSave> save = f.document->beginSave(path);
+        while (!save->screensWritten())
+            save->writeScreen();
+        QVERIFY(!save->finish());
+        QCOMPARE(save->placed() != nullptr, placed);
+        if (!placed)
+            return;
+        FileAccess files;
+        LevelIndex adopted;
+        LevelIndex built;
+        adopted.adopt(path, *save->placed(), save->propertiesAt());
+        built.build(files, path, /*checkBlocks=*/true);
+        QVERIFY(adopted.describes(path));
+        ReadAhead file(files.openRead(path));
+        const auto runs = [](const LevelIndex& index, const QString& key) {
+            QList<qint64> all;
+            for (const LevelIndex::Run& run : index.runsOf(key))
+                all << run.begin << run.end << run.records << run.textsFrom << run.fromTexts;
+            return all;
+        };
+        QCOMPARE(runs(adopted, "LevelProp"), runs(built, "LevelProp"));
+        for (int screen = 0; screen <= 7; ++screen) {
+            const QString key = QStringLiteral("Screen%1").arg(screen);
+            QCOMPARE(runs(adopted, key), runs(built, key));
+            LevelIndex::BlockCopy a;
+            LevelIndex::BlockCopy b;
+            QCOMPARE(adopted.blockCopy(Integer(screen), file, &a),
+                     built.blockCopy(Integer(screen), file, &b));
+            QCOMPARE(QList<qint64>({a.begin, a.end, a.tileBytes, a.verbatim}),
+                     QList<qint64>({b.begin, b.end, b.tileBytes, b.verbatim}));
+            QVERIFY(a.links == b.links);
+        }
+    }
+
     void readingThreadThrowsToTheCaller() {
         QByteArray bytes = NumberedLevel(1);
         QBuffer in(&bytes);

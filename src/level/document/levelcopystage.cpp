@@ -6,12 +6,12 @@ namespace tavrin {
 
 LevelCopyStage::LevelCopyStage(Module1& level, Integer last)
     : m_level(level), m_last(last), m_path(level.m_scratch.freeLevelCopyName()) {
-    m_save =
-        std::make_unique<LevelSave>(level, m_path, last, [this](Integer screen) -> std::optional<QByteArray> {
-            if (screen != m_changedScreen)
-                return std::nullopt;
-            return std::exchange(m_changed, {});
-        });
+    m_save = std::make_unique<LevelSave>(level, m_path, last,
+                                         [this](Integer screen) -> std::optional<LevelSave::Block> {
+                                             if (screen != m_changedScreen)
+                                                 return std::nullopt;
+                                             return std::exchange(m_changed, {});
+                                         });
 }
 
 // A copy not finished goes with its save; one finished and not committed is deleted here.
@@ -22,14 +22,17 @@ LevelCopyStage::~LevelCopyStage() {
 }
 
 void LevelCopyStage::write(Integer screen, const Screen& value) {
-    write(screen, value.encode(screen));
+    write(screen, LevelSave::Block{value.encode(screen)});
 }
 
 void LevelCopyStage::write(Integer screen, const WrittenBlock& block) {
-    write(screen, block.bytes(screen));
+    LevelSave::Block changed;
+    changed.bytes = block.bytes(screen, &changed.tileBytes);
+    changed.links = block.links();
+    write(screen, std::move(changed));
 }
 
-void LevelCopyStage::write(Integer screen, QByteArray block) {
+void LevelCopyStage::write(Integer screen, LevelSave::Block block) {
     if (screen < m_save->nextScreen() || screen > m_last)
         throw Failure(ErrSubscript, Text(Msg::NoSuchScreen).arg(screen));
     while (m_save->nextScreen() < screen)
@@ -49,6 +52,9 @@ void LevelCopyStage::commit(Integer lastScreen) {
         m_save->writeScreen();
     // Screens whose records could not be read whole are copied through as they stand, as in the level.
     m_save->finish();
+    const std::vector<LevelSave::Placed>* placed = m_save->placed();
+    const std::vector<LevelSave::Placed> blocks = placed ? *placed : std::vector<LevelSave::Placed>();
+    const qint64 propertiesAt = placed ? m_save->propertiesAt() : -1;
     m_save.reset();
     m_finished = RegularFileIdentity(m_path);
     if (!m_finished)
@@ -74,6 +80,9 @@ void LevelCopyStage::commit(Integer lastScreen) {
         throw;
     }
     m_committed = true;
+    // The copy is indexed from what was written into it, as reading it would index it.
+    if (propertiesAt >= 0)
+        m_level.m_index.adopt(m_path, blocks, propertiesAt);
     for (const Integer screen : folded) {
         const auto file = before.constFind(screen);
         if (file != before.cend() && RegularFileIdentity(file->path) == file->identity)

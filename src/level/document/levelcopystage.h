@@ -32,14 +32,14 @@ public:
     void commit(Integer lastScreen) override;
 
 private:
-    void write(Integer screen, QByteArray block);
+    void write(Integer screen, LevelSave::Block block);
 
     Module1& m_level;
     Integer m_last;
     QString m_path;
     std::unique_ptr<LevelSave> m_save;
     Integer m_changedScreen = -1;
-    QByteArray m_changed;
+    LevelSave::Block m_changed;
     std::vector<Integer> m_dropped;
     std::optional<FileIdentity> m_finished; // the copy, once the save put it at m_path
     bool m_committed = false;

@@ -1,6 +1,7 @@
 #include "level/document/levelsave.h"
 
 #include "level/document/saveoutput.h"
+#include "level/format/screenblock.h"
 
 #include <QDir>
 #include <QFileDevice>
@@ -48,6 +49,7 @@ LevelSave::LevelSave(Module1& level, const QString& path, Integer last, ChangedB
             [](const LevelIndex::Foreign& a, const LevelIndex::Foreign& b) { return a.after < b.after; });
         if (!m_foreign.empty())
             m_foreignSource = m_level.Files()->openRead(source);
+        m_placeable = m_foreign.empty();
     }
 }
 
@@ -103,19 +105,24 @@ void LevelSave::writeScreen() {
     const auto screen = static_cast<Integer>(m_next);
     const bool onDisplay = screen == m_level.CurrentScreen();
     const bool partlyOnDisplay = onDisplay && m_level.m_partlyRead && m_level.m_partlyRead->screen == screen;
-    std::optional<QByteArray> changed = m_changed ? m_changed(screen) : std::nullopt;
+    std::optional<Block> changed = m_changed ? m_changed(screen) : std::nullopt;
+    const qint64 begin = m_output->position();
+    std::pair<qsizetype, BlockLinks> copied;
     if (changed) {
-        m_output->append(*changed);
+        m_output->append(changed->bytes);
+        place(screen, begin, changed->tileBytes, changed->links, changed->bytes);
         m_notLoaded = screen;
-        m_notLoadedBlock = std::move(*changed);
+        m_notLoadedBlock = std::move(changed->bytes);
     } else if (onDisplay && !partlyOnDisplay) {
-        m_output->flush();
         m_notLoaded = -1;
         m_notLoadedBlock.clear();
         m_memory = m_level.ScreenOnDisplay();
-        m_writer->writeRaw(m_memory.encode(screen));
+        const QByteArray bytes = m_memory.encode(screen);
+        m_output->append(bytes);
+        place(screen, begin, -1, {}, bytes);
     } else if (!onDisplay && m_level.UseIndex() &&
-               m_level.appendCopyableBlock(screen, *m_output, m_levelSource)) {
+               m_level.appendCopyableBlock(screen, *m_output, m_levelSource, &copied)) {
+        place(screen, begin, copied.first, copied.second);
         m_notLoaded = screen;
         m_notLoadedBlock.clear();
     } else {
@@ -128,14 +135,36 @@ void LevelSave::writeScreen() {
             throw *load.trouble;
         m_memory = load.screen;
         if (load.partly) {
-            m_writer->writeRaw(m_level.recordsAsTheyStand(load.partly->first, screen));
+            m_output->append(m_level.recordsAsTheyStand(load.partly->first, screen));
             m_copiedThrough.emplace_back(screen, load.partly->second);
+            m_placeable = false;
         } else {
-            m_writer->writeRaw(m_memory.encode(screen));
+            const QByteArray bytes = m_memory.encode(screen);
+            m_output->append(bytes);
+            place(screen, begin, -1, {}, bytes);
         }
     }
     writeForeign(screen);
     ++m_next;
+}
+
+// A block encoded from a value is looked at: what cannot be written as the editor writes blocks is written
+// all the same, but not placed.
+void LevelSave::place(Integer screen, qint64 begin, qsizetype tileBytes, const BlockLinks& links,
+                      const QByteArray& bytes) {
+    if (!m_placeable)
+        return;
+    Placed placed{screen, begin, m_output->position(), tileBytes, links};
+    if (tileBytes < 0) {
+        CopyableBlock found;
+        if (!ScanCopyableBlock(bytes, screen, &found) || !found.verbatim()) {
+            m_placeable = false;
+            return;
+        }
+        placed.tileBytes = found.tileBytes;
+        std::copy(std::begin(found.links), std::end(found.links), placed.links.begin());
+    }
+    m_placed.push_back(placed);
 }
 
 std::optional<Failure> LevelSave::finish() {
@@ -143,6 +172,7 @@ std::optional<Failure> LevelSave::finish() {
         writeForeign(-1);
     writeForeign(std::numeric_limits<int>::max());
     m_output->flush();
+    m_propertiesAt = m_output->position();
     m_writer->write(m_level.levelPropRecord());
     m_level.Files()->commit(*m_file);
     if (!m_copiedThrough.empty())

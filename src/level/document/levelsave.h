@@ -18,8 +18,14 @@ public:
     // or the file cannot be made.
     LevelSave(Module1& level, const QString& path);
     // The block a screen takes instead of what the level holds (an edit of many screens writing the level
-    // copy): 309 records as the editor writes them, or none for a screen left as it is.
-    using ChangedBlock = std::function<std::optional<QByteArray>(Integer screen)>;
+    // copy): 309 records as the editor writes them, with the bytes of its tile records and its links when
+    // they are known (`tileBytes` -1: not known); none for a screen left as it is.
+    struct Block {
+        QByteArray bytes;
+        qsizetype tileBytes = -1;
+        BlockLinks links = {};
+    };
+    using ChangedBlock = std::function<std::optional<Block>(Integer screen)>;
     // The same with screens 0..`last`, changed as `changed` says.
     LevelSave(Module1& level, const QString& path, Integer last, ChangedBlock changed);
     ~LevelSave();
@@ -36,11 +42,22 @@ public:
     // were copied through unread.
     std::optional<Failure> finish();
 
+    // Where each screen's block went in the file, each written as the editor writes blocks, in file order;
+    // none when some records were copied as they stood instead. Then the level properties, from
+    // propertiesAt() to the end.
+    using Placed = LevelIndex::Placed;
+    const std::vector<Placed>* placed() const { return m_placeable ? &m_placed : nullptr; }
+    qint64 propertiesAt() const { return m_propertiesAt; }
+
 private:
     // The screen as a save that had loaded every screen before it would hold it: screens with missing
     // records keep what the screen before them left.
     void loadIntoMemory(int screen);
     void writeForeign(int screen);
+    // Notes where screen `screen`'s block went: from `begin` to where the file has come, its tile records
+    // taking `tileBytes`; -1: read from `bytes`, the block.
+    void place(Integer screen, qint64 begin, qsizetype tileBytes, const BlockLinks& links,
+               const QByteArray& bytes = {});
 
     Module1& m_level;
     QString m_path;
@@ -54,6 +71,9 @@ private:
     ChangedBlock m_changed;
     int m_notLoaded = -1;        // a screen copied as it stands that m_memory does not hold yet
     QByteArray m_notLoadedBlock; // its block, when it was a changed one
+    std::vector<Placed> m_placed;
+    bool m_placeable = true;
+    qint64 m_propertiesAt = -1;
     std::vector<std::pair<int, Failure>> m_copiedThrough;
     std::vector<LevelIndex::Foreign> m_foreign; // by the screen they come after
     size_t m_foreignNext = 0;

@@ -358,7 +358,9 @@ private:
     // Gives the bytes of screen `screen` to `out` when a save may copy them as they stand: a block
     // exactly as the editor writes it, in its scratch file or as the only records of the screen in the
     // level file. False, having given nothing, when it may not.
-    bool appendCopyableBlock(Integer screen, SaveOutput& out, std::unique_ptr<ReadAhead>& levelSource) const;
+    // `placed` gets the bytes of its tile records and its links.
+    bool appendCopyableBlock(Integer screen, SaveOutput& out, std::unique_ptr<ReadAhead>& levelSource,
+                             std::pair<qsizetype, BlockLinks>* placed = nullptr) const;
     // Indexes the level file `fileName` unless the index describes it as it is.
     void indexLevelFile(const QString& fileName) const;
     // The records of screen `screen` in `fileName` as they stand, each ended with CR LF.

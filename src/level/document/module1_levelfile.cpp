@@ -163,8 +163,8 @@ QByteArray Module1::recordsAsTheyStand(const QString& fileName, Integer screen) 
     return bytes;
 }
 
-bool Module1::appendCopyableBlock(Integer screen, SaveOutput& out,
-                                  std::unique_ptr<ReadAhead>& levelSource) const {
+bool Module1::appendCopyableBlock(Integer screen, SaveOutput& out, std::unique_ptr<ReadAhead>& levelSource,
+                                  std::pair<qsizetype, BlockLinks>* placed) const {
     CopyableBlock copyable;
     QByteArrayView tiles; // the block's tile records
     QByteArray scratch;
@@ -209,6 +209,8 @@ bool Module1::appendCopyableBlock(Integer screen, SaveOutput& out,
                 // others the system copies, stretch after stretch.
                 if (const int source = levelSource->handle(); source >= 0 && checked.verbatim) {
                     out.copy(source, checked.begin, checked.end);
+                    if (placed)
+                        *placed = {checked.tileBytes, checked.links};
                     return true;
                 }
                 tiles = levelSource->bytes(checked.begin, checked.begin + checked.tileBytes);
@@ -232,6 +234,8 @@ bool Module1::appendCopyableBlock(Integer screen, SaveOutput& out,
     std::copy(std::begin(copyable.links), std::end(copyable.links), links.begin());
     out.append(tiles);
     out.append(Screen::encodeLinks(screen, links));
+    if (placed)
+        *placed = {tiles.size(), links};
     return true;
 }
 

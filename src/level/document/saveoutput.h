@@ -35,6 +35,10 @@ public:
         writeBytes();
         writeStretch();
     }
+    // Where the next bytes given go in the file, counting only what went through here.
+    qint64 position() const {
+        return m_written + m_bytes.size() + (m_source >= 0 ? m_stretchEnd - m_stretchBegin : 0);
+    }
 
 private:
     static constexpr qsizetype LargeWrite = 4 * 1024 * 1024;
@@ -42,11 +46,14 @@ private:
     void writeBytes() {
         if (!m_bytes.isEmpty() && m_file.write(m_bytes) != m_bytes.size())
             throw WriteFailure(m_file);
+        m_written += m_bytes.size();
         m_bytes.truncate(0); // its room is used again
     }
     void writeStretch() {
         if (m_source >= 0 && !m_file.copyFrom(m_source, m_stretchBegin, m_stretchEnd - m_stretchBegin))
             throw WriteFailure(m_file);
+        if (m_source >= 0)
+            m_written += m_stretchEnd - m_stretchBegin;
         m_source = -1;
     }
 
@@ -55,6 +62,7 @@ private:
     int m_source = -1; // none gathered
     qint64 m_stretchBegin = 0;
     qint64 m_stretchEnd = 0;
+    qint64 m_written = 0;
 };
 
 } // namespace tavrin

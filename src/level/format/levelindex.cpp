@@ -60,6 +60,21 @@ public:
             });
         }
     }
+    // Blocks written as the editor writes them: each answered already, and no thread looks at them.
+    explicit BlockChecker(const std::vector<Placed>& blocks)
+        : m_blocks(new Block[blocks.size()]), m_count(blocks.size()),
+          m_blockOfScreen(size_t(std::numeric_limits<Integer>::max()) + 1, -1) {
+        for (size_t i = 0; i < blocks.size(); ++i) {
+            const Placed& placed = blocks[i];
+            Block& block = m_blocks[i];
+            block.screen = placed.screen;
+            block.begin = placed.begin;
+            block.end = placed.end;
+            block.copy = BlockCopy{placed.begin, placed.end, placed.tileBytes, placed.links, true};
+            block.answer.store(int(Copy::Yes), std::memory_order_relaxed);
+            m_blockOfScreen[size_t(block.screen)] = int(i);
+        }
+    }
     ~BlockChecker() {
         m_checks.close();
         if (m_thread.joinable())
@@ -290,6 +305,24 @@ void LevelIndex::build(FileAccess& files, const QString& path, bool checkBlocks)
     } catch (const Failure&) {
     }
     m_checker = std::make_unique<BlockChecker>(std::move(blockFile), blocks);
+}
+
+// The runs are those a scan notes: a block's 309 records, of which the last nine may give links; the
+// level properties' one record, whose second field is a text.
+void LevelIndex::adopt(const QString& path, const std::vector<Placed>& blocks, qint64 propertiesAt) {
+    clear();
+    const QFileInfo info(path);
+    if (!info.exists() || propertiesAt < 0 || propertiesAt >= info.size())
+        return;
+    for (const Placed& block : blocks)
+        m_runs["Screen" + std::to_string(block.screen)].push_back(
+            Run{block.begin, block.end, 309, block.begin + block.tileBytes, 9});
+    m_runs["LevelProp"].push_back(Run{propertiesAt, info.size(), 1, propertiesAt, 1});
+    m_path = path;
+    m_size = info.size();
+    m_modified = info.lastModified();
+    if (!blocks.empty())
+        m_checker = std::make_unique<BlockChecker>(blocks);
 }
 
 bool LevelIndex::describes(const QString& path) const {

@@ -46,6 +46,18 @@ public:
     // thread of its own then looks at each screen's block, for blockCopy(), reading the file through
     // `files` too.
     void build(FileAccess& files, const QString& path, bool checkBlocks = false);
+    // A screen's block in a file the editor wrote: its place, the bytes of its 300 tile records, its links.
+    struct Placed {
+        Integer screen;
+        qint64 begin;
+        qint64 end;
+        qsizetype tileBytes;
+        std::array<Integer, 10> links;
+    };
+    // The index of `path`, a level file the editor has just written whole: the blocks `blocks`, each as the
+    // editor writes blocks and in file order, then the level properties from `propertiesAt` to the end and
+    // nothing else. The file is not read: what build() with `checkBlocks` would find is known already.
+    void adopt(const QString& path, const std::vector<Placed>& blocks, qint64 propertiesAt);
     // True while the index describes `path` as it is on disk.
     bool describes(const QString& path) const;
     void clear();
