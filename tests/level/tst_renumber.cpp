@@ -312,6 +312,14 @@ private slots:
             f.document->changeScreen(3);
             f.paintColour(9, 77);
             f.document->changeScreen(6);
+            // Screen 5 takes the tiles its records leave out from screen 4 as this edit leaves it.
+            LevelDocument::LevelEdit tiles;
+            for (const int screen : {0, 4}) {
+                TileState tile = f.document->screenValue(screen).tile(20);
+                tile.colour = FieldValue::number(31337);
+                tiles.tiles.push_back({screen, 20, tile});
+            }
+            f.document->editLevel(QStringLiteral("Paint"), tiles);
             LevelDocument::LevelEdit edit;
             for (int screen = 0; screen <= 7; ++screen)
                 AddBlockEdges(edit, screen);

@@ -108,7 +108,7 @@ void ScratchFiles::deleteAll(const QString& keep) {
             m_files->remove(scratch.path);
     }
     m_byScreen.clear();
-    if (m_levelCopy)
+    if (m_levelCopy && QFileInfo(m_levelCopy->path).absoluteFilePath() != kept)
         remove(*m_levelCopy);
     m_levelCopy.reset();
 }
