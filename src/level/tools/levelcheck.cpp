@@ -752,12 +752,9 @@ std::unique_ptr<Task> CheckEditedLevelTask(const Module1& level, const LevelChec
     auto checker = std::make_shared<Checker>(settings);
     checker->properties(level.Properties(), NoOffset);
     auto edited = std::make_shared<std::vector<Integer>>();
-    for (Integer screen = 0; screen <= level.LevelLastScreen() && screen >= 0; ++screen) {
-        if (level.ScreenIsEdited(screen))
-            edited->push_back(screen);
-        if (screen == std::numeric_limits<Integer>::max())
-            break;
-    }
+    for (int screen = 0; screen <= level.LevelLastScreen(); ++screen) // int: the last may be 32767
+        if (level.ScreenIsEdited(Integer(screen)))
+            edited->push_back(Integer(screen));
     const QString file = level.ScreensFile();
     // Lines are told in the level file; a copy of the level the editor wrote has none to tell.
     const QString lines = file == level.LevelFileName() ? file : QString();
