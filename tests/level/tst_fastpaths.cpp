@@ -427,6 +427,7 @@ private slots:
         f.document->changeScreen(1);
         const QString path = f.path("written.txt");
         const std::unique_ptr<LevelSave> save = f.document->beginSave(path);
+        save->notePlaces();
         while (!save->screensWritten())
             save->writeScreen();
         QVERIFY(!save->finish());

@@ -12,6 +12,7 @@ LevelCopyStage::LevelCopyStage(Module1& level, Integer last)
                                                  return std::nullopt;
                                              return std::exchange(m_changed, {});
                                          });
+    m_save->notePlaces();
 }
 
 // A copy not finished goes with its save; one finished and not committed is deleted here.
@@ -52,8 +53,9 @@ void LevelCopyStage::commit(Integer lastScreen) {
         m_save->writeScreen();
     // Screens whose records could not be read whole are copied through as they stand, as in the level.
     m_save->finish();
-    const std::vector<LevelSave::Placed>* placed = m_save->placed();
-    const std::vector<LevelSave::Placed> blocks = placed ? *placed : std::vector<LevelSave::Placed>();
+    std::vector<LevelSave::Placed>* placed = m_save->placed();
+    const std::vector<LevelSave::Placed> blocks =
+        placed ? std::move(*placed) : std::vector<LevelSave::Placed>();
     const qint64 propertiesAt = placed ? m_save->propertiesAt() : -1;
     m_save.reset();
     m_finished = RegularFileIdentity(m_path);

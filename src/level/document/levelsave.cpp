@@ -152,7 +152,7 @@ void LevelSave::writeScreen() {
 // all the same, but not placed.
 void LevelSave::place(Integer screen, qint64 begin, qsizetype tileBytes, const BlockLinks& links,
                       const QByteArray& bytes) {
-    if (!m_placeable)
+    if (!m_noting || !m_placeable)
         return;
     Placed placed{screen, begin, m_output->position(), tileBytes, links};
     if (tileBytes < 0) {

@@ -42,11 +42,14 @@ public:
     // were copied through unread.
     std::optional<Failure> finish();
 
+    // Notes where each screen's block goes, from the first screen written on: for a file indexed from what
+    // was written into it (a level copy). A plain save notes nothing, and looks at no block it encodes.
+    void notePlaces() { m_noting = m_next == 0; }
     // Where each screen's block went in the file, each written as the editor writes blocks, in file order;
-    // none when some records were copied as they stood instead. Then the level properties, from
-    // propertiesAt() to the end.
+    // none when some records were copied as they stood instead, or places were not noted. Then the level
+    // properties, from propertiesAt() to the end.
     using Placed = LevelIndex::Placed;
-    const std::vector<Placed>* placed() const { return m_placeable ? &m_placed : nullptr; }
+    std::vector<Placed>* placed() { return m_noting && m_placeable ? &m_placed : nullptr; }
     qint64 propertiesAt() const { return m_propertiesAt; }
 
 private:
@@ -72,6 +75,7 @@ private:
     int m_notLoaded = -1;        // a screen copied as it stands that m_memory does not hold yet
     QByteArray m_notLoadedBlock; // its block, when it was a changed one
     std::vector<Placed> m_placed;
+    bool m_noting = false;
     bool m_placeable = true;
     qint64 m_propertiesAt = -1;
     std::vector<std::pair<int, Failure>> m_copiedThrough;
